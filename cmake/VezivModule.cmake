@@ -1,0 +1,40 @@
+# veziv_module(<name> [CP932] [DEPS <targets...>] [TEST_DEPS <targets...>])
+#
+# Makes the static library veziv_<name> from every *.cpp of the calling folder
+# that is not a *_test.cpp, and, when tests are on, the test program
+# <name>_tests from the *_test.cpp files, each test registered with CTest.
+# CP932: the folder's literals are compiled to Shift-JIS bytes, as every text
+# inside the library and the game is.
+function(veziv_module name)
+  cmake_parse_arguments(M "CP932" "" "DEPS;TEST_DEPS" ${ARGN})
+  file(GLOB all_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  set(sources)
+  set(tests)
+  foreach(f IN LISTS all_sources)
+    if(f MATCHES "_test\\.cpp$")
+      list(APPEND tests ${f})
+    else()
+      list(APPEND sources ${f})
+    endif()
+  endforeach()
+
+  set(target veziv_${name})
+  add_library(${target} STATIC ${sources})
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${target} PUBLIC ${M_DEPS})
+  if(M_CP932)
+    target_compile_options(${target} PRIVATE -finput-charset=UTF-8 -fexec-charset=CP932)
+  endif()
+
+  if(VEZIV_TESTS AND tests)
+    add_executable(${name}_tests ${tests})
+    target_link_libraries(${name}_tests PRIVATE ${target} ${M_TEST_DEPS} GTest::gtest_main GTest::gmock Threads::Threads)
+    if(M_CP932)
+      target_compile_options(${name}_tests PRIVATE -finput-charset=UTF-8 -fexec-charset=CP932)
+    endif()
+    gtest_discover_tests(${name}_tests
+      DISCOVERY_MODE PRE_TEST
+      WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+      PROPERTIES ENVIRONMENT "VEZIV_HEADLESS=1;SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy")
+  endif()
+endfunction()
