@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "library/foundation/path.h"
+
 namespace veziv {
 namespace {
 
@@ -142,6 +144,16 @@ void DivideUInt128By64(const UInt128& dividend, uint64_t divisor, UInt128* out) 
   unsigned __int128 q = n / divisor;
   out->low = static_cast<uint64_t>(q);
   out->high = static_cast<uint64_t>(q >> 64);
+}
+
+int BuildFullPath(const char* path, std::string* destination, const char* base) {
+  if (destination == nullptr) return -1;
+  std::string current;
+  if (base == nullptr) {
+    current = ReadCurrentDirectoryForPaths();
+    base = current.c_str();
+  }
+  return NormalizePath(path != nullptr ? path : "", base, PathOptions{}, destination);
 }
 
 }  // namespace veziv

@@ -74,6 +74,12 @@ void MultiplyUInt64Wide(uint64_t a, uint64_t b, UInt128* out);
 // a zero divisor does not trap but gives all bits set.
 void DivideUInt128By64(const UInt128& dividend, uint64_t divisor, UInt128* out);
 
+// Full path of path against base, in the library's path form: components
+// joined by '\' after a prefix ("C:", a root "\" or a "\\" network prefix).
+// A null base means the current directory (see path.h); a null path gives the
+// base itself. Returns 0, or -1 when destination is null.
+int BuildFullPath(const char* path, std::string* destination, const char* base);
+
 namespace detail {
 // True for the first byte of a Shift-JIS double-byte character.
 inline bool IsShiftJisLeadByte(unsigned char c) {
