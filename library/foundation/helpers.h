@@ -66,7 +66,6 @@ char* FormatIntToText(int value, char* buffer, int radix);
 struct UInt128 {
   uint64_t low = 0;
   uint64_t high = 0;
-  friend bool operator==(const UInt128&, const UInt128&) = default;
 };
 // The full 128-bit product a * b.
 void MultiplyUInt64Wide(uint64_t a, uint64_t b, UInt128* out);
