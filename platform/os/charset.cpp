@@ -104,6 +104,19 @@ std::optional<std::string> TryUtf8ToCp932(std::string_view utf8) {
   return ToCp932().Run(utf8, false, SkipUtf8);
 }
 
+std::string LowerCp932Ascii(std::string_view cp932) {
+  std::string out(cp932);
+  for (size_t i = 0; i < out.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(out[i]);
+    if (IsCp932LeadByte(c) && i + 1 < out.size() && IsCp932TrailByte(static_cast<unsigned char>(out[i + 1]))) {
+      ++i;
+    } else if (c >= 'A' && c <= 'Z') {
+      out[i] = static_cast<char>(c - 'A' + 'a');
+    }
+  }
+  return out;
+}
+
 bool IsCp932LeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 bool IsCp932TrailByte(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }

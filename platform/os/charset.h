@@ -22,6 +22,10 @@ std::string Utf8ToCp932(std::string_view utf8);
 std::optional<std::string> TryCp932ToUtf8(std::string_view cp932);
 std::optional<std::string> TryUtf8ToCp932(std::string_view utf8);
 
+// Lower-cases the single-byte ASCII letters of a CP932 text. A trail byte that happens to be a
+// letter ("ア" is 83 41) belongs to its character and is kept.
+std::string LowerCp932Ascii(std::string_view cp932);
+
 // True for the first byte of a CP932 double-byte character (0x81-0x9F, 0xE0-0xFC).
 bool IsCp932LeadByte(unsigned char c);
 // True for a byte that may follow a lead byte (0x40-0x7E, 0x80-0xFC); never '/' or NUL.
