@@ -59,11 +59,7 @@ class Converter {
 
 // An unmapped double-byte character is dropped whole; a lone or badly followed byte alone, so
 // that an ASCII byte after it survives.
-size_t SkipCp932(std::string_view s) {
-  bool pair = s.size() >= 2 && IsCp932LeadByte(static_cast<unsigned char>(s[0])) &&
-              IsCp932TrailByte(static_cast<unsigned char>(s[1]));
-  return pair ? 2 : 1;
-}
+size_t SkipCp932(std::string_view s) { return Cp932CharLength(s, 0); }
 
 // An unmappable but well-formed UTF-8 character is dropped whole; a malformed byte alone.
 size_t SkipUtf8(std::string_view s) {
@@ -106,15 +102,17 @@ std::optional<std::string> TryUtf8ToCp932(std::string_view utf8) {
 
 std::string LowerCp932Ascii(std::string_view cp932) {
   std::string out(cp932);
-  for (size_t i = 0; i < out.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(out[i]);
-    if (IsCp932LeadByte(c) && i + 1 < out.size() && IsCp932TrailByte(static_cast<unsigned char>(out[i + 1]))) {
-      ++i;
-    } else if (c >= 'A' && c <= 'Z') {
-      out[i] = static_cast<char>(c - 'A' + 'a');
-    }
+  for (size_t i = 0; i < out.size(); i += Cp932CharLength(out, i)) {
+    if (out[i] >= 'A' && out[i] <= 'Z') out[i] = static_cast<char>(out[i] - 'A' + 'a');
   }
   return out;
+}
+
+size_t Cp932CharLength(std::string_view s, size_t i) {
+  return IsCp932LeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size() &&
+                 IsCp932TrailByte(static_cast<unsigned char>(s[i + 1]))
+             ? 2
+             : 1;
 }
 
 bool IsCp932LeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }

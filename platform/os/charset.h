@@ -4,6 +4,7 @@
 // Conversion uses glibc iconv's "CP932", which keeps 0x5C as the backslash and maps 81 60 to U+FF5E.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +22,10 @@ std::string Utf8ToCp932(std::string_view utf8);
 // For names, where a '?' would silently make two different names the same.
 std::optional<std::string> TryCp932ToUtf8(std::string_view cp932);
 std::optional<std::string> TryUtf8ToCp932(std::string_view utf8);
+
+// The length, 1 or 2, of the CP932 character starting at s[i]; a lead byte not followed by a trail
+// byte stands alone.
+size_t Cp932CharLength(std::string_view s, size_t i);
 
 // Lower-cases the single-byte ASCII letters of a CP932 text. A trail byte that happens to be a
 // letter ("ア" is 83 41) belongs to its character and is kept.

@@ -112,18 +112,11 @@ std::vector<std::string_view> SplitCp932Path(std::string_view cp932_path) {
   std::vector<std::string_view> parts;
   size_t start = 0;
   size_t i = 0;
-  while (i < cp932_path.size()) {
-    unsigned char c = static_cast<unsigned char>(cp932_path[i]);
-    if (IsCp932LeadByte(c) && i + 1 < cp932_path.size() &&
-        IsCp932TrailByte(static_cast<unsigned char>(cp932_path[i + 1]))) {
-      i += 2;
-      continue;
-    }
+  for (; i < cp932_path.size(); i += Cp932CharLength(cp932_path, i)) {
     if (IsSeparator(cp932_path[i])) {
       if (i > start) parts.push_back(cp932_path.substr(start, i - start));
       start = i + 1;
     }
-    ++i;
   }
   if (i > start) parts.push_back(cp932_path.substr(start, i - start));
   return parts;
