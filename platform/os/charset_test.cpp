@@ -61,12 +61,13 @@ TEST(CharsetConversion, ReplacesWhatDoesNotConvertWithQuestionMark) {
   }
 }
 
+// Half-width katakana triple in size, more than the first output buffer holds.
 TEST(CharsetConversion, GrowsOutputForLongTexts) {
   std::string cp932;
   std::string utf8;
   for (int i = 0; i < 5000; ++i) {
-    cp932 += "\x95\x5C";
-    utf8 += "\xE8\xA1\xA8";
+    cp932 += "\xB1\x95\x5C";
+    utf8 += "\xEF\xBD\xB1\xE8\xA1\xA8";
   }
   EXPECT_EQ(Cp932ToUtf8(cp932), utf8);
   EXPECT_EQ(Utf8ToCp932(utf8), cp932);
