@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <mutex>
 #include <optional>
@@ -50,8 +49,9 @@ std::string Join(const std::string& base, std::string_view name) {
 
 void RemoveLastComponent(std::string& path) {
   size_t slash = path.rfind('/');
-  if (slash == std::string::npos) {
-    path += "/..";  // a relative start folder (the working directory was unreadable)
+  // Only the relative start folder used when the working directory was unreadable climbs by "..".
+  if (slash == std::string::npos || path.compare(slash + 1, std::string::npos, "..") == 0) {
+    path += "/..";
   } else {
     path.erase(slash == 0 ? 1 : slash);
   }
@@ -104,7 +104,7 @@ std::string StartFolder() {
 void SetStartFolder(std::string host_utf8) {
   HostPathState& s = State();
   std::lock_guard<std::mutex> lock(s.mutex);
-  s.start_folder = WithoutTrailingSlashes(std::move(host_utf8));
+  s.start_folder = host_utf8.empty() ? std::string(".") : WithoutTrailingSlashes(std::move(host_utf8));
   s.start_known = true;
 }
 
