@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "library/foundation/helpers.h"
+#include "platform/os/charset.h"
 
 namespace veziv {
 namespace {
@@ -76,10 +77,14 @@ bool AddComponents(std::string_view text, bool reject_empty, std::vector<std::st
   return true;
 }
 
+// The host folder is UTF-8; the library's paths are CP932, and a UTF-8 byte
+// taken for a lead byte would swallow the separator after it.
 std::string DefaultCurrentDirectory() {
   std::error_code error;
   std::filesystem::path cwd = std::filesystem::current_path(error);
-  return error ? std::string() : cwd.string();
+  if (error) return std::string();
+  std::string host = cwd.string();
+  return platform::os::TryUtf8ToCp932(host).value_or(host);
 }
 
 }  // namespace
