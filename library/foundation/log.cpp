@@ -11,6 +11,7 @@
 #include <mutex>
 #include <string>
 
+#include "library/foundation/helpers.h"
 #include "library/foundation/random.h"
 #include "platform/os/clock.h"
 
@@ -38,8 +39,6 @@ std::string LogPath(const LogState& s) {
   if (path.back() != '/') path += '/';
   return path + kLogFileName;
 }
-
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 void WriteAll(int fd, const char* bytes, size_t length) {
   while (fd >= 0 && length > 0) {
@@ -83,7 +82,7 @@ void PutConverted(LogSink& sink, const char* text) {
   const auto* p = reinterpret_cast<const unsigned char*>(text);
   unsigned char previous = 0;
   while (*p != 0) {
-    if (IsLeadByte(*p) && p[1] != 0) {
+    if (detail::IsShiftJisLeadByte(*p) && p[1] != 0) {
       sink.Put(static_cast<char>(p[0]));
       sink.Put(static_cast<char>(p[1]));
       previous = p[1];

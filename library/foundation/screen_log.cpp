@@ -6,6 +6,7 @@
 #include <cstdarg>
 #include <cstring>
 
+#include "library/foundation/helpers.h"
 #include "library/foundation/random.h"
 
 namespace veziv {
@@ -30,8 +31,6 @@ struct ScreenLog {
 };
 
 ScreenLog g_log;
-
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 int LinesOnScreen() {
   const int height = g_log.services.screen_height ? g_log.services.screen_height() : 0;
@@ -132,7 +131,7 @@ int AddScreenLogText(const char* text) {
 int PutScreenLogChars(const char* p) {
   if (!Ready()) return 1;
   // A lead byte at the very end of a text is taken alone, so the text's end is never skipped.
-  const int bytes = IsLeadByte(static_cast<unsigned char>(p[0])) && p[1] != '\0' ? 2 : 1;
+  const int bytes = detail::IsShiftJisLeadByte(static_cast<unsigned char>(p[0])) && p[1] != '\0' ? 2 : 1;
   const int width = g_log.services.measure ? g_log.services.measure(p, bytes, g_log.font) : 0;
   const int screen_width = g_log.services.screen_width ? g_log.services.screen_width() : 0;
   if (g_log.column + bytes >= kLineBytes) {
