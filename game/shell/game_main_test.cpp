@@ -1,0 +1,40 @@
+// The game's run in a fresh folder: the library starts and ends, and the log
+// holds the system report and a leak dump with no block left.
+#include "game/shell/game_main.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace game {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(RunGame, WritesTheSystemReportAndAnEmptyLeakDump) {
+  const fs::path old_folder = fs::current_path();
+  std::string pattern = (fs::temp_directory_path() / "veziv-game-XXXXXX").string();
+  ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+  fs::current_path(pattern);
+
+  EXPECT_EQ(RunGame(), 0);
+  std::ifstream in("Log.txt", std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  const std::string log = text.str();
+
+  fs::current_path(old_folder);
+  fs::remove_all(pattern);
+  EXPECT_NE(log.find("システムの情報を出力します\r\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("\tVeZiv Ver1.00\r\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("Alloc memory dump\r\n"), std::string::npos) << log;
+  EXPECT_NE(log.find(":\tTotal size:0(0.000kb)  Alloc num:0\r\n"), std::string::npos) << log;
+  EXPECT_EQ(log.find("\tsize:"), std::string::npos) << log;
+}
+
+}  // namespace
+}  // namespace game
