@@ -1,18 +1,22 @@
 // The log file: each text is appended with the file opened and closed around
 // it, so that the log survives a crash; a lock keeps the line state whole when
-// the movie decode thread logs too.
+// the movie decode thread logs too. With VEZIV_LOG_STDERR=1 every text is also
+// copied to standard error in UTF-8, for reading while debugging.
 #include "library/foundation/log.h"
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <string>
 
 #include "library/foundation/helpers.h"
 #include "library/foundation/random.h"
+#include "platform/os/charset.h"
 #include "platform/os/clock.h"
 
 namespace veziv {
@@ -26,6 +30,7 @@ struct LogState {
   int indent = 0;
   bool mid_line = false;
   uint32_t start_ms = 0;
+  bool mirror = false;  // copy texts to standard error
 };
 
 LogState& State() {
@@ -55,10 +60,13 @@ class LogSink {
  public:
   explicit LogSink(int fd) : fd_(fd) {}
   ~LogSink() { Flush(); }
+  // From now on every byte is also copied to *mirror (null: not copied).
+  void MirrorTo(std::string* mirror) { mirror_ = mirror; }
   void Put(char c) {
     if (used_ == sizeof buffer_) Flush();
     buffer_[used_++] = c;
     last_ = c;
+    if (mirror_ != nullptr) mirror_->push_back(c);
   }
   void Put(const char* text) {
     while (*text != '\0') Put(*text++);
@@ -71,6 +79,7 @@ class LogSink {
 
  private:
   int fd_;
+  std::string* mirror_ = nullptr;
   char buffer_[256];
   size_t used_ = 0;
   char last_ = '\0';
@@ -114,6 +123,8 @@ int CreateLogFile() {
   s.indent = 0;
   s.mid_line = false;
   s.start_ms = platform::os::MillisecondClock();
+  const char* mirror = std::getenv("VEZIV_LOG_STDERR");
+  s.mirror = mirror != nullptr && std::strcmp(mirror, "1") == 0;
   return 1;
 }
 
@@ -125,17 +136,26 @@ int WriteLogText(const char* text) {
   const std::string path = LogPath(s);
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
   LogSink sink(fd);
+  std::string mirror;
   if (!s.mid_line) {
     char stamp[16];
     const uint32_t elapsed = (platform::os::MillisecondClock() - s.start_ms) & 0x7FFFFFFFu;
     FormatText(stamp, sizeof stamp, "%u:", static_cast<unsigned>(elapsed));
     sink.Put(stamp);
+  }
+  // The copy gets the indent and the text, not the time stamp.
+  if (s.mirror) sink.MirrorTo(&mirror);
+  if (!s.mid_line) {
     for (int i = 0; i < s.indent; ++i) sink.Put('\t');
   }
   PutConverted(sink, text);
   s.mid_line = sink.last() != '\n';
   sink.Flush();
   if (fd >= 0) ::close(fd);
+  if (s.mirror) {
+    const std::string utf8 = platform::os::Cp932ToUtf8(mirror);
+    std::fwrite(utf8.data(), 1, utf8.size(), stderr);
+  }
   return -1;
 }
 

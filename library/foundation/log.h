@@ -9,7 +9,8 @@
 namespace veziv {
 
 // Deletes and re-creates the log file empty; indent 0, a fresh line, and the
-// time stamps count from now. Returns 1.
+// time stamps count from now. Reads the switch VEZIV_LOG_STDERR: when it is
+// "1", every text is also copied to standard error in UTF-8. Returns 1.
 int CreateLogFile();
 // Appends a Shift-JIS text (LF becomes CR LF up to the first CR LF already in
 // it). A new line starts with "<ms>:" and one tab per indent level. Always -1,

@@ -94,5 +94,30 @@ TEST_F(LogTest, UnopenableFileLosesOnlyTheFileCopy) {
   EXPECT_EQ(ReadLog(), "kept\r\n");
 }
 
+TEST_F(LogTest, SwitchCopiesTextsToStandardErrorInUtf8) {
+  struct Case {
+    const char* value;  // null: unset
+    std::string copied;
+  };
+  const Case cases[] = {
+      {"1", "\t\xE8\xA1\xA8\r\n\tmore\r\n"},
+      {"0", ""},
+      {nullptr, ""},
+  };
+  for (const Case& c : cases) {
+    if (c.value != nullptr) setenv("VEZIV_LOG_STDERR", c.value, 1);
+    else unsetenv("VEZIV_LOG_STDERR");
+    CreateLogFile();
+    IncreaseLogIndent();
+    ::testing::internal::CaptureStderr();
+    WriteLogText("表\n");
+    WriteLogText("more\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), c.copied) << (c.value ? c.value : "unset");
+    // The file is the same either way.
+    EXPECT_EQ(ReadLog(), "0:\t\x95\x5C\r\n0:\tmore\r\n");
+  }
+  unsetenv("VEZIV_LOG_STDERR");
+}
+
 }  // namespace
 }  // namespace veziv
