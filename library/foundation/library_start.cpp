@@ -163,5 +163,7 @@ LibrarySubsystems& RegisteredSubsystems() {
 
 int IsLibraryInitialised() { return g_library.initialised; }
 
+int IsLibraryEnding() { return g_library.ending; }
+
 }  // namespace detail
 }  // namespace veziv

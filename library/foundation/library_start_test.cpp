@@ -75,7 +75,10 @@ detail::LibrarySubsystems RecordingSubsystems() {
   s.bring_full_screen_window_to_front = [] { Record("bring_full_screen_window_to_front"); };
   s.select_default_draw_targets = [] { Record("select_default_draw_targets"); };
   s.initialize_model_data = [] { Record("initialize_model_data"); };
-  s.end_network = [] { Record("end_network"); };
+  s.end_network = [] {
+    EXPECT_EQ(detail::IsLibraryEnding(), 1);
+    Record("end_network");
+  };
   s.stop_current_music = [] { Record("stop_current_music"); };
   s.release_all_models = [] { Record("release_all_models"); };
   s.end_graphics_system = [] { Record("end_graphics_system"); };
@@ -164,6 +167,7 @@ TEST_F(LibraryStartTest, StartsAndEndsInOrder) {
   EXPECT_FALSE(g_rec.log_existed_before_tables);
   EXPECT_NE(g_rec.log_at_stream_tables.find("VeZiv Ver1.00"), std::string::npos) << g_rec.log_at_stream_tables;
   EXPECT_EQ(detail::IsLibraryInitialised(), 1);
+  EXPECT_EQ(detail::IsLibraryEnding(), 0);
 
   g_rec.calls.clear();
   ASSERT_EQ(EndLibrary(), 0);

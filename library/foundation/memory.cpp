@@ -116,13 +116,13 @@ void* ReallocLibMemory(void* address, size_t size, const char* source, int line)
   std::lock_guard<std::recursive_mutex> guard(s.lock);
   MemoryBlockHeader* old_header = HeaderOf(address);
   const size_t old_size = old_header->size;
+  const bool was_head = s.head == old_header;
   void* raw = size <= SIZE_MAX - kHeaderSize ? std::realloc(old_header, size + kHeaderSize) : nullptr;
   if (raw == nullptr) {
     DumpLibMemory();
     return nullptr;
   }
   auto* h = static_cast<MemoryBlockHeader*>(raw);
-  const bool was_head = s.head == old_header;
   if (size > old_size) std::memset(static_cast<unsigned char*>(AddressOf(h)) + old_size, 0, size - old_size);
 
   SetTagAndLine(h, source, line);
@@ -195,6 +195,7 @@ int DumpLibMemory() {
 }
 
 void LogMemoryBlock(const MemoryBlockHeader* header) {
+  if (header == nullptr) return;
   char line[260];
   const auto* data = reinterpret_cast<const unsigned char*>(header) + kHeaderSize;
   char tag[sizeof header->tag];
