@@ -86,6 +86,19 @@ TEST_F(MemoryTest, TotalsCountLiveBlocks) {
   FreeLibMemory(c);
 }
 
+TEST_F(MemoryTest, ZeroedBlocksComeBackZero) {
+  // Fresh blocks hold leftovers (the sanitizer's allocator fills them), so this shows the clearing.
+  void* dirty = AllocLibMemory(300);
+  std::memset(dirty, 0xAB, 300);
+  FreeLibMemory(dirty);
+  for (size_t size : {1, 300, 5000}) {
+    auto* p = static_cast<unsigned char*>(AllocLibMemoryZeroed(size));
+    ASSERT_NE(p, nullptr);
+    for (size_t i = 0; i < size; ++i) ASSERT_EQ(p[i], 0) << size << " at " << i;
+    FreeLibMemory(p);
+  }
+}
+
 TEST_F(MemoryTest, DumpLineShowsTheBlockAndUpToSixteenBytes) {
   struct Case {
     std::vector<unsigned char> bytes;
@@ -157,6 +170,7 @@ TEST_F(MemoryTest, ReallocKeepsTheListInOrderAndTheHeadersIntact) {
     blocks[i] = moved;
     // Shrinking back keeps the bytes too.
     blocks[i] = ReallocLibMemory(blocks[i], 8, names[i], i);
+    EXPECT_EQ(static_cast<unsigned char*>(blocks[i])[0], 'a' + i);
   }
   EXPECT_EQ(CheckLibMemoryHeaders(), 0);
   CreateLogFile();
