@@ -8,8 +8,8 @@
 namespace veziv {
 namespace {
 
-// Only the input layer reads the OS code, to choose its joystick road; on this
-// system every machine counts as the newest Windows generation the code knows.
+// Only the input layer reads the OS code, to choose its joystick road; here
+// every machine gets the code of the newest system generation it knows.
 constexpr int kOsCode = 0x108;
 
 detail::SystemFlags g_flags;
