@@ -178,7 +178,9 @@ void ExpectValidation(Table& table, int kind, int slots) {
     SCOPED_TRACE(c.what);
     EXPECT_EQ(table.IsValid(c.handle), c.valid);
     EXPECT_EQ(table.Get(c.handle) != nullptr, c.valid);
-    if (!c.valid) EXPECT_EQ(table.Delete(c.handle), -1);
+    if (!c.valid) {
+      EXPECT_EQ(table.Delete(c.handle), -1);
+    }
   }
 }
 
