@@ -172,6 +172,8 @@ void ExpectValidation(Table& table, int kind, int slots) {
       {"largest slot", ComposeHandle(kind, 0, 0xFFFF), false},
       {"freed slot", h2, false},
       {"never filled slot", ComposeHandle(kind, 3, 3), false},
+      {"freed slot, check 0", ComposeHandle(kind, 0, 2), false},
+      {"never filled slot, check 0", ComposeHandle(kind, 0, 3), false},
       {"wrong check", ComposeHandle(kind, 1, 0), false},
   };
   for (const Case& c : cases) {
