@@ -4,17 +4,10 @@
 
 #include <cmath>
 
+#include "library/foundation/helpers.h"
+
 namespace veziv {
 namespace {
-
-// Stand-ins for the shared float helpers until they reach this branch: sine
-// and cosine computed together in extended precision, then rounded to float.
-void SinCosFloat(float angle, float* sine, float* cosine) {
-  long double a = angle;
-  *sine = static_cast<float>(std::sin(a));
-  *cosine = static_cast<float>(std::cos(a));
-}
-float SqrtFloat(float value) { return std::sqrt(value); }
 
 constexpr float kMinSpan = 0.0001f;
 
