@@ -4,7 +4,12 @@
 # that is not a *_test.cpp, and, when tests are on, the test program
 # <name>_tests from the *_test.cpp files, each test registered with CTest.
 # CP932: the folder's literals are compiled to Shift-JIS bytes, as every text
-# inside the library and the game is.
+# inside the library and the game is. Only g++ can do that; clang (used for the
+# libFuzzer builds) keeps them UTF-8, so its programs are for fuzzing only.
+if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+  message(WARNING "clang cannot compile literals to CP932: Japanese texts stay UTF-8 in this build")
+endif()
+
 function(veziv_module name)
   cmake_parse_arguments(M "CP932" "" "DEPS;TEST_DEPS" ${ARGN})
   file(GLOB all_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
@@ -22,14 +27,18 @@ function(veziv_module name)
   add_library(${target} STATIC ${sources})
   target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${target} PUBLIC ${M_DEPS})
-  if(M_CP932)
+  set(cp932 ${M_CP932})
+  if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    set(cp932 FALSE)
+  endif()
+  if(cp932)
     target_compile_options(${target} PRIVATE -finput-charset=UTF-8 -fexec-charset=CP932)
   endif()
 
   if(VEZIV_TESTS AND tests)
     add_executable(${name}_tests ${tests})
     target_link_libraries(${name}_tests PRIVATE ${target} ${M_TEST_DEPS} GTest::gtest_main GTest::gmock Threads::Threads)
-    if(M_CP932)
+    if(cp932)
       target_compile_options(${name}_tests PRIVATE -finput-charset=UTF-8 -fexec-charset=CP932)
     endif()
     gtest_discover_tests(${name}_tests
