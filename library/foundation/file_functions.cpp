@@ -1,6 +1,7 @@
 // The installed file table, its forwarders and the game's file calls.
 #include "library/foundation/file_functions.h"
 
+#include "library/foundation/helpers.h"
 #include "platform/os/clock.h"
 
 namespace veziv {
@@ -34,8 +35,6 @@ const FileFunctionTable& Installed() {
   if (g_files.installed.open == nullptr) g_files.installed = ArchiveSet();
   return g_files.installed;
 }
-
-bool IsShiftJisLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 }  // namespace
 
@@ -103,7 +102,7 @@ int ReadFileLine(char* buffer, int bufferSize, FileHandle handle) {
   while (i < n) {
     const unsigned char c = bytes[i];
     if (c == 0) break;
-    if (IsShiftJisLead(c)) {
+    if (detail::IsShiftJisLeadByte(c)) {
       if (i + 2 <= n) {
         i += 2;
         continue;

@@ -2,22 +2,18 @@
 // cached and asynchronous files with a two-event handshake.
 #include "library/foundation/plain_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <cstring>
 #include <mutex>
 #include <new>
 #include <string>
 #include <system_error>
 #include <thread>
-#include <vector>
 
 #include "library/foundation/manual_reset_event.h"
+#include "library/foundation/slot_table.h"
+#include "platform/os/files.h"
 
 namespace veziv {
 namespace {
@@ -27,50 +23,21 @@ constexpr uint32_t kDefaultCacheInterval = 100;  // milliseconds
 
 void LogText(const char*) {}
 
-std::string HostPath(const char* path) { return path; }
+using platform::os::File;
 
-// The operating system's side of a file opened for reading.
-int OpenHostFile(const char* path) {
-  const std::string host = HostPath(path);
-  int fd;
-  do {
-    fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) return -1;
-  struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return -1;
-  }
-  return fd;
+// Size of an open file, or -1 when it cannot be taken or does not fit the
+// 32-bit size field.
+int64_t SizeOf(const File& file) {
+  const int64_t size = file.Size();
+  if (size < 0 || size > int64_t{0xFFFFFFFF}) return -1;
+  return size;
 }
 
-// The size, or -1 when it cannot be taken or does not fit the 32-bit size field.
-int64_t HostFileSize(int fd) {
-  struct stat st;
-  if (::fstat(fd, &st) != 0) return -1;
-  if (st.st_size < 0 || st.st_size > int64_t{0xFFFFFFFF}) return -1;
-  return st.st_size;
+// Reads up to count bytes at offset; the bytes read, or -1 when the read fails.
+int64_t ReadAt(File& file, void* buffer, size_t count, uint64_t offset) {
+  if (!file.IsOpen() || file.Seek(static_cast<int64_t>(offset), platform::os::SeekFrom::kBegin) < 0) return -1;
+  return file.Read(buffer, count);
 }
-
-// Reads up to count bytes at offset; the bytes read, or -1 when the first read fails.
-int64_t ReadHostFile(int fd, void* buffer, size_t count, uint64_t offset) {
-  auto* out = static_cast<unsigned char*>(buffer);
-  size_t done = 0;
-  while (done < count) {
-    const ssize_t got = ::pread(fd, out + done, count - done, static_cast<off_t>(offset + done));
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      if (done == 0) return -1;
-      break;
-    }
-    if (got == 0) break;
-    done += static_cast<size_t>(got);
-  }
-  return static_cast<int64_t>(done);
-}
-
-int CloseHostFile(int fd) { return ::close(fd) == 0 ? 0 : -1; }
 
 struct ReadRequest {
   unsigned char* destination = nullptr;
@@ -83,7 +50,7 @@ struct ReadRequest {
 // Shared by the owner and its file-access thread; see the handshake in Serve.
 struct FileThreadBlock {
   std::thread thread;
-  int fd = -1;  // the thread's own file
+  File file;  // the thread's own file
   ManualResetEvent commandEvent{false};
   ManualResetEvent doneEvent{true};
   int command = 0;
@@ -100,7 +67,7 @@ struct FileThreadBlock {
 };
 
 struct PlainFileObject {
-  int fd = -1;  // synchronous files only
+  File file;  // synchronous files only
   int threaded = 0;
   int cache = 0;
   int async = 0;
@@ -111,41 +78,13 @@ struct PlainFileObject {
 };
 
 struct PlainFileState {
-  std::mutex lock;  // the movie thread reaches files too
-  std::vector<PlainFileObject*> files;
+  SlotTable<PlainFileObject> files;
+  std::mutex lock;  // guards the settings below
   detail::FileThreadHooks hooks;
   uint32_t cacheInterval = kDefaultCacheInterval;
 };
 
 PlainFileState g_plain;
-
-template <typename T>
-int PutInSlot(std::vector<T*>& slots, T* object) {
-  std::lock_guard<std::mutex> lock(g_plain.lock);
-  auto free = std::find(slots.begin(), slots.end(), nullptr);
-  if (free != slots.end()) {
-    *free = object;
-    return static_cast<int>(free - slots.begin()) + 1;
-  }
-  slots.push_back(object);
-  return static_cast<int>(slots.size());
-}
-
-template <typename T>
-T* FromSlot(std::vector<T*>& slots, int handle) {
-  std::lock_guard<std::mutex> lock(g_plain.lock);
-  if (handle < 1 || static_cast<size_t>(handle) > slots.size()) return nullptr;
-  return slots[static_cast<size_t>(handle) - 1];
-}
-
-template <typename T>
-T* TakeFromSlot(std::vector<T*>& slots, int handle) {
-  std::lock_guard<std::mutex> lock(g_plain.lock);
-  if (handle < 1 || static_cast<size_t>(handle) > slots.size()) return nullptr;
-  T* object = slots[static_cast<size_t>(handle) - 1];
-  slots[static_cast<size_t>(handle) - 1] = nullptr;
-  return object;
-}
 
 unsigned char* AllocateCache() { return new (std::nothrow) unsigned char[kFileCacheSize]; }
 void FreeCache(unsigned char* cache) { delete[] cache; }
@@ -154,8 +93,8 @@ void FreeCache(unsigned char* cache) { delete[] cache; }
 
 void TopUpCache(FileThreadBlock& b) {
   if (b.cacheFill >= kFileCacheSize) return;
-  const int64_t got = ReadHostFile(b.fd, b.cache + b.cacheFill, kFileCacheSize - b.cacheFill,
-                                   uint64_t{b.cachePosition} + b.cacheFill);
+  const int64_t got =
+      ReadAt(b.file, b.cache + b.cacheFill, kFileCacheSize - b.cacheFill, uint64_t{b.cachePosition} + b.cacheFill);
   if (got > 0) b.cacheFill += static_cast<uint32_t>(got);
   if (b.hooks.afterTopUp) b.hooks.afterTopUp(b.cacheFill);
 }
@@ -178,7 +117,7 @@ void ServeRead(FileThreadBlock& b) {
   }
   uint32_t fromFile = 0;
   if (wanted > 0) {
-    const int64_t got = b.fd >= 0 ? ReadHostFile(b.fd, destination, wanted, position) : -1;
+    const int64_t got = ReadAt(b.file, destination, wanted, position);
     fromFile = got > 0 ? static_cast<uint32_t>(got) : 0;
     if (b.cache != nullptr) {
       b.cachePosition = static_cast<uint32_t>(position + fromFile);
@@ -198,7 +137,7 @@ void FileAccessThreadProc(FileThreadBlock* block) {
   for (;;) {
     if (b.cache != nullptr) {
       if (!b.commandEvent.WaitFor(b.cacheInterval)) {
-        if (b.fd >= 0) TopUpCache(b);
+        if (b.file.IsOpen()) TopUpCache(b);
         continue;
       }
     } else {
@@ -209,8 +148,8 @@ void FileAccessThreadProc(FileThreadBlock* block) {
     if (b.hooks.beforeCommand) b.hooks.beforeCommand(b.command);
     switch (b.command) {
       case kFileThreadOpen:
-        b.fd = OpenHostFile(b.path);
-        if (b.fd < 0) {
+        b.file = platform::os::OpenFile(b.path, platform::os::OpenMode::kRead);
+        if (!b.file.IsOpen()) {
           b.openFailed = 1;
           b.ended = 1;
           b.doneEvent.Set();
@@ -218,8 +157,7 @@ void FileAccessThreadProc(FileThreadBlock* block) {
         }
         break;
       case kFileThreadCloseHandle:
-        if (b.fd >= 0) CloseHostFile(b.fd);
-        b.fd = -1;
+        b.file.Close();
         break;
       case kFileThreadRead:
         ServeRead(b);
@@ -231,8 +169,7 @@ void FileAccessThreadProc(FileThreadBlock* block) {
         }
         break;
       case kFileThreadCloseAndEnd:
-        if (b.fd >= 0) CloseHostFile(b.fd);
-        b.fd = -1;
+        b.file.Close();
         b.ended = 1;
         b.doneEvent.Set();
         return;
@@ -275,18 +212,17 @@ FileHandle PlainFileOpen(const char* path, int cache, int /*reserved*/, int asyn
   f->cache = cache;
   f->async = async;
 
-  const int probe = OpenHostFile(path);
-  const int64_t size = probe >= 0 ? HostFileSize(probe) : -1;
+  File probe = platform::os::OpenFile(path, platform::os::OpenMode::kRead);
+  const int64_t size = probe.IsOpen() ? SizeOf(probe) : -1;
   if (size < 0) {
-    if (probe >= 0) CloseHostFile(probe);
     FreeObject(f);
     return 0;
   }
   f->size = static_cast<uint32_t>(size);
   if (!f->threaded) {
-    f->fd = probe;
+    f->file = std::move(probe);
   } else {
-    CloseHostFile(probe);
+    probe.Close();
     FileThreadBlock& b = f->block;
     if (cache != 0) {
       b.cache = AllocateCache();
@@ -320,15 +256,15 @@ FileHandle PlainFileOpen(const char* path, int cache, int /*reserved*/, int asyn
   }
   f->position = 0;
   f->endFlag = 0;
-  return PutInSlot(g_plain.files, f);
+  return g_plain.files.Put(f);
 }
 
 int PlainFileClose(FileHandle handle) {
-  PlainFileObject* f = TakeFromSlot(g_plain.files, handle);
+  PlainFileObject* f = g_plain.files.Take(handle);
   if (f == nullptr) return -1;
   int result = 0;
   if (!f->threaded) {
-    result = CloseHostFile(f->fd);
+    result = f->file.Close() ? 0 : -1;
   } else {
     FileThreadBlock& b = f->block;
     b.doneEvent.Wait();
@@ -341,13 +277,13 @@ int PlainFileClose(FileHandle handle) {
 }
 
 int PlainFileTell(FileHandle handle) {
-  PlainFileObject* f = FromSlot(g_plain.files, handle);
+  PlainFileObject* f = g_plain.files.Get(handle);
   if (f == nullptr) return -1;
   return static_cast<int>(f->position);
 }
 
 int PlainFileSeek(FileHandle handle, int offset, int origin) {
-  PlainFileObject* f = FromSlot(g_plain.files, handle);
+  PlainFileObject* f = g_plain.files.Get(handle);
   if (f == nullptr) return -1;
   int64_t target;
   switch (origin) {
@@ -370,7 +306,7 @@ int PlainFileSeek(FileHandle handle, int offset, int origin) {
 }
 
 size_t PlainFileRead(void* buffer, size_t elementSize, size_t count, FileHandle handle) {
-  PlainFileObject* f = FromSlot(g_plain.files, handle);
+  PlainFileObject* f = g_plain.files.Get(handle);
   if (f == nullptr || elementSize == 0) return 0;
   if (f->threaded) {
     // The previous request must be finished before this one is written.
@@ -390,7 +326,7 @@ size_t PlainFileRead(void* buffer, size_t elementSize, size_t count, FileHandle 
   }
   const uint32_t bytes = static_cast<uint32_t>(n * elementSize);
   if (!f->threaded) {
-    const int64_t got = ReadHostFile(f->fd, buffer, bytes, f->position);
+    const int64_t got = ReadAt(f->file, buffer, bytes, f->position);
     if (got < 0) return 0;  // the position stays where the data still is
     const size_t whole = static_cast<size_t>(got) / elementSize;
     if (static_cast<uint64_t>(got) < bytes) f->endFlag = 1;
@@ -421,14 +357,14 @@ size_t PlainFileRead(void* buffer, size_t elementSize, size_t count, FileHandle 
 }
 
 int PlainFileEof(FileHandle handle) {
-  PlainFileObject* f = FromSlot(g_plain.files, handle);
+  PlainFileObject* f = g_plain.files.Get(handle);
   if (f == nullptr) return 0;
   if (f->threaded && f->block.doneEvent.WaitFor(0)) CollectFinishedRead(*f);
   return f->endFlag != 0 ? -1 : 0;
 }
 
 int PlainFileIdleCheck(FileHandle handle) {
-  PlainFileObject* f = FromSlot(g_plain.files, handle);
+  PlainFileObject* f = g_plain.files.Get(handle);
   if (f == nullptr || !f->threaded) return 1;
   if (!f->block.doneEvent.WaitFor(0)) return 0;
   CollectFinishedRead(*f);

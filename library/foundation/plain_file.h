@@ -12,6 +12,7 @@
 #include <functional>
 
 #include "library/foundation/file_functions.h"
+#include "platform/os/files.h"
 
 namespace veziv {
 
@@ -36,6 +37,11 @@ int PlainFileGetCurrentDir(char* buffer);
 int PlainFileFindFirst(const char* pattern, FileFindRecord* record);
 int PlainFileFindNext(int findHandle, FileFindRecord* record);
 int PlainFileFindClose(int findHandle);
+
+// Creates an empty file for writing in the system's temporary folder; a closed
+// File on failure. pathBuffer, when given (at least 260 bytes), receives the
+// file's full path in the library's form.
+platform::os::File CreateTempFile(char* pathBuffer);
 
 // The file-access thread's command codes.
 enum FileThreadCommand : int {
