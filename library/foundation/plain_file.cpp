@@ -11,7 +11,9 @@
 #include <system_error>
 #include <thread>
 
+#include "library/foundation/log.h"
 #include "library/foundation/manual_reset_event.h"
+#include "library/foundation/memory.h"
 #include "library/foundation/slot_table.h"
 #include "platform/os/files.h"
 
@@ -20,8 +22,6 @@ namespace {
 
 constexpr size_t kPathField = 260;
 constexpr uint32_t kDefaultCacheInterval = 100;  // milliseconds
-
-void LogText(const char*) {}
 
 using platform::os::File;
 
@@ -86,8 +86,7 @@ struct PlainFileState {
 
 PlainFileState g_plain;
 
-unsigned char* AllocateCache() { return new (std::nothrow) unsigned char[kFileCacheSize]; }
-void FreeCache(unsigned char* cache) { delete[] cache; }
+unsigned char* AllocateCache() { return static_cast<unsigned char*>(AllocLibMemory(kFileCacheSize)); }
 
 // ---- the file-access thread ----
 
@@ -195,9 +194,15 @@ void CollectFinishedRead(PlainFileObject& f) {
   }
 }
 
+PlainFileObject* AllocateObject() {
+  void* memory = AllocLibMemoryZeroed(sizeof(PlainFileObject));
+  return memory != nullptr ? new (memory) PlainFileObject : nullptr;
+}
+
 void FreeObject(PlainFileObject* f) {
-  FreeCache(f->block.cache);
-  delete f;
+  FreeLibMemory(f->block.cache);
+  f->~PlainFileObject();
+  FreeLibMemory(f);
 }
 
 }  // namespace
@@ -206,7 +211,7 @@ FileHandle PlainFileOpen(const char* path, int cache, int /*reserved*/, int asyn
   // The thread block holds the path in a fixed field; longer paths are refused
   // in every mode so that a name opens the same way whatever the mode.
   if (path == nullptr || std::strlen(path) >= kPathField) return 0;
-  auto* f = new (std::nothrow) PlainFileObject;
+  PlainFileObject* f = AllocateObject();
   if (f == nullptr) return 0;
   f->threaded = (cache != 0 || async != 0) ? 1 : 0;
   f->cache = cache;
@@ -228,7 +233,7 @@ FileHandle PlainFileOpen(const char* path, int cache, int /*reserved*/, int asyn
       b.cache = AllocateCache();
       if (b.cache == nullptr) {
         FreeObject(f);
-        LogText("ファイル読み込みキャッシュ用メモリの確保に失敗しました\n");
+        WriteLogText("ファイル読み込みキャッシュ用メモリの確保に失敗しました\n");
         return 0;
       }
     }
@@ -242,7 +247,7 @@ FileHandle PlainFileOpen(const char* path, int cache, int /*reserved*/, int asyn
       b.thread = std::thread(FileAccessThreadProc, &b);
     } catch (const std::system_error&) {
       FreeObject(f);
-      LogText("ファイルアクセス専用スレッドの作成に失敗しました\n");
+      WriteLogText("ファイルアクセス専用スレッドの作成に失敗しました\n");
       return 0;
     }
     HandOver(b, kFileThreadOpen);
@@ -250,7 +255,7 @@ FileHandle PlainFileOpen(const char* path, int cache, int /*reserved*/, int asyn
     if (b.openFailed != 0) {
       b.thread.join();
       FreeObject(f);
-      LogText("ファイルのオープンに失敗しました\n");
+      WriteLogText("ファイルのオープンに失敗しました\n");
       return 0;
     }
   }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "library/foundation/file_functions.h"
+#include "library/foundation/log_test_folder.h"
 #include "platform/os/host_path.h"
 #include "platform/os/test_folder.h"
 
@@ -267,6 +268,36 @@ TEST_F(PlainFileTest, ReadFileLineWaitsForAnAsynchronousFile) {
   EXPECT_EQ(lines, (std::vector<std::string>{"first", "second"}));
   EXPECT_EQ(FileStreamClose(h), 0);
   detail::ResetFileFunctionsForTest();
+}
+
+class PlainFileLogTest : public testing::LogFolderTest {
+ protected:
+  void TearDown() override {
+    detail::ResetPlainFilesForTest();
+    testing::LogFolderTest::TearDown();
+  }
+  platform::os::TestFolder files_;
+};
+
+TEST_F(PlainFileLogTest, AMissingFileFailsQuietlyInEveryMode) {
+  const std::string path = files_ / "missing.txt";
+  for (const Mode& m : kModes) {
+    SCOPED_TRACE(m.name);
+    EXPECT_EQ(PlainFileOpen(path.c_str(), m.cache, 1, m.async), 0);
+  }
+  EXPECT_EQ(ReadLogWithoutStamps(), "");
+}
+
+TEST_F(PlainFileLogTest, AFileGoneBeforeItsThreadOpensItFailsWithALogLine) {
+  files_.MakeFile("vanishing.bin", "data");
+  const std::string path = files_ / "vanishing.bin";
+  detail::FileThreadHooks hooks;
+  hooks.beforeCommand = [&path](int command) {
+    if (command == kFileThreadOpen) std::filesystem::remove(path);
+  };
+  detail::SetFileThreadHooksForTest(hooks);
+  EXPECT_EQ(PlainFileOpen(path.c_str(), 1, 1, 0), 0);
+  EXPECT_EQ(ReadLogWithoutStamps(), "ファイルのオープンに失敗しました\r\n");
 }
 
 }  // namespace

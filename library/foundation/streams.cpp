@@ -2,9 +2,9 @@
 #include "library/foundation/streams.h"
 
 #include <cstring>
-#include <new>
 
 #include "library/foundation/file_functions.h"
+#include "library/foundation/memory.h"
 
 namespace veziv {
 namespace {
@@ -40,7 +40,7 @@ const StreamFunctionTable* GetFileStreamTable() { return &kFileStreamTable; }
 const StreamFunctionTable* GetMemoryStreamTable() { return &kMemoryStreamTable; }
 
 MemoryStreamState* OpenMemoryStream(const void* data, int size) {
-  auto* state = new (std::nothrow) MemoryStreamState;
+  auto* state = static_cast<MemoryStreamState*>(AllocLibMemory(sizeof(MemoryStreamState)));
   if (state == nullptr) return nullptr;
   state->data = static_cast<const unsigned char*>(data);
   state->size = size < 0 ? 0 : size;
@@ -50,7 +50,7 @@ MemoryStreamState* OpenMemoryStream(const void* data, int size) {
 }
 
 int CloseMemoryStream(MemoryStreamState* state) {
-  delete state;
+  FreeLibMemory(state);
   return 0;
 }
 
