@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "library/foundation/library_start.h"
 #include "library/foundation/memory_file_set_testing.h"
 #include "library/foundation/plain_file.h"
 
@@ -168,6 +169,18 @@ TEST_F(FileFunctionsTest, EnableArchiveReadingKeepsACallersTable) {
   EXPECT_EQ(IsDefaultFileFunctionTable(), 0);
   EnableArchiveReading(0);
   EXPECT_EQ(IsDefaultFileFunctionTable(), 1);
+}
+
+TEST_F(FileFunctionsTest, StartUpInstallsTheDefaultSetOfTheStoredSetting) {
+  RegisterArchiveFileSet(FakeArchiveSet());
+  SetFileFunctionTable(testing::MemoryFileSet());
+  EnableArchiveReading(0);  // made before start-up, while a caller's table is in place
+  ASSERT_NE(detail::RegisteredSubsystems().install_default_file_functions, nullptr);
+  detail::RegisteredSubsystems().install_default_file_functions();
+  EXPECT_EQ(IsDefaultFileFunctionTable(), 1);
+  g_archiveOpens = 0;
+  OpenFileForRead("missing-file", 0);
+  EXPECT_EQ(g_archiveOpens, 0);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "library/foundation/api_lock.h"
+#include "library/foundation/file_functions.h"
 #include "library/foundation/log.h"
 #include "library/foundation/memory.h"
 #include "library/foundation/random.h"
@@ -157,7 +158,11 @@ void FatalErrorExitFormat(const char* format, ...) {
 namespace detail {
 
 LibrarySubsystems& RegisteredSubsystems() {
-  static LibrarySubsystems subsystems;
+  static LibrarySubsystems subsystems = [] {
+    LibrarySubsystems s;
+    s.install_default_file_functions = [] { SetFileFunctionTable(nullptr); };
+    return s;
+  }();
   return subsystems;
 }
 
