@@ -15,6 +15,7 @@
 #include "library/foundation/file_functions.h"
 #include "library/foundation/log.h"
 #include "library/foundation/memory.h"
+#include "library/foundation/network.h"
 #include "library/foundation/random.h"
 #include "library/foundation/screen_log.h"
 
@@ -161,6 +162,7 @@ LibrarySubsystems& RegisteredSubsystems() {
   static LibrarySubsystems subsystems = [] {
     LibrarySubsystems s;
     s.install_default_file_functions = [] { SetFileFunctionTable(nullptr); };
+    s.end_network = [] { EndNetwork(); };
     return s;
   }();
   return subsystems;
