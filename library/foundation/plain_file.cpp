@@ -14,6 +14,7 @@
 #include "library/foundation/log.h"
 #include "library/foundation/manual_reset_event.h"
 #include "library/foundation/memory.h"
+#include "library/foundation/seek_target.h"
 #include "library/foundation/slot_table.h"
 #include "platform/os/files.h"
 
@@ -291,12 +292,7 @@ int PlainFileSeek(FileHandle handle, int offset, int origin) {
   PlainFileObject* f = g_plain.files.Get(handle);
   if (f == nullptr) return -1;
   int64_t target;
-  switch (origin) {
-    case 0: target = offset; break;
-    case 1: target = int64_t{f->position} + offset; break;
-    case 2: target = int64_t{f->size} + offset; break;
-    default: return -1;
-  }
+  if (!SeekTarget(offset, origin, f->position, f->size, &target)) return -1;
   if (target < 0 || target > int64_t{0xFFFFFFFF}) return -1;
   if (f->threaded) {
     FileThreadBlock& b = f->block;

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <condition_variable>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -15,32 +14,15 @@
 
 #include "library/foundation/file_functions.h"
 #include "library/foundation/log_test_folder.h"
+#include "library/foundation/manual_reset_event.h"
 #include "platform/os/host_path.h"
 #include "platform/os/test_folder.h"
 
 namespace veziv {
 namespace {
 
-// A latch the file-access thread can wait on, opened by the test.
-class Gate {
- public:
-  void Open() {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      open_ = true;
-    }
-    changed_.notify_all();
-  }
-  void Pass() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [this] { return open_; });
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  bool open_ = false;
-};
+// The file-access thread waits on it until the test sets it.
+using Gate = ManualResetEvent;
 
 struct Mode {
   const char* name;
@@ -177,10 +159,10 @@ TEST_F(PlainFileTest, HandlesAreSmallSlotIndicesReusedAfterClose) {
 
 TEST_F(PlainFileTest, AsynchronousReadReturnsAtOnceAndIsIdleOnlyWhenServed) {
   const std::string path = MakeFile("async.bin", "abcdefgh");
-  Gate gate;
+  Gate gate(false);
   detail::FileThreadHooks hooks;
   hooks.beforeCommand = [&gate](int command) {
-    if (command == kFileThreadRead) gate.Pass();
+    if (command == kFileThreadRead) gate.Wait();
   };
   detail::SetFileThreadHooksForTest(hooks);
   const FileHandle h = PlainFileOpen(path.c_str(), 0, 1, 1);
@@ -190,7 +172,7 @@ TEST_F(PlainFileTest, AsynchronousReadReturnsAtOnceAndIsIdleOnlyWhenServed) {
   EXPECT_EQ(PlainFileTell(h), 6);
   EXPECT_EQ(PlainFileIdleCheck(h), 0);
   EXPECT_EQ(PlainFileIdleCheck(h), 0);
-  gate.Open();
+  gate.Set();
   WaitIdle(h);
   EXPECT_EQ(std::string(buffer), "abcdef");
   EXPECT_EQ(PlainFileClose(h), 0);
@@ -200,12 +182,12 @@ TEST_F(PlainFileTest, CachedSequentialReadsAreServedFromTheReadAhead) {
   std::string content(5000, '\0');
   for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>('A' + i % 23);
   const std::string path = MakeFile("stream.bin", content);
-  Gate toppedUp;
+  Gate toppedUp(false);
   std::mutex mutex;
   std::vector<std::pair<uint32_t, uint32_t>> reads;
   detail::FileThreadHooks hooks;
   hooks.afterTopUp = [&toppedUp](uint32_t fill) {
-    if (fill > 0) toppedUp.Open();
+    if (fill > 0) toppedUp.Set();
   };
   hooks.afterRead = [&](uint32_t fromCache, uint32_t fromFile) {
     std::lock_guard<std::mutex> lock(mutex);
@@ -215,7 +197,7 @@ TEST_F(PlainFileTest, CachedSequentialReadsAreServedFromTheReadAhead) {
   detail::SetFileCacheIntervalForTest(1);
   const FileHandle h = PlainFileOpen(path.c_str(), 1, 1, 0);
   ASSERT_NE(h, 0);
-  toppedUp.Pass();
+  toppedUp.Wait();
   std::string got(2000, '\0');
   EXPECT_EQ(PlainFileRead(got.data(), 1000, 1, h), 1u);
   EXPECT_EQ(PlainFileRead(got.data() + 1000, 1000, 1, h), 1u);

@@ -5,6 +5,7 @@
 
 #include "library/foundation/file_functions.h"
 #include "library/foundation/memory.h"
+#include "library/foundation/seek_target.h"
 
 namespace veziv {
 namespace {
@@ -58,12 +59,7 @@ int MemoryStreamTell(MemoryStreamState* state) { return state->position; }
 
 int MemoryStreamSeek(MemoryStreamState* state, int offset, int origin) {
   int64_t target;
-  switch (origin) {
-    case 0: target = offset; break;
-    case 1: target = int64_t{state->position} + offset; break;
-    case 2: target = int64_t{state->size} + offset; break;
-    default: return -1;
-  }
+  if (!SeekTarget(offset, origin, state->position, state->size, &target)) return -1;
   if (target < 0) target = 0;
   if (target > state->size) target = state->size;
   state->position = static_cast<int>(target);
