@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "library/foundation/log_test_folder.h"
 #include "platform/net/socket.h"
 
 namespace veziv {
@@ -53,9 +54,11 @@ void QueueInRing(RingBuffer& ring, const std::string& bytes) {
   WrapRingBufferPositions(&ring);
 }
 
-class NetworkFramingTest : public ::testing::Test {
+// The log goes to a folder of the test's own: a bad length is logged.
+class NetworkFramingTest : public testing::LogFolderTest {
  protected:
   void SetUp() override {
+    testing::LogFolderTest::SetUp();
     ASSERT_TRUE(platform::net::MakeSocketPair(pair_));
     handle_ = detail::MakeNetworkHandleForTest(pair_[0]);
     ASSERT_GE(handle_, 0);
@@ -65,6 +68,7 @@ class NetworkFramingTest : public ::testing::Test {
   void TearDown() override {
     detail::ResetNetworkForTest();
     platform::net::CloseSocket(pair_[1]);
+    testing::LogFolderTest::TearDown();
   }
 
   void PeerSends(const std::string& bytes) {
@@ -135,6 +139,19 @@ TEST_F(NetworkFramingTest, AnImpossibleLengthSetsTheErrorFlag) {
   EXPECT_EQ(ReceiveSocketMessages(record_), -1);
   EXPECT_EQ(record_->error, 1);
   EXPECT_EQ(record_->receivedComplete, 0u);
+  EXPECT_EQ(ReadLogWithoutStamps(),
+            "受信データを保存するリングバッファのリサイズに失敗しました(データサイズ 2147483647 byte)\r\n");
+}
+
+TEST_F(NetworkFramingTest, NetworkErrorsAreLoggedWithTheSocketError) {
+  int broken[2];
+  ASSERT_TRUE(platform::net::MakeSocketPair(broken));
+  platform::net::CloseSocket(broken[1]);
+  ASSERT_EQ(platform::net::SendSocket(broken[0], "x", 1), platform::net::kFailed);
+  platform::net::CloseSocket(broken[0]);
+  EXPECT_EQ(LogNetworkError("acceptに失敗しました %d", 7), -1);
+  EXPECT_EQ(ReadLogWithoutStamps(),
+            "ネットワークログ。acceptに失敗しました 7[" + std::to_string(platform::net::LastSocketError()) + "]\r\n");
 }
 
 TEST_F(NetworkFramingTest, QueuedBytesGoOutAsOneMessagePerPushAcrossTheRingsEnd) {
@@ -199,7 +216,6 @@ TEST(NetworkHandles, HandlesAreOfTheNetworkKindAndFailOnceFreed) {
   detail::ResetNetworkForTest();
   EXPECT_EQ(detail::FindNetworkRecordForTest(a), nullptr);
   EXPECT_EQ(detail::FindNetworkRecordForTest(-1), nullptr);
-  EXPECT_EQ(LogNetworkError("accept %s", "x"), -1);
 }
 
 }  // namespace
