@@ -3,7 +3,6 @@
 #include "library/foundation/plain_file.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <mutex>
 #include <new>
@@ -48,14 +47,15 @@ struct ReadRequest {
   bool shortfall = false;  // the rest of the request was zero-filled
 };
 
-// Shared by the owner and its file-access thread; see the handshake in Serve.
+// Shared by the owner and its file-access thread. The owner writes the
+// request fields only while the done event is set, the thread reads them only
+// after the command event was set, and sets the done event when it is finished.
 struct FileThreadBlock {
   std::thread thread;
   File file;  // the thread's own file
   ManualResetEvent commandEvent{false};
   ManualResetEvent doneEvent{true};
   int command = 0;
-  std::atomic<int> ended{0};
   int openFailed = 0;
   char path[kPathField] = {};
   ReadRequest read;
@@ -151,7 +151,6 @@ void FileAccessThreadProc(FileThreadBlock* block) {
         b.file = platform::os::OpenFile(b.path, platform::os::OpenMode::kRead);
         if (!b.file.IsOpen()) {
           b.openFailed = 1;
-          b.ended = 1;
           b.doneEvent.Set();
           return;
         }
@@ -170,7 +169,6 @@ void FileAccessThreadProc(FileThreadBlock* block) {
         break;
       case kFileThreadCloseAndEnd:
         b.file.Close();
-        b.ended = 1;
         b.doneEvent.Set();
         return;
       default:
