@@ -78,6 +78,9 @@ int ReadFileElements(void* buffer, int size, FileHandle handle) {
 
 namespace {
 
+// start + bytes as the int offset that seek takes, without signed overflow.
+int OffsetFrom(int start, size_t bytes) { return static_cast<int>(static_cast<int64_t>(start) + static_cast<int64_t>(bytes)); }
+
 // Reads count bytes and waits until an asynchronous handle has delivered them.
 size_t ReadBytesAndWait(void* buffer, size_t count, FileHandle handle) {
   const size_t n = FileStreamRead(buffer, 1, count, handle);
@@ -114,13 +117,13 @@ int ReadFileLine(char* buffer, int bufferSize, FileHandle handle) {
         ++i;
         continue;
       }
-      FileStreamSeek(handle, start + static_cast<int>(i), 0);
+      FileStreamSeek(handle, OffsetFrom(start, i), 0);
       break;
     }
     if (c == '\r') {
       if (i + 1 < n) {
         if (bytes[i + 1] == '\n') {
-          FileStreamSeek(handle, start + static_cast<int>(i) + 2, 0);
+          FileStreamSeek(handle, OffsetFrom(start, i + 2), 0);
           break;
         }
         ++i;
@@ -132,7 +135,7 @@ int ReadFileLine(char* buffer, int bufferSize, FileHandle handle) {
         unsigned char next = 0;
         const size_t got = ReadBytesAndWait(&next, 1, handle);
         if (got == 1 && next == '\n') break;  // the position is already behind the pair
-        if (got == 1) FileStreamSeek(handle, start + static_cast<int>(n), 0);
+        if (got == 1) FileStreamSeek(handle, OffsetFrom(start, n), 0);
       }
       ++i;
       continue;
