@@ -79,7 +79,9 @@ int ReadFileElements(void* buffer, int size, FileHandle handle) {
 namespace {
 
 // start + bytes as the int offset that seek takes, without signed overflow.
-int OffsetFrom(int start, size_t bytes) { return static_cast<int>(static_cast<int64_t>(start) + static_cast<int64_t>(bytes)); }
+int OffsetFrom(int start, size_t bytes) {
+  return static_cast<int>(static_cast<int64_t>(start) + static_cast<int64_t>(bytes));
+}
 
 // Reads count bytes and waits until an asynchronous handle has delivered them.
 size_t ReadBytesAndWait(void* buffer, size_t count, FileHandle handle) {
