@@ -3,7 +3,9 @@
 // totals, the header check, the leak dump, and the ring buffer built on it.
 #include "library/foundation/memory.h"
 
+#include <algorithm>
 #include <cinttypes>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -205,7 +207,11 @@ void LogMemoryBlock(const MemoryBlockHeader* header) {
              header->size, static_cast<double>(header->size) / 1024.0, tag, static_cast<unsigned>(header->line),
              static_cast<unsigned>(header->number), reinterpret_cast<uintptr_t>(data));
   size_t pos = std::strlen(line);
-  const size_t n = header->size < kDumpBytes ? header->size : kDumpBytes;
+  // A damaged header may claim more bytes than the block has; its mirror keeps
+  // the size it was given, so the smaller of the two is safe to read.
+  size_t mirrored_size;
+  std::memcpy(&mirrored_size, header->mirror + offsetof(MemoryBlockHeader, size), sizeof mirrored_size);
+  const size_t n = std::min({header->size, mirrored_size, kDumpBytes});
   // The longest possible line is well under the buffer; these bounds only guard it.
   for (size_t i = 0; i < n && pos + 1 < sizeof line; ++i) {
     line[pos++] = (data[i] >= 0x20 && data[i] <= 0x7F) ? static_cast<char>(data[i]) : '.';

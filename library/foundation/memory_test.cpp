@@ -205,6 +205,24 @@ TEST_F(MemoryTest, DamagedHeaderIsReportedOnce) {
   FreeLibMemory(newer);
 }
 
+TEST_F(MemoryTest, DamagedSizeIsReportedWithoutReadingPastTheBlock) {
+  // An overrun of the block in front can rewrite this header's size; the report
+  // must then show no more bytes than the block really has.
+  auto* p = static_cast<unsigned char*>(AllocLibMemory(3, "short.cpp"));
+  ASSERT_NE(p, nullptr);
+  std::memcpy(p, "\x41\x01\x42", 3);
+  const size_t real_size = Header(p)->size;
+  Header(p)->size = 100000;
+  EXPECT_EQ(CheckLibMemoryHeaders(), -1);
+  const std::string log = ReadLogWithoutStamps();
+  EXPECT_EQ(Count(log, "以下のメモリ確保情報が破損しました"), 1) << log;
+  EXPECT_NE(log.find("size:100000("), std::string::npos) << log;
+  EXPECT_NE(log.find("data:<A.B> [41 01 42]\r\n"), std::string::npos) << log;
+  Header(p)->size = real_size;
+  EXPECT_EQ(CheckLibMemoryHeaders(), 0);
+  FreeLibMemory(p);
+}
+
 TEST_F(MemoryTest, SizesThatOverflowWithTheHeaderAreRefused) {
   void* kept = AllocLibMemory(5, "kept.cpp");
   std::memcpy(kept, "abcde", 5);
