@@ -11,9 +11,16 @@ while read -r pkg; do
   [ "$status" = "install ok installed" ] || missing+=("$pkg")
 done < "$here/packages.txt"
 [ ${#missing[@]} -eq 0 ] && exit 0
-sudo_cmd=()
-[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+# sudo drops the caller's environment, so the front end is set on the command itself:
+# with no terminal (CI) a package that asks a question must not wait for an answer.
+apt=(env DEBIAN_FRONTEND=noninteractive apt-get)
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null; then
+    echo "Missing packages: ${missing[*]}; run as root or install sudo." >&2
+    exit 1
+  fi
+  apt=(sudo "${apt[@]}")
+fi
 echo "Installing: ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-"${sudo_cmd[@]}" apt-get update -qq
-"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+"${apt[@]}" update -qq
+"${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
