@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "library/foundation/helpers.h"
+
 namespace veziv {
 namespace {
 
@@ -35,8 +37,6 @@ void Refill(RandomState& r) {
   }
   r.index = 0;
 }
-
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 }  // namespace
 
@@ -84,7 +84,7 @@ int FormatTextArgs(char* buffer, size_t size, const char* format, va_list args) 
   written = size - 1;
   size_t i = 0;
   while (i < written) {
-    if (IsLeadByte(static_cast<unsigned char>(buffer[i]))) {
+    if (detail::IsShiftJisLeadByte(static_cast<unsigned char>(buffer[i]))) {
       if (i + 1 >= written) break;
       i += 2;
     } else {
