@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, makes the demo data and starts the game.
+# Installs what is missing, builds and starts the game in run/ (the demo data joins when it exists).
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/install-deps.sh
