@@ -63,22 +63,23 @@ bool AddComponents(std::string_view text, bool reject_empty, std::vector<std::st
     }
     return true;
   };
+  // A lead byte pairs only with a trail byte, so a '/' after a UTF-8 byte of a
+  // host folder name that looks like a lead byte still separates.
   while (i < text.size()) {
-    if (detail::IsShiftJisLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) {
-      i += 2;
-    } else if (IsSeparator(text[i])) {
+    if (IsSeparator(text[i])) {
       if (!take(i)) return false;
       start = ++i;
     } else {
-      ++i;
+      i += platform::os::Cp932CharLength(text, i);
     }
   }
   if (start < text.size()) return take(text.size());
   return true;
 }
 
-// The host folder is UTF-8; the library's paths are CP932, and a UTF-8 byte
-// taken for a lead byte would swallow the separator after it.
+// The host folder is UTF-8 and the library's paths are CP932; a folder with a
+// name that has no CP932 form stays UTF-8, which the host-path resolver finds
+// by its raw bytes.
 std::string DefaultCurrentDirectory() {
   std::error_code error;
   std::filesystem::path cwd = std::filesystem::current_path(error);

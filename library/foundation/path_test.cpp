@@ -56,15 +56,21 @@ TEST(BuildFullPath, ResolvesAgainstTheBase) {
   }
 }
 
-TEST(BuildFullPath, TrailByte5CIsNotASeparator) {
+TEST(BuildFullPath, SeparatorsRespectDoubleByteCharacters) {
   // "表" is 95 5C and "表示" 95 5C 8E A6: cutting at their 5C would lose the
   // last byte of a name or make ".." remove only half of one.
+  // A host folder whose name has no CP932 form stays UTF-8, and its bytes 81 to
+  // 9F look like lead bytes: a '/' after one (no trail byte) still separates,
+  // or ".." would remove two folders at once.
   const PathCase cases[] = {
       {"data\\表", "C:\\g", "C:\\g\\data\\表"},
       {"表示\\..\\x", "C:\\g", "C:\\g\\x"},
       {"表/x", "C:\\g", "C:\\g\\表\\x"},
       {"..\\x", "C:\\g\\表", "C:\\g\\x"},
       {"a", "/home/表", "\\home\\表\\a"},
+      {"..\\x.png", "/home/pa\xC5\x82/game", "\\home\\pa\xC5\x82\\x.png"},  // "pał"
+      {"..\\..\\x", "/home/pa\xC5\x82/game", "\\home\\x"},
+      {"\x81/b\\..\\y", "C:\\g", "C:\\g\\\x81\\y"},
   };
   for (const PathCase& c : cases) {
     std::string full;
