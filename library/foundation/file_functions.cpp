@@ -67,6 +67,7 @@ size_t FileStreamRead(void* buffer, size_t elementSize, size_t count, FileHandle
 }
 int FileStreamEof(FileHandle handle) { return Installed().eof(handle); }
 int FileStreamIdleCheck(FileHandle handle) { return Installed().idleCheck(handle); }
+int FileStreamSetCurrentDir(const char* path) { return Installed().setCurrentDir(path); }
 int FileStreamGetCurrentDir(char* buffer) { return Installed().getCurrentDir(buffer); }
 
 FileHandle OpenFileForRead(const char* path, int async) { return FileStreamOpen(path, 0, 1, async != 0 ? 1 : 0); }

@@ -62,6 +62,7 @@ int FileStreamSeek(FileHandle handle, int offset, int origin);
 size_t FileStreamRead(void* buffer, size_t elementSize, size_t count, FileHandle handle);
 int FileStreamEof(FileHandle handle);
 int FileStreamIdleCheck(FileHandle handle);
+int FileStreamSetCurrentDir(const char* path);
 int FileStreamGetCurrentDir(char* buffer);
 
 // The game's calls.

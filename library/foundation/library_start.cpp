@@ -112,10 +112,9 @@ int EndLibraryUnlocked() {
   g_library.initialised = 0;
   Run(s.pump_until_window_gone);
 
-  if (!g_library.start_folder.empty()) {
-    std::error_code error;
-    std::filesystem::current_path(g_library.start_folder, error);
-  }
+  // Through the installed file functions: they also keep the folder that
+  // relative library paths start from, which a plain chdir would leave behind.
+  if (!g_library.start_folder.empty()) FileStreamSetCurrentDir(g_library.start_folder.c_str());
   Run(s.release_all_archives);
   DumpLibMemory();
   return 0;

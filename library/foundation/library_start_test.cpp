@@ -11,9 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "library/foundation/file_functions.h"
 #include "library/foundation/log.h"
 #include "library/foundation/memory.h"
 #include "platform/os/clock.h"
+#include "platform/os/host_path.h"
 
 namespace veziv {
 namespace {
@@ -185,6 +187,19 @@ TEST_F(LibraryStartTest, RepeatedStartAndEarlyEndDoNothing) {
   g_rec.calls.clear();
   EXPECT_EQ(InitLibrary(), 0);
   EXPECT_TRUE(g_rec.calls.empty());
+}
+
+TEST_F(LibraryStartTest, EndGivesRelativePathsBackToTheStartFolder) {
+  fs::create_directory(folder_ / "sub");
+  ASSERT_EQ(InitLibrary(), 0);
+  ASSERT_EQ(FileStreamSetCurrentDir("sub"), 1);
+  ASSERT_EQ(platform::os::ResolveHostPath("x"), (folder_ / "sub" / "x").string());
+  EndLibrary();
+  EXPECT_EQ(fs::current_path(), folder_);
+  EXPECT_EQ(platform::os::ResolveHostPath("x"), (folder_ / "x").string());
+  char current[260];
+  ASSERT_GT(FileStreamGetCurrentDir(current), 0);
+  EXPECT_EQ(platform::os::ResolveHostPath(current), folder_.string());
 }
 
 TEST_F(LibraryStartTest, LeakDumpListsBlocksLeftAlive) {
