@@ -141,7 +141,8 @@ int EndLibrary() {
 void FatalErrorExit(const char* text) {
   WriteLogText(text);
   WriteLogText("\n");
-  EndLibraryUnlocked();
+  // An end step that fails fatally must not run the whole end again (and again).
+  if (!g_library.ending) EndLibraryUnlocked();
   std::fflush(nullptr);
   std::_Exit(255);
 }

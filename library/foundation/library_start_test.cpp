@@ -286,5 +286,19 @@ TEST_F(LibraryStartTest, FatalErrorLogsEndsTheLibraryAndExitsWith255) {
   EXPECT_EQ(log.find("0:5 " + std::string(1021, 'e') + "\r\n"), 0u) << log.substr(0, 40);
 }
 
+TEST_F(LibraryStartTest, FatalErrorInsideAnEndStepExitsWithoutEndingAgain) {
+  ASSERT_EQ(InitLibrary(), 0);
+  detail::RegisteredSubsystems().end_graphics_system = [] {
+    Record("end_graphics_system");
+    FatalErrorExit("end failed");
+  };
+  EXPECT_EXIT(EndLibrary(), ::testing::ExitedWithCode(255), "");
+  detail::RegisteredSubsystems().end_graphics_system = [] { Record("end_graphics_system"); };
+  std::string log = Log();
+  size_t first = log.find("end failed");
+  ASSERT_NE(first, std::string::npos) << log;
+  EXPECT_EQ(log.find("end failed", first + 1), std::string::npos) << log;
+}
+
 }  // namespace
 }  // namespace veziv
