@@ -1,0 +1,117 @@
+// The unscaled blit's entry: refuses what it cannot draw, clips the source
+// against the draw area, picks the run-table or general path, prepares the
+// pointers, pitches and table rows, and hands over to a family's loop.
+#include <algorithm>
+#include <cstring>
+
+#include "library/softrender/blit.h"
+#include "library/softrender/blit_setup.h"
+
+namespace veziv::softrender {
+
+ClipBox ClipToDrawArea(int64_t left, int64_t top, int64_t right, int64_t bottom, const DrawRect& area,
+                       const SOFTSURFACE& target) {
+  // An unordered area is ordered, and no area reaches outside the target view.
+  const int64_t al = std::max<int64_t>(std::min(area.left, area.right), 0);
+  const int64_t ar = std::min<int64_t>(std::max(area.left, area.right), target.width);
+  const int64_t at = std::max<int64_t>(std::min(area.top, area.bottom), 0);
+  const int64_t ab = std::min<int64_t>(std::max(area.top, area.bottom), target.height);
+  ClipBox box{std::max(left, al), std::max(top, at), std::min(right, ar), std::min(bottom, ab)};
+  if (box.right < box.left) box.right = box.left;
+  if (box.bottom < box.top) box.bottom = box.top;
+  return box;
+}
+
+bool IsTinted(const SoftDrawSnapshot& draw) { return (draw.brightness & 0xFFFFFFu) != 0xFFFFFFu; }
+
+uint32_t ClampedParam(const SoftDrawSnapshot& draw) {
+  return static_cast<uint32_t>(std::clamp<int32_t>(draw.blendParam, 0, 255));
+}
+
+RuleTables MakeRuleTables(const SoftDrawSnapshot& draw, uint32_t p) {
+  const auto& product = draw.tables->ProductTable;
+  return RuleTables{{product[draw.brightness & 0xFF], product[(draw.brightness >> 8) & 0xFF],
+                     product[(draw.brightness >> 16) & 0xFF]},
+                    product[p],
+                    p};
+}
+
+// Whether a view can be drawn from its image's run table: the table describes
+// the whole image from its first pixel, so the view must be exactly that.
+bool CoversWholeImage(const SOFTSURFACE& view) {
+  const SoftSurfaceShared& b = *view.base;
+  return view.width == b.width && view.height == b.height && view.pixels == b.pixels;
+}
+
+}  // namespace veziv::softrender
+
+namespace veziv {
+
+using namespace softrender;
+
+void SoftSurfaceBlit(SOFTSURFACE* target, const SOFTSURFACE* source, int32_t x, int32_t y,
+                     int32_t transparencyFlag, const SOFTSURFACE* blendImage, const SoftDrawSnapshot& draw) {
+  if (!target || !source || !target->base || !source->base || !draw.tables) return;
+  const SoftSurfaceShared& sb = *source->base;
+  const SoftSurfaceShared& tb = *target->base;
+  if (sb.type != tb.type || tb.paletteFlag == 1 || tb.alphaFlag == 1) return;
+  if (blendImage && !blendImage->base) blendImage = nullptr;
+
+  const ClipBox box = ClipToDrawArea(x, y, int64_t{x} + source->width, int64_t{y} + source->height,
+                                     draw.drawArea, *target);
+  const int32_t w = static_cast<int32_t>(box.right - box.left);
+  const int32_t h = static_cast<int32_t>(box.bottom - box.top);
+  if (w <= 0 || h <= 0) return;
+  const int64_t sx = box.left - x, sy = box.top - y;
+
+  const bool runTablePath = transparencyFlag == 1 && sb.runTableValid == 1 && sb.runTable &&
+                            w == source->width && h == source->height && CoversWholeImage(*source);
+
+  const uint32_t p = ClampedParam(draw);
+  BlitSetup k{};
+  k.w = w;
+  k.h = h;
+  k.srcPitch = sb.pitch;
+  k.src = source->pixels + sy * sb.pitch + sx * sb.bytesPerPixel;
+  k.dstPitch = tb.pitch;
+  k.dst = target->pixels + box.top * tb.pitch + box.left * tb.bytesPerPixel;
+  if (blendImage) {
+    k.blendPitch = blendImage->base->pitch;
+    k.blend = blendImage->pixels + sy * k.blendPitch + sx;
+    k.blendAlpha = draw.blendAlphaTable;
+    if (!k.blendAlpha) return;
+  }
+  k.rules = MakeRuleTables(draw, p);
+  k.differenceRow = &draw.tables->SignedProductTable[p][256];
+  k.blend6Block = &draw.tables->Blend6Table[p / 4][0][0];
+  k.key = sb.transparentValue;
+  k.mmx = draw.mmxUsable;
+  k.runTable = runTablePath ? sb.runTable : nullptr;
+
+  uint8_t paletteScratch[1024];
+  if (sb.paletteFlag == 1) {
+    const uint32_t t = sb.transparentValue;
+    k.packedKey = t | t << 8 | t << 16 | t << 24;
+    const int32_t entries = std::clamp<int32_t>(sb.paletteColorCount, 0, 256);
+    if (sb.palette && entries > 0) std::memcpy(paletteScratch, sb.palette, size_t(entries) * (sb.type != 0 ? 4 : 2));
+    k.palette = paletteScratch;
+  } else if (sb.type == kSoftType16) {
+    k.packedKey = (sb.transparentValue & 0xFFFF) | sb.transparentValue << 16;
+  } else {
+    k.packedKey = sb.transparentValue;
+  }
+
+  const LoopOptions o{blendImage != nullptr, IsTinted(draw), sb.alphaFlag == 1, transparencyFlag != 0};
+  BlendRule rule;
+  if (!ChooseRule(draw.blendMode, p, false, &rule)) return;
+
+  BlitLoop loop = nullptr;
+  if (sb.type == kSoftType32 && sb.paletteFlag != 1) {
+    // The run-table loops come with the other families; until then the general
+    // loops draw a run-table source.
+    loop = ChooseGeneral32Loop(rule, p, o, draw.mmxUsable);
+  }
+  if (loop) loop(k);
+}
+
+}  // namespace veziv

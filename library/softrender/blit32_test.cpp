@@ -1,0 +1,242 @@
+// The unscaled blit of 32-bit images: every loop of the dispatch against the
+// reference model on random images with guard bytes, the worked pixel examples,
+// and the entry's refusals and clipping.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <sstream>
+#include <string>
+
+#include "library/graphics/blend_tables.h"
+#include "library/softrender/blit.h"
+#include "library/softrender/blit_reference.h"
+#include "library/softrender/test_image.h"
+
+namespace veziv::softrender {
+namespace {
+
+using testing::TestImage;
+
+SoftDrawSnapshot Snapshot(int32_t mode, int32_t p, uint32_t brightness, DrawRect area) {
+  SoftDrawSnapshot d;
+  d.drawArea = area;
+  d.blendMode = mode;
+  d.blendParam = p;
+  d.brightness = brightness;
+  d.tables = &GetBlendTables();
+  return d;
+}
+
+// Where the first byte differs, as "x,y" of the target view (guard pixels
+// give negative or out-of-range positions).
+std::string FirstDifference(const TestImage& expected, const TestImage& actual) {
+  for (size_t i = 0; i < expected.memory.size(); ++i) {
+    if (expected.memory[i] == actual.memory[i]) continue;
+    const int64_t row = int64_t(i) / expected.block.pitch, col = int64_t(i) % expected.block.pitch;
+    std::ostringstream s;
+    s << "pixel " << col / 4 - expected.guard << "," << row - expected.guard << " byte " << col % 4;
+    uint32_t e, a;
+    std::memcpy(&e, &expected.memory[i - col % 4], 4);
+    std::memcpy(&a, &actual.memory[i - col % 4], 4);
+    s << std::hex << " expected 0x" << e << " actual 0x" << a;
+    return s.str();
+  }
+  return "";
+}
+
+struct Placement {
+  int32_t sw, sh;
+  int32_t x, y;
+  DrawRect area;
+  bool sourceIsView;  // the source is a view inside a larger image
+};
+
+TEST(Blit32, EveryLoopMatchesTheReference) {
+  std::mt19937 rng(20261210);
+  const DrawRect full{0, 0, 16, 12};
+  const Placement placements[] = {
+      {7, 5, 3, 2, full, false},      {7, 5, -3, -2, full, true},      {7, 5, 12, 9, full, false},
+      {7, 5, 20, 2, full, false},     {13, 3, 1, 4, {2, 3, 11, 10}, true}, {1, 1, 5, 5, full, false},
+      {5, 6, 4, 3, {14, 11, 2, 1}, false}, {4, 2, 0, 0, {0, 0, 40, 40}, false},
+  };
+  const int32_t modes[] = {0, 1, 2, 3, 4, 10, 11, 5, 9, 12, -1};
+  const int32_t params[] = {0, 1, 127, 128, 129, 254, 255, -1};
+  const uint32_t brightnesses[] = {0xFFFFFF, 0x5AFFFFFF, 0xFFFFFE, 0x7F3AC1};
+  const int32_t flags[] = {0, 1, 2};
+
+  TestImage target(16, 12, kSoftType32, false, 2, 8, rng);
+  std::vector<uint8_t> alphaTable = testing::RandomBlendAlphaTable(rng);
+  int drawn = 0;
+  for (const Placement& pl : placements) {
+    for (bool alpha : {false, true}) {
+      TestImage source(pl.sw, pl.sh, kSoftType32, alpha, pl.sourceIsView ? 1 : 0, pl.sourceIsView ? 4 : 0, rng);
+      source.block.transparentValue = static_cast<uint32_t>(rng());
+      testing::PlantPixels32(source, source.block.transparentValue, rng);
+      TestImage blend = testing::MakeBlendImage(pl.sw, pl.sh, rng);
+      for (int32_t mode : modes)
+        for (int32_t p0 : params)
+          for (bool withBlend : {false, true})
+            for (uint32_t brightness : brightnesses)
+              for (int32_t flag : flags)
+                for (uint32_t mmx : {0u, 1u}) {
+                  const int32_t p = p0 < 0 ? int32_t(rng() % 256) : p0;
+                  SoftDrawSnapshot draw = Snapshot(mode, p, brightness, pl.area);
+                  draw.blendAlphaTable = alphaTable.data();
+                  draw.mmxUsable = mmx;
+                  const SOFTSURFACE* b = withBlend ? &blend.view : nullptr;
+                  TestImage expected(target), actual(target);
+                  reference::RefBlit32(expected.view, source.view, pl.x, pl.y, flag, b, draw);
+                  SoftSurfaceBlit(&actual.view, &source.view, pl.x, pl.y, flag, b, draw);
+                  if (expected.memory != target.memory) ++drawn;
+                  ASSERT_TRUE(expected.memory == actual.memory)
+                      << "source " << pl.sw << "x" << pl.sh << " at " << pl.x << "," << pl.y << " alpha " << alpha
+                      << " mode " << mode << " p " << p << " blend " << withBlend << " brightness " << std::hex
+                      << brightness << std::dec << " flag " << flag << " mmx " << mmx << ": "
+                      << FirstDifference(expected, actual);
+                }
+    }
+  }
+  EXPECT_GT(drawn, 0);
+}
+
+// One source pixel over one target pixel.
+struct PixelCase {
+  const char* what;
+  int32_t mode, p;
+  uint32_t brightness;
+  int blendWeight;  // -1: no blend image
+  bool alpha;
+  int32_t flag;
+  uint32_t mmx;
+  uint32_t source, target, expected;
+};
+
+uint32_t DrawOnePixel(const PixelCase& c, uint32_t key = 0x00ABCDEF) {
+  std::mt19937 rng(7);
+  TestImage target(1, 1, kSoftType32, false, 1, 0, rng), source(1, 1, kSoftType32, c.alpha, 0, 0, rng);
+  TestImage blend = testing::MakeBlendImage(1, 1, rng);
+  source.block.transparentValue = key;
+  source.Set32(0, 0, c.source);
+  target.Set32(0, 0, c.target);
+  uint8_t table[256] = {};
+  blend.Set8(0, 0, 9);
+  table[9] = static_cast<uint8_t>(c.blendWeight);
+  SoftDrawSnapshot draw = Snapshot(c.mode, c.p, c.brightness, {0, 0, 1, 1});
+  draw.blendAlphaTable = table;
+  draw.mmxUsable = c.mmx;
+  SoftSurfaceBlit(&target.view, &source.view, 0, 0, c.flag, c.blendWeight < 0 ? nullptr : &blend.view, draw);
+  return target.Get32(0, 0);
+}
+
+TEST(Blit32, WorkedPixelExamples) {
+  const uint32_t white = 0xFFFFFF;
+  const PixelCase cases[] = {
+      {"alpha p=100 over darker", 1, 100, white, -1, false, 0, 0, 0x00C8C8C8, 0x00323232, 0x006C6C6C},
+      {"alpha p=100 over lighter rounds away", 1, 100, white, -1, false, 0, 0, 0x00323232, 0x00C8C8C8, 0x008D8D8D},
+      {"p=128 averages, byte 3 cleared", 1, 128, white, -1, false, 0, 0, 0x00FFFFFF, 0x77010101, 0x007F7F7F},
+      {"p=127 keeps byte 3", 1, 127, white, -1, false, 0, 0, 0x00FFFFFF, 0x77010101, 0x777F7F7F},
+      {"opaque form, flag 1", 0, 0, white, 255, true, 1, 0, 0xFFFFFFFF, 0x00000000, 0x00FEFEFE},
+      {"translucent form, flag 0", 0, 0, white, 255, true, 0, 0, 0xFFFFFFFF, 0x00000000, 0x00FDFDFD},
+      {"alpha copied whole without flag", 0, 0, white, -1, true, 0, 0, 0x40102030, 0x99999999, 0x40102030},
+      {"tinted blends by alpha", 0, 0, 0xFFFFFE, -1, true, 0, 0, 0x80FF0000, 0x00000000, 0x007F0000},
+      {"alpha 0 skipped in mode 0", 0, 0, white, -1, true, 1, 0, 0x00FFFFFF, 0x11223344, 0x11223344},
+      {"alpha 0 skipped in mode 2", 2, 200, white, -1, true, 1, 0, 0x00FFFFFF, 0x11223344, 0x11223344},
+      {"alpha 0 skipped in mode 11", 11, 200, white, -1, true, 1, 0, 0x00FFFFFF, 0x11223344, 0x11223344},
+      {"alpha 0 blackens in mode 4", 4, 0, white, -1, true, 1, 0, 0x00FFFFFF, 0x11223344, 0x11000000},
+      {"byte 3 differs from the key: drawn", 0, 0, white, -1, false, 1, 0, 0x01ABCDEF, 0x00000000, 0x01ABCDEF},
+      {"equal to the key: skipped", 0, 0, white, -1, false, 1, 0, 0x00ABCDEF, 0x00000000, 0x00000000},
+      {"whole add, portable", 2, 255, white, -1, false, 0, 0, 0x00000101, 0x00000101, 0x00000002},
+      {"whole add, MMX", 2, 255, white, -1, false, 0, 1, 0x00000101, 0x00000101, 0x00000202},
+      {"whole subtract, portable", 3, 255, white, -1, false, 0, 0, 0x00010101, 0x00101010, 0x0011110F},
+      {"whole subtract, MMX", 3, 255, white, -1, false, 0, 1, 0x00010101, 0x00101010, 0x000F0F0F},
+      {"MMX flag other than 1 is portable", 3, 255, white, -1, false, 0, 2, 0x00010101, 0x00101010, 0x0011110F},
+      {"multiply by weight 0 blackens", 4, 0, white, 0, false, 0, 0, 0x00FFFFFF, 0x55FFFFFF, 0x55000000},
+      {"red tinted to 128", 0, 0, 0x80FFFF, -1, false, 0, 0, 0x00FF4020, 0x66000000, 0x66804020},
+      {"inverted source p=255", 10, 255, white, -1, false, 0, 0, 0x00000000, 0x00000000, 0x00FEFEFE},
+      {"multiply blend p=255", 11, 255, white, -1, false, 0, 0, 0x00FFFFFF, 0x00FFFFFF, 0x00FEFEFE},
+      {"multiply", 4, 255, white, -1, false, 0, 0, 0x00FFFFFF, 0x00FFFFFF, 0x00FEFEFE},
+      {"inverted source p=0 unchanged", 10, 0, white, -1, false, 0, 0, 0x00123456, 0x00ABCDEF, 0x00ABCDEF},
+      {"multiply blend p=0 unchanged", 11, 0, white, -1, false, 0, 0, 0x00123456, 0x00ABCDEF, 0x00ABCDEF},
+      {"alpha p=0 draws nothing", 1, 0, white, -1, false, 0, 0, 0x00123456, 0x00ABCDEF, 0x00ABCDEF},
+      {"add p=0 draws nothing", 2, 0, white, -1, false, 0, 0, 0x00123456, 0x00ABCDEF, 0x00ABCDEF},
+      {"subtract p=0 draws nothing", 3, 0, white, -1, false, 0, 0, 0x00123456, 0x00ABCDEF, 0x00ABCDEF},
+      {"alpha p=255 copies", 1, 255, white, -1, false, 0, 0, 0x12345678, 0x00ABCDEF, 0x12345678},
+      {"mode 7 draws nothing", 7, 100, white, -1, false, 0, 0, 0x12345678, 0x00ABCDEF, 0x00ABCDEF},
+      {"whole add, portable, drops green's low bit", 2, 255, white, -1, false, 0, 0, 0x00000100, 0x00000100, 0x00000000},
+      {"whole add, MMX, exact", 2, 255, white, -1, false, 0, 1, 0x00000100, 0x00000100, 0x00000200},
+      {"add with blend, low bits kept", 2, 255, white, 255, false, 0, 0, 0x00000100, 0x00000100, 0x00000100},
+      {"add carries into byte 3", 2, 255, white, 255, false, 0, 0, 0x00FF0000, 0x00FF0000, 0x01FF0000},
+  };
+  for (const PixelCase& c : cases) EXPECT_EQ(DrawOnePixel(c), c.expected) << c.what;
+}
+
+TEST(Blit32, RefusesWhatItCannotDraw) {
+  std::mt19937 rng(3);
+  TestImage source(4, 4, kSoftType32, false, 0, 0, rng);
+  const SoftDrawSnapshot draw = Snapshot(0, 0, 0xFFFFFF, {0, 0, 8, 8});
+  struct Case {
+    const char* what;
+    int32_t type;
+    int32_t palette, alpha;
+  };
+  const Case cases[] = {
+      {"16-bit target", kSoftType16, 0, 0},
+      {"palette target", kSoftType32, 1, 0},
+      {"alpha target", kSoftType32, 0, 1},
+  };
+  for (const Case& c : cases) {
+    TestImage target(8, 8, kSoftType32, false, 1, 4, rng);
+    target.block.type = c.type;
+    target.block.paletteFlag = c.palette;
+    target.block.alphaFlag = c.alpha;
+    const std::vector<uint8_t> before = target.memory;
+    SoftSurfaceBlit(&target.view, &source.view, 1, 1, 0, nullptr, draw);
+    EXPECT_TRUE(target.memory == before) << c.what;
+  }
+}
+
+TEST(Blit32, ClipsToTheDrawAreaAndReadsFromTheClippedColumn) {
+  std::mt19937 rng(4);
+  TestImage source(6, 3, kSoftType32, false, 0, 0, rng), target(10, 6, kSoftType32, false, 1, 0, rng);
+  TestImage blend = testing::MakeBlendImage(6, 3, rng);
+  uint8_t identity[256];
+  for (int i = 0; i < 256; ++i) identity[i] = static_cast<uint8_t>(i);
+  for (int x = 0; x < 6; ++x) {
+    source.Set32(x, 0, 0x00FFFFFF);
+    blend.Set8(x, 0, static_cast<uint8_t>(x * 40));
+  }
+  for (int x = 0; x < 10; ++x) target.Set32(x, 1, 0);
+  SoftDrawSnapshot draw = Snapshot(0, 0, 0xFFFFFF, {0, 0, 10, 6});
+  draw.blendAlphaTable = identity;
+  SoftSurfaceBlit(&target.view, &source.view, -3, 1, 0, &blend.view, draw);
+  // Target column 0 shows source column 3, weighted by blend column 3 (120).
+  EXPECT_EQ(target.Get32(0, 1), 0x00777777u);
+  EXPECT_EQ(target.Get32(2, 1), 0x00C7C7C7u);
+  EXPECT_EQ(target.Get32(3, 1), 0u);
+}
+
+TEST(Blit32, PositionsAtTheEndsOfTheRangeDrawNothing) {
+  std::mt19937 rng(5);
+  TestImage source(4, 4, kSoftType32, false, 0, 0, rng), target(8, 8, kSoftType32, false, 1, 0, rng);
+  const SoftDrawSnapshot draw = Snapshot(0, 0, 0xFFFFFF, {0, 0, 8, 8});
+  const std::vector<uint8_t> before = target.memory;
+  for (int32_t x : {INT32_MAX, INT32_MAX - 2, INT32_MIN}) {
+    SoftSurfaceBlit(&target.view, &source.view, x, 0, 0, nullptr, draw);
+    SoftSurfaceBlit(&target.view, &source.view, 0, x, 0, nullptr, draw);
+  }
+  EXPECT_TRUE(target.memory == before);
+}
+
+TEST(Blit32, DrawAreaLargerThanTheTargetStopsAtItsEdge) {
+  std::mt19937 rng(6);
+  TestImage source(6, 6, kSoftType32, false, 0, 0, rng), target(4, 4, kSoftType32, false, 2, 4, rng);
+  TestImage expected(target);
+  const SoftDrawSnapshot draw = Snapshot(0, 0, 0xFFFFFF, {-5, -5, 50, 50});
+  SoftSurfaceBlit(&target.view, &source.view, -1, -1, 0, nullptr, draw);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 4; ++x) expected.Set32(x, y, source.Get32(x + 1, y + 1));
+  EXPECT_TRUE(expected.memory == target.memory) << FirstDifference(expected, target);
+}
+
+}  // namespace
+}  // namespace veziv::softrender

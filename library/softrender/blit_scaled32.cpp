@@ -1,0 +1,85 @@
+// The 32-bit direct-colour loops of the scaled blit: the accumulator walk shared
+// by every loop (general and lean advance rules), one loop per rule and option
+// set from the shared blend rules, and the lean copy and subtract loops.
+#include "library/softrender/blit_setup.h"
+
+namespace veziv::softrender {
+namespace {
+
+// Visits the clipped target pixels in order, handing each the byte offsets of
+// its source pixel and blend byte. The general rule advances while the
+// accumulator is 0 or less, the lean rule while it is below 0.
+template <bool Lean, int TargetBytes, class PixelFn>
+inline void WalkScaled(const ScaledSetup& k, PixelFn fn) {
+  int64_t accY = k.accY0;
+  ptrdiff_t srcRow = k.srcStart, blendRow = k.blendStart;
+  for (int32_t row = 0; row < k.ch; ++row) {
+    uint8_t* dp = k.dst + row * k.dstPitch;
+    int64_t acc = k.accX0;
+    ptrdiff_t so = srcRow, bo = blendRow;
+    for (int32_t col = 0; col < k.cw; ++col) {
+      fn(dp + TargetBytes * col, so, bo);
+      acc -= 65536;
+      if (acc <= 0) {
+        do {
+          so += k.srcXStep;
+          bo += k.blendXStep;
+          acc += k.spanX;
+        } while (Lean ? acc < 0 : acc <= 0);
+      }
+    }
+    accY -= 65536;
+    if (accY <= 0) {
+      do {
+        srcRow += k.srcRowStep;
+        blendRow += k.blendRowStep;
+        accY += k.spanY;
+      } while (Lean ? accY < 0 : accY <= 0);
+    }
+  }
+}
+
+template <BlendRule R, bool Blend, bool Tint, bool Alpha, bool Transp>
+struct Scaled32 {
+  static void Run(const ScaledSetup& k) {
+    WalkScaled<false, 4>(k, [&k](uint8_t* dp, ptrdiff_t so, ptrdiff_t bo) {
+      uint32_t b = 1;
+      if constexpr (Blend) b = k.blendAlpha[k.blend[bo]];
+      DrawPixel32<R, Blend, Tint, Alpha, Transp, kScaledForms>(dp, Load32(k.src + so), b, k.key, k.rules);
+    });
+  }
+};
+
+template <bool Transp, class Op>
+void LeanLoop(const ScaledSetup& k, Op op) {
+  WalkScaled<true, 4>(k, [&k, op](uint8_t* dp, ptrdiff_t so, ptrdiff_t) {
+    const uint32_t s = Load32(k.src + so);
+    if (Transp && s == k.key) return;
+    Store32(dp, op(Load32(dp), s));
+  });
+}
+
+template <bool Transp>
+void LeanCopy(const ScaledSetup& k) {
+  LeanLoop<Transp>(k, [](uint32_t, uint32_t s) { return s; });
+}
+template <bool Transp, bool Mmx>
+void LeanSubtract(const ScaledSetup& k) {
+  if constexpr (Mmx) LeanLoop<Transp>(k, SaturatingSubtractBytes);
+  else LeanLoop<Transp>(k, PackedSubtract);
+}
+
+}  // namespace
+
+ScaledLoop ChooseScaled32Loop(BlendRule rule, uint32_t p, const LoopOptions& o, uint32_t mmx) {
+  if (!o.blend && !o.tint && !o.alpha) {
+    if (rule == BlendRule::Copy) return o.transp ? LeanCopy<true> : LeanCopy<false>;
+    if (rule == BlendRule::Subtract && p == 255) {
+      if (mmx == 1) return o.transp ? LeanSubtract<true, true> : LeanSubtract<false, true>;
+      return o.transp ? LeanSubtract<true, false> : LeanSubtract<false, false>;
+    }
+  }
+  return PickOptionLoop<Scaled32, ScaledLoop>(rule, o);
+}
+
+}  // namespace veziv::softrender

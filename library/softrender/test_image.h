@@ -1,0 +1,100 @@
+// Test images for the renderer's tests: a SOFTSURFACE view inside a larger block
+// with guard pixels around it and spare bytes at the end of each row, all of it
+// random, so that a comparison of the whole memory catches any stray write.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "library/graphics/softsurface.h"
+
+namespace veziv::softrender::testing {
+
+struct TestImage {
+  std::vector<uint8_t> memory;
+  SoftSurfaceShared block{};
+  SOFTSURFACE view{};
+  int32_t guard = 0;
+
+  // A view of width x height pixels at (guard, guard) of a block with guard
+  // pixels on every side and `slack` spare bytes a row.
+  TestImage(int32_t width, int32_t height, int32_t type, bool alpha, int32_t guard, int32_t slack,
+            std::mt19937& rng)
+      : guard(guard) {
+    block.references = 1;
+    block.type = type;
+    block.alphaFlag = alpha ? 1 : 0;
+    block.bytesPerPixel = SoftSurfaceBytesPerPixel(type, 0, block.alphaFlag);
+    block.width = width + 2 * guard;
+    block.height = height + 2 * guard;
+    block.pitch = block.width * block.bytesPerPixel + slack;
+    block.pitchShift = -1;
+    memory.resize(size_t(block.pitch) * block.height);
+    for (uint8_t& b : memory) b = static_cast<uint8_t>(rng());
+    view.magic = kSoftSurfaceMagic;
+    view.width = width;
+    view.height = height;
+    Repoint();
+  }
+  TestImage(const TestImage& o) : memory(o.memory), block(o.block), view(o.view), guard(o.guard) { Repoint(); }
+  TestImage& operator=(const TestImage&) = delete;
+
+  void Repoint() {
+    block.pixels = memory.data();
+    view.base = &block;
+    view.pixels = memory.data() + ptrdiff_t(guard) * block.pitch + ptrdiff_t(guard) * block.bytesPerPixel;
+  }
+
+  uint8_t* At(int32_t x, int32_t y) { return view.pixels + ptrdiff_t(y) * block.pitch + ptrdiff_t(x) * block.bytesPerPixel; }
+  const uint8_t* At(int32_t x, int32_t y) const {
+    return view.pixels + ptrdiff_t(y) * block.pitch + ptrdiff_t(x) * block.bytesPerPixel;
+  }
+  uint32_t Get32(int32_t x, int32_t y) const {
+    uint32_t v;
+    std::memcpy(&v, At(x, y), 4);
+    return v;
+  }
+  void Set32(int32_t x, int32_t y, uint32_t v) { std::memcpy(At(x, y), &v, 4); }
+  uint8_t Get8(int32_t x, int32_t y) const { return *At(x, y); }
+  void Set8(int32_t x, int32_t y, uint8_t v) { *At(x, y) = v; }
+};
+
+// A one-byte-a-pixel blend image with random weights.
+inline TestImage MakeBlendImage(int32_t width, int32_t height, std::mt19937& rng) {
+  return TestImage(width, height, kSoftTypeGray8, false, 1, 3, rng);
+}
+
+// Random 32-bit pixels with the values that matter planted among them: the
+// transparent value, the transparent value with another byte 3, alphas 0, 1,
+// 254 and 255, and channels 0, 1, 254 and 255.
+inline void PlantPixels32(TestImage& image, uint32_t key, std::mt19937& rng) {
+  static const uint8_t kEdges[4] = {0, 1, 254, 255};
+  for (int32_t y = 0; y < image.view.height; ++y)
+    for (int32_t x = 0; x < image.view.width; ++x) {
+      uint32_t v = static_cast<uint32_t>(rng());
+      switch (rng() % 8) {
+        case 0: v = key; break;
+        case 1: v = (key & 0x00FFFFFFu) | (v & 0xFF000000u); break;
+        case 2: v = (v & 0x00FFFFFFu) | uint32_t(kEdges[rng() % 4]) << 24; break;
+        case 3: {
+          const int shift = 8 * int(rng() % 3);
+          v = (v & ~(0xFFu << shift)) | uint32_t(kEdges[rng() % 4]) << shift;
+          break;
+        }
+        default: break;
+      }
+      image.Set32(x, y, v);
+    }
+}
+
+// 256 random weights with 0 and 255 among them.
+inline std::vector<uint8_t> RandomBlendAlphaTable(std::mt19937& rng) {
+  std::vector<uint8_t> t(256);
+  for (uint8_t& b : t) b = static_cast<uint8_t>(rng());
+  for (int i = 0; i < 256; i += 7) t[i] = (i / 7) % 2 ? 255 : 0;
+  return t;
+}
+
+}  // namespace veziv::softrender::testing
