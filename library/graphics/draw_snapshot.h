@@ -6,15 +6,9 @@
 
 #include <cstdint>
 
-namespace veziv {
+#include "library/graphics/draw_rect.h"
 
-// A rectangle of target pixels, right and bottom exclusive.
-struct DrawRect {
-  int32_t left;
-  int32_t top;
-  int32_t right;
-  int32_t bottom;
-};
+namespace veziv {
 
 // The software lookup tables, built once at graphics start (BuildBlendTables).
 struct SoftBlendTables {

@@ -3,10 +3,31 @@
 #include "library/graphics/softsurface.h"
 
 #include <cstddef>
+#include <climits>
 #include <cstring>
+
+#include "library/foundation/memory.h"
 
 namespace veziv {
 namespace {
+
+struct SoftSurfaceState {
+  int32_t screenType = kSoftType32;
+};
+
+SoftSurfaceState& State() {
+  static SoftSurfaceState state;
+  return state;
+}
+
+// Frees everything a block owns, then the block.
+void FreeBlock(SoftSurfaceShared* b) {
+  if (!b->userMemory) FreeLibMemory(b->pixels);
+  FreeLibMemory(b->alphaPlane);
+  FreeLibMemory(b->runTable);
+  FreeLibMemory(b->palette);
+  FreeLibMemory(b);
+}
 
 uint32_t LoadPixel(const uint8_t* p, int bytes) {
   uint32_t v = 0;
@@ -24,6 +45,126 @@ uint8_t PixelRunKind(const SoftSurfaceShared& b, const uint8_t* p) {
 }
 
 }  // namespace
+
+int SoftSurfaceCreate(SOFTSURFACE* view, int32_t width, int32_t height, int32_t pitch, uint32_t transparentValue,
+                      int32_t type, int32_t paletteFlag, int32_t alphaFlag, int32_t extraPlanes, void* userPixels) {
+  if (!view || view->magic == kSoftSurfaceMagic) return -1;
+  if (type < 0 || type > 3 || width < 0 || height < 0) return -1;
+  const bool palette = paletteFlag != 0 && type <= 1;
+  const bool alpha = alphaFlag != 0 && type <= 1 && !palette;
+  const int32_t bytes = SoftSurfaceBytesPerPixel(type, palette ? 1 : 0, alpha ? 1 : 0);
+  const int64_t rowBytes = int64_t{bytes} * width;
+  const int64_t actualPitch = pitch == -1 ? (rowBytes + 15) / 16 * 16 : pitch;
+  // A pitch shorter than a row would make the pixel memory too small for it.
+  if (actualPitch < rowBytes || actualPitch > INT32_MAX) return -1;
+  const int64_t n = pitch == -1 ? rowBytes : pitch;
+  int64_t power = 1;
+  int32_t log2 = 0;
+  while (power < n) {
+    power <<= 1;
+    ++log2;
+  }
+  const size_t planeBytes = size_t(actualPitch) * size_t(height);
+
+  auto* b = static_cast<SoftSurfaceShared*>(AllocLibMemoryZeroed(sizeof(SoftSurfaceShared)));
+  if (!b) return -1;
+  b->references = 1;
+  b->width = width;
+  b->height = height;
+  b->pitch = static_cast<int32_t>(actualPitch);
+  b->pitchShift = actualPitch == power ? log2 : -1;
+  b->transparentValue = transparentValue;
+  b->type = type;
+  b->paletteFlag = palette ? 1 : 0;
+  b->alphaFlag = alpha ? 1 : 0;
+  b->bytesPerPixel = bytes;
+  bool ok = true;
+  if (palette) {
+    b->palette = static_cast<uint8_t*>(AllocLibMemoryZeroed(2048));
+    b->paletteCopy = b->palette ? b->palette + 1024 : nullptr;
+    ok = b->palette != nullptr;
+  }
+  if (ok && userPixels) {
+    b->pixels = static_cast<uint8_t*>(userPixels);
+    b->userMemory = 1;
+  } else if (ok) {
+    b->pixels = static_cast<uint8_t*>(AllocLibMemory(planeBytes));
+    ok = b->pixels != nullptr;
+  }
+  if (ok && extraPlanes) {
+    if (alpha) {
+      b->alphaPlane = static_cast<uint8_t*>(AllocLibMemory(planeBytes));
+      ok = b->alphaPlane != nullptr;
+    }
+    if (ok && type != kSoftTypeGray8) {
+      b->runTable = static_cast<uint8_t*>(AllocLibMemory((size_t(width) + 5) * size_t(height)));
+      ok = b->runTable != nullptr;
+    }
+  }
+  if (!ok) {
+    FreeBlock(b);
+    return -1;
+  }
+  view->magic = kSoftSurfaceMagic;
+  view->width = width;
+  view->height = height;
+  view->pixels = b->pixels;
+  view->alpha = b->alphaPlane;
+  view->base = b;
+  return 0;
+}
+
+int SoftSurfaceCreateForScreen(SOFTSURFACE* view, int32_t width, int32_t height, int32_t type) {
+  if (!view) return -1;
+  *view = SOFTSURFACE{};
+  return SoftSurfaceCreate(view, width, height, -1, 0, type == -1 ? State().screenType : type, 0, 0, 0, nullptr);
+}
+
+void SetSoftSurfaceScreenType(int32_t type) { State().screenType = type; }
+
+int SoftSurfaceIsValid(const SOFTSURFACE* view) {
+  return view && view->magic == kSoftSurfaceMagic && view->base ? 1 : 0;
+}
+
+void SoftSurfaceRelease(SOFTSURFACE* view) {
+  if (!view || view->magic != kSoftSurfaceMagic) return;
+  SoftSurfaceShared* b = view->base;
+  if (b && --b->references <= 0) FreeBlock(b);
+  view->base = nullptr;
+  view->magic = 0;
+}
+
+int SoftSurfaceMakeView(SOFTSURFACE* newView, const SOFTSURFACE* source, int32_t x, int32_t y, int32_t width,
+                        int32_t height) {
+  if (!newView || !SoftSurfaceIsValid(source)) return -1;
+  if (x < 0 || y < 0 || width < 0 || height < 0 || int64_t{x} + width > source->width ||
+      int64_t{y} + height > source->height)
+    return -1;
+  SoftSurfaceShared* b = source->base;
+  const ptrdiff_t offset = ptrdiff_t(y) * b->pitch + ptrdiff_t(x) * b->bytesPerPixel;
+  newView->magic = kSoftSurfaceMagic;
+  newView->width = width;
+  newView->height = height;
+  newView->pixels = source->pixels + offset;
+  newView->alpha = source->alpha ? source->alpha + offset : nullptr;
+  newView->base = b;
+  ++b->references;
+  return 0;
+}
+
+int SoftSurfaceFillRaw(SOFTSURFACE* view, const DrawRect* rect, uint32_t raw) {
+  if (!SoftSurfaceIsValid(view)) return 0;
+  const DrawRect whole{0, 0, view->width, view->height};
+  DrawRect r = rect ? *rect : whole;
+  ClipDrawRect(r, whole);
+  const SoftSurfaceShared& b = *view->base;
+  const int bytes = b.bytesPerPixel == 1 || b.bytesPerPixel == 2 ? b.bytesPerPixel : 4;
+  for (int32_t y = r.top; y < r.bottom; ++y) {
+    uint8_t* p = view->pixels + ptrdiff_t(y) * b.pitch + ptrdiff_t(r.left) * b.bytesPerPixel;
+    for (int32_t x = r.left; x < r.right; ++x, p += b.bytesPerPixel) std::memcpy(p, &raw, size_t(bytes));
+  }
+  return 0;
+}
 
 int SoftSurfaceBytesPerPixel(int type, int paletteFlag, int alphaFlag) {
   if (type < 0 || type > 3) return 0;

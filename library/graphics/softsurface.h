@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "library/graphics/draw_rect.h"
+
 namespace veziv {
 
 struct PixelFormatDesc;  // the image records' format description
@@ -65,6 +67,32 @@ inline constexpr uint8_t RunCode(uint8_t kind, int length) {
 }
 inline constexpr uint8_t RunKind(uint8_t code) { return static_cast<uint8_t>(code >> 6); }
 inline constexpr int RunLength(uint8_t code) { return (code & 0x3F) + 1; }
+
+// Sets up `view` over a new block: pitch -1 takes bytes per pixel x width
+// rounded up to 16; userPixels (or null) is pixel memory that stays the
+// caller's; extraPlanes adds the alpha plane (alpha images) and the run table.
+// 0, or -1 when the view is already set up, the arguments cannot make an image
+// or memory runs out (the view is then left as it was).
+int SoftSurfaceCreate(SOFTSURFACE* view, int32_t width, int32_t height, int32_t pitch, uint32_t transparentValue,
+                      int32_t type, int32_t paletteFlag, int32_t alphaFlag, int32_t extraPlanes, void* userPixels);
+// Zeroes the view, then creates a plain image of the given type (-1: the
+// screen's type) with default pitch, transparent value 0 and own memory.
+int SoftSurfaceCreateForScreen(SOFTSURFACE* view, int32_t width, int32_t height, int32_t type);
+// 1 when the view is set up and has a block, else 0.
+int SoftSurfaceIsValid(const SOFTSURFACE* view);
+// Drops the view's reference (the last one frees the block) and clears the
+// view; an unset view is left alone.
+void SoftSurfaceRelease(SOFTSURFACE* view);
+// Makes newView cover the rectangle (x, y, width, height) of source, sharing its
+// block; a rectangle not inside source leaves newView untouched. 0 or -1.
+int SoftSurfaceMakeView(SOFTSURFACE* newView, const SOFTSURFACE* source, int32_t x, int32_t y, int32_t width,
+                        int32_t height);
+// Writes raw (1, 2 or 4 bytes a pixel) into every pixel of rect (null: the
+// whole view) clipped to the view. Returns 0.
+int SoftSurfaceFillRaw(SOFTSURFACE* view, const DrawRect* rect, uint32_t raw);
+// The type that SoftSurfaceCreateForScreen takes for -1: 0 for a 16-bit
+// screen, else 1 (set by graphics start-up; 1 until then).
+void SetSoftSurfaceScreenType(int32_t type);
 
 // Bytes per pixel of a (type, palette, alpha) combination; 0 for an unknown type.
 int SoftSurfaceBytesPerPixel(int type, int paletteFlag, int alphaFlag);
