@@ -1,0 +1,201 @@
+// The software renderer's 32-bit blits on 800 x 600 images, side by side with
+// memcpy of the same bytes (the bandwidth limit), SDL2's blitter with the
+// nearest blend mode, and pixman's compositing, on the same pixels.
+#include <SDL.h>
+#include <benchmark/benchmark.h>
+#include <pixman.h>
+
+#include <cstring>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "library/graphics/blend_tables.h"
+#include "library/graphics/softsurface.h"
+#include "library/softrender/blit.h"
+
+namespace {
+
+using namespace veziv;
+
+constexpr int kWidth = 800, kHeight = 600;
+constexpr int64_t kPixels = int64_t{kWidth} * kHeight;
+
+// One 32-bit image whose pixels are shared by our view, an SDL surface and a
+// pixman image, so that every contender reads and writes the same memory.
+struct Image {
+  int width, height;
+  std::vector<uint32_t> pixels;
+  SoftSurfaceShared block{};
+  SOFTSURFACE view{};
+  SDL_Surface* sdl = nullptr;
+  pixman_image_t* pix = nullptr;
+
+  Image(int w, int h, bool alpha, uint32_t seed) : width(w), height(h), pixels(size_t(w) * h) {
+    std::mt19937 rng(seed);
+    for (uint32_t& p : pixels) {
+      p = rng() & 0x00FFFFFF;
+      // Sprite-like alpha: a third clear, a third opaque, a third in between.
+      const uint32_t kind = rng() % 3;
+      p |= (kind == 0 ? 0u : kind == 1 ? 255u : rng() % 256) << 24;
+    }
+    block.references = 1;
+    block.width = w;
+    block.height = h;
+    block.pitch = w * 4;
+    block.type = kSoftType32;
+    block.alphaFlag = alpha ? 1 : 0;
+    block.bytesPerPixel = 4;
+    block.pixels = reinterpret_cast<uint8_t*>(pixels.data());
+    block.transparentValue = pixels[7];
+    view = SOFTSURFACE{kSoftSurfaceMagic, w, h, block.pixels, nullptr, &block};
+    sdl = SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), w, h, 32, w * 4,
+                                             alpha ? SDL_PIXELFORMAT_ARGB8888 : SDL_PIXELFORMAT_XRGB8888);
+    pix = pixman_image_create_bits(alpha ? PIXMAN_a8r8g8b8 : PIXMAN_x8r8g8b8, w, h, pixels.data(), w * 4);
+  }
+  ~Image() {
+    SDL_FreeSurface(sdl);
+    pixman_image_unref(pix);
+  }
+};
+
+SoftDrawSnapshot Draw(int32_t mode, int32_t p) {
+  static const std::unique_ptr<SoftBlendTables> tables = [] {
+    auto t = std::make_unique<SoftBlendTables>();
+    FillBlendTables(*t);
+    return t;
+  }();
+  SoftDrawSnapshot d;
+  d.drawArea = {0, 0, kWidth, kHeight};
+  d.blendMode = mode;
+  d.blendParam = p;
+  d.tables = tables.get();
+  d.mmxUsable = 1;
+  return d;
+}
+
+void Count(benchmark::State& state) {
+  state.SetItemsProcessed(state.iterations() * kPixels);
+  state.SetBytesProcessed(state.iterations() * kPixels * 4);
+}
+
+// --- the bandwidth limit
+
+void BM_Memcpy(benchmark::State& state) {
+  Image src(kWidth, kHeight, false, 1), dst(kWidth, kHeight, false, 2);
+  for (auto _ : state) {
+    std::memcpy(dst.pixels.data(), src.pixels.data(), size_t(kPixels) * 4);
+    benchmark::ClobberMemory();
+  }
+  Count(state);
+}
+BENCHMARK(BM_Memcpy);
+
+// --- our blits: mode, parameter, source alpha, transparency flag
+
+void OurBlit(benchmark::State& state, int32_t mode, int32_t p, bool alpha, int32_t flag) {
+  Image src(kWidth, kHeight, alpha, 1), dst(kWidth, kHeight, false, 2);
+  const SoftDrawSnapshot draw = Draw(mode, p);
+  for (auto _ : state) {
+    SoftSurfaceBlit(&dst.view, &src.view, 0, 0, flag, nullptr, draw);
+    benchmark::ClobberMemory();
+  }
+  Count(state);
+}
+
+void OurScaled(benchmark::State& state, int sourceWidth, int sourceHeight) {
+  Image src(sourceWidth, sourceHeight, false, 1), dst(kWidth, kHeight, false, 2);
+  const SoftDrawSnapshot draw = Draw(0, 0);
+  const int32_t rect[4] = {0, 0, kWidth, kHeight};
+  for (auto _ : state) {
+    SoftSurfaceBlitScaled(&dst.view, &src.view, rect, 0, nullptr, draw);
+    benchmark::ClobberMemory();
+  }
+  Count(state);
+}
+
+BENCHMARK_CAPTURE(OurBlit, Copy, 0, 0, false, 0);
+BENCHMARK_CAPTURE(OurBlit, TransparentCopy, 0, 0, false, 1);
+BENCHMARK_CAPTURE(OurBlit, AlphaByParameter100, 1, 100, false, 0);
+BENCHMARK_CAPTURE(OurBlit, AlphaByParameter128, 1, 128, false, 0);
+BENCHMARK_CAPTURE(OurBlit, SourceAlpha, 0, 0, true, 1);
+BENCHMARK_CAPTURE(OurBlit, SourceAlphaByParameter100, 1, 100, true, 1);
+BENCHMARK_CAPTURE(OurBlit, Add255, 2, 255, false, 0);
+BENCHMARK_CAPTURE(OurBlit, Add200, 2, 200, false, 0);
+BENCHMARK_CAPTURE(OurScaled, Scaled2x, kWidth / 2, kHeight / 2);
+BENCHMARK_CAPTURE(OurScaled, ScaledHalf, kWidth * 2, kHeight * 2);
+
+// --- SDL2's blitter with the nearest blend mode
+
+void SdlBlit(benchmark::State& state, SDL_BlendMode mode, int alphaMod, bool alpha, bool colorKey) {
+  Image src(kWidth, kHeight, alpha, 1), dst(kWidth, kHeight, false, 2);
+  SDL_SetSurfaceBlendMode(src.sdl, mode);
+  if (alphaMod >= 0) SDL_SetSurfaceAlphaMod(src.sdl, static_cast<Uint8>(alphaMod));
+  if (colorKey) SDL_SetColorKey(src.sdl, SDL_TRUE, src.block.transparentValue);
+  for (auto _ : state) {
+    SDL_BlitSurface(src.sdl, nullptr, dst.sdl, nullptr);
+    benchmark::ClobberMemory();
+  }
+  Count(state);
+}
+
+void SdlScaled(benchmark::State& state, int sourceWidth, int sourceHeight) {
+  Image src(sourceWidth, sourceHeight, false, 1), dst(kWidth, kHeight, false, 2);
+  SDL_SetSurfaceBlendMode(src.sdl, SDL_BLENDMODE_NONE);
+  SDL_Rect to{0, 0, kWidth, kHeight};
+  for (auto _ : state) {
+    SDL_BlitScaled(src.sdl, nullptr, dst.sdl, &to);
+    benchmark::ClobberMemory();
+  }
+  Count(state);
+}
+
+BENCHMARK_CAPTURE(SdlBlit, Copy, SDL_BLENDMODE_NONE, -1, false, false);
+BENCHMARK_CAPTURE(SdlBlit, TransparentCopy, SDL_BLENDMODE_NONE, -1, false, true);
+BENCHMARK_CAPTURE(SdlBlit, AlphaByParameter100, SDL_BLENDMODE_BLEND, 100, false, false);
+BENCHMARK_CAPTURE(SdlBlit, SourceAlpha, SDL_BLENDMODE_BLEND, -1, true, false);
+BENCHMARK_CAPTURE(SdlBlit, Add, SDL_BLENDMODE_ADD, -1, false, false);
+BENCHMARK_CAPTURE(SdlScaled, Scaled2x, kWidth / 2, kHeight / 2);
+BENCHMARK_CAPTURE(SdlScaled, ScaledHalf, kWidth * 2, kHeight * 2);
+
+// --- pixman
+
+void PixmanComposite(benchmark::State& state, pixman_op_t op, int maskAlpha, bool alpha) {
+  Image src(kWidth, kHeight, alpha, 1), dst(kWidth, kHeight, false, 2);
+  pixman_image_t* mask = nullptr;
+  if (maskAlpha >= 0) {
+    const pixman_color_t c{0, 0, 0, static_cast<uint16_t>(maskAlpha * 257)};
+    mask = pixman_image_create_solid_fill(&c);
+  }
+  for (auto _ : state) {
+    pixman_image_composite32(op, src.pix, mask, dst.pix, 0, 0, 0, 0, 0, 0, kWidth, kHeight);
+    benchmark::ClobberMemory();
+  }
+  if (mask) pixman_image_unref(mask);
+  Count(state);
+}
+
+void PixmanScaled(benchmark::State& state, int sourceWidth, int sourceHeight) {
+  Image src(sourceWidth, sourceHeight, false, 1), dst(kWidth, kHeight, false, 2);
+  pixman_transform_t t;
+  pixman_transform_init_scale(&t, pixman_int_to_fixed(sourceWidth) / kWidth,
+                              pixman_int_to_fixed(sourceHeight) / kHeight);
+  pixman_image_set_transform(src.pix, &t);
+  pixman_image_set_filter(src.pix, PIXMAN_FILTER_NEAREST, nullptr, 0);
+  for (auto _ : state) {
+    pixman_image_composite32(PIXMAN_OP_SRC, src.pix, nullptr, dst.pix, 0, 0, 0, 0, 0, 0, kWidth, kHeight);
+    benchmark::ClobberMemory();
+  }
+  Count(state);
+}
+
+BENCHMARK_CAPTURE(PixmanComposite, SrcCopy, PIXMAN_OP_SRC, -1, false);
+BENCHMARK_CAPTURE(PixmanComposite, OverConstantAlpha100, PIXMAN_OP_OVER, 100, false);
+BENCHMARK_CAPTURE(PixmanComposite, OverSourceAlpha, PIXMAN_OP_OVER, -1, true);
+BENCHMARK_CAPTURE(PixmanComposite, Add, PIXMAN_OP_ADD, -1, false);
+BENCHMARK_CAPTURE(PixmanScaled, Scaled2x, kWidth / 2, kHeight / 2);
+BENCHMARK_CAPTURE(PixmanScaled, ScaledHalf, kWidth * 2, kHeight * 2);
+
+}  // namespace
+
+BENCHMARK_MAIN();
