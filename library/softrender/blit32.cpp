@@ -240,24 +240,16 @@ void Mix(const BlitSetup& k) {
       RulePixel<R, Tint, Alpha, Transp>(k));
 }
 
-// Mode 2 by the parameter alone: the product-table term, then the packed add.
-template <bool Transp>
-void AddByParameter(const BlitSetup& k) {
+// Modes 2 and 3 by the parameter alone: the product-table term, then the
+// packed add or subtract.
+template <BlendRule R, bool Transp>
+void PackedByParameter(const BlitSetup& k) {
   [[maybe_unused]] const uint32_t p = k.rules.p;
   PixelRows<Transp>(k, VEZIV_VECTOR([p](__m128i d, __m128i s) {
-                      return PackedAddLanes(d, ScaleBytes(s, _mm_set1_epi16(static_cast<short>(p))), true);
+                      const __m128i v = ScaleBytes(s, _mm_set1_epi16(static_cast<short>(p)));
+                      return R == BlendRule::Add ? PackedAddLanes(d, v, true) : PackedSubtractLanes(d, v);
                     }),
-                    RulePixel<BlendRule::Add, false, false, false>(k));
-}
-
-// Mode 3 by the parameter alone: the same term, then the packed subtract.
-template <bool Transp>
-void SubtractByParameter(const BlitSetup& k) {
-  [[maybe_unused]] const uint32_t p = k.rules.p;
-  PixelRows<Transp>(k, VEZIV_VECTOR([p](__m128i d, __m128i s) {
-                      return PackedSubtractLanes(d, ScaleBytes(s, _mm_set1_epi16(static_cast<short>(p))));
-                    }),
-                    RulePixel<BlendRule::Subtract, false, false, false>(k));
+                    RulePixel<R, false, false, false>(k));
 }
 
 template <BlendRule R, size_t... I>
@@ -287,12 +279,13 @@ BlitLoop ChooseGeneral32Loop(BlendRule rule, uint32_t p, const LoopOptions& o, u
         if (p == 255)
           return o.transp ? (m ? WholeAdd<true, true> : WholeAdd<true, false>)
                           : (m ? WholeAdd<false, true> : WholeAdd<false, false>);
-        return o.transp ? AddByParameter<true> : AddByParameter<false>;
+        return o.transp ? PackedByParameter<BlendRule::Add, true> : PackedByParameter<BlendRule::Add, false>;
       case BlendRule::Subtract:
         if (p == 255)
           return o.transp ? (m ? WholeSubtract<true, true> : WholeSubtract<true, false>)
                           : (m ? WholeSubtract<false, true> : WholeSubtract<false, false>);
-        return o.transp ? SubtractByParameter<true> : SubtractByParameter<false>;
+        return o.transp ? PackedByParameter<BlendRule::Subtract, true>
+                        : PackedByParameter<BlendRule::Subtract, false>;
       default: break;
     }
   }

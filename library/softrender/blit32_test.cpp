@@ -4,10 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
-#include <sstream>
-#include <string>
 
-#include "library/graphics/blend_tables.h"
 #include "library/softrender/blit.h"
 #include "library/softrender/blit_reference.h"
 #include "library/softrender/test_image.h"
@@ -15,34 +12,9 @@
 namespace veziv::softrender {
 namespace {
 
+using testing::FirstDifference;
+using testing::Snapshot;
 using testing::TestImage;
-
-SoftDrawSnapshot Snapshot(int32_t mode, int32_t p, uint32_t brightness, DrawRect area) {
-  SoftDrawSnapshot d;
-  d.drawArea = area;
-  d.blendMode = mode;
-  d.blendParam = p;
-  d.brightness = brightness;
-  d.tables = &GetBlendTables();
-  return d;
-}
-
-// Where the first byte differs, as "x,y" of the target view (guard pixels
-// give negative or out-of-range positions).
-std::string FirstDifference(const TestImage& expected, const TestImage& actual) {
-  for (size_t i = 0; i < expected.memory.size(); ++i) {
-    if (expected.memory[i] == actual.memory[i]) continue;
-    const int64_t row = int64_t(i) / expected.block.pitch, col = int64_t(i) % expected.block.pitch;
-    std::ostringstream s;
-    s << "pixel " << col / 4 - expected.guard << "," << row - expected.guard << " byte " << col % 4;
-    uint32_t e, a;
-    std::memcpy(&e, &expected.memory[i - col % 4], 4);
-    std::memcpy(&a, &actual.memory[i - col % 4], 4);
-    s << std::hex << " expected 0x" << e << " actual 0x" << a;
-    return s.str();
-  }
-  return "";
-}
 
 struct Placement {
   int32_t sw, sh;
@@ -59,43 +31,33 @@ TEST(Blit32, EveryLoopMatchesTheReference) {
       {7, 5, 20, 2, full, false},     {13, 3, 1, 4, {2, 3, 11, 10}, true}, {1, 1, 5, 5, full, false},
       {5, 6, 4, 3, {14, 11, 2, 1}, false}, {4, 2, 0, 0, {0, 0, 40, 40}, false},
   };
-  const int32_t modes[] = {0, 1, 2, 3, 4, 10, 11, 5, 9, 12, -1};
-  const int32_t params[] = {0, 1, 127, 128, 129, 254, 255, -1};
-  const uint32_t brightnesses[] = {0xFFFFFF, 0x5AFFFFFF, 0xFFFFFE, 0x7F3AC1};
-  const int32_t flags[] = {0, 1, 2};
-
+  const testing::Sweep sweep{{0, 1, 2, 3, 4, 10, 11, 5, 9, 12, -1},
+                             {0, 1, 127, 128, 129, 254, 255, -1},
+                             {0xFFFFFF, 0x5AFFFFFF, 0xFFFFFE, 0x7F3AC1},
+                             {0, 1, 2}};
   TestImage target(16, 12, kSoftType32, false, 2, 8, rng);
   std::vector<uint8_t> alphaTable = testing::RandomBlendAlphaTable(rng);
   int drawn = 0;
-  for (const Placement& pl : placements) {
+  for (const Placement& pl : placements)
     for (bool alpha : {false, true}) {
-      TestImage source(pl.sw, pl.sh, kSoftType32, alpha, pl.sourceIsView ? 1 : 0, pl.sourceIsView ? 4 : 0, rng);
-      source.block.transparentValue = static_cast<uint32_t>(rng());
-      testing::PlantPixels32(source, source.block.transparentValue, rng);
-      TestImage blend = testing::MakeBlendImage(pl.sw, pl.sh, rng);
-      for (int32_t mode : modes)
-        for (int32_t p0 : params)
-          for (bool withBlend : {false, true})
-            for (uint32_t brightness : brightnesses)
-              for (int32_t flag : flags)
-                for (uint32_t mmx : {0u, 1u}) {
-                  const int32_t p = p0 < 0 ? int32_t(rng() % 256) : p0;
-                  SoftDrawSnapshot draw = Snapshot(mode, p, brightness, pl.area);
-                  draw.blendAlphaTable = alphaTable.data();
-                  draw.mmxUsable = mmx;
-                  const SOFTSURFACE* b = withBlend ? &blend.view : nullptr;
-                  TestImage expected(target), actual(target);
-                  reference::RefBlit32(expected.view, source.view, pl.x, pl.y, flag, b, draw);
-                  SoftSurfaceBlit(&actual.view, &source.view, pl.x, pl.y, flag, b, draw);
-                  if (expected.memory != target.memory) ++drawn;
-                  ASSERT_TRUE(expected.memory == actual.memory)
-                      << "source " << pl.sw << "x" << pl.sh << " at " << pl.x << "," << pl.y << " alpha " << alpha
-                      << " mode " << mode << " p " << p << " blend " << withBlend << " brightness " << std::hex
-                      << brightness << std::dec << " flag " << flag << " mmx " << mmx << ": "
-                      << FirstDifference(expected, actual);
-                }
+      const TestImage source =
+          testing::PlantedSource32(pl.sw, pl.sh, alpha, pl.sourceIsView ? 1 : 0, pl.sourceIsView ? 4 : 0, rng);
+      const TestImage blend = testing::MakeBlendImage(pl.sw, pl.sh, rng);
+      testing::ForEachDrawState(sweep, pl.area, alphaTable.data(), rng,
+                                [&](const SoftDrawSnapshot& draw, bool withBlend, int32_t flag) {
+        const SOFTSURFACE* b = withBlend ? &blend.view : nullptr;
+        TestImage expected(target), actual(target);
+        reference::RefBlit32(expected.view, source.view, pl.x, pl.y, flag, b, draw);
+        SoftSurfaceBlit(&actual.view, &source.view, pl.x, pl.y, flag, b, draw);
+        if (expected.memory != target.memory) ++drawn;
+        EXPECT_TRUE(expected.memory == actual.memory)
+            << "source " << pl.sw << "x" << pl.sh << " at " << pl.x << "," << pl.y << " alpha " << alpha << " mode "
+            << draw.blendMode << " p " << draw.blendParam << " blend " << withBlend << " brightness " << std::hex
+            << draw.brightness << std::dec << " flag " << flag << " mmx " << draw.mmxUsable << ": "
+            << FirstDifference(expected, actual);
+        return expected.memory == actual.memory;
+      });
     }
-  }
   EXPECT_GT(drawn, 0);
 }
 

@@ -6,9 +6,23 @@
 namespace veziv::softrender {
 namespace {
 
+// One step of an accumulator: it falls by one target pixel; at 0 or below the
+// source (and blend) offsets advance by a source pixel and it rises by the span,
+// repeated while it is 0 or less (lean rule: below 0).
+template <bool Lean>
+inline void Step(int64_t& acc, int64_t span, ptrdiff_t& src, ptrdiff_t srcStep, ptrdiff_t& blend,
+                 ptrdiff_t blendStep) {
+  acc -= 65536;
+  if (acc > 0) return;
+  do {
+    src += srcStep;
+    blend += blendStep;
+    acc += span;
+  } while (Lean ? acc < 0 : acc <= 0);
+}
+
 // Visits the clipped target pixels in order, handing each the byte offsets of
-// its source pixel and blend byte. The general rule advances while the
-// accumulator is 0 or less, the lean rule while it is below 0.
+// its source pixel and blend byte.
 template <bool Lean, int TargetBytes, class PixelFn>
 inline void WalkScaled(const ScaledSetup& k, PixelFn fn) {
   int64_t accY = k.accY0;
@@ -19,23 +33,9 @@ inline void WalkScaled(const ScaledSetup& k, PixelFn fn) {
     ptrdiff_t so = srcRow, bo = blendRow;
     for (int32_t col = 0; col < k.cw; ++col) {
       fn(dp + TargetBytes * col, so, bo);
-      acc -= 65536;
-      if (acc <= 0) {
-        do {
-          so += k.srcXStep;
-          bo += k.blendXStep;
-          acc += k.spanX;
-        } while (Lean ? acc < 0 : acc <= 0);
-      }
+      Step<Lean>(acc, k.spanX, so, k.srcXStep, bo, k.blendXStep);
     }
-    accY -= 65536;
-    if (accY <= 0) {
-      do {
-        srcRow += k.srcRowStep;
-        blendRow += k.blendRowStep;
-        accY += k.spanY;
-      } while (Lean ? accY < 0 : accY <= 0);
-    }
+    Step<Lean>(accY, k.spanY, srcRow, k.srcRowStep, blendRow, k.blendRowStep);
   }
 }
 

@@ -6,7 +6,6 @@
 #include <random>
 #include <vector>
 
-#include "library/graphics/blend_tables.h"
 #include "library/softrender/blit.h"
 #include "library/softrender/blit_reference.h"
 #include "library/softrender/test_image.h"
@@ -14,17 +13,9 @@
 namespace veziv::softrender {
 namespace {
 
+using testing::FirstDifference;
+using testing::Snapshot;
 using testing::TestImage;
-
-SoftDrawSnapshot Snapshot(int32_t mode, int32_t p, uint32_t brightness, DrawRect area) {
-  SoftDrawSnapshot d;
-  d.drawArea = area;
-  d.blendMode = mode;
-  d.blendParam = p;
-  d.brightness = brightness;
-  d.tables = &GetBlendTables();
-  return d;
-}
 
 struct Stretch {
   const char* what;
@@ -50,35 +41,25 @@ TEST(BlitScaled32, EveryLoopMatchesTheReference) {
       {"wholly outside", 5, 4, {17, 0, 30, 10}, full},
       {"empty", 5, 4, {4, 4, 4, 9}, full},
   };
-  const int32_t modes[] = {0, 1, 2, 3, 4, 10, 11, 6, 12};
-  const int32_t params[] = {0, 1, 128, 254, 255, -1};
-  const uint32_t brightnesses[] = {0xFFFFFF, 0xFEFFFF, 0x9A40E0};
+  const testing::Sweep sweep{{0, 1, 2, 3, 4, 10, 11, 6, 12}, {0, 1, 128, 254, 255, -1}, {0xFFFFFF, 0xFEFFFF, 0x9A40E0}, {0, 1}};
   std::vector<uint8_t> alphaTable = testing::RandomBlendAlphaTable(rng);
   TestImage target(16, 12, kSoftType32, false, 2, 8, rng);
   for (const Stretch& st : stretches)
     for (bool alpha : {false, true}) {
-      TestImage source(st.sw, st.sh, kSoftType32, alpha, 1, 4, rng);
-      source.block.transparentValue = static_cast<uint32_t>(rng());
-      testing::PlantPixels32(source, source.block.transparentValue, rng);
-      TestImage blend = testing::MakeBlendImage(st.sw, st.sh, rng);
-      for (int32_t mode : modes)
-        for (int32_t p0 : params)
-          for (bool withBlend : {false, true})
-            for (uint32_t brightness : brightnesses)
-              for (int32_t flag : {0, 1})
-                for (uint32_t mmx : {0u, 1u}) {
-                  const int32_t p = p0 < 0 ? int32_t(rng() % 256) : p0;
-                  SoftDrawSnapshot draw = Snapshot(mode, p, brightness, st.area);
-                  draw.blendAlphaTable = alphaTable.data();
-                  draw.mmxUsable = mmx;
-                  const SOFTSURFACE* b = withBlend ? &blend.view : nullptr;
-                  TestImage expected(target), actual(target);
-                  reference::RefBlitScaled32(expected.view, source.view, st.rect, flag, b, draw);
-                  SoftSurfaceBlitScaled(&actual.view, &source.view, st.rect, flag, b, draw);
-                  ASSERT_TRUE(expected.memory == actual.memory)
-                      << st.what << " alpha " << alpha << " mode " << mode << " p " << p << " blend " << withBlend
-                      << " brightness " << std::hex << brightness << std::dec << " flag " << flag << " mmx " << mmx;
-                }
+      const TestImage source = testing::PlantedSource32(st.sw, st.sh, alpha, 1, 4, rng);
+      const TestImage blend = testing::MakeBlendImage(st.sw, st.sh, rng);
+      testing::ForEachDrawState(sweep, st.area, alphaTable.data(), rng,
+                                [&](const SoftDrawSnapshot& draw, bool withBlend, int32_t flag) {
+        const SOFTSURFACE* b = withBlend ? &blend.view : nullptr;
+        TestImage expected(target), actual(target);
+        reference::RefBlitScaled32(expected.view, source.view, st.rect, flag, b, draw);
+        SoftSurfaceBlitScaled(&actual.view, &source.view, st.rect, flag, b, draw);
+        EXPECT_TRUE(expected.memory == actual.memory)
+            << st.what << " alpha " << alpha << " mode " << draw.blendMode << " p " << draw.blendParam << " blend "
+            << withBlend << " brightness " << std::hex << draw.brightness << std::dec << " flag " << flag << " mmx "
+            << draw.mmxUsable << ": " << FirstDifference(expected, actual);
+        return expected.memory == actual.memory;
+      });
     }
 }
 

@@ -3,11 +3,16 @@
 // random, so that a comparison of the whole memory catches any stray write.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <random>
+#include <sstream>
+#include <string>
 #include <vector>
 
+#include "library/graphics/blend_tables.h"
+#include "library/graphics/draw_snapshot.h"
 #include "library/graphics/softsurface.h"
 
 namespace veziv::softrender::testing {
@@ -95,6 +100,71 @@ inline std::vector<uint8_t> RandomBlendAlphaTable(std::mt19937& rng) {
   for (uint8_t& b : t) b = static_cast<uint8_t>(rng());
   for (int i = 0; i < 256; i += 7) t[i] = (i / 7) % 2 ? 255 : 0;
   return t;
+}
+
+// A 32-bit source with random transparent value and planted pixels.
+inline TestImage PlantedSource32(int32_t width, int32_t height, bool alpha, int32_t guard, int32_t slack,
+                                 std::mt19937& rng) {
+  TestImage source(width, height, kSoftType32, alpha, guard, slack, rng);
+  source.block.transparentValue = static_cast<uint32_t>(rng());
+  PlantPixels32(source, source.block.transparentValue, rng);
+  return source;
+}
+
+// A snapshot of the draw state over the graphics layer's tables.
+inline SoftDrawSnapshot Snapshot(int32_t mode, int32_t p, uint32_t brightness, DrawRect area) {
+  SoftDrawSnapshot d;
+  d.drawArea = area;
+  d.blendMode = mode;
+  d.blendParam = p;
+  d.brightness = brightness;
+  d.tables = &GetBlendTables();
+  return d;
+}
+
+// The draw states a loop sweep runs through; a negative parameter stands for
+// a random one, drawn anew each time.
+struct Sweep {
+  std::vector<int32_t> modes;
+  std::vector<int32_t> params;
+  std::vector<uint32_t> brightnesses;
+  std::vector<int32_t> flags;
+};
+
+// Calls fn(draw, withBlend, flag) for every combination of the sweep, blend
+// image or none, and MMX flag 0 and 1; stops when fn returns false.
+template <class Fn>
+void ForEachDrawState(const Sweep& sweep, DrawRect area, const uint8_t* blendAlphaTable, std::mt19937& rng, Fn fn) {
+  for (int32_t mode : sweep.modes)
+    for (int32_t p0 : sweep.params)
+      for (bool withBlend : {false, true})
+        for (uint32_t brightness : sweep.brightnesses)
+          for (int32_t flag : sweep.flags)
+            for (uint32_t mmx : {0u, 1u}) {
+              SoftDrawSnapshot draw = Snapshot(mode, p0 < 0 ? int32_t(rng() % 256) : p0, brightness, area);
+              draw.blendAlphaTable = blendAlphaTable;
+              draw.mmxUsable = mmx;
+              if (!fn(draw, withBlend, flag)) return;
+            }
+}
+
+
+// Where two images' memories first differ, as a pixel of the view (guard
+// pixels give negative or out-of-range positions) with both 32-bit words.
+inline std::string FirstDifference(const TestImage& expected, const TestImage& actual) {
+  for (size_t i = 0; i < expected.memory.size(); ++i) {
+    if (expected.memory[i] == actual.memory[i]) continue;
+    const int64_t row = int64_t(i) / expected.block.pitch, col = int64_t(i) % expected.block.pitch;
+    const size_t word = i - size_t(col % 4);
+    uint32_t e = 0, a = 0;
+    std::memcpy(&e, &expected.memory[word], std::min<size_t>(4, expected.memory.size() - word));
+    std::memcpy(&a, &actual.memory[word], std::min<size_t>(4, actual.memory.size() - word));
+    std::ostringstream s;
+    s << "pixel " << col / 4 - expected.guard << "," << row - expected.guard << " byte " << col % 4 << std::hex
+      << " expected 0x" << e << " actual 0x" << a;
+    return s.str();
+  }
+  return "";
 }
 
 }  // namespace veziv::softrender::testing
