@@ -156,7 +156,7 @@ int SoftSurfaceFillRaw(SOFTSURFACE* view, const DrawRect* rect, uint32_t raw) {
   if (!SoftSurfaceIsValid(view)) return 0;
   const DrawRect whole{0, 0, view->width, view->height};
   DrawRect r = rect ? *rect : whole;
-  ClipDrawRect(r, whole);
+  ClipRectToRect(&r, &whole);
   const SoftSurfaceShared& b = *view->base;
   const int bytes = b.bytesPerPixel == 1 || b.bytesPerPixel == 2 ? b.bytesPerPixel : 4;
   for (int32_t y = r.top; y < r.bottom; ++y) {

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "library/graphics/draw_rect.h"
+#include "library/foundation/rect_matrix.h"
 
 namespace veziv {
 

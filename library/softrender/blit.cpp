@@ -2,6 +2,7 @@
 // against the draw area, picks the run-table or general path, prepares the
 // pointers, pitches and table rows, and hands over to a family's loop.
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 #include "library/softrender/blit.h"
@@ -9,17 +10,23 @@
 
 namespace veziv::softrender {
 
+namespace {
+
+int32_t Saturate32(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
+
+}  // namespace
+
 ClipBox ClipToDrawArea(int64_t left, int64_t top, int64_t right, int64_t bottom, const DrawRect& area,
                        const SOFTSURFACE& target) {
   // An unordered area is ordered, and no area reaches outside the target view.
-  const int64_t al = std::max<int64_t>(std::min(area.left, area.right), 0);
-  const int64_t ar = std::min<int64_t>(std::max(area.left, area.right), target.width);
-  const int64_t at = std::max<int64_t>(std::min(area.top, area.bottom), 0);
-  const int64_t ab = std::min<int64_t>(std::max(area.top, area.bottom), target.height);
-  ClipBox box{std::max(left, al), std::max(top, at), std::min(right, ar), std::min(bottom, ab)};
-  if (box.right < box.left) box.right = box.left;
-  if (box.bottom < box.top) box.bottom = box.top;
-  return box;
+  DrawRect clip{std::max(std::min(area.left, area.right), 0), std::max(std::min(area.top, area.bottom), 0),
+                std::min(std::max(area.left, area.right), target.width),
+                std::min(std::max(area.top, area.bottom), target.height)};
+  if (clip.right <= clip.left || clip.bottom <= clip.top) return ClipBox{0, 0, 0, 0};
+  // Positions beyond the 32-bit range clip as the range's ends do.
+  DrawRect r{Saturate32(left), Saturate32(top), Saturate32(right), Saturate32(bottom)};
+  ClipRectToRect(&r, &clip);
+  return ClipBox{r.left, r.top, r.right, r.bottom};
 }
 
 bool IsTinted(const SoftDrawSnapshot& draw) { return (draw.brightness & 0xFFFFFFu) != 0xFFFFFFu; }

@@ -14,14 +14,15 @@
 
 namespace veziv::softrender {
 
-// Clipped rectangle of target pixels (64-bit so that positions near the ends of
-// the 32-bit range cannot overflow); empty when right <= left or bottom <= top.
+// Clipped rectangle of target pixels, kept in 64 bits beside the unclipped
+// edges (a position plus a size can pass the 32-bit range); empty when
+// right <= left or bottom <= top.
 struct ClipBox {
   int64_t left, top, right, bottom;
 };
 
-// The draw area ordered and limited to the target view; the rectangle
-// {left, top, right, bottom} clipped to it.
+// The rectangle {left, top, right, bottom} clipped, by ClipRectToRect, to the
+// draw area ordered and limited to the target view.
 ClipBox ClipToDrawArea(int64_t left, int64_t top, int64_t right, int64_t bottom, const DrawRect& area,
                        const SOFTSURFACE& target);
 
