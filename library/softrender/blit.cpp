@@ -43,11 +43,20 @@ RuleTables MakeRuleTables(const SoftDrawSnapshot& draw, uint32_t p) {
                     p};
 }
 
-// Whether a view can be drawn from its image's run table: the table describes
-// the whole image from its first pixel, so the view must be exactly that.
-bool CoversWholeImage(const SOFTSURFACE& view) {
-  const SoftSurfaceShared& b = *view.base;
-  return view.width == b.width && view.height == b.height && view.pixels == b.pixels;
+bool TakesRunTablePath(const SOFTSURFACE& source, int32_t transparencyFlag, int32_t w, int32_t h) {
+  const SoftSurfaceShared& b = *source.base;
+  // The table describes the whole image from its first pixel, so a view of
+  // part of the image must not walk it.
+  const bool wholeImage = source.width == b.width && source.height == b.height && source.pixels == b.pixels;
+  return transparencyFlag == 1 && b.runTableValid == 1 && b.runTable && w == source.width && h == source.height &&
+         wholeImage;
+}
+
+uint32_t PackTransparentValue(const SoftSurfaceShared& source) {
+  const uint32_t t = source.transparentValue;
+  if (source.paletteFlag == 1) return t | t << 8 | t << 16 | t << 24;
+  if (source.type == kSoftType16) return (t & 0xFFFF) | t << 16;
+  return t;
 }
 
 }  // namespace veziv::softrender
@@ -71,8 +80,7 @@ void SoftSurfaceBlit(SOFTSURFACE* target, const SOFTSURFACE* source, int32_t x, 
   if (w <= 0 || h <= 0) return;
   const int64_t sx = box.left - x, sy = box.top - y;
 
-  const bool runTablePath = transparencyFlag == 1 && sb.runTableValid == 1 && sb.runTable &&
-                            w == source->width && h == source->height && CoversWholeImage(*source);
+  const bool runTablePath = TakesRunTablePath(*source, transparencyFlag, w, h);
 
   const uint32_t p = ClampedParam(draw);
   BlitSetup k{};
@@ -92,20 +100,15 @@ void SoftSurfaceBlit(SOFTSURFACE* target, const SOFTSURFACE* source, int32_t x, 
   k.differenceRow = &draw.tables->SignedProductTable[p][256];
   k.blend6Block = &draw.tables->Blend6Table[p / 4][0][0];
   k.key = sb.transparentValue;
+  k.packedKey = PackTransparentValue(sb);
   k.mmx = draw.mmxUsable;
   k.runTable = runTablePath ? sb.runTable : nullptr;
 
   uint8_t paletteScratch[1024];
   if (sb.paletteFlag == 1) {
-    const uint32_t t = sb.transparentValue;
-    k.packedKey = t | t << 8 | t << 16 | t << 24;
     const int32_t entries = std::clamp<int32_t>(sb.paletteColorCount, 0, 256);
     if (sb.palette && entries > 0) std::memcpy(paletteScratch, sb.palette, size_t(entries) * (sb.type != 0 ? 4 : 2));
     k.palette = paletteScratch;
-  } else if (sb.type == kSoftType16) {
-    k.packedKey = (sb.transparentValue & 0xFFFF) | sb.transparentValue << 16;
-  } else {
-    k.packedKey = sb.transparentValue;
   }
 
   const LoopOptions o{blendImage != nullptr, IsTinted(draw), sb.alphaFlag == 1, transparencyFlag != 0};

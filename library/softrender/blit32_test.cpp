@@ -7,6 +7,7 @@
 
 #include "library/softrender/blit.h"
 #include "library/softrender/blit_reference.h"
+#include "library/softrender/blit_setup.h"
 #include "library/softrender/test_image.h"
 
 namespace veziv::softrender {
@@ -198,6 +199,59 @@ TEST(Blit32, DrawAreaLargerThanTheTargetStopsAtItsEdge) {
   for (int y = 0; y < 4; ++y)
     for (int x = 0; x < 4; ++x) expected.Set32(x, y, source.Get32(x + 1, y + 1));
   EXPECT_TRUE(expected.memory == target.memory) << FirstDifference(expected, target);
+}
+
+TEST(BlitEntry, RunTablePathOnlyForAWholeUnclippedImageWithFlag1) {
+  std::mt19937 rng(12);
+  TestImage whole(6, 4, kSoftType32, false, 0, 0, rng);
+  whole.block.runTableValid = 1;
+  std::vector<uint8_t> table(size_t(6 + 5) * 4);
+  whole.block.runTable = table.data();
+  SOFTSURFACE part = whole.view;  // a view of the top-left 5 x 4 pixels
+  part.width = 5;
+  SOFTSURFACE inner = whole.view;  // same size, but starting one row down
+  inner.pixels += whole.block.pitch;
+  struct Case {
+    const char* what;
+    const SOFTSURFACE* view;
+    int32_t flag, w, h;
+    int32_t valid;
+    bool expected;
+  };
+  const Case cases[] = {
+      {"whole image, flag 1", &whole.view, 1, 6, 4, 1, true},
+      {"flag 2", &whole.view, 2, 6, 4, 1, false},
+      {"flag 0", &whole.view, 0, 6, 4, 1, false},
+      {"clipped by one column", &whole.view, 1, 5, 4, 1, false},
+      {"clipped by one row", &whole.view, 1, 6, 3, 1, false},
+      {"table not valid", &whole.view, 1, 6, 4, 0, false},
+      {"view of part of the image", &part, 1, 5, 4, 1, false},
+      {"view not at the first pixel", &inner, 1, 6, 4, 1, false},
+  };
+  for (const Case& c : cases) {
+    whole.block.runTableValid = c.valid;
+    EXPECT_EQ(TakesRunTablePath(*c.view, c.flag, c.w, c.h), c.expected) << c.what;
+  }
+}
+
+TEST(BlitEntry, PacksTheTransparentValueForGroupedCompares) {
+  struct Case {
+    int32_t type, palette;
+    uint32_t value, packed;
+  };
+  const Case cases[] = {
+      {kSoftType32, 1, 5, 0x05050505},
+      {kSoftType16, 1, 0xC8, 0xC8C8C8C8},
+      {kSoftType16, 0, 0xF81F, 0xF81FF81F},
+      {kSoftType32, 0, 0xFF123456, 0xFF123456},
+  };
+  for (const Case& c : cases) {
+    SoftSurfaceShared block{};
+    block.type = c.type;
+    block.paletteFlag = c.palette;
+    block.transparentValue = c.value;
+    EXPECT_EQ(PackTransparentValue(block), c.packed) << std::hex << c.value;
+  }
 }
 
 }  // namespace

@@ -106,6 +106,14 @@ Fn PickOptionLoop(BlendRule r, const LoopOptions& o) {
   return kLoops[RuleIndex(r)][(o.blend ? 8 : 0) + (o.tint ? 4 : 0) + (o.alpha ? 2 : 0) + (o.transp ? 1 : 0)];
 }
 
+// Whether the unscaled blit of a w x h clipped rectangle walks the source's run
+// table: transparency flag exactly 1, a valid table, nothing clipped, and a
+// view that is its whole image.
+bool TakesRunTablePath(const SOFTSURFACE& source, int32_t transparencyFlag, int32_t w, int32_t h);
+// The transparent value as the grouped loops compare it: a palette index in
+// all four bytes, a 16-bit colour in both halves, a 32-bit colour as it is.
+uint32_t PackTransparentValue(const SoftSurfaceShared& source);
+
 // Product-table rows and parameter of the snapshot.
 RuleTables MakeRuleTables(const SoftDrawSnapshot& draw, uint32_t p);
 bool IsTinted(const SoftDrawSnapshot& draw);
