@@ -1,6 +1,8 @@
 // The 32-bit direct-colour loops of the scaled blit: the accumulator walk shared
 // by every loop (general and lean advance rules), one loop per rule and option
 // set from the shared blend rules, and the lean copy and subtract loops.
+#include <algorithm>
+
 #include "library/softrender/blit_setup.h"
 
 namespace veziv::softrender {
@@ -21,21 +23,29 @@ inline void Step(int64_t& acc, int64_t span, ptrdiff_t& src, ptrdiff_t srcStep, 
   } while (Lean ? acc < 0 : acc <= 0);
 }
 
-// Visits the clipped target pixels in order, handing each the byte offsets of
-// its source pixel and blend byte.
+// Visits the clipped target pixels, handing each the byte offsets of its source
+// pixel and blend byte. Every row starts from the same source column, so the
+// columns' offsets are stepped once per band of columns and reused by each row.
 template <bool Lean, int TargetBytes, class PixelFn>
 inline void WalkScaled(const ScaledSetup& k, PixelFn fn) {
-  int64_t accY = k.accY0;
-  ptrdiff_t srcRow = k.srcStart, blendRow = k.blendStart;
-  for (int32_t row = 0; row < k.ch; ++row) {
-    uint8_t* dp = k.dst + row * k.dstPitch;
-    int64_t acc = k.accX0;
-    ptrdiff_t so = srcRow, bo = blendRow;
-    for (int32_t col = 0; col < k.cw; ++col) {
-      fn(dp + TargetBytes * col, so, bo);
-      Step<Lean>(acc, k.spanX, so, k.srcXStep, bo, k.blendXStep);
+  constexpr int32_t kBand = 256;
+  ptrdiff_t srcColumn[kBand], blendColumn[kBand];
+  int64_t accX = k.accX0;
+  ptrdiff_t srcX = 0, blendX = 0;
+  for (int32_t first = 0; first < k.cw; first += kBand) {
+    const int32_t n = std::min(kBand, k.cw - first);
+    for (int32_t i = 0; i < n; ++i) {
+      srcColumn[i] = srcX;
+      blendColumn[i] = blendX;
+      Step<Lean>(accX, k.spanX, srcX, k.srcXStep, blendX, k.blendXStep);
     }
-    Step<Lean>(accY, k.spanY, srcRow, k.srcRowStep, blendRow, k.blendRowStep);
+    int64_t accY = k.accY0;
+    ptrdiff_t srcRow = k.srcStart, blendRow = k.blendStart;
+    for (int32_t row = 0; row < k.ch; ++row) {
+      uint8_t* dp = k.dst + row * k.dstPitch + ptrdiff_t(first) * TargetBytes;
+      for (int32_t i = 0; i < n; ++i) fn(dp + TargetBytes * i, srcRow + srcColumn[i], blendRow + blendColumn[i]);
+      Step<Lean>(accY, k.spanY, srcRow, k.srcRowStep, blendRow, k.blendRowStep);
+    }
   }
 }
 

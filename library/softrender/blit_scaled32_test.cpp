@@ -195,6 +195,24 @@ TEST(BlitScaled32, ClipOffsetsBeyond32767SampleTheRightColumn) {
   EXPECT_TRUE(expected.memory == target.memory);
 }
 
+TEST(BlitScaled32, WideStretchesMatchTheReference) {
+  std::mt19937 rng(13);
+  const TestImage source = testing::PlantedSource32(7, 2, true, 1, 4, rng);
+  const TestImage plain = testing::PlantedSource32(7, 2, false, 0, 0, rng);
+  TestImage target(700, 3, kSoftType32, false, 1, 4, rng);
+  const int32_t rects[][4] = {{-30, 0, 680, 3}, {699, 3, 0, 0}, {5, 0, 650, 2}};
+  for (const auto& rect : rects)
+    for (int32_t flag : {0, 1})
+      for (const TestImage* s : {&source, &plain}) {
+        const SoftDrawSnapshot draw = Snapshot(flag ? 1 : 0, 77, 0xFFFFFF, {0, 0, 700, 3});
+        TestImage expected(target), actual(target);
+        reference::RefBlitScaled32(expected.view, s->view, rect, flag, nullptr, draw);
+        SoftSurfaceBlitScaled(&actual.view, &s->view, rect, flag, nullptr, draw);
+        EXPECT_TRUE(expected.memory == actual.memory) << rect[0] << " flag " << flag << " "
+                                                      << FirstDifference(expected, actual);
+      }
+}
+
 TEST(BlitScaled32, SameSizeRequestDrawsAsTheUnscaledBlit) {
   std::mt19937 rng(11);
   TestImage source(5, 4, kSoftType32, true, 0, 0, rng), target(9, 9, kSoftType32, false, 1, 0, rng);
