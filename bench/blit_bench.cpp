@@ -31,13 +31,23 @@ struct Image {
   SDL_Surface* sdl = nullptr;
   pixman_image_t* pix = nullptr;
 
-  Image(int w, int h, bool alpha, uint32_t seed) : width(w), height(h), pixels(size_t(w) * h) {
+  // Alpha: per pixel at random, a third clear, a third opaque, a third in
+  // between; or, with sprites, discs of 28 pixels on 32 x 32 cells, opaque
+  // inside, clear outside, with a soft edge.
+  Image(int w, int h, bool alpha, uint32_t seed, bool sprites = false)
+      : width(w), height(h), pixels(size_t(w) * h) {
     std::mt19937 rng(seed);
-    for (uint32_t& p : pixels) {
-      p = rng() & 0x00FFFFFF;
-      // Sprite-like alpha: a third clear, a third opaque, a third in between.
-      const uint32_t kind = rng() % 3;
-      p |= (kind == 0 ? 0u : kind == 1 ? 255u : rng() % 256) << 24;
+    for (size_t i = 0; i < pixels.size(); ++i) {
+      uint32_t a;
+      if (sprites) {
+        const int dx = int(i % size_t(w)) % 32 - 16, dy = int(i / size_t(w)) % 32 - 16;
+        const int r2 = dx * dx + dy * dy;
+        a = r2 < 144 ? 255 : r2 > 196 ? 0 : 255 - (r2 - 144) * 4;
+      } else {
+        const uint32_t kind = rng() % 3;
+        a = kind == 0 ? 0 : kind == 1 ? 255 : rng() % 256;
+      }
+      pixels[i] = (rng() & 0x00FFFFFF) | a << 24;
     }
     block.references = 1;
     block.width = w;
@@ -93,8 +103,8 @@ BENCHMARK(BM_Memcpy);
 
 // --- our blits: mode, parameter, source alpha, transparency flag
 
-void OurBlit(benchmark::State& state, int32_t mode, int32_t p, bool alpha, int32_t flag) {
-  Image src(kWidth, kHeight, alpha, 1), dst(kWidth, kHeight, false, 2);
+void OurBlit(benchmark::State& state, int32_t mode, int32_t p, bool alpha, int32_t flag, bool sprites = false) {
+  Image src(kWidth, kHeight, alpha, 1, sprites), dst(kWidth, kHeight, false, 2);
   const SoftDrawSnapshot draw = Draw(mode, p);
   for (auto _ : state) {
     SoftSurfaceBlit(&dst.view, &src.view, 0, 0, flag, nullptr, draw);
@@ -119,6 +129,7 @@ BENCHMARK_CAPTURE(OurBlit, TransparentCopy, 0, 0, false, 1);
 BENCHMARK_CAPTURE(OurBlit, AlphaByParameter100, 1, 100, false, 0);
 BENCHMARK_CAPTURE(OurBlit, AlphaByParameter128, 1, 128, false, 0);
 BENCHMARK_CAPTURE(OurBlit, SourceAlpha, 0, 0, true, 1);
+BENCHMARK_CAPTURE(OurBlit, SourceAlphaSprites, 0, 0, true, 1, true);
 BENCHMARK_CAPTURE(OurBlit, SourceAlphaByParameter100, 1, 100, true, 1);
 BENCHMARK_CAPTURE(OurBlit, Add255, 2, 255, false, 0);
 BENCHMARK_CAPTURE(OurBlit, Add200, 2, 200, false, 0);
@@ -127,8 +138,9 @@ BENCHMARK_CAPTURE(OurScaled, ScaledHalf, kWidth * 2, kHeight * 2);
 
 // --- SDL2's blitter with the nearest blend mode
 
-void SdlBlit(benchmark::State& state, SDL_BlendMode mode, int alphaMod, bool alpha, bool colorKey) {
-  Image src(kWidth, kHeight, alpha, 1), dst(kWidth, kHeight, false, 2);
+void SdlBlit(benchmark::State& state, SDL_BlendMode mode, int alphaMod, bool alpha, bool colorKey,
+             bool sprites = false) {
+  Image src(kWidth, kHeight, alpha, 1, sprites), dst(kWidth, kHeight, false, 2);
   SDL_SetSurfaceBlendMode(src.sdl, mode);
   if (alphaMod >= 0) SDL_SetSurfaceAlphaMod(src.sdl, static_cast<Uint8>(alphaMod));
   if (colorKey) SDL_SetColorKey(src.sdl, SDL_TRUE, src.block.transparentValue);
@@ -154,14 +166,15 @@ BENCHMARK_CAPTURE(SdlBlit, Copy, SDL_BLENDMODE_NONE, -1, false, false);
 BENCHMARK_CAPTURE(SdlBlit, TransparentCopy, SDL_BLENDMODE_NONE, -1, false, true);
 BENCHMARK_CAPTURE(SdlBlit, AlphaByParameter100, SDL_BLENDMODE_BLEND, 100, false, false);
 BENCHMARK_CAPTURE(SdlBlit, SourceAlpha, SDL_BLENDMODE_BLEND, -1, true, false);
+BENCHMARK_CAPTURE(SdlBlit, SourceAlphaSprites, SDL_BLENDMODE_BLEND, -1, true, false, true);
 BENCHMARK_CAPTURE(SdlBlit, Add, SDL_BLENDMODE_ADD, -1, false, false);
 BENCHMARK_CAPTURE(SdlScaled, Scaled2x, kWidth / 2, kHeight / 2);
 BENCHMARK_CAPTURE(SdlScaled, ScaledHalf, kWidth * 2, kHeight * 2);
 
 // --- pixman
 
-void PixmanComposite(benchmark::State& state, pixman_op_t op, int maskAlpha, bool alpha) {
-  Image src(kWidth, kHeight, alpha, 1), dst(kWidth, kHeight, false, 2);
+void PixmanComposite(benchmark::State& state, pixman_op_t op, int maskAlpha, bool alpha, bool sprites = false) {
+  Image src(kWidth, kHeight, alpha, 1, sprites), dst(kWidth, kHeight, false, 2);
   pixman_image_t* mask = nullptr;
   if (maskAlpha >= 0) {
     const pixman_color_t c{0, 0, 0, static_cast<uint16_t>(maskAlpha * 257)};
@@ -192,6 +205,7 @@ void PixmanScaled(benchmark::State& state, int sourceWidth, int sourceHeight) {
 BENCHMARK_CAPTURE(PixmanComposite, SrcCopy, PIXMAN_OP_SRC, -1, false);
 BENCHMARK_CAPTURE(PixmanComposite, OverConstantAlpha100, PIXMAN_OP_OVER, 100, false);
 BENCHMARK_CAPTURE(PixmanComposite, OverSourceAlpha, PIXMAN_OP_OVER, -1, true);
+BENCHMARK_CAPTURE(PixmanComposite, OverSourceAlphaSprites, PIXMAN_OP_OVER, -1, true, true);
 BENCHMARK_CAPTURE(PixmanComposite, Add, PIXMAN_OP_ADD, -1, false);
 BENCHMARK_CAPTURE(PixmanScaled, Scaled2x, kWidth / 2, kHeight / 2);
 BENCHMARK_CAPTURE(PixmanScaled, ScaledHalf, kWidth * 2, kHeight * 2);

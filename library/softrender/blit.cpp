@@ -113,7 +113,7 @@ void SoftSurfaceBlit(SOFTSURFACE* target, const SOFTSURFACE* source, int32_t x, 
 
   const LoopOptions o{blendImage != nullptr, IsTinted(draw), sb.alphaFlag == 1, transparencyFlag != 0};
   BlendRule rule;
-  if (!ChooseRule(draw.blendMode, p, false, &rule)) return;
+  if (!ChooseRule(draw.blendMode, p, sb.paletteFlag == 1, &rule)) return;
 
   BlitLoop loop = nullptr;
   if (sb.type == kSoftType32 && sb.paletteFlag != 1) {

@@ -85,10 +85,11 @@ inline __m128i KeepByte3(__m128i r, __m128i d) {
   return _mm_or_si128(_mm_and_si128(r, low), _mm_andnot_si128(low, d));
 }
 
-// (d * (256 - w) + x * w) >> 8 on eight 16-bit lanes; every sum fits 16 bits.
+// (d * (256 - w) + x * w) >> 8 on eight 16-bit lanes, w <= 256. The sum is
+// d * 256 + (x - d) * w, which lies in 0..65280, so 16-bit wrap-around
+// arithmetic gives it exactly with one multiplication.
 inline __m128i Lerp8Lanes(__m128i d, __m128i x, __m128i w) {
-  const __m128i iw = _mm_sub_epi16(_mm_set1_epi16(256), w);
-  return _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(d, iw), _mm_mullo_epi16(x, w)), 8);
+  return _mm_srli_epi16(_mm_add_epi16(_mm_slli_epi16(d, 8), _mm_mullo_epi16(_mm_sub_epi16(x, d), w)), 8);
 }
 
 // floor(x * p / 255) of every byte, through floor(n / 255) = (n * 32897) >> 23
@@ -224,11 +225,20 @@ void Mix(const BlitSetup& k) {
   PixelRows<Transp && !Alpha>(
       k, VEZIV_VECTOR([tint, p](__m128i d, __m128i s) {
         const __m128i z = _mm_setzero_si128();
+        [[maybe_unused]] __m128i opaque;
+        if constexpr (R == BlendRule::Copy && Alpha && Transp) {
+          const __m128i a = _mm_srli_epi32(s, 24);
+          opaque = _mm_cmpeq_epi32(a, Splat(255));
+          if constexpr (!Tint) {
+            // Four clear or four opaque pixels, common inside sprites, need no mixing.
+            if (_mm_movemask_epi8(_mm_cmpeq_epi32(a, z)) == 0xFFFF) return d;
+            if (_mm_movemask_epi8(opaque) == 0xFFFF) return s;
+          }
+        }
         __m128i r = _mm_packus_epi16(MixLanes<R, Tint, Alpha, Transp>(_mm_unpacklo_epi8(d, z), _mm_unpacklo_epi8(s, z), tint, p),
                                      MixLanes<R, Tint, Alpha, Transp>(_mm_unpackhi_epi8(d, z), _mm_unpackhi_epi8(s, z), tint, p));
         if constexpr (R == BlendRule::Copy && Alpha && Transp) {
           // Alpha 255 takes the opaque form: the word whole, or the tinted colour.
-          const __m128i opaque = _mm_cmpeq_epi32(_mm_srli_epi32(s, 24), Splat(255));
           const __m128i plain = Tint ? KeepByte3(_mm_packus_epi16(ScaleLanes(_mm_unpacklo_epi8(s, z), tint),
                                                                   ScaleLanes(_mm_unpackhi_epi8(s, z), tint)),
                                                  d)

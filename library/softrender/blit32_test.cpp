@@ -62,6 +62,29 @@ TEST(Blit32, EveryLoopMatchesTheReference) {
   EXPECT_GT(drawn, 0);
 }
 
+TEST(Blit32, AlphaRunsMatchTheReference) {
+  std::mt19937 rng(14);
+  const testing::Sweep sweep{{0, 1, 4, 11}, {128, -1}, {0xFFFFFF, 0xC0FF80}, {0, 1}};
+  std::vector<uint8_t> alphaTable = testing::RandomBlendAlphaTable(rng);
+  TestImage target(40, 6, kSoftType32, false, 1, 4, rng);
+  for (int round = 0; round < 4; ++round) {
+    TestImage source(37, 5, kSoftType32, true, 0, 0, rng);
+    testing::PlantAlphaRuns(source, rng);
+    const TestImage blend = testing::MakeBlendImage(37, 5, rng);
+    testing::ForEachDrawState(sweep, {0, 0, 40, 6}, alphaTable.data(), rng,
+                              [&](const SoftDrawSnapshot& draw, bool withBlend, int32_t flag) {
+      const SOFTSURFACE* b = withBlend ? &blend.view : nullptr;
+      TestImage expected(target), actual(target);
+      reference::RefBlit32(expected.view, source.view, 1, 1, flag, b, draw);
+      SoftSurfaceBlit(&actual.view, &source.view, 1, 1, flag, b, draw);
+      EXPECT_TRUE(expected.memory == actual.memory)
+          << "mode " << draw.blendMode << " p " << draw.blendParam << " brightness " << std::hex << draw.brightness
+          << std::dec << " blend " << withBlend << " flag " << flag << ": " << FirstDifference(expected, actual);
+      return expected.memory == actual.memory;
+    });
+  }
+}
+
 // One source pixel over one target pixel.
 struct PixelCase {
   const char* what;

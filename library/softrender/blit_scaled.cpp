@@ -85,7 +85,7 @@ void SoftSurfaceBlitScaled(SOFTSURFACE* target, const SOFTSURFACE* source, const
 
   const LoopOptions o{blendImage != nullptr, IsTinted(draw), sb.alphaFlag == 1, transparencyFlag != 0};
   BlendRule rule;
-  if (!ChooseRule(draw.blendMode, p, false, &rule)) return;
+  if (!ChooseRule(draw.blendMode, p, sb.paletteFlag == 1, &rule)) return;
   ScaledLoop loop = nullptr;
   if (sb.type == kSoftType32 && sb.paletteFlag != 1) loop = ChooseScaled32Loop(rule, p, o, draw.mmxUsable);
   if (loop) loop(k);

@@ -94,6 +94,18 @@ inline void PlantPixels32(TestImage& image, uint32_t key, std::mt19937& rng) {
     }
 }
 
+// Alpha in runs of 1 to 9 pixels, each clear, opaque or one random level, as
+// sprites have them; colours at random.
+inline void PlantAlphaRuns(TestImage& image, std::mt19937& rng) {
+  for (int32_t y = 0; y < image.view.height; ++y)
+    for (int32_t x = 0; x < image.view.width;) {
+      const uint32_t kind = rng() % 3;
+      const uint32_t a = kind == 0 ? 0 : kind == 1 ? 255 : rng() % 256;
+      for (int32_t n = int32_t(rng() % 9) + 1; n > 0 && x < image.view.width; --n, ++x)
+        image.Set32(x, y, (static_cast<uint32_t>(rng()) & 0x00FFFFFFu) | a << 24);
+    }
+}
+
 // 256 random weights with 0 and 255 among them.
 inline std::vector<uint8_t> RandomBlendAlphaTable(std::mt19937& rng) {
   std::vector<uint8_t> t(256);
