@@ -113,12 +113,12 @@ void OurBlit(benchmark::State& state, int32_t mode, int32_t p, bool alpha, int32
   Count(state);
 }
 
-void OurScaled(benchmark::State& state, int sourceWidth, int sourceHeight) {
-  Image src(sourceWidth, sourceHeight, false, 1), dst(kWidth, kHeight, false, 2);
+void OurScaled(benchmark::State& state, int sourceWidth, int sourceHeight, bool alpha = false) {
+  Image src(sourceWidth, sourceHeight, alpha, 1, alpha), dst(kWidth, kHeight, false, 2);
   const SoftDrawSnapshot draw = Draw(0, 0);
   const int32_t rect[4] = {0, 0, kWidth, kHeight};
   for (auto _ : state) {
-    SoftSurfaceBlitScaled(&dst.view, &src.view, rect, 0, nullptr, draw);
+    SoftSurfaceBlitScaled(&dst.view, &src.view, rect, alpha ? 1 : 0, nullptr, draw);
     benchmark::ClobberMemory();
   }
   Count(state);
@@ -135,6 +135,7 @@ BENCHMARK_CAPTURE(OurBlit, Add255, 2, 255, false, 0);
 BENCHMARK_CAPTURE(OurBlit, Add200, 2, 200, false, 0);
 BENCHMARK_CAPTURE(OurScaled, Scaled2x, kWidth / 2, kHeight / 2);
 BENCHMARK_CAPTURE(OurScaled, ScaledHalf, kWidth * 2, kHeight * 2);
+BENCHMARK_CAPTURE(OurScaled, ScaledSourceAlphaSprites2x, kWidth / 2, kHeight / 2, true);
 
 // --- SDL2's blitter with the nearest blend mode
 
@@ -151,9 +152,9 @@ void SdlBlit(benchmark::State& state, SDL_BlendMode mode, int alphaMod, bool alp
   Count(state);
 }
 
-void SdlScaled(benchmark::State& state, int sourceWidth, int sourceHeight) {
-  Image src(sourceWidth, sourceHeight, false, 1), dst(kWidth, kHeight, false, 2);
-  SDL_SetSurfaceBlendMode(src.sdl, SDL_BLENDMODE_NONE);
+void SdlScaled(benchmark::State& state, int sourceWidth, int sourceHeight, bool alpha = false) {
+  Image src(sourceWidth, sourceHeight, alpha, 1, alpha), dst(kWidth, kHeight, false, 2);
+  SDL_SetSurfaceBlendMode(src.sdl, alpha ? SDL_BLENDMODE_BLEND : SDL_BLENDMODE_NONE);
   SDL_Rect to{0, 0, kWidth, kHeight};
   for (auto _ : state) {
     SDL_BlitScaled(src.sdl, nullptr, dst.sdl, &to);
@@ -170,6 +171,7 @@ BENCHMARK_CAPTURE(SdlBlit, SourceAlphaSprites, SDL_BLENDMODE_BLEND, -1, true, fa
 BENCHMARK_CAPTURE(SdlBlit, Add, SDL_BLENDMODE_ADD, -1, false, false);
 BENCHMARK_CAPTURE(SdlScaled, Scaled2x, kWidth / 2, kHeight / 2);
 BENCHMARK_CAPTURE(SdlScaled, ScaledHalf, kWidth * 2, kHeight * 2);
+BENCHMARK_CAPTURE(SdlScaled, ScaledSourceAlphaSprites2x, kWidth / 2, kHeight / 2, true);
 
 // --- pixman
 
@@ -188,15 +190,16 @@ void PixmanComposite(benchmark::State& state, pixman_op_t op, int maskAlpha, boo
   Count(state);
 }
 
-void PixmanScaled(benchmark::State& state, int sourceWidth, int sourceHeight) {
-  Image src(sourceWidth, sourceHeight, false, 1), dst(kWidth, kHeight, false, 2);
+void PixmanScaled(benchmark::State& state, int sourceWidth, int sourceHeight, bool alpha = false) {
+  Image src(sourceWidth, sourceHeight, alpha, 1, alpha), dst(kWidth, kHeight, false, 2);
   pixman_transform_t t;
   pixman_transform_init_scale(&t, pixman_int_to_fixed(sourceWidth) / kWidth,
                               pixman_int_to_fixed(sourceHeight) / kHeight);
   pixman_image_set_transform(src.pix, &t);
   pixman_image_set_filter(src.pix, PIXMAN_FILTER_NEAREST, nullptr, 0);
   for (auto _ : state) {
-    pixman_image_composite32(PIXMAN_OP_SRC, src.pix, nullptr, dst.pix, 0, 0, 0, 0, 0, 0, kWidth, kHeight);
+    pixman_image_composite32(alpha ? PIXMAN_OP_OVER : PIXMAN_OP_SRC, src.pix, nullptr, dst.pix, 0, 0, 0, 0, 0, 0,
+                             kWidth, kHeight);
     benchmark::ClobberMemory();
   }
   Count(state);
@@ -209,6 +212,7 @@ BENCHMARK_CAPTURE(PixmanComposite, OverSourceAlphaSprites, PIXMAN_OP_OVER, -1, t
 BENCHMARK_CAPTURE(PixmanComposite, Add, PIXMAN_OP_ADD, -1, false);
 BENCHMARK_CAPTURE(PixmanScaled, Scaled2x, kWidth / 2, kHeight / 2);
 BENCHMARK_CAPTURE(PixmanScaled, ScaledHalf, kWidth * 2, kHeight * 2);
+BENCHMARK_CAPTURE(PixmanScaled, ScaledOverSourceAlphaSprites2x, kWidth / 2, kHeight / 2, true);
 
 }  // namespace
 

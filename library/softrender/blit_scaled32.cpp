@@ -1,8 +1,11 @@
 // The 32-bit direct-colour loops of the scaled blit: the accumulator walk shared
 // by every loop (general and lean advance rules), one loop per rule and option
-// set from the shared blend rules, and the lean copy and subtract loops.
+// set from the shared blend rules, the lean copy and subtract loops, and
+// four-pixel SSE2 forms of modes 0 and 1.
 #include <algorithm>
+#include <type_traits>
 
+#include "library/softrender/blend_vector.h"
 #include "library/softrender/blit_setup.h"
 
 namespace veziv::softrender {
@@ -23,11 +26,12 @@ inline void Step(int64_t& acc, int64_t span, ptrdiff_t& src, ptrdiff_t srcStep, 
   } while (Lean ? acc < 0 : acc <= 0);
 }
 
-// Visits the clipped target pixels, handing each the byte offsets of its source
-// pixel and blend byte. Every row starts from the same source column, so the
-// columns' offsets are stepped once per band of columns and reused by each row.
-template <bool Lean, int TargetBytes, class PixelFn>
-inline void WalkScaled(const ScaledSetup& k, PixelFn fn) {
+// Visits the clipped target rows band by band: every row starts from the same
+// source column, so the columns' source and blend offsets are stepped once per
+// band of columns and handed to rowFn(dp, srcRow, blendRow, srcColumn,
+// blendColumn, n) for each row.
+template <bool Lean, int TargetBytes, class RowFn>
+inline void WalkScaledRows(const ScaledSetup& k, RowFn rowFn) {
   constexpr int32_t kBand = 256;
   ptrdiff_t srcColumn[kBand], blendColumn[kBand];
   int64_t accX = k.accX0;
@@ -42,11 +46,19 @@ inline void WalkScaled(const ScaledSetup& k, PixelFn fn) {
     int64_t accY = k.accY0;
     ptrdiff_t srcRow = k.srcStart, blendRow = k.blendStart;
     for (int32_t row = 0; row < k.ch; ++row) {
-      uint8_t* dp = k.dst + row * k.dstPitch + ptrdiff_t(first) * TargetBytes;
-      for (int32_t i = 0; i < n; ++i) fn(dp + TargetBytes * i, srcRow + srcColumn[i], blendRow + blendColumn[i]);
+      rowFn(k.dst + row * k.dstPitch + ptrdiff_t(first) * TargetBytes, srcRow, blendRow, srcColumn, blendColumn, n);
       Step<Lean>(accY, k.spanY, srcRow, k.srcRowStep, blendRow, k.blendRowStep);
     }
   }
+}
+
+// The same walk, handing fn(dp, srcOffset, blendOffset) each target pixel.
+template <bool Lean, int TargetBytes, class PixelFn>
+inline void WalkScaled(const ScaledSetup& k, PixelFn fn) {
+  WalkScaledRows<Lean, TargetBytes>(k, [&fn](uint8_t* dp, ptrdiff_t srcRow, ptrdiff_t blendRow,
+                                             const ptrdiff_t* srcColumn, const ptrdiff_t* blendColumn, int32_t n) {
+    for (int32_t i = 0; i < n; ++i) fn(dp + TargetBytes * i, srcRow + srcColumn[i], blendRow + blendColumn[i]);
+  });
 }
 
 template <BlendRule R, bool Blend, bool Tint, bool Alpha, bool Transp>
@@ -60,23 +72,68 @@ struct Scaled32 {
   }
 };
 
-template <bool Transp, class Op>
-void LeanLoop(const ScaledSetup& k, Op op) {
-  WalkScaled<true, 4>(k, [&k, op](uint8_t* dp, ptrdiff_t so, ptrdiff_t) {
-    const uint32_t s = Load32(k.src + so);
-    if (Transp && s == k.key) return;
-    Store32(dp, op(Load32(dp), s));
+// Walks with vec(d, s) on four sampled source pixels at a time where SSE2 is
+// there, and scalar(dp, s) on the rest of each row. With KeyTest, source pixels
+// equal to the transparent value keep their target pixel.
+template <bool Lean, bool KeyTest, class Vec, class Scalar>
+void GatherRows(const ScaledSetup& k, [[maybe_unused]] const Vec& vec, Scalar scalar) {
+#if defined(__SSE2__)
+  const __m128i key = _mm_set1_epi32(static_cast<int>(k.key));
+#endif
+  WalkScaledRows<Lean, 4>(k, [&](uint8_t* dp, ptrdiff_t srcRow, ptrdiff_t, const ptrdiff_t* srcColumn,
+                                 const ptrdiff_t*, int32_t n) {
+    const uint8_t* row = k.src + srcRow;
+    int32_t i = 0;
+#if defined(__SSE2__)
+    if constexpr (!std::is_same_v<Vec, NoVector>) {
+      for (; i + 4 <= n; i += 4) {
+        const __m128i s = _mm_set_epi32(static_cast<int>(Load32(row + srcColumn[i + 3])),
+                                        static_cast<int>(Load32(row + srcColumn[i + 2])),
+                                        static_cast<int>(Load32(row + srcColumn[i + 1])),
+                                        static_cast<int>(Load32(row + srcColumn[i])));
+        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dp + 4 * i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dp + 4 * i), ApplyVector<KeyTest>(vec, d, s, key));
+      }
+    }
+#endif
+    for (; i < n; ++i) {
+      const uint32_t s = Load32(row + srcColumn[i]);
+      if (KeyTest && s == k.key) continue;
+      scalar(dp + 4 * i, s);
+    }
   });
 }
 
+// Modes 0 and 1 without blend image, through the mix shared with the unscaled
+// loops.
+template <BlendRule R, bool Tint, bool Alpha, bool Transp>
+void ScaledMix(const ScaledSetup& k) {
+  GatherRows<false, Transp && !Alpha>(k, VEZIV_VECTOR(MixVector<R, Tint, Alpha, Transp>(k.rules)),
+                                      [&k](uint8_t* dp, uint32_t s) {
+                                        DrawPixel32<R, false, Tint, Alpha, Transp, kScaledForms>(dp, s, 1, k.key,
+                                                                                                 k.rules);
+                                      });
+}
+
+template <BlendRule R, size_t... I>
+constexpr std::array<ScaledLoop, 8> MixLoops(std::index_sequence<I...>) {
+  return {{&ScaledMix<R, (I & 4) != 0, (I & 2) != 0, (I & 1) != 0>...}};
+}
+
+// The lean loops: the whole-word copy and the p = 255 subtract.
 template <bool Transp>
 void LeanCopy(const ScaledSetup& k) {
-  LeanLoop<Transp>(k, [](uint32_t, uint32_t s) { return s; });
+  GatherRows<true, Transp>(k, VEZIV_VECTOR([](__m128i, __m128i s) { return s; }),
+                           [](uint8_t* dp, uint32_t s) { Store32(dp, s); });
 }
 template <bool Transp, bool Mmx>
 void LeanSubtract(const ScaledSetup& k) {
-  if constexpr (Mmx) LeanLoop<Transp>(k, SaturatingSubtractBytes);
-  else LeanLoop<Transp>(k, PackedSubtract);
+  if constexpr (Mmx)
+    GatherRows<true, Transp>(k, VEZIV_VECTOR([](__m128i d, __m128i s) { return _mm_subs_epu8(d, s); }),
+                             [](uint8_t* dp, uint32_t s) { Store32(dp, SaturatingSubtractBytes(Load32(dp), s)); });
+  else
+    GatherRows<true, Transp>(k, VEZIV_VECTOR([](__m128i d, __m128i s) { return PackedSubtractLanes(d, s); }),
+                             [](uint8_t* dp, uint32_t s) { Store32(dp, PackedSubtract(Load32(dp), s)); });
 }
 
 }  // namespace
@@ -88,6 +145,12 @@ ScaledLoop ChooseScaled32Loop(BlendRule rule, uint32_t p, const LoopOptions& o, 
       if (mmx == 1) return o.transp ? LeanSubtract<true, true> : LeanSubtract<false, true>;
       return o.transp ? LeanSubtract<true, false> : LeanSubtract<false, false>;
     }
+  }
+  if (!o.blend && (rule == BlendRule::Copy || rule == BlendRule::Alpha)) {
+    static constexpr auto kCopy = MixLoops<BlendRule::Copy>(std::make_index_sequence<8>{});
+    static constexpr auto kAlpha = MixLoops<BlendRule::Alpha>(std::make_index_sequence<8>{});
+    const size_t i = (o.tint ? 4 : 0) + (o.alpha ? 2 : 0) + (o.transp ? 1 : 0);
+    return rule == BlendRule::Copy ? kCopy[i] : kAlpha[i];
   }
   return PickOptionLoop<Scaled32, ScaledLoop>(rule, o);
 }
