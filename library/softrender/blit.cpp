@@ -43,6 +43,20 @@ RuleTables MakeRuleTables(const SoftDrawSnapshot& draw, uint32_t p) {
                     p};
 }
 
+const uint8_t* CopyPalette(const SoftSurfaceShared& source, uint8_t scratch[1024]) {
+  if (source.paletteFlag != 1) return nullptr;
+  // Each call reads its own copy, so no palette change during a call is seen.
+  const int32_t entries = std::clamp<int32_t>(source.paletteColorCount, 0, 256);
+  if (source.palette && entries > 0)
+    std::memcpy(scratch, source.palette, size_t(entries) * (source.type != kSoftType16 ? 4 : 2));
+  return scratch;
+}
+
+LoopOptions ChooseOptions(const SoftDrawSnapshot& draw, const SoftSurfaceShared& source,
+                          const SOFTSURFACE* blendImage, int32_t transparencyFlag) {
+  return LoopOptions{blendImage != nullptr, IsTinted(draw), source.alphaFlag == 1, transparencyFlag != 0};
+}
+
 bool TakesRunTablePath(const SOFTSURFACE& source, int32_t transparencyFlag, int32_t w, int32_t h) {
   const SoftSurfaceShared& b = *source.base;
   // The table describes the whole image from its first pixel, so a view of
@@ -105,13 +119,8 @@ void SoftSurfaceBlit(SOFTSURFACE* target, const SOFTSURFACE* source, int32_t x, 
   k.runTable = runTablePath ? sb.runTable : nullptr;
 
   uint8_t paletteScratch[1024];
-  if (sb.paletteFlag == 1) {
-    const int32_t entries = std::clamp<int32_t>(sb.paletteColorCount, 0, 256);
-    if (sb.palette && entries > 0) std::memcpy(paletteScratch, sb.palette, size_t(entries) * (sb.type != 0 ? 4 : 2));
-    k.palette = paletteScratch;
-  }
-
-  const LoopOptions o{blendImage != nullptr, IsTinted(draw), sb.alphaFlag == 1, transparencyFlag != 0};
+  k.palette = CopyPalette(sb, paletteScratch);
+  const LoopOptions o = ChooseOptions(draw, sb, blendImage, transparencyFlag);
   BlendRule rule;
   if (!ChooseRule(draw.blendMode, p, sb.paletteFlag == 1, &rule)) return;
 

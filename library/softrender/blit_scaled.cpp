@@ -2,7 +2,6 @@
 // hands an unscaled request to the unscaled blit, computes the 16.16 spans and
 // the clipped start in 64 bits, and hands over to a family's loop.
 #include <algorithm>
-#include <cstring>
 
 #include "library/softrender/blit.h"
 #include "library/softrender/blit_setup.h"
@@ -77,13 +76,8 @@ void SoftSurfaceBlitScaled(SOFTSURFACE* target, const SOFTSURFACE* source, const
   k.mmx = draw.mmxUsable;
 
   uint8_t paletteScratch[1024];
-  if (sb.paletteFlag == 1) {
-    const int32_t entries = std::clamp<int32_t>(sb.paletteColorCount, 0, 256);
-    if (sb.palette && entries > 0) std::memcpy(paletteScratch, sb.palette, size_t(entries) * (sb.type != 0 ? 4 : 2));
-    k.palette = paletteScratch;
-  }
-
-  const LoopOptions o{blendImage != nullptr, IsTinted(draw), sb.alphaFlag == 1, transparencyFlag != 0};
+  k.palette = CopyPalette(sb, paletteScratch);
+  const LoopOptions o = ChooseOptions(draw, sb, blendImage, transparencyFlag);
   BlendRule rule;
   if (!ChooseRule(draw.blendMode, p, sb.paletteFlag == 1, &rule)) return;
   ScaledLoop loop = nullptr;

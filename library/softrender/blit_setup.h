@@ -106,6 +106,13 @@ Fn PickOptionLoop(BlendRule r, const LoopOptions& o) {
   return kLoops[RuleIndex(r)][(o.blend ? 8 : 0) + (o.tint ? 4 : 0) + (o.alpha ? 2 : 0) + (o.transp ? 1 : 0)];
 }
 
+// The first entries of a palette source's palette copied into scratch (room
+// for 256 entries of 4 bytes); null for a source without palette.
+const uint8_t* CopyPalette(const SoftSurfaceShared& source, uint8_t scratch[1024]);
+// The options that choose a loop: blend image, tint, source alpha, flag.
+LoopOptions ChooseOptions(const SoftDrawSnapshot& draw, const SoftSurfaceShared& source,
+                          const SOFTSURFACE* blendImage, int32_t transparencyFlag);
+
 // Whether the unscaled blit of a w x h clipped rectangle walks the source's run
 // table: transparency flag exactly 1, a valid table, nothing clipped, and a
 // view that is its whole image.
