@@ -148,7 +148,8 @@ TEST(SoftSurface, FillRawWritesOnlyTheClippedRectangle) {
       for (int32_t x = 0; x < 6; ++x) {
         const int32_t vx = x - 1, vy = y - 1;
         const bool inView = vx >= 0 && vy >= 0 && vx < 4 && vy < 3;
-        const bool inRect = c.whole || (vx >= c.rect.left && vx < c.rect.right && vy >= c.rect.top && vy < c.rect.bottom);
+        const bool inRect =
+            c.whole || (vx >= c.rect.left && vx < c.rect.right && vy >= c.rect.top && vy < c.rect.bottom);
         uint32_t v = 0;
         std::memcpy(&v, image.pixels + y * image.base->pitch + x * bytes, size_t(bytes));
         EXPECT_EQ(v, inView && inRect ? c.raw & (bytes == 4 ? ~0u : (1u << 8 * bytes) - 1) : 0u)

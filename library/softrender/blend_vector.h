@@ -39,8 +39,9 @@ inline __m128i Lerp8Lanes(__m128i d, __m128i x, __m128i w) {
 // for n <= 65025.
 inline __m128i ScaleBytes(__m128i s, __m128i p) {
   const __m128i magic = _mm_set1_epi16(static_cast<short>(32897));
-  const __m128i lo = _mm_srli_epi16(_mm_mulhi_epu16(_mm_mullo_epi16(_mm_unpacklo_epi8(s, _mm_setzero_si128()), p), magic), 7);
-  const __m128i hi = _mm_srli_epi16(_mm_mulhi_epu16(_mm_mullo_epi16(_mm_unpackhi_epi8(s, _mm_setzero_si128()), p), magic), 7);
+  const __m128i z = _mm_setzero_si128();
+  const __m128i lo = _mm_srli_epi16(_mm_mulhi_epu16(_mm_mullo_epi16(_mm_unpacklo_epi8(s, z), p), magic), 7);
+  const __m128i hi = _mm_srli_epi16(_mm_mulhi_epu16(_mm_mullo_epi16(_mm_unpackhi_epi8(s, z), p), magic), 7);
   return _mm_packus_epi16(lo, hi);
 }
 
@@ -129,8 +130,9 @@ struct MixVector {
         if (_mm_movemask_epi8(opaque) == 0xFFFF) return s;
       }
     }
-    __m128i r = _mm_packus_epi16(MixLanes<R, Tint, Alpha, Transp>(_mm_unpacklo_epi8(d, z), _mm_unpacklo_epi8(s, z), tint, p),
-                                 MixLanes<R, Tint, Alpha, Transp>(_mm_unpackhi_epi8(d, z), _mm_unpackhi_epi8(s, z), tint, p));
+    const auto mix = [this](__m128i dl, __m128i sl) { return MixLanes<R, Tint, Alpha, Transp>(dl, sl, tint, p); };
+    __m128i r = _mm_packus_epi16(mix(_mm_unpacklo_epi8(d, z), _mm_unpacklo_epi8(s, z)),
+                                 mix(_mm_unpackhi_epi8(d, z), _mm_unpackhi_epi8(s, z)));
     if constexpr (R == BlendRule::Copy && Alpha && Transp) {
       // Alpha 255 takes the opaque form: the word whole, or the tinted colour.
       const __m128i plain = Tint ? KeepByte3(_mm_packus_epi16(ScaleLanes(_mm_unpacklo_epi8(s, z), tint),

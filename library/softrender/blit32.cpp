@@ -78,7 +78,8 @@ template <bool Transp>
 void Average(const BlitSetup& k) {
   PixelRows<Transp>(k, VEZIV_VECTOR([](__m128i d, __m128i s) {
                       const __m128i m = Splat(0x007F7F7F);
-                      return _mm_add_epi32(_mm_and_si128(_mm_srli_epi32(s, 1), m), _mm_and_si128(_mm_srli_epi32(d, 1), m));
+                      return _mm_add_epi32(_mm_and_si128(_mm_srli_epi32(s, 1), m),
+                                           _mm_and_si128(_mm_srli_epi32(d, 1), m));
                     }),
                     Whole(AverageBytes));
 }

@@ -19,7 +19,9 @@ inline int64_t FloorDiv(int64_t a, int64_t b) {
   if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
   return q;
 }
-inline int64_t RefLerp(int64_t d, int64_t v, int64_t w, int n) { return FloorDiv(d * (int64_t{1} << n) + (v - d) * w, int64_t{1} << n); }
+inline int64_t RefLerp(int64_t d, int64_t v, int64_t w, int n) {
+  return FloorDiv(d * (int64_t{1} << n) + (v - d) * w, int64_t{1} << n);
+}
 inline uint32_t ByteOf(uint32_t v, int c) { return (v >> (8 * c)) & 0xFF; }
 
 inline uint32_t RefPackedAdd(uint32_t d, uint32_t v, bool lowBits) {

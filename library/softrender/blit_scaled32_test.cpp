@@ -41,7 +41,8 @@ TEST(BlitScaled32, EveryLoopMatchesTheReference) {
       {"wholly outside", 5, 4, {17, 0, 30, 10}, full},
       {"empty", 5, 4, {4, 4, 4, 9}, full},
   };
-  const testing::Sweep sweep{{0, 1, 2, 3, 4, 10, 11, 6, 12}, {0, 1, 128, 254, 255, -1}, {0xFFFFFF, 0xFEFFFF, 0x9A40E0}, {0, 1}};
+  const testing::Sweep sweep{
+      {0, 1, 2, 3, 4, 10, 11, 6, 12}, {0, 1, 128, 254, 255, -1}, {0xFFFFFF, 0xFEFFFF, 0x9A40E0}, {0, 1}};
   std::vector<uint8_t> alphaTable = testing::RandomBlendAlphaTable(rng);
   TestImage target(16, 12, kSoftType32, false, 2, 8, rng);
   for (const Stretch& st : stretches)

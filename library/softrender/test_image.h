@@ -52,7 +52,9 @@ struct TestImage {
     view.pixels = memory.data() + ptrdiff_t(guard) * block.pitch + ptrdiff_t(guard) * block.bytesPerPixel;
   }
 
-  uint8_t* At(int32_t x, int32_t y) { return view.pixels + ptrdiff_t(y) * block.pitch + ptrdiff_t(x) * block.bytesPerPixel; }
+  uint8_t* At(int32_t x, int32_t y) {
+    return view.pixels + ptrdiff_t(y) * block.pitch + ptrdiff_t(x) * block.bytesPerPixel;
+  }
   const uint8_t* At(int32_t x, int32_t y) const {
     return view.pixels + ptrdiff_t(y) * block.pitch + ptrdiff_t(x) * block.bytesPerPixel;
   }
