@@ -3,6 +3,7 @@
 // and the entry's refusals and clipping.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 
 #include "library/softrender/blit.h"
@@ -222,6 +223,36 @@ TEST(Blit32, DrawAreaLargerThanTheTargetStopsAtItsEdge) {
   for (int y = 0; y < 4; ++y)
     for (int x = 0; x < 4; ++x) expected.Set32(x, y, source.Get32(x + 1, y + 1));
   EXPECT_TRUE(expected.memory == target.memory) << FirstDifference(expected, target);
+}
+
+TEST(BlitEntry, AViewOfPartOfAnImageDrawsItsOwnPixels) {
+  SOFTSURFACE image{}, part{}, screen{};
+  ASSERT_EQ(SoftSurfaceCreate(&image, 8, 6, -1, 0x00000007, kSoftType32, 0, 0, 1, nullptr), 0);
+  for (int32_t y = 0; y < 6; ++y)
+    for (int32_t x = 0; x < 8; ++x) {
+      const uint32_t v = (x + y) % 3 == 0 ? 7u : uint32_t(0x00100000 * y + 0x100 * x + 1);
+      std::memcpy(image.pixels + y * image.base->pitch + x * 4, &v, 4);
+    }
+  BuildSoftSurfaceRunTable(image.base);
+  ASSERT_EQ(image.base->runTableValid, 1);
+  ASSERT_EQ(SoftSurfaceMakeView(&part, &image, 2, 1, 4, 3), 0);
+  ASSERT_EQ(SoftSurfaceCreateForScreen(&screen, 10, 8, kSoftType32), 0);
+  for (int32_t y = 0; y < 8; ++y) std::memset(screen.pixels + y * screen.base->pitch, 0xEE, 40);
+  SoftSurfaceBlit(&screen, &part, 1, 1, 1, nullptr, Snapshot(0, 0, 0xFFFFFF, {0, 0, 10, 8}));
+  for (int32_t y = 0; y < 8; ++y)
+    for (int32_t x = 0; x < 10; ++x) {
+      uint32_t expected = 0xEEEEEEEE, actual;
+      const int32_t vx = x - 1, vy = y - 1;
+      if (vx >= 0 && vy >= 0 && vx < 4 && vy < 3) {
+        std::memcpy(&expected, part.pixels + vy * image.base->pitch + vx * 4, 4);
+        if (expected == 7) expected = 0xEEEEEEEE;  // transparent
+      }
+      std::memcpy(&actual, screen.pixels + y * screen.base->pitch + x * 4, 4);
+      EXPECT_EQ(actual, expected) << x << "," << y;
+    }
+  SoftSurfaceRelease(&part);
+  SoftSurfaceRelease(&image);
+  SoftSurfaceRelease(&screen);
 }
 
 TEST(BlitEntry, RunTablePathOnlyForAWholeUnclippedImageWithFlag1) {
