@@ -79,29 +79,26 @@ inline __m128i ScaleLanes(__m128i x, __m128i m) {
 // masked with it leaves byte 3 of the target as it was.
 inline __m128i ColourLanes() { return _mm_set_epi16(0, -1, -1, -1, 0, -1, -1, -1); }
 
-// Each pixel's alpha in the four lanes of that pixel.
-inline __m128i AlphaLanes(__m128i lanes) { return _mm_shufflehi_epi16(_mm_shufflelo_epi16(lanes, 0xFF), 0xFF); }
-
 // Modes 0 and 1 without blend image on two pixels in 16-bit lanes: the
-// (tinted) source mixed by the parameter, the alpha or both.
+// (tinted) source mixed by the parameter, the alpha or both. a holds each
+// pixel's alpha in its colour lanes and 0 in its byte-3 lane.
 template <BlendRule R, bool Tint, bool Alpha, bool Transp>
-inline __m128i MixLanes(__m128i d, __m128i raw, __m128i tint, __m128i p) {
+inline __m128i MixLanes(__m128i d, __m128i raw, [[maybe_unused]] __m128i a, __m128i tint, __m128i p) {
   const __m128i x = Tint ? ScaleLanes(raw, tint) : raw;
   if constexpr (R == BlendRule::Copy && !Alpha) {
     return _mm_or_si128(_mm_and_si128(x, ColourLanes()), _mm_andnot_si128(ColourLanes(), d));
   } else if constexpr (!Alpha) {
     return Lerp8Lanes(d, x, _mm_and_si128(p, ColourLanes()));
   } else if constexpr (R == BlendRule::Copy) {
-    return Lerp8Lanes(d, x, _mm_and_si128(AlphaLanes(raw), ColourLanes()));
+    return Lerp8Lanes(d, x, a);
   } else {
-    const __m128i a = AlphaLanes(raw);
     __m128i w = _mm_mullo_epi16(a, p);
     if constexpr (Transp) {
       // Alpha 255 drops the alpha factor: p alone, which is a * p with a = 256.
       const __m128i opaque = _mm_cmpeq_epi16(a, _mm_set1_epi16(255));
       w = _mm_or_si128(_mm_and_si128(opaque, _mm_slli_epi16(p, 8)), _mm_andnot_si128(opaque, w));
     }
-    return Lerp16Lanes(d, x, _mm_and_si128(w, ColourLanes()));
+    return Lerp16Lanes(d, x, w);
   }
 }
 
@@ -120,19 +117,28 @@ struct MixVector {
 
   __m128i operator()(__m128i d, __m128i s) const {
     const __m128i z = _mm_setzero_si128();
-    [[maybe_unused]] __m128i opaque;
-    if constexpr (R == BlendRule::Copy && Alpha && Transp) {
+    [[maybe_unused]] __m128i opaque = z, lowAlpha = z, highAlpha = z;
+    if constexpr (Alpha) {
       const __m128i a = _mm_srli_epi32(s, 24);
-      opaque = _mm_cmpeq_epi32(a, Splat(255));
-      if constexpr (!Tint) {
-        // Four clear or four opaque pixels, common inside sprites, need no mixing.
-        if (_mm_movemask_epi8(_mm_cmpeq_epi32(a, z)) == 0xFFFF) return d;
-        if (_mm_movemask_epi8(opaque) == 0xFFFF) return s;
+      if constexpr (R == BlendRule::Copy && Transp) {
+        opaque = _mm_cmpeq_epi32(a, Splat(255));
+        if constexpr (!Tint) {
+          // Four clear or four opaque pixels, common inside sprites, need no mixing.
+          if (_mm_movemask_epi8(_mm_cmpeq_epi32(a, z)) == 0xFFFF) return d;
+          if (_mm_movemask_epi8(opaque) == 0xFFFF) return s;
+        }
       }
+      // Each 32-bit lane a | a << 16 interleaved with a: alpha in the three
+      // colour lanes of its pixel and 0 in the fourth.
+      const __m128i doubled = _mm_or_si128(a, _mm_slli_epi32(a, 16));
+      lowAlpha = _mm_unpacklo_epi32(doubled, a);
+      highAlpha = _mm_unpackhi_epi32(doubled, a);
     }
-    const auto mix = [this](__m128i dl, __m128i sl) { return MixLanes<R, Tint, Alpha, Transp>(dl, sl, tint, p); };
-    __m128i r = _mm_packus_epi16(mix(_mm_unpacklo_epi8(d, z), _mm_unpacklo_epi8(s, z)),
-                                 mix(_mm_unpackhi_epi8(d, z), _mm_unpackhi_epi8(s, z)));
+    const auto mix = [this](__m128i dl, __m128i sl, __m128i al) {
+      return MixLanes<R, Tint, Alpha, Transp>(dl, sl, al, tint, p);
+    };
+    __m128i r = _mm_packus_epi16(mix(_mm_unpacklo_epi8(d, z), _mm_unpacklo_epi8(s, z), lowAlpha),
+                                 mix(_mm_unpackhi_epi8(d, z), _mm_unpackhi_epi8(s, z), highAlpha));
     if constexpr (R == BlendRule::Copy && Alpha && Transp) {
       // Alpha 255 takes the opaque form: the word whole, or the tinted colour.
       const __m128i plain = Tint ? KeepByte3(_mm_packus_epi16(ScaleLanes(_mm_unpacklo_epi8(s, z), tint),
