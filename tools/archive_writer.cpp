@@ -4,7 +4,6 @@
 #include "tools/archive_writer.h"
 
 #include <dirent.h>
-#include <iconv.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -12,15 +11,16 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <sstream>
 
 #include "library/foundation/archive_format.h"
+#include "platform/os/charset.h"
+#include "platform/os/filetime.h"
 #include "tools/lz_packer.h"
 
 namespace veziv::tools {
 namespace {
-
-constexpr uint64_t kUnixToFileTimeSeconds = 11644473600ull;
 
 struct FolderJob {
   const ArchiveNode* node;
@@ -75,28 +75,6 @@ uint32_t AddName(std::vector<uint8_t>* names, const std::string& stored) {
   return at;
 }
 
-bool ConvertUtf8ToCp932(const std::string& utf8, std::string* cp932) {
-  iconv_t cd = iconv_open("CP932", "UTF-8");
-  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
-  std::string in = utf8;
-  std::string out(in.size() * 2 + 4, '\0');
-  char* src = in.data();
-  size_t srcLeft = in.size();
-  char* dst = out.data();
-  size_t dstLeft = out.size();
-  const size_t r = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-  iconv_close(cd);
-  if (r == static_cast<size_t>(-1) || srcLeft != 0) return false;
-  out.resize(out.size() - dstLeft);
-  *cp932 = std::move(out);
-  return true;
-}
-
-uint64_t FileTimeOf(const struct timespec& t) {
-  return (static_cast<uint64_t>(t.tv_sec) + kUnixToFileTimeSeconds) * 10000000ull +
-         static_cast<uint64_t>(t.tv_nsec) / 100;
-}
-
 bool ReadFolderInto(const std::string& host, ArchiveNode* node, std::string* error) {
   DIR* dir = opendir(host.c_str());
   if (dir == nullptr) {
@@ -119,13 +97,15 @@ bool ReadFolderInto(const std::string& host, ArchiveNode* node, std::string* err
     }
     if (!S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode)) continue;
     ArchiveNode child;
-    if (!ConvertUtf8ToCp932(n, &child.name)) {
+    const std::optional<std::string> name = platform::os::TryUtf8ToCp932(n);
+    if (!name) {
       *error = "name has no CP932 form: " + path;
       return false;
     }
-    child.creationTime = FileTimeOf(st.st_mtim);
-    child.accessTime = FileTimeOf(st.st_atim);
-    child.writeTime = FileTimeOf(st.st_mtim);
+    child.name = *name;
+    child.creationTime = platform::os::FileTimeFromTimespec(st.st_mtim);
+    child.accessTime = platform::os::FileTimeFromTimespec(st.st_atim);
+    child.writeTime = platform::os::FileTimeFromTimespec(st.st_mtim);
     if (S_ISDIR(st.st_mode)) {
       child.folder = true;
       if (!ReadFolderInto(path, &child, error)) return false;

@@ -2,8 +2,6 @@
 // Every field that comes from the file is checked before it is used.
 #include "library/foundation/archive.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -13,6 +11,7 @@
 
 #include "library/foundation/decompress.h"
 #include "library/foundation/helpers.h"
+#include "platform/os/files.h"
 
 namespace veziv {
 namespace {
@@ -40,22 +39,13 @@ class FileSource final : public ArchiveSource {
   uint64_t size_;
 };
 
-// The library's separators become '/'; a 0x5C trail byte stays in its name.
-std::string HostPathOf(std::string_view path) {
-  std::string out;
-  for (size_t i = 0; i < path.size(); ++i) {
-    const auto c = static_cast<unsigned char>(path[i]);
-    if (detail::IsShiftJisLeadByte(c) && i + 1 < path.size()) {
-      out.push_back(path[i]);
-      out.push_back(path[++i]);
-    } else {
-      out.push_back(c == '\\' ? '/' : path[i]);
-    }
-  }
-  return out;
-}
-
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+void LogBadMember(const char* path) {
+  char line[512];
+  std::snprintf(line, sizeof line, "アーカイブ内のファイルが壊れています: %s\n", path);
+  detail::WriteArchiveLog(line);
+}
 
 void LogBadArchive(const char* what, const char* path) {
   char line[512];
@@ -298,15 +288,11 @@ void WriteArchiveLog(const char* text) { std::fputs(text, stderr); }
 }  // namespace detail
 
 std::unique_ptr<ArchiveSource> OpenArchiveSourceFile(std::string_view path) {
-  const std::string host = HostPathOf(path);
-  const int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return nullptr;
-  struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return nullptr;
-  }
-  return std::make_unique<FileSource>(fd, static_cast<uint64_t>(st.st_size));
+  platform::os::File file = platform::os::OpenFile(path, platform::os::OpenMode::kRead);
+  if (!file.IsOpen()) return nullptr;
+  const int64_t size = file.Size();
+  if (size < 0) return nullptr;
+  return std::make_unique<FileSource>(file.Release(), static_cast<uint64_t>(size));
 }
 
 int ClearArchiveRecord(ArchiveRecord* record) {
@@ -463,13 +449,13 @@ int OpenArchiveMember(ArchiveMemberState* state, ArchiveRecord* record, const ch
   const bool fits = state->dataStart <= record->sourceSize && span <= record->sourceSize - state->dataStart;
   if (!fits || (!stored && (packedSize < kPackedHeaderSize ||
                             !PlausibleUnpackedSize(state->size, packedSize)))) {
-    LogBadArchive(path, nullptr);
+    LogBadMember(path);
     *state = ArchiveMemberState{};
     return -1;
   }
   if (stored) return 0;
   if (UnpackMember(state, packedSize) != 0) {
-    LogBadArchive(path, nullptr);
+    LogBadMember(path);
     *state = ArchiveMemberState{};
     return -1;
   }
