@@ -508,15 +508,20 @@ int CloseArchiveMember(ArchiveMemberState* state) {
   return 0;
 }
 
-bool GetCurrentArchiveFolder(ArchiveRecord* record, ArchiveFolderView* folder) {
+bool FindArchiveFolder(ArchiveRecord* record, std::string_view path, ArchiveFolderView* folder) {
   if (!record->open) return false;
   std::lock_guard<std::mutex> hold(record->lock);
+  const uint32_t start = record->currentFolder;
+  bool found = path.empty() || WalkFolders(record, path, 0, nullptr) == 0;
   DirInfo dir;
-  if (!ReadDirEntry(*record, record->currentFolder, &dir)) return false;
-  folder->dirOffset = record->currentFolder;
-  folder->root = dir.parent == kArchiveNoParent;
-  folder->count = dir.count;
-  return true;
+  found = found && ReadDirEntry(*record, record->currentFolder, &dir);
+  if (found) {
+    folder->dirOffset = record->currentFolder;
+    folder->root = dir.parent == kArchiveNoParent;
+    folder->count = dir.count;
+  }
+  record->currentFolder = start;
+  return found;
 }
 
 bool ReadArchiveFolderEntry(ArchiveRecord* record, const ArchiveFolderView& folder, uint32_t index,

@@ -122,14 +122,15 @@ struct ArchiveEntryInfo {
   uint64_t lastWriteTime = 0;
 };
 
-// A folder of the current archive as the find functions walk it.
+// A folder of an archive as the find functions walk it.
 struct ArchiveFolderView {
   uint32_t dirOffset = 0;  // of its directory entry
   bool root = false;
   uint32_t count = 0;      // file entries
 };
-// The current folder. False when its directory entry is out of bounds.
-bool GetCurrentArchiveFolder(ArchiveRecord* record, ArchiveFolderView* folder);
+// The folder that path (empty for the current folder) leads to from the
+// current folder, which stays current. False when there is no such folder.
+bool FindArchiveFolder(ArchiveRecord* record, std::string_view path, ArchiveFolderView* folder);
 // Entry index of folder: its search name and what a find reports. False when
 // the entry is out of bounds.
 bool ReadArchiveFolderEntry(ArchiveRecord* record, const ArchiveFolderView& folder, uint32_t index,

@@ -390,6 +390,36 @@ TEST(ArchiveMember, ReadsSeeksAndReportsTheEnd) {
   }
 }
 
+TEST(FindArchiveFolder, ListsEntriesInTableOrderWithTheirStoredNames) {
+  std::vector<uint8_t> image = MakeArchive(SampleTree());
+  ArchiveRecord record;
+  ASSERT_EQ(OpenArchiveFromMemory(&record, image.data(), image.size(), nullptr), 0);
+  auto list = [&](std::string_view path) {
+    std::string out;
+    ArchiveFolderView folder;
+    if (!FindArchiveFolder(&record, path, &folder)) return std::string("<none>");
+    out += folder.root ? "root:" : "sub:";
+    for (uint32_t i = 0; i < folder.count; ++i) {
+      std::string_view search;
+      ArchiveEntryInfo info;
+      EXPECT_TRUE(ReadArchiveFolderEntry(&record, folder, i, &search, &info));
+      out += " " + std::string(search) + "=" + std::string(info.storedName) + (info.folder ? "/" : "") +
+             std::to_string(info.size);
+      EXPECT_EQ(info.creationTime, 0x01D0000000000000ull);
+      EXPECT_EQ(info.lastWriteTime, 0x01D0000000000002ull);
+    }
+    return out;
+  };
+  EXPECT_EQ(list(""), "root: EMPTY.BIN=empty.bin0 IMAGE=image/0 README.TXT=Readme.txt13 "
+                      "表=表/0 表.TXT=表.txt5000");
+  EXPECT_EQ(list("image\\Chara"), "sub: A.PNG=a.png3000 B.PNG=b.png20000");
+  EXPECT_EQ(list("image\\nothing"), "<none>");
+  // The search leaves the current folder where it was.
+  EXPECT_EQ(list("表"), "sub: ア.TXT=ア.txt1 ヂ.TXT=ヂ.txt2");
+  EXPECT_EQ(list("").substr(0, 5), "root:");
+  CloseArchiveRecord(&record);
+}
+
 // Damage one field of the plain archive, scramble it again, and open it: the
 // archive or the member must be refused, and nothing read out of bounds.
 TEST(ArchiveRecord, RefusesDamagedTablesAndMembers) {
