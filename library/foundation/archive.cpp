@@ -11,6 +11,7 @@
 
 #include "library/foundation/decompress.h"
 #include "library/foundation/helpers.h"
+#include "library/foundation/log.h"
 #include "platform/os/files.h"
 
 namespace veziv {
@@ -44,14 +45,14 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 void LogBadMember(const char* path) {
   char line[512];
   std::snprintf(line, sizeof line, "アーカイブ内のファイルが壊れています: %s\n", path);
-  detail::WriteArchiveLog(line);
+  WriteLogText(line);
 }
 
 void LogBadArchive(const char* what, const char* path) {
   char line[512];
   std::snprintf(line, sizeof line, "アーカイブファイルが壊れています(%s): %s\n", what,
                 path != nullptr ? path : "(メモリ)");
-  detail::WriteArchiveLog(line);
+  WriteLogText(line);
 }
 
 uint32_t FileEntrySize(const ArchiveRecord& r) {
@@ -283,10 +284,6 @@ int UnpackMember(ArchiveMemberState* s, uint32_t packedSize) {
 
 }  // namespace
 
-namespace detail {
-void WriteArchiveLog(const char* text) { std::fputs(text, stderr); }
-}  // namespace detail
-
 std::unique_ptr<ArchiveSource> OpenArchiveSourceFile(std::string_view path) {
   platform::os::File file = platform::os::OpenFile(path, platform::os::OpenMode::kRead);
   if (!file.IsOpen()) return nullptr;
@@ -476,7 +473,7 @@ size_t ReadArchiveMember(ArchiveMemberState* state, void* destination, size_t co
   if (state->packed) {
     std::memcpy(destination, state->unpacked.data() + state->position, n);
   } else if (!ReadSource(state->archive, state->dataStart + state->position, destination, n)) {
-    detail::WriteArchiveLog("アーカイブファイルの読み込みに失敗しました\n");
+    WriteLogText("アーカイブファイルの読み込みに失敗しました\n");
     return 0;
   }
   state->position += static_cast<uint32_t>(n);

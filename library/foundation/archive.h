@@ -136,9 +136,4 @@ bool FindArchiveFolder(ArchiveRecord* record, std::string_view path, ArchiveFold
 bool ReadArchiveFolderEntry(ArchiveRecord* record, const ArchiveFolderView& folder, uint32_t index,
                             std::string_view* searchName, ArchiveEntryInfo* info);
 
-namespace detail {
-// Where the archive layer's log lines go.
-void WriteArchiveLog(const char* text);
-}  // namespace detail
-
 }  // namespace veziv

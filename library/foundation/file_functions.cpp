@@ -1,6 +1,7 @@
 // The installed file table, its forwarders and the game's file calls.
 #include "library/foundation/file_functions.h"
 
+#include "library/foundation/archive_file_set.h"
 #include "library/foundation/helpers.h"
 #include "platform/os/clock.h"
 
@@ -9,14 +10,14 @@ namespace {
 
 struct FileFunctionState {
   FileFunctionTable installed{};
-  const FileFunctionTable* archiveSet = nullptr;  // registered by the archive layer
+  const FileFunctionTable* archiveSet = nullptr;  // a stand-in for the archive-aware set
   int archivesOff = 0;                             // the use-archive setting, kept inverted
 };
 
 FileFunctionState g_files;
 
 const FileFunctionTable& ArchiveSet() {
-  return g_files.archiveSet != nullptr ? *g_files.archiveSet : *GetPlainFileSet();
+  return g_files.archiveSet != nullptr ? *g_files.archiveSet : *GetArchiveFileSet();
 }
 
 const FileFunctionTable& DefaultSet() {

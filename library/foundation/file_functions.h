@@ -76,8 +76,8 @@ int ReadFileElements(void* buffer, int size, FileHandle handle);
 // or -1 at the end of the file or for a buffer smaller than 2 bytes.
 int ReadFileLine(char* buffer, int bufferSize, FileHandle handle);
 
-// The archive layer registers its set here; until it does, the plain-file set
-// stands in for it.
+// A stand-in for the archive-aware set (archive_file_set.h), for tests; null
+// puts the real one back.
 void RegisterArchiveFileSet(const FileFunctionTable* table);
 const FileFunctionTable* GetPlainFileSet();
 

@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "library/foundation/api_lock.h"
+#include "library/foundation/archive_cache.h"
 #include "library/foundation/file_functions.h"
 #include "library/foundation/log.h"
 #include "library/foundation/memory.h"
@@ -161,8 +162,10 @@ namespace detail {
 LibrarySubsystems& RegisteredSubsystems() {
   static LibrarySubsystems subsystems = [] {
     LibrarySubsystems s;
+    s.clear_archive_cache = [] { ClearArchiveCache(); };
     s.install_default_file_functions = [] { SetFileFunctionTable(nullptr); };
     s.end_network = [] { EndNetwork(); };
+    s.release_all_archives = [] { ReleaseAllArchives(); };
     return s;
   }();
   return subsystems;
