@@ -4,6 +4,7 @@
 #include "library/foundation/archive_file_set.h"
 
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -14,6 +15,7 @@
 #include "library/foundation/helpers.h"
 #include "library/foundation/log.h"
 #include "library/foundation/plain_file.h"
+#include "platform/os/filetime.h"
 
 namespace veziv {
 namespace {
@@ -64,6 +66,13 @@ ArchiveFileRecord* RecordOf(FileHandle handle) {
   return s.slots[slot].get();
 }
 
+// The window services will offer this conversion; until then it is kept here.
+DateRecord LocalDateOf(uint64_t fileTime) {
+  std::tm tm{};
+  if (!platform::os::FileTimeToLocalTime(fileTime, &tm)) return DateRecord{};
+  return DateRecord{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
+
 void FillVirtual(const char* name, FileFindRecord* record) {
   std::memset(record, 0, sizeof *record);
   std::memcpy(record->name, name, std::strlen(name) + 1);
@@ -95,8 +104,8 @@ int StepArchiveFind(ArchiveFindRecord* find, FileFindRecord* record) {
       std::memcpy(record->name, info.storedName.data(), info.storedName.size());
       record->directory = info.folder ? 1 : 0;
       record->sizeLow = info.size;
-      record->creationTime = FileTimeToDateRecord(info.creationTime);
-      record->lastWriteTime = FileTimeToDateRecord(info.lastWriteTime);
+      record->creationTime = LocalDateOf(info.creationTime);
+      record->lastWriteTime = LocalDateOf(info.lastWriteTime);
     }
     ++find->next;
     return 0;

@@ -2,8 +2,6 @@
 // and the file and archive layers hand them to the game.
 #pragma once
 
-#include <cstdint>
-
 namespace veziv {
 
 struct DateRecord {
@@ -14,9 +12,5 @@ struct DateRecord {
   int minute;
   int second;
 };
-
-// The local calendar date of a file time (100 ns since 1601 UTC); zeros when
-// it has none.
-DateRecord FileTimeToDateRecord(uint64_t fileTime);
 
 }  // namespace veziv

@@ -2,6 +2,7 @@
 // close over the platform's directory search, and the temporary-file writer;
 // and the table of the plain-file set.
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <new>
 #include <string>
@@ -11,6 +12,7 @@
 #include "library/foundation/plain_file.h"
 #include "library/foundation/slot_table.h"
 #include "platform/os/charset.h"
+#include "platform/os/filetime.h"
 #include "platform/os/host_path.h"
 
 namespace veziv {
@@ -29,6 +31,12 @@ SlotTable<FindState> g_finds;
 // CP932 form is kept as its bytes rather than with '?' in it.
 std::string ToLibraryPath(const std::string& host) { return platform::os::TryUtf8ToCp932(host).value_or(host); }
 
+DateRecord LocalDate(uint64_t fileTime) {
+  std::tm tm{};
+  if (!platform::os::FileTimeToLocalTime(fileTime, &tm)) return DateRecord{};
+  return DateRecord{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
+
 void FillFindRecord(const platform::os::FoundFile& found, FileFindRecord* record) {
   if (record == nullptr) return;
   std::memcpy(record->name, found.name.c_str(), found.name.size() + 1);
@@ -36,7 +44,7 @@ void FillFindRecord(const platform::os::FoundFile& found, FileFindRecord* record
   record->sizeLow = static_cast<uint32_t>(found.size);
   record->sizeHigh = static_cast<uint32_t>(found.size >> 32);
   // The host keeps no creation time that means the same; the last write stands in.
-  record->lastWriteTime = FileTimeToDateRecord(found.last_write);
+  record->lastWriteTime = LocalDate(found.last_write);
   record->creationTime = record->lastWriteTime;
 }
 
