@@ -192,13 +192,15 @@ TEST_F(LibraryStartTest, RepeatedStartAndEarlyEndDoNothing) {
 TEST_F(LibraryStartTest, EndGivesRelativePathsBackToTheStartFolder) {
   fs::create_directory(folder_ / "sub");
   ASSERT_EQ(InitLibrary(), 0);
-  ASSERT_EQ(FileStreamSetCurrentDir("sub"), 1);
+  // The default (archive-aware) set answers 0 whatever happens; the effect is what counts.
+  FileStreamSetCurrentDir("sub");
   ASSERT_EQ(platform::os::ResolveHostPath("x"), (folder_ / "sub" / "x").string());
   EndLibrary();
   EXPECT_EQ(fs::current_path(), folder_);
   EXPECT_EQ(platform::os::ResolveHostPath("x"), (folder_ / "x").string());
-  char current[260];
-  ASSERT_GT(FileStreamGetCurrentDir(current), 0);
+  char current[260] = {};
+  FileStreamGetCurrentDir(current);
+  ASSERT_NE(current[0], '\0');
   EXPECT_EQ(platform::os::ResolveHostPath(current), folder_.string());
 }
 
