@@ -5,30 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
+
+#include "library/foundation/archive_fixture_testing.h"
 
 namespace veziv::tools {
 namespace {
 
 namespace fs = std::filesystem;
 
-class TempFolder {
- public:
-  TempFolder() {
-    char pattern[] = "/tmp/archive_writer_XXXXXX";
-    path_ = mkdtemp(pattern);
-  }
-  ~TempFolder() { fs::remove_all(path_); }
-  const std::string& path() const { return path_; }
-  void Write(const std::string& relative, const std::string& bytes) const {
-    const fs::path p = fs::path(path_) / relative;
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary) << bytes;
-  }
-
- private:
-  std::string path_;
-};
+using testing::TempFolder;
 
 const ArchiveNode* Child(const ArchiveNode& node, const std::string& name) {
   for (const ArchiveNode& c : node.children) {

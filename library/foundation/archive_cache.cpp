@@ -149,14 +149,16 @@ int FindArchiveForPath(const char* path, int* cacheIndex, std::string* archivePa
                        std::string* innerPath) {
   std::string full;
   if (path == nullptr || MakeArchiveFullPath(path, &full) != 0) return -1;
-  const std::optional<size_t> below = BelowStart(full, StartFolderFull());
+  const std::string start = StartFolderFull();
+  const std::optional<size_t> below = BelowStart(full, start);
   if (!below) return -1;
 
   ArchiveCacheState& s = Cache();
   std::lock_guard<std::recursive_mutex> hold(s.mutex);
   int index = -1;
   size_t folderEnd = 0;
-  if (s.lastIndex >= 0 && full.size() > s.lastFolder.size() &&
+  // The memo serves only folders below the start folder, which may have moved since.
+  if (s.lastIndex >= 0 && s.lastFolder.size() >= *below && full.size() > s.lastFolder.size() &&
       full.compare(0, s.lastFolder.size(), s.lastFolder) == 0 && IsSeparator(full[s.lastFolder.size()])) {
     index = OpenCachedLocked(s, s.lastIndex, s.lastArchivePath, 0, 0);
     if (index < 0) return -1;

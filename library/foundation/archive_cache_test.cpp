@@ -150,6 +150,14 @@ TEST_F(ArchiveCacheTest, LastArchiveMemoReusesTheCacheEntry) {
   EXPECT_EQ(detail::ArchiveOpensForTest(), 2);
 }
 
+TEST_F(ArchiveCacheTest, MemoDoesNotOutliveAMoveOfTheStartFolder) {
+  WriteArchive("image.dat", {FolderNode("chara", {FileNode("a.png", "outer")})});
+  EXPECT_EQ(ReadThroughCache("image\\chara\\a.png"), "outer");
+  // From inside image/, image.dat lies above the start folder.
+  platform::os::SetStartFolder(game_ + "/image");
+  EXPECT_EQ(ReadThroughCache("chara\\a.png"), "<none>");
+}
+
 TEST_F(ArchiveCacheTest, ReleasingKeepsArchivesStillInUse) {
   WriteArchive("a.dat", {FileNode("f", "a")});
   WriteArchive("b.dat", {FileNode("f", "b")});

@@ -2,14 +2,13 @@
 // from small trees, in memory or as files in a temporary folder.
 #pragma once
 
-#include <unistd.h>
-
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "platform/os/test_folder.h"
 #include "tools/archive_writer.h"
 
 namespace veziv::testing {
@@ -61,19 +60,12 @@ inline std::string Noisy(size_t n, uint32_t seed = 99) {
   return s;
 }
 
-// A temporary folder, removed with everything in it.
-class TempFolder {
+// A temporary folder, removed with everything in it, that writes files below
+// itself, making their folders.
+class TempFolder : public platform::os::TestFolder {
  public:
-  TempFolder() {
-    char pattern[] = "/tmp/veziv_archive_XXXXXX";
-    path_ = mkdtemp(pattern);
-  }
-  ~TempFolder() { std::filesystem::remove_all(path_); }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  const std::string& path() const { return path_; }
   std::string Write(const std::string& relative, const std::string& bytes) const {
-    const std::filesystem::path p = std::filesystem::path(path_) / relative;
+    const std::filesystem::path p = std::filesystem::path(path()) / relative;
     std::filesystem::create_directories(p.parent_path());
     std::ofstream(p, std::ios::binary) << bytes;
     return p.string();
@@ -81,9 +73,6 @@ class TempFolder {
   std::string Write(const std::string& relative, const std::vector<uint8_t>& bytes) const {
     return Write(relative, std::string(bytes.begin(), bytes.end()));
   }
-
- private:
-  std::string path_;
 };
 
 }  // namespace veziv::testing
