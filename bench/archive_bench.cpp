@@ -25,7 +25,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // Game-like data: stage and script texts, and pictures with smooth areas and
-// noise, about 12 MB in 240 files.
+// noise, about 13 MB in 240 files.
 struct DataSet {
   std::vector<std::string> paths;  // library paths below the start folder
   std::vector<std::string> contents;
