@@ -37,8 +37,12 @@ void ExpectCoversOnce(const SpanGrid& grid, const TriangleVertex* o, const Trian
       for (int i = 0; i < 4; ++i) inside = std::min(inside, Side(o[i], o[(i + 1) % 4], x, y, turn));
       const int hits = grid.At(x, y);
       // A corner sits at its pixel's centre; spans reach up to one pixel past an edge.
-      if (inside >= 1) ASSERT_GE(hits, 1) << name << " misses " << x << "," << y;
-      if (inside < -1) ASSERT_EQ(hits, 0) << name << " strays to " << x << "," << y;
+      if (inside >= 1) {
+        ASSERT_GE(hits, 1) << name << " misses " << x << "," << y;
+      }
+      if (inside < -1) {
+        ASSERT_EQ(hits, 0) << name << " strays to " << x << "," << y;
+      }
       ASSERT_LE(hits, 2) << name << " at " << x << "," << y;
       if (hits == 2) {
         ASSERT_LE(std::abs(Side(d0, d1, x, y, 1)), 1.5) << name << " doubles off the diagonal at " << x << "," << y;
