@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <type_traits>
 
 namespace veziv::softrender {
 
@@ -13,8 +12,8 @@ namespace veziv::softrender {
 struct TriangleVertex {
   int32_t x;
   int32_t y;
-  int32_t u;
-  int32_t v;
+  int32_t u = 0;
+  int32_t v = 0;
 };
 
 // The rectangle spans are cut to: left and top inclusive, right and bottom exclusive.
@@ -85,15 +84,18 @@ struct SpanSink {
 // walk stops below it, so the work is bounded by the area.
 void WalkTriangle(const TriangleSetup& setup, const WalkArea& area, SpanSink sink);
 
+// A sink that calls fn(const TriangleSpan&); fn must outlive the walk.
+template <class SpanFn>
+SpanSink MakeSpanSink(SpanFn& fn) {
+  return {[](void* ctx, const TriangleSpan& span) { (*static_cast<SpanFn*>(ctx))(span); },
+          const_cast<void*>(static_cast<const void*>(&fn))};
+}
+
 // Set-up and walk in one; fn is called as fn(const TriangleSpan&).
 template <class SpanFn>
 void RasterizeTriangle(const TriangleVertex* corners, bool textured, const WalkArea& area, SpanFn&& fn) {
   TriangleSetup setup;
-  if (!SetUpTriangle(corners, textured, &setup)) return;
-  using Fn = std::remove_reference_t<SpanFn>;
-  SpanSink sink{[](void* ctx, const TriangleSpan& span) { (*static_cast<Fn*>(ctx))(span); },
-                const_cast<void*>(static_cast<const void*>(&fn))};
-  WalkTriangle(setup, area, sink);
+  if (SetUpTriangle(corners, textured, &setup)) WalkTriangle(setup, area, MakeSpanSink(fn));
 }
 
 }  // namespace veziv::softrender
