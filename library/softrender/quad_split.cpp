@@ -13,7 +13,7 @@ void SplitQuad(const TriangleVertex* corners, QuadCornerOrder order, TriangleVer
   for (int i = 0; i < 6; ++i) triangles[i] = corners[pick[i]];
 }
 
-bool QuadBoxMeetsArea(const TriangleVertex* corners, const WalkArea& area) {
+bool QuadBoxMeetsArea(const TriangleVertex* corners, const DrawRect& area) {
   int64_t left = corners[0].x, right = corners[0].x, top = corners[0].y, bottom = corners[0].y;
   for (int i = 1; i < 4; ++i) {
     left = std::min<int64_t>(left, corners[i].x);

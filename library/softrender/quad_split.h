@@ -20,6 +20,6 @@ void SplitQuad(const TriangleVertex* corners, QuadCornerOrder order, TriangleVer
 
 // False when the corners' box, widened by 2 pixels up and left and 4 down and
 // right, misses area; the triangles then draw nothing and need not be walked.
-bool QuadBoxMeetsArea(const TriangleVertex* corners, const WalkArea& area);
+bool QuadBoxMeetsArea(const TriangleVertex* corners, const DrawRect& area);
 
 }  // namespace veziv::softrender

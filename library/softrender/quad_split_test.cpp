@@ -135,7 +135,7 @@ TEST(QuadSplit, WidenedBoxDecidesWhetherToWalk) {
     bool meets;
   };
   // Area 100..200 x 100..200; the box reaches 2 pixels up and left, 4 down and right.
-  const WalkArea area = {100, 100, 200, 200};
+  const DrawRect area = {100, 100, 200, 200};
   const Case cases[] = {
       {"inside", {{120, 120}, {130, 120}, {120, 130}, {130, 130}}, true},
       {"left, box touching", {{90, 120}, {96, 120}, {90, 130}, {96, 130}}, false},

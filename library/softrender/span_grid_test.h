@@ -11,12 +11,12 @@
 namespace veziv::softrender {
 
 struct SpanGrid {
-  WalkArea area;
+  DrawRect area;
   std::vector<int> hits;
   std::vector<uint32_t> u, v;
   bool strayed = false;  // a span reached outside the area
 
-  explicit SpanGrid(WalkArea a)
+  explicit SpanGrid(DrawRect a)
       : area(a),
         hits(Size()),
         u(Size()),
@@ -45,7 +45,7 @@ struct SpanGrid {
 
   void Draw(const TriangleVertex* corners, bool textured = false) { Draw(corners, textured, area); }
   // Draws clipped to clip, which must lie inside the grid's area.
-  void Draw(const TriangleVertex* corners, bool textured, const WalkArea& clip) {
+  void Draw(const TriangleVertex* corners, bool textured, const DrawRect& clip) {
     RasterizeTriangle(corners, textured, clip, [this](const TriangleSpan& s) { Add(s); });
   }
 

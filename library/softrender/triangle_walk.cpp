@@ -107,7 +107,7 @@ bool SetUpTriangle(const TriangleVertex* corners, bool textured, TriangleSetup* 
   return ok;
 }
 
-void WalkTriangle(const TriangleSetup& setup, const WalkArea& area, SpanSink sink) {
+void WalkTriangle(const TriangleSetup& setup, const DrawRect& area, SpanSink sink) {
   const EdgeSide& left = setup.left;
   const EdgeSide& right = setup.right;
   int leftSegment = left.current, rightSegment = right.current;

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "library/foundation/rect_matrix.h"
+
 namespace veziv::softrender {
 
 // One corner: target pixel (x, y) and source texel (u, v), whole units.
@@ -14,14 +16,6 @@ struct TriangleVertex {
   int32_t y;
   int32_t u = 0;
   int32_t v = 0;
-};
-
-// The rectangle spans are cut to: left and top inclusive, right and bottom exclusive.
-struct WalkArea {
-  int32_t left;
-  int32_t top;
-  int32_t right;
-  int32_t bottom;
 };
 
 // Fixed point of positions, texel coordinates and steps: 18 fraction bits.
@@ -79,10 +73,10 @@ struct SpanSink {
   void* ctx;
 };
 
-// Walks the rows of a set-up triangle and hands each span that lies in area to
-// sink, top to bottom. Rows above the area are stepped over in one go and the
+// Walks the rows of a set-up triangle and hands each span that lies in area
+// (right and bottom exclusive) to sink, top to bottom. Rows above the area are stepped over in one go and the
 // walk stops below it, so the work is bounded by the area.
-void WalkTriangle(const TriangleSetup& setup, const WalkArea& area, SpanSink sink);
+void WalkTriangle(const TriangleSetup& setup, const DrawRect& area, SpanSink sink);
 
 // A sink that calls fn(const TriangleSpan&); fn must outlive the walk.
 template <class SpanFn>
@@ -93,7 +87,7 @@ SpanSink MakeSpanSink(SpanFn& fn) {
 
 // Set-up and walk in one; fn is called as fn(const TriangleSpan&).
 template <class SpanFn>
-void RasterizeTriangle(const TriangleVertex* corners, bool textured, const WalkArea& area, SpanFn&& fn) {
+void RasterizeTriangle(const TriangleVertex* corners, bool textured, const DrawRect& area, SpanFn&& fn) {
   TriangleSetup setup;
   if (SetUpTriangle(corners, textured, &setup)) WalkTriangle(setup, area, MakeSpanSink(fn));
 }

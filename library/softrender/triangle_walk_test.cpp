@@ -16,7 +16,7 @@ namespace {
 struct MaskCase {
   const char* name;
   TriangleVertex corners[3];
-  WalkArea area;
+  DrawRect area;
   std::string mask;
 };
 
@@ -111,12 +111,12 @@ TEST(TriangleWalk, ClippedDrawEqualsFullDrawCutToTheArea) {
   RandomTriangles random(2, -30, 70);
   std::mt19937 rng(3);
   std::uniform_int_distribution<int> edge(-10, 60);
-  const WalkArea full = {-40, -40, 100, 100};
+  const DrawRect full = {-40, -40, 100, 100};
   for (int n = 0; n < 300; ++n) {
     TriangleVertex c[3];
     random.Next(c);
     int x0 = edge(rng), x1 = edge(rng), y0 = edge(rng), y1 = edge(rng);
-    const WalkArea clip = {std::min(x0, x1), std::min(y0, y1), std::max(x0, x1), std::max(y0, y1)};
+    const DrawRect clip = {std::min(x0, x1), std::min(y0, y1), std::max(x0, x1), std::max(y0, y1)};
     SpanGrid whole(full), cut(full);
     whole.Draw(c, true);
     cut.Draw(c, true, clip);
