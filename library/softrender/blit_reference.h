@@ -58,11 +58,12 @@ struct PixelContext {
   int flag;       // transparency flag
   uint32_t key;
   bool mmx;       // MMX-usable flag exactly 1
+  bool spans;     // a triangle or shape span: none of the blits' special forms
 };
 
 // The new target word, or false when the pixel is left alone.
 inline bool RefPixel32(const PixelContext& k, uint32_t S, uint32_t D, uint32_t* out) {
-  const bool special = !k.blend && !k.tinted && !k.alpha;
+  const bool special = !k.blend && !k.tinted && !k.alpha && !k.spans;
   if (special && !k.scaled) {
     if (k.flag != 0 && S == k.key) return false;
     if (k.mode == 1 && k.p == 128) {
@@ -95,7 +96,7 @@ inline bool RefPixel32(const PixelContext& k, uint32_t S, uint32_t D, uint32_t* 
     if (a == 0 && skipsAlpha0) return false;
     useA = a != 255;
   } else {
-    if (!k.scaled && k.mode == 0 && !k.tinted && !k.blend) {
+    if (!k.scaled && !k.spans && k.mode == 0 && !k.tinted && !k.blend) {
       *out = S;
       return true;
     }
