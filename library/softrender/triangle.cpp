@@ -29,10 +29,8 @@ uint32_t PrepareFlatColour(uint32_t colour, int32_t targetType, const RuleTables
   return out;
 }
 
-TriangleSpanLoop ChooseTexturedLoop(const SoftSurfaceShared& source, BlendRule rule, const LoopOptions& o) {
-  const bool palette = source.paletteFlag == 1;
-  if (source.type == kSoftType16) return palette ? ChoosePalette16SpanLoop(rule, o) : ChooseDirect16SpanLoop(rule, o);
-  return palette ? ChoosePalette32SpanLoop(rule, o) : ChooseDirect32SpanLoop(rule, o);
+TriangleSpanLoop ChooseLoop(int32_t type, SpanSource kind, BlendRule rule, const LoopOptions& o) {
+  return type == kSoftType32 ? ChooseSpanLoop<kSoftType32>(kind, rule, o) : ChooseSpanLoop<kSoftType16>(kind, rule, o);
 }
 
 uint32_t TexelBound(int32_t size) {
@@ -73,7 +71,7 @@ void SoftSurfaceFillTriangle(SOFTSURFACE* target, const SOFTSURFACE* source, con
   TriangleSpanLoop loop;
   if (!source) {
     k.colour = PrepareFlatColour(colour, tb.type, k.rules.common);
-    loop = ChooseFlatSpanLoop(tb.type, rule);
+    loop = ChooseLoop(tb.type, SpanSource::kFlat, rule, {});
   } else {
     const SoftSurfaceShared& sb = *source->base;
     if (blendImage && blendImage->base) {
@@ -89,7 +87,7 @@ void SoftSurfaceFillTriangle(SOFTSURFACE* target, const SOFTSURFACE* source, con
     k.palette = sb.palette;
     k.key = sb.transparentValue;
     const LoopOptions o{k.blend != nullptr, IsTinted(draw), sb.alphaFlag == 1, transparencyFlag != 0};
-    loop = ChooseTexturedLoop(sb, rule, o);
+    loop = ChooseLoop(tb.type, sb.paletteFlag == 1 ? SpanSource::kPalette : SpanSource::kDirect, rule, o);
   }
   auto drawSpan = [loop, &k](const TriangleSpan& span) { loop(k, span); };
   WalkTriangle(walk, TargetDrawArea(*target, draw.drawArea), MakeSpanSink(drawSpan));

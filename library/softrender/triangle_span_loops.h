@@ -1,9 +1,12 @@
 // The span loop templates of the triangle families: one driver over a row of
-// texels, the texel fetches of each source kind, and the flat-colour driver.
+// texels, one over a flat row, and the texel fetches of direct-colour and
+// palette sources, each written once over the target format's traits.
 // Triangles differ from the blits in two policies: an alpha source is mixed
 // by its alpha also when the transparency flag is clear, and alpha 0 is
 // skipped only in the rules that have that test.
 #pragma once
+
+#include <array>
 
 #include "library/softrender/triangle_spans.h"
 
@@ -11,44 +14,60 @@ namespace veziv::softrender {
 
 inline constexpr FormRules kSpanForms{false, false};
 
+// What differs between 16-bit and 32-bit targets: the pixel width, where a
+// direct texel keeps its alpha, and which rule set draws a pixel.
+template <int32_t Type>
+struct SpanFormat;
+
+template <>
+struct SpanFormat<kSoftType32> {
+  static constexpr int kBytes = 4;
+  static uint32_t LoadColour(const uint8_t* p) { return Load32(p); }
+  // The alpha of a 32-bit texel is its byte 3, which the rules read from the word.
+  template <bool Alpha>
+  static constexpr int kTexelBytes = 4;
+  static uint32_t TexelAlpha(const uint8_t*) { return 0; }
+  template <BlendRule R, bool Blend, bool Tint, bool Alpha, bool Transp>
+  static void Draw(uint8_t* dp, uint32_t s, uint32_t, uint32_t g, uint32_t key, const RuleTables16& t) {
+    DrawPixel32<R, Blend, Tint, Alpha, Transp, kSpanForms>(dp, s, g, key, t.common);
+  }
+};
+
+template <>
+struct SpanFormat<kSoftType16> {
+  static constexpr int kBytes = 2;
+  static uint32_t LoadColour(const uint8_t* p) { return Load16(p); }
+  // With alpha a texel is 4 bytes: the colour word, the alpha, a byte nobody reads.
+  template <bool Alpha>
+  static constexpr int kTexelBytes = Alpha ? 4 : 2;
+  static uint32_t TexelAlpha(const uint8_t* texel) { return texel[2]; }
+  template <BlendRule R, bool Blend, bool Tint, bool Alpha, bool Transp>
+  static void Draw(uint8_t* dp, uint32_t s, uint32_t a, uint32_t g, uint32_t key, const RuleTables16& t) {
+    DrawPixel16<R, Blend, Tint, Alpha, Transp, kSpanForms>(dp, s, a, g, key, t);
+  }
+};
+
 // Texel fetches: read the texel at (col, row) and draw it through the rule.
-struct Direct32Texels {
-  static constexpr int kTargetBytes = 4;
+template <class F>
+struct DirectTexels {
+  using Format = F;
   template <BlendRule R, bool Blend, bool Tint, bool Alpha, bool Transp>
   static void Draw(uint8_t* dp, const TriangleSpanSetup& k, uint32_t col, uint32_t row, uint32_t g) {
-    const uint32_t s = Load32(k.source + row * k.sourcePitch + ptrdiff_t{4} * col);
-    DrawPixel32<R, Blend, Tint, Alpha, Transp, kSpanForms>(dp, s, g, k.key, k.rules.common);
+    const uint8_t* sp = k.source + row * k.sourcePitch + ptrdiff_t{F::template kTexelBytes<Alpha>} * col;
+    F::template Draw<R, Blend, Tint, Alpha, Transp>(dp, F::LoadColour(sp), Alpha ? F::TexelAlpha(sp) : 0, g, k.key,
+                                                     k.rules);
   }
 };
 
 // The index is tested, not its colour; palette sources have no alpha.
-struct Palette32Texels {
-  static constexpr int kTargetBytes = 4;
+template <class F>
+struct PaletteTexels {
+  using Format = F;
   template <BlendRule R, bool Blend, bool Tint, bool, bool Transp>
   static void Draw(uint8_t* dp, const TriangleSpanSetup& k, uint32_t col, uint32_t row, uint32_t g) {
     const uint32_t i = k.source[row * k.sourcePitch + col];
     if (Transp && i == k.key) return;
-    DrawPixel32<R, Blend, Tint, false, false, kSpanForms>(dp, Load32(k.palette + 4 * i), g, 0, k.rules.common);
-  }
-};
-
-// With alpha a texel is 4 bytes: the colour word, the alpha, a byte nobody reads.
-struct Direct16Texels {
-  static constexpr int kTargetBytes = 2;
-  template <BlendRule R, bool Blend, bool Tint, bool Alpha, bool Transp>
-  static void Draw(uint8_t* dp, const TriangleSpanSetup& k, uint32_t col, uint32_t row, uint32_t g) {
-    const uint8_t* sp = k.source + row * k.sourcePitch + ptrdiff_t{Alpha ? 4 : 2} * col;
-    DrawPixel16<R, Blend, Tint, Alpha, Transp, kSpanForms>(dp, Load16(sp), Alpha ? sp[2] : 0, g, k.key, k.rules);
-  }
-};
-
-struct Palette16Texels {
-  static constexpr int kTargetBytes = 2;
-  template <BlendRule R, bool Blend, bool Tint, bool, bool Transp>
-  static void Draw(uint8_t* dp, const TriangleSpanSetup& k, uint32_t col, uint32_t row, uint32_t g) {
-    const uint32_t i = k.source[row * k.sourcePitch + col];
-    if (Transp && i == k.key) return;
-    DrawPixel16<R, Blend, Tint, false, false, kSpanForms>(dp, Load16(k.palette + 2 * i), 0, g, 0, k.rules);
+    F::template Draw<R, Blend, Tint, false, false>(dp, F::LoadColour(k.palette + F::kBytes * i), 0, g, 0, k.rules);
   }
 };
 
@@ -59,7 +78,7 @@ struct TexturedSpans {
   template <BlendRule R, bool Blend, bool Tint, bool Alpha, bool Transp>
   struct Loop {
     static void Run(const TriangleSpanSetup& k, const TriangleSpan& s) {
-      constexpr int kBytes = Texels::kTargetBytes;
+      constexpr int kBytes = Texels::Format::kBytes;
       uint8_t* dp = k.target + s.row * k.targetPitch + ptrdiff_t{kBytes} * s.first;
       uint32_t u = s.u, v = s.v;
       for (int32_t i = 0; i < s.count; ++i, dp += kBytes, u += s.du, v += s.dv) {
@@ -73,9 +92,34 @@ struct TexturedSpans {
   };
 };
 
-template <class Texels>
-TriangleSpanLoop PickTexturedSpanLoop(BlendRule rule, const LoopOptions& o) {
-  return PickOptionLoop<TexturedSpans<Texels>::template Loop, TriangleSpanLoop>(rule, o);
+// One row of a flat fill: the prepared colour as an untinted source without weights.
+template <class F>
+struct FlatSpans {
+  template <BlendRule R>
+  static void Run(const TriangleSpanSetup& k, const TriangleSpan& s) {
+    uint8_t* dp = k.target + s.row * k.targetPitch + ptrdiff_t{F::kBytes} * s.first;
+    for (int32_t i = 0; i < s.count; ++i, dp += F::kBytes) {
+      F::template Draw<R, false, false, false, false>(dp, k.colour, 0, 1, 0, k.rules);
+    }
+  }
+  static constexpr std::array<TriangleSpanLoop, kRuleCount> kLoops = {
+      &Run<BlendRule::Copy>,     &Run<BlendRule::Alpha>,    &Run<BlendRule::Add>,
+      &Run<BlendRule::Subtract>, &Run<BlendRule::Multiply>, &Run<BlendRule::Invert>,
+      &Run<BlendRule::MultiplyBlend>,
+  };
+};
+
+template <int32_t Type>
+TriangleSpanLoop ChooseSpanLoop(SpanSource kind, BlendRule rule, const LoopOptions& o) {
+  using F = SpanFormat<Type>;
+  switch (kind) {
+    case SpanSource::kFlat: return FlatSpans<F>::kLoops[RuleIndex(rule)];
+    case SpanSource::kDirect: return PickOptionLoop<TexturedSpans<DirectTexels<F>>::template Loop, TriangleSpanLoop>(rule, o);
+    case SpanSource::kPalette:
+      return PickOptionLoop<TexturedSpans<PaletteTexels<F>>::template Loop, TriangleSpanLoop>(
+          rule, {o.blend, o.tint, false, o.transp});
+  }
+  return nullptr;
 }
 
 }  // namespace veziv::softrender

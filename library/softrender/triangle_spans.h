@@ -1,7 +1,7 @@
 // What the triangle entry hands to its span loops, and the loop choosers of
 // the six span families. Each loop is one texel fetch (or the flat colour)
 // times one blend rule and option set of the shared rules, generated from
-// the templates in triangle_span_loops.h. Internal to the renderer.
+// the template in triangle_span_loops.h. Internal to the renderer.
 #pragma once
 
 #include <cstddef>
@@ -32,12 +32,12 @@ struct TriangleSpanSetup {
 
 using TriangleSpanLoop = void (*)(const TriangleSpanSetup&, const TriangleSpan&);
 
+enum class SpanSource { kFlat, kDirect, kPalette };
+
 // The loop of a family for a rule and options; options a family lacks are
 // ignored (a palette source has no alpha, a flat fill no option at all).
-TriangleSpanLoop ChooseFlatSpanLoop(int32_t targetType, BlendRule rule);
-TriangleSpanLoop ChooseDirect16SpanLoop(BlendRule rule, const LoopOptions& o);
-TriangleSpanLoop ChoosePalette16SpanLoop(BlendRule rule, const LoopOptions& o);
-TriangleSpanLoop ChooseDirect32SpanLoop(BlendRule rule, const LoopOptions& o);
-TriangleSpanLoop ChoosePalette32SpanLoop(BlendRule rule, const LoopOptions& o);
+// Instantiated for kSoftType16 and kSoftType32, one source file each.
+template <int32_t Type>
+TriangleSpanLoop ChooseSpanLoop(SpanSource kind, BlendRule rule, const LoopOptions& o);
 
 }  // namespace veziv::softrender

@@ -1,14 +1,8 @@
-// The span loops of 16-bit targets: direct-colour and palette sources.
+// The span loops of 16-bit targets.
 #include "library/softrender/triangle_span_loops.h"
 
 namespace veziv::softrender {
 
-TriangleSpanLoop ChooseDirect16SpanLoop(BlendRule rule, const LoopOptions& o) {
-  return PickTexturedSpanLoop<Direct16Texels>(rule, o);
-}
-
-TriangleSpanLoop ChoosePalette16SpanLoop(BlendRule rule, const LoopOptions& o) {
-  return PickTexturedSpanLoop<Palette16Texels>(rule, {o.blend, o.tint, false, o.transp});
-}
+template TriangleSpanLoop ChooseSpanLoop<kSoftType16>(SpanSource, BlendRule, const LoopOptions&);
 
 }  // namespace veziv::softrender
