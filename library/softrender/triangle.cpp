@@ -93,10 +93,6 @@ void SoftSurfaceFillTriangle(SOFTSURFACE* target, const SOFTSURFACE* source, con
   WalkTriangle(walk, TargetDrawArea(*target, draw.drawArea), MakeSpanSink(drawSpan));
 }
 
-}  // namespace veziv
-
-namespace veziv {
-
 void SoftSurfaceFillQuad(SOFTSURFACE* target, const SOFTSURFACE* source, const int32_t* corners,
                          int32_t transparencyFlag, const SOFTSURFACE* blendImage, const SoftDrawSnapshot& draw) {
   if (!target || !source || !corners) return;
