@@ -6,20 +6,17 @@
 #include <pixman.h>
 
 #include <cstring>
-#include <memory>
 #include <random>
 #include <vector>
 
-#include "library/graphics/blend_tables.h"
+#include "bench/bench_common.h"
 #include "library/graphics/softsurface.h"
 #include "library/softrender/blit.h"
 
 namespace {
 
 using namespace veziv;
-
-constexpr int kWidth = 800, kHeight = 600;
-constexpr int64_t kPixels = int64_t{kWidth} * kHeight;
+using namespace bench;
 
 // One 32-bit image whose pixels are shared by our view, an SDL surface and a
 // pixman image, so that every contender reads and writes the same memory.
@@ -68,28 +65,6 @@ struct Image {
     pixman_image_unref(pix);
   }
 };
-
-SoftDrawSnapshot Draw(int32_t mode, int32_t p) {
-  static const std::unique_ptr<SoftBlendTables> tables = [] {
-    auto t = std::make_unique<SoftBlendTables>();
-    FillBlendTables(*t);
-    return t;
-  }();
-  SoftDrawSnapshot d;
-  d.drawArea = {0, 0, kWidth, kHeight};
-  d.blendMode = mode;
-  d.blendParam = p;
-  d.tables = tables.get();
-  d.mmxUsable = 1;
-  return d;
-}
-
-// Target pixels a second, and the bytes of target written.
-void Count(benchmark::State& state) {
-  state.counters["pixels"] =
-      benchmark::Counter(double(state.iterations()) * double(kPixels), benchmark::Counter::kIsRate);
-  state.SetBytesProcessed(state.iterations() * kPixels * 4);
-}
 
 // --- the bandwidth limit
 

@@ -4,21 +4,18 @@
 #include <benchmark/benchmark.h>
 #include <pixman.h>
 
-#include <memory>
 #include <random>
 #include <vector>
 
-#include "library/graphics/blend_tables.h"
+#include "bench/bench_common.h"
 #include "library/graphics/softsurface.h"
 #include "library/softrender/triangle.h"
 
 namespace {
 
 using namespace veziv;
+using namespace bench;
 using softrender::TriangleVertex;
-
-constexpr int kWidth = 800, kHeight = 600;
-constexpr int64_t kPixels = int64_t{kWidth} * kHeight;
 
 // One 32-bit image seen as our view and as a pixman image over the same memory.
 struct Image {
@@ -45,30 +42,11 @@ struct Image {
   ~Image() { pixman_image_unref(pix); }
 };
 
-SoftDrawSnapshot Draw(int32_t mode, int32_t p) {
-  static const std::unique_ptr<SoftBlendTables> tables = [] {
-    auto t = std::make_unique<SoftBlendTables>();
-    FillBlendTables(*t);
-    return t;
-  }();
-  SoftDrawSnapshot d;
-  d.drawArea = {0, 0, kWidth, kHeight};
-  d.blendMode = mode;
-  d.blendParam = p;
-  d.tables = tables.get();
-  return d;
-}
-
 // The image's two halves, split along the top-right to bottom-left diagonal.
 const TriangleVertex kHalves[2][3] = {
     {{0, 0, 0, 0}, {kWidth, 0, kWidth, 0}, {0, kHeight, 0, kHeight}},
     {{kWidth, 0, kWidth, 0}, {0, kHeight, 0, kHeight}, {kWidth, kHeight, kWidth, kHeight}},
 };
-
-void Count(benchmark::State& state) {
-  state.counters["pixels"] =
-      benchmark::Counter(double(state.iterations()) * double(kPixels), benchmark::Counter::kIsRate);
-}
 
 void OurTriangles(benchmark::State& state, int32_t mode, int32_t p, bool textured, bool alpha) {
   Image dst(false, 1), src(alpha, 2);

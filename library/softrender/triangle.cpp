@@ -86,7 +86,7 @@ void SoftSurfaceFillTriangle(SOFTSURFACE* target, const SOFTSURFACE* source, con
     k.heightBound = TexelBound(source->height);
     k.palette = sb.palette;
     k.key = sb.transparentValue;
-    const LoopOptions o{k.blend != nullptr, IsTinted(draw), sb.alphaFlag == 1, transparencyFlag != 0};
+    const LoopOptions o = ChooseOptions(draw, sb, k.blend ? blendImage : nullptr, transparencyFlag);
     loop = ChooseLoop(tb.type, sb.paletteFlag == 1 ? SpanSource::kPalette : SpanSource::kDirect, rule, o);
   }
   auto drawSpan = [loop, &k](const TriangleSpan& span) { loop(k, span); };
