@@ -8,6 +8,7 @@
 
 #include <array>
 
+#include "library/softrender/blend_vector.h"
 #include "library/softrender/triangle_spans.h"
 
 namespace veziv::softrender {
@@ -92,13 +93,46 @@ struct TexturedSpans {
   };
 };
 
+// The leading multiple of four pixels of a flat 32-bit row in the module's
+// four-pixel forms, for the rules that have one; returns how many it drew.
+template <BlendRule R>
+inline int32_t FlatFourPixels32([[maybe_unused]] uint8_t* dp, [[maybe_unused]] int32_t count,
+                                [[maybe_unused]] const TriangleSpanSetup& k) {
+#if defined(__SSE2__)
+  if constexpr (R == BlendRule::Copy || R == BlendRule::Alpha || R == BlendRule::Add ||
+                R == BlendRule::Subtract) {
+    const RuleTables& t = k.rules.common;
+    uint32_t word = k.colour;
+    if constexpr (R == BlendRule::Add || R == BlendRule::Subtract) {
+      word = t.paramRow[Byte(k.colour, 2)] << 16 | t.paramRow[Byte(k.colour, 1)] << 8 | t.paramRow[Byte(k.colour, 0)];
+    }
+    const __m128i s = Splat(word);
+    const MixVector<BlendRule::Alpha, false, false, false> mix(t);
+    int32_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+      auto* p = reinterpret_cast<__m128i*>(dp + ptrdiff_t{4} * i);
+      const __m128i d = _mm_loadu_si128(p);
+      __m128i r = s;
+      if constexpr (R == BlendRule::Alpha) r = mix(d, s);
+      if constexpr (R == BlendRule::Add) r = PackedAddLanes(d, s, true);
+      if constexpr (R == BlendRule::Subtract) r = PackedSubtractLanes(d, s);
+      _mm_storeu_si128(p, r);
+    }
+    return i;
+  }
+#endif
+  return 0;
+}
+
 // One row of a flat fill: the prepared colour as an untinted source without weights.
 template <class F>
 struct FlatSpans {
   template <BlendRule R>
   static void Run(const TriangleSpanSetup& k, const TriangleSpan& s) {
     uint8_t* dp = k.target + s.row * k.targetPitch + ptrdiff_t{F::kBytes} * s.first;
-    for (int32_t i = 0; i < s.count; ++i, dp += F::kBytes) {
+    int32_t i = 0;
+    if constexpr (F::kBytes == 4) i = FlatFourPixels32<R>(dp, s.count, k);
+    for (dp += ptrdiff_t{F::kBytes} * i; i < s.count; ++i, dp += F::kBytes) {
       F::template Draw<R, false, false, false, false>(dp, k.colour, 0, 1, 0, k.rules);
     }
   }
