@@ -1,0 +1,50 @@
+// The test seam of the window module: events pushed into SDL's queue as a
+// desktop would send them, the headless driver's scripted message-box
+// answers, and counters of what the module did.
+#pragma once
+
+#include <string>
+
+#include "platform/window/message_box.h"
+
+namespace platform::window {
+
+enum class Key {
+  kDelete, kLeft, kRight, kUp, kDown, kHome, kEnd, kPageUp, kPageDown,
+  kBackspace, kTab, kReturn, kKeypadEnter, kEscape, kF1, kSpace,
+};
+// SDL's numbering of mouse buttons.
+enum class PhysicalButton { kLeft = 1, kMiddle = 2, kRight = 3, kX1 = 4 };
+
+void InjectFocus(bool gained);
+void InjectMinimized();
+void InjectWindowClose();
+void InjectQuit();
+void InjectMoved(int x, int y);
+void InjectExposed();
+void InjectDisplayChanged();
+void InjectMouseMotion(int x, int y);
+void InjectMouseButton(PhysicalButton button, bool down, int x, int y);
+void InjectWheel(int x, int y, bool flipped);
+void InjectKeyDown(Key key, bool ctrl, bool repeat = false);
+// letter: 'a' to 'z'.
+void InjectLetterKeyDown(char letter, bool ctrl);
+void InjectText(const char* utf8);
+void InjectComposition(const char* utf8, int cursor);
+void InjectDropFile(const char* utf8_path);
+
+// The headless driver answers message boxes from this queue, first in first
+// out; with the queue empty it answers OK, or No to a yes/no question.
+void ScriptMessageBoxAnswer(MessageBoxAnswer answer);
+struct ShownMessageBox {
+  std::string title_utf8;
+  std::string text_utf8;
+  MessageBoxKind kind = MessageBoxKind::kOk;
+};
+// The last box the headless driver was asked to show; false when none.
+bool LastShownMessageBox(ShownMessageBox* box);
+
+// How many times the system cursor was shown or hidden.
+int CursorChangeCount();
+
+}  // namespace platform::window
