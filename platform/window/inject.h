@@ -46,5 +46,9 @@ bool LastShownMessageBox(ShownMessageBox* box);
 
 // How many times the system cursor was shown or hidden.
 int CursorChangeCount();
+// Whether the system cursor is shown now.
+bool SystemCursorShown();
+// The window's title as SDL holds it (UTF-8); empty without a window.
+std::string WindowTitleUtf8();
 
 }  // namespace platform::window

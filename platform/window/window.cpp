@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "platform/window/driver.h"
+#include "platform/window/inject.h"
 #include "platform/window/letterbox.h"
 #include "platform/window/text_codec.h"
 
@@ -214,5 +215,12 @@ MemoryStatus QueryMemoryStatus() {
 }
 
 int CursorChangeCount() { return ModuleState().cursor_changes; }
+
+bool SystemCursorShown() { return SDL_ShowCursor(SDL_QUERY) == SDL_ENABLE; }
+
+std::string WindowTitleUtf8() {
+  SDL_Window* w = ModuleState().window;
+  return w != nullptr ? SDL_GetWindowTitle(w) : "";
+}
 
 }  // namespace platform::window
