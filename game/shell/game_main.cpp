@@ -1,14 +1,35 @@
 // The game's start-up and shutdown. It grows with the library: for now the
-// library starts and ends, which leaves "Log.txt" with the system report and
-// the leak dump in the folder the game started in.
+// game opens its window with its caption, pumps until the window is closed
+// and ends the library, which leaves "Log.txt" with the system report and the
+// leak dump in the folder the game started in.
 #include "game/shell/game_main.h"
 
 #include "library/foundation/library_start.h"
+#include "library/foundation/main_window.h"
+#include "library/foundation/pump.h"
+#include "library/foundation/random.h"
+#include "library/foundation/window_services.h"
 
 namespace game {
+namespace {
+
+constexpr const char* kGameTitle = "ペルヴァロ　～ほしの渡り鳥たち～";
+constexpr const char* kGameVersion = "1.02";
+constexpr int kProgramIconResource = 101;
+constexpr unsigned kFrameMs = 16;
+
+}  // namespace
 
 int RunGame() {
+  veziv::SetRunWhileInactive(1);
+  veziv::SetWindowIconFromResource(kProgramIconResource);
+  veziv::SwitchWindowedMode(1);
+  char caption[256];
+  veziv::FormatText(caption, sizeof caption, "%s  (ver %s)", kGameTitle, kGameVersion);
+  veziv::SetWindowTitle(caption);
   if (veziv::InitLibrary() == -1) return 255;
+  veziv::SetRunWhileInactive(0);
+  while (veziv::PumpMessages() == 0) veziv::WaitMilliseconds(kFrameMs);
   veziv::EndLibrary();
   return 0;
 }

@@ -1,5 +1,6 @@
-// The game's run in a fresh folder: the library starts and ends, and the log
-// holds the system report and a leak dump with no block left.
+// The game's run in a fresh folder: the library starts, its window opens and
+// is closed (as by the close box), the library ends, and the log holds the
+// system report, the window's life and a leak dump with no block left.
 #include "game/shell/game_main.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,8 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+
+#include "platform/window/inject.h"
 
 namespace game {
 namespace {
@@ -20,7 +23,9 @@ TEST(RunGame, WritesTheSystemReportAndAnEmptyLeakDump) {
   std::string pattern = (fs::temp_directory_path() / "veziv-game-XXXXXX").string();
   ASSERT_NE(mkdtemp(pattern.data()), nullptr);
   fs::current_path(pattern);
+  setenv("XDG_RUNTIME_DIR", pattern.c_str(), 1);
 
+  platform::window::InjectQuit();
   EXPECT_EQ(RunGame(), 0);
   std::ifstream in("Log.txt", std::ios::binary);
   std::ostringstream text;
@@ -31,6 +36,8 @@ TEST(RunGame, WritesTheSystemReportAndAnEmptyLeakDump) {
   fs::remove_all(pattern);
   EXPECT_NE(log.find("システムの情報を出力します\r\n"), std::string::npos) << log;
   EXPECT_NE(log.find("\tVeZiv Ver1.00\r\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("ウインドウの作成に成功しました\r\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("ソフトを終了する準備が整いました\r\n"), std::string::npos) << log;
   EXPECT_NE(log.find("Alloc memory dump\r\n"), std::string::npos) << log;
   EXPECT_NE(log.find(":\tTotal size:0(0.000kb)  Alloc num:0\r\n"), std::string::npos) << log;
   EXPECT_EQ(log.find("\tsize:"), std::string::npos) << log;

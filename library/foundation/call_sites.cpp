@@ -40,7 +40,6 @@ constexpr SubsystemCallSites kDefaults = {
     .change_screen_mode = ModeUnchanged,
     .present_back_screen_again = Nothing,
     .reapply_draw_area = Nothing,
-    .library_is_up = No,
 };
 
 SubsystemCallSites g_call_sites = kDefaults;

@@ -44,9 +44,6 @@ struct SubsystemCallSites {
   int (*change_screen_mode)();
   void (*present_back_screen_again)();
   void (*reapply_draw_area)();
-
-  // Library start: true while the library is up (initialised).
-  bool (*library_is_up)();
 };
 
 SubsystemCallSites& CallSites();

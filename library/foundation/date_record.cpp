@@ -2,19 +2,12 @@
 #include <ctime>
 
 #include "library/foundation/window_services.h"
+#include "platform/os/filetime.h"
 
 namespace veziv {
 namespace {
 
-constexpr uint64_t kUnixEpochAsFileTime = 116444736000000000u;
-constexpr uint64_t kFileTimeUnitsPerSecond = 10000000u;
-
-void FromTime(time_t t, DateRecord* date) {
-  tm local{};
-  if (localtime_r(&t, &local) == nullptr) {
-    *date = DateRecord();
-    return;
-  }
+void FromLocalTime(const std::tm& local, DateRecord* date) {
   date->year = local.tm_year + 1900;
   date->month = local.tm_mon + 1;
   date->day = local.tm_mday;
@@ -26,21 +19,25 @@ void FromTime(time_t t, DateRecord* date) {
 }  // namespace
 
 int GetLocalDateRecord(DateRecord* date) {
-  if (date != nullptr) FromTime(time(nullptr), date);
+  if (date == nullptr) return 0;
+  time_t now = time(nullptr);
+  std::tm local{};
+  if (localtime_r(&now, &local) == nullptr) {
+    *date = DateRecord{};
+    return 0;
+  }
+  FromLocalTime(local, date);
   return 0;
 }
 
 void FileTimeToDateRecord(uint64_t file_time, DateRecord* date) {
   if (date == nullptr) return;
-  // Seconds since 1970, rounded down, also for times before it.
-  int64_t seconds;
-  if (file_time >= kUnixEpochAsFileTime) {
-    seconds = static_cast<int64_t>((file_time - kUnixEpochAsFileTime) / kFileTimeUnitsPerSecond);
-  } else {
-    seconds = -static_cast<int64_t>((kUnixEpochAsFileTime - file_time + kFileTimeUnitsPerSecond - 1) /
-                                    kFileTimeUnitsPerSecond);
+  std::tm local{};
+  if (!platform::os::FileTimeToLocalTime(file_time, &local)) {
+    *date = DateRecord{};
+    return;
   }
-  FromTime(static_cast<time_t>(seconds), date);
+  FromLocalTime(local, date);
 }
 
 }  // namespace veziv

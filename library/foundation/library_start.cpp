@@ -15,10 +15,13 @@
 #include "library/foundation/archive_cache.h"
 #include "library/foundation/file_functions.h"
 #include "library/foundation/log.h"
+#include "library/foundation/main_window.h"
 #include "library/foundation/memory.h"
 #include "library/foundation/network.h"
+#include "library/foundation/pump.h"
 #include "library/foundation/random.h"
 #include "library/foundation/screen_log.h"
+#include "library/foundation/window_services.h"
 
 namespace veziv {
 namespace {
@@ -166,6 +169,18 @@ LibrarySubsystems& RegisteredSubsystems() {
     s.install_default_file_functions = [] { SetFileFunctionTable(nullptr); };
     s.end_network = [] { EndNetwork(); };
     s.release_all_archives = [] { ReleaseAllArchives(); };
+    s.desktop_bits_per_pixel = [] {
+      int bits = 0;
+      GetDesktopMode(nullptr, nullptr, &bits);
+      return bits;
+    };
+    s.is_windowed = [] { return IsWindowedMode() != 0; };
+    s.create_main_window = [] { return CreateMainWindow(); };
+    s.bring_full_screen_window_to_front = [] {
+      if (!IsWindowedMode()) ForceWindowToForeground(1);
+    };
+    s.destroy_main_window = [] { DestroyMainWindow(); };
+    s.pump_until_window_gone = [] { PumpUntilWindowGone(); };
     return s;
   }();
   return subsystems;

@@ -8,7 +8,7 @@
 
 #include "library/foundation/call_sites.h"
 #include "library/foundation/helpers.h"
-#include "library/foundation/log_stand_in.h"
+#include "library/foundation/log.h"
 #include "library/foundation/pump.h"
 #include "library/foundation/random.h"
 #include "library/foundation/window_services.h"

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "library/foundation/api_lock.h"
 #include "library/foundation/call_sites.h"
 #include "library/foundation/main_window.h"
 #include "library/foundation/window_state.h"
@@ -92,6 +93,13 @@ int PumpMessagesUnlocked() {
   return s.destroyed ? -1 : 0;
 }
 
+int PumpMessages() {
+  EnterLibraryLock();
+  int result = PumpMessagesUnlocked();
+  LeaveLibraryLock();
+  return result;
+}
+
 int SetRunWhileInactive(int flag) {
   WindowState().run_while_inactive = flag;
   return 0;
@@ -140,5 +148,15 @@ int WaitForAnyKey() {
   }
   return r;
 }
+
+namespace detail {
+
+void PumpUntilWindowGone() {
+  const WindowStateBlock& s = WindowState();
+  while (s.window != nullptr && !s.destroyed && !s.destroy_handled && PumpMessagesUnlocked() == 0) {
+  }
+}
+
+}  // namespace detail
 
 }  // namespace veziv

@@ -19,4 +19,10 @@ int WaitMilliseconds(uint32_t ms);
 // mouse button; returns what was pressed, or 0 when the window went away.
 int WaitForAnyKey();
 
+namespace detail {
+// The library end's last pumping: until the pump reports the end or the
+// window's destruction has been handled; at once when there is no window.
+void PumpUntilWindowGone();
+}  // namespace detail
+
 }  // namespace veziv

@@ -2,7 +2,8 @@
 // window state (active, closing, destroyed, wheel, clicks, dropped files) and
 // hands typed characters, activation changes and the rest to the subsystems.
 #include "library/foundation/call_sites.h"
-#include "library/foundation/log_stand_in.h"
+#include "library/foundation/library_start.h"
+#include "library/foundation/log.h"
 #include "library/foundation/main_window.h"
 #include "library/foundation/window_state.h"
 #include "platform/window/window.h"
@@ -32,7 +33,7 @@ void HandleActivation(int state, bool minimised) {
   const detail::SubsystemCallSites& cs = CallSites();
   s.active = state;
   if (state) {
-    if (!s.windowed && cs.library_is_up()) {
+    if (!s.windowed && detail::IsLibraryInitialised()) {
       if (!minimised) cs.recover_lost_device();
       cs.resume_movie_all();
       cs.reacquire_input_devices();
@@ -53,7 +54,7 @@ void HandleActivation(int state, bool minimised) {
 void HandlePaint() {
   WindowStateBlock& s = WindowState();
   if (s.windowed) s.paint_wait = 1;
-  if (CallSites().library_is_up()) CallSites().present_back_screen_again();
+  if (detail::IsLibraryInitialised()) CallSites().present_back_screen_again();
   s.paint_wait = 0;
 }
 

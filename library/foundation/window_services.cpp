@@ -7,6 +7,8 @@
 #include "library/foundation/app_icon.h"
 #include "library/foundation/call_sites.h"
 #include "library/foundation/helpers.h"
+#include "library/foundation/library_start.h"
+#include "library/foundation/log.h"
 #include "library/foundation/window_state.h"
 #include "platform/os/clock.h"
 #include "platform/window/window.h"
@@ -27,11 +29,12 @@ int IsWindowEnded() { return WindowState().destroyed; }
 int IsWindowedMode() { return WindowState().windowed; }
 int IsWindowActive() { return WindowState().active; }
 int IsWindowClosing() { return WindowState().closing; }
+int IsMmxUsable() { return detail::LoggedSystemFlags().mmx_usable ? 1 : 0; }
 
 int GetDesktopMode(int* width, int* height, int* color_bits) {
   const WindowStateBlock& s = WindowState();
   int w = s.desktop_width, h = s.desktop_height, bits = s.desktop_bits;
-  if (!detail::CallSites().library_is_up()) {
+  if (!detail::IsLibraryInitialised()) {
     pw::DesktopMode d = pw::GetDesktopMode();
     w = d.width;
     h = d.height;
@@ -136,6 +139,6 @@ int GetMillisecondCount(int) { return static_cast<int>(platform::os::Millisecond
 
 int64_t GetMicrosecondCount(int) { return static_cast<int64_t>(platform::os::MicrosecondClock()); }
 
-int DrawInactivePicture() { return WindowState().ending ? 0 : -1; }
+int DrawInactivePicture() { return detail::IsLibraryEnding() ? 0 : -1; }
 
 }  // namespace veziv

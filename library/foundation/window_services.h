@@ -6,16 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "library/foundation/date_record.h"
+
 namespace veziv {
 
-struct DateRecord {
-  int year = 0;
-  int month = 0;  // 1-12
-  int day = 0;
-  int hour = 0;
-  int minute = 0;
-  int second = 0;
-};
 
 // The main window's identity (null before creation and after destruction).
 void* GetAppWindowHandle();
@@ -24,6 +18,8 @@ int IsWindowedMode();
 // 1 while the window is the active one; the game's "is my window in front".
 int IsWindowActive();
 int IsWindowClosing();
+// The processor's MMX flag of the system report.
+int IsMmxUsable();
 // Each pointer may be null. 0.
 int GetDesktopMode(int* width, int* height, int* color_bits);
 double GetWindowZoomRatio();

@@ -3,14 +3,39 @@
 // text as CP932 bytes, dropped files.
 #include "platform/window/events.h"
 
+#include <algorithm>
+#include <optional>
+#include <string_view>
+
+#include "platform/os/charset.h"
 #include "platform/window/driver.h"
-#include "platform/window/text_codec.h"
 #include "platform/window/window.h"
 
 namespace platform::window {
 namespace {
 
 using detail::ModuleState;
+
+// Length of the UTF-8 sequence that starts with lead (1 for a stray byte).
+size_t SequenceLength(unsigned char lead) {
+  if (lead >= 0xF0) return 4;
+  if (lead >= 0xE0) return 3;
+  if (lead >= 0xC0) return 2;
+  return 1;
+}
+
+// Typed text as CP932, character by character: a character that CP932 lacks
+// is dropped rather than typed as a stand-in.
+std::string TypedTextToCp932(std::string_view utf8) {
+  std::string result;
+  size_t i = 0;
+  while (i < utf8.size()) {
+    size_t n = std::min(SequenceLength(static_cast<unsigned char>(utf8[i])), utf8.size() - i);
+    if (std::optional<std::string> c = platform::os::TryUtf8ToCp932(utf8.substr(i, n))) result += *c;
+    i += n;
+  }
+  return result;
+}
 
 void Add(std::vector<Message>* out, MessageKind kind, int a = 0, int b = 0) {
   Message m;
@@ -116,13 +141,13 @@ void Translate(const SDL_Event& e, std::vector<Message>* out) {
       break;
     }
     case SDL_TEXTINPUT:
-      for (unsigned char byte : detail::ToCp932Lossy(e.text.text)) Add(out, MessageKind::kChar, byte);
+      for (unsigned char byte : TypedTextToCp932(e.text.text)) Add(out, MessageKind::kChar, byte);
       break;
     case SDL_TEXTEDITING: {
       Message m;
       m.kind = MessageKind::kComposition;
       m.a = e.edit.start;
-      m.text = detail::ToCp932Lossy(e.edit.text);
+      m.text = TypedTextToCp932(e.edit.text);
       out->push_back(std::move(m));
       break;
     }
@@ -130,7 +155,12 @@ void Translate(const SDL_Event& e, std::vector<Message>* out) {
       Message m;
       m.kind = MessageKind::kDropFile;
       // A name with a character that CP932 lacks could not be opened again: skip it.
-      if (e.drop.file != nullptr && detail::ToCp932(e.drop.file, &m.text)) out->push_back(std::move(m));
+      std::optional<std::string> name;
+      if (e.drop.file != nullptr) name = platform::os::TryUtf8ToCp932(e.drop.file);
+      if (name) {
+        m.text = std::move(*name);
+        out->push_back(std::move(m));
+      }
       SDL_free(e.drop.file);
       break;
     }

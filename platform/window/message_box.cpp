@@ -3,16 +3,17 @@
 
 #include <string>
 
+#include "platform/os/charset.h"
 #include "platform/window/driver.h"
-#include "platform/window/text_codec.h"
 #include "platform/window/window.h"
 
 namespace platform::window {
 
+namespace os = platform::os;
+
 MessageBoxAnswer ShowMessageBox(const char* title_cp932, const char* text_cp932, MessageBoxKind kind) {
-  std::string title, text;
-  detail::ToUtf8(title_cp932 ? title_cp932 : "", &title);
-  detail::ToUtf8(text_cp932 ? text_cp932 : "", &text);
+  std::string title = os::Cp932ToUtf8(title_cp932 ? title_cp932 : "");
+  std::string text = os::Cp932ToUtf8(text_cp932 ? text_cp932 : "");
   return detail::ActiveDriver().show_message_box(title.c_str(), text.c_str(), kind);
 }
 

@@ -6,13 +6,18 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <optional>
+#include <utility>
 
+#include "platform/os/charset.h"
 #include "platform/window/driver.h"
 #include "platform/window/inject.h"
 #include "platform/window/letterbox.h"
-#include "platform/window/text_codec.h"
 
 namespace platform::window {
+
+namespace os = platform::os;
+
 namespace detail {
 
 WindowModuleState& ModuleState() {
@@ -71,8 +76,7 @@ DesktopMode GetDesktopMode() {
 bool OpenWindow(const char* title_cp932, int x, int y, int width, int height, bool full_screen) {
   detail::WindowModuleState& s = ModuleState();
   if (s.window != nullptr || !StartVideo()) return false;
-  std::string title;
-  detail::ToUtf8(title_cp932 ? title_cp932 : "", &title);
+  std::string title = os::Cp932ToUtf8(title_cp932 ? title_cp932 : "");
   int px = x == kCentred ? static_cast<int>(SDL_WINDOWPOS_CENTERED) : x;
   int py = y == kCentred ? static_cast<int>(SDL_WINDOWPOS_CENTERED) : y;
   Uint32 flags = full_screen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0;
@@ -97,8 +101,7 @@ void* WindowIdentity() { return ModuleState().window; }
 void SetTitle(const char* title_cp932) {
   SDL_Window* w = ModuleState().window;
   if (w == nullptr) return;
-  std::string title;
-  detail::ToUtf8(title_cp932 ? title_cp932 : "", &title);
+  std::string title = os::Cp932ToUtf8(title_cp932 ? title_cp932 : "");
   SDL_SetWindowTitle(w, title.c_str());
 }
 
@@ -193,15 +196,17 @@ bool GetClipboardText(std::string* cp932) {
   if (!StartVideo() || !SDL_HasClipboardText()) return false;
   char* text = SDL_GetClipboardText();
   if (text == nullptr) return false;
-  bool ok = text[0] != '\0' && detail::ToCp932(text, cp932);
+  std::optional<std::string> converted;
+  if (text[0] != '\0') converted = os::TryUtf8ToCp932(text);
   SDL_free(text);
-  return ok;
+  if (!converted) return false;
+  *cp932 = std::move(*converted);
+  return true;
 }
 
 bool SetClipboardText(const char* cp932) {
   if (!StartVideo()) return false;
-  std::string utf8;
-  if (!detail::ToUtf8(cp932 ? cp932 : "", &utf8)) return false;
+  std::string utf8 = os::Cp932ToUtf8(cp932 ? cp932 : "");
   return SDL_SetClipboardText(utf8.c_str()) == 0;
 }
 
