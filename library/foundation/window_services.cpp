@@ -5,6 +5,7 @@
 #include <string>
 
 #include "library/foundation/app_icon.h"
+#include "library/foundation/archive_cache.h"
 #include "library/foundation/call_sites.h"
 #include "library/foundation/helpers.h"
 #include "library/foundation/library_start.h"
@@ -70,6 +71,10 @@ int SetWindowIconFromResource(int resource_id) {
   }
   return 0;
 }
+
+int SetArchiveFileExtension(const char* text) { return StoreArchiveFileExtension(text); }
+
+int SetArchiveKeyText(const char* text) { return StoreArchiveKeyText(text); }
 
 int SetCursorVisibility(int flag) {
   WindowStateBlock& s = WindowState();

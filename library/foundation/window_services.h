@@ -26,6 +26,9 @@ double GetWindowZoomRatio();
 int SetWindowTitle(const char* text);
 // Resource 101 is the program's own icon; 0 is the system's default.
 int SetWindowIconFromResource(int resource_id);
+// The archive files' extension (the game passes "dat") and key text.
+int SetArchiveFileExtension(const char* text);
+int SetArchiveKeyText(const char* text);
 // 1 show, 0 hide, -1 apply the current setting again. 0.
 int SetCursorVisibility(int flag);
 // The mouse in screen pixels; each pointer may be null. 0.

@@ -112,7 +112,9 @@ TEST_F(WindowServices, ClipboardReadNeedsSizeAndCutsToTheBuffer) {
     std::memset(buffer, 'Z', sizeof buffer);
     ASSERT_EQ(ReadClipboardText(buffer, c.size), 0);
     EXPECT_STREQ(buffer, c.want) << c.text << " in " << c.size;
-    if (c.size < sizeof buffer) EXPECT_EQ(buffer[c.size], 'Z') << "written past the end";
+    if (c.size < sizeof buffer) {
+      EXPECT_EQ(buffer[c.size], 'Z') << "written past the end";
+    }
   }
   WriteClipboardText("");
   char buffer[4];
