@@ -79,6 +79,7 @@ int CreateMainWindow() {
   if (pw::AcquireInstanceLock(s.class_name.c_str()) == pw::InstanceLockResult::kHeldElsewhere) {
     WriteLogText("二重起動されています、ソフトを終了します\n");
     s.destroyed = 1;
+    pw::StopVideo();
     return -1;
   }
   WriteLogText("二重起動はされていませんでした\n");
@@ -88,6 +89,7 @@ int CreateMainWindow() {
   if (!pw::StartVideo()) {
     s.destroyed = 1;
     WriteLogText("ウインドウクラスの登録に失敗しました\n");
+    pw::StopVideo();
     pw::ReleaseInstanceLock();
     return -1;
   }
@@ -111,6 +113,7 @@ int CreateMainWindow() {
   if (!pw::OpenWindow(s.title.c_str(), x, y, width, height, !s.windowed)) {
     s.destroyed = 1;
     WriteLogText("ウインドウの作成に失敗しました\n");
+    pw::StopVideo();
     pw::ReleaseInstanceLock();
     return -1;
   }
