@@ -115,7 +115,7 @@ TEST(PixelFormat, NearestPaletteEntryPrefersTheLowestIndexOnATie) {
   EXPECT_EQ(FindColorCodeForImage(&d, 90, 0, 0, 0), 9u);
   EXPECT_EQ(FindColorCodeForImage(&d, 0, 0, 90, 0), 12u);
   // Equal distance from entries 9 (100,0,0) and 12 (0,0,100): the lower wins.
-  EXPECT_EQ(FindColorCodeForImage(&d, 50, 0, 50, 0), 9u);
+  EXPECT_EQ(FindColorCodeForImage(&d, 150, 0, 150, 0), 9u);
 }
 
 TEST(PixelFormat, ColourCodeTakesTopBitsAndAddsUnusedBits) {

@@ -218,7 +218,7 @@ TEST(RasterImage, ShrinkAveragesBlocksPairsOrSinglePixels) {
     std::vector<uint32_t> in, out;
   };
   const Case cases[] = {
-      {"2x2 block", &a8, 2, 2, {0x10203040, 0x30405060, 0x50607080, 0x70808090}, {0x4050686C}},
+      {"2x2 block", &a8, 2, 2, {0x10203040, 0x30405060, 0x50607080, 0x70808090}, {0x40505C6C}},
       {"truncating", &a8, 2, 2, {0x01, 0x01, 0x01, 0x00}, {0x00}},
       {"horizontal pair", &a8, 4, 1, {0xFF000000, 0xFF0000FF, 0x10, 0x20}, {0xFF00007F, 0x18}},
       {"vertical pair", &a8, 1, 2, {0x000000FF, 0x00000001}, {0x80}},
