@@ -20,4 +20,6 @@ void* AllocRasterMemoryZeroed(size_t size) {
 
 void FreeRasterMemory(void* block) { std::free(block); }
 
+int LogImageText(const char* /*text*/) { return -1; }
+
 }  // namespace veziv::detail

@@ -1,0 +1,24 @@
+// Byte-level reading helpers over an ImageStream, shared by the readers, and
+// the limits every reader applies to what a file asks for.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "library/graphics/image_loaders.h"
+
+namespace veziv::detail {
+
+// Largest pixel block a reader allocates: keeps a corrupt size field from
+// asking for gigabytes.
+constexpr int64_t kMaxImageBytes = int64_t(1) << 28;
+
+// Reads up to n bytes; returns the bytes actually read.
+size_t ReadStreamBytes(const ImageStream& s, void* dst, size_t n);
+inline bool ReadStreamExact(const ImageStream& s, void* dst, size_t n) { return ReadStreamBytes(s, dst, n) == n; }
+bool SeekStream(const ImageStream& s, int64_t position);
+int64_t TellStream(const ImageStream& s);
+// Bytes from the start to the end; the position is put back.
+int64_t StreamSize(const ImageStream& s);
+
+}  // namespace veziv::detail
