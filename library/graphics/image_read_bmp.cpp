@@ -139,7 +139,7 @@ int ReadBmpToRasterImage(ImageStream* stream, RasterImage* image) {
   if (!rle8 && !rle4 && !plain && !converted) return -1;
   if (!rle8 && !rle4 && rowSize * rows > int64_t(data.size())) return -1;
 
-  const int outBytes = (rle8 || rle4 || bmp.bitCount <= 8) ? 1 : 3;
+  const int outBytes = (rle8 || rle4 || bmp.bitCount == 4 || bmp.bitCount == 8) ? 1 : 3;
   const int64_t pitch = rle8 ? rowSize : (int64_t(outBytes) * width + 3) / 4 * 4;
   if (pitch * rows > detail::kMaxImageBytes) return -1;
   Output out;
