@@ -137,11 +137,11 @@ int ReadBmpToRasterImage(ImageStream* stream, RasterImage* image) {
   const bool converted = (bmp.compression == 0 && (bmp.bitCount == 1 || bmp.bitCount == 16 || bmp.bitCount == 32)) ||
                          (bmp.compression == 3 && (bmp.bitCount == 16 || bmp.bitCount == 32));
   if (!rle8 && !rle4 && !plain && !converted) return -1;
-  if (!rle8 && !rle4 && rowSize * rows > int64_t(data.size())) return -1;
+  if (!rle8 && !rle4 && rows > int64_t(data.size()) / rowSize) return -1;
 
   const int outBytes = (rle8 || rle4 || bmp.bitCount == 4 || bmp.bitCount == 8) ? 1 : 3;
   const int64_t pitch = rle8 ? rowSize : (int64_t(outBytes) * width + 3) / 4 * 4;
-  if (pitch * rows > detail::kMaxImageBytes) return -1;
+  if (rows > detail::kMaxImageBytes / pitch) return -1;
   Output out;
   out.pixels = static_cast<uint8_t*>(detail::AllocRasterMemoryZeroed(size_t(pitch * rows)));
   if (!out.pixels) {
