@@ -15,8 +15,8 @@ int ReadBgraToRasterImage(ImageStream* stream, RasterImage* image) {
   const uint32_t format = detail::LoadLe32(h + 4), width = detail::LoadLe32(h + 8), height = detail::LoadLe32(h + 12);
   if (format != 0x08080808u && format != 0x10101010u) return -1;
   if (width == 0 || height == 0) return -1;
+  if (width > 0x7FFFFFFFu / 8 || height > uint32_t(detail::kMaxImageBytes / (int64_t(width) * 4))) return -1;
   const int64_t outBytes = int64_t(width) * height * 4;
-  if (width > 0x7FFFFFFFu / 8 || outBytes > detail::kMaxImageBytes) return -1;
 
   auto* out = static_cast<uint8_t*>(detail::AllocRasterMemory(size_t(outBytes)));
   if (!out) return -1;

@@ -69,16 +69,14 @@ int ReadTgaToRasterImage(ImageStream* stream, RasterImage* image) {
   // The identification field, then the colour map, come before the pixels.
   int64_t position = 18 + idLength;
   uint8_t map[256][4] = {};
-  if (mapType == 1) {
-    const int64_t mapBytes = int64_t(mapLength) * ((mapEntryBits + 7) / 8);
-    if (mapped) {
-      std::vector<uint8_t> packed(size_t(mapLength) * bytes);
-      if (!detail::SeekStream(s, position) || !detail::ReadStreamExact(s, packed.data(), packed.size())) return -1;
-      for (int i = 0; i < mapLength; ++i) std::memcpy(map[mapFirst + i], packed.data() + i * bytes, bytes);
-    }
+  const int64_t mapBytes = int64_t(mapLength) * ((mapEntryBits + 7) / 8);
+  if (mapped) {
+    std::vector<uint8_t> packed(size_t(mapLength) * bytes);
+    if (!detail::SeekStream(s, position) || !detail::ReadStreamExact(s, packed.data(), packed.size())) return -1;
+    for (int i = 0; i < mapLength; ++i) std::memcpy(map[mapFirst + i], packed.data() + i * bytes, bytes);
     position += mapBytes;
-  } else if (mapped) {
-    return -1;
+  } else if (mapType == 1) {
+    position += mapBytes;
   }
   const int64_t dataEnd = footer ? size - 26 : size;
   if (position > dataEnd || !detail::SeekStream(s, position)) return -1;
