@@ -24,7 +24,7 @@ int MirrorLoadedImage(RasterImage* image) {
   if (image->format.bytesPerPixel == 1) return MirrorRasterImage(image);
   auto* mirrored = static_cast<uint8_t*>(detail::AllocRasterMemory(size_t(image->pitch) * size_t(image->height)));
   if (!mirrored) return -1;
-  RasterRect all{0, 0, image->width, image->height};
+  DrawRect all{0, 0, image->width, image->height};
   if (ConvertPixelsBlock(mirrored, image->pitch, &image->format, image->pixels, image->pitch, &image->format,
                          nullptr, 0, nullptr, 0, 0, &all, 1, 0, 0, 0, 0, 0, 0, 0) < 0) {
     detail::FreeRasterMemory(mirrored);

@@ -2,7 +2,8 @@
 // over a library stream, and the load calls over a file or a memory block.
 #pragma once
 
-#include "library/graphics/image_stream_placeholder.h"
+#include "library/foundation/file_functions.h"
+#include "library/foundation/streams.h"
 #include "library/graphics/raster_image.h"
 
 namespace veziv {

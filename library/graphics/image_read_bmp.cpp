@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "library/foundation/log.h"
 #include "library/graphics/image_loaders.h"
 #include "library/graphics/image_stream.h"
 #include "library/graphics/raster_memory.h"
@@ -146,7 +147,7 @@ int ReadBmpToRasterImage(ImageStream* stream, RasterImage* image) {
   out.pixels = static_cast<uint8_t*>(detail::AllocRasterMemoryZeroed(size_t(pitch * rows)));
   if (!out.pixels) {
     if (converted)
-      return detail::LogImageText("２４ビットカラー化したグラフィックを格納するメモリ領域の確保に失敗しました\n");
+      return WriteLogText("２４ビットカラー化したグラフィックを格納するメモリ領域の確保に失敗しました\n");
     return -1;
   }
 

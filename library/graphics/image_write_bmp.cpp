@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "library/foundation/log.h"
 #include "library/graphics/image_writers.h"
 #include "library/graphics/raster_memory.h"
 #include "platform/os/files.h"
@@ -82,7 +83,7 @@ int SaveRasterImageAsBmp(const char* fileName, const RasterImage* image) {
     }
 
   auto* rows = static_cast<uint8_t*>(detail::AllocRasterMemoryZeroed(size_t(rowSize * image->height)));
-  if (!rows) return detail::LogImageText("グラフィック保存用メモリの確保に失敗しました\n");
+  if (!rows) return WriteLogText("グラフィック保存用メモリの確保に失敗しました\n");
   for (int y = 0; y < image->height; ++y) {
     const uint8_t* in = static_cast<const uint8_t*>(image->pixels) + int64_t(y) * image->pitch;
     uint8_t* out = rows + int64_t(image->height - 1 - y) * rowSize;
@@ -103,7 +104,7 @@ int SaveRasterImageAsBmp(const char* fileName, const RasterImage* image) {
   FILE* file = detail::CreateImageFile(fileName);
   if (!file) {
     detail::FreeRasterMemory(rows);
-    return detail::LogImageText("ＢＭＰセーブ用ファイルのオープンに失敗しました\n");
+    return WriteLogText("ＢＭＰセーブ用ファイルのオープンに失敗しました\n");
   }
   bool ok = std::fwrite(header, 1, offset, file) == offset &&
             std::fwrite(rows, 1, size_t(rowSize * image->height), file) == size_t(rowSize * image->height);

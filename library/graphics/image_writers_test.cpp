@@ -8,6 +8,7 @@
 #include <iterator>
 #include <vector>
 
+#include "library/foundation/log_test_folder.h"
 #include "library/graphics/image_test_support.h"
 #include "platform/os/test_folder.h"
 
@@ -142,7 +143,7 @@ TEST(WritePng, RoundTripsAsRgbAndDropsAlpha) {
   platform::os::TestFolder folder;
   for (const auto& c : cases)
     for (int level : {0, 9}) {
-      SCOPED_TRACE(testing::Message() << c.name << ", level " << level);
+      SCOPED_TRACE(::testing::Message() << c.name << ", level " << level);
       Loaded im = MakeImage(*c.format, 2, 2, c.values);
       const std::string path = folder / "out.png";
       ASSERT_EQ(WritePngFile(path.c_str(), im.get(), level), 0);
@@ -185,6 +186,17 @@ TEST(WriteJpeg, RoundTripsWithinToleranceAtAnyQuality) {
       }
     EXPECT_LE(worst, c.tolerance);
   }
+}
+
+class SaveBmpLog : public veziv::testing::LogFolderTest {};
+
+TEST_F(SaveBmpLog, FileThatCannotBeOpenedIsLogged) {
+  platform::os::TestFolder folder;
+  PixelFormatDesc x8{};
+  SetPixelFormatDescX8R8G8B8(&x8);
+  Loaded im = MakeImage(x8, 1, 1, {0});
+  EXPECT_EQ(SaveRasterImageAsBmp((folder / "missing/out.bmp").c_str(), im.get()), -1);
+  EXPECT_NE(ReadLog().find("ＢＭＰセーブ用ファイルのオープンに失敗しました\r\n"), std::string::npos) << ReadLog();
 }
 
 TEST(Writers, ReplaceAnExistingFile) {

@@ -123,7 +123,7 @@ const int kDitherMatrix[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {
 
 int ConvertPixelsBlock(void* dstPixels, int dstPitch, const PixelFormatDesc* dstFormat, const void* srcPixels,
                        int srcPitch, const PixelFormatDesc* srcFormat, const void* alphaPixels, int alphaPitch,
-                       const PixelFormatDesc* alphaFormat, int dstX, int dstY, const RasterRect* srcRect,
+                       const PixelFormatDesc* alphaFormat, int dstX, int dstY, const DrawRect* srcRect,
                        int mirror, int keyAlpha, uint32_t transparentColor, int ditherMode, int colorToZero,
                        int alphaFromRed, int skipTransparent, int paletteRemap) {
   const PixelFormatDesc& df = *dstFormat;

@@ -72,7 +72,7 @@ std::vector<uint32_t> Convert(const PixelFormatDesc& from, const std::vector<uin
   std::vector<uint8_t> dst = Pack(to, std::vector<uint32_t>(values.size(), fill));
   std::vector<uint8_t> alpha;
   if (flags.alphaFormat) alpha = Pack(*flags.alphaFormat, flags.alphaValues);
-  RasterRect rect{0, 0, width, height};
+  DrawRect rect{0, 0, width, height};
   int r = ConvertPixelsBlock(dst.data(), width * to.bytesPerPixel, &to, src.data(), width * from.bytesPerPixel,
                              &from, flags.alphaFormat ? alpha.data() : nullptr,
                              flags.alphaFormat ? width * flags.alphaFormat->bytesPerPixel : 0, flags.alphaFormat, 0,
@@ -90,7 +90,7 @@ using V = std::vector<uint32_t>;
 TEST(ConvertPixelsBlock, EmptyRectangleFailsAndWritesNothing) {
   PixelFormatDesc f = X8();
   uint8_t src[16] = {1, 2, 3, 4}, dst[16] = {};
-  for (RasterRect rect : {RasterRect{0, 0, 0, 1}, RasterRect{0, 0, 1, 0}, RasterRect{2, 1, 2, 3}}) {
+  for (DrawRect rect : {DrawRect{0, 0, 0, 1}, DrawRect{0, 0, 1, 0}, DrawRect{2, 1, 2, 3}}) {
     EXPECT_EQ(ConvertPixelsBlock(dst, 8, &f, src, 8, &f, nullptr, 0, nullptr, 0, 0, &rect, 0, 0, 0, 0, 0, 0, 0, 0),
               -1);
   }
@@ -323,7 +323,7 @@ TEST(ConvertPixelsBlock, WritesAtTheDestinationOffsetInsideLargerImages) {
   PixelFormatDesc f = X8();
   std::vector<uint8_t> src = Pack(f, {1, 2, 3, 4, 5, 6, 7, 8, 9});
   std::vector<uint8_t> dst(4 * 4 * 4, 0);
-  RasterRect rect{1, 1, 3, 3};
+  DrawRect rect{1, 1, 3, 3};
   ASSERT_EQ(ConvertPixelsBlock(dst.data(), 16, &f, src.data(), 12, &f, nullptr, 0, nullptr, 2, 1, &rect, 0, 0, 0, 0,
                                0, 0, 0, 0),
             0);

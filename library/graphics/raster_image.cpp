@@ -129,7 +129,7 @@ int BlitRasterImage(int srcX, int srcY, int width, int height, int dstX, int dst
   w = std::min({w, int64_t(dst->width) - dx, int64_t(src->width) - sx});
   h = std::min({h, int64_t(dst->height) - dy, int64_t(src->height) - sy});
   if (w < 1 || h < 1) return 0;
-  RasterRect rect{int32_t(sx), int32_t(sy), int32_t(sx + w), int32_t(sy + h)};
+  DrawRect rect{int32_t(sx), int32_t(sy), int32_t(sx + w), int32_t(sy + h)};
   ConvertPixelsBlock(dst->pixels, dst->pitch, &dst->format, src->pixels, src->pitch, &src->format, nullptr, 0,
                      nullptr, int(dx), int(dy), &rect, 0, 0, 0, 0, 0, 0, 0, 1);
   return 0;

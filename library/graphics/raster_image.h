@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "library/foundation/rect_matrix.h"
 #include "library/graphics/pixel_format.h"
 
 namespace veziv {
@@ -16,11 +17,6 @@ struct RasterImage {
   int32_t pitch;       // bytes from one row to the next; 0 for a compressed image
   void* pixels;        // owned; rows top-down, values little-endian
   int32_t levelCount;  // mip levels stored behind level 0; 0 = level 0 only
-};
-
-// Left, top inclusive; right, bottom exclusive.
-struct RasterRect {
-  int32_t left, top, right, bottom;
 };
 
 // Records. Each creator fills the whole record; 0, or -1 without pixel memory.
@@ -41,7 +37,7 @@ int SetRasterImagePixel(RasterImage* image, int x, int y, int red, int green, in
 // an index-to-index copy, else 0. Both rectangles must lie inside their images.
 int ConvertPixelsBlock(void* dstPixels, int dstPitch, const PixelFormatDesc* dstFormat, const void* srcPixels,
                        int srcPitch, const PixelFormatDesc* srcFormat, const void* alphaPixels, int alphaPitch,
-                       const PixelFormatDesc* alphaFormat, int dstX, int dstY, const RasterRect* srcRect,
+                       const PixelFormatDesc* alphaFormat, int dstX, int dstY, const DrawRect* srcRect,
                        int mirror, int keyAlpha, uint32_t transparentColor, int ditherMode, int colorToZero,
                        int alphaFromRed, int skipTransparent, int paletteRemap);
 

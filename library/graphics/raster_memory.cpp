@@ -2,24 +2,20 @@
 // so larger requests are refused here instead of being cut.
 #include "library/graphics/raster_memory.h"
 
-#include <cstdlib>
-#include <cstring>
+#include "library/foundation/memory.h"
 
 namespace veziv::detail {
 
 void* AllocRasterMemory(size_t size) {
   if (size > 0xFFFFFFFFu) return nullptr;
-  return std::malloc(size == 0 ? 1 : size);
+  return AllocLibMemory(size == 0 ? 1 : size);
 }
 
 void* AllocRasterMemoryZeroed(size_t size) {
-  void* p = AllocRasterMemory(size);
-  if (p) std::memset(p, 0, size == 0 ? 1 : size);
-  return p;
+  if (size > 0xFFFFFFFFu) return nullptr;
+  return AllocLibMemoryZeroed(size == 0 ? 1 : size);
 }
 
-void FreeRasterMemory(void* block) { std::free(block); }
-
-int LogImageText(const char* /*text*/) { return -1; }
+void FreeRasterMemory(void* block) { FreeLibMemory(block); }
 
 }  // namespace veziv::detail

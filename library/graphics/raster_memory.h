@@ -14,9 +14,6 @@ void* AllocRasterMemory(size_t size);
 void* AllocRasterMemoryZeroed(size_t size);
 void FreeRasterMemory(void* block);
 
-// Writes a line to the library log; returns -1, as the log calls do.
-int LogImageText(const char* text);
-
 inline uint32_t LoadPixelValue(const uint8_t* p, int bytes) {
   switch (bytes) {
     case 1: return p[0];
