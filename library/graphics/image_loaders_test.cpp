@@ -20,11 +20,10 @@ using testing_support::PixelAt;
 
 // A 24-bit bitmap, width x 1, pixels given as 0xRRGGBB.
 std::vector<uint8_t> Bmp24(const std::vector<uint32_t>& rgb) {
-  const uint32_t row = (uint32_t(rgb.size()) * 3 + 3) / 4 * 4;
-  Bytes b;
-  b.text("BM").u32(54 + row).u32(0).u32(54).u32(40).u32(uint32_t(rgb.size())).u32(1).u16(1).u16(24).u32(0).zeros(20);
-  for (uint32_t c : rgb) b.u8(c).u8(c >> 8).u8(c >> 16);
-  return b.zeros(row - rgb.size() * 3).data;
+  Bytes pixels;
+  for (uint32_t c : rgb) pixels.u8(c).u8(c >> 8).u8(c >> 16);
+  pixels.zeros((4 - pixels.size() % 4) % 4);
+  return testing_support::MakeBmp({int32_t(rgb.size()), 1, 24, 0, {}, pixels.data});
 }
 
 void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {

@@ -9,38 +9,7 @@
 namespace veziv {
 namespace {
 
-using testing_support::Bytes;
-using testing_support::Loaded;
-using testing_support::PixelAt;
-using testing_support::ReadWith;
-using testing_support::RgbAt;
-
-struct BmpSpec {
-  int32_t width, height;
-  int bitCount;
-  uint32_t compression;
-  std::vector<uint8_t> extra;  // palette or masks, written after the 40-byte header
-  std::vector<uint8_t> pixels;
-  uint32_t headerSize = 40;
-};
-
-std::vector<uint8_t> MakeBmp(const BmpSpec& s) {
-  const uint32_t offset = 14 + s.headerSize + uint32_t(s.extra.size());
-  Bytes b;
-  b.text("BM").u32(offset + uint32_t(s.pixels.size())).u32(0).u32(offset);
-  b.u32(s.headerSize).u32(uint32_t(s.width)).u32(uint32_t(s.height)).u16(1).u16(uint32_t(s.bitCount));
-  b.u32(s.compression).zeros(20).zeros(s.headerSize - 40).raw(s.extra).raw(s.pixels);
-  return b.data;
-}
-
-std::vector<uint8_t> Palette(std::initializer_list<uint32_t> rgb, int entries) {
-  Bytes b;
-  for (uint32_t c : rgb) b.u32(c | 0xAB000000u);  // the fourth byte must come back 0
-  b.zeros(size_t(entries - int(rgb.size())) * 4);
-  return b.data;
-}
-
-std::vector<uint8_t> Masks(uint32_t r, uint32_t g, uint32_t b) { return Bytes().u32(r).u32(g).u32(b).data; }
+using namespace testing_support;
 
 TEST(ReadBmp, ColourDepthsAndOrientations) {
   struct Case {

@@ -9,39 +9,7 @@
 namespace veziv {
 namespace {
 
-using testing_support::Bytes;
-using testing_support::Loaded;
-using testing_support::PixelAt;
-using testing_support::ReadWith;
-
-struct DdsSpec {
-  uint32_t width, height;
-  uint32_t pfFlags;
-  std::string fourCc;  // 4 characters, or empty for fourCcNumber
-  uint32_t fourCcNumber = 0;
-  uint32_t bits = 0, r = 0, g = 0, b = 0, a = 0;
-  uint32_t mips = 0;  // > 0 sets the mip flags
-  uint32_t pitch = 0;  // > 0 sets the pitch flag
-};
-
-std::vector<uint8_t> DdsHeader(const DdsSpec& s) {
-  Bytes b;
-  uint32_t flags = 0x1007 | (s.mips ? 0x20000 : 0) | (s.pitch ? 0x8 : 0);
-  b.text("DDS ").u32(124).u32(flags).u32(s.height).u32(s.width).u32(s.pitch).u32(0).u32(s.mips).zeros(44);
-  b.u32(32).u32(s.pfFlags);
-  if (s.fourCc.empty())
-    b.u32(s.fourCcNumber);
-  else
-    b.text(s.fourCc);
-  b.u32(s.bits).u32(s.r).u32(s.g).u32(s.b).u32(s.a);
-  b.u32(0x1000 | (s.mips ? 0x400008 : 0)).zeros(16);
-  return b.data;
-}
-
-std::vector<uint8_t> WithData(std::vector<uint8_t> header, size_t bytes, uint8_t fill = 0x5A) {
-  header.insert(header.end(), bytes, fill);
-  return header;
-}
+using namespace testing_support;
 
 TEST(ReadDds, UncompressedFormats) {
   struct Case {
@@ -137,10 +105,6 @@ TEST(ReadDds, RefusesBrokenFiles) {
     EXPECT_EQ(ReadWith(ReadDdsToRasterImage, c.bytes, im.get()), -1);
     EXPECT_EQ(im->pixels, nullptr);
   }
-}
-
-std::vector<uint8_t> Bgra(uint32_t format, uint32_t width, uint32_t height, std::vector<uint8_t> data) {
-  return Bytes().text("BGRA").u32(format).u32(width).u32(height).raw(data).data;
 }
 
 TEST(ReadBgra, EightAndSixteenBitChannels) {

@@ -8,52 +8,12 @@
 #include <cstdlib>
 #include <vector>
 
-#include <jpeglib.h>
-
 #include "library/graphics/image_test_support.h"
 
 namespace veziv {
 namespace {
 
-using testing_support::Loaded;
-using testing_support::ReadWith;
-
-// Blocks of 16 x 16 pixels in one flat colour each, so that the encoder's
-// loss stays within a couple of steps whatever the sampling.
-uint8_t Channel(int x, int y, int c) { return uint8_t(40 + 50 * ((x / 16 + 2 * (y / 16) + c) % 4)); }
-
-std::vector<uint8_t> EncodeJpeg(int width, int height, int components, J_COLOR_SPACE space, int hSample,
-                                int vSample) {
-  jpeg_compress_struct cinfo;
-  jpeg_error_mgr err;
-  cinfo.err = jpeg_std_error(&err);
-  jpeg_create_compress(&cinfo);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&cinfo, &buffer, &size);
-  cinfo.image_width = JDIMENSION(width);
-  cinfo.image_height = JDIMENSION(height);
-  cinfo.input_components = components;
-  cinfo.in_color_space = space;
-  jpeg_set_defaults(&cinfo);
-  jpeg_set_quality(&cinfo, 100, TRUE);
-  cinfo.comp_info[0].h_samp_factor = hSample;
-  cinfo.comp_info[0].v_samp_factor = vSample;
-  jpeg_start_compress(&cinfo, TRUE);
-  std::vector<uint8_t> row(size_t(width) * components);
-  while (cinfo.next_scanline < cinfo.image_height) {
-    for (int x = 0; x < width; ++x)
-      for (int c = 0; c < components; ++c)
-        row[size_t(x) * components + c] = Channel(x, int(cinfo.next_scanline), c);
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_write_scanlines(&cinfo, rows, 1);
-  }
-  jpeg_finish_compress(&cinfo);
-  jpeg_destroy_compress(&cinfo);
-  std::vector<uint8_t> out(buffer, buffer + size);
-  std::free(buffer);
-  return out;
-}
+using namespace testing_support;
 
 TEST(ReadJpeg, GreyAndColourWithinTolerance) {
   struct Case {

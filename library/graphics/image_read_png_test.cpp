@@ -1,7 +1,6 @@
 // The PNG reader: every colour type and bit depth, transparency chunks,
 // interlacing, and broken files. Fixtures are encoded here with libpng.
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <vector>
 
@@ -10,60 +9,7 @@
 namespace veziv {
 namespace {
 
-using testing_support::Loaded;
-using testing_support::PixelAt;
-using testing_support::ReadWith;
-
-struct PngSpec {
-  int width, height, colourType, bitDepth;
-  std::vector<std::vector<uint8_t>> rows;  // packed as PNG stores them
-  std::vector<png_color> palette = {};
-  std::vector<uint8_t> paletteAlpha = {};
-  int greyKey = -1;
-  bool interlaced = false;
-};
-
-std::vector<uint8_t> EncodePng(const PngSpec& s) {
-  std::vector<uint8_t> out;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    ADD_FAILURE() << "encoding failed";
-    return {};
-  }
-  png_set_write_fn(
-      png, &out,
-      [](png_structp p, png_bytep data, png_size_t n) {
-        auto* v = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(p));
-        v->insert(v->end(), data, data + n);
-      },
-      nullptr);
-  png_set_IHDR(png, info, png_uint_32(s.width), png_uint_32(s.height), s.bitDepth, s.colourType,
-               s.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
-  if (!s.palette.empty()) png_set_PLTE(png, info, s.palette.data(), int(s.palette.size()));
-  if (!s.paletteAlpha.empty())
-    png_set_tRNS(png, info, s.paletteAlpha.data(), int(s.paletteAlpha.size()), nullptr);
-  if (s.greyKey >= 0) {
-    png_color_16 key{};
-    key.gray = png_uint_16(s.greyKey);
-    png_set_tRNS(png, info, nullptr, 0, &key);
-  }
-  png_write_info(png, info);
-  std::vector<png_bytep> rows;
-  for (const auto& r : s.rows) rows.push_back(const_cast<png_bytep>(r.data()));
-  png_write_image(png, rows.data());
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
-  return out;
-}
-
-std::vector<png_color> Colours(int n) {
-  std::vector<png_color> p;
-  for (int i = 0; i < n; ++i) p.push_back({uint8_t(10 + i), uint8_t(100 + i), uint8_t(200 + i)});
-  return p;
-}
+using namespace testing_support;
 
 TEST(ReadPng, ColourTypesAndDepths) {
   struct Case {

@@ -9,39 +9,7 @@
 namespace veziv {
 namespace {
 
-using testing_support::Bytes;
-using testing_support::Loaded;
-using testing_support::PixelAt;
-using testing_support::ReadWith;
-
-struct TgaSpec {
-  int type;
-  int width, height, depth, descriptor;
-  std::vector<uint8_t> data;
-  std::vector<uint8_t> map = {};  // entries as stored
-  int mapFirst = 0, mapLength = 0, mapBits = 0;
-  std::string id = "";
-  bool footer = false;
-  int xOrigin = 0;
-};
-
-std::vector<uint8_t> MakeTga(const TgaSpec& s) {
-  Bytes b;
-  b.u8(uint32_t(s.id.size())).u8(s.mapLength ? 1 : 0).u8(uint32_t(s.type));
-  b.u16(uint32_t(s.mapFirst)).u16(uint32_t(s.mapLength)).u8(uint32_t(s.mapBits));
-  b.u16(uint32_t(s.xOrigin)).u16(0).u16(uint32_t(s.width)).u16(uint32_t(s.height));
-  b.u8(uint32_t(s.depth)).u8(uint32_t(s.descriptor));
-  b.text(s.id).raw(s.map).raw(s.data);
-  if (s.footer) b.u32(0).u32(0).text("TRUEVISION-XFILE").text(".").u8(0);
-  return b.data;
-}
-
-std::vector<uint8_t> Pixels(std::initializer_list<uint32_t> values, int bytes) {
-  Bytes b;
-  for (uint32_t v : values)
-    for (int i = 0; i < bytes; ++i) b.u8(v >> (8 * i));
-  return b.data;
-}
+using namespace testing_support;
 
 TEST(ReadTga, TypesDepthsAndOrientations) {
   struct Case {

@@ -1,0 +1,45 @@
+// Shared body of the image reader targets: the bytes go through one reader over
+// a memory stream. An accepted image must be consistent (size, pitch, every row
+// readable, DXT data decodable); a refused one must leave nothing allocated.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include "library/foundation/streams.h"
+#include "library/graphics/image_loaders.h"
+
+namespace veziv::fuzzing {
+
+inline void CheckImage(RasterImage& image) {
+  if (!image.pixels || image.width <= 0 || image.height <= 0) std::abort();
+  if (image.format.compressedKind != 0 && DecompressRasterImageDxt(&image) != 0) return;
+  const int64_t rowBytes = int64_t(image.width) * image.format.bytesPerPixel;
+  if (rowBytes > image.pitch || image.format.bytesPerPixel < 1 || image.format.bytesPerPixel > 4) std::abort();
+  unsigned sum = 0;
+  for (int y = 0; y < image.height; ++y) {
+    const auto* row = static_cast<const uint8_t*>(image.pixels) + int64_t(y) * image.pitch;
+    for (int64_t i = 0; i < rowBytes; ++i) sum += row[i];
+  }
+  // Keeps the reads from being optimised away.
+  if (sum == 0xFFFFFFFFu) std::abort();
+}
+
+inline int FuzzImageReader(int (*reader)(ImageStream*, RasterImage*), const uint8_t* data, size_t size) {
+  if (size > 1u << 24) return 0;
+  MemoryStreamState* state = OpenMemoryStream(data, int(size));
+  if (!state) return 0;
+  ImageStream stream{*GetMemoryStreamTable(), reinterpret_cast<StreamValue>(state)};
+  RasterImage image{};
+  const int result = reader(&stream, &image);
+  stream.table.close(stream.stream);
+  if (result == 0)
+    CheckImage(image);
+  else if (image.pixels)
+    std::abort();
+  FreeRasterImage(&image);
+  return 0;
+}
+
+}  // namespace veziv::fuzzing
