@@ -17,6 +17,8 @@ int ReadBgraToRasterImage(ImageStream* stream, RasterImage* image) {
   if (width == 0 || height == 0) return -1;
   if (width > 0x7FFFFFFFu / 8 || height > uint32_t(detail::kMaxImageBytes / (int64_t(width) * 4))) return -1;
   const int64_t outBytes = int64_t(width) * height * 4;
+  // Refuse a file too short for its size before taking the memory.
+  if (detail::StreamSize(s) - 16 < (format == 0x08080808u ? outBytes : outBytes * 2)) return -1;
 
   auto* out = static_cast<uint8_t*>(detail::AllocRasterMemory(size_t(outBytes)));
   if (!out) return -1;

@@ -83,6 +83,10 @@ int ReadTgaToRasterImage(ImageStream* stream, RasterImage* image) {
   std::vector<uint8_t> data(size_t(dataEnd - position));
   if (!detail::ReadStreamExact(s, data.data(), data.size())) return -1;
 
+  // Checked before the pixel memory is taken: plain data must hold every
+  // pixel, and an RLE packet makes at most 128 pixels.
+  const size_t plainBytes = type == 1 ? pixels : type == 2 ? pixels * bytes : 0;
+  if (data.size() < plainBytes || (plainBytes == 0 && pixels / 128 > data.size())) return -1;
   std::vector<uint8_t> decoded(pixels * bytes);
   if (mapped) {
     std::vector<uint8_t> indices(pixels);
