@@ -116,25 +116,16 @@ int ReadJpegToRasterImage(ImageStream* stream, RasterImage* image) {
   if (cinfo.num_components != 1 && cinfo.num_components != 3) ERREXIT(&cinfo, JERR_CONVERSION_NOTIMPL);
   if (int64_t(cinfo.image_width) * cinfo.image_height * cinfo.num_components > detail::kMaxImageBytes)
     ERREXIT(&cinfo, JERR_IMAGE_TOO_BIG);
+  // The decoder writes blue, green, red itself, straight into the image rows.
+  if (cinfo.num_components == 3) cinfo.out_color_space = JCS_EXT_BGR;
   jpeg_start_decompress(&cinfo);
   const int components = cinfo.output_components;
   const size_t rowBytes = size_t(components) * cinfo.output_width;
-  JSAMPARRAY row = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
-                                              JDIMENSION(rowBytes), 1);
   pixels = static_cast<uint8_t*>(detail::AllocRasterMemory(rowBytes * cinfo.output_height));
   if (!pixels) ERREXIT(&cinfo, JERR_OUT_OF_MEMORY);
   while (cinfo.output_scanline < cinfo.output_height) {
-    uint8_t* out = pixels + size_t(cinfo.output_scanline) * rowBytes;
-    jpeg_read_scanlines(&cinfo, row, 1);
-    if (components == 1) {
-      std::memcpy(out, row[0], rowBytes);
-    } else {
-      for (size_t i = 0; i + 2 < rowBytes; i += 3) {
-        out[i] = row[0][i + 2];
-        out[i + 1] = row[0][i + 1];
-        out[i + 2] = row[0][i];
-      }
-    }
+    JSAMPROW row = pixels + size_t(cinfo.output_scanline) * rowBytes;
+    jpeg_read_scanlines(&cinfo, &row, 1);
   }
   jpeg_finish_decompress(&cinfo);
   if (components == 1)

@@ -55,7 +55,7 @@ inline std::vector<uint8_t> MakeBmp(const BmpSpec& s) {
   Bytes b;
   b.text("BM").u32(offset + uint32_t(s.pixels.size())).u32(0).u32(offset);
   b.u32(s.headerSize).u32(uint32_t(s.width)).u32(uint32_t(s.height)).u16(1).u16(uint32_t(s.bitCount));
-  b.u32(s.compression).zeros(20).zeros(s.headerSize - 40).raw(s.extra).raw(s.pixels);
+  b.u32(s.compression).zeros(20).zeros(s.headerSize > 40 ? s.headerSize - 40 : 0).raw(s.extra).raw(s.pixels);
   return b.data;
 }
 
