@@ -191,7 +191,9 @@ int ConvertPixelsBlock(void* dstPixels, int dstPitch, const PixelFormatDesc* dst
   }
 
   const int bytes = sf.bytesPerPixel;
-  const uint32_t cut = PixelSizeMask(bytes);
+  // The transparent colour is compared in the pixel's size and without the
+  // unused bits, which the converter fills: X8R8G8B8 0xFF123456 matches 0x123456.
+  const uint32_t cut = PixelSizeMask(bytes) & (bytes == 1 ? 0xFFu : ~sf.unusedMask);
 
   // 4. Same format: plain copy, mirrored or skipping the transparent colour.
   if (!useAlphaImage && !key && !colorToZero && !alphaFromRed && sf.colorBits == df.colorBits &&

@@ -215,6 +215,12 @@ TEST(ConvertPixelsBlock, SameFormatCopiesMirrorsAndSkips) {
   skip.skip = 1;
   skip.transparent = 0x10002;  // cut to the 16-bit pixel: 2
   EXPECT_EQ(Convert(R565(), {1, 2, 3}, 3, R565(), skip, nullptr, 0xEEEE), (V{1, 0xEEEE, 3}));
+  // Unused bits take no part in the comparison.
+  Flags skipX8;
+  skipX8.skip = 1;
+  skipX8.transparent = 0x123456;
+  EXPECT_EQ(Convert(X8(), {0xFF123456u, 0xFF123457u}, 2, X8(), skipX8, nullptr, 0), (V{0, 0xFF123457u}));
+  EXPECT_EQ(Convert(X8(), {0xFF123456u, 0xFF123457u}, 2, A4444(), skipX8, nullptr, 0x5555), (V{0x5555, 0xF135}));
   // Mirroring drops skipping.
   skip.mirror = 1;
   EXPECT_EQ(Convert(R565(), {1, 2, 3}, 3, R565(), skip, nullptr, 0xEEEE), (V{3, 2, 1}));
