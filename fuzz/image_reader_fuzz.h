@@ -9,6 +9,7 @@
 
 #include "library/foundation/streams.h"
 #include "library/graphics/image_loaders.h"
+#include "library/graphics/image_stream.h"
 
 namespace veziv::fuzzing {
 
@@ -28,6 +29,8 @@ inline void CheckImage(RasterImage& image) {
 
 inline int FuzzImageReader(int (*reader)(ImageStream*, RasterImage*), const uint8_t* data, size_t size) {
   if (size > 1u << 24) return 0;
+  // Images up to 16 MB keep the runs fast; the readers' checks are the same.
+  detail::SetMaxImageBytesForFuzzing(int64_t(1) << 24);
   MemoryStreamState* state = OpenMemoryStream(data, int(size));
   if (!state) return 0;
   ImageStream stream{*GetMemoryStreamTable(), reinterpret_cast<StreamValue>(state)};

@@ -142,7 +142,7 @@ int ReadBmpToRasterImage(ImageStream* stream, RasterImage* image) {
 
   const int outBytes = (rle8 || rle4 || bmp.bitCount == 4 || bmp.bitCount == 8) ? 1 : 3;
   const int64_t pitch = rle8 ? rowSize : (int64_t(outBytes) * width + 3) / 4 * 4;
-  if (rows > detail::kMaxImageBytes / pitch) return -1;
+  if (rows > detail::MaxImageBytes() / pitch) return -1;
   Output out;
   out.pixels = static_cast<uint8_t*>(detail::AllocRasterMemoryZeroed(size_t(pitch * rows)));
   if (!out.pixels) {

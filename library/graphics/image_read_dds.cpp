@@ -102,7 +102,7 @@ int ReadDdsToRasterImage(ImageStream* stream, RasterImage* image) {
     desc.colorBits = kind == 1 ? 4 : 8;
     desc.compressedKind = kind;
   }
-  if (total <= 0 || total > detail::kMaxImageBytes || pitch > INT32_MAX) return -1;
+  if (total <= 0 || total > detail::MaxImageBytes() || pitch > INT32_MAX) return -1;
   if (detail::StreamSize(s) - 128 < total) return -1;
 
   void* pixels = detail::AllocRasterMemory(size_t(total));

@@ -67,7 +67,7 @@ int ReadPngToRasterImage(ImageStream* stream, RasterImage* image) {
   png_set_interlace_handling(png);
   png_read_update_info(png, info);
   const size_t rowBytes = png_get_rowbytes(png, info);
-  if (width == 0 || height == 0 || rowBytes == 0 || int64_t(rowBytes) * height > detail::kMaxImageBytes)
+  if (width == 0 || height == 0 || rowBytes == 0 || int64_t(rowBytes) * height > detail::MaxImageBytes())
     png_error(png, "Image too large");
   pixels = static_cast<uint8_t*>(detail::AllocRasterMemory(rowBytes * height));
   rows = static_cast<png_bytep*>(detail::AllocRasterMemory(sizeof(png_bytep) * height));

@@ -3,6 +3,15 @@
 
 namespace veziv::detail {
 
+namespace {
+constexpr int64_t kDefaultMaxImageBytes = int64_t(1) << 28;
+int64_t g_maxImageBytes = kDefaultMaxImageBytes;
+}  // namespace
+
+int64_t MaxImageBytes() { return g_maxImageBytes; }
+
+void SetMaxImageBytesForFuzzing(int64_t bytes) { g_maxImageBytes = bytes > 0 ? bytes : kDefaultMaxImageBytes; }
+
 size_t ReadStreamBytes(const ImageStream& s, void* dst, size_t n) {
   size_t done = 0;
   auto* out = static_cast<unsigned char*>(dst);

@@ -9,9 +9,12 @@
 
 namespace veziv::detail {
 
-// Largest pixel block a reader allocates: keeps a corrupt size field from
-// asking for gigabytes.
-constexpr int64_t kMaxImageBytes = int64_t(1) << 28;
+// Largest pixel block a reader allocates (256 MB): keeps a corrupt size field
+// from asking for gigabytes.
+int64_t MaxImageBytes();
+// Lowers the limit, for the fuzz targets, which would otherwise spend their
+// time clearing large images; 0 puts the default back.
+void SetMaxImageBytesForFuzzing(int64_t bytes);
 
 // Reads up to n bytes; returns the bytes actually read.
 size_t ReadStreamBytes(const ImageStream& s, void* dst, size_t n);
