@@ -120,8 +120,9 @@ int ReadBmpToRasterImage(ImageStream* stream, RasterImage* image) {
     detail::ReadStreamBytes(s, bmp.palette, size_t(4) << bmp.bitCount);
   } else if (bmp.bitCount == 16 || bmp.bitCount == 32 || bmp.compression == 3) {
     for (int k = 0; k < 3; ++k) bmp.masks[k] = LoadLe32(info + 40);
-    uint8_t more[8];
-    if (!detail::ReadStreamExact(s, more, 8)) return -1;
+    // Only bit fields use them; a small plain image may not even hold them.
+    uint8_t more[8] = {};
+    detail::ReadStreamBytes(s, more, 8);
     bmp.masks[1] = LoadLe32(more);
     bmp.masks[2] = LoadLe32(more + 4);
   }
