@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 #include "library/foundation/streams.h"
 #include "library/graphics/image_loaders.h"
@@ -25,6 +26,17 @@ inline void CheckImage(RasterImage& image) {
   }
   // Keeps the reads from being optimised away.
   if (sum == 0xFFFFFFFFu) std::abort();
+  // The description a file gave (DDS masks above all) must be safe to use:
+  // pixel access and the converter on the first row and the last pixel.
+  int r, g, b, a;
+  if (GetRasterImagePixel(&image, image.width - 1, image.height - 1, &r, &g, &b, &a) != 0) std::abort();
+  PixelFormatDesc argb{};
+  SetPixelFormatDescA8R8G8B8(&argb);
+  std::vector<uint8_t> row(size_t(image.width) * 4);
+  const DrawRect rect{0, 0, image.width, 1};
+  for (int dither = 0; dither < 3; ++dither)
+    ConvertPixelsBlock(row.data(), int(row.size()), &argb, image.pixels, image.pitch, &image.format, nullptr, 0,
+                       nullptr, 0, 0, &rect, dither == 1, 0, 0, dither, 0, dither == 2, 0, 0);
 }
 
 inline int FuzzImageReader(int (*reader)(ImageStream*, RasterImage*), const uint8_t* data, size_t size) {
