@@ -11,12 +11,21 @@
 namespace veziv::tools {
 namespace {
 
-constexpr int kHashBits = 16;
+constexpr int kMinHashBits = 8;
+constexpr int kMaxHashBits = 16;
 
-uint32_t Hash4(const uint8_t* p) {
+// A table about as large as the data: small members, which archives hold by
+// the hundred, do not each pay for clearing the largest table.
+int HashBitsFor(size_t size) {
+  int bits = kMinHashBits;
+  while (bits < kMaxHashBits && (size_t{1} << bits) < size) ++bits;
+  return bits;
+}
+
+uint32_t Hash4(const uint8_t* p, int bits) {
   uint32_t v;
   std::memcpy(&v, p, 4);
-  return (v * 2654435761u) >> (32 - kHashBits);
+  return (v * 2654435761u) >> (32 - bits);
 }
 
 // Body bytes a back-reference takes.
@@ -67,11 +76,12 @@ std::vector<uint8_t> PackData(const uint8_t* data, size_t size, const PackOption
   std::vector<uint8_t> out(kPackedHeaderSize);
   BodyWriter body(&out, marker);
 
-  std::vector<int64_t> head(size_t{1} << kHashBits, -1);
+  const int hashBits = HashBitsFor(size);
+  std::vector<int64_t> head(size_t{1} << hashBits, -1);
   std::vector<int64_t> prev(size, -1);
   auto insert = [&](size_t i) {
     if (i + 4 > size) return;
-    const uint32_t h = Hash4(data + i);
+    const uint32_t h = Hash4(data + i, hashBits);
     prev[i] = head[h];
     head[h] = static_cast<int64_t>(i);
   };
@@ -82,7 +92,7 @@ std::vector<uint8_t> PackData(const uint8_t* data, size_t size, const PackOption
     size_t bestDistance = 0;
     if (i + kPackedMinMatch <= size) {
       const size_t maxLength = std::min<size_t>(kPackedMaxMatch, size - i);
-      int64_t candidate = head[Hash4(data + i)];
+      int64_t candidate = head[Hash4(data + i, hashBits)];
       for (int depth = 0; candidate >= 0 && depth < options.chainDepth; ++depth) {
         const size_t distance = i - static_cast<size_t>(candidate);
         if (distance > kPackedMaxDistance) break;

@@ -12,6 +12,7 @@
 #include "library/foundation/decompress.h"
 #include "library/foundation/helpers.h"
 #include "library/foundation/log.h"
+#include "library/foundation/seek_target.h"
 #include "platform/os/files.h"
 
 namespace veziv {
@@ -483,12 +484,7 @@ size_t ReadArchiveMember(ArchiveMemberState* state, void* destination, size_t co
 
 int SeekArchiveMember(ArchiveMemberState* state, int offset, int origin) {
   int64_t target;
-  switch (origin) {
-    case 0: target = offset; break;
-    case 1: target = int64_t{state->position} + offset; break;
-    case 2: target = int64_t{state->size} + offset; break;
-    default: return -1;
-  }
+  if (!SeekTarget(offset, origin, state->position, state->size, &target)) return -1;
   if (target < 0) target = 0;
   if (target > state->size) target = state->size;
   state->position = static_cast<uint32_t>(target);

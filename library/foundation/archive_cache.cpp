@@ -44,12 +44,13 @@ ArchiveCacheState& Cache() {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-// The start folder in the library's form, upper-cased.
-std::string StartFolderFull() {
+// The start folder in the library's form, upper-cased for comparisons or in
+// its real case for opening files.
+std::string StartFolderFull(bool upperCase = true) {
   const std::string host = platform::os::StartFolder();
   const std::string cp932 = platform::os::TryUtf8ToCp932(host).value_or(host);
   std::string out;
-  NormalizePath(cp932, "", PathOptions{false, true}, &out);
+  NormalizePath(cp932, "", PathOptions{false, upperCase}, &out);
   return out;
 }
 
@@ -72,7 +73,10 @@ void ReleaseUnusedLocked(ArchiveCacheState& s) {
   }
 }
 
-int OpenCachedLocked(ArchiveCacheState& s, int hint, const std::string& path, int inMemory, int async) {
+// openPath, when given, is the archive's path below the start folder in its
+// real case, which the host-path resolver finds without listing folders.
+int OpenCachedLocked(ArchiveCacheState& s, int hint, const std::string& path, int inMemory, int async,
+                     const std::string* openPath = nullptr) {
   if (hint >= 0 && hint < kArchiveCacheSlots && s.slots[hint] != nullptr && s.slots[hint]->path == path) {
     ++s.slots[hint]->references;
     return hint;
@@ -100,15 +104,18 @@ int OpenCachedLocked(ArchiveCacheState& s, int hint, const std::string& path, in
     }
   }
   auto entry = std::make_unique<CacheEntry>();
-  // Below the start folder the archive is opened by its relative path, so the
-  // resolver finds each component's real case from there.
-  const std::string start = StartFolderFull();
-  const std::optional<size_t> below = BelowStart(path, start);
-  const std::string openPath = below ? path.substr(*below) : path;
+  std::string relative;
+  if (openPath == nullptr) {
+    // Below the start folder the archive is opened by its relative path, so the
+    // resolver finds each component's real case from there.
+    const std::optional<size_t> below = BelowStart(path, StartFolderFull());
+    relative = below ? path.substr(*below) : path;
+    openPath = &relative;
+  }
   const char* key = s.keyGiven && !s.key.empty() ? s.key.c_str() : nullptr;
   ++s.opens;
-  const int opened = inMemory ? OpenArchiveFileToMemory(&entry->record, openPath.c_str(), key, async)
-                              : OpenArchiveFileOnDisk(&entry->record, openPath.c_str(), key);
+  const int opened = inMemory ? OpenArchiveFileToMemory(&entry->record, openPath->c_str(), key, async)
+                              : OpenArchiveFileOnDisk(&entry->record, openPath->c_str(), key);
   if (opened != 0) return -1;
   entry->path = path;
   entry->references = 1;
@@ -147,9 +154,10 @@ int MakeArchiveFullPath(const char* path, std::string* out) {
 
 int FindArchiveForPath(const char* path, int* cacheIndex, std::string* archivePath,
                        std::string* innerPath) {
-  std::string full;
-  if (path == nullptr || MakeArchiveFullPath(path, &full) != 0) return -1;
+  if (path == nullptr) return -1;
   const std::string start = StartFolderFull();
+  std::string full;
+  if (NormalizePath(path, start, PathOptions{false, true}, &full) != 0) return -1;
   const std::optional<size_t> below = BelowStart(full, start);
   if (!below) return -1;
 
@@ -165,6 +173,13 @@ int FindArchiveForPath(const char* path, int* cacheIndex, std::string* archivePa
     folderEnd = s.lastFolder.size();
   } else {
     const std::string extension = s.extension.empty() ? "VUR" : s.extension;
+    // The same path in its real case: upper-casing changes no length, so its
+    // prefixes line up with those of full.
+    std::string realCase;
+    if (NormalizePath(path, StartFolderFull(false), PathOptions{false, false}, &realCase) != 0 ||
+        realCase.size() != full.size()) {
+      return -1;
+    }
     // Each folder prefix below the start folder, shortest first; a 0x5C trail
     // byte is part of its character.
     for (size_t i = *below; i < full.size(); ++i) {
@@ -176,7 +191,8 @@ int FindArchiveForPath(const char* path, int* cacheIndex, std::string* archivePa
       if (!IsSeparator(full[i])) continue;
       std::string candidate = full.substr(0, i) + "." + extension;
       UpperCaseCString(candidate.data());
-      index = OpenCachedLocked(s, -1, candidate, 0, 0);
+      const std::string openPath = realCase.substr(*below, i - *below) + "." + extension;
+      index = OpenCachedLocked(s, -1, candidate, 0, 0, &openPath);
       if (index >= 0) {
         folderEnd = i;
         s.lastIndex = index;

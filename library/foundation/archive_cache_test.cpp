@@ -137,6 +137,28 @@ TEST_F(ArchiveCacheTest, DoubleByteFolderNameWithTrailBackslashIsOneElement) {
   EXPECT_EQ(ReadThroughCache("表\\a.txt"), "hyou");
 }
 
+TEST_F(ArchiveCacheTest, ArchiveFileIsOpenedInTheCaseThePathGives) {
+  // Two archive files that differ only in case: the one the path spells is
+  // opened, not the upper-cased name that the cache compares.
+  WriteArchive("data.dat", {FileNode("f", "lower")});
+  WriteArchive("DATA.DAT", {FileNode("f", "upper")});
+  WriteArchive("Mixed/Sub.dat", {FileNode("f", "mixed")});
+  struct Case {
+    const char* path;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"data\\f", "lower"},
+      {"DATA\\f", "upper"},
+      {"mixed\\sub\\f", "mixed"},  // no exact name: the resolver folds case
+  };
+  for (const Case& c : cases) {
+    ClearArchiveCache();
+    StoreArchiveFileExtension("dat");
+    EXPECT_EQ(ReadThroughCache(c.path), c.expected) << c.path;
+  }
+}
+
 TEST_F(ArchiveCacheTest, LastArchiveMemoReusesTheCacheEntry) {
   WriteArchive("se.dat", {FileNode("a.wav", "a"), FileNode("b.wav", "b"), FolderNode("sub", {FileNode("c.wav", "c")})});
   EXPECT_EQ(ReadThroughCache("se\\a.wav"), "a");

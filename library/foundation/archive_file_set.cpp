@@ -140,32 +140,44 @@ bool StartArchiveFind(ArchiveFindRecord* find, const std::string& inner, FileFin
 FileHandle ArchiveFileOpen(const char* path, int cache, int reserved, int async) {
   (void)reserved;
   ArchiveFileState& s = Files();
-  std::lock_guard<std::mutex> hold(s.mutex);
-  if (s.open >= kArchiveFileSlots) {
-    WriteLogText("同時に開けるファイルの数が限界を超えました\n");
-    return 0;
-  }
+  ArchiveFileRecord* record = nullptr;
   int slot = 0;
-  while (s.slots[slot] != nullptr) ++slot;
-  std::unique_ptr<ArchiveFileRecord> record(new (std::nothrow) ArchiveFileRecord);
-  if (record == nullptr) {
-    WriteLogText("ファイルの情報を格納するメモリの確保に失敗しました\n");
-    return 0;
+  {
+    std::lock_guard<std::mutex> hold(s.mutex);
+    if (s.open >= kArchiveFileSlots) {
+      WriteLogText("同時に開けるファイルの数が限界を超えました\n");
+      return 0;
+    }
+    while (s.slots[slot] != nullptr) ++slot;
+    s.slots[slot].reset(new (std::nothrow) ArchiveFileRecord);
+    record = s.slots[slot].get();
+    if (record == nullptr) {
+      WriteLogText("ファイルの情報を格納するメモリの確保に失敗しました\n");
+      return 0;
+    }
+    ++s.open;
   }
+  // The slot is held while the file is opened without the table's lock: an
+  // open reads disk and may unpack a whole member, and the movie thread's reads
+  // of its own files need not wait for that. No one else knows the handle yet.
+  auto giveBack = [&s, slot] {
+    std::lock_guard<std::mutex> hold(s.mutex);
+    s.slots[slot].reset();
+    --s.open;
+    return FileHandle{0};
+  };
   std::string inner;
   if (FindArchiveForPath(path, &record->cacheIndex, nullptr, &inner) != 0) {
     record->plain = PlainFileOpen(path, cache, 1, async);
-    if (record->plain == 0) return 0;
+    if (record->plain == 0) return giveBack();
   } else {
     record->inArchive = true;
     // A file whose folder has an archive is never looked for on disk.
     if (OpenArchiveMember(&record->member, CachedArchiveRecord(record->cacheIndex), inner.c_str(), async) != 0) {
       ReleaseArchiveReference(record->cacheIndex);
-      return 0;
+      return giveBack();
     }
   }
-  s.slots[slot] = std::move(record);
-  ++s.open;
   return static_cast<FileHandle>(kHandleTag | static_cast<uint32_t>(slot));
 }
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
 #include <set>
 #include <string>
 #include <thread>
@@ -15,6 +16,8 @@
 #include "library/foundation/archive_fixture_testing.h"
 #include "library/foundation/file_functions.h"
 #include "library/foundation/log_test_folder.h"
+#include "library/foundation/manual_reset_event.h"
+#include "library/foundation/plain_file.h"
 #include "platform/os/host_path.h"
 #include "tools/archive_writer.h"
 
@@ -256,6 +259,40 @@ TEST_F(ArchiveFileSetTest, ThreadsReadMembersAtTheSameTime) {
   for (int t = 0; t < 4; ++t) threads.emplace_back(worker, t, &failures[t]);
   for (std::thread& t : threads) t.join();
   for (int f : failures) EXPECT_EQ(f, 0);
+}
+
+TEST_F(ArchiveFileSetTest, ReadsGoOnWhileAnotherThreadOpensAFile) {
+  WriteArchive("m.dat", {FileNode("f", "member")});
+  folder_.Write("plain.bin", std::string("plain"));
+  const FileHandle member = OpenFileForRead("m\\f", 0);
+  ASSERT_NE(member, 0);
+  // The plain file's thread stops inside its open until the gate opens.
+  ManualResetEvent opening(false), gate(false);
+  detail::FileThreadHooks hooks;
+  hooks.beforeCommand = [&](int command) {
+    if (command != kFileThreadOpen) return;
+    opening.Set();
+    gate.Wait();
+  };
+  detail::SetFileThreadHooksForTest(hooks);
+  std::thread opener([] {
+    const FileHandle h = FileStreamOpen("plain.bin", 1, 1, 0);
+    EXPECT_NE(h, 0);
+    EXPECT_EQ(FileStreamClose(h), 0);
+  });
+  opening.Wait();
+  auto read = std::async(std::launch::async, [member] {
+    char bytes[6] = {};
+    return FileStreamRead(bytes, 1, sizeof bytes, member) == 6 && std::string(bytes, 6) == "member";
+  });
+  // A bound only so that a read stuck behind the open cannot hang the run.
+  const bool readDuringOpen = read.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+  gate.Set();
+  opener.join();
+  EXPECT_TRUE(readDuringOpen);
+  EXPECT_TRUE(read.get());
+  detail::ResetPlainFilesForTest();
+  EXPECT_EQ(FileStreamClose(member), 0);
 }
 
 }  // namespace

@@ -3,19 +3,14 @@
 
 #include <cstring>
 
+#include "library/foundation/archive_format.h"
+
 namespace veziv {
-namespace {
-
-uint32_t LoadU32(const uint8_t* p) {
-  return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
-}
-
-}  // namespace
 
 bool ReadPackedHeader(const void* source, size_t sourceSize, PackedHeader* header) {
   if (source == nullptr || sourceSize < kPackedHeaderSize) return false;
   const auto* p = static_cast<const uint8_t*>(source);
-  PackedHeader h{LoadU32(p), LoadU32(p + 4), p[8]};
+  PackedHeader h{LoadLe32(p), LoadLe32(p + 4), p[8]};
   if (h.packedSize < kPackedHeaderSize || h.packedSize > sourceSize) return false;
   *header = h;
   return true;
