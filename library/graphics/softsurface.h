@@ -11,6 +11,7 @@
 namespace veziv {
 
 struct PixelFormatDesc;  // the image records' format description
+struct RasterImage;
 
 inline constexpr uint32_t kSoftSurfaceMagic = 0x12345678;
 
@@ -103,5 +104,23 @@ void BuildSoftSurfaceRunTable(SoftSurfaceShared* block);
 // Computes the premultiplied alpha plane of an alpha image and marks it valid;
 // does nothing without the alpha flag or the plane.
 void BuildSoftSurfaceAlphaPlane(SoftSurfaceShared* block);
+
+// The cached format description of a (type, alpha, palette) combination; null
+// for a type above 3. Palette variants keep the type's masks with 8 colour bits.
+const PixelFormatDesc* SoftSurfacePixelFormat(int type, int alphaFlag, int paletteFlag);
+
+// Copies srcRect (null: the whole source view) of source into destination at
+// (dstX, dstY), converting between the two formats. The rectangle is cut to
+// both views. The converter's result: -1 for nothing to copy.
+int SoftSurfaceCopyRect(SOFTSURFACE* destination, const SOFTSURFACE* source, const DrawRect* srcRect, int dstX,
+                        int dstY);
+
+// Converts the rectangle (srcX, srcY, width, height) of image, with its alpha
+// image when given, into view at (dstX, dstY); keyAlpha gives pixels of the
+// view's transparent colour alpha 0. Then sets the palette of a palette view,
+// and builds the alpha plane and run table when the whole view was filled.
+// Negative when the conversion fails (the rectangle must lie inside both).
+int SoftSurfaceFromRaster(const RasterImage* image, const RasterImage* alphaImage, SOFTSURFACE* view, int srcX,
+                          int srcY, int width, int height, int dstX, int dstY, int keyAlpha);
 
 }  // namespace veziv
