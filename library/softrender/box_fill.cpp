@@ -19,16 +19,12 @@ void SoftSurfaceFillBox(SOFTSURFACE* target, const DrawRect* rect, uint32_t colo
     bottom = std::max(rect->top, rect->bottom);
   }
   const ClipBox box = ClipToDrawArea(left, top, right, bottom, draw.drawArea, *target);
-  const int64_t w = box.right - box.left, h = box.bottom - box.top;
-  if (w <= 0 || h <= 0) return;
-  const ptrdiff_t pitch = target->base->pitch;
-
-  FlatPen pen;
-  WithFlatRule(*target, colour, draw, &pen, [&](auto format, auto rule) {
-    using F = decltype(format);
-    uint8_t* row = target->pixels + box.top * pitch + box.left * F::kBytes;
-    for (int64_t y = 0; y < h; ++y, row += pitch)
-      for (int64_t x = 0; x < w; ++x) F::template Draw<decltype(rule)::value>(row + x * F::kBytes, pen);
+  const int64_t w = box.right - box.left;
+  if (w <= 0 || box.bottom <= box.top) return;
+  TriangleSpanSetup k;
+  WithFlatRule(*target, colour, draw, &k, [&](auto format, auto rule) {
+    for (int64_t y = box.top; y < box.bottom; ++y)
+      DrawFlatRow<decltype(format), decltype(rule)::value>(k, y, box.left, w);
   });
 }
 

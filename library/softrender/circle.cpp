@@ -31,14 +31,12 @@ struct CircleWalk {
 
 template <class F, BlendRule R>
 struct CirclePainter {
-  uint8_t* pixels;
-  ptrdiff_t pitch;
+  const TriangleSpanSetup& k;
   ClipBox area;
-  const FlatPen& pen;
 
   void Plot(int64_t px, int64_t py) const {
     if (px < area.left || px >= area.right || py < area.top || py >= area.bottom) return;
-    F::template Draw<R>(pixels + py * pitch + px * F::kBytes, pen);
+    DrawFlatPixel<F, R>(k.target + py * k.targetPitch + px * F::kBytes, k);
   }
 
   void Outline(int64_t x, int64_t y, int64_t r) const {
@@ -70,8 +68,7 @@ struct CirclePainter {
     if (flag) return;
     flag = 1;
     const int64_t first = std::max(xa, area.left), last = std::min(xb, area.right - 1);
-    uint8_t* dp = pixels + yy * pitch + first * F::kBytes;
-    for (int64_t i = first; i <= last; ++i, dp += F::kBytes) F::template Draw<R>(dp, pen);
+    DrawFlatRow<F, R>(k, yy, first, last - first + 1);
   }
 
   void Disc(int64_t x, int64_t y, int64_t r, uint8_t* rowDrawn) const {
@@ -114,10 +111,9 @@ void SoftSurfaceCircle(SOFTSURFACE* target, int32_t x, int32_t y, int32_t r, uin
     rowDrawn = static_cast<uint8_t*>(AllocLibMemoryZeroed(size_t(area.bottom - area.top)));
     if (!rowDrawn) return;
   }
-  FlatPen pen;
-  WithFlatRule(*target, colour, draw, &pen, [&](auto format, auto rule) {
-    const CirclePainter<decltype(format), decltype(rule)::value> painter{target->pixels, target->base->pitch, area,
-                                                                         pen};
+  TriangleSpanSetup k;
+  WithFlatRule(*target, colour, draw, &k, [&](auto format, auto rule) {
+    const CirclePainter<decltype(format), decltype(rule)::value> painter{k, area};
     if (rowDrawn) painter.Disc(x, y, r, rowDrawn);
     else painter.Outline(x, y, r);
   });

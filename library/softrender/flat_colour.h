@@ -2,7 +2,8 @@
 // call (each channel times its brightness level / 256, only when the brightness
 // is not white), and the choice of a flat-colour rule and target format, handed
 // to a shape's loop as compile-time tags so that each loop is generated once
-// per rule and format. Internal to the renderer.
+// per rule and format. Pixels and rows are drawn by the triangles' flat span
+// forms. Internal to the renderer.
 #pragma once
 
 #include <cstdint>
@@ -12,13 +13,14 @@
 #include "library/graphics/softsurface.h"
 #include "library/softrender/blend_rules.h"
 #include "library/softrender/blit_setup.h"
+#include "library/softrender/triangle_span_loops.h"
 
 namespace veziv::softrender {
 
 // The colour with the brightness applied by a shift: 255 becomes 254 under any
 // partial tint, and byte 3 of a 32-bit colour is kept. A 16-bit colour is
 // scaled field by field and repacked.
-constexpr uint32_t PrepareFlatColour(uint32_t colour, int32_t type, uint32_t brightness) {
+constexpr uint32_t PrepareShapeColour(uint32_t colour, int32_t type, uint32_t brightness) {
   if ((brightness & 0xFFFFFFu) == 0xFFFFFFu) return colour;
   uint32_t out = type == kSoftType16 ? 0 : colour & 0xFF000000u;
   for (int c = 0; c < 3; ++c) {
@@ -34,21 +36,19 @@ constexpr uint32_t PrepareFlatColour(uint32_t colour, int32_t type, uint32_t bri
   return out;
 }
 
-// The prepared colour and the tables of the call's parameter.
-struct FlatPen {
-  uint32_t colour;
-  RuleTables rules;
-};
+// One pixel of a flat shape: the prepared colour as an untinted source
+// without weights, by the rule R of the target format F.
+template <class F, BlendRule R>
+inline void DrawFlatPixel(uint8_t* dp, const TriangleSpanSetup& k) {
+  F::template Draw<R, false, false, false, false>(dp, k.colour, 0, 1, 0, k.rules);
+}
 
-// 32-bit targets: the rules of the blend module with a constant, untinted
-// source and no weight but the parameter.
-struct Flat32 {
-  static constexpr int kBytes = 4;
-  template <BlendRule R>
-  static void Draw(uint8_t* dp, const FlatPen& pen) {
-    Store32(dp, BlendPixel32<R, false, 0>(Load32(dp), pen.colour, 1, pen.rules));
-  }
-};
+// count pixels of row `row` from column `first`, through the flat span loops
+// the triangles use.
+template <class F, BlendRule R>
+inline void DrawFlatRow(const TriangleSpanSetup& k, int64_t row, int64_t first, int64_t count) {
+  FlatSpans<F>::template Run<R>(k, TriangleSpan{int32_t(row), int32_t(first), int32_t(count), 0, 0, 0, 0});
+}
 
 template <BlendRule R>
 using RuleTag = std::integral_constant<BlendRule, R>;
@@ -74,22 +74,24 @@ inline bool FlatTargetUsable(const SOFTSURFACE* target, const SoftDrawSnapshot& 
   return b.paletteFlag != 1 && b.alphaFlag != 1 && (b.type == kSoftType32 || b.type == kSoftType16);
 }
 
-// Prepares the pen and calls fn(Format, RuleTag<R>) with the target's format
-// and the rule of the snapshot's mode and parameter. False, without calling,
-// when the mode draws nothing or the format has no flat rules.
+// Sets up k (target, prepared colour, rule tables) and calls
+// fn(SpanFormat<type>, RuleTag<R>) with the rule of the snapshot's mode and
+// parameter. False, without calling, when the mode draws nothing.
 template <class Fn>
-bool WithFlatRule(const SOFTSURFACE& target, uint32_t colour, const SoftDrawSnapshot& draw, FlatPen* pen, Fn fn) {
+bool WithFlatRule(const SOFTSURFACE& target, uint32_t colour, const SoftDrawSnapshot& draw, TriangleSpanSetup* k,
+                  Fn fn) {
   const uint32_t p = ClampedParam(draw);
   BlendRule rule;
   if (!ChooseRule(draw.blendMode, p, false, &rule)) return false;
   const int32_t type = target.base->type;
-  pen->colour = PrepareFlatColour(colour, type, draw.brightness);
-  pen->rules = MakeRuleTables(draw, p);
-  if (type == kSoftType32) {
-    CallWithRule<Flat32>(rule, fn);
-    return true;
-  }
-  return false;
+  *k = TriangleSpanSetup{};
+  k->target = target.pixels;
+  k->targetPitch = target.base->pitch;
+  k->colour = PrepareShapeColour(colour, type, draw.brightness);
+  k->rules = {MakeRuleTables(draw, p), &draw.tables->SignedProductTable[p][256]};
+  if (type == kSoftType32) CallWithRule<SpanFormat<kSoftType32>>(rule, fn);
+  else CallWithRule<SpanFormat<kSoftType16>>(rule, fn);
+  return true;
 }
 
 // The draw area ordered and limited to the target view; empty when

@@ -79,8 +79,8 @@ void SoftSurfaceLine(SOFTSURFACE* target, int32_t x1, int32_t y1, int32_t x2, in
   const int32_t adx = std::abs(dx), ady = std::abs(dy);
   const ptrdiff_t pitch = target->base->pitch;
 
-  FlatPen pen;
-  WithFlatRule(*target, colour, draw, &pen, [&](auto format, auto rule) {
+  TriangleSpanSetup k;
+  WithFlatRule(*target, colour, draw, &k, [&](auto format, auto rule) {
     using F = decltype(format);
     constexpr BlendRule kRule = decltype(rule)::value;
     const ptrdiff_t stepX = dx < 0 ? -F::kBytes : F::kBytes;
@@ -92,7 +92,7 @@ void SoftSurfaceLine(SOFTSURFACE* target, int32_t x1, int32_t y1, int32_t x2, in
     const ptrdiff_t majorStep = xMajor ? stepX : stepY, minorStep = xMajor ? stepY : stepX;
     int32_t e = 0;
     for (int32_t i = 0; i < major; ++i) {
-      F::template Draw<kRule>(dp, pen);
+      DrawFlatPixel<F, kRule>(dp, k);
       dp += majorStep;
       e += minor;
       if (e >= major) {

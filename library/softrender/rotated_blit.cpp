@@ -9,12 +9,14 @@
 #include "library/foundation/helpers.h"
 #include "library/softrender/rotated_blit.h"
 #include "library/softrender/rotated_scan.h"
+#include "library/softrender/triangle.h"
+#include "library/softrender/triangle_spans.h"
 
 namespace veziv::softrender {
 
 namespace {
 
-constexpr double kOne = 1 << kRotatedShift;
+constexpr double kOne = kFixedOne;
 
 // The value rounded to float, then truncated toward zero; values beyond the
 // 64-bit range are held at its ends.
@@ -46,8 +48,8 @@ RotatedCorners TurnCorners(uint32_t width, uint32_t height, int32_t centreX, int
   const double cornerY[4] = {-R - Q, R - Q, R + Q, Q - R};
   RotatedCorners c;
   for (int i = 0; i < 4; ++i) {
-    c.x[i] = TruncateRounded(cornerX[i]) + int64_t{centreX} * (1 << kRotatedShift);
-    c.y[i] = TruncateRounded(cornerY[i]) + int64_t{centreY} * (1 << kRotatedShift);
+    c.x[i] = TruncateRounded(cornerX[i]) + int64_t{centreX} * (1 << kFixedShift);
+    c.y[i] = TruncateRounded(cornerY[i]) + int64_t{centreY} * (1 << kFixedShift);
   }
   return c;
 }
@@ -70,7 +72,7 @@ bool SetUpRotatedScan(uint32_t width, uint32_t height, int32_t centreX, int32_t 
     maxY = std::max(maxY, c.y[i]);
   }
   // Whole pixels toward zero, with a margin of 2 before and 4 after.
-  const int64_t one = 1 << kRotatedShift;
+  const int64_t one = 1 << kFixedShift;
   const ClipBox box = ClipToDrawArea(minX / one - 2, minY / one - 2, maxX / one + 4, maxY / one + 4, drawArea, target);
   if (box.right <= box.left || box.bottom <= box.top) return false;
 
@@ -99,7 +101,7 @@ bool SetUpRotatedScan(uint32_t width, uint32_t height, int32_t centreX, int32_t 
       const int64_t cu = u + i * du + j * rowU, cv = v + i * dv + j * rowV;
       if (cu <= -limit || cu >= limit || cv <= -limit || cv >= limit) return false;
     }
-  const int64_t sizeLimit = int64_t{1} << (31 - kRotatedShift);
+  const int64_t sizeLimit = int64_t{1} << (31 - kFixedShift);
   if (int64_t{width} >= sizeLimit || int64_t{height} >= sizeLimit) return false;
 
   scan->box = box;
@@ -118,6 +120,33 @@ namespace veziv {
 
 using namespace softrender;
 
+namespace {
+
+// Whole pixels of a fixed-point position, rounded down so that positions just
+// left of or above 0 do not shift by one, held to the 32-bit range.
+int32_t FloorToPixel(int64_t fixed) {
+  return static_cast<int32_t>(std::clamp<int64_t>(fixed >> kFixedShift, INT32_MIN, INT32_MAX));
+}
+
+// The mirrored form: the turned corners handed to the quad fill so that the
+// source's left edge lands on the turned right edge.
+void DrawTurnedThroughQuad(SOFTSURFACE* target, const SOFTSURFACE* source, int32_t centreX, int32_t centreY,
+                           float angle, float scale, int32_t transparencyFlag, const SOFTSURFACE* blendImage,
+                           const SoftDrawSnapshot& draw) {
+  if (!std::isfinite(scale) || scale == 0 || !std::isfinite(angle)) return;
+  const RotatedCorners c = TurnCorners(uint32_t(source->width), uint32_t(source->height), centreX, centreY, angle,
+                                       scale);
+  int32_t corners[8];
+  const int order[4] = {3, 0, 2, 1};
+  for (int i = 0; i < 4; ++i) {
+    corners[2 * i] = FloorToPixel(c.x[order[i]]);
+    corners[2 * i + 1] = FloorToPixel(c.y[order[i]]);
+  }
+  SoftSurfaceFillQuad(target, source, corners, transparencyFlag, blendImage, draw);
+}
+
+}  // namespace
+
 void SoftSurfaceBlitRotated(SOFTSURFACE* target, const SOFTSURFACE* source, int32_t centreX, int32_t centreY,
                             float angle, float scale, int32_t transparencyFlag, int32_t turnFlag,
                             const SOFTSURFACE* blendImage, const SoftDrawSnapshot& draw) {
@@ -126,46 +155,50 @@ void SoftSurfaceBlitRotated(SOFTSURFACE* target, const SOFTSURFACE* source, int3
   const SoftSurfaceShared& tb = *target->base;
   if (sb.type != tb.type || tb.paletteFlag == 1 || tb.alphaFlag == 1) return;
   if (source->width <= 0 || source->height <= 0) return;
-  if (turnFlag != 0) return;  // the mirrored form draws through the quad fill
   if (blendImage && !blendImage->base) blendImage = nullptr;
   // The blend image is read at source texels, so it must cover the source.
   if (blendImage && (blendImage->width < source->width || blendImage->height < source->height)) return;
+  if (turnFlag != 0) {
+    DrawTurnedThroughQuad(target, source, centreX, centreY, angle, scale, transparencyFlag, blendImage, draw);
+    return;
+  }
   const bool palette = sb.paletteFlag == 1;
   if (palette && !sb.palette) return;
+  if (tb.type != kSoftType16 && tb.type != kSoftType32) return;
 
   RotatedScan scan;
   if (!SetUpRotatedScan(uint32_t(source->width), uint32_t(source->height), centreX, centreY, angle, scale,
                         draw.drawArea, *target, &scan))
     return;
-
   const uint32_t p = ClampedParam(draw);
   BlendRule rule;
+  // Palette sources subtract a zero colour at p = 0 instead of drawing nothing.
   if (!ChooseRule(draw.blendMode, p, palette, &rule)) return;
-  LoopOptions o = ChooseOptions(draw, sb, blendImage, transparencyFlag);
-  if (palette) o.alpha = false;
-  RotatedRowLoop loop = nullptr;
-  if (sb.type == kSoftType32) loop = ChooseRotated32Loop(palette, rule, o);
-  if (!loop) return;
 
-  RotatedSetup k{};
+  TriangleSpanSetup k{};
   k.target = target->pixels;
   k.targetPitch = tb.pitch;
   k.source = source->pixels;
   k.sourcePitch = sb.pitch;
-  k.widthBound = uint32_t(source->width) << kRotatedShift;
-  k.heightBound = uint32_t(source->height) << kRotatedShift;
+  k.widthBound = uint32_t(source->width) << kFixedShift;
+  k.heightBound = uint32_t(source->height) << kFixedShift;
   if (blendImage) {
     k.blend = blendImage->pixels;
     k.blendPitch = blendImage->base->pitch;
     k.blendAlpha = draw.blendAlphaTable;
     if (!k.blendAlpha) return;
   }
+  // Every loop reads the source's own palette, so no entry is stale.
   k.palette = palette ? sb.palette : nullptr;
   k.key = sb.transparentValue;
-  k.rules = MakeRuleTables(draw, p);
+  k.rules = {MakeRuleTables(draw, p), &draw.tables->SignedProductTable[p][256]};
+  const SpanSource kind = palette ? SpanSource::kPalette : SpanSource::kDirect;
+  const LoopOptions o = ChooseOptions(draw, sb, blendImage, transparencyFlag);
+  const TriangleSpanLoop loop = tb.type == kSoftType32 ? ChooseSpanLoop<kSoftType32>(kind, rule, o)
+                                                       : ChooseSpanLoop<kSoftType16>(kind, rule, o);
 
-  RotatedRow row{static_cast<int32_t>(scan.box.top), static_cast<int32_t>(scan.box.left),
-                 static_cast<int32_t>(scan.box.right - scan.box.left), scan.u, scan.v, scan.du, scan.dv};
+  TriangleSpan row{static_cast<int32_t>(scan.box.top), static_cast<int32_t>(scan.box.left),
+                   static_cast<int32_t>(scan.box.right - scan.box.left), scan.u, scan.v, scan.du, scan.dv};
   for (; row.row < scan.box.bottom; ++row.row, row.u += scan.rowU, row.v += scan.rowV) loop(k, row);
 }
 

@@ -82,7 +82,7 @@ TEST(FlatColour, BrightnessScalesEachChannelBy256ths) {
       {0xFFFF, kSoftType16, 0x000000, 0},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(PrepareFlatColour(c.colour, c.type, c.brightness), c.expected)
+    EXPECT_EQ(PrepareShapeColour(c.colour, c.type, c.brightness), c.expected)
         << std::hex << c.colour << " type " << c.type << " brightness " << c.brightness;
 }
 
@@ -324,7 +324,7 @@ TEST(FlatShapes, EveryRuleMatchesTheReference) {
             k.scaled = true;
             k.mode = rule;
             k.p = p;
-            const uint32_t prepared = PrepareFlatColour(colour, kSoftType32, brightness);
+            const uint32_t prepared = PrepareShapeColour(colour, kSoftType32, brightness);
             for (const auto& [pt, n] : hits)
               for (int i = 0; i < n; ++i) {
                 uint32_t out;
