@@ -4,11 +4,16 @@
 // where the families differ.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <random>
 
 #include "library/softrender/rotated_blit.h"
+#include "library/softrender/rotated_scan.h"
+#include "library/softrender/span_reference.h"
+#include "library/softrender/triangle.h"
 #include "library/softrender/test_image.h"
 
 namespace veziv::softrender {
@@ -247,6 +252,161 @@ TEST(BlitRotated, TexelRulesOfTheFamilies) {
     c.source->block.transparentValue = c.key;
     EXPECT_EQ(DrawOne(*c.source, c.before, c.mode, c.p, c.brightness, c.flag, rng), c.after) << c.name;
   }
+}
+
+// The rotated blit pixel by pixel over the scan's box: each pixel's texel
+// coordinates from the scan, the fetch and transparency tests written out,
+// and the rules of the reference model.
+void RefBlitRotated(const SOFTSURFACE& target, const SOFTSURFACE& source, int32_t cx, int32_t cy, float angle,
+                    float scale, int flag, const SOFTSURFACE* blend, const SoftDrawSnapshot& draw) {
+  const SoftSurfaceShared& s = *source.base;
+  const bool palette = s.paletteFlag == 1, wide = s.type == kSoftType32;
+  int mode;
+  if (palette && draw.blendMode == 3) mode = 3;
+  else if (!reference::RefModeJump(draw.blendMode, draw.blendParam, &mode)) return;
+  RotatedScan scan;
+  if (!SetUpRotatedScan(uint32_t(source.width), uint32_t(source.height), cx, cy, angle, scale, draw.drawArea, target,
+                        &scan))
+    return;
+  reference::PixelContext k = reference::MakeContext(source, flag, blend, draw, mode, false);
+  k.spans = true;
+  k.mmx = false;
+  if (palette) {
+    k.alpha = false;
+    k.flag = 0;
+  }
+  const int bytes = wide ? 4 : 2;
+  for (int64_t j = 0; j < scan.box.bottom - scan.box.top; ++j)
+    for (int64_t i = 0; i < scan.box.right - scan.box.left; ++i) {
+      const uint32_t u = uint32_t(scan.u + uint32_t(i) * scan.du + uint32_t(j) * scan.rowU);
+      const uint32_t v = uint32_t(scan.v + uint32_t(i) * scan.dv + uint32_t(j) * scan.rowV);
+      if (uint64_t{u} >= uint64_t(source.width) << 18 || uint64_t{v} >= uint64_t(source.height) << 18) continue;
+      const int64_t col = u >> 18, row = v >> 18;
+      const uint8_t* texel = source.pixels + row * s.pitch;
+      uint32_t S;
+      int64_t alpha = 0;
+      if (palette) {
+        const uint32_t index = texel[col];
+        if (flag != 0 && index == s.transparentValue) continue;
+        S = reference::RefLoad(s.palette + index * bytes, bytes);
+      } else {
+        const int size = s.alphaFlag == 1 && !wide ? 4 : bytes;
+        S = reference::RefLoad(texel + col * size, bytes);
+        if (size == 4 && !wide) alpha = texel[col * size + 2];
+      }
+      if (blend) k.B = draw.blendAlphaTable[blend->pixels[row * blend->base->pitch + col]];
+      uint8_t* dp = target.pixels + (scan.box.top + j) * target.base->pitch + (scan.box.left + i) * bytes;
+      uint32_t result;
+      const uint32_t D = reference::RefLoad(dp, bytes);
+      if (wide ? reference::RefPixel32(k, S, D, &result) : reference::RefPixel16(k, S, alpha, D, &result))
+        std::memcpy(dp, &result, size_t(bytes));
+    }
+}
+
+enum class Family { kDirect, kAlpha, kPalette };
+
+// A source of the family with random texels, the transparent value among
+// them, alphas 0 and 255 planted, and a random palette.
+TestImage FamilySource(int32_t type, Family family, std::vector<uint8_t>& palette, std::mt19937& rng) {
+  const int32_t w = 7, h = 5;
+  TestImage s = family == Family::kPalette ? TestImage(w, h, kSoftTypeGray8, false, 1, 3, rng)
+                                           : TestImage(w, h, type, family == Family::kAlpha, 1, 3, rng);
+  const bool wide = type == kSoftType32;
+  for (uint8_t& b : palette) b = static_cast<uint8_t>(rng());
+  if (family == Family::kPalette) {
+    s.block.type = type;
+    s.block.paletteFlag = 1;
+    s.block.palette = palette.data();
+    s.block.transparentValue = rng() % 256;
+    for (int32_t y = 0; y < h; ++y)
+      for (int32_t x = 0; x < w; ++x)
+        if (rng() % 4 == 0) s.Set8(x, y, uint8_t(s.block.transparentValue));
+  } else if (wide) {
+    s.block.transparentValue = static_cast<uint32_t>(rng());
+    testing::PlantPixels32(s, s.block.transparentValue, rng);
+  } else {
+    s.block.transparentValue = rng() % 65536;
+    for (int32_t y = 0; y < h; ++y)
+      for (int32_t x = 0; x < w; ++x) {
+        uint8_t* t = s.At(x, y);
+        if (rng() % 4 == 0) std::memcpy(t, &s.block.transparentValue, 2);
+        if (family == Family::kAlpha && rng() % 2 == 0) t[2] = rng() % 2 ? 255 : 0;
+      }
+  }
+  return s;
+}
+
+TEST(BlitRotated, EveryLoopMatchesTheReference) {
+  std::mt19937 rng(1211);
+  const testing::Sweep sweep{{0, 1, 2, 3, 4, 10, 11, 7, -1},
+                             {0, 1, 128, 255, -1},
+                             {0xFFFFFF, 0x80FF40},
+                             {0, 1}};
+  std::vector<uint8_t> alphaTable = testing::RandomBlendAlphaTable(rng);
+  std::vector<uint8_t> palette(1024);
+  int drawn = 0;
+  for (int32_t type : {kSoftType32, kSoftType16})
+    for (Family family : {Family::kDirect, Family::kAlpha, Family::kPalette}) {
+      const TestImage source = FamilySource(type, family, palette, rng);
+      const TestImage blend = testing::MakeBlendImage(7, 5, rng);
+      const TestImage target(20, 16, type, false, 2, 4, rng);
+      testing::ForEachDrawState(sweep, {1, 2, 19, 15}, alphaTable.data(), rng,
+                                [&](const SoftDrawSnapshot& draw, bool withBlend, int32_t flag) {
+        if (draw.mmxUsable) return true;
+        const SOFTSURFACE* b = withBlend ? &blend.view : nullptr;
+        TestImage expected(target), actual(target);
+        RefBlitRotated(expected.view, source.view, 9, 8, 0.6f, 1.7f, flag, b, draw);
+        SoftSurfaceBlitRotated(&actual.view, &source.view, 9, 8, 0.6f, 1.7f, flag, 0, b, draw);
+        if (expected.memory != target.memory) ++drawn;
+        EXPECT_TRUE(expected.memory == actual.memory)
+            << "type " << type << " family " << int(family) << " mode " << draw.blendMode << " p "
+            << draw.blendParam << " blend " << withBlend << " brightness " << std::hex << draw.brightness << std::dec
+            << " flag " << flag << ": " << FirstDifference(expected, actual);
+        return expected.memory == actual.memory;
+      });
+    }
+  EXPECT_GT(drawn, 0);
+}
+
+TEST(BlitRotated, TurnFlagMirrorsThroughTheQuadFill) {
+  std::mt19937 rng(12);
+  const TestImage source = NamedSource(6, 4, rng);
+  struct Case {
+    float angle, scale;
+    int32_t cx, cy;
+  } cases[] = {{0, 1, 10, 8}, {0.4f, 1.5f, 10, 8}, {-2.0f, 0.8f, 3, 2}, {1.0f, 2.0f, 1, 1}};
+  for (const Case& c : cases) {
+    TestImage target = BlackTarget(24, 18, rng);
+    TestImage quad(target);
+    const SoftDrawSnapshot draw = Snapshot(0, 0, kWhite, {0, 0, 24, 18});
+    SoftSurfaceBlitRotated(&target.view, &source.view, c.cx, c.cy, c.angle, c.scale, 0, 1, nullptr, draw);
+    // The turned corners, top-right, top-left, bottom-right, bottom-left,
+    // in whole pixels rounded down.
+    const RotatedCorners t = TurnCorners(6, 4, c.cx, c.cy, c.angle, c.scale);
+    int32_t corners[8];
+    const int order[4] = {3, 0, 2, 1};
+    for (int i = 0; i < 4; ++i) {
+      corners[2 * i] = int32_t(t.x[order[i]] >> 18);
+      corners[2 * i + 1] = int32_t(t.y[order[i]] >> 18);
+    }
+    SoftSurfaceFillQuad(&quad.view, &source.view, corners, 0, nullptr, draw);
+    EXPECT_TRUE(quad.memory == target.memory) << c.angle << ": " << FirstDifference(quad, target);
+  }
+  // Unturned and unscaled, each row comes out reversed.
+  TestImage target = BlackTarget(24, 18, rng);
+  SoftSurfaceBlitRotated(&target.view, &source.view, 10, 8, 0, 1, 0, 1, nullptr, Snapshot(0, 0, kWhite, {0, 0, 24, 18}));
+  int32_t x0 = 24, y0 = 18, drawn = 0;
+  for (int32_t y = 0; y < 18; ++y)
+    for (int32_t x = 0; x < 24; ++x)
+      if (target.Get32(x, y) != 0) {
+        x0 = std::min(x0, x);
+        y0 = std::min(y0, y);
+        ++drawn;
+      }
+  EXPECT_EQ(drawn, 24);
+  for (int32_t y = 0; y < 4; ++y)
+    for (int32_t x = 0; x < 6; ++x)
+      EXPECT_EQ(target.Get32(x0 + x, y0 + y), source.Get32(5 - x, y)) << x << "," << y;
 }
 
 }  // namespace

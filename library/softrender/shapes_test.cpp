@@ -6,13 +6,14 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <map>
 #include <random>
 #include <set>
 #include <utility>
 #include <vector>
 
-#include "library/softrender/blit_reference.h"
+#include "library/softrender/span_reference.h"
 #include "library/softrender/flat_colour.h"
 #include "library/softrender/shapes.h"
 #include "library/softrender/test_image.h"
@@ -310,33 +311,38 @@ TEST(FlatShapes, EveryRuleMatchesTheReference) {
     DrawShape(shape, count.view(), HitTarget::kColour, HitTarget::Counting(area));
     const Hits hits = count.Read();
     ASSERT_FALSE(hits.empty());
-    for (int32_t mode : modes)
-      for (int32_t p0 : params)
-        for (uint32_t brightness : brightnesses) {
-          const int32_t p = p0 < 0 ? int32_t(rng() % 256) : p0;
-          const uint32_t colour = static_cast<uint32_t>(rng());
-          const SoftDrawSnapshot draw = Snapshot(mode, p, brightness, area);
-          TestImage target(12, 9, kSoftType32, false, 2, 4, rng);
-          TestImage expected(target), actual(target);
-          int rule;
-          if (reference::RefModeJump(mode, p, &rule)) {
-            reference::PixelContext k{};
-            k.scaled = true;
-            k.mode = rule;
-            k.p = p;
-            const uint32_t prepared = PrepareShapeColour(colour, kSoftType32, brightness);
-            for (const auto& [pt, n] : hits)
-              for (int i = 0; i < n; ++i) {
-                uint32_t out;
-                ASSERT_TRUE(reference::RefPixel32(k, prepared, expected.Get32(pt.first, pt.second), &out));
-                expected.Set32(pt.first, pt.second, out);
-              }
+    for (int32_t type : {kSoftType32, kSoftType16})
+      for (int32_t mode : modes)
+        for (int32_t p0 : params)
+          for (uint32_t brightness : brightnesses) {
+            const int32_t p = p0 < 0 ? int32_t(rng() % 256) : p0;
+            const bool wide = type == kSoftType32;
+            const uint32_t colour = static_cast<uint32_t>(rng()) & (wide ? 0xFFFFFFFFu : 0xFFFFu);
+            const SoftDrawSnapshot draw = Snapshot(mode, p, brightness, area);
+            TestImage target(12, 9, type, false, 2, 4, rng);
+            TestImage expected(target), actual(target);
+            int rule;
+            if (reference::RefModeJump(mode, p, &rule)) {
+              reference::PixelContext k{};
+              k.spans = true;
+              k.mode = rule;
+              k.p = p;
+              const uint32_t prepared = PrepareShapeColour(colour, type, brightness);
+              for (const auto& [pt, n] : hits)
+                for (int i = 0; i < n; ++i) {
+                  uint8_t* dp = expected.At(pt.first, pt.second);
+                  const uint32_t d = reference::RefLoad(dp, wide ? 4 : 2);
+                  uint32_t out;
+                  ASSERT_TRUE(wide ? reference::RefPixel32(k, prepared, d, &out)
+                                   : reference::RefPixel16(k, prepared, 0, d, &out));
+                  std::memcpy(dp, &out, wide ? 4 : 2);
+                }
+            }
+            DrawShape(shape, &actual.view, colour, draw);
+            ASSERT_TRUE(expected.memory == actual.memory)
+                << "shape " << shape << " type " << type << " mode " << mode << " p " << p << " brightness "
+                << std::hex << brightness << " colour " << colour << ": " << FirstDifference(expected, actual);
           }
-          DrawShape(shape, &actual.view, colour, draw);
-          ASSERT_TRUE(expected.memory == actual.memory)
-              << "shape " << shape << " mode " << mode << " p " << p << " brightness " << std::hex << brightness
-              << " colour " << colour << ": " << FirstDifference(expected, actual);
-        }
   }
 }
 
