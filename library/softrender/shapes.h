@@ -15,7 +15,8 @@ namespace veziv {
 
 // Fills the box {x1, y1, x2, y2} (corners in any order, right and bottom
 // exclusive; null: the whole view) with colour, a pixel value of the target's
-// format (a 16-bit target reads its low 16 bits).
+// format (a 16-bit target reads its low 16 bits). It blends and clips by the
+// draw state; filling a whole graph with a colour is SoftSurfaceFillRaw's work.
 void SoftSurfaceFillBox(SOFTSURFACE* target, const DrawRect* rect, uint32_t colour, const SoftDrawSnapshot& draw);
 
 // Draws the line from (x1, y1), drawn, to (x2, y2), not drawn.
