@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 #include <pixman.h>
 
+#include <array>
 #include <cmath>
 #include <random>
 #include <vector>
@@ -27,12 +28,17 @@ struct Image {
   SOFTSURFACE view{};
   pixman_image_t* pix = nullptr;
 
+  // With alpha, runs of 1 to 16 pixels are clear, opaque or of one level, as
+  // in sprites.
   Image(int w, int h, bool alpha, uint32_t seed) : width(w), height(h), pixels(size_t(w) * h) {
     std::mt19937 rng(seed);
-    for (uint32_t& p : pixels) {
-      const uint32_t kind = rng() % 3;
-      const uint32_t a = kind == 0 ? 0 : kind == 1 ? 255 : rng() % 256;
-      p = (rng() & 0x00FFFFFF) | a << 24;
+    uint32_t a = 255;
+    for (size_t i = 0, run = 0; i < pixels.size(); ++i, --run) {
+      if (run == 0) {
+        run = 1 + rng() % 16;
+        a = std::array<uint32_t, 3>{0, 255, uint32_t(rng() % 256)}[rng() % 3];
+      }
+      pixels[i] = (rng() & 0x00FFFFFF) | a << 24;
     }
     block.references = 1;
     block.width = w;
