@@ -123,4 +123,25 @@ int SoftSurfaceCopyRect(SOFTSURFACE* destination, const SOFTSURFACE* source, con
 int SoftSurfaceFromRaster(const RasterImage* image, const RasterImage* alphaImage, SOFTSURFACE* view, int srcX,
                           int srcY, int width, int height, int dstX, int dstY, int keyAlpha);
 
+// The movie player's description of a pixel layout: 32 bytes, RGB flag 0x40.
+struct MoviePixelFormat {
+  uint32_t size;
+  uint32_t flags;
+  uint32_t fourCC;
+  uint32_t bitCount;
+  uint32_t redMask;
+  uint32_t greenMask;
+  uint32_t blueMask;
+  uint32_t alphaMask;
+};
+static_assert(sizeof(MoviePixelFormat) == 32);
+
+// The cached movie description of a (type, alpha, palette) combination, as
+// SoftSurfacePixelFormat; null for a type above 3.
+const MoviePixelFormat* GetMoviePixelFormat(int type, int alphaFlag, int paletteFlag);
+// Fills desc from a movie description: bits, bytes, masks with their shifts
+// and widths, and the bits of no channel.
+void BuildPixelFormatFromMovieFormat(const MoviePixelFormat* record, PixelFormatDesc* desc);
+void ClearPixelFormatInfo(MoviePixelFormat* record);
+
 }  // namespace veziv

@@ -19,6 +19,22 @@ struct SoftFormatCache {
 
 SoftFormatCache g_formats;
 
+struct MovieFormatCache {
+  std::once_flag once;
+  MoviePixelFormat formats[16];
+};
+
+MovieFormatCache g_movieFormats;
+
+void BuildMovieFormats(MovieFormatCache& cache) {
+  for (int i = 0; i < 16; ++i) {
+    const PixelFormatDesc* d = SoftSurfacePixelFormat(i / 4, (i / 2) % 2, i % 2);
+    MoviePixelFormat& m = cache.formats[i];
+    m = MoviePixelFormat{32, 0x40, 0, d->colorBits, d->redMask, d->greenMask, d->blueMask, d->alphaMask};
+    if (i / 4 >= kSoftTypeGray8) m.alphaMask = m.redMask;  // single channel: every mask the same
+  }
+}
+
 void BuildFormats(SoftFormatCache& cache) {
   for (int type = 0; type < 4; ++type) {
     for (int alpha = 0; alpha < 2; ++alpha) {
@@ -89,6 +105,33 @@ const PixelFormatDesc* SoftSurfacePixelFormat(int type, int alphaFlag, int palet
   if (type < 0 || type > 3) return nullptr;
   std::call_once(g_formats.once, BuildFormats, std::ref(g_formats));
   return &g_formats.formats[type * 4 + (alphaFlag ? 2 : 0) + (paletteFlag ? 1 : 0)];
+}
+
+const MoviePixelFormat* GetMoviePixelFormat(int type, int alphaFlag, int paletteFlag) {
+  if (type < 0 || type > 3) return nullptr;
+  std::call_once(g_movieFormats.once, BuildMovieFormats, std::ref(g_movieFormats));
+  return &g_movieFormats.formats[type * 4 + (alphaFlag ? 2 : 0) + (paletteFlag ? 1 : 0)];
+}
+
+void BuildPixelFormatFromMovieFormat(const MoviePixelFormat* record, PixelFormatDesc* desc) {
+  *desc = PixelFormatDesc{};
+  desc->colorBits = static_cast<uint16_t>(record->bitCount);
+  desc->bytesPerPixel = static_cast<uint16_t>(record->bitCount / 8);
+  desc->redMask = record->redMask;
+  desc->greenMask = record->greenMask;
+  desc->blueMask = record->blueMask;
+  desc->alphaMask = record->alphaMask;
+  detail::MaskShiftAndWidth(desc->redMask, &desc->redShift, &desc->redWidth);
+  detail::MaskShiftAndWidth(desc->greenMask, &desc->greenShift, &desc->greenWidth);
+  detail::MaskShiftAndWidth(desc->blueMask, &desc->blueShift, &desc->blueWidth);
+  detail::MaskShiftAndWidth(desc->alphaMask, &desc->alphaShift, &desc->alphaWidth);
+  const uint32_t all = record->bitCount >= 32 ? 0xFFFFFFFFu : (1u << record->bitCount) - 1u;
+  desc->unusedMask = all & ~(desc->redMask | desc->greenMask | desc->blueMask | desc->alphaMask);
+  detail::MaskShiftAndWidth(desc->unusedMask, &desc->unusedShift, &desc->unusedWidth);
+}
+
+void ClearPixelFormatInfo(MoviePixelFormat* record) {
+  if (record != nullptr) *record = MoviePixelFormat{};
 }
 
 int SoftSurfaceCopyRect(SOFTSURFACE* destination, const SOFTSURFACE* source, const DrawRect* srcRect, int dstX,

@@ -47,6 +47,33 @@ TEST(SoftSurfaceFormat, TypesGiveTheirChannelLayouts) {
   EXPECT_EQ(SoftSurfacePixelFormat(4, 0, 0), nullptr);
 }
 
+TEST(SoftSurfaceFormat, MovieDescriptionsRoundTripToTheSameLayout) {
+  for (int type = 0; type < 2; ++type) {
+    for (int alpha = 0; alpha < 2; ++alpha) {
+      const MoviePixelFormat* m = GetMoviePixelFormat(type, alpha, 0);
+      ASSERT_NE(m, nullptr);
+      EXPECT_EQ(m->size, 32u);
+      EXPECT_EQ(m->flags, 0x40u);
+      PixelFormatDesc d{};
+      BuildPixelFormatFromMovieFormat(m, &d);
+      const PixelFormatDesc* expected = SoftSurfacePixelFormat(type, alpha, 0);
+      EXPECT_EQ(d.colorBits, expected->colorBits);
+      EXPECT_EQ(d.bytesPerPixel, expected->bytesPerPixel);
+      EXPECT_EQ(d.greenShift, expected->greenShift);
+      EXPECT_EQ(d.greenWidth, expected->greenWidth);
+      EXPECT_EQ(d.alphaMask, expected->alphaMask);
+      EXPECT_EQ(d.unusedMask, expected->unusedMask) << type << alpha;
+    }
+  }
+  EXPECT_EQ(GetMoviePixelFormat(2, 0, 0)->alphaMask, 0xFFu);
+  EXPECT_EQ(GetMoviePixelFormat(3, 0, 0)->bitCount, 16u);
+  EXPECT_EQ(GetMoviePixelFormat(4, 0, 0), nullptr);
+  MoviePixelFormat record = *GetMoviePixelFormat(1, 0, 0);
+  ClearPixelFormatInfo(&record);
+  EXPECT_EQ(record.bitCount, 0u);
+  EXPECT_EQ(record.size, 0u);
+}
+
 TEST(SoftSurfaceFromRaster, WholeFillBuildsTheRunTablePartialFillDoesNot) {
   Image32 picture(3, 2);
   for (int x = 0; x < 3; ++x) {
