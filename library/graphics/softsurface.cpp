@@ -157,7 +157,9 @@ int SoftSurfaceFillRaw(SOFTSURFACE* view, const DrawRect* rect, uint32_t raw) {
   const DrawRect whole{0, 0, view->width, view->height};
   DrawRect r = rect ? *rect : whole;
   ClipRectToRect(&r, &whole);
-  const SoftSurfaceShared& b = *view->base;
+  SoftSurfaceShared& b = *view->base;
+  // The run table no longer describes the pixels.
+  if (r.right > r.left && r.bottom > r.top) b.runTableValid = 0;
   const int bytes = b.bytesPerPixel == 1 || b.bytesPerPixel == 2 ? b.bytesPerPixel : 4;
   for (int32_t y = r.top; y < r.bottom; ++y) {
     uint8_t* p = view->pixels + ptrdiff_t(y) * b.pitch + ptrdiff_t(r.left) * b.bytesPerPixel;
@@ -191,6 +193,7 @@ void BuildSoftSurfaceRunTable(SoftSurfaceShared* b) {
     }
     *out++ = kRunEndOfRow;
   }
+  b->runTableTransparentValue = b->transparentValue;
   b->runTableValid = 1;
 }
 

@@ -44,6 +44,9 @@ struct SoftSurfaceShared {
   // Bytes per pixel of the format, kept beside it so that the renderer reads the
   // block alone.
   int32_t bytesPerPixel;
+  // The transparent value the run table was built with: a table built before
+  // the value changed classes other pixels as transparent.
+  uint32_t runTableTransparentValue;
 };
 
 struct SOFTSURFACE {

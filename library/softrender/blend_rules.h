@@ -139,4 +139,90 @@ inline void DrawPixel32(uint8_t* dp, uint32_t S, uint32_t b, uint32_t key, const
   }
 }
 
+// One 5:6:5 pixel: the same rules on 5- and 6-bit fields. K weights other than
+// p are present and f is their product; Blend says whether one of them is a
+// blend-image weight (without it, K = 1 is the source alpha). Where p is the
+// only weight the rule moves the target by the difference row (truncation
+// toward zero); products divide by 2^8 per weight and by 2^width per field
+// product. Modes 2 and 3 weight the source before the tint when the source
+// alpha is the only weight and after it otherwise, then scale by p. Mode 11
+// keeps five fraction bits of green's product when the weight is a * p
+// without tint. Returns the new 16-bit word.
+template <BlendRule R, bool Tint, bool Blend, int K>
+inline uint32_t BlendPixel16(uint32_t D, uint32_t S, uint32_t f, const RuleTables& t, const int32_t* diff) {
+  static_assert(K >= 0 && K <= 2);
+  if constexpr (R == BlendRule::Copy && K == 0 && !Tint) {
+    return S & 0xFFFFu;
+  } else {
+    const uint32_t src = R == BlendRule::Invert ? ~S & 0xFFFFu : S;
+    uint32_t out = 0;
+    for (int c = 0; c < 3; ++c) {
+      const uint32_t s = Channel565(src, c), d = Channel565(D, c);
+      const int n = kWidth565[c];
+      uint32_t r;
+      if constexpr (R == BlendRule::Add || R == BlendRule::Subtract) {
+        uint32_t x;
+        if constexpr (K == 0) {
+          x = Tint ? t.tint[c][s] : s;
+        } else if constexpr (!Blend) {
+          x = (s * f) >> 8;
+          if constexpr (Tint) x = t.tint[c][x];
+        } else {
+          x = ((Tint ? t.tint[c][s] : s) * f) >> (8 * K);
+        }
+        r = t.paramRow[x];
+      } else {
+        uint32_t x = Tint ? t.tint[c][s] : s;
+        if constexpr (R == BlendRule::MultiplyBlend) x = (x * d) >> n;
+        if constexpr (R == BlendRule::Copy) {
+          r = K == 0 ? x : Lerp<8 * (K == 0 ? 1 : K)>(d, x, f);
+        } else if constexpr (R == BlendRule::Multiply) {
+          r = (x * d * f) >> (n + 8 * K);
+        } else if constexpr (K == 0) {
+          r = static_cast<uint32_t>(static_cast<int32_t>(d) + diff[static_cast<int32_t>(x) - static_cast<int32_t>(d)]);
+        } else if (R == BlendRule::MultiplyBlend && !Tint && !Blend && K == 1 && c == 1) {
+          const uint64_t product = (s * d) >> 1;
+          r = static_cast<uint32_t>(((uint64_t{d} << 21) + (product - 32 * d) * f * t.p) >> 21);
+        } else {
+          r = Lerp<8 * K + 8>(d, x, f * t.p);
+        }
+      }
+      out |= r << kShift565[c];
+    }
+    if constexpr (R == BlendRule::Add) return PackedAdd16(D, out);
+    if constexpr (R == BlendRule::Subtract) return PackedSubtract16(D, out);
+    return out;
+  }
+}
+
+// Draws one 16-bit source pixel S (the colour word, with the alpha in bits
+// 16-23 for an alpha source) over the target word at dp, by the forms of
+// DrawPixel32.
+template <BlendRule R, bool Blend, bool Tint, bool Alpha, bool Transp, FormRules P>
+inline void DrawPixel16(uint8_t* dp, uint32_t S, uint32_t b, uint32_t key, const RuleTables& t,
+                        const int32_t* diff) {
+  constexpr int kB = Blend ? 1 : 0;
+  if constexpr (!Alpha) {
+    if constexpr (Transp) {
+      if (S == key) return;
+    }
+    Store16(dp, static_cast<uint16_t>(BlendPixel16<R, Tint, Blend, kB>(Load16(dp), S, b, t, diff)));
+  } else {
+    const uint32_t a = (S >> 16) & 0xFF, colour = S & 0xFFFF;
+    if constexpr (Transp) {
+      constexpr bool kSkips = P.skipAlpha0InEveryMode || R == BlendRule::Copy || R == BlendRule::Alpha ||
+                              R == BlendRule::Add || R == BlendRule::Subtract;
+      if (kSkips && a == 0) return;
+      if (a == 255) {
+        Store16(dp, static_cast<uint16_t>(BlendPixel16<R, Tint, Blend, kB>(Load16(dp), colour, b, t, diff)));
+        return;
+      }
+    } else if constexpr (P.copyAlphaWholeWithoutFlag && R == BlendRule::Copy && !Tint && !Blend) {
+      Store16(dp, static_cast<uint16_t>(colour));
+      return;
+    }
+    Store16(dp, static_cast<uint16_t>(BlendPixel16<R, Tint, Blend, kB + 1>(Load16(dp), colour, b * a, t, diff)));
+  }
+}
+
 }  // namespace veziv::softrender

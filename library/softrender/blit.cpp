@@ -43,14 +43,12 @@ RuleTables MakeRuleTables(const SoftDrawSnapshot& draw, uint32_t p) {
                     p};
 }
 
-const uint8_t* CopyPalette(const SoftSurfaceShared& source, uint8_t scratch[1024]) {
-  if (source.paletteFlag != 1) return nullptr;
-  // Each call reads its own copy, so no palette change during a call is seen.
-  const int32_t entries = std::clamp<int32_t>(source.paletteColorCount, 0, 256);
-  if (source.palette && entries > 0)
-    std::memcpy(scratch, source.palette, size_t(entries) * (source.type != kSoftType16 ? 4 : 2));
-  return scratch;
+bool Drawable(const SoftSurfaceShared& source) {
+  if (source.type != kSoftType16 && source.type != kSoftType32) return false;
+  return source.paletteFlag != 1 || source.palette != nullptr;
 }
+
+void MarkDrawn(SOFTSURFACE& target) { target.base->runTableValid = 0; }
 
 LoopOptions ChooseOptions(const SoftDrawSnapshot& draw, const SoftSurfaceShared& source,
                           const SOFTSURFACE* blendImage, int32_t transparencyFlag) {
@@ -62,8 +60,11 @@ bool TakesRunTablePath(const SOFTSURFACE& source, int32_t transparencyFlag, int3
   // The table describes the whole image from its first pixel, so a view of
   // part of the image must not walk it.
   const bool wholeImage = source.width == b.width && source.height == b.height && source.pixels == b.pixels;
+  // A table built before the transparent value changed classes other pixels
+  // as transparent than the general loops do.
+  const bool sameKey = b.alphaFlag == 1 || b.runTableTransparentValue == b.transparentValue;
   return transparencyFlag == 1 && b.runTableValid == 1 && b.runTable && w == source.width && h == source.height &&
-         wholeImage;
+         wholeImage && sameKey;
 }
 
 uint32_t PackTransparentValue(const SoftSurfaceShared& source) {
@@ -84,7 +85,7 @@ void SoftSurfaceBlit(SOFTSURFACE* target, const SOFTSURFACE* source, int32_t x, 
   if (!target || !source || !target->base || !source->base || !draw.tables) return;
   const SoftSurfaceShared& sb = *source->base;
   const SoftSurfaceShared& tb = *target->base;
-  if (sb.type != tb.type || tb.paletteFlag == 1 || tb.alphaFlag == 1) return;
+  if (sb.type != tb.type || tb.paletteFlag == 1 || tb.alphaFlag == 1 || !Drawable(sb)) return;
   if (blendImage && !blendImage->base) blendImage = nullptr;
 
   const ClipBox box = ClipToDrawArea(x, y, int64_t{x} + source->width, int64_t{y} + source->height,
@@ -118,19 +119,21 @@ void SoftSurfaceBlit(SOFTSURFACE* target, const SOFTSURFACE* source, int32_t x, 
   k.mmx = draw.mmxUsable;
   k.runTable = runTablePath ? sb.runTable : nullptr;
 
-  uint8_t paletteScratch[1024];
-  k.palette = CopyPalette(sb, paletteScratch);
+  k.palette = sb.palette;
   const LoopOptions o = ChooseOptions(draw, sb, blendImage, transparencyFlag);
+  const bool palette = sb.paletteFlag == 1, sixteen = sb.type == kSoftType16;
   BlendRule rule;
-  if (!ChooseRule(draw.blendMode, p, sb.paletteFlag == 1, &rule)) return;
+  if (!ChooseRule(draw.blendMode, p, palette, &rule)) return;
 
-  BlitLoop loop = nullptr;
-  if (sb.type == kSoftType32 && sb.paletteFlag != 1) {
-    // The run-table loops come with the other families; until then the general
-    // loops draw a run-table source.
-    loop = ChooseGeneral32Loop(rule, p, o, draw.mmxUsable);
-  }
-  if (loop) loop(k);
+  BlitLoop loop;
+  if (runTablePath)
+    loop = ChooseRunLoop(rule, o, sixteen, palette);
+  else if (palette)
+    loop = sixteen ? ChoosePalette16Loop(rule, p, o) : ChoosePalette32Loop(rule, p, o, draw.mmxUsable);
+  else
+    loop = sixteen ? ChooseGeneral16Loop(rule, p, o) : ChooseGeneral32Loop(rule, p, o, draw.mmxUsable);
+  loop(k);
+  MarkDrawn(*target);
 }
 
 }  // namespace veziv

@@ -28,7 +28,7 @@ void SoftSurfaceBlitScaled(SOFTSURFACE* target, const SOFTSURFACE* source, const
 
   const SoftSurfaceShared& sb = *source->base;
   const SoftSurfaceShared& tb = *target->base;
-  if (sb.type != tb.type || tb.paletteFlag == 1 || tb.alphaFlag == 1) return;
+  if (sb.type != tb.type || tb.paletteFlag == 1 || tb.alphaFlag == 1 || !Drawable(sb)) return;
   if (blendImage && !blendImage->base) blendImage = nullptr;
   const int64_t sw = source->width, sh = source->height;
   if (sw <= 0 || sh <= 0) return;
@@ -75,14 +75,18 @@ void SoftSurfaceBlitScaled(SOFTSURFACE* target, const SOFTSURFACE* source, const
   k.key = sb.transparentValue;
   k.mmx = draw.mmxUsable;
 
-  uint8_t paletteScratch[1024];
-  k.palette = CopyPalette(sb, paletteScratch);
+  k.palette = sb.palette;
   const LoopOptions o = ChooseOptions(draw, sb, blendImage, transparencyFlag);
+  const bool palette = sb.paletteFlag == 1, sixteen = sb.type == kSoftType16;
   BlendRule rule;
-  if (!ChooseRule(draw.blendMode, p, sb.paletteFlag == 1, &rule)) return;
-  ScaledLoop loop = nullptr;
-  if (sb.type == kSoftType32 && sb.paletteFlag != 1) loop = ChooseScaled32Loop(rule, p, o, draw.mmxUsable);
-  if (loop) loop(k);
+  if (!ChooseRule(draw.blendMode, p, palette, &rule)) return;
+  ScaledLoop loop;
+  if (palette)
+    loop = sixteen ? ChooseScaledPalette16Loop(rule, p, o) : ChooseScaledPalette32Loop(rule, p, o, draw.mmxUsable);
+  else
+    loop = sixteen ? ChooseScaled16Loop(rule, p, o) : ChooseScaled32Loop(rule, p, o, draw.mmxUsable);
+  loop(k);
+  MarkDrawn(*target);
 }
 
 }  // namespace veziv

@@ -49,7 +49,7 @@ struct BlitSetup {
   const uint8_t* blend6Block;    // 6-bit blend block of p / 4
   uint32_t key;                  // transparent value as stored
   uint32_t packedKey;            // replicated for palette indices and 16-bit pixels
-  const uint8_t* palette;        // the call's copy of a palette source's entries
+  const uint8_t* palette;        // a palette source's own palette
   const uint8_t* runTable;       // run-table path only
   uint32_t mmx;
 };
@@ -73,7 +73,7 @@ struct ScaledSetup {
   RuleTables rules;
   const int32_t* differenceRow;
   uint32_t key;
-  const uint8_t* palette;
+  const uint8_t* palette;  // a palette source's own palette
   uint32_t mmx;
 };
 
@@ -82,7 +82,15 @@ using ScaledLoop = void (*)(const ScaledSetup&);
 // Family choosers: the loop for a rule, parameter and options, or null when the
 // family draws nothing.
 BlitLoop ChooseGeneral32Loop(BlendRule rule, uint32_t p, const LoopOptions& o, uint32_t mmx);
+BlitLoop ChooseGeneral16Loop(BlendRule rule, uint32_t p, const LoopOptions& o);
+BlitLoop ChoosePalette32Loop(BlendRule rule, uint32_t p, const LoopOptions& o, uint32_t mmx);
+BlitLoop ChoosePalette16Loop(BlendRule rule, uint32_t p, const LoopOptions& o);
+// The run-table loops of a 16-bit (else 32-bit), palette (else direct) source.
+BlitLoop ChooseRunLoop(BlendRule rule, LoopOptions o, bool sixteen, bool palette);
 ScaledLoop ChooseScaled32Loop(BlendRule rule, uint32_t p, const LoopOptions& o, uint32_t mmx);
+ScaledLoop ChooseScaled16Loop(BlendRule rule, uint32_t p, const LoopOptions& o);
+ScaledLoop ChooseScaledPalette32Loop(BlendRule rule, uint32_t p, const LoopOptions& o, uint32_t mmx);
+ScaledLoop ChooseScaledPalette16Loop(BlendRule rule, uint32_t p, const LoopOptions& o);
 
 // The 7 x 16 table of a loop template, one loop per rule and option set
 // (blend image, tint, source alpha, transparency flag).
@@ -106,16 +114,19 @@ Fn PickOptionLoop(BlendRule r, const LoopOptions& o) {
   return kLoops[RuleIndex(r)][(o.blend ? 8 : 0) + (o.tint ? 4 : 0) + (o.alpha ? 2 : 0) + (o.transp ? 1 : 0)];
 }
 
-// The first entries of a palette source's palette copied into scratch (room
-// for 256 entries of 4 bytes); null for a source without palette.
-const uint8_t* CopyPalette(const SoftSurfaceShared& source, uint8_t scratch[1024]);
+// What a source draws with: false for a source type no family draws, or a
+// palette source without its palette.
+bool Drawable(const SoftSurfaceShared& source);
+// After a loop has drawn into an image its run table no longer describes it.
+void MarkDrawn(SOFTSURFACE& target);
 // The options that choose a loop: blend image, tint, source alpha, flag.
 LoopOptions ChooseOptions(const SoftDrawSnapshot& draw, const SoftSurfaceShared& source,
                           const SOFTSURFACE* blendImage, int32_t transparencyFlag);
 
 // Whether the unscaled blit of a w x h clipped rectangle walks the source's run
-// table: transparency flag exactly 1, a valid table, nothing clipped, and a
-// view that is its whole image.
+// table: transparency flag exactly 1, a valid table built with the source's
+// present transparent value, nothing clipped, and a view that is its whole
+// image.
 bool TakesRunTablePath(const SOFTSURFACE& source, int32_t transparencyFlag, int32_t w, int32_t h);
 // The transparent value as the grouped loops compare it: a palette index in
 // all four bytes, a 16-bit colour in both halves, a 32-bit colour as it is.

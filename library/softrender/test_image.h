@@ -22,6 +22,7 @@ struct TestImage {
   SoftSurfaceShared block{};
   SOFTSURFACE view{};
   int32_t guard = 0;
+  std::vector<uint8_t> palette;  // a palette image's 256 entries
 
   // A view of width x height pixels at (guard, guard) of a block with guard
   // pixels on every side and `slack` spare bytes a row.
@@ -43,11 +44,15 @@ struct TestImage {
     view.height = height;
     Repoint();
   }
-  TestImage(const TestImage& o) : memory(o.memory), block(o.block), view(o.view), guard(o.guard) { Repoint(); }
+  TestImage(const TestImage& o)
+      : memory(o.memory), block(o.block), view(o.view), guard(o.guard), palette(o.palette) {
+    Repoint();
+  }
   TestImage& operator=(const TestImage&) = delete;
 
   void Repoint() {
     block.pixels = memory.data();
+    block.palette = palette.empty() ? nullptr : palette.data();
     view.base = &block;
     view.pixels = memory.data() + ptrdiff_t(guard) * block.pitch + ptrdiff_t(guard) * block.bytesPerPixel;
   }
@@ -64,6 +69,15 @@ struct TestImage {
     return v;
   }
   void Set32(int32_t x, int32_t y, uint32_t v) { std::memcpy(At(x, y), &v, 4); }
+  uint32_t Get16(int32_t x, int32_t y) const {
+    uint16_t v;
+    std::memcpy(&v, At(x, y), 2);
+    return v;
+  }
+  void Set16(int32_t x, int32_t y, uint32_t v) {
+    const uint16_t w = static_cast<uint16_t>(v);
+    std::memcpy(At(x, y), &w, 2);
+  }
   uint8_t Get8(int32_t x, int32_t y) const { return *At(x, y); }
   void Set8(int32_t x, int32_t y, uint8_t v) { *At(x, y) = v; }
 };
@@ -123,6 +137,70 @@ inline TestImage PlantedSource32(int32_t width, int32_t height, bool alpha, int3
   source.block.transparentValue = static_cast<uint32_t>(rng());
   PlantPixels32(source, source.block.transparentValue, rng);
   return source;
+}
+
+// Random 16-bit pixels (with their alpha byte for an alpha image) with the
+// transparent colour, fields at 0 and at their maximum, and alphas 0, 1, 254
+// and 255 planted among them.
+inline void PlantPixels16(TestImage& image, uint32_t key, std::mt19937& rng) {
+  static const uint8_t kEdges[4] = {0, 1, 254, 255};
+  static const uint32_t kFieldMasks[3] = {0x001F, 0x07E0, 0xF800};
+  const bool alpha = image.block.alphaFlag == 1;
+  for (int32_t y = 0; y < image.view.height; ++y)
+    for (int32_t x = 0; x < image.view.width; ++x) {
+      uint32_t v = static_cast<uint32_t>(rng());
+      switch (rng() % 8) {
+        case 0: v = (v & 0xFFFF0000u) | (key & 0xFFFF); break;
+        case 1: v = (v & 0xFF00FFFFu) | uint32_t(kEdges[rng() % 4]) << 16; break;
+        case 2: {
+          const uint32_t m = kFieldMasks[rng() % 3];
+          v = rng() % 2 ? v | m : v & ~m;
+          break;
+        }
+        default: break;
+      }
+      if (alpha)
+        image.Set32(x, y, v);
+      else
+        image.Set16(x, y, v);
+    }
+}
+
+// A 16-bit source with planted pixels; its transparent colour is a 5:6:5 value
+// or, now and then, one with bits above the low 16 set.
+inline TestImage PlantedSource16(int32_t width, int32_t height, bool alpha, int32_t guard, int32_t slack,
+                                 std::mt19937& rng) {
+  TestImage source(width, height, kSoftType16, alpha, guard, slack, rng);
+  source.block.transparentValue = static_cast<uint32_t>(rng()) & (rng() % 4 == 0 ? 0x3FFFFu : 0xFFFFu);
+  PlantPixels16(source, source.block.transparentValue, rng);
+  return source;
+}
+
+// A palette source of the given type: random entries (fourth bytes too),
+// random indices with the transparent index planted among them. The
+// transparent value is an index, or 0xFFFF or 300, which leave no index out.
+inline TestImage PlantedPaletteSource(int32_t width, int32_t height, int32_t type, int32_t guard, int32_t slack,
+                                      std::mt19937& rng) {
+  TestImage source(width, height, type, false, guard, slack, rng);
+  source.block.paletteFlag = 1;
+  source.block.bytesPerPixel = 1;
+  source.block.paletteColorCount = 256;
+  source.palette.resize(2048);
+  for (uint8_t& b : source.palette) b = static_cast<uint8_t>(rng());
+  source.Repoint();
+  const uint32_t choice = rng() % 6;
+  source.block.transparentValue = choice == 0 ? 0xFFFF : choice == 1 ? 300 : rng() % 256;
+  for (int32_t y = 0; y < height; ++y)
+    for (int32_t x = 0; x < width; ++x)
+      source.Set8(x, y, rng() % 4 == 0 ? uint8_t(source.block.transparentValue) : uint8_t(rng()));
+  return source;
+}
+
+// Builds the run table of a test image's whole block into table.
+inline void BuildRunTable(TestImage& image, std::vector<uint8_t>& table) {
+  table.assign(size_t(image.block.width + 5) * size_t(image.block.height), 0);
+  image.block.runTable = table.data();
+  BuildSoftSurfaceRunTable(&image.block);
 }
 
 // A snapshot of the draw state over the graphics layer's tables.
