@@ -189,6 +189,40 @@ TEST(BlitRunTable, WorkedPixelExamples16) {
   for (const PixelCase& c : cases) EXPECT_EQ(DrawOnePixel16(c, true), c.expected) << c.what;
 }
 
+TEST(BlitRunTable, WorkedPixelExamples32) {
+  struct Case {
+    const char* what;
+    int32_t mode, p;
+    uint32_t brightness;
+    int alpha;  // -1: no alpha flag (the alpha byte is the source's byte 3 then)
+    uint32_t source, target, expected;
+  };
+  const uint32_t white = 0xFFFFFF;
+  const Case cases[] = {
+      {"p=128 has no average", 1, 128, white, -1, 0x000000FF, 0x77000000, 0x7700007F},
+      {"p=128 keeps 1 over 1", 1, 128, white, -1, 0x00000001, 0x00000001, 0x00000001},
+      {"alpha 128 mixes by alpha", 0, 0, white, 128, 0x000000FF, 0x00000000, 0x0000007F},
+      {"alpha 255 copies whole", 0, 0, white, 255, 0x00123456, 0x00ABCDEF, 0xFF123456},
+      {"alpha 0 untouched, also in mode 4", 4, 0, white, 0, 0x00FFFFFF, 0x00ABCDEF, 0x00ABCDEF},
+      {"untinted copy takes byte 3", 0, 0, white, -1, 0x5A123456, 0x00ABCDEF, 0x5A123456},
+      {"tinted copy keeps byte 3", 0, 0, 0xFFFFFE, -1, 0x5A123456, 0x66ABCDEF, 0x66123455},
+      {"add keeps green 1 + 1 at 1", 2, 255, white, -1, 0x00000100, 0x00000100, 0x00000100},
+      {"add saturates red into byte 3", 2, 255, white, -1, 0x00FF0000, 0x00020000, 0x01FF0000},
+      {"subtract at p=0 draws nothing", 3, 0, white, -1, 0x00FF0000, 0x00123456, 0x00123456},
+  };
+  for (const Case& c : cases) {
+    std::mt19937 rng(11);
+    TestImage source(1, 1, kSoftType32, c.alpha >= 0, 0, 0, rng), target(1, 1, kSoftType32, false, 1, 0, rng);
+    source.block.transparentValue = 0xFFFFFFFF;
+    source.Set32(0, 0, c.alpha >= 0 ? (c.source & 0x00FFFFFF) | uint32_t(c.alpha) << 24 : c.source);
+    std::vector<uint8_t> table;
+    testing::BuildRunTable(source, table);
+    target.Set32(0, 0, c.target);
+    SoftSurfaceBlit(&target.view, &source.view, 0, 0, 1, nullptr, Snapshot(c.mode, c.p, c.brightness, {0, 0, 1, 1}));
+    EXPECT_EQ(target.Get32(0, 0), c.expected) << c.what;
+  }
+}
+
 // A one-row 16-bit drawing of words over words, clipped by the draw area.
 std::vector<uint32_t> DrawRow16(int32_t mode, int32_t flag, const std::vector<uint32_t>& source,
                                 const std::vector<uint32_t>& target, DrawRect area) {
