@@ -1,6 +1,7 @@
-// The software renderer's 32-bit blits on 800 x 600 images, side by side with
-// memcpy of the same bytes (the bandwidth limit), SDL2's blitter with the
-// nearest blend mode, and pixman's compositing, on the same pixels.
+// The software renderer's blits on 800 x 600 images, side by side with memcpy
+// of the same bytes (the bandwidth limit), SDL2's blitter with the nearest
+// blend mode, and pixman's compositing, on the same pixels: 32-bit images,
+// then 16-bit (5:6:5) and palette images, and sprites drawn by their run table.
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 #include <pixman.h>
@@ -190,6 +191,136 @@ BENCHMARK_CAPTURE(PixmanComposite, Add, PIXMAN_OP_ADD, -1, false);
 BENCHMARK_CAPTURE(PixmanScaled, Scaled2x, kWidth / 2, kHeight / 2);
 BENCHMARK_CAPTURE(PixmanScaled, ScaledHalf, kWidth * 2, kHeight * 2);
 BENCHMARK_CAPTURE(PixmanScaled, ScaledOverSourceAlphaSprites2x, kWidth / 2, kHeight / 2, true);
+
+// --- 16-bit (5:6:5) and palette images
+
+// A 16-bit or palette image of our own: random 5:6:5 words (with an alpha byte
+// as sprites have it for an alpha image) or random indices over a random
+// palette; optionally the run table of the whole image.
+struct Image16 {
+  int width, height;
+  std::vector<uint8_t> pixels, palette, runTable;
+  SoftSurfaceShared block{};
+  SOFTSURFACE view{};
+  SDL_Surface* sdl = nullptr;
+  pixman_image_t* pix = nullptr;
+
+  Image16(int w, int h, int type, bool palette, bool alpha, uint32_t seed, bool runs = false)
+      : width(w), height(h) {
+    std::mt19937 rng(seed);
+    block.references = 1;
+    block.width = w;
+    block.height = h;
+    block.type = type;
+    block.paletteFlag = palette ? 1 : 0;
+    block.alphaFlag = alpha ? 1 : 0;
+    block.bytesPerPixel = SoftSurfaceBytesPerPixel(type, block.paletteFlag, block.alphaFlag);
+    block.pitch = w * block.bytesPerPixel;
+    pixels.resize(size_t(block.pitch) * h);
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint8_t>(rng());
+    if (alpha)
+      for (int i = 0; i < w * h; ++i) {
+        const int dx = i % w % 32 - 16, dy = i / w % 32 - 16, r2 = dx * dx + dy * dy;
+        pixels[size_t(i) * 4 + 2] = static_cast<uint8_t>(r2 < 144 ? 255 : r2 > 196 ? 0 : 255 - (r2 - 144) * 4);
+      }
+    block.pixels = pixels.data();
+    if (palette) {
+      this->palette.resize(2048);
+      for (uint8_t& b : this->palette) b = static_cast<uint8_t>(rng());
+      block.palette = this->palette.data();
+      block.paletteColorCount = 256;
+      block.transparentValue = 7;
+    } else {
+      block.transparentValue = uint32_t(pixels[14] | pixels[15] << 8);
+    }
+    if (runs) {
+      runTable.resize(size_t(w + 5) * h);
+      block.runTable = runTable.data();
+      BuildSoftSurfaceRunTable(&block);
+    }
+    view = SOFTSURFACE{kSoftSurfaceMagic, w, h, block.pixels, nullptr, &block};
+    if (type == kSoftType16 && !palette && !alpha) {
+      sdl = SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), w, h, 16, block.pitch, SDL_PIXELFORMAT_RGB565);
+      pix = pixman_image_create_bits(PIXMAN_r5g6b5, w, h, reinterpret_cast<uint32_t*>(pixels.data()), block.pitch);
+    }
+  }
+  ~Image16() {
+    if (sdl) SDL_FreeSurface(sdl);
+    if (pix) pixman_image_unref(pix);
+  }
+};
+
+// Our blit of a 16-bit or palette source (flag 1 with a run table takes the
+// run-table path) into a target of the same type.
+void Our16(benchmark::State& state, int type, bool palette, bool alpha, int32_t mode, int32_t p, int32_t flag,
+           bool runs = false) {
+  Image16 src(kWidth, kHeight, type, palette, alpha, 1, runs), dst(kWidth, kHeight, type, false, false, 2);
+  const SoftDrawSnapshot draw = Draw(mode, p);
+  for (auto _ : state) {
+    SoftSurfaceBlit(&dst.view, &src.view, 0, 0, flag, nullptr, draw);
+    benchmark::ClobberMemory();
+  }
+  Count(state);
+}
+
+void OurScaled16(benchmark::State& state, int type, bool palette, int sourceWidth, int sourceHeight) {
+  Image16 src(sourceWidth, sourceHeight, type, palette, false, 1), dst(kWidth, kHeight, type, false, false, 2);
+  const SoftDrawSnapshot draw = Draw(0, 0);
+  const int32_t rect[4] = {0, 0, kWidth, kHeight};
+  for (auto _ : state) {
+    SoftSurfaceBlitScaled(&dst.view, &src.view, rect, 0, nullptr, draw);
+    benchmark::ClobberMemory();
+  }
+  Count(state);
+}
+
+BENCHMARK_CAPTURE(Our16, Copy16, kSoftType16, false, false, 0, 0, 0);
+BENCHMARK_CAPTURE(Our16, TransparentCopy16, kSoftType16, false, false, 0, 0, 2);
+BENCHMARK_CAPTURE(Our16, AlphaByParameter100_16, kSoftType16, false, false, 1, 100, 0);
+BENCHMARK_CAPTURE(Our16, AlphaByParameter128_16, kSoftType16, false, false, 1, 128, 0);
+BENCHMARK_CAPTURE(Our16, Add255Pairs16, kSoftType16, false, false, 2, 255, 0);
+BENCHMARK_CAPTURE(Our16, SourceAlphaSprites16, kSoftType16, false, true, 0, 0, 2);
+BENCHMARK_CAPTURE(Our16, RunTableSourceAlphaSprites16, kSoftType16, false, true, 0, 0, 1, true);
+BENCHMARK_CAPTURE(Our16, PaletteCopy32, kSoftType32, true, false, 0, 0, 0);
+BENCHMARK_CAPTURE(Our16, PaletteTransparentCopy32, kSoftType32, true, false, 0, 0, 2);
+BENCHMARK_CAPTURE(Our16, PaletteAlphaByParameter100_32, kSoftType32, true, false, 1, 100, 0);
+BENCHMARK_CAPTURE(Our16, PaletteTransparentCopy16, kSoftType16, true, false, 0, 0, 2);
+BENCHMARK_CAPTURE(Our16, PaletteRunTable32, kSoftType32, true, false, 0, 0, 1, true);
+BENCHMARK_CAPTURE(OurScaled16, Scaled2x16, kSoftType16, false, kWidth / 2, kHeight / 2);
+BENCHMARK_CAPTURE(OurScaled16, ScaledPalette2x32, kSoftType32, true, kWidth / 2, kHeight / 2);
+
+void Sdl16(benchmark::State& state, SDL_BlendMode mode, int alphaMod, bool colorKey) {
+  Image16 src(kWidth, kHeight, kSoftType16, false, false, 1), dst(kWidth, kHeight, kSoftType16, false, false, 2);
+  SDL_SetSurfaceBlendMode(src.sdl, mode);
+  if (alphaMod >= 0) SDL_SetSurfaceAlphaMod(src.sdl, static_cast<Uint8>(alphaMod));
+  if (colorKey) SDL_SetColorKey(src.sdl, SDL_TRUE, src.block.transparentValue);
+  for (auto _ : state) {
+    SDL_BlitSurface(src.sdl, nullptr, dst.sdl, nullptr);
+    benchmark::ClobberMemory();
+  }
+  Count(state);
+}
+
+void Pixman16(benchmark::State& state, pixman_op_t op, int maskAlpha) {
+  Image16 src(kWidth, kHeight, kSoftType16, false, false, 1), dst(kWidth, kHeight, kSoftType16, false, false, 2);
+  pixman_image_t* mask = nullptr;
+  if (maskAlpha >= 0) {
+    const pixman_color_t c{0, 0, 0, static_cast<uint16_t>(maskAlpha * 257)};
+    mask = pixman_image_create_solid_fill(&c);
+  }
+  for (auto _ : state) {
+    pixman_image_composite32(op, src.pix, mask, dst.pix, 0, 0, 0, 0, 0, 0, kWidth, kHeight);
+    benchmark::ClobberMemory();
+  }
+  if (mask) pixman_image_unref(mask);
+  Count(state);
+}
+
+BENCHMARK_CAPTURE(Sdl16, Copy16, SDL_BLENDMODE_NONE, -1, false);
+BENCHMARK_CAPTURE(Sdl16, TransparentCopy16, SDL_BLENDMODE_NONE, -1, true);
+BENCHMARK_CAPTURE(Sdl16, AlphaByParameter100_16, SDL_BLENDMODE_BLEND, 100, false);
+BENCHMARK_CAPTURE(Pixman16, SrcCopy16, PIXMAN_OP_SRC, -1);
+BENCHMARK_CAPTURE(Pixman16, OverConstantAlpha100_16, PIXMAN_OP_OVER, 100);
 
 }  // namespace
 
