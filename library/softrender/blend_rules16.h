@@ -131,4 +131,39 @@ inline void DrawPixel16(uint8_t* dp, uint32_t S, uint32_t a, uint32_t b, uint32_
   }
 }
 
+// The add of a pixel drawn alone inside the two-pixel loops: no low-bit term.
+constexpr uint32_t PackedAdd565NoLowBits(uint32_t d, uint32_t s) {
+  const uint32_t t = (s & 0xF7DFu) + (d & 0xF7DFu);
+  const uint32_t c = t & 0x10820u;
+  return (t | (c - (c >> 5))) & 0xFFFFu;
+}
+
+// Two pixels at once (first in the low half) in 33 bits: the second pixel's
+// lowest blue bit takes the first pixel's red carry, and a carry out of the
+// second pixel's red saturates it. No low-bit term.
+constexpr uint32_t PairAdd565(uint32_t d, uint32_t s) {
+  const uint64_t sum = uint64_t(d & 0xF7DEF7DFu) + (s & 0xF7DEF7DFu);
+  const uint64_t k = sum & 0x108210820u;
+  return static_cast<uint32_t>(sum | (k - (k >> 5)));
+}
+
+// Two pixels at once: the second pixel's blue takes the first pixel's red
+// borrow, and its red survives only when no borrow passes out of bit 31.
+constexpr uint32_t PairSubtract565(uint32_t d, uint32_t s) {
+  const uint64_t t = (uint64_t(d) | 0x108210820u) - (s & 0xF7DEF7DFu);
+  const uint64_t k = t & 0x108210820u;
+  return static_cast<uint32_t>(t & (k - (k >> 5)));
+}
+
+// floor(s / 2) + floor(d / 2) in each field.
+constexpr uint32_t Half565(uint32_t d, uint32_t s) { return ((s >> 1) & 0x7BEFu) + ((d >> 1) & 0x7BEFu); }
+
+// The 6-bit blend of each field through a block of the 6-bit blend table
+// (entry s * 64 + d), the 5-bit fields indexing it as the 6-bit one does.
+inline uint32_t Blend6Word(const uint8_t* block, uint32_t d, uint32_t s) {
+  uint32_t out = 0;
+  for (int c = 0; c < 3; ++c) out |= uint32_t{block[Field565(s, c) * 64 + Field565(d, c)]} << kFieldShift565[c];
+  return out;
+}
+
 }  // namespace veziv::softrender

@@ -13,9 +13,10 @@ namespace {
 template <BlendRule R, bool Blend, bool Tint, bool Alpha, bool Transp>
 struct General16 {
   static void Run(const BlitSetup& k) {
-    WalkRows<Alpha ? 4 : 2, 2, Blend>(k, [&k](uint8_t* dp, const uint8_t* sp, uint32_t b) {
+    const RuleTables16 t{k.rules, k.differenceRow};
+    WalkRows<Alpha ? 4 : 2, 2, Blend>(k, [&k, &t](uint8_t* dp, const uint8_t* sp, uint32_t b) {
       const uint32_t s = Alpha ? Load32(sp) : Load16(sp);
-      DrawPixel16<R, Blend, Tint, Alpha, Transp, kUnscaledForms>(dp, s, b, k.key, k.rules, k.differenceRow);
+      DrawPixel16<R, Blend, Tint, Alpha, Transp, kUnscaledForms>(dp, s & 0xFFFF, (s >> 16) & 0xFF, b, k.key, t);
     });
   }
 };
@@ -44,7 +45,7 @@ void CopyWords(const BlitSetup& k) {
 
 template <bool Transp>
 void HalfBlend(const BlitSetup& k) {
-  EachWord<Transp>(k, Half16);
+  EachWord<Transp>(k, Half565);
 }
 
 template <bool Transp>
@@ -58,8 +59,8 @@ void Pairs(const BlitSetup& k) {
   const uint32_t key = k.packedKey & 0xFFFF;
   WalkPairs<2, Transp>(
       k, [](const uint8_t* sp) { return uint32_t{Load16(sp)}; },
-      [key](const uint8_t* sp) { return Load16(sp) == key; }, Add ? PairAdd16 : PairSubtract16,
-      Add ? PackedAdd16NoLowBits : PackedSubtract16);
+      [key](const uint8_t* sp) { return Load16(sp) == key; }, Add ? PairAdd565 : PairSubtract565,
+      Add ? PackedAdd565NoLowBits : PackedSubtract565);
 }
 
 }  // namespace

@@ -24,10 +24,10 @@ struct Palette32 {
 template <BlendRule R, bool Blend, bool Tint, bool, bool Transp>
 struct Palette16 {
   static void Run(const BlitSetup& k) {
-    WalkRows<1, 2, Blend>(k, [&k](uint8_t* dp, const uint8_t* sp, uint32_t b) {
+    const RuleTables16 t{k.rules, k.differenceRow};
+    WalkRows<1, 2, Blend>(k, [&k, &t](uint8_t* dp, const uint8_t* sp, uint32_t b) {
       if (Transp && *sp == k.key) return;
-      DrawPixel16<R, Blend, Tint, false, false, kUnscaledForms>(dp, Load16(k.palette + 2 * *sp), b, 0, k.rules,
-                                                                k.differenceRow);
+      DrawPixel16<R, Blend, Tint, false, false, kUnscaledForms>(dp, Load16(k.palette + 2 * *sp), 0, b, 0, t);
     });
   }
 };
@@ -65,8 +65,8 @@ template <bool Transp, bool Add>
 void PairEntries(const BlitSetup& k) {
   WalkPairs<1, Transp>(
       k, [&k](const uint8_t* sp) { return uint32_t{Load16(k.palette + 2 * *sp)}; },
-      [&k](const uint8_t* sp) { return *sp == k.key; }, Add ? PairAdd16 : PairSubtract16,
-      Add ? PackedAdd16NoLowBits : PackedSubtract16);
+      [&k](const uint8_t* sp) { return *sp == k.key; }, Add ? PairAdd565 : PairSubtract565,
+      Add ? PackedAdd565NoLowBits : PackedSubtract565);
 }
 
 // The option table without source alpha, which a palette source never has.
@@ -98,7 +98,7 @@ BlitLoop ChoosePalette16Loop(BlendRule rule, uint32_t p, const LoopOptions& o) {
   if (!o.blend && !o.tint) {
     const bool t = o.transp;
     if (rule == BlendRule::Alpha) {
-      if (p == 128) return t ? Whole16<true, Half16> : Whole16<false, Half16>;
+      if (p == 128) return t ? Whole16<true, Half565> : Whole16<false, Half565>;
       return t ? Blend6Entries<true> : Blend6Entries<false>;
     }
     if (rule == BlendRule::Add && p == 255) return t ? PairEntries<true, true> : PairEntries<false, true>;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "library/softrender/blend_rules16.h"
 #include "library/softrender/blit_setup.h"
 
 namespace veziv::softrender {

@@ -6,6 +6,7 @@
 // special loops on this path.
 #include <algorithm>
 
+#include "library/softrender/blend_rules16.h"
 #include "library/softrender/blit_setup.h"
 
 namespace veziv::softrender {
@@ -43,10 +44,13 @@ struct Runs32 {
     constexpr int kB = Blend ? 1 : 0;
     WalkRuns<4, 4, Blend>(k, [&k](uint8_t* dp, const uint8_t* sp, uint32_t b, uint8_t kind) {
       const uint32_t s = Load32(sp);
-      if (Alpha && kind == kRunPartial)
-        Store32(dp, BlendPixel32<R, Tint, kB + (Alpha ? 1 : 0)>(Load32(dp), s, b * (s >> 24), k.rules));
-      else
-        Store32(dp, BlendPixel32<R, Tint, kB>(Load32(dp), s, b, k.rules));
+      if constexpr (Alpha) {
+        if (kind == kRunPartial) {
+          Store32(dp, BlendPixel32<R, Tint, kB + 1>(Load32(dp), s, b * (s >> 24), k.rules));
+          return;
+        }
+      }
+      Store32(dp, BlendPixel32<R, Tint, kB>(Load32(dp), s, b, k.rules));
     });
   }
 };
@@ -63,15 +67,14 @@ struct PaletteRuns32 {
 template <BlendRule R, bool Blend, bool Tint, bool Alpha, bool>
 struct Runs16 {
   static void Run(const BlitSetup& k) {
-    constexpr int kB = Blend ? 1 : 0;
-    WalkRuns<Alpha ? 4 : 2, 2, Blend>(k, [&k](uint8_t* dp, const uint8_t* sp, uint32_t b, uint8_t kind) {
+    const RuleTables16 t{k.rules, k.differenceRow};
+    WalkRuns<Alpha ? 4 : 2, 2, Blend>(k, [&t](uint8_t* dp, const uint8_t* sp, uint32_t b, uint8_t kind) {
       const uint32_t s = Alpha ? Load32(sp) : Load16(sp);
       uint32_t r;
       if (Alpha && kind == kRunPartial)
-        r = BlendPixel16<R, Tint, Blend, kB + (Alpha ? 1 : 0)>(Load16(dp), s & 0xFFFF, b * ((s >> 16) & 0xFF),
-                                                               k.rules, k.differenceRow);
+        r = BlendPixel16<R, Tint, true, Blend>(Load16(dp), s & 0xFFFF, b * ((s >> 16) & 0xFF), t);
       else
-        r = BlendPixel16<R, Tint, Blend, kB>(Load16(dp), s & 0xFFFF, b, k.rules, k.differenceRow);
+        r = BlendPixel16<R, Tint, false, Blend>(Load16(dp), s & 0xFFFF, b, t);
       Store16(dp, static_cast<uint16_t>(r));
     });
   }
@@ -80,9 +83,10 @@ struct Runs16 {
 template <BlendRule R, bool Blend, bool Tint, bool, bool>
 struct PaletteRuns16 {
   static void Run(const BlitSetup& k) {
-    WalkRuns<1, 2, Blend>(k, [&k](uint8_t* dp, const uint8_t* sp, uint32_t b, uint8_t) {
-      Store16(dp, static_cast<uint16_t>(BlendPixel16<R, Tint, Blend, Blend ? 1 : 0>(
-                      Load16(dp), Load16(k.palette + 2 * *sp), b, k.rules, k.differenceRow)));
+    const RuleTables16 t{k.rules, k.differenceRow};
+    WalkRuns<1, 2, Blend>(k, [&k, &t](uint8_t* dp, const uint8_t* sp, uint32_t b, uint8_t) {
+      Store16(dp, static_cast<uint16_t>(
+                      BlendPixel16<R, Tint, false, Blend>(Load16(dp), Load16(k.palette + 2 * *sp), b, t)));
     });
   }
 };

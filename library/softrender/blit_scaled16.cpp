@@ -3,6 +3,7 @@
 // lean loops without blend image, tint or source alpha: the copy (whose
 // transparency test compares the low 16 bits of the transparent value) and
 // the subtract at p = 255.
+#include "library/softrender/blend_rules16.h"
 #include "library/softrender/blit_scaled_walk.h"
 
 namespace veziv::softrender {
@@ -11,11 +12,12 @@ namespace {
 template <BlendRule R, bool Blend, bool Tint, bool Alpha, bool Transp>
 struct Scaled16 {
   static void Run(const ScaledSetup& k) {
-    WalkScaled<false, 2>(k, [&k](uint8_t* dp, ptrdiff_t so, ptrdiff_t bo) {
+    const RuleTables16 t{k.rules, k.differenceRow};
+    WalkScaled<false, 2>(k, [&k, &t](uint8_t* dp, ptrdiff_t so, ptrdiff_t bo) {
       uint32_t b = 1;
       if constexpr (Blend) b = k.blendAlpha[k.blend[bo]];
       const uint32_t s = Alpha ? Load32(k.src + so) : Load16(k.src + so);
-      DrawPixel16<R, Blend, Tint, Alpha, Transp, kScaledForms>(dp, s, b, k.key, k.rules, k.differenceRow);
+      DrawPixel16<R, Blend, Tint, Alpha, Transp, kScaledForms>(dp, s & 0xFFFF, (s >> 16) & 0xFF, b, k.key, t);
     });
   }
 };
@@ -35,7 +37,7 @@ void LeanSubtract16(const ScaledSetup& k) {
   WalkScaled<true, 2>(k, [&k](uint8_t* dp, ptrdiff_t so, ptrdiff_t) {
     const uint32_t s = Load16(k.src + so);
     if (Transp && s == k.key) return;
-    Store16(dp, static_cast<uint16_t>(PackedSubtract16(Load16(dp), s)));
+    Store16(dp, static_cast<uint16_t>(PackedSubtract565(Load16(dp), s)));
   });
 }
 

@@ -5,6 +5,7 @@
 // value above 255 leaves no index out). Without blend image and tint, mode 0
 // copies whole entries and mode 3 at p = 255 subtracts whole entries (32-bit:
 // MMX or packed form), both on the lean stepping.
+#include "library/softrender/blend_rules16.h"
 #include "library/softrender/blit_scaled_walk.h"
 
 namespace veziv::softrender {
@@ -26,13 +27,13 @@ struct ScaledPalette32 {
 template <BlendRule R, bool Blend, bool Tint, bool, bool Transp>
 struct ScaledPalette16 {
   static void Run(const ScaledSetup& k) {
-    WalkScaled<false, 2>(k, [&k](uint8_t* dp, ptrdiff_t so, ptrdiff_t bo) {
+    const RuleTables16 t{k.rules, k.differenceRow};
+    WalkScaled<false, 2>(k, [&k, &t](uint8_t* dp, ptrdiff_t so, ptrdiff_t bo) {
       const uint8_t index = k.src[so];
       if (Transp && index == k.key) return;
       uint32_t b = 1;
       if constexpr (Blend) b = k.blendAlpha[k.blend[bo]];
-      DrawPixel16<R, Blend, Tint, false, false, kScaledForms>(dp, Load16(k.palette + 2 * index), b, 0, k.rules,
-                                                              k.differenceRow);
+      DrawPixel16<R, Blend, Tint, false, false, kScaledForms>(dp, Load16(k.palette + 2 * index), 0, b, 0, t);
     });
   }
 };
@@ -78,7 +79,7 @@ ScaledLoop ChooseScaledPalette16Loop(BlendRule rule, uint32_t p, const LoopOptio
     const bool t = o.transp;
     if (rule == BlendRule::Copy) return t ? LeanEntries<2, true, Replace> : LeanEntries<2, false, Replace>;
     if (rule == BlendRule::Subtract && p == 255)
-      return t ? LeanEntries<2, true, PackedSubtract16> : LeanEntries<2, false, PackedSubtract16>;
+      return t ? LeanEntries<2, true, PackedSubtract565> : LeanEntries<2, false, PackedSubtract565>;
   }
   return RuleLoop<ScaledPalette16>(rule, o);
 }
