@@ -1,7 +1,9 @@
-// A slow, literal model of the 32-bit blits for the tests: every target pixel is
-// visited on its own, the loop choice is a run-time if-chain over the blend rule
-// tables and every channel is computed in 64-bit integers. It shares no code
-// with the renderer, so the renderer's loops are checked against it.
+// A slow, literal model of the blits for the tests, 32-bit, 16-bit and palette
+// sources, general, run-table and scaled paths: every target pixel is visited
+// on its own (pixel pairs where the 16-bit pair loops join them), the loop
+// choice is a run-time if-chain over the blend rule tables and every channel
+// is computed in 64-bit integers. It shares no code with the renderer, so the
+// renderer's loops are checked against it.
 #pragma once
 
 #include <algorithm>
@@ -197,31 +199,6 @@ inline PixelContext MakeContext(const SOFTSURFACE& source, int flag, const SOFTS
   return k;
 }
 
-inline void DrawAt(const PixelContext& base, const SOFTSURFACE& target, int64_t tx, int64_t ty,
-                   const SOFTSURFACE& source, int64_t sx, int64_t sy, const SOFTSURFACE* blend,
-                   const SoftDrawSnapshot& draw) {
-  PixelContext k = base;
-  if (blend) k.B = draw.blendAlphaTable[blend->pixels[sy * blend->base->pitch + sx]];
-  uint32_t out;
-  if (RefPixel32(k, Get32(source, sx, sy), Get32(target, tx, ty), &out)) Set32(target, tx, ty, out);
-}
-
-// The unscaled blit of a 32-bit direct-colour source.
-inline void RefBlit32(const SOFTSURFACE& target, const SOFTSURFACE& source, int64_t x, int64_t y, int flag,
-                      const SOFTSURFACE* blend, const SoftDrawSnapshot& draw) {
-  if (!Drawable32(target, source)) return;
-  int mode;
-  if (!RefModeJump(draw.blendMode, draw.blendParam, &mode)) return;
-  const PixelContext k = MakeContext(source, flag, blend, draw, mode, false);
-  const Area a = TargetArea(target, draw.drawArea);
-  for (int64_t ty = a.top; ty < a.bottom; ++ty)
-    for (int64_t tx = a.left; tx < a.right; ++tx) {
-      const int64_t sx = tx - x, sy = ty - y;
-      if (sx < 0 || sy < 0 || sx >= source.width || sy >= source.height) continue;
-      DrawAt(k, target, tx, ty, source, sx, sy, blend, draw);
-    }
-}
-
 // Source positions 0..count-1 of target positions from the clipped offset c on:
 // the general rule is the closed form floor(j * 65536 / span); the lean rule
 // starts there and then advances only while its accumulator is below 0.
@@ -243,43 +220,6 @@ inline std::vector<int64_t> RefSourcePositions(int64_t c, int64_t count, int64_t
     } while (acc < 0);
   }
   return out;
-}
-
-// The scaled blit of a 32-bit direct-colour source into {x1, y1, x2, y2}.
-inline void RefBlitScaled32(const SOFTSURFACE& target, const SOFTSURFACE& source, const int32_t r[4], int flag,
-                            const SOFTSURFACE* blend, const SoftDrawSnapshot& draw) {
-  const int64_t left = std::min(r[0], r[2]), right = std::max(r[0], r[2]);
-  const int64_t top = std::min(r[1], r[3]), bottom = std::max(r[1], r[3]);
-  const bool mirrorX = r[0] > r[2], mirrorY = r[1] > r[3];
-  const int64_t W = right - left, H = bottom - top;
-  if (W == 0 || H == 0) return;
-  if (W == source.width && H == source.height && !mirrorX && !mirrorY) {
-    RefBlit32(target, source, left, top, flag, blend, draw);
-    return;
-  }
-  if (!Drawable32(target, source) || source.width <= 0 || source.height <= 0) return;
-  const int64_t spanX = W * 65536 / source.width, spanY = H * 65536 / source.height;
-  if (spanX == 0 || spanY == 0) return;
-  int mode;
-  if (!RefModeJump(draw.blendMode, draw.blendParam, &mode)) return;
-  PixelContext k = MakeContext(source, flag, blend, draw, mode, true);
-  k.lean = !k.blend && !k.tinted && !k.alpha && (mode == 0 || (mode == 3 && k.p == 255));
-  const Area a = TargetArea(target, draw.drawArea);
-  const int64_t cl = std::max(left, a.left), cr = std::min(right, a.right);
-  const int64_t ct = std::max(top, a.top), cb = std::min(bottom, a.bottom);
-  if (cr <= cl || cb <= ct) return;
-  const std::vector<int64_t> cols = RefSourcePositions(cl - left, cr - cl, spanX, k.lean);
-  const std::vector<int64_t> rows = RefSourcePositions(ct - top, cb - ct, spanY, k.lean);
-  for (int64_t c : cols)
-    if (c >= source.width) return;
-  for (int64_t c : rows)
-    if (c >= source.height) return;
-  for (int64_t i = 0; i < cb - ct; ++i)
-    for (int64_t j = 0; j < cr - cl; ++j) {
-      const int64_t sx = mirrorX ? source.width - 1 - cols[j] : cols[j];
-      const int64_t sy = mirrorY ? source.height - 1 - rows[i] : rows[i];
-      DrawAt(k, target, cl + j, ct + i, source, sx, sy, blend, draw);
-    }
 }
 
 // ---- 5:6:5 pixels, palette sources and run tables.
@@ -691,6 +631,16 @@ inline void RefBlitScaled(const SOFTSURFACE& target, const SOFTSURFACE& source, 
       const int64_t sy = mirrorY ? source.height - 1 - rows[size_t(i)] : rows[size_t(i)];
       DrawAny(k32, k16, target, cl + j, ct + i, source, sx, sy, blend, draw, -1);
     }
+}
+
+// The blits of a 32-bit direct-colour source.
+inline void RefBlit32(const SOFTSURFACE& target, const SOFTSURFACE& source, int64_t x, int64_t y, int flag,
+                      const SOFTSURFACE* blend, const SoftDrawSnapshot& draw) {
+  if (Drawable32(target, source)) RefBlit(target, source, x, y, flag, blend, draw);
+}
+inline void RefBlitScaled32(const SOFTSURFACE& target, const SOFTSURFACE& source, const int32_t r[4], int flag,
+                            const SOFTSURFACE* blend, const SoftDrawSnapshot& draw) {
+  if (Drawable32(target, source)) RefBlitScaled(target, source, r, flag, blend, draw);
 }
 
 }  // namespace veziv::softrender::reference
