@@ -69,13 +69,6 @@ void PairEntries(const BlitSetup& k) {
       Add ? PackedAdd565NoLowBits : PackedSubtract565);
 }
 
-// The option table without source alpha, which a palette source never has.
-template <template <BlendRule, bool, bool, bool, bool> class Loop>
-BlitLoop RuleLoop(BlendRule rule, LoopOptions o) {
-  o.alpha = false;
-  return PickOptionLoop<Loop, BlitLoop>(rule, o);
-}
-
 }  // namespace
 
 BlitLoop ChoosePalette32Loop(BlendRule rule, uint32_t p, const LoopOptions& o, uint32_t mmx) {
@@ -91,7 +84,7 @@ BlitLoop ChoosePalette32Loop(BlendRule rule, uint32_t p, const LoopOptions& o, u
       return t ? Whole32<true, PackedSubtract> : Whole32<false, PackedSubtract>;
     }
   }
-  return RuleLoop<Palette32>(rule, o);
+  return PickPaletteLoop<Palette32, BlitLoop>(rule, o);
 }
 
 BlitLoop ChoosePalette16Loop(BlendRule rule, uint32_t p, const LoopOptions& o) {
@@ -104,7 +97,7 @@ BlitLoop ChoosePalette16Loop(BlendRule rule, uint32_t p, const LoopOptions& o) {
     if (rule == BlendRule::Add && p == 255) return t ? PairEntries<true, true> : PairEntries<false, true>;
     if (rule == BlendRule::Subtract && p == 255) return t ? PairEntries<true, false> : PairEntries<false, false>;
   }
-  return RuleLoop<Palette16>(rule, o);
+  return PickPaletteLoop<Palette16, BlitLoop>(rule, o);
 }
 
 }  // namespace veziv::softrender

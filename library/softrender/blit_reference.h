@@ -393,35 +393,17 @@ inline void RefPair16(bool add, uint32_t D0, uint32_t S0, uint32_t D1, uint32_t 
 }
 
 // The run-table forms of a 32-bit pixel: opaque, or partly transparent with
-// the source alpha as a weight.
-inline uint32_t RefRunPixel32(const PixelContext& k, uint32_t S, uint32_t D, bool partial) {
-  const int64_t a = S >> 24;
-  std::vector<int64_t> weights;
-  if (k.blend) weights.push_back(k.B);
-  if (partial) weights.push_back(a);
-  int64_t F = 1;
-  for (int64_t w : weights) F *= w;
-  const int n = int(weights.size());
-  if (k.mode == 0 && n == 0 && !k.tinted) return S;
-  uint32_t result = D & 0xFF000000u, V = 0;
-  for (int c = 0; c < 3; ++c) {
-    const int64_t s = ByteOf(S, c), d = ByteOf(D, c);
-    int64_t x = k.mode == 10 ? 255 - s : s;
-    if (k.tinted) x = x * k.bright[c] / 255;
-    if (k.mode == 11) x = x * d / 256;
-    int64_t r = d;
-    switch (k.mode) {
-      case 0: r = n == 0 ? x : RefLerp(d, x, F, 8 * n); break;
-      case 4: r = FloorDiv(d * x * F, int64_t{1} << (8 * n + 8)); break;
-      case 2:
-      case 3: V |= uint32_t(n == 0 ? x * k.p / 255 : FloorDiv(x * F * k.p, int64_t{1} << (8 * n + 8))) << (8 * c); break;
-      default: r = RefLerp(d, x, F * k.p, 8 * n + 8);
-    }
-    result |= uint32_t(r) << (8 * c);
-  }
-  if (k.mode == 2) return RefPackedAdd(D, V, true);
-  if (k.mode == 3) return RefPackedSubtract(D, V);
-  return result;
+// the source alpha as a weight. They are the scaled loops' forms (no special
+// loop but the subtract at p = 255, which equals the packed subtract by p)
+// without MMX, the run kind standing for the alpha test.
+inline uint32_t RefRunPixel32(PixelContext k, uint32_t S, uint32_t D, bool partial) {
+  k.scaled = true;
+  k.mmx = false;
+  k.flag = k.alpha ? 1 : 0;
+  if (k.alpha && !partial) S |= 0xFF000000u;
+  uint32_t out = D;
+  RefPixel32(k, S, D, &out);
+  return out;
 }
 
 // The mode jump of every family: mode 3 at p = 0 draws in palette families.

@@ -53,12 +53,6 @@ void LeanEntries(const ScaledSetup& k) {
 
 constexpr uint32_t Replace(uint32_t, uint32_t s) { return s; }
 
-template <template <BlendRule, bool, bool, bool, bool> class Loop>
-ScaledLoop RuleLoop(BlendRule rule, LoopOptions o) {
-  o.alpha = false;
-  return PickOptionLoop<Loop, ScaledLoop>(rule, o);
-}
-
 }  // namespace
 
 ScaledLoop ChooseScaledPalette32Loop(BlendRule rule, uint32_t p, const LoopOptions& o, uint32_t mmx) {
@@ -71,7 +65,7 @@ ScaledLoop ChooseScaledPalette32Loop(BlendRule rule, uint32_t p, const LoopOptio
       return t ? LeanEntries<4, true, PackedSubtract> : LeanEntries<4, false, PackedSubtract>;
     }
   }
-  return RuleLoop<ScaledPalette32>(rule, o);
+  return PickPaletteLoop<ScaledPalette32, ScaledLoop>(rule, o);
 }
 
 ScaledLoop ChooseScaledPalette16Loop(BlendRule rule, uint32_t p, const LoopOptions& o) {
@@ -81,7 +75,7 @@ ScaledLoop ChooseScaledPalette16Loop(BlendRule rule, uint32_t p, const LoopOptio
     if (rule == BlendRule::Subtract && p == 255)
       return t ? LeanEntries<2, true, PackedSubtract565> : LeanEntries<2, false, PackedSubtract565>;
   }
-  return RuleLoop<ScaledPalette16>(rule, o);
+  return PickPaletteLoop<ScaledPalette16, ScaledLoop>(rule, o);
 }
 
 }  // namespace veziv::softrender

@@ -114,6 +114,14 @@ Fn PickOptionLoop(BlendRule r, const LoopOptions& o) {
   return kLoops[RuleIndex(r)][(o.blend ? 8 : 0) + (o.tint ? 4 : 0) + (o.alpha ? 2 : 0) + (o.transp ? 1 : 0)];
 }
 
+// The option table of a palette family: without source alpha, which a
+// palette source never has.
+template <template <BlendRule, bool, bool, bool, bool> class Loop, class Fn>
+Fn PickPaletteLoop(BlendRule r, LoopOptions o) {
+  o.alpha = false;
+  return PickOptionLoop<Loop, Fn>(r, o);
+}
+
 // What a source draws with: false for a source type no family draws, or a
 // palette source without its palette.
 bool Drawable(const SoftSurfaceShared& source);
