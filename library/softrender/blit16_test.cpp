@@ -322,6 +322,41 @@ TEST(BlitPalette, WorkedPixelExamples) {
   }
 }
 
+TEST(BlitPalette, EveryLoopReadsTheSourcesOwnPalette) {
+  // Only two entries are in use, but index 200 is drawn: its entry is the
+  // palette's own, on every path and in the loops of every special form.
+  struct Case {
+    int32_t type, mode, p, flag;
+    bool scaled;
+  };
+  const Case cases[] = {
+      {kSoftType32, 0, 0, 1, false},   {kSoftType32, 2, 255, 0, false}, {kSoftType32, 1, 128, 0, false},
+      {kSoftType16, 0, 0, 0, false},   {kSoftType16, 1, 100, 1, false}, {kSoftType16, 3, 255, 0, false},
+      {kSoftType32, 0, 0, 1, true},    {kSoftType32, 3, 255, 0, true},  {kSoftType16, 0, 0, 0, true},
+  };
+  for (const Case& c : cases) {
+    std::mt19937 rng(21);
+    TestImage source = testing::PlantedPaletteSource(2, 1, c.type, 0, 0, rng);
+    source.block.paletteColorCount = 2;
+    source.block.transparentValue = 1;
+    source.Set8(0, 0, 200);
+    source.Set8(1, 0, 200);
+    TestImage expected(4, 1, c.type, false, 1, 0, rng);
+    TestImage actual(expected);
+    const SoftDrawSnapshot draw = Snapshot(c.mode, c.p, 0xFFFFFF, {0, 0, 4, 1});
+    const int32_t rect[4] = {0, 0, 4, 1};
+    if (c.scaled) {
+      reference::RefBlitScaled(expected.view, source.view, rect, c.flag, nullptr, draw);
+      SoftSurfaceBlitScaled(&actual.view, &source.view, rect, c.flag, nullptr, draw);
+    } else {
+      reference::RefBlit(expected.view, source.view, 0, 0, c.flag, nullptr, draw);
+      SoftSurfaceBlit(&actual.view, &source.view, 0, 0, c.flag, nullptr, draw);
+    }
+    EXPECT_TRUE(expected.memory == actual.memory) << c.type << " mode " << c.mode << " p " << c.p << " scaled "
+                                                  << c.scaled << ": " << FirstDifference(expected, actual);
+  }
+}
+
 TEST(BlitRunTable, RowsEndAtAnyEndCodeAndRunsStopAtTheirRow) {
   std::mt19937 rng(15);
   TestImage source(100, 3, kSoftType32, false, 0, 0, rng), target(100, 3, kSoftType32, false, 1, 0, rng);
