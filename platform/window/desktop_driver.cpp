@@ -1,4 +1,5 @@
-// The desktop driver: SDL's own video driver and real message boxes.
+// The desktop driver: SDL's own video driver, real message boxes and the
+// screen shown through an SDL renderer.
 #include "platform/window/driver.h"
 
 namespace platform::window::detail {
@@ -38,6 +39,6 @@ MessageBoxAnswer ShowDesktopMessageBox(const char* title_utf8, const char* text_
 
 }  // namespace
 
-const Driver kDesktopDriver = {"desktop", nullptr, ShowDesktopMessageBox};
+const Driver kDesktopDriver = {"desktop", nullptr, ShowDesktopMessageBox, PresentOnDesktop};
 
 }  // namespace platform::window::detail

@@ -6,6 +6,7 @@
 #include <SDL.h>
 
 #include "platform/window/message_box.h"
+#include "platform/window/present.h"
 
 namespace platform::window::detail {
 
@@ -14,6 +15,8 @@ struct Driver {
   // SDL video driver to ask for; null lets SDL choose.
   const char* video_driver;
   MessageBoxAnswer (*show_message_box)(const char* title_utf8, const char* text_utf8, MessageBoxKind kind);
+  // Shows a checked request's source part at placement (client pixels).
+  bool (*present)(const PresentRequest& request, const ScreenRect& placement);
 };
 
 extern const Driver kDesktopDriver;
@@ -29,8 +32,26 @@ struct WindowModuleState {
   int mouse_x = 0;
   int mouse_y = 0;
   int cursor_changes = 0;
+  // The desktop driver's presentation objects, made at the first present and
+  // released before the window goes.
+  SDL_Renderer* renderer = nullptr;
+  SDL_Texture* texture = nullptr;
+  int texture_width = 0;
+  int texture_height = 0;
+  int renderer_vsync = -1;  // -1: not set yet
 };
 
 WindowModuleState& ModuleState();
+
+// Releases the renderer and its texture; nothing happens without them.
+void ReleasePresenter();
+// Colour bits of an SDL pixel format as the program counts them, from the
+// bytes a pixel is stored in: 32 for any 4-byte pixel (XRGB8888 included).
+int StoredBitsPerPixel(Uint32 format);
+// True when the image and source describe pixels that exist.
+bool PresentRequestIsSound(const PresentRequest& request);
+// The desktop driver's present: the source part into a streaming texture,
+// drawn at placement over black.
+bool PresentOnDesktop(const PresentRequest& request, const ScreenRect& placement);
 
 }  // namespace platform::window::detail

@@ -1,5 +1,7 @@
 // The headless driver: SDL's dummy video driver (a real driver that draws
-// nowhere) and message boxes answered from a script.
+// nowhere), message boxes answered from a script, and presented frames kept
+// for the tests to read instead of being shown.
+#include <cstring>
 #include <deque>
 #include <string>
 
@@ -14,6 +16,8 @@ struct HeadlessState {
   std::deque<MessageBoxAnswer> answers;
   bool shown_any = false;
   ShownMessageBox last;
+  int present_count = 0;
+  PresentedFrame last_frame;
 };
 
 HeadlessState g_headless;
@@ -27,9 +31,25 @@ MessageBoxAnswer AnswerFromScript(const char* title_utf8, const char* text_utf8,
   return a;
 }
 
+bool KeepFrame(const PresentRequest& request, const ScreenRect& placement) {
+  PresentedFrame& f = g_headless.last_frame;
+  const ScreenRect& src = request.source;
+  f.width = src.width;
+  f.height = src.height;
+  f.pixels.assign(static_cast<size_t>(src.width) * src.height, 0);
+  for (int y = 0; y < src.height; ++y) {
+    const uint8_t* row = request.image.pixels + static_cast<ptrdiff_t>(src.y + y) * request.image.pitch + src.x * 4;
+    std::memcpy(&f.pixels[static_cast<size_t>(y) * src.width], row, static_cast<size_t>(src.width) * 4);
+  }
+  f.placement = placement;
+  f.waited_for_vblank = request.wait_for_vblank;
+  ++g_headless.present_count;
+  return true;
+}
+
 }  // namespace
 
-const Driver kHeadlessDriver = {"headless", "dummy", AnswerFromScript};
+const Driver kHeadlessDriver = {"headless", "dummy", AnswerFromScript, KeepFrame};
 
 }  // namespace detail
 
@@ -39,6 +59,23 @@ bool LastShownMessageBox(ShownMessageBox* box) {
   if (!detail::g_headless.shown_any) return false;
   *box = detail::g_headless.last;
   return true;
+}
+
+}  // namespace platform::window
+
+namespace platform::window {
+
+int PresentedFrameCount() { return detail::g_headless.present_count; }
+
+bool LastPresentedFrame(PresentedFrame* frame) {
+  if (detail::g_headless.present_count == 0) return false;
+  *frame = detail::g_headless.last_frame;
+  return true;
+}
+
+void ForgetPresentedFrames() {
+  detail::g_headless.present_count = 0;
+  detail::g_headless.last_frame = PresentedFrame{};
 }
 
 }  // namespace platform::window

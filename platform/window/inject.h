@@ -3,8 +3,11 @@
 // answers, and counters of what the module did.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
+#include "platform/window/letterbox.h"
 #include "platform/window/message_box.h"
 
 namespace platform::window {
@@ -43,6 +46,22 @@ struct ShownMessageBox {
 };
 // The last box the headless driver was asked to show; false when none.
 bool LastShownMessageBox(ShownMessageBox* box);
+
+// What the headless driver was last asked to show.
+struct PresentedFrame {
+  int width = 0;   // the source part's size
+  int height = 0;
+  // The source part's pixels, row by row, as 32-bit words read in the host's
+  // byte order from bytes blue, green, red, fourth.
+  std::vector<uint32_t> pixels;
+  ScreenRect placement;  // where it went, in client pixels
+  bool waited_for_vblank = false;
+};
+// Frames the headless driver has presented since the last forgetting.
+int PresentedFrameCount();
+// The last one; false when there is none.
+bool LastPresentedFrame(PresentedFrame* frame);
+void ForgetPresentedFrames();
 
 // How many times the system cursor was shown or hidden.
 int CursorChangeCount();

@@ -67,9 +67,7 @@ DesktopMode GetDesktopMode() {
   if (SDL_GetDesktopDisplayMode(0, &dm) != 0) return mode;
   mode.width = dm.w;
   mode.height = dm.h;
-  // A 24-bit colour value stored in 32-bit pixels is a 32-bit desktop.
-  int bytes = SDL_BYTESPERPIXEL(dm.format);
-  mode.bits_per_pixel = bytes > 0 ? bytes * 8 : static_cast<int>(SDL_BITSPERPIXEL(dm.format));
+  mode.bits_per_pixel = detail::StoredBitsPerPixel(dm.format);
   return mode;
 }
 
@@ -90,6 +88,7 @@ bool OpenWindow(const char* title_cp932, int x, int y, int width, int height, bo
 void CloseWindow() {
   detail::WindowModuleState& s = ModuleState();
   if (s.window == nullptr) return;
+  detail::ReleasePresenter();
   SDL_DestroyWindow(s.window);
   s.window = nullptr;
 }
