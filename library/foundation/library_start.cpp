@@ -188,6 +188,8 @@ LibrarySubsystems& RegisteredSubsystems() {
 
 int IsLibraryInitialised() { return g_library.initialised; }
 
+int IsLibraryStarting() { return g_library.starting; }
+
 int IsLibraryEnding() { return g_library.ending; }
 
 }  // namespace detail

@@ -56,6 +56,8 @@ LibrarySubsystems& RegisteredSubsystems();
 
 // 1 between a completed start and the end.
 int IsLibraryInitialised();
+// 1 while a start is in progress.
+int IsLibraryStarting();
 // 1 from the moment the end (or the undoing of a failed start) begins until the next start.
 int IsLibraryEnding();
 
