@@ -124,6 +124,8 @@ int SetupSoftwareDevice() {
 void InstallScreenModeHooks() {
   SetScreenSizeSource(ScreenSizeForHooks);
   CallSites().get_screen_size = ScreenSizeForHooks;
+  // A switch between window and full screen keeps the mode but needs the device set up again.
+  CallSites().change_screen_mode = [] { return ChangeScreenMode(-1, -1, -1, 1, -1); };
   LibrarySubsystems& s = RegisteredSubsystems();
   s.screen_bits_per_pixel = [] { return GetScreenColorBitDepth(); };
   s.set_present_waits_for_vblank = [](int on) { SetPresentWaitsForVBlank(on); };

@@ -210,6 +210,12 @@ TEST_F(ScreenModeTest, UnchangedModeWithoutForceLogsNothingAndForceRestarts) {
   EXPECT_NE(log.find("画面モード変更処理は正常に終了しました"), std::string::npos) << log;
 }
 
+TEST_F(ScreenModeTest, WindowModeSwitchRestartsGraphicsInTheSameMode) {
+  StartLibraryAt800x600();
+  EXPECT_EQ(detail::CallSites().change_screen_mode(), 0);
+  EXPECT_EQ(g_display.tried, std::vector<std::string>{"800x600x32"});
+}
+
 TEST_F(ScreenModeTest, NothingStartingIsFatal) {
   StartLibraryAt800x600();
   g_display.refused = {"1024x768x32", "800x600x32", "640x480x16"};
