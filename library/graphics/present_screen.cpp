@@ -30,7 +30,7 @@ int PresentScreenImage(const uint8_t* pixels, int width, int height, int pitch) 
   const ScreenModeState& m = ScreenMode();
   const bool windowed = IsWindowedMode() != 0;
   const PresentRects rects =
-      ComputePresentRects(width, height, m.half_size != 0, windowed, windowed ? GetWindowZoomRatio() : 1.0);
+      ComputePresentRects(width, height, m.half_size != 0, windowed, GetWindowZoomRatio());
   if (!m.no_vblank_wait) WaitFrameInterval();
   pw::PresentRequest request;
   request.image = {pixels, width, height, pitch};

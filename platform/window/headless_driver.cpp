@@ -61,10 +61,6 @@ bool LastShownMessageBox(ShownMessageBox* box) {
   return true;
 }
 
-}  // namespace platform::window
-
-namespace platform::window {
-
 int PresentedFrameCount() { return detail::g_headless.present_count; }
 
 bool LastPresentedFrame(PresentedFrame* frame) {
