@@ -1,5 +1,5 @@
 // The game's start-up and shutdown. It grows with the library: for now the
-// game opens its window with its caption, pumps until the window is closed
+// game opens its 800 x 600 window with its caption, pumps until the window is closed
 // and ends the library, which leaves "Log.txt" with the system report and the
 // leak dump in the folder the game started in.
 #include "game/shell/game_main.h"
@@ -9,6 +9,7 @@
 #include "library/foundation/pump.h"
 #include "library/foundation/random.h"
 #include "library/foundation/window_services.h"
+#include "library/graphics/screen_mode.h"
 
 namespace game {
 namespace {
@@ -17,6 +18,10 @@ constexpr const char* kGameTitle = "ペルヴァロ　～ほしの渡り鳥た�
 constexpr const char* kGameVersion = "1.02";
 constexpr int kProgramIconResource = 101;
 constexpr unsigned kFrameMs = 16;
+constexpr int kScreenWidth = 800;
+constexpr int kScreenHeight = 600;
+constexpr int kScreenBits = 32;
+constexpr int kRefreshRate = 60;
 
 }  // namespace
 
@@ -24,6 +29,7 @@ int RunGame() {
   veziv::SetRunWhileInactive(1);
   veziv::SetWindowIconFromResource(kProgramIconResource);
   veziv::SwitchWindowedMode(1);
+  veziv::SetScreenMode(kScreenWidth, kScreenHeight, kScreenBits, kRefreshRate);
   char caption[256];
   veziv::FormatText(caption, sizeof caption, "%s  (ver %s)", kGameTitle, kGameVersion);
   veziv::SetWindowTitle(caption);
