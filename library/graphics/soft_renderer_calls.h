@@ -1,0 +1,56 @@
+// The software renderer as the drawing calls reach it: one table of entry
+// points, so that tests can put a recording renderer in place of the real one.
+// An entry that is null has no renderer operation behind it yet; its adapter
+// then draws nothing.
+#pragma once
+
+#include <cstdint>
+
+#include "library/graphics/draw_snapshot.h"
+#include "library/graphics/softsurface.h"
+
+namespace veziv {
+
+// A corner of a filled triangle: target position, and source texel for
+// textured triangles.
+struct SoftQuadVertex {
+  int32_t x;
+  int32_t y;
+  int32_t u;
+  int32_t v;
+};
+
+// One record of a line list: x1, y1, x2, y2, colour, blend parameter.
+struct SoftLineRecord {
+  int32_t x1, y1, x2, y2;
+  uint32_t colour;
+  int32_t blendParam;
+};
+
+struct SoftRendererCalls {
+  void (*blit)(SOFTSURFACE* target, const SOFTSURFACE* source, int32_t x, int32_t y, int32_t transparencyFlag,
+               const SOFTSURFACE* blendImage, const SoftDrawSnapshot& draw);
+  void (*blitScaled)(SOFTSURFACE* target, const SOFTSURFACE* source, const int32_t rect[4],
+                     int32_t transparencyFlag, const SOFTSURFACE* blendImage, const SoftDrawSnapshot& draw);
+  void (*blitRotated)(SOFTSURFACE* target, const SOFTSURFACE* source, int32_t centreX, int32_t centreY,
+                      float angle, float scale, int32_t transparencyFlag, int32_t turn,
+                      const SOFTSURFACE* blendImage, const SoftDrawSnapshot& draw);
+  // Three consecutive vertices.
+  void (*fillTriangle)(SOFTSURFACE* target, const SOFTSURFACE* source, const SoftQuadVertex* vertices,
+                       int32_t transparencyFlag, const SOFTSURFACE* blendImage, uint32_t colour,
+                       const SoftDrawSnapshot& draw);
+  // rect: x1, y1, x2, y2 with right and bottom exclusive.
+  void (*fillBox)(SOFTSURFACE* target, const int32_t rect[4], uint32_t colour, const SoftDrawSnapshot& draw);
+  void (*line)(SOFTSURFACE* target, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour,
+               const SoftDrawSnapshot& draw);
+  void (*lineList)(SOFTSURFACE* target, const SoftLineRecord* lines, int32_t count, const SoftDrawSnapshot& draw);
+  void (*circle)(SOFTSURFACE* target, int32_t x, int32_t y, int32_t radius, uint32_t colour, int32_t fill,
+                 const SoftDrawSnapshot& draw);
+};
+
+// The table the drawing calls use (the real renderer unless a test replaced it).
+SoftRendererCalls& SoftRenderer();
+// The real renderer's entries.
+SoftRendererCalls RealSoftRenderer();
+
+}  // namespace veziv
