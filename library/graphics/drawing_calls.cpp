@@ -13,9 +13,12 @@
 #include "library/graphics/graphics_context.h"
 #include "library/graphics/mask_screen.h"
 #include "library/graphics/soft_renderer_calls.h"
+#include "library/softrender/quad_split.h"
 
 namespace veziv {
 namespace {
+
+using softrender::TriangleVertex;
 
 DrawRect g_lastTouched{};
 
@@ -79,12 +82,15 @@ void BlitGraphRotatedSoft(SOFTSURFACE* target, const GraphRecord* record, int cx
                                transparency, turn, CurrentBlendImage(), draw);
 }
 
-// Two triangles over one array of four corners: 1-2-3, then 2-3-4.
-void FillQuadSoft(SOFTSURFACE* target, const SOFTSURFACE* source, const SoftQuadVertex v[4], int transparency,
-                  uint32_t colour, const SoftDrawSnapshot& draw) {
+// A quad as two triangle fills over its four corners, split by their order.
+void FillQuadSoft(SOFTSURFACE* target, const SOFTSURFACE* source, const TriangleVertex corners[4],
+                  softrender::QuadCornerOrder order, int transparency, uint32_t colour,
+                  const SoftDrawSnapshot& draw) {
   if (!SoftRenderer().fillTriangle) return;
-  SoftRenderer().fillTriangle(target, source, &v[0], transparency, CurrentBlendImage(), colour, draw);
-  SoftRenderer().fillTriangle(target, source, &v[1], transparency, CurrentBlendImage(), colour, draw);
+  TriangleVertex triangles[6];
+  softrender::SplitQuad(corners, order, triangles);
+  SoftRenderer().fillTriangle(target, source, &triangles[0], transparency, CurrentBlendImage(), colour, draw);
+  SoftRenderer().fillTriangle(target, source, &triangles[3], transparency, CurrentBlendImage(), colour, draw);
 }
 
 int FreeQuad(const int c[8], int graph, int transparency) {
@@ -100,8 +106,9 @@ int FreeQuad(const int c[8], int graph, int transparency) {
   }
   return RunDraw(record, touched, [&](SOFTSURFACE* target, const SoftDrawSnapshot& draw) {
     const int w = record->width, h = record->height;
-    const SoftQuadVertex v[4] = {{c[0], c[1], 0, 0}, {c[2], c[3], w, 0}, {c[4], c[5], 0, h}, {c[6], c[7], w, h}};
-    FillQuadSoft(target, &record->view, v, transparency, 0, draw);
+    // Corners 1 to 4 take the graph's top-left, top-right, bottom-left, bottom-right.
+    const TriangleVertex v[4] = {{c[0], c[1], 0, 0}, {c[2], c[3], w, 0}, {c[4], c[5], 0, h}, {c[6], c[7], w, h}};
+    FillQuadSoft(target, &record->view, v, softrender::QuadCornerOrder::kZ, transparency, 0, draw);
   });
 }
 
@@ -309,13 +316,10 @@ int DrawLineSegment(int x1, int y1, int x2, int y2, uint32_t colour, int thickne
     touched.bottom = std::max(touched.bottom, p[1] + 1);
   }
   return RunDraw(nullptr, touched, [&](SOFTSURFACE* target, const SoftDrawSnapshot& draw) {
-    // The two triangles share the diagonal from the second outline corner to
-    // the fourth, so every pixel of the quad is filled once.
-    const SoftQuadVertex v[4] = {{outline[0][0], outline[0][1], 0, 0},
-                                 {outline[1][0], outline[1][1], 0, 0},
-                                 {outline[3][0], outline[3][1], 0, 0},
-                                 {outline[2][0], outline[2][1], 0, 0}};
-    FillQuadSoft(target, nullptr, v, 0, colour, draw);
+    // Outline order, so that the two triangles split the quad along a diagonal.
+    TriangleVertex v[4];
+    for (int i = 0; i < 4; ++i) v[i] = TriangleVertex{outline[i][0], outline[i][1], 0, 0};
+    FillQuadSoft(target, nullptr, v, softrender::QuadCornerOrder::kOutline, 0, colour, draw);
   });
 }
 

@@ -2,6 +2,7 @@
 #include "library/graphics/soft_renderer_calls.h"
 
 #include "library/softrender/blit.h"
+#include "library/softrender/triangle.h"
 
 namespace veziv {
 namespace {
@@ -14,7 +15,8 @@ SoftRendererCalls RealSoftRenderer() {
   SoftRendererCalls calls{};
   calls.blit = SoftSurfaceBlit;
   calls.blitScaled = SoftSurfaceBlitScaled;
-  // Rotated blits, triangles, boxes, lines and circles join as the renderer
+  calls.fillTriangle = SoftSurfaceFillTriangle;
+  // Rotated blits, boxes, lines and circles join as the renderer
   // gains them; until then their adapters draw nothing.
   return calls;
 }

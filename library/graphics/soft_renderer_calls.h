@@ -8,17 +8,9 @@
 
 #include "library/graphics/draw_snapshot.h"
 #include "library/graphics/softsurface.h"
+#include "library/softrender/triangle_walk.h"
 
 namespace veziv {
-
-// A corner of a filled triangle: target position, and source texel for
-// textured triangles.
-struct SoftQuadVertex {
-  int32_t x;
-  int32_t y;
-  int32_t u;
-  int32_t v;
-};
 
 // One record of a line list: x1, y1, x2, y2, colour, blend parameter.
 struct SoftLineRecord {
@@ -36,7 +28,7 @@ struct SoftRendererCalls {
                       float angle, float scale, int32_t transparencyFlag, int32_t turn,
                       const SOFTSURFACE* blendImage, const SoftDrawSnapshot& draw);
   // Three consecutive vertices.
-  void (*fillTriangle)(SOFTSURFACE* target, const SOFTSURFACE* source, const SoftQuadVertex* vertices,
+  void (*fillTriangle)(SOFTSURFACE* target, const SOFTSURFACE* source, const softrender::TriangleVertex* vertices,
                        int32_t transparencyFlag, const SOFTSURFACE* blendImage, uint32_t colour,
                        const SoftDrawSnapshot& draw);
   // rect: x1, y1, x2, y2 with right and bottom exclusive.
