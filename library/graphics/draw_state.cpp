@@ -370,8 +370,9 @@ SOFTSURFACE* CurrentDrawTargetImage() {
 }
 
 const SOFTSURFACE* CurrentBlendImage() {
+  // The graph's own view, so that a sub-graph blends with its own rectangle.
   const GraphRecord* record = GetGraphRecord(S().blendGraph);
-  return record && record->drawInfo ? &record->drawInfo->surface : nullptr;
+  return record ? &record->view : nullptr;
 }
 
 void FillSoftDrawSnapshot(SoftDrawSnapshot* snapshot) {
