@@ -25,6 +25,7 @@ constexpr SubsystemCallSites kDefaults = {
     .pump_network_messages = NothingWithCount,
     .update_text_entry = Nothing,
     .draw_movie_to_window_all = Nothing,
+    .run_window_timers = Nothing,
     .char_buffer_has_room = Yes,
     .push_input_char = NoChar,
     .take_ime_composition = NoComposition,

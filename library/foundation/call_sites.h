@@ -17,6 +17,9 @@ struct SubsystemCallSites {
   void (*pump_network_messages)(int count);
   void (*update_text_entry)();
   void (*draw_movie_to_window_all)();
+  // Window timers that are due (the auto-presenting draw target's tick); run
+  // on the main thread after each pass of messages, as timer messages are.
+  void (*run_window_timers)();
 
   // The character ring of text entry.
   bool (*char_buffer_has_room)();

@@ -134,6 +134,19 @@ TEST_F(Pump, TextEntryUpkeepCannotReenterThePump) {
   EXPECT_TRUE(TypedChars().empty());  // the inner call took nothing
 }
 
+TEST_F(Pump, WindowTimersRunAfterEachPassOnTheMainThreadOnly) {
+  detail::CallSites().run_window_timers = [] { Calls().push_back("timers"); };
+  detail::CallSites().push_input_char = [](int) { Calls().push_back("char"); };
+  pw::InjectText("a");
+  EXPECT_EQ(PumpMessagesUnlocked(), 0);
+  // A pass that took the character, then the empty pass that ends the call.
+  EXPECT_EQ(Calls(), (std::vector<std::string>{"char", "timers", "timers"}));
+  Calls().clear();
+  std::thread t([] { PumpMessagesUnlocked(); });
+  t.join();
+  EXPECT_TRUE(Calls().empty());
+}
+
 TEST_F(Pump, OtherThreadsMakeOnePassWithoutTakingEvents) {
   RecordUpkeep();
   pw::InjectText("q");

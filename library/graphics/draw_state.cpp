@@ -11,6 +11,7 @@
 #include "library/graphics/graphics_context.h"
 #include "library/graphics/lights_camera.h"
 #include "library/graphics/mask_screen.h"
+#include "library/graphics/pixel_format.h"
 #include "platform/os/clock.h"
 
 namespace veziv {
@@ -79,19 +80,9 @@ void WaitUnlessActive() {
   if (!calls.window_is_active()) calls.wait_while_window_inactive();
 }
 
-// Channel layout of the screen's format.
-struct ScreenChannels {
-  int width[3];  // red, green, blue
-  int shift[3];
-  uint32_t fill;  // bits of no channel, set in every packed colour
-};
-
-ScreenChannels ChannelsOf(int type) {
-  if (type == kSoftType16) return {{5, 6, 5}, {11, 5, 0}, 0};
-  return {{8, 8, 8}, {16, 8, 0}, 0xFF000000u};
+const PixelFormatDesc& ScreenFormat() {
+  return *SoftSurfacePixelFormat(detail::Screen().bits == 16 ? kSoftType16 : kSoftType32, 0, 0);
 }
-
-int ScreenType() { return detail::Screen().bits == 16 ? kSoftType16 : kSoftType32; }
 
 // The size of a target: the screen for the special ones, else the graph's.
 bool TargetSize(int target, int* width, int* height) {
@@ -160,20 +151,20 @@ int SetDrawColorScalePacked(uint32_t rgb) {
 uint32_t GetDrawColorWord() { return S().drawColorWord; }
 
 uint32_t PackColorForScreen(int r, int g, int b) {
-  const ScreenChannels c = ChannelsOf(ScreenType());
-  const int v[3] = {r & 0xFF, g & 0xFF, b & 0xFF};
-  uint32_t value = c.fill;
-  for (int i = 0; i < 3; ++i) value += uint32_t(v[i] >> (8 - c.width[i])) << c.shift[i];
-  return value;
+  const PixelFormatDesc& f = ScreenFormat();
+  return (uint32_t((r & 0xFF) >> (8 - f.redWidth)) << f.redShift) +
+         (uint32_t((g & 0xFF) >> (8 - f.greenWidth)) << f.greenShift) +
+         (uint32_t((b & 0xFF) >> (8 - f.blueWidth)) << f.blueShift) + f.unusedMask;
 }
 
 int UnpackScreenColor(uint32_t value, int* r, int* g, int* b) {
-  const ScreenChannels c = ChannelsOf(ScreenType());
-  int* out[3] = {r, g, b};
-  for (int i = 0; i < 3; ++i) {
-    const uint32_t max = (1u << c.width[i]) - 1;
-    if (out[i]) *out[i] = int((value >> c.shift[i] & max) * 255 / max);
-  }
+  const PixelFormatDesc& f = ScreenFormat();
+  auto channel = [value](uint32_t mask, int shift, int width) {
+    return int(((value & mask) >> shift) * 255 / ((1u << width) - 1));
+  };
+  if (r) *r = channel(f.redMask, f.redShift, f.redWidth);
+  if (g) *g = channel(f.greenMask, f.greenShift, f.greenWidth);
+  if (b) *b = channel(f.blueMask, f.blueShift, f.blueWidth);
   return 0;
 }
 
@@ -278,10 +269,8 @@ int ClearDrawTarget() {
   SOFTSURFACE* image = CurrentDrawTargetImage();
   if (!SoftSurfaceIsValid(image)) return 0;
   const SoftSurfaceShared& b = *image->base;
-  // Black in the image's own format: only the bits of no channel are set.
-  uint32_t black = 0;
-  if (!b.paletteFlag && (b.type == kSoftType32 ? !b.alphaFlag : b.alphaFlag)) black = 0xFF000000u;
-  SoftSurfaceFillRaw(image, nullptr, black);
+  const PixelFormatDesc* format = SoftSurfacePixelFormat(b.type, b.alphaFlag, b.paletteFlag);
+  SoftSurfaceFillRaw(image, nullptr, format ? FindColorCodeForImage(format, 0, 0, 0, 0) : 0);
   return 0;
 }
 

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "library/foundation/call_sites.h"
 #include "library/graphics/blend_tables.h"
 #include "library/graphics/graphics_test_support.h"
 
@@ -157,6 +158,19 @@ TEST_F(DrawStateTest, AutoPresentTargetPresentsEvery32MsWhileSelected) {
   EXPECT_EQ(IsDrawTargetTimerArmed(), 0);
   SelectDrawTarget(kTargetAutoPresent);
   EXPECT_EQ(IsDrawTargetTimerArmed(), 1);
+}
+
+TEST_F(DrawStateTest, PumpRunsTheTimerOnceGraphicsAreConnected) {
+  g_presents = 0;
+  detail::GraphicsCalls().present_back_buffer = [] { ++g_presents; };
+  detail::ConnectGraphicsToPump();
+  platform::os::AdvanceManualClock(40000);
+  detail::CallSites().run_window_timers();
+  EXPECT_EQ(g_presents, 1);
+  detail::DisconnectGraphicsFromPump();
+  platform::os::AdvanceManualClock(40000);
+  detail::CallSites().run_window_timers();
+  EXPECT_EQ(g_presents, 1);
 }
 
 TEST_F(DrawStateTest, ClearingFillsTheTargetWithBlack) {

@@ -263,8 +263,8 @@ int DrawBoxShape(int x1, int y1, int x2, int y2, uint32_t colour, int fill) {
 int DrawBoxFilled(int x1, int y1, int x2, int y2, uint32_t colour) {
   if (!CheckShapeCall()) return 0;
   return RunDraw(nullptr, Ordered(x1, y1, x2, y2), [&](SOFTSURFACE* target, const SoftDrawSnapshot& draw) {
-    const int32_t rect[4] = {x1, y1, x2, y2};
-    if (SoftRenderer().fillBox) SoftRenderer().fillBox(target, rect, colour, draw);
+    const DrawRect rect{x1, y1, x2, y2};
+    if (SoftRenderer().fillBox) SoftRenderer().fillBox(target, &rect, colour, draw);
   });
 }
 
@@ -272,10 +272,11 @@ int DrawBoxFrame(int x1, int y1, int x2, int y2, uint32_t colour) {
   if (!CheckShapeCall()) return 0;
   return RunDraw(nullptr, Ordered(x1, y1, x2, y2), [&](SOFTSURFACE* target, const SoftDrawSnapshot& draw) {
     const int32_t p = GetBlendParam();
-    const SoftLineRecord lines[4] = {{x1, y1, x2 - 1, y1, colour, p},
-                                     {x2 - 1, y1, x2 - 1, y2 - 1, colour, p},
-                                     {x2 - 1, y2 - 1, x1, y2 - 1, colour, p},
-                                     {x1, y2 - 1, x1, y1, colour, p}};
+    const int32_t c = static_cast<int32_t>(colour);
+    const int32_t lines[4 * 6] = {x1,     y1,     x2 - 1, y1,     c, p,  //
+                                  x2 - 1, y1,     x2 - 1, y2 - 1, c, p,  //
+                                  x2 - 1, y2 - 1, x1,     y2 - 1, c, p,  //
+                                  x1,     y2 - 1, x1,     y1,     c, p};
     if (SoftRenderer().lineList) SoftRenderer().lineList(target, lines, 4, draw);
   });
 }

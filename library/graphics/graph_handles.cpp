@@ -13,6 +13,7 @@
 #include "library/foundation/memory.h"
 #include "library/graphics/draw_state.h"
 #include "library/graphics/graphics_context.h"
+#include "library/graphics/pixel_format.h"
 #include "library/graphics/soft_renderer_calls.h"
 
 namespace veziv {
@@ -59,12 +60,6 @@ void DropKeptName(GraphRecord* record) {
   if (name && --name->references <= 0) FreeLibMemory(name);
 }
 
-// The transparent colour as a pixel value of a software image.
-uint32_t PackForSoftImage(uint32_t rgb, int type, int alpha) {
-  const uint32_t r = rgb >> 16 & 0xFF, g = rgb >> 8 & 0xFF, b = rgb & 0xFF;
-  if (type == kSoftType16) return (r >> 3) << 11 | (g >> 2) << 5 | b >> 3;
-  return r << 16 | g << 8 | b | (alpha ? 0u : 0xFF000000u);
-}
 
 void ReleaseDrawInfo(GraphDrawInfo* info) {
   if (--info->references > 0) return;
@@ -196,7 +191,11 @@ int CreateGraphSurface(GraphHandle handle, int width, int height, int alphaFlag,
   const int type = request.colorBits == 16 ? kSoftType16 : kSoftType32;
   info->pixelType = (type == kSoftType16 ? 15 : 17) + request.alpha;
   const uint32_t transparentValue =
-      request.palette ? 0xFFFFu : PackForSoftImage(settings.transparentColor, type, request.alpha);
+      request.palette ? 0xFFFFu
+                      : FindColorCodeForImage(SoftSurfacePixelFormat(type, request.alpha, 0),
+                                              int(settings.transparentColor >> 16 & 0xFF),
+                                              int(settings.transparentColor >> 8 & 0xFF),
+                                              int(settings.transparentColor & 0xFF), 0);
   // Every store gets the extra planes, so that an image loaded into it whole
   // builds its run table and alpha plane.
   if (SoftSurfaceCreate(&info->surface, width, height, -1, transparentValue, type, request.palette, request.alpha,
@@ -263,8 +262,7 @@ int ClearGraphToColor(GraphHandle handle, int r, int g, int b, int) {
   FillSoftDrawSnapshot(&draw);
   // The fill covers the whole graph whatever the current target's draw area is.
   draw.drawArea = DrawRect{0, 0, record->width, record->height};
-  const int32_t rect[4] = {0, 0, record->width, record->height};
-  if (SoftRenderer().fillBox) SoftRenderer().fillBox(&record->view, rect, colour, draw);
+  if (SoftRenderer().fillBox) SoftRenderer().fillBox(&record->view, &draw.drawArea, colour, draw);
   return 0;
 }
 

@@ -13,6 +13,8 @@
 
 namespace veziv {
 
+struct RasterImage;
+
 using GraphHandle = int;
 
 // A full path shared by a graph and its sub-graphs; the last reference frees it.
@@ -67,6 +69,15 @@ GraphHandle CreateEmptyGraph(int width, int height, int unused);
 GraphHandle MakeSubGraph(int x, int y, int width, int height, GraphHandle source);
 int SetupSubGraphView(GraphHandle handle, GraphHandle source, int x, int y, int width, int height);
 int ClearGraphToColor(GraphHandle handle, int r, int g, int b, int a);
+// Converts srcRect (null: the whole image) of image, with its alpha image when
+// given, into the graph at (dstX, dstY), cut at the graph's right and bottom
+// edge; keyAlpha gives pixels of the transparent colour alpha 0. Keeps the
+// file name and the source position for a reload. 0 for an empty rectangle.
+int TransferImageToGraph(const RasterImage* image, const RasterImage* alphaImage, const DrawRect* srcRect, int dstX,
+                         int dstY, GraphHandle handle, int sourceOption, const char* fileName, int keyAlpha);
+// The graph's size from (x, y) of image, to the graph's top-left corner.
+int SetGraphicSourceImage(const RasterImage* image, const RasterImage* alphaImage, int x, int y, GraphHandle handle,
+                          int sourceOption, const char* fileName);
 int FreeGraphHandle(GraphHandle handle, int unused);
 int FreeAllGraphHandles(int unused);
 

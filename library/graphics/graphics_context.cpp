@@ -1,16 +1,20 @@
 // The graphics side's screen record and its call sites, with their defaults.
 #include "library/graphics/graphics_context.h"
 
+#include "library/foundation/call_sites.h"
+#include "library/foundation/pump.h"
+#include "library/foundation/window_services.h"
+#include "library/graphics/draw_state.h"
+
 namespace veziv::detail {
 namespace {
 
-int Active() { return 1; }
 void Nothing() {}
 void NothingWith(int) {}
 
 constexpr GraphicsCallSites kDefaults = {
-    .window_is_active = Active,
-    .wait_while_window_inactive = Nothing,
+    .window_is_active = IsWindowActive,
+    .wait_while_window_inactive = WaitWhileWindowInactive,
     .close_movie = NothingWith,
     .advance_movie_frame = NothingWith,
     .present_back_buffer = Nothing,
@@ -23,6 +27,10 @@ GraphicsScreen g_screen;
 
 GraphicsScreen& Screen() { return g_screen; }
 GraphicsCallSites& GraphicsCalls() { return g_calls; }
+
+void ConnectGraphicsToPump() { CallSites().run_window_timers = ServiceDrawTargetTimer; }
+
+void DisconnectGraphicsFromPump() { CallSites().run_window_timers = Nothing; }
 
 void ResetGraphicsContextForTest() {
   g_calls = kDefaults;

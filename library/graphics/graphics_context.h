@@ -1,7 +1,8 @@
 // What the graph and drawing code needs from outside itself: whether graphics
 // are up, the software screen image and mode (set by graphics start-up), and
-// the call sites into the window, movie and presentation code, each a
-// do-nothing default until its owner puts its own function in.
+// the call sites into the window, movie and presentation code. The window's
+// entries default to the main window's own functions; the others do nothing
+// until their owner puts its own function in.
 #pragma once
 
 #include "library/graphics/softsurface.h"
@@ -30,6 +31,10 @@ struct GraphicsCallSites {
 };
 
 GraphicsCallSites& GraphicsCalls();
+// Puts the draw target's timer into the pump's window timers (graphics start)
+// and takes it out again (graphics end).
+void ConnectGraphicsToPump();
+void DisconnectGraphicsFromPump();
 // The screen and the call sites back to their defaults.
 void ResetGraphicsContextForTest();
 

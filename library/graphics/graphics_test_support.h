@@ -59,17 +59,13 @@ inline SoftRendererCalls RecordingRenderer() {
     a.push_back(static_cast<int>(colour));
     Note("triangle", t, s, a, d, b);
   };
-  c.fillBox = [](SOFTSURFACE* t, const int32_t r[4], uint32_t colour, const SoftDrawSnapshot& d) {
-    Note("box", t, nullptr, {r[0], r[1], r[2], r[3], static_cast<int>(colour)}, d);
+  c.fillBox = [](SOFTSURFACE* t, const DrawRect* r, uint32_t colour, const SoftDrawSnapshot& d) {
+    Note("box", t, nullptr, {r->left, r->top, r->right, r->bottom, static_cast<int>(colour)}, d);
   };
   c.line = [](SOFTSURFACE* t, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour,
               const SoftDrawSnapshot& d) { Note("line", t, nullptr, {x1, y1, x2, y2, static_cast<int>(colour)}, d); };
-  c.lineList = [](SOFTSURFACE* t, const SoftLineRecord* lines, int32_t count, const SoftDrawSnapshot& d) {
-    std::vector<int> a;
-    for (int i = 0; i < count; ++i)
-      a.insert(a.end(), {lines[i].x1, lines[i].y1, lines[i].x2, lines[i].y2, static_cast<int>(lines[i].colour),
-                         lines[i].blendParam});
-    Note("lineList", t, nullptr, a, d);
+  c.lineList = [](SOFTSURFACE* t, const int32_t* records, int32_t count, const SoftDrawSnapshot& d) {
+    Note("lineList", t, nullptr, std::vector<int>(records, records + 6 * count), d);
   };
   c.circle = [](SOFTSURFACE* t, int32_t x, int32_t y, int32_t r, uint32_t colour, int32_t fill,
                 const SoftDrawSnapshot& d) { Note("circle", t, nullptr, {x, y, r, static_cast<int>(colour), fill}, d); };
@@ -104,6 +100,9 @@ class GraphicsTest : public ::testing::Test {
     detail::ResetLightTableForTest();
     SoftSurfaceRelease(&screen_);
     detail::ResetGraphicsContextForTest();
+    // No window in these tests: it counts as active, and a wait is only counted.
+    detail::GraphicsCalls().window_is_active = [] { return 1; };
+    detail::GraphicsCalls().wait_while_window_inactive = [] { ++InactiveWaits(); };
     SoftRenderer() = RealSoftRenderer();
     Recorded().clear();
     InactiveWaits() = 0;
@@ -130,7 +129,7 @@ class GraphicsTest : public ::testing::Test {
   // The window reported inactive; each wait is counted.
   void MakeWindowInactive() {
     detail::GraphicsCalls().window_is_active = [] { return 0; };
-    detail::GraphicsCalls().wait_while_window_inactive = [] { ++InactiveWaits(); };
+    InactiveWaits() = 0;
   }
 
   uint32_t ScreenPixel(int x, int y) const {

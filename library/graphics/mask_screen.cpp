@@ -124,16 +124,7 @@ int BeginMaskedDraw(int x1, int y1, int x2, int y2) {
   MaskState& s = State();
   DrawRect r;
   if (!s.active || !ClipToDrawArea(x1, y1, x2, y2, &r)) return 0;
-  const SOFTSURFACE* from = RealTarget();
-  SOFTSURFACE* to = &s.image;
-  if (!SameLayout(from, to) || r.right > from->width || r.bottom > from->height || r.right > to->width ||
-      r.bottom > to->height)
-    return 0;
-  const int bpp = from->base->bytesPerPixel;
-  for (int y = r.top; y < r.bottom; ++y)
-    std::memcpy(to->pixels + ptrdiff_t(y) * to->base->pitch + ptrdiff_t(r.left) * bpp,
-                from->pixels + ptrdiff_t(y) * from->base->pitch + ptrdiff_t(r.left) * bpp,
-                size_t(r.right - r.left) * size_t(bpp));
+  SoftSurfaceCopyRect(&s.image, RealTarget(), &r, r.left, r.top);
   return 0;
 }
 

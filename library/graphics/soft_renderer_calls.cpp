@@ -2,6 +2,8 @@
 #include "library/graphics/soft_renderer_calls.h"
 
 #include "library/softrender/blit.h"
+#include "library/softrender/rotated_blit.h"
+#include "library/softrender/shapes.h"
 #include "library/softrender/triangle.h"
 
 namespace veziv {
@@ -15,9 +17,12 @@ SoftRendererCalls RealSoftRenderer() {
   SoftRendererCalls calls{};
   calls.blit = SoftSurfaceBlit;
   calls.blitScaled = SoftSurfaceBlitScaled;
+  calls.blitRotated = SoftSurfaceBlitRotated;
   calls.fillTriangle = SoftSurfaceFillTriangle;
-  // Rotated blits, boxes, lines and circles join as the renderer
-  // gains them; until then their adapters draw nothing.
+  calls.fillBox = SoftSurfaceFillBox;
+  calls.line = SoftSurfaceLine;
+  calls.lineList = SoftSurfaceLineList;
+  calls.circle = SoftSurfaceCircle;
   return calls;
 }
 

@@ -1,7 +1,6 @@
 // The software renderer as the drawing calls reach it: one table of entry
 // points, so that tests can put a recording renderer in place of the real one.
-// An entry that is null has no renderer operation behind it yet; its adapter
-// then draws nothing.
+// An entry left null draws nothing.
 #pragma once
 
 #include <cstdint>
@@ -11,13 +10,6 @@
 #include "library/softrender/triangle_walk.h"
 
 namespace veziv {
-
-// One record of a line list: x1, y1, x2, y2, colour, blend parameter.
-struct SoftLineRecord {
-  int32_t x1, y1, x2, y2;
-  uint32_t colour;
-  int32_t blendParam;
-};
 
 struct SoftRendererCalls {
   void (*blit)(SOFTSURFACE* target, const SOFTSURFACE* source, int32_t x, int32_t y, int32_t transparencyFlag,
@@ -31,11 +23,12 @@ struct SoftRendererCalls {
   void (*fillTriangle)(SOFTSURFACE* target, const SOFTSURFACE* source, const softrender::TriangleVertex* vertices,
                        int32_t transparencyFlag, const SOFTSURFACE* blendImage, uint32_t colour,
                        const SoftDrawSnapshot& draw);
-  // rect: x1, y1, x2, y2 with right and bottom exclusive.
-  void (*fillBox)(SOFTSURFACE* target, const int32_t rect[4], uint32_t colour, const SoftDrawSnapshot& draw);
+  // Right and bottom exclusive.
+  void (*fillBox)(SOFTSURFACE* target, const DrawRect* rect, uint32_t colour, const SoftDrawSnapshot& draw);
   void (*line)(SOFTSURFACE* target, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour,
                const SoftDrawSnapshot& draw);
-  void (*lineList)(SOFTSURFACE* target, const SoftLineRecord* lines, int32_t count, const SoftDrawSnapshot& draw);
+  // Records of six words: x1, y1, x2, y2, colour, blend parameter.
+  void (*lineList)(SOFTSURFACE* target, const int32_t* records, int32_t count, const SoftDrawSnapshot& draw);
   void (*circle)(SOFTSURFACE* target, int32_t x, int32_t y, int32_t radius, uint32_t colour, int32_t fill,
                  const SoftDrawSnapshot& draw);
 };
