@@ -163,5 +163,34 @@ TEST_F(DrawingPixels, ThickLineCoversItsQuadOnceButForTheSplitDiagonal) {
   EXPECT_EQ(Colour(27, 20), 0u);
 }
 
+TEST_F(DrawingPixels, BoxFrameFilledBoxAndLineLandOnTheirPixels) {
+  const uint32_t white = PackColorForScreen(255, 255, 255);
+  ASSERT_EQ(DrawBoxShape(1, 1, 6, 5, white, 0), 0);
+  ASSERT_EQ(DrawBoxShape(9, 4, 7, 1, white, 1), 0);  // reversed corners
+  ASSERT_EQ(DrawLineSegment(1, 7, 9, 7, white, 1), 0);
+  ASSERT_EQ(DrawCircleShape(5, 5, -1, white, 1), 0);
+  EXPECT_EQ(Rows(0, 0, 11, 9, {{white, '#'}}),
+            "...........\n"
+            ".#####.##..\n"
+            ".#...#.##..\n"
+            ".#...#.##..\n"
+            ".#####.....\n"
+            "...........\n"
+            "...........\n"
+            ".########..\n"  // the renderer leaves the end point out
+            "...........\n");
+}
+
+TEST_F(DrawingPixels, UnturnedRotationByNothingDrawsTheGraphAroundItsCentre) {
+  const int g = TwoToneGraph(4, 2, kRed, kBlue);
+  ASSERT_EQ(RenderGraphRotatedAtCentre(4.0f, 3.0f, 1.0, 0.0, g, 0, 0), 0);
+  EXPECT_EQ(Rows(0, 0, 7, 5, {{kRed, 'R'}, {kBlue, 'B'}}),
+            ".......\n"
+            ".......\n"
+            "..RRBB.\n"
+            "..RRBB.\n"
+            ".......\n");
+}
+
 }  // namespace
 }  // namespace veziv
