@@ -126,6 +126,17 @@ int SoftSurfaceCopyRect(SOFTSURFACE* destination, const SOFTSURFACE* source, con
 int SoftSurfaceFromRaster(const RasterImage* image, const RasterImage* alphaImage, SOFTSURFACE* view, int srcX,
                           int srcY, int width, int height, int dstX, int dstY, int keyAlpha);
 
+// Makes the software screen image at the screen size and type (its failure
+// ends the program), the two work images of string drawing (the second with
+// the extra planes), fills the screen with black and makes it the image the
+// screen targets draw into. Returns 0.
+int CreatePrimarySoftSurface();
+// Releases the screen and work images (graphics end); the screen targets then
+// have no image.
+void ReleasePrimarySoftSurface();
+// The two work images of the software string drawing (index 0 or 1), or null.
+SOFTSURFACE* GetStringWorkSoftSurface(int index);
+
 // The movie player's description of a pixel layout: 32 bytes, RGB flag 0x40.
 struct MoviePixelFormat {
   uint32_t size;
