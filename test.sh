@@ -5,6 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/install-deps.sh
 jobs=$(nproc)
+# Let the compiler cache serve every checkout of the project, wherever it lies.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=true
 build=build-test
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
   -DCMAKE_C_FLAGS_DEBUG="-O1 -g" -DVEZIV_SANITIZE=ON -DVEZIV_BENCH=ON >/dev/null
