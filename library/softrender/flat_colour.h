@@ -78,7 +78,7 @@ inline bool FlatTargetUsable(const SOFTSURFACE* target, const SoftDrawSnapshot& 
 // fn(SpanFormat<type>, RuleTag<R>) with the rule of the snapshot's mode and
 // parameter. False, without calling, when the mode draws nothing.
 template <class Fn>
-bool WithFlatRule(const SOFTSURFACE& target, uint32_t colour, const SoftDrawSnapshot& draw, TriangleSpanSetup* k,
+bool WithFlatRule(SOFTSURFACE& target, uint32_t colour, const SoftDrawSnapshot& draw, TriangleSpanSetup* k,
                   Fn fn) {
   const uint32_t p = ClampedParam(draw);
   BlendRule rule;
@@ -89,6 +89,7 @@ bool WithFlatRule(const SOFTSURFACE& target, uint32_t colour, const SoftDrawSnap
   k->targetPitch = target.base->pitch;
   k->colour = PrepareShapeColour(colour, type, draw.brightness);
   k->rules = {MakeRuleTables(draw, p), &draw.tables->SignedProductTable[p][256]};
+  MarkDrawn(target);
   if (type == kSoftType32) CallWithRule<SpanFormat<kSoftType32>>(rule, fn);
   else CallWithRule<SpanFormat<kSoftType16>>(rule, fn);
   return true;

@@ -15,8 +15,10 @@
 
 #include "library/softrender/span_reference.h"
 #include "library/softrender/flat_colour.h"
+#include "library/softrender/rotated_blit.h"
 #include "library/softrender/shapes.h"
 #include "library/softrender/test_image.h"
+#include "library/softrender/triangle.h"
 
 namespace veziv::softrender {
 namespace {
@@ -360,6 +362,58 @@ TEST(FlatShapes, RefusePaletteAndAlphaTargets) {
       DrawShape(shape, &image->view, 0x123456, Snapshot(0, 0, kWhite, {0, 0, 9, 9}));
       EXPECT_TRUE(before.memory == image->memory) << "shape " << shape;
     }
+}
+
+// A run table describes an image as it was filled; once anything is drawn into
+// the image, the blits must not walk it any more.
+TEST(ShapeDrawing, EveryPrimitiveDrawingIntoAnImageRetiresItsRunTable) {
+  std::mt19937 rng(7);
+  TestImage source(4, 4, kSoftType32, false, 0, 0, rng);
+  const SoftDrawSnapshot draw = Snapshot(0, 255, 0xFFFFFF, {0, 0, 16, 16});
+  const TriangleVertex triangle[3] = {{1, 1, 0, 0}, {10, 2, 3, 0}, {3, 10, 0, 3}};
+  const int32_t box[4] = {2, 2, 9, 9};
+  const int32_t line[6] = {0, 0, 12, 7, 0x123456, 255};
+  struct Case {
+    const char* name;
+    void (*draw)(SOFTSURFACE*, const SOFTSURFACE*, const TriangleVertex*, const int32_t*, const int32_t*,
+                 const SoftDrawSnapshot&);
+  };
+  const Case cases[] = {
+      {"triangle", [](SOFTSURFACE* t, const SOFTSURFACE* s, const TriangleVertex* v, const int32_t*, const int32_t*,
+                      const SoftDrawSnapshot& d) { SoftSurfaceFillTriangle(t, s, v, 0, nullptr, 0, d); }},
+      {"flat triangle", [](SOFTSURFACE* t, const SOFTSURFACE*, const TriangleVertex* v, const int32_t*,
+                           const int32_t*, const SoftDrawSnapshot& d) {
+         SoftSurfaceFillTriangle(t, nullptr, v, 0, nullptr, 0x445566, d);
+       }},
+      {"box", [](SOFTSURFACE* t, const SOFTSURFACE*, const TriangleVertex*, const int32_t* b, const int32_t*,
+                 const SoftDrawSnapshot& d) {
+         const DrawRect r{b[0], b[1], b[2], b[3]};
+         SoftSurfaceFillBox(t, &r, 0x445566, d);
+       }},
+      {"line", [](SOFTSURFACE* t, const SOFTSURFACE*, const TriangleVertex*, const int32_t*, const int32_t* l,
+                  const SoftDrawSnapshot& d) { SoftSurfaceLine(t, l[0], l[1], l[2], l[3], uint32_t(l[4]), d); }},
+      {"line list", [](SOFTSURFACE* t, const SOFTSURFACE*, const TriangleVertex*, const int32_t*, const int32_t* l,
+                       const SoftDrawSnapshot& d) { SoftSurfaceLineList(t, l, 1, d); }},
+      {"circle", [](SOFTSURFACE* t, const SOFTSURFACE*, const TriangleVertex*, const int32_t*, const int32_t*,
+                    const SoftDrawSnapshot& d) { SoftSurfaceCircle(t, 8, 8, 4, 0x445566, 0, d); }},
+      {"disc", [](SOFTSURFACE* t, const SOFTSURFACE*, const TriangleVertex*, const int32_t*, const int32_t*,
+                  const SoftDrawSnapshot& d) { SoftSurfaceCircle(t, 8, 8, 4, 0x445566, 1, d); }},
+      {"rotated", [](SOFTSURFACE* t, const SOFTSURFACE* s, const TriangleVertex*, const int32_t*, const int32_t*,
+                     const SoftDrawSnapshot& d) { SoftSurfaceBlitRotated(t, s, 8, 8, 0.5f, 1.0f, 0, 0, nullptr, d); }},
+      {"turned", [](SOFTSURFACE* t, const SOFTSURFACE* s, const TriangleVertex*, const int32_t*, const int32_t*,
+                    const SoftDrawSnapshot& d) { SoftSurfaceBlitRotated(t, s, 8, 8, 0.5f, 1.0f, 0, 1, nullptr, d); }},
+  };
+  for (const Case& c : cases) {
+    TestImage target(16, 16, kSoftType32, false, 0, 0, rng);
+    target.block.runTableValid = 1;
+    c.draw(&target.view, &source.view, triangle, box, line, draw);
+    EXPECT_EQ(target.block.runTableValid, 0) << c.name;
+  }
+  // Nothing drawn (an empty draw area): the table still holds.
+  TestImage untouched(16, 16, kSoftType32, false, 0, 0, rng);
+  untouched.block.runTableValid = 1;
+  SoftSurfaceFillBox(&untouched.view, nullptr, 0x445566, Snapshot(0, 255, 0xFFFFFF, {4, 4, 4, 4}));
+  EXPECT_EQ(untouched.block.runTableValid, 1);
 }
 
 }  // namespace

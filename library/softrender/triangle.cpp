@@ -90,6 +90,7 @@ void SoftSurfaceFillTriangle(SOFTSURFACE* target, const SOFTSURFACE* source, con
     loop = ChooseLoop(tb.type, sb.paletteFlag == 1 ? SpanSource::kPalette : SpanSource::kDirect, rule, o);
   }
   auto drawSpan = [loop, &k](const TriangleSpan& span) { loop(k, span); };
+  MarkDrawn(*target);
   WalkTriangle(walk, TargetDrawArea(*target, draw.drawArea), MakeSpanSink(drawSpan));
 }
 
