@@ -427,7 +427,9 @@ TEST_F(GraphLoading, RedecodeRefillsColourAndAlpha) {
                                     0, 0),
             -1);
   EXPECT_EQ(ColourMismatch(g, [](int x, int y) { return Gradient(kW - 1 - x, y); }), "");
-  EXPECT_EQ(RedecodeGraphFromBuffer(colour.data(), int(colour.size()), g + 1, nullptr, 0, 0, 0), -1);
+  const GraphHandle gone = MakeGraph(kW, kH, 0);
+  FreeGraphHandle(gone, 0);
+  EXPECT_EQ(RedecodeGraphFromBuffer(colour.data(), int(colour.size()), gone, nullptr, 0, 0, 0), -1);
 }
 
 // 16 x 4 pixels of four DXT1 blocks: two red, then two blue.
