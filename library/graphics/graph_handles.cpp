@@ -338,6 +338,7 @@ namespace detail {
 void SetSingleTextureWish(int flag) { State().settings.singleTextureWish = flag; }
 int GraphCount() { return Table().Count(); }
 int GraphEndMark() { return Table().EndIndex(); }
+GraphHandle GraphHandleAtSlot(int slot) { return Table().HandleAt(slot); }
 
 void ResetGraphTableForTest() {
   GraphState& state = State();

@@ -103,6 +103,8 @@ void SetSingleTextureWish(int flag);
 // Live graphs and the end mark of the table.
 int GraphCount();
 int GraphEndMark();
+// The live graph in a slot of the table, or -1.
+GraphHandle GraphHandleAtSlot(int slot);
 // A fresh table: every graph deleted, the check counter back to 0, the
 // new-graph settings at their defaults.
 void ResetGraphTableForTest();

@@ -18,6 +18,7 @@ constexpr GraphicsCallSites kDefaults = {
     .close_movie = NothingWith,
     .advance_movie_frame = NothingWith,
     .present_back_buffer = Nothing,
+    .reopen_all_movies = Nothing,
 };
 
 GraphicsCallSites g_calls = kDefaults;

@@ -28,6 +28,8 @@ struct GraphicsCallSites {
   void (*advance_movie_frame)(int movie);
   // Shows the back screen (the auto-presenting target's tick).
   void (*present_back_buffer)();
+  // Opens the movies again after the graphics device was set up again.
+  void (*reopen_all_movies)();
 };
 
 GraphicsCallSites& GraphicsCalls();
