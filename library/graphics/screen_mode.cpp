@@ -11,6 +11,7 @@
 #include "library/foundation/random.h"
 #include "library/foundation/rect_matrix.h"
 #include "library/foundation/window_services.h"
+#include "library/graphics/graphics_restore.h"
 #include "platform/window/window.h"
 
 namespace veziv {
@@ -126,6 +127,7 @@ void InstallScreenModeHooks() {
   CallSites().get_screen_size = ScreenSizeForHooks;
   // A switch between window and full screen keeps the mode but needs the device set up again.
   CallSites().change_screen_mode = [] { return ChangeScreenMode(-1, -1, -1, 1, -1); };
+  CallSites().recover_lost_device = [] { RecoverLostDevice(); };
   LibrarySubsystems& s = RegisteredSubsystems();
   s.screen_bits_per_pixel = [] { return GetScreenColorBitDepth(); };
   s.set_present_waits_for_vblank = [](int on) { SetPresentWaitsForVBlank(on); };

@@ -90,8 +90,9 @@ int SetupSoftwareDevice();
 void ReleaseGraphicsDevice();
 
 // Puts the screen size into the projection builders and the window's call
-// sites (with the forced change that a window-mode switch makes), and the
-// depth and vertical-blank setting into the library start.
+// sites (with the forced change that a window-mode switch makes, and the
+// recovery after a device loss), and the depth and vertical-blank setting
+// into the library start.
 void InstallScreenModeHooks();
 // The state, the lifecycle calls and the hooks back to their start.
 void ResetScreenModeForTest();
