@@ -13,6 +13,7 @@
 
 #include "library/foundation/call_sites.h"
 #include "library/foundation/library_start.h"
+#include "library/graphics/graph_loading.h"
 #include "library/graphics/graphics_test_support.h"
 #include "library/graphics/image_loaders.h"
 #include "library/graphics/image_test_support.h"
@@ -124,6 +125,7 @@ TEST_F(GraphicsRestoreTest, ReloadRefillsGraphsFromTheirFiles) {
       {"other file", GraphFromFile(other, 2, 0), 2, 2, 1},
       {"sheet mirrored (option word differs)", GraphFromFile(sheet, 0, 1), 1, 7, -1},
       {"sheet again after the mirrored one", GraphFromFile(sheet, 2, 0), 1, 2, 1},
+      {"sheet through the file loader (same load)", ImportGraphFile(sheet.c_str(), 0), 1, 0, 1},
   };
   std::filesystem::remove(gone);
   for (const Graph& g : graphs) Overwrite(g.handle, 0x00112233);
