@@ -50,8 +50,6 @@ struct DrawState {
   int lightingWord = 0;
   float depth2D = 0.0f;
   int suppressed = 0;
-  void (*restoreCallback)() = nullptr;
-  int halfSize = 0;
 };
 
 struct DrawStateBlock {
@@ -276,13 +274,9 @@ int ClearDrawTarget() {
 
 int ResetDrawState() {
   DrawState& s = S();
-  const int halfSize = s.halfSize;
-  void (*restore)() = s.restoreCallback;
   // Suppression ends with the reset; clearing it first lets the steps below
   // take effect.
   s = DrawState{};
-  s.halfSize = halfSize;
-  s.restoreCallback = restore;
   s.blendGraph = -1;
   for (int i = 0; i < 8; ++i) {
     s.stageWordsA[i] = 3;

@@ -175,6 +175,10 @@ int SoftSurfaceFromRaster(const RasterImage* image, const RasterImage* alphaImag
     return -1;
   }
   if (alphaImage != nullptr && (width > alphaImage->width - srcX || height > alphaImage->height - srcY)) return -1;
+  // Block-compressed pixels have no rows to convert; callers decode them first.
+  if (image->format.compressedKind != 0 || (alphaImage != nullptr && alphaImage->format.compressedKind != 0)) {
+    return -1;
+  }
   SoftSurfaceShared* block = view->base;
   const PixelFormatDesc* format = BlockFormat(block);
   int red = 0, green = 0, blue = 0;

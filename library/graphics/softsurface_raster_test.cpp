@@ -99,7 +99,7 @@ TEST(SoftSurfaceFromRaster, WholeFillBuildsTheRunTablePartialFillDoesNot) {
   SoftSurfaceRelease(&view);
 }
 
-TEST(SoftSurfaceFromRaster, RefusesRectanglesOutsideEitherImage) {
+TEST(SoftSurfaceFromRaster, RefusesRectanglesOutsideEitherImageAndCompressedPictures) {
   Image32 picture(4, 4);
   SOFTSURFACE view{};
   ASSERT_EQ(SoftSurfaceCreate(&view, 2, 2, -1, 0, kSoftType32, 0, 0, 0, nullptr), 0);
@@ -107,6 +107,11 @@ TEST(SoftSurfaceFromRaster, RefusesRectanglesOutsideEitherImage) {
   EXPECT_LT(SoftSurfaceFromRaster(&picture.image, nullptr, &view, 0, 0, 3, 2, 0, 0, 0), 0);
   EXPECT_LT(SoftSurfaceFromRaster(&picture.image, nullptr, &view, 0, 0, 2, 2, 1, 0, 0), 0);
   EXPECT_LT(SoftSurfaceFromRaster(&picture.image, nullptr, &view, -1, 0, 1, 1, 0, 0, 0), 0);
+  // A block-compressed picture, as colour or as alpha, has no rows to read.
+  RasterImage compressed = picture.image;
+  compressed.format.compressedKind = 1;
+  EXPECT_LT(SoftSurfaceFromRaster(&compressed, nullptr, &view, 0, 0, 1, 1, 0, 0, 0), 0);
+  EXPECT_LT(SoftSurfaceFromRaster(&picture.image, &compressed, &view, 0, 0, 1, 1, 0, 0, 0), 0);
   SoftSurfaceRelease(&view);
 }
 
