@@ -340,6 +340,10 @@ int GraphCount() { return Table().Count(); }
 int GraphEndMark() { return Table().EndIndex(); }
 GraphHandle GraphHandleAtSlot(int slot) { return Table().HandleAt(slot); }
 
+void EmptyGraphTable() {
+  Table().DeleteAll([](GraphHandle handle) { FreeGraphHandle(handle, 0); });
+}
+
 void ResetGraphTableForTest() {
   GraphState& state = State();
   state.table->DeleteAll([](GraphHandle handle) { FreeGraphHandle(handle, 0); });

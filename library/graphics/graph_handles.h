@@ -105,6 +105,8 @@ int GraphCount();
 int GraphEndMark();
 // The live graph in a slot of the table, or -1.
 GraphHandle GraphHandleAtSlot(int slot);
+// Graphics start: the table from slot 0 again (any graph left is deleted).
+void EmptyGraphTable();
 // A fresh table: every graph deleted, the check counter back to 0, the
 // new-graph settings at their defaults.
 void ResetGraphTableForTest();

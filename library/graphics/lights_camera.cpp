@@ -156,6 +156,13 @@ void SetDefault2DCamera(int width, int height) {
 
 int LightsChanged() { return State().lightsChanged; }
 
+void FreeEveryLight() {
+  LightCameraState& s = State();
+  FreeAllLightHandles();
+  FreeLightHandle(s.current);
+  s.current = -1;
+}
+
 void ResetLightTableForTest() {
   LightCameraState& s = State();
   s.lights = std::make_unique<LightTable>();

@@ -82,6 +82,8 @@ void ResetLightsAndCamera();
 // The default 2-D camera for a target of the given size.
 void SetDefault2DCamera(int width, int height);
 int LightsChanged();
+// Graphics end: every light, the current one last, and none current after.
+void FreeEveryLight();
 // Deletes every light and clears the current one (graphics end; tests).
 void ResetLightTableForTest();
 }  // namespace detail

@@ -3,6 +3,7 @@
 
 #include "library/foundation/helpers.h"
 #include "library/foundation/window_services.h"
+#include "library/graphics/graphics_context.h"
 #include "library/graphics/screen_mode.h"
 #include "platform/os/clock.h"
 #include "platform/window/window.h"
@@ -27,7 +28,7 @@ PresentRects ComputePresentRects(int screen_width, int screen_height, bool half_
 
 int PresentScreenImage(const uint8_t* pixels, int width, int height, int pitch) {
   if (!pw::HasWindow()) return 0;
-  const ScreenModeState& m = ScreenMode();
+  const GraphicsScreen& m = Screen();
   const bool windowed = IsWindowedMode() != 0;
   const PresentRects rects =
       ComputePresentRects(width, height, m.half_size != 0, windowed, GetWindowZoomRatio());
@@ -48,8 +49,14 @@ std::vector<DisplayModeRecord> KeepListedModes(const std::vector<pw::DisplayMode
   return kept;
 }
 
+DisplayState& Display() {
+  static DisplayState state;
+  return state;
+}
+
 void ReleaseGraphicsDevice() {
-  ScreenModeState& m = ScreenMode();
+  if (pw::HasWindow() && pw::IsFullScreen()) pw::SetFullScreen(false);
+  DisplayState& m = Display();
   m.modes.clear();
   m.modes_listed = false;
 }
@@ -58,14 +65,14 @@ void ReleaseGraphicsDevice() {
 
 int WaitFrameInterval() {
   platform::os::Sleep(0);
-  detail::ScreenMode().last_flip_ms = platform::os::MillisecondClock();
+  detail::Display().last_flip_ms = platform::os::MillisecondClock();
   return 0;
 }
 
 namespace {
 
 const std::vector<DisplayModeRecord>& ListedModes() {
-  detail::ScreenModeState& m = detail::ScreenMode();
+  detail::DisplayState& m = detail::Display();
   if (!m.modes_listed) {
     m.modes = detail::KeepListedModes(pw::ListDisplayModes());
     m.modes_listed = true;

@@ -33,11 +33,7 @@ int CreatePrimarySoftSurface() {
   SoftSurfaceCreate(&g_soft_screen.work[1], width, height, -1, 0, type, 0, 0, 1, nullptr);
   const PixelFormatDesc* format = SoftSurfacePixelFormat(type, 0, 0);
   SoftSurfaceFillRaw(&g_soft_screen.screen, nullptr, FindColorCodeForImage(format, 0, 0, 0, 0));
-  detail::GraphicsScreen& screen = detail::Screen();
-  screen.width = width;
-  screen.height = height;
-  screen.bits = type == kSoftType16 ? 16 : 32;
-  screen.image = &g_soft_screen.screen;
+  detail::Screen().image = &g_soft_screen.screen;
   return 0;
 }
 

@@ -1,6 +1,5 @@
-// The screen-mode state, setting and changing the mode with its fallback
-// ladder, the read-outs, the screen-mode part of starting and ending graphics
-// and the software road's device set-up.
+// Setting and changing the screen mode with its fallback ladder, the
+// read-outs, and the software road's device set-up.
 #include "library/graphics/screen_mode.h"
 
 #include "library/foundation/call_sites.h"
@@ -12,6 +11,8 @@
 #include "library/foundation/rect_matrix.h"
 #include "library/foundation/window_services.h"
 #include "library/graphics/graphics_restore.h"
+#include "library/graphics/graphics_context.h"
+#include "library/graphics/graphics_system.h"
 #include "platform/window/window.h"
 
 namespace veziv {
@@ -19,12 +20,11 @@ namespace detail {
 namespace {
 
 constexpr GraphicsLifecycle kDefaultLifecycle = {
-    .start = StartScreenGraphics,
-    .end = EndScreenGraphics,
+    .start = StartGraphicsSystem,
+    .end = EndGraphicsSystem,
     .setup_device = SetupSoftwareDevice,
 };
 
-ScreenModeState g_mode;
 GraphicsLifecycle g_lifecycle = kDefaultLifecycle;
 
 struct Mode {
@@ -34,14 +34,18 @@ struct Mode {
   }
 };
 
-Mode CurrentMode() { return {g_mode.width, g_mode.height, g_mode.bits, g_mode.refresh, g_mode.half_size}; }
+Mode CurrentMode() {
+  const GraphicsScreen& s = Screen();
+  return {s.width, s.height, s.bits, s.refresh, s.half_size};
+}
 
 void StoreMode(const Mode& m) {
-  g_mode.width = m.width;
-  g_mode.height = m.height;
-  g_mode.bits = m.bits;
-  g_mode.refresh = m.refresh;
-  g_mode.half_size = m.half_size;
+  GraphicsScreen& s = Screen();
+  s.width = m.width;
+  s.height = m.height;
+  s.bits = m.bits;
+  s.refresh = m.refresh;
+  s.half_size = m.half_size;
 }
 
 bool StartInMode(const Mode& m) {
@@ -59,40 +63,17 @@ bool EnterFullScreen() {
 
 }  // namespace
 
-ScreenModeState& ScreenMode() { return g_mode; }
 GraphicsLifecycle& GraphicsLifecycleCalls() { return g_lifecycle; }
-
-int StartScreenGraphics() {
-  if (g_mode.started) return 0;
-  if (g_mode.width == 0 || g_mode.height == 0) {
-    g_mode.width = 640;
-    g_mode.height = 480;
-    g_mode.bits = 16;
-  }
-  InstallScreenModeHooks();
-  if (g_lifecycle.setup_device() != 0) {
-    g_lifecycle.end();
-    return -1;
-  }
-  g_mode.started = 1;
-  return 0;
-}
-
-int EndScreenGraphics() {
-  if (!g_mode.started) return 0;
-  ReleaseGraphicsDevice();
-  g_mode.started = 0;
-  return 0;
-}
 
 int SetupSoftwareDevice() {
   if (IsWindowedMode()) return 0;
+  GraphicsScreen& screen = Screen();
   char line[256];
-  FormatText(line, sizeof line, "画面モードの変更処理を開始します %u x %u  %u bit ", static_cast<unsigned>(g_mode.width),
-             static_cast<unsigned>(g_mode.height), static_cast<unsigned>(g_mode.bits));
+  FormatText(line, sizeof line, "画面モードの変更処理を開始します %u x %u  %u bit ", static_cast<unsigned>(screen.width),
+             static_cast<unsigned>(screen.height), static_cast<unsigned>(screen.bits));
   WriteLogText(line);
   IncreaseLogIndent();
-  if (g_mode.bits != 16 && g_mode.bits != 32) {
+  if (screen.bits != 16 && screen.bits != 32) {
     DecreaseLogIndent();
     return -1;
   }
@@ -102,13 +83,13 @@ int SetupSoftwareDevice() {
   // screen itself can fail.
   bool ok = EnterFullScreen();
   if (!ok) {
-    g_mode.refresh = 0;
+    screen.refresh = 0;
     ok = EnterFullScreen();
   }
-  if (!ok && g_mode.width == 320 && g_mode.height == 240) {
-    g_mode.width = 640;
-    g_mode.height = 480;
-    g_mode.half_size = 1;
+  if (!ok && screen.width == 320 && screen.height == 240) {
+    screen.width = 640;
+    screen.height = 480;
+    screen.half_size = 1;
     ok = EnterFullScreen();
     if (ok) ApplyWindowModeStyle();
   }
@@ -128,33 +109,25 @@ void InstallScreenModeHooks() {
   // A switch between window and full screen keeps the mode but needs the device set up again.
   CallSites().change_screen_mode = [] { return ChangeScreenMode(-1, -1, -1, 1, -1); };
   CallSites().recover_lost_device = [] { RecoverLostDevice(); };
-  LibrarySubsystems& s = RegisteredSubsystems();
-  s.screen_bits_per_pixel = [] { return GetScreenColorBitDepth(); };
-  s.set_present_waits_for_vblank = [](int on) { SetPresentWaitsForVBlank(on); };
 }
 
 void ResetScreenModeForTest() {
-  g_mode = ScreenModeState{};
+  Screen() = GraphicsScreen{};
+  Display() = DisplayState{};
   g_lifecycle = kDefaultLifecycle;
   SetScreenSizeSource(nullptr);
   ResetCallSites();
-  RegisteredSubsystems().screen_bits_per_pixel = nullptr;
-  RegisteredSubsystems().set_present_waits_for_vblank = nullptr;
 }
 
 }  // namespace detail
 
 using detail::g_lifecycle;
-using detail::g_mode;
 
 int SetScreenMode(int width, int height, int color_bits, int refresh_rate) {
   if (width == 0 || height == 0) return -1;
   if (color_bits != 8 && color_bits != 16 && color_bits != 32) return -1;
   if (!detail::IsLibraryInitialised()) {
-    g_mode.width = width;
-    g_mode.height = height;
-    g_mode.bits = color_bits;
-    g_mode.refresh = refresh_rate;
+    detail::StoreMode({width, height, color_bits, refresh_rate, detail::Screen().half_size});
     detail::InstallScreenModeHooks();
     return 0;
   }
@@ -184,7 +157,7 @@ int ChangeScreenMode(int width, int height, int color_bits, int force, int refre
     return 0;
   }
   detail::InstallScreenModeHooks();
-  if (g_mode.started) g_lifecycle.end();
+  if (detail::Screen().started) g_lifecycle.end();
   if (!detail::StartInMode(want)) {
     bool started = false;
     if (want.width == 320 && want.height == 240) started = detail::StartInMode({640, 480, want.bits, want.refresh, 1});
@@ -209,20 +182,22 @@ int ChangeScreenMode(int width, int height, int color_bits, int force, int refre
 }
 
 int GetScreenSizeOrDefault(int* width, int* height) {
-  const bool unset = g_mode.width == 0 || g_mode.height == 0;
-  if (width != nullptr) *width = unset ? 640 : g_mode.width;
-  if (height != nullptr) *height = unset ? 480 : g_mode.height;
+  const detail::GraphicsScreen& s = detail::Screen();
+  const bool unset = s.width == 0 || s.height == 0;
+  if (width != nullptr) *width = unset ? 640 : s.width;
+  if (height != nullptr) *height = unset ? 480 : s.height;
   return 0;
 }
 
 int GetScreenSizeAndDepth(int* width, int* height, int* color_bits) {
-  if (width != nullptr) *width = g_mode.width;
-  if (height != nullptr) *height = g_mode.height;
-  if (color_bits != nullptr) *color_bits = g_mode.bits;
+  const detail::GraphicsScreen& s = detail::Screen();
+  if (width != nullptr) *width = s.width;
+  if (height != nullptr) *height = s.height;
+  if (color_bits != nullptr) *color_bits = s.bits;
   return 0;
 }
 
-int GetScreenColorBitDepth() { return g_mode.bits; }
+int GetScreenColorBitDepth() { return detail::Screen().bits; }
 
 int IsFullScreenMode() { return IsWindowedMode() ? 0 : 1; }
 
@@ -234,14 +209,14 @@ void* GetDirectDrawObject() {
 int GetGraphicsStubFlag() { return 0; }
 
 int SetPresentWaitsForVBlank(int flag) {
-  g_mode.no_vblank_wait = flag == 0 ? 1 : 0;
+  detail::Screen().no_vblank_wait = flag == 0 ? 1 : 0;
   return 0;
 }
 
-int GetPresentWaitsForVBlank() { return g_mode.no_vblank_wait == 0 ? 1 : 0; }
+int GetPresentWaitsForVBlank() { return detail::Screen().no_vblank_wait == 0 ? 1 : 0; }
 
 int SetHalfSizeScreenFlag(int flag) {
-  g_mode.half_size = flag;
+  detail::Screen().half_size = flag;
   return 0;
 }
 

@@ -55,46 +55,36 @@ DisplayModeRecord GetDisplayModeEntry(int index);
 
 namespace detail {
 
-struct ScreenModeState {
-  int width = 0;  // 0: not set, 640 x 480 is used
-  int height = 0;
-  int bits = 16;
-  int refresh = 0;  // 0: the display's default
-  int half_size = 0;
-  int no_vblank_wait = 0;
-  int started = 0;  // graphics started
+// The mode itself lives in the screen record (graphics_context.h); beside it
+// the time of the last flip and the display-mode list.
+struct DisplayState {
   uint32_t last_flip_ms = 0;
   bool modes_listed = false;
   std::vector<DisplayModeRecord> modes;
 };
-ScreenModeState& ScreenMode();
+DisplayState& Display();
 
 // How a mode change ends and starts graphics, and the device set-up the start
-// runs. The defaults do the screen-mode part of each; the whole graphics start
-// and end put themselves in once they exist.
+// runs: StartGraphicsSystem, EndGraphicsSystem and SetupSoftwareDevice unless
+// a test puts its own in.
 struct GraphicsLifecycle {
   int (*start)();         // 0, or -1 after ending what it started
   int (*end)();           // 0
   int (*setup_device)();  // 0 or -1
 };
 GraphicsLifecycle& GraphicsLifecycleCalls();
-// The screen-mode part of starting graphics: the unset size becomes
-// 640 x 480 x 16, the device is set up, graphics are marked started.
-int StartScreenGraphics();
-// The screen-mode part of ending graphics: the device released, graphics marked stopped.
-int EndScreenGraphics();
 // The device set-up of the software road: nothing in window mode; in full
 // screen the window covers the desktop and the screen is letterboxed in it.
 int SetupSoftwareDevice();
-// Frees the display-mode list (it is listed again on next use).
+// The device's end on the software road: a full-screen window gives the
+// desktop back; the display-mode list is freed (listed again on next use).
 void ReleaseGraphicsDevice();
 
 // Puts the screen size into the projection builders and the window's call
 // sites (with the forced change that a window-mode switch makes, and the
-// recovery after a device loss), and the depth and vertical-blank setting
-// into the library start.
+// recovery after a device loss).
 void InstallScreenModeHooks();
-// The state, the lifecycle calls and the hooks back to their start.
+// The screen record, the lifecycle calls and the hooks back to their start.
 void ResetScreenModeForTest();
 
 // The display modes the list keeps: those of at least 16 bits, in order.

@@ -20,6 +20,8 @@
 #include "library/foundation/log.h"
 #include "library/foundation/rect_matrix.h"
 #include "library/foundation/window_state.h"
+#include "library/graphics/graphics_context.h"
+#include "library/graphics/graphics_system.h"
 #include "platform/os/clock.h"
 #include "platform/window/inject.h"
 #include "platform/window/window.h"
@@ -39,7 +41,7 @@ struct FakeDisplay {
 FakeDisplay g_display;
 
 std::string ModeName() {
-  const detail::ScreenModeState& m = detail::ScreenMode();
+  const detail::GraphicsScreen& m = detail::Screen();
   std::string name = std::to_string(m.width) + "x" + std::to_string(m.height) + "x" + std::to_string(m.bits);
   if (m.half_size) name += "h";
   return name;
@@ -63,10 +65,10 @@ class ScreenModeTest : public ::testing::Test {
     detail::ResetScreenModeForTest();
     detail::ResetWindowStateForTest();
     detail::WindowState().windowed = 1;
-    detail::LibrarySubsystems s;
-    s.start_graphics_system = [] { return detail::GraphicsLifecycleCalls().start(); };
-    s.end_graphics_system = [] { detail::GraphicsLifecycleCalls().end(); };
-    detail::RegisteredSubsystems() = s;
+    // No window here: drawing must not wait for one to become active.
+    detail::GraphicsCalls().window_is_active = [] { return 1; };
+    detail::RegisteredSubsystems() = {};
+    detail::RegisterGraphicsWithLibrary();
     detail::GraphicsLifecycleCalls().setup_device = FakeSetupDevice;
     pw::ForgetPresentedFrames();
   }
@@ -76,6 +78,7 @@ class ScreenModeTest : public ::testing::Test {
     pw::ForgetPresentedFrames();
     detail::RegisteredSubsystems() = {};
     detail::ResetScreenModeForTest();
+    detail::ResetGraphicsContextForTest();
     detail::ResetWindowStateForTest();
     detail::SetLogFolder("");
     platform::os::UseRealClock();
@@ -92,7 +95,7 @@ class ScreenModeTest : public ::testing::Test {
   void StartLibraryAt800x600() {
     ASSERT_EQ(SetScreenMode(800, 600, 32, 60), 0);
     ASSERT_EQ(InitLibrary(), 0);
-    ASSERT_EQ(detail::ScreenMode().started, 1);
+    ASSERT_EQ(detail::Screen().started, 1);
     g_display.tried.clear();
   }
 
@@ -118,7 +121,7 @@ TEST_F(ScreenModeTest, SetScreenModeBeforeStartChecksAndStores) {
       EXPECT_EQ(w, c.w);
       EXPECT_EQ(h, c.h);
       EXPECT_EQ(bits, c.bits);
-      EXPECT_EQ(detail::ScreenMode().refresh, c.refresh);
+      EXPECT_EQ(detail::Screen().refresh, c.refresh);
     } else {
       EXPECT_EQ(w, before[0]);
       EXPECT_EQ(h, before[1]);
@@ -177,7 +180,7 @@ TEST_F(ScreenModeTest, ChangesFallBackDownTheLadder) {
     g_display.refused = c.refused;
     EXPECT_EQ(SetScreenMode(c.w, c.h, c.bits, c.refresh), c.result);
     EXPECT_EQ(g_display.tried, c.tried);
-    const detail::ScreenModeState& m = detail::ScreenMode();
+    const detail::GraphicsScreen& m = detail::Screen();
     EXPECT_EQ(m.width, c.final_w);
     EXPECT_EQ(m.height, c.final_h);
     EXPECT_EQ(m.bits, c.final_bits);
@@ -250,12 +253,12 @@ TEST_F(ScreenModeTest, LibraryStartTurnsTheVerticalBlankWaitOn) {
 
   platform::os::AdvanceManualClock(7000);
   EXPECT_EQ(WaitFrameInterval(), 0);
-  EXPECT_EQ(detail::ScreenMode().last_flip_ms, 7u);
+  EXPECT_EQ(detail::Display().last_flip_ms, 7u);
 }
 
 TEST_F(ScreenModeTest, SoftwareDeviceInFullScreenTakesOnly16And32Bits) {
   detail::WindowState().windowed = 0;
-  detail::ScreenModeState& m = detail::ScreenMode();
+  detail::GraphicsScreen& m = detail::Screen();
   struct Case {
     int bits, result;
   };
@@ -378,7 +381,7 @@ TEST(DisplayModeList, EntriesOutsideTheListAreAllMinusOne) {
     EXPECT_EQ(e.refreshRate, -1) << index;
   }
   detail::ReleaseGraphicsDevice();
-  EXPECT_FALSE(detail::ScreenMode().modes_listed);
+  EXPECT_FALSE(detail::Display().modes_listed);
   pw::StopVideo();
 }
 
