@@ -1,7 +1,8 @@
 // The game's start-up and shutdown. It grows with the library: for now the
-// game opens its 800 x 600 window with its caption, pumps until the window is closed
-// and ends the library, which leaves "Log.txt" with the system report and the
-// leak dump in the folder the game started in.
+// game opens its 800 x 600 window with its caption, shows a black screen each
+// frame until the window is closed and ends the library, which leaves
+// "Log.txt" with the system report and the leak dump in the folder the game
+// started in.
 #include "game/shell/game_main.h"
 
 #include "library/foundation/library_start.h"
@@ -9,6 +10,8 @@
 #include "library/foundation/pump.h"
 #include "library/foundation/random.h"
 #include "library/foundation/window_services.h"
+#include "library/graphics/draw_state.h"
+#include "library/graphics/graphics_system.h"
 #include "library/graphics/screen_mode.h"
 
 namespace game {
@@ -35,7 +38,15 @@ int RunGame() {
   veziv::SetWindowTitle(caption);
   if (veziv::InitLibrary() == -1) return 255;
   veziv::SetRunWhileInactive(0);
-  while (veziv::PumpMessages() == 0) veziv::WaitMilliseconds(kFrameMs);
+  veziv::SelectDrawTarget(veziv::kTargetBackScreen);
+  // Each frame is drawn and shown before the messages are taken, so that the
+  // window has a picture from the first frame on.
+  for (;;) {
+    veziv::ClearDrawTarget();
+    veziv::PresentBackBuffer();
+    if (veziv::PumpMessages() != 0) break;
+    veziv::WaitMilliseconds(kFrameMs);
+  }
   veziv::EndLibrary();
   return 0;
 }

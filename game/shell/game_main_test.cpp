@@ -1,6 +1,7 @@
 // The game's run in a fresh folder: the library starts, its window opens and
-// is closed (as by the close box), the library ends, and the log holds the
-// system report, the window's life and a leak dump with no block left.
+// shows a black 800 x 600 screen until it is closed (as by the close box), the
+// library ends, and the log holds the system report, the window's life and a
+// leak dump with no block left.
 #include "game/shell/game_main.h"
 
 #include <gtest/gtest.h>
@@ -25,8 +26,15 @@ TEST(RunGame, WritesTheSystemReportAndAnEmptyLeakDump) {
   fs::current_path(pattern);
   setenv("XDG_RUNTIME_DIR", pattern.c_str(), 1);
 
+  platform::window::ForgetPresentedFrames();
   platform::window::InjectQuit();
   EXPECT_EQ(RunGame(), 0);
+  platform::window::PresentedFrame frame;
+  ASSERT_TRUE(platform::window::LastPresentedFrame(&frame));
+  EXPECT_EQ(frame.width, 800);
+  EXPECT_EQ(frame.height, 600);
+  ASSERT_EQ(frame.pixels.size(), 800u * 600u);
+  for (const uint32_t pixel : frame.pixels) ASSERT_EQ(pixel & 0xFFFFFFu, 0u);
   std::ifstream in("Log.txt", std::ios::binary);
   std::ostringstream text;
   text << in.rdbuf();
