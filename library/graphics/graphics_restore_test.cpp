@@ -47,9 +47,10 @@ std::vector<std::string>& Calls() {
 class GraphicsRestoreTest : public GraphicsTest {
  protected:
   void SetUp() override {
+    // The mode first: the screen record it resets is the one the fixture's screen goes into.
+    detail::ResetScreenModeForTest();
     GraphicsTest::SetUp();
     detail::ResetGraphicsRestoreForTest();
-    detail::ResetScreenModeForTest();
     Calls().clear();
     detail::RegisteredSubsystems().terminate_input = [] { Calls().push_back("end input"); };
     detail::GraphicsLifecycleCalls().setup_device = [] {
