@@ -1,0 +1,70 @@
+// The window's pixels read from the X server with XGetImage on the window
+// SDL made.
+#include "platform/window_capture/window_capture.h"
+
+#include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include "platform/window/driver.h"
+
+namespace platform::window {
+namespace {
+
+bool XWindowOf(Display** display, Window* window) {
+  SDL_Window* w = detail::ModuleState().window;
+  if (w == nullptr) return false;
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(w, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) return false;
+  *display = info.info.x11.display;
+  *window = info.info.x11.window;
+  return *display != nullptr;
+}
+
+// The channel of a pixel under mask, as 8 bits.
+uint32_t Channel(unsigned long pixel, unsigned long mask) {
+  if (mask == 0) return 0;
+  int shift = 0;
+  while (((mask >> shift) & 1) == 0) ++shift;
+  const unsigned long top = mask >> shift;
+  int bits = 0;
+  while (((top >> bits) & 1) != 0) ++bits;
+  const unsigned long value = (pixel & mask) >> shift;
+  return bits >= 8 ? static_cast<uint32_t>(value >> (bits - 8)) : static_cast<uint32_t>(value << (8 - bits));
+}
+
+}  // namespace
+
+bool WindowIsOnXDisplay() {
+  Display* display = nullptr;
+  Window window = 0;
+  return XWindowOf(&display, &window);
+}
+
+bool CaptureWindowPixels(WindowPixels* out) {
+  Display* display = nullptr;
+  Window window = 0;
+  if (!XWindowOf(&display, &window)) return false;
+  XSync(display, False);
+  XWindowAttributes attributes;
+  if (XGetWindowAttributes(display, window, &attributes) == 0) return false;
+  XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(attributes.width),
+                            static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+  if (image == nullptr) return false;
+  out->width = attributes.width;
+  out->height = attributes.height;
+  out->pixels.assign(static_cast<size_t>(out->width) * static_cast<size_t>(out->height), 0);
+  for (int y = 0; y < out->height; ++y) {
+    for (int x = 0; x < out->width; ++x) {
+      const unsigned long p = XGetPixel(image, x, y);
+      out->pixels[static_cast<size_t>(y) * static_cast<size_t>(out->width) + static_cast<size_t>(x)] =
+          Channel(p, image->red_mask) << 16 | Channel(p, image->green_mask) << 8 | Channel(p, image->blue_mask);
+    }
+  }
+  XDestroyImage(image);
+  return true;
+}
+
+}  // namespace platform::window

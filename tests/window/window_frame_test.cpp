@@ -1,0 +1,50 @@
+// A drawn frame presented in a real window: what the display shows is, pixel
+// for pixel, the software screen image, on a 32-bit screen and on a 16-bit
+// one (whose pixels are widened on the way).
+#include <gtest/gtest.h>
+
+#include "library/graphics/draw_state.h"
+#include "library/graphics/drawing_calls.h"
+#include "library/graphics/graph_handles.h"
+#include "tests/window/window_fixture.h"
+
+namespace veziv::window_tests {
+namespace {
+
+void DrawFrame(int width, int height) {
+  ASSERT_EQ(SelectDrawTarget(kTargetBackScreen), 0);
+  ASSERT_EQ(ClearDrawTarget(), 0);
+  ASSERT_EQ(DrawBoxShape(0, 0, width, height / 3, PackColorForScreen(30, 60, 90), 1), 0);
+  ASSERT_EQ(DrawBoxShape(40, 50, 300, 260, PackColorForScreen(255, 200, 0), 1), 0);
+  ASSERT_EQ(DrawBoxShape(100, 300, 500, 420, PackColorForScreen(0, 255, 128), 0), 0);
+  ASSERT_EQ(DrawCircleShape(width - 120, height - 120, 90, PackColorForScreen(200, 30, 220), 1), 0);
+
+  const int graph = CreateEmptyGraph(64, 48, 0);
+  ASSERT_GE(graph, 0);
+  ASSERT_EQ(ClearGraphToColor(graph, 220, 110, 40, 255), 0);
+  ASSERT_EQ(SelectDrawTarget(graph), 0);
+  ASSERT_EQ(DrawBoxShape(8, 8, 40, 30, PackColorForScreen(20, 40, 250), 1), 0);
+  ASSERT_EQ(SelectDrawTarget(kTargetBackScreen), 0);
+  ASSERT_EQ(RenderGraphAtPoint(20, height - 100, graph, 0), 0);
+  ASSERT_EQ(RenderGraphRotatedAtCentre(width / 2.0f, height / 2.0f, 2.5, 0.6, graph, 0, 0), 0);
+  ASSERT_EQ(ChooseBlendMode(1, 128), 0);
+  ASSERT_EQ(RenderGraphRotatedAtCentre(width / 2.0f + 60, height / 2.0f + 40, 1.5, -0.3, graph, 0, 1), 0);
+  ASSERT_EQ(ChooseBlendMode(0, 0), 0);
+}
+
+TEST_F(WindowTest, DisplayShowsTheDrawnScreenImage) {
+  struct Case {
+    int width, height, bits;
+  };
+  for (const Case c : {Case{800, 600, 32}, Case{640, 480, 16}}) {
+    SCOPED_TRACE(std::to_string(c.bits) + " bits");
+    if (!Start(c.width, c.height, c.bits)) GTEST_SKIP() << "no display to open a window on";
+    DrawFrame(c.width, c.height);
+    EXPECT_GT(LitPixels(), c.width * c.height / 3);
+    ExpectWindowShowsTheScreen();
+    EndLibrary();
+  }
+}
+
+}  // namespace
+}  // namespace veziv::window_tests
