@@ -1,7 +1,8 @@
 // Graphics start and end inside the library's own start and end (headless):
 // the screen image of the stored mode, what the end deletes, a device that
 // cannot be set up, a mode change restarting everything, and what the present
-// gives the window (16-bit screens widened, the on-screen log drawn plainly
+// gives the window (also from the auto-presenting target's timer and the
+// window's repaint; 16-bit screens widened; the on-screen log drawn plainly
 // over the frame with the game's draw state put back).
 #include "library/graphics/graphics_system.h"
 
@@ -16,7 +17,9 @@
 #include <vector>
 
 #include "library/foundation/library_start.h"
+#include "library/foundation/call_sites.h"
 #include "library/foundation/log.h"
+#include "library/foundation/pump.h"
 #include "library/foundation/screen_log.h"
 #include "library/foundation/window_state.h"
 #include "library/graphics/draw_state.h"
@@ -25,6 +28,7 @@
 #include "library/graphics/graphics_context.h"
 #include "library/graphics/lights_camera.h"
 #include "library/graphics/screen_mode.h"
+#include "platform/os/clock.h"
 #include "platform/window/inject.h"
 
 namespace veziv {
@@ -45,9 +49,11 @@ class GraphicsSystemTest : public ::testing::Test {
     setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
     detail::WindowState().windowed = 1;
     pw::ForgetPresentedFrames();
+    platform::os::UseManualClock(0);
   }
   void TearDown() override {
     EndLibrary();
+    platform::os::UseRealClock();
     detail::SetLogFolder("");
     fs::current_path(old_folder_);
     fs::remove_all(folder_);
@@ -77,6 +83,14 @@ TEST_F(GraphicsSystemTest, LibraryStartMakesTheScreenOfTheStoredModeAndItsEndDel
   EXPECT_EQ(screen.image->base->type, kSoftType32);
   EXPECT_EQ(GetCurrentDrawTarget(), kTargetAutoPresent);
   EXPECT_GE(GetCurrentLight(), 0);
+  // The auto-presenting target shows the screen once its period has passed,
+  // from the pump; the window's repaint shows it at once.
+  const int shown = pw::PresentedFrameCount();
+  platform::os::AdvanceManualClock(40000);
+  PumpMessages();
+  EXPECT_EQ(pw::PresentedFrameCount(), shown + 1);
+  detail::CallSites().present_back_screen_again();
+  EXPECT_EQ(pw::PresentedFrameCount(), shown + 2);
   // A second start changes nothing.
   EXPECT_EQ(StartGraphicsSystem(), 0);
   EXPECT_EQ(screen.image->width, 800);
@@ -88,6 +102,8 @@ TEST_F(GraphicsSystemTest, LibraryStartMakesTheScreenOfTheStoredModeAndItsEndDel
   const int current = GetCurrentLight();
 
   EXPECT_EQ(EndLibrary(), 0);
+  detail::CallSites().present_back_screen_again();
+  EXPECT_EQ(pw::PresentedFrameCount(), shown + 2);
   EXPECT_EQ(screen.started, 0);
   EXPECT_EQ(screen.image, nullptr);
   EXPECT_EQ(IsGraphHandleValid(graph), 0);
