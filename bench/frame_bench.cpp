@@ -106,7 +106,7 @@ void CountFrames(benchmark::State& state) {
   state.counters["frames"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
 }
 
-void BM_FrameWithPresent(benchmark::State& state) {
+void BM_Frame(benchmark::State& state, bool present) {
   const Scene& s = TheScene();
   if (s.alphaSprite < 0 || s.turnedSprite < 0) {
     state.SkipWithError("the library did not start");
@@ -114,25 +114,13 @@ void BM_FrameWithPresent(benchmark::State& state) {
   }
   for (auto _ : state) {
     DrawFrame(s);
-    benchmark::DoNotOptimize(PresentBackBuffer());
-  }
-  CountFrames(state);
-}
-BENCHMARK(BM_FrameWithPresent)->Unit(benchmark::kMicrosecond);
-
-void BM_FrameWithoutPresent(benchmark::State& state) {
-  const Scene& s = TheScene();
-  if (s.alphaSprite < 0 || s.turnedSprite < 0) {
-    state.SkipWithError("the library did not start");
-    return;
-  }
-  for (auto _ : state) {
-    DrawFrame(s);
+    if (present) benchmark::DoNotOptimize(PresentBackBuffer());
     benchmark::ClobberMemory();
   }
   CountFrames(state);
 }
-BENCHMARK(BM_FrameWithoutPresent)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Frame, WithPresent, true)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Frame, WithoutPresent, false)->Unit(benchmark::kMicrosecond);
 
 void BM_PresentOnly(benchmark::State& state) {
   const Scene& s = TheScene();

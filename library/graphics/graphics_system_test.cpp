@@ -11,14 +11,13 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "library/foundation/library_start.h"
 #include "library/foundation/call_sites.h"
 #include "library/foundation/log.h"
+#include "library/foundation/log_test_folder.h"
 #include "library/foundation/pump.h"
 #include "library/foundation/screen_log.h"
 #include "library/foundation/window_state.h"
@@ -37,32 +36,22 @@ namespace {
 namespace fs = std::filesystem;
 namespace pw = platform::window;
 
-class GraphicsSystemTest : public ::testing::Test {
+// The library starts in the log's folder, which also holds the second-copy
+// lock apart from any other test's.
+class GraphicsSystemTest : public testing::LogFolderTest {
  protected:
   void SetUp() override {
+    LogFolderTest::SetUp();
     old_folder_ = fs::current_path();
-    std::string pattern = (fs::temp_directory_path() / "veziv-graphics-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    folder_ = fs::canonical(pattern);
     fs::current_path(folder_);
-    // The second-copy lock lives there, apart from any other test's.
     setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
     detail::WindowState().windowed = 1;
     pw::ForgetPresentedFrames();
-    platform::os::UseManualClock(0);
   }
   void TearDown() override {
     EndLibrary();
-    platform::os::UseRealClock();
-    detail::SetLogFolder("");
     fs::current_path(old_folder_);
-    fs::remove_all(folder_);
-  }
-  std::string Log() const {
-    std::ifstream in(folder_ / "Log.txt", std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
+    LogFolderTest::TearDown();
   }
   void StartAt(int width, int height, int bits) {
     ASSERT_EQ(SetScreenMode(width, height, bits, 60), 0);
@@ -70,7 +59,6 @@ class GraphicsSystemTest : public ::testing::Test {
   }
 
   fs::path old_folder_;
-  fs::path folder_;
 };
 
 TEST_F(GraphicsSystemTest, LibraryStartMakesTheScreenOfTheStoredModeAndItsEndDeletesEverything) {
@@ -111,7 +99,7 @@ TEST_F(GraphicsSystemTest, LibraryStartMakesTheScreenOfTheStoredModeAndItsEndDel
   EXPECT_EQ(GetLightRecord(current), nullptr);
   EXPECT_EQ(GetCurrentLight(), -1);
   EXPECT_EQ(PresentBackBuffer(), -1);
-  const std::string log = Log();
+  const std::string log = ReadLog();
   EXPECT_NE(log.find(":\tTotal size:0(0.000kb)  Alloc num:0"), std::string::npos) << log;
   EXPECT_EQ(log.find("\tsize:"), std::string::npos) << log;
 
