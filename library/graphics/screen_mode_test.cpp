@@ -278,6 +278,9 @@ TEST_F(ScreenModeTest, SoftwareDeviceInFullScreenTakesOnly16And32Bits) {
   ASSERT_TRUE(pw::OpenWindow("s", pw::kCentred, pw::kCentred, 640, 480, false));
   EXPECT_EQ(detail::SetupSoftwareDevice(), 0);
   EXPECT_TRUE(pw::IsFullScreen());
+  // Releasing the device gives the desktop back.
+  detail::ReleaseGraphicsDevice();
+  EXPECT_FALSE(pw::IsFullScreen());
   // Window mode needs nothing of the display.
   detail::WindowState().windowed = 1;
   m.bits = 8;
