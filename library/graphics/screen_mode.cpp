@@ -10,8 +10,8 @@
 #include "library/foundation/random.h"
 #include "library/foundation/rect_matrix.h"
 #include "library/foundation/window_services.h"
-#include "library/graphics/graphics_restore.h"
 #include "library/graphics/graphics_context.h"
+#include "library/graphics/graphics_restore.h"
 #include "library/graphics/graphics_system.h"
 #include "platform/window/window.h"
 
