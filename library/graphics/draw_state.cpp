@@ -348,6 +348,10 @@ int GetBlendParam() { return S().blendParam; }
 
 SOFTSURFACE* CurrentDrawTargetImage() {
   if (IsMaskedDrawActive()) return MaskScreenImage();
+  return DrawTargetOwnImage();
+}
+
+SOFTSURFACE* DrawTargetOwnImage() {
   if (GraphRecord* record = GetGraphRecord(S().target)) return &record->view;
   return detail::Screen().image;
 }

@@ -61,9 +61,12 @@ void SetDrawAreaDirect(const DrawRect& area);
 int GetBlendGraph();
 int GetBlendMode();
 int GetBlendParam();
-// The image the software renderer draws into: the target graph's view, else
-// the screen image.
+// The image the software renderer draws into: the mask image while masked
+// drawing is on, else the draw target's own image.
 SOFTSURFACE* CurrentDrawTargetImage();
+// The draw target's own image (the target graph's view, else the screen
+// image), also while masked drawing goes through the mask image.
+SOFTSURFACE* DrawTargetOwnImage();
 // The blend graph's image, or null.
 const SOFTSURFACE* CurrentBlendImage();
 // Fills the renderer's view of the draw state.

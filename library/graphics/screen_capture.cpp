@@ -17,8 +17,10 @@ namespace veziv {
 namespace {
 
 // The draw target's image when (x1, y1)-(x2, y2) lies inside it, else null.
+// While masked drawing is on, the mask image holds only the parts drawn
+// through it, so the target's own image is read.
 SOFTSURFACE* TargetHolding(int x1, int y1, int x2, int y2) {
-  SOFTSURFACE* target = CurrentDrawTargetImage();
+  SOFTSURFACE* target = DrawTargetOwnImage();
   if (!SoftSurfaceIsValid(target)) return nullptr;
   if (x1 < 0 || x1 >= x2 || x2 > target->width || y1 < 0 || y1 >= y2 || y2 > target->height) return nullptr;
   return target;

@@ -13,6 +13,7 @@
 #include "library/graphics/graphics_test_support.h"
 #include "library/graphics/image_loaders.h"
 #include "library/graphics/image_test_support.h"
+#include "library/graphics/mask_screen.h"
 #include "library/graphics/raster_image.h"
 #include "platform/os/test_folder.h"
 
@@ -125,6 +126,26 @@ TEST_F(ScreenCaptureTest, CopiesWithinOneStoreWhereTheRectanglesOverlap) {
   // Into itself: nothing changes.
   ASSERT_EQ(CaptureScreenToGraph(0, 0, 16, 16, source), 0);
   EXPECT_EQ(ViewPixel(GetGraphRecord(source)->view, 15, 15), Pattern(15, 15));
+}
+
+TEST_F(ScreenCaptureTest, ReadsTheTargetItselfWhileMaskedDrawingIsOn) {
+  ASSERT_EQ(SetupMaskScreen(1), 0);
+  ASSERT_EQ(SetMaskScreenUse(1), 0);
+  ASSERT_EQ(IsMaskedDrawActive(), 1);
+  // The mask image holds nothing of the screen until something is drawn through it.
+  SoftSurfaceFillRaw(MaskScreenImage(), nullptr, 0x00FFFFFF);
+  const int graph = MakeGraph(10, 8, 0);
+  ASSERT_EQ(CaptureScreenToGraph(4, 6, 14, 14, graph), 0);
+  ExpectPattern(graph, 4, 6);
+
+  platform::os::TestFolder folder;
+  const std::string path = folder / "masked.bmp";
+  ASSERT_EQ(WriteScreenRegionImage(4, 6, 14, 14, path.c_str(), 0, 80, 0, 6), 0);
+  Loaded image;
+  ASSERT_EQ(LoadRasterImage(path.c_str(), nullptr, 0, 0, image.get(), 0), 0);
+  int r = 0, g = 0, b = 0;
+  ASSERT_EQ(GetRasterImagePixel(image.get(), 3, 2, &r, &g, &b, nullptr), 0);
+  EXPECT_EQ(uint32_t(r) << 16 | uint32_t(g) << 8 | uint32_t(b), Pattern(7, 8));
 }
 
 class ScreenWriteTest : public ScreenCaptureTest {
