@@ -55,7 +55,7 @@ int MakeSprite(int size, bool alpha) {
       SetRasterImagePixel(&image, x, y, 40 + 6 * x % 200, 200 - 5 * y % 180, 90, a);
     }
   }
-  const int graph = BuildGraphFromRaster(&image, nullptr);
+  const int graph = BuildGraphFromRasterEx(&image, nullptr, 0, 0, 0);
   FreeRasterImage(&image);
   return graph;
 }
