@@ -11,6 +11,7 @@
 #include "library/softrender/blit.h"
 #include "library/softrender/blit_reference.h"
 #include "library/softrender/blit_setup.h"
+#include "library/softrender/blit_test_support.h"
 #include "library/softrender/test_image.h"
 
 namespace veziv::softrender {
@@ -20,12 +21,7 @@ using testing::FirstDifference;
 using testing::Snapshot;
 using testing::TestImage;
 
-struct Placement {
-  int32_t sw, sh;
-  int32_t x, y;
-  DrawRect area;
-  bool sourceIsView;  // the source is a view inside a larger image
-};
+using testing::Placement;
 
 const DrawRect kFull{0, 0, 16, 12};
 const Placement kPlacements[] = {
@@ -50,21 +46,8 @@ void SweepUnscaled(int32_t type, const MakeSource& make, const testing::Sweep& s
     std::vector<uint8_t> table;
     if (runTable) testing::BuildRunTable(source, table);
     const TestImage blend = testing::MakeBlendImage(pl.sw, pl.sh, rng);
-    testing::ForEachDrawState(sweep, pl.area, alphaTable.data(), rng,
-                              [&](const SoftDrawSnapshot& draw, bool withBlend, int32_t flag) {
-      const SOFTSURFACE* b = withBlend ? &blend.view : nullptr;
-      TestImage expected(target), actual(target);
-      reference::RefBlit(expected.view, source.view, pl.x, pl.y, flag, b, draw);
-      SoftSurfaceBlit(&actual.view, &source.view, pl.x, pl.y, flag, b, draw);
-      if (expected.memory != target.memory) ++drawn;
-      EXPECT_TRUE(expected.memory == actual.memory)
-          << "source " << pl.sw << "x" << pl.sh << " at " << pl.x << "," << pl.y << " key " << std::hex
-          << source.block.transparentValue << std::dec << " alpha " << source.block.alphaFlag << " mode "
-          << draw.blendMode << " p " << draw.blendParam << " blend " << withBlend << " brightness " << std::hex
-          << draw.brightness << std::dec << " flag " << flag << " mmx " << draw.mmxUsable << ": "
-          << FirstDifference(expected, actual);
-      return expected.memory == actual.memory;
-    });
+    drawn += testing::ExpectBlitSweepMatches(sweep, pl, source, blend, target, reference::RefBlit, alphaTable.data(),
+                                             rng);
   }
   EXPECT_GT(drawn, 0);
 }
@@ -434,32 +417,7 @@ TEST(BlitRunTable, ATableNoLongerDescribingItsImageIsNotWalked) {
 }
 
 TEST(BlitRunTable, AViewOfPartOf16BitImageDrawsItsOwnPixels) {
-  SOFTSURFACE image{}, part{}, screen{};
-  ASSERT_EQ(SoftSurfaceCreate(&image, 8, 6, -1, 7, kSoftType16, 0, 0, 1, nullptr), 0);
-  for (int32_t y = 0; y < 6; ++y)
-    for (int32_t x = 0; x < 8; ++x) {
-      const uint16_t v = (x + y) % 3 == 0 ? 7 : uint16_t(0x0800 * y + 0x20 * x + 1);
-      std::memcpy(image.pixels + y * image.base->pitch + x * 2, &v, 2);
-    }
-  BuildSoftSurfaceRunTable(image.base);
-  ASSERT_EQ(SoftSurfaceMakeView(&part, &image, 2, 1, 4, 3), 0);
-  ASSERT_EQ(SoftSurfaceCreateForScreen(&screen, 10, 8, kSoftType16), 0);
-  SoftSurfaceFillRaw(&screen, nullptr, 0xEEEE);
-  SoftSurfaceBlit(&screen, &part, 1, 1, 1, nullptr, Snapshot(0, 0, 0xFFFFFF, {0, 0, 10, 8}));
-  for (int32_t y = 0; y < 8; ++y)
-    for (int32_t x = 0; x < 10; ++x) {
-      uint16_t expected = 0xEEEE, actual;
-      const int32_t vx = x - 1, vy = y - 1;
-      if (vx >= 0 && vy >= 0 && vx < 4 && vy < 3) {
-        std::memcpy(&expected, part.pixels + vy * image.base->pitch + vx * 2, 2);
-        if (expected == 7) expected = 0xEEEE;
-      }
-      std::memcpy(&actual, screen.pixels + y * screen.base->pitch + x * 2, 2);
-      EXPECT_EQ(actual, expected) << x << "," << y;
-    }
-  SoftSurfaceRelease(&part);
-  SoftSurfaceRelease(&image);
-  SoftSurfaceRelease(&screen);
+  testing::ExpectViewOfPartDrawsItsOwnPixels(kSoftType16, 0x0800, 0x20);
 }
 
 }  // namespace

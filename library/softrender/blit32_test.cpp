@@ -9,6 +9,7 @@
 #include "library/softrender/blit.h"
 #include "library/softrender/blit_reference.h"
 #include "library/softrender/blit_setup.h"
+#include "library/softrender/blit_test_support.h"
 #include "library/softrender/test_image.h"
 
 namespace veziv::softrender {
@@ -18,12 +19,7 @@ using testing::FirstDifference;
 using testing::Snapshot;
 using testing::TestImage;
 
-struct Placement {
-  int32_t sw, sh;
-  int32_t x, y;
-  DrawRect area;
-  bool sourceIsView;  // the source is a view inside a larger image
-};
+using testing::Placement;
 
 TEST(Blit32, EveryLoopMatchesTheReference) {
   std::mt19937 rng(20261210);
@@ -45,20 +41,8 @@ TEST(Blit32, EveryLoopMatchesTheReference) {
       const TestImage source =
           testing::PlantedSource32(pl.sw, pl.sh, alpha, pl.sourceIsView ? 1 : 0, pl.sourceIsView ? 4 : 0, rng);
       const TestImage blend = testing::MakeBlendImage(pl.sw, pl.sh, rng);
-      testing::ForEachDrawState(sweep, pl.area, alphaTable.data(), rng,
-                                [&](const SoftDrawSnapshot& draw, bool withBlend, int32_t flag) {
-        const SOFTSURFACE* b = withBlend ? &blend.view : nullptr;
-        TestImage expected(target), actual(target);
-        reference::RefBlit32(expected.view, source.view, pl.x, pl.y, flag, b, draw);
-        SoftSurfaceBlit(&actual.view, &source.view, pl.x, pl.y, flag, b, draw);
-        if (expected.memory != target.memory) ++drawn;
-        EXPECT_TRUE(expected.memory == actual.memory)
-            << "source " << pl.sw << "x" << pl.sh << " at " << pl.x << "," << pl.y << " alpha " << alpha << " mode "
-            << draw.blendMode << " p " << draw.blendParam << " blend " << withBlend << " brightness " << std::hex
-            << draw.brightness << std::dec << " flag " << flag << " mmx " << draw.mmxUsable << ": "
-            << FirstDifference(expected, actual);
-        return expected.memory == actual.memory;
-      });
+      drawn += testing::ExpectBlitSweepMatches(sweep, pl, source, blend, target, reference::RefBlit32,
+                                               alphaTable.data(), rng);
     }
   EXPECT_GT(drawn, 0);
 }
@@ -68,21 +52,13 @@ TEST(Blit32, AlphaRunsMatchTheReference) {
   const testing::Sweep sweep{{0, 1, 4, 11}, {128, -1}, {0xFFFFFF, 0xC0FF80}, {0, 1}};
   std::vector<uint8_t> alphaTable = testing::RandomBlendAlphaTable(rng);
   TestImage target(40, 6, kSoftType32, false, 1, 4, rng);
+  const Placement placement{37, 5, 1, 1, {0, 0, 40, 6}, false};
   for (int round = 0; round < 4; ++round) {
     TestImage source(37, 5, kSoftType32, true, 0, 0, rng);
     testing::PlantAlphaRuns(source, rng);
     const TestImage blend = testing::MakeBlendImage(37, 5, rng);
-    testing::ForEachDrawState(sweep, {0, 0, 40, 6}, alphaTable.data(), rng,
-                              [&](const SoftDrawSnapshot& draw, bool withBlend, int32_t flag) {
-      const SOFTSURFACE* b = withBlend ? &blend.view : nullptr;
-      TestImage expected(target), actual(target);
-      reference::RefBlit32(expected.view, source.view, 1, 1, flag, b, draw);
-      SoftSurfaceBlit(&actual.view, &source.view, 1, 1, flag, b, draw);
-      EXPECT_TRUE(expected.memory == actual.memory)
-          << "mode " << draw.blendMode << " p " << draw.blendParam << " brightness " << std::hex << draw.brightness
-          << std::dec << " blend " << withBlend << " flag " << flag << ": " << FirstDifference(expected, actual);
-      return expected.memory == actual.memory;
-    });
+    testing::ExpectBlitSweepMatches(sweep, placement, source, blend, target, reference::RefBlit32, alphaTable.data(),
+                                    rng);
   }
 }
 
@@ -226,33 +202,7 @@ TEST(Blit32, DrawAreaLargerThanTheTargetStopsAtItsEdge) {
 }
 
 TEST(BlitEntry, AViewOfPartOfAnImageDrawsItsOwnPixels) {
-  SOFTSURFACE image{}, part{}, screen{};
-  ASSERT_EQ(SoftSurfaceCreate(&image, 8, 6, -1, 0x00000007, kSoftType32, 0, 0, 1, nullptr), 0);
-  for (int32_t y = 0; y < 6; ++y)
-    for (int32_t x = 0; x < 8; ++x) {
-      const uint32_t v = (x + y) % 3 == 0 ? 7u : uint32_t(0x00100000 * y + 0x100 * x + 1);
-      std::memcpy(image.pixels + y * image.base->pitch + x * 4, &v, 4);
-    }
-  BuildSoftSurfaceRunTable(image.base);
-  ASSERT_EQ(image.base->runTableValid, 1);
-  ASSERT_EQ(SoftSurfaceMakeView(&part, &image, 2, 1, 4, 3), 0);
-  ASSERT_EQ(SoftSurfaceCreateForScreen(&screen, 10, 8, kSoftType32), 0);
-  for (int32_t y = 0; y < 8; ++y) std::memset(screen.pixels + y * screen.base->pitch, 0xEE, 40);
-  SoftSurfaceBlit(&screen, &part, 1, 1, 1, nullptr, Snapshot(0, 0, 0xFFFFFF, {0, 0, 10, 8}));
-  for (int32_t y = 0; y < 8; ++y)
-    for (int32_t x = 0; x < 10; ++x) {
-      uint32_t expected = 0xEEEEEEEE, actual;
-      const int32_t vx = x - 1, vy = y - 1;
-      if (vx >= 0 && vy >= 0 && vx < 4 && vy < 3) {
-        std::memcpy(&expected, part.pixels + vy * image.base->pitch + vx * 4, 4);
-        if (expected == 7) expected = 0xEEEEEEEE;  // transparent
-      }
-      std::memcpy(&actual, screen.pixels + y * screen.base->pitch + x * 4, 4);
-      EXPECT_EQ(actual, expected) << x << "," << y;
-    }
-  SoftSurfaceRelease(&part);
-  SoftSurfaceRelease(&image);
-  SoftSurfaceRelease(&screen);
+  testing::ExpectViewOfPartDrawsItsOwnPixels(kSoftType32, 0x00100000, 0x100);
 }
 
 TEST(BlitEntry, RunTablePathOnlyForAWholeUnclippedImageWithFlag1) {

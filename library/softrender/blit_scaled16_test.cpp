@@ -10,6 +10,7 @@
 
 #include "library/softrender/blit.h"
 #include "library/softrender/blit_reference.h"
+#include "library/softrender/blit_test_support.h"
 #include "library/softrender/test_image.h"
 
 namespace veziv::softrender {
@@ -19,12 +20,7 @@ using testing::FirstDifference;
 using testing::Snapshot;
 using testing::TestImage;
 
-struct Stretch {
-  const char* what;
-  int32_t sw, sh;
-  int32_t rect[4];
-  DrawRect area;
-};
+using testing::Stretch;
 
 using MakeSource = std::function<TestImage(int32_t w, int32_t h, std::mt19937&)>;
 
@@ -47,19 +43,8 @@ void SweepScaled(int32_t type, const MakeSource& make, uint32_t seed) {
   for (const Stretch& st : stretches) {
     const TestImage source = make(st.sw, st.sh, rng);
     const TestImage blend = testing::MakeBlendImage(st.sw, st.sh, rng);
-    testing::ForEachDrawState(sweep, st.area, alphaTable.data(), rng,
-                              [&](const SoftDrawSnapshot& draw, bool withBlend, int32_t flag) {
-      const SOFTSURFACE* b = withBlend ? &blend.view : nullptr;
-      TestImage expected(target), actual(target);
-      reference::RefBlitScaled(expected.view, source.view, st.rect, flag, b, draw);
-      SoftSurfaceBlitScaled(&actual.view, &source.view, st.rect, flag, b, draw);
-      EXPECT_TRUE(expected.memory == actual.memory)
-          << st.what << " key " << std::hex << source.block.transparentValue << std::dec << " alpha "
-          << source.block.alphaFlag << " mode " << draw.blendMode << " p " << draw.blendParam << " blend "
-          << withBlend << " brightness " << std::hex << draw.brightness << std::dec << " flag " << flag << " mmx "
-          << draw.mmxUsable << ": " << FirstDifference(expected, actual);
-      return expected.memory == actual.memory;
-    });
+    testing::ExpectScaledSweepMatches(sweep, st, source, blend, target, reference::RefBlitScaled, alphaTable.data(),
+                                      rng);
   }
 }
 

@@ -8,6 +8,7 @@
 
 #include "library/softrender/blit.h"
 #include "library/softrender/blit_reference.h"
+#include "library/softrender/blit_test_support.h"
 #include "library/softrender/test_image.h"
 
 namespace veziv::softrender {
@@ -17,12 +18,7 @@ using testing::FirstDifference;
 using testing::Snapshot;
 using testing::TestImage;
 
-struct Stretch {
-  const char* what;
-  int32_t sw, sh;
-  int32_t rect[4];
-  DrawRect area;
-};
+using testing::Stretch;
 
 TEST(BlitScaled32, EveryLoopMatchesTheReference) {
   std::mt19937 rng(1210);
@@ -49,18 +45,8 @@ TEST(BlitScaled32, EveryLoopMatchesTheReference) {
     for (bool alpha : {false, true}) {
       const TestImage source = testing::PlantedSource32(st.sw, st.sh, alpha, 1, 4, rng);
       const TestImage blend = testing::MakeBlendImage(st.sw, st.sh, rng);
-      testing::ForEachDrawState(sweep, st.area, alphaTable.data(), rng,
-                                [&](const SoftDrawSnapshot& draw, bool withBlend, int32_t flag) {
-        const SOFTSURFACE* b = withBlend ? &blend.view : nullptr;
-        TestImage expected(target), actual(target);
-        reference::RefBlitScaled32(expected.view, source.view, st.rect, flag, b, draw);
-        SoftSurfaceBlitScaled(&actual.view, &source.view, st.rect, flag, b, draw);
-        EXPECT_TRUE(expected.memory == actual.memory)
-            << st.what << " alpha " << alpha << " mode " << draw.blendMode << " p " << draw.blendParam << " blend "
-            << withBlend << " brightness " << std::hex << draw.brightness << std::dec << " flag " << flag << " mmx "
-            << draw.mmxUsable << ": " << FirstDifference(expected, actual);
-        return expected.memory == actual.memory;
-      });
+      testing::ExpectScaledSweepMatches(sweep, st, source, blend, target, reference::RefBlitScaled32,
+                                        alphaTable.data(), rng);
     }
 }
 
