@@ -18,10 +18,9 @@ namespace veziv::softrender {
 namespace {
 
 using testing::FirstDifference;
+using testing::Placement;
 using testing::Snapshot;
 using testing::TestImage;
-
-using testing::Placement;
 
 const DrawRect kFull{0, 0, 16, 12};
 const Placement kPlacements[] = {

@@ -16,10 +16,9 @@ namespace veziv::softrender {
 namespace {
 
 using testing::FirstDifference;
+using testing::Placement;
 using testing::Snapshot;
 using testing::TestImage;
-
-using testing::Placement;
 
 TEST(Blit32, EveryLoopMatchesTheReference) {
   std::mt19937 rng(20261210);

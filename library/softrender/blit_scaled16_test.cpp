@@ -18,9 +18,8 @@ namespace {
 
 using testing::FirstDifference;
 using testing::Snapshot;
-using testing::TestImage;
-
 using testing::Stretch;
+using testing::TestImage;
 
 using MakeSource = std::function<TestImage(int32_t w, int32_t h, std::mt19937&)>;
 

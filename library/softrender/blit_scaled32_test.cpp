@@ -16,9 +16,8 @@ namespace {
 
 using testing::FirstDifference;
 using testing::Snapshot;
-using testing::TestImage;
-
 using testing::Stretch;
+using testing::TestImage;
 
 TEST(BlitScaled32, EveryLoopMatchesTheReference) {
   std::mt19937 rng(1210);
