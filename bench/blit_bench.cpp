@@ -21,19 +21,13 @@ using namespace bench;
 
 // One 32-bit image whose pixels are shared by our view, an SDL surface and a
 // pixman image, so that every contender reads and writes the same memory.
-struct Image {
-  int width, height;
-  std::vector<uint32_t> pixels;
-  SoftSurfaceShared block{};
-  SOFTSURFACE view{};
+// Alpha: per pixel at random, a third clear, a third opaque, a third in
+// between; or, with sprites, discs of 28 pixels on 32 x 32 cells, opaque
+// inside, clear outside, with a soft edge.
+struct Image : Image32 {
   SDL_Surface* sdl = nullptr;
-  pixman_image_t* pix = nullptr;
 
-  // Alpha: per pixel at random, a third clear, a third opaque, a third in
-  // between; or, with sprites, discs of 28 pixels on 32 x 32 cells, opaque
-  // inside, clear outside, with a soft edge.
-  Image(int w, int h, bool alpha, uint32_t seed, bool sprites = false)
-      : width(w), height(h), pixels(size_t(w) * h) {
+  Image(int w, int h, bool alpha, uint32_t seed, bool sprites = false) : Image32(w, h, alpha) {
     std::mt19937 rng(seed);
     for (size_t i = 0; i < pixels.size(); ++i) {
       uint32_t a;
@@ -47,25 +41,62 @@ struct Image {
       }
       pixels[i] = (rng() & 0x00FFFFFF) | a << 24;
     }
-    block.references = 1;
-    block.width = w;
-    block.height = h;
-    block.pitch = w * 4;
-    block.type = kSoftType32;
-    block.alphaFlag = alpha ? 1 : 0;
-    block.bytesPerPixel = 4;
-    block.pixels = reinterpret_cast<uint8_t*>(pixels.data());
     block.transparentValue = pixels[7];
-    view = SOFTSURFACE{kSoftSurfaceMagic, w, h, block.pixels, nullptr, &block};
     sdl = SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), w, h, 32, w * 4,
                                              alpha ? SDL_PIXELFORMAT_ARGB8888 : SDL_PIXELFORMAT_XRGB8888);
-    pix = pixman_image_create_bits(alpha ? PIXMAN_a8r8g8b8 : PIXMAN_x8r8g8b8, w, h, pixels.data(), w * 4);
   }
-  ~Image() {
-    SDL_FreeSurface(sdl);
-    pixman_image_unref(pix);
-  }
+  ~Image() { SDL_FreeSurface(sdl); }
 };
+
+// Each contender's drawing of a whole source onto a whole 800 x 600 target,
+// timed: our blit, our scaled blit, SDL's blit (with the blend mode, the alpha
+// modulation when not negative, the colour key when asked) and pixman's
+// composite (through a solid mask of maskAlpha when not negative).
+void TimeOurBlit(benchmark::State& state, SOFTSURFACE& dst, const SOFTSURFACE& src, int32_t flag,
+                 const SoftDrawSnapshot& draw) {
+  for (auto _ : state) {
+    SoftSurfaceBlit(&dst, &src, 0, 0, flag, nullptr, draw);
+    benchmark::ClobberMemory();
+  }
+  Count(state);
+}
+
+void TimeOurScaled(benchmark::State& state, SOFTSURFACE& dst, const SOFTSURFACE& src, int32_t flag) {
+  const SoftDrawSnapshot draw = Draw(0, 0);
+  const int32_t rect[4] = {0, 0, kWidth, kHeight};
+  for (auto _ : state) {
+    SoftSurfaceBlitScaled(&dst, &src, rect, flag, nullptr, draw);
+    benchmark::ClobberMemory();
+  }
+  Count(state);
+}
+
+void TimeSdlBlit(benchmark::State& state, SDL_Surface* dst, SDL_Surface* src, SDL_BlendMode mode, int alphaMod,
+                 bool colorKey, uint32_t key) {
+  SDL_SetSurfaceBlendMode(src, mode);
+  if (alphaMod >= 0) SDL_SetSurfaceAlphaMod(src, static_cast<Uint8>(alphaMod));
+  if (colorKey) SDL_SetColorKey(src, SDL_TRUE, key);
+  for (auto _ : state) {
+    SDL_BlitSurface(src, nullptr, dst, nullptr);
+    benchmark::ClobberMemory();
+  }
+  Count(state);
+}
+
+void TimePixmanComposite(benchmark::State& state, pixman_image_t* dst, pixman_image_t* src, pixman_op_t op,
+                         int maskAlpha) {
+  pixman_image_t* mask = nullptr;
+  if (maskAlpha >= 0) {
+    const pixman_color_t c{0, 0, 0, static_cast<uint16_t>(maskAlpha * 257)};
+    mask = pixman_image_create_solid_fill(&c);
+  }
+  for (auto _ : state) {
+    pixman_image_composite32(op, src, mask, dst, 0, 0, 0, 0, 0, 0, kWidth, kHeight);
+    benchmark::ClobberMemory();
+  }
+  if (mask) pixman_image_unref(mask);
+  Count(state);
+}
 
 // --- the bandwidth limit
 
@@ -83,23 +114,12 @@ BENCHMARK(BM_Memcpy);
 
 void OurBlit(benchmark::State& state, int32_t mode, int32_t p, bool alpha, int32_t flag, bool sprites = false) {
   Image src(kWidth, kHeight, alpha, 1, sprites), dst(kWidth, kHeight, false, 2);
-  const SoftDrawSnapshot draw = Draw(mode, p);
-  for (auto _ : state) {
-    SoftSurfaceBlit(&dst.view, &src.view, 0, 0, flag, nullptr, draw);
-    benchmark::ClobberMemory();
-  }
-  Count(state);
+  TimeOurBlit(state, dst.view, src.view, flag, Draw(mode, p));
 }
 
 void OurScaled(benchmark::State& state, int sourceWidth, int sourceHeight, bool alpha = false) {
   Image src(sourceWidth, sourceHeight, alpha, 1, alpha), dst(kWidth, kHeight, false, 2);
-  const SoftDrawSnapshot draw = Draw(0, 0);
-  const int32_t rect[4] = {0, 0, kWidth, kHeight};
-  for (auto _ : state) {
-    SoftSurfaceBlitScaled(&dst.view, &src.view, rect, alpha ? 1 : 0, nullptr, draw);
-    benchmark::ClobberMemory();
-  }
-  Count(state);
+  TimeOurScaled(state, dst.view, src.view, alpha ? 1 : 0);
 }
 
 BENCHMARK_CAPTURE(OurBlit, Copy, 0, 0, false, 0);
@@ -120,14 +140,7 @@ BENCHMARK_CAPTURE(OurScaled, ScaledSourceAlphaSprites2x, kWidth / 2, kHeight / 2
 void SdlBlit(benchmark::State& state, SDL_BlendMode mode, int alphaMod, bool alpha, bool colorKey,
              bool sprites = false) {
   Image src(kWidth, kHeight, alpha, 1, sprites), dst(kWidth, kHeight, false, 2);
-  SDL_SetSurfaceBlendMode(src.sdl, mode);
-  if (alphaMod >= 0) SDL_SetSurfaceAlphaMod(src.sdl, static_cast<Uint8>(alphaMod));
-  if (colorKey) SDL_SetColorKey(src.sdl, SDL_TRUE, src.block.transparentValue);
-  for (auto _ : state) {
-    SDL_BlitSurface(src.sdl, nullptr, dst.sdl, nullptr);
-    benchmark::ClobberMemory();
-  }
-  Count(state);
+  TimeSdlBlit(state, dst.sdl, src.sdl, mode, alphaMod, colorKey, src.block.transparentValue);
 }
 
 void SdlScaled(benchmark::State& state, int sourceWidth, int sourceHeight, bool alpha = false) {
@@ -155,17 +168,7 @@ BENCHMARK_CAPTURE(SdlScaled, ScaledSourceAlphaSprites2x, kWidth / 2, kHeight / 2
 
 void PixmanComposite(benchmark::State& state, pixman_op_t op, int maskAlpha, bool alpha, bool sprites = false) {
   Image src(kWidth, kHeight, alpha, 1, sprites), dst(kWidth, kHeight, false, 2);
-  pixman_image_t* mask = nullptr;
-  if (maskAlpha >= 0) {
-    const pixman_color_t c{0, 0, 0, static_cast<uint16_t>(maskAlpha * 257)};
-    mask = pixman_image_create_solid_fill(&c);
-  }
-  for (auto _ : state) {
-    pixman_image_composite32(op, src.pix, mask, dst.pix, 0, 0, 0, 0, 0, 0, kWidth, kHeight);
-    benchmark::ClobberMemory();
-  }
-  if (mask) pixman_image_unref(mask);
-  Count(state);
+  TimePixmanComposite(state, dst.pix, src.pix, op, maskAlpha);
 }
 
 void PixmanScaled(benchmark::State& state, int sourceWidth, int sourceHeight, bool alpha = false) {
@@ -255,23 +258,12 @@ struct Image16 {
 void Our16(benchmark::State& state, int type, bool palette, bool alpha, int32_t mode, int32_t p, int32_t flag,
            bool runs = false) {
   Image16 src(kWidth, kHeight, type, palette, alpha, 1, runs), dst(kWidth, kHeight, type, false, false, 2);
-  const SoftDrawSnapshot draw = Draw(mode, p);
-  for (auto _ : state) {
-    SoftSurfaceBlit(&dst.view, &src.view, 0, 0, flag, nullptr, draw);
-    benchmark::ClobberMemory();
-  }
-  Count(state);
+  TimeOurBlit(state, dst.view, src.view, flag, Draw(mode, p));
 }
 
 void OurScaled16(benchmark::State& state, int type, bool palette, int sourceWidth, int sourceHeight) {
   Image16 src(sourceWidth, sourceHeight, type, palette, false, 1), dst(kWidth, kHeight, type, false, false, 2);
-  const SoftDrawSnapshot draw = Draw(0, 0);
-  const int32_t rect[4] = {0, 0, kWidth, kHeight};
-  for (auto _ : state) {
-    SoftSurfaceBlitScaled(&dst.view, &src.view, rect, 0, nullptr, draw);
-    benchmark::ClobberMemory();
-  }
-  Count(state);
+  TimeOurScaled(state, dst.view, src.view, 0);
 }
 
 BENCHMARK_CAPTURE(Our16, Copy16, kSoftType16, false, false, 0, 0, 0);
@@ -291,29 +283,12 @@ BENCHMARK_CAPTURE(OurScaled16, ScaledPalette2x32, kSoftType32, true, kWidth / 2,
 
 void Sdl16(benchmark::State& state, SDL_BlendMode mode, int alphaMod, bool colorKey) {
   Image16 src(kWidth, kHeight, kSoftType16, false, false, 1), dst(kWidth, kHeight, kSoftType16, false, false, 2);
-  SDL_SetSurfaceBlendMode(src.sdl, mode);
-  if (alphaMod >= 0) SDL_SetSurfaceAlphaMod(src.sdl, static_cast<Uint8>(alphaMod));
-  if (colorKey) SDL_SetColorKey(src.sdl, SDL_TRUE, src.block.transparentValue);
-  for (auto _ : state) {
-    SDL_BlitSurface(src.sdl, nullptr, dst.sdl, nullptr);
-    benchmark::ClobberMemory();
-  }
-  Count(state);
+  TimeSdlBlit(state, dst.sdl, src.sdl, mode, alphaMod, colorKey, src.block.transparentValue);
 }
 
 void Pixman16(benchmark::State& state, pixman_op_t op, int maskAlpha) {
   Image16 src(kWidth, kHeight, kSoftType16, false, false, 1), dst(kWidth, kHeight, kSoftType16, false, false, 2);
-  pixman_image_t* mask = nullptr;
-  if (maskAlpha >= 0) {
-    const pixman_color_t c{0, 0, 0, static_cast<uint16_t>(maskAlpha * 257)};
-    mask = pixman_image_create_solid_fill(&c);
-  }
-  for (auto _ : state) {
-    pixman_image_composite32(op, src.pix, mask, dst.pix, 0, 0, 0, 0, 0, 0, kWidth, kHeight);
-    benchmark::ClobberMemory();
-  }
-  if (mask) pixman_image_unref(mask);
-  Count(state);
+  TimePixmanComposite(state, dst.pix, src.pix, op, maskAlpha);
 }
 
 BENCHMARK_CAPTURE(Sdl16, Copy16, SDL_BLENDMODE_NONE, -1, false);

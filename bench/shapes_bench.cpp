@@ -20,17 +20,10 @@ namespace {
 using namespace veziv;
 using namespace bench;
 
-// One 32-bit image seen as our view and as a pixman image over the same memory.
-struct Image {
-  int width, height;
-  std::vector<uint32_t> pixels;
-  SoftSurfaceShared block{};
-  SOFTSURFACE view{};
-  pixman_image_t* pix = nullptr;
-
-  // With alpha, runs of 1 to 16 pixels are clear, opaque or of one level, as
-  // in sprites.
-  Image(int w, int h, bool alpha, uint32_t seed) : width(w), height(h), pixels(size_t(w) * h) {
+// With alpha, runs of 1 to 16 pixels are clear, opaque or of one level, as in
+// sprites.
+struct Image : Image32 {
+  Image(int w, int h, bool alpha, uint32_t seed) : Image32(w, h, alpha) {
     std::mt19937 rng(seed);
     uint32_t a = 255;
     for (size_t i = 0, run = 0; i < pixels.size(); ++i, --run) {
@@ -40,18 +33,7 @@ struct Image {
       }
       pixels[i] = (rng() & 0x00FFFFFF) | a << 24;
     }
-    block.references = 1;
-    block.width = w;
-    block.height = h;
-    block.pitch = w * 4;
-    block.type = kSoftType32;
-    block.alphaFlag = alpha ? 1 : 0;
-    block.bytesPerPixel = 4;
-    block.pixels = reinterpret_cast<uint8_t*>(pixels.data());
-    view = SOFTSURFACE{kSoftSurfaceMagic, w, h, block.pixels, nullptr, &block};
-    pix = pixman_image_create_bits(alpha ? PIXMAN_a8r8g8b8 : PIXMAN_x8r8g8b8, w, h, pixels.data(), w * 4);
   }
-  ~Image() { pixman_image_unref(pix); }
 };
 
 // A 256 x 256 sprite turned by 0.5 radians and zoomed by 2 about the centre.

@@ -17,29 +17,12 @@ using namespace veziv;
 using namespace bench;
 using softrender::TriangleVertex;
 
-// One 32-bit image seen as our view and as a pixman image over the same memory.
-struct Image {
-  std::vector<uint32_t> pixels;
-  SoftSurfaceShared block{};
-  SOFTSURFACE view{};
-  pixman_image_t* pix = nullptr;
-
-  Image(bool alpha, uint32_t seed) : pixels(size_t(kWidth) * kHeight) {
+// A whole-size image of random pixels.
+struct Image : Image32 {
+  Image(bool alpha, uint32_t seed) : Image32(kWidth, kHeight, alpha) {
     std::mt19937 rng(seed);
     for (uint32_t& p : pixels) p = rng();
-    block.references = 1;
-    block.width = kWidth;
-    block.height = kHeight;
-    block.pitch = kWidth * 4;
-    block.type = kSoftType32;
-    block.alphaFlag = alpha ? 1 : 0;
-    block.bytesPerPixel = 4;
-    block.pixels = reinterpret_cast<uint8_t*>(pixels.data());
-    view = SOFTSURFACE{kSoftSurfaceMagic, kWidth, kHeight, block.pixels, nullptr, &block};
-    pix = pixman_image_create_bits(alpha ? PIXMAN_a8r8g8b8 : PIXMAN_x8r8g8b8, kWidth, kHeight, pixels.data(),
-                                   kWidth * 4);
   }
-  ~Image() { pixman_image_unref(pix); }
 };
 
 // The image's two halves, split along the top-right to bottom-left diagonal.
