@@ -108,7 +108,7 @@ struct PixelCase {
 uint32_t DrawOnePixel16(const PixelCase& c, bool runTable) {
   std::mt19937 rng(7);
   TestImage target(1, 1, kSoftType16, false, 1, 0, rng), source(1, 1, kSoftType16, c.alpha >= 0, 0, 0, rng);
-  TestImage blend = testing::MakeBlendImage(1, 1, rng);
+  const testing::OnePixelBlend blend(c.blendWeight, 9, rng);
   source.block.transparentValue = 0xF81F;
   if (c.alpha >= 0)
     source.Set32(0, 0, c.source | uint32_t(c.alpha) << 16);
@@ -117,12 +117,9 @@ uint32_t DrawOnePixel16(const PixelCase& c, bool runTable) {
   std::vector<uint8_t> table;
   if (runTable) testing::BuildRunTable(source, table);
   target.Set16(0, 0, c.target);
-  uint8_t weights[256] = {};
-  blend.Set8(0, 0, 9);
-  weights[9] = static_cast<uint8_t>(c.blendWeight);
   SoftDrawSnapshot draw = Snapshot(c.mode, c.p, c.brightness, {0, 0, 1, 1});
-  draw.blendAlphaTable = weights;
-  SoftSurfaceBlit(&target.view, &source.view, 0, 0, c.flag, c.blendWeight < 0 ? nullptr : &blend.view, draw);
+  draw.blendAlphaTable = blend.weights;
+  SoftSurfaceBlit(&target.view, &source.view, 0, 0, c.flag, blend.View(), draw);
   return target.Get16(0, 0);
 }
 
@@ -284,7 +281,8 @@ TEST(BlitPalette, WorkedPixelExamples) {
   for (const PaletteCase& c : cases) {
     std::mt19937 rng(9);
     TestImage source = testing::PlantedPaletteSource(1, 1, c.type, 0, 0, rng);
-    TestImage target(1, 1, c.type, false, 1, 0, rng), blend = testing::MakeBlendImage(1, 1, rng);
+    TestImage target(1, 1, c.type, false, 1, 0, rng);
+    const testing::OnePixelBlend blend(c.blendWeight, 3, rng);
     source.block.transparentValue = c.transparent;
     source.Set8(0, 0, c.index);
     std::memcpy(source.palette.data() + c.index * (c.type == kSoftType16 ? 2 : 4), &c.entry,
@@ -293,13 +291,10 @@ TEST(BlitPalette, WorkedPixelExamples) {
       target.Set16(0, 0, c.target);
     else
       target.Set32(0, 0, c.target);
-    uint8_t weights[256] = {};
-    blend.Set8(0, 0, 3);
-    weights[3] = static_cast<uint8_t>(c.blendWeight);
     SoftDrawSnapshot draw = Snapshot(c.mode, c.p, c.brightness, {0, 0, 1, 1});
-    draw.blendAlphaTable = weights;
+    draw.blendAlphaTable = blend.weights;
     draw.mmxUsable = c.mmx;
-    SoftSurfaceBlit(&target.view, &source.view, 0, 0, c.flag, c.blendWeight < 0 ? nullptr : &blend.view, draw);
+    SoftSurfaceBlit(&target.view, &source.view, 0, 0, c.flag, blend.View(), draw);
     EXPECT_EQ(c.type == kSoftType16 ? target.Get16(0, 0) : target.Get32(0, 0), c.expected) << c.what;
   }
 }

@@ -76,17 +76,14 @@ struct PixelCase {
 uint32_t DrawOnePixel(const PixelCase& c, uint32_t key = 0x00ABCDEF) {
   std::mt19937 rng(7);
   TestImage target(1, 1, kSoftType32, false, 1, 0, rng), source(1, 1, kSoftType32, c.alpha, 0, 0, rng);
-  TestImage blend = testing::MakeBlendImage(1, 1, rng);
+  const testing::OnePixelBlend blend(c.blendWeight, 9, rng);
   source.block.transparentValue = key;
   source.Set32(0, 0, c.source);
   target.Set32(0, 0, c.target);
-  uint8_t table[256] = {};
-  blend.Set8(0, 0, 9);
-  table[9] = static_cast<uint8_t>(c.blendWeight);
   SoftDrawSnapshot draw = Snapshot(c.mode, c.p, c.brightness, {0, 0, 1, 1});
-  draw.blendAlphaTable = table;
+  draw.blendAlphaTable = blend.weights;
   draw.mmxUsable = c.mmx;
-  SoftSurfaceBlit(&target.view, &source.view, 0, 0, c.flag, c.blendWeight < 0 ? nullptr : &blend.view, draw);
+  SoftSurfaceBlit(&target.view, &source.view, 0, 0, c.flag, blend.View(), draw);
   return target.Get32(0, 0);
 }
 

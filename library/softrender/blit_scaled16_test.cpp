@@ -93,7 +93,7 @@ TEST(BlitScaled16, WorkedPixelExamples) {
   for (const PixelCase& c : cases) {
     std::mt19937 rng(8);
     TestImage source(1, 1, kSoftType16, c.alpha >= 0, 0, 0, rng), target(2, 1, kSoftType16, false, 1, 0, rng);
-    TestImage blend = testing::MakeBlendImage(1, 1, rng);
+    const testing::OnePixelBlend blend(c.blendWeight, 4, rng);
     source.block.transparentValue = 0xF81F;
     if (c.alpha >= 0)
       source.Set32(0, 0, c.source | uint32_t(c.alpha) << 16);
@@ -101,13 +101,10 @@ TEST(BlitScaled16, WorkedPixelExamples) {
       source.Set16(0, 0, c.source);
     target.Set16(0, 0, c.target);
     target.Set16(1, 0, c.target);
-    uint8_t weights[256] = {};
-    blend.Set8(0, 0, 4);
-    weights[4] = static_cast<uint8_t>(c.blendWeight);
     SoftDrawSnapshot draw = Snapshot(c.mode, c.p, 0xFFFFFF, {0, 0, 2, 1});
-    draw.blendAlphaTable = weights;
+    draw.blendAlphaTable = blend.weights;
     const int32_t rect[4] = {0, 0, 2, 1};
-    SoftSurfaceBlitScaled(&target.view, &source.view, rect, c.flag, c.blendWeight < 0 ? nullptr : &blend.view, draw);
+    SoftSurfaceBlitScaled(&target.view, &source.view, rect, c.flag, blend.View(), draw);
     EXPECT_EQ(target.Get16(0, 0), c.expected) << c.what;
     EXPECT_EQ(target.Get16(1, 0), c.expected) << c.what;
   }

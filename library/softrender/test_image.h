@@ -87,6 +87,20 @@ inline TestImage MakeBlendImage(int32_t width, int32_t height, std::mt19937& rng
   return TestImage(width, height, kSoftTypeGray8, false, 1, 3, rng);
 }
 
+// A one-pixel blend image whose pixel, index `index`, weighs `weight` through
+// its own weight table; a negative weight stands for no blend image.
+struct OnePixelBlend {
+  TestImage image;
+  uint8_t weights[256] = {};
+  int weight;
+
+  OnePixelBlend(int weight, uint8_t index, std::mt19937& rng) : image(MakeBlendImage(1, 1, rng)), weight(weight) {
+    image.Set8(0, 0, index);
+    weights[index] = static_cast<uint8_t>(weight);
+  }
+  const SOFTSURFACE* View() const { return weight < 0 ? nullptr : &image.view; }
+};
+
 // Random 32-bit pixels with the values that matter planted among them: the
 // transparent value, the transparent value with another byte 3, alphas 0, 1,
 // 254 and 255, and channels 0, 1, 254 and 255.
