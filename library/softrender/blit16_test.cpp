@@ -110,10 +110,7 @@ uint32_t DrawOnePixel16(const PixelCase& c, bool runTable) {
   TestImage target(1, 1, kSoftType16, false, 1, 0, rng), source(1, 1, kSoftType16, c.alpha >= 0, 0, 0, rng);
   const testing::OnePixelBlend blend(c.blendWeight, 9, rng);
   source.block.transparentValue = 0xF81F;
-  if (c.alpha >= 0)
-    source.Set32(0, 0, c.source | uint32_t(c.alpha) << 16);
-  else
-    source.Set16(0, 0, c.source);
+  testing::Set16WithAlpha(source, 0, 0, c.source, c.alpha);
   std::vector<uint8_t> table;
   if (runTable) testing::BuildRunTable(source, table);
   target.Set16(0, 0, c.target);

@@ -95,10 +95,7 @@ TEST(BlitScaled16, WorkedPixelExamples) {
     TestImage source(1, 1, kSoftType16, c.alpha >= 0, 0, 0, rng), target(2, 1, kSoftType16, false, 1, 0, rng);
     const testing::OnePixelBlend blend(c.blendWeight, 4, rng);
     source.block.transparentValue = 0xF81F;
-    if (c.alpha >= 0)
-      source.Set32(0, 0, c.source | uint32_t(c.alpha) << 16);
-    else
-      source.Set16(0, 0, c.source);
+    testing::Set16WithAlpha(source, 0, 0, c.source, c.alpha);
     target.Set16(0, 0, c.target);
     target.Set16(1, 0, c.target);
     SoftDrawSnapshot draw = Snapshot(c.mode, c.p, 0xFFFFFF, {0, 0, 2, 1});

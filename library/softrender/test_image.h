@@ -87,6 +87,15 @@ inline TestImage MakeBlendImage(int32_t width, int32_t height, std::mt19937& rng
   return TestImage(width, height, kSoftTypeGray8, false, 1, 3, rng);
 }
 
+// Sets a 16-bit pixel; with an alpha (not negative) the pixel is the 5:6:5
+// word, that alpha byte and a zero byte, as an alpha image holds it.
+inline void Set16WithAlpha(TestImage& image, int32_t x, int32_t y, uint32_t v, int alpha) {
+  if (alpha >= 0)
+    image.Set32(x, y, v | uint32_t(alpha) << 16);
+  else
+    image.Set16(x, y, v);
+}
+
 // A one-pixel blend image whose pixel, index `index`, weighs `weight` through
 // its own weight table; a negative weight stands for no blend image.
 struct OnePixelBlend {
