@@ -60,6 +60,9 @@ int SaveRasterImageAsBmp(const char* fileName, const RasterImage* image) {
   if (f.compressedKind != 0 || !image->pixels || image->width <= 0 || image->height <= 0) return -1;
   if (!(bits == 8 && f.bytesPerPixel == 1) && bits != 16 && bits != 24 && bits != 32) return -1;
   const bool palette = bits == 8;
+  // Blue, green and red in the first three bytes of a pixel are copied as they
+  // stand; any other layout (5:6:5 with an alpha byte, say) goes by its masks.
+  const bool bgrBytes = f.bytesPerPixel >= 3 && f.blueMask == 0xFF && f.greenMask == 0xFF00 && f.redMask == 0xFF0000;
   const int64_t rowSize = palette ? (int64_t(image->width) + 3) / 4 * 4 : (int64_t(image->width) * 3 + 3) / 4 * 4;
   const uint32_t offset = palette ? 1078 : 54;
   const int64_t fileSize = offset + rowSize * image->height;
@@ -90,13 +93,13 @@ int SaveRasterImageAsBmp(const char* fileName, const RasterImage* image) {
     for (int x = 0; x < image->width; ++x) {
       if (palette) {
         out[x] = in[x];
-      } else if (bits == 16) {
-        uint32_t v = detail::LoadLe16(in + 2 * x);
+      } else if (bgrBytes) {
+        std::memcpy(out + 3 * x, in + int64_t(x) * f.bytesPerPixel, 3);
+      } else {
+        const uint32_t v = detail::LoadPixelValue(in + int64_t(x) * f.bytesPerPixel, f.bytesPerPixel);
         out[3 * x] = ChannelTop(v, f.blueMask, f.blueShift, f.blueWidth);
         out[3 * x + 1] = ChannelTop(v, f.greenMask, f.greenShift, f.greenWidth);
         out[3 * x + 2] = ChannelTop(v, f.redMask, f.redShift, f.redWidth);
-      } else {
-        std::memcpy(out + 3 * x, in + int64_t(x) * (bits / 8), 3);
       }
     }
   }

@@ -41,8 +41,9 @@ std::vector<uint8_t> BmpHeader(uint32_t fileSize, uint32_t offset, int width, in
 }
 
 TEST(SaveBmp, WritesExactBytes) {
-  PixelFormatDesc r565{}, x8{}, rgb{}, pal{};
+  PixelFormatDesc r565{}, a8r565{}, x8{}, rgb{}, pal{};
   SetPixelFormatDescFromMasks(&r565, 16, 0xF800, 0x7E0, 0x1F, 0);
+  SetPixelFormatDescFromMasks(&a8r565, 32, 0xF800, 0x7E0, 0x1F, 0xFF0000);
   SetPixelFormatDescX8R8G8B8(&x8);
   SetPixelFormatDesc24Bit(&rgb);
   SetPixelFormatDesc8BitPalette(&pal);
@@ -65,6 +66,9 @@ TEST(SaveBmp, WritesExactBytes) {
       {"565 low bits of narrow channels are zero",
        &r565, 2, 1, {0x0821, 0x8410},
        Bytes().raw(BmpHeader(62, 54, 2, 1, 24)).raw({8, 4, 8, 0x80, 0x80, 0x80, 0, 0}).data},
+      {"5:6:5 with an alpha byte in four bytes goes by its masks",
+       &a8r565, 2, 1, {0x80F800, 0xFF07FF},
+       Bytes().raw(BmpHeader(62, 54, 2, 1, 24)).raw({0, 0, 0xF8, 0xF8, 0xFC, 0, 0, 0}).data},
       {"X8R8G8B8 keeps its first three bytes",
        &x8, 1, 1, {0xFF123456},
        Bytes().raw(BmpHeader(58, 54, 1, 1, 24)).raw({0x56, 0x34, 0x12, 0}).data},
