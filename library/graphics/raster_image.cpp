@@ -63,6 +63,8 @@ void ClearRasterImageRect(RasterImage* image, int x, int y, int width, int heigh
 
 int MirrorRasterImage(RasterImage* image) {
   if (image->width == 0 || image->height == 0) return -1;
+  // Blocks of compressed pixels cannot be turned as rows; decode them first.
+  if (image->format.compressedKind != 0) return -1;
   int bpp = image->format.bytesPerPixel;
   if (bpp < 1 || bpp > 4) return 0;
   for (int y = 0; y < image->height; ++y) {

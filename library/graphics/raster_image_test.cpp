@@ -80,6 +80,11 @@ TEST(RasterImage, ClearAndMirror) {
   EXPECT_EQ(At(im.image, 0, 0), 0x30303u);
   RasterImage empty{};
   EXPECT_EQ(MirrorRasterImage(&empty), -1);
+  // Block-compressed pixels have no rows to turn: refused, left as they are.
+  RasterImage compressed = *im.get();
+  compressed.format.compressedKind = 1;
+  EXPECT_EQ(MirrorRasterImage(&compressed), -1);
+  EXPECT_EQ(At(im.image, 0, 0), 0x30303u);
 }
 
 TEST(RasterImage, PixelAccessChecksBoundsAndUsesThePalette) {
