@@ -32,6 +32,32 @@ MovieLoaderCallSites g_movie_calls = kNoMoviePlayer;
 }  // namespace
 
 MovieLoaderCallSites& MovieLoaderCalls() { return g_movie_calls; }
+
+LoadedImagePair::~LoadedImagePair() { Free(); }
+
+void LoadedImagePair::Free() {
+  FreeRasterImage(&colour);
+  FreeRasterImage(&alpha);
+  colour = RasterImage{};
+  alpha = RasterImage{};
+  hasAlpha = false;
+}
+
+bool LoadedImagePair::Load(const char* fileName, const void* data, int size, const void* alphaData, int alphaSize,
+                           int option) {
+  Free();
+  const int memory = fileName ? 0 : 1;
+  const int result = LoadRasterImageWithAlpha(fileName, data, size, memory, alphaData, alphaSize, memory, &colour,
+                                              &alpha, option);
+  hasAlpha = result == 0;
+  if (result == -1) return false;
+  // The software store holds plain pixels only.
+  if (DecompressRasterImageDxt(&colour) != 0 || (hasAlpha && DecompressRasterImageDxt(&alpha) != 0)) {
+    Free();
+    return false;
+  }
+  return true;
+}
 void ResetMovieLoaderCallsForTest() { g_movie_calls = kNoMoviePlayer; }
 
 }  // namespace detail
@@ -59,32 +85,6 @@ int MirrorImages(RasterImage* colour, RasterImage* alpha) {
   if (alpha && (MakePlain(alpha) != 0 || MirrorRasterImage(alpha) != 0)) return -1;
   return 0;
 }
-
-// The colour image and its alpha companion, freed when the pair goes.
-struct LoadedImages {
-  RasterImage colour{};
-  RasterImage alpha{};
-  bool hasAlpha = false;
-
-  LoadedImages() = default;
-  LoadedImages(const LoadedImages&) = delete;
-  LoadedImages& operator=(const LoadedImages&) = delete;
-  ~LoadedImages() {
-    FreeRasterImage(&colour);
-    FreeRasterImage(&alpha);
-  }
-  RasterImage* Alpha() { return hasAlpha ? &alpha : nullptr; }
-
-  // From the file (with its "_a" companion) when fileName is given, else from
-  // the two memory blocks. false when the colour image does not load.
-  bool Load(const char* fileName, const void* data, int size, const void* alphaData, int alphaSize) {
-    const int memory = fileName ? 0 : 1;
-    const int result = LoadRasterImageWithAlpha(fileName, data, size, memory, alphaData, alphaSize, memory, &colour,
-                                                &alpha, 0);
-    hasAlpha = result == 0;
-    return result != -1;
-  }
-};
 
 // The transparent colour, put back when the keeper goes.
 struct KeptTransparentColour {
@@ -177,8 +177,8 @@ GraphHandle ImportGraphFile(const char* fileName, int flag) {
 GraphHandle ImportGraphFileToHandle(const char* fileName, int flag, int reverse, int movieOption) {
   if (!GraphicsStarted() || !fileName) return -1;
   WaitWhileInactive();
-  LoadedImages images;
-  if (images.Load(fileName, nullptr, 0, nullptr, 0)) {
+  detail::LoadedImagePair images;
+  if (images.Load(fileName, nullptr, 0, nullptr, 0, 0)) {
     if (reverse == 1 && MirrorImages(&images.colour, images.Alpha()) != 0) return -1;
     const GraphHandle handle = BuildGraphFromRasterEx(&images.colour, images.Alpha(), flag, reverse, 0);
     if (handle != -1) RegisterGraphSourceFile(handle, fileName, -1);
@@ -228,8 +228,8 @@ int ImportGraphFileAsPieces(const char* fileName, int count, int across, int dow
                             GraphHandle* handles, int flag) {
   if (!fileName) return -1;
   WaitWhileInactive();
-  LoadedImages images;
-  if (!images.Load(fileName, nullptr, 0, nullptr, 0)) {
+  detail::LoadedImagePair images;
+  if (!images.Load(fileName, nullptr, 0, nullptr, 0, 0)) {
     WriteLogFormat("右記のグラフィックファイルのロードに失敗しました：%s", fileName);
     return -1;
   }
@@ -262,16 +262,16 @@ int SplitRasterIntoGraphs(RasterImage* colour, RasterImage* alpha, int count, in
 
 GraphHandle DecodeGraphFromBuffer(const void* data, int size, const void* alphaData, int alphaSize, int flag,
                                   int reverse) {
-  LoadedImages images;
-  if (!images.Load(nullptr, data, size, alphaData, alphaSize)) return -1;
+  detail::LoadedImagePair images;
+  if (!images.Load(nullptr, data, size, alphaData, alphaSize, 0)) return -1;
   if (reverse == 1 && MirrorImages(&images.colour, images.Alpha()) != 0) return -1;
   return BuildGraphFromRasterEx(&images.colour, images.Alpha(), flag, reverse, 0);
 }
 
 int RedecodeGraphFromBuffer(const void* data, int size, GraphHandle handle, const void* alphaData, int alphaSize,
                             int option, int reverse) {
-  LoadedImages images;
-  if (!images.Load(nullptr, data, size, alphaData, alphaSize)) return -1;
+  detail::LoadedImagePair images;
+  if (!images.Load(nullptr, data, size, alphaData, alphaSize, 0)) return -1;
   if (reverse == 1 && MirrorImages(&images.colour, images.Alpha()) != 0) return -1;
   return RebuildGraphFromRaster(&images.colour, images.Alpha(), handle, option, reverse, 0);
 }

@@ -5,10 +5,10 @@
 #pragma once
 
 #include "library/graphics/graph_handles.h"
+#include "library/graphics/raster_image.h"
 
 namespace veziv {
 
-struct RasterImage;
 
 // The flag arguments marked "no effect" are taken and ignored.
 
@@ -47,6 +47,24 @@ int RebuildGraphFromRaster(RasterImage* colour, RasterImage* alpha, GraphHandle 
                            int mirrorHere);
 
 namespace detail {
+
+// A colour image and its alpha companion, freed when the pair goes or is loaded again.
+struct LoadedImagePair {
+  RasterImage colour{};
+  RasterImage alpha{};
+  bool hasAlpha = false;
+
+  LoadedImagePair() = default;
+  LoadedImagePair(const LoadedImagePair&) = delete;
+  LoadedImagePair& operator=(const LoadedImagePair&) = delete;
+  ~LoadedImagePair();
+  RasterImage* Alpha() { return hasAlpha ? &alpha : nullptr; }
+  void Free();
+  // From the file (with its "_a" companion) when fileName is given, else from
+  // the two memory blocks, with the loaders' option word; block-compressed
+  // pictures come back decoded. false when the colour image does not load.
+  bool Load(const char* fileName, const void* data, int size, const void* alphaData, int alphaSize, int option);
+};
 
 // Where loading reaches the movie player. The defaults open nothing, so that
 // a file no image reader accepts fails to load until the player puts its own

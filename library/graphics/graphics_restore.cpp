@@ -7,9 +7,8 @@
 #include "library/foundation/library_start.h"
 #include "library/foundation/log.h"
 #include "library/graphics/graph_handles.h"
+#include "library/graphics/graph_loading.h"
 #include "library/graphics/graphics_context.h"
-#include "library/graphics/image_loaders.h"
-#include "library/graphics/raster_image.h"
 #include "library/graphics/screen_mode.h"
 
 namespace veziv {
@@ -25,35 +24,20 @@ RestoreState g_restore;
 
 bool GraphicsStarted() { return detail::Screen().started != 0; }
 
-// The colour image and its alpha companion of the file loaded last.
+// The images of the file loaded last, with the name and option word they came from.
 struct LoadedFile {
   std::string name;
   int option = 0;
   bool valid = false;
-  bool hasAlpha = false;
-  RasterImage colour{};
-  RasterImage alpha{};
+  detail::LoadedImagePair images;
 
-  ~LoadedFile() { Free(); }
-  void Free() {
-    FreeRasterImage(&colour);
-    FreeRasterImage(&alpha);
-    colour = RasterImage{};
-    alpha = RasterImage{};
-    valid = false;
-  }
   bool Holds(const std::string& file, int word) const { return valid && name == file && option == word; }
   bool Load(const std::string& file, int word) {
-    Free();
     ++g_restore.reloadedFiles;
-    const int result =
-        LoadRasterImageWithAlpha(file.c_str(), nullptr, 0, 0, nullptr, 0, 0, &colour, &alpha, word);
-    if (result < 0) return false;
+    valid = images.Load(file.c_str(), nullptr, 0, nullptr, 0, word);
     name = file;
     option = word;
-    hasAlpha = result == 0;
-    valid = true;
-    return true;
+    return valid;
   }
 };
 
@@ -80,8 +64,8 @@ int ReloadGraphsFromFiles() {
     const std::string name = record->sourceFile->path;
     const int option = record->sourceOption;
     if (!file.Holds(name, option) && !file.Load(name, option)) continue;
-    SetGraphicSourceImage(&file.colour, file.hasAlpha ? &file.alpha : nullptr, record->sourceX, record->sourceY,
-                          handle, option, name.c_str());
+    SetGraphicSourceImage(&file.images.colour, file.images.Alpha(), record->sourceX, record->sourceY, handle, option,
+                          name.c_str());
   }
   return 0;
 }

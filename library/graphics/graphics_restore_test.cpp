@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -158,6 +159,25 @@ TEST_F(GraphicsRestoreTest, ReloadBringsBackTheAlphaCompanion) {
     for (int y = 0; y < 4; ++y)
       for (int x = 0; x < 4; ++x) ASSERT_EQ(StorePixel(graph, x, y) >> 24, 0x40u) << graph << ": " << x << ", " << y;
   EXPECT_EQ(StorePixel(right, 1, 2) & 0xFFFFFF, Colour(1, 5, 2));
+}
+
+TEST_F(GraphicsRestoreTest, ReloadDecodesABlockCompressedFile) {
+  // 8 x 4 pixels of two DXT1 blocks: red, then blue.
+  testing_support::Bytes dds;
+  dds.raw(testing_support::DdsHeader({8, 4, 4, "DXT1"}));
+  for (int block = 0; block < 2; ++block) dds.u16(0xF800).u16(0x001F).u32(block == 0 ? 0x00000000 : 0x55555555);
+  const std::string path = folder_ / "blocks.dds";
+  {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(dds.data.data()), std::streamsize(dds.data.size()));
+  }
+  const int graph = ImportGraphFile(path.c_str(), 0);
+  ASSERT_GE(graph, 0);
+  Overwrite(graph, 0x00112233);
+
+  ReloadGraphsFromFiles();
+
+  for (int x = 0; x < 8; ++x) ASSERT_EQ(StorePixel(graph, x, 1) & 0xFFFFFF, x < 4 ? 0xFF0000u : 0x0000FFu) << x;
 }
 
 int g_callbackRuns = 0;
