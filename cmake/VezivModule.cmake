@@ -1,7 +1,8 @@
 # veziv_module(<name> [CP932] [DEPS <targets...>] [TEST_DEPS <targets...>])
 #
 # Makes the static library veziv_<name> from every *.cpp of the calling folder
-# that is not a *_test.cpp, and, when tests are on, the test program
+# and its subfolders (a module's concerns may sit in subfolders) that is not a
+# *_test.cpp, and, when tests are on, the test program
 # <name>_tests from the *_test.cpp files, each test registered with CTest.
 # CP932: the folder's literals are compiled to Shift-JIS bytes, as every text
 # inside the library and the game is. Only g++ can do that; clang (used for the
@@ -12,7 +13,7 @@ endif()
 
 function(veziv_module name)
   cmake_parse_arguments(M "CP932" "" "DEPS;TEST_DEPS" ${ARGN})
-  file(GLOB all_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  file(GLOB_RECURSE all_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   set(sources)
   set(tests)
   foreach(f IN LISTS all_sources)
