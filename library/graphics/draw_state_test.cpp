@@ -135,6 +135,26 @@ TEST_F(DrawStateTest, DeletedTargetGraphFallsBackToTheScreenImage) {
   EXPECT_EQ(SetClipRegion(0, 0, 4, 4), -1);
 }
 
+TEST_F(DrawStateTest, ChangingTheTargetKeepsTheMaskUseSetting) {
+  ASSERT_EQ(SetupMaskScreen(1), 0);
+  const int g = MakeGraph(16, 16, 0);
+  struct Step {
+    int target;
+    SOFTSURFACE* ownImage;
+  };
+  const Step steps[] = {{g, &GetGraphRecord(g)->view}, {kTargetBackScreen, &screen_}, {kTargetAutoPresent, &screen_}};
+  for (int use : {1, 0}) {
+    ASSERT_EQ(SetMaskScreenUse(use), 0);
+    for (const Step& step : steps) {
+      ASSERT_EQ(SelectDrawTarget(step.target), 0);
+      EXPECT_EQ(GetMaskScreenUse(), use) << step.target;
+      EXPECT_EQ(IsMaskedDrawActive(), use) << step.target;
+      EXPECT_EQ(CurrentDrawTargetImage(), use ? MaskScreenImage() : step.ownImage) << step.target;
+      EXPECT_EQ(DrawTargetOwnImage(), step.ownImage) << step.target;
+    }
+  }
+}
+
 int g_presents = 0;
 
 TEST_F(DrawStateTest, AutoPresentTargetPresentsEvery32MsWhileSelected) {
