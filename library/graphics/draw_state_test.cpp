@@ -193,6 +193,32 @@ TEST_F(DrawStateTest, PumpRunsTheTimerOnceGraphicsAreConnected) {
   EXPECT_EQ(g_presents, 1);
 }
 
+TEST_F(DrawStateTest, WindowMoveAppliesTheDrawAreaAgainOnceGraphicsAreConnected) {
+  ASSERT_EQ(SetupMaskScreen(1), 0);
+  ASSERT_EQ(SelectDrawTarget(kTargetFrontScreen), 0);
+  // An area beyond the target shows when it is applied again: it is clamped.
+  const DrawRect beyond{-8, 3, 200, 40};
+  auto same = [](const DrawRect& a, const DrawRect& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+  };
+  for (int use : {1, 0}) {
+    ASSERT_EQ(SetMaskScreenUse(use), 0);
+    SetDrawAreaDirect(beyond);
+    detail::CallSites().reapply_draw_area();  // graphics not connected yet
+    EXPECT_TRUE(same(GetDrawArea(), beyond)) << use;
+    detail::ConnectGraphicsToPump();
+    detail::CallSites().reapply_draw_area();
+    EXPECT_TRUE(same(GetDrawArea(), DrawRect{0, 3, kScreenSize, 40})) << use;
+    // The mask setting is renewed as it was, neither lost nor switched on.
+    EXPECT_EQ(GetMaskScreenUse(), use);
+    EXPECT_EQ(IsMaskedDrawActive(), use);
+    detail::DisconnectGraphicsFromPump();
+    SetDrawAreaDirect(beyond);
+    detail::CallSites().reapply_draw_area();
+    EXPECT_TRUE(same(GetDrawArea(), beyond)) << use;
+  }
+}
+
 TEST_F(DrawStateTest, ClearingFillsTheTargetWithBlack) {
   SoftSurfaceFillRaw(&screen_, nullptr, 0x12345678);
   SetClipRegion(0, 0, 2, 2);
