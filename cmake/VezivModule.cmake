@@ -1,9 +1,12 @@
-# veziv_module(<name> [CP932] [DEPS <targets...>] [TEST_DEPS <targets...>])
+# veziv_module(<name> [CP932] [DEPS <targets...>] [TEST_DEPS <targets...>]
+#              [THREADED_TESTS <gtest filter>])
 #
 # Makes the static library veziv_<name> from every *.cpp of the calling folder
 # and its subfolders (a module's concerns may sit in subfolders) that is not a
 # *_test.cpp, and, when tests are on, the test program
 # <name>_tests from the *_test.cpp files, each test registered with CTest.
+# THREADED_TESTS names the tests that start threads: a ThreadSanitizer build
+# (VEZIV_TSAN) registers only those, under the label "tsan".
 # CP932: the folder's literals are compiled to Shift-JIS bytes, as every text
 # inside the library and the game is. Only g++ can do that; clang (used for the
 # libFuzzer builds) keeps them UTF-8, so its programs are for fuzzing only.
@@ -12,7 +15,7 @@ if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
 endif()
 
 function(veziv_module name)
-  cmake_parse_arguments(M "CP932" "" "DEPS;TEST_DEPS" ${ARGN})
+  cmake_parse_arguments(M "CP932" "THREADED_TESTS" "DEPS;TEST_DEPS" ${ARGN})
   file(GLOB_RECURSE all_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   set(sources)
   set(tests)
@@ -42,9 +45,18 @@ function(veziv_module name)
     if(cp932)
       target_compile_options(${name}_tests PRIVATE -finput-charset=UTF-8 -fexec-charset=CP932)
     endif()
-    gtest_discover_tests(${name}_tests
-      DISCOVERY_MODE PRE_TEST
-      WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-      PROPERTIES ENVIRONMENT "VEZIV_HEADLESS=1;SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy")
+    set(environment "VEZIV_HEADLESS=1;SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy")
+    if(NOT VEZIV_TSAN)
+      gtest_discover_tests(${name}_tests
+        DISCOVERY_MODE PRE_TEST
+        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+        PROPERTIES ENVIRONMENT "${environment}")
+    elseif(M_THREADED_TESTS)
+      gtest_discover_tests(${name}_tests
+        DISCOVERY_MODE PRE_TEST
+        TEST_FILTER "${M_THREADED_TESTS}"
+        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+        PROPERTIES ENVIRONMENT "${environment}" LABELS tsan)
+    endif()
   endif()
 endfunction()

@@ -190,7 +190,9 @@ int WalkFolders(ArchiveRecord* r, std::string_view path, int restore, ArchiveSea
   }
   ArchiveSearchName name;
   while (i < path.size()) {
-    if (IsSeparator(path[i])) {  // an empty element inside the path is skipped
+    // Doubled separators count as one, as they do on disk; taking the empty
+    // element to the root would find a namesake elsewhere in the archive.
+    if (IsSeparator(path[i])) {
       ++i;
       continue;
     }
@@ -211,6 +213,9 @@ int WalkFolders(ArchiveRecord* r, std::string_view path, int restore, ArchiveSea
 const uint8_t* Locate(ArchiveRecord* r, std::string_view path) {
   // The folder part is every element before the last separator; the last
   // element is the file name. A path that ends in a separator names a folder.
+  // Every element of the folder part must be a folder: a file among them ends
+  // the lookup with nothing rather than giving that file for a path below it,
+  // which a folder on disk would not give either.
   size_t split = std::string_view::npos;
   for (size_t i = 0; i < path.size(); ++i) {
     const auto c = static_cast<unsigned char>(path[i]);

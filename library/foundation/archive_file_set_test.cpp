@@ -116,6 +116,34 @@ TEST_F(ArchiveFileSetTest, PackedFolderReadsExactlyLikeTheFolder) {
   }
 }
 
+TEST_F(ArchiveFileSetTest, OddPathsGiveWhatTheFolderGives) {
+  // A namesake of chara\a.png at the top of the folder, where a walk taken back
+  // to the top by an empty element would find it.
+  folder_.Write("plain/data/a.png", "top a");
+  folder_.Write("plain/data/chara/a.png", "chara a");
+  std::filesystem::create_directories(folder_.path() + "/packed");
+  std::string error;
+  ASSERT_TRUE(tools::PackFolderToArchive(folder_.path() + "/plain/data", folder_.path() + "/packed/data.dat",
+                                         tools::ArchiveWriteOptions{}, &error))
+      << error;
+  struct Case {
+    const char* path;
+    const char* bytes;
+  };
+  const Case cases[] = {
+      {"data\\chara\\a.png", "chara a"},
+      {"data\\\\chara\\a.png", "chara a"},
+      {"data\\chara\\\\a.png", "chara a"},
+      {"data//chara//a.png", "chara a"},
+      {"data\\chara\\a.png\\a.png", "<no file>"},  // no file lies below a file
+      {"data\\a.png\\chara\\a.png", "<no file>"},
+  };
+  for (const char* game : {"plain", "packed"}) {
+    platform::os::SetStartFolder(folder_.path() + "/" + game);
+    for (const Case& c : cases) EXPECT_EQ(ReadAll(c.path), c.bytes) << game << " " << c.path;
+  }
+}
+
 TEST_F(ArchiveFileSetTest, ArchiveServesItsFolderAndHidesTheDiskFiles) {
   WriteArchive("image.dat", {FolderNode("chara", {FileNode("a.png", "archived a")})});
   folder_.Write("image/chara/a.png", "disk a");

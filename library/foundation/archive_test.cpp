@@ -295,6 +295,10 @@ TEST(LocateArchiveEntry, MatchesAsciiInAnyCaseAndDoubleByteExactly) {
       {"image\\", false},
       {"image\\Chara", false},
       {"Readme.txt\\x", false},    // a file is no folder
+      {"image\\bg.png\\x", false},       // nor a file in the middle
+      {"image\\\\Chara\\a.png", true},  // doubled separators count as one
+      {"image\\Chara\\\\a.png", true},
+      {"image\\\\bg.png", true},
       {"missing\\a.png", false},
       {"image\\missing\\a.png", false},
       {"Readme", false},
@@ -345,6 +349,9 @@ TEST(ChangeArchiveFolder, WalksAndRestoresOnAMissingElement) {
   EXPECT_STREQ(here(), "Chara");
   EXPECT_EQ(ChangeArchiveFolder(&record, "\\image\\Chara", 0, &name), 0);
   EXPECT_EQ(name.bytes, std::string("CHARA\0\0\0", 8));
+  EXPECT_EQ(ChangeArchiveFolder(&record, "\\", 0, nullptr), 0);
+  EXPECT_EQ(ChangeArchiveFolder(&record, "image\\\\Chara", 0, nullptr), 0);  // not back to the root
+  EXPECT_STREQ(here(), "Chara");
   CloseArchiveRecord(&record);
 }
 
@@ -466,6 +473,11 @@ TEST(ArchiveRecord, RefusesDamagedTablesAndMembers) {
       {"packed size below a header", set32(packedEntry + 40, 8), true, "p.txt"},
       {"packed size differs from the header", [&](std::vector<uint8_t>* p) {
          StoreLe32(p->data() + packedEntry + 40, LoadLe32(p->data() + packedEntry + 40) - 1);
+       }, true, "p.txt"},
+      {"packed body empty, its size kept", [&](std::vector<uint8_t>* p) {
+         const uint32_t at = h.dataOffset + LoadLe32(p->data() + packedEntry + 32);
+         StoreLe32(p->data() + packedEntry + 40, 9);
+         StoreLe32(p->data() + at + 4, 9);
        }, true, "p.txt"},
       {"packed body damaged", [&](std::vector<uint8_t>* p) {
          const uint32_t at = h.dataOffset + LoadLe32(p->data() + packedEntry + 32);

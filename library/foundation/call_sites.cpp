@@ -1,12 +1,14 @@
-// The do-nothing defaults of the subsystem call sites. The screen size is the
-// one the graphics layer reports while no mode has been set.
+// The defaults of the subsystem call sites: do-nothing calls, but for the
+// network pump, which is the foundation's own. The screen size is the one the
+// graphics layer reports while no mode has been set.
 #include "library/foundation/call_sites.h"
+
+#include "library/foundation/network.h"
 
 namespace veziv::detail {
 namespace {
 
 void Nothing() {}
-void NothingWithCount(int) {}
 bool Yes() { return true; }
 bool No() { return false; }
 void NoChar(int) {}
@@ -22,7 +24,7 @@ constexpr SubsystemCallSites kDefaults = {
     .refill_all_stream_sounds = Nothing,
     .poll_midi_play_state = Nothing,
     .update_joypad_vibration_timers = Nothing,
-    .pump_network_messages = NothingWithCount,
+    .pump_network_messages = PumpNetworkMessages,
     .update_text_entry = Nothing,
     .draw_movie_to_window_all = Nothing,
     .run_window_timers = Nothing,

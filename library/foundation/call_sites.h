@@ -2,7 +2,8 @@
 // or above the foundation (graphics, input, text entry, sound, music, movies,
 // network). Each entry starts as a call that does nothing; a subsystem puts
 // its own function in when it starts and takes it out when it ends, so the
-// foundation never depends on them.
+// foundation never depends on them. The network layer lives in the foundation
+// itself, so its pump is there from the start.
 #pragma once
 
 #include <string>
@@ -14,7 +15,7 @@ struct SubsystemCallSites {
   void (*refill_all_stream_sounds)();
   void (*poll_midi_play_state)();
   void (*update_joypad_vibration_timers)();
-  void (*pump_network_messages)(int count);
+  int (*pump_network_messages)(int flag);
   void (*update_text_entry)();
   void (*draw_movie_to_window_all)();
   // Window timers that are due (the auto-presenting draw target's tick); run

@@ -73,6 +73,8 @@ int64_t DecompressData(const void* source, size_t sourceSize, void* destination,
       span *= 2;
     }
   }
+  // A body that ends short of the size, an empty one included, would leave
+  // part of the destination as it was while the caller takes it all as data.
   if (written != limit) return -1;
   return header.unpackedSize;
 }

@@ -32,7 +32,7 @@ bool ReadPackedHeader(const void* source, size_t sourceSize, PackedHeader* heade
 // refused, the unpacked size exceeds destinationCapacity, or the body is
 // malformed: a token cut off by the end of the body, the offset width 3, a
 // distance reaching before the start of the output, output beyond the unpacked
-// size, or output that stops short of it.
+// size, or output that stops short of it (an empty body with a size too).
 int64_t DecompressData(const void* source, size_t sourceSize, void* destination,
                        size_t destinationCapacity);
 

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "library/foundation/call_sites.h"
 #include "library/foundation/log_test_folder.h"
 #include "platform/net/socket.h"
 
@@ -203,6 +204,12 @@ TEST_F(NetworkFramingTest, PublicCallsAnswerAsAnUnstartedLayer) {
   // None of them touched the connection.
   EXPECT_EQ(record_->receivedComplete, 0u);
   EXPECT_EQ(detail::FindNetworkRecordForTest(handle_), record_);
+}
+
+TEST(NetworkHandles, TheFramePumpReachesTheNetworkPump) {
+  detail::CallSites().pump_network_messages = [](int) { return -1; };
+  detail::ResetCallSites();
+  EXPECT_EQ(detail::CallSites().pump_network_messages, &PumpNetworkMessages);
 }
 
 TEST(NetworkHandles, HandlesAreOfTheNetworkKindAndFailOnceFreed) {

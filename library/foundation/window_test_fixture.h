@@ -58,7 +58,10 @@ class WindowTest : public ::testing::Test {
     cs.refill_all_stream_sounds = [] { Calls().push_back("refill"); };
     cs.poll_midi_play_state = [] { Calls().push_back("midi"); };
     cs.update_joypad_vibration_timers = [] { Calls().push_back("vibration"); };
-    cs.pump_network_messages = [](int n) { Calls().push_back("network" + std::to_string(n)); };
+    cs.pump_network_messages = [](int n) {
+      Calls().push_back("network" + std::to_string(n));
+      return 0;
+    };
     cs.update_text_entry = [] { Calls().push_back("text"); };
     cs.draw_movie_to_window_all = [] { Calls().push_back("movies"); };
   }

@@ -106,6 +106,11 @@ void StoreArea(const DrawRect& r) {
   s.areaEmpty = r.left == r.right || r.top == r.bottom ? 1 : 0;
 }
 
+void ApplyAreaAgain() {
+  const DrawRect& a = S().area;
+  SetClipRegion(a.left, a.top, a.right, a.bottom);
+}
+
 void ArmTimer() {
   DrawStateBlock& b = Block();
   b.timerArmed = 1;
@@ -242,7 +247,7 @@ int SelectDrawTarget(int target) {
   if (width != previousWidth || height != previousHeight)
     SetClipRegion(0, 0, width, height);
   else
-    SetClipRegion(s.area.left, s.area.top, s.area.right, s.area.bottom);
+    ApplyAreaAgain();
   detail::SetDefault2DCamera(width, height);
   SetMaskScreenUse(maskUse);
   return 0;
@@ -376,6 +381,15 @@ void FillSoftDrawSnapshot(SoftDrawSnapshot* snapshot) {
 namespace detail {
 
 void SetDrawingSuppressed(int flag) { S().suppressed = flag; }
+
+void ReapplyDrawArea() {
+  if (S().target == kTargetFrontScreen) {
+    const int use = GetMaskScreenUse();
+    SetMaskScreenUse(0);
+    SetMaskScreenUse(use);
+  }
+  ApplyAreaAgain();
+}
 uint32_t FogColor() { return S().fogColor; }
 int FogMode() { return S().fogMode; }
 

@@ -78,6 +78,9 @@ void SetDrawingSuppressed(int flag);
 // Fog colour, mode, start and end.
 uint32_t FogColor();
 int FogMode();
+// After the window moved: renews the mask setting while drawing goes to the
+// window's front and applies the draw area again.
+void ReapplyDrawArea();
 // Draw state back to zero (as at process start), timer disarmed.
 void ResetDrawStateForTest();
 }  // namespace detail

@@ -135,6 +135,26 @@ TEST_F(DrawStateTest, DeletedTargetGraphFallsBackToTheScreenImage) {
   EXPECT_EQ(SetClipRegion(0, 0, 4, 4), -1);
 }
 
+TEST_F(DrawStateTest, ChangingTheTargetKeepsTheMaskUseSetting) {
+  ASSERT_EQ(SetupMaskScreen(1), 0);
+  const int g = MakeGraph(16, 16, 0);
+  struct Step {
+    int target;
+    SOFTSURFACE* ownImage;
+  };
+  const Step steps[] = {{g, &GetGraphRecord(g)->view}, {kTargetBackScreen, &screen_}, {kTargetAutoPresent, &screen_}};
+  for (int use : {1, 0}) {
+    ASSERT_EQ(SetMaskScreenUse(use), 0);
+    for (const Step& step : steps) {
+      ASSERT_EQ(SelectDrawTarget(step.target), 0);
+      EXPECT_EQ(GetMaskScreenUse(), use) << step.target;
+      EXPECT_EQ(IsMaskedDrawActive(), use) << step.target;
+      EXPECT_EQ(CurrentDrawTargetImage(), use ? MaskScreenImage() : step.ownImage) << step.target;
+      EXPECT_EQ(DrawTargetOwnImage(), step.ownImage) << step.target;
+    }
+  }
+}
+
 int g_presents = 0;
 
 TEST_F(DrawStateTest, AutoPresentTargetPresentsEvery32MsWhileSelected) {
@@ -171,6 +191,32 @@ TEST_F(DrawStateTest, PumpRunsTheTimerOnceGraphicsAreConnected) {
   platform::os::AdvanceManualClock(40000);
   detail::CallSites().run_window_timers();
   EXPECT_EQ(g_presents, 1);
+}
+
+TEST_F(DrawStateTest, WindowMoveAppliesTheDrawAreaAgainOnceGraphicsAreConnected) {
+  ASSERT_EQ(SetupMaskScreen(1), 0);
+  ASSERT_EQ(SelectDrawTarget(kTargetFrontScreen), 0);
+  // An area beyond the target shows when it is applied again: it is clamped.
+  const DrawRect beyond{-8, 3, 200, 40};
+  auto same = [](const DrawRect& a, const DrawRect& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+  };
+  for (int use : {1, 0}) {
+    ASSERT_EQ(SetMaskScreenUse(use), 0);
+    SetDrawAreaDirect(beyond);
+    detail::CallSites().reapply_draw_area();  // graphics not connected yet
+    EXPECT_TRUE(same(GetDrawArea(), beyond)) << use;
+    detail::ConnectGraphicsToPump();
+    detail::CallSites().reapply_draw_area();
+    EXPECT_TRUE(same(GetDrawArea(), DrawRect{0, 3, kScreenSize, 40})) << use;
+    // The mask setting is renewed as it was, neither lost nor switched on.
+    EXPECT_EQ(GetMaskScreenUse(), use);
+    EXPECT_EQ(IsMaskedDrawActive(), use);
+    detail::DisconnectGraphicsFromPump();
+    SetDrawAreaDirect(beyond);
+    detail::CallSites().reapply_draw_area();
+    EXPECT_TRUE(same(GetDrawArea(), beyond)) << use;
+  }
 }
 
 TEST_F(DrawStateTest, ClearingFillsTheTargetWithBlack) {

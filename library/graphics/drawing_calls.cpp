@@ -309,6 +309,9 @@ int DrawLineSegment(int x1, int y1, int x2, int y2, uint32_t colour, int thickne
                              {TruncateDoubleToInt(x2 + px), TruncateDoubleToInt(y2 + py)},
                              {TruncateDoubleToInt(x2 - px), TruncateDoubleToInt(y2 - py)},
                              {TruncateDoubleToInt(x1 - px), TruncateDoubleToInt(y1 - py)}};
+  // The corners' bounds widened by 1 on every side, as a vertex polygon takes
+  // them: the thin line's rectangle would leave most of the body outside the
+  // mask bracket, and masked drawing would lose it.
   DrawRect touched{outline[0][0], outline[0][1], outline[0][0], outline[0][1]};
   for (const auto& p : outline) {
     touched.left = std::min(touched.left, p[0] - 1);

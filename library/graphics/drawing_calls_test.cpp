@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 #include "library/graphics/graphics_test_support.h"
 
@@ -13,7 +14,6 @@ namespace veziv {
 namespace {
 
 using testing_support::GraphicsTest;
-using testing_support::InactiveWaits;
 using testing_support::Recorded;
 using Args = std::vector<int>;
 
@@ -67,13 +67,77 @@ TEST_F(DrawingCalls, CommonChecksRunBeforeAnythingIsDrawn) {
   EXPECT_TRUE(Recorded().empty());
 }
 
-TEST_F(DrawingCalls, InactiveWindowIsWaitedForOnlyAfterTheChecks) {
-  MakeWindowInactive();
-  EXPECT_EQ(RenderGraphAtPoint(0, 0, kStale, 0), -1);
-  EXPECT_EQ(InactiveWaits(), 0);
-  EXPECT_EQ(RenderGraphAtPoint(0, 0, graph_, 0), 0);
-  EXPECT_EQ(DrawBoxShape(0, 0, 4, 4, 1, 1), 0);
-  EXPECT_EQ(InactiveWaits(), 2);
+// Each row sets up failing checks two at a time where their order shows: the
+// earlier check decides the result. The wait for an inactive window comes after
+// every check and before the draw, so a refused call never waits.
+TEST_F(DrawingCalls, ChecksRunInOrderAndTheInactiveWindowIsWaitedForLast) {
+  struct Outcome {
+    int result;
+    bool draws;
+  };
+  struct Case {
+    const char* name;
+    bool notStarted, suppressed, emptyArea, staleGraph, smallBlendGraph;
+    Outcome atPoint, otherGraphCalls, shapes;
+  };
+  const Outcome drawn{0, true}, skipped{0, false}, refused{-1, false};
+  const Case cases[] = {
+      {"all clear", false, false, false, false, false, drawn, drawn, drawn},
+      {"not started, suppressed", true, true, false, false, false, refused, skipped, skipped},
+      {"suppressed, stale graph", false, true, false, true, false, skipped, skipped, skipped},
+      {"empty area, stale graph", false, false, true, true, false, skipped, skipped, skipped},
+      {"suppressed, blend graph too small", false, true, false, false, true, skipped, skipped, skipped},
+      {"stale graph", false, false, false, true, false, refused, refused, drawn},
+      {"blend graph too small", false, false, false, false, true, refused, refused, drawn},
+  };
+  enum Kind { kAtPoint, kOtherGraphCall, kShape };
+  struct Call {
+    const char* name;
+    Kind kind;
+    int (*draw)(int graph);
+  };
+  const Call calls[] = {
+      {"at point", kAtPoint, [](int g) { return RenderGraphAtPoint(1, 1, g, 1); }},
+      {"stretched", kOtherGraphCall, [](int g) { return RenderGraphStretched(1, 1, 20, 9, g, 1); }},
+      {"rotated", kOtherGraphCall, [](int g) { return RenderGraphRotatedAtCentre(20, 20, 1.5, 0.5, g, 1, 0); }},
+      {"free quad", kOtherGraphCall, [](int g) { return RenderGraphFreeQuad(0, 0, 9, 0, 0, 9, 9, 9, g, 1); }},
+      {"box", kShape, [](int) { return DrawBoxShape(2, 2, 9, 9, 1, 1); }},
+      {"frame", kShape, [](int) { return DrawBoxShape(2, 2, 9, 9, 1, 0); }},
+      {"circle", kShape, [](int) { return DrawCircleShape(20, 20, 4, 1, 1); }},
+      {"line", kShape, [](int) { return DrawLineSegment(1, 1, 30, 9, 1, 1); }},
+      {"thick line", kShape, [](int) { return DrawLineSegment(1, 1, 30, 9, 1, 5); }},
+  };
+  const int smallBlend = MakeGraph(9, 6, 0);
+  for (const Case& c : cases)
+    for (const Call& call : calls) {
+      const std::string what = std::string(c.name) + " / " + call.name;
+      detail::GraphicsCalls().window_is_active = [] { return 1; };
+      detail::Screen().started = 1;
+      ResetDrawState();
+      if (c.smallBlendGraph) {
+        ASSERT_EQ(SelectBlendImageGraph(smallBlend, 0, 0), 0) << what;
+      }
+      if (c.emptyArea) SetClipRegion(5, 5, 5, 40);
+      if (c.suppressed) detail::SetDrawingSuppressed(1);
+      if (c.notStarted) detail::Screen().started = 0;
+      // The wait goes into the same record as the draws, so its place shows.
+      MakeWindowInactive();
+      detail::GraphicsCalls().wait_while_window_inactive = [] {
+        testing_support::RecordedCall wait;
+        wait.name = "wait";
+        Recorded().push_back(wait);
+      };
+      Recorded().clear();
+      const Outcome& expected = call.kind == kAtPoint ? c.atPoint : call.kind == kShape ? c.shapes : c.otherGraphCalls;
+      EXPECT_EQ(call.draw(c.staleGraph ? kStale : graph_), expected.result) << what;
+      if (!expected.draws) {
+        EXPECT_TRUE(Recorded().empty()) << what << ": " << (Recorded().empty() ? "" : Recorded()[0].name);
+        continue;
+      }
+      ASSERT_GE(Recorded().size(), 2u) << what;
+      EXPECT_EQ(Recorded()[0].name, "wait") << what;
+      for (size_t i = 1; i < Recorded().size(); ++i) EXPECT_NE(Recorded()[i].name, "wait") << what;
+    }
 }
 
 TEST_F(DrawingCalls, TouchedRectanglesCoverEachDraw) {

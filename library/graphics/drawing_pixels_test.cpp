@@ -163,6 +163,28 @@ TEST_F(DrawingPixels, ThickLineCoversItsQuadOnceButForTheSplitDiagonal) {
   EXPECT_EQ(Colour(27, 20), 0u);
 }
 
+TEST_F(DrawingPixels, ThickLinesShowWholeThroughAnOpenMask) {
+  // The mask bracket copies back only the touched rectangle, so it must hold
+  // every pixel of the line's body, not just its end points.
+  const uint32_t white = PackColorForScreen(255, 255, 255);
+  struct Line {
+    int x1, y1, x2, y2, thickness;
+  };
+  const Line lines[] = {{4, 10, 20, 10, 4}, {30, 5, 40, 25, 6}, {50, 40, 12, 44, 5}, {20, 60, 21, 30, 9}};
+  for (const Line& l : lines) {
+    ASSERT_EQ(IsMaskedDrawActive(), 0);
+    ClearDrawTarget();
+    ASSERT_EQ(DrawLineSegment(l.x1, l.y1, l.x2, l.y2, white, l.thickness), 0);
+    const std::string plain = Rows(0, 0, kScreenSize, kScreenSize, {{white, '#'}});
+    ClearDrawTarget();
+    ASSERT_EQ(SetupMaskScreen(1), 0);  // every mask byte 0: drawing goes through
+    ASSERT_EQ(SetMaskScreenUse(1), 0);
+    ASSERT_EQ(DrawLineSegment(l.x1, l.y1, l.x2, l.y2, white, l.thickness), 0);
+    EXPECT_EQ(Rows(0, 0, kScreenSize, kScreenSize, {{white, '#'}}), plain) << l.x1 << "," << l.y1;
+    EndMaskSystem();
+  }
+}
+
 TEST_F(DrawingPixels, BoxFrameFilledBoxAndLineLandOnTheirPixels) {
   const uint32_t white = PackColorForScreen(255, 255, 255);
   ASSERT_EQ(DrawBoxShape(1, 1, 6, 5, white, 0), 0);

@@ -37,11 +37,13 @@ GraphicsCallSites& GraphicsCalls() { return g_calls; }
 void ConnectGraphicsToPump() {
   CallSites().run_window_timers = ServiceDrawTargetTimer;
   CallSites().present_back_screen_again = PresentThroughCallSite;
+  CallSites().reapply_draw_area = ReapplyDrawArea;
 }
 
 void DisconnectGraphicsFromPump() {
   CallSites().run_window_timers = Nothing;
   CallSites().present_back_screen_again = Nothing;
+  CallSites().reapply_draw_area = Nothing;
 }
 
 void ResetGraphicsContextForTest() {

@@ -43,9 +43,9 @@ struct GraphicsCallSites {
 };
 
 GraphicsCallSites& GraphicsCalls();
-// Puts the draw target's timer into the pump's window timers and the present
-// into the window's repaint (graphics start), and takes them out again
-// (graphics end).
+// Puts the draw target's timer into the pump's window timers, the present
+// into the window's repaint and the draw area's re-application into the
+// window's move (graphics start), and takes them out again (graphics end).
 void ConnectGraphicsToPump();
 void DisconnectGraphicsFromPump();
 // The screen and the call sites back to their defaults.

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <random>
@@ -35,6 +36,16 @@ struct Stretch {
   int32_t rect[4];
   DrawRect area;
 };
+
+// Whether any pixel of the stretch's rectangle lies inside its draw area and a
+// target of width x height, so that a sweep of it must change the target.
+inline bool StretchShows(const Stretch& st, int32_t width, int32_t height) {
+  const int32_t left = std::max({std::min(st.rect[0], st.rect[2]), st.area.left, 0});
+  const int32_t right = std::min({std::max(st.rect[0], st.rect[2]), st.area.right, width});
+  const int32_t top = std::max({std::min(st.rect[1], st.rect[3]), st.area.top, 0});
+  const int32_t bottom = std::min({std::max(st.rect[1], st.rect[3]), st.area.bottom, height});
+  return left < right && top < bottom;
+}
 
 // The reference models the sweeps compare with.
 using RefBlitFn = void (*)(const SOFTSURFACE& target, const SOFTSURFACE& source, int64_t x, int64_t y, int flag,
