@@ -86,6 +86,4 @@ int ScancodeForKeyCode(int code) {
   return -1;
 }
 
-int ScancodeCount() { return SDL_NUM_SCANCODES; }
-
 }  // namespace platform::input::detail

@@ -11,7 +11,5 @@ namespace platform::input::detail {
 int KeyCodeForScancode(int scancode);
 // The first scancode that gives the key code; -1 when none does.
 int ScancodeForKeyCode(int code);
-// The number of scancodes the table covers (SDL's count).
-int ScancodeCount();
 
 }  // namespace platform::input::detail

@@ -20,8 +20,8 @@ constexpr int kFullLevel = 10000;
 constexpr uint32_t kSinePeriodMs = 1500;
 constexpr uint16_t kSineAttackMs = 500;
 constexpr uint16_t kSineFadeMs = 1000;
-// Rumble stops by itself after this long unless told again; the pump tells
-// it again on every pass, so a program that stops pumping stops shaking.
+// SDL lets rumble run out after this long unless it is told again, which the
+// library's pump does on every pass.
 constexpr uint32_t kRumbleHoldMs = 1000;
 
 SDL_HapticEffect ConstantEffect(int level) {
