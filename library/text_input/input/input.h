@@ -2,6 +2,8 @@
 // (bit 7 = held), the mouse buttons, up to 16 pads described to the game as
 // PadInputBits, optionally merged with keyboard mappings, their vibration
 // with time limits, and the "any input" check that WaitForAnyKey uses.
+// Stands on platform/input (SDL2) and on the foundation's pump, window state,
+// log and clock.
 #pragma once
 
 namespace veziv {

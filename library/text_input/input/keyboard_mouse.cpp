@@ -22,6 +22,7 @@ using detail::InputState;
 constexpr int kIgnoredByAnyKey[] = {0x94, 0x3A, 0x70};
 constexpr int kF10 = 0x44;
 
+// Kept apart from the input block, which every set-up clears.
 int g_f10_held = 0;
 
 bool IgnoredByAnyKey(int code) {
