@@ -1,7 +1,7 @@
 // The game's run in a fresh folder: the library starts, its window opens and
 // shows a black 800 x 600 screen until it is closed (as by the close box), the
-// library ends, and the log holds the system report, the window's life and a
-// leak dump with no block left.
+// library ends, and the log holds the system report, the window's life, input's
+// start and end and a leak dump with no block left.
 #include "game/shell/game_main.h"
 
 #include <gtest/gtest.h>
@@ -50,6 +50,8 @@ TEST(RunGame, WritesTheSystemReportAndAnEmptyLeakDump) {
   EXPECT_NE(log.find("システムの情報を出力します\r\n"), std::string::npos) << log;
   EXPECT_NE(log.find("\tVeZiv Ver1.00\r\n"), std::string::npos) << log;
   EXPECT_NE(log.find("ウインドウの作成に成功しました\r\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("入力関連の初期化をしました\r\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("入力関連の終了処理... 完了\r\n"), std::string::npos) << log;
   EXPECT_NE(log.find("ソフトを終了する準備が整いました\r\n"), std::string::npos) << log;
   EXPECT_NE(log.find("Alloc memory dump\r\n"), std::string::npos) << log;
   EXPECT_NE(log.find(":\tTotal size:0(0.000kb)  Alloc num:0\r\n"), std::string::npos) << log;
