@@ -13,6 +13,7 @@
 #include "library/graphics/draw_state.h"
 #include "library/graphics/graphics_system.h"
 #include "library/graphics/screen_mode.h"
+#include "library/sound_movie/sound/sound_system.h"
 
 namespace game {
 namespace {
@@ -36,6 +37,7 @@ int RunGame() {
   char caption[256];
   veziv::FormatText(caption, sizeof caption, "%s  (ver %s)", kGameTitle, kGameVersion);
   veziv::SetWindowTitle(caption);
+  veziv::detail::RegisterSoundWithLibrary();
   if (veziv::InitLibrary() == -1) return 255;
   veziv::SetRunWhileInactive(0);
   veziv::SelectDrawTarget(veziv::kTargetBackScreen);
