@@ -2,25 +2,16 @@
 // builders the reader tests use (Ogg Vorbis through libvorbisenc, MP3 as
 // silent Layer III frames). Run by hand: make_sound_seeds fuzz/corpus
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "fuzz/seed_writer.h"
 #include "library/sound_movie/readers/sound_fixtures_test_support.h"
 
 using namespace veziv::test;
+using veziv::fuzzing::Seed;
 
 namespace {
-
-std::string g_root;
-
-void Seed(const std::string& target, const std::string& name, const std::vector<uint8_t>& bytes) {
-  const std::filesystem::path folder = std::filesystem::path(g_root) / target;
-  std::filesystem::create_directories(folder);
-  std::ofstream(folder / name, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
 
 std::vector<uint8_t> Ramp(size_t n) {
   std::vector<uint8_t> out(n);
@@ -35,7 +26,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s <corpus folder>\n", argv[0]);
     return 2;
   }
-  g_root = argv[1];
+  veziv::fuzzing::SeedRoot() = argv[1];
 
   WaveSpec stereo;
   stereo.pcm = Ramp(64);

@@ -64,22 +64,30 @@ void EmptyBuffer(SoundDecoderRecord* record) {
   record->bufferTaken = 0;
 }
 
-// Reads and drops bytes until the output reaches target (or the data ends).
-void SkipForward(SoundDecoderRecord* record, int target) {
-  while (record->outputPosition < target) {
+// Hands out up to bytes of PCM through the conversion buffer, into
+// destination or, when it is null, nowhere (a forward seek). Sets the end
+// flag when the data runs out first.
+int Deliver(SoundDecoderRecord* record, uint8_t* destination, int bytes) {
+  int delivered = 0;
+  while (delivered < bytes) {
     if (record->bufferTaken >= record->bufferHeld) {
       const int held = Refill(record);
       if (held <= 0) {
         record->endFlag = 1;
-        return;
+        break;
       }
       record->bufferHeld = held;
       record->bufferTaken = 0;
     }
-    const int take = std::min(target - record->outputPosition, record->bufferHeld - record->bufferTaken);
+    const int take = std::min(bytes - delivered, record->bufferHeld - record->bufferTaken);
+    if (destination != nullptr) {
+      std::memcpy(destination + delivered, record->buffer + record->bufferTaken, static_cast<size_t>(take));
+    }
     record->bufferTaken += take;
     record->outputPosition += take;
+    delivered += take;
   }
+  return delivered;
 }
 
 }  // namespace
@@ -149,25 +157,7 @@ int OpenSoundSource(const StreamFunctionTable* functions, StreamValue stream, So
 int ReadSoundSourcePcm(SoundDecoderRecord* record, void* destination, int bytes) {
   if (!record->open) return -1;
   if (record->endFlag) return 0;
-  auto* out = static_cast<uint8_t*>(destination);
-  int delivered = 0;
-  while (delivered < bytes) {
-    if (record->bufferTaken >= record->bufferHeld) {
-      const int held = Refill(record);
-      if (held <= 0) {
-        record->endFlag = 1;
-        break;
-      }
-      record->bufferHeld = held;
-      record->bufferTaken = 0;
-    }
-    const int take = std::min(bytes - delivered, record->bufferHeld - record->bufferTaken);
-    std::memcpy(out + delivered, record->buffer + record->bufferTaken, static_cast<size_t>(take));
-    record->bufferTaken += take;
-    record->outputPosition += take;
-    delivered += take;
-  }
-  return delivered;
+  return Deliver(record, static_cast<uint8_t*>(destination), bytes);
 }
 
 int SeekSoundSource(SoundDecoderRecord* record, int sample) {
@@ -192,7 +182,7 @@ int SeekSoundSource(SoundDecoderRecord* record, int sample) {
         EmptyBuffer(record);
         record->outputPosition = 0;
       }
-      SkipForward(record, target);
+      if (target > record->outputPosition) Deliver(record, nullptr, target - record->outputPosition);
       break;
   }
   record->outputPosition = target;
