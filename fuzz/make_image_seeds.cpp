@@ -2,25 +2,16 @@
 // fixture builders the reader tests use. Run by hand when a reader learns a new
 // case: make_image_seeds fuzz/corpus
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "fuzz/seed_writer.h"
 #include "library/graphics/image_test_support.h"
 
 using namespace veziv::testing_support;
+using veziv::fuzzing::Seed;
 
 namespace {
-
-std::string g_root;
-
-void Seed(const std::string& target, const std::string& name, const std::vector<uint8_t>& bytes) {
-  const std::filesystem::path folder = std::filesystem::path(g_root) / target;
-  std::filesystem::create_directories(folder);
-  std::ofstream(folder / name, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
 
 std::vector<std::vector<uint8_t>> Rows(int height, size_t bytes) {
   std::vector<std::vector<uint8_t>> rows(size_t(height), std::vector<uint8_t>(bytes, 0));
@@ -36,7 +27,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s <corpus folder>\n", argv[0]);
     return 2;
   }
-  g_root = argv[1];
+  veziv::fuzzing::SeedRoot() = argv[1];
 
   Seed("image_bmp", "24_bottom_up.bmp", MakeBmp({2, 2, 24, 0, {}, std::vector<uint8_t>(16, 0x40)}));
   Seed("image_bmp", "8_top_down.bmp", MakeBmp({3, -2, 8, 0, Palette({0x112233, 0x445566}, 256), {1, 0, 1, 0, 0, 1, 0, 0}}));

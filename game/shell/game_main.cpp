@@ -14,6 +14,7 @@
 #include "library/graphics/graphics_system.h"
 #include "library/graphics/screen_mode.h"
 #include "library/text_input/input/input.h"
+#include "library/sound_movie/sound/sound_system.h"
 
 namespace game {
 namespace {
@@ -38,6 +39,7 @@ int RunGame() {
   veziv::FormatText(caption, sizeof caption, "%s  (ver %s)", kGameTitle, kGameVersion);
   veziv::SetWindowTitle(caption);
   veziv::detail::RegisterInputWithLibrary();
+  veziv::detail::RegisterSoundWithLibrary();
   if (veziv::InitLibrary() == -1) return 255;
   veziv::SetRunWhileInactive(0);
   veziv::SelectDrawTarget(veziv::kTargetBackScreen);

@@ -1,0 +1,56 @@
+// The library started with sound alone on SDL's dummy driver (the tests run
+// headless): a sound loaded from a file plays to its end on the device's
+// own thread, once waited for and once polled.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "library/foundation/library_start.h"
+#include "library/sound_movie/sound/sound_test_support.h"
+#include "platform/os/clock.h"
+#include "platform/os/test_folder.h"
+
+namespace veziv {
+namespace {
+
+TEST(SoundOutputTest, PlaysASoundToItsEndThroughTheDevice) {
+  platform::os::TestFolder folder;
+  char old_folder[4096];
+  ASSERT_NE(getcwd(old_folder, sizeof old_folder), nullptr);
+  ASSERT_EQ(chdir(folder.path().c_str()), 0);
+  detail::LibrarySubsystems saved = detail::RegisteredSubsystems();
+  detail::RegisteredSubsystems() = {};
+  detail::RegisterSoundWithLibrary();
+  ASSERT_EQ(InitLibrary(), 0);
+  EXPECT_TRUE(detail::SoundDeviceOpen());
+
+  test::WaveSpec spec;
+  spec.pcm = test::Pcm16(std::vector<int16_t>(2 * 2205, 1000));  // 50 ms
+  const std::vector<uint8_t> wave = test::MakeWave(spec);
+  const int handle = LoadSoundFromFileImage(wave.data(), static_cast<int>(wave.size()), 1, -1);
+  ASSERT_NE(handle, -1);
+
+  const uint32_t start = platform::os::MillisecondClock();
+  ASSERT_EQ(PlaySoundHandle(handle, SoundPlayWait, 1), 0);
+  EXPECT_EQ(IsSoundHandlePlaying(handle), 0);
+  EXPECT_GE(platform::os::MillisecondClock() - start, 40u);
+
+  ASSERT_EQ(PlaySoundHandle(handle, SoundPlayBack, 1), 0);
+  const uint32_t give_up = platform::os::MillisecondClock() + 5000;
+  int last_ms = 0;
+  while (IsSoundHandlePlaying(handle) == 1 && platform::os::MillisecondClock() < give_up) {
+    const int ms = GetSoundHandlePlayPosMs(handle);
+    EXPECT_GE(ms, last_ms);
+    last_ms = ms;
+    platform::os::Sleep(1);
+  }
+  EXPECT_EQ(IsSoundHandlePlaying(handle), 0);
+  EXPECT_GT(last_ms, 0);
+
+  EndLibrary();
+  EXPECT_EQ(detail::SoundMixer(), nullptr);
+  detail::RegisteredSubsystems() = saved;
+  ASSERT_EQ(chdir(old_folder), 0);
+}
+
+}  // namespace
+}  // namespace veziv

@@ -1,0 +1,93 @@
+// The sound handle record and the buffer wrapper, shared by the sound
+// handles, the stream sounds and the sound system. Depends on the handle
+// list and the readers' decoder record.
+#pragma once
+
+#include <cstdint>
+
+#include "library/foundation/handles.h"
+#include "library/sound_movie/readers/sound_decoder.h"
+
+namespace veziv {
+
+constexpr int kMaxSoundBuffers = 10;
+constexpr int kMaxStreamSources = 3;
+
+constexpr int kSoundMemory = 0;
+constexpr int kSoundStream = 1;
+
+// SoundPlayType.
+constexpr int SoundPlayWait = 0;
+constexpr int SoundPlayBack = 1;
+constexpr int SoundPlayLoop = 3;
+
+// A mixer buffer as the library holds it.
+struct SoundBufferWrapper {
+  uint32_t valid;
+  int buffer;  // the mixer's id
+};
+
+struct SoundStreamSource {
+  uint8_t playCount;  // repeats after the first play; 255: from the loop position for ever
+  int keepMode;
+  void* memoryImage;
+  int memoryImageSize;
+  StreamFunctionTable functions;
+  StreamValue stream;
+  int loopPosition;  // samples
+  SoundDecoderRecord decoder;
+};
+
+struct SoundStreamProgress {
+  int currentSource;
+  int playsOfCurrent;
+  int decodedBytes;
+  int totalSamples;
+  int playedBytes;
+  int lastPlayCursor;
+  uint8_t fillingActive;
+  uint8_t endReached;
+  uint8_t loopWrapped;
+  uint8_t allSourcesDone;
+  int loopStartBytes;
+  int endWritePosition;
+  int endPlayCursor;
+  int wrapWritePosition;
+};
+
+// Zero-filled at creation.
+struct SoundHandleData {
+  uint32_t check;
+  SoundBufferWrapper buffers[kMaxSoundBuffers];
+  SoundWaveFormat format;
+  int kind;
+  int streamPlayType;
+  uint32_t startTime;
+  int streamBufferOwner;
+  int borrowerCount;
+  int currentUser;
+  int deletePending;
+  int streamBufferSize;
+  int writeCursor;
+  int guardCursor;
+  SoundStreamSource sources[kMaxStreamSources];
+  uint8_t sourceFlags[kMaxStreamSources];
+  int sourceCount;
+  SoundStreamProgress progress;
+  HandleListNode streamNode;
+  int pcmSize;
+  void* pcm;
+  int bufferCount;
+  int lastBufferIndex;
+  // What was last set on the handle (hundredths of a decibel; Hz, 0 for
+  // the data's own), so that a change of kind keeps it.
+  int volume;
+  int frequency;
+};
+
+namespace detail {
+// The record of a valid handle while sound is up, else null.
+SoundHandleData* GetSoundRecord(int handle);
+}  // namespace detail
+
+}  // namespace veziv

@@ -1,0 +1,66 @@
+// Test support: sound up without an output device on the manual clock, so
+// that the mixer moves only when a test renders it (or moves the clock), and
+// sound files written or made in memory.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "library/foundation/log_test_folder.h"
+#include "library/sound_movie/readers/sound_fixtures_test_support.h"
+#include "library/sound_movie/sound/sound_handles.h"
+#include "library/sound_movie/sound/sound_system.h"
+#include "library/sound_movie/sound/stream_calls.h"
+#include "platform/audio/mixer.h"
+
+namespace veziv::test {
+
+class SoundTest : public veziv::testing::LogFolderTest {
+ protected:
+  void SetUp() override {
+    LogFolderTest::SetUp();
+    detail::SetSoundDeviceAllowed(false);
+    ASSERT_EQ(StartSoundSystem(), 0);
+  }
+  void TearDown() override {
+    EndSoundSystem();
+    SetSoundInitMode(0);
+    detail::SetSoundDeviceAllowed(true);
+    detail::SetSoundFontFinder(nullptr);
+    detail::ResetStreamCalls();
+    LogFolderTest::TearDown();
+  }
+
+  // The next frames of the output, interleaved stereo.
+  static std::vector<int16_t> Render(int frames) {
+    std::vector<int16_t> out(static_cast<size_t>(frames) * 2);
+    detail::SoundMixer()->Render(out.data(), frames);
+    return out;
+  }
+  static std::vector<int16_t> Left(const std::vector<int16_t>& stereo) {
+    std::vector<int16_t> left;
+    for (size_t i = 0; i < stereo.size(); i += 2) left.push_back(stereo[i]);
+    return left;
+  }
+  std::string WriteFile(const std::string& name, const std::vector<uint8_t>& bytes) const {
+    const std::string path = folder_ + "/" + name;
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                static_cast<std::streamsize>(bytes.size()));
+    return path;
+  }
+  // A mono 16-bit WAVE of the samples at the rate, loaded into a memory sound.
+  static int LoadSamples(const std::vector<int16_t>& samples, int buffers = 1, uint32_t rate = 44100) {
+    WaveSpec spec;
+    spec.channels = 1;
+    spec.rate = rate;
+    spec.pcm = Pcm16(samples);
+    const std::vector<uint8_t> wave = MakeWave(spec);
+    return LoadSoundFromFileImage(wave.data(), static_cast<int>(wave.size()), buffers, -1);
+  }
+  bool Logged(const std::string& text) const { return ReadLog().find(text) != std::string::npos; }
+};
+
+}  // namespace veziv::test

@@ -1,0 +1,49 @@
+// The device over SDL's dummy driver (the tests run headless): it pulls the
+// mixer from its own thread until a short sound has played out.
+#include "platform/audio/device.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+namespace platform::audio {
+namespace {
+
+TEST(AudioDeviceTest, PullsTheMixerUntilASoundHasPlayedOut) {
+  Mixer mixer(44100);
+  DeviceDescription description;
+  ASSERT_TRUE(OpenDevice(&mixer, &description));
+  EXPECT_TRUE(IsDeviceOpen());
+  EXPECT_FALSE(OpenDevice(&mixer, nullptr));  // one at a time
+  EXPECT_EQ(description.driver, "dummy");
+  EXPECT_EQ(description.rate, 44100);
+  EXPECT_EQ(description.channels, 2);
+  EXPECT_EQ(description.bits, 16);
+  EXPECT_GT(description.block_frames, 0);
+
+  const int buffer = mixer.CreateBuffer({2, 16, 44100}, 4410 * 4);  // 0.1 s
+  ASSERT_GT(buffer, 0);
+  ASSERT_EQ(mixer.Play(buffer, false), 0);
+  uint32_t status = kStatusPlaying;
+  uint32_t last = 0;
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while ((status & kStatusPlaying) != 0 && std::chrono::steady_clock::now() < give_up) {
+    uint32_t cursor = 0;
+    ASSERT_EQ(mixer.GetPosition(buffer, &cursor), 0);
+    ASSERT_EQ(mixer.GetStatus(buffer, &status), 0);
+    if (status & kStatusPlaying) {
+      EXPECT_GE(cursor, last);
+      last = cursor;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  EXPECT_EQ(status & kStatusPlaying, 0u);
+  EXPECT_GT(last, 0u);
+  CloseDevice();
+  EXPECT_FALSE(IsDeviceOpen());
+  CloseDevice();
+}
+
+}  // namespace
+}  // namespace platform::audio
