@@ -43,11 +43,13 @@ void ClientSizeForWindowMode(int* width, int* height) {
   *height = TruncateDoubleToInt(sh * zoom);
 }
 
-// A zoom that makes a screen side of screen_side pixels side pixels long once
-// truncated: side / screen_side, nudged up when rounding left it a hair short.
-double ZoomForSide(int side, int screen_side) {
-  double zoom = static_cast<double>(side) / screen_side;
-  while (TruncateDoubleToInt(zoom * screen_side) < side) zoom = std::nextafter(zoom, 2.0 * zoom + 1.0);
+// The zoom that gives the screen a client size of width x height once
+// truncated, for a size of the screen's shape: the plain quotient, nudged up
+// when rounding left it a hair short (800 x 29 / 800 comes to 28.999...).
+double ZoomForClientSize(int screen_width, int screen_height, int width, int height) {
+  double zoom = std::max(static_cast<double>(width) / screen_width, static_cast<double>(height) / screen_height);
+  while (TruncateDoubleToInt(zoom * screen_width) < width || TruncateDoubleToInt(zoom * screen_height) < height)
+    zoom = std::nextafter(zoom, 2.0 * zoom + 1.0);
   return zoom;
 }
 
@@ -257,8 +259,14 @@ double ZoomAfterDrag(int screen_width, int screen_height, int from_width, int fr
   if (dw == 0 && dh == 0) return zoom;
   // Changes compared as zooms, so that a wide screen does not favour its width.
   const bool by_width = dh == 0 || (dw != 0 && dw * screen_height >= dh * screen_width);
-  const double chosen = by_width ? ZoomForSide(to_width, screen_width) : ZoomForSide(to_height, screen_height);
-  return std::max({chosen, ZoomForSide(1, screen_width), ZoomForSide(1, screen_height)});
+  int64_t width = to_width, height = to_height;
+  if (by_width) {
+    height = width * screen_height / screen_width;
+  } else {
+    width = height * screen_width / screen_height;
+  }
+  return ZoomForClientSize(screen_width, screen_height, static_cast<int>(std::max<int64_t>(width, 1)),
+                           static_cast<int>(std::max<int64_t>(height, 1)));
 }
 
 void FollowWindowSize() {

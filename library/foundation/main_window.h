@@ -41,8 +41,8 @@ void SettleWindowDrag();
 // change of one side sets the zoom from that side, a change of both follows
 // the side whose zoom changed more (the width on a tie). The zoom's client
 // size (the screen size times it, truncated) has the chosen side's new
-// length and no side below 1. zoom itself when nothing changed or the new
-// size or the screen is empty.
+// length, the other side the screen's shape rounded down, and no side below
+// 1. zoom itself when nothing changed or the new size or the screen is empty.
 double ZoomAfterDrag(int screen_width, int screen_height, int from_width, int from_height, int to_width,
                      int to_height, double zoom);
 
