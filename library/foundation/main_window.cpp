@@ -1,9 +1,14 @@
-// Creation, mode switching, placement and destruction of the main window.
-// SDL stands in for the window class and styles: the window-mode window has
-// no sizing border, and full screen is the desktop's own mode with the
-// screen scaled into it.
+// Creation, mode switching, placement, the user's drags of the window's
+// frame (which set the zoom) and destruction of the main window. SDL stands
+// in for the window class and styles: it cannot hold a drag to the screen's
+// shape, so the window takes that shape once the drag has settled; full
+// screen is the desktop's own mode with the screen scaled into it.
 #include "library/foundation/main_window.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
 #include <thread>
 
 #include "library/foundation/call_sites.h"
@@ -26,6 +31,9 @@ using detail::WindowStateBlock;
 
 constexpr double kBytesPerMegabyte = 1048576.0;
 constexpr uint32_t kCreationPumpMs = 200;
+// SDL tells nobody when the user lets go of the window's frame: a drag counts
+// as over once its size has held this long.
+constexpr uint32_t kDragSettleMs = 250;
 
 void ClientSizeForWindowMode(int* width, int* height) {
   int sw = 0, sh = 0;
@@ -33,6 +41,16 @@ void ClientSizeForWindowMode(int* width, int* height) {
   double zoom = GetWindowZoomRatio();
   *width = TruncateDoubleToInt(sw * zoom);
   *height = TruncateDoubleToInt(sh * zoom);
+}
+
+// The zoom that gives the screen a client size of width x height once
+// truncated, for a size of the screen's shape: the plain quotient, nudged up
+// when rounding left it a hair short (800 x 29 / 800 comes to 28.999...).
+double ZoomForClientSize(int screen_width, int screen_height, int width, int height) {
+  double zoom = std::max(static_cast<double>(width) / screen_width, static_cast<double>(height) / screen_height);
+  while (TruncateDoubleToInt(zoom * screen_width) < width || TruncateDoubleToInt(zoom * screen_height) < height)
+    zoom = std::nextafter(zoom, 2.0 * zoom + 1.0);
+  return zoom;
 }
 
 void StoreClientRect(int left, int top, int width, int height) {
@@ -230,6 +248,64 @@ int UpdateClientRectOnMove(int x, int y) {
   detail::CallSites().reapply_draw_area();
   return 0;
 }
+
+namespace detail {
+
+double ZoomAfterDrag(int screen_width, int screen_height, int from_width, int from_height, int to_width,
+                     int to_height, double zoom) {
+  if (screen_width <= 0 || screen_height <= 0 || to_width <= 0 || to_height <= 0) return zoom;
+  const int64_t dw = std::llabs(int64_t{to_width} - from_width);
+  const int64_t dh = std::llabs(int64_t{to_height} - from_height);
+  if (dw == 0 && dh == 0) return zoom;
+  // Changes compared as zooms, so that a wide screen does not favour its width.
+  const bool by_width = dh == 0 || (dw != 0 && dw * screen_height >= dh * screen_width);
+  int64_t width = to_width, height = to_height;
+  if (by_width) {
+    height = width * screen_height / screen_width;
+  } else {
+    width = height * screen_width / screen_height;
+  }
+  return ZoomForClientSize(screen_width, screen_height, static_cast<int>(std::max<int64_t>(width, 1)),
+                           static_cast<int>(std::max<int64_t>(height, 1)));
+}
+
+void FollowWindowSize() {
+  WindowStateBlock& s = WindowState();
+  if (s.windowed && !s.mode_changing && s.window != nullptr) {
+    // The size now, not the message's: a message may be older than a size
+    // this program has set since.
+    int width = 0, height = 0;
+    pw::GetClientSize(&width, &height);
+    int zoomed_width = 0, zoomed_height = 0;
+    ClientSizeForWindowMode(&zoomed_width, &zoomed_height);
+    if (width != zoomed_width || height != zoomed_height) {
+      if (!s.sizing) {
+        s.sizing = 1;
+        s.sizing_from_width = s.client_right - s.client_left;
+        s.sizing_from_height = s.client_bottom - s.client_top;
+      }
+      int sw = 0, sh = 0;
+      ScreenSize(&sw, &sh);
+      s.zoom = ZoomAfterDrag(sw, sh, s.sizing_from_width, s.sizing_from_height, width, height,
+                             GetWindowZoomRatio());
+      StoreClientRect(s.client_left, s.client_top, width, height);
+      s.sizing_changed_ms = platform::os::MillisecondClock();
+      return;
+    }
+    s.sizing = 0;
+  }
+  UpdateWindowPlacement();
+}
+
+void SettleWindowDrag() {
+  WindowStateBlock& s = WindowState();
+  if (!s.sizing) return;
+  if (((platform::os::MillisecondClock() - s.sizing_changed_ms) & 0x7FFFFFFFu) < kDragSettleMs) return;
+  s.sizing = 0;
+  if (!pw::IsMaximized()) UpdateWindowPlacement();
+}
+
+}  // namespace detail
 
 int ForceWindowToForeground(int topmost) {
   pw::Raise(topmost != 0);

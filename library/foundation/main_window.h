@@ -30,6 +30,22 @@ int ClearDroppedFileList();
 void MainWindowProc(const platform::window::Message& message);
 
 namespace detail {
+// The size message. In window mode a size the user gave the window moves the
+// zoom at once and starts (or goes on with) a drag; any other size updates
+// the placement.
+void FollowWindowSize();
+// Once a drag has brought no size change for a moment, the window takes the
+// client size of its new zoom. Called by the pump.
+void SettleWindowDrag();
+// The zoom after a drag took the client area from one size to another: a
+// change of one side sets the zoom from that side, a change of both follows
+// the side whose zoom changed more (the width on a tie). The zoom's client
+// size (the screen size times it, truncated) has the chosen side's new
+// length, the other side the screen's shape rounded down, and no side below
+// 1. zoom itself when nothing changed or the new size or the screen is empty.
+double ZoomAfterDrag(int screen_width, int screen_height, int from_width, int from_height, int to_width,
+                     int to_height, double zoom);
+
 // What the character-message handler lets through to the character ring: the
 // character itself, 13 for a line feed, or -1 for a dropped control.
 int FilterTypedChar(int ch);

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "library/foundation/helpers.h"
 #include "library/foundation/library_start.h"
 #include "library/foundation/pump.h"
 #include "library/foundation/window_services.h"
@@ -323,6 +324,141 @@ TEST_F(MainWindow, MovesUpdateTheClientRectOutsideAModeChange) {
   GetWindowDrawRect(rect);
   EXPECT_EQ(rect[0], -15);
   EXPECT_EQ(reapplied, 1);
+}
+
+// The client size a zoom gives a screen, as the window takes it.
+void ZoomedClient(int screen_width, int screen_height, double zoom, int* width, int* height) {
+  *width = TruncateDoubleToInt(screen_width * zoom);
+  *height = TruncateDoubleToInt(screen_height * zoom);
+}
+
+TEST(WindowDrag, ZoomKeepsTheScreensShapeFromTheDraggedSide) {
+  struct Case {
+    const char* what;
+    int screen_w, screen_h, from_w, from_h, to_w, to_h;
+    double zoom;
+    int want_w, want_h;
+  };
+  const Case cases[] = {
+      {"right edge out", 800, 600, 800, 600, 1200, 600, 1.0, 1200, 900},
+      {"left edge in", 800, 600, 800, 600, 400, 600, 1.0, 400, 300},
+      {"bottom edge out", 800, 600, 800, 600, 800, 900, 1.0, 1200, 900},
+      {"top edge by one row", 800, 600, 800, 600, 800, 601, 1.0, 801, 601},
+      {"corner, the width changed more", 800, 600, 800, 600, 1000, 650, 1.0, 1000, 750},
+      // 100 more columns are 12.5 %, 90 more rows 15 %: the height leads.
+      {"corner, fewer pixels but more zoom", 800, 600, 800, 600, 900, 690, 1.0, 920, 690},
+      {"corner in", 800, 600, 800, 600, 500, 500, 1.0, 500, 375},
+      {"corner, a tie goes to the width", 800, 600, 800, 600, 720, 660, 1.0, 720, 540},
+      {"from a zoomed size", 800, 600, 1200, 900, 1200, 750, 1.5, 1000, 750},
+      {"a tall screen", 600, 800, 600, 800, 900, 800, 1.0, 900, 1200},
+      {"nothing changed keeps the zoom", 800, 600, 1069, 802, 1069, 802, 1.337, 1069, 802},
+      {"an empty window keeps the zoom", 800, 600, 1200, 900, 0, 900, 1.5, 1200, 900},
+      {"no screen keeps the zoom", 0, 0, 800, 600, 900, 600, 1.25, 0, 0},
+      {"a sliver keeps a pixel each way", 800, 600, 800, 600, 1, 600, 1.0, 1, 1},
+      {"a sliver of a tall screen", 600, 800, 600, 800, 600, 1, 1.0, 1, 1},
+  };
+  for (const Case& c : cases) {
+    const double zoom = detail::ZoomAfterDrag(c.screen_w, c.screen_h, c.from_w, c.from_h, c.to_w, c.to_h, c.zoom);
+    int w = 0, h = 0;
+    ZoomedClient(c.screen_w, c.screen_h, zoom, &w, &h);
+    EXPECT_EQ(w, c.want_w) << c.what;
+    EXPECT_EQ(h, c.want_h) << c.what;
+  }
+  EXPECT_EQ(detail::ZoomAfterDrag(800, 600, 800, 600, 1200, 600, 1.0), 1.5);
+}
+
+TEST(WindowDrag, ClientSizeKeepsEveryLengthDespiteRounding) {
+  // A plain side / screen side times screen side falls a hair short for
+  // many lengths (29 of an 800-pixel width), which truncation would turn
+  // into a window one pixel short of the drag or of the screen's shape.
+  const int screens[][2] = {{800, 600}, {640, 480}, {49, 37}, {1000, 750}};
+  for (const auto& screen : screens) {
+    const int sw = screen[0], sh = screen[1];
+    for (int side = 1; side <= 3000; ++side) {
+      const int64_t shaped_h = std::max<int64_t>(int64_t{side} * sh / sw, 1);
+      const int64_t shaped_w = std::max<int64_t>(int64_t{side} * sw / sh, 1);
+      int w = 0, h = 0;
+      ZoomedClient(sw, sh, detail::ZoomAfterDrag(sw, sh, sw, sh, side, sh, 1.0), &w, &h);
+      ASSERT_EQ(w, side) << "width drag on " << sw << "x" << sh;
+      ASSERT_EQ(h, shaped_h) << "width drag on " << sw << "x" << sh << " to " << side;
+      ZoomedClient(sw, sh, detail::ZoomAfterDrag(sw, sh, sw, sh, sw, side, 1.0), &w, &h);
+      ASSERT_EQ(h, side) << "height drag on " << sw << "x" << sh;
+      ASSERT_EQ(w, shaped_w) << "height drag on " << sw << "x" << sh << " to " << side;
+    }
+  }
+}
+
+TEST_F(MainWindow, DragSetsTheZoomAndTheWindowTakesTheScreensShapeOnceItSettles) {
+  ASSERT_EQ(CreateMainWindow(), 0);  // 640 x 480 at zoom 1
+  auto client_is = [](int want_w, int want_h) {
+    int w = 0, h = 0;
+    pw::GetClientSize(&w, &h);
+    int rect[4] = {};
+    GetWindowDrawRect(rect);
+    EXPECT_EQ(w, want_w);
+    EXPECT_EQ(h, want_h);
+    EXPECT_EQ(rect[2] - rect[0], want_w);
+    EXPECT_EQ(rect[3] - rect[1], want_h);
+  };
+  // A corner drag that arrives as two steps: much wider, then a little
+  // taller. It is measured from where it started, so the width leads.
+  pw::InjectUserResize(1000, 480);
+  EXPECT_EQ(PumpMessagesUnlocked(), 0);
+  EXPECT_EQ(GetWindowZoomRatio(), 1.5625);
+  pw::InjectUserResize(1000, 600);
+  EXPECT_EQ(PumpMessagesUnlocked(), 0);
+  EXPECT_EQ(GetWindowZoomRatio(), 1.5625);
+  client_is(1000, 600);  // the user's size while the drag may go on
+
+  platform::os::AdvanceManualClock(240'000);
+  EXPECT_EQ(PumpMessagesUnlocked(), 0);
+  client_is(1000, 600);
+  platform::os::AdvanceManualClock(20'000);
+  EXPECT_EQ(PumpMessagesUnlocked(), 0);
+  client_is(1000, 750);
+  // The window's own size change starts no drag.
+  EXPECT_EQ(PumpMessagesUnlocked(), 0);
+  EXPECT_EQ(detail::WindowState().sizing, 0);
+  EXPECT_EQ(GetWindowZoomRatio(), 1.5625);
+
+  // The bottom edge sets the width.
+  pw::InjectUserResize(1000, 600);
+  EXPECT_EQ(PumpMessagesUnlocked(), 0);
+  EXPECT_EQ(GetWindowZoomRatio(), 1.25);
+  platform::os::AdvanceManualClock(300'000);
+  EXPECT_EQ(PumpMessagesUnlocked(), 0);
+  client_is(800, 600);
+}
+
+TEST_F(MainWindow, FullScreenShowsZoomOneAndWindowModeGetsItsZoomBack) {
+  ASSERT_EQ(CreateMainWindow(), 0);
+  pw::InjectUserResize(960, 480);
+  EXPECT_EQ(PumpMessagesUnlocked(), 0);
+  platform::os::AdvanceManualClock(300'000);
+  EXPECT_EQ(PumpMessagesUnlocked(), 0);
+  ASSERT_EQ(GetWindowZoomRatio(), 1.5);
+
+  ASSERT_EQ(SwitchWindowedMode(0), 0);
+  EXPECT_EQ(GetWindowZoomRatio(), 1.0);
+  EXPECT_EQ(PumpMessagesUnlocked(), 0);  // the desktop-sized window moves no zoom
+  platform::os::AdvanceManualClock(300'000);
+  EXPECT_EQ(PumpMessagesUnlocked(), 0);
+  EXPECT_EQ(GetWindowZoomRatio(), 1.0);
+
+  ASSERT_EQ(SwitchWindowedMode(1), 0);
+  EXPECT_EQ(GetWindowZoomRatio(), 1.5);
+  EXPECT_EQ(PumpMessagesUnlocked(), 0);
+  platform::os::AdvanceManualClock(300'000);
+  EXPECT_EQ(PumpMessagesUnlocked(), 0);
+  EXPECT_EQ(GetWindowZoomRatio(), 1.5);
+  int w = 0, h = 0;
+  pw::GetClientSize(&w, &h);
+  EXPECT_EQ(w, 960);
+  EXPECT_EQ(h, 720);
+  int rect[4] = {};
+  GetWindowDrawRect(rect);
+  EXPECT_EQ(rect[2] - rect[0], 960);
+  EXPECT_EQ(rect[3] - rect[1], 720);
 }
 
 TEST_F(MainWindow, DisplayChangeIsSeenAndNeverEndsTheProgram) {

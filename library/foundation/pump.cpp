@@ -59,7 +59,10 @@ int RunPass(bool main_thread) {
     }
     ++dispatched;
   }
-  if (main_thread) CallSites().run_window_timers();
+  if (main_thread) {
+    detail::SettleWindowDrag();
+    CallSites().run_window_timers();
+  }
   if (WaitingInactive()) {
     const detail::SubsystemCallSites& cs = CallSites();
     cs.pump_network_messages(1);

@@ -103,7 +103,8 @@ void MainWindowProc(const pw::Message& m) {
       if (s.windowed && !s.mode_changing) UpdateClientRectOnMove(m.a, m.b);
       break;
     case pw::MessageKind::kSize:
-      UpdateWindowPlacement();
+      // A maximised window's size is the window manager's to keep.
+      if (!pw::IsMaximized()) detail::FollowWindowSize();
       break;
     case pw::MessageKind::kActivate:
       HandleActivation(m.a, m.b != 0);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <vector>
 
 #include "library/foundation/pump.h"
 #include "library/foundation/window_test_fixture.h"
@@ -74,6 +75,47 @@ TEST_F(WindowServices, MousePositionIsInScreenPixelsInBothModes) {
   ReadMousePosition(&x, &y);
   EXPECT_EQ(x, 320);
   EXPECT_EQ(y, 240);
+}
+
+TEST_F(WindowServices, MouseMapsBackThroughTheZoomADragSet) {
+  ASSERT_EQ(CreateMainWindow(), 0);  // a 640 x 480 screen
+  struct Point {
+    int client_x, client_y;
+    int want_x, want_y;
+  };
+  struct Case {
+    int drag_width;  // the right edge dragged to here
+    double zoom;
+    std::vector<Point> points;
+  };
+  const Case cases[] = {
+      {960, 1.5, {{300, 450, 200, 300}, {301, 451, 200, 300}, {959, 719, 639, 479}, {2, 1, 1, 0}}},
+      {1280, 2.0, {{1, 1, 0, 0}, {3, 5, 1, 2}, {1279, 959, 639, 479}}},
+  };
+  for (const Case& c : cases) {
+    int w = 0, h = 0;
+    pw::GetClientSize(&w, &h);
+    pw::InjectUserResize(c.drag_width, h);
+    EXPECT_EQ(PumpMessagesUnlocked(), 0);
+    platform::os::AdvanceManualClock(300'000);
+    EXPECT_EQ(PumpMessagesUnlocked(), 0);
+    ASSERT_EQ(GetWindowZoomRatio(), c.zoom);
+    for (const Point& p : c.points) {
+      pw::InjectMouseMotion(p.client_x, p.client_y);
+      EXPECT_EQ(PumpMessagesUnlocked(), 0);
+      int x = -1, y = -1;
+      ReadMousePosition(&x, &y);
+      EXPECT_EQ(x, p.want_x) << c.zoom << " at " << p.client_x << "," << p.client_y;
+      EXPECT_EQ(y, p.want_y) << c.zoom << " at " << p.client_x << "," << p.client_y;
+    }
+  }
+  // A click is kept where the game sees it.
+  pw::InjectMouseButton(pw::PhysicalButton::kLeft, true, 301, 451);
+  EXPECT_EQ(PumpMessagesUnlocked(), 0);
+  const detail::WindowStateBlock& s = detail::WindowState();
+  ASSERT_EQ(s.click_count, 1);
+  EXPECT_EQ(s.clicks[0].x, 150);  // at zoom 2
+  EXPECT_EQ(s.clicks[0].y, 225);
 }
 
 TEST_F(WindowServices, ZoomIsOneInFullScreenAndWhenNotSet) {

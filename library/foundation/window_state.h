@@ -3,6 +3,7 @@
 // library.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <thread>
 #include <vector>
@@ -47,6 +48,13 @@ struct WindowStateBlock {
   int client_top = 0;
   int client_right = 0;
   int client_bottom = 0;
+  // A drag of the window's frame in window mode: the client size it started
+  // from and when the size last changed. The window takes its zoom's shape
+  // once the drag has settled.
+  int sizing = 0;
+  int sizing_from_width = 0;
+  int sizing_from_height = 0;
+  uint32_t sizing_changed_ms = 0;
   int desktop_width = 0;
   int desktop_height = 0;
   int desktop_bits = 0;

@@ -181,7 +181,7 @@ TEST_F(EventSource, MouseButtonsUseTheLibraryCodesAndMoveTheMouse) {
   EXPECT_EQ(m[0].b, 45);
 }
 
-TEST_F(EventSource, WindowEventsBecomeActivationCloseMoveAndPaint) {
+TEST_F(EventSource, WindowEventsBecomeActivationCloseMoveSizeAndPaint) {
   struct Case {
     void (*inject)();
     MessageKind kind;
@@ -194,6 +194,7 @@ TEST_F(EventSource, WindowEventsBecomeActivationCloseMoveAndPaint) {
       {[] { InjectWindowClose(); }, MessageKind::kClose, 0, 0},
       {[] { InjectQuit(); }, MessageKind::kClose, 0, 0},
       {[] { InjectMoved(-20, 300); }, MessageKind::kMove, -20, 300},
+      {[] { InjectUserResize(700, 500); }, MessageKind::kSize, 700, 500},
       {[] { InjectExposed(); }, MessageKind::kPaint, 0, 0},
       {[] { InjectDisplayChanged(); }, MessageKind::kDisplayChange, 0, 0},
   };

@@ -83,6 +83,11 @@ void InjectQuit() {
 
 void InjectMoved(int x, int y) { PushWindowEvent(SDL_WINDOWEVENT_MOVED, x, y); }
 
+// SDL queues the size message itself when the size changes.
+void InjectUserResize(int width, int height) {
+  if (SDL_Window* w = detail::ModuleState().window) SDL_SetWindowSize(w, width, height);
+}
+
 void InjectExposed() { PushWindowEvent(SDL_WINDOWEVENT_EXPOSED); }
 
 void InjectDisplayChanged() { PushWindowEvent(SDL_WINDOWEVENT_DISPLAY_CHANGED); }

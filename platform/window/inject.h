@@ -24,6 +24,10 @@ void InjectMinimized();
 void InjectWindowClose();
 void InjectQuit();
 void InjectMoved(int x, int y);
+// The client area made width x height from outside, as a drag of the window's
+// frame leaves it: the window takes the size and, when it changed, its size
+// message follows.
+void InjectUserResize(int width, int height);
 void InjectExposed();
 void InjectDisplayChanged();
 void InjectMouseMotion(int x, int y);

@@ -34,6 +34,9 @@ bool EnsureTexture(WindowModuleState& s, int width, int height) {
   if (s.texture != nullptr) SDL_DestroyTexture(s.texture);
   // XRGB8888: the fourth byte of the screen image is not alpha and is ignored.
   s.texture = SDL_CreateTexture(s.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, width, height);
+  // A zoomed window shows each screen pixel as a block of window pixels:
+  // sharp, the same on every renderer, and whatever the scaling hint says.
+  if (s.texture != nullptr) SDL_SetTextureScaleMode(s.texture, SDL_ScaleModeNearest);
   s.texture_width = s.texture != nullptr ? width : 0;
   s.texture_height = s.texture != nullptr ? height : 0;
   return s.texture != nullptr;

@@ -1,7 +1,8 @@
 // Showing the program's screen image in the window, and the display's modes.
 // The image is 32-bit, bytes blue, green, red and an unused fourth, top row
-// first. A part of it (the source) is enlarged into a destination rectangle of
-// the window; in full screen the part is letterboxed over the desktop instead.
+// first. A part of it (the source) is scaled into a destination rectangle of
+// the window, each image pixel repeated (nearest pixel, no smoothing); in full
+// screen the part is letterboxed over the desktop instead.
 #pragma once
 
 #include <cstdint>

@@ -77,7 +77,9 @@ bool OpenWindow(const char* title_cp932, int x, int y, int width, int height, bo
   std::string title = os::Cp932ToUtf8(title_cp932 ? title_cp932 : "");
   int px = x == kCentred ? static_cast<int>(SDL_WINDOWPOS_CENTERED) : x;
   int py = y == kCentred ? static_cast<int>(SDL_WINDOWPOS_CENTERED) : y;
-  Uint32 flags = full_screen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0;
+  // Resizable from the start, so that a window made in full screen can be
+  // resized once it is switched to window mode.
+  Uint32 flags = SDL_WINDOW_RESIZABLE | (full_screen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
   s.window = SDL_CreateWindow(title.c_str(), px, py, width, height, flags);
   if (s.window == nullptr) return false;
   s.mouse_x = 0;
@@ -134,6 +136,11 @@ void GetClientSize(int* width, int* height) {
   if (SDL_Window* w = ModuleState().window) SDL_GetWindowSize(w, &ww, &hh);
   if (width) *width = ww;
   if (height) *height = hh;
+}
+
+bool IsMaximized() {
+  SDL_Window* w = ModuleState().window;
+  return w != nullptr && (SDL_GetWindowFlags(w) & SDL_WINDOW_MAXIMIZED) != 0;
 }
 
 void SetPosition(int x, int y) {

@@ -29,7 +29,8 @@ struct DesktopMode {
 DesktopMode GetDesktopMode();
 
 // Opens the window with a client area of width x height at x, y (kCentred
-// centres it), or covering the desktop in full screen; not resizable.
+// centres it), or covering the desktop in full screen. The user may resize
+// the window-mode window; the size messages say when.
 constexpr int kCentred = -0x10000;
 bool OpenWindow(const char* title_cp932, int x, int y, int width, int height, bool full_screen);
 // Closes the window; nothing happens without one.
@@ -47,6 +48,8 @@ bool SetFullScreen(bool on);
 bool IsFullScreen();
 void SetClientSize(int width, int height);
 void GetClientSize(int* width, int* height);
+// True while the window manager holds the window maximised.
+bool IsMaximized();
 void SetPosition(int x, int y);
 // The client area's origin on the desktop.
 void GetPosition(int* x, int* y);

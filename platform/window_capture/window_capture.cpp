@@ -1,5 +1,5 @@
 // The window's pixels read from the X server with XGetImage on the window
-// SDL made.
+// SDL made, and that window resized by a second client of the server.
 #include "platform/window_capture/window_capture.h"
 
 #include <SDL.h>
@@ -64,6 +64,18 @@ bool CaptureWindowPixels(WindowPixels* out) {
     }
   }
   XDestroyImage(image);
+  return true;
+}
+
+bool ResizeWindowFromOutside(int width, int height) {
+  Display* own = nullptr;
+  Window window = 0;
+  if (width <= 0 || height <= 0 || !XWindowOf(&own, &window)) return false;
+  Display* other = XOpenDisplay(DisplayString(own));
+  if (other == nullptr) return false;
+  XResizeWindow(other, window, static_cast<unsigned>(width), static_cast<unsigned>(height));
+  XSync(other, False);
+  XCloseDisplay(other);
   return true;
 }
 

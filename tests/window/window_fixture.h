@@ -14,6 +14,7 @@
 #include "library/foundation/library_start.h"
 #include "library/foundation/main_window.h"
 #include "library/foundation/pump.h"
+#include "library/foundation/window_state.h"
 #include "library/graphics/graphics_context.h"
 #include "library/graphics/graphics_system.h"
 #include "library/graphics/screen_mode.h"
@@ -32,6 +33,8 @@ class WindowTest : public ::testing::Test {
     platform::os::SetStartFolder(folder_.path());
     // The second-copy lock lives there, apart from any other run's.
     setenv("XDG_RUNTIME_DIR", folder_.path().c_str(), 1);
+    // The window's zoom outlives the library, as a fresh process's would not.
+    detail::ResetWindowStateForTest();
   }
   void TearDown() override {
     EndLibrary();
@@ -64,8 +67,9 @@ class WindowTest : public ::testing::Test {
   }
 
   // Presents the frame and waits (a bounded while) until the display shows
-  // it; then every pixel of the window must equal the screen image's.
-  void ExpectWindowShowsTheScreen() {
+  // it; then every pixel of the window must equal the screen image's, each
+  // screen pixel shown as a zoom x zoom block.
+  void ExpectWindowShowsTheScreen(int zoom = 1) {
     ASSERT_EQ(PresentBackBuffer(), 0);
     const SOFTSURFACE* image = detail::Screen().image;
     platform::window::WindowPixels shown;
@@ -77,12 +81,13 @@ class WindowTest : public ::testing::Test {
         ASSERT_EQ(PresentBackBuffer(), 0);
       }
       ASSERT_TRUE(platform::window::CaptureWindowPixels(&shown));
-      ASSERT_EQ(shown.width, image->width);
-      ASSERT_EQ(shown.height, image->height);
+      ASSERT_EQ(shown.width, image->width * zoom);
+      ASSERT_EQ(shown.height, image->height * zoom);
       mismatches = 0;
-      for (int y = 0; y < image->height; ++y) {
-        for (int x = 0; x < image->width; ++x) {
-          if (shown.pixels[size_t(y) * size_t(shown.width) + size_t(x)] == ScreenPixelShown(x, y)) continue;
+      for (int y = 0; y < shown.height; ++y) {
+        for (int x = 0; x < shown.width; ++x) {
+          if (shown.pixels[size_t(y) * size_t(shown.width) + size_t(x)] == ScreenPixelShown(x / zoom, y / zoom))
+            continue;
           if (mismatches++ == 0) {
             first_x = x;
             first_y = y;
@@ -92,7 +97,7 @@ class WindowTest : public ::testing::Test {
     }
     EXPECT_EQ(mismatches, 0) << "first at " << first_x << "," << first_y << ": window "
                              << shown.pixels[size_t(first_y) * size_t(shown.width) + size_t(first_x)]
-                             << ", screen " << ScreenPixelShown(first_x, first_y);
+                             << ", screen " << ScreenPixelShown(first_x / zoom, first_y / zoom);
   }
 
   // Pixels of the screen image that are not black.

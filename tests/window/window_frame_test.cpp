@@ -1,8 +1,10 @@
 // A drawn frame presented in a real window: what the display shows is, pixel
 // for pixel, the software screen image, on a 32-bit screen and on a 16-bit
-// one (whose pixels are widened on the way).
+// one (whose pixels are widened on the way), and, once the user has dragged
+// the window larger, the image zoomed with each pixel repeated.
 #include <gtest/gtest.h>
 
+#include "library/foundation/window_services.h"
 #include "library/graphics/draw_state.h"
 #include "library/graphics/drawing_calls.h"
 #include "library/graphics/graph_handles.h"
@@ -44,6 +46,27 @@ TEST_F(WindowTest, DisplayShowsTheDrawnScreenImage) {
     ExpectWindowShowsTheScreen();
     EndLibrary();
   }
+}
+
+TEST_F(WindowTest, DraggedWindowShowsTheScreenZoomed) {
+  if (!Start(400, 300, 32)) GTEST_SKIP() << "no display to open a window on";
+  DrawFrame(400, 300);
+  // Stripes one pixel wide: any smoothing of the zoom would blend them.
+  for (int x = 0; x < 64; x += 2) ASSERT_EQ(DrawBoxShape(x, 200, x + 1, 264, PackColorForScreen(255, 255, 255), 1), 0);
+  for (int y = 200; y < 264; y += 2) ASSERT_EQ(DrawBoxShape(80, y, 144, y + 1, PackColorForScreen(255, 0, 64), 1), 0);
+
+  // The lower right corner dragged mostly to the right: the width leads.
+  ASSERT_TRUE(platform::window::ResizeWindowFromOutside(800, 500));
+  int rect[4] = {};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    WaitMilliseconds(20);
+    GetWindowDrawRect(rect);
+    if (rect[2] - rect[0] == 800 && rect[3] - rect[1] == 600) break;
+  }
+  EXPECT_EQ(rect[2] - rect[0], 800);
+  EXPECT_EQ(rect[3] - rect[1], 600);
+  EXPECT_EQ(GetWindowZoomRatio(), 2.0);
+  ExpectWindowShowsTheScreen(2);
 }
 
 }  // namespace
