@@ -10,9 +10,9 @@
 #include <memory>
 #include <vector>
 
-#include "library/graphics/blend_tables.h"
-#include "library/graphics/draw_snapshot.h"
-#include "library/graphics/softsurface.h"
+#include "library/softrender/blend_tables.h"
+#include "library/softrender/draw_snapshot.h"
+#include "library/softrender/softsurface.h"
 
 namespace bench {
 

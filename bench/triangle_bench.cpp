@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "bench/bench_common.h"
-#include "library/graphics/softsurface.h"
+#include "library/softrender/softsurface.h"
 #include "library/softrender/triangle.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "library/graphics/graph_handles.h"
 #include "library/graphics/graph_loading.h"
 #include "library/graphics/graphics_context.h"
-#include "library/graphics/softsurface.h"
+#include "library/softrender/softsurface.h"
 
 namespace {
 

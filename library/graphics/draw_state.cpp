@@ -6,12 +6,12 @@
 #include <cstring>
 
 #include "library/foundation/log.h"
-#include "library/graphics/blend_tables.h"
 #include "library/graphics/graph_handles.h"
 #include "library/graphics/graphics_context.h"
 #include "library/graphics/lights_camera.h"
 #include "library/graphics/mask_screen.h"
 #include "library/graphics/pixel_format.h"
+#include "library/softrender/blend_tables.h"
 #include "platform/os/clock.h"
 
 namespace veziv {

@@ -8,8 +8,8 @@
 #include <cstring>
 
 #include "library/foundation/call_sites.h"
-#include "library/graphics/blend_tables.h"
 #include "library/graphics/graphics_test_support.h"
+#include "library/softrender/blend_tables.h"
 
 namespace veziv {
 namespace {

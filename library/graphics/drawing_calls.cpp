@@ -7,12 +7,12 @@
 
 #include "library/foundation/helpers.h"
 #include "library/foundation/memory.h"
-#include "library/graphics/blend_tables.h"
 #include "library/graphics/draw_state.h"
 #include "library/graphics/graph_handles.h"
 #include "library/graphics/graphics_context.h"
 #include "library/graphics/mask_screen.h"
 #include "library/graphics/soft_renderer_calls.h"
+#include "library/softrender/blend_tables.h"
 #include "library/softrender/quad_split.h"
 
 namespace veziv {

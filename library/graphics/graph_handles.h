@@ -9,7 +9,7 @@
 
 #include "library/foundation/handles.h"
 #include "library/graphics/graph_tiling.h"
-#include "library/graphics/softsurface.h"
+#include "library/softrender/softsurface.h"
 
 namespace veziv {
 

@@ -6,7 +6,7 @@
 // function in.
 #pragma once
 
-#include "library/graphics/softsurface.h"
+#include "library/softrender/softsurface.h"
 
 namespace veziv::detail {
 

@@ -10,7 +10,6 @@
 #include "library/foundation/library_start.h"
 #include "library/foundation/screen_log.h"
 #include "library/foundation/window_services.h"
-#include "library/graphics/blend_tables.h"
 #include "library/graphics/draw_state.h"
 #include "library/graphics/graph_handles.h"
 #include "library/graphics/graphics_context.h"
@@ -20,7 +19,8 @@
 #include "library/graphics/raster_image.h"
 #include "library/graphics/raster_memory.h"
 #include "library/graphics/screen_mode.h"
-#include "library/graphics/softsurface.h"
+#include "library/softrender/blend_tables.h"
+#include "library/softrender/softsurface.h"
 
 namespace veziv {
 namespace {

@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "library/foundation/rect_matrix.h"
-#include "library/graphics/softsurface.h"
+#include "library/softrender/softsurface.h"
 
 namespace veziv {
 

@@ -4,7 +4,7 @@
 #include "library/graphics/graphics_context.h"
 #include "library/graphics/raster_image.h"
 #include "library/graphics/screen_mode.h"
-#include "library/graphics/softsurface.h"
+#include "library/softrender/softsurface.h"
 
 namespace veziv {
 namespace {

@@ -11,7 +11,7 @@
 #include "library/graphics/image_writers.h"
 #include "library/graphics/pixel_format.h"
 #include "library/graphics/raster_image.h"
-#include "library/graphics/softsurface.h"
+#include "library/softrender/softsurface.h"
 
 namespace veziv {
 namespace {

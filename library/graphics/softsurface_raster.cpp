@@ -6,7 +6,7 @@
 #include <mutex>
 
 #include "library/graphics/raster_image.h"
-#include "library/graphics/softsurface.h"
+#include "library/softrender/softsurface.h"
 
 namespace veziv {
 namespace {

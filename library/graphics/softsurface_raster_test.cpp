@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "library/graphics/raster_image.h"
-#include "library/graphics/softsurface.h"
+#include "library/softrender/softsurface.h"
 
 namespace veziv {
 namespace {

@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "library/graphics/blend_tables.h"
+#include "library/softrender/blend_tables.h"
 #include "library/softrender/span_reference.h"
 
 namespace veziv::softrender {

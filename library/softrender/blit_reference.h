@@ -11,8 +11,8 @@
 #include <cstring>
 #include <vector>
 
-#include "library/graphics/draw_snapshot.h"
-#include "library/graphics/softsurface.h"
+#include "library/softrender/draw_snapshot.h"
+#include "library/softrender/softsurface.h"
 
 namespace veziv::softrender::reference {
 

@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <utility>
 
-#include "library/graphics/draw_snapshot.h"
-#include "library/graphics/softsurface.h"
 #include "library/softrender/blend_rules.h"
+#include "library/softrender/draw_snapshot.h"
+#include "library/softrender/softsurface.h"
 
 namespace veziv::softrender {
 

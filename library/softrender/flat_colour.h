@@ -9,10 +9,10 @@
 #include <cstdint>
 #include <type_traits>
 
-#include "library/graphics/draw_snapshot.h"
-#include "library/graphics/softsurface.h"
 #include "library/softrender/blend_rules.h"
 #include "library/softrender/blit_setup.h"
+#include "library/softrender/draw_snapshot.h"
+#include "library/softrender/softsurface.h"
 #include "library/softrender/triangle_span_loops.h"
 
 namespace veziv::softrender {

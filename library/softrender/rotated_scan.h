@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
-#include "library/graphics/draw_snapshot.h"
-#include "library/graphics/softsurface.h"
 #include "library/softrender/blit_setup.h"
+#include "library/softrender/draw_snapshot.h"
+#include "library/softrender/softsurface.h"
 
 namespace veziv::softrender {
 

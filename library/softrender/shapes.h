@@ -8,8 +8,8 @@
 #include <cstdint>
 
 #include "library/foundation/rect_matrix.h"
-#include "library/graphics/draw_snapshot.h"
-#include "library/graphics/softsurface.h"
+#include "library/softrender/draw_snapshot.h"
+#include "library/softrender/softsurface.h"
 
 namespace veziv {
 

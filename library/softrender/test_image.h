@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "library/graphics/blend_tables.h"
-#include "library/graphics/draw_snapshot.h"
-#include "library/graphics/softsurface.h"
+#include "library/softrender/blend_tables.h"
+#include "library/softrender/draw_snapshot.h"
+#include "library/softrender/softsurface.h"
 
 namespace veziv::softrender::testing {
 

@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-#include "library/graphics/draw_snapshot.h"
-#include "library/graphics/softsurface.h"
+#include "library/softrender/draw_snapshot.h"
+#include "library/softrender/softsurface.h"
 #include "library/softrender/triangle_walk.h"
 
 namespace veziv {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "library/graphics/blend_tables.h"
+#include "library/softrender/blend_tables.h"
 #include "library/softrender/span_grid_test.h"
 #include "library/softrender/span_reference.h"
 #include "library/softrender/test_image.h"

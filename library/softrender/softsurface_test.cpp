@@ -1,6 +1,6 @@
 // Software images: pitch rule, views and reference counts, filling, and the
 // run table and premultiplied alpha plane built from the pixels.
-#include "library/graphics/softsurface.h"
+#include "library/softrender/softsurface.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Software images: creating, viewing, filling and releasing SOFTSURFACE views and
 // their shared blocks, the premultiplied alpha plane and the run table.
-#include "library/graphics/softsurface.h"
+#include "library/softrender/softsurface.h"
 
 #include <cstddef>
 #include <climits>

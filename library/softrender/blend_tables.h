@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "library/graphics/draw_snapshot.h"
+#include "library/softrender/draw_snapshot.h"
 
 namespace veziv {
 

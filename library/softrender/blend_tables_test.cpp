@@ -1,5 +1,5 @@
 // Spot values of the renderer's lookup tables and of the blend alpha table.
-#include "library/graphics/blend_tables.h"
+#include "library/softrender/blend_tables.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Lookup tables of the software renderer: products divided by 255 (plain and
 // signed), the 6-bit blend, and the blend alpha table of the blend graph.
-#include "library/graphics/blend_tables.h"
+#include "library/softrender/blend_tables.h"
 
 #include <memory>
 
