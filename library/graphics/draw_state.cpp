@@ -2,6 +2,7 @@
 // area, the draw target and its auto-presenting timer, clearing the target,
 // the reset to defaults and the renderer's snapshot of it all.
 #include "library/graphics/draw_state.h"
+#include "library/graphics/softsurface_raster.h"
 
 #include <cstring>
 

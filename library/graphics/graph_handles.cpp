@@ -2,6 +2,7 @@
 // table, the shared draw info and kept source-file names, software stores,
 // sub-graphs, clearing and deletion, and the new-graph settings.
 #include "library/graphics/graph_handles.h"
+#include "library/graphics/softsurface_raster.h"
 
 #include <cstring>
 #include <memory>

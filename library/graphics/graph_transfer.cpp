@@ -7,6 +7,7 @@
 #include "library/graphics/graphics_context.h"
 #include "library/graphics/pixel_format.h"
 #include "library/graphics/raster_image.h"
+#include "library/graphics/softsurface_raster.h"
 
 namespace veziv {
 namespace {

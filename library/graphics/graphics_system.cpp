@@ -2,6 +2,7 @@
 // finished frame in the window, and graphics' steps in the library's start
 // and end.
 #include "library/graphics/graphics_system.h"
+#include "library/graphics/primary_soft_surface.h"
 
 #include <cstdint>
 #include <cstring>

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "library/foundation/library_start.h"
 #include "library/foundation/call_sites.h"
+#include "library/foundation/library_start.h"
 #include "library/foundation/log.h"
 #include "library/foundation/log_test_folder.h"
 #include "library/foundation/pump.h"

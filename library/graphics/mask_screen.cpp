@@ -1,6 +1,7 @@
 // Mask state, the mask buffer and image, the mask handle table and the
 // software bracket around masked drawing.
 #include "library/graphics/mask_screen.h"
+#include "library/graphics/softsurface_raster.h"
 
 #include <cstring>
 

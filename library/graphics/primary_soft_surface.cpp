@@ -1,9 +1,12 @@
 // The software screen: the screen image the screen targets draw into and the
 // two work images of the software string drawing.
+#include "library/graphics/primary_soft_surface.h"
+
 #include "library/foundation/library_start.h"
 #include "library/graphics/graphics_context.h"
 #include "library/graphics/raster_image.h"
 #include "library/graphics/screen_mode.h"
+#include "library/graphics/softsurface_raster.h"
 #include "library/softrender/softsurface.h"
 
 namespace veziv {

@@ -1,4 +1,6 @@
 // The software screen images follow the stored screen mode and are released whole.
+#include "library/graphics/primary_soft_surface.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>

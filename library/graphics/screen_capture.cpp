@@ -2,6 +2,7 @@
 // place, copied into a graph's view or described by an image record that
 // points into its pixels for the file writers.
 #include "library/graphics/screen_capture.h"
+#include "library/graphics/softsurface_raster.h"
 
 #include <cstddef>
 #include <cstring>

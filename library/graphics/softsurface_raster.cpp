@@ -1,5 +1,7 @@
 // Software images and image records: the pixel formats of the image types,
 // copying between two images, and filling an image from a decoded picture.
+#include "library/graphics/softsurface_raster.h"
+
 #include <algorithm>
 #include <cstring>
 #include <functional>

@@ -1,5 +1,7 @@
 // Software images filled from image records: formats, run tables and the
 // palette, and copies between two images of different types.
+#include "library/graphics/softsurface_raster.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>

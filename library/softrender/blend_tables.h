@@ -1,6 +1,7 @@
 // The software renderer's lookup tables: the product, signed product and 6-bit
 // blend tables (built once at graphics start) and the blend alpha table that
-// turns a blend image's byte into a weight.
+// turns a blend image's byte into a weight. Depends on nothing but the
+// renderer's draw snapshot.
 #pragma once
 
 #include <cstdint>
@@ -9,9 +10,10 @@
 
 namespace veziv {
 
-// Fills the graphics layer's tables; they are only read afterwards.
+// Fills the shared tables (graphics start does, once); they are only read
+// afterwards.
 void BuildBlendTables();
-// The graphics layer's tables (filled by BuildBlendTables).
+// The shared tables, built on first use when nobody built them yet.
 const SoftBlendTables& GetBlendTables();
 
 // Fills the three tables of `tables` (the work of BuildBlendTables).

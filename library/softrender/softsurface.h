@@ -1,7 +1,8 @@
 // Software images: a SOFTSURFACE view over a reference-counted SoftSurfaceShared
 // block that owns the pixels, the optional palette, premultiplied alpha plane and
 // per-row transparency run table. The software renderer reads these records;
-// the functions that make and fill them live in softsurface.cpp.
+// the functions that make and fill them live in softsurface.cpp. Depends on the
+// foundation's allocator and rectangles only.
 #pragma once
 
 #include <cstdint>
@@ -10,8 +11,9 @@
 
 namespace veziv {
 
-struct PixelFormatDesc;  // the image records' format description
-struct RasterImage;
+// The graphics layer's description of the pixel format; the renderer never
+// reads it, it only travels with the block.
+struct PixelFormatDesc;
 
 inline constexpr uint32_t kSoftSurfaceMagic = 0x12345678;
 
@@ -107,55 +109,5 @@ void BuildSoftSurfaceRunTable(SoftSurfaceShared* block);
 // Computes the premultiplied alpha plane of an alpha image and marks it valid;
 // does nothing without the alpha flag or the plane.
 void BuildSoftSurfaceAlphaPlane(SoftSurfaceShared* block);
-
-// The cached format description of a (type, alpha, palette) combination; null
-// for a type above 3. Palette variants keep the type's masks with 8 colour bits.
-const PixelFormatDesc* SoftSurfacePixelFormat(int type, int alphaFlag, int paletteFlag);
-
-// Copies srcRect (null: the whole source view) of source into destination at
-// (dstX, dstY), converting between the two formats. The rectangle is cut to
-// both views. The converter's result: -1 for nothing to copy.
-int SoftSurfaceCopyRect(SOFTSURFACE* destination, const SOFTSURFACE* source, const DrawRect* srcRect, int dstX,
-                        int dstY);
-
-// Converts the rectangle (srcX, srcY, width, height) of image, with its alpha
-// image when given, into view at (dstX, dstY); keyAlpha gives pixels of the
-// view's transparent colour alpha 0. Then sets the palette of a palette view,
-// and builds the alpha plane and run table when the whole view was filled.
-// Negative when the conversion fails (the rectangle must lie inside both).
-int SoftSurfaceFromRaster(const RasterImage* image, const RasterImage* alphaImage, SOFTSURFACE* view, int srcX,
-                          int srcY, int width, int height, int dstX, int dstY, int keyAlpha);
-
-// Makes the software screen image at the screen size and type (its failure
-// ends the program), the two work images of string drawing (the second with
-// the extra planes), fills the screen with black and makes it the image the
-// screen targets draw into. Returns 0.
-int CreatePrimarySoftSurface();
-// Releases the screen and work images (graphics end); the screen targets then
-// have no image.
-void ReleasePrimarySoftSurface();
-// The two work images of the software string drawing (index 0 or 1), or null.
-SOFTSURFACE* GetStringWorkSoftSurface(int index);
-
-// The movie player's description of a pixel layout: 32 bytes, RGB flag 0x40.
-struct MoviePixelFormat {
-  uint32_t size;
-  uint32_t flags;
-  uint32_t fourCC;
-  uint32_t bitCount;
-  uint32_t redMask;
-  uint32_t greenMask;
-  uint32_t blueMask;
-  uint32_t alphaMask;
-};
-static_assert(sizeof(MoviePixelFormat) == 32);
-
-// The cached movie description of a (type, alpha, palette) combination, as
-// SoftSurfacePixelFormat; null for a type above 3.
-const MoviePixelFormat* GetMoviePixelFormat(int type, int alphaFlag, int paletteFlag);
-// Fills desc from a movie description: bits, bytes, masks with their shifts
-// and widths, and the bits of no channel.
-void BuildPixelFormatFromMovieFormat(const MoviePixelFormat* record, PixelFormatDesc* desc);
-void ClearPixelFormatInfo(MoviePixelFormat* record);
 
 }  // namespace veziv
