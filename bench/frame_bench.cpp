@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "library/foundation/library_start.h"
+#include "library/foundation/start/library_start.h"
 #include "library/graphics/draw_state.h"
 #include "library/graphics/drawing_calls.h"
 #include "library/graphics/graph_loading.h"

@@ -15,7 +15,7 @@
 
 #include <jpeglib.h>
 
-#include "library/foundation/streams.h"
+#include "library/foundation/files/streams.h"
 #include "library/graphics/image_loaders.h"
 #include "library/graphics/image_writers.h"
 

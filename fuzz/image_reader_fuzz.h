@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "library/foundation/streams.h"
+#include "library/foundation/files/streams.h"
 #include "library/graphics/image_loaders.h"
 #include "library/graphics/image_stream.h"
 

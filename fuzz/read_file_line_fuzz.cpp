@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "library/foundation/file_functions.h"
-#include "library/foundation/memory_file_set_testing.h"
+#include "library/foundation/files/file_functions.h"
+#include "library/foundation/files/memory_file_set_testing.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;

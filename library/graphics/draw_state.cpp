@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "library/foundation/log.h"
+#include "library/foundation/memory_log/log.h"
 #include "library/graphics/graph_handles.h"
 #include "library/graphics/graphics_context.h"
 #include "library/graphics/lights_camera.h"

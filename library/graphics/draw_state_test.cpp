@@ -7,7 +7,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "library/foundation/call_sites.h"
+#include "library/foundation/window/call_sites.h"
 #include "library/graphics/graphics_test_support.h"
 #include "library/softrender/blend_tables.h"
 

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "library/foundation/helpers.h"
-#include "library/foundation/memory.h"
+#include "library/foundation/core/helpers.h"
+#include "library/foundation/memory_log/memory.h"
 #include "library/graphics/draw_state.h"
 #include "library/graphics/graph_handles.h"
 #include "library/graphics/graphics_context.h"

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "library/foundation/rect_matrix.h"
+#include "library/foundation/core/rect_matrix.h"
 
 namespace veziv {
 

@@ -8,10 +8,10 @@
 #include <memory>
 #include <string>
 
-#include "library/foundation/helpers.h"
-#include "library/foundation/library_start.h"
-#include "library/foundation/log.h"
-#include "library/foundation/memory.h"
+#include "library/foundation/core/helpers.h"
+#include "library/foundation/memory_log/log.h"
+#include "library/foundation/memory_log/memory.h"
+#include "library/foundation/start/library_start.h"
 #include "library/graphics/draw_state.h"
 #include "library/graphics/graphics_context.h"
 #include "library/graphics/pixel_format.h"

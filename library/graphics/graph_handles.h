@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "library/foundation/handles.h"
+#include "library/foundation/core/handles.h"
 #include "library/graphics/graph_tiling.h"
 #include "library/softrender/softsurface.h"
 

@@ -6,9 +6,9 @@
 #include <climits>
 #include <cstdint>
 
-#include "library/foundation/file_functions.h"
-#include "library/foundation/log.h"
-#include "library/foundation/random.h"
+#include "library/foundation/core/random.h"
+#include "library/foundation/files/file_functions.h"
+#include "library/foundation/memory_log/log.h"
 #include "library/graphics/graphics_context.h"
 #include "library/graphics/image_loaders.h"
 #include "library/graphics/raster_image.h"

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "library/foundation/log.h"
+#include "library/foundation/memory_log/log.h"
 #include "library/graphics/graphics_test_support.h"
 #include "library/graphics/image_test_support.h"
 #include "library/graphics/image_writers.h"

@@ -1,9 +1,9 @@
 // The graphics side's screen record and its call sites, with their defaults.
 #include "library/graphics/graphics_context.h"
 
-#include "library/foundation/call_sites.h"
-#include "library/foundation/pump.h"
-#include "library/foundation/window_services.h"
+#include "library/foundation/window/call_sites.h"
+#include "library/foundation/window/pump.h"
+#include "library/foundation/window/window_services.h"
 #include "library/graphics/draw_state.h"
 #include "library/graphics/graphics_system.h"
 

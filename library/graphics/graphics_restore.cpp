@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "library/foundation/library_start.h"
-#include "library/foundation/log.h"
+#include "library/foundation/memory_log/log.h"
+#include "library/foundation/start/library_start.h"
 #include "library/graphics/graph_handles.h"
 #include "library/graphics/graph_loading.h"
 #include "library/graphics/graphics_context.h"

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "library/foundation/call_sites.h"
-#include "library/foundation/library_start.h"
+#include "library/foundation/start/library_start.h"
+#include "library/foundation/window/call_sites.h"
 #include "library/graphics/graph_loading.h"
 #include "library/graphics/graphics_test_support.h"
 #include "library/graphics/image_loaders.h"

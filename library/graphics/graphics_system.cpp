@@ -8,9 +8,9 @@
 #include <cstring>
 #include <vector>
 
-#include "library/foundation/library_start.h"
-#include "library/foundation/screen_log.h"
-#include "library/foundation/window_services.h"
+#include "library/foundation/memory_log/screen_log.h"
+#include "library/foundation/start/library_start.h"
+#include "library/foundation/window/window_services.h"
 #include "library/graphics/draw_state.h"
 #include "library/graphics/graph_handles.h"
 #include "library/graphics/graphics_context.h"

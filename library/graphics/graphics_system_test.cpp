@@ -14,13 +14,13 @@
 #include <string>
 #include <vector>
 
-#include "library/foundation/call_sites.h"
-#include "library/foundation/library_start.h"
-#include "library/foundation/log.h"
-#include "library/foundation/log_test_folder.h"
-#include "library/foundation/pump.h"
-#include "library/foundation/screen_log.h"
-#include "library/foundation/window_state.h"
+#include "library/foundation/memory_log/log.h"
+#include "library/foundation/memory_log/log_test_folder.h"
+#include "library/foundation/memory_log/screen_log.h"
+#include "library/foundation/start/library_start.h"
+#include "library/foundation/window/call_sites.h"
+#include "library/foundation/window/pump.h"
+#include "library/foundation/window/window_state.h"
 #include "library/graphics/draw_state.h"
 #include "library/graphics/drawing_calls.h"
 #include "library/graphics/graph_handles.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "library/foundation/helpers.h"
+#include "library/foundation/core/helpers.h"
 #include "library/graphics/draw_state.h"
 #include "library/graphics/graph_handles.h"
 #include "library/graphics/graphics_context.h"

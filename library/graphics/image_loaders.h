@@ -2,8 +2,8 @@
 // over a library stream, and the load calls over a file or a memory block.
 #pragma once
 
-#include "library/foundation/file_functions.h"
-#include "library/foundation/streams.h"
+#include "library/foundation/files/file_functions.h"
+#include "library/foundation/files/streams.h"
 #include "library/graphics/raster_image.h"
 
 namespace veziv {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "library/foundation/log.h"
+#include "library/foundation/memory_log/log.h"
 #include "library/graphics/image_loaders.h"
 #include "library/graphics/image_stream.h"
 #include "library/graphics/raster_memory.h"

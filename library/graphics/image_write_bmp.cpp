@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "library/foundation/log.h"
+#include "library/foundation/memory_log/log.h"
 #include "library/graphics/image_writers.h"
 #include "library/graphics/raster_memory.h"
 #include "platform/os/files.h"

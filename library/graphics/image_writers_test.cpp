@@ -8,7 +8,7 @@
 #include <iterator>
 #include <vector>
 
-#include "library/foundation/log_test_folder.h"
+#include "library/foundation/memory_log/log_test_folder.h"
 #include "library/graphics/image_test_support.h"
 #include "platform/os/test_folder.h"
 

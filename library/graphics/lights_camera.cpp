@@ -3,8 +3,8 @@
 
 #include <memory>
 
-#include "library/foundation/library_start.h"
-#include "library/foundation/memory.h"
+#include "library/foundation/memory_log/memory.h"
+#include "library/foundation/start/library_start.h"
 
 namespace veziv {
 namespace {

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "library/foundation/handles.h"
-#include "library/foundation/rect_matrix.h"
+#include "library/foundation/core/handles.h"
+#include "library/foundation/core/rect_matrix.h"
 
 namespace veziv {
 

@@ -5,9 +5,9 @@
 
 #include <cstring>
 
-#include "library/foundation/handles.h"
-#include "library/foundation/library_start.h"
-#include "library/foundation/memory.h"
+#include "library/foundation/core/handles.h"
+#include "library/foundation/memory_log/memory.h"
+#include "library/foundation/start/library_start.h"
 #include "library/graphics/draw_state.h"
 #include "library/graphics/graphics_context.h"
 

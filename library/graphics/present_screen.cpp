@@ -1,8 +1,8 @@
 // Showing the screen image in the window as the screen mode says, the frame
 // wait, and the display-mode list.
 
-#include "library/foundation/helpers.h"
-#include "library/foundation/window_services.h"
+#include "library/foundation/core/helpers.h"
+#include "library/foundation/window/window_services.h"
 #include "library/graphics/graphics_context.h"
 #include "library/graphics/screen_mode.h"
 #include "platform/os/clock.h"

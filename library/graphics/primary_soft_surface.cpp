@@ -2,7 +2,7 @@
 // two work images of the software string drawing.
 #include "library/graphics/primary_soft_surface.h"
 
-#include "library/foundation/library_start.h"
+#include "library/foundation/start/library_start.h"
 #include "library/graphics/graphics_context.h"
 #include "library/graphics/raster_image.h"
 #include "library/graphics/screen_mode.h"

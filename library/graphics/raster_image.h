@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "library/foundation/rect_matrix.h"
+#include "library/foundation/core/rect_matrix.h"
 #include "library/graphics/pixel_format.h"
 
 namespace veziv {

@@ -2,7 +2,7 @@
 // so larger requests are refused here instead of being cut.
 #include "library/graphics/raster_memory.h"
 
-#include "library/foundation/memory.h"
+#include "library/foundation/memory_log/memory.h"
 
 namespace veziv::detail {
 

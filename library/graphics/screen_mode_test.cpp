@@ -15,11 +15,11 @@
 #include <string>
 #include <vector>
 
-#include "library/foundation/call_sites.h"
-#include "library/foundation/library_start.h"
-#include "library/foundation/log.h"
-#include "library/foundation/rect_matrix.h"
-#include "library/foundation/window_state.h"
+#include "library/foundation/core/rect_matrix.h"
+#include "library/foundation/memory_log/log.h"
+#include "library/foundation/start/library_start.h"
+#include "library/foundation/window/call_sites.h"
+#include "library/foundation/window/window_state.h"
 #include "library/graphics/graphics_context.h"
 #include "library/graphics/graphics_system.h"
 #include "platform/os/clock.h"

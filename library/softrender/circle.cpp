@@ -4,7 +4,7 @@
 // once. The walk runs in 64 bits, so no radius or centre overflows.
 #include <algorithm>
 
-#include "library/foundation/memory.h"
+#include "library/foundation/memory_log/memory.h"
 #include "library/softrender/flat_colour.h"
 #include "library/softrender/shapes.h"
 

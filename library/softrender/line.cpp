@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "library/foundation/helpers.h"
+#include "library/foundation/core/helpers.h"
 #include "library/softrender/flat_colour.h"
 #include "library/softrender/shapes.h"
 

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "library/foundation/helpers.h"
+#include "library/foundation/core/helpers.h"
 #include "library/softrender/rotated_blit.h"
 #include "library/softrender/rotated_scan.h"
 #include "library/softrender/triangle.h"

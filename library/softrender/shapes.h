@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "library/foundation/rect_matrix.h"
+#include "library/foundation/core/rect_matrix.h"
 #include "library/softrender/draw_snapshot.h"
 #include "library/softrender/softsurface.h"
 

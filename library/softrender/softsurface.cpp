@@ -6,7 +6,7 @@
 #include <climits>
 #include <cstring>
 
-#include "library/foundation/memory.h"
+#include "library/foundation/memory_log/memory.h"
 
 namespace veziv {
 namespace {

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "library/foundation/rect_matrix.h"
+#include "library/foundation/core/rect_matrix.h"
 
 namespace veziv {
 

@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-#include "library/foundation/helpers.h"
+#include "library/foundation/core/helpers.h"
 
 namespace veziv::softrender {
 namespace {

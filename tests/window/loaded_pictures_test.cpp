@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "library/foundation/archive_fixture_testing.h"
+#include "library/foundation/files/archive_fixture_testing.h"
 #include "library/graphics/draw_state.h"
 #include "library/graphics/drawing_calls.h"
 #include "library/graphics/graph_handles.h"

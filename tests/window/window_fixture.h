@@ -11,9 +11,9 @@
 #include <filesystem>
 #include <string>
 
-#include "library/foundation/library_start.h"
-#include "library/foundation/main_window.h"
-#include "library/foundation/pump.h"
+#include "library/foundation/start/library_start.h"
+#include "library/foundation/window/main_window.h"
+#include "library/foundation/window/pump.h"
 #include "library/graphics/graphics_context.h"
 #include "library/graphics/graphics_system.h"
 #include "library/graphics/screen_mode.h"

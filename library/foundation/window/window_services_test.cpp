@@ -1,0 +1,211 @@
+// The window services: cursor state machine, wheel, mouse, clipboard, clocks
+// and dates.
+#include "library/foundation/window/window_services.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include "library/foundation/window/pump.h"
+#include "library/foundation/window/window_test_fixture.h"
+#include "platform/window/inject.h"
+
+namespace veziv::testing {
+namespace {
+
+namespace pw = platform::window;
+
+using WindowServices = WindowTest;
+
+TEST_F(WindowServices, CursorIsDrivenOnlyWhenItsSettingChangesOrIsReapplied) {
+  ASSERT_EQ(CreateMainWindow(), 0);
+  struct Step {
+    int flag;
+    int drives;  // how many times the system cursor is shown or hidden
+    bool shown;
+  };
+  const Step steps[] = {
+      {1, 0, true},   // already shown since creation
+      {0, 1, false}, {0, 0, false}, {-1, 1, false}, {-1, 1, false},
+      {1, 1, true},  {1, 0, true},  {-1, 1, true},
+      {2, 1, false},  // anything but 1 hides
+  };
+  for (const Step& s : steps) {
+    int before = pw::CursorChangeCount();
+    EXPECT_EQ(SetCursorVisibility(s.flag), 0);
+    EXPECT_EQ(pw::CursorChangeCount() - before, s.drives) << s.flag;
+    EXPECT_EQ(pw::SystemCursorShown(), s.shown) << s.flag;
+  }
+}
+
+TEST_F(WindowServices, WheelCountIsTakenAndCleared) {
+  ASSERT_EQ(CreateMainWindow(), 0);
+  pw::InjectWheel(0, 3, false);
+  pw::InjectWheel(0, 1, false);
+  pw::InjectWheel(0, -2, false);
+  pw::InjectWheel(0, 1, false);
+  pw::InjectWheel(5, 0, false);  // sideways: no notch
+  EXPECT_EQ(PumpMessagesUnlocked(), 0);
+  EXPECT_EQ(TakeWheelRotation(0), 2);
+  EXPECT_EQ(TakeWheelRotation(0), 2);
+  EXPECT_EQ(TakeWheelRotation(1), 2);
+  EXPECT_EQ(TakeWheelRotation(0), 0);
+  pw::InjectWheel(0, -1, false);
+  EXPECT_EQ(PumpMessagesUnlocked(), 0);
+  EXPECT_EQ(TakeWheelRotation(1), -1);
+}
+
+TEST_F(WindowServices, MousePositionIsInScreenPixelsInBothModes) {
+  ASSERT_EQ(CreateMainWindow(), 0);
+  pw::InjectMouseMotion(33, 44);
+  EXPECT_EQ(PumpMessagesUnlocked(), 0);
+  int x = -1, y = -1;
+  ReadMousePosition(&x, &y);
+  EXPECT_EQ(x, 33);
+  EXPECT_EQ(y, 44);
+  ReadMousePosition(nullptr, nullptr);
+
+  ASSERT_EQ(SwitchWindowedMode(0), 0);
+  int dw = 0, dh = 0;
+  pw::GetClientSize(&dw, &dh);
+  pw::InjectMouseMotion(dw / 2, dh / 2);
+  pw::InjectMouseMotion(dw / 2, dh / 2);
+  EXPECT_EQ(PumpMessagesUnlocked(), 0);
+  ReadMousePosition(&x, &y);
+  EXPECT_EQ(x, 320);
+  EXPECT_EQ(y, 240);
+}
+
+TEST_F(WindowServices, ZoomIsOneInFullScreenAndWhenNotSet) {
+  struct Case {
+    int windowed;
+    double stored;
+    double want;
+  };
+  const Case cases[] = {{1, 0.0, 1.0}, {1, -2.0, 1.0}, {1, 1.5, 1.5}, {0, 1.5, 1.0}, {0, 0.0, 1.0}};
+  for (const Case& c : cases) {
+    detail::WindowState().windowed = c.windowed;
+    detail::WindowState().zoom = c.stored;
+    EXPECT_EQ(GetWindowZoomRatio(), c.want) << c.windowed << " " << c.stored;
+  }
+}
+
+TEST_F(WindowServices, ClipboardReadNeedsSizeAndCutsToTheBuffer) {
+  ASSERT_EQ(WriteClipboardText("abc"), 0);
+  EXPECT_EQ(ReadClipboardText(nullptr, 0), 5);
+  struct Case {
+    const char* text;
+    size_t size;
+    const char* want;
+  };
+  const Case cases[] = {
+      {"abc", 16, "abc"},
+      {"abc", 4, "abc"},
+      {"abc", 3, "ab"},
+      {"a\x95\x5C", 3, "a"},  // a double-byte character is never cut in two
+      {"a\x95\x5C", 4, "a\x95\x5C"},
+      {"abc", 1, ""},
+  };
+  for (const Case& c : cases) {
+    ASSERT_EQ(WriteClipboardText(c.text), 0);
+    char buffer[16];
+    std::memset(buffer, 'Z', sizeof buffer);
+    ASSERT_EQ(ReadClipboardText(buffer, c.size), 0);
+    EXPECT_STREQ(buffer, c.want) << c.text << " in " << c.size;
+    if (c.size < sizeof buffer) {
+      EXPECT_EQ(buffer[c.size], 'Z') << "written past the end";
+    }
+  }
+  WriteClipboardText("");
+  char buffer[4];
+  EXPECT_EQ(ReadClipboardText(nullptr, 0), -1);
+  EXPECT_EQ(ReadClipboardText(buffer, sizeof buffer), -1);
+}
+
+TEST_F(WindowServices, MillisecondCountWrapsAt31Bits) {
+  platform::os::UseManualClock(uint64_t{0x7FFFFFFF} * 1000);
+  EXPECT_EQ(GetMillisecondCount(0), 0x7FFFFFFF);
+  platform::os::Sleep(1);
+  EXPECT_EQ(GetMillisecondCount(0), 0);
+  platform::os::Sleep(5);
+  EXPECT_EQ(GetMillisecondCount(0), 5);
+  EXPECT_EQ(GetMicrosecondCount(0), int64_t{0x80000005} * 1000);
+}
+
+TEST_F(WindowServices, FileTimesBecomeLocalDates) {
+  const char* saved = std::getenv("TZ");
+  std::string keep = saved ? saved : "";
+  struct Case {
+    const char* tz;
+    uint64_t file_time;
+    DateRecord want;
+  };
+  const Case cases[] = {
+      {"UTC0", 116444736000000000u, {1970, 1, 1, 0, 0, 0}},
+      {"UTC0", 133536836960000000u, {2024, 2, 29, 12, 34, 56}},  // a leap day
+      {"UTC0", 116444735990000000u, {1969, 12, 31, 23, 59, 59}},  // just before 1970
+      {"UTC0", 116444735999999999u, {1969, 12, 31, 23, 59, 59}},  // rounds down, not toward 1970
+      // Central Europe goes to summer time at 01:00 UTC on 2024-03-31.
+      {"CET-1CEST,M3.5.0,M10.5.0/3", 133563203990000000u, {2024, 3, 31, 1, 59, 59}},
+      {"CET-1CEST,M3.5.0,M10.5.0/3", 133563204000000000u, {2024, 3, 31, 3, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    setenv("TZ", c.tz, 1);
+    tzset();
+    DateRecord d{};
+    FileTimeToDateRecord(c.file_time, &d);
+    EXPECT_EQ(d.year, c.want.year) << c.file_time;
+    EXPECT_EQ(d.month, c.want.month) << c.file_time;
+    EXPECT_EQ(d.day, c.want.day) << c.file_time;
+    EXPECT_EQ(d.hour, c.want.hour) << c.file_time;
+    EXPECT_EQ(d.minute, c.want.minute) << c.file_time;
+    EXPECT_EQ(d.second, c.want.second) << c.file_time;
+  }
+  if (saved) {
+    setenv("TZ", keep.c_str(), 1);
+  } else {
+    unsetenv("TZ");
+  }
+  tzset();
+}
+
+TEST_F(WindowServices, LocalDateIsToday) {
+  DateRecord d{};
+  EXPECT_EQ(GetLocalDateRecord(&d), 0);
+  time_t now = time(nullptr);
+  tm local{};
+  localtime_r(&now, &local);
+  EXPECT_EQ(d.year, local.tm_year + 1900);
+  EXPECT_GE(d.month, 1);
+  EXPECT_LE(d.month, 12);
+  EXPECT_EQ(GetLocalDateRecord(nullptr), 0);
+}
+
+TEST_F(WindowServices, TitleIsKeptBeforeTheWindowAndShownAfter) {
+  EXPECT_EQ(SetWindowTitle("before"), 0);
+  ASSERT_EQ(CreateMainWindow(), 0);
+  EXPECT_EQ(pw::WindowTitleUtf8(), "before");
+  EXPECT_EQ(SetWindowTitle("\x81\x60"), 0);
+  EXPECT_EQ(pw::WindowTitleUtf8(), "\xEF\xBD\x9E");
+  EXPECT_EQ(SetWindowIconFromResource(101), 0);
+  EXPECT_EQ(SetWindowIconFromResource(7), 0);
+  EXPECT_EQ(detail::WindowState().icon_resource_id, 7);
+}
+
+TEST_F(WindowServices, ReadOutsFollowTheWindowState) {
+  EXPECT_EQ(GetAppWindowHandle(), nullptr);
+  int w = 0, h = 0, bits = 0;
+  EXPECT_EQ(GetDesktopMode(&w, &h, &bits), 0);
+  EXPECT_GT(w, 0);
+  EXPECT_GT(h, 0);
+  EXPECT_EQ(bits, 32);
+  EXPECT_EQ(DrawInactivePicture(), -1);
+  ASSERT_EQ(CreateMainWindow(), 0);
+  EXPECT_EQ(IsWindowedMode(), 1);
+  EXPECT_EQ(IsWindowActive(), 1);
+  EXPECT_EQ(IsWindowClosing(), 0);
+  EXPECT_EQ(IsWindowEnded(), 0);
+}
+
+}  // namespace
+}  // namespace veziv::testing
