@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "library/graphics/image_test_support.h"
+#include "library/graphics/images/image_test_support.h"
 
 using namespace veziv::testing_support;
 

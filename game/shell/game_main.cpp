@@ -10,9 +10,9 @@
 #include "library/foundation/window/main_window.h"
 #include "library/foundation/window/pump.h"
 #include "library/foundation/window/window_services.h"
-#include "library/graphics/draw_state.h"
-#include "library/graphics/graphics_system.h"
-#include "library/graphics/screen_mode.h"
+#include "library/graphics/graphs/draw_state.h"
+#include "library/graphics/screen/graphics_system.h"
+#include "library/graphics/screen/screen_mode.h"
 
 namespace game {
 namespace {

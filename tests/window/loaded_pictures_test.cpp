@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "library/foundation/files/archive_fixture_testing.h"
-#include "library/graphics/draw_state.h"
-#include "library/graphics/drawing_calls.h"
-#include "library/graphics/graph_handles.h"
-#include "library/graphics/graph_loading.h"
-#include "library/graphics/image_test_support.h"
+#include "library/graphics/graphs/draw_state.h"
+#include "library/graphics/graphs/drawing_calls.h"
+#include "library/graphics/graphs/graph_handles.h"
+#include "library/graphics/graphs/graph_loading.h"
+#include "library/graphics/images/image_test_support.h"
 #include "tests/window/window_fixture.h"
 
 namespace veziv::window_tests {

@@ -3,9 +3,9 @@
 // one (whose pixels are widened on the way).
 #include <gtest/gtest.h>
 
-#include "library/graphics/draw_state.h"
-#include "library/graphics/drawing_calls.h"
-#include "library/graphics/graph_handles.h"
+#include "library/graphics/graphs/draw_state.h"
+#include "library/graphics/graphs/drawing_calls.h"
+#include "library/graphics/graphs/graph_handles.h"
 #include "tests/window/window_fixture.h"
 
 namespace veziv::window_tests {

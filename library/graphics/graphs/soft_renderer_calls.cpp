@@ -1,0 +1,31 @@
+// The software renderer's entry points behind the drawing calls.
+#include "library/graphics/graphs/soft_renderer_calls.h"
+
+#include "library/softrender/blit.h"
+#include "library/softrender/rotated_blit.h"
+#include "library/softrender/shapes.h"
+#include "library/softrender/triangle.h"
+
+namespace veziv {
+namespace {
+
+SoftRendererCalls g_calls = RealSoftRenderer();
+
+}  // namespace
+
+SoftRendererCalls RealSoftRenderer() {
+  SoftRendererCalls calls{};
+  calls.blit = SoftSurfaceBlit;
+  calls.blitScaled = SoftSurfaceBlitScaled;
+  calls.blitRotated = SoftSurfaceBlitRotated;
+  calls.fillTriangle = SoftSurfaceFillTriangle;
+  calls.fillBox = SoftSurfaceFillBox;
+  calls.line = SoftSurfaceLine;
+  calls.lineList = SoftSurfaceLineList;
+  calls.circle = SoftSurfaceCircle;
+  return calls;
+}
+
+SoftRendererCalls& SoftRenderer() { return g_calls; }
+
+}  // namespace veziv
