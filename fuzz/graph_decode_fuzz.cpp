@@ -12,7 +12,7 @@
 #include "library/graphics/graphs/graph_handles.h"
 #include "library/graphics/graphs/graph_loading.h"
 #include "library/graphics/screen/graphics_context.h"
-#include "library/softrender/softsurface.h"
+#include "library/softrender/surface/softsurface.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "library/graphics/graphs/mask_screen.h"
 #include "library/graphics/images/pixel_format.h"
 #include "library/graphics/screen/graphics_context.h"
-#include "library/softrender/blend_tables.h"
+#include "library/softrender/blend/blend_tables.h"
 #include "platform/os/clock.h"
 
 namespace veziv {

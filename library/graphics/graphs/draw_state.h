@@ -9,8 +9,8 @@
 #include <cstdint>
 
 #include "library/foundation/core/rect_matrix.h"
-#include "library/softrender/draw_snapshot.h"
-#include "library/softrender/softsurface.h"
+#include "library/softrender/surface/draw_snapshot.h"
+#include "library/softrender/surface/softsurface.h"
 
 namespace veziv {
 

@@ -9,7 +9,7 @@
 
 #include "library/foundation/window/call_sites.h"
 #include "library/graphics/graphs/graphics_test_support.h"
-#include "library/softrender/blend_tables.h"
+#include "library/softrender/blend/blend_tables.h"
 
 namespace veziv {
 namespace {

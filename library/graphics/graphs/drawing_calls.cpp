@@ -12,8 +12,8 @@
 #include "library/graphics/graphs/mask_screen.h"
 #include "library/graphics/graphs/soft_renderer_calls.h"
 #include "library/graphics/screen/graphics_context.h"
-#include "library/softrender/blend_tables.h"
-#include "library/softrender/quad_split.h"
+#include "library/softrender/blend/blend_tables.h"
+#include "library/softrender/triangle/quad_split.h"
 
 namespace veziv {
 namespace {

@@ -9,7 +9,7 @@
 
 #include "library/foundation/core/handles.h"
 #include "library/graphics/graphs/graph_tiling.h"
-#include "library/softrender/softsurface.h"
+#include "library/softrender/surface/softsurface.h"
 
 namespace veziv {
 

@@ -1,10 +1,10 @@
 // The software renderer's entry points behind the drawing calls.
 #include "library/graphics/graphs/soft_renderer_calls.h"
 
-#include "library/softrender/blit.h"
-#include "library/softrender/rotated_blit.h"
-#include "library/softrender/shapes.h"
-#include "library/softrender/triangle.h"
+#include "library/softrender/blit/blit.h"
+#include "library/softrender/shapes/rotated_blit.h"
+#include "library/softrender/shapes/shapes.h"
+#include "library/softrender/triangle/triangle.h"
 
 namespace veziv {
 namespace {

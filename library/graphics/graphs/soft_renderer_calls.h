@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
-#include "library/softrender/draw_snapshot.h"
-#include "library/softrender/softsurface.h"
-#include "library/softrender/triangle_walk.h"
+#include "library/softrender/surface/draw_snapshot.h"
+#include "library/softrender/surface/softsurface.h"
+#include "library/softrender/triangle/triangle_walk.h"
 
 namespace veziv {
 

@@ -8,7 +8,7 @@
 #include <mutex>
 
 #include "library/graphics/images/raster_image.h"
-#include "library/softrender/softsurface.h"
+#include "library/softrender/surface/softsurface.h"
 
 namespace veziv {
 namespace {

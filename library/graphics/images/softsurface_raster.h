@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "library/foundation/core/rect_matrix.h"
-#include "library/softrender/softsurface.h"
+#include "library/softrender/surface/softsurface.h"
 
 namespace veziv {
 

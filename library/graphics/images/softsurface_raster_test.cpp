@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "library/graphics/images/raster_image.h"
-#include "library/softrender/softsurface.h"
+#include "library/softrender/surface/softsurface.h"
 
 namespace veziv {
 namespace {

@@ -6,7 +6,7 @@
 // function in.
 #pragma once
 
-#include "library/softrender/softsurface.h"
+#include "library/softrender/surface/softsurface.h"
 
 namespace veziv::detail {
 

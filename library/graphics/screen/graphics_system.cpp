@@ -20,8 +20,8 @@
 #include "library/graphics/screen/graphics_context.h"
 #include "library/graphics/screen/graphics_restore.h"
 #include "library/graphics/screen/screen_mode.h"
-#include "library/softrender/blend_tables.h"
-#include "library/softrender/softsurface.h"
+#include "library/softrender/blend/blend_tables.h"
+#include "library/softrender/surface/softsurface.h"
 
 namespace veziv {
 namespace {

@@ -3,7 +3,7 @@
 // released at its end.
 #pragma once
 
-#include "library/softrender/softsurface.h"
+#include "library/softrender/surface/softsurface.h"
 
 namespace veziv {
 

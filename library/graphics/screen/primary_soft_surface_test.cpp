@@ -7,7 +7,7 @@
 
 #include "library/graphics/screen/graphics_context.h"
 #include "library/graphics/screen/screen_mode.h"
-#include "library/softrender/softsurface.h"
+#include "library/softrender/surface/softsurface.h"
 
 namespace veziv {
 namespace {

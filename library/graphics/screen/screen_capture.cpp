@@ -12,7 +12,7 @@
 #include "library/graphics/images/image_writers.h"
 #include "library/graphics/images/pixel_format.h"
 #include "library/graphics/images/raster_image.h"
-#include "library/softrender/softsurface.h"
+#include "library/softrender/surface/softsurface.h"
 
 namespace veziv {
 namespace {
