@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "library/foundation/files/file_functions.h"
-#include "library/foundation/files/memory_file_set_testing.h"
+#include "library/foundation/files/memory_file_set_test_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;

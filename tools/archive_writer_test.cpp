@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "library/foundation/files/archive_fixture_testing.h"
+#include "library/foundation/files/archive_test_support.h"
 
 namespace veziv::tools {
 namespace {

@@ -11,7 +11,7 @@
 
 #include "platform/os/filetime.h"
 #include "platform/os/host_path.h"
-#include "platform/os/test_folder.h"
+#include "platform/os/temp_folder_test_support.h"
 
 namespace platform::os {
 namespace {

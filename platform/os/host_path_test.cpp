@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/os/test_folder.h"
+#include "platform/os/temp_folder_test_support.h"
 
 namespace platform::os {
 namespace {

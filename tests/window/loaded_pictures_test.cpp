@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "library/foundation/files/archive_fixture_testing.h"
+#include "library/foundation/files/archive_test_support.h"
 #include "library/graphics/graphs/draw_state.h"
 #include "library/graphics/graphs/drawing_calls.h"
 #include "library/graphics/graphs/graph_handles.h"
 #include "library/graphics/graphs/graph_loading.h"
 #include "library/graphics/images/image_test_support.h"
-#include "tests/window/window_fixture.h"
+#include "tests/window/whole_window_test_support.h"
 
 namespace veziv::window_tests {
 namespace {

@@ -6,7 +6,7 @@
 #include "library/graphics/graphs/draw_state.h"
 #include "library/graphics/graphs/drawing_calls.h"
 #include "library/graphics/graphs/graph_handles.h"
-#include "tests/window/window_fixture.h"
+#include "tests/window/whole_window_test_support.h"
 
 namespace veziv::window_tests {
 namespace {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "library/foundation/files/archive.h"
-#include "library/foundation/files/archive_fixture_testing.h"
+#include "library/foundation/files/archive_test_support.h"
 #include "platform/os/host_path.h"
 
 namespace veziv {

@@ -14,10 +14,10 @@
 
 #include "library/foundation/core/manual_reset_event.h"
 #include "library/foundation/files/archive_cache.h"
-#include "library/foundation/files/archive_fixture_testing.h"
+#include "library/foundation/files/archive_test_support.h"
 #include "library/foundation/files/file_functions.h"
 #include "library/foundation/files/plain_file.h"
-#include "library/foundation/memory_log/log_test_folder.h"
+#include "library/foundation/memory_log/log_test_support.h"
 #include "platform/os/host_path.h"
 #include "tools/archive_writer.h"
 

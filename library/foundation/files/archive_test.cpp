@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "library/foundation/files/archive_fixture_testing.h"
+#include "library/foundation/files/archive_test_support.h"
 #include "library/foundation/files/decompress.h"
 
 namespace veziv {

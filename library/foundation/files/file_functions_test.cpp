@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "library/foundation/files/memory_file_set_testing.h"
+#include "library/foundation/files/memory_file_set_test_support.h"
 #include "library/foundation/files/plain_file.h"
 #include "library/foundation/start/library_start.h"
 

@@ -14,9 +14,9 @@
 
 #include "library/foundation/core/manual_reset_event.h"
 #include "library/foundation/files/file_functions.h"
-#include "library/foundation/memory_log/log_test_folder.h"
+#include "library/foundation/memory_log/log_test_support.h"
 #include "platform/os/host_path.h"
-#include "platform/os/test_folder.h"
+#include "platform/os/temp_folder_test_support.h"
 
 namespace veziv {
 namespace {

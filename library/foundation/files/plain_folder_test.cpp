@@ -9,7 +9,7 @@
 
 #include "library/foundation/files/plain_file.h"
 #include "platform/os/host_path.h"
-#include "platform/os/test_folder.h"
+#include "platform/os/temp_folder_test_support.h"
 
 namespace veziv {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "library/foundation/files/file_functions.h"
-#include "library/foundation/files/memory_file_set_testing.h"
+#include "library/foundation/files/memory_file_set_test_support.h"
 
 namespace veziv {
 namespace {

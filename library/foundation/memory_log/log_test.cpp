@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "library/foundation/memory_log/log_test_folder.h"
+#include "library/foundation/memory_log/log_test_support.h"
 #include "platform/os/clock.h"
 
 namespace veziv {

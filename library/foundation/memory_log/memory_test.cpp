@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "library/foundation/memory_log/log_test_folder.h"
+#include "library/foundation/memory_log/log_test_support.h"
 
 namespace veziv {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "library/foundation/memory_log/log.h"
-#include "library/foundation/memory_log/log_test_folder.h"
+#include "library/foundation/memory_log/log_test_support.h"
 
 namespace veziv {
 namespace {

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "library/foundation/memory_log/log_test_folder.h"
+#include "library/foundation/memory_log/log_test_support.h"
 #include "platform/net/socket.h"
 
 namespace veziv {

@@ -12,7 +12,7 @@
 #include "library/foundation/start/library_start.h"
 #include "library/foundation/window/pump.h"
 #include "library/foundation/window/window_services.h"
-#include "library/foundation/window/window_test_fixture.h"
+#include "library/foundation/window/window_test_support.h"
 #include "platform/window/inject.h"
 #include "platform/window/single_instance.h"
 

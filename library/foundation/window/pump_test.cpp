@@ -2,7 +2,7 @@
 #include "library/foundation/window/pump.h"
 
 #include "library/foundation/window/window_services.h"
-#include "library/foundation/window/window_test_fixture.h"
+#include "library/foundation/window/window_test_support.h"
 #include "platform/window/events.h"
 #include "platform/window/inject.h"
 

@@ -7,7 +7,7 @@
 #include <ctime>
 
 #include "library/foundation/window/pump.h"
-#include "library/foundation/window/window_test_fixture.h"
+#include "library/foundation/window/window_test_support.h"
 #include "platform/window/inject.h"
 
 namespace veziv::testing {

@@ -8,9 +8,9 @@
 #include <iterator>
 #include <vector>
 
-#include "library/foundation/memory_log/log_test_folder.h"
+#include "library/foundation/memory_log/log_test_support.h"
 #include "library/graphics/images/image_test_support.h"
-#include "platform/os/test_folder.h"
+#include "platform/os/temp_folder_test_support.h"
 
 namespace veziv {
 namespace {

@@ -20,7 +20,7 @@
 #include "library/graphics/images/image_test_support.h"
 #include "library/graphics/images/image_writers.h"
 #include "library/graphics/screen/screen_mode.h"
-#include "platform/os/test_folder.h"
+#include "platform/os/temp_folder_test_support.h"
 
 namespace veziv {
 namespace {

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "library/foundation/memory_log/log.h"
-#include "library/foundation/memory_log/log_test_folder.h"
+#include "library/foundation/memory_log/log_test_support.h"
 #include "library/foundation/memory_log/screen_log.h"
 #include "library/foundation/start/library_start.h"
 #include "library/foundation/window/call_sites.h"

@@ -15,7 +15,7 @@
 #include "library/graphics/images/image_loaders.h"
 #include "library/graphics/images/image_test_support.h"
 #include "library/graphics/images/raster_image.h"
-#include "platform/os/test_folder.h"
+#include "platform/os/temp_folder_test_support.h"
 
 namespace veziv {
 namespace {

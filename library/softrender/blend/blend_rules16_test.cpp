@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "library/softrender/blend/blend_tables.h"
-#include "library/softrender/reference/span_reference.h"
+#include "library/softrender/reference/span_reference_test_support.h"
 
 namespace veziv::softrender {
 namespace {

@@ -11,8 +11,8 @@
 #include "library/softrender/blit/blit.h"
 #include "library/softrender/blit/blit_setup.h"
 #include "library/softrender/blit/blit_test_support.h"
-#include "library/softrender/reference/blit_reference.h"
-#include "library/softrender/reference/test_image.h"
+#include "library/softrender/reference/blit_reference_test_support.h"
+#include "library/softrender/reference/guarded_image_test_support.h"
 
 namespace veziv::softrender {
 namespace {

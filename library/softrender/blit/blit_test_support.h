@@ -14,7 +14,7 @@
 #include <string>
 
 #include "library/softrender/blit/blit.h"
-#include "library/softrender/reference/test_image.h"
+#include "library/softrender/reference/guarded_image_test_support.h"
 
 namespace veziv::softrender::testing {
 

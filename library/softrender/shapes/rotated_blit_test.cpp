@@ -10,8 +10,8 @@
 #include <limits>
 #include <random>
 
-#include "library/softrender/reference/span_reference.h"
-#include "library/softrender/reference/test_image.h"
+#include "library/softrender/reference/guarded_image_test_support.h"
+#include "library/softrender/reference/span_reference_test_support.h"
 #include "library/softrender/shapes/rotated_blit.h"
 #include "library/softrender/shapes/rotated_scan.h"
 #include "library/softrender/triangle/triangle.h"

@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
-#include "library/softrender/reference/span_reference.h"
-#include "library/softrender/reference/test_image.h"
+#include "library/softrender/reference/guarded_image_test_support.h"
+#include "library/softrender/reference/span_reference_test_support.h"
 #include "library/softrender/shapes/flat_colour.h"
 #include "library/softrender/shapes/rotated_blit.h"
 #include "library/softrender/shapes/shapes.h"

@@ -7,7 +7,7 @@
 #include <climits>
 #include <cmath>
 
-#include "library/softrender/triangle/span_grid_test.h"
+#include "library/softrender/triangle/span_grid_test_support.h"
 
 namespace veziv::softrender {
 namespace {

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "library/softrender/blend/blend_tables.h"
-#include "library/softrender/reference/span_reference.h"
-#include "library/softrender/reference/test_image.h"
-#include "library/softrender/triangle/span_grid_test.h"
+#include "library/softrender/reference/guarded_image_test_support.h"
+#include "library/softrender/reference/span_reference_test_support.h"
+#include "library/softrender/triangle/span_grid_test_support.h"
 
 namespace veziv::softrender {
 namespace {

@@ -8,7 +8,7 @@
 #include <cmath>
 #include <random>
 
-#include "library/softrender/triangle/span_grid_test.h"
+#include "library/softrender/triangle/span_grid_test_support.h"
 
 namespace veziv::softrender {
 namespace {

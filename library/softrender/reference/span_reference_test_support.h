@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "library/softrender/reference/blit_reference.h"
+#include "library/softrender/reference/blit_reference_test_support.h"
 #include "library/softrender/triangle/triangle_walk.h"
 
 namespace veziv::softrender::reference {

@@ -18,7 +18,7 @@
 #include "library/graphics/screen/graphics_system.h"
 #include "library/graphics/screen/screen_mode.h"
 #include "platform/os/host_path.h"
-#include "platform/os/test_folder.h"
+#include "platform/os/temp_folder_test_support.h"
 #include "platform/window_capture/window_capture.h"
 
 namespace veziv::window_tests {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/os/test_folder.h"
+#include "platform/os/temp_folder_test_support.h"
 #include "tools/archive_writer.h"
 
 namespace veziv::testing {
