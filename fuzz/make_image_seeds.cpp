@@ -9,7 +9,7 @@
 
 #include "library/graphics/images/image_test_support.h"
 
-using namespace veziv::testing_support;
+using namespace veziv::test;
 
 namespace {
 

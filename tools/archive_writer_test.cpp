@@ -13,7 +13,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using testing::TempFolder;
+using test::TempFolder;
 
 const ArchiveNode* Child(const ArchiveNode& node, const std::string& name) {
   for (const ArchiveNode& c : node.children) {

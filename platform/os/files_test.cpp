@@ -16,6 +16,8 @@
 namespace platform::os {
 namespace {
 
+using veziv::test::TestFolder;
+
 TEST(MatchesWildcard, FollowsWindowsRules) {
   struct Case {
     const char* pattern;

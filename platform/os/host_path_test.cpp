@@ -9,6 +9,8 @@
 namespace platform::os {
 namespace {
 
+using veziv::test::TestFolder;
+
 // A game folder with mixed-case and Japanese names, some as UTF-8 and one as raw CP932 bytes.
 class HostPathTest : public ::testing::Test {
  protected:

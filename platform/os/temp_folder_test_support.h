@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-namespace platform::os {
+namespace veziv::test {
 
 class TestFolder {
  public:
@@ -37,4 +37,4 @@ class TestFolder {
   std::string path_;
 };
 
-}  // namespace platform::os
+}  // namespace veziv::test

@@ -21,7 +21,7 @@
 #include "platform/os/temp_folder_test_support.h"
 #include "platform/window_capture/window_capture.h"
 
-namespace veziv::window_tests {
+namespace veziv::test {
 
 class WindowTest : public ::testing::Test {
  protected:
@@ -104,8 +104,8 @@ class WindowTest : public ::testing::Test {
     return lit;
   }
 
-  platform::os::TestFolder folder_;
+  test::TestFolder folder_;
   std::filesystem::path old_folder_;
 };
 
-}  // namespace veziv::window_tests
+}  // namespace veziv::test

@@ -8,7 +8,7 @@
 #include "library/graphics/graphs/graph_handles.h"
 #include "tests/window/whole_window_test_support.h"
 
-namespace veziv::window_tests {
+namespace veziv::test {
 namespace {
 
 void DrawFrame(int width, int height) {
@@ -47,4 +47,4 @@ TEST_F(WindowTest, DisplayShowsTheDrawnScreenImage) {
 }
 
 }  // namespace
-}  // namespace veziv::window_tests
+}  // namespace veziv::test

@@ -15,9 +15,9 @@
 namespace veziv {
 namespace {
 
-using testing::FileNode;
-using testing::FolderNode;
-using testing::MakeArchive;
+using test::FileNode;
+using test::FolderNode;
+using test::MakeArchive;
 
 class ArchiveCacheTest : public ::testing::Test {
  protected:
@@ -55,7 +55,7 @@ class ArchiveCacheTest : public ::testing::Test {
     return out;
   }
 
-  testing::TempFolder folder_;
+  test::TempFolder folder_;
   std::string game_;
   std::string saved_;
 };

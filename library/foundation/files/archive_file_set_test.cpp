@@ -24,11 +24,11 @@
 namespace veziv {
 namespace {
 
-using testing::FileNode;
-using testing::FolderNode;
-using testing::MakeArchive;
+using test::FileNode;
+using test::FolderNode;
+using test::MakeArchive;
 
-class ArchiveFileSetTest : public testing::LogFolderTest {
+class ArchiveFileSetTest : public test::LogFolderTest {
  protected:
   void SetUp() override {
     LogFolderTest::SetUp();
@@ -71,7 +71,7 @@ class ArchiveFileSetTest : public testing::LogFolderTest {
     return names;
   }
 
-  testing::TempFolder folder_;
+  test::TempFolder folder_;
   std::string saved_;
 };
 
@@ -83,9 +83,9 @@ TEST_F(ArchiveFileSetTest, PackedFolderReadsExactlyLikeTheFolder) {
     std::string bytes;
   };
   const File files[] = {
-      {"stage1.txt", "stage1.txt", "line one\r\nline two\r\n" + testing::Repetitive(3000)},
-      {"Image/Chara/face.png", "image\\chara\\FACE.png", testing::Noisy(5000)},
-      {"Image/bg.bmp", "IMAGE/bg.bmp", testing::Repetitive(70000)},
+      {"stage1.txt", "stage1.txt", "line one\r\nline two\r\n" + test::Repetitive(3000)},
+      {"Image/Chara/face.png", "image\\chara\\FACE.png", test::Noisy(5000)},
+      {"Image/bg.bmp", "IMAGE/bg.bmp", test::Repetitive(70000)},
       {"\xE8\xA1\xA8/\xE3\x82\xA2.txt", "表\\ア.txt", "hyou a"},
       {"empty.dat", "empty.dat", ""},
   };
@@ -245,13 +245,13 @@ TEST_F(ArchiveFileSetTest, FindListsVirtualEntriesThenTableOrder) {
 
 TEST_F(ArchiveFileSetTest, ThreadsReadMembersAtTheSameTime) {
   std::vector<tools::ArchiveNode> tree;
-  for (int i = 0; i < 8; ++i) tree.push_back(FileNode("f" + std::to_string(i), testing::Repetitive(2000 + i)));
+  for (int i = 0; i < 8; ++i) tree.push_back(FileNode("f" + std::to_string(i), test::Repetitive(2000 + i)));
   WriteArchive("m.dat", tree);
   auto worker = [](int seed, int* failures) {
     for (int round = 0; round < 50; ++round) {
       const int i = (seed + round) % 8;
       const std::string path = "m\\f" + std::to_string(i);
-      if (ReadAll(path.c_str()) != testing::Repetitive(2000 + i)) ++*failures;
+      if (ReadAll(path.c_str()) != test::Repetitive(2000 + i)) ++*failures;
     }
   };
   int failures[4] = {};

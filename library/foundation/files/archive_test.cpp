@@ -16,11 +16,11 @@
 namespace veziv {
 namespace {
 
-using testing::FileNode;
-using testing::FolderNode;
-using testing::MakeArchive;
-using testing::Noisy;
-using testing::Repetitive;
+using test::FileNode;
+using test::FolderNode;
+using test::MakeArchive;
+using test::Noisy;
+using test::Repetitive;
 using tools::ArchiveWriteOptions;
 
 std::string ReadMember(ArchiveRecord* record, const char* path) {
@@ -152,7 +152,7 @@ struct Opening {
   std::function<int(ArchiveRecord*, std::vector<uint8_t>*, const char* key)> open;
 };
 
-std::vector<Opening> Openings(const testing::TempFolder& folder) {
+std::vector<Opening> Openings(const test::TempFolder& folder) {
   return {
       {"memory", [](ArchiveRecord* r, std::vector<uint8_t>* image, const char* key) {
          return OpenArchiveFromMemory(r, image->data(), image->size(), key);
@@ -188,7 +188,7 @@ TEST(ArchiveRecord, RoundTripsEveryMemberThroughTheWriter) {
       {"an empty key string is none", 3, "", "", false, true},
       {"fallback key, whatever key is given", 3, "", "Unrelated", true, true},
   };
-  testing::TempFolder folder;
+  test::TempFolder folder;
   for (const Case& c : cases) {
     ArchiveWriteOptions options;
     options.version = c.version;
@@ -234,7 +234,7 @@ TEST(ArchiveRecord, PacksMembersOnlyFromVersion2AndWhenSmaller) {
 TEST(ArchiveRecord, RefusesAWrongKeyAndWhatIsNoArchive) {
   ArchiveWriteOptions options;
   options.key = "MossyLarkPie";
-  testing::TempFolder folder;
+  test::TempFolder folder;
   const std::vector<uint8_t> good = MakeArchive(SampleTree(), options);
   struct Case {
     const char* name;
@@ -354,7 +354,7 @@ TEST(ArchiveMember, ReadsSeeksAndReportsTheEnd) {
     ArchiveWriteOptions options;
     options.pack = pack;
     std::vector<uint8_t> image = MakeArchive({FileNode("m.txt", data)}, options);
-    testing::TempFolder folder;
+    test::TempFolder folder;
     ArchiveRecord record;
     ASSERT_EQ(OpenArchiveFileOnDisk(&record, folder.Write("m.dat", image).c_str(), nullptr), 0);
     for (int async : {0, 1}) {
@@ -474,7 +474,7 @@ TEST(ArchiveRecord, RefusesDamagedTablesAndMembers) {
        }, true, "p.txt"},
       {"folder points past the directory table", set32(folderEntry + 32, 0x7FFFFFF0u), true, "f\\q"},
   };
-  testing::TempFolder folder;
+  test::TempFolder folder;
   for (const Case& c : cases) {
     std::vector<uint8_t> damaged = plain;
     c.patch(&damaged);

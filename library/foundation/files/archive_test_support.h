@@ -11,7 +11,7 @@
 #include "platform/os/temp_folder_test_support.h"
 #include "tools/archive_writer.h"
 
-namespace veziv::testing {
+namespace veziv::test {
 
 using tools::ArchiveNode;
 using tools::ArchiveWriteOptions;
@@ -62,7 +62,7 @@ inline std::string Noisy(size_t n, uint32_t seed = 99) {
 
 // A temporary folder, removed with everything in it, that writes files below
 // itself, making their folders.
-class TempFolder : public platform::os::TestFolder {
+class TempFolder : public test::TestFolder {
  public:
   std::string Write(const std::string& relative, const std::string& bytes) const {
     const std::filesystem::path p = std::filesystem::path(path()) / relative;
@@ -75,4 +75,4 @@ class TempFolder : public platform::os::TestFolder {
   }
 };
 
-}  // namespace veziv::testing
+}  // namespace veziv::test

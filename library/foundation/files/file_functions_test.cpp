@@ -17,7 +17,7 @@ class FileFunctionsTest : public ::testing::Test {
  protected:
   void SetUp() override { detail::ResetFileFunctionsForTest(); }
   void TearDown() override {
-    testing::ForgetMemoryFiles();
+    test::ForgetMemoryFiles();
     detail::ResetFileFunctionsForTest();
   }
 };
@@ -25,7 +25,7 @@ class FileFunctionsTest : public ::testing::Test {
 // Every line ReadFileLine gives until -1; stops at a bound so that a reader
 // that never ends fails the test instead of hanging it.
 std::vector<std::string> ReadAllLines(const std::string& bytes, int bufferSize) {
-  const FileHandle h = testing::OpenMemoryFile(bytes);
+  const FileHandle h = test::OpenMemoryFile(bytes);
   std::vector<std::string> lines;
   std::vector<char> buffer(static_cast<size_t>(bufferSize) + 8, '\x7F');
   for (int guard = 0; guard < 200; ++guard) {
@@ -72,12 +72,12 @@ TEST_F(FileFunctionsTest, ReadFileLineSplitsTextAsLines) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(ReadAllLines(c.bytes, c.bufferSize), c.lines);
-    testing::ForgetMemoryFiles();
+    test::ForgetMemoryFiles();
   }
 }
 
 TEST_F(FileFunctionsTest, ReadFileLineRefusesBuffersBelowTwoBytes) {
-  const FileHandle h = testing::OpenMemoryFile("abc\r\n");
+  const FileHandle h = test::OpenMemoryFile("abc\r\n");
   char buffer[4] = {'x', 'x', 'x', 'x'};
   for (int size : {-5, 0, 1}) {
     EXPECT_EQ(ReadFileLine(buffer, size, h), -1) << size;
@@ -89,7 +89,7 @@ TEST_F(FileFunctionsTest, ReadFileLineRefusesBuffersBelowTwoBytes) {
 }
 
 TEST_F(FileFunctionsTest, ReadFileLineReportsTheEndOnceTheEndFlagIsSet) {
-  const FileHandle h = testing::OpenMemoryFile("ab");
+  const FileHandle h = test::OpenMemoryFile("ab");
   char buffer[8];
   EXPECT_EQ(ReadFileLine(buffer, 8, h), 2);
   EXPECT_EQ(ReadFileLine(buffer, 8, h), -1);
@@ -102,7 +102,7 @@ TEST_F(FileFunctionsTest, ReadFileLineReportsTheEndOnceTheEndFlagIsSet) {
 }
 
 TEST_F(FileFunctionsTest, GameCallsForwardToTheInstalledTable) {
-  const FileHandle h = testing::OpenMemoryFile("0123456789");
+  const FileHandle h = test::OpenMemoryFile("0123456789");
   ASSERT_NE(h, 0);
   char buffer[8] = {};
   EXPECT_EQ(ReadFileElements(buffer, 4, h), 1);
@@ -155,8 +155,8 @@ TEST_F(FileFunctionsTest, EnableArchiveReadingReplacesTheDefaultSet) {
 TEST_F(FileFunctionsTest, EnableArchiveReadingKeepsACallersTable) {
   RegisterArchiveFileSet(FakeArchiveSet());
   SetFileFunctionTable(nullptr);
-  SetFileFunctionTable(testing::MemoryFileSet());
-  testing::TheMemoryFiles().contents["x"] = "x";
+  SetFileFunctionTable(test::MemoryFileSet());
+  test::TheMemoryFiles().contents["x"] = "x";
   for (int flag : {0, 1, 0}) {
     SCOPED_TRACE(flag);
     EXPECT_EQ(EnableArchiveReading(flag), 0);
@@ -175,7 +175,7 @@ TEST_F(FileFunctionsTest, EnableArchiveReadingKeepsACallersTable) {
 
 TEST_F(FileFunctionsTest, StartUpInstallsTheDefaultSetOfTheStoredSetting) {
   RegisterArchiveFileSet(FakeArchiveSet());
-  SetFileFunctionTable(testing::MemoryFileSet());
+  SetFileFunctionTable(test::MemoryFileSet());
   EnableArchiveReading(0);  // made before start-up, while a caller's table is in place
   ASSERT_NE(detail::RegisteredSubsystems().install_default_file_functions, nullptr);
   detail::RegisteredSubsystems().install_default_file_functions();

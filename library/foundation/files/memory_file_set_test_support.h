@@ -10,7 +10,7 @@
 #include "library/foundation/files/file_functions.h"
 #include "library/foundation/files/streams.h"
 
-namespace veziv::testing {
+namespace veziv::test {
 
 struct MemoryFiles {
   std::map<std::string, std::string> contents;
@@ -78,4 +78,4 @@ inline void ForgetMemoryFiles() {
   files.contents.clear();
 }
 
-}  // namespace veziv::testing
+}  // namespace veziv::test

@@ -44,7 +44,7 @@ class PlainFileTest : public ::testing::Test {
     while (PlainFileIdleCheck(h) == 0) std::this_thread::yield();
   }
 
-  platform::os::TestFolder folder_;
+  test::TestFolder folder_;
 };
 
 TEST_F(PlainFileTest, ReadsWholeElementsAndSetsTheEndFlagOnTheReadAfterTheEnd) {
@@ -261,13 +261,13 @@ TEST_F(PlainFileTest, ReadFileLineWaitsForAnAsynchronousFile) {
   detail::ResetFileFunctionsForTest();
 }
 
-class PlainFileLogTest : public testing::LogFolderTest {
+class PlainFileLogTest : public test::LogFolderTest {
  protected:
   void TearDown() override {
     detail::ResetPlainFilesForTest();
-    testing::LogFolderTest::TearDown();
+    test::LogFolderTest::TearDown();
   }
-  platform::os::TestFolder files_;
+  test::TestFolder files_;
 };
 
 TEST_F(PlainFileLogTest, AMissingFileFailsQuietlyInEveryMode) {

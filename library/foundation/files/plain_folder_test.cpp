@@ -37,7 +37,7 @@ class PlainFolderTest : public ::testing::Test {
     return names;
   }
 
-  platform::os::TestFolder folder_;
+  test::TestFolder folder_;
 };
 
 TEST_F(PlainFolderTest, FindMatchesWindowsPatternsInNameOrder) {

@@ -89,7 +89,7 @@ TEST(MemoryStream, SeekClampsToTheBlock) {
 TEST(StreamTables, MemoryInstanceAndFileInstanceReadTheSameBytes) {
   const std::string bytes = "stream bytes";
   MemoryStreamState* m = OpenMemoryStream(bytes.data(), static_cast<int>(bytes.size()));
-  const FileHandle f = testing::OpenMemoryFile(bytes);
+  const FileHandle f = test::OpenMemoryFile(bytes);
   struct Instance {
     const StreamFunctionTable* table;
     StreamValue value;
@@ -107,7 +107,7 @@ TEST(StreamTables, MemoryInstanceAndFileInstanceReadTheSameBytes) {
     EXPECT_NE(in.table->idleCheck(in.value), 0);
     EXPECT_EQ(in.table->close(in.value), 0);
   }
-  testing::ForgetMemoryFiles();
+  test::ForgetMemoryFiles();
   detail::ResetFileFunctionsForTest();
 }
 

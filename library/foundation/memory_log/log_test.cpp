@@ -13,7 +13,7 @@
 namespace veziv {
 namespace {
 
-using LogTest = testing::LogFolderTest;
+using LogTest = test::LogFolderTest;
 
 TEST_F(LogTest, TextsBecomeStampedIndentedCrLfLines) {
   struct Step {

@@ -13,7 +13,7 @@
 #include "library/foundation/memory_log/log.h"
 #include "platform/os/clock.h"
 
-namespace veziv::testing {
+namespace veziv::test {
 
 class LogFolderTest : public ::testing::Test {
  protected:
@@ -51,4 +51,4 @@ class LogFolderTest : public ::testing::Test {
   std::string folder_;
 };
 
-}  // namespace veziv::testing
+}  // namespace veziv::test

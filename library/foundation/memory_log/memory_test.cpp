@@ -17,7 +17,7 @@
 namespace veziv {
 namespace {
 
-using MemoryTest = testing::LogFolderTest;
+using MemoryTest = test::LogFolderTest;
 
 MemoryBlockHeader* Header(void* address) {
   return reinterpret_cast<MemoryBlockHeader*>(static_cast<unsigned char*>(address) - sizeof(MemoryBlockHeader));

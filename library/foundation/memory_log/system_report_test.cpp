@@ -9,7 +9,7 @@
 namespace veziv {
 namespace {
 
-using SystemReportTest = testing::LogFolderTest;
+using SystemReportTest = test::LogFolderTest;
 
 TEST_F(SystemReportTest, ReportsTheProcessorByLevel) {
   const std::string head = "システムの情報を出力します\r\n\tVeZiv Ver1.00\r\n\tＯＳ  Linux 6.1.0 ( Build #1 )\r\n";

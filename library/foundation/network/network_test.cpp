@@ -55,10 +55,10 @@ void QueueInRing(RingBuffer& ring, const std::string& bytes) {
 }
 
 // The log goes to a folder of the test's own: a bad length is logged.
-class NetworkFramingTest : public testing::LogFolderTest {
+class NetworkFramingTest : public test::LogFolderTest {
  protected:
   void SetUp() override {
-    testing::LogFolderTest::SetUp();
+    test::LogFolderTest::SetUp();
     ASSERT_TRUE(platform::net::MakeSocketPair(pair_));
     handle_ = detail::MakeNetworkHandleForTest(pair_[0]);
     ASSERT_GE(handle_, 0);
@@ -68,7 +68,7 @@ class NetworkFramingTest : public testing::LogFolderTest {
   void TearDown() override {
     detail::ResetNetworkForTest();
     platform::net::CloseSocket(pair_[1]);
-    testing::LogFolderTest::TearDown();
+    test::LogFolderTest::TearDown();
   }
 
   void PeerSends(const std::string& bytes) {

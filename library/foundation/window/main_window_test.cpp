@@ -16,7 +16,7 @@
 #include "platform/window/inject.h"
 #include "platform/window/single_instance.h"
 
-namespace veziv::testing {
+namespace veziv::test {
 namespace {
 
 namespace pw = platform::window;
@@ -335,4 +335,4 @@ TEST_F(MainWindow, DisplayChangeIsSeenAndNeverEndsTheProgram) {
 }
 
 }  // namespace
-}  // namespace veziv::testing
+}  // namespace veziv::test

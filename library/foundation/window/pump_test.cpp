@@ -6,7 +6,7 @@
 #include "platform/window/events.h"
 #include "platform/window/inject.h"
 
-namespace veziv::testing {
+namespace veziv::test {
 namespace {
 
 namespace pw = platform::window;
@@ -234,4 +234,4 @@ TEST_F(Pump, WaitWhileWindowInactiveReturnsOnActivation) {
 }
 
 }  // namespace
-}  // namespace veziv::testing
+}  // namespace veziv::test

@@ -10,7 +10,7 @@
 #include "library/foundation/window/window_test_support.h"
 #include "platform/window/inject.h"
 
-namespace veziv::testing {
+namespace veziv::test {
 namespace {
 
 namespace pw = platform::window;
@@ -208,4 +208,4 @@ TEST_F(WindowServices, ReadOutsFollowTheWindowState) {
 }
 
 }  // namespace
-}  // namespace veziv::testing
+}  // namespace veziv::test

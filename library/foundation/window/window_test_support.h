@@ -16,7 +16,7 @@
 #include "platform/os/clock.h"
 #include "platform/window/window.h"
 
-namespace veziv::testing {
+namespace veziv::test {
 
 // What the recorders saw, in order.
 inline std::vector<std::string>& Calls() {
@@ -72,4 +72,4 @@ class WindowTest : public ::testing::Test {
   std::string runtime_dir_;
 };
 
-}  // namespace veziv::testing
+}  // namespace veziv::test

@@ -14,8 +14,8 @@
 namespace veziv {
 namespace {
 
-using testing_support::GraphicsTest;
-using testing_support::InactiveWaits;
+using test::GraphicsTest;
+using test::InactiveWaits;
 
 class DrawStateTest : public GraphicsTest {};
 

@@ -12,9 +12,9 @@
 namespace veziv {
 namespace {
 
-using testing_support::GraphicsTest;
-using testing_support::InactiveWaits;
-using testing_support::Recorded;
+using test::GraphicsTest;
+using test::InactiveWaits;
+using test::Recorded;
 using Args = std::vector<int>;
 
 class DrawingCalls : public GraphicsTest {

@@ -11,7 +11,7 @@
 namespace veziv {
 namespace {
 
-using testing_support::GraphicsTest;
+using test::GraphicsTest;
 
 constexpr uint32_t kBlack = 0xFF000000;
 

@@ -11,8 +11,8 @@
 namespace veziv {
 namespace {
 
-using testing_support::GraphicsTest;
-using testing_support::Recorded;
+using test::GraphicsTest;
+using test::Recorded;
 
 class GraphHandles : public GraphicsTest {};
 

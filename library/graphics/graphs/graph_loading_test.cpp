@@ -25,8 +25,8 @@
 namespace veziv {
 namespace {
 
-using testing_support::GraphicsTest;
-using testing_support::InactiveWaits;
+using test::GraphicsTest;
+using test::InactiveWaits;
 using Colour = std::function<uint32_t(int x, int y)>;  // 0xRRGGBB
 
 // An X8R8G8B8 image painted by a colour function.
@@ -434,8 +434,8 @@ TEST_F(GraphLoading, RedecodeRefillsColourAndAlpha) {
 
 // 16 x 4 pixels of four DXT1 blocks: two red, then two blue.
 std::vector<uint8_t> Dxt1RedThenBlue() {
-  using testing_support::Bytes;
-  using testing_support::DdsHeader;
+  using test::Bytes;
+  using test::DdsHeader;
   Bytes b;
   b.raw(DdsHeader({16, 4, 4, "DXT1"}));
   for (int block = 0; block < 4; ++block) b.u16(0xF800).u16(0x001F).u32(block < 2 ? 0x00000000 : 0x55555555);

@@ -10,7 +10,7 @@
 namespace veziv {
 namespace {
 
-using testing_support::GraphicsTest;
+using test::GraphicsTest;
 
 class GraphTransfer : public GraphicsTest {
  protected:

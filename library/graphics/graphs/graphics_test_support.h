@@ -19,7 +19,7 @@
 #include "library/graphics/screen/graphics_context.h"
 #include "platform/os/clock.h"
 
-namespace veziv::testing_support {
+namespace veziv::test {
 
 struct RecordedCall {
   std::string name;
@@ -149,4 +149,4 @@ class GraphicsTest : public ::testing::Test {
   SOFTSURFACE screen_{};
 };
 
-}  // namespace veziv::testing_support
+}  // namespace veziv::test

@@ -12,7 +12,7 @@
 namespace veziv {
 namespace {
 
-using testing_support::GraphicsTest;
+using test::GraphicsTest;
 
 class MaskScreen : public GraphicsTest {};
 

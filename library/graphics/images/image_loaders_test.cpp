@@ -14,16 +14,16 @@
 namespace veziv {
 namespace {
 
-using testing_support::Bytes;
-using testing_support::Loaded;
-using testing_support::PixelAt;
+using test::Bytes;
+using test::Loaded;
+using test::PixelAt;
 
 // A 24-bit bitmap, width x 1, pixels given as 0xRRGGBB.
 std::vector<uint8_t> Bmp24(const std::vector<uint32_t>& rgb) {
   Bytes pixels;
   for (uint32_t c : rgb) pixels.u8(c).u8(c >> 8).u8(c >> 16);
   pixels.zeros((4 - pixels.size() % 4) % 4);
-  return testing_support::MakeBmp({int32_t(rgb.size()), 1, 24, 0, {}, pixels.data});
+  return test::MakeBmp({int32_t(rgb.size()), 1, 24, 0, {}, pixels.data});
 }
 
 void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
@@ -31,7 +31,7 @@ void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
 }
 
 TEST(LoadRasterImage, ContentChoosesTheReader) {
-  platform::os::TestFolder folder;
+  test::TestFolder folder;
   // A PNG named .bmp is read as PNG.
   PixelFormatDesc x8{};
   SetPixelFormatDescX8R8G8B8(&x8);
@@ -84,7 +84,7 @@ TEST(LoadRasterImage, MirrorTurnsEveryKindOfImage) {
 }
 
 TEST(LoadRasterImageWithAlpha, CompanionNamesAndResults) {
-  platform::os::TestFolder folder;
+  test::TestFolder folder;
   folder.MakeFolder("gfx");
   WriteFile(folder / "gfx/ship.bmp", Bmp24({0x102030}));
   WriteFile(folder / "gfx/ship_a.bmp", Bmp24({0xFF0000}));

@@ -13,7 +13,7 @@
 namespace veziv {
 namespace {
 
-using namespace testing_support;
+using namespace test;
 
 TEST(ReadJpeg, GreyAndColourWithinTolerance) {
   struct Case {

@@ -9,7 +9,7 @@
 namespace veziv {
 namespace {
 
-using namespace testing_support;
+using namespace test;
 
 TEST(ReadPng, ColourTypesAndDepths) {
   struct Case {

@@ -16,7 +16,7 @@
 #include "library/graphics/images/image_loaders.h"
 #include "library/graphics/images/raster_memory.h"
 
-namespace veziv::testing_support {
+namespace veziv::test {
 
 struct Bytes {
   std::vector<uint8_t> data;
@@ -249,4 +249,4 @@ inline uint32_t RgbAt(RasterImage& im, int x, int y) {
   return uint32_t(r) << 16 | uint32_t(g) << 8 | uint32_t(b);
 }
 
-}  // namespace veziv::testing_support
+}  // namespace veziv::test

@@ -15,10 +15,10 @@
 namespace veziv {
 namespace {
 
-using testing_support::Bytes;
-using testing_support::Loaded;
-using testing_support::PixelAt;
-using testing_support::ReadWith;
+using test::Bytes;
+using test::Loaded;
+using test::PixelAt;
+using test::ReadWith;
 
 std::vector<uint8_t> FileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -77,7 +77,7 @@ TEST(SaveBmp, WritesExactBytes) {
       {"8-bit palette", &pal, 3, 2, {1, 0, 1, 0, 1, 0},
        Bytes().raw(BmpHeader(1078 + 8, 1078, 3, 2, 8)).raw(palBytes).raw({0, 1, 0, 0, 1, 0, 1, 0}).data},
   };
-  platform::os::TestFolder folder;
+  test::TestFolder folder;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Loaded im = MakeImage(*c.format, c.width, c.height, c.values);
@@ -93,7 +93,7 @@ TEST(SaveBmp, ScreenSizedImageRoundTripsThroughTheReader) {
   std::vector<uint32_t> values(640 * 480);
   for (int i = 0; i < 640 * 480; ++i) values[i] = uint32_t(i * 2654435761u) & 0xFFFF;
   Loaded im = MakeImage(r565, 640, 480, values);
-  platform::os::TestFolder folder;
+  test::TestFolder folder;
   const std::string path = folder / "screen.bmp";
   ASSERT_EQ(SaveRasterImageAsBmp(path.c_str(), im.get()), 0);
   std::vector<uint8_t> file = FileBytes(path);
@@ -109,7 +109,7 @@ TEST(SaveBmp, ScreenSizedImageRoundTripsThroughTheReader) {
 }
 
 TEST(Writers, ReportFailures) {
-  platform::os::TestFolder folder;
+  test::TestFolder folder;
   const std::string missingFolder = folder / "no/such/folder/out.img";
   PixelFormatDesc x8{};
   SetPixelFormatDescX8R8G8B8(&x8);
@@ -144,7 +144,7 @@ TEST(WritePng, RoundTripsAsRgbAndDropsAlpha) {
       {"ARGB loses alpha", &a8, {0x80102030, 0x00FFEEDD, 0xFF000000, 0x12345678}, {0x102030, 0xFFEEDD, 0, 0x345678}},
       {"palette gives its colours", &pal, {0, 7, 200, 255}, {0, 0x070707, 0xC8C8C8, 0xFFFFFF}},
   };
-  platform::os::TestFolder folder;
+  test::TestFolder folder;
   for (const auto& c : cases)
     for (int level : {0, 9}) {
       SCOPED_TRACE(::testing::Message() << c.name << ", level " << level);
@@ -168,7 +168,7 @@ TEST(WriteJpeg, RoundTripsWithinToleranceAtAnyQuality) {
   std::vector<uint32_t> values(32 * 32);
   for (int i = 0; i < 32 * 32; ++i) values[i] = (i % 32) / 16 ? 0xFFC08040u : 0xFF204060u;
   Loaded im = MakeImage(x8, 32, 32, values);
-  platform::os::TestFolder folder;
+  test::TestFolder folder;
   struct Case {
     int quality;
     int tolerance;
@@ -192,10 +192,10 @@ TEST(WriteJpeg, RoundTripsWithinToleranceAtAnyQuality) {
   }
 }
 
-class SaveBmpLog : public veziv::testing::LogFolderTest {};
+class SaveBmpLog : public veziv::test::LogFolderTest {};
 
 TEST_F(SaveBmpLog, FileThatCannotBeOpenedIsLogged) {
-  platform::os::TestFolder folder;
+  test::TestFolder folder;
   PixelFormatDesc x8{};
   SetPixelFormatDescX8R8G8B8(&x8);
   Loaded im = MakeImage(x8, 1, 1, {0});
@@ -204,7 +204,7 @@ TEST_F(SaveBmpLog, FileThatCannotBeOpenedIsLogged) {
 }
 
 TEST(Writers, ReplaceAnExistingFile) {
-  platform::os::TestFolder folder;
+  test::TestFolder folder;
   const std::string path = folder / "same.bmp";
   folder.MakeFile("same.bmp", std::string(5000, 'z'));
   PixelFormatDesc x8{};

@@ -25,8 +25,8 @@
 namespace veziv {
 namespace {
 
-using testing_support::GraphicsTest;
-using testing_support::Loaded;
+using test::GraphicsTest;
+using test::Loaded;
 
 // The colour of pixel (x, y) of the picture numbered `picture`.
 uint32_t Colour(int picture, int x, int y) {
@@ -105,7 +105,7 @@ class GraphicsRestoreTest : public GraphicsTest {
 
   static void Overwrite(int graph, uint32_t raw) { SoftSurfaceFillRaw(&GetGraphRecord(graph)->view, nullptr, raw); }
 
-  platform::os::TestFolder folder_;
+  test::TestFolder folder_;
 };
 
 TEST_F(GraphicsRestoreTest, ReloadRefillsGraphsFromTheirFiles) {
@@ -163,8 +163,8 @@ TEST_F(GraphicsRestoreTest, ReloadBringsBackTheAlphaCompanion) {
 
 TEST_F(GraphicsRestoreTest, ReloadDecodesABlockCompressedFile) {
   // 8 x 4 pixels of two DXT1 blocks: red, then blue.
-  testing_support::Bytes dds;
-  dds.raw(testing_support::DdsHeader({8, 4, 4, "DXT1"}));
+  test::Bytes dds;
+  dds.raw(test::DdsHeader({8, 4, 4, "DXT1"}));
   for (int block = 0; block < 2; ++block) dds.u16(0xF800).u16(0x001F).u32(block == 0 ? 0x00000000 : 0x55555555);
   const std::string path = folder_ / "blocks.dds";
   {
@@ -239,7 +239,7 @@ TEST_F(GraphicsRestoreTest, LibraryStartKeepsTheChosenCallbackAndTheEndRecoversN
   const std::filesystem::path before = std::filesystem::current_path();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    platform::os::TestFolder home;
+    test::TestFolder home;
     std::filesystem::current_path(home.path());
     detail::ResetGraphicsRestoreForTest();
     g_callbackRuns = 0;

@@ -38,7 +38,7 @@ namespace pw = platform::window;
 
 // The library starts in the log's folder, which also holds the second-copy
 // lock apart from any other test's.
-class GraphicsSystemTest : public testing::LogFolderTest {
+class GraphicsSystemTest : public test::LogFolderTest {
  protected:
   void SetUp() override {
     LogFolderTest::SetUp();

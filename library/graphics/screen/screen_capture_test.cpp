@@ -20,8 +20,8 @@
 namespace veziv {
 namespace {
 
-using testing_support::GraphicsTest;
-using testing_support::Loaded;
+using test::GraphicsTest;
+using test::Loaded;
 
 // A smooth picture, so that a JPEG of it stays close to it.
 uint32_t Pattern(int x, int y) {
@@ -138,7 +138,7 @@ TEST_F(ScreenCaptureTest, ReadsTheTargetItselfWhileMaskedDrawingIsOn) {
   ASSERT_EQ(CaptureScreenToGraph(4, 6, 14, 14, graph), 0);
   ExpectPattern(graph, 4, 6);
 
-  platform::os::TestFolder folder;
+  test::TestFolder folder;
   const std::string path = folder / "masked.bmp";
   ASSERT_EQ(WriteScreenRegionImage(4, 6, 14, 14, path.c_str(), 0, 80, 0, 6), 0);
   Loaded image;
@@ -151,7 +151,7 @@ TEST_F(ScreenCaptureTest, ReadsTheTargetItselfWhileMaskedDrawingIsOn) {
 class ScreenWriteTest : public ScreenCaptureTest {
  protected:
   std::string Path(const char* name) const { return folder_ / name; }
-  platform::os::TestFolder folder_;
+  test::TestFolder folder_;
 };
 
 // Red, green and blue of a loaded image's pixel, as 0xRRGGBB.

@@ -26,8 +26,8 @@ std::vector<uint32_t> EdgeWords() {
 TEST(BlendRules16, PackedAddAndSubtractFollowTheirFieldRules) {
   const std::vector<uint32_t> edges = EdgeWords();
   auto check = [](uint32_t d, uint32_t s) {
-    ASSERT_EQ(PackedAdd565(d, s), reference::RefPackedAdd16(d, s)) << std::hex << d << " + " << s;
-    ASSERT_EQ(PackedSubtract565(d, s), reference::RefPackedSubtract16(d, s)) << std::hex << d << " - " << s;
+    ASSERT_EQ(PackedAdd565(d, s), test::RefPackedAdd16(d, s)) << std::hex << d << " + " << s;
+    ASSERT_EQ(PackedSubtract565(d, s), test::RefPackedSubtract16(d, s)) << std::hex << d << " - " << s;
   };
   for (uint32_t d : edges)
     for (uint32_t s : edges) check(d, s);

@@ -17,10 +17,10 @@
 namespace veziv::softrender {
 namespace {
 
-using testing::FirstDifference;
-using testing::Placement;
-using testing::Snapshot;
-using testing::TestImage;
+using test::FirstDifference;
+using test::Placement;
+using test::Snapshot;
+using test::TestImage;
 
 const DrawRect kFull{0, 0, 16, 12};
 const Placement kPlacements[] = {
@@ -34,43 +34,43 @@ using MakeSource = std::function<TestImage(int32_t w, int32_t h, int32_t guard, 
 // Every draw state of the sweep for every placement and source that make()
 // gives, against the reference; the source is redrawn with a fresh built run
 // table when runTable is set (flag 1 then takes the run-table path).
-void SweepUnscaled(int32_t type, const MakeSource& make, const testing::Sweep& sweep, bool runTable, uint32_t seed) {
+void SweepUnscaled(int32_t type, const MakeSource& make, const test::Sweep& sweep, bool runTable, uint32_t seed) {
   std::mt19937 rng(seed);
   TestImage target(16, 12, type, false, 2, 6, rng);
-  std::vector<uint8_t> alphaTable = testing::RandomBlendAlphaTable(rng);
+  std::vector<uint8_t> alphaTable = test::RandomBlendAlphaTable(rng);
   int drawn = 0;
   for (const Placement& pl : kPlacements) {
     const bool view = pl.sourceIsView && !runTable;
     TestImage source = make(pl.sw, pl.sh, view ? 1 : 0, view ? 4 : 0, rng);
     std::vector<uint8_t> table;
-    if (runTable) testing::BuildRunTable(source, table);
-    const TestImage blend = testing::MakeBlendImage(pl.sw, pl.sh, rng);
-    drawn += testing::ExpectBlitSweepMatches(sweep, pl, source, blend, target, reference::RefBlit, alphaTable.data(),
+    if (runTable) test::BuildRunTable(source, table);
+    const TestImage blend = test::MakeBlendImage(pl.sw, pl.sh, rng);
+    drawn += test::ExpectBlitSweepMatches(sweep, pl, source, blend, target, test::RefBlit, alphaTable.data(),
                                              rng);
   }
   EXPECT_GT(drawn, 0);
 }
 
-const testing::Sweep kSweep{{0, 1, 2, 3, 4, 10, 11, 5, 12, -1},
+const test::Sweep kSweep{{0, 1, 2, 3, 4, 10, 11, 5, 12, -1},
                             {0, 1, 3, 127, 128, 129, 254, 255, -1},
                             {0xFFFFFF, 0xFFFFFE, 0x7F3AC1},
                             {0, 1, 2}};
 
 MakeSource Direct16(bool alpha) {
   return [alpha](int32_t w, int32_t h, int32_t guard, int32_t slack, std::mt19937& rng) {
-    return testing::PlantedSource16(w, h, alpha, guard, slack, rng);
+    return test::PlantedSource16(w, h, alpha, guard, slack, rng);
   };
 }
 MakeSource Direct32(bool alpha) {
   return [alpha](int32_t w, int32_t h, int32_t guard, int32_t slack, std::mt19937& rng) {
-    TestImage s = testing::PlantedSource32(w, h, alpha, guard, slack, rng);
-    if (alpha) testing::PlantAlphaRuns(s, rng);
+    TestImage s = test::PlantedSource32(w, h, alpha, guard, slack, rng);
+    if (alpha) test::PlantAlphaRuns(s, rng);
     return s;
   };
 }
 MakeSource Palette(int32_t type) {
   return [type](int32_t w, int32_t h, int32_t guard, int32_t slack, std::mt19937& rng) {
-    return testing::PlantedPaletteSource(w, h, type, guard, slack, rng);
+    return test::PlantedPaletteSource(w, h, type, guard, slack, rng);
   };
 }
 
@@ -85,7 +85,7 @@ TEST(BlitPalette, EveryLoopMatchesTheReference) {
 }
 
 TEST(BlitRunTable, EveryLoopMatchesTheReference) {
-  const testing::Sweep sweep{{0, 1, 2, 3, 4, 10, 11, 7}, {0, 1, 128, 254, 255, -1}, {0xFFFFFF, 0x7F3AC1}, {1, 2}};
+  const test::Sweep sweep{{0, 1, 2, 3, 4, 10, 11, 7}, {0, 1, 128, 254, 255, -1}, {0xFFFFFF, 0x7F3AC1}, {1, 2}};
   SweepUnscaled(kSoftType32, Direct32(false), sweep, true, 95);
   SweepUnscaled(kSoftType32, Direct32(true), sweep, true, 96);
   SweepUnscaled(kSoftType32, Palette(kSoftType32), sweep, true, 97);
@@ -108,11 +108,11 @@ struct PixelCase {
 uint32_t DrawOnePixel16(const PixelCase& c, bool runTable) {
   std::mt19937 rng(7);
   TestImage target(1, 1, kSoftType16, false, 1, 0, rng), source(1, 1, kSoftType16, c.alpha >= 0, 0, 0, rng);
-  const testing::OnePixelBlend blend(c.blendWeight, 9, rng);
+  const test::OnePixelBlend blend(c.blendWeight, 9, rng);
   source.block.transparentValue = 0xF81F;
-  testing::Set16WithAlpha(source, 0, 0, c.source, c.alpha);
+  test::Set16WithAlpha(source, 0, 0, c.source, c.alpha);
   std::vector<uint8_t> table;
-  if (runTable) testing::BuildRunTable(source, table);
+  if (runTable) test::BuildRunTable(source, table);
   target.Set16(0, 0, c.target);
   SoftDrawSnapshot draw = Snapshot(c.mode, c.p, c.brightness, {0, 0, 1, 1});
   draw.blendAlphaTable = blend.weights;
@@ -192,7 +192,7 @@ TEST(BlitRunTable, WorkedPixelExamples32) {
     source.block.transparentValue = 0xFFFFFFFF;
     source.Set32(0, 0, c.alpha >= 0 ? (c.source & 0x00FFFFFF) | uint32_t(c.alpha) << 24 : c.source);
     std::vector<uint8_t> table;
-    testing::BuildRunTable(source, table);
+    test::BuildRunTable(source, table);
     target.Set32(0, 0, c.target);
     SoftSurfaceBlit(&target.view, &source.view, 0, 0, 1, nullptr, Snapshot(c.mode, c.p, c.brightness, {0, 0, 1, 1}));
     EXPECT_EQ(target.Get32(0, 0), c.expected) << c.what;
@@ -277,9 +277,9 @@ TEST(BlitPalette, WorkedPixelExamples) {
   };
   for (const PaletteCase& c : cases) {
     std::mt19937 rng(9);
-    TestImage source = testing::PlantedPaletteSource(1, 1, c.type, 0, 0, rng);
+    TestImage source = test::PlantedPaletteSource(1, 1, c.type, 0, 0, rng);
     TestImage target(1, 1, c.type, false, 1, 0, rng);
-    const testing::OnePixelBlend blend(c.blendWeight, 3, rng);
+    const test::OnePixelBlend blend(c.blendWeight, 3, rng);
     source.block.transparentValue = c.transparent;
     source.Set8(0, 0, c.index);
     std::memcpy(source.palette.data() + c.index * (c.type == kSoftType16 ? 2 : 4), &c.entry,
@@ -310,7 +310,7 @@ TEST(BlitPalette, EveryLoopReadsTheSourcesOwnPalette) {
   };
   for (const Case& c : cases) {
     std::mt19937 rng(21);
-    TestImage source = testing::PlantedPaletteSource(2, 1, c.type, 0, 0, rng);
+    TestImage source = test::PlantedPaletteSource(2, 1, c.type, 0, 0, rng);
     source.block.paletteColorCount = 2;
     source.block.transparentValue = 1;
     source.Set8(0, 0, 200);
@@ -320,10 +320,10 @@ TEST(BlitPalette, EveryLoopReadsTheSourcesOwnPalette) {
     const SoftDrawSnapshot draw = Snapshot(c.mode, c.p, 0xFFFFFF, {0, 0, 4, 1});
     const int32_t rect[4] = {0, 0, 4, 1};
     if (c.scaled) {
-      reference::RefBlitScaled(expected.view, source.view, rect, c.flag, nullptr, draw);
+      test::RefBlitScaled(expected.view, source.view, rect, c.flag, nullptr, draw);
       SoftSurfaceBlitScaled(&actual.view, &source.view, rect, c.flag, nullptr, draw);
     } else {
-      reference::RefBlit(expected.view, source.view, 0, 0, c.flag, nullptr, draw);
+      test::RefBlit(expected.view, source.view, 0, 0, c.flag, nullptr, draw);
       SoftSurfaceBlit(&actual.view, &source.view, 0, 0, c.flag, nullptr, draw);
     }
     EXPECT_TRUE(expected.memory == actual.memory) << c.type << " mode " << c.mode << " p " << c.p << " scaled "
@@ -408,7 +408,7 @@ TEST(BlitRunTable, ATableNoLongerDescribingItsImageIsNotWalked) {
 }
 
 TEST(BlitRunTable, AViewOfPartOf16BitImageDrawsItsOwnPixels) {
-  testing::ExpectViewOfPartDrawsItsOwnPixels(kSoftType16, 0x0800, 0x20);
+  test::ExpectViewOfPartDrawsItsOwnPixels(kSoftType16, 0x0800, 0x20);
 }
 
 }  // namespace

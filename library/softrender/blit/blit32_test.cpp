@@ -15,10 +15,10 @@
 namespace veziv::softrender {
 namespace {
 
-using testing::FirstDifference;
-using testing::Placement;
-using testing::Snapshot;
-using testing::TestImage;
+using test::FirstDifference;
+using test::Placement;
+using test::Snapshot;
+using test::TestImage;
 
 TEST(Blit32, EveryLoopMatchesTheReference) {
   std::mt19937 rng(20261210);
@@ -28,19 +28,19 @@ TEST(Blit32, EveryLoopMatchesTheReference) {
       {7, 5, 20, 2, full, false},     {13, 3, 1, 4, {2, 3, 11, 10}, true}, {1, 1, 5, 5, full, false},
       {5, 6, 4, 3, {14, 11, 2, 1}, false}, {4, 2, 0, 0, {0, 0, 40, 40}, false},
   };
-  const testing::Sweep sweep{{0, 1, 2, 3, 4, 10, 11, 5, 9, 12, -1},
+  const test::Sweep sweep{{0, 1, 2, 3, 4, 10, 11, 5, 9, 12, -1},
                              {0, 1, 127, 128, 129, 254, 255, -1},
                              {0xFFFFFF, 0x5AFFFFFF, 0xFFFFFE, 0x7F3AC1},
                              {0, 1, 2}};
   TestImage target(16, 12, kSoftType32, false, 2, 8, rng);
-  std::vector<uint8_t> alphaTable = testing::RandomBlendAlphaTable(rng);
+  std::vector<uint8_t> alphaTable = test::RandomBlendAlphaTable(rng);
   int drawn = 0;
   for (const Placement& pl : placements)
     for (bool alpha : {false, true}) {
       const TestImage source =
-          testing::PlantedSource32(pl.sw, pl.sh, alpha, pl.sourceIsView ? 1 : 0, pl.sourceIsView ? 4 : 0, rng);
-      const TestImage blend = testing::MakeBlendImage(pl.sw, pl.sh, rng);
-      drawn += testing::ExpectBlitSweepMatches(sweep, pl, source, blend, target, reference::RefBlit32,
+          test::PlantedSource32(pl.sw, pl.sh, alpha, pl.sourceIsView ? 1 : 0, pl.sourceIsView ? 4 : 0, rng);
+      const TestImage blend = test::MakeBlendImage(pl.sw, pl.sh, rng);
+      drawn += test::ExpectBlitSweepMatches(sweep, pl, source, blend, target, test::RefBlit32,
                                                alphaTable.data(), rng);
     }
   EXPECT_GT(drawn, 0);
@@ -48,15 +48,15 @@ TEST(Blit32, EveryLoopMatchesTheReference) {
 
 TEST(Blit32, AlphaRunsMatchTheReference) {
   std::mt19937 rng(14);
-  const testing::Sweep sweep{{0, 1, 4, 11}, {128, -1}, {0xFFFFFF, 0xC0FF80}, {0, 1}};
-  std::vector<uint8_t> alphaTable = testing::RandomBlendAlphaTable(rng);
+  const test::Sweep sweep{{0, 1, 4, 11}, {128, -1}, {0xFFFFFF, 0xC0FF80}, {0, 1}};
+  std::vector<uint8_t> alphaTable = test::RandomBlendAlphaTable(rng);
   TestImage target(40, 6, kSoftType32, false, 1, 4, rng);
   const Placement placement{37, 5, 1, 1, {0, 0, 40, 6}, false};
   for (int round = 0; round < 4; ++round) {
     TestImage source(37, 5, kSoftType32, true, 0, 0, rng);
-    testing::PlantAlphaRuns(source, rng);
-    const TestImage blend = testing::MakeBlendImage(37, 5, rng);
-    testing::ExpectBlitSweepMatches(sweep, placement, source, blend, target, reference::RefBlit32, alphaTable.data(),
+    test::PlantAlphaRuns(source, rng);
+    const TestImage blend = test::MakeBlendImage(37, 5, rng);
+    test::ExpectBlitSweepMatches(sweep, placement, source, blend, target, test::RefBlit32, alphaTable.data(),
                                     rng);
   }
 }
@@ -76,7 +76,7 @@ struct PixelCase {
 uint32_t DrawOnePixel(const PixelCase& c, uint32_t key = 0x00ABCDEF) {
   std::mt19937 rng(7);
   TestImage target(1, 1, kSoftType32, false, 1, 0, rng), source(1, 1, kSoftType32, c.alpha, 0, 0, rng);
-  const testing::OnePixelBlend blend(c.blendWeight, 9, rng);
+  const test::OnePixelBlend blend(c.blendWeight, 9, rng);
   source.block.transparentValue = key;
   source.Set32(0, 0, c.source);
   target.Set32(0, 0, c.target);
@@ -157,7 +157,7 @@ TEST(Blit32, RefusesWhatItCannotDraw) {
 TEST(Blit32, ClipsToTheDrawAreaAndReadsFromTheClippedColumn) {
   std::mt19937 rng(4);
   TestImage source(6, 3, kSoftType32, false, 0, 0, rng), target(10, 6, kSoftType32, false, 1, 0, rng);
-  TestImage blend = testing::MakeBlendImage(6, 3, rng);
+  TestImage blend = test::MakeBlendImage(6, 3, rng);
   uint8_t identity[256];
   for (int i = 0; i < 256; ++i) identity[i] = static_cast<uint8_t>(i);
   for (int x = 0; x < 6; ++x) {
@@ -198,7 +198,7 @@ TEST(Blit32, DrawAreaLargerThanTheTargetStopsAtItsEdge) {
 }
 
 TEST(BlitEntry, AViewOfPartOfAnImageDrawsItsOwnPixels) {
-  testing::ExpectViewOfPartDrawsItsOwnPixels(kSoftType32, 0x00100000, 0x100);
+  test::ExpectViewOfPartDrawsItsOwnPixels(kSoftType32, 0x00100000, 0x100);
 }
 
 TEST(BlitEntry, RunTablePathOnlyForAWholeUnclippedImageWithFlag1) {

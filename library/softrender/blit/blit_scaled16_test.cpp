@@ -16,10 +16,10 @@
 namespace veziv::softrender {
 namespace {
 
-using testing::FirstDifference;
-using testing::Snapshot;
-using testing::Stretch;
-using testing::TestImage;
+using test::FirstDifference;
+using test::Snapshot;
+using test::Stretch;
+using test::TestImage;
 
 using MakeSource = std::function<TestImage(int32_t w, int32_t h, std::mt19937&)>;
 
@@ -35,14 +35,14 @@ void SweepScaled(int32_t type, const MakeSource& make, uint32_t seed) {
       {"clipped by the area", 5, 4, {0, 0, 14, 11}, {3, 2, 9, 8}},
       {"same size goes unscaled", 5, 4, {3, 3, 8, 7}, full},
   };
-  const testing::Sweep sweep{
+  const test::Sweep sweep{
       {0, 1, 2, 3, 4, 10, 11, 6}, {0, 1, 128, 254, 255, -1}, {0xFFFFFF, 0xFEFFFF, 0x9A40E0}, {0, 1}};
-  std::vector<uint8_t> alphaTable = testing::RandomBlendAlphaTable(rng);
+  std::vector<uint8_t> alphaTable = test::RandomBlendAlphaTable(rng);
   TestImage target(16, 12, type, false, 2, 6, rng);
   for (const Stretch& st : stretches) {
     const TestImage source = make(st.sw, st.sh, rng);
-    const TestImage blend = testing::MakeBlendImage(st.sw, st.sh, rng);
-    testing::ExpectScaledSweepMatches(sweep, st, source, blend, target, reference::RefBlitScaled, alphaTable.data(),
+    const TestImage blend = test::MakeBlendImage(st.sw, st.sh, rng);
+    test::ExpectScaledSweepMatches(sweep, st, source, blend, target, test::RefBlitScaled, alphaTable.data(),
                                       rng);
   }
 }
@@ -50,14 +50,14 @@ void SweepScaled(int32_t type, const MakeSource& make, uint32_t seed) {
 TEST(BlitScaled16, EveryLoopMatchesTheReference) {
   for (bool alpha : {false, true})
     SweepScaled(kSoftType16, [alpha](int32_t w, int32_t h, std::mt19937& rng) {
-      return testing::PlantedSource16(w, h, alpha, 1, 4, rng);
+      return test::PlantedSource16(w, h, alpha, 1, 4, rng);
     }, alpha ? 21 : 22);
 }
 
 TEST(BlitScaledPalette, EveryLoopMatchesTheReference) {
   for (int32_t type : {kSoftType32, kSoftType16})
     SweepScaled(type, [type](int32_t w, int32_t h, std::mt19937& rng) {
-      return testing::PlantedPaletteSource(w, h, type, 1, 4, rng);
+      return test::PlantedPaletteSource(w, h, type, 1, 4, rng);
     }, 23 + uint32_t(type));
 }
 
@@ -93,9 +93,9 @@ TEST(BlitScaled16, WorkedPixelExamples) {
   for (const PixelCase& c : cases) {
     std::mt19937 rng(8);
     TestImage source(1, 1, kSoftType16, c.alpha >= 0, 0, 0, rng), target(2, 1, kSoftType16, false, 1, 0, rng);
-    const testing::OnePixelBlend blend(c.blendWeight, 4, rng);
+    const test::OnePixelBlend blend(c.blendWeight, 4, rng);
     source.block.transparentValue = 0xF81F;
-    testing::Set16WithAlpha(source, 0, 0, c.source, c.alpha);
+    test::Set16WithAlpha(source, 0, 0, c.source, c.alpha);
     target.Set16(0, 0, c.target);
     target.Set16(1, 0, c.target);
     SoftDrawSnapshot draw = Snapshot(c.mode, c.p, 0xFFFFFF, {0, 0, 2, 1});
@@ -132,7 +132,7 @@ TEST(BlitScaledPalette, WorkedPixelExamples) {
   };
   for (const Case& c : cases) {
     std::mt19937 rng(3);
-    TestImage source = testing::PlantedPaletteSource(1, 1, c.type, 0, 0, rng);
+    TestImage source = test::PlantedPaletteSource(1, 1, c.type, 0, 0, rng);
     TestImage target(2, 1, c.type, false, 1, 0, rng);
     source.block.transparentValue = c.transparent;
     source.Set8(0, 0, 5);

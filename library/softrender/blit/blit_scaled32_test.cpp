@@ -14,10 +14,10 @@
 namespace veziv::softrender {
 namespace {
 
-using testing::FirstDifference;
-using testing::Snapshot;
-using testing::Stretch;
-using testing::TestImage;
+using test::FirstDifference;
+using test::Snapshot;
+using test::Stretch;
+using test::TestImage;
 
 TEST(BlitScaled32, EveryLoopMatchesTheReference) {
   std::mt19937 rng(1210);
@@ -36,15 +36,15 @@ TEST(BlitScaled32, EveryLoopMatchesTheReference) {
       {"wholly outside", 5, 4, {17, 0, 30, 10}, full},
       {"empty", 5, 4, {4, 4, 4, 9}, full},
   };
-  const testing::Sweep sweep{
+  const test::Sweep sweep{
       {0, 1, 2, 3, 4, 10, 11, 6, 12}, {0, 1, 128, 254, 255, -1}, {0xFFFFFF, 0xFEFFFF, 0x9A40E0}, {0, 1}};
-  std::vector<uint8_t> alphaTable = testing::RandomBlendAlphaTable(rng);
+  std::vector<uint8_t> alphaTable = test::RandomBlendAlphaTable(rng);
   TestImage target(16, 12, kSoftType32, false, 2, 8, rng);
   for (const Stretch& st : stretches)
     for (bool alpha : {false, true}) {
-      const TestImage source = testing::PlantedSource32(st.sw, st.sh, alpha, 1, 4, rng);
-      const TestImage blend = testing::MakeBlendImage(st.sw, st.sh, rng);
-      testing::ExpectScaledSweepMatches(sweep, st, source, blend, target, reference::RefBlitScaled32,
+      const TestImage source = test::PlantedSource32(st.sw, st.sh, alpha, 1, 4, rng);
+      const TestImage blend = test::MakeBlendImage(st.sw, st.sh, rng);
+      test::ExpectScaledSweepMatches(sweep, st, source, blend, target, test::RefBlitScaled32,
                                         alphaTable.data(), rng);
     }
 }
@@ -174,7 +174,7 @@ TEST(BlitScaled32, ClipOffsetsBeyond32767SampleTheRightColumn) {
   // 40005 of the stretch, all showing source column 2.
   const int32_t rect[4] = {-40000, 0, 40000, 1};
   const SoftDrawSnapshot draw = Snapshot(0, 0, 0xFFFFFF, {0, 0, 6, 1});
-  reference::RefBlitScaled32(expected.view, source.view, rect, 0, nullptr, draw);
+  test::RefBlitScaled32(expected.view, source.view, rect, 0, nullptr, draw);
   SoftSurfaceBlitScaled(&target.view, &source.view, rect, 0, nullptr, draw);
   EXPECT_EQ(target.Get32(0, 0), 2u);
   EXPECT_EQ(target.Get32(5, 0), 2u);
@@ -183,8 +183,8 @@ TEST(BlitScaled32, ClipOffsetsBeyond32767SampleTheRightColumn) {
 
 TEST(BlitScaled32, WideStretchesMatchTheReference) {
   std::mt19937 rng(13);
-  const TestImage source = testing::PlantedSource32(7, 2, true, 1, 4, rng);
-  const TestImage plain = testing::PlantedSource32(7, 2, false, 0, 0, rng);
+  const TestImage source = test::PlantedSource32(7, 2, true, 1, 4, rng);
+  const TestImage plain = test::PlantedSource32(7, 2, false, 0, 0, rng);
   TestImage target(700, 3, kSoftType32, false, 1, 4, rng);
   const int32_t rects[][4] = {{-30, 0, 680, 3}, {699, 3, 0, 0}, {5, 0, 650, 2}};
   for (const auto& rect : rects)
@@ -192,7 +192,7 @@ TEST(BlitScaled32, WideStretchesMatchTheReference) {
       for (const TestImage* s : {&source, &plain}) {
         const SoftDrawSnapshot draw = Snapshot(flag ? 1 : 0, 77, 0xFFFFFF, {0, 0, 700, 3});
         TestImage expected(target), actual(target);
-        reference::RefBlitScaled32(expected.view, s->view, rect, flag, nullptr, draw);
+        test::RefBlitScaled32(expected.view, s->view, rect, flag, nullptr, draw);
         SoftSurfaceBlitScaled(&actual.view, &s->view, rect, flag, nullptr, draw);
         EXPECT_TRUE(expected.memory == actual.memory) << rect[0] << " flag " << flag << " "
                                                       << FirstDifference(expected, actual);

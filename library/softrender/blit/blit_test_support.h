@@ -16,7 +16,7 @@
 #include "library/softrender/blit/blit.h"
 #include "library/softrender/reference/guarded_image_test_support.h"
 
-namespace veziv::softrender::testing {
+namespace veziv::test {
 
 // An unscaled drawing in a sweep: the source's size, its place on the target,
 // the draw area.
@@ -146,4 +146,4 @@ inline void ExpectViewOfPartDrawsItsOwnPixels(int32_t type, uint32_t rowStep, ui
   SoftSurfaceRelease(&screen);
 }
 
-}  // namespace veziv::softrender::testing
+}  // namespace veziv::test

@@ -14,7 +14,7 @@
 #include "library/softrender/surface/draw_snapshot.h"
 #include "library/softrender/surface/softsurface.h"
 
-namespace veziv::softrender::reference {
+namespace veziv::test {
 
 inline int64_t FloorDiv(int64_t a, int64_t b) {
   int64_t q = a / b;
@@ -625,4 +625,4 @@ inline void RefBlitScaled32(const SOFTSURFACE& target, const SOFTSURFACE& source
   if (Drawable32(target, source)) RefBlitScaled(target, source, r, flag, blend, draw);
 }
 
-}  // namespace veziv::softrender::reference
+}  // namespace veziv::test

@@ -15,7 +15,7 @@
 #include "library/softrender/surface/draw_snapshot.h"
 #include "library/softrender/surface/softsurface.h"
 
-namespace veziv::softrender::testing {
+namespace veziv::test {
 
 struct TestImage {
   std::vector<uint8_t> memory;
@@ -282,4 +282,4 @@ inline std::string FirstDifference(const TestImage& expected, const TestImage& a
   return "";
 }
 
-}  // namespace veziv::softrender::testing
+}  // namespace veziv::test

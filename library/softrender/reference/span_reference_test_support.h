@@ -12,7 +12,7 @@
 #include "library/softrender/reference/blit_reference_test_support.h"
 #include "library/softrender/triangle/triangle_walk.h"
 
-namespace veziv::softrender::reference {
+namespace veziv::test {
 
 inline constexpr int kRefBits16[3] = {5, 6, 5};  // blue, green, red
 inline constexpr int kRefShift16[3] = {0, 5, 11};
@@ -131,8 +131,9 @@ inline uint32_t RefLoad(const uint8_t* p, int bytes) {
 }
 
 // SoftSurfaceFillTriangle, pixel by pixel over the spans of the edge walk.
-inline void RefFillTriangle(const SOFTSURFACE& target, const SOFTSURFACE* source, const TriangleVertex* vertices,
-                            int flag, const SOFTSURFACE* blend, uint32_t colour, const SoftDrawSnapshot& draw) {
+inline void RefFillTriangle(const SOFTSURFACE& target, const SOFTSURFACE* source,
+                            const softrender::TriangleVertex* vertices, int flag, const SOFTSURFACE* blend,
+                            uint32_t colour, const SoftDrawSnapshot& draw) {
   const SoftSurfaceShared& t = *target.base;
   if (t.paletteFlag == 1 || t.alphaFlag == 1 || (t.type != kSoftType16 && t.type != kSoftType32)) return;
   if (source && source->base->type != t.type) return;
@@ -162,7 +163,7 @@ inline void RefFillTriangle(const SOFTSURFACE& target, const SOFTSURFACE* source
   const DrawRect& a = draw.drawArea;
   const DrawRect area = {std::max(a.left, 0), std::max(a.top, 0), std::min(a.right, target.width),
                          std::min(a.bottom, target.height)};
-  RasterizeTriangle(vertices, source != nullptr, area, [&](const TriangleSpan& span) {
+  RasterizeTriangle(vertices, source != nullptr, area, [&](const softrender::TriangleSpan& span) {
     for (int64_t i = 0; i < span.count; ++i) {
       uint8_t* dp = target.pixels + int64_t{span.row} * t.pitch + (span.first + i) * bytes;
       uint32_t S = flat;
@@ -192,4 +193,4 @@ inline void RefFillTriangle(const SOFTSURFACE& target, const SOFTSURFACE* source
   });
 }
 
-}  // namespace veziv::softrender::reference
+}  // namespace veziv::test

@@ -19,9 +19,9 @@
 namespace veziv::softrender {
 namespace {
 
-using testing::FirstDifference;
-using testing::Snapshot;
-using testing::TestImage;
+using test::FirstDifference;
+using test::Snapshot;
+using test::TestImage;
 
 constexpr uint32_t kWhite = 0xFFFFFF;
 
@@ -123,7 +123,7 @@ TEST(BlitRotated, OtherAnglesStayWithinATexelFractionOfTheInverseMapping) {
 TEST(BlitRotated, TallSourcesAndBlendImagesNeedNoRowTable) {
   std::mt19937 rng(5);
   const TestImage source = NamedSource(3, 5000, rng);
-  TestImage blend = testing::MakeBlendImage(3, 5000, rng);
+  TestImage blend = test::MakeBlendImage(3, 5000, rng);
   std::vector<uint8_t> alphaTable(256, 255);
   for (bool withBlend : {false, true}) {
     TestImage target = BlackTarget(7, 5010, rng);
@@ -263,12 +263,12 @@ void RefBlitRotated(const SOFTSURFACE& target, const SOFTSURFACE& source, int32_
   const bool palette = s.paletteFlag == 1, wide = s.type == kSoftType32;
   int mode;
   if (palette && draw.blendMode == 3) mode = 3;
-  else if (!reference::RefModeJump(draw.blendMode, draw.blendParam, &mode)) return;
+  else if (!test::RefModeJump(draw.blendMode, draw.blendParam, &mode)) return;
   RotatedScan scan;
   if (!SetUpRotatedScan(uint32_t(source.width), uint32_t(source.height), cx, cy, angle, scale, draw.drawArea, target,
                         &scan))
     return;
-  reference::PixelContext k = reference::MakeContext(source, flag, blend, draw, mode, false);
+  test::PixelContext k = test::MakeContext(source, flag, blend, draw, mode, false);
   k.spans = true;
   k.mmx = false;
   if (palette) {
@@ -288,17 +288,17 @@ void RefBlitRotated(const SOFTSURFACE& target, const SOFTSURFACE& source, int32_
       if (palette) {
         const uint32_t index = texel[col];
         if (flag != 0 && index == s.transparentValue) continue;
-        S = reference::RefLoad(s.palette + index * bytes, bytes);
+        S = test::RefLoad(s.palette + index * bytes, bytes);
       } else {
         const int size = s.alphaFlag == 1 && !wide ? 4 : bytes;
-        S = reference::RefLoad(texel + col * size, bytes);
+        S = test::RefLoad(texel + col * size, bytes);
         if (size == 4 && !wide) alpha = texel[col * size + 2];
       }
       if (blend) k.B = draw.blendAlphaTable[blend->pixels[row * blend->base->pitch + col]];
       uint8_t* dp = target.pixels + (scan.box.top + j) * target.base->pitch + (scan.box.left + i) * bytes;
       uint32_t result;
-      const uint32_t D = reference::RefLoad(dp, bytes);
-      if (wide ? reference::RefPixel32(k, S, D, &result) : reference::RefPixel16(k, S, alpha, D, &result))
+      const uint32_t D = test::RefLoad(dp, bytes);
+      if (wide ? test::RefPixel32(k, S, D, &result) : test::RefPixel16(k, S, alpha, D, &result))
         std::memcpy(dp, &result, size_t(bytes));
     }
 }
@@ -323,7 +323,7 @@ TestImage FamilySource(int32_t type, Family family, std::vector<uint8_t>& palett
         if (rng() % 4 == 0) s.Set8(x, y, uint8_t(s.block.transparentValue));
   } else if (wide) {
     s.block.transparentValue = static_cast<uint32_t>(rng());
-    testing::PlantPixels32(s, s.block.transparentValue, rng);
+    test::PlantPixels32(s, s.block.transparentValue, rng);
   } else {
     s.block.transparentValue = rng() % 65536;
     for (int32_t y = 0; y < h; ++y)
@@ -338,19 +338,19 @@ TestImage FamilySource(int32_t type, Family family, std::vector<uint8_t>& palett
 
 TEST(BlitRotated, EveryLoopMatchesTheReference) {
   std::mt19937 rng(1211);
-  const testing::Sweep sweep{{0, 1, 2, 3, 4, 10, 11, 7, -1},
+  const test::Sweep sweep{{0, 1, 2, 3, 4, 10, 11, 7, -1},
                              {0, 1, 128, 255, -1},
                              {0xFFFFFF, 0x80FF40},
                              {0, 1}};
-  std::vector<uint8_t> alphaTable = testing::RandomBlendAlphaTable(rng);
+  std::vector<uint8_t> alphaTable = test::RandomBlendAlphaTable(rng);
   std::vector<uint8_t> palette(1024);
   int drawn = 0;
   for (int32_t type : {kSoftType32, kSoftType16})
     for (Family family : {Family::kDirect, Family::kAlpha, Family::kPalette}) {
       const TestImage source = FamilySource(type, family, palette, rng);
-      const TestImage blend = testing::MakeBlendImage(7, 5, rng);
+      const TestImage blend = test::MakeBlendImage(7, 5, rng);
       const TestImage target(20, 16, type, false, 2, 4, rng);
-      testing::ForEachDrawState(sweep, {1, 2, 19, 15}, alphaTable.data(), rng,
+      test::ForEachDrawState(sweep, {1, 2, 19, 15}, alphaTable.data(), rng,
                                 [&](const SoftDrawSnapshot& draw, bool withBlend, int32_t flag) {
         if (draw.mmxUsable) return true;
         const SOFTSURFACE* b = withBlend ? &blend.view : nullptr;

@@ -23,9 +23,9 @@
 namespace veziv::softrender {
 namespace {
 
-using testing::FirstDifference;
-using testing::Snapshot;
-using testing::TestImage;
+using test::FirstDifference;
+using test::Snapshot;
+using test::TestImage;
 using Point = std::pair<int32_t, int32_t>;
 using Hits = std::map<Point, int>;
 
@@ -324,8 +324,8 @@ TEST(FlatShapes, EveryRuleMatchesTheReference) {
             TestImage target(12, 9, type, false, 2, 4, rng);
             TestImage expected(target), actual(target);
             int rule;
-            if (reference::RefModeJump(mode, p, &rule)) {
-              reference::PixelContext k{};
+            if (test::RefModeJump(mode, p, &rule)) {
+              test::PixelContext k{};
               k.spans = true;
               k.mode = rule;
               k.p = p;
@@ -333,10 +333,10 @@ TEST(FlatShapes, EveryRuleMatchesTheReference) {
               for (const auto& [pt, n] : hits)
                 for (int i = 0; i < n; ++i) {
                   uint8_t* dp = expected.At(pt.first, pt.second);
-                  const uint32_t d = reference::RefLoad(dp, wide ? 4 : 2);
+                  const uint32_t d = test::RefLoad(dp, wide ? 4 : 2);
                   uint32_t out;
-                  ASSERT_TRUE(wide ? reference::RefPixel32(k, prepared, d, &out)
-                                   : reference::RefPixel16(k, prepared, 0, d, &out));
+                  ASSERT_TRUE(wide ? test::RefPixel32(k, prepared, d, &out)
+                                   : test::RefPixel16(k, prepared, 0, d, &out));
                   std::memcpy(dp, &out, wide ? 4 : 2);
                 }
             }

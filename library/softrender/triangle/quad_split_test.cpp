@@ -12,6 +12,8 @@
 namespace veziv::softrender {
 namespace {
 
+using test::SpanGrid;
+
 // Corners round the outline, as a thick line lists them: both ends of the
 // line moved by +p, then back along the line moved by -p.
 struct Outline {

@@ -8,7 +8,7 @@
 
 #include "library/softrender/triangle/triangle_walk.h"
 
-namespace veziv::softrender {
+namespace veziv::test {
 
 struct SpanGrid {
   DrawRect area;
@@ -28,7 +28,7 @@ struct SpanGrid {
   }
   int At(int x, int y) const { return hits[Index(x, y)]; }
 
-  void Add(const TriangleSpan& s) {
+  void Add(const softrender::TriangleSpan& s) {
     if (s.count <= 0 || s.row < area.top || s.row >= area.bottom || s.first < area.left ||
         s.first + s.count > area.right) {
       strayed = true;
@@ -43,10 +43,10 @@ struct SpanGrid {
     }
   }
 
-  void Draw(const TriangleVertex* corners, bool textured = false) { Draw(corners, textured, area); }
+  void Draw(const softrender::TriangleVertex* corners, bool textured = false) { Draw(corners, textured, area); }
   // Draws clipped to clip, which must lie inside the grid's area.
-  void Draw(const TriangleVertex* corners, bool textured, const DrawRect& clip) {
-    RasterizeTriangle(corners, textured, clip, [this](const TriangleSpan& s) { Add(s); });
+  void Draw(const softrender::TriangleVertex* corners, bool textured, const DrawRect& clip) {
+    RasterizeTriangle(corners, textured, clip, [this](const softrender::TriangleSpan& s) { Add(s); });
   }
 
   // One line a row: '.' for no hit, else the hit count.
@@ -70,4 +70,4 @@ inline std::string Rows(std::initializer_list<const char*> rows) {
   return out;
 }
 
-}  // namespace veziv::softrender
+}  // namespace veziv::test

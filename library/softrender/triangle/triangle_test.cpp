@@ -20,9 +20,11 @@
 namespace veziv::softrender {
 namespace {
 
-using testing::FirstDifference;
-using testing::Snapshot;
-using testing::TestImage;
+using test::FirstDifference;
+using test::Rows;
+using test::Snapshot;
+using test::SpanGrid;
+using test::TestImage;
 
 uint32_t GetPixel(const TestImage& image, int x, int y) {
   uint32_t v = 0;
@@ -81,7 +83,7 @@ void PlantTexels(Source& s, const FamilyInfo& f, std::mt19937& rng) {
   }
   if (f.type == kSoftType32) {
     img.block.transparentValue = static_cast<uint32_t>(rng());
-    testing::PlantPixels32(img, img.block.transparentValue, rng);
+    test::PlantPixels32(img, img.block.transparentValue, rng);
     return;
   }
   static const uint8_t kEdges[4] = {0, 1, 254, 255};
@@ -97,7 +99,7 @@ void PlantTexels(Source& s, const FamilyInfo& f, std::mt19937& rng) {
 
 TEST(SoftSurfaceFillTriangle, EveryLoopMatchesTheReference) {
   std::mt19937 rng(10);
-  const std::vector<uint8_t> alphaTable = testing::RandomBlendAlphaTable(rng);
+  const std::vector<uint8_t> alphaTable = test::RandomBlendAlphaTable(rng);
   // Texels reach past the source on every side, the area cuts the triangles,
   // and one area reaches past the target.
   const TriangleVertex triangles[2][3] = {
@@ -119,7 +121,7 @@ TEST(SoftSurfaceFillTriangle, EveryLoopMatchesTheReference) {
               ++n;
               Source source(f, 12, 10, rng);
               PlantTexels(source, f, rng);
-              TestImage blend = testing::MakeBlendImage(12, 10, rng);
+              TestImage blend = test::MakeBlendImage(12, 10, rng);
               TestImage target(24, 20, f.type, false, 2, 3, rng);
               TestImage expected(target);
               SoftDrawSnapshot draw = Snapshot(mode, p, brightness, areas[n % 2]);
@@ -129,7 +131,7 @@ TEST(SoftSurfaceFillTriangle, EveryLoopMatchesTheReference) {
               const uint32_t colour = static_cast<uint32_t>(rng()) & (f.type == kSoftType32 ? ~0u : 0xFFFFu);
               for (const auto& t : triangles) {
                 SoftSurfaceFillTriangle(&target.view, src, t, flag, blendView, colour, draw);
-                reference::RefFillTriangle(expected.view, src, t, flag, blendView, colour, draw);
+                test::RefFillTriangle(expected.view, src, t, flag, blendView, colour, draw);
               }
               ASSERT_TRUE(expected.memory == target.memory)
                   << f.name << " mode " << mode << " p " << p << (withBlend ? " blend" : "") << " brightness "
@@ -169,7 +171,7 @@ uint32_t DrawPixel(const PixelCase& c, bool useReference) {
     std::memcpy(source.image.At(0, 0), &c.texel, f.type == kSoftType32 ? 4 : 2);
     if (f.alpha && f.type == kSoftType16) source.image.At(0, 0)[2] = c.alpha;
   }
-  TestImage blend = testing::MakeBlendImage(1, 1, rng);
+  TestImage blend = test::MakeBlendImage(1, 1, rng);
   std::vector<uint8_t> table(256, static_cast<uint8_t>(c.blend));
   SoftDrawSnapshot draw = Snapshot(c.mode, c.p, c.brightness, {0, 0, 3, 3});
   draw.blendAlphaTable = table.data();
@@ -177,7 +179,7 @@ uint32_t DrawPixel(const PixelCase& c, bool useReference) {
   const SOFTSURFACE* src = f.textured ? &source.image.view : nullptr;
   const SOFTSURFACE* blendView = c.blend >= 0 ? &blend.view : nullptr;
   const uint32_t colour = f.textured ? 0 : c.texel;
-  if (useReference) reference::RefFillTriangle(target.view, src, corners, c.flag, blendView, colour, draw);
+  if (useReference) test::RefFillTriangle(target.view, src, corners, c.flag, blendView, colour, draw);
   else SoftSurfaceFillTriangle(&target.view, src, corners, c.flag, blendView, colour, draw);
   return GetPixel(target, 0, 0);
 }

@@ -13,6 +13,9 @@
 namespace veziv::softrender {
 namespace {
 
+using test::Rows;
+using test::SpanGrid;
+
 struct MaskCase {
   const char* name;
   TriangleVertex corners[3];
