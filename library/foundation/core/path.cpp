@@ -18,7 +18,10 @@ struct PathState {
   CurrentDirectoryReader reader = nullptr;
 };
 
-PathState g_path;
+PathState& State() {
+  static PathState state;
+  return state;
+}
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
@@ -123,10 +126,11 @@ int NormalizePath(std::string_view path, std::string_view base, const PathOption
   return 0;
 }
 
-void SetCurrentDirectoryReader(CurrentDirectoryReader reader) { g_path.reader = reader; }
+void SetCurrentDirectoryReader(CurrentDirectoryReader reader) { State().reader = reader; }
 
 std::string ReadCurrentDirectoryForPaths() {
-  return g_path.reader != nullptr ? g_path.reader() : DefaultCurrentDirectory();
+  const CurrentDirectoryReader reader = State().reader;
+  return reader != nullptr ? reader() : DefaultCurrentDirectory();
 }
 
 }  // namespace veziv

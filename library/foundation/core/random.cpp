@@ -20,7 +20,10 @@ struct RandomState {
   bool seeded = false;
 };
 
-RandomState g_random;
+RandomState& State() {
+  static RandomState state;
+  return state;
+}
 
 void Refill(RandomState& r) {
   for (int i = 0; i < kWords; ++i) {
@@ -41,26 +44,28 @@ void Refill(RandomState& r) {
 }  // namespace
 
 void SeedRandom(uint32_t seed) {
+  RandomState& random = State();
   uint32_t s = seed;
   for (int i = 0; i < kWords; ++i) {
-    g_random.state[i] = s & 0xFFFF0000u;
+    random.state[i] = s & 0xFFFF0000u;
     s = s * 69069u + 1u;
-    g_random.state[i] |= s >> 16;
+    random.state[i] |= s >> 16;
     s = s * 69069u + 1u;
   }
-  g_random.seeded = true;
-  Refill(g_random);
+  random.seeded = true;
+  Refill(random);
 }
 
 uint32_t NextRandomWord() {
-  if (g_random.index >= kWords) {
-    if (!g_random.seeded) {
+  RandomState& random = State();
+  if (random.index >= kWords) {
+    if (!random.seeded) {
       SeedRandom(kDefaultSeed);
     } else {
-      Refill(g_random);
+      Refill(random);
     }
   }
-  return g_random.output[g_random.index++];
+  return random.output[random.index++];
 }
 
 int RandomUpTo(int max) {
@@ -104,7 +109,7 @@ int FormatText(char* buffer, size_t size, const char* format, ...) {
 }
 
 namespace detail {
-void ResetRandomForTest() { g_random = RandomState{}; }
+void ResetRandomForTest() { State() = RandomState{}; }
 }  // namespace detail
 
 }  // namespace veziv

@@ -16,12 +16,19 @@ void DefaultScreenSize(int* width, int* height) {
   *height = 480;
 }
 
-ScreenSizeSource g_screen_size = DefaultScreenSize;
+struct ScreenSizeState {
+  ScreenSizeSource source = DefaultScreenSize;
+};
+
+ScreenSizeState& State() {
+  static ScreenSizeState state;
+  return state;
+}
 
 float ScreenAspect() {
   int width = 0;
   int height = 0;
-  g_screen_size(&width, &height);
+  State().source(&width, &height);
   return static_cast<float>(height) / static_cast<float>(width);
 }
 
@@ -41,7 +48,7 @@ Vector3 Cross(const Vector3& a, const Vector3& b) {
 }  // namespace
 
 void SetScreenSizeSource(ScreenSizeSource source) {
-  g_screen_size = source != nullptr ? source : DefaultScreenSize;
+  State().source = source != nullptr ? source : DefaultScreenSize;
 }
 
 int ClipRectToRect(DrawRect* rect, const DrawRect* clip) {

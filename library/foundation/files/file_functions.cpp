@@ -14,14 +14,18 @@ struct FileFunctionState {
   int archivesOff = 0;                             // the use-archive setting, kept inverted
 };
 
-FileFunctionState g_files;
+FileFunctionState& State() {
+  static FileFunctionState state;
+  return state;
+}
 
 const FileFunctionTable& ArchiveSet() {
-  return g_files.archiveSet != nullptr ? *g_files.archiveSet : *GetArchiveFileSet();
+  FileFunctionState& files = State();
+  return files.archiveSet != nullptr ? *files.archiveSet : *GetArchiveFileSet();
 }
 
 const FileFunctionTable& DefaultSet() {
-  return g_files.archivesOff != 0 ? *GetPlainFileSet() : ArchiveSet();
+  return State().archivesOff != 0 ? *GetPlainFileSet() : ArchiveSet();
 }
 
 bool SameSlots(const FileFunctionTable& a, const FileFunctionTable& b) {
@@ -33,29 +37,31 @@ bool SameSlots(const FileFunctionTable& a, const FileFunctionTable& b) {
 
 // Before anything is installed, the table holds the archive-aware set.
 const FileFunctionTable& Installed() {
-  if (g_files.installed.open == nullptr) g_files.installed = ArchiveSet();
-  return g_files.installed;
+  FileFunctionState& files = State();
+  if (files.installed.open == nullptr) files.installed = ArchiveSet();
+  return files.installed;
 }
 
 }  // namespace
 
 int SetFileFunctionTable(const FileFunctionTable* table) {
-  g_files.installed = table != nullptr ? *table : DefaultSet();
+  State().installed = table != nullptr ? *table : DefaultSet();
   return 0;
 }
 
 int IsDefaultFileFunctionTable() { return SameSlots(Installed(), DefaultSet()) ? 1 : 0; }
 
 int EnableArchiveReading(int flag) {
+  FileFunctionState& files = State();
   const int archivesOff = flag != 0 ? 0 : 1;
-  if (archivesOff == g_files.archivesOff) return 0;
+  if (archivesOff == files.archivesOff) return 0;
   const bool wasDefault = IsDefaultFileFunctionTable() == 1;
-  g_files.archivesOff = archivesOff;
+  files.archivesOff = archivesOff;
   if (wasDefault) SetFileFunctionTable(nullptr);
   return 0;
 }
 
-void RegisterArchiveFileSet(const FileFunctionTable* table) { g_files.archiveSet = table; }
+void RegisterArchiveFileSet(const FileFunctionTable* table) { State().archiveSet = table; }
 
 FileHandle FileStreamOpen(const char* path, int cache, int reserved, int async) {
   return Installed().open(path, cache, reserved, async);
@@ -152,7 +158,7 @@ int ReadFileLine(char* buffer, int bufferSize, FileHandle handle) {
 
 namespace detail {
 void ResetFileFunctionsForTest() {
-  g_files = FileFunctionState{};
+  State() = FileFunctionState{};
 }
 }  // namespace detail
 

@@ -85,7 +85,10 @@ struct PlainFileState {
   uint32_t cacheInterval = kDefaultCacheInterval;
 };
 
-PlainFileState g_plain;
+PlainFileState& State() {
+  static PlainFileState state;
+  return state;
+}
 
 unsigned char* AllocateCache() { return static_cast<unsigned char*>(AllocLibMemory(kFileCacheSize)); }
 
@@ -207,6 +210,7 @@ void FreeObject(PlainFileObject* f) {
 }  // namespace
 
 FileHandle PlainFileOpen(const char* path, int cache, int /*reserved*/, int async) {
+  PlainFileState& plain = State();
   // The thread block holds the path in a fixed field; longer paths are refused
   // in every mode so that a name opens the same way whatever the mode.
   if (path == nullptr || std::strlen(path) >= kPathField) return 0;
@@ -237,9 +241,9 @@ FileHandle PlainFileOpen(const char* path, int cache, int /*reserved*/, int asyn
       }
     }
     {
-      std::lock_guard<std::mutex> lock(g_plain.lock);
-      b.hooks = g_plain.hooks;
-      b.cacheInterval = g_plain.cacheInterval;
+      std::lock_guard<std::mutex> lock(plain.lock);
+      b.hooks = plain.hooks;
+      b.cacheInterval = plain.cacheInterval;
     }
     std::memcpy(b.path, path, std::strlen(path) + 1);
     try {
@@ -260,11 +264,11 @@ FileHandle PlainFileOpen(const char* path, int cache, int /*reserved*/, int asyn
   }
   f->position = 0;
   f->endFlag = 0;
-  return g_plain.files.Put(f);
+  return plain.files.Put(f);
 }
 
 int PlainFileClose(FileHandle handle) {
-  PlainFileObject* f = g_plain.files.Take(handle);
+  PlainFileObject* f = State().files.Take(handle);
   if (f == nullptr) return -1;
   int result = 0;
   if (!f->threaded) {
@@ -281,13 +285,13 @@ int PlainFileClose(FileHandle handle) {
 }
 
 int PlainFileTell(FileHandle handle) {
-  PlainFileObject* f = g_plain.files.Get(handle);
+  PlainFileObject* f = State().files.Get(handle);
   if (f == nullptr) return -1;
   return static_cast<int>(f->position);
 }
 
 int PlainFileSeek(FileHandle handle, int offset, int origin) {
-  PlainFileObject* f = g_plain.files.Get(handle);
+  PlainFileObject* f = State().files.Get(handle);
   if (f == nullptr) return -1;
   int64_t target;
   if (!SeekTarget(offset, origin, f->position, f->size, &target)) return -1;
@@ -305,7 +309,7 @@ int PlainFileSeek(FileHandle handle, int offset, int origin) {
 }
 
 size_t PlainFileRead(void* buffer, size_t elementSize, size_t count, FileHandle handle) {
-  PlainFileObject* f = g_plain.files.Get(handle);
+  PlainFileObject* f = State().files.Get(handle);
   if (f == nullptr || elementSize == 0) return 0;
   if (f->threaded) {
     // The previous request must be finished before this one is written.
@@ -356,14 +360,14 @@ size_t PlainFileRead(void* buffer, size_t elementSize, size_t count, FileHandle 
 }
 
 int PlainFileEof(FileHandle handle) {
-  PlainFileObject* f = g_plain.files.Get(handle);
+  PlainFileObject* f = State().files.Get(handle);
   if (f == nullptr) return 0;
   if (f->threaded && f->block.doneEvent.WaitFor(0)) CollectFinishedRead(*f);
   return f->endFlag != 0 ? -1 : 0;
 }
 
 int PlainFileIdleCheck(FileHandle handle) {
-  PlainFileObject* f = g_plain.files.Get(handle);
+  PlainFileObject* f = State().files.Get(handle);
   if (f == nullptr || !f->threaded) return 1;
   if (!f->block.doneEvent.WaitFor(0)) return 0;
   CollectFinishedRead(*f);
@@ -373,19 +377,22 @@ int PlainFileIdleCheck(FileHandle handle) {
 namespace detail {
 
 void SetFileThreadHooksForTest(FileThreadHooks hooks) {
-  std::lock_guard<std::mutex> lock(g_plain.lock);
-  g_plain.hooks = std::move(hooks);
+  PlainFileState& plain = State();
+  std::lock_guard<std::mutex> lock(plain.lock);
+  plain.hooks = std::move(hooks);
 }
 
 void SetFileCacheIntervalForTest(uint32_t milliseconds) {
-  std::lock_guard<std::mutex> lock(g_plain.lock);
-  g_plain.cacheInterval = milliseconds;
+  PlainFileState& plain = State();
+  std::lock_guard<std::mutex> lock(plain.lock);
+  plain.cacheInterval = milliseconds;
 }
 
 void ResetPlainFilesForTest() {
-  std::lock_guard<std::mutex> lock(g_plain.lock);
-  g_plain.hooks = FileThreadHooks{};
-  g_plain.cacheInterval = kDefaultCacheInterval;
+  PlainFileState& plain = State();
+  std::lock_guard<std::mutex> lock(plain.lock);
+  plain.hooks = FileThreadHooks{};
+  plain.cacheInterval = kDefaultCacheInterval;
 }
 
 }  // namespace detail

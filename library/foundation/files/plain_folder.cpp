@@ -25,7 +25,14 @@ struct FindState {
   size_t next = 0;
 };
 
-SlotTable<FindState> g_finds;
+struct FolderState {
+  SlotTable<FindState> finds;
+};
+
+FolderState& State() {
+  static FolderState state;
+  return state;
+}
 
 // Host folders are UTF-8; the library speaks CP932, and a name that has no
 // CP932 form is kept as its bytes rather than with '?' in it.
@@ -86,18 +93,18 @@ int PlainFileFindFirst(const char* pattern, FileFindRecord* record) {
   }
   FillFindRecord(state->entries[0], record);
   state->next = 1;
-  return g_finds.Put(state);
+  return State().finds.Put(state);
 }
 
 int PlainFileFindNext(int findHandle, FileFindRecord* record) {
-  FindState* state = g_finds.Get(findHandle);
+  FindState* state = State().finds.Get(findHandle);
   if (state == nullptr || state->next >= state->entries.size()) return -1;
   FillFindRecord(state->entries[state->next++], record);
   return 0;
 }
 
 int PlainFileFindClose(int findHandle) {
-  FindState* state = g_finds.Take(findHandle);
+  FindState* state = State().finds.Take(findHandle);
   if (state == nullptr) return -1;
   delete state;
   return 0;

@@ -30,17 +30,21 @@ struct ScreenLog {
   int x = 0;
 };
 
-ScreenLog g_log;
+ScreenLog& State() {
+  static ScreenLog state;
+  return state;
+}
 
 int LinesOnScreen() {
-  const int height = g_log.services.screen_height ? g_log.services.screen_height() : 0;
-  return std::min(height / g_log.font_size, kLines);
+  ScreenLog& log = State();
+  const int height = log.services.screen_height ? log.services.screen_height() : 0;
+  return std::min(height / log.font_size, kLines);
 }
 
 // Every operation starts here: the log is set up on first use, and its font is
 // made again when the font system lost it.
 bool Ready() {
-  if (!g_log.initialised && InitScreenLog() != 0) return false;
+  if (!State().initialised && InitScreenLog() != 0) return false;
   MakeScreenLogFont();
   return true;
 }
@@ -48,28 +52,30 @@ bool Ready() {
 }  // namespace
 
 int InitScreenLog() {
-  if (g_log.services.ready == nullptr || !g_log.services.ready()) return -1;
-  if (g_log.initialised) return 0;
-  g_log.initialised = true;
-  g_log.font_size = kFontSize;
-  g_log.font = -1;
-  g_log.font_lost = 1;
+  ScreenLog& log = State();
+  if (log.services.ready == nullptr || !log.services.ready()) return -1;
+  if (log.initialised) return 0;
+  log.initialised = true;
+  log.font_size = kFontSize;
+  log.font = -1;
+  log.font_lost = 1;
   MakeScreenLogFont();
-  g_log.active = false;
-  g_log.tab_width = 4;
-  g_log.line = 0;
-  g_log.column = 0;
-  g_log.x = 0;
-  std::memset(g_log.text, 0, sizeof g_log.text);
+  log.active = false;
+  log.tab_width = 4;
+  log.line = 0;
+  log.column = 0;
+  log.x = 0;
+  std::memset(log.text, 0, sizeof log.text);
   return 0;
 }
 
 int MakeScreenLogFont() {
-  if (!g_log.initialised || !g_log.font_lost || g_log.services.create_font == nullptr) return 0;
-  const int font = g_log.services.create_font(g_log.font_size, &g_log.font_lost);
+  ScreenLog& log = State();
+  if (!log.initialised || !log.font_lost || log.services.create_font == nullptr) return 0;
+  const int font = log.services.create_font(log.font_size, &log.font_lost);
   if (font != -1) {
-    g_log.font = font;
-    g_log.font_lost = 0;
+    log.font = font;
+    log.font_lost = 0;
   }
   return 0;
 }
@@ -82,7 +88,7 @@ int PrintfToScreen(const char* format, ...) {
   const int length = FormatTextArgs(text, sizeof text, format, args);
   va_end(args);
   if (length < 0) return 0;
-  g_log.active = true;
+  State().active = true;
   AddScreenLogText(text);
   return 0;
 }
@@ -90,16 +96,17 @@ int PrintfToScreen(const char* format, ...) {
 int ClearScreenLog() {
   if (!Ready()) return 0;
   ResetScreenLogBuffer();
-  g_log.active = false;
+  State().active = false;
   return 0;
 }
 
-int IsScreenLogActive() { return g_log.active ? 1 : 0; }
+int IsScreenLogActive() { return State().active ? 1 : 0; }
 
 int DrawScreenLog() {
-  if (!Ready() || g_log.services.draw_line == nullptr) return 0;
+  ScreenLog& log = State();
+  if (!Ready() || log.services.draw_line == nullptr) return 0;
   const int lines = LinesOnScreen();
-  for (int i = 0; i < lines; ++i) g_log.services.draw_line(0, g_log.font_size * i, g_log.text[i], g_log.font);
+  for (int i = 0; i < lines; ++i) log.services.draw_line(0, log.font_size * i, log.text[i], log.font);
   return 0;
 }
 
@@ -115,7 +122,7 @@ int AddScreenLogText(const char* text) {
       case '?':
         break;
       case '\t':
-        for (int i = 0; i < g_log.tab_width; ++i) PutScreenLogChars(" ");
+        for (int i = 0; i < State().tab_width; ++i) PutScreenLogChars(" ");
         break;
       case '\n':
         AdvanceScreenLogLine();
@@ -129,61 +136,66 @@ int AddScreenLogText(const char* text) {
 }
 
 int PutScreenLogChars(const char* p) {
+  ScreenLog& log = State();
   if (!Ready()) return 1;
   // A lead byte at the very end of a text is taken alone, so the text's end is never skipped.
   const int bytes = detail::IsShiftJisLeadByte(static_cast<unsigned char>(p[0])) && p[1] != '\0' ? 2 : 1;
-  const int width = g_log.services.measure ? g_log.services.measure(p, bytes, g_log.font) : 0;
-  const int screen_width = g_log.services.screen_width ? g_log.services.screen_width() : 0;
-  if (g_log.column + bytes >= kLineBytes) {
+  const int width = log.services.measure ? log.services.measure(p, bytes, log.font) : 0;
+  const int screen_width = log.services.screen_width ? log.services.screen_width() : 0;
+  if (log.column + bytes >= kLineBytes) {
     AdvanceScreenLogLine();
-  } else if (g_log.x + width >= screen_width) {
+  } else if (log.x + width >= screen_width) {
     AdvanceScreenLogLine();
   }
-  g_log.x += width;
-  char* line = g_log.text[g_log.line];
-  std::memcpy(line + g_log.column, p, static_cast<size_t>(bytes));
-  line[g_log.column + bytes] = '\0';
-  g_log.column += bytes;
+  log.x += width;
+  char* line = log.text[log.line];
+  std::memcpy(line + log.column, p, static_cast<size_t>(bytes));
+  line[log.column + bytes] = '\0';
+  log.column += bytes;
   return bytes;
 }
 
 int AdvanceScreenLogLine() {
+  ScreenLog& log = State();
   if (!Ready()) return 0;
   const int lines = LinesOnScreen();
-  if (g_log.line + 1 >= lines) {
-    for (int i = 1; i <= g_log.line; ++i) std::memcpy(g_log.text[i - 1], g_log.text[i], kLineBytes);
+  if (log.line + 1 >= lines) {
+    for (int i = 1; i <= log.line; ++i) std::memcpy(log.text[i - 1], log.text[i], kLineBytes);
   } else {
-    ++g_log.line;
+    ++log.line;
   }
-  std::memset(g_log.text[g_log.line], 0, kLineBytes);
-  g_log.column = 0;
-  g_log.x = 0;
+  std::memset(log.text[log.line], 0, kLineBytes);
+  log.column = 0;
+  log.x = 0;
   return 0;
 }
 
 int ResetScreenLogBuffer() {
-  std::memset(g_log.text, 0, sizeof g_log.text);
-  g_log.line = 0;
-  g_log.column = 0;
-  g_log.x = 0;
+  ScreenLog& log = State();
+  std::memset(log.text, 0, sizeof log.text);
+  log.line = 0;
+  log.column = 0;
+  log.x = 0;
   return 0;
 }
 
 namespace detail {
 
-void SetScreenLogServices(const ScreenLogServices& services) { g_log.services = services; }
+void SetScreenLogServices(const ScreenLogServices& services) { State().services = services; }
 
 void ReleaseScreenLogFont() {
-  if (g_log.font == -1) return;
-  if (!g_log.font_lost && g_log.services.delete_font != nullptr) g_log.services.delete_font(g_log.font);
-  g_log.font_lost = 1;
-  g_log.font = -1;
+  ScreenLog& log = State();
+  if (log.font == -1) return;
+  if (!log.font_lost && log.services.delete_font != nullptr) log.services.delete_font(log.font);
+  log.font_lost = 1;
+  log.font = -1;
 }
 
 void ResetScreenLogForTest() {
-  const ScreenLogServices services = g_log.services;
-  g_log = ScreenLog{};
-  g_log.services = services;
+  ScreenLog& log = State();
+  const ScreenLogServices services = log.services;
+  log = ScreenLog{};
+  log.services = services;
 }
 
 }  // namespace detail

@@ -12,7 +12,10 @@ namespace {
 // every machine gets the code of the newest system generation it knows.
 constexpr int kOsCode = 0x108;
 
-detail::SystemFlags g_flags;
+detail::SystemFlags& State() {
+  static detail::SystemFlags state;
+  return state;
+}
 
 }  // namespace
 
@@ -23,7 +26,7 @@ int LogSystemInfo() {
 
 namespace detail {
 
-const SystemFlags& LoggedSystemFlags() { return g_flags; }
+const SystemFlags& LoggedSystemFlags() { return State(); }
 
 void WriteSystemReport(const std::string& os_name, const platform::os::CpuInfo& cpu) {
   WriteLogText("システムの情報を出力します\n");
@@ -60,7 +63,7 @@ void WriteSystemReport(const std::string& os_name, const platform::os::CpuInfo& 
       flags.cpu_brand = cpu.brand;
     }
   }
-  g_flags = flags;
+  State() = flags;
   DecreaseLogIndent();
 }
 

@@ -33,7 +33,10 @@ struct LibraryState {
   std::string start_folder;  // host path of the folder the program started in
 };
 
-LibraryState g_library;
+LibraryState& State() {
+  static LibraryState state;
+  return state;
+}
 
 template <typename Hook, typename... Args>
 void Run(Hook hook, Args... args) {
@@ -53,14 +56,15 @@ bool RefusesColourDepth(const detail::LibrarySubsystems& s) {
 // Undoes a partial start and reports the failure.
 int FailStart() {
   EndLibraryUnlocked();
-  g_library.starting = 0;
+  State().starting = 0;
   return -1;
 }
 
 int InitLibraryUnlocked() {
-  if (g_library.initialised) return 0;
-  g_library.starting = 1;
-  g_library.ending = 0;
+  LibraryState& library = State();
+  if (library.initialised) return 0;
+  library.starting = 1;
+  library.ending = 0;
   const detail::LibrarySubsystems& s = detail::RegisteredSubsystems();
 
   Run(s.choose_window_mode);
@@ -69,13 +73,13 @@ int InitLibraryUnlocked() {
   Run(s.install_default_file_functions);
 
   std::error_code error;
-  g_library.start_folder = std::filesystem::current_path(error).string();
-  detail::SetLogFolder(g_library.start_folder.c_str());
+  library.start_folder = std::filesystem::current_path(error).string();
+  detail::SetLogFolder(library.start_folder.c_str());
   CreateLogFile();
 
   if (RefusesColourDepth(s)) {
     WriteLogText("VeZivは２４ビットカラーモードに対応していません\n");
-    g_library.starting = 0;
+    library.starting = 0;
     return -1;
   }
   LogSystemInfo();
@@ -88,20 +92,21 @@ int InitLibraryUnlocked() {
   if (s.start_graphics_system != nullptr && s.start_graphics_system() < 0) return FailStart();
   Run(s.init_char_input_buffer);
 
-  g_library.initialised = 1;
+  library.initialised = 1;
   Run(s.set_present_waits_for_vblank, 1);
   Run(s.bring_full_screen_window_to_front);
   InitScreenLog();
   Run(s.select_default_draw_targets);
   Run(s.initialize_model_data);
-  g_library.starting = 0;
+  library.starting = 0;
   return 0;
 }
 
 int EndLibraryUnlocked() {
+  LibraryState& library = State();
   // A start in progress is ended too: that is how a failed start is undone.
-  if (!g_library.initialised && !g_library.starting) return 0;
-  g_library.ending = 1;
+  if (!library.initialised && !library.starting) return 0;
+  library.ending = 1;
   const detail::LibrarySubsystems& s = detail::RegisteredSubsystems();
 
   detail::ReleaseScreenLogFont();
@@ -113,12 +118,12 @@ int EndLibraryUnlocked() {
   Run(s.end_sound_system);
   Run(s.destroy_main_window);
   Run(s.release_all_soft_images);
-  g_library.initialised = 0;
+  library.initialised = 0;
   Run(s.pump_until_window_gone);
 
   // Through the installed file functions: they also keep the folder that
   // relative library paths start from, which a plain chdir would leave behind.
-  if (!g_library.start_folder.empty()) FileStreamSetCurrentDir(g_library.start_folder.c_str());
+  if (!library.start_folder.empty()) FileStreamSetCurrentDir(library.start_folder.c_str());
   Run(s.release_all_archives);
   DumpLibMemory();
   return 0;
@@ -127,7 +132,7 @@ int EndLibraryUnlocked() {
 }  // namespace
 
 int InitLibrary() {
-  if (g_library.initialised) return 0;
+  if (State().initialised) return 0;
   EnterLibraryLock();
   const int result = InitLibraryUnlocked();
   LeaveLibraryLock();
@@ -135,7 +140,7 @@ int InitLibrary() {
 }
 
 int EndLibrary() {
-  if (!g_library.initialised) return 0;
+  if (!State().initialised) return 0;
   EnterLibraryLock();
   EndLibraryUnlocked();
   LeaveLibraryLock();
@@ -146,7 +151,7 @@ void FatalErrorExit(const char* text) {
   WriteLogText(text);
   WriteLogText("\n");
   // An end step that fails fatally must not run the whole end again (and again).
-  if (!g_library.ending) EndLibraryUnlocked();
+  if (!State().ending) EndLibraryUnlocked();
   std::fflush(nullptr);
   std::_Exit(255);
 }
@@ -186,11 +191,11 @@ LibrarySubsystems& RegisteredSubsystems() {
   return subsystems;
 }
 
-int IsLibraryInitialised() { return g_library.initialised; }
+int IsLibraryInitialised() { return State().initialised; }
 
-int IsLibraryStarting() { return g_library.starting; }
+int IsLibraryStarting() { return State().starting; }
 
-int IsLibraryEnding() { return g_library.ending; }
+int IsLibraryEnding() { return State().ending; }
 
 }  // namespace detail
 }  // namespace veziv

@@ -43,12 +43,13 @@ constexpr SubsystemCallSites kDefaults = {
     .reapply_draw_area = Nothing,
 };
 
-SubsystemCallSites g_call_sites = kDefaults;
-
 }  // namespace
 
-SubsystemCallSites& CallSites() { return g_call_sites; }
+SubsystemCallSites& CallSites() {
+  static SubsystemCallSites state = kDefaults;
+  return state;
+}
 
-void ResetCallSites() { g_call_sites = kDefaults; }
+void ResetCallSites() { CallSites() = kDefaults; }
 
 }  // namespace veziv::detail

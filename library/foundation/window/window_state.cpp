@@ -6,27 +6,25 @@
 #include "library/foundation/window/call_sites.h"
 
 namespace veziv::detail {
-namespace {
-
-WindowStateBlock g_window;
-
-}  // namespace
-
-WindowStateBlock& WindowState() { return g_window; }
-
-void ClearWindowStateForCreation() {
-  WindowStateBlock fresh;
-  fresh.windowed = g_window.windowed;
-  fresh.run_while_inactive = g_window.run_while_inactive;
-  fresh.icon_resource_id = g_window.icon_resource_id;
-  fresh.title = std::move(g_window.title);
-  fresh.class_name = std::move(g_window.class_name);
-  fresh.zoom = g_window.zoom;
-  fresh.window = g_window.window;
-  g_window = std::move(fresh);
+WindowStateBlock& WindowState() {
+  static WindowStateBlock state;
+  return state;
 }
 
-void ResetWindowStateForTest() { g_window = WindowStateBlock(); }
+void ClearWindowStateForCreation() {
+  WindowStateBlock& window = WindowState();
+  WindowStateBlock fresh;
+  fresh.windowed = window.windowed;
+  fresh.run_while_inactive = window.run_while_inactive;
+  fresh.icon_resource_id = window.icon_resource_id;
+  fresh.title = std::move(window.title);
+  fresh.class_name = std::move(window.class_name);
+  fresh.zoom = window.zoom;
+  fresh.window = window.window;
+  window = std::move(fresh);
+}
+
+void ResetWindowStateForTest() { WindowState() = WindowStateBlock(); }
 
 void ScreenSize(int* width, int* height) {
   int w = 0, h = 0;
@@ -35,6 +33,6 @@ void ScreenSize(int* width, int* height) {
   *height = h;
 }
 
-bool OnMainThread() { return std::this_thread::get_id() == g_window.main_thread; }
+bool OnMainThread() { return std::this_thread::get_id() == WindowState().main_thread; }
 
 }  // namespace veziv::detail

@@ -20,7 +20,14 @@ namespace {
 
 using softrender::TriangleVertex;
 
-DrawRect g_lastTouched{};
+struct DrawingCallState {
+  DrawRect lastTouched{};
+};
+
+DrawingCallState& State() {
+  static DrawingCallState state;
+  return state;
+}
 
 DrawRect Ordered(int x1, int y1, int x2, int y2) {
   return DrawRect{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)};
@@ -52,7 +59,7 @@ bool CheckShapeCall() {
 template <typename BackEnd>
 int RunDraw(const GraphRecord* record, const DrawRect& touched, BackEnd&& backEnd) {
   if (record && record->movie != -1) detail::GraphicsCalls().advance_movie_frame(record->movie);
-  g_lastTouched = touched;
+  State().lastTouched = touched;
   const bool masked = IsMaskedDrawActive() != 0;
   if (masked) BeginMaskedDraw(touched.left, touched.top, touched.right, touched.bottom);
   SOFTSURFACE* target = CurrentDrawTargetImage();
@@ -358,7 +365,7 @@ void BuildPolygonDeviceVertices(const PolygonVertex* vertices, int count, Device
   }
 }
 
-DrawRect LastTouchedRect() { return g_lastTouched; }
+DrawRect LastTouchedRect() { return State().lastTouched; }
 
 }  // namespace detail
 }  // namespace veziv

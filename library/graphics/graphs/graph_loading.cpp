@@ -27,11 +27,12 @@ constexpr MovieLoaderCallSites kNoMoviePlayer = {
     .set_movie_frame_callback = NoFrameCallback,
 };
 
-MovieLoaderCallSites g_movie_calls = kNoMoviePlayer;
-
 }  // namespace
 
-MovieLoaderCallSites& MovieLoaderCalls() { return g_movie_calls; }
+MovieLoaderCallSites& MovieLoaderCalls() {
+  static MovieLoaderCallSites state = kNoMoviePlayer;
+  return state;
+}
 
 LoadedImagePair::~LoadedImagePair() { Free(); }
 
@@ -58,7 +59,7 @@ bool LoadedImagePair::Load(const char* fileName, const void* data, int size, con
   }
   return true;
 }
-void ResetMovieLoaderCallsForTest() { g_movie_calls = kNoMoviePlayer; }
+void ResetMovieLoaderCallsForTest() { MovieLoaderCalls() = kNoMoviePlayer; }
 
 }  // namespace detail
 

@@ -7,12 +7,6 @@
 #include "library/softrender/triangle/triangle.h"
 
 namespace veziv {
-namespace {
-
-SoftRendererCalls g_calls = RealSoftRenderer();
-
-}  // namespace
-
 SoftRendererCalls RealSoftRenderer() {
   SoftRendererCalls calls{};
   calls.blit = SoftSurfaceBlit;
@@ -26,6 +20,9 @@ SoftRendererCalls RealSoftRenderer() {
   return calls;
 }
 
-SoftRendererCalls& SoftRenderer() { return g_calls; }
+SoftRendererCalls& SoftRenderer() {
+  static SoftRendererCalls state = RealSoftRenderer();
+  return state;
+}
 
 }  // namespace veziv

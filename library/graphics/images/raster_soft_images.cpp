@@ -25,56 +25,63 @@ struct SoftImageTable {
   uint32_t nextCheck;
 };
 
-SoftImageTable g_table;
+SoftImageTable& State() {
+  static SoftImageTable state;
+  return state;
+}
 
 }  // namespace
 
 int FreeSoftImageHandle(int handle) {
+  SoftImageTable& table = State();
   if (handle < 0 || (uint32_t(handle) & 0x78000000u) != kHandleType) return -1;
   int slot = handle & 0xFFFF;
-  if (slot >= kSlots || !g_table.slots[slot]) return -1;
-  SoftImageRecord* record = g_table.slots[slot];
+  if (slot >= kSlots || !table.slots[slot]) return -1;
+  SoftImageRecord* record = table.slots[slot];
   if (record->check != (uint32_t(handle) >> 16 & 0x7FF)) return -1;
   FreeRasterImage(&record->image);
   detail::FreeRasterMemory(record);
-  g_table.slots[slot] = nullptr;
-  --g_table.used;
-  if (slot == g_table.end - 1) {
-    while (g_table.end > 0 && !g_table.slots[g_table.end - 1]) --g_table.end;
+  table.slots[slot] = nullptr;
+  --table.used;
+  if (slot == table.end - 1) {
+    while (table.end > 0 && !table.slots[table.end - 1]) --table.end;
   }
   return 0;
 }
 
 void ReleaseAllSoftImages() {
-  for (int slot = 0; slot < g_table.end; ++slot) {
-    SoftImageRecord* record = g_table.slots[slot];
+  SoftImageTable& table = State();
+  for (int slot = 0; slot < table.end; ++slot) {
+    SoftImageRecord* record = table.slots[slot];
     if (record) FreeSoftImageHandle(int(kHandleType | record->check << 16 | uint32_t(slot)));
   }
 }
 
 void TerminateSoftImages() {
+  SoftImageTable& table = State();
   ReleaseAllSoftImages();
-  std::memset(&g_table, 0, sizeof g_table);
+  std::memset(&table, 0, sizeof table);
 }
 
 namespace detail {
 
 int AddSoftImageForTest(const RasterImage* image) {
+  SoftImageTable& table = State();
   for (int slot = 0; slot < kSlots; ++slot) {
-    if (g_table.slots[slot]) continue;
+    if (table.slots[slot]) continue;
     auto* record = static_cast<SoftImageRecord*>(AllocRasterMemoryZeroed(sizeof(SoftImageRecord)));
     if (!record) return -1;
     record->image = *image;
-    record->check = g_table.nextCheck = (g_table.nextCheck + 1) & 0x7FF;
-    g_table.slots[slot] = record;
-    ++g_table.used;
-    if (slot >= g_table.end) g_table.end = slot + 1;
+    record->check = table.nextCheck = (table.nextCheck + 1) & 0x7FF;
+    table.slots[slot] = record;
+    ++table.used;
+    if (slot >= table.end) table.end = slot + 1;
     return int(kHandleType | record->check << 16 | uint32_t(slot));
   }
   return -1;
 }
 
-int SoftImageCountForTest() { return g_table.used; }
+int SoftImageCountForTest() { return State().used; }
 
 }  // namespace detail
 

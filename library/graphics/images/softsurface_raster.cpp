@@ -19,14 +19,20 @@ struct SoftFormatCache {
   PixelFormatDesc formats[16];
 };
 
-SoftFormatCache g_formats;
-
 struct MovieFormatCache {
   std::once_flag once;
   MoviePixelFormat formats[16];
 };
 
-MovieFormatCache g_movieFormats;
+struct FormatCaches {
+  SoftFormatCache soft;
+  MovieFormatCache movie;
+};
+
+FormatCaches& State() {
+  static FormatCaches state;
+  return state;
+}
 
 void BuildMovieFormats(MovieFormatCache& cache) {
   for (int i = 0; i < 16; ++i) {
@@ -105,14 +111,16 @@ void FillPaletteFromImage(const RasterImage* image, SoftSurfaceShared* block) {
 
 const PixelFormatDesc* SoftSurfacePixelFormat(int type, int alphaFlag, int paletteFlag) {
   if (type < 0 || type > 3) return nullptr;
-  std::call_once(g_formats.once, BuildFormats, std::ref(g_formats));
-  return &g_formats.formats[type * 4 + (alphaFlag ? 2 : 0) + (paletteFlag ? 1 : 0)];
+  SoftFormatCache& cache = State().soft;
+  std::call_once(cache.once, BuildFormats, std::ref(cache));
+  return &cache.formats[type * 4 + (alphaFlag ? 2 : 0) + (paletteFlag ? 1 : 0)];
 }
 
 const MoviePixelFormat* GetMoviePixelFormat(int type, int alphaFlag, int paletteFlag) {
   if (type < 0 || type > 3) return nullptr;
-  std::call_once(g_movieFormats.once, BuildMovieFormats, std::ref(g_movieFormats));
-  return &g_movieFormats.formats[type * 4 + (alphaFlag ? 2 : 0) + (paletteFlag ? 1 : 0)];
+  MovieFormatCache& cache = State().movie;
+  std::call_once(cache.once, BuildMovieFormats, std::ref(cache));
+  return &cache.formats[type * 4 + (alphaFlag ? 2 : 0) + (paletteFlag ? 1 : 0)];
 }
 
 void BuildPixelFormatFromMovieFormat(const MoviePixelFormat* record, PixelFormatDesc* desc) {

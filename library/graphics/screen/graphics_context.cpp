@@ -26,13 +26,16 @@ constexpr GraphicsCallSites kDefaults = {
     .end_font_system = Nothing,
 };
 
-GraphicsCallSites g_calls = kDefaults;
-GraphicsScreen g_screen;
-
 }  // namespace
 
-GraphicsScreen& Screen() { return g_screen; }
-GraphicsCallSites& GraphicsCalls() { return g_calls; }
+GraphicsScreen& Screen() {
+  static GraphicsScreen state;
+  return state;
+}
+GraphicsCallSites& GraphicsCalls() {
+  static GraphicsCallSites state = kDefaults;
+  return state;
+}
 
 void ConnectGraphicsToPump() {
   CallSites().run_window_timers = ServiceDrawTargetTimer;
@@ -45,8 +48,8 @@ void DisconnectGraphicsFromPump() {
 }
 
 void ResetGraphicsContextForTest() {
-  g_calls = kDefaults;
-  g_screen = GraphicsScreen{};
+  GraphicsCalls() = kDefaults;
+  Screen() = GraphicsScreen{};
 }
 
 }  // namespace veziv::detail

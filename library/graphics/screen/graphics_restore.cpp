@@ -20,7 +20,10 @@ struct RestoreState {
   int reloadedFiles = 0;
 };
 
-RestoreState g_restore;
+RestoreState& State() {
+  static RestoreState state;
+  return state;
+}
 
 bool GraphicsStarted() { return detail::Screen().started != 0; }
 
@@ -33,7 +36,7 @@ struct LoadedFile {
 
   bool Holds(const std::string& file, int word) const { return valid && name == file && option == word; }
   bool Load(const std::string& file, int word) {
-    ++g_restore.reloadedFiles;
+    ++State().reloadedFiles;
     valid = images.Load(file.c_str(), nullptr, 0, nullptr, 0, word);
     name = file;
     option = word;
@@ -44,16 +47,17 @@ struct LoadedFile {
 }  // namespace
 
 int SetGraphicsRestoreCallback(GraphicsRestoreCallback callback) {
-  g_restore.callback = callback;
-  g_restore.set = 1;
+  RestoreState& restore = State();
+  restore.callback = callback;
+  restore.set = 1;
   return 0;
 }
 
-int IsGraphicsRestoreCallbackSet() { return g_restore.set; }
+int IsGraphicsRestoreCallbackSet() { return State().set; }
 
 int ReloadGraphsFromFiles() {
   WriteLogText("グラフィックを復帰します\n");
-  g_restore.reloadedFiles = 0;
+  State().reloadedFiles = 0;
   LoadedFile file;
   const int end = detail::GraphEndMark();
   for (int slot = 0; slot < end; ++slot) {
@@ -71,21 +75,22 @@ int ReloadGraphsFromFiles() {
 }
 
 int RecoverLostDevice() {
+  RestoreState& restore = State();
   if (void (*endInput)() = detail::RegisteredSubsystems().terminate_input) endInput();
   if (detail::IsLibraryEnding() || !GraphicsStarted()) return 0;
   detail::GraphicsLifecycleCalls().setup_device();
-  if (g_restore.callback != nullptr) g_restore.callback();
+  if (restore.callback != nullptr) restore.callback();
   detail::GraphicsCalls().reopen_all_movies();
   return 0;
 }
 
 namespace detail {
 
-void ClearGraphicsRestoreCallback() { SetGraphicsRestoreCallback(g_restore.callback); }
+void ClearGraphicsRestoreCallback() { SetGraphicsRestoreCallback(State().callback); }
 
-int ReloadedFileCountForTest() { return g_restore.reloadedFiles; }
+int ReloadedFileCountForTest() { return State().reloadedFiles; }
 
-void ResetGraphicsRestoreForTest() { g_restore = RestoreState{}; }
+void ResetGraphicsRestoreForTest() { State() = RestoreState{}; }
 
 }  // namespace detail
 }  // namespace veziv

@@ -26,9 +26,16 @@
 namespace veziv {
 namespace {
 
-// The window takes 32-bit pixels only; a 16-bit screen is widened into this
-// image for each present.
-std::vector<uint8_t> g_widened;
+struct PresentState {
+  // The window takes 32-bit pixels only; a 16-bit screen is widened into this
+  // image for each present.
+  std::vector<uint8_t> widened;
+};
+
+PresentState& State() {
+  static PresentState state;
+  return state;
+}
 
 uint8_t Widen(uint32_t value, int bits) {
   const uint32_t top = value << (8 - bits);
@@ -39,11 +46,12 @@ uint8_t Widen(uint32_t value, int bits) {
 // so that its full value becomes 255.
 const uint8_t* WidenSixteenBitScreen(const SOFTSURFACE& image, int* pitch) {
   const int width = image.width, height = image.height;
-  g_widened.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+  std::vector<uint8_t>& widened = State().widened;
+  widened.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
   const int bytes = image.base->bytesPerPixel;
   for (int y = 0; y < height; ++y) {
     const uint8_t* in = image.pixels + static_cast<ptrdiff_t>(y) * image.base->pitch;
-    uint8_t* out = g_widened.data() + static_cast<size_t>(y) * static_cast<size_t>(width) * 4;
+    uint8_t* out = widened.data() + static_cast<size_t>(y) * static_cast<size_t>(width) * 4;
     for (int x = 0; x < width; ++x, in += bytes, out += 4) {
       const uint32_t p = detail::LoadLe16(in);
       out[0] = Widen(p & 0x1F, 5);
@@ -53,7 +61,7 @@ const uint8_t* WidenSixteenBitScreen(const SOFTSURFACE& image, int* pitch) {
     }
   }
   *pitch = width * 4;
-  return g_widened.data();
+  return widened.data();
 }
 
 // The on-screen log over the whole screen, drawn plainly; the draw area, blend
@@ -109,7 +117,7 @@ int EndGraphicsSystem() {
   detail::FreeEveryLight();
   detail::ReleaseGraphicsDevice();
   ReleasePrimarySoftSurface();
-  std::vector<uint8_t>().swap(g_widened);
+  std::vector<uint8_t>().swap(State().widened);
   screen.started = 0;
   return 0;
 }

@@ -17,39 +17,45 @@ struct SoftScreenImages {
   SOFTSURFACE work[2]{};
 };
 
-SoftScreenImages g_soft_screen;
+SoftScreenImages& State() {
+  static SoftScreenImages state;
+  return state;
+}
 
 }  // namespace
 
 int CreatePrimarySoftSurface() {
+  SoftScreenImages& images = State();
   ReleasePrimarySoftSurface();
   int width = 0, height = 0;
   GetScreenSizeOrDefault(&width, &height);
   const int type = GetScreenColorBitDepth() == 16 ? kSoftType16 : kSoftType32;
   SetSoftSurfaceScreenType(type);
-  if (SoftSurfaceCreateForScreen(&g_soft_screen.screen, width, height, type) != 0) {
+  if (SoftSurfaceCreateForScreen(&images.screen, width, height, type) != 0) {
     FatalErrorExit("プライマリサーフェス用の SOFTSURFACE の作成に失敗しました");
   }
   // Work images for string drawing; without them text is not drawn, the screen still is.
-  SoftSurfaceCreateForScreen(&g_soft_screen.work[0], width, height, type);
-  g_soft_screen.work[1] = SOFTSURFACE{};
-  SoftSurfaceCreate(&g_soft_screen.work[1], width, height, -1, 0, type, 0, 0, 1, nullptr);
+  SoftSurfaceCreateForScreen(&images.work[0], width, height, type);
+  images.work[1] = SOFTSURFACE{};
+  SoftSurfaceCreate(&images.work[1], width, height, -1, 0, type, 0, 0, 1, nullptr);
   const PixelFormatDesc* format = SoftSurfacePixelFormat(type, 0, 0);
-  SoftSurfaceFillRaw(&g_soft_screen.screen, nullptr, FindColorCodeForImage(format, 0, 0, 0, 0));
-  detail::Screen().image = &g_soft_screen.screen;
+  SoftSurfaceFillRaw(&images.screen, nullptr, FindColorCodeForImage(format, 0, 0, 0, 0));
+  detail::Screen().image = &images.screen;
   return 0;
 }
 
 void ReleasePrimarySoftSurface() {
-  if (detail::Screen().image == &g_soft_screen.screen) detail::Screen().image = nullptr;
-  SoftSurfaceRelease(&g_soft_screen.screen);
-  SoftSurfaceRelease(&g_soft_screen.work[0]);
-  SoftSurfaceRelease(&g_soft_screen.work[1]);
+  SoftScreenImages& images = State();
+  if (detail::Screen().image == &images.screen) detail::Screen().image = nullptr;
+  SoftSurfaceRelease(&images.screen);
+  SoftSurfaceRelease(&images.work[0]);
+  SoftSurfaceRelease(&images.work[1]);
 }
 
 SOFTSURFACE* GetStringWorkSoftSurface(int index) {
-  if (index < 0 || index > 1 || !SoftSurfaceIsValid(&g_soft_screen.work[index])) return nullptr;
-  return &g_soft_screen.work[index];
+  SoftScreenImages& images = State();
+  if (index < 0 || index > 1 || !SoftSurfaceIsValid(&images.work[index])) return nullptr;
+  return &images.work[index];
 }
 
 }  // namespace veziv

@@ -25,8 +25,6 @@ constexpr GraphicsLifecycle kDefaultLifecycle = {
     .setup_device = SetupSoftwareDevice,
 };
 
-GraphicsLifecycle g_lifecycle = kDefaultLifecycle;
-
 struct Mode {
   int width, height, bits, refresh, half_size;
   bool SameSetting(const Mode& o) const {
@@ -50,7 +48,7 @@ void StoreMode(const Mode& m) {
 
 bool StartInMode(const Mode& m) {
   StoreMode(m);
-  return g_lifecycle.start() == 0;
+  return GraphicsLifecycleCalls().start() == 0;
 }
 
 void ScreenSizeForHooks(int* width, int* height) { GetScreenSizeOrDefault(width, height); }
@@ -63,7 +61,10 @@ bool EnterFullScreen() {
 
 }  // namespace
 
-GraphicsLifecycle& GraphicsLifecycleCalls() { return g_lifecycle; }
+GraphicsLifecycle& GraphicsLifecycleCalls() {
+  static GraphicsLifecycle state = kDefaultLifecycle;
+  return state;
+}
 
 int SetupSoftwareDevice() {
   if (IsWindowedMode()) return 0;
@@ -114,14 +115,14 @@ void InstallScreenModeHooks() {
 void ResetScreenModeForTest() {
   Screen() = GraphicsScreen{};
   Display() = DisplayState{};
-  g_lifecycle = kDefaultLifecycle;
+  GraphicsLifecycleCalls() = kDefaultLifecycle;
   SetScreenSizeSource(nullptr);
   ResetCallSites();
 }
 
 }  // namespace detail
 
-using detail::g_lifecycle;
+using detail::GraphicsLifecycleCalls;
 
 int SetScreenMode(int width, int height, int color_bits, int refresh_rate) {
   if (width == 0 || height == 0) return -1;
@@ -157,7 +158,7 @@ int ChangeScreenMode(int width, int height, int color_bits, int force, int refre
     return 0;
   }
   detail::InstallScreenModeHooks();
-  if (detail::Screen().started) g_lifecycle.end();
+  if (detail::Screen().started) GraphicsLifecycleCalls().end();
   if (!detail::StartInMode(want)) {
     bool started = false;
     if (want.width == 320 && want.height == 240) started = detail::StartInMode({640, 480, want.bits, want.refresh, 1});
