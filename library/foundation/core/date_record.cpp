@@ -1,7 +1,8 @@
 // The local date now, and file times (100-ns steps since 1601, UTC) as local dates.
+#include "library/foundation/core/date_record.h"
+
 #include <ctime>
 
-#include "library/foundation/window/window_services.h"
 #include "platform/os/filetime.h"
 
 namespace veziv {

@@ -1,6 +1,9 @@
 // The library's calendar date: six ints in local time, as the clock services
-// and the file and archive layers hand them to the game.
+// and the file and archive layers hand them to the game, with the local date
+// now and file times as local dates.
 #pragma once
+
+#include <cstdint>
 
 namespace veziv {
 
@@ -12,5 +15,10 @@ struct DateRecord {
   int minute;
   int second;
 };
+
+// The local date now; a null date is ignored. 0.
+int GetLocalDateRecord(DateRecord* date);
+// file_time: 100-ns units since 1601-01-01 UTC, shown in local time.
+void FileTimeToDateRecord(uint64_t file_time, DateRecord* date);
 
 }  // namespace veziv

@@ -142,6 +142,10 @@ int StoreArchiveKeyText(const char* text) {
   return 0;
 }
 
+int SetArchiveFileExtension(const char* text) { return StoreArchiveFileExtension(text); }
+
+int SetArchiveKeyText(const char* text) { return StoreArchiveKeyText(text); }
+
 int MakeArchiveFullPath(const char* path, std::string* out) {
   if (out == nullptr) return -1;
   const std::string start = StartFolderFull();

@@ -1,10 +1,6 @@
 // The library's log: "Log.txt" in the start folder, one time-stamped, indented
-// CR LF line per text, and the system report written at start-up.
+// CR LF line per text.
 #pragma once
-
-#include <string>
-
-#include "platform/os/system_info.h"
 
 namespace veziv {
 
@@ -23,26 +19,9 @@ int IncreaseLogIndent();
 // Indent level - 1, never below 0. Returns 0.
 int DecreaseLogIndent();
 
-// Writes the system report (version, operating system, processor). Returns 0.
-int LogSystemInfo();
-
 namespace detail {
 // The folder that holds "Log.txt" (a host path); empty means the current folder.
 void SetLogFolder(const char* host_folder);
-
-// What the system report found, for the parts of the library that choose a
-// road by it.
-struct SystemFlags {
-  int os_code = 0;
-  bool has_time_stamp = false;
-  bool mmx_usable = false;
-  bool sse_usable = false;
-  bool sse2_usable = false;
-  std::string cpu_brand;
-};
-const SystemFlags& LoggedSystemFlags();
-// The report for a given machine; LogSystemInfo passes the real one.
-void WriteSystemReport(const std::string& os_name, const platform::os::CpuInfo& cpu);
 }  // namespace detail
 
 }  // namespace veziv

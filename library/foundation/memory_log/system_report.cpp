@@ -1,5 +1,7 @@
 // The system report written to the log at start-up: library version, operating
 // system and processor, and the processor flags the software renderer reads.
+#include "library/foundation/memory_log/system_report.h"
+
 #include <string>
 
 #include "library/foundation/memory_log/log.h"
@@ -23,6 +25,8 @@ int LogSystemInfo() {
   detail::WriteSystemReport(platform::os::OperatingSystemName(), platform::os::ReadCpuInfo());
   return 0;
 }
+
+int IsMmxUsable() { return detail::LoggedSystemFlags().mmx_usable ? 1 : 0; }
 
 namespace detail {
 

@@ -1,4 +1,6 @@
 // The system report: its lines for each processor level and the flags it keeps.
+#include "library/foundation/memory_log/system_report.h"
+
 #include <gtest/gtest.h>
 
 #include <string>

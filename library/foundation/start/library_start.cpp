@@ -11,6 +11,7 @@
 #include <string>
 #include <system_error>
 
+#include "library/foundation/memory_log/system_report.h"
 #include "library/foundation/core/api_lock.h"
 #include "library/foundation/core/random.h"
 #include "library/foundation/files/archive_cache.h"

@@ -5,8 +5,6 @@
 #include <string>
 
 #include "library/foundation/core/helpers.h"
-#include "library/foundation/files/archive_cache.h"
-#include "library/foundation/memory_log/log.h"
 #include "library/foundation/start/library_start.h"
 #include "library/foundation/window/app_icon.h"
 #include "library/foundation/window/call_sites.h"
@@ -30,7 +28,6 @@ int IsWindowEnded() { return WindowState().destroyed; }
 int IsWindowedMode() { return WindowState().windowed; }
 int IsWindowActive() { return WindowState().active; }
 int IsWindowClosing() { return WindowState().closing; }
-int IsMmxUsable() { return detail::LoggedSystemFlags().mmx_usable ? 1 : 0; }
 
 int GetDesktopMode(int* width, int* height, int* color_bits) {
   const WindowStateBlock& s = WindowState();
@@ -71,10 +68,6 @@ int SetWindowIconFromResource(int resource_id) {
   }
   return 0;
 }
-
-int SetArchiveFileExtension(const char* text) { return StoreArchiveFileExtension(text); }
-
-int SetArchiveKeyText(const char* text) { return StoreArchiveKeyText(text); }
 
 int SetCursorVisibility(int flag) {
   WindowStateBlock& s = WindowState();

@@ -1,12 +1,9 @@
 // Small services around the main window and the system: read-outs of the
-// window state, title, icon, cursor, mouse, wheel, clipboard, clocks and the
-// local date.
+// window state, title, icon, cursor, mouse, wheel, clipboard and clocks.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-
-#include "library/foundation/core/date_record.h"
 
 namespace veziv {
 
@@ -18,17 +15,12 @@ int IsWindowedMode();
 // 1 while the window is the active one; the game's "is my window in front".
 int IsWindowActive();
 int IsWindowClosing();
-// The processor's MMX flag of the system report.
-int IsMmxUsable();
 // Each pointer may be null. 0.
 int GetDesktopMode(int* width, int* height, int* color_bits);
 double GetWindowZoomRatio();
 int SetWindowTitle(const char* text);
 // Resource 101 is the program's own icon; 0 is the system's default.
 int SetWindowIconFromResource(int resource_id);
-// The archive files' extension (the game passes "dat") and key text.
-int SetArchiveFileExtension(const char* text);
-int SetArchiveKeyText(const char* text);
 // 1 show, 0 hide, -1 apply the current setting again. 0.
 int SetCursorVisibility(int flag);
 // The mouse in screen pixels; each pointer may be null. 0.
@@ -44,9 +36,6 @@ int WriteClipboardText(const char* text);
 // Milliseconds, 31 bits, never negative.
 int GetMillisecondCount(int unused);
 int64_t GetMicrosecondCount(int mode);
-int GetLocalDateRecord(DateRecord* date);
-// file_time: 100-ns units since 1601-01-01 UTC, shown in local time.
-void FileTimeToDateRecord(uint64_t file_time, DateRecord* date);
 // No picture for the inactive window is ever set: -1 (0 while the library ends).
 int DrawInactivePicture();
 

@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "library/foundation/memory_log/system_report.h"
 #include "library/foundation/memory_log/log.h"
 #include "library/graphics/graphs/graph_handles.h"
 #include "library/graphics/graphs/lights_camera.h"
