@@ -1,9 +1,14 @@
-# veziv_module(<name> [CP932] [DEPS <targets...>] [TEST_DEPS <targets...>])
+# veziv_module(<name> [CP932] [PUBLIC_DEPS <targets...>] [DEPS <targets...>]
+#              [TEST_DEPS <targets...>])
 #
 # Makes the static library veziv_<name> from every *.cpp of the calling folder
 # and its subfolders (a module's concerns may sit in subfolders) that is not a
 # *_test.cpp, and, when tests are on, the test program
 # <name>_tests from the *_test.cpp files, each test registered with CTest.
+# PUBLIC_DEPS are what the module's headers include, so its users get them
+# too; DEPS are used by its sources alone (their include paths and flags stay
+# inside the module, only their link reaches the program). TEST_DEPS are
+# what the tests use beyond the module.
 # CP932: the folder's literals are compiled to Shift-JIS bytes, as every text
 # inside the library and the game is. Only g++ can do that; clang (used for the
 # libFuzzer builds) keeps them UTF-8, so its programs are for fuzzing only.
@@ -12,7 +17,7 @@ if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
 endif()
 
 function(veziv_module name)
-  cmake_parse_arguments(M "CP932" "" "DEPS;TEST_DEPS" ${ARGN})
+  cmake_parse_arguments(M "CP932" "" "PUBLIC_DEPS;DEPS;TEST_DEPS" ${ARGN})
   file(GLOB_RECURSE all_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   set(sources)
   set(tests)
@@ -27,7 +32,7 @@ function(veziv_module name)
   set(target veziv_${name})
   add_library(${target} STATIC ${sources})
   target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
-  target_link_libraries(${target} PUBLIC ${M_DEPS})
+  target_link_libraries(${target} PUBLIC ${M_PUBLIC_DEPS} PRIVATE ${M_DEPS})
   set(cp932 ${M_CP932})
   if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
     set(cp932 FALSE)
