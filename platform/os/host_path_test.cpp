@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "platform/os/temp_folder_test_support.h"
@@ -73,6 +74,20 @@ TEST_F(HostPathTest, SeesFilesCreatedAfterAnEarlierLookup) {
   EXPECT_EQ(ResolveHostPath("image\\system\\later.png"), tree_ / "game/Image/System/later.png");
   tree_.MakeFile("game/Image/System/LATER.png");
   EXPECT_EQ(ResolveHostPath("image\\system\\later.png"), tree_ / "game/Image/System/LATER.png");
+}
+
+TEST(CurrentFolder, IsEnteredAndReadBack) {
+  TestFolder tree;
+  tree.MakeFolder("inner");
+  const std::string before = CurrentFolder();
+  ASSERT_FALSE(before.empty());
+  const std::string inner = std::filesystem::canonical(tree / "inner").string();
+  EXPECT_TRUE(SetCurrentFolder(tree / "inner"));
+  EXPECT_EQ(CurrentFolder(), inner);
+  EXPECT_FALSE(SetCurrentFolder(tree / "missing"));
+  EXPECT_EQ(CurrentFolder(), inner);
+  EXPECT_TRUE(SetCurrentFolder(before));
+  EXPECT_EQ(CurrentFolder(), before);
 }
 
 TEST(SplitCp932Path, SplitsOnlyAtSingleByteSeparators) {

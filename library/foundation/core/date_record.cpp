@@ -21,9 +21,8 @@ void FromLocalTime(const std::tm& local, DateRecord* date) {
 
 int GetLocalDateRecord(DateRecord* date) {
   if (date == nullptr) return 0;
-  time_t now = time(nullptr);
   std::tm local{};
-  if (localtime_r(&now, &local) == nullptr) {
+  if (!platform::os::LocalTimeNow(&local)) {
     *date = DateRecord{};
     return 0;
   }

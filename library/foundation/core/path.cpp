@@ -2,12 +2,11 @@
 // by '\'), shared by every function that makes a full path.
 #include "library/foundation/core/path.h"
 
-#include <filesystem>
-#include <system_error>
 #include <vector>
 
 #include "library/foundation/core/helpers.h"
 #include "platform/os/charset.h"
+#include "platform/os/host_path.h"
 
 namespace veziv {
 namespace {
@@ -84,10 +83,8 @@ bool AddComponents(std::string_view text, bool reject_empty, std::vector<std::st
 // name that has no CP932 form stays UTF-8, which the host-path resolver finds
 // by its raw bytes.
 std::string DefaultCurrentDirectory() {
-  std::error_code error;
-  std::filesystem::path cwd = std::filesystem::current_path(error);
-  if (error) return std::string();
-  std::string host = cwd.string();
+  const std::string host = platform::os::CurrentFolder();
+  if (host.empty()) return std::string();
   return platform::os::TryUtf8ToCp932(host).value_or(host);
 }
 

@@ -2,12 +2,10 @@
 // Every field that comes from the file is checked before it is used.
 #include "library/foundation/files/archive.h"
 
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "library/foundation/core/helpers.h"
 #include "library/foundation/files/decompress.h"
@@ -20,24 +18,14 @@ namespace {
 
 class FileSource final : public ArchiveSource {
  public:
-  FileSource(int fd, uint64_t size) : fd_(fd), size_(size) {}
-  ~FileSource() override { ::close(fd_); }
+  FileSource(platform::os::File file, uint64_t size) : file_(std::move(file)), size_(size) {}
   uint64_t Size() const override { return size_; }
   bool ReadAt(uint64_t offset, void* destination, size_t count) override {
-    auto* out = static_cast<uint8_t*>(destination);
-    while (count > 0) {
-      const ssize_t n = ::pread(fd_, out, count, static_cast<off_t>(offset));
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return false;
-      out += n;
-      offset += static_cast<uint64_t>(n);
-      count -= static_cast<size_t>(n);
-    }
-    return true;
+    return file_.ReadAt(destination, count, offset) == static_cast<int64_t>(count);
   }
 
  private:
-  int fd_;
+  platform::os::File file_;
   uint64_t size_;
 };
 
@@ -290,7 +278,7 @@ std::unique_ptr<ArchiveSource> OpenArchiveSourceFile(std::string_view path) {
   if (!file.IsOpen()) return nullptr;
   const int64_t size = file.Size();
   if (size < 0) return nullptr;
-  return std::make_unique<FileSource>(file.Release(), static_cast<uint64_t>(size));
+  return std::make_unique<FileSource>(std::move(file), static_cast<uint64_t>(size));
 }
 
 int ClearArchiveRecord(ArchiveRecord* record) {

@@ -33,12 +33,6 @@ int64_t SizeOf(const File& file) {
   return size;
 }
 
-// Reads up to count bytes at offset; the bytes read, or -1 when the read fails.
-int64_t ReadAt(File& file, void* buffer, size_t count, uint64_t offset) {
-  if (!file.IsOpen() || file.Seek(static_cast<int64_t>(offset), platform::os::SeekFrom::kBegin) < 0) return -1;
-  return file.Read(buffer, count);
-}
-
 struct ReadRequest {
   unsigned char* destination = nullptr;
   uint32_t position = 0;
@@ -97,7 +91,7 @@ unsigned char* AllocateCache() { return static_cast<unsigned char*>(AllocLibMemo
 void TopUpCache(FileThreadBlock& b) {
   if (b.cacheFill >= kFileCacheSize) return;
   const int64_t got =
-      ReadAt(b.file, b.cache + b.cacheFill, kFileCacheSize - b.cacheFill, uint64_t{b.cachePosition} + b.cacheFill);
+      b.file.ReadAt(b.cache + b.cacheFill, kFileCacheSize - b.cacheFill, uint64_t{b.cachePosition} + b.cacheFill);
   if (got > 0) b.cacheFill += static_cast<uint32_t>(got);
   if (b.hooks.afterTopUp) b.hooks.afterTopUp(b.cacheFill);
 }
@@ -120,7 +114,7 @@ void ServeRead(FileThreadBlock& b) {
   }
   uint32_t fromFile = 0;
   if (wanted > 0) {
-    const int64_t got = ReadAt(b.file, destination, wanted, position);
+    const int64_t got = b.file.ReadAt(destination, wanted, position);
     fromFile = got > 0 ? static_cast<uint32_t>(got) : 0;
     if (b.cache != nullptr) {
       b.cachePosition = static_cast<uint32_t>(position + fromFile);
@@ -329,7 +323,7 @@ size_t PlainFileRead(void* buffer, size_t elementSize, size_t count, FileHandle 
   }
   const uint32_t bytes = static_cast<uint32_t>(n * elementSize);
   if (!f->threaded) {
-    const int64_t got = ReadAt(f->file, buffer, bytes, f->position);
+    const int64_t got = f->file.ReadAt(buffer, bytes, f->position);
     if (got < 0) return 0;  // the position stays where the data still is
     const size_t whole = static_cast<size_t>(got) / elementSize;
     if (static_cast<uint64_t>(got) < bytes) f->endFlag = 1;

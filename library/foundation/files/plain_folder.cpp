@@ -3,10 +3,8 @@
 // and the table of the plain-file set.
 #include <cstring>
 #include <ctime>
-#include <filesystem>
 #include <new>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "library/foundation/core/slot_table.h"
@@ -59,13 +57,11 @@ void FillFindRecord(const platform::os::FoundFile& found, FileFindRecord* record
 
 int PlainFileSetCurrentDir(const char* path) {
   if (path == nullptr) return 0;
-  const std::string host = platform::os::ResolveHostPath(path);
-  std::error_code error;
-  std::filesystem::current_path(host, error);
-  if (error) return 0;
+  if (!platform::os::SetCurrentFolder(platform::os::ResolveHostPath(path))) return 0;
   // Relative library paths are resolved against this folder from now on.
-  platform::os::SetStartFolder(std::filesystem::current_path(error).string());
-  return error ? 0 : 1;
+  const std::string folder = platform::os::CurrentFolder();
+  platform::os::SetStartFolder(folder);
+  return folder.empty() ? 0 : 1;
 }
 
 int PlainFileGetCurrentDir(char* buffer) {

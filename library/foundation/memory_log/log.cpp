@@ -4,9 +4,6 @@
 // copied to standard error in UTF-8, for reading while debugging.
 #include "library/foundation/memory_log/log.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -18,9 +15,12 @@
 #include "library/foundation/core/random.h"
 #include "platform/os/charset.h"
 #include "platform/os/clock.h"
+#include "platform/os/files.h"
 
 namespace veziv {
 namespace {
+
+namespace os = platform::os;
 
 constexpr const char* kLogFileName = "Log.txt";
 
@@ -45,20 +45,11 @@ std::string LogPath(const LogState& s) {
   return path + kLogFileName;
 }
 
-void WriteAll(int fd, const char* bytes, size_t length) {
-  while (fd >= 0 && length > 0) {
-    ssize_t done = ::write(fd, bytes, length);
-    if (done <= 0) return;
-    bytes += done;
-    length -= static_cast<size_t>(done);
-  }
-}
-
 // Collects output in a small buffer and hands it to the file in pieces, so that
 // no text is too long to log and logging never needs the allocator.
 class LogSink {
  public:
-  explicit LogSink(int fd) : fd_(fd) {}
+  explicit LogSink(os::File& file) : file_(file) {}
   ~LogSink() { Flush(); }
   // From now on every byte is also copied to *mirror (null: not copied).
   void MirrorTo(std::string* mirror) { mirror_ = mirror; }
@@ -72,13 +63,13 @@ class LogSink {
     while (*text != '\0') Put(*text++);
   }
   void Flush() {
-    WriteAll(fd_, buffer_, used_);
+    if (used_ > 0) file_.Write(buffer_, used_);
     used_ = 0;
   }
   char last() const { return last_; }
 
  private:
-  int fd_;
+  os::File& file_;
   std::string* mirror_ = nullptr;
   char buffer_[256];
   size_t used_ = 0;
@@ -117,12 +108,11 @@ int CreateLogFile() {
   LogState& s = State();
   std::lock_guard<std::mutex> guard(s.lock);
   const std::string path = LogPath(s);
-  ::unlink(path.c_str());
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd >= 0) ::close(fd);
+  os::DeleteHostFile(path);
+  os::OpenHostFile(path, os::OpenMode::kCreateTruncate).Close();
   s.indent = 0;
   s.mid_line = false;
-  s.start_ms = platform::os::MillisecondClock();
+  s.start_ms = os::MillisecondClock();
   const char* mirror = std::getenv("VEZIV_LOG_STDERR");
   s.mirror = mirror != nullptr && std::strcmp(mirror, "1") == 0;
   return 1;
@@ -134,12 +124,12 @@ int WriteLogText(const char* text) {
   LogState& s = State();
   std::lock_guard<std::mutex> guard(s.lock);
   const std::string path = LogPath(s);
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-  LogSink sink(fd);
+  os::File file = os::OpenHostFile(path, os::OpenMode::kAppend);
+  LogSink sink(file);
   std::string mirror;
   if (!s.mid_line) {
     char stamp[16];
-    const uint32_t elapsed = (platform::os::MillisecondClock() - s.start_ms) & 0x7FFFFFFFu;
+    const uint32_t elapsed = (os::MillisecondClock() - s.start_ms) & 0x7FFFFFFFu;
     FormatText(stamp, sizeof stamp, "%u:", static_cast<unsigned>(elapsed));
     sink.Put(stamp);
   }
@@ -151,9 +141,9 @@ int WriteLogText(const char* text) {
   PutConverted(sink, text);
   s.mid_line = sink.last() != '\n';
   sink.Flush();
-  if (fd >= 0) ::close(fd);
+  file.Close();
   if (s.mirror) {
-    const std::string utf8 = platform::os::Cp932ToUtf8(mirror);
+    const std::string utf8 = os::Cp932ToUtf8(mirror);
     std::fwrite(utf8.data(), 1, utf8.size(), stderr);
   }
   return -1;

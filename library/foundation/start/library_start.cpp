@@ -7,11 +7,8 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
-#include <system_error>
 
-#include "library/foundation/memory_log/system_report.h"
 #include "library/foundation/core/api_lock.h"
 #include "library/foundation/core/random.h"
 #include "library/foundation/files/archive_cache.h"
@@ -19,10 +16,12 @@
 #include "library/foundation/memory_log/log.h"
 #include "library/foundation/memory_log/memory.h"
 #include "library/foundation/memory_log/screen_log.h"
+#include "library/foundation/memory_log/system_report.h"
 #include "library/foundation/network/network.h"
 #include "library/foundation/window/main_window.h"
 #include "library/foundation/window/pump.h"
 #include "library/foundation/window/window_services.h"
+#include "platform/os/host_path.h"
 
 namespace veziv {
 namespace {
@@ -73,8 +72,7 @@ int InitLibraryUnlocked() {
   Run(s.clear_archive_cache);
   Run(s.install_default_file_functions);
 
-  std::error_code error;
-  library.start_folder = std::filesystem::current_path(error).string();
+  library.start_folder = platform::os::CurrentFolder();
   detail::SetLogFolder(library.start_folder.c_str());
   CreateLogFile();
 
