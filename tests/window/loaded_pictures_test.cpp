@@ -24,15 +24,15 @@ constexpr int kWidth = 64, kHeight = 48;
 
 // Colour running across, alpha falling from opaque at the top to clear at the bottom.
 std::vector<uint8_t> SpritePng() {
-  test::PngSpec spec{kWidth, kHeight, PNG_COLOR_TYPE_RGB_ALPHA, 8, {}};
+  test::PngRecipe recipe{kWidth, kHeight, PNG_COLOR_TYPE_RGB_ALPHA, 8, {}};
   for (int y = 0; y < kHeight; ++y) {
     std::vector<uint8_t> row;
     for (int x = 0; x < kWidth; ++x) {
       row.insert(row.end(), {uint8_t(4 * x), uint8_t(255 - 4 * x), uint8_t(5 * y), uint8_t(255 - 255 * y / (kHeight - 1))});
     }
-    spec.rows.push_back(row);
+    recipe.rows.push_back(row);
   }
-  return test::EncodePng(spec);
+  return test::EncodePng(recipe);
 }
 
 void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {

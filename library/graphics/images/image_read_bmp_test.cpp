@@ -14,7 +14,7 @@ using namespace test;
 TEST(ReadBmp, ColourDepthsAndOrientations) {
   struct Case {
     const char* name;
-    BmpSpec spec;
+    BmpRecipe recipe;
     int outBits;
     std::vector<uint32_t> rgb;  // top-down, left to right
   };
@@ -72,15 +72,15 @@ TEST(ReadBmp, ColourDepthsAndOrientations) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Loaded im;
-    ASSERT_EQ(ReadWith(ReadBmpToRasterImage, MakeBmp(c.spec), im.get()), 0);
-    const int rows = c.spec.height < 0 ? -c.spec.height : c.spec.height;
-    ASSERT_EQ(im->width, c.spec.width);
+    ASSERT_EQ(ReadWith(ReadBmpToRasterImage, MakeBmp(c.recipe), im.get()), 0);
+    const int rows = c.recipe.height < 0 ? -c.recipe.height : c.recipe.height;
+    ASSERT_EQ(im->width, c.recipe.width);
     ASSERT_EQ(im->height, rows);
     EXPECT_EQ(im->format.colorBits, c.outBits);
-    EXPECT_GE(im->pitch, c.spec.width * im->format.bytesPerPixel);
+    EXPECT_GE(im->pitch, c.recipe.width * im->format.bytesPerPixel);
     EXPECT_EQ(im->pitch % 4, 0);
     for (int i = 0; i < int(c.rgb.size()); ++i)
-      EXPECT_EQ(RgbAt(im.image, i % c.spec.width, i / c.spec.width), c.rgb[i]) << "pixel " << i;
+      EXPECT_EQ(RgbAt(im.image, i % c.recipe.width, i / c.recipe.width), c.rgb[i]) << "pixel " << i;
     if (c.outBits == 8) {
       for (int i = 0; i < 256; ++i) EXPECT_EQ(im->format.palette[i][3], 0);
     }
@@ -90,7 +90,7 @@ TEST(ReadBmp, ColourDepthsAndOrientations) {
 TEST(ReadBmp, RleEscapes) {
   struct Case {
     const char* name;
-    BmpSpec spec;
+    BmpRecipe recipe;
     int pitch;
     std::vector<uint8_t> indices;  // top-down
   };
@@ -112,11 +112,11 @@ TEST(ReadBmp, RleEscapes) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Loaded im;
-    ASSERT_EQ(ReadWith(ReadBmpToRasterImage, MakeBmp(c.spec), im.get()), 0);
+    ASSERT_EQ(ReadWith(ReadBmpToRasterImage, MakeBmp(c.recipe), im.get()), 0);
     EXPECT_EQ(im->format.bytesPerPixel, 1);
     EXPECT_EQ(im->pitch, c.pitch);
     for (int i = 0; i < int(c.indices.size()); ++i)
-      EXPECT_EQ(PixelAt(im.image, i % c.spec.width, i / c.spec.width), c.indices[i]) << "pixel " << i;
+      EXPECT_EQ(PixelAt(im.image, i % c.recipe.width, i / c.recipe.width), c.indices[i]) << "pixel " << i;
   }
 }
 

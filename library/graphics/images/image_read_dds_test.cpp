@@ -14,7 +14,7 @@ using namespace test;
 TEST(ReadDds, UncompressedFormats) {
   struct Case {
     const char* name;
-    DdsSpec spec;
+    DdsRecipe recipe;
     size_t dataBytes;
     int bits, pitch, levels;
     uint32_t redMask, alphaMask;
@@ -31,11 +31,11 @@ TEST(ReadDds, UncompressedFormats) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    std::vector<uint8_t> file = WithData(DdsHeader(c.spec), c.dataBytes);
+    std::vector<uint8_t> file = WithData(DdsHeader(c.recipe), c.dataBytes);
     Loaded im;
     ASSERT_EQ(ReadWith(ReadDdsToRasterImage, file, im.get()), 0);
-    EXPECT_EQ(im->width, int(c.spec.width));
-    EXPECT_EQ(im->height, int(c.spec.height));
+    EXPECT_EQ(im->width, int(c.recipe.width));
+    EXPECT_EQ(im->height, int(c.recipe.height));
     EXPECT_EQ(im->format.colorBits, c.bits);
     EXPECT_EQ(im->pitch, c.pitch);
     EXPECT_EQ(im->levelCount, c.levels);
@@ -51,7 +51,7 @@ TEST(ReadDds, UncompressedFormats) {
 TEST(ReadDds, CompressedSizesCountWholeBlocksPerLevel) {
   struct Case {
     const char* name;
-    DdsSpec spec;
+    DdsRecipe recipe;
     size_t dataBytes;
     uint32_t kind;
     int bits;
@@ -66,14 +66,14 @@ TEST(ReadDds, CompressedSizesCountWholeBlocksPerLevel) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    std::vector<uint8_t> file = WithData(DdsHeader(c.spec), c.dataBytes);
+    std::vector<uint8_t> file = WithData(DdsHeader(c.recipe), c.dataBytes);
     Loaded im;
     ASSERT_EQ(ReadWith(ReadDdsToRasterImage, file, im.get()), 0);
     EXPECT_EQ(im->format.compressedKind, c.kind);
     EXPECT_EQ(im->format.colorBits, c.bits);
     EXPECT_EQ(im->pitch, 0);
     EXPECT_EQ(DecompressRasterImageDxt(im.get()), 0);
-    EXPECT_EQ(im->pitch, int(c.spec.width) * 4);
+    EXPECT_EQ(im->pitch, int(c.recipe.width) * 4);
     file.pop_back();
     Loaded shortFile;
     EXPECT_EQ(ReadWith(ReadDdsToRasterImage, file, shortFile.get()), -1) << "one byte short";

@@ -14,7 +14,7 @@ using namespace test;
 TEST(ReadPng, ColourTypesAndDepths) {
   struct Case {
     const char* name;
-    PngSpec spec;
+    PngRecipe recipe;
     int bits;
     std::vector<uint32_t> values;  // stored pixel values, top-down
   };
@@ -41,12 +41,12 @@ TEST(ReadPng, ColourTypesAndDepths) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Loaded im;
-    ASSERT_EQ(ReadWith(ReadPngToRasterImage, EncodePng(c.spec), im.get()), 0);
-    EXPECT_EQ(im->width, c.spec.width);
-    EXPECT_EQ(im->height, c.spec.height);
+    ASSERT_EQ(ReadWith(ReadPngToRasterImage, EncodePng(c.recipe), im.get()), 0);
+    EXPECT_EQ(im->width, c.recipe.width);
+    EXPECT_EQ(im->height, c.recipe.height);
     EXPECT_EQ(im->format.colorBits, c.bits);
     for (int i = 0; i < int(c.values.size()); ++i)
-      EXPECT_EQ(PixelAt(im.image, i % c.spec.width, i / c.spec.width), c.values[i]) << "pixel " << i;
+      EXPECT_EQ(PixelAt(im.image, i % c.recipe.width, i / c.recipe.width), c.values[i]) << "pixel " << i;
   }
 }
 
@@ -68,19 +68,19 @@ TEST(ReadPng, PaletteEntriesBeyondTheChunkStayZero) {
 }
 
 TEST(ReadPng, InterlacedEqualsPlain) {
-  PngSpec spec{11, 9, PNG_COLOR_TYPE_RGB, 8, {}};
-  for (int y = 0; y < spec.height; ++y) {
+  PngRecipe recipe{11, 9, PNG_COLOR_TYPE_RGB, 8, {}};
+  for (int y = 0; y < recipe.height; ++y) {
     std::vector<uint8_t> row;
-    for (int x = 0; x < spec.width; ++x) row.insert(row.end(), {uint8_t(x * 20), uint8_t(y * 25), uint8_t(x ^ y)});
-    spec.rows.push_back(row);
+    for (int x = 0; x < recipe.width; ++x) row.insert(row.end(), {uint8_t(x * 20), uint8_t(y * 25), uint8_t(x ^ y)});
+    recipe.rows.push_back(row);
   }
   Loaded plain, interlaced;
-  ASSERT_EQ(ReadWith(ReadPngToRasterImage, EncodePng(spec), plain.get()), 0);
-  spec.interlaced = true;
-  ASSERT_EQ(ReadWith(ReadPngToRasterImage, EncodePng(spec), interlaced.get()), 0);
+  ASSERT_EQ(ReadWith(ReadPngToRasterImage, EncodePng(recipe), plain.get()), 0);
+  recipe.interlaced = true;
+  ASSERT_EQ(ReadWith(ReadPngToRasterImage, EncodePng(recipe), interlaced.get()), 0);
   ASSERT_EQ(plain->pitch, interlaced->pitch);
-  for (int y = 0; y < spec.height; ++y)
-    for (int x = 0; x < spec.width; ++x) {
+  for (int y = 0; y < recipe.height; ++y)
+    for (int x = 0; x < recipe.width; ++x) {
       EXPECT_EQ(PixelAt(interlaced.image, x, y), PixelAt(plain.image, x, y)) << x << "," << y;
       EXPECT_EQ(PixelAt(plain.image, x, y), uint32_t(x * 20) << 16 | uint32_t(y * 25) << 8 | uint32_t(x ^ y));
     }

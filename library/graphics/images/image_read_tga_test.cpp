@@ -14,7 +14,7 @@ using namespace test;
 TEST(ReadTga, TypesDepthsAndOrientations) {
   struct Case {
     const char* name;
-    TgaSpec spec;
+    TgaRecipe recipe;
     int bits;
     std::vector<uint32_t> values;  // top-down, left to right, as stored in the record
   };
@@ -45,13 +45,13 @@ TEST(ReadTga, TypesDepthsAndOrientations) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Loaded im;
-    ASSERT_EQ(ReadWith(ReadTgaToRasterImage, MakeTga(c.spec), im.get()), 0);
-    EXPECT_EQ(im->width, c.spec.width);
-    EXPECT_EQ(im->height, c.spec.height);
+    ASSERT_EQ(ReadWith(ReadTgaToRasterImage, MakeTga(c.recipe), im.get()), 0);
+    EXPECT_EQ(im->width, c.recipe.width);
+    EXPECT_EQ(im->height, c.recipe.height);
     EXPECT_EQ(im->format.colorBits, c.bits);
-    EXPECT_EQ(im->pitch, c.spec.width * c.bits / 8);
+    EXPECT_EQ(im->pitch, c.recipe.width * c.bits / 8);
     for (int i = 0; i < int(c.values.size()); ++i)
-      EXPECT_EQ(PixelAt(im.image, i % c.spec.width, i / c.spec.width), c.values[i]) << "pixel " << i;
+      EXPECT_EQ(PixelAt(im.image, i % c.recipe.width, i / c.recipe.width), c.values[i]) << "pixel " << i;
   }
 }
 
@@ -68,7 +68,7 @@ TEST(ReadTga, DescriptionsByDepth) {
 TEST(ReadTga, RefusesBrokenFiles) {
   struct Case {
     const char* name;
-    TgaSpec spec;
+    TgaRecipe recipe;
   };
   const Case cases[] = {
       {"x origin", {2, 1, 1, 24, 0, {1, 2, 3}, {}, 0, 0, 0, "", false, 5}},
@@ -86,7 +86,7 @@ TEST(ReadTga, RefusesBrokenFiles) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Loaded im;
-    EXPECT_EQ(ReadWith(ReadTgaToRasterImage, MakeTga(c.spec), im.get()), -1);
+    EXPECT_EQ(ReadWith(ReadTgaToRasterImage, MakeTga(c.recipe), im.get()), -1);
     EXPECT_EQ(im->pixels, nullptr);
   }
 }

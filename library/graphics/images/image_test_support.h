@@ -41,7 +41,7 @@ struct Bytes {
   size_t size() const { return data.size(); }
 };
 
-struct BmpSpec {
+struct BmpRecipe {
   int32_t width, height;
   int bitCount;
   uint32_t compression;
@@ -50,7 +50,7 @@ struct BmpSpec {
   uint32_t headerSize = 40;
 };
 
-inline std::vector<uint8_t> MakeBmp(const BmpSpec& s) {
+inline std::vector<uint8_t> MakeBmp(const BmpRecipe& s) {
   const uint32_t offset = 14 + s.headerSize + uint32_t(s.extra.size());
   Bytes b;
   b.text("BM").u32(offset + uint32_t(s.pixels.size())).u32(0).u32(offset);
@@ -68,7 +68,7 @@ inline std::vector<uint8_t> Palette(std::initializer_list<uint32_t> rgb, int ent
 
 inline std::vector<uint8_t> Masks(uint32_t r, uint32_t g, uint32_t b) { return Bytes().u32(r).u32(g).u32(b).data; }
 
-struct TgaSpec {
+struct TgaRecipe {
   int type;
   int width, height, depth, descriptor;
   std::vector<uint8_t> data;
@@ -79,7 +79,7 @@ struct TgaSpec {
   int xOrigin = 0;
 };
 
-inline std::vector<uint8_t> MakeTga(const TgaSpec& s) {
+inline std::vector<uint8_t> MakeTga(const TgaRecipe& s) {
   Bytes b;
   b.u8(uint32_t(s.id.size())).u8(s.mapLength ? 1 : 0).u8(uint32_t(s.type));
   b.u16(uint32_t(s.mapFirst)).u16(uint32_t(s.mapLength)).u8(uint32_t(s.mapBits));
@@ -97,7 +97,7 @@ inline std::vector<uint8_t> Pixels(std::initializer_list<uint32_t> values, int b
   return b.data;
 }
 
-struct DdsSpec {
+struct DdsRecipe {
   uint32_t width, height;
   uint32_t pfFlags;
   std::string fourCc;  // 4 characters, or empty for fourCcNumber
@@ -107,7 +107,7 @@ struct DdsSpec {
   uint32_t pitch = 0;  // > 0 sets the pitch flag
 };
 
-inline std::vector<uint8_t> DdsHeader(const DdsSpec& s) {
+inline std::vector<uint8_t> DdsHeader(const DdsRecipe& s) {
   Bytes b;
   uint32_t flags = 0x1007 | (s.mips ? 0x20000 : 0) | (s.pitch ? 0x8 : 0);
   b.text("DDS ").u32(124).u32(flags).u32(s.height).u32(s.width).u32(s.pitch).u32(0).u32(s.mips).zeros(44);
@@ -130,7 +130,7 @@ inline std::vector<uint8_t> Bgra(uint32_t format, uint32_t width, uint32_t heigh
   return Bytes().text("BGRA").u32(format).u32(width).u32(height).raw(data).data;
 }
 
-struct PngSpec {
+struct PngRecipe {
   int width, height, colourType, bitDepth;
   std::vector<std::vector<uint8_t>> rows;  // packed as PNG stores them
   std::vector<png_color> palette = {};
@@ -139,7 +139,7 @@ struct PngSpec {
   bool interlaced = false;
 };
 
-inline std::vector<uint8_t> EncodePng(const PngSpec& s) {
+inline std::vector<uint8_t> EncodePng(const PngRecipe& s) {
   std::vector<uint8_t> out;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);

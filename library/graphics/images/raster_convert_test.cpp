@@ -97,7 +97,7 @@ TEST(ConvertPixelsBlock, EmptyRectangleFailsAndWritesNothing) {
   EXPECT_EQ(dst[0], 0);
 }
 
-TEST(ConvertPixelsBlock, ShiftOnlyAndGeneralPathsDifferAsSpecified) {
+TEST(ConvertPixelsBlock, ShiftOnlyPathLeavesLowBitsZeroWhereTheGeneralPathWidensFully) {
   // The fast pair shifts channels up with zero low bits and a zero top byte;
   // the general path (taken here because of the mirror flag) widens fully and
   // adds the unused bits.
