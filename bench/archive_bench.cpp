@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "library/foundation/archive_cache.h"
-#include "library/foundation/decompress.h"
-#include "library/foundation/file_functions.h"
+#include "library/foundation/files/archive_cache.h"
+#include "library/foundation/files/decompress.h"
+#include "library/foundation/files/file_functions.h"
 #include "platform/os/host_path.h"
 #include "tools/archive_writer.h"
 #include "tools/lz_packer.h"

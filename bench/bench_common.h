@@ -10,9 +10,9 @@
 #include <memory>
 #include <vector>
 
-#include "library/graphics/blend_tables.h"
-#include "library/graphics/draw_snapshot.h"
-#include "library/graphics/softsurface.h"
+#include "library/softrender/blend/blend_tables.h"
+#include "library/softrender/surface/draw_snapshot.h"
+#include "library/softrender/surface/softsurface.h"
 
 namespace bench {
 

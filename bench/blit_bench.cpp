@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "bench/bench_common.h"
-#include "library/graphics/softsurface.h"
-#include "library/softrender/blit.h"
+#include "library/softrender/blit/blit.h"
+#include "library/softrender/surface/softsurface.h"
 
 namespace {
 

@@ -16,13 +16,13 @@
 #include <string>
 #include <vector>
 
-#include "library/foundation/library_start.h"
-#include "library/graphics/draw_state.h"
-#include "library/graphics/drawing_calls.h"
-#include "library/graphics/graph_loading.h"
-#include "library/graphics/graphics_system.h"
-#include "library/graphics/raster_image.h"
-#include "library/graphics/screen_mode.h"
+#include "library/foundation/start/library_start.h"
+#include "library/graphics/graphs/draw_state.h"
+#include "library/graphics/graphs/drawing_calls.h"
+#include "library/graphics/graphs/graph_loading.h"
+#include "library/graphics/images/raster_image.h"
+#include "library/graphics/screen/graphics_system.h"
+#include "library/graphics/screen/screen_mode.h"
 
 namespace {
 

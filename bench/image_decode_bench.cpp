@@ -15,9 +15,9 @@
 
 #include <jpeglib.h>
 
-#include "library/foundation/streams.h"
-#include "library/graphics/image_loaders.h"
-#include "library/graphics/image_writers.h"
+#include "library/foundation/files/streams.h"
+#include "library/graphics/images/image_loaders.h"
+#include "library/graphics/images/image_writers.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "bench/bench_common.h"
-#include "library/graphics/softsurface.h"
-#include "library/softrender/rotated_blit.h"
-#include "library/softrender/shapes.h"
+#include "library/softrender/shapes/rotated_blit.h"
+#include "library/softrender/shapes/shapes.h"
+#include "library/softrender/surface/softsurface.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <cstring>
 #include <vector>
 
-#include "library/foundation/memory.h"
-#include "library/foundation/streams.h"
+#include "library/foundation/memory_log/memory.h"
+#include "library/foundation/files/streams.h"
 #include "library/sound_movie/readers/sound_decoder.h"
 #include "library/sound_movie/readers/sound_fixtures_test_support.h"
 #include "platform/audio/mixer.h"
@@ -89,7 +89,7 @@ const std::vector<uint8_t>& OggSample() {
 
 const std::vector<uint8_t>& Mp3Sample() {
   static const std::vector<uint8_t> mp3 = [] {
-    veziv::test::Mp3Spec spec;
+    veziv::test::Mp3Recipe spec;
     spec.frames = kRate * kSeconds / 1152;
     return veziv::test::MakeMp3(spec);
   }();

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "bench/bench_common.h"
-#include "library/graphics/softsurface.h"
-#include "library/softrender/triangle.h"
+#include "library/softrender/surface/softsurface.h"
+#include "library/softrender/triangle/triangle.h"
 
 namespace {
 

@@ -1,10 +1,14 @@
-# veziv_module(<name> [CP932] [DEPS <targets...>] [TEST_DEPS <targets...>]
-#              [THREADED_TESTS <gtest filter>])
+# veziv_module(<name> [CP932] [PUBLIC_DEPS <targets...>] [DEPS <targets...>]
+#              [TEST_DEPS <targets...>] [THREADED_TESTS <gtest filter>])
 #
 # Makes the static library veziv_<name> from every *.cpp of the calling folder
 # and its subfolders (a module's concerns may sit in subfolders) that is not a
 # *_test.cpp, and, when tests are on, the test program
 # <name>_tests from the *_test.cpp files, each test registered with CTest.
+# PUBLIC_DEPS are what the module's headers include, so its users get them
+# too; DEPS are used by its sources alone (their include paths and flags stay
+# inside the module, only their link reaches the program). TEST_DEPS are
+# what the tests use beyond the module.
 # THREADED_TESTS names the tests that start threads: a ThreadSanitizer build
 # (VEZIV_TSAN) registers only those, under the label "tsan".
 # CP932: the folder's literals are compiled to Shift-JIS bytes, as every text
@@ -15,7 +19,7 @@ if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
 endif()
 
 function(veziv_module name)
-  cmake_parse_arguments(M "CP932" "THREADED_TESTS" "DEPS;TEST_DEPS" ${ARGN})
+  cmake_parse_arguments(M "CP932" "THREADED_TESTS" "PUBLIC_DEPS;DEPS;TEST_DEPS" ${ARGN})
   file(GLOB_RECURSE all_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   set(sources)
   set(tests)
@@ -30,7 +34,7 @@ function(veziv_module name)
   set(target veziv_${name})
   add_library(${target} STATIC ${sources})
   target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
-  target_link_libraries(${target} PUBLIC ${M_DEPS})
+  target_link_libraries(${target} PUBLIC ${M_PUBLIC_DEPS} PRIVATE ${M_DEPS})
   set(cp932 ${M_CP932})
   if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
     set(cp932 FALSE)

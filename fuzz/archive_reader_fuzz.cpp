@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "library/foundation/archive.h"
+#include "library/foundation/files/archive.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "library/foundation/decompress.h"
+#include "library/foundation/files/decompress.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int64_t unpacked = veziv::DecompressData(data, size, nullptr, 0);

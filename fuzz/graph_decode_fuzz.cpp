@@ -7,12 +7,12 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "library/graphics/draw_state.h"
-#include "library/graphics/drawing_calls.h"
-#include "library/graphics/graph_handles.h"
-#include "library/graphics/graph_loading.h"
-#include "library/graphics/graphics_context.h"
-#include "library/graphics/softsurface.h"
+#include "library/graphics/graphs/draw_state.h"
+#include "library/graphics/graphs/drawing_calls.h"
+#include "library/graphics/graphs/graph_handles.h"
+#include "library/graphics/graphs/graph_loading.h"
+#include "library/graphics/screen/graphics_context.h"
+#include "library/softrender/surface/softsurface.h"
 
 namespace {
 

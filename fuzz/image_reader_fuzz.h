@@ -8,9 +8,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "library/foundation/streams.h"
-#include "library/graphics/image_loaders.h"
-#include "library/graphics/image_stream.h"
+#include "library/foundation/files/streams.h"
+#include "library/graphics/images/image_loaders.h"
+#include "library/graphics/images/image_stream.h"
 
 namespace veziv::fuzzing {
 

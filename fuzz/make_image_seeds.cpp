@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "fuzz/seed_writer.h"
-#include "library/graphics/image_test_support.h"
+#include "library/graphics/images/image_test_support.h"
 
-using namespace veziv::testing_support;
+using namespace veziv::test;
 using veziv::fuzzing::Seed;
 
 namespace {

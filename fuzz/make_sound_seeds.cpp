@@ -28,10 +28,10 @@ int main(int argc, char** argv) {
   }
   veziv::fuzzing::SeedRoot() = argv[1];
 
-  WaveSpec stereo;
+  WaveRecipe stereo;
   stereo.pcm = Ramp(64);
   Seed("sound_wave", "stereo16.wav", MakeWave(stereo));
-  WaveSpec mono8;
+  WaveRecipe mono8;
   mono8.channels = 1;
   mono8.bits = 8;
   mono8.rate = 8000;
@@ -39,17 +39,17 @@ int main(int argc, char** argv) {
   mono8.odd_chunk_bytes = 3;
   mono8.pcm = Ramp(33);
   Seed("sound_wave", "mono8_odd_chunk.wav", MakeWave(mono8));
-  WaveSpec cut = stereo;
+  WaveRecipe cut = stereo;
   cut.claimed_data = 0xFFFFFFFF;
   Seed("sound_wave", "unknown_size.wav", MakeWave(cut));
 
   Seed("sound_vorbis", "stereo.ogg", MakeOggVorbis(2, 22050, 1500));
   Seed("sound_vorbis", "mono.ogg", MakeOggVorbis(1, 8000, 600));
 
-  Mp3Spec plain;
+  Mp3Recipe plain;
   plain.frames = 3;
   Seed("sound_mp3", "stereo.mp3", MakeMp3(plain));
-  Mp3Spec tagged;
+  Mp3Recipe tagged;
   tagged.frames = 2;
   tagged.mono = true;
   tagged.id3v2_bytes = 20;

@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "library/foundation/file_functions.h"
-#include "library/foundation/memory_file_set_testing.h"
+#include "library/foundation/files/file_functions.h"
+#include "library/foundation/files/memory_file_set_test_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   const int bufferSize = data[0] % 70;  // 0 and 1 are refused; 2 is the smallest that reads
   const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
-  const veziv::FileHandle h = veziv::testing::OpenMemoryFile(text);
+  const veziv::FileHandle h = veziv::test::OpenMemoryFile(text);
   std::vector<char> buffer(static_cast<size_t>(bufferSize) + 1);
   // Every line that is not the last consumes at least one byte.
   const size_t bound = text.size() + 2;
@@ -25,6 +25,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (n >= bufferSize || buffer[static_cast<size_t>(n)] != '\0') std::abort();
     if (++calls > bound) std::abort();
   }
-  veziv::testing::ForgetMemoryFiles();
+  veziv::test::ForgetMemoryFiles();
   return 0;
 }

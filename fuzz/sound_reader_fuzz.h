@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "library/foundation/memory.h"
-#include "library/foundation/streams.h"
+#include "library/foundation/memory_log/memory.h"
+#include "library/foundation/files/streams.h"
 #include "library/sound_movie/readers/sound_decoder.h"
 
 inline int FuzzSoundReader(const uint8_t* data, size_t size) {

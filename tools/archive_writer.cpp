@@ -14,7 +14,7 @@
 #include <optional>
 #include <sstream>
 
-#include "library/foundation/archive_format.h"
+#include "library/foundation/files/archive_format.h"
 #include "platform/os/charset.h"
 #include "platform/os/filetime.h"
 #include "tools/lz_packer.h"

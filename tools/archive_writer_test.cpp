@@ -1,19 +1,19 @@
 // The writer's own checks and its reading of host folders; what it writes is
-// read back by the library's reader in library/foundation/archive_test.cpp.
+// read back by the library's reader in library/foundation/files/archive_test.cpp.
 #include "tools/archive_writer.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "library/foundation/archive_fixture_testing.h"
+#include "library/foundation/files/archive_test_support.h"
 
 namespace veziv::tools {
 namespace {
 
 namespace fs = std::filesystem;
 
-using testing::TempFolder;
+using test::TempFolder;
 
 const ArchiveNode* Child(const ArchiveNode& node, const std::string& name) {
   for (const ArchiveNode& c : node.children) {

@@ -5,8 +5,8 @@
 #include <array>
 #include <cstring>
 
-#include "library/foundation/archive_format.h"
-#include "library/foundation/decompress.h"
+#include "library/foundation/files/archive_format.h"
+#include "library/foundation/files/decompress.h"
 
 namespace veziv::tools {
 namespace {

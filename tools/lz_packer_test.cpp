@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "library/foundation/decompress.h"
+#include "library/foundation/files/decompress.h"
 
 namespace veziv::tools {
 namespace {

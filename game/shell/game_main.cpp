@@ -5,16 +5,16 @@
 // started in.
 #include "game/shell/game_main.h"
 
-#include "library/foundation/library_start.h"
-#include "library/foundation/main_window.h"
-#include "library/foundation/pump.h"
-#include "library/foundation/random.h"
-#include "library/foundation/window_services.h"
-#include "library/graphics/draw_state.h"
-#include "library/graphics/graphics_system.h"
-#include "library/graphics/screen_mode.h"
-#include "library/text_input/input/input.h"
+#include "library/foundation/core/random.h"
+#include "library/foundation/start/library_start.h"
+#include "library/foundation/window/main_window.h"
+#include "library/foundation/window/pump.h"
+#include "library/foundation/window/window_services.h"
+#include "library/graphics/graphs/draw_state.h"
+#include "library/graphics/screen/graphics_system.h"
+#include "library/graphics/screen/screen_mode.h"
 #include "library/sound_movie/sound/sound_system.h"
+#include "library/text_input/input/input.h"
 
 namespace game {
 namespace {

@@ -12,7 +12,7 @@
 #include <sstream>
 #include <string>
 
-#include "library/foundation/call_sites.h"
+#include "library/foundation/window/call_sites.h"
 #include "platform/window/inject.h"
 
 namespace game {

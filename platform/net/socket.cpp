@@ -9,11 +9,14 @@
 namespace platform::net {
 namespace {
 
-thread_local int g_lastError = 0;
+int& LastError() {
+  thread_local int state = 0;
+  return state;
+}
 
 int64_t Outcome(ssize_t result) {
   if (result >= 0) return result;
-  g_lastError = errno;
+  LastError() = errno;
   return (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) ? kWouldBlock : kFailed;
 }
 
@@ -31,7 +34,7 @@ int64_t SendSocket(int socket, const void* data, size_t size) {
   return Outcome(::send(socket, data, size, MSG_DONTWAIT | MSG_NOSIGNAL));
 }
 
-int LastSocketError() { return g_lastError; }
+int LastSocketError() { return LastError(); }
 
 void CloseSocket(int socket) {
   if (socket >= 0) ::close(socket);

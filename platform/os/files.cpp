@@ -75,6 +75,20 @@ int64_t File::Read(void* buffer, size_t size) {
   return static_cast<int64_t>(done);
 }
 
+int64_t File::ReadAt(void* buffer, size_t size, uint64_t offset) const {
+  if (fd_ < 0) return -1;
+  char* out = static_cast<char*>(buffer);
+  size_t done = 0;
+  while (done < size) {
+    ssize_t n = pread(fd_, out + done, std::min(size - done, kMaxChunk), static_cast<off_t>(offset + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return -1;
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return static_cast<int64_t>(done);
+}
+
 int64_t File::Write(const void* data, size_t size) {
   if (fd_ < 0) return -1;
   const char* in = static_cast<const char*>(data);
@@ -108,15 +122,18 @@ bool File::Close() {
   return close(Release()) == 0;
 }
 
-File OpenFile(std::string_view cp932_path, OpenMode mode) {
+File OpenFile(std::string_view cp932_path, OpenMode mode) { return OpenHostFile(ResolveHostPath(cp932_path), mode); }
+
+File OpenHostFile(const std::string& host_path, OpenMode mode) {
   int flags = O_CLOEXEC;
   switch (mode) {
     case OpenMode::kRead: flags |= O_RDONLY; break;
     case OpenMode::kWrite: flags |= O_WRONLY; break;
     case OpenMode::kReadWrite: flags |= O_RDWR; break;
     case OpenMode::kCreateTruncate: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+    case OpenMode::kAppend: flags |= O_WRONLY | O_CREAT | O_APPEND; break;
   }
-  File file(open(ResolveHostPath(cp932_path).c_str(), flags, 0666));
+  File file(open(host_path.c_str(), flags, 0666));
   struct stat st;
   // A folder opens read-only on Linux; as a file it would only fail later, on the first read.
   if (file.IsOpen() && (fstat(file.Descriptor(), &st) != 0 || S_ISDIR(st.st_mode))) file.Close();
@@ -125,7 +142,9 @@ File OpenFile(std::string_view cp932_path, OpenMode mode) {
 
 bool CreateFolder(std::string_view cp932_path) { return mkdir(ResolveHostPath(cp932_path).c_str(), 0777) == 0; }
 
-bool DeleteFile(std::string_view cp932_path) { return unlink(ResolveHostPath(cp932_path).c_str()) == 0; }
+bool DeleteFile(std::string_view cp932_path) { return DeleteHostFile(ResolveHostPath(cp932_path)); }
+
+bool DeleteHostFile(const std::string& host_path) { return unlink(host_path.c_str()) == 0; }
 
 bool FolderExists(std::string_view cp932_path) {
   struct stat st;

@@ -17,6 +17,7 @@ enum class OpenMode {
   kWrite,           // existing file, write only, not truncated
   kReadWrite,       // existing file, both
   kCreateTruncate,  // created or emptied, read and write
+  kAppend,          // created when missing, write only, every write goes to the end
 };
 
 enum class SeekFrom { kBegin, kCurrent, kEnd };
@@ -39,6 +40,9 @@ class File {
 
   // Reads until size bytes or the end of the file; the count read (0 at the end), -1 on error.
   int64_t Read(void* buffer, size_t size);
+  // Reads until size bytes or the end of the file from offset on, leaving the position where it
+  // was; the count read (0 at or past the end), -1 on error.
+  int64_t ReadAt(void* buffer, size_t size, uint64_t offset) const;
   // Writes all size bytes; size, or -1 on error.
   int64_t Write(const void* data, size_t size);
   // The new position, or -1 (a position before the start is refused).
@@ -54,6 +58,10 @@ class File {
 
 // Opens a file; a closed File when it cannot be opened or names a folder.
 File OpenFile(std::string_view cp932_path, OpenMode mode);
+// OpenFile and DeleteFile for a host path taken as it is (relative to the working folder), for
+// files that are the program's own rather than the game's, such as the log.
+File OpenHostFile(const std::string& host_path, OpenMode mode);
+bool DeleteHostFile(const std::string& host_path);
 
 // True when the folder was made; false if it exists or its parent does not.
 bool CreateFolder(std::string_view cp932_path);

@@ -11,10 +11,12 @@
 
 #include "platform/os/filetime.h"
 #include "platform/os/host_path.h"
-#include "platform/os/test_folder.h"
+#include "platform/os/temp_folder_test_support.h"
 
 namespace platform::os {
 namespace {
+
+using veziv::test::TestFolder;
 
 TEST(MatchesWildcard, FollowsWindowsRules) {
   struct Case {
@@ -154,6 +156,58 @@ TEST(Files, WritesSeeksAndReadsBack) {
 
   File truncated = OpenFile(name, OpenMode::kCreateTruncate);
   EXPECT_EQ(truncated.Size(), 0);
+}
+
+TEST(Files, ReadsAtAnOffsetWithoutMovingThePosition) {
+  TestFolder tree;
+  SetStartFolder(tree.path());
+  File file = OpenFile("data.bin", OpenMode::kCreateTruncate);
+  ASSERT_TRUE(file.IsOpen());
+  ASSERT_EQ(file.Write("hello world", 11), 11);
+  ASSERT_EQ(file.Seek(2, SeekFrom::kBegin), 2);
+  char buffer[8] = {};
+  EXPECT_EQ(file.ReadAt(buffer, 5, 6), 5);
+  EXPECT_EQ(std::string(buffer, 5), "world");
+  EXPECT_EQ(file.ReadAt(buffer, 5, 9), 2);  // stops at the end
+  EXPECT_EQ(std::string(buffer, 2), "ld");
+  EXPECT_EQ(file.ReadAt(buffer, 5, 11), 0);
+  EXPECT_EQ(file.ReadAt(buffer, 5, uint64_t{1} << 40), 0);
+  EXPECT_EQ(file.Tell(), 2);
+  EXPECT_EQ(file.Read(buffer, 3), 3);  // the position the reads at offsets left alone
+  EXPECT_EQ(std::string(buffer, 3), "llo");
+  EXPECT_EQ(File().ReadAt(buffer, 1, 0), -1);
+  File write_only = OpenFile("data.bin", OpenMode::kWrite);
+  EXPECT_EQ(write_only.ReadAt(buffer, 1, 0), -1);
+}
+
+TEST(Files, AppendsAndTakesHostPathsAsTheyAre) {
+  TestFolder tree;
+  SetStartFolder(tree.path());
+  const std::string log = tree / "Log.txt";
+  {
+    File file = OpenHostFile(log, OpenMode::kAppend);  // created when missing
+    ASSERT_TRUE(file.IsOpen());
+    EXPECT_EQ(file.Write("one ", 4), 4);
+  }
+  {
+    File file = OpenHostFile(log, OpenMode::kAppend);
+    ASSERT_TRUE(file.IsOpen());
+    EXPECT_EQ(file.Seek(0, SeekFrom::kBegin), 0);
+    EXPECT_EQ(file.Write("two", 3), 3);  // still at the end
+    char byte;
+    EXPECT_EQ(file.Read(&byte, 1), -1);  // write only
+  }
+  File file = OpenHostFile(log, OpenMode::kRead);
+  char all[16];
+  ASSERT_EQ(file.Read(all, sizeof all), 7);
+  EXPECT_EQ(std::string(all, 7), "one two");
+  // A host path is not matched case-insensitively as the library's paths are.
+  EXPECT_FALSE(OpenHostFile(tree / "log.txt", OpenMode::kRead).IsOpen());
+  EXPECT_TRUE(OpenFile("log.txt", OpenMode::kRead).IsOpen());
+  EXPECT_FALSE(OpenHostFile(tree.path(), OpenMode::kAppend).IsOpen());  // a folder
+  EXPECT_FALSE(DeleteHostFile(tree / "log.txt"));
+  EXPECT_TRUE(DeleteHostFile(log));
+  EXPECT_FALSE(FileExists("Log.txt"));
 }
 
 TEST(Files, RefusesMissingFilesAndFolders) {

@@ -1,4 +1,4 @@
-// FILETIME <-> POSIX time conversions.
+// FILETIME <-> POSIX time conversions, and local calendar time.
 #include "platform/os/filetime.h"
 
 #include <cstdint>
@@ -34,6 +34,11 @@ time_t TimeFromFileTime(uint64_t file_time) { return TimespecFromFileTime(file_t
 bool FileTimeToLocalTime(uint64_t file_time, std::tm* out) {
   time_t seconds = TimeFromFileTime(file_time);
   return localtime_r(&seconds, out) != nullptr;
+}
+
+bool LocalTimeNow(std::tm* out) {
+  const time_t now = time(nullptr);
+  return localtime_r(&now, out) != nullptr;
 }
 
 }  // namespace platform::os

@@ -21,5 +21,7 @@ time_t TimeFromFileTime(uint64_t file_time);
 // The local calendar time (TZ as set for the process) of a FILETIME; false if it cannot be given.
 // Milliseconds, which std::tm lacks, are (file_time / 10000) % 1000.
 bool FileTimeToLocalTime(uint64_t file_time, std::tm* out);
+// The local calendar time now (the system's clock, never the manual one); false if it cannot be given.
+bool LocalTimeNow(std::tm* out);
 
 }  // namespace platform::os

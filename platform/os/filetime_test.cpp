@@ -67,5 +67,23 @@ TEST(FileTime, GivesLocalCalendarTime) {
   tzset();
 }
 
+TEST(FileTime, GivesTheLocalTimeNow) {
+  setenv("TZ", "UTC", 1);
+  tzset();
+  std::tm utc{};
+  ASSERT_TRUE(LocalTimeNow(&utc));
+  setenv("TZ", "JST-9", 1);
+  tzset();
+  std::tm japan{};
+  ASSERT_TRUE(LocalTimeNow(&japan));
+  unsetenv("TZ");
+  tzset();
+  // Nine hours ahead, give or take the minute that may pass between the two reads.
+  const int minutes = ((japan.tm_hour * 60 + japan.tm_min) - (utc.tm_hour * 60 + utc.tm_min) + 1440) % 1440;
+  EXPECT_GE(minutes, 540);
+  EXPECT_LE(minutes, 541);
+  EXPECT_GE(utc.tm_year + 1900, 2024);
+}
+
 }  // namespace
 }  // namespace platform::os

@@ -89,13 +89,21 @@ std::string ResolveComponent(const std::string& base, std::string_view cp932) {
 
 }  // namespace
 
+std::string CurrentFolder() {
+  char* cwd = getcwd(nullptr, 0);
+  std::string folder = cwd != nullptr ? cwd : "";
+  free(cwd);
+  return folder;
+}
+
+bool SetCurrentFolder(const std::string& host_folder) { return chdir(host_folder.c_str()) == 0; }
+
 std::string StartFolder() {
   HostPathState& s = State();
   std::lock_guard<std::mutex> lock(s.mutex);
   if (!s.start_known) {
-    char* cwd = getcwd(nullptr, 0);
-    s.start_folder = cwd ? WithoutTrailingSlashes(cwd) : std::string(".");
-    free(cwd);
+    const std::string cwd = CurrentFolder();
+    s.start_folder = !cwd.empty() ? WithoutTrailingSlashes(cwd) : std::string(".");
     s.start_known = true;
   }
   return s.start_folder;

@@ -20,6 +20,11 @@ namespace platform::os {
 // Directory listings are not cached, so files created or deleted by anyone are seen at once.
 std::string ResolveHostPath(std::string_view cp932_path);
 
+// The process's working folder (a host path); empty when it cannot be read.
+std::string CurrentFolder();
+// Makes host_folder the working folder; false when it cannot be entered.
+bool SetCurrentFolder(const std::string& host_folder);
+
 // The folder relative paths start from: the working directory when first needed, unless set here.
 std::string StartFolder();
 void SetStartFolder(std::string host_utf8);

@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
-#include "platform/os/test_folder.h"
+#include "platform/os/temp_folder_test_support.h"
 
 namespace platform::os {
 namespace {
+
+using veziv::test::TestFolder;
 
 // A game folder with mixed-case and Japanese names, some as UTF-8 and one as raw CP932 bytes.
 class HostPathTest : public ::testing::Test {
@@ -71,6 +74,20 @@ TEST_F(HostPathTest, SeesFilesCreatedAfterAnEarlierLookup) {
   EXPECT_EQ(ResolveHostPath("image\\system\\later.png"), tree_ / "game/Image/System/later.png");
   tree_.MakeFile("game/Image/System/LATER.png");
   EXPECT_EQ(ResolveHostPath("image\\system\\later.png"), tree_ / "game/Image/System/LATER.png");
+}
+
+TEST(CurrentFolder, IsEnteredAndReadBack) {
+  TestFolder tree;
+  tree.MakeFolder("inner");
+  const std::string before = CurrentFolder();
+  ASSERT_FALSE(before.empty());
+  const std::string inner = std::filesystem::canonical(tree / "inner").string();
+  EXPECT_TRUE(SetCurrentFolder(tree / "inner"));
+  EXPECT_EQ(CurrentFolder(), inner);
+  EXPECT_FALSE(SetCurrentFolder(tree / "missing"));
+  EXPECT_EQ(CurrentFolder(), inner);
+  EXPECT_TRUE(SetCurrentFolder(before));
+  EXPECT_EQ(CurrentFolder(), before);
 }
 
 TEST(SplitCp932Path, SplitsOnlyAtSingleByteSeparators) {

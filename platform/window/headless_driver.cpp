@@ -20,19 +20,23 @@ struct HeadlessState {
   PresentedFrame last_frame;
 };
 
-HeadlessState g_headless;
+HeadlessState& State() {
+  static HeadlessState state;
+  return state;
+}
 
 MessageBoxAnswer AnswerFromScript(const char* title_utf8, const char* text_utf8, MessageBoxKind kind) {
-  g_headless.shown_any = true;
-  g_headless.last = {title_utf8, text_utf8, kind};
-  if (g_headless.answers.empty()) return kind == MessageBoxKind::kOk ? MessageBoxAnswer::kOk : MessageBoxAnswer::kNo;
-  MessageBoxAnswer a = g_headless.answers.front();
-  g_headless.answers.pop_front();
+  HeadlessState& headless = State();
+  headless.shown_any = true;
+  headless.last = {title_utf8, text_utf8, kind};
+  if (headless.answers.empty()) return kind == MessageBoxKind::kOk ? MessageBoxAnswer::kOk : MessageBoxAnswer::kNo;
+  MessageBoxAnswer a = headless.answers.front();
+  headless.answers.pop_front();
   return a;
 }
 
 bool KeepFrame(const PresentRequest& request, const ScreenRect& placement) {
-  PresentedFrame& f = g_headless.last_frame;
+  PresentedFrame& f = State().last_frame;
   const ScreenRect& src = request.source;
   f.width = src.width;
   f.height = src.height;
@@ -43,7 +47,7 @@ bool KeepFrame(const PresentRequest& request, const ScreenRect& placement) {
   }
   f.placement = placement;
   f.waited_for_vblank = request.wait_for_vblank;
-  ++g_headless.present_count;
+  ++State().present_count;
   return true;
 }
 
@@ -53,25 +57,28 @@ const Driver kHeadlessDriver = {"headless", "dummy", AnswerFromScript, KeepFrame
 
 }  // namespace detail
 
-void ScriptMessageBoxAnswer(MessageBoxAnswer answer) { detail::g_headless.answers.push_back(answer); }
+void ScriptMessageBoxAnswer(MessageBoxAnswer answer) { detail::State().answers.push_back(answer); }
 
 bool LastShownMessageBox(ShownMessageBox* box) {
-  if (!detail::g_headless.shown_any) return false;
-  *box = detail::g_headless.last;
+  const detail::HeadlessState& headless = detail::State();
+  if (!headless.shown_any) return false;
+  *box = headless.last;
   return true;
 }
 
-int PresentedFrameCount() { return detail::g_headless.present_count; }
+int PresentedFrameCount() { return detail::State().present_count; }
 
 bool LastPresentedFrame(PresentedFrame* frame) {
-  if (detail::g_headless.present_count == 0) return false;
-  *frame = detail::g_headless.last_frame;
+  const detail::HeadlessState& headless = detail::State();
+  if (headless.present_count == 0) return false;
+  *frame = headless.last_frame;
   return true;
 }
 
 void ForgetPresentedFrames() {
-  detail::g_headless.present_count = 0;
-  detail::g_headless.last_frame = PresentedFrame{};
+  detail::HeadlessState& headless = detail::State();
+  headless.present_count = 0;
+  headless.last_frame = PresentedFrame{};
 }
 
 }  // namespace platform::window

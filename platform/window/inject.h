@@ -1,6 +1,6 @@
 // The test seam of the window module: events pushed into SDL's queue as a
 // desktop would send them, the headless driver's scripted message-box
-// answers, and counters of what the module did.
+// answers, counters of what the module did, and the window's X identity.
 #pragma once
 
 #include <cstdint>
@@ -73,5 +73,9 @@ int CursorChangeCount();
 bool SystemCursorShown();
 // The window's title as SDL holds it (UTF-8); empty without a window.
 std::string WindowTitleUtf8();
+// The program's window as an X display knows it, for tests that read the
+// window back from the display server: the display (an Xlib Display*) and the
+// window's id. False without a window, or when it is not on an X display.
+bool FindX11Window(void** display, unsigned long* window);
 
 }  // namespace platform::window

@@ -19,7 +19,10 @@ struct LockState {
   pid_t owner = 0;
 };
 
-LockState g_lock;
+LockState& State() {
+  static LockState state;
+  return state;
+}
 
 uint64_t HashName(const char* name) {
   uint64_t h = 0xCBF29CE484222325u;  // FNV-1a
@@ -41,6 +44,7 @@ std::string InstanceLockPath(const char* name) {
 }
 
 InstanceLockResult AcquireInstanceLock(const char* name) {
+  LockState& lock = State();
   ReleaseInstanceLock();
   std::string path = InstanceLockPath(name);
   int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
@@ -54,17 +58,18 @@ InstanceLockResult AcquireInstanceLock(const char* name) {
     close(fd);
     return held ? InstanceLockResult::kHeldElsewhere : InstanceLockResult::kUnavailable;
   }
-  g_lock.fd = fd;
-  g_lock.owner = getpid();
+  lock.fd = fd;
+  lock.owner = getpid();
   return InstanceLockResult::kAcquired;
 }
 
 void ReleaseInstanceLock() {
-  if (g_lock.fd < 0) return;
+  LockState& lock = State();
+  if (lock.fd < 0) return;
   // A forked child shares the parent's lock: it only lets go of its copy.
-  if (g_lock.owner == getpid()) flock(g_lock.fd, LOCK_UN);
-  close(g_lock.fd);
-  g_lock.fd = -1;
+  if (lock.owner == getpid()) flock(lock.fd, LOCK_UN);
+  close(lock.fd);
+  lock.fd = -1;
 }
 
 }  // namespace platform::window

@@ -2,6 +2,7 @@
 // and the desktop's mode.
 #include "platform/window/window.h"
 
+#include <SDL_syswm.h>
 #include <sys/sysinfo.h>
 
 #include <cstdlib>
@@ -232,6 +233,17 @@ bool SystemCursorShown() { return SDL_ShowCursor(SDL_QUERY) == SDL_ENABLE; }
 std::string WindowTitleUtf8() {
   SDL_Window* w = ModuleState().window;
   return w != nullptr ? SDL_GetWindowTitle(w) : "";
+}
+
+bool FindX11Window(void** display, unsigned long* window) {
+  SDL_Window* w = ModuleState().window;
+  if (w == nullptr) return false;
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(w, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) return false;
+  *display = info.info.x11.display;
+  *window = info.info.x11.window;
+  return *display != nullptr;
 }
 
 }  // namespace platform::window

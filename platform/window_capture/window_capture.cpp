@@ -1,26 +1,23 @@
-// The window's pixels read from the X server with XGetImage on the window
-// SDL made, and that window resized by a second client of the server.
+// The window's pixels read from the X server with XGetImage on the program's
+// window, found through the window module's test seam, and that window
+// resized by a second client of the server.
 #include "platform/window_capture/window_capture.h"
 
-#include <SDL.h>
-#include <SDL_syswm.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
-#include "platform/window/driver.h"
+#include "platform/window/inject.h"
 
 namespace platform::window {
 namespace {
 
 bool XWindowOf(Display** display, Window* window) {
-  SDL_Window* w = detail::ModuleState().window;
-  if (w == nullptr) return false;
-  SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (SDL_GetWindowWMInfo(w, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) return false;
-  *display = info.info.x11.display;
-  *window = info.info.x11.window;
-  return *display != nullptr;
+  void* found = nullptr;
+  unsigned long id = 0;
+  if (!FindX11Window(&found, &id)) return false;
+  *display = static_cast<Display*>(found);
+  *window = static_cast<Window>(id);
+  return true;
 }
 
 // The channel of a pixel under mask, as 8 bits.

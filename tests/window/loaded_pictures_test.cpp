@@ -9,30 +9,30 @@
 #include <string>
 #include <vector>
 
-#include "library/foundation/archive_fixture_testing.h"
-#include "library/graphics/draw_state.h"
-#include "library/graphics/drawing_calls.h"
-#include "library/graphics/graph_handles.h"
-#include "library/graphics/graph_loading.h"
-#include "library/graphics/image_test_support.h"
-#include "tests/window/window_fixture.h"
+#include "library/foundation/files/archive_test_support.h"
+#include "library/graphics/graphs/draw_state.h"
+#include "library/graphics/graphs/drawing_calls.h"
+#include "library/graphics/graphs/graph_handles.h"
+#include "library/graphics/graphs/graph_loading.h"
+#include "library/graphics/images/image_test_support.h"
+#include "tests/window/whole_window_test_support.h"
 
-namespace veziv::window_tests {
+namespace veziv::test {
 namespace {
 
 constexpr int kWidth = 64, kHeight = 48;
 
 // Colour running across, alpha falling from opaque at the top to clear at the bottom.
 std::vector<uint8_t> SpritePng() {
-  testing_support::PngSpec spec{kWidth, kHeight, PNG_COLOR_TYPE_RGB_ALPHA, 8, {}};
+  test::PngRecipe recipe{kWidth, kHeight, PNG_COLOR_TYPE_RGB_ALPHA, 8, {}};
   for (int y = 0; y < kHeight; ++y) {
     std::vector<uint8_t> row;
     for (int x = 0; x < kWidth; ++x) {
       row.insert(row.end(), {uint8_t(4 * x), uint8_t(255 - 4 * x), uint8_t(5 * y), uint8_t(255 - 255 * y / (kHeight - 1))});
     }
-    spec.rows.push_back(row);
+    recipe.rows.push_back(row);
   }
-  return testing_support::EncodePng(spec);
+  return test::EncodePng(recipe);
 }
 
 void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
@@ -52,15 +52,15 @@ bool SamePixels(int a, int b) {
 
 TEST_F(WindowTest, PicturesFromAFolderAndAnArchiveAreShownAsTheRendererDrewThem) {
   const std::vector<uint8_t> png = SpritePng();
-  const std::vector<uint8_t> jpeg = testing_support::EncodeJpeg(kWidth, kHeight, 3, JCS_RGB, 2, 2);
+  const std::vector<uint8_t> jpeg = test::EncodeJpeg(kWidth, kHeight, 3, JCS_RGB, 2, 2);
   ASSERT_FALSE(png.empty());
   ASSERT_FALSE(jpeg.empty());
   folder_.MakeFolder("plain");
   WriteFile(folder_ / "plain/sprite.png", png);
   WriteFile(folder_ / "plain/photo.jpg", jpeg);
   WriteFile(folder_ / "packed.VUR",
-            veziv::testing::MakeArchive({veziv::testing::FileNode("sprite.png", std::string(png.begin(), png.end())),
-                                         veziv::testing::FileNode("photo.jpg", std::string(jpeg.begin(), jpeg.end()))}));
+            veziv::test::MakeArchive({veziv::test::FileNode("sprite.png", std::string(png.begin(), png.end())),
+                                         veziv::test::FileNode("photo.jpg", std::string(jpeg.begin(), jpeg.end()))}));
 
   if (!Start(800, 600, 32)) GTEST_SKIP() << "no display to open a window on";
   const int graphs[4] = {ImportGraphFile("plain\\sprite.png", 0), ImportGraphFile("plain\\photo.jpg", 0),
@@ -84,4 +84,4 @@ TEST_F(WindowTest, PicturesFromAFolderAndAnArchiveAreShownAsTheRendererDrewThem)
 }
 
 }  // namespace
-}  // namespace veziv::window_tests
+}  // namespace veziv::test

@@ -4,13 +4,13 @@
 // the window larger, the image zoomed with each pixel repeated.
 #include <gtest/gtest.h>
 
-#include "library/foundation/window_services.h"
-#include "library/graphics/draw_state.h"
-#include "library/graphics/drawing_calls.h"
-#include "library/graphics/graph_handles.h"
-#include "tests/window/window_fixture.h"
+#include "library/foundation/window/window_services.h"
+#include "library/graphics/graphs/draw_state.h"
+#include "library/graphics/graphs/drawing_calls.h"
+#include "library/graphics/graphs/graph_handles.h"
+#include "tests/window/whole_window_test_support.h"
 
-namespace veziv::window_tests {
+namespace veziv::test {
 namespace {
 
 void DrawFrame(int width, int height) {
@@ -70,4 +70,4 @@ TEST_F(WindowTest, DraggedWindowShowsTheScreenZoomed) {
 }
 
 }  // namespace
-}  // namespace veziv::window_tests
+}  // namespace veziv::test

@@ -10,7 +10,7 @@
 #include <new>
 #include <vector>
 
-#include "library/foundation/memory.h"
+#include "library/foundation/memory_log/memory.h"
 #include "library/sound_movie/readers/reader_kinds.h"
 
 namespace veziv::detail {

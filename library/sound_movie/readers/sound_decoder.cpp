@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "library/foundation/archive_format.h"
-#include "library/foundation/memory.h"
+#include "library/foundation/files/archive_format.h"
+#include "library/foundation/memory_log/memory.h"
 #include "library/sound_movie/readers/reader_kinds.h"
 
 namespace veziv {

@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "library/foundation/streams.h"
+#include "library/foundation/files/streams.h"
 
 namespace veziv {
 

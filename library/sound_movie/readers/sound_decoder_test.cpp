@@ -9,8 +9,8 @@
 #include <fstream>
 #include <memory>
 
-#include "library/foundation/log_test_folder.h"
-#include "library/foundation/memory.h"
+#include "library/foundation/memory_log/log_test_support.h"
+#include "library/foundation/memory_log/memory.h"
 #include "library/sound_movie/readers/reader_kinds.h"
 #include "library/sound_movie/readers/sound_fixtures_test_support.h"
 
@@ -20,9 +20,9 @@ namespace {
 using test::MakeMp3;
 using test::MakeOggVorbis;
 using test::MakeWave;
-using test::Mp3Spec;
+using test::Mp3Recipe;
 using test::Pcm16;
-using test::WaveSpec;
+using test::WaveRecipe;
 
 // A decoder opened over a copy of bytes, closed at the end of the scope.
 class Source {
@@ -69,33 +69,33 @@ std::vector<uint8_t> Ramp(int bytes) {
 TEST(WaveReaderTest, HandsOutThePcmOfEachAcceptedLayout) {
   struct Case {
     const char* name;
-    WaveSpec spec;
+    WaveRecipe spec;
     uint16_t channels, bits, block_align;
     int data_bytes;  // what decodes
   };
-  WaveSpec stereo16;
+  WaveRecipe stereo16;
   stereo16.pcm = Ramp(400);
-  WaveSpec mono8;
+  WaveRecipe mono8;
   mono8.channels = 1;
   mono8.bits = 8;
   mono8.rate = 11025;
   mono8.pcm = Ramp(101);
-  WaveSpec fmt18 = stereo16;
+  WaveRecipe fmt18 = stereo16;
   fmt18.fmt_bytes = 18;
-  WaveSpec fmt40 = stereo16;
+  WaveRecipe fmt40 = stereo16;
   fmt40.fmt_bytes = 40;
-  WaveSpec wrong_bits = stereo16;  // a 16-byte fmt takes its bits from block align and channels
+  WaveRecipe wrong_bits = stereo16;  // a 16-byte fmt takes its bits from block align and channels
   wrong_bits.bits = 12;
   wrong_bits.block_align = 4;
-  WaveSpec odd_chunk = stereo16;   // skipped with its pad byte
+  WaveRecipe odd_chunk = stereo16;   // skipped with its pad byte
   odd_chunk.odd_chunk_bytes = 5;
-  WaveSpec cut = stereo16;         // claims more than is there: what is there counts
+  WaveRecipe cut = stereo16;         // claims more than is there: what is there counts
   cut.claimed_data = 100000;
-  WaveSpec streaming = stereo16;   // written while recording, size never filled in
+  WaveRecipe streaming = stereo16;   // written while recording, size never filled in
   streaming.claimed_data = 0xFFFFFFFF;
-  WaveSpec ragged = stereo16;      // a partial last block is dropped
+  WaveRecipe ragged = stereo16;      // a partial last block is dropped
   ragged.pcm = Ramp(403);
-  WaveSpec lying_rate = stereo16;  // the average rate is taken from the block size
+  WaveRecipe lying_rate = stereo16;  // the average rate is taken from the block size
   lying_rate.avg_bytes = 0xFFFFFFF0;
   const Case cases[] = {
       {"16-bit stereo", stereo16, 2, 16, 4, 400}, {"8-bit mono", mono8, 1, 8, 1, 101},
@@ -126,36 +126,36 @@ TEST(WaveReaderTest, HandsOutThePcmOfEachAcceptedLayout) {
 TEST(WaveReaderTest, RefusesWhatItCannotReadOrPlay) {
   struct Case {
     const char* name;
-    WaveSpec spec;
+    WaveRecipe spec;
   };
-  WaveSpec good;
+  WaveRecipe good;
   good.pcm = Ramp(64);
   auto with = [&good](auto change) {
-    WaveSpec spec = good;
+    WaveRecipe spec = good;
     change(spec);
     return spec;
   };
   const Case cases[] = {
-      {"fmt not first", with([](WaveSpec& s) { s.chunk_before_fmt = "JUNK"; })},
-      {"no data chunk", with([](WaveSpec& s) { s.data_chunk = false; })},
-      {"short fmt", with([](WaveSpec& s) { s.fmt_bytes = 14; })},
-      {"no channels", with([](WaveSpec& s) { s.channels = 0; })},
-      {"no block align", with([](WaveSpec& s) { s.block_align = 0; })},
-      {"no rate", with([](WaveSpec& s) { s.rate = 0; })},
-      {"compressed", with([](WaveSpec& s) { s.tag = 2; })},
-      {"24-bit", with([](WaveSpec& s) {
+      {"fmt not first", with([](WaveRecipe& s) { s.chunk_before_fmt = "JUNK"; })},
+      {"no data chunk", with([](WaveRecipe& s) { s.data_chunk = false; })},
+      {"short fmt", with([](WaveRecipe& s) { s.fmt_bytes = 14; })},
+      {"no channels", with([](WaveRecipe& s) { s.channels = 0; })},
+      {"no block align", with([](WaveRecipe& s) { s.block_align = 0; })},
+      {"no rate", with([](WaveRecipe& s) { s.rate = 0; })},
+      {"compressed", with([](WaveRecipe& s) { s.tag = 2; })},
+      {"24-bit", with([](WaveRecipe& s) {
          s.bits = 24;
          s.fmt_bytes = 18;
        })},
-      {"three channels", with([](WaveSpec& s) { s.channels = 3; })},
-      {"rate too low", with([](WaveSpec& s) { s.rate = 99; })},
-      {"rate too high", with([](WaveSpec& s) { s.rate = 200001; })},
-      {"block align not the frame", with([](WaveSpec& s) {
+      {"three channels", with([](WaveRecipe& s) { s.channels = 3; })},
+      {"rate too low", with([](WaveRecipe& s) { s.rate = 99; })},
+      {"rate too high", with([](WaveRecipe& s) { s.rate = 200001; })},
+      {"block align not the frame", with([](WaveRecipe& s) {
          s.block_align = 6;
          s.fmt_bytes = 18;
        })},
-      {"empty data", with([](WaveSpec& s) { s.pcm.clear(); })},
-      {"less than a block", with([](WaveSpec& s) { s.pcm.resize(3); })},
+      {"empty data", with([](WaveRecipe& s) { s.pcm.clear(); })},
+      {"less than a block", with([](WaveRecipe& s) { s.pcm.resize(3); })},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -170,7 +170,7 @@ TEST(WaveReaderTest, RefusesWhatItCannotReadOrPlay) {
 }
 
 TEST(WaveReaderTest, ReadsInBlocksSeeksAndSetsTheEndFlag) {
-  WaveSpec spec;
+  WaveRecipe spec;
   spec.pcm = Ramp(400);
   Source source(MakeWave(spec));
   ASSERT_EQ(source.result(), 0);
@@ -292,19 +292,19 @@ TEST(Mp3ReaderTest, ParsesFrameHeaders) {
 TEST(Mp3ReaderTest, SkipsTagsAndDecodesEveryFrame) {
   struct Case {
     const char* name;
-    Mp3Spec spec;
+    Mp3Recipe spec;
     int data_position;
     int channels;
   };
-  Mp3Spec plain;
+  Mp3Recipe plain;
   plain.frames = 5;
-  Mp3Spec tagged = plain;
+  Mp3Recipe tagged = plain;
   tagged.id3v2_bytes = 300;
   tagged.id3v1 = true;
-  Mp3Spec footer = plain;  // ID3v2.4 with its footer: 20 bytes beyond the size
+  Mp3Recipe footer = plain;  // ID3v2.4 with its footer: 20 bytes beyond the size
   footer.id3v2_bytes = 300;
   footer.id3v24_footer = true;
-  Mp3Spec junk = plain;
+  Mp3Recipe junk = plain;
   junk.junk_before = {0x00, 0xFF, 0x00, 0x12};
   junk.mono = true;
   const Case cases[] = {{"plain", plain, 0, 2},
@@ -335,7 +335,7 @@ TEST(Mp3ReaderTest, SkipsTagsAndDecodesEveryFrame) {
 }
 
 TEST(Mp3ReaderTest, RefusesFreeFormatAndFilesWithoutFrames) {
-  std::vector<uint8_t> free_format = MakeMp3(Mp3Spec{});
+  std::vector<uint8_t> free_format = MakeMp3(Mp3Recipe{});
   free_format[2] = 0x00;  // bit-rate index 0 on the first frame
   Source refused(free_format);
   EXPECT_EQ(refused.result(), -1);
@@ -349,11 +349,11 @@ TEST(Mp3ReaderTest, RefusesFreeFormatAndFilesWithoutFrames) {
   EXPECT_EQ(tag_only.result(), -1);
 }
 
-class SoundFilesTest : public testing::LogFolderTest {};
+class SoundFilesTest : public test::LogFolderTest {};
 
 TEST_F(SoundFilesTest, LoadsWholeFilesAndLogsTheMissingOne) {
   const std::string path = folder_ + "/sound.wav";
-  WaveSpec spec;
+  WaveRecipe spec;
   spec.pcm = Ramp(40);
   const std::vector<uint8_t> bytes = MakeWave(spec);
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));

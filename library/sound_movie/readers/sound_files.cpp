@@ -1,10 +1,10 @@
 // Whole files and streams into memory, and WAVE images of PCM.
 #include <cstring>
 
-#include "library/foundation/archive_format.h"
-#include "library/foundation/file_functions.h"
-#include "library/foundation/log.h"
-#include "library/foundation/memory.h"
+#include "library/foundation/files/archive_format.h"
+#include "library/foundation/files/file_functions.h"
+#include "library/foundation/memory_log/log.h"
+#include "library/foundation/memory_log/memory.h"
 #include "library/sound_movie/readers/sound_decoder.h"
 
 namespace veziv {

@@ -24,7 +24,7 @@ inline void PutLe32(std::vector<uint8_t>* out, uint32_t v) {
 }
 inline void PutText(std::vector<uint8_t>* out, const char* text) { out->insert(out->end(), text, text + std::strlen(text)); }
 
-struct WaveSpec {
+struct WaveRecipe {
   uint16_t tag = 1;
   uint16_t channels = 2;
   uint32_t rate = 44100;
@@ -45,7 +45,7 @@ inline void PutChunk(std::vector<uint8_t>* out, const char* id, uint32_t size) {
   out->insert(out->end(), size + (size & 1), 0xAB);
 }
 
-inline std::vector<uint8_t> MakeWave(const WaveSpec& spec) {
+inline std::vector<uint8_t> MakeWave(const WaveRecipe& spec) {
   std::vector<uint8_t> out;
   PutText(&out, "RIFF");
   PutLe32(&out, 0);
@@ -155,7 +155,7 @@ inline std::vector<uint8_t> MakeOggVorbis(int channels, int rate, int frames) {
   return out;
 }
 
-struct Mp3Spec {
+struct Mp3Recipe {
   int frames = 4;
   bool mono = false;
   int id3v2_bytes = -1;     // -1: no tag; else the size field of an ID3v2.3 tag
@@ -166,7 +166,7 @@ struct Mp3Spec {
 
 // MPEG-1 Layer III, 44100 Hz, 128 kbit/s: 417 bytes a frame, 418 when padded
 // (every third frame here).
-inline std::vector<uint8_t> MakeMp3(const Mp3Spec& spec) {
+inline std::vector<uint8_t> MakeMp3(const Mp3Recipe& spec) {
   std::vector<uint8_t> out;
   if (spec.id3v2_bytes >= 0) {
     PutText(&out, "ID3");

@@ -3,7 +3,7 @@
 // compressed WAVE data is refused.
 #include <cstring>
 
-#include "library/foundation/archive_format.h"
+#include "library/foundation/files/archive_format.h"
 #include "library/sound_movie/readers/reader_kinds.h"
 
 namespace veziv::detail {

@@ -5,11 +5,11 @@
 #include <cmath>
 #include <cstring>
 
-#include "library/foundation/library_start.h"
-#include "library/foundation/log.h"
-#include "library/foundation/memory.h"
-#include "library/foundation/pump.h"
-#include "library/foundation/window_services.h"
+#include "library/foundation/start/library_start.h"
+#include "library/foundation/memory_log/log.h"
+#include "library/foundation/memory_log/memory.h"
+#include "library/foundation/window/pump.h"
+#include "library/foundation/window/window_services.h"
 #include "library/sound_movie/sound/sound_buffers.h"
 #include "library/sound_movie/sound/sound_system.h"
 #include "library/sound_movie/sound/stream_calls.h"

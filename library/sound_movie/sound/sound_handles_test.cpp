@@ -6,7 +6,7 @@
 
 #include <numeric>
 
-#include "library/foundation/memory.h"
+#include "library/foundation/memory_log/memory.h"
 #include "library/sound_movie/sound/sound_buffers.h"
 #include "library/sound_movie/sound/sound_test_support.h"
 #include "platform/os/clock.h"
@@ -42,7 +42,7 @@ TEST(SoundVolumeTest, MapsZeroTo255OntoHundredthsOfADecibel) {
 class SoundHandlesTest : public SoundTest {};
 
 TEST_F(SoundHandlesTest, LoadsAFileAndPlaysItSampleForSample) {
-  test::WaveSpec spec;
+  test::WaveRecipe spec;
   spec.pcm = test::Pcm16({1000, -1000, 2000, -2000, 3000, -3000});
   const std::string path = WriteFile("shot.wav", test::MakeWave(spec));
   const int handle = LoadSoundFileToHandle(path.c_str(), 3, -1);
@@ -112,7 +112,7 @@ TEST_F(SoundHandlesTest, BufferCountsAtTheEdges) {
   EXPECT_EQ(IsSoundHandlePlaying(none), 0);
   EXPECT_EQ(LoadSamples(Counting(10), 11), -1);
 
-  test::WaveSpec spec;
+  test::WaveRecipe spec;
   spec.pcm = test::Pcm16(Counting(8));
   const std::string path = WriteFile("many.wav", test::MakeWave(spec));
   const int many = LoadSoundFileToHandle(path.c_str(), 50, -1);
@@ -170,11 +170,11 @@ TEST_F(SoundHandlesTest, EveryCallRefusesABadHandleOrNoSound) {
 }
 
 TEST_F(SoundHandlesTest, LoadFailuresAreLoggedAndLeaveNoHandle) {
-  test::WaveSpec deep;
+  test::WaveRecipe deep;
   deep.bits = 24;
   deep.fmt_bytes = 18;
   deep.pcm.assign(60, 1);
-  test::WaveSpec empty;
+  test::WaveRecipe empty;
   empty.pcm.clear();
   const std::pair<const char*, std::vector<uint8_t>> files[] = {
       {"noise.wav", std::vector<uint8_t>(300, 0x41)},

@@ -4,16 +4,16 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "library/foundation/library_start.h"
+#include "library/foundation/start/library_start.h"
 #include "library/sound_movie/sound/sound_test_support.h"
 #include "platform/os/clock.h"
-#include "platform/os/test_folder.h"
+#include "platform/os/temp_folder_test_support.h"
 
 namespace veziv {
 namespace {
 
 TEST(SoundOutputTest, PlaysASoundToItsEndThroughTheDevice) {
-  platform::os::TestFolder folder;
+  veziv::test::TestFolder folder;
   char old_folder[4096];
   ASSERT_NE(getcwd(old_folder, sizeof old_folder), nullptr);
   ASSERT_EQ(chdir(folder.path().c_str()), 0);
@@ -23,7 +23,7 @@ TEST(SoundOutputTest, PlaysASoundToItsEndThroughTheDevice) {
   ASSERT_EQ(InitLibrary(), 0);
   EXPECT_TRUE(detail::SoundDeviceOpen());
 
-  test::WaveSpec spec;
+  test::WaveRecipe spec;
   spec.pcm = test::Pcm16(std::vector<int16_t>(2 * 2205, 1000));  // 50 ms
   const std::vector<uint8_t> wave = test::MakeWave(spec);
   const int handle = LoadSoundFromFileImage(wave.data(), static_cast<int>(wave.size()), 1, -1);

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "library/foundation/handles.h"
+#include "library/foundation/core/handles.h"
 #include "library/sound_movie/readers/sound_decoder.h"
 
 namespace veziv {

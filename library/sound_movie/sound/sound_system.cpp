@@ -6,9 +6,9 @@
 #include <memory>
 #include <vector>
 
-#include "library/foundation/call_sites.h"
-#include "library/foundation/library_start.h"
-#include "library/foundation/log.h"
+#include "library/foundation/window/call_sites.h"
+#include "library/foundation/start/library_start.h"
+#include "library/foundation/memory_log/log.h"
 #include "library/sound_movie/readers/sound_decoder.h"
 #include "library/sound_movie/sound/sound_buffers.h"
 #include "library/sound_movie/sound/sound_handles.h"

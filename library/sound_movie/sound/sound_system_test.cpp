@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "library/foundation/call_sites.h"
-#include "library/foundation/library_start.h"
+#include "library/foundation/window/call_sites.h"
+#include "library/foundation/start/library_start.h"
 #include "library/sound_movie/sound/sound_test_support.h"
 #include "platform/os/clock.h"
 

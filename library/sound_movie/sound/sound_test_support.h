@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "library/foundation/log_test_folder.h"
+#include "library/foundation/memory_log/log_test_support.h"
 #include "library/sound_movie/readers/sound_fixtures_test_support.h"
 #include "library/sound_movie/sound/sound_handles.h"
 #include "library/sound_movie/sound/sound_system.h"
@@ -18,7 +18,7 @@
 
 namespace veziv::test {
 
-class SoundTest : public veziv::testing::LogFolderTest {
+class SoundTest : public veziv::test::LogFolderTest {
  protected:
   void SetUp() override {
     LogFolderTest::SetUp();
@@ -53,7 +53,7 @@ class SoundTest : public veziv::testing::LogFolderTest {
   }
   // A mono 16-bit WAVE of the samples at the rate, loaded into a memory sound.
   static int LoadSamples(const std::vector<int16_t>& samples, int buffers = 1, uint32_t rate = 44100) {
-    WaveSpec spec;
+    WaveRecipe spec;
     spec.channels = 1;
     spec.rate = rate;
     spec.pcm = Pcm16(samples);

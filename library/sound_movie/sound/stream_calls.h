@@ -5,8 +5,8 @@
 // stream sounds, which the sound system starts empty.
 #pragma once
 
-#include "library/foundation/handles.h"
-#include "library/foundation/streams.h"
+#include "library/foundation/core/handles.h"
+#include "library/foundation/files/streams.h"
 
 namespace veziv {
 

@@ -9,16 +9,16 @@
 #include <sstream>
 #include <string>
 
-#include "library/foundation/call_sites.h"
-#include "library/foundation/library_start.h"
-#include "library/foundation/log.h"
-#include "library/foundation/pump.h"
-#include "library/foundation/window_state.h"
+#include "library/foundation/window/call_sites.h"
+#include "library/foundation/start/library_start.h"
+#include "library/foundation/memory_log/log.h"
+#include "library/foundation/window/pump.h"
+#include "library/foundation/window/window_state.h"
 #include "library/text_input/input/input.h"
 #include "library/text_input/input/input_state.h"
 #include "platform/input/input_test_support.h"
 #include "platform/os/clock.h"
-#include "platform/os/test_folder.h"
+#include "platform/os/temp_folder_test_support.h"
 
 namespace veziv {
 namespace {
@@ -54,7 +54,7 @@ class InputInLibraryTest : public ::testing::Test {
     return out.str();
   }
 
-  platform::os::TestFolder folder_;
+  veziv::test::TestFolder folder_;
   std::filesystem::path old_folder_;
 };
 

@@ -2,12 +2,12 @@
 // keyboard mapping, and input's place in the library's start, end and pump.
 #include <algorithm>
 
-#include "library/foundation/call_sites.h"
-#include "library/foundation/library_start.h"
-#include "library/foundation/log.h"
-#include "library/foundation/pump.h"
-#include "library/foundation/window_services.h"
-#include "library/foundation/window_state.h"
+#include "library/foundation/window/call_sites.h"
+#include "library/foundation/start/library_start.h"
+#include "library/foundation/memory_log/log.h"
+#include "library/foundation/window/pump.h"
+#include "library/foundation/window/window_services.h"
+#include "library/foundation/window/window_state.h"
 #include "library/text_input/input/input.h"
 #include "library/text_input/input/input_state.h"
 #include "platform/input/input.h"

@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include "library/foundation/call_sites.h"
-#include "library/foundation/log_test_folder.h"
-#include "library/foundation/window_state.h"
+#include "library/foundation/window/call_sites.h"
+#include "library/foundation/memory_log/log_test_support.h"
+#include "library/foundation/window/window_state.h"
 #include "library/text_input/input/input.h"
 #include "library/text_input/input/input_state.h"
 #include "platform/input/input_test_support.h"
@@ -17,7 +17,7 @@
 
 namespace veziv::test {
 
-class InputTest : public veziv::testing::LogFolderTest {
+class InputTest : public veziv::test::LogFolderTest {
  protected:
   void SetUp() override {
     LogFolderTest::SetUp();

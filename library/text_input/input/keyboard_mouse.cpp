@@ -3,9 +3,9 @@
 // any held input.
 #include <algorithm>
 
-#include "library/foundation/pump.h"
-#include "library/foundation/window_services.h"
-#include "library/foundation/window_state.h"
+#include "library/foundation/window/pump.h"
+#include "library/foundation/window/window_services.h"
+#include "library/foundation/window/window_state.h"
 #include "library/text_input/input/input.h"
 #include "library/text_input/input/input_state.h"
 #include "platform/input/input.h"

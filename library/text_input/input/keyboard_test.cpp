@@ -6,7 +6,7 @@
 #include <climits>
 #include <vector>
 
-#include "library/foundation/window_state.h"
+#include "library/foundation/window/window_state.h"
 #include "library/text_input/input/input.h"
 #include "library/text_input/input/input_test_support.h"
 #include "platform/input/input_test_support.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "library/foundation/window_state.h"
+#include "library/foundation/window/window_state.h"
 #include "library/text_input/input/input.h"
 #include "library/text_input/input/input_state.h"
 #include "library/text_input/input/input_test_support.h"

@@ -1,0 +1,237 @@
+// The pump over SDL's dummy driver with injected events.
+#include "library/foundation/window/pump.h"
+
+#include "library/foundation/window/window_services.h"
+#include "library/foundation/window/window_test_support.h"
+#include "platform/window/events.h"
+#include "platform/window/inject.h"
+
+namespace veziv::test {
+namespace {
+
+namespace pw = platform::window;
+
+class Pump : public WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    ASSERT_EQ(CreateMainWindow(), 0);
+    Calls().clear();
+  }
+};
+
+TEST_F(Pump, WithoutAWindowReportsWhetherOneWasDestroyed) {
+  DestroyMainWindow();
+  detail::ResetWindowStateForTest();
+  EXPECT_EQ(PumpMessagesUnlocked(), 0);
+  detail::WindowState().destroyed = 1;
+  EXPECT_EQ(PumpMessagesUnlocked(), -1);
+}
+
+TEST_F(Pump, EmptyQueueMakesOnePassAndOneUpkeep) {
+  RecordUpkeep();
+  EXPECT_EQ(PumpMessagesUnlocked(), 0);
+  EXPECT_EQ(Calls(), (std::vector<std::string>{"refill", "midi", "vibration", "network1", "text"}));
+}
+
+TEST_F(Pump, TakesEveryQueuedEventInOneCall) {
+  for (int i = 0; i < 12; ++i) pw::InjectText("a");
+  EXPECT_EQ(PumpMessagesUnlocked(), 0);
+  EXPECT_EQ(TypedChars().size(), 12u);
+  std::vector<pw::Message> left;
+  EXPECT_FALSE(pw::PollMessages(&left));
+}
+
+// While inactive, each pass ends with a stream refill; the characters show
+// which pass took them.
+TEST_F(Pump, DispatchesAtMostFiveEventsAPass) {
+  RecordUpkeep();
+  std::vector<int> pass_of_char;
+  static std::vector<int>* seen = nullptr;
+  seen = &pass_of_char;
+  detail::CallSites().push_input_char = [](int) { seen->push_back(Count("refill")); };
+  SetRunWhileInactive(1);
+  pw::InjectFocus(false);
+  EXPECT_EQ(PumpMessagesUnlocked(), 0);
+  ASSERT_EQ(IsWindowActive(), 0);
+  SetRunWhileInactive(0);
+  Calls().clear();
+  for (int i = 0; i < 12; ++i) pw::InjectText("a");
+  pw::InjectFocus(true);
+  EXPECT_EQ(PumpMessagesUnlocked(), 0);
+  EXPECT_EQ(pass_of_char, (std::vector<int>{0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 2, 2}));
+  EXPECT_EQ(IsWindowActive(), 1);
+}
+
+TEST_F(Pump, CloseMakesThisAndEveryLaterCallReturnMinusOne) {
+  RecordUpkeep();
+  pw::InjectWindowClose();
+  pw::InjectText("x");
+  EXPECT_EQ(PumpMessagesUnlocked(), -1);
+  EXPECT_TRUE(TypedChars().empty());  // after the close nothing more is dispatched
+  EXPECT_EQ(IsWindowEnded(), 1);
+  EXPECT_NE(GetAppWindowHandle(), nullptr);  // the window itself waits for the library's end
+  EXPECT_EQ(Count("text"), 1);               // the upkeep still runs
+  pw::InjectText("y");
+  EXPECT_EQ(PumpMessagesUnlocked(), -1);
+  EXPECT_EQ(PumpMessagesUnlocked(), -1);
+  EXPECT_TRUE(TypedChars().empty());
+  DestroyMainWindow();
+  EXPECT_EQ(GetAppWindowHandle(), nullptr);
+  EXPECT_FALSE(pw::HasWindow());
+  EXPECT_EQ(PumpMessagesUnlocked(), -1);
+}
+
+TEST_F(Pump, QuitRequestEndsLikeTheCloseBox) {
+  pw::InjectQuit();
+  EXPECT_EQ(PumpMessagesUnlocked(), -1);
+  EXPECT_EQ(PumpMessages(), -1);
+}
+
+TEST_F(Pump, InactiveWindowWaitsForActivationAndKeepsStreamsAndNetworkAlive) {
+  RecordUpkeep();
+  detail::CallSites().refill_all_stream_sounds = [] {
+    Calls().push_back("refill");
+    if (Count("refill") == 5) pw::InjectFocus(true);
+  };
+  pw::InjectFocus(false);
+  uint64_t before = platform::os::MicrosecondClock();
+  EXPECT_EQ(PumpMessagesUnlocked(), 0);
+  EXPECT_EQ(IsWindowActive(), 1);
+  EXPECT_GE(Count("refill"), 6);  // five while waiting, one in the upkeep
+  EXPECT_GE(Count("network1"), 6);
+  EXPECT_GE(Count("movies"), 5);
+  EXPECT_GE(platform::os::MicrosecondClock() - before, 5'000u);  // it slept, never spun
+}
+
+TEST_F(Pump, InactiveWindowDoesNotWaitWhenRunningWhileInactive) {
+  SetRunWhileInactive(1);
+  pw::InjectFocus(false);
+  EXPECT_EQ(PumpMessagesUnlocked(), 0);
+  EXPECT_EQ(IsWindowActive(), 0);
+  EXPECT_EQ(PumpMessagesUnlocked(), 0);
+}
+
+TEST_F(Pump, CloseEndsTheInactiveWait) {
+  detail::CallSites().refill_all_stream_sounds = [] {
+    Calls().push_back("refill");
+    if (Count("refill") == 3) pw::InjectWindowClose();
+  };
+  pw::InjectFocus(false);
+  EXPECT_EQ(PumpMessagesUnlocked(), -1);
+}
+
+TEST_F(Pump, TextEntryUpkeepCannotReenterThePump) {
+  static int inner_result = 99;
+  detail::CallSites().update_text_entry = [] {
+    Calls().push_back("text");
+    pw::InjectText("z");
+    inner_result = PumpMessagesUnlocked();
+  };
+  EXPECT_EQ(PumpMessagesUnlocked(), 0);
+  EXPECT_EQ(inner_result, 0);
+  EXPECT_EQ(Count("text"), 1);
+  EXPECT_TRUE(TypedChars().empty());  // the inner call took nothing
+}
+
+TEST_F(Pump, WindowTimersRunAfterEachPassOnTheMainThreadOnly) {
+  detail::CallSites().run_window_timers = [] { Calls().push_back("timers"); };
+  detail::CallSites().push_input_char = [](int) { Calls().push_back("char"); };
+  pw::InjectText("a");
+  EXPECT_EQ(PumpMessagesUnlocked(), 0);
+  // A pass that took the character, then the empty pass that ends the call.
+  EXPECT_EQ(Calls(), (std::vector<std::string>{"char", "timers", "timers"}));
+  Calls().clear();
+  std::thread t([] { PumpMessagesUnlocked(); });
+  t.join();
+  EXPECT_TRUE(Calls().empty());
+}
+
+TEST_F(Pump, OtherThreadsMakeOnePassWithoutTakingEvents) {
+  RecordUpkeep();
+  pw::InjectText("q");
+  int result = 99;
+  std::thread t([&] { result = PumpMessagesUnlocked(); });
+  t.join();
+  EXPECT_EQ(result, 0);
+  EXPECT_TRUE(TypedChars().empty());
+  EXPECT_EQ(Count("text"), 1);
+  EXPECT_EQ(PumpMessagesUnlocked(), 0);
+  EXPECT_EQ(TypedChars(), std::vector<int>{'q'});
+}
+
+TEST_F(Pump, WaitMillisecondsZeroPumpsOnce) {
+  RecordUpkeep();
+  EXPECT_EQ(WaitMilliseconds(0), 0);
+  EXPECT_EQ(Count("text"), 1);
+}
+
+TEST_F(Pump, WaitMillisecondsWaitsTheTimeAcrossTheClockWrap) {
+  struct Case {
+    uint64_t start_ms;
+    uint32_t wait_ms;
+  };
+  const Case cases[] = {
+      {5'000, 30},
+      {0x7FFFFFFFu - 5, 20},   // the 31-bit clock wraps in the middle
+      {0x7FFFFFFFu, 1},
+      {0x7FFFFFFFu - 100, 5'000},  // start + ms passes 2^31
+  };
+  for (const Case& c : cases) {
+    platform::os::UseManualClock(c.start_ms * 1000);
+    uint64_t before = platform::os::MicrosecondClock();
+    EXPECT_EQ(WaitMilliseconds(c.wait_ms), 0);
+    uint64_t waited_ms = (platform::os::MicrosecondClock() - before) / 1000;
+    EXPECT_GE(waited_ms, c.wait_ms) << c.start_ms;
+    EXPECT_LE(waited_ms, uint64_t{c.wait_ms} + 2) << c.start_ms;
+  }
+}
+
+TEST_F(Pump, WaitMillisecondsStopsWhenTheWindowCloses) {
+  detail::CallSites().update_text_entry = [] {
+    if (platform::os::MillisecondClock() >= 1'010) pw::InjectWindowClose();
+  };
+  uint64_t before = platform::os::MicrosecondClock();
+  EXPECT_EQ(WaitMilliseconds(100'000), 0);
+  EXPECT_LT(platform::os::MicrosecondClock() - before, 20'000u);
+}
+
+TEST_F(Pump, WaitForAnyKeyFirstWaitsForTheHeldInputToBeReleased) {
+  static std::vector<int> script;
+  script = {4, 4, 4, 0, 0, 0, 16};
+  detail::CallSites().check_any_input = [](int kinds) {
+    EXPECT_EQ(kinds, 7);
+    if (script.empty()) return 0;
+    int v = script.front();
+    script.erase(script.begin());
+    return v;
+  };
+  EXPECT_EQ(WaitForAnyKey(), 16);
+  EXPECT_TRUE(script.empty());
+}
+
+TEST_F(Pump, WaitForAnyKeyGivesZeroWhenTheWindowGoesAway) {
+  detail::CallSites().update_text_entry = [] {
+    if (platform::os::MillisecondClock() >= 1'005) pw::InjectWindowClose();
+  };
+  EXPECT_EQ(WaitForAnyKey(), 0);
+}
+
+TEST_F(Pump, WaitWhileWindowInactiveReturnsOnActivation) {
+  detail::CallSites().refill_all_stream_sounds = [] {
+    Calls().push_back("refill");
+    if (Count("refill") == 4) pw::InjectFocus(true);
+  };
+  SetRunWhileInactive(1);
+  pw::InjectFocus(false);
+  EXPECT_EQ(PumpMessagesUnlocked(), 0);
+  ASSERT_EQ(IsWindowActive(), 0);
+  WaitWhileWindowInactive();  // window mode running while inactive: no wait
+  EXPECT_EQ(IsWindowActive(), 0);
+  SetRunWhileInactive(0);
+  WaitWhileWindowInactive();
+  EXPECT_EQ(IsWindowActive(), 1);
+}
+
+}  // namespace
+}  // namespace veziv::test

@@ -1,0 +1,115 @@
+// Graph handles: the table of graph records, the shared pixel holder
+// (GraphDrawInfo) of a graph and its sub-graphs, the kept source-file name,
+// the settings that shape new graphs, and creating, cutting, clearing and
+// deleting graphs. In the software form a graph's store is one SOFTSURFACE and
+// each record holds its own view onto it.
+#pragma once
+
+#include <cstdint>
+
+#include "library/foundation/core/handles.h"
+#include "library/graphics/graphs/graph_tiling.h"
+#include "library/softrender/surface/softsurface.h"
+
+namespace veziv {
+
+struct RasterImage;
+
+using GraphHandle = int;
+
+// A full path shared by a graph and its sub-graphs; the last reference frees it.
+struct KeptGraphName {
+  int32_t references;
+  char path[1];  // allocated to the path's length plus its terminator
+};
+
+struct GraphDrawInfo {
+  int32_t references;
+  int32_t pixelType;  // software: 15, 16 (16-bit with alpha), 17, 18 (32-bit with alpha)
+  GraphCreateRequest request;
+  uint32_t transparentColor;  // r << 16 | g << 8 | b at creation
+  int32_t width;
+  int32_t height;
+  int32_t mipLevels;
+  int32_t tileCount;
+  SOFTSURFACE surface;               // the whole image (software form)
+  SOFTSURFACE* targetCompanion;      // a software render target's second image, or null
+};
+
+struct GraphRecord {
+  int32_t check;
+  GraphHandle handle;
+  int* lostFlag;
+  GraphDrawInfo* drawInfo;
+  int32_t movie;  // -1 when none
+  KeptGraphName* sourceFile;
+  int32_t sourceX;
+  int32_t sourceY;
+  int32_t sourceOption;
+  int32_t offsetX;
+  int32_t offsetY;
+  int32_t width;
+  int32_t height;
+  void* ownedBuffer[2];
+  SOFTSURFACE view;  // this graph's rectangle of the store (software form)
+};
+
+// Table.
+GraphHandle AllocGraphHandle();
+GraphRecord* GetGraphRecord(GraphHandle handle);
+int IsGraphHandleValid(GraphHandle handle);
+int QueryGraphDimensions(GraphHandle handle, int* width, int* height);
+int AttachGraphLossFlag(GraphHandle handle, int* flag);
+int RegisterGraphSourceFile(GraphHandle handle, const char* fileName, GraphHandle other);
+
+// Creation and deletion.
+int CreateGraphSurface(GraphHandle handle, int width, int height, int alphaFlag, int paletteFlag,
+                       int compressedFormat, int mipLevels);
+GraphHandle CreateEmptyGraph(int width, int height, int unused);
+GraphHandle MakeSubGraph(int x, int y, int width, int height, GraphHandle source);
+int SetupSubGraphView(GraphHandle handle, GraphHandle source, int x, int y, int width, int height);
+int ClearGraphToColor(GraphHandle handle, int r, int g, int b, int a);
+// Converts srcRect (null: the whole image) of image, with its alpha image when
+// given, into the graph at (dstX, dstY), cut at the graph's right and bottom
+// edge; keyAlpha gives pixels of the transparent colour alpha 0. Keeps the
+// file name and the source position for a reload. 0 for an empty rectangle.
+int TransferImageToGraph(const RasterImage* image, const RasterImage* alphaImage, const DrawRect* srcRect, int dstX,
+                         int dstY, GraphHandle handle, int sourceOption, const char* fileName, int keyAlpha);
+// The graph's size from (x, y) of image, to the graph's top-left corner.
+int SetGraphicSourceImage(const RasterImage* image, const RasterImage* alphaImage, int x, int y, GraphHandle handle,
+                          int sourceOption, const char* fileName);
+int FreeGraphHandle(GraphHandle handle, int unused);
+int FreeAllGraphHandles(int unused);
+
+// New-graph settings.
+int SetNewGraphBitDepth(int bits);
+int GetNewGraphBitDepth();
+int SetNewGraphMovieSurfaceMode(int flag);
+int GetNewGraphMovieSurfaceMode();
+int SetTransColorUseFlag(int flag);
+int GetTransColorUseFlag();
+int SetBlankGraphAlphaFlag(int flag);
+int GetBlankGraphAlphaFlag();
+int SetGraphCreateOptionWord(int word);
+int GetGraphCreateOptionWord();
+int SetNewGraphDefaultPoolFlag(int flag);
+int GetNewGraphDefaultPoolFlag();
+int SetTransparentColorRGB(int r, int g, int b);
+int GetTransparentColorRGB(int* r, int* g, int* b);
+
+namespace detail {
+// The single-texture wish (set by the movie loader, never cleared).
+void SetSingleTextureWish(int flag);
+// Live graphs and the end mark of the table.
+int GraphCount();
+int GraphEndMark();
+// The live graph in a slot of the table, or -1.
+GraphHandle GraphHandleAtSlot(int slot);
+// Graphics start: the table from slot 0 again (any graph left is deleted).
+void EmptyGraphTable();
+// A fresh table: every graph deleted, the check counter back to 0, the
+// new-graph settings at their defaults.
+void ResetGraphTableForTest();
+}  // namespace detail
+
+}  // namespace veziv

@@ -1,0 +1,175 @@
+// Light handles, the material and the camera matrices of the draw state.
+#include "library/graphics/graphs/lights_camera.h"
+
+#include <memory>
+
+#include "library/foundation/memory_log/memory.h"
+#include "library/foundation/start/library_start.h"
+
+namespace veziv {
+namespace {
+
+struct LightRecordPolicy {
+  static LightRecord* AllocateRecord() {
+    auto* record = static_cast<LightRecord*>(AllocLibMemoryZeroed(sizeof(LightRecord)));
+    if (!record) FatalErrorExit("ライト用のメモリの確保に失敗しました");
+    return record;
+  }
+  static void FreeRecord(LightRecord* record) { FreeLibMemory(record); }
+  static void OnTableFull() {}
+};
+
+using LightTable = CountedHandleTable<LightRecord, kLightHandleKind, kLightHandleSlots, LightRecordPolicy>;
+
+struct LightCameraState {
+  std::unique_ptr<LightTable> lights = std::make_unique<LightTable>();
+  int current = -1;
+  int lightsChanged = 0;
+  DrawCamera camera;
+  DrawMaterial material{};
+};
+
+LightCameraState& State() {
+  static LightCameraState state;
+  return state;
+}
+
+}  // namespace
+
+int CreateLightHandle() {
+  LightCameraState& s = State();
+  const int handle = s.lights->Create();
+  if (handle < 0) return -1;  // 4096 lights: refused rather than overrun
+  LightRecord* r = s.lights->Get(handle);
+  r->check = HandleCheck(handle);
+  r->handle = handle;
+  LightDescription& l = r->light;
+  l.type = 0;
+  for (int i = 0; i < 4; ++i) {
+    l.diffuse[i] = 1.0f;
+    l.specular[i] = 1.0f;
+    l.ambient[i] = 0.33f;
+  }
+  l.range = 2000.0f;
+  l.falloff = 1.0f;
+  l.attenuation[0] = 0.1f;
+  l.theta = 2.0f;
+  l.phi = 2.0f;
+  r->deviceIndex = -1;
+  r->enabled = 1;
+  r->changed = 1;
+  s.lightsChanged = 1;
+  return handle;
+}
+
+int CreateDirectionalLight(float x, float y, float z) {
+  const int handle = CreateLightHandle();
+  LightRecord* r = State().lights->Get(handle);
+  if (!r) return -1;
+  r->light.type = 3;
+  NormalizeVector3(&r->light.direction, x, y, z);
+  return handle;
+}
+
+int FreeLightHandle(int handle) {
+  LightCameraState& s = State();
+  const LightRecord* r = s.lights->Get(handle);
+  if (!r) return -1;
+  s.lights->Delete(handle);
+  s.lightsChanged = 1;
+  return 0;
+}
+
+int FreeAllLightHandles() {
+  LightCameraState& s = State();
+  s.lights->DeleteAll([&s](int handle) {
+    if (handle != s.current) FreeLightHandle(handle);
+  });
+  return 0;
+}
+
+const LightRecord* GetLightRecord(int handle) { return State().lights->Get(handle); }
+int GetCurrentLight() { return State().current; }
+const DrawCamera& GetDrawCamera() { return State().camera; }
+const DrawMaterial& GetDrawMaterial() { return State().material; }
+
+void UpdateProjection() {
+  DrawCamera& c = State().camera;
+  if (c.mode == 2 || c.targetWidth <= 0) return;
+  const float aspect = static_cast<float>(c.targetHeight) / static_cast<float>(c.targetWidth) * c.scale;
+  if (c.mode == 0)
+    BuildPerspectiveMatrix(&c.projection, c.fieldOfView, c.nearZ, c.farZ, aspect);
+  else
+    BuildOrthographicMatrix(&c.projection, c.orthoSize, c.nearZ, c.farZ, aspect);
+  c.productValid = 0;
+}
+
+void UpdateTransformMatrices() {
+  DrawCamera& c = State().camera;
+  if (c.productValid) return;
+  MultiplyMatrix(&c.product, &c.world, &c.view);
+  MultiplyMatrix(&c.product, &c.product, &c.projection);
+  MultiplyMatrix(&c.product, &c.product, &c.viewport);
+  SetMatrixToIdentity(&c.normal);
+  for (int r = 0; r < 3; ++r)
+    for (int k = 0; k < 3; ++k) c.normal.m[4 * r + k] = c.view.m[4 * k + r];
+  c.productValid = 1;
+}
+
+namespace detail {
+
+void ResetLightsAndCamera() {
+  LightCameraState& s = State();
+  s.current = CreateDirectionalLight(1.0f, -1.0f, 1.0f);
+  const int width = s.camera.targetWidth, height = s.camera.targetHeight;
+  s.camera = DrawCamera{};
+  s.camera.targetWidth = width;
+  s.camera.targetHeight = height;
+  SetMatrixToIdentity(&s.camera.projection);
+  SetMatrixToIdentity(&s.camera.world);
+  SetMatrixToIdentity(&s.camera.view);
+  SetMatrixToIdentity(&s.camera.viewport);
+  s.material = DrawMaterial{{0.8f, 0.8f, 0.8f, 1.0f}, {0.8f, 0.8f, 0.8f, 0.0f}, {0, 0, 0, 0}, {0, 0, 0, 0}, 20.0f};
+  s.lightsChanged = 1;
+}
+
+void SetDefault2DCamera(int width, int height) {
+  DrawCamera& c = State().camera;
+  c.targetWidth = width;
+  c.targetHeight = height;
+  const float cx = static_cast<float>(width) / 2.0f;
+  const float cy = static_cast<float>(height) / 2.0f;
+  const float d = static_cast<float>(height / 2) * 1.7320509f;
+  SetMatrixToIdentity(&c.world);
+  BuildViewportMatrix(&c.viewport, cx, cy, static_cast<float>(width), static_cast<float>(height));
+  const Vector3 eye{cx, cy, -d};
+  const Vector3 target{cx, cy, -d + 1.0f};
+  const Vector3 up{0.0f, 1.0f, 0.0f};
+  BuildViewMatrixFromTarget(&c.view, &eye, &target, &up);
+  c.mode = 0;
+  c.fieldOfView = 1.0471976f;
+  c.nearZ = d * 0.1f;
+  c.farZ = d + 20000.0f;
+  UpdateProjection();
+  c.productValid = 0;
+}
+
+int LightsChanged() { return State().lightsChanged; }
+
+void FreeEveryLight() {
+  LightCameraState& s = State();
+  FreeAllLightHandles();
+  FreeLightHandle(s.current);
+  s.current = -1;
+}
+
+void ResetLightTableForTest() {
+  LightCameraState& s = State();
+  s.lights = std::make_unique<LightTable>();
+  s.current = -1;
+  s.lightsChanged = 0;
+  s.camera = DrawCamera{};
+}
+
+}  // namespace detail
+}  // namespace veziv

@@ -1,0 +1,57 @@
+// The graphics side's screen record and its call sites, with their defaults.
+#include "library/graphics/screen/graphics_context.h"
+
+#include "library/foundation/window/call_sites.h"
+#include "library/foundation/window/pump.h"
+#include "library/foundation/window/window_services.h"
+#include "library/graphics/graphs/draw_state.h"
+#include "library/graphics/screen/graphics_system.h"
+
+namespace veziv::detail {
+namespace {
+
+void Nothing() {}
+void NothingWith(int) {}
+void Present() { PresentBackBuffer(); }
+void PresentThroughCallSite() { GraphicsCalls().present_back_buffer(); }
+
+constexpr GraphicsCallSites kDefaults = {
+    .window_is_active = IsWindowActive,
+    .wait_while_window_inactive = WaitWhileWindowInactive,
+    .close_movie = NothingWith,
+    .advance_movie_frame = NothingWith,
+    .present_back_buffer = Present,
+    .reopen_all_movies = Nothing,
+    .start_font_system = Nothing,
+    .end_font_system = Nothing,
+};
+
+}  // namespace
+
+GraphicsScreen& Screen() {
+  static GraphicsScreen state;
+  return state;
+}
+GraphicsCallSites& GraphicsCalls() {
+  static GraphicsCallSites state = kDefaults;
+  return state;
+}
+
+void ConnectGraphicsToPump() {
+  CallSites().run_window_timers = ServiceDrawTargetTimer;
+  CallSites().present_back_screen_again = PresentThroughCallSite;
+  CallSites().reapply_draw_area = ReapplyDrawArea;
+}
+
+void DisconnectGraphicsFromPump() {
+  CallSites().run_window_timers = Nothing;
+  CallSites().present_back_screen_again = Nothing;
+  CallSites().reapply_draw_area = Nothing;
+}
+
+void ResetGraphicsContextForTest() {
+  GraphicsCalls() = kDefaults;
+  Screen() = GraphicsScreen{};
+}
+
+}  // namespace veziv::detail

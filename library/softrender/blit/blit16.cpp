@@ -1,0 +1,87 @@
+// The general 16-bit (5:6:5) direct-colour loops of the unscaled blit: one loop
+// per rule and option set from the shared 16-bit rules, and the loops that
+// replace them without blend image, tint or source alpha: the row copy, the
+// half blend at p = 128, the 6-bit blend table for other p, and the two-pixel
+// add and subtract at p = 255.
+#include <cstring>
+
+#include "library/softrender/blit/blit_rows.h"
+
+namespace veziv::softrender {
+namespace {
+
+template <BlendRule R, bool Blend, bool Tint, bool Alpha, bool Transp>
+struct General16 {
+  static void Run(const BlitSetup& k) {
+    const RuleTables16 t{k.rules, k.differenceRow};
+    WalkRows<Alpha ? 4 : 2, 2, Blend>(k, [&k, &t](uint8_t* dp, const uint8_t* sp, uint32_t b) {
+      const uint32_t s = Alpha ? Load32(sp) : Load16(sp);
+      DrawPixel16<R, Blend, Tint, Alpha, Transp, kUnscaledForms>(dp, s & 0xFFFF, (s >> 16) & 0xFF, b, k.key, t);
+    });
+  }
+};
+
+// memmove: a view may be drawn into another view of the same image.
+void CopyRows16(const BlitSetup& k) {
+  for (int32_t y = 0; y < k.h; ++y) std::memmove(k.dst + y * k.dstPitch, k.src + y * k.srcPitch, size_t(k.w) * 2);
+}
+
+// A whole-word operation op(d, s) on each pixel; the special loops compare
+// source words with the low half of the packed transparent value.
+template <bool Transp, class Op>
+void EachWord(const BlitSetup& k, Op op) {
+  const uint32_t key = k.packedKey & 0xFFFF;
+  WalkRows<2, 2, false>(k, [&](uint8_t* dp, const uint8_t* sp, uint32_t) {
+    const uint32_t s = Load16(sp);
+    if (Transp && s == key) return;
+    Store16(dp, static_cast<uint16_t>(op(Load16(dp), s)));
+  });
+}
+
+template <bool Transp>
+void CopyWords(const BlitSetup& k) {
+  EachWord<Transp>(k, [](uint32_t, uint32_t s) { return s; });
+}
+
+template <bool Transp>
+void HalfBlend(const BlitSetup& k) {
+  EachWord<Transp>(k, Half565);
+}
+
+template <bool Transp>
+void Blend6(const BlitSetup& k) {
+  const uint8_t* block = k.blend6Block;
+  EachWord<Transp>(k, [block](uint32_t d, uint32_t s) { return Blend6Word(block, d, s); });
+}
+
+template <bool Transp, bool Add>
+void Pairs(const BlitSetup& k) {
+  const uint32_t key = k.packedKey & 0xFFFF;
+  WalkPairs<2, Transp>(
+      k, [](const uint8_t* sp) { return uint32_t{Load16(sp)}; },
+      [key](const uint8_t* sp) { return Load16(sp) == key; }, Add ? PairAdd565 : PairSubtract565,
+      Add ? PackedAdd565NoLowBits : PackedSubtract565);
+}
+
+}  // namespace
+
+BlitLoop ChooseGeneral16Loop(BlendRule rule, uint32_t p, const LoopOptions& o) {
+  if (!o.blend && !o.tint && !o.alpha) {
+    switch (rule) {
+      case BlendRule::Copy: return o.transp ? CopyWords<true> : CopyRows16;
+      case BlendRule::Alpha:
+        if (p == 128) return o.transp ? HalfBlend<true> : HalfBlend<false>;
+        return o.transp ? Blend6<true> : Blend6<false>;
+      case BlendRule::Add:
+        if (p == 255) return o.transp ? Pairs<true, true> : Pairs<false, true>;
+        break;
+      case BlendRule::Subtract:
+        if (p == 255) return o.transp ? Pairs<true, false> : Pairs<false, false>;
+        break;
+      default: break;
+    }
+  }
+  return PickOptionLoop<General16, BlitLoop>(rule, o);
+}
+
+}  // namespace veziv::softrender

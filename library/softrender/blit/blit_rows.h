@@ -1,0 +1,58 @@
+// Row walks shared by the unscaled families: every pixel of the clipped
+// rectangle in order, and the two-pixel walk of the 5:6:5 pair loops, whose
+// pairs start at the first drawn pixel of each row. Internal to the renderer.
+#pragma once
+
+#include <cstdint>
+
+#include "library/softrender/blend/blend_rules16.h"
+#include "library/softrender/blit/blit_setup.h"
+
+namespace veziv::softrender {
+
+// fn(dp, sp, b) for every pixel: target and source addresses and the blend
+// weight (1 without a blend image).
+template <int SrcBytes, int DstBytes, bool Blend, class Fn>
+inline void WalkRows(const BlitSetup& k, Fn fn) {
+  const int32_t w = k.w;
+  for (int32_t y = 0; y < k.h; ++y) {
+    const uint8_t* sp = k.src + y * k.srcPitch;
+    uint8_t* dp = k.dst + y * k.dstPitch;
+    const uint8_t* bp = Blend ? k.blend + y * k.blendPitch : nullptr;
+    for (int32_t x = 0; x < w; ++x) {
+      uint32_t b = 1;
+      if constexpr (Blend) b = k.blendAlpha[bp[x]];
+      fn(dp + DstBytes * x, sp + SrcBytes * x, b);
+    }
+  }
+}
+
+// The two-pixel loops of 5:6:5 targets. word(sp) gives the colour word of a
+// source pixel and clear(sp) whether the transparency test leaves it out.
+// Two drawn pixels go through pair(D, S) as one 32-bit word (first pixel in
+// the low half); a pixel drawn alone (its partner left out, or the odd last
+// pixel of a row) through single(d, s).
+template <int SrcBytes, bool Transp, class Word, class Clear, class Pair, class Single>
+inline void WalkPairs(const BlitSetup& k, Word word, Clear clear, Pair pair, Single single) {
+  const int32_t w = k.w;
+  const auto alone = [&](uint8_t* dp, const uint8_t* sp) {
+    if (Transp && clear(sp)) return;
+    Store16(dp, static_cast<uint16_t>(single(Load16(dp), word(sp))));
+  };
+  for (int32_t y = 0; y < k.h; ++y) {
+    const uint8_t* sp = k.src + y * k.srcPitch;
+    uint8_t* dp = k.dst + y * k.dstPitch;
+    int32_t x = 0;
+    for (; x + 2 <= w; x += 2, sp += 2 * SrcBytes, dp += 4) {
+      if (Transp && (clear(sp) || clear(sp + SrcBytes))) {
+        alone(dp, sp);
+        alone(dp + 2, sp + SrcBytes);
+        continue;
+      }
+      Store32(dp, pair(Load32(dp), word(sp) | word(sp + SrcBytes) << 16));
+    }
+    if (x < w) alone(dp, sp);
+  }
+}
+
+}  // namespace veziv::softrender

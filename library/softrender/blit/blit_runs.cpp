@@ -1,0 +1,105 @@
+// The run-table loops of the unscaled blit, 32-bit and 16-bit, for direct and
+// palette sources: the walk over the source's run table (transparent runs
+// stepped over unread, drawn runs blended pixel by pixel) and one loop per
+// rule and option set. Opaque runs take a rule's form without source alpha,
+// partly transparent runs of an alpha source its form with it; there are no
+// special loops on this path.
+#include <algorithm>
+
+#include "library/softrender/blend/blend_rules16.h"
+#include "library/softrender/blit/blit_setup.h"
+
+namespace veziv::softrender {
+namespace {
+
+// fn(dp, sp, b, kind) for every pixel of a drawn run. A run never reaches past
+// its row, whatever the table says.
+template <int SrcBytes, int DstBytes, bool Blend, class Fn>
+inline void WalkRuns(const BlitSetup& k, Fn fn) {
+  const uint8_t* run = k.runTable;
+  const int32_t w = k.w;
+  for (int32_t y = 0; y < k.h; ++y) {
+    const uint8_t* sp = k.src + y * k.srcPitch;
+    uint8_t* dp = k.dst + y * k.dstPitch;
+    const uint8_t* bp = Blend ? k.blend + y * k.blendPitch : nullptr;
+    int32_t x = 0;
+    for (uint8_t code = *run++; RunKind(code) != 3; code = *run++) {
+      const int32_t n = std::min(RunLength(code), w - x);
+      const uint8_t kind = RunKind(code);
+      if (kind != kRunTransparent) {
+        for (int32_t i = x; i < x + n; ++i) {
+          uint32_t b = 1;
+          if constexpr (Blend) b = k.blendAlpha[bp[i]];
+          fn(dp + DstBytes * i, sp + SrcBytes * i, b, kind);
+        }
+      }
+      x += n;
+    }
+  }
+}
+
+template <BlendRule R, bool Blend, bool Tint, bool Alpha, bool>
+struct Runs32 {
+  static void Run(const BlitSetup& k) {
+    constexpr int kB = Blend ? 1 : 0;
+    WalkRuns<4, 4, Blend>(k, [&k](uint8_t* dp, const uint8_t* sp, uint32_t b, uint8_t kind) {
+      const uint32_t s = Load32(sp);
+      if constexpr (Alpha) {
+        if (kind == kRunPartial) {
+          Store32(dp, BlendPixel32<R, Tint, kB + 1>(Load32(dp), s, b * (s >> 24), k.rules));
+          return;
+        }
+      }
+      Store32(dp, BlendPixel32<R, Tint, kB>(Load32(dp), s, b, k.rules));
+    });
+  }
+};
+
+template <BlendRule R, bool Blend, bool Tint, bool, bool>
+struct PaletteRuns32 {
+  static void Run(const BlitSetup& k) {
+    WalkRuns<1, 4, Blend>(k, [&k](uint8_t* dp, const uint8_t* sp, uint32_t b, uint8_t) {
+      Store32(dp, BlendPixel32<R, Tint, Blend ? 1 : 0>(Load32(dp), Load32(k.palette + 4 * *sp), b, k.rules));
+    });
+  }
+};
+
+template <BlendRule R, bool Blend, bool Tint, bool Alpha, bool>
+struct Runs16 {
+  static void Run(const BlitSetup& k) {
+    const RuleTables16 t{k.rules, k.differenceRow};
+    WalkRuns<Alpha ? 4 : 2, 2, Blend>(k, [&t](uint8_t* dp, const uint8_t* sp, uint32_t b, uint8_t kind) {
+      const uint32_t s = Alpha ? Load32(sp) : Load16(sp);
+      uint32_t r;
+      if (Alpha && kind == kRunPartial)
+        r = BlendPixel16<R, Tint, true, Blend>(Load16(dp), s & 0xFFFF, b * ((s >> 16) & 0xFF), t);
+      else
+        r = BlendPixel16<R, Tint, false, Blend>(Load16(dp), s & 0xFFFF, b, t);
+      Store16(dp, static_cast<uint16_t>(r));
+    });
+  }
+};
+
+template <BlendRule R, bool Blend, bool Tint, bool, bool>
+struct PaletteRuns16 {
+  static void Run(const BlitSetup& k) {
+    const RuleTables16 t{k.rules, k.differenceRow};
+    WalkRuns<1, 2, Blend>(k, [&k, &t](uint8_t* dp, const uint8_t* sp, uint32_t b, uint8_t) {
+      Store16(dp, static_cast<uint16_t>(
+                      BlendPixel16<R, Tint, false, Blend>(Load16(dp), Load16(k.palette + 2 * *sp), b, t)));
+    });
+  }
+};
+
+}  // namespace
+
+BlitLoop ChooseRunLoop(BlendRule rule, LoopOptions o, bool sixteen, bool palette) {
+  // The flag is always 1 on this path and a palette source has no alpha.
+  o.transp = false;
+  if (palette) o.alpha = false;
+  if (sixteen)
+    return palette ? PickOptionLoop<PaletteRuns16, BlitLoop>(rule, o) : PickOptionLoop<Runs16, BlitLoop>(rule, o);
+  return palette ? PickOptionLoop<PaletteRuns32, BlitLoop>(rule, o) : PickOptionLoop<Runs32, BlitLoop>(rule, o);
+}
+
+}  // namespace veziv::softrender

@@ -1,0 +1,159 @@
+// The span loop templates of the triangle families: one driver over a row of
+// texels, one over a flat row, and the texel fetches of direct-colour and
+// palette sources, each written once over the target format's traits.
+// Triangles differ from the blits in two policies: an alpha source is mixed
+// by its alpha also when the transparency flag is clear, and alpha 0 is
+// skipped only in the rules that have that test.
+#pragma once
+
+#include <array>
+
+#include "library/softrender/blend/blend_vector.h"
+#include "library/softrender/triangle/triangle_spans.h"
+
+namespace veziv::softrender {
+
+inline constexpr FormRules kSpanForms{false, false};
+
+// What differs between 16-bit and 32-bit targets: the pixel width, where a
+// direct texel keeps its alpha, and which rule set draws a pixel.
+template <int32_t Type>
+struct SpanFormat;
+
+template <>
+struct SpanFormat<kSoftType32> {
+  static constexpr int kBytes = 4;
+  static uint32_t LoadColour(const uint8_t* p) { return Load32(p); }
+  // The alpha of a 32-bit texel is its byte 3, which the rules read from the word.
+  template <bool Alpha>
+  static constexpr int kTexelBytes = 4;
+  static uint32_t TexelAlpha(const uint8_t*) { return 0; }
+  template <BlendRule R, bool Blend, bool Tint, bool Alpha, bool Transp>
+  static void Draw(uint8_t* dp, uint32_t s, uint32_t, uint32_t g, uint32_t key, const RuleTables16& t) {
+    DrawPixel32<R, Blend, Tint, Alpha, Transp, kSpanForms>(dp, s, g, key, t.common);
+  }
+};
+
+template <>
+struct SpanFormat<kSoftType16> {
+  static constexpr int kBytes = 2;
+  static uint32_t LoadColour(const uint8_t* p) { return Load16(p); }
+  // With alpha a texel is 4 bytes: the colour word, the alpha, a byte nobody reads.
+  template <bool Alpha>
+  static constexpr int kTexelBytes = Alpha ? 4 : 2;
+  static uint32_t TexelAlpha(const uint8_t* texel) { return texel[2]; }
+  template <BlendRule R, bool Blend, bool Tint, bool Alpha, bool Transp>
+  static void Draw(uint8_t* dp, uint32_t s, uint32_t a, uint32_t g, uint32_t key, const RuleTables16& t) {
+    DrawPixel16<R, Blend, Tint, Alpha, Transp, kSpanForms>(dp, s, a, g, key, t);
+  }
+};
+
+// Texel fetches: read the texel at (col, row) and draw it through the rule.
+template <class F>
+struct DirectTexels {
+  using Format = F;
+  template <BlendRule R, bool Blend, bool Tint, bool Alpha, bool Transp>
+  static void Draw(uint8_t* dp, const TriangleSpanSetup& k, uint32_t col, uint32_t row, uint32_t g) {
+    const uint8_t* sp = k.source + row * k.sourcePitch + ptrdiff_t{F::template kTexelBytes<Alpha>} * col;
+    F::template Draw<R, Blend, Tint, Alpha, Transp>(dp, F::LoadColour(sp), Alpha ? F::TexelAlpha(sp) : 0, g, k.key,
+                                                     k.rules);
+  }
+};
+
+// The index is tested, not its colour; palette sources have no alpha.
+template <class F>
+struct PaletteTexels {
+  using Format = F;
+  template <BlendRule R, bool Blend, bool Tint, bool, bool Transp>
+  static void Draw(uint8_t* dp, const TriangleSpanSetup& k, uint32_t col, uint32_t row, uint32_t g) {
+    const uint32_t i = k.source[row * k.sourcePitch + col];
+    if (Transp && i == k.key) return;
+    F::template Draw<R, Blend, Tint, false, false>(dp, F::LoadColour(k.palette + F::kBytes * i), 0, g, 0, k.rules);
+  }
+};
+
+// One row of a textured triangle: a texel outside the source leaves its pixel
+// alone (and reads no blend weight), and the coordinates step on regardless.
+template <class Texels>
+struct TexturedSpans {
+  template <BlendRule R, bool Blend, bool Tint, bool Alpha, bool Transp>
+  struct Loop {
+    static void Run(const TriangleSpanSetup& k, const TriangleSpan& s) {
+      constexpr int kBytes = Texels::Format::kBytes;
+      uint8_t* dp = k.target + s.row * k.targetPitch + ptrdiff_t{kBytes} * s.first;
+      uint32_t u = s.u, v = s.v;
+      for (int32_t i = 0; i < s.count; ++i, dp += kBytes, u += s.du, v += s.dv) {
+        if (u >= k.widthBound || v >= k.heightBound) continue;
+        const uint32_t col = u >> kFixedShift, row = v >> kFixedShift;
+        uint32_t g = 1;
+        if constexpr (Blend) g = k.blendAlpha[k.blend[row * k.blendPitch + col]];
+        Texels::template Draw<R, Blend, Tint, Alpha, Transp>(dp, k, col, row, g);
+      }
+    }
+  };
+};
+
+// The leading multiple of four pixels of a flat 32-bit row in the module's
+// four-pixel forms, for the rules that have one; returns how many it drew.
+template <BlendRule R>
+inline int32_t FlatFourPixels32([[maybe_unused]] uint8_t* dp, [[maybe_unused]] int32_t count,
+                                [[maybe_unused]] const TriangleSpanSetup& k) {
+#if defined(__SSE2__)
+  if constexpr (R == BlendRule::Copy || R == BlendRule::Alpha || R == BlendRule::Add ||
+                R == BlendRule::Subtract) {
+    const RuleTables& t = k.rules.common;
+    uint32_t word = k.colour;
+    if constexpr (R == BlendRule::Add || R == BlendRule::Subtract) {
+      word = t.paramRow[Byte(k.colour, 2)] << 16 | t.paramRow[Byte(k.colour, 1)] << 8 | t.paramRow[Byte(k.colour, 0)];
+    }
+    const __m128i s = Splat(word);
+    const MixVector<BlendRule::Alpha, false, false, false> mix(t);
+    int32_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+      auto* p = reinterpret_cast<__m128i*>(dp + ptrdiff_t{4} * i);
+      const __m128i d = _mm_loadu_si128(p);
+      __m128i r = s;
+      if constexpr (R == BlendRule::Alpha) r = mix(d, s);
+      if constexpr (R == BlendRule::Add) r = PackedAddLanes(d, s, true);
+      if constexpr (R == BlendRule::Subtract) r = PackedSubtractLanes(d, s);
+      _mm_storeu_si128(p, r);
+    }
+    return i;
+  }
+#endif
+  return 0;
+}
+
+// One row of a flat fill: the prepared colour as an untinted source without weights.
+template <class F>
+struct FlatSpans {
+  template <BlendRule R>
+  static void Run(const TriangleSpanSetup& k, const TriangleSpan& s) {
+    uint8_t* dp = k.target + s.row * k.targetPitch + ptrdiff_t{F::kBytes} * s.first;
+    int32_t i = 0;
+    if constexpr (F::kBytes == 4) i = FlatFourPixels32<R>(dp, s.count, k);
+    for (dp += ptrdiff_t{F::kBytes} * i; i < s.count; ++i, dp += F::kBytes) {
+      F::template Draw<R, false, false, false, false>(dp, k.colour, 0, 1, 0, k.rules);
+    }
+  }
+  static constexpr std::array<TriangleSpanLoop, kRuleCount> kLoops = {
+      &Run<BlendRule::Copy>,     &Run<BlendRule::Alpha>,    &Run<BlendRule::Add>,
+      &Run<BlendRule::Subtract>, &Run<BlendRule::Multiply>, &Run<BlendRule::Invert>,
+      &Run<BlendRule::MultiplyBlend>,
+  };
+};
+
+template <int32_t Type>
+TriangleSpanLoop ChooseSpanLoop(SpanSource kind, BlendRule rule, const LoopOptions& o) {
+  using F = SpanFormat<Type>;
+  switch (kind) {
+    case SpanSource::kFlat: return FlatSpans<F>::kLoops[RuleIndex(rule)];
+    case SpanSource::kDirect: return PickOptionLoop<TexturedSpans<DirectTexels<F>>::template Loop, TriangleSpanLoop>(rule, o);
+    case SpanSource::kPalette:
+      return PickOptionLoop<TexturedSpans<PaletteTexels<F>>::template Loop, TriangleSpanLoop>(
+          rule, {o.blend, o.tint, false, o.transp});
+  }
+  return nullptr;
+}
+
+}  // namespace veziv::softrender

@@ -1,0 +1,43 @@
+// What the triangle entry hands to its span loops, and the loop choosers of
+// the six span families. Each loop is one texel fetch (or the flat colour)
+// times one blend rule and option set of the shared rules, generated from
+// the template in triangle_span_loops.h. Internal to the renderer.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "library/softrender/blend/blend_rules16.h"
+#include "library/softrender/blit/blit_setup.h"
+#include "library/softrender/triangle/triangle_walk.h"
+
+namespace veziv::softrender {
+
+// Per-call facts of one fill; rows are addressed as start + row * pitch.
+struct TriangleSpanSetup {
+  uint8_t* target;
+  ptrdiff_t targetPitch;
+  const uint8_t* source;  // null for flat fills
+  ptrdiff_t sourcePitch;
+  uint32_t widthBound;   // texel coordinates at or past these lie outside the source
+  uint32_t heightBound;
+  const uint8_t* blend;  // null without a blend image
+  ptrdiff_t blendPitch;
+  const uint8_t* blendAlpha;
+  const uint8_t* palette;  // palette sources only
+  uint32_t key;            // transparent colour, or index for palette sources
+  uint32_t colour;         // flat fills: the colour with the brightness applied
+  RuleTables16 rules;      // .common for 32-bit targets
+};
+
+using TriangleSpanLoop = void (*)(const TriangleSpanSetup&, const TriangleSpan&);
+
+enum class SpanSource { kFlat, kDirect, kPalette };
+
+// The loop of a family for a rule and options; options a family lacks are
+// ignored (a palette source has no alpha, a flat fill no option at all).
+// Instantiated for kSoftType16 and kSoftType32, one source file each.
+template <int32_t Type>
+TriangleSpanLoop ChooseSpanLoop(SpanSource kind, BlendRule rule, const LoopOptions& o);
+
+}  // namespace veziv::softrender

@@ -1,8 +1,0 @@
-// The span loops of 16-bit targets.
-#include "library/softrender/triangle_span_loops.h"
-
-namespace veziv::softrender {
-
-template TriangleSpanLoop ChooseSpanLoop<kSoftType16>(SpanSource, BlendRule, const LoopOptions&);
-
-}  // namespace veziv::softrender
