@@ -12,6 +12,8 @@
 namespace veziv::detail {
 namespace {
 
+constexpr double kQuarterTurn = 1.5707963267948966;
+
 struct CellSource {
   int x, y, width, height;
 };
@@ -36,29 +38,25 @@ void DrawEdgeThenBody(const FontHandleData& font, const TextColours& colours, Dr
   draw(font.bodyGraph);
 }
 
+int FloorHalf(int v) { return v >= 0 ? v / 2 : -((1 - v) / 2); }
+
 // Turned a quarter clockwise: the source's top-left lands on the box's
 // top-right, its top-right on the bottom-right, its bottom-right on the
-// bottom-left. Unscaled, the whole graph is placed so that the cell lands in
-// the box and the narrowed draw area hides the rest; scaled, a graph of the
-// cell alone is stretched over the box.
-void DrawTurned(const DrawRect& box, const CellSource& cell, int graph, bool wholeGraph) {
-  float right = float(box.right), top = float(box.top), across = float(box.right - box.left),
-        down = float(box.bottom - box.top);
-  int drawn = graph;
-  if (wholeGraph) {
-    int gw = 0, gh = 0;
-    QueryGraphDimensions(graph, &gw, &gh);
-    right += float(cell.y);
-    top -= float(cell.x);
-    across = float(gh);
-    down = float(gw);
+// bottom-left. Unscaled, the cell's graph is turned whole by the rotated blit
+// about the box's centre, which lands each pixel exactly (a quad fill samples
+// a reversed axis one pixel off); scaled, it is stretched over the box.
+void DrawTurned(const DrawRect& box, const CellSource& cell, int graph, bool scaled) {
+  const int drawn = MakeSubGraph(cell.x, cell.y, cell.width, cell.height, graph);
+  if (drawn == -1) return;
+  if (!scaled) {
+    const int cx = FloorHalf(box.left + box.right - 1), cy = FloorHalf(box.top + box.bottom);
+    RenderGraphRotatedAtCentre(float(cx), float(cy), 1.0, kQuarterTurn, drawn, 1, 0);
   } else {
-    drawn = MakeSubGraph(cell.x, cell.y, cell.width, cell.height, graph);
-    if (drawn == -1) return;
+    const float l = float(box.left), t = float(box.top), r = float(box.right), b = float(box.bottom);
+    // Corners in the order top-left, top-right, bottom-left, bottom-right of the source.
+    RenderGraphFreeQuadF(r, t, r, b, l, t, l, b, drawn, 1);
   }
-  // Corners in the order top-left, top-right, bottom-left, bottom-right of the source.
-  RenderGraphFreeQuadF(right, top, right, top + down, right - across, top, right - across, top + down, drawn, 1);
-  if (!wholeGraph) FreeGraphHandle(drawn, 0);
+  FreeGraphHandle(drawn, 0);
 }
 
 }  // namespace
@@ -97,7 +95,7 @@ void DrawGlyphFromGraphs(const FontHandleData& font, const FontGlyphCell& cell, 
   DrawRect narrowed{box.left - 1, box.top, box.right + 1, box.bottom};
   ClipRectToRect(&narrowed, &kept);
   SetDrawAreaDirect(narrowed);
-  DrawEdgeThenBody(font, colours, [&](int graph) { DrawTurned(box, source, graph, !scaleFlag); });
+  DrawEdgeThenBody(font, colours, [&](int graph) { DrawTurned(box, source, graph, scaleFlag); });
   SetDrawAreaDirect(kept);
 }
 
