@@ -133,6 +133,7 @@ int ProcessTextWithFont(int mode, int x, int y, int scaleFlag, double scaleX, do
     KeptDrawState kept;
     if (record->textureCache) kept.Keep();
     const DrawRect area = clip != nullptr ? *clip : GetDrawArea();
+    detail::MixTable mix;
     for (int k = 0; k < count; ++k) {
       const FontGlyphCell* cell = TakeCell(font, *record, chars[k]);
       if (cell == nullptr) {
@@ -144,7 +145,7 @@ int ProcessTextWithFont(int mode, int x, int y, int scaleFlag, double scaleX, do
         if (record->textureCache) {
           detail::DrawGlyphFromGraphs(*record, *cell, spot, scaleFlag != 0, scaleX, scaleY, colours);
         } else if (target != nullptr) {
-          detail::DrawGlyphIntoImage(*record, *cell, spot, target, area, colours);
+          detail::DrawGlyphIntoImage(*record, *cell, spot, target, area, colours, &mix);
         }
       }
       pen += (cell->advance + record->spacing) * scale;

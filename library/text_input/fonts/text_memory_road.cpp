@@ -2,6 +2,8 @@
 // into a software image, straight into the draw target or through a
 // screen-sized work image that is then blended onto it as one picture.
 #include <algorithm>
+#include <cstddef>
+#include <cstring>
 
 #include "library/graphics/draw_state.h"
 #include "library/graphics/screen_mode.h"
@@ -15,30 +17,77 @@ namespace veziv {
 namespace detail {
 namespace {
 
-void StorePixel(SOFTSURFACE* target, int x, int y, uint32_t colour, int alpha) {
-  const SoftSurfaceShared& b = *target->base;
-  uint8_t* p = target->pixels + static_cast<ptrdiff_t>(y) * b.pitch + static_cast<ptrdiff_t>(x) * b.bytesPerPixel;
-  switch (b.bytesPerPixel) {
-    case 1:
-      p[0] = static_cast<uint8_t>(colour);
-      break;
-    case 2:
-      p[0] = static_cast<uint8_t>(colour);
-      p[1] = static_cast<uint8_t>(colour >> 8);
-      break;
-    default:
-      if (b.type == kSoftType16) {
-        // A 16-bit pixel with alpha: the colour word, then the alpha byte.
-        p[0] = static_cast<uint8_t>(colour);
-        p[1] = static_cast<uint8_t>(colour >> 8);
-        if (b.alphaFlag == 1) p[2] = static_cast<uint8_t>(alpha);
+// Pixel stores for the target's layouts.
+struct Store8 {
+  void operator()(uint8_t* p, uint32_t colour, int) const { p[0] = static_cast<uint8_t>(colour); }
+};
+struct Store16 {
+  void operator()(uint8_t* p, uint32_t colour, int) const {
+    p[0] = static_cast<uint8_t>(colour);
+    p[1] = static_cast<uint8_t>(colour >> 8);
+  }
+};
+// A 16-bit pixel with alpha: the colour word, then the alpha byte.
+struct Store16Alpha {
+  void operator()(uint8_t* p, uint32_t colour, int alpha) const {
+    p[0] = static_cast<uint8_t>(colour);
+    p[1] = static_cast<uint8_t>(colour >> 8);
+    p[2] = static_cast<uint8_t>(alpha);
+  }
+};
+struct Store32 {
+  void operator()(uint8_t* p, uint32_t colour, int) const { std::memcpy(p, &colour, 4); }
+};
+struct Store32Alpha {
+  void operator()(uint8_t* p, uint32_t colour, int alpha) const {
+    const uint32_t v = (colour & 0xFFFFFFu) | uint32_t(alpha) << 24;
+    std::memcpy(p, &v, 4);
+  }
+};
+
+// What a cell holds: one bit a pixel, body and edge bytes, or smoothed levels.
+enum class CellKind { kBits, kEdged, kSmooth };
+
+struct CellWalk {
+  const FontHandleData* font;
+  int cx, cy;          // the cell's place in the cache
+  int i0, i1, j0, j1;  // its columns and rows that are drawn
+  uint8_t* first;      // the target pixel of (i0, j0)
+  ptrdiff_t stepI, stepJ;
+};
+
+template <CellKind kKind, typename Store>
+void WriteCellPixels(const CellWalk& w, const TextColours& colours, const MixTable& mix, Store store) {
+  for (int j = w.j0; j < w.j1; ++j) {
+    const uint8_t* row = w.font->memoryCache + static_cast<ptrdiff_t>(w.cy + j) * w.font->memoryPitch;
+    uint8_t* p = w.first + (j - w.j0) * w.stepJ;
+    for (int i = w.i0; i < w.i1; ++i, p += w.stepI) {
+      if constexpr (kKind == CellKind::kBits) {
+        const int bit = w.cx + i;
+        if ((row[bit >> 3] >> (7 - (bit & 7)) & 1) != 0) store(p, colours.text, 255);
+      } else if constexpr (kKind == CellKind::kEdged) {
+        const uint8_t v = row[w.cx + i];
+        if (v == 1) store(p, colours.text, 255);
+        else if (v == 2) store(p, colours.edge, 255);
       } else {
-        p[0] = static_cast<uint8_t>(colour);
-        p[1] = static_cast<uint8_t>(colour >> 8);
-        p[2] = static_cast<uint8_t>(colour >> 16);
-        p[3] = b.alphaFlag == 1 ? static_cast<uint8_t>(alpha) : static_cast<uint8_t>(colour >> 24);
+        const MixedPixel& m = mix.pixels[row[w.cx + i]];
+        store(p, m.colour, m.alpha);
       }
-      break;
+    }
+  }
+}
+
+template <CellKind kKind>
+void WriteCell(const CellWalk& w, const SoftSurfaceShared& b, const TextColours& colours, const MixTable& mix) {
+  if (b.bytesPerPixel == 1) WriteCellPixels<kKind>(w, colours, mix, Store8{});
+  else if (b.bytesPerPixel == 2) WriteCellPixels<kKind>(w, colours, mix, Store16{});
+  else if (b.type == kSoftType16) {
+    if (b.alphaFlag == 1) WriteCellPixels<kKind>(w, colours, mix, Store16Alpha{});
+    else WriteCellPixels<kKind>(w, colours, mix, Store16{});
+  } else if (b.alphaFlag == 1) {
+    WriteCellPixels<kKind>(w, colours, mix, Store32Alpha{});
+  } else {
+    WriteCellPixels<kKind>(w, colours, mix, Store32{});
   }
 }
 
@@ -64,7 +113,7 @@ MixedPixel MixAntialiasPixel(int cellByte, bool edged, uint32_t text, uint32_t e
 }
 
 void DrawGlyphIntoImage(const FontHandleData& font, const FontGlyphCell& cell, const GlyphSpot& spot,
-                        SOFTSURFACE* target, const DrawRect& clip, const TextColours& colours) {
+                        SOFTSURFACE* target, const DrawRect& clip, const TextColours& colours, MixTable* mix) {
   if (!SoftSurfaceIsValid(target) || font.memoryCache == nullptr) return;
   SoftSurfaceShared& base = *target->base;
   const bool smooth = (font.type & 2) != 0, edged = (font.type & 1) != 0;
@@ -96,24 +145,19 @@ void DrawGlyphIntoImage(const FontHandleData& font, const FontGlyphCell& cell, c
   layout.cellsPerColumn = font.cellsPerColumn;
   int cx = 0, cy = 0;
   CellPosition(layout, cell.cellIndex, &cx, &cy);
-  const bool sixteen = base.type == kSoftType16;
-  for (int j = j0; j < j1; ++j) {
-    const uint8_t* row = font.memoryCache + static_cast<ptrdiff_t>(cy + j) * font.memoryPitch;
-    for (int i = i0; i < i1; ++i) {
-      const int x = spot.vertical ? box.right - 1 - j : box.left + i;
-      const int y = spot.vertical ? box.top + i : box.top + j;
-      if (font.type == FontTypeNormal) {
-        if ((row[(cx + i) >> 3] >> (7 - ((cx + i) & 7)) & 1) != 0) StorePixel(target, x, y, colours.text, 255);
-      } else if (!smooth) {
-        const uint8_t v = row[cx + i];
-        if (v == 1) StorePixel(target, x, y, colours.text, 255);
-        else if (v == 2) StorePixel(target, x, y, colours.edge, 255);
-      } else {
-        const MixedPixel m = MixAntialiasPixel(row[cx + i], edged, colours.text, colours.edge, sixteen);
-        StorePixel(target, x, y, m.colour, m.alpha);
-      }
-    }
-  }
+  if (smooth && !mix->built) mix->Build(edged, colours.text, colours.edge, base.type == kSoftType16);
+  CellWalk w{&font, cx, cy, i0, i1, j0, j1, nullptr, 0, 0};
+  const ptrdiff_t bpp = base.bytesPerPixel, pitch = base.pitch;
+  // Across, column i steps one pixel right and row j one row down; turned,
+  // column i steps one row down and row j one pixel left.
+  const int x0 = spot.vertical ? box.right - 1 - j0 : box.left + i0;
+  const int y0 = spot.vertical ? box.top + i0 : box.top + j0;
+  w.first = target->pixels + y0 * pitch + x0 * bpp;
+  w.stepI = spot.vertical ? pitch : bpp;
+  w.stepJ = spot.vertical ? -bpp : pitch;
+  if (font.type == FontTypeNormal) WriteCell<CellKind::kBits>(w, base, colours, *mix);
+  else if (!smooth) WriteCell<CellKind::kEdged>(w, base, colours, *mix);
+  else WriteCell<CellKind::kSmooth>(w, base, colours, *mix);
 }
 
 }  // namespace detail

@@ -11,6 +11,15 @@
 
 namespace veziv::detail {
 
+// One pixel of an anti-aliased cell: body level in the low nibble, edge level
+// in the high one (0 without an edge), over text and edge colours with 8-bit
+// channels or, for sixteen, 5-, 6- and 5-bit ones.
+struct MixedPixel {
+  uint32_t colour = 0;
+  int alpha = 0;
+};
+MixedPixel MixAntialiasPixel(int cellByte, bool edged, uint32_t text, uint32_t edge, bool sixteen);
+
 struct TextColours {
   uint32_t text = 0;      // in the screen's format, the brightness applied
   uint32_t edge = 0;
@@ -18,6 +27,16 @@ struct TextColours {
   uint32_t edgeWord = 0;
 };
 TextColours TakeTextColours(uint32_t colour, uint32_t edgeColour);
+
+// Every cell byte's mix for one string's colours, made once per string.
+struct MixTable {
+  bool built = false;
+  MixedPixel pixels[256];
+  void Build(bool edged, uint32_t text, uint32_t edge, bool sixteen) {
+    for (int b = 0; b < 256; ++b) pixels[b] = MixAntialiasPixel(b, edged, text, edge, sixteen);
+    built = true;
+  }
+};
 
 // Where a glyph goes: the string's origin and the pen (already scaled).
 struct GlyphSpot {
@@ -32,18 +51,10 @@ struct GlyphSpot {
 void DrawGlyphFromGraphs(const FontHandleData& font, const FontGlyphCell& cell, const GlyphSpot& spot,
                          bool scaleFlag, double scaleX, double scaleY, const TextColours& colours);
 
-// The memory road: the cell written into target's pixels within clip.
+// The memory road: the cell written into target's pixels within clip; the
+// mix table is built on the first smoothed glyph and kept for the string.
 void DrawGlyphIntoImage(const FontHandleData& font, const FontGlyphCell& cell, const GlyphSpot& spot,
-                        SOFTSURFACE* target, const DrawRect& clip, const TextColours& colours);
-
-// One pixel of an anti-aliased cell: body level in the low nibble, edge level
-// in the high one (0 without an edge), over text and edge colours with 8-bit
-// channels or, for sixteen, 5-, 6- and 5-bit ones.
-struct MixedPixel {
-  uint32_t colour = 0;
-  int alpha = 0;
-};
-MixedPixel MixAntialiasPixel(int cellByte, bool edged, uint32_t text, uint32_t edge, bool sixteen);
+                        SOFTSURFACE* target, const DrawRect& clip, const TextColours& colours, MixTable* mix);
 
 // The box of the glyph in a cell on the screen: left, top, right, bottom.
 DrawRect GlyphBox(const FontHandleData& font, const FontGlyphCell& cell, const GlyphSpot& spot);
