@@ -44,9 +44,11 @@ struct FontSystem {
   int textureCacheWanted = 0;
 };
 
+// Never destroyed: a font still live when the process ends keeps its
+// platform font, which a table torn down at exit would lose track of.
 FontSystem& Fonts() {
-  static FontSystem system;
-  return system;
+  static FontSystem* const system = new FontSystem;
+  return *system;
 }
 
 // The platform font of the record, trying what stands in for the charset
