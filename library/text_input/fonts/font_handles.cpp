@@ -248,6 +248,21 @@ FontHandle FontHandleAtSlot(int slot) { return Fonts().table->HandleAt(slot); }
 void SetFontTextureCacheWanted(int flag) { Fonts().textureCacheWanted = flag; }
 int FontTextureCacheWanted() { return Fonts().textureCacheWanted; }
 int DefaultCharsetIndex() { return 1; }
+
+FontCacheLayout LayoutOf(const FontHandleData& font) {
+  FontCacheLayout layout;
+  layout.cellSide = font.cellSide;
+  layout.glyphHeight = font.glyphHeight;
+  layout.cacheWidth = font.cacheWidth;
+  layout.cacheHeight = font.cacheHeight;
+  layout.cellCount = font.cellCount;
+  layout.cellsPerColumn = font.cellsPerColumn;
+  return layout;
+}
+
+void CellPositionOf(const FontHandleData& font, int cellIndex, int* x, int* y) {
+  CellPosition(LayoutOf(font), cellIndex, x, y);
+}
 int TextCacheGraphBits() { return GetScreenColorBitDepth() == 16 ? 16 : 32; }
 void ResetFontTableCounter() { Fonts().table = std::make_unique<FontTable>(); }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "library/text_input/fonts/font_handles.h"
+#include "library/text_input/fonts/glyph_raster.h"
 
 namespace veziv::detail {
 
@@ -34,6 +35,10 @@ void ResetFontTableCounter();
 // a memory image, the software road's way.
 void SetFontTextureCacheWanted(int flag);
 int FontTextureCacheWanted();
+
+// The record's cache layout, and where one of its cells lies in the cache.
+FontCacheLayout LayoutOf(const FontHandleData& font);
+void CellPositionOf(const FontHandleData& font, int cellIndex, int* x, int* y);
 
 // The colour depth of the cache graphs: the screen's, as the software
 // renderer draws only between images of one pixel type.

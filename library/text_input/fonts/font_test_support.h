@@ -72,6 +72,14 @@ inline FakeFonts& Fake() {
   return fake;
 }
 
+// Letters whose pictures show where each pixel went: A with its top at the
+// ascent, L shifted one right and two down, and g with four levels.
+inline void UseLetterGlyphs() {
+  Fake().glyphs['A'] = FakeGlyph{{".#.", "#.#", "###", "#.#"}, 0, 10, 4};
+  Fake().glyphs['L'] = FakeGlyph{{"#..", "#..", "###"}, 1, 8, 4};
+  Fake().glyphs['g'] = FakeGlyph{{"#8.", "4#1"}, 0, 10, 4};
+}
+
 inline void UseFakeFonts() {
   Fake() = FakeFonts{};
   detail::FontRasterizer& r = detail::FontRasterizerCalls();
@@ -190,6 +198,19 @@ class FontTest : public testing::LogFolderTest {
   }
 
   static void ClearScreen() { SoftSurfaceFillRaw(Screen(), nullptr, 0); }
+};
+
+// The fixture with the letter glyphs and two colours packed for its screen.
+class LetterTextTest : public FontTest {
+ protected:
+  void SetUp() override {
+    FontTest::SetUp();
+    UseLetterGlyphs();
+    white_ = PackColorForScreen(255, 255, 255);
+    red_ = PackColorForScreen(255, 0, 0);
+  }
+  uint32_t white_ = 0;
+  uint32_t red_ = 0;
 };
 
 }  // namespace veziv::test

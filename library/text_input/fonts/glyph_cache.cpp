@@ -35,17 +35,6 @@ std::vector<uint8_t>& GlyphScratch() {
   return bits;
 }
 
-detail::FontCacheLayout LayoutOf(const FontHandleData& r) {
-  detail::FontCacheLayout layout;
-  layout.cellSide = r.cellSide;
-  layout.glyphHeight = r.glyphHeight;
-  layout.cacheWidth = r.cacheWidth;
-  layout.cacheHeight = r.cacheHeight;
-  layout.cellCount = r.cellCount;
-  layout.cellsPerColumn = r.cellsPerColumn;
-  return layout;
-}
-
 bool IsSpace(uint32_t code) { return code == 0x20 || code == 0x8140; }
 
 // Sends the cell's pixels from the staging image to the cache graph.
@@ -129,7 +118,6 @@ int RenderGlyphsToTextCache(FontHandle font, int count, const FontCharEntry* lis
   const bool edged = (r->type & 1) != 0, smooth = (r->type & 2) != 0;
   const int e = edged ? r->edgeSize : 0;
   const int inner = std::max(r->cellSide - 2 * e, 0);
-  const detail::FontCacheLayout layout = LayoutOf(*r);
 
   for (int k = 0; k < count; ++k) {
     const FontCharEntry& c = list[k];
@@ -146,7 +134,7 @@ int RenderGlyphsToTextCache(FontHandle font, int count, const FontCharEntry* lis
     cell.inUse = 1;
 
     int x = 0, y = 0;
-    detail::CellPosition(layout, cell.cellIndex, &x, &y);
+    detail::CellPositionOf(*r, cell.cellIndex, &x, &y);
     if (r->textureCache) {
       ClearRasterImageRect(&r->staging, x, y, r->cellSide, r->cellSide);
       if (edged) ClearRasterImageRect(&r->staging, r->cacheWidth + x, y, r->cellSide, r->cellSide);

@@ -46,25 +46,35 @@ int DrawTextDefaultFont(int x, int y, const char* text, uint32_t colour, uint32_
   return DrawTextWithFont(x, y, text, colour, GetLibraryDefaultFont(), edgeColour, 0);
 }
 
-int DrawFormattedTextWithFont(int x, int y, uint32_t colour, int font, const char* format, ...) {
+namespace {
+
+// With defaultFont the default font is made as it is wished and drawn with.
+int DrawFormatted(int x, int y, uint32_t colour, int font, bool defaultFont, const char* format, va_list args) {
   char text[kFormattedBytes];
-  va_list args;
-  va_start(args, format);
-  const int length = FormatTextArgs(text, sizeof text, format, args);
-  va_end(args);
-  if (length < 0) return 0;
+  if (FormatTextArgs(text, sizeof text, format, args) < 0) return 0;
+  if (defaultFont) {
+    EnsureDefaultFont();
+    font = GetLibraryDefaultFont();
+  }
   return DrawTextWithFont(x, y, text, colour, font, 0, 0);
 }
 
-int DrawFormattedTextDefaultFont(int x, int y, uint32_t colour, const char* format, ...) {
-  char text[kFormattedBytes];
+}  // namespace
+
+int DrawFormattedTextWithFont(int x, int y, uint32_t colour, int font, const char* format, ...) {
   va_list args;
   va_start(args, format);
-  const int length = FormatTextArgs(text, sizeof text, format, args);
+  const int result = DrawFormatted(x, y, colour, font, false, format, args);
   va_end(args);
-  if (length < 0) return 0;
-  EnsureDefaultFont();
-  return DrawTextWithFont(x, y, text, colour, GetLibraryDefaultFont(), 0, 0);
+  return result;
+}
+
+int DrawFormattedTextDefaultFont(int x, int y, uint32_t colour, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  const int result = DrawFormatted(x, y, colour, -1, true, format, args);
+  va_end(args);
+  return result;
 }
 
 int MeasureTextWithFont(const char* text, int byteCount, int font, int vertical) {

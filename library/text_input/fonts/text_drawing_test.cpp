@@ -20,20 +20,9 @@ namespace {
 
 using Rows = std::vector<std::string>;
 
-class TextDrawing : public FontTest {
+class TextDrawing : public LetterTextTest {
  protected:
-  void SetUp() override {
-    FontTest::SetUp();
-    Fake().glyphs['A'] = FakeGlyph{{".#.", "#.#", "###", "#.#"}, 0, 10, 4};
-    Fake().glyphs['L'] = FakeGlyph{{"#..", "#..", "###"}, 1, 8, 4};
-    white_ = PackColorForScreen(255, 255, 255);
-    red_ = PackColorForScreen(255, 0, 0);
-  }
   int Font(int type, int edge = -1) { return CreateFontHandle(nullptr, 16, 6, type, -1, edge, 0, -1, -1); }
-
-  // Packed for the screen of the test, once it has started.
-  uint32_t white_ = 0;
-  uint32_t red_ = 0;
 };
 
 TEST_F(TextDrawing, MeasuresCountBytesSpacingAndTheBoxOfTextThatRunsDown) {
@@ -130,7 +119,6 @@ TEST_F(TextDrawing, BlendedTextGoesThroughTheWorkImageAsOnePicture) {
 }
 
 TEST_F(TextDrawing, SmoothedGlyphsAreBlendedByTheirLevels) {
-  Fake().glyphs['g'] = FakeGlyph{{"#8.", "4#1"}, 0, 10, 4};
   for (const int type : {FontTypeAntialias, FontTypeAntialiasEdge}) {
     SCOPED_TRACE(type);
     ClearScreen();

@@ -9,7 +9,7 @@
 #include "library/graphics/screen_mode.h"
 #include "library/graphics/soft_renderer_calls.h"
 #include "library/graphics/softsurface.h"
-#include "library/text_input/fonts/glyph_raster.h"
+#include "library/text_input/fonts/font_system.h"
 #include "library/text_input/fonts/text_drawing.h"
 #include "library/text_input/fonts/text_roads.h"
 
@@ -140,11 +140,8 @@ void DrawGlyphIntoImage(const FontHandleData& font, const FontGlyphCell& cell, c
   base.runTableValid = 0;
   base.alphaPlaneValid = 0;
 
-  FontCacheLayout layout;
-  layout.cellSide = font.cellSide;
-  layout.cellsPerColumn = font.cellsPerColumn;
   int cx = 0, cy = 0;
-  CellPosition(layout, cell.cellIndex, &cx, &cy);
+  CellPositionOf(font, cell.cellIndex, &cx, &cy);
   if (smooth && !mix->built) mix->Build(edged, colours.text, colours.edge, base.type == kSoftType16);
   CellWalk w{&font, cx, cy, i0, i1, j0, j1, nullptr, 0, 0};
   const ptrdiff_t bpp = base.bytesPerPixel, pitch = base.pitch;

@@ -6,7 +6,7 @@
 #include "library/graphics/draw_state.h"
 #include "library/graphics/drawing_calls.h"
 #include "library/graphics/graph_handles.h"
-#include "library/text_input/fonts/glyph_raster.h"
+#include "library/text_input/fonts/font_system.h"
 #include "library/text_input/fonts/text_roads.h"
 
 namespace veziv::detail {
@@ -19,11 +19,8 @@ struct CellSource {
 };
 
 CellSource SourceOf(const FontHandleData& font, const FontGlyphCell& cell) {
-  FontCacheLayout layout;
-  layout.cellSide = font.cellSide;
-  layout.cellsPerColumn = font.cellsPerColumn;
   int x = 0, y = 0;
-  CellPosition(layout, cell.cellIndex, &x, &y);
+  CellPositionOf(font, cell.cellIndex, &x, &y);
   return CellSource{x, y, cell.width, cell.height};
 }
 

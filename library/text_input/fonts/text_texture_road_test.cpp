@@ -17,16 +17,8 @@ namespace {
 
 using Rows = std::vector<std::string>;
 
-class TextureRoad : public FontTest {
+class TextureRoad : public LetterTextTest {
  protected:
-  void SetUp() override {
-    FontTest::SetUp();
-    Fake().glyphs['A'] = FakeGlyph{{".#.", "#.#", "###", "#.#"}, 0, 10, 4};
-    Fake().glyphs['L'] = FakeGlyph{{"#..", "#..", "###"}, 1, 8, 4};
-    Fake().glyphs['g'] = FakeGlyph{{"#8.", "4#1"}, 0, 10, 4};
-    white_ = PackColorForScreen(255, 255, 255);
-    red_ = PackColorForScreen(255, 0, 0);
-  }
   int Font(int type, bool texture) {
     detail::SetFontTextureCacheWanted(texture ? 1 : 0);
     const int font = CreateFontHandle(nullptr, 16, 6, type, -1, -1, 0, -1, -1);
@@ -34,8 +26,6 @@ class TextureRoad : public FontTest {
     return font;
   }
   Rows Shown() const { return Picture(0, 0, 64, 24, {{0, '.'}, {0xFFFFFF, '#'}, {0xFF0000, 'o'}}); }
-
-  uint32_t white_ = 0, red_ = 0;
 };
 
 TEST_F(TextureRoad, DrawsWhatTheMemoryRoadDraws) {
