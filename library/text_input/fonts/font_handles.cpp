@@ -31,7 +31,9 @@ struct FontRecordPolicy {
   }
   static void FreeRecord(FontHandleData* record) { FreeLibMemory(record); }
   static void OnTableFull() {
-    WriteLogFormat("作成できるフォントハンドル数 %d の限界を超えました", kFontHandleSlots);
+    char line[128];
+    FormatText(line, sizeof line, "作成できるフォントハンドル数 %d の限界を超えました", kFontHandleSlots);
+    WriteLogText(line);  // as it stands, without a line end
   }
 };
 
