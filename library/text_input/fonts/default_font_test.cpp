@@ -72,6 +72,18 @@ TEST_F(DefaultFont, SettersMakeTheFontAgainOnlyWhenTheWishChanges) {
   EXPECT_EQ(GetLibraryDefaultFont() != -1 && IsValidFontHandle(GetLibraryDefaultFont()), false);
 }
 
+// An 8-bit screen has no smoothing: a smoothed wish still counts as met by
+// the font it made, which is not made again on every use.
+TEST_F(DefaultFont, ASmoothedWishOnAnEightBitScreenIsMadeOnce) {
+  StartScreen(8);
+  ASSERT_EQ(SetDefaultFontType(FontTypeAntialias), 0);
+  EXPECT_EQ(GetFontRecord(GetLibraryDefaultFont())->type, FontTypeNormal);
+  const int opened = Fake().opened;
+  EXPECT_EQ(MeasureTextDefaultFont("AB", -1, 0), 10);
+  EXPECT_EQ(DrawTextDefaultFont(0, 0, "AB", PackColorForScreen(255, 255, 255), 0), 0);
+  EXPECT_EQ(Fake().opened, opened);
+}
+
 TEST_F(DefaultFont, AMissingDefaultFontIsMadeOnUse) {
   const int first = GetLibraryDefaultFont();
   ASSERT_EQ(DeleteFontHandle(first), 0);
