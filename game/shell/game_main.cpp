@@ -1,5 +1,6 @@
 // The game's start-up and shutdown. It grows with the library: for now the
-// game opens its 800 x 600 window with its caption, shows a black screen each
+// game opens its 800 x 600 window with its caption, sets its default font and
+// shows its title on a black screen, with the on-screen log over it, each
 // frame until the window is closed and ends the library, which leaves
 // "Log.txt" with the system report and the leak dump in the folder the game
 // started in.
@@ -9,11 +10,15 @@
 #include "library/foundation/start/library_start.h"
 #include "library/foundation/window/main_window.h"
 #include "library/foundation/window/pump.h"
+#include "library/foundation/memory_log/screen_log.h"
 #include "library/foundation/window/window_services.h"
 #include "library/graphics/graphs/draw_state.h"
 #include "library/graphics/screen/graphics_system.h"
 #include "library/graphics/screen/screen_mode.h"
 #include "library/sound_movie/sound/sound_system.h"
+#include "library/text_input/fonts/font_handles.h"
+#include "library/text_input/fonts/fonts_registration.h"
+#include "library/text_input/fonts/text_drawing.h"
 #include "library/text_input/input/input.h"
 
 namespace game {
@@ -31,6 +36,7 @@ constexpr int kRefreshRate = 60;
 }  // namespace
 
 int RunGame() {
+  veziv::detail::RegisterFontsWithLibrary();
   veziv::SetRunWhileInactive(1);
   veziv::SetWindowIconFromResource(kProgramIconResource);
   veziv::SwitchWindowedMode(1);
@@ -43,10 +49,18 @@ int RunGame() {
   if (veziv::InitLibrary() == -1) return 255;
   veziv::SetRunWhileInactive(0);
   veziv::SelectDrawTarget(veziv::kTargetBackScreen);
+  veziv::SetDefaultFontType(veziv::FontTypeAntialiasEdge);
+  veziv::SetDefaultFontFace("ＭＳ 明朝", -1);
+  veziv::SetDefaultFontSize(20);
+  veziv::SetDefaultFontThickness(9);
+  veziv::PrintfToScreen("%s\n", caption);
+  const uint32_t white = veziv::PackColorForScreen(255, 255, 255);
+  const int titleX = (kScreenWidth - veziv::MeasureTextDefaultFont(kGameTitle, -1, 0)) / 2;
   // Each frame is drawn and shown before the messages are taken, so that the
   // window has a picture from the first frame on.
   for (;;) {
     veziv::ClearDrawTarget();
+    veziv::DrawTextDefaultFont(titleX, kScreenHeight / 2 - 10, kGameTitle, white, 0);
     veziv::PresentBackBuffer();
     if (veziv::PumpMessages() != 0) break;
     veziv::WaitMilliseconds(kFrameMs);

@@ -173,6 +173,13 @@ int UnpackScreenColor(uint32_t value, int* r, int* g, int* b) {
   return 0;
 }
 
+void GetBlendImageSelection(int* graph, int* borderParam, int* borderRange) {
+  const DrawState& s = S();
+  if (graph) *graph = s.blendGraph;
+  if (borderParam) *borderParam = s.blendBorderParam;
+  if (borderRange) *borderRange = s.blendBorderRange;
+}
+
 int SelectBlendImageGraph(int graph, int borderParam, int borderRange) {
   DrawState& s = S();
   if (s.suppressed) return 0;

@@ -29,6 +29,8 @@ uint32_t GetDrawColorWord();
 uint32_t PackColorForScreen(int r, int g, int b);
 int UnpackScreenColor(uint32_t value, int* r, int* g, int* b);
 int SelectBlendImageGraph(int graph, int borderParam, int borderRange);
+// The blend image's selection as SelectBlendImageGraph took it; each pointer may be null.
+void GetBlendImageSelection(int* graph, int* borderParam, int* borderRange);
 int CheckBlendGraphFits(const GraphRecord* record);
 int SetClipRegion(int left, int top, int right, int bottom);
 int GetClipRegion(int out[4]);

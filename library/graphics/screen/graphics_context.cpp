@@ -24,6 +24,8 @@ constexpr GraphicsCallSites kDefaults = {
     .reopen_all_movies = Nothing,
     .start_font_system = Nothing,
     .end_font_system = Nothing,
+    .remember_default_font = Nothing,
+    .reapply_default_font = Nothing,
 };
 
 }  // namespace

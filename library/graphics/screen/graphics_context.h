@@ -40,6 +40,10 @@ struct GraphicsCallSites {
   // The font system's start and end within graphics start and end.
   void (*start_font_system)();
   void (*end_font_system)();
+  // A screen-mode change keeps the default font's size and thickness across
+  // the restart of graphics: noted before, put back after.
+  void (*remember_default_font)();
+  void (*reapply_default_font)();
 };
 
 GraphicsCallSites& GraphicsCalls();

@@ -35,9 +35,10 @@ int CreatePrimarySoftSurface() {
     FatalErrorExit("プライマリサーフェス用の SOFTSURFACE の作成に失敗しました");
   }
   // Work images for string drawing; without them text is not drawn, the screen still is.
+  // The second holds smoothed text with its alpha.
   SoftSurfaceCreateForScreen(&images.work[0], width, height, type);
   images.work[1] = SOFTSURFACE{};
-  SoftSurfaceCreate(&images.work[1], width, height, -1, 0, type, 0, 0, 1, nullptr);
+  SoftSurfaceCreate(&images.work[1], width, height, -1, 0, type, 0, 1, 1, nullptr);
   const PixelFormatDesc* format = SoftSurfacePixelFormat(type, 0, 0);
   SoftSurfaceFillRaw(&images.screen, nullptr, FindColorCodeForImage(format, 0, 0, 0, 0));
   detail::Screen().image = &images.screen;

@@ -39,6 +39,9 @@ TEST(PrimarySoftSurface, ScreenAndWorkImagesFollowTheScreenMode) {
     ASSERT_NE(GetStringWorkSoftSurface(1), nullptr);
     EXPECT_EQ(GetStringWorkSoftSurface(0)->base->runTable, nullptr);
     EXPECT_NE(GetStringWorkSoftSurface(1)->base->runTable, nullptr);
+    // Smoothed text is blended from the second with its alpha.
+    EXPECT_EQ(GetStringWorkSoftSurface(0)->base->alphaFlag, 0);
+    EXPECT_EQ(GetStringWorkSoftSurface(1)->base->alphaFlag, 1);
     EXPECT_EQ(GetStringWorkSoftSurface(2), nullptr);
 
     ReleasePrimarySoftSurface();

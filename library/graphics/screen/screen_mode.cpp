@@ -153,6 +153,7 @@ int ChangeScreenMode(int width, int height, int color_bits, int force, int refre
 
   WriteLogText("画面モード変更処理を開始します\n");
   IncreaseLogIndent();
+  if (detail::Screen().started) detail::GraphicsCalls().remember_default_font();
   if (!detail::IsLibraryStarting() && !detail::IsLibraryInitialised()) {
     DecreaseLogIndent();
     return 0;
@@ -176,6 +177,7 @@ int ChangeScreenMode(int width, int height, int color_bits, int force, int refre
     // Mouse positions are mapped back through the letterbox of this size.
     platform::window::SetLogicalScreenSize(sw, sh);
   }
+  detail::GraphicsCalls().reapply_default_font();
   DecreaseLogIndent();
   WriteLogText("画面モード変更処理は正常に終了しました\n");
   PumpMessages();

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <climits>
 #include <cstring>
+#include <type_traits>
 
 #include "library/foundation/memory_log/memory.h"
 
@@ -161,10 +162,16 @@ int SoftSurfaceFillRaw(SOFTSURFACE* view, const DrawRect* rect, uint32_t raw) {
   // The run table no longer describes the pixels.
   if (r.right > r.left && r.bottom > r.top) b.runTableValid = 0;
   const int bytes = b.bytesPerPixel == 1 || b.bytesPerPixel == 2 ? b.bytesPerPixel : 4;
-  for (int32_t y = r.top; y < r.bottom; ++y) {
-    uint8_t* p = view->pixels + ptrdiff_t(y) * b.pitch + ptrdiff_t(r.left) * b.bytesPerPixel;
-    for (int32_t x = r.left; x < r.right; ++x, p += b.bytesPerPixel) std::memcpy(p, &raw, size_t(bytes));
-  }
+  // Each width a loop of its own: a copy of a known size is a plain store.
+  auto fill = [&](auto width) {
+    for (int32_t y = r.top; y < r.bottom; ++y) {
+      uint8_t* p = view->pixels + ptrdiff_t(y) * b.pitch + ptrdiff_t(r.left) * b.bytesPerPixel;
+      for (int32_t x = r.left; x < r.right; ++x, p += b.bytesPerPixel) std::memcpy(p, &raw, decltype(width)::value);
+    }
+  };
+  if (bytes == 1) fill(std::integral_constant<size_t, 1>{});
+  else if (bytes == 2) fill(std::integral_constant<size_t, 2>{});
+  else fill(std::integral_constant<size_t, 4>{});
   return 0;
 }
 
