@@ -317,7 +317,7 @@ TEST_F(DrawStateTest, SnapshotCarriesWhatTheRendererReads) {
   FillSoftDrawSnapshot(&draw);
   EXPECT_EQ(draw.blendMode, 1);
   EXPECT_EQ(draw.blendParam, 77);
-  EXPECT_EQ(draw.brightness, 0x0A141Eu);
+  EXPECT_EQ(draw.drawBrightness, 0x0A141Eu);
   EXPECT_EQ(draw.drawArea.left, 1);
   EXPECT_EQ(draw.drawArea.bottom, 40);
   EXPECT_EQ(draw.tables, &GetBlendTables());

@@ -391,7 +391,7 @@ void BuildPolygonDeviceVertices(const PolygonVertex* vertices, int count, Device
   SoftDrawSnapshot draw;
   FillSoftDrawSnapshot(&draw);
   const int mode = GetBlendMode(), param = GetBlendParam();
-  const uint32_t br = draw.brightness >> 16 & 0xFF, bg = draw.brightness >> 8 & 0xFF, bb = draw.brightness & 0xFF;
+  const uint32_t br = draw.drawBrightness >> 16 & 0xFF, bg = draw.drawBrightness >> 8 & 0xFF, bb = draw.drawBrightness & 0xFF;
   const bool tint = br < 255 || bg < 255 || bb < 255 || (mode != 0 && param != 255);
   const auto& product = GetBlendTables().ProductTable;
   for (int i = 0; i < count; ++i) {
