@@ -22,7 +22,7 @@ namespace {
 constexpr int kTimerPeriodMs = 32;
 
 struct DrawState {
-  int blendMode = 0;
+  BlendMode blendMode = 0;
   int blendParam = 0;
   uint8_t brightB = 0, brightG = 0, brightR = 0;
   uint32_t drawColorWord = 0;
@@ -381,7 +381,7 @@ void FillSoftDrawSnapshot(SoftDrawSnapshot* snapshot) {
   snapshot->drawArea = s.area;
   snapshot->blendMode = s.blendMode;
   snapshot->blendParam = s.blendParam;
-  snapshot->brightness = uint32_t(s.brightR) << 16 | uint32_t(s.brightG) << 8 | s.brightB;
+  snapshot->drawBrightness = uint32_t(s.brightR) << 16 | uint32_t(s.brightG) << 8 | s.brightB;
   snapshot->tables = &GetBlendTables();
   snapshot->blendAlphaTable = s.blendAlphaTable;
   snapshot->mmxUsable = detail::LoggedSystemFlags().mmx_usable ? 1 : 0;

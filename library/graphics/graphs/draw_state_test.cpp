@@ -287,11 +287,9 @@ TEST_F(DrawStateTest, ResetPutsEveryDefaultBack) {
   // The screen centre at depth 0 maps to the screen centre.
   UpdateTransformMatrices();
   Vector3 centre{400, 300, 0}, out{};
-  TransformVector3(&out, &centre, &camera.product);
-  const float* m = camera.product.m;
-  const float w = centre.x * m[3] + centre.y * m[7] + centre.z * m[11] + m[15];
-  EXPECT_NEAR(out.x / w, 400.0f, 1e-2);
-  EXPECT_NEAR(out.y / w, 300.0f, 1e-2);
+  TransformPoint3(&out, &centre, &camera.product);
+  EXPECT_NEAR(out.x, 400.0f, 1e-2);
+  EXPECT_NEAR(out.y, 300.0f, 1e-2);
 }
 
 TEST_F(DrawStateTest, BlendGraphMustBeValidAndLargeEnough) {
@@ -319,7 +317,7 @@ TEST_F(DrawStateTest, SnapshotCarriesWhatTheRendererReads) {
   FillSoftDrawSnapshot(&draw);
   EXPECT_EQ(draw.blendMode, 1);
   EXPECT_EQ(draw.blendParam, 77);
-  EXPECT_EQ(draw.brightness, 0x0A141Eu);
+  EXPECT_EQ(draw.drawBrightness, 0x0A141Eu);
   EXPECT_EQ(draw.drawArea.left, 1);
   EXPECT_EQ(draw.drawArea.bottom, 40);
   EXPECT_EQ(draw.tables, &GetBlendTables());

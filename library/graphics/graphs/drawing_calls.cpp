@@ -100,7 +100,56 @@ void FillQuadSoft(SOFTSURFACE* target, const SOFTSURFACE* source, const Triangle
   SoftRenderer().fillTriangle(target, source, &triangles[3], transparency, CurrentBlendImage(), colour, draw);
 }
 
-int FreeQuad(const int c[8], int graph, int transparency) {
+// Corners (x1, y1) to (x4, y4) take the graph's top-left, top-right,
+// bottom-left and bottom-right.
+void RenderGraphQuadSoft(SOFTSURFACE* target, const GraphRecord* record, const int c[8], int transparency,
+                         const SoftDrawSnapshot& draw) {
+  const int w = record->width, h = record->height;
+  const TriangleVertex v[4] = {{c[0], c[1], 0, 0}, {c[2], c[3], w, 0}, {c[4], c[5], 0, h}, {c[6], c[7], w, h}};
+  FillQuadSoft(target, &record->view, v, softrender::QuadCornerOrder::kZ, transparency, 0, draw);
+}
+
+void TruncateCorners(const float f[8], int c[8]) {
+  for (int i = 0; i < 8; ++i) c[i] = TruncateFloatToInt(f[i]);
+}
+
+void RenderGraphQuadSoftF(SOFTSURFACE* target, const GraphRecord* record, const float f[8], int transparency,
+                          const SoftDrawSnapshot& draw) {
+  int c[8];
+  TruncateCorners(f, c);
+  RenderGraphQuadSoft(target, record, c, transparency, draw);
+}
+
+void FillBoxSoft(SOFTSURFACE* target, int x1, int y1, int x2, int y2, uint32_t colour,
+                 const SoftDrawSnapshot& draw) {
+  const DrawRect rect{x1, y1, x2, y2};
+  if (SoftRenderer().fillBox) SoftRenderer().fillBox(target, &rect, colour, draw);
+}
+
+// The box's edge pixels x1..x2-1 and y1..y2-1 as four lines.
+void SoftDrawBoxFrame(SOFTSURFACE* target, int x1, int y1, int x2, int y2, uint32_t colour,
+                      const SoftDrawSnapshot& draw) {
+  const int32_t p = GetBlendParam();
+  const int32_t c = static_cast<int32_t>(colour);
+  const int32_t lines[4 * 6] = {x1,     y1,     x2 - 1, y1,     c, p,  //
+                                x2 - 1, y1,     x2 - 1, y2 - 1, c, p,  //
+                                x2 - 1, y2 - 1, x1,     y2 - 1, c, p,  //
+                                x1,     y2 - 1, x1,     y1,     c, p};
+  if (SoftRenderer().lineList) SoftRenderer().lineList(target, lines, 4, draw);
+}
+
+// The thick line's quadrilateral, its corners in outline order, as two
+// flat-colour triangles split along a diagonal.
+void SoftDrawThickLine(SOFTSURFACE* target, const int outline[4][2], uint32_t colour, const SoftDrawSnapshot& draw) {
+  TriangleVertex v[4];
+  for (int i = 0; i < 4; ++i) v[i] = TriangleVertex{outline[i][0], outline[i][1], 0, 0};
+  FillQuadSoft(target, nullptr, v, softrender::QuadCornerOrder::kOutline, 0, colour, draw);
+}
+
+// A free quad's call with its corners' bounds as the touched rectangle; the
+// adapter draws it.
+template <typename Adapter>
+int FreeQuad(const int c[8], int graph, Adapter&& adapter) {
   GraphRecord* record = nullptr;
   const int gate = CheckGraphCall(graph, &record);
   if (gate <= 0) return gate;
@@ -111,12 +160,8 @@ int FreeQuad(const int c[8], int graph, int transparency) {
     touched.right = std::max(touched.right, c[2 * i]);
     touched.bottom = std::max(touched.bottom, c[2 * i + 1]);
   }
-  return RunDraw(record, touched, [&](SOFTSURFACE* target, const SoftDrawSnapshot& draw) {
-    const int w = record->width, h = record->height;
-    // Corners 1 to 4 take the graph's top-left, top-right, bottom-left, bottom-right.
-    const TriangleVertex v[4] = {{c[0], c[1], 0, 0}, {c[2], c[3], w, 0}, {c[4], c[5], 0, h}, {c[6], c[7], w, h}};
-    FillQuadSoft(target, &record->view, v, softrender::QuadCornerOrder::kZ, transparency, 0, draw);
-  });
+  return RunDraw(record, touched,
+                 [&](SOFTSURFACE* target, const SoftDrawSnapshot& draw) { adapter(target, record, draw); });
 }
 
 }  // namespace
@@ -252,15 +297,19 @@ int RenderGraphPartStretched(int x1, int y1, int x2, int y2, int sx, int sy, int
 int RenderGraphFreeQuad(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4, int graph,
                         int transparency) {
   const int c[8] = {x1, y1, x2, y2, x3, y3, x4, y4};
-  return FreeQuad(c, graph, transparency);
+  return FreeQuad(c, graph, [&](SOFTSURFACE* target, const GraphRecord* record, const SoftDrawSnapshot& draw) {
+    RenderGraphQuadSoft(target, record, c, transparency, draw);
+  });
 }
 
 int RenderGraphFreeQuadF(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4,
                          int graph, int transparency) {
   const float f[8] = {x1, y1, x2, y2, x3, y3, x4, y4};
   int c[8];
-  for (int i = 0; i < 8; ++i) c[i] = TruncateFloatToInt(f[i]);
-  return FreeQuad(c, graph, transparency);
+  TruncateCorners(f, c);
+  return FreeQuad(c, graph, [&](SOFTSURFACE* target, const GraphRecord* record, const SoftDrawSnapshot& draw) {
+    RenderGraphQuadSoftF(target, record, f, transparency, draw);
+  });
 }
 
 int DrawBoxShape(int x1, int y1, int x2, int y2, uint32_t colour, int fill) {
@@ -270,21 +319,14 @@ int DrawBoxShape(int x1, int y1, int x2, int y2, uint32_t colour, int fill) {
 int DrawBoxFilled(int x1, int y1, int x2, int y2, uint32_t colour) {
   if (!CheckShapeCall()) return 0;
   return RunDraw(nullptr, Ordered(x1, y1, x2, y2), [&](SOFTSURFACE* target, const SoftDrawSnapshot& draw) {
-    const DrawRect rect{x1, y1, x2, y2};
-    if (SoftRenderer().fillBox) SoftRenderer().fillBox(target, &rect, colour, draw);
+    FillBoxSoft(target, x1, y1, x2, y2, colour, draw);
   });
 }
 
 int DrawBoxFrame(int x1, int y1, int x2, int y2, uint32_t colour) {
   if (!CheckShapeCall()) return 0;
   return RunDraw(nullptr, Ordered(x1, y1, x2, y2), [&](SOFTSURFACE* target, const SoftDrawSnapshot& draw) {
-    const int32_t p = GetBlendParam();
-    const int32_t c = static_cast<int32_t>(colour);
-    const int32_t lines[4 * 6] = {x1,     y1,     x2 - 1, y1,     c, p,  //
-                                  x2 - 1, y1,     x2 - 1, y2 - 1, c, p,  //
-                                  x2 - 1, y2 - 1, x1,     y2 - 1, c, p,  //
-                                  x1,     y2 - 1, x1,     y1,     c, p};
-    if (SoftRenderer().lineList) SoftRenderer().lineList(target, lines, 4, draw);
+    SoftDrawBoxFrame(target, x1, y1, x2, y2, colour, draw);
   });
 }
 
@@ -327,10 +369,7 @@ int DrawLineSegment(int x1, int y1, int x2, int y2, uint32_t colour, int thickne
     touched.bottom = std::max(touched.bottom, p[1] + 1);
   }
   return RunDraw(nullptr, touched, [&](SOFTSURFACE* target, const SoftDrawSnapshot& draw) {
-    // Outline order, so that the two triangles split the quad along a diagonal.
-    TriangleVertex v[4];
-    for (int i = 0; i < 4; ++i) v[i] = TriangleVertex{outline[i][0], outline[i][1], 0, 0};
-    FillQuadSoft(target, nullptr, v, softrender::QuadCornerOrder::kOutline, 0, colour, draw);
+    SoftDrawThickLine(target, outline, colour, draw);
   });
 }
 
@@ -352,7 +391,7 @@ void BuildPolygonDeviceVertices(const PolygonVertex* vertices, int count, Device
   SoftDrawSnapshot draw;
   FillSoftDrawSnapshot(&draw);
   const int mode = GetBlendMode(), param = GetBlendParam();
-  const uint32_t br = draw.brightness >> 16 & 0xFF, bg = draw.brightness >> 8 & 0xFF, bb = draw.brightness & 0xFF;
+  const uint32_t br = draw.drawBrightness >> 16 & 0xFF, bg = draw.drawBrightness >> 8 & 0xFF, bb = draw.drawBrightness & 0xFF;
   const bool tint = br < 255 || bg < 255 || bb < 255 || (mode != 0 && param != 255);
   const auto& product = GetBlendTables().ProductTable;
   for (int i = 0; i < count; ++i) {

@@ -95,13 +95,39 @@ const DrawMaterial& GetDrawMaterial() { return State().material; }
 
 void UpdateProjection() {
   DrawCamera& c = State().camera;
-  if (c.mode == 2 || c.targetWidth <= 0) return;
-  const float aspect = static_cast<float>(c.targetHeight) / static_cast<float>(c.targetWidth) * c.scale;
-  if (c.mode == 0)
-    BuildPerspectiveMatrix(&c.projection, c.fieldOfView, c.nearZ, c.farZ, aspect);
-  else
-    BuildOrthographicMatrix(&c.projection, c.orthoSize, c.nearZ, c.farZ, aspect);
+  if (c.mode != 2 && c.targetWidth > 0) {
+    const float aspect = static_cast<float>(c.targetHeight) / static_cast<float>(c.targetWidth) * c.scale;
+    if (c.mode == 0)
+      BuildPerspectiveMatrix(&c.projection, c.fieldOfView, c.nearZ, c.farZ, aspect);
+    else
+      BuildOrthographicMatrix(&c.projection, c.orthoSize, c.nearZ, c.farZ, aspect);
+  }
   c.productValid = 0;
+}
+
+int SetCameraClipDistances(float nearZ, float farZ) {
+  DrawCamera& c = State().camera;
+  c.nearZ = nearZ;
+  c.farZ = farZ;
+  UpdateProjection();
+  return 0;
+}
+
+int SetCameraFieldOfView(float fieldOfView) {
+  DrawCamera& c = State().camera;
+  c.fieldOfView = fieldOfView;
+  c.mode = 0;
+  UpdateProjection();
+  return 0;
+}
+
+int SetCameraCustomProjection(const Matrix* matrix) {
+  if (!matrix) return -1;
+  DrawCamera& c = State().camera;
+  c.projection = *matrix;
+  c.mode = 2;
+  UpdateProjection();
+  return 0;
 }
 
 void UpdateTransformMatrices() {
@@ -114,6 +140,17 @@ void UpdateTransformMatrices() {
   for (int r = 0; r < 3; ++r)
     for (int k = 0; k < 3; ++k) c.normal.m[4 * r + k] = c.view.m[4 * k + r];
   c.productValid = 1;
+}
+
+Vector3* TransformPoint3(Vector3* out, const Vector3* v, const Matrix* m) {
+  const Vector3 in = *v;
+  const float* e = m->m;
+  const float w = in.x * e[3] + in.y * e[7] + in.z * e[11] + e[15];
+  TransformVector3(out, &in, m);
+  out->x /= w;
+  out->y /= w;
+  out->z /= w;
+  return out;
 }
 
 namespace detail {
@@ -151,7 +188,6 @@ void SetDefault2DCamera(int width, int height) {
   c.nearZ = d * 0.1f;
   c.farZ = d + 20000.0f;
   UpdateProjection();
-  c.productValid = 0;
 }
 
 int LightsChanged() { return State().lightsChanged; }
@@ -170,6 +206,8 @@ void ResetLightTableForTest() {
   s.lightsChanged = 0;
   s.camera = DrawCamera{};
 }
+
+DrawCamera& DrawCameraForTest() { return State().camera; }
 
 }  // namespace detail
 }  // namespace veziv

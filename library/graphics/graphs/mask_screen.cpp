@@ -97,6 +97,16 @@ int FreeMaskScreen() {
   FreeLibMemory(s.bytes);
   s.bytes = nullptr;
   SoftSurfaceRelease(&s.image);
+  // Drawing goes straight to the target until the mask screen is made again,
+  // rather than into an image that no longer exists.
+  s.active = 0;
+  return 0;
+}
+
+int RestoreMaskScreen() {
+  MaskState& s = State();
+  SetupMaskScreen(s.wanted);
+  if (s.use) SetMaskScreenUse(1);
   return 0;
 }
 

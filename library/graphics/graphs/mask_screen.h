@@ -18,6 +18,9 @@ int GetMaskScreenUse();
 // Makes the mask buffer and the mask-screen image when flag is not 0. 0.
 int SetupMaskScreen(int createFlag);
 int FreeMaskScreen();
+// After a device loss: the mask screen made again when one is wanted, then
+// mask use switched on again when it was wished. 0.
+int RestoreMaskScreen();
 int EndMaskSystem();
 int DeleteMaskHandle(int handle);
 int DeleteMaskHandleAll();

@@ -1,5 +1,6 @@
-// Mask screen: inactive without a mask buffer, the handle table's checks, and
-// the software bracket once a mask screen exists.
+// Mask screen: inactive without a mask buffer, the handle table's checks, the
+// software bracket once a mask screen exists, and the mask screen freed and
+// restored.
 #include "library/graphics/graphs/mask_screen.h"
 
 #include <gtest/gtest.h>
@@ -60,6 +61,32 @@ TEST_F(MaskScreen, BracketLetsDrawingThroughWhereTheMaskByteIsZero) {
   EXPECT_EQ(ScreenPixel(5, 3), 0xFFABCDEFu);
   EXPECT_EQ(EndMaskSystem(), 0);
   EXPECT_EQ(SetMaskScreenUse(1), -1);
+}
+
+TEST_F(MaskScreen, FreedDrawsStraightToTheTargetUntilRestored) {
+  SoftSurfaceFillRaw(&screen_, nullptr, 0xFF000000);
+  ASSERT_EQ(SetupMaskScreen(1), 0);
+  ASSERT_EQ(SetMaskScreenUse(1), 0);
+  EXPECT_EQ(FreeMaskScreen(), 0);
+  EXPECT_EQ(IsMaskedDrawActive(), 0);
+  EXPECT_EQ(CurrentDrawTargetImage(), &screen_);
+  const int g = MakeGraph(2, 2, 0xFF0000FF);
+  ASSERT_EQ(RenderGraphAtPoint(1, 1, g, 0), 0);
+  EXPECT_EQ(ScreenPixel(1, 1), 0xFF0000FFu);
+  EXPECT_EQ(GetMaskScreenUse(), 1) << "the wish outlives the mask screen";
+
+  EXPECT_EQ(RestoreMaskScreen(), 0);
+  EXPECT_EQ(IsMaskedDrawActive(), 1);
+  ASSERT_NE(MaskScreenImage(), nullptr);
+  EXPECT_EQ(CurrentDrawTargetImage(), MaskScreenImage());
+  int pitch = 0;
+  uint8_t* mask = detail::MaskBytes(&pitch);
+  ASSERT_NE(mask, nullptr);
+  mask[10 * pitch + 11] = 1;
+  const int h = MakeGraph(2, 2, 0xFF00FF00);
+  ASSERT_EQ(RenderGraphAtPoint(10, 10, h, 0), 0);
+  EXPECT_EQ(ScreenPixel(10, 10), 0xFF00FF00u);
+  EXPECT_EQ(ScreenPixel(11, 10), 0xFF000000u) << "held back by the remade mask";
 }
 
 }  // namespace

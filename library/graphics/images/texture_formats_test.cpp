@@ -32,20 +32,30 @@ TEST(TextureFormats, EachIndexHasItsChannelMasks) {
 }
 
 // The glyph cache asks for alpha when smoothed, else for the transparent colour.
+// Alpha wins over the transparent colour; any colour bits but 16 mean 32.
 TEST(TextureFormats, WishesPickTheFormatOfTheirTypeNumber) {
   const struct {
     int alpha, bits, trans, target, index;
   } cases[] = {
       {1, 16, 0, 0, 2}, {0, 16, 1, 0, 4}, {1, 32, 0, 0, 3}, {0, 32, 1, 0, 5},
-      {0, 16, 0, 0, 0}, {0, 32, 0, 0, 1}, {0, 16, 0, 1, 11}, {1, 32, 0, 1, 13},
+      {0, 16, 0, 0, 0}, {0, 32, 0, 0, 1}, {0, 16, 0, 1, 11}, {0, 32, 0, 1, 12},
+      {1, 32, 0, 1, 13}, {0, 16, 1, 1, 13}, {1, 16, 1, 0, 2},  {0, 24, 0, 0, 1},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(GetTexturePixelFormat(c.alpha, c.bits, c.trans, c.target), GetTextureFormatPixelFormatDesc(c.index))
         << c.alpha << c.bits << c.trans << c.target;
   }
+  // A compressed format number wins over every other wish; above 5 it names no format.
   GraphCreateRequest compressed{};
-  compressed.compressedFormat = 3;
-  EXPECT_EQ(GetPixelFormatForRequest(compressed), GetTextureFormatPixelFormatDesc(8));
+  compressed.alpha = compressed.renderTarget = compressed.transColorUse = 1;
+  compressed.colorBits = 16;
+  for (uint8_t n = 1; n <= 5; ++n) {
+    compressed.compressedFormat = n;
+    const PixelFormatDesc* d = GetPixelFormatForRequest(compressed);
+    EXPECT_EQ(d, GetTextureFormatPixelFormatDesc(5 + n)) << int(n);
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(d->compressedKind, n);
+  }
   compressed.compressedFormat = 6;
   EXPECT_EQ(GetPixelFormatForRequest(compressed), nullptr);
 }

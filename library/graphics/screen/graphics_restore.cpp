@@ -8,6 +8,7 @@
 #include "library/foundation/start/library_start.h"
 #include "library/graphics/graphs/graph_handles.h"
 #include "library/graphics/graphs/graph_loading.h"
+#include "library/graphics/graphs/mask_screen.h"
 #include "library/graphics/screen/graphics_context.h"
 #include "library/graphics/screen/screen_mode.h"
 
@@ -79,6 +80,8 @@ int RecoverLostDevice() {
   if (void (*endInput)() = detail::RegisteredSubsystems().terminate_input) endInput();
   if (detail::IsLibraryEnding() || !GraphicsStarted()) return 0;
   detail::GraphicsLifecycleCalls().setup_device();
+  // Before the program's callback, which may draw.
+  RestoreMaskScreen();
   if (restore.callback != nullptr) restore.callback();
   detail::GraphicsCalls().reopen_all_movies();
   return 0;

@@ -16,7 +16,8 @@ int IsGraphicsRestoreCallbackSet();
 // option word; a file that no longer loads leaves its graphs as they are. 0.
 int ReloadGraphsFromFiles();
 // Ends input and, unless the library is ending, sets the device up again,
-// runs the program's restore callback and reopens the movies. The software
+// restores the mask screen, runs the program's restore callback and reopens
+// the movies. The software
 // screen and graph stores are ordinary memory that a device loss leaves
 // intact, so the built-in reload is not run here. 0.
 int RecoverLostDevice();

@@ -1,7 +1,8 @@
 // The built-in reload over files written by the test (one load for a run of
 // graphs with the same file and option word, a vanished file, a graph made
 // without a file, the alpha companion), the callback selection and the
-// recovery after a device loss, also across the library's start and end.
+// recovery after a device loss, with the mask screen it brings back, also
+// across the library's start and end.
 #include "library/graphics/screen/graphics_restore.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@
 
 #include "library/foundation/start/library_start.h"
 #include "library/foundation/window/call_sites.h"
+#include "library/graphics/graphs/drawing_calls.h"
 #include "library/graphics/graphs/graph_loading.h"
 #include "library/graphics/graphs/graphics_test_support.h"
 #include "library/graphics/images/image_loaders.h"
@@ -217,6 +219,61 @@ TEST_F(GraphicsRestoreTest, RecoveryRunsTheProgramsCallbackAfterTheDeviceIsSetUp
     EXPECT_EQ(StorePixel(graph, 0, 0) & 0xFFFFFF, 0x777777u) << "what was drawn stays";
     detail::Screen().started = 1;
     FreeGraphHandle(graph, 0);
+  }
+}
+
+// What the program's callback saw of the mask screen.
+struct MaskSeen {
+  int active = -1;
+  bool image = false;
+};
+MaskSeen g_maskAtCallback;
+
+TEST_F(GraphicsRestoreTest, TheMaskScreenComesBackBeforeTheCallback) {
+  struct Case {
+    const char* name;
+    bool made, use, lossTakesTheMask;
+    int activeAfter, useAfter;
+    bool imageAfter;
+    // Column 5 of the drawn block: held back by the mask bytes set before the loss.
+    bool column5HeldBack;
+  };
+  const Case cases[] = {
+      {"mask screen in use, lost with the device", true, true, true, 1, 1, true, false},
+      {"mask screen in use, kept by the device", true, true, false, 1, 1, true, true},
+      {"mask screen made, use off", true, false, true, 0, 0, true, false},
+      {"no mask screen", false, true, true, 0, 1, false, false},
+  };
+  SetGraphicsRestoreCallback([] { g_maskAtCallback = {IsMaskedDrawActive(), MaskScreenImage() != nullptr}; });
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    detail::ResetMaskScreenForTest();
+    ResetDrawState();
+    SoftSurfaceFillRaw(&screen_, nullptr, 0xFF000000);
+    if (c.made) {
+      ASSERT_EQ(SetupMaskScreen(1), 0);
+      ASSERT_EQ(SetMaskScreenUse(c.use ? 1 : 0), 0);
+      int pitch = 0;
+      uint8_t* mask = detail::MaskBytes(&pitch);
+      for (int y = 0; y < 4; ++y) mask[y * pitch + 5] = 1;
+    }
+    detail::GraphicsLifecycleCalls().setup_device =
+        c.lossTakesTheMask ? +[] { return FreeMaskScreen(); } : +[] { return 0; };
+    g_maskAtCallback = {};
+
+    EXPECT_EQ(RecoverLostDevice(), 0);
+
+    EXPECT_EQ(g_maskAtCallback.active, c.activeAfter);
+    EXPECT_EQ(g_maskAtCallback.image, c.imageAfter);
+    EXPECT_EQ(IsMaskedDrawActive(), c.activeAfter);
+    EXPECT_EQ(GetMaskScreenUse(), c.useAfter);
+    EXPECT_EQ(detail::MaskBytes(nullptr) != nullptr, c.imageAfter);
+    EXPECT_EQ(CurrentDrawTargetImage(), c.activeAfter ? MaskScreenImage() : &screen_);
+    const int g = MakeGraph(8, 4, 0xFF445566);
+    ASSERT_EQ(RenderGraphAtPoint(0, 0, g, 0), 0);
+    EXPECT_EQ(ScreenPixel(4, 1), 0xFF445566u);
+    EXPECT_EQ(ScreenPixel(5, 1), c.column5HeldBack ? 0xFF000000u : 0xFF445566u);
+    FreeGraphHandle(g, 0);
   }
 }
 

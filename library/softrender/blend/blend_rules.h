@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "library/softrender/blend/blend_ops.h"
+#include "library/softrender/surface/draw_snapshot.h"
 
 namespace veziv::softrender {
 
@@ -21,7 +22,7 @@ inline constexpr int RuleIndex(BlendRule r) { return static_cast<int>(r); }
 // p = 255 draws as mode 0; modes 1 and 2 at p = 0 draw nothing, and mode 3 at
 // p = 0 too unless the family subtracts a zero source then. Returns false when
 // nothing is drawn.
-inline bool ChooseRule(int32_t mode, uint32_t p, bool zeroSubtractDraws, BlendRule* rule) {
+inline bool ChooseRule(BlendMode mode, uint32_t p, bool zeroSubtractDraws, BlendRule* rule) {
   switch (mode) {
     case 0: *rule = BlendRule::Copy; return true;
     case 1:

@@ -29,7 +29,7 @@ ClipBox ClipToDrawArea(int64_t left, int64_t top, int64_t right, int64_t bottom,
   return ClipBox{r.left, r.top, r.right, r.bottom};
 }
 
-bool IsTinted(const SoftDrawSnapshot& draw) { return (draw.brightness & 0xFFFFFFu) != 0xFFFFFFu; }
+bool IsTinted(const SoftDrawSnapshot& draw) { return (draw.drawBrightness & 0xFFFFFFu) != 0xFFFFFFu; }
 
 uint32_t ClampedParam(const SoftDrawSnapshot& draw) {
   return static_cast<uint32_t>(std::clamp<int32_t>(draw.blendParam, 0, 255));
@@ -37,8 +37,8 @@ uint32_t ClampedParam(const SoftDrawSnapshot& draw) {
 
 RuleTables MakeRuleTables(const SoftDrawSnapshot& draw, uint32_t p) {
   const auto& product = draw.tables->ProductTable;
-  return RuleTables{{product[draw.brightness & 0xFF], product[(draw.brightness >> 8) & 0xFF],
-                     product[(draw.brightness >> 16) & 0xFF]},
+  return RuleTables{{product[draw.drawBrightness & 0xFF], product[(draw.drawBrightness >> 8) & 0xFF],
+                     product[(draw.drawBrightness >> 16) & 0xFF]},
                     product[p],
                     p};
 }

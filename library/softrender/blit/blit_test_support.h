@@ -77,7 +77,7 @@ int ExpectSweepMatchesReference(const Sweep& sweep, DrawRect area, const uint8_t
     if (expected.memory != target.memory) ++drawn;
     EXPECT_TRUE(expected.memory == actual.memory)
         << describe() << " mode " << draw.blendMode << " p " << draw.blendParam << " blend " << withBlend
-        << " brightness " << std::hex << draw.brightness << std::dec << " flag " << flag << " mmx "
+        << " brightness " << std::hex << draw.drawBrightness << std::dec << " flag " << flag << " mmx "
         << draw.mmxUsable << ": " << FirstDifference(expected, actual);
     return expected.memory == actual.memory;
   });

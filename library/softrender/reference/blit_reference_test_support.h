@@ -188,9 +188,9 @@ inline PixelContext MakeContext(const SOFTSURFACE& source, int flag, const SOFTS
   k.mode = mode;
   k.p = draw.blendParam;
   k.blend = blend != nullptr;
-  k.bright[0] = draw.brightness & 0xFF;
-  k.bright[1] = (draw.brightness >> 8) & 0xFF;
-  k.bright[2] = (draw.brightness >> 16) & 0xFF;
+  k.bright[0] = draw.drawBrightness & 0xFF;
+  k.bright[1] = (draw.drawBrightness >> 8) & 0xFF;
+  k.bright[2] = (draw.drawBrightness >> 16) & 0xFF;
   k.tinted = !(k.bright[0] == 255 && k.bright[1] == 255 && k.bright[2] == 255);
   k.alpha = source.base->alphaFlag == 1;
   k.flag = flag;
@@ -452,7 +452,7 @@ inline Context16 MakeContext16(const SOFTSURFACE& source, int flag, const SOFTSU
   k.mode = mode;
   k.p = draw.blendParam;
   k.blend = blend != nullptr;
-  for (int c = 0; c < 3; ++c) k.bright[c] = (draw.brightness >> (8 * c)) & 0xFF;
+  for (int c = 0; c < 3; ++c) k.bright[c] = (draw.drawBrightness >> (8 * c)) & 0xFF;
   k.tinted = !(k.bright[0] == 255 && k.bright[1] == 255 && k.bright[2] == 255);
   k.alpha = source.base->alphaFlag == 1 && source.base->paletteFlag != 1;
   k.flag = flag;

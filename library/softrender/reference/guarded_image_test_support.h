@@ -232,7 +232,7 @@ inline SoftDrawSnapshot Snapshot(int32_t mode, int32_t p, uint32_t brightness, D
   d.drawArea = area;
   d.blendMode = mode;
   d.blendParam = p;
-  d.brightness = brightness;
+  d.drawBrightness = brightness;
   d.tables = &GetBlendTables();
   return d;
 }

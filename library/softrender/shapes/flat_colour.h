@@ -87,7 +87,7 @@ bool WithFlatRule(SOFTSURFACE& target, uint32_t colour, const SoftDrawSnapshot& 
   *k = TriangleSpanSetup{};
   k->target = target.pixels;
   k->targetPitch = target.base->pitch;
-  k->colour = PrepareShapeColour(colour, type, draw.brightness);
+  k->colour = PrepareShapeColour(colour, type, draw.drawBrightness);
   k->rules = {MakeRuleTables(draw, p), &draw.tables->SignedProductTable[p][256]};
   MarkDrawn(target);
   if (type == kSoftType32) CallWithRule<SpanFormat<kSoftType32>>(rule, fn);

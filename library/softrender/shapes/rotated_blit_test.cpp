@@ -360,7 +360,7 @@ TEST(BlitRotated, EveryLoopMatchesTheReference) {
         if (expected.memory != target.memory) ++drawn;
         EXPECT_TRUE(expected.memory == actual.memory)
             << "type " << type << " family " << int(family) << " mode " << draw.blendMode << " p "
-            << draw.blendParam << " blend " << withBlend << " brightness " << std::hex << draw.brightness << std::dec
+            << draw.blendParam << " blend " << withBlend << " brightness " << std::hex << draw.drawBrightness << std::dec
             << " flag " << flag << ": " << FirstDifference(expected, actual);
         return expected.memory == actual.memory;
       });

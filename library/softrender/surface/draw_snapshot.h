@@ -20,13 +20,18 @@ struct SoftBlendTables {
   uint8_t Blend6Table[64][64][64];
 };
 
+// How drawing combines with the target: 0 none, 1 alpha, 2 add, 3 subtract,
+// 4 multiply, 5 add (inside the subtract emulation), 10 inverted-source blend,
+// 11 multiply blend. The renderer draws nothing for 5 to 9 and other values.
+using BlendMode = int32_t;
+
 struct SoftDrawSnapshot {
   DrawRect drawArea = {0, 0, 0, 0};
-  int32_t blendMode = 0;
+  BlendMode blendMode = 0;
   int32_t blendParam = 0;  // 0..255
   // Brightness levels: blue in bits 0-7, green 8-15, red 16-23; the top byte is
   // no part of it. All three 255 means untinted.
-  uint32_t brightness = 0xFFFFFF;
+  uint32_t drawBrightness = 0xFFFFFF;
   const SoftBlendTables* tables = nullptr;
   const uint8_t* blendAlphaTable = nullptr;  // 256 bytes; read only with a blend image
   uint32_t mmxUsable = 0;                    // MMX forms only when exactly 1
