@@ -4,10 +4,8 @@
 #include "library/text_input/text_entry/modal_input.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <cstring>
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -30,7 +28,6 @@
 namespace veziv::test {
 namespace {
 
-namespace fs = std::filesystem;
 namespace pw = platform::window;
 
 using Step = std::function<void()>;
@@ -51,28 +48,17 @@ void RunScript() {
 constexpr int kWidth = 160;
 constexpr int kHeight = 120;
 
-class ModalInput : public LogFolderTest {
+class ModalInput : public LibraryOnFakeFontsTest {
  protected:
   void SetUp() override {
-    LogFolderTest::SetUp();
-    old_folder_ = fs::current_path();
-    fs::current_path(folder_);
-    setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
-    detail::ResetFontsForTest();
-    detail::ResetScreenLogForTest();
-    detail::WindowState().windowed = 1;
-    UseFakeFonts();
+    LibraryOnFakeFontsTest::SetUp();
     UseFakeClipboard();
   }
   void TearDown() override {
-    EndLibrary();
+    LibraryOnFakeFontsTest::TearDown();
     Script().clear();
     UseWindowClipboard();
-    detail::UseRealFontRasterizer();
-    detail::SetScreenLogServices({});
     detail::ResetCallSites();
-    fs::current_path(old_folder_);
-    LogFolderTest::TearDown();
   }
 
   // A started library with a red picture on screen and a draw area of its own.
@@ -131,7 +117,6 @@ class ModalInput : public LogFolderTest {
     EXPECT_EQ(ScreenPixel(25, 45), 0xFF0000u);  // where the field was
   }
 
-  fs::path old_folder_;
 };
 
 TEST_F(ModalInput, EnterEscapeAndTheWindowClosedInTheMiddle) {
