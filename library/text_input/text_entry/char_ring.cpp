@@ -50,6 +50,8 @@ int PushInputChar(int byte) {
 }
 
 int TakeInputChar(char* out, int take) {
+  char unused[2];
+  if (out == nullptr) out = unused;
   out[0] = 0;
   out[1] = 0;
   CharRing& r = Ring();

@@ -121,7 +121,7 @@ int DescribeImeMode(char* out) {
   const ImeState& ime = Ime();
   if (!ime.open) return -1;
   const char* name = detail::ImeModeName(ime.conversionMode);
-  if (name == nullptr) return -1;
+  if (name == nullptr || out == nullptr) return -1;
   std::strcpy(out, name);
   return 0;
 }
