@@ -20,6 +20,7 @@
 #include "library/text_input/fonts/fonts_registration.h"
 #include "library/text_input/fonts/text_drawing.h"
 #include "library/text_input/input/input.h"
+#include "library/text_input/text_entry/text_entry.h"
 
 namespace game {
 namespace {
@@ -45,6 +46,7 @@ int RunGame() {
   veziv::FormatText(caption, sizeof caption, "%s  (ver %s)", kGameTitle, kGameVersion);
   veziv::SetWindowTitle(caption);
   veziv::detail::RegisterInputWithLibrary();
+  veziv::detail::RegisterTextEntryWithLibrary();
   veziv::detail::RegisterSoundWithLibrary();
   if (veziv::InitLibrary() == -1) return 255;
   veziv::SetRunWhileInactive(0);

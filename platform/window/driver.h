@@ -5,6 +5,7 @@
 
 #include <SDL.h>
 
+#include "platform/window/letterbox.h"
 #include "platform/window/message_box.h"
 #include "platform/window/present.h"
 
@@ -39,6 +40,9 @@ struct WindowModuleState {
   int texture_width = 0;
   int texture_height = 0;
   int renderer_vsync = -1;  // -1: not set yet
+  // The text input area last given to SDL, in window pixels.
+  bool text_input_area_set = false;
+  ScreenRect text_input_area;
 };
 
 WindowModuleState& ModuleState();

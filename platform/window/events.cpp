@@ -151,6 +151,15 @@ void Translate(const SDL_Event& e, std::vector<Message>* out) {
       out->push_back(std::move(m));
       break;
     }
+    case SDL_TEXTEDITING_EXT: {
+      Message m;
+      m.kind = MessageKind::kComposition;
+      m.a = e.editExt.start;
+      if (e.editExt.text != nullptr) m.text = TypedTextToCp932(e.editExt.text);
+      out->push_back(std::move(m));
+      SDL_free(e.editExt.text);
+      break;
+    }
     case SDL_DROPFILE: {
       Message m;
       m.kind = MessageKind::kDropFile;

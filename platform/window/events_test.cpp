@@ -122,6 +122,34 @@ TEST_F(EventSource, TypedTextArrivesAsCp932BytesOneByOne) {
   }
 }
 
+TEST_F(EventSource, CompositionsArriveWholeAsCp932WithTheirCursor) {
+  struct Case {
+    const char* utf8;
+    int cursor;
+    std::string cp932;
+  };
+  // Twelve hiragana are 36 bytes of UTF-8: more than an editing event holds.
+  std::string long_utf8, long_cp932;
+  for (int i = 0; i < 12; ++i) {
+    long_utf8 += "\xE3\x81\x8B";  // ka
+    long_cp932 += "\x82\xA9";
+  }
+  const Case cases[] = {
+      {"\xE3\x81\x8B\xE3\x81\x99", 1, "\x82\xA9\x82\xB7"},
+      {"a\xF0\x9F\x98\x80", 2, "a"},  // a character without a CP932 form is left out
+      {"", 0, ""},                      // the composition ended
+      {long_utf8.c_str(), 12, long_cp932},
+  };
+  for (const Case& c : cases) {
+    InjectComposition(c.utf8, c.cursor);
+    std::vector<Message> m = One();
+    ASSERT_EQ(m.size(), 1u) << c.utf8;
+    EXPECT_EQ(m[0].kind, MessageKind::kComposition);
+    EXPECT_EQ(m[0].text, c.cp932);
+    EXPECT_EQ(m[0].a, c.cursor);
+  }
+}
+
 TEST_F(EventSource, WheelCountsOneNotchPerEventWhateverItsSize) {
   struct Case {
     int x, y;

@@ -140,13 +140,30 @@ void InjectText(const char* utf8) {
   Push(e);
 }
 
+// A composition too long for the event's own text comes as the extended
+// event, as SDL sends it when asked for whole compositions.
 void InjectComposition(const char* utf8, int cursor) {
   SDL_Event e{};
-  e.type = SDL_TEXTEDITING;
-  e.edit.windowID = WindowId();
-  std::strncpy(e.edit.text, utf8, sizeof e.edit.text - 1);
-  e.edit.start = cursor;
-  Push(e);
+  if (std::strlen(utf8) < sizeof e.edit.text) {
+    e.type = SDL_TEXTEDITING;
+    e.edit.windowID = WindowId();
+    std::strncpy(e.edit.text, utf8, sizeof e.edit.text - 1);
+    e.edit.start = cursor;
+    Push(e);
+    return;
+  }
+  e.type = SDL_TEXTEDITING_EXT;
+  e.editExt.windowID = WindowId();
+  e.editExt.text = SDL_strdup(utf8);
+  e.editExt.start = cursor;
+  if (!Push(e)) SDL_free(e.editExt.text);
+}
+
+bool LastTextInputArea(ScreenRect* area) {
+  const detail::WindowModuleState& s = detail::ModuleState();
+  if (!s.text_input_area_set) return false;
+  *area = s.text_input_area;
+  return true;
 }
 
 void InjectDropFile(const char* utf8_path) {

@@ -37,6 +37,7 @@ void InjectKeyDown(Key key, bool ctrl, bool repeat = false);
 // letter: 'a' to 'z'.
 void InjectLetterKeyDown(char letter, bool ctrl);
 void InjectText(const char* utf8);
+// cursor: in characters from the composition's start.
 void InjectComposition(const char* utf8, int cursor);
 void InjectDropFile(const char* utf8_path);
 
@@ -66,6 +67,10 @@ int PresentedFrameCount();
 // The last one; false when there is none.
 bool LastPresentedFrame(PresentedFrame* frame);
 void ForgetPresentedFrames();
+
+// The text input area SDL was last given, in window pixels; false when none
+// was given since the window opened.
+bool LastTextInputArea(ScreenRect* area);
 
 // How many times the system cursor was shown or hidden.
 int CursorChangeCount();

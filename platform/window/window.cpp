@@ -48,6 +48,8 @@ bool StartVideo() {
   // A full-screen window that loses the focus gets out of the way, as the
   // library's activation handling expects.
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "1");
+  // A composition longer than an event's fixed text arrives whole.
+  SDL_SetHint(SDL_HINT_IME_SUPPORT_EXTENDED_TEXT, "1");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
   s.video_started = true;
   return true;
@@ -94,6 +96,7 @@ void CloseWindow() {
   detail::ReleasePresenter();
   SDL_DestroyWindow(s.window);
   s.window = nullptr;
+  s.text_input_area_set = false;
 }
 
 bool HasWindow() { return ModuleState().window != nullptr; }

@@ -9,6 +9,7 @@
 #include "platform/window/events.h"
 #include "platform/window/inject.h"
 #include "platform/window/message_box.h"
+#include "platform/window/text_input.h"
 
 namespace platform::window {
 namespace {
@@ -65,6 +66,37 @@ TEST_F(Window, FullScreenCoversTheDesktopAndMapsTheMouseToTheScreen) {
   EXPECT_EQ(h, 600);
   ReadMouse(&x, &y);  // window mode: client pixels as they are
   EXPECT_EQ(x, desk.width / 2);
+}
+
+TEST_F(Window, TextInputSwitchesAndItsAreaFollowsTheZoomAndTheLetterbox) {
+  EXPECT_FALSE(IsTextInputOn());  // no video yet
+  SetTextInputOn(true);
+  ASSERT_TRUE(OpenWindow("ime", kCentred, kCentred, 640, 480, false));
+  SetLogicalScreenSize(320, 240);
+  SetTextInputOn(false);
+  EXPECT_FALSE(IsTextInputOn());
+  SetTextInputOn(true);
+  EXPECT_TRUE(IsTextInputOn());
+
+  // The window shows the 320 x 240 screen zoomed 2 times.
+  ScreenRect area;
+  EXPECT_FALSE(LastTextInputArea(&area));
+  SetTextInputArea(10, 20, 1, 16);
+  ASSERT_TRUE(LastTextInputArea(&area));
+  EXPECT_EQ(area.x, 20);
+  EXPECT_EQ(area.y, 40);
+  EXPECT_EQ(area.width, 2);
+  EXPECT_EQ(area.height, 32);
+
+  // A window wider than the screen's shape shows it with bars at the sides.
+  SetClientSize(800, 480);
+  SetTextInputArea(10, 20, 1, 16);
+  ASSERT_TRUE(LastTextInputArea(&area));
+  EXPECT_EQ(area.x, 80 + 20);
+  EXPECT_EQ(area.y, 40);
+
+  CloseWindow();
+  EXPECT_FALSE(LastTextInputArea(&area));
 }
 
 TEST_F(Window, DesktopDepthCountsStoredBitsNotColourBits) {

@@ -146,8 +146,8 @@ int CreateMainWindow() {
     WriteLogText("カーソルを不可視にしました\n");
     pw::ShowSystemCursor(false);
   }
-  // SDL delivers typed text only while text input is on, and the character
-  // ring needs it, so the input method is left as SDL set it.
+  // SDL delivers typed text only while text input is on; text entry switches
+  // it off at its start and on while a field exists.
   WriteLogText("ＩＭＥを無効にしました\n");
   if (s.windowed) {
     int left = 0, top = 0;

@@ -1,18 +1,22 @@
 // Test support for the fonts: a fake platform font with fixed metrics and
 // glyphs drawn from small pictures, so that cache and drawing tests do not
-// depend on the installed faces; and a fixture with graphics started on a
-// software screen, the fonts registered and the log in a temporary folder.
+// depend on the installed faces; a fixture with graphics started on a
+// software screen, the fonts registered and the log in a temporary folder;
+// and one for the whole library started on the fake font in that folder.
 #pragma once
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "library/foundation/memory_log/log_test_support.h"
+#include "library/foundation/start/library_start.h"
 #include "library/foundation/memory_log/screen_log.h"
 #include "library/foundation/window/window_state.h"
 #include "library/graphics/graphs/draw_state.h"
@@ -211,6 +215,33 @@ class LetterTextTest : public FontTest {
   }
   uint32_t white_ = 0;
   uint32_t red_ = 0;
+};
+
+// The library started by the test (InitLibrary) in the log's folder, which
+// also holds the second-copy lock apart from any other test's; graphics and
+// the fonts registered, on the fake font. The library is ended at the end.
+class LibraryOnFakeFontsTest : public test::LogFolderTest {
+ protected:
+  void SetUp() override {
+    LogFolderTest::SetUp();
+    old_folder_ = std::filesystem::current_path();
+    std::filesystem::current_path(folder_);
+    setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
+    detail::ResetFontsForTest();
+    detail::ResetScreenLogForTest();
+    detail::WindowState().windowed = 1;
+    UseFakeFonts();
+    detail::RegisterGraphicsWithLibrary();
+    detail::RegisterFontsWithLibrary();
+  }
+  void TearDown() override {
+    EndLibrary();
+    detail::UseRealFontRasterizer();
+    detail::SetScreenLogServices({});
+    std::filesystem::current_path(old_folder_);
+    LogFolderTest::TearDown();
+  }
+  std::filesystem::path old_folder_;
 };
 
 }  // namespace veziv::test

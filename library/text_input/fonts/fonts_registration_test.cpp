@@ -5,9 +5,6 @@
 #include "library/text_input/fonts/fonts_registration.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-
-#include <filesystem>
 
 #include "library/foundation/start/library_start.h"
 #include "library/foundation/memory_log/screen_log.h"
@@ -22,31 +19,7 @@
 namespace veziv::test {
 namespace {
 
-namespace fs = std::filesystem;
-
-class FontsInTheLibrary : public test::LogFolderTest {
- protected:
-  void SetUp() override {
-    LogFolderTest::SetUp();
-    old_folder_ = fs::current_path();
-    fs::current_path(folder_);
-    setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
-    detail::ResetFontsForTest();
-    detail::ResetScreenLogForTest();
-    detail::WindowState().windowed = 1;
-    UseFakeFonts();
-    detail::RegisterGraphicsWithLibrary();
-    detail::RegisterFontsWithLibrary();
-  }
-  void TearDown() override {
-    EndLibrary();
-    detail::UseRealFontRasterizer();
-    detail::SetScreenLogServices({});
-    fs::current_path(old_folder_);
-    LogFolderTest::TearDown();
-  }
-  fs::path old_folder_;
-};
+using FontsInTheLibrary = LibraryOnFakeFontsTest;
 
 TEST_F(FontsInTheLibrary, StartEndModeChangeAndTheOnScreenLog) {
   ASSERT_EQ(SetScreenMode(320, 240, 32, 60), 0);
