@@ -317,8 +317,8 @@ int DeleteSoundHandle(int handle, int) {
   if (record == nullptr) return -1;
   if (record->kind == kSoundStream) {
     const auto delete_stream = detail::StreamCalls().delete_stream;
-    if (delete_stream != nullptr) return delete_stream(handle);
-    RemoveHandleListNode(&record->streamNode);
+    if (delete_stream == nullptr) RemoveHandleListNode(&record->streamNode);
+    else if (delete_stream(handle) == 1) return 0;  // waits for the streams that share its ring
   } else {
     StopSoundHandle(handle);
   }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -38,6 +39,18 @@ class SoundTest : public veziv::testing::LogFolderTest {
   static std::vector<int16_t> Render(int frames) {
     std::vector<int16_t> out(static_cast<size_t>(frames) * 2);
     detail::SoundMixer()->Render(out.data(), frames);
+    return out;
+  }
+  // The next frames as the pump would play them: a refill of every stream
+  // sound before each step of the mixer (a sixtieth of a second by default).
+  static std::vector<int16_t> Pump(int frames, int step = 735) {
+    std::vector<int16_t> out;
+    out.reserve(static_cast<size_t>(frames) * 2);
+    for (int done = 0; done < frames; done += step) {
+      RefillAllStreamSounds();
+      const std::vector<int16_t> part = Render(std::min(step, frames - done));
+      out.insert(out.end(), part.begin(), part.end());
+    }
     return out;
   }
   static std::vector<int16_t> Left(const std::vector<int16_t>& stereo) {
