@@ -179,9 +179,10 @@ int Synth::IsPlaying(int player) {
   Player* found = state_->Find(player);
   if (found == nullptr) return -1;
   if (found->fluid == nullptr || fluid_player_get_status(found->fluid) != FLUID_PLAYER_PLAYING) return 0;
-  if (found->loop) return 1;
   // The player reports its end only once the notes have had time to die
-  // away; the file itself is over at its last tick.
+  // away; the file itself is over at its last tick. A file of no length
+  // plays that time of silence.
+  if (found->loop || found->ticks == 0) return 1;
   const int now = fluid_player_get_current_tick(found->fluid);
   return now >= 0 && static_cast<uint32_t>(now) < found->ticks ? 1 : 0;
 }

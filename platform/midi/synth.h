@@ -44,7 +44,8 @@ class Synth {
   int Play(int player, bool loop);
   // Stops it and silences every note at once.
   int Stop(int player);
-  // 1 from Play until the file's end (a looping player never ends) or Stop,
+  // 1 from Play until the file's end (a looping player never ends; a file
+  // of no length ends when the synthesizer's own tail time is over) or Stop,
   // else 0; -1 for an id that names none.
   int IsPlaying(int player);
 

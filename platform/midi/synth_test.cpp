@@ -162,6 +162,8 @@ TEST_F(SynthTest, PlayersRefuseWhatIsNoMidiFile) {
   const int player = Open(test::MakeMidiFile({empty}));
   ASSERT_EQ(synth_->Play(player, true), 0);
   Render(kRate / 10);
+  EXPECT_EQ(synth_->IsPlaying(player), 1);  // the synthesizer's tail time
+  Render(kRate * 3);
   EXPECT_EQ(synth_->IsPlaying(player), 0);
   EXPECT_EQ(synth_->ClosePlayer(player), 0);
   EXPECT_EQ(synth_->IsPlaying(player), -1);

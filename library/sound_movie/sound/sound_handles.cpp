@@ -10,6 +10,7 @@
 #include "library/foundation/memory.h"
 #include "library/foundation/pump.h"
 #include "library/foundation/window_services.h"
+#include "library/sound_movie/music/music.h"
 #include "library/sound_movie/sound/sound_buffers.h"
 #include "library/sound_movie/sound/sound_system.h"
 #include "library/sound_movie/sound/stream_calls.h"
@@ -330,6 +331,7 @@ int DeleteSoundHandle(int handle, int) {
 int DeleteSoundHandleAll(int unused) {
   if (detail::SoundMixer() == nullptr) return -1;
   Table().DeleteAll([unused](int handle) { DeleteSoundHandle(handle, unused); });
+  detail::ForgetSoundFilePlayer();
   return 0;
 }
 

@@ -1,6 +1,6 @@
 // Test support: sound up without an output device on the manual clock, so
-// that the mixer moves only when a test renders it (or moves the clock), and
-// sound files written or made in memory.
+// that the mixer moves only when a test renders it (or moves the clock), with
+// the small General MIDI font, and sound files written or made in memory.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,6 +16,7 @@
 #include "library/sound_movie/sound/sound_system.h"
 #include "library/sound_movie/sound/stream_calls.h"
 #include "platform/audio/mixer.h"
+#include "platform/midi/midi_file_test_support.h"
 
 namespace veziv::test {
 
@@ -24,6 +25,8 @@ class SoundTest : public veziv::testing::LogFolderTest {
   void SetUp() override {
     LogFolderTest::SetUp();
     detail::SetSoundDeviceAllowed(false);
+    // The small font: a test that plays MIDI does not load the full one.
+    detail::SetSoundFontFinder([] { return std::string(platform::midi::test::kTestSoundFont); });
     ASSERT_EQ(StartSoundSystem(), 0);
   }
   void TearDown() override {
