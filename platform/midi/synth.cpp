@@ -1,8 +1,10 @@
 // The synthesizer on FluidSynth: its players are timed by the samples it
 // renders ("player.timing-source" = "sample"), and a loop does not reset the
 // synthesizer ("player.reset-synth" = 0), so a looping file restarts on the
-// exact sample of its end. One mutex keeps the players from changing while
-// the mixer's thread renders.
+// exact sample of its end. A player loops only once it has read its file and
+// found it to last some time: a file of no length by the player's own
+// measure would restart without end inside one render. One mutex keeps the
+// players from changing while the mixer's thread renders.
 #include "platform/midi/synth.h"
 
 #include <fluidsynth.h>
@@ -20,16 +22,29 @@
 namespace platform::midi {
 namespace {
 
-// Frames rendered at a time, so that the scratch block is fixed.
-constexpr int kRenderChunk = 256;
+// Frames rendered at a time: the synthesizer's own step, so that a player
+// asked to loop is set looping before the shortest file can end.
+constexpr int kRenderChunk = 64;
 constexpr double kFullGain = 0.5;
 
 struct Player {
   std::vector<uint8_t> file;
-  uint32_t ticks = 0;
-  bool loop = false;
+  bool loop = false;          // asked to loop
+  bool loop_decided = true;   // set looping, or found to be of no length
   fluid_player_t* fluid = nullptr;  // from Play until Stop
 };
+
+// After a render: a player asked to loop is set looping once it has read its
+// file and found some length in it; one that ends first stays played once.
+void DecideLoop(Player& player) {
+  if (player.loop_decided || player.fluid == nullptr) return;
+  if (fluid_player_get_total_ticks(player.fluid) > 0) {
+    fluid_player_set_loop(player.fluid, -1);
+    player.loop_decided = true;
+  } else if (fluid_player_get_status(player.fluid) != FLUID_PLAYER_PLAYING) {
+    player.loop_decided = true;
+  }
+}
 
 void DeleteFluidPlayer(fluid_synth_t* synth, Player& player) {
   if (player.fluid == nullptr) return;
@@ -63,6 +78,7 @@ struct Synth::State {
   std::mutex mutex;
   std::map<int, Player> players;
   int next_player = 1;
+  int undecided = 0;  // players whose loop is still to be decided
   float scratch[kRenderChunk * 2] = {};
 
   ~State() {
@@ -84,6 +100,13 @@ struct Synth::State {
     while (frames > 0) {
       const int n = std::min(frames, kRenderChunk);
       fluid_synth_write_float(state->synth, n, state->scratch, 0, 2, state->scratch, 1, 2);
+      if (state->undecided > 0) {
+        state->undecided = 0;
+        for (auto& [id, player] : state->players) {
+          DecideLoop(player);
+          if (!player.loop_decided) ++state->undecided;
+        }
+      }
       for (int i = 0; i < n * 2; ++i) {
         // Clamped first: a float out of the int range would not convert.
         const float sample = std::clamp(state->scratch[i], -8.0f, 8.0f);
@@ -129,7 +152,6 @@ int Synth::OpenPlayer(const void* bytes, size_t size) {
   Player player;
   const auto* first = static_cast<const uint8_t*>(bytes) + data.offset;
   player.file.assign(first, first + data.size);
-  player.ticks = data.ticks;
   std::lock_guard<std::mutex> lock(state_->mutex);
   const int id = state_->next_player++;
   state_->players.emplace(id, std::move(player));
@@ -154,15 +176,15 @@ int Synth::Play(int player, bool loop) {
   fluid_synth_system_reset(state_->synth);
   fluid_player_t* fluid = new_fluid_player(state_->synth);
   if (fluid == nullptr) return -1;
-  // A file of no length would restart without end inside one render.
-  found->loop = loop && found->ticks > 0;
-  if (found->loop) fluid_player_set_loop(fluid, -1);
   if (fluid_player_add_mem(fluid, found->file.data(), found->file.size()) != FLUID_OK ||
       fluid_player_play(fluid) != FLUID_OK) {
     delete_fluid_player(fluid);
     return -1;
   }
   found->fluid = fluid;
+  found->loop = loop;
+  found->loop_decided = !loop;
+  if (loop) ++state_->undecided;
   return 0;
 }
 
@@ -180,11 +202,11 @@ int Synth::IsPlaying(int player) {
   if (found == nullptr) return -1;
   if (found->fluid == nullptr || fluid_player_get_status(found->fluid) != FLUID_PLAYER_PLAYING) return 0;
   // The player reports its end only once the notes have had time to die
-  // away; the file itself is over at its last tick. A file of no length
-  // plays that time of silence.
-  if (found->loop || found->ticks == 0) return 1;
-  const int now = fluid_player_get_current_tick(found->fluid);
-  return now >= 0 && static_cast<uint32_t>(now) < found->ticks ? 1 : 0;
+  // away; the file itself is over at its last tick. Before the file is read,
+  // and for a file of no length, the player's own word holds.
+  if (found->loop && found->loop_decided && fluid_player_get_total_ticks(found->fluid) > 0) return 1;
+  const int total = fluid_player_get_total_ticks(found->fluid);
+  return total <= 0 || fluid_player_get_current_tick(found->fluid) < total ? 1 : 0;
 }
 
 void Synth::SetMasterVolume(int hundredths_db) {
