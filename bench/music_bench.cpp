@@ -10,7 +10,6 @@
 // is the percent of one core that a second of playing costs.
 #include <benchmark/benchmark.h>
 #include <fluidsynth.h>
-#include <vorbis/vorbisfile.h>
 
 #include <algorithm>
 #include <cstring>
@@ -18,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/audio_bench_common.h"
 #include "library/foundation/log.h"
 #include "library/sound_movie/readers/sound_fixtures_test_support.h"
 #include "library/sound_movie/sound/sound_handles.h"
@@ -38,10 +38,7 @@ constexpr int kSongSeconds = 180;
 constexpr int kStreamSeconds = 60;
 constexpr const char* kFullFont = "/usr/share/sounds/sf2/FluidR3_GM.sf2";
 
-void SetAudioCounter(benchmark::State& state, double seconds_per_iteration) {
-  state.counters["audio"] =
-      benchmark::Counter(seconds_per_iteration * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
-}
+using bench::SetAudioCounter;
 
 // 480 ticks a beat at 120 beats a minute: 960 ticks a second, 360 bars.
 const std::vector<uint8_t>& Song() {
@@ -164,40 +161,9 @@ void BM_OggStreamSoundPlayed(benchmark::State& state) {
   SetAudioCounter(state, kStreamSeconds);
 }
 
-struct MemoryFile {
-  const std::vector<uint8_t>* bytes;
-  size_t position;
-};
-
 void BM_OggBareVorbisfile(benchmark::State& state) {
-  const ov_callbacks callbacks = {
-      [](void* out, size_t size, size_t count, void* source) -> size_t {
-        auto* file = static_cast<MemoryFile*>(source);
-        const size_t n = std::min(size * count, file->bytes->size() - file->position);
-        std::memcpy(out, file->bytes->data() + file->position, n);
-        file->position += n;
-        return size == 0 ? 0 : n / size;
-      },
-      [](void* source, ogg_int64_t offset, int origin) -> int {
-        auto* file = static_cast<MemoryFile*>(source);
-        const int64_t base = origin == 0 ? 0 : origin == 1 ? static_cast<int64_t>(file->position)
-                                                            : static_cast<int64_t>(file->bytes->size());
-        file->position = static_cast<size_t>(std::clamp<int64_t>(base + offset, 0, file->bytes->size()));
-        return 0;
-      },
-      [](void*) { return 0; },
-      [](void* source) -> long { return static_cast<long>(static_cast<MemoryFile*>(source)->position); }};
   std::vector<char> pcm(4096);
-  for (auto _ : state) {
-    MemoryFile file{&StreamOgg(), 0};
-    OggVorbis_File vf;
-    ov_open_callbacks(&file, &vf, nullptr, 0, callbacks);
-    int section = 0;
-    while (ov_read(&vf, pcm.data(), static_cast<int>(pcm.size()), 0, 2, 1, &section) > 0) {
-    }
-    benchmark::DoNotOptimize(pcm.data());
-    ov_clear(&vf);
-  }
+  for (auto _ : state) benchmark::DoNotOptimize(bench::DecodeWithBareVorbisfile(StreamOgg(), &pcm));
   SetAudioCounter(state, kStreamSeconds);
 }
 

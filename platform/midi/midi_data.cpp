@@ -53,6 +53,8 @@ class TrackReader {
         uint32_t length = 0;
         if (!Number(&length) || !Skip(length)) return false;
       } else if (status == 0xFF) {
+        // Nor past a meta event (after some of them it stumbles).
+        running = 0;
         if (at_ >= end_) return false;
         const uint8_t type = *at_++;
         uint32_t length = 0;
