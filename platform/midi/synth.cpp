@@ -22,9 +22,10 @@
 namespace platform::midi {
 namespace {
 
-// Frames rendered at a time: the synthesizer's own step, so that a player
-// asked to loop is set looping before the shortest file can end.
-constexpr int kRenderChunk = 64;
+// Frames rendered at a time; while a player waits to be set looping, the
+// synthesizer's own step, so that it is set before the shortest file ends.
+constexpr int kRenderChunk = 1024;
+constexpr int kDecidingChunk = 64;
 constexpr double kFullGain = 0.5;
 
 struct Player {
@@ -98,7 +99,7 @@ struct Synth::State {
     auto* state = static_cast<State*>(user);
     std::lock_guard<std::mutex> lock(state->mutex);
     while (frames > 0) {
-      const int n = std::min(frames, kRenderChunk);
+      const int n = std::min(frames, state->undecided > 0 ? kDecidingChunk : kRenderChunk);
       fluid_synth_write_float(state->synth, n, state->scratch, 0, 2, state->scratch, 1, 2);
       if (state->undecided > 0) {
         state->undecided = 0;
@@ -109,8 +110,8 @@ struct Synth::State {
       }
       for (int i = 0; i < n * 2; ++i) {
         // Clamped first: a float out of the int range would not convert.
-        const float sample = std::clamp(state->scratch[i], -8.0f, 8.0f);
-        mix[i] += static_cast<int32_t>(std::lrint(sample * 32768.0f));
+        const float sample = std::clamp(state->scratch[i], -8.0f, 8.0f) * 32768.0f;
+        mix[i] += static_cast<int32_t>(sample + (sample < 0.0f ? -0.5f : 0.5f));
       }
       mix += n * 2;
       frames -= n;
