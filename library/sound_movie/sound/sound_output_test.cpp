@@ -17,12 +17,25 @@
 namespace veziv {
 namespace {
 
-TEST(SoundOutputTest, PlaysASoundToItsEndThroughTheDevice) {
-  platform::os::TestFolder folder;
-  char old_folder[4096];
-  ASSERT_NE(getcwd(old_folder, sizeof old_folder), nullptr);
-  ASSERT_EQ(chdir(folder.path().c_str()), 0);
-  detail::LibrarySubsystems saved = detail::RegisteredSubsystems();
+// The library starts in a folder of its own (for its log) and with the
+// subsystems the test registers; both are put back afterwards.
+class SoundOutputTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(getcwd(old_folder_, sizeof old_folder_), nullptr);
+    ASSERT_EQ(chdir(folder_.path().c_str()), 0);
+    saved_ = detail::RegisteredSubsystems();
+  }
+  void TearDown() override {
+    detail::RegisteredSubsystems() = saved_;
+    ASSERT_EQ(chdir(old_folder_), 0);
+  }
+  platform::os::TestFolder folder_;
+  char old_folder_[4096];
+  detail::LibrarySubsystems saved_;
+};
+
+TEST_F(SoundOutputTest, PlaysASoundToItsEndThroughTheDevice) {
   detail::RegisteredSubsystems() = {};
   detail::RegisterSoundWithLibrary();
   ASSERT_EQ(InitLibrary(), 0);
@@ -53,17 +66,10 @@ TEST(SoundOutputTest, PlaysASoundToItsEndThroughTheDevice) {
 
   EndLibrary();
   EXPECT_EQ(detail::SoundMixer(), nullptr);
-  detail::RegisteredSubsystems() = saved;
-  ASSERT_EQ(chdir(old_folder), 0);
 }
 
-TEST(SoundOutputTest, StreamsAndMidiPlayThroughTheDeviceWhileThePumpRuns) {
-  platform::os::TestFolder folder;
-  char old_folder[4096];
-  ASSERT_NE(getcwd(old_folder, sizeof old_folder), nullptr);
-  ASSERT_EQ(chdir(folder.path().c_str()), 0);
+TEST_F(SoundOutputTest, StreamsAndMidiPlayThroughTheDeviceWhileThePumpRuns) {
   // With the window this time: the pump refills and polls only while there is one.
-  detail::LibrarySubsystems saved = detail::RegisteredSubsystems();
   detail::RegisterSoundWithLibrary();
   SetRunWhileInactive(1);
   detail::SetSoundFontFinder([] { return std::string(platform::midi::test::kTestSoundFont); });
@@ -84,7 +90,7 @@ TEST(SoundOutputTest, StreamsAndMidiPlayThroughTheDeviceWhileThePumpRuns) {
   EXPECT_EQ(GetSoundHandlePlayPosMs(stream), 200);
 
   const std::vector<uint8_t> song = platform::midi::test::MakeOneNoteFile(96, 288);  // 0.3 s
-  const std::string path = folder.path() + "/song.mid";
+  const std::string path = folder_.path() + "/song.mid";
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(song.data()),
                                               static_cast<std::streamsize>(song.size()));
   start = platform::os::MillisecondClock();
@@ -97,8 +103,6 @@ TEST(SoundOutputTest, StreamsAndMidiPlayThroughTheDeviceWhileThePumpRuns) {
   SetRunWhileInactive(0);
   SetSoundInitMode(0);
   detail::SetSoundFontFinder(nullptr);
-  detail::RegisteredSubsystems() = saved;
-  ASSERT_EQ(chdir(old_folder), 0);
 }
 
 }  // namespace
