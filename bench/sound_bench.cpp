@@ -6,12 +6,12 @@
 // 100 / audio is the percent of one core the work costs.
 #include <benchmark/benchmark.h>
 #include <mpg123.h>
-#include <vorbis/vorbisfile.h>
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
+#include "bench/audio_bench_common.h"
 #include "library/foundation/memory_log/memory.h"
 #include "library/foundation/files/streams.h"
 #include "library/sound_movie/readers/sound_decoder.h"
@@ -32,10 +32,7 @@ std::vector<int16_t> VoiceSamples(int voice) {
   return samples;
 }
 
-void SetAudioCounter(benchmark::State& state, double seconds_per_iteration) {
-  state.counters["audio"] =
-      benchmark::Counter(seconds_per_iteration * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
-}
+using bench::SetAudioCounter;
 
 void BM_MixerMixedRates(benchmark::State& state) {
   platform::audio::Mixer mixer(kRate);
@@ -119,43 +116,11 @@ void DecodeThroughReaders(benchmark::State& state, const std::vector<uint8_t>& b
 void BM_VorbisThroughReaders(benchmark::State& state) { DecodeThroughReaders(state, OggSample()); }
 void BM_Mp3ThroughReaders(benchmark::State& state) { DecodeThroughReaders(state, Mp3Sample()); }
 
-struct MemoryFile {
-  const std::vector<uint8_t>* bytes;
-  size_t position;
-};
-
 void BM_VorbisBareVorbisfile(benchmark::State& state) {
-  const ov_callbacks callbacks = {
-      [](void* out, size_t size, size_t count, void* source) -> size_t {
-        auto* file = static_cast<MemoryFile*>(source);
-        const size_t n = std::min(size * count, file->bytes->size() - file->position);
-        std::memcpy(out, file->bytes->data() + file->position, n);
-        file->position += n;
-        return size == 0 ? 0 : n / size;
-      },
-      [](void* source, ogg_int64_t offset, int origin) -> int {
-        auto* file = static_cast<MemoryFile*>(source);
-        const int64_t base = origin == 0 ? 0 : origin == 1 ? static_cast<int64_t>(file->position)
-                                                            : static_cast<int64_t>(file->bytes->size());
-        file->position = static_cast<size_t>(std::clamp<int64_t>(base + offset, 0, file->bytes->size()));
-        return 0;
-      },
-      [](void*) { return 0; },
-      [](void* source) -> long { return static_cast<long>(static_cast<MemoryFile*>(source)->position); }};
   std::vector<char> pcm(static_cast<size_t>(kRate) * 4 * (kSeconds + 1));
   double seconds = 0;
   for (auto _ : state) {
-    MemoryFile file{&OggSample(), 0};
-    OggVorbis_File vf;
-    ov_open_callbacks(&file, &vf, nullptr, 0, callbacks);
-    size_t done = 0;
-    int section = 0;
-    long got;
-    while ((got = ov_read(&vf, pcm.data() + done, static_cast<int>(std::min<size_t>(4096, pcm.size() - done)), 0, 2, 1,
-                          &section)) > 0) {
-      done += static_cast<size_t>(got);
-    }
-    ov_clear(&vf);
+    const size_t done = bench::DecodeWithBareVorbisfile(OggSample(), &pcm);
     seconds = static_cast<double>(done) / (kRate * 4);
   }
   SetAudioCounter(state, seconds);

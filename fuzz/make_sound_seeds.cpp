@@ -1,12 +1,14 @@
-// Writes the seed corpora of the sound reader targets with the fixture
-// builders the reader tests use (Ogg Vorbis through libvorbisenc, MP3 as
-// silent Layer III frames). Run by hand: make_sound_seeds fuzz/corpus
+// Writes the seed corpora of the sound reader targets and the MIDI data
+// target with the fixture builders the tests use (Ogg Vorbis through
+// libvorbisenc, MP3 as silent Layer III frames, MIDI files event by event).
+// Run by hand: make_sound_seeds fuzz/corpus
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "fuzz/seed_writer.h"
 #include "library/sound_movie/readers/sound_fixtures_test_support.h"
+#include "platform/midi/midi_file_test_support.h"
 
 using namespace veziv::test;
 using veziv::fuzzing::Seed;
@@ -57,5 +59,16 @@ int main(int argc, char** argv) {
   tagged.id3v1 = true;
   tagged.junk_before = {0xFF, 0x00};
   Seed("sound_mp3", "mono_tagged.mp3", MakeMp3(tagged));
+
+  using platform::midi::test::MidiTrack;
+  const std::vector<uint8_t> note = platform::midi::test::MakeOneNoteFile(96, 960);
+  Seed("midi_data", "one_note.mid", note);
+  Seed("midi_data", "one_note.rmi", platform::midi::test::WrapInRmid(note));
+  MidiTrack conductor, tune;
+  conductor.Tempo(400000).Event({0xFF, 0x58, 4, 4, 2, 24, 8}).Event({0xFF, 0x59, 2, 0, 0}).Wait(960).End();
+  tune.Event({0xF0, 5, 0x7E, 0x7F, 0x09, 0x01, 0xF7}).Program(1, 40).Event({0xB1, 7, 100}).Event({0xE1, 0, 0x40});
+  tune.NoteOn(1, 64).Raw({0x30, 67, 90}).Wait(120).NoteOff(1, 64).Raw({0, 0x81, 67, 0}).Wait(300);
+  tune.Event({0xFF, 0x01, 3, 'e', 'n', 'd'}).End();
+  Seed("midi_data", "two_tracks.mid", platform::midi::test::MakeMidiFile({conductor, tune}, 96));
   return 0;
 }

@@ -13,7 +13,6 @@
 #include <sstream>
 #include <string>
 
-#include "library/foundation/window/call_sites.h"
 #include "platform/window/inject.h"
 
 namespace game {
@@ -29,13 +28,9 @@ TEST(RunGame, WritesTheSystemReportAndAnEmptyLeakDump) {
   setenv("XDG_RUNTIME_DIR", pattern.c_str(), 1);
 
   platform::window::ForgetPresentedFrames();
-  // The window is closed once the game has shown a frame (the pump's music
-  // upkeep is the one call site the game leaves free).
-  veziv::detail::CallSites().poll_midi_play_state = [] {
-    if (platform::window::PresentedFrameCount() > 0) platform::window::InjectQuit();
-  };
+  // The window is closed once the game has shown a frame.
+  platform::window::QuitAfterPresentedFrames(1);
   EXPECT_EQ(RunGame(), 0);
-  veziv::detail::ResetCallSites();
   platform::window::PresentedFrame frame;
   ASSERT_TRUE(platform::window::LastPresentedFrame(&frame));
   EXPECT_EQ(frame.width, 800);

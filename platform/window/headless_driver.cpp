@@ -18,6 +18,7 @@ struct HeadlessState {
   ShownMessageBox last;
   int present_count = 0;
   PresentedFrame last_frame;
+  int quit_after = 0;  // presents until a quit is posted; 0: never
 };
 
 HeadlessState& State() {
@@ -47,7 +48,12 @@ bool KeepFrame(const PresentRequest& request, const ScreenRect& placement) {
   }
   f.placement = placement;
   f.waited_for_vblank = request.wait_for_vblank;
-  ++State().present_count;
+  HeadlessState& headless = State();
+  ++headless.present_count;
+  if (headless.quit_after > 0 && headless.present_count >= headless.quit_after) {
+    headless.quit_after = 0;
+    InjectQuit();
+  }
   return true;
 }
 
@@ -78,7 +84,10 @@ bool LastPresentedFrame(PresentedFrame* frame) {
 void ForgetPresentedFrames() {
   detail::HeadlessState& headless = detail::State();
   headless.present_count = 0;
+  headless.quit_after = 0;
   headless.last_frame = PresentedFrame{};
 }
+
+void QuitAfterPresentedFrames(int count) { detail::State().quit_after = count; }
 
 }  // namespace platform::window

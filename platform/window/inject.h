@@ -67,6 +67,9 @@ int PresentedFrameCount();
 // The last one; false when there is none.
 bool LastPresentedFrame(PresentedFrame* frame);
 void ForgetPresentedFrames();
+// Posts a quit (as the user closing the program) once that many frames have
+// been presented since the last forgetting; 0 never. Forgetting clears it.
+void QuitAfterPresentedFrames(int count);
 
 // The text input area SDL was last given, in window pixels; false when none
 // was given since the window opened.

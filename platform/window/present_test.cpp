@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/window/driver.h"
+#include "platform/window/events.h"
 #include "platform/window/inject.h"
 #include "platform/window/window.h"
 
@@ -108,6 +109,31 @@ TEST_F(Present, HeadlessDriverKeepsTheSourcePartAndWhereItWent) {
   ExpectRect(f.placement, LetterboxRect(desk.width, desk.height, 8, 6));
   EXPECT_TRUE(f.waited_for_vblank);
   EXPECT_EQ(PresentedFrameCount(), 2);
+}
+
+TEST_F(Present, HeadlessDriverPostsAQuitAfterTheAskedFrames) {
+  TestImage im(8, 6);
+  ASSERT_TRUE(OpenWindow("p", kCentred, kCentred, 16, 12, false));
+  const auto closes = [] {
+    std::vector<Message> messages;
+    while (PollMessages(&messages)) {
+    }
+    int n = 0;
+    for (const Message& m : messages) n += m.kind == MessageKind::kClose;
+    return n;
+  };
+  QuitAfterPresentedFrames(2);
+  ASSERT_TRUE(PresentScreenImage(Request(im, {0, 0, 8, 6}, {0, 0, 16, 12})));
+  EXPECT_EQ(closes(), 0);
+  ASSERT_TRUE(PresentScreenImage(Request(im, {0, 0, 8, 6}, {0, 0, 16, 12})));
+  EXPECT_EQ(closes(), 1);
+  ASSERT_TRUE(PresentScreenImage(Request(im, {0, 0, 8, 6}, {0, 0, 16, 12})));
+  EXPECT_EQ(closes(), 0);  // once only
+
+  QuitAfterPresentedFrames(1);
+  ForgetPresentedFrames();  // forgetting also drops the wish
+  ASSERT_TRUE(PresentScreenImage(Request(im, {0, 0, 8, 6}, {0, 0, 16, 12})));
+  EXPECT_EQ(closes(), 0);
 }
 
 TEST_F(Present, RefusesRequestsThatDoNotDescribeThePixels) {

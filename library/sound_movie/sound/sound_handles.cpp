@@ -10,6 +10,7 @@
 #include "library/foundation/memory_log/memory.h"
 #include "library/foundation/window/pump.h"
 #include "library/foundation/window/window_services.h"
+#include "library/sound_movie/music/music.h"
 #include "library/sound_movie/sound/sound_buffers.h"
 #include "library/sound_movie/sound/sound_system.h"
 #include "library/sound_movie/sound/stream_calls.h"
@@ -317,8 +318,8 @@ int DeleteSoundHandle(int handle, int) {
   if (record == nullptr) return -1;
   if (record->kind == kSoundStream) {
     const auto delete_stream = detail::StreamCalls().delete_stream;
-    if (delete_stream != nullptr) return delete_stream(handle);
-    RemoveHandleListNode(&record->streamNode);
+    if (delete_stream == nullptr) RemoveHandleListNode(&record->streamNode);
+    else if (delete_stream(handle) == 1) return 0;  // waits for the streams that share its ring
   } else {
     StopSoundHandle(handle);
   }
@@ -330,6 +331,7 @@ int DeleteSoundHandle(int handle, int) {
 int DeleteSoundHandleAll(int unused) {
   if (detail::SoundMixer() == nullptr) return -1;
   Table().DeleteAll([unused](int handle) { DeleteSoundHandle(handle, unused); });
+  detail::ForgetSoundFilePlayer();
   return 0;
 }
 

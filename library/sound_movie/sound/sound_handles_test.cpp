@@ -289,6 +289,7 @@ TEST_F(SoundHandlesTest, LoopPointTurnsAMemorySoundIntoAStreamUnderTheSameHandle
 }
 
 TEST_F(SoundHandlesTest, WithoutTheStreamHalfALoopPointLosesTheSoundCleanly) {
+  detail::StreamCalls() = {};
   const int handle = LoadSamples(Counting(100));
   EXPECT_EQ(SetSoundHandleLoopPointSamples(10, handle), -1);
   EXPECT_TRUE(Logged("ストリームサウンドハンドルの作成に失敗しました"));

@@ -1,10 +1,15 @@
 // The library started with sound alone on SDL's dummy driver (the tests run
 // headless): a sound loaded from a file plays to its end on the device's
-// own thread, once waited for and once polled.
+// own thread, once waited for and once polled; a stream sound and a MIDI
+// file are waited for while the pump refills and polls them.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <fstream>
+
 #include "library/foundation/start/library_start.h"
+#include "library/foundation/window/pump.h"
+#include "library/sound_movie/music/music.h"
 #include "library/sound_movie/sound/sound_test_support.h"
 #include "platform/os/clock.h"
 #include "platform/os/temp_folder_test_support.h"
@@ -12,12 +17,25 @@
 namespace veziv {
 namespace {
 
-TEST(SoundOutputTest, PlaysASoundToItsEndThroughTheDevice) {
-  veziv::test::TestFolder folder;
-  char old_folder[4096];
-  ASSERT_NE(getcwd(old_folder, sizeof old_folder), nullptr);
-  ASSERT_EQ(chdir(folder.path().c_str()), 0);
-  detail::LibrarySubsystems saved = detail::RegisteredSubsystems();
+// The library starts in a folder of its own (for its log) and with the
+// subsystems the test registers; both are put back afterwards.
+class SoundOutputTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(getcwd(old_folder_, sizeof old_folder_), nullptr);
+    ASSERT_EQ(chdir(folder_.path().c_str()), 0);
+    saved_ = detail::RegisteredSubsystems();
+  }
+  void TearDown() override {
+    detail::RegisteredSubsystems() = saved_;
+    ASSERT_EQ(chdir(old_folder_), 0);
+  }
+  veziv::test::TestFolder folder_;
+  char old_folder_[4096];
+  detail::LibrarySubsystems saved_;
+};
+
+TEST_F(SoundOutputTest, PlaysASoundToItsEndThroughTheDevice) {
   detail::RegisteredSubsystems() = {};
   detail::RegisterSoundWithLibrary();
   ASSERT_EQ(InitLibrary(), 0);
@@ -48,8 +66,43 @@ TEST(SoundOutputTest, PlaysASoundToItsEndThroughTheDevice) {
 
   EndLibrary();
   EXPECT_EQ(detail::SoundMixer(), nullptr);
-  detail::RegisteredSubsystems() = saved;
-  ASSERT_EQ(chdir(old_folder), 0);
+}
+
+TEST_F(SoundOutputTest, StreamsAndMidiPlayThroughTheDeviceWhileThePumpRuns) {
+  // With the window this time: the pump refills and polls only while there is one.
+  detail::RegisterSoundWithLibrary();
+  SetRunWhileInactive(1);
+  detail::SetSoundFontFinder([] { return std::string(platform::midi::test::kTestSoundFont); });
+  ASSERT_EQ(SetSoundInitMode(1), 0);
+  ASSERT_EQ(InitLibrary(), 0);
+  ASSERT_TRUE(detail::SoundDeviceOpen());
+
+  test::WaveRecipe spec;
+  spec.pcm = test::Pcm16(std::vector<int16_t>(2 * 8820, 1000));  // 0.2 s
+  const std::vector<uint8_t> wave = test::MakeWave(spec);
+  ASSERT_EQ(SetSoundCreateType(2), 0);
+  const int stream = LoadSoundFromFileImage(wave.data(), static_cast<int>(wave.size()), 1, -1);
+  ASSERT_NE(stream, -1);
+  uint32_t start = platform::os::MillisecondClock();
+  ASSERT_EQ(PlaySoundHandle(stream, SoundPlayWait, 1), 0);
+  EXPECT_EQ(IsSoundHandlePlaying(stream), 0);
+  EXPECT_GE(platform::os::MillisecondClock() - start, 190u);
+  EXPECT_EQ(GetSoundHandlePlayPosMs(stream), 200);
+
+  const std::vector<uint8_t> song = platform::midi::test::MakeOneNoteFile(96, 288);  // 0.3 s
+  const std::string path = folder_.path() + "/song.mid";
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(song.data()),
+                                              static_cast<std::streamsize>(song.size()));
+  start = platform::os::MillisecondClock();
+  EXPECT_EQ(PlayMusicFile(path.c_str(), SoundPlayWait), 0);
+  EXPECT_EQ(IsMusicPlaying(), 0);
+  EXPECT_GE(platform::os::MillisecondClock() - start, 290u);
+
+  EndLibrary();
+  EXPECT_EQ(detail::SoundMixer(), nullptr);
+  SetRunWhileInactive(0);
+  SetSoundInitMode(0);
+  detail::SetSoundFontFinder(nullptr);
 }
 
 }  // namespace

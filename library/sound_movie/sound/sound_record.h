@@ -12,6 +12,8 @@ namespace veziv {
 
 constexpr int kMaxSoundBuffers = 10;
 constexpr int kMaxStreamSources = 3;
+// Loop wraps written ahead of the play cursor that a stream remembers.
+constexpr int kMaxPendingWraps = 32;
 
 constexpr int kSoundMemory = 0;
 constexpr int kSoundStream = 1;
@@ -47,12 +49,21 @@ struct SoundStreamProgress {
   int lastPlayCursor;
   uint8_t fillingActive;
   uint8_t endReached;
-  uint8_t loopWrapped;
+  uint8_t loopWrapped;  // a wrap lies ahead of the play cursor
   uint8_t allSourcesDone;
   int loopStartBytes;
   int endWritePosition;
   int endPlayCursor;
-  int wrapWritePosition;
+  int wrapWritePosition;  // the latest wrap
+  // The wraps ahead of the play cursor, oldest first, with the loop start
+  // each goes back to: a loop shorter than what is written ahead has more
+  // than one.
+  int pendingWraps;
+  int wrapPositions[kMaxPendingWraps];
+  int wrapLoopStarts[kMaxPendingWraps];
+  // Once the end is reached: how far the play cursor has still to travel
+  // round the ring to pass the end write position.
+  int endBytesLeft;
 };
 
 // Zero-filled at creation.

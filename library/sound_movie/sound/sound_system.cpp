@@ -9,12 +9,14 @@
 #include "library/foundation/window/call_sites.h"
 #include "library/foundation/start/library_start.h"
 #include "library/foundation/memory_log/log.h"
+#include "library/sound_movie/music/music.h"
 #include "library/sound_movie/readers/sound_decoder.h"
 #include "library/sound_movie/sound/sound_buffers.h"
 #include "library/sound_movie/sound/sound_handles.h"
 #include "library/sound_movie/sound/stream_calls.h"
 #include "platform/audio/device.h"
 #include "platform/audio/mixer.h"
+#include "platform/midi/synth.h"
 #include "platform/os/clock.h"
 
 namespace veziv {
@@ -45,16 +47,6 @@ struct SoundSystemState {
 SoundSystemState& State() {
   static SoundSystemState state;
   return state;
-}
-
-std::string FindSoundFont() {
-  // Debian's General MIDI fonts, best first.
-  for (const char* path : {"/usr/share/sounds/sf2/FluidR3_GM.sf2", "/usr/share/sounds/sf2/TimGM6mb.sf2",
-                           "/usr/share/sounds/sf2/default-GM.sf2", "/usr/share/sounds/sf3/default-GM.sf3"}) {
-    std::error_code error;
-    if (std::filesystem::is_regular_file(path, error)) return path;
-  }
-  return {};
 }
 
 const char* OkNo(bool flag) { return flag ? "OK" : "NO"; }
@@ -134,7 +126,6 @@ int StartModeZero(platform::audio::DeviceDescription* description) {
 int StartModeOne(platform::audio::DeviceDescription* description) {
   SoundSystemState& state = State();
   WriteLogText("DirectSound8 の初期化を行います\n");
-  state.sound_font = state.find_sound_font != nullptr ? state.find_sound_font() : FindSoundFont();
   if (state.sound_font.empty()) {
     WriteLogText("DirectMusicLoader8 オブジェクトの作成に失敗しました\n");
     WriteLogText("前バージョンでの初期化処理に移ります\n");
@@ -153,8 +144,12 @@ int StartSoundSystem() {
   SoundSystemState& state = State();
   if (state.mixer) return -1;
   platform::audio::DeviceDescription description;
+  // Both modes play MIDI through the synthesizer, which needs a General MIDI
+  // sound font; without one, music goes on without MIDI.
+  state.sound_font = state.find_sound_font != nullptr ? state.find_sound_font() : platform::midi::FindSoundFont();
   if (state.mode == 1) StartModeOne(&description);
   else StartModeZero(&description);
+  if (state.sound_font.empty()) WriteLogText("MIDI 用のサウンドフォントが見つかりません　MIDI は演奏されません\n");
   StartSilentBuffer();
   SetSoundCreateType(0);
   detail::SetOggOutputBytesPerSample(2);
@@ -169,6 +164,7 @@ int EndSoundSystem() {
   SoundSystemState& state = State();
   if (!state.mixer) return -1;
   DeleteSoundHandleAll(0);
+  detail::EndMusic();
   if (state.silent_buffer.valid) {
     detail::StopWrappedBuffer(&state.silent_buffer);
     detail::ReleaseWrappedBuffer(&state.silent_buffer);
@@ -197,7 +193,9 @@ void RegisterSoundWithLibrary() {
   LibrarySubsystems& s = RegisteredSubsystems();
   s.start_sound_system = StartSoundSystem;
   s.end_sound_system = [] { EndSoundSystem(); };
+  s.stop_current_music = [] { StopCurrentMusic(); };
   CallSites().refill_all_stream_sounds = [] { RefillAllStreamSounds(); };
+  CallSites().poll_midi_play_state = [] { PollMidiPlayState(); };
 }
 
 platform::audio::Mixer* SoundMixer() { return State().mixer.get(); }

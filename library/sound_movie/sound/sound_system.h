@@ -32,7 +32,7 @@ platform::audio::Mixer* SoundMixer();
 int SoundInitMode();
 // True while an output device pulls the mixer.
 bool SoundDeviceOpen();
-// The sound font found by a mode-1 start (empty in mode 0).
+// The General MIDI sound font found at the start (empty when there is none).
 const std::string& SoundFontPath();
 // Without a device nothing pulls the mixer, so it is moved on by the clock
 // whenever the library looks at a buffer: sounds still end on time.

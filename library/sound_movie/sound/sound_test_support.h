@@ -1,10 +1,11 @@
 // Test support: sound up without an output device on the manual clock, so
-// that the mixer moves only when a test renders it (or moves the clock), and
-// sound files written or made in memory.
+// that the mixer moves only when a test renders it (or moves the clock), with
+// the small General MIDI font, and sound files written or made in memory.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "library/sound_movie/sound/sound_system.h"
 #include "library/sound_movie/sound/stream_calls.h"
 #include "platform/audio/mixer.h"
+#include "platform/midi/midi_file_test_support.h"
 
 namespace veziv::test {
 
@@ -23,6 +25,8 @@ class SoundTest : public veziv::test::LogFolderTest {
   void SetUp() override {
     LogFolderTest::SetUp();
     detail::SetSoundDeviceAllowed(false);
+    // The small font: a test that plays MIDI does not load the full one.
+    detail::SetSoundFontFinder([] { return std::string(platform::midi::test::kTestSoundFont); });
     ASSERT_EQ(StartSoundSystem(), 0);
   }
   void TearDown() override {
@@ -38,6 +42,18 @@ class SoundTest : public veziv::test::LogFolderTest {
   static std::vector<int16_t> Render(int frames) {
     std::vector<int16_t> out(static_cast<size_t>(frames) * 2);
     detail::SoundMixer()->Render(out.data(), frames);
+    return out;
+  }
+  // The next frames as the pump would play them: a refill of every stream
+  // sound before each step of the mixer (a sixtieth of a second by default).
+  static std::vector<int16_t> Pump(int frames, int step = 735) {
+    std::vector<int16_t> out;
+    out.reserve(static_cast<size_t>(frames) * 2);
+    for (int done = 0; done < frames; done += step) {
+      RefillAllStreamSounds();
+      const std::vector<int16_t> part = Render(std::min(step, frames - done));
+      out.insert(out.end(), part.begin(), part.end());
+    }
     return out;
   }
   static std::vector<int16_t> Left(const std::vector<int16_t>& stereo) {

@@ -6,7 +6,6 @@
 namespace veziv {
 namespace {
 
-detail::StreamSoundCalls g_stream_calls{};
 detail::StreamList g_stream_list{};
 
 }  // namespace
@@ -14,15 +13,19 @@ detail::StreamList g_stream_list{};
 int RefillAllStreamSounds() {
   if (detail::SoundMixer() == nullptr) return -1;
   detail::CatchUpSilentOutput();
-  if (g_stream_calls.refill_all != nullptr) return g_stream_calls.refill_all();
+  const auto refill_all = detail::StreamCalls().refill_all;
+  if (refill_all != nullptr) return refill_all();
   return 0;
 }
 
 namespace detail {
 
-StreamSoundCalls& StreamCalls() { return g_stream_calls; }
+StreamSoundCalls& StreamCalls() {
+  static StreamSoundCalls calls = StreamHalfCalls();
+  return calls;
+}
 
-void ResetStreamCalls() { g_stream_calls = StreamSoundCalls{}; }
+void ResetStreamCalls() { StreamCalls() = StreamHalfCalls(); }
 
 StreamList& StreamSoundList() { return g_stream_list; }
 

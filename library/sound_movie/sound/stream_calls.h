@@ -1,8 +1,9 @@
 // Where sound handles reach the stream half of sounds (loading a stream
 // sound, its sources, play, stop, play position, deletion and the per-pass
-// refill), which lives in files of its own and fills this table. A null
-// entry fails: a stream sound cannot be made without it. Also the list of
-// stream sounds, which the sound system starts empty.
+// refill), which lives in files of its own. The table starts with the stream
+// half's calls; tests may put others in. A null entry fails: a stream sound
+// cannot be made without it. Also the list of stream sounds, which the sound
+// system starts empty.
 #pragma once
 
 #include "library/foundation/core/handles.h"
@@ -25,14 +26,17 @@ struct StreamSoundCalls {
   int (*stop)(int handle);
   int (*is_playing)(int handle);
   int (*play_pos_ms)(int handle);
-  // Takes the handle's record down, or marks it to go once its ring is free.
+  // Lets go of the stream's parts: 0, and the record is freed; 1 while
+  // others share its ring (the record then stays, marked to go).
   int (*delete_stream)(int handle);
   int (*refill_all)();
 };
 
 StreamSoundCalls& StreamCalls();
-// Back to the empty table.
+// Back to the stream half's own calls.
 void ResetStreamCalls();
+// The stream half's own calls.
+StreamSoundCalls StreamHalfCalls();
 
 // The stream sounds, in the order they were made.
 struct StreamList {
