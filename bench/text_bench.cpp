@@ -20,7 +20,6 @@
 #include "library/graphics/screen/graphics_system.h"
 #include "library/graphics/screen/screen_mode.h"
 #include "library/text_input/fonts/font_handles.h"
-#include "library/text_input/fonts/fonts_registration.h"
 #include "library/text_input/fonts/text_drawing.h"
 #include "platform/os/charset.h"
 
@@ -47,7 +46,6 @@ Fonts& TheFonts() {
       std::filesystem::current_path(pattern);
       setenv("XDG_RUNTIME_DIR", pattern.c_str(), 1);
     }
-    detail::RegisterFontsWithLibrary();
     Fonts f;
     SetScreenMode(800, 600, 32, 60);
     if (InitLibrary() != 0) return f;

@@ -4,19 +4,53 @@
 # Makes the static library veziv_<name> from every *.cpp of the calling folder
 # and its subfolders (a module's concerns may sit in subfolders) that is not a
 # *_test.cpp, and, when tests are on, the test program
-# <name>_tests from the *_test.cpp files, each test registered with CTest.
+# <name>_tests from the *_test.cpp files, registered by veziv_register_tests.
 # PUBLIC_DEPS are what the module's headers include, so its users get them
 # too; DEPS are used by its sources alone (their include paths and flags stay
 # inside the module, only their link reaches the program). TEST_DEPS are
 # what the tests use beyond the module.
 # THREADED_TESTS names the tests that start threads: a ThreadSanitizer build
-# (VEZIV_TSAN) registers only those, under the label "tsan".
+# (VEZIV_TSAN) registers only those.
 # CP932: the folder's literals are compiled to Shift-JIS bytes, as every text
 # inside the library and the game is. Only g++ can do that; clang (used for the
 # libFuzzer builds) keeps them UTF-8, so its programs are for fuzzing only.
 if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
   message(WARNING "clang cannot compile literals to CP932: Japanese texts stay UTF-8 in this build")
 endif()
+
+# veziv_register_tests(<program> [THREADED_TESTS <gtest filter>])
+#
+# Registers a test program with CTest: each test in a process of its own, and
+# the whole program once more as <program>_whole, in one process and in an
+# order of its own each run (the seed is printed; label "whole"), so that no
+# test leans on another's leftovers or on a fresh process. In a
+# ThreadSanitizer build only the threaded tests are registered (label "tsan").
+#
+# Every test runs under the headless switches. The discovery step passes its
+# PROPERTIES on as a flat list, which would split a list-valued ENVIRONMENT
+# into property names; so the variables are set by a file of our own that
+# CTest reads after the discovered tests.
+set(VEZIV_TEST_ENVIRONMENT "VEZIV_HEADLESS=1;SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy")
+function(veziv_register_tests program)
+  cmake_parse_arguments(T "" "THREADED_TESTS" "" ${ARGN})
+  if(NOT VEZIV_TSAN)
+    gtest_discover_tests(${program} DISCOVERY_MODE PRE_TEST WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+    add_test(NAME ${program}_whole COMMAND ${program} --gtest_shuffle --gtest_brief=1
+             WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+    set_tests_properties(${program}_whole PROPERTIES LABELS whole ENVIRONMENT "${VEZIV_TEST_ENVIRONMENT}")
+  elseif(T_THREADED_TESTS)
+    gtest_discover_tests(${program} DISCOVERY_MODE PRE_TEST TEST_FILTER "${T_THREADED_TESTS}"
+                         WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR} PROPERTIES LABELS tsan)
+  else()
+    return()
+  endif()
+  set(file ${CMAKE_CURRENT_BINARY_DIR}/${program}_environment.cmake)
+  file(WRITE ${file}
+       "if(${program}_TESTS)\n"
+       "  set_tests_properties(\${${program}_TESTS} PROPERTIES ENVIRONMENT \"${VEZIV_TEST_ENVIRONMENT}\")\n"
+       "endif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${file})
+endfunction()
 
 function(veziv_module name)
   cmake_parse_arguments(M "CP932" "THREADED_TESTS" "PUBLIC_DEPS;DEPS;TEST_DEPS" ${ARGN})
@@ -45,22 +79,10 @@ function(veziv_module name)
 
   if(VEZIV_TESTS AND tests)
     add_executable(${name}_tests ${tests})
-    target_link_libraries(${name}_tests PRIVATE ${target} ${M_TEST_DEPS} GTest::gtest_main GTest::gmock Threads::Threads)
+    target_link_libraries(${name}_tests PRIVATE ${target} ${M_TEST_DEPS} veziv_test_main GTest::gmock Threads::Threads)
     if(cp932)
       target_compile_options(${name}_tests PRIVATE -finput-charset=UTF-8 -fexec-charset=CP932)
     endif()
-    set(environment "VEZIV_HEADLESS=1;SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy")
-    if(NOT VEZIV_TSAN)
-      gtest_discover_tests(${name}_tests
-        DISCOVERY_MODE PRE_TEST
-        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-        PROPERTIES ENVIRONMENT "${environment}")
-    elseif(M_THREADED_TESTS)
-      gtest_discover_tests(${name}_tests
-        DISCOVERY_MODE PRE_TEST
-        TEST_FILTER "${M_THREADED_TESTS}"
-        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-        PROPERTIES ENVIRONMENT "${environment}" LABELS tsan)
-    endif()
+    veziv_register_tests(${name}_tests THREADED_TESTS "${M_THREADED_TESTS}")
   endif()
 endfunction()

@@ -6,21 +6,7 @@
 // started in.
 #include "game/shell/game_main.h"
 
-#include "library/foundation/core/random.h"
-#include "library/foundation/start/library_start.h"
-#include "library/foundation/window/main_window.h"
-#include "library/foundation/window/pump.h"
-#include "library/foundation/memory_log/screen_log.h"
-#include "library/foundation/window/window_services.h"
-#include "library/graphics/graphs/draw_state.h"
-#include "library/graphics/screen/graphics_system.h"
-#include "library/graphics/screen/screen_mode.h"
-#include "library/sound_movie/sound/sound_system.h"
-#include "library/text_input/fonts/font_handles.h"
-#include "library/text_input/fonts/fonts_registration.h"
-#include "library/text_input/fonts/text_drawing.h"
-#include "library/text_input/input/input.h"
-#include "library/text_input/text_entry/text_entry.h"
+#include "library/veziv.h"
 
 namespace game {
 namespace {
@@ -37,7 +23,6 @@ constexpr int kRefreshRate = 60;
 }  // namespace
 
 int RunGame() {
-  veziv::detail::RegisterFontsWithLibrary();
   veziv::SetRunWhileInactive(1);
   veziv::SetWindowIconFromResource(kProgramIconResource);
   veziv::SwitchWindowedMode(1);
@@ -45,9 +30,6 @@ int RunGame() {
   char caption[256];
   veziv::FormatText(caption, sizeof caption, "%s  (ver %s)", kGameTitle, kGameVersion);
   veziv::SetWindowTitle(caption);
-  veziv::detail::RegisterInputWithLibrary();
-  veziv::detail::RegisterTextEntryWithLibrary();
-  veziv::detail::RegisterSoundWithLibrary();
   if (veziv::InitLibrary() == -1) return 255;
   veziv::SetRunWhileInactive(0);
   veziv::SelectDrawTarget(veziv::kTargetBackScreen);

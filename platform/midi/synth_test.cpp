@@ -105,7 +105,9 @@ TEST_F(SynthTest, ALoopingFileStartsAgainOnTheSampleItEnds) {
   EXPECT_NEAR(static_cast<double>(third - first), 2.0 * kRate, kBlock);
   EXPECT_EQ(synth_->IsPlaying(player), 1);
   EXPECT_EQ(synth_->ClosePlayer(player), 0);
-  EXPECT_LT(Peak(Render(kRate / 10), kRate / 50), 100);  // closing stops it too
+  // Closing stops it too: what is left is the reverb's faint tail (the note
+  // itself peaks above 2000).
+  EXPECT_LT(Peak(Render(kRate / 10), kRate / 50), 300);
 }
 
 TEST_F(SynthTest, StopSilencesAtOnceAndPlayStartsOver) {

@@ -17,8 +17,8 @@ struct HeadlessState {
   bool shown_any = false;
   ShownMessageBox last;
   int present_count = 0;
+  int quit_after = 0;
   PresentedFrame last_frame;
-  int quit_after = 0;  // presents until a quit is posted; 0: never
 };
 
 HeadlessState& State() {
@@ -50,10 +50,7 @@ bool KeepFrame(const PresentRequest& request, const ScreenRect& placement) {
   f.waited_for_vblank = request.wait_for_vblank;
   HeadlessState& headless = State();
   ++headless.present_count;
-  if (headless.quit_after > 0 && headless.present_count >= headless.quit_after) {
-    headless.quit_after = 0;
-    InjectQuit();
-  }
+  if (headless.quit_after > 0 && headless.present_count == headless.quit_after) InjectQuit();
   return true;
 }
 
@@ -74,6 +71,8 @@ bool LastShownMessageBox(ShownMessageBox* box) {
 
 int PresentedFrameCount() { return detail::State().present_count; }
 
+void QuitAfterPresentedFrames(int count) { detail::State().quit_after = count; }
+
 bool LastPresentedFrame(PresentedFrame* frame) {
   const detail::HeadlessState& headless = detail::State();
   if (headless.present_count == 0) return false;
@@ -87,7 +86,5 @@ void ForgetPresentedFrames() {
   headless.quit_after = 0;
   headless.last_frame = PresentedFrame{};
 }
-
-void QuitAfterPresentedFrames(int count) { detail::State().quit_after = count; }
 
 }  // namespace platform::window

@@ -3,12 +3,7 @@
 // on a 32-bit and a 16-bit screen.
 #include <gtest/gtest.h>
 
-#include "library/foundation/memory_log/screen_log.h"
-#include "library/graphics/graphs/draw_state.h"
-#include "library/graphics/graphs/drawing_calls.h"
-#include "library/text_input/fonts/font_handles.h"
-#include "library/text_input/fonts/fonts_registration.h"
-#include "library/text_input/fonts/text_drawing.h"
+#include "library/veziv.h"
 #include "tests/window/whole_window_test_support.h"
 
 namespace veziv::test {
@@ -51,7 +46,6 @@ TEST_F(WindowTest, DisplayShowsTextInTheGamesFaces) {
   };
   for (const Case c : {Case{800, 600, 32}, Case{640, 480, 16}}) {
     SCOPED_TRACE(std::to_string(c.bits) + " bits");
-    detail::RegisterFontsWithLibrary();
     if (!Start(c.width, c.height, c.bits)) GTEST_SKIP() << "no display to open a window on";
     ASSERT_EQ(SetDefaultFontType(FontTypeAntialiasEdge), 0);
     ASSERT_EQ(SetDefaultFontFace("ＭＳ 明朝", -1), 0);

@@ -1,13 +1,11 @@
 // A drawn frame presented in a real window: what the display shows is, pixel
 // for pixel, the software screen image, on a 32-bit screen and on a 16-bit
 // one (whose pixels are widened on the way), and, once the user has dragged
-// the window larger, the image zoomed with each pixel repeated.
+// the window larger, the image zoomed with each pixel repeated, and as it is
+// once the window is dragged back.
 #include <gtest/gtest.h>
 
-#include "library/foundation/window/window_services.h"
-#include "library/graphics/graphs/draw_state.h"
-#include "library/graphics/graphs/drawing_calls.h"
-#include "library/graphics/graphs/graph_handles.h"
+#include "library/veziv.h"
 #include "tests/window/whole_window_test_support.h"
 
 namespace veziv::test {
@@ -34,6 +32,20 @@ void DrawFrame(int width, int height) {
   ASSERT_EQ(ChooseBlendMode(0, 0), 0);
 }
 
+// Drags the window's client area to width x height from outside and waits (a
+// bounded while) for the window to settle at the client size it should take.
+void DragWindowTo(int width, int height, int settled_width, int settled_height) {
+  ASSERT_TRUE(platform::window::ResizeWindowFromOutside(width, height));
+  int rect[4] = {};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    WaitMilliseconds(20);
+    GetWindowDrawRect(rect);
+    if (rect[2] - rect[0] == settled_width && rect[3] - rect[1] == settled_height) break;
+  }
+  EXPECT_EQ(rect[2] - rect[0], settled_width);
+  EXPECT_EQ(rect[3] - rect[1], settled_height);
+}
+
 TEST_F(WindowTest, DisplayShowsTheDrawnScreenImage) {
   struct Case {
     int width, height, bits;
@@ -56,17 +68,16 @@ TEST_F(WindowTest, DraggedWindowShowsTheScreenZoomed) {
   for (int y = 200; y < 264; y += 2) ASSERT_EQ(DrawBoxShape(80, y, 144, y + 1, PackColorForScreen(255, 0, 64), 1), 0);
 
   // The lower right corner dragged mostly to the right: the width leads.
-  ASSERT_TRUE(platform::window::ResizeWindowFromOutside(800, 500));
-  int rect[4] = {};
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    WaitMilliseconds(20);
-    GetWindowDrawRect(rect);
-    if (rect[2] - rect[0] == 800 && rect[3] - rect[1] == 600) break;
-  }
-  EXPECT_EQ(rect[2] - rect[0], 800);
-  EXPECT_EQ(rect[3] - rect[1], 600);
+  DragWindowTo(800, 500, 800, 600);
   EXPECT_EQ(GetWindowZoomRatio(), 2.0);
   ExpectWindowShowsTheScreen(2);
+
+  // Dragged back, the window shows the screen as it is again. (The zoom
+  // outlives the library, as the program's setting does: the next test's
+  // window would open zoomed.)
+  DragWindowTo(400, 300, 400, 300);
+  EXPECT_EQ(GetWindowZoomRatio(), 1.0);
+  ExpectWindowShowsTheScreen();
 }
 
 }  // namespace

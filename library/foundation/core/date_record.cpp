@@ -1,5 +1,5 @@
 // The local date now, and file times (100-ns steps since 1601, UTC) as local dates.
-#include "library/foundation/core/date_record.h"
+#include "library/veziv.h"
 
 #include <ctime>
 

@@ -1,6 +1,6 @@
 // Dates: file times shown as local dates across time zones and summer time,
 // and the local date now.
-#include "library/foundation/core/date_record.h"
+#include "library/veziv.h"
 
 #include <gtest/gtest.h>
 

@@ -12,9 +12,9 @@
 #include <new>
 #include <type_traits>
 
-namespace veziv {
+#include "library/veziv.h"
 
-using LibraryHandle = int;
+namespace veziv {
 
 constexpr int kHandleKindMask = 0x78000000;
 constexpr int kHandleCheckMask = 0x07FF0000;

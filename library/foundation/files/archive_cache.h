@@ -9,6 +9,8 @@
 
 #include <string>
 
+#include "library/veziv.h"
+
 namespace veziv {
 
 inline constexpr int kArchiveCacheSlots = 512;
@@ -19,9 +21,6 @@ int StoreArchiveFileExtension(const char* text);
 // Null clears the key; otherwise the first 12 characters are the key string
 // (an empty text counts as no key). Returns 0.
 int StoreArchiveKeyText(const char* text);
-// The game's calls for the two settings (it passes "dat" and its key text).
-int SetArchiveFileExtension(const char* text);
-int SetArchiveKeyText(const char* text);
 
 // The full path of path with its ASCII letters upper-cased, relative paths
 // taken from the start folder. 0, or -1 for a null out.

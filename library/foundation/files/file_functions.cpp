@@ -61,8 +61,6 @@ int EnableArchiveReading(int flag) {
   return 0;
 }
 
-void RegisterArchiveFileSet(const FileFunctionTable* table) { State().archiveSet = table; }
-
 FileHandle FileStreamOpen(const char* path, int cache, int reserved, int async) {
   return Installed().open(path, cache, reserved, async);
 }
@@ -157,6 +155,9 @@ int ReadFileLine(char* buffer, int bufferSize, FileHandle handle) {
 }
 
 namespace detail {
+
+void RegisterArchiveFileSet(const FileFunctionTable* table) { State().archiveSet = table; }
+
 void ResetFileFunctionsForTest() {
   State() = FileFunctionState{};
 }

@@ -130,7 +130,7 @@ const FileFunctionTable* FakeArchiveSet() {
 }
 
 TEST_F(FileFunctionsTest, BeforeAnythingIsInstalledTheArchiveSetAnswers) {
-  RegisterArchiveFileSet(FakeArchiveSet());
+  detail::RegisterArchiveFileSet(FakeArchiveSet());
   g_archiveOpens = 0;
   EXPECT_EQ(IsDefaultFileFunctionTable(), 1);
   EXPECT_EQ(OpenFileForRead("anything", 0), 0);
@@ -138,7 +138,7 @@ TEST_F(FileFunctionsTest, BeforeAnythingIsInstalledTheArchiveSetAnswers) {
 }
 
 TEST_F(FileFunctionsTest, EnableArchiveReadingReplacesTheDefaultSet) {
-  RegisterArchiveFileSet(FakeArchiveSet());
+  detail::RegisterArchiveFileSet(FakeArchiveSet());
   SetFileFunctionTable(nullptr);
   g_archiveOpens = 0;
   EXPECT_EQ(EnableArchiveReading(0), 0);
@@ -153,7 +153,7 @@ TEST_F(FileFunctionsTest, EnableArchiveReadingReplacesTheDefaultSet) {
 }
 
 TEST_F(FileFunctionsTest, EnableArchiveReadingKeepsACallersTable) {
-  RegisterArchiveFileSet(FakeArchiveSet());
+  detail::RegisterArchiveFileSet(FakeArchiveSet());
   SetFileFunctionTable(nullptr);
   SetFileFunctionTable(test::MemoryFileSet());
   test::TheMemoryFiles().contents["x"] = "x";
@@ -174,7 +174,7 @@ TEST_F(FileFunctionsTest, EnableArchiveReadingKeepsACallersTable) {
 }
 
 TEST_F(FileFunctionsTest, StartUpInstallsTheDefaultSetOfTheStoredSetting) {
-  RegisterArchiveFileSet(FakeArchiveSet());
+  detail::RegisterArchiveFileSet(FakeArchiveSet());
   SetFileFunctionTable(test::MemoryFileSet());
   EnableArchiveReading(0);  // made before start-up, while a caller's table is in place
   ASSERT_NE(detail::RegisteredSubsystems().install_default_file_functions, nullptr);

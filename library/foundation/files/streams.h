@@ -6,34 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "library/veziv.h"
+
 namespace veziv {
-
-// A FileHandle for the file instance, a MemoryStreamState pointer for the memory one.
-using StreamValue = intptr_t;
-
-struct StreamFunctionTable {
-  int (*tell)(StreamValue stream);
-  int (*seek)(StreamValue stream, int offset, int origin);
-  size_t (*read)(void* buffer, size_t elementSize, size_t count, StreamValue stream);
-  int (*eof)(StreamValue stream);
-  int (*idleCheck)(StreamValue stream);
-  int (*close)(StreamValue stream);
-};
-
-struct MemoryStreamState {
-  const unsigned char* data;  // the caller's block, not owned
-  int size;
-  int position;
-  int endFlag;
-};
-
-const StreamFunctionTable* GetFileStreamTable();
-const StreamFunctionTable* GetMemoryStreamTable();
-
-// A stream over the caller's block, which must outlive it; null when out of memory.
-MemoryStreamState* OpenMemoryStream(const void* data, int size);
-// Frees the state, not the data. Returns 0.
-int CloseMemoryStream(MemoryStreamState* state);
 
 int MemoryStreamTell(MemoryStreamState* state);
 // Clamps the target to 0..size and clears the end flag; -1 for an unknown origin.

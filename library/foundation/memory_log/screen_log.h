@@ -2,14 +2,12 @@
 // printf-style read-outs and that the present step draws over the picture.
 #pragma once
 
+#include "library/veziv.h"
+
 namespace veziv {
 
 // Sets the on-screen log up once. 0, or -1 while graphics or the window are not up.
 int InitScreenLog();
-// Formats into a 1024-byte buffer (truncating), shows the log and adds the text. Returns 0.
-int PrintfToScreen(const char* format, ...) __attribute__((format(printf, 1, 2)));
-// Empties the page and hides the log until the next PrintfToScreen. Returns 0.
-int ClearScreenLog();
 // 1 while the log is shown, else 0.
 int IsScreenLogActive();
 // Draws every line that fits on the screen. Returns 0.

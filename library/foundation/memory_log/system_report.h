@@ -5,14 +5,13 @@
 
 #include <string>
 
+#include "library/veziv.h"
 #include "platform/os/system_info.h"
 
 namespace veziv {
 
 // Writes the system report (version, operating system, processor). Returns 0.
 int LogSystemInfo();
-// The processor's MMX flag of the system report.
-int IsMmxUsable();
 
 namespace detail {
 // What the system report found, for the parts of the library that choose a

@@ -20,7 +20,7 @@
 #include "library/foundation/network/network.h"
 #include "library/foundation/window/main_window.h"
 #include "library/foundation/window/pump.h"
-#include "library/foundation/window/window_services.h"
+#include "library/veziv.h"
 #include "platform/os/host_path.h"
 
 namespace veziv {
@@ -130,13 +130,17 @@ int EndLibraryUnlocked() {
 
 }  // namespace
 
-int InitLibrary() {
+namespace detail {
+
+int StartLibrary() {
   if (State().initialised) return 0;
   EnterLibraryLock();
   const int result = InitLibraryUnlocked();
   LeaveLibraryLock();
   return result;
 }
+
+}  // namespace detail
 
 int EndLibrary() {
   if (!State().initialised) return 0;
@@ -166,29 +170,38 @@ void FatalErrorExitFormat(const char* format, ...) {
 
 namespace detail {
 
+namespace {
+
+// The foundation's own steps; the subsystems above it add theirs.
+LibrarySubsystems FoundationSteps() {
+  LibrarySubsystems s;
+  s.clear_archive_cache = [] { ClearArchiveCache(); };
+  s.install_default_file_functions = [] { SetFileFunctionTable(nullptr); };
+  s.end_network = [] { EndNetwork(); };
+  s.release_all_archives = [] { ReleaseAllArchives(); };
+  s.desktop_bits_per_pixel = [] {
+    int bits = 0;
+    GetDesktopMode(nullptr, nullptr, &bits);
+    return bits;
+  };
+  s.is_windowed = [] { return IsWindowedMode() != 0; };
+  s.create_main_window = [] { return CreateMainWindow(); };
+  s.bring_full_screen_window_to_front = [] {
+    if (!IsWindowedMode()) ForceWindowToForeground(1);
+  };
+  s.destroy_main_window = [] { DestroyMainWindow(); };
+  s.pump_until_window_gone = [] { PumpUntilWindowGone(); };
+  return s;
+}
+
+}  // namespace
+
 LibrarySubsystems& RegisteredSubsystems() {
-  static LibrarySubsystems subsystems = [] {
-    LibrarySubsystems s;
-    s.clear_archive_cache = [] { ClearArchiveCache(); };
-    s.install_default_file_functions = [] { SetFileFunctionTable(nullptr); };
-    s.end_network = [] { EndNetwork(); };
-    s.release_all_archives = [] { ReleaseAllArchives(); };
-    s.desktop_bits_per_pixel = [] {
-      int bits = 0;
-      GetDesktopMode(nullptr, nullptr, &bits);
-      return bits;
-    };
-    s.is_windowed = [] { return IsWindowedMode() != 0; };
-    s.create_main_window = [] { return CreateMainWindow(); };
-    s.bring_full_screen_window_to_front = [] {
-      if (!IsWindowedMode()) ForceWindowToForeground(1);
-    };
-    s.destroy_main_window = [] { DestroyMainWindow(); };
-    s.pump_until_window_gone = [] { PumpUntilWindowGone(); };
-    return s;
-  }();
+  static LibrarySubsystems subsystems = FoundationSteps();
   return subsystems;
 }
+
+void ResetLibrarySubsystems() { RegisteredSubsystems() = FoundationSteps(); }
 
 int IsLibraryInitialised() { return State().initialised; }
 

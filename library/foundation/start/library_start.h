@@ -1,13 +1,10 @@
 // Starting and ending the library, and the one way out on an unrecoverable error.
 #pragma once
 
+#include "library/veziv.h"
+
 namespace veziv {
 
-// Starts every subsystem in order. 0 (also when already started), or -1 after
-// the partial start has been undone; a later call starts afresh.
-int InitLibrary();
-// Ends every subsystem, restores the start folder and writes the leak dump. Returns 0.
-int EndLibrary();
 // Logs the text, ends the library as far as it can and ends the process with status 255.
 [[noreturn]] void FatalErrorExit(const char* text);
 // Formats into a 1024-byte buffer (truncating), then FatalErrorExit.
@@ -53,6 +50,12 @@ struct LibrarySubsystems {
 
 // The table the start and end run through.
 LibrarySubsystems& RegisteredSubsystems();
+// The table back to the foundation's own steps alone, as at process start.
+void ResetLibrarySubsystems();
+
+// Starts the subsystems through the table as it stands. 0 (also when already
+// started), or -1 after the partial start has been undone.
+int StartLibrary();
 
 // 1 between a completed start and the end.
 int IsLibraryInitialised();

@@ -14,6 +14,7 @@
 #include "library/foundation/files/file_functions.h"
 #include "library/foundation/memory_log/log.h"
 #include "library/foundation/memory_log/memory.h"
+#include "library/veziv.h"
 #include "platform/os/clock.h"
 #include "platform/os/host_path.h"
 
@@ -31,6 +32,7 @@ struct Recorder {
   int screen_bits = 32;
   bool log_existed_before_tables = false;
   std::string log_at_stream_tables;
+  int inactive_picture_in_end = 99;
 };
 Recorder g_rec;
 
@@ -79,6 +81,7 @@ detail::LibrarySubsystems RecordingSubsystems() {
   s.initialize_model_data = [] { Record("initialize_model_data"); };
   s.end_network = [] {
     EXPECT_EQ(detail::IsLibraryEnding(), 1);
+    g_rec.inactive_picture_in_end = DrawInactivePicture();
     Record("end_network");
   };
   s.stop_current_music = [] { Record("stop_current_music"); };
@@ -146,12 +149,16 @@ class LibraryStartTest : public ::testing::Test {
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     folder_ = fs::canonical(pattern);
     fs::current_path(folder_);
+    // Relative library paths start from the folder the program started in.
+    old_start_folder_ = platform::os::StartFolder();
+    platform::os::SetStartFolder(folder_.string());
     platform::os::UseManualClock(0);
     detail::RegisteredSubsystems() = RecordingSubsystems();
   }
   void TearDown() override {
     EndLibrary();
-    detail::RegisteredSubsystems() = {};
+    detail::ResetLibrarySubsystems();
+    platform::os::SetStartFolder(old_start_folder_);
     detail::SetLogFolder("");
     platform::os::UseRealClock();
     fs::current_path(old_folder_);
@@ -160,11 +167,12 @@ class LibraryStartTest : public ::testing::Test {
   std::string Log() const { return ReadFile(folder_ / "Log.txt"); }
 
   fs::path old_folder_;
+  std::string old_start_folder_;
   fs::path folder_;
 };
 
 TEST_F(LibraryStartTest, StartsAndEndsInOrder) {
-  ASSERT_EQ(InitLibrary(), 0);
+  ASSERT_EQ(detail::StartLibrary(), 0);
   EXPECT_EQ(g_rec.calls, kStartSteps);
   EXPECT_FALSE(g_rec.log_existed_before_tables);
   EXPECT_NE(g_rec.log_at_stream_tables.find("VeZiv Ver1.00"), std::string::npos) << g_rec.log_at_stream_tables;
@@ -183,15 +191,15 @@ TEST_F(LibraryStartTest, StartsAndEndsInOrder) {
 TEST_F(LibraryStartTest, RepeatedStartAndEarlyEndDoNothing) {
   EXPECT_EQ(EndLibrary(), 0);
   EXPECT_TRUE(g_rec.calls.empty());
-  ASSERT_EQ(InitLibrary(), 0);
+  ASSERT_EQ(detail::StartLibrary(), 0);
   g_rec.calls.clear();
-  EXPECT_EQ(InitLibrary(), 0);
+  EXPECT_EQ(detail::StartLibrary(), 0);
   EXPECT_TRUE(g_rec.calls.empty());
 }
 
 TEST_F(LibraryStartTest, EndGivesRelativePathsBackToTheStartFolder) {
   fs::create_directory(folder_ / "sub");
-  ASSERT_EQ(InitLibrary(), 0);
+  ASSERT_EQ(detail::StartLibrary(), 0);
   // The default (archive-aware) set answers 0 whatever happens; the effect is what counts.
   FileStreamSetCurrentDir("sub");
   ASSERT_EQ(platform::os::ResolveHostPath("x"), (folder_ / "sub" / "x").string());
@@ -204,8 +212,15 @@ TEST_F(LibraryStartTest, EndGivesRelativePathsBackToTheStartFolder) {
   EXPECT_EQ(platform::os::ResolveHostPath(current), folder_.string());
 }
 
+TEST_F(LibraryStartTest, InactivePictureIsDrawnOnlyWhileTheLibraryEnds) {
+  ASSERT_EQ(detail::StartLibrary(), 0);
+  EXPECT_EQ(DrawInactivePicture(), -1);
+  EndLibrary();
+  EXPECT_EQ(g_rec.inactive_picture_in_end, 0);
+}
+
 TEST_F(LibraryStartTest, LeakDumpListsBlocksLeftAlive) {
-  ASSERT_EQ(InitLibrary(), 0);
+  ASSERT_EQ(detail::StartLibrary(), 0);
   void* left = AllocLibMemory(3, "left.cpp", 9);
   EndLibrary();
   FreeLibMemory(left);
@@ -218,14 +233,14 @@ TEST_F(LibraryStartTest, FailedStartIsUndoneAndCanBeRetried) {
   for (const char* failing : {"create_main_window", "initialize_input", "start_graphics_system"}) {
     g_rec.calls.clear();
     g_rec.failing = failing;
-    EXPECT_EQ(InitLibrary(), -1) << failing;
+    EXPECT_EQ(detail::StartLibrary(), -1) << failing;
     EXPECT_EQ(g_rec.calls, Joined(StartsUpTo(failing), kEndSteps)) << failing;
     EXPECT_EQ(detail::IsLibraryInitialised(), 0);
     EXPECT_EQ(fs::current_path(), folder_);
 
     g_rec.calls.clear();
     g_rec.failing.clear();
-    EXPECT_EQ(InitLibrary(), 0) << failing;
+    EXPECT_EQ(detail::StartLibrary(), 0) << failing;
     EXPECT_EQ(g_rec.calls, kStartSteps) << failing;
     g_rec.calls.clear();
     EndLibrary();
@@ -235,7 +250,7 @@ TEST_F(LibraryStartTest, FailedStartIsUndoneAndCanBeRetried) {
 
 TEST_F(LibraryStartTest, SoundFailureIsNotAStartFailure) {
   g_rec.failing = "start_sound_system";
-  EXPECT_EQ(InitLibrary(), 0);
+  EXPECT_EQ(detail::StartLibrary(), 0);
   EXPECT_EQ(g_rec.calls, kStartSteps);
 }
 
@@ -260,7 +275,7 @@ TEST_F(LibraryStartTest, TwentyFourBitPixelsAreRefused) {
     g_rec.screen_bits = c.screen_bits;
     const std::string where = std::to_string(c.windowed) + " " + std::to_string(c.desktop_bits) + " " +
                               std::to_string(c.screen_bits);
-    EXPECT_EQ(InitLibrary(), c.result) << where;
+    EXPECT_EQ(detail::StartLibrary(), c.result) << where;
     const bool refused = Log().find("VeZivは２４ビットカラーモードに対応していません\r\n") != std::string::npos;
     EXPECT_EQ(refused, c.result == -1) << where;
     if (c.result == -1) {
@@ -271,11 +286,11 @@ TEST_F(LibraryStartTest, TwentyFourBitPixelsAreRefused) {
   }
   // A refused start leaves nothing behind that blocks the next one.
   g_rec = Recorder{};
-  EXPECT_EQ(InitLibrary(), 0);
+  EXPECT_EQ(detail::StartLibrary(), 0);
 }
 
 TEST_F(LibraryStartTest, FatalErrorLogsEndsTheLibraryAndExitsWith255) {
-  ASSERT_EQ(InitLibrary(), 0);
+  ASSERT_EQ(detail::StartLibrary(), 0);
   EXPECT_EXIT(FatalErrorExit("画像が壊れています"), ::testing::ExitedWithCode(255), "");
   std::string log = Log();
   EXPECT_NE(log.find("0:画像が壊れています\r\n0:\r\n"), std::string::npos) << log;
@@ -289,7 +304,7 @@ TEST_F(LibraryStartTest, FatalErrorLogsEndsTheLibraryAndExitsWith255) {
 }
 
 TEST_F(LibraryStartTest, FatalErrorInsideAnEndStepExitsWithoutEndingAgain) {
-  ASSERT_EQ(InitLibrary(), 0);
+  ASSERT_EQ(detail::StartLibrary(), 0);
   detail::RegisteredSubsystems().end_graphics_system = [] {
     Record("end_graphics_system");
     FatalErrorExit("end failed");

@@ -16,7 +16,7 @@
 #include "library/foundation/memory_log/log.h"
 #include "library/foundation/window/call_sites.h"
 #include "library/foundation/window/pump.h"
-#include "library/foundation/window/window_services.h"
+#include "library/veziv.h"
 #include "library/foundation/window/window_state.h"
 #include "platform/os/clock.h"
 #include "platform/window/single_instance.h"

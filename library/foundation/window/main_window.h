@@ -3,6 +3,7 @@
 // mode, placement, and destruction at library end.
 #pragma once
 
+#include "library/veziv.h"
 #include "platform/window/events.h"
 
 namespace veziv {
@@ -11,9 +12,6 @@ namespace veziv {
 int CreateMainWindow();
 // Takes the window down after graphics has ended. 0.
 int DestroyMainWindow();
-// flag 1: window mode, 0: full screen. 0 when nothing changed or there is no
-// window yet; else the result of the graphics screen-mode change.
-int SwitchWindowedMode(int flag);
 int SetWindowModeFlag(int flag);
 int ApplyWindowModeStyle();
 int UpdateWindowPlacement();

@@ -12,7 +12,7 @@
 #include "library/foundation/core/helpers.h"
 #include "library/foundation/start/library_start.h"
 #include "library/foundation/window/pump.h"
-#include "library/foundation/window/window_services.h"
+#include "library/veziv.h"
 #include "library/foundation/window/window_test_support.h"
 #include "platform/window/inject.h"
 #include "platform/window/single_instance.h"
@@ -117,14 +117,14 @@ TEST_F(MainWindow, SecondCopyIsRefused) {
   EXPECT_EQ(IsWindowEnded(), 0);
 }
 
-TEST_F(MainWindow, SecondCopyMakesInitLibraryFailWithItsLogLine) {
+TEST_F(MainWindow, SecondCopyMakesTheStartFailWithItsLogLine) {
   namespace fs = std::filesystem;
   const fs::path old_folder = fs::current_path();
   fs::current_path(runtime_dir_);
   detail::WindowState().class_name = "init second copy";
   {
     OtherCopy other("init second copy");
-    EXPECT_EQ(InitLibrary(), -1);
+    EXPECT_EQ(detail::StartLibrary(), -1);
   }
   std::ifstream in("Log.txt", std::ios::binary);
   std::ostringstream log;

@@ -111,6 +111,9 @@ int SetRunWhileInactive(int flag) {
 
 void WaitWhileWindowInactive() {
   const WindowStateBlock& s = WindowState();
+  // Without a window nothing can make it active again, and the pump has
+  // nothing to take: waiting would never end.
+  if (s.window == nullptr) return;
   if (s.paint_wait || s.active) return;
   if (s.run_while_inactive && s.windowed) return;
   while (PumpMessagesUnlocked() == 0 && !s.active) {

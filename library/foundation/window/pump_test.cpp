@@ -1,7 +1,11 @@
 // The pump over SDL's dummy driver with injected events.
 #include "library/foundation/window/pump.h"
 
-#include "library/foundation/window/window_services.h"
+#include <cstdlib>
+#include <future>
+#include <thread>
+
+#include "library/veziv.h"
 #include "library/foundation/window/window_test_support.h"
 #include "platform/window/events.h"
 #include "platform/window/inject.h"
@@ -231,6 +235,31 @@ TEST_F(Pump, WaitWhileWindowInactiveReturnsOnActivation) {
   SetRunWhileInactive(0);
   WaitWhileWindowInactive();
   EXPECT_EQ(IsWindowActive(), 1);
+}
+
+// Before the window is made and after it is gone, an inactive, not
+// running-while-inactive state has nothing to wait for. A regression would
+// hang, so the wait runs beside a watchdog that ends the program instead.
+TEST_F(Pump, WaitWhileWindowInactiveReturnsAtOnceWithoutAWindow) {
+  for (const bool destroyed : {false, true}) {
+    SCOPED_TRACE(destroyed ? "after the window" : "before the window");
+    DestroyMainWindow();
+    detail::ResetWindowStateForTest();
+    detail::WindowState().destroyed = destroyed ? 1 : 0;
+    SetRunWhileInactive(0);
+    ASSERT_EQ(IsWindowActive(), 0);
+    std::promise<void> returned;
+    std::future<void> done = returned.get_future();
+    std::thread waiter([&returned] {
+      WaitWhileWindowInactive();
+      returned.set_value();
+    });
+    if (done.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+      ADD_FAILURE() << "WaitWhileWindowInactive did not return";
+      std::_Exit(1);
+    }
+    waiter.join();
+  }
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Read-outs and setters of the window state, the cursor's state machine,
 // mouse position, wheel, clipboard and clocks.
-#include "library/foundation/window/window_services.h"
+#include "library/veziv.h"
 
 #include <string>
 

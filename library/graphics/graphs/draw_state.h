@@ -11,40 +11,18 @@
 #include "library/foundation/core/rect_matrix.h"
 #include "library/softrender/surface/draw_snapshot.h"
 #include "library/softrender/surface/softsurface.h"
+#include "library/veziv.h"
 
 namespace veziv {
 
 struct GraphRecord;
 
-// Special draw targets.
-inline constexpr int kTargetBackScreen = -2;
-inline constexpr int kTargetFrontScreen = -3;
-inline constexpr int kTargetAutoPresent = -4;
-inline constexpr int kTargetNone = -5;
-
-int ChooseBlendMode(int mode, int param);
-int SetDrawColorScale(int r, int g, int b);
 int SetDrawColorScalePacked(uint32_t rgb);
 uint32_t GetDrawColorWord();
-uint32_t PackColorForScreen(int r, int g, int b);
-int UnpackScreenColor(uint32_t value, int* r, int* g, int* b);
-int SelectBlendImageGraph(int graph, int borderParam, int borderRange);
 // The blend image's selection as SelectBlendImageGraph took it; each pointer may be null.
 void GetBlendImageSelection(int* graph, int* borderParam, int* borderRange);
 int CheckBlendGraphFits(const GraphRecord* record);
-int SetClipRegion(int left, int top, int right, int bottom);
-int GetClipRegion(int out[4]);
-int SetDrawSampleMode(int mode);
-int GetDrawSampleMode();
-int SelectDrawTarget(int target);
-int GetCurrentDrawTarget();
-int ClearDrawTarget();
 int ResetDrawState();
-int SetDrawStateA(int fogMode);
-int SetDrawStateB(int r, int g, int b);
-int SetDrawStateFloat(float fogStart, float fogEnd);
-int SetHardwareRenderingWanted(int flag);
-int GetHardwareRenderingWanted();
 int* MakeRect(int out[4], int left, int top, int right, int bottom);
 
 // The auto-presenting target's timer: 1 while armed. The pump calls

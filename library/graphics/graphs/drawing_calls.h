@@ -7,31 +7,9 @@
 #include <cstdint>
 
 #include "library/foundation/core/rect_matrix.h"
+#include "library/veziv.h"
 
 namespace veziv {
-
-int RenderGraphAtPoint(int x, int y, int graph, int transparency);
-int RenderGraphStretched(int x1, int y1, int x2, int y2, int graph, int transparency);
-int RenderGraphStretchedF(float x1, float y1, float x2, float y2, int graph, int transparency);
-int RenderGraphMirrored(int x, int y, int graph, int transparency);
-int RenderGraphRotatedAtCentre(float x, float y, double scale, double angle, int graph, int transparency,
-                               int turn);
-int RenderGraphRotScaled(double x, double y, double cx, double cy, double scale, double angle, int graph,
-                         int transparency, int turn);
-int RenderGraphPart(int x, int y, int sx, int sy, int width, int height, int graph, int transparency, int turn);
-int RenderGraphPartStretched(int x1, int y1, int x2, int y2, int sx, int sy, int sw, int sh, int graph,
-                             int transparency);
-// Corner 1 gets the graph's top-left, 2 its top-right, 3 its bottom-left and 4
-// its bottom-right.
-int RenderGraphFreeQuad(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4, int graph,
-                        int transparency);
-int RenderGraphFreeQuadF(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4,
-                         int graph, int transparency);
-int DrawBoxShape(int x1, int y1, int x2, int y2, uint32_t colour, int fill);
-int DrawBoxFilled(int x1, int y1, int x2, int y2, uint32_t colour);
-int DrawBoxFrame(int x1, int y1, int x2, int y2, uint32_t colour);
-int DrawCircleShape(int x, int y, int radius, uint32_t colour, int fill);
-int DrawLineSegment(int x1, int y1, int x2, int y2, uint32_t colour, int thickness);
 
 // A vertex of DrawVertexPolygon: position, texture coordinates and colour bytes.
 struct PolygonVertex {

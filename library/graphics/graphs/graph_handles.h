@@ -10,12 +10,11 @@
 #include "library/foundation/core/handles.h"
 #include "library/graphics/graphs/graph_tiling.h"
 #include "library/softrender/surface/softsurface.h"
+#include "library/veziv.h"
 
 namespace veziv {
 
 struct RasterImage;
-
-using GraphHandle = int;
 
 // A full path shared by a graph and its sub-graphs; the last reference frees it.
 struct KeptGraphName {
@@ -58,17 +57,12 @@ struct GraphRecord {
 GraphHandle AllocGraphHandle();
 GraphRecord* GetGraphRecord(GraphHandle handle);
 int IsGraphHandleValid(GraphHandle handle);
-int QueryGraphDimensions(GraphHandle handle, int* width, int* height);
-int AttachGraphLossFlag(GraphHandle handle, int* flag);
 int RegisterGraphSourceFile(GraphHandle handle, const char* fileName, GraphHandle other);
 
 // Creation and deletion.
 int CreateGraphSurface(GraphHandle handle, int width, int height, int alphaFlag, int paletteFlag,
                        int compressedFormat, int mipLevels);
-GraphHandle CreateEmptyGraph(int width, int height, int unused);
-GraphHandle MakeSubGraph(int x, int y, int width, int height, GraphHandle source);
 int SetupSubGraphView(GraphHandle handle, GraphHandle source, int x, int y, int width, int height);
-int ClearGraphToColor(GraphHandle handle, int r, int g, int b, int a);
 // Converts srcRect (null: the whole image) of image, with its alpha image when
 // given, into the graph at (dstX, dstY), cut at the graph's right and bottom
 // edge; keyAlpha gives pixels of the transparent colour alpha 0. Keeps the
@@ -78,24 +72,6 @@ int TransferImageToGraph(const RasterImage* image, const RasterImage* alphaImage
 // The graph's size from (x, y) of image, to the graph's top-left corner.
 int SetGraphicSourceImage(const RasterImage* image, const RasterImage* alphaImage, int x, int y, GraphHandle handle,
                           int sourceOption, const char* fileName);
-int FreeGraphHandle(GraphHandle handle, int unused);
-int FreeAllGraphHandles(int unused);
-
-// New-graph settings.
-int SetNewGraphBitDepth(int bits);
-int GetNewGraphBitDepth();
-int SetNewGraphMovieSurfaceMode(int flag);
-int GetNewGraphMovieSurfaceMode();
-int SetTransColorUseFlag(int flag);
-int GetTransColorUseFlag();
-int SetBlankGraphAlphaFlag(int flag);
-int GetBlankGraphAlphaFlag();
-int SetGraphCreateOptionWord(int word);
-int GetGraphCreateOptionWord();
-int SetNewGraphDefaultPoolFlag(int flag);
-int GetNewGraphDefaultPoolFlag();
-int SetTransparentColorRGB(int r, int g, int b);
-int GetTransparentColorRGB(int* r, int* g, int* b);
 
 namespace detail {
 // The single-texture wish (set by the movie loader, never cleared).

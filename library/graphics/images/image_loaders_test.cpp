@@ -110,7 +110,9 @@ TEST(LoadRasterImageWithAlpha, CompanionNamesAndResults) {
               c.result);
     EXPECT_EQ(colour->pixels != nullptr, c.result >= 0);
     EXPECT_EQ(alpha->pixels != nullptr, c.result == 0);
-    if (c.result == 0) EXPECT_EQ(PixelAt(alpha.image, 0, 0), c.alphaPixel);
+    if (c.result == 0) {
+      EXPECT_EQ(PixelAt(alpha.image, 0, 0), c.alphaPixel);
+    }
   }
 }
 

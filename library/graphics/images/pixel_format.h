@@ -4,20 +4,9 @@
 
 #include <cstdint>
 
-namespace veziv {
+#include "library/veziv.h"
 
-struct PixelFormatDesc {
-  uint16_t colorBits;      // 8, 16, 24, 32; 4 (DXT1) or 8 (DXT2-5) when compressed
-  uint16_t bytesPerPixel;  // 1 means a palette image
-  uint8_t redWidth, greenWidth, blueWidth, alphaWidth;
-  uint8_t redShift, greenShift, blueShift, alphaShift;
-  uint32_t redMask, greenMask, blueMask, alphaMask;
-  uint32_t unusedMask;      // bits of no channel, added to every packed colour
-  uint8_t palette[256][4];  // blue, green, red, fourth byte
-  uint8_t unusedShift;
-  uint8_t unusedWidth;
-  uint32_t compressedKind;  // 0 plain, 1-5 DXT1-DXT5
-};
+namespace veziv {
 
 void SetPixelFormatDesc8BitPalette(PixelFormatDesc* desc);
 void SetPixelFormatDesc8BitGray(PixelFormatDesc* desc);

@@ -7,17 +7,9 @@
 
 #include "library/foundation/core/rect_matrix.h"
 #include "library/graphics/images/pixel_format.h"
+#include "library/veziv.h"
 
 namespace veziv {
-
-struct RasterImage {
-  PixelFormatDesc format;
-  int32_t width;
-  int32_t height;
-  int32_t pitch;       // bytes from one row to the next; 0 for a compressed image
-  void* pixels;        // owned; rows top-down, values little-endian
-  int32_t levelCount;  // mip levels stored behind level 0; 0 = level 0 only
-};
 
 // Records. Each creator fills the whole record; 0, or -1 without pixel memory.
 int CreateRasterImageBuffer(int width, int height, RasterImage* image);

@@ -3,7 +3,7 @@
 
 #include "library/foundation/window/call_sites.h"
 #include "library/foundation/window/pump.h"
-#include "library/foundation/window/window_services.h"
+#include "library/veziv.h"
 #include "library/graphics/graphs/draw_state.h"
 #include "library/graphics/screen/graphics_system.h"
 

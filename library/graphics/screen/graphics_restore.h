@@ -3,12 +3,10 @@
 // files they were loaded from, and the recovery itself.
 #pragma once
 
+#include "library/veziv.h"
+
 namespace veziv {
 
-using GraphicsRestoreCallback = void (*)();
-
-// Chooses the function the recovery calls; null selects the built-in reload. 0.
-int SetGraphicsRestoreCallback(GraphicsRestoreCallback callback);
 // 1 once SetGraphicsRestoreCallback has been called, else 0.
 int IsGraphicsRestoreCallbackSet();
 // Refills every graph that keeps a source file from that file at its source

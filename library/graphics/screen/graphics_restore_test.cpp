@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "library/foundation/memory_log/log.h"
 #include "library/foundation/start/library_start.h"
 #include "library/foundation/window/call_sites.h"
 #include "library/graphics/graphs/drawing_calls.h"
@@ -55,6 +56,7 @@ class GraphicsRestoreTest : public GraphicsTest {
     GraphicsTest::SetUp();
     detail::ResetGraphicsRestoreForTest();
     Calls().clear();
+    detail::ResetLibrarySubsystems();
     detail::RegisteredSubsystems().terminate_input = [] { Calls().push_back("end input"); };
     detail::GraphicsLifecycleCalls().setup_device = [] {
       Calls().push_back("set up");
@@ -63,10 +65,26 @@ class GraphicsRestoreTest : public GraphicsTest {
     detail::GraphicsCalls().reopen_all_movies = [] { Calls().push_back("movies"); };
   }
   void TearDown() override {
-    detail::RegisteredSubsystems() = detail::LibrarySubsystems{};
+    EndLibrary();
+    detail::SetLogFolder("");
+    if (!old_folder_.empty()) std::filesystem::current_path(old_folder_);
+    detail::ResetLibrarySubsystems();
     detail::ResetScreenModeForTest();
     detail::ResetGraphicsRestoreForTest();
     GraphicsTest::TearDown();
+  }
+
+  // The library running with no steps but the fixture's end of input, as a
+  // program runs when its device is lost: a recovery outside a run would meet
+  // whatever an earlier end left behind. Its log goes to the fixture's folder.
+  void StartLibraryWithoutSteps() {
+    detail::LibrarySubsystems& s = detail::RegisteredSubsystems();
+    void (*endInput)() = s.terminate_input;
+    s = {};
+    s.terminate_input = endInput;
+    old_folder_ = std::filesystem::current_path();
+    std::filesystem::current_path(folder_.path());
+    ASSERT_EQ(detail::StartLibrary(), 0);
   }
 
   // An 8 x 4 bitmap of the picture; with an alpha value, also its "_a"
@@ -108,6 +126,7 @@ class GraphicsRestoreTest : public GraphicsTest {
   static void Overwrite(int graph, uint32_t raw) { SoftSurfaceFillRaw(&GetGraphRecord(graph)->view, nullptr, raw); }
 
   test::TestFolder folder_;
+  std::filesystem::path old_folder_;  // set while a test works in another folder
 };
 
 TEST_F(GraphicsRestoreTest, ReloadRefillsGraphsFromTheirFiles) {
@@ -203,6 +222,7 @@ TEST_F(GraphicsRestoreTest, RecoveryRunsTheProgramsCallbackAfterTheDeviceIsSetUp
       {"graphics not started: no device", true, ProgramCallback, false, {"end input"}},
   };
   const std::string path = WritePicture("kept.bmp", 1);
+  StartLibraryWithoutSteps();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     detail::ResetGraphicsRestoreForTest();
@@ -244,6 +264,7 @@ TEST_F(GraphicsRestoreTest, TheMaskScreenComesBackBeforeTheCallback) {
       {"mask screen made, use off", true, false, true, 0, 0, true, false},
       {"no mask screen", false, true, true, 0, 1, false, false},
   };
+  StartLibraryWithoutSteps();
   SetGraphicsRestoreCallback([] { g_maskAtCallback = {IsMaskedDrawActive(), MaskScreenImage() != nullptr}; });
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -278,6 +299,7 @@ TEST_F(GraphicsRestoreTest, TheMaskScreenComesBackBeforeTheCallback) {
 }
 
 TEST_F(GraphicsRestoreTest, TheWindowReachesTheRecoveryOnceGraphicsAreUp) {
+  StartLibraryWithoutSteps();
   SetGraphicsRestoreCallback(ProgramCallback);
   detail::CallSites().recover_lost_device();
   EXPECT_TRUE(Calls().empty()) << "nothing installed yet";
@@ -293,7 +315,7 @@ TEST_F(GraphicsRestoreTest, LibraryStartKeepsTheChosenCallbackAndTheEndRecoversN
     int runsAfterRecovery;
   };
   const Case cases[] = {{"chosen before the start", true, 1}, {"none chosen", false, 0}};
-  const std::filesystem::path before = std::filesystem::current_path();
+  old_folder_ = std::filesystem::current_path();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     test::TestFolder home;
@@ -305,7 +327,7 @@ TEST_F(GraphicsRestoreTest, LibraryStartKeepsTheChosenCallbackAndTheEndRecoversN
     s.end_graphics_system = [] { RecoverLostDevice(); };
     if (c.chosenBeforeStart) SetGraphicsRestoreCallback(ProgramCallback);
 
-    ASSERT_EQ(InitLibrary(), 0);
+    ASSERT_EQ(detail::StartLibrary(), 0);
     EXPECT_EQ(IsGraphicsRestoreCallbackSet(), 1);
     RecoverLostDevice();
     EXPECT_EQ(g_callbackRuns, c.runsAfterRecovery);
@@ -313,7 +335,7 @@ TEST_F(GraphicsRestoreTest, LibraryStartKeepsTheChosenCallbackAndTheEndRecoversN
     EndLibrary();
     EXPECT_EQ(g_callbackRuns, c.runsAfterRecovery) << "no restore while the library ends";
     EXPECT_EQ(Calls(), (std::vector<std::string>{"end input", "end input"})) << "recovery, then the end's own step";
-    std::filesystem::current_path(before);
+    std::filesystem::current_path(old_folder_);
   }
 }
 

@@ -10,7 +10,7 @@
 
 #include "library/foundation/memory_log/screen_log.h"
 #include "library/foundation/start/library_start.h"
-#include "library/foundation/window/window_services.h"
+#include "library/veziv.h"
 #include "library/graphics/graphs/draw_state.h"
 #include "library/graphics/graphs/graph_handles.h"
 #include "library/graphics/graphs/lights_camera.h"
@@ -156,13 +156,4 @@ void RegisterGraphicsWithLibrary() {
 
 }  // namespace detail
 
-namespace {
-
-// The foundation cannot name graphics, so graphics fills the library's table
-// itself when the program starts. Every program that uses graphics links this
-// file: the graphics call sites present through PresentBackBuffer and the
-// screen mode starts and ends graphics through the functions above.
-[[maybe_unused]] const bool g_registered = (detail::RegisterGraphicsWithLibrary(), true);
-
-}  // namespace
 }  // namespace veziv

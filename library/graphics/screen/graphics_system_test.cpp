@@ -47,15 +47,18 @@ class GraphicsSystemTest : public test::LogFolderTest {
     setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
     detail::WindowState().windowed = 1;
     pw::ForgetPresentedFrames();
+    detail::ResetLibrarySubsystems();
+    detail::RegisterGraphicsWithLibrary();
   }
   void TearDown() override {
     EndLibrary();
+    detail::ResetLibrarySubsystems();
     fs::current_path(old_folder_);
     LogFolderTest::TearDown();
   }
   void StartAt(int width, int height, int bits) {
     ASSERT_EQ(SetScreenMode(width, height, bits, 60), 0);
-    ASSERT_EQ(InitLibrary(), 0);
+    ASSERT_EQ(detail::StartLibrary(), 0);
   }
 
   fs::path old_folder_;
@@ -104,7 +107,7 @@ TEST_F(GraphicsSystemTest, LibraryStartMakesTheScreenOfTheStoredModeAndItsEndDel
   EXPECT_EQ(log.find("\tsize:"), std::string::npos) << log;
 
   // The library starts again from nothing, graphs numbered from the first slot.
-  ASSERT_EQ(InitLibrary(), 0);
+  ASSERT_EQ(detail::StartLibrary(), 0);
   EXPECT_TRUE(SoftSurfaceIsValid(detail::Screen().image));
   EXPECT_EQ(detail::GraphCount(), 0);
   EXPECT_EQ(detail::GraphEndMark(), 0);
@@ -113,12 +116,12 @@ TEST_F(GraphicsSystemTest, LibraryStartMakesTheScreenOfTheStoredModeAndItsEndDel
 TEST_F(GraphicsSystemTest, DeviceThatCannotBeSetUpFailsTheStart) {
   ASSERT_EQ(SetScreenMode(800, 600, 32, 60), 0);
   detail::GraphicsLifecycleCalls().setup_device = [] { return -1; };
-  EXPECT_EQ(InitLibrary(), -1);
+  EXPECT_EQ(detail::StartLibrary(), -1);
   EXPECT_EQ(detail::IsLibraryInitialised(), 0);
   EXPECT_EQ(detail::Screen().started, 0);
   EXPECT_EQ(detail::Screen().image, nullptr);
   detail::GraphicsLifecycleCalls().setup_device = detail::SetupSoftwareDevice;
-  EXPECT_EQ(InitLibrary(), 0);
+  EXPECT_EQ(detail::StartLibrary(), 0);
   EXPECT_EQ(detail::Screen().started, 1);
 }
 

@@ -2,7 +2,7 @@
 // wait, and the display-mode list.
 
 #include "library/foundation/core/helpers.h"
-#include "library/foundation/window/window_services.h"
+#include "library/veziv.h"
 #include "library/graphics/screen/graphics_context.h"
 #include "library/graphics/screen/screen_mode.h"
 #include "platform/os/clock.h"

@@ -1,7 +1,7 @@
 // Screen capture on the software road: the draw target's image is read in
 // place, copied into a graph's view or described by an image record that
 // points into its pixels for the file writers.
-#include "library/graphics/screen/screen_capture.h"
+#include "library/veziv.h"
 #include "library/graphics/images/softsurface_raster.h"
 
 #include <cstddef>

@@ -1,7 +1,7 @@
 // Screen capture: the rectangle checks, the pixels a capture copies (from the
 // screen, from a graph and from a graph's own store), and the files written
 // from a region read back with the image loaders.
-#include "library/graphics/screen/screen_capture.h"
+#include "library/veziv.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 #include "library/foundation/window/call_sites.h"
 #include "library/foundation/window/main_window.h"
 #include "library/foundation/window/pump.h"
-#include "library/foundation/window/window_services.h"
+#include "library/veziv.h"
 #include "library/graphics/screen/graphics_context.h"
 #include "library/graphics/screen/graphics_restore.h"
 #include "library/graphics/screen/graphics_system.h"

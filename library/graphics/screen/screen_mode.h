@@ -7,51 +7,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "library/veziv.h"
 #include "platform/window/present.h"
 
 namespace veziv {
 
-// -1 for a zero width or height or bits other than 8, 16 and 32. Before the
-// library has started the mode is stored and the result is 0; afterwards it
-// is applied: 0 when the screen now has the mode asked for, -2 when it fell
-// back to 640 x 480 x 16, else -1.
-int SetScreenMode(int width, int height, int color_bits, int refresh_rate);
-// -1 in any argument keeps the current value. Restarts graphics in the new
-// mode, falling back (320 x 240 as the 640 x 480 half-size screen, the old
-// mode, 640 x 480 x 16) when it cannot start; ends the program when nothing
-// starts. Every graph is lost. 0.
-int ChangeScreenMode(int width, int height, int color_bits, int force, int refresh_rate);
-
-// Either pointer may be null; 640 x 480 while no size is set. 0.
-int GetScreenSizeOrDefault(int* width, int* height);
-// The stored values (zeros while unset); each pointer may be null. 0.
-int GetScreenSizeAndDepth(int* width, int* height, int* color_bits);
-int GetScreenColorBitDepth();
-// 1 when the program runs in full screen.
-int IsFullScreenMode();
-// A token that stands for the display object; never null.
-void* GetDirectDrawObject();
 // Always 0.
 int GetGraphicsStubFlag();
-// flag 1: a present waits for the vertical blank. 0.
-int SetPresentWaitsForVBlank(int flag);
-int GetPresentWaitsForVBlank();
-// 1: a 640 x 480 screen shows its top-left 320 x 240 enlarged. 0.
-int SetHalfSizeScreenFlag(int flag);
-// Yields the processor and records the time of the flip; the wait for the
-// vertical blank itself is the present's. 0.
-int WaitFrameInterval();
-
-struct DisplayModeRecord {
-  int32_t width;
-  int32_t height;
-  int32_t colorBits;
-  int32_t refreshRate;
-};
-// The display's modes of at least 16 bits, listed on first use.
-int GetDisplayModeCount();
-// The entry at index; all four fields -1 outside the list.
-DisplayModeRecord GetDisplayModeEntry(int index);
 
 namespace detail {
 

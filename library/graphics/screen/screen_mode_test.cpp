@@ -76,7 +76,7 @@ class ScreenModeTest : public ::testing::Test {
     EndLibrary();
     pw::StopVideo();
     pw::ForgetPresentedFrames();
-    detail::RegisteredSubsystems() = {};
+    detail::ResetLibrarySubsystems();
     detail::ResetScreenModeForTest();
     detail::ResetGraphicsContextForTest();
     detail::ResetWindowStateForTest();
@@ -94,7 +94,7 @@ class ScreenModeTest : public ::testing::Test {
   // Started at 800 x 600 x 32, 60 Hz, as the game starts.
   void StartLibraryAt800x600() {
     ASSERT_EQ(SetScreenMode(800, 600, 32, 60), 0);
-    ASSERT_EQ(InitLibrary(), 0);
+    ASSERT_EQ(detail::StartLibrary(), 0);
     ASSERT_EQ(detail::Screen().started, 1);
     g_display.tried.clear();
   }
@@ -144,7 +144,7 @@ TEST_F(ScreenModeTest, ChangeBeforeStartLogsButKeepsTheMode) {
 }
 
 TEST_F(ScreenModeTest, StartFillsAnUnsetModeWith640x480x16) {
-  ASSERT_EQ(InitLibrary(), 0);
+  ASSERT_EQ(detail::StartLibrary(), 0);
   int w = 0, h = 0, bits = 0;
   GetScreenSizeAndDepth(&w, &h, &bits);
   EXPECT_EQ(w, 640);
@@ -248,7 +248,7 @@ TEST_F(ScreenModeTest, LibraryStartTurnsTheVerticalBlankWaitOn) {
   ASSERT_EQ(SetScreenMode(800, 600, 32, 60), 0);
   ASSERT_EQ(SetPresentWaitsForVBlank(0), 0);
   EXPECT_EQ(GetPresentWaitsForVBlank(), 0);
-  ASSERT_EQ(InitLibrary(), 0);
+  ASSERT_EQ(detail::StartLibrary(), 0);
   EXPECT_EQ(GetPresentWaitsForVBlank(), 1);
 
   platform::os::AdvanceManualClock(7000);

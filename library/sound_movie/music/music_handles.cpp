@@ -12,7 +12,7 @@
 #include "library/foundation/memory_log/log.h"
 #include "library/foundation/memory_log/memory.h"
 #include "library/foundation/window/pump.h"
-#include "library/foundation/window/window_services.h"
+#include "library/veziv.h"
 #include "library/sound_movie/music/music.h"
 #include "library/sound_movie/sound/sound_handles.h"
 #include "library/sound_movie/sound/sound_system.h"

@@ -24,21 +24,19 @@ class SoundOutputTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_NE(getcwd(old_folder_, sizeof old_folder_), nullptr);
     ASSERT_EQ(chdir(folder_.path().c_str()), 0);
-    saved_ = detail::RegisteredSubsystems();
   }
   void TearDown() override {
-    detail::RegisteredSubsystems() = saved_;
+    detail::ResetLibrarySubsystems();
     ASSERT_EQ(chdir(old_folder_), 0);
   }
   veziv::test::TestFolder folder_;
   char old_folder_[4096];
-  detail::LibrarySubsystems saved_;
 };
 
 TEST_F(SoundOutputTest, PlaysASoundToItsEndThroughTheDevice) {
-  detail::RegisteredSubsystems() = {};
+  detail::ResetLibrarySubsystems();
   detail::RegisterSoundWithLibrary();
-  ASSERT_EQ(InitLibrary(), 0);
+  ASSERT_EQ(detail::StartLibrary(), 0);
   EXPECT_TRUE(detail::SoundDeviceOpen());
 
   test::WaveRecipe spec;
@@ -74,7 +72,7 @@ TEST_F(SoundOutputTest, StreamsAndMidiPlayThroughTheDeviceWhileThePumpRuns) {
   SetRunWhileInactive(1);
   detail::SetSoundFontFinder([] { return std::string(platform::midi::test::kTestSoundFont); });
   ASSERT_EQ(SetSoundInitMode(1), 0);
-  ASSERT_EQ(InitLibrary(), 0);
+  ASSERT_EQ(detail::StartLibrary(), 0);
   ASSERT_TRUE(detail::SoundDeviceOpen());
 
   test::WaveRecipe spec;

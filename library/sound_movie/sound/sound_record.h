@@ -7,6 +7,7 @@
 
 #include "library/foundation/core/handles.h"
 #include "library/sound_movie/readers/sound_decoder.h"
+#include "library/veziv.h"
 
 namespace veziv {
 
@@ -17,11 +18,6 @@ constexpr int kMaxPendingWraps = 32;
 
 constexpr int kSoundMemory = 0;
 constexpr int kSoundStream = 1;
-
-// SoundPlayType.
-constexpr int SoundPlayWait = 0;
-constexpr int SoundPlayBack = 1;
-constexpr int SoundPlayLoop = 3;
 
 // A mixer buffer as the library holds it.
 struct SoundBufferWrapper {

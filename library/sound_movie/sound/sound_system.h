@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "library/veziv.h"
+
 namespace platform::audio {
 class Mixer;
 }
@@ -17,14 +19,11 @@ namespace veziv {
 int StartSoundSystem();
 // 0; -1 when sound is not up.
 int EndSoundSystem();
-// 0 (or 1): restarts sound when it is up and the mode changes, deleting
-// every sound; the restart's result, else 0.
-int SetSoundInitMode(int mode);
 
 namespace detail {
 
 // Puts sound's start and end into the library's table and its upkeep into
-// the pump. The program calls it before InitLibrary.
+// the pump. InitLibrary calls it; tests call it themselves.
 void RegisterSoundWithLibrary();
 
 // The mixer while sound is up, else null.

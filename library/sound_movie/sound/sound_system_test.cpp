@@ -105,7 +105,6 @@ TEST_F(SoundSystemTest, WithoutADeviceTheClockMovesSoundsOn) {
 }
 
 TEST_F(SoundSystemTest, RegistersItsStepsWithTheLibrary) {
-  detail::LibrarySubsystems saved = detail::RegisteredSubsystems();
   detail::RegisteredSubsystems() = {};
   detail::RegisterSoundWithLibrary();
   const detail::LibrarySubsystems& s = detail::RegisteredSubsystems();
@@ -120,7 +119,7 @@ TEST_F(SoundSystemTest, RegistersItsStepsWithTheLibrary) {
   detail::CallSites().refill_all_stream_sounds();
   EXPECT_EQ(refills, 1);
   detail::ResetCallSites();
-  detail::RegisteredSubsystems() = saved;
+  detail::ResetLibrarySubsystems();
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "library/foundation/memory_log/log_test_support.h"
+#include "library/foundation/window/window_state.h"
 #include "library/sound_movie/readers/sound_fixtures_test_support.h"
 #include "library/sound_movie/sound/sound_handles.h"
 #include "library/sound_movie/sound/sound_system.h"
@@ -24,6 +25,9 @@ class SoundTest : public veziv::test::LogFolderTest {
  protected:
   void SetUp() override {
     LogFolderTest::SetUp();
+    // A library an earlier test started and ended leaves its window marked
+    // gone, and the waiting plays would stop at once.
+    detail::ResetWindowStateForTest();
     detail::SetSoundDeviceAllowed(false);
     // The small font: a test that plays MIDI does not load the full one.
     detail::SetSoundFontFinder([] { return std::string(platform::midi::test::kTestSoundFont); });

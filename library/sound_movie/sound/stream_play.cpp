@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "library/foundation/window/pump.h"
-#include "library/foundation/window/window_services.h"
+#include "library/veziv.h"
 #include "library/sound_movie/sound/sound_buffers.h"
 #include "library/sound_movie/sound/sound_handles.h"
 #include "library/sound_movie/sound/stream_calls.h"

@@ -8,7 +8,7 @@
 #include "library/foundation/memory_log/log.h"
 #include "library/foundation/memory_log/memory.h"
 #include "library/foundation/core/random.h"
-#include "library/foundation/window/window_services.h"
+#include "library/veziv.h"
 #include "library/graphics/graphs/graph_handles.h"
 #include "library/graphics/screen/screen_mode.h"
 #include "library/graphics/images/texture_formats.h"

@@ -10,18 +10,9 @@
 
 #include "library/foundation/core/handles.h"
 #include "library/graphics/images/raster_image.h"
+#include "library/veziv.h"
 
 namespace veziv {
-
-using FontHandle = int;
-
-// Bit 0: edged; bit 1: anti-aliased.
-enum FontType : int {
-  FontTypeNormal = 0,
-  FontTypeEdge = 1,
-  FontTypeAntialias = 2,
-  FontTypeAntialiasEdge = 3,
-};
 
 inline constexpr int kFontGlyphCells = 2025;  // at most 2024 in use, the next one marks the end
 inline constexpr int kFontMaxCacheCells = 2024;
@@ -90,22 +81,6 @@ struct FontHandleData {
 
 // Handles. Each returns -1 for a handle that is not a live font unless said otherwise.
 
-// -1 takes the default (face: none; size 16; thickness 6; type 0, or edged
-// when edgeSize is above 1; charset index 1; edge 1; slot: the first free;
-// check: the next from the counter). A new handle, or -1.
-FontHandle CreateFontHandle(const char* face, int size, int thickness, int type, int charsetIndex, int edgeSize,
-                            int italic, int slot, int check);
-// Frees everything and sets the owner's lost flag. 0.
-int DeleteFontHandle(FontHandle font);
-// Stores the flag (may be null) and sets it to 0 now. 0.
-int AttachFontLossFlag(FontHandle font, int* flag);
-int SetFontCharSpacing(int spacing, FontHandle font);
-// Each pointer may be null; face receives up to 256 bytes. 0.
-int GetFontHandleInfo(char* face, int* size, int* thickness, FontHandle font);
-int GetFontHandleSize(FontHandle font);
-int GetFontHandleUseTexture(FontHandle font);
-// 1 for a live font, else 0.
-int IsValidFontHandle(FontHandle font);
 // Null for a handle that is not a live font.
 FontHandleData* GetFontRecord(FontHandle font);
 // 1 when the byte starts a double-byte character: any byte with bit 7 set
@@ -128,21 +103,9 @@ int CreateTextCacheGraph(FontHandle font);
 
 // The default font.
 
-int GetLibraryDefaultFont();
-// EnsureDefaultFont, then the default font's size (-1 without one).
-int GetDefaultFontSize();
-// Each setter stores the wish (-1: its start value) and then runs EnsureDefaultFont. 0.
-int SetDefaultFontSize(int size);
-int SetDefaultFontThickness(int thickness);
-// -1 while graphics are not started.
-int SetDefaultFontSizeThickness(int unused, int size, int thickness);
-int SetDefaultFontFace(const char* face, int charsetIndex);
-int SetDefaultFontType(int type);
 // Makes the default font again when it is missing or differs from the wish. 0.
 int EnsureDefaultFont();
 
-// Deletes every font and makes the default font again. -1 while graphics are not started.
-int ResetAllFonts();
 // Makes every font again under the same handle. 0.
 int RecreateFontHandleAll();
 // The font system's start and end, run by graphics start and end. 0.

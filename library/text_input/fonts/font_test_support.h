@@ -231,11 +231,13 @@ class LibraryOnFakeFontsTest : public test::LogFolderTest {
     detail::ResetScreenLogForTest();
     detail::WindowState().windowed = 1;
     UseFakeFonts();
+    detail::ResetLibrarySubsystems();
     detail::RegisterGraphicsWithLibrary();
     detail::RegisterFontsWithLibrary();
   }
   void TearDown() override {
     EndLibrary();
+    detail::ResetLibrarySubsystems();
     detail::UseRealFontRasterizer();
     detail::SetScreenLogServices({});
     std::filesystem::current_path(old_folder_);

@@ -2,7 +2,7 @@
 #include "library/text_input/fonts/fonts_registration.h"
 
 #include "library/foundation/memory_log/screen_log.h"
-#include "library/foundation/window/window_services.h"
+#include "library/veziv.h"
 #include "library/graphics/graphs/draw_state.h"
 #include "library/graphics/screen/graphics_context.h"
 #include "library/graphics/screen/screen_mode.h"

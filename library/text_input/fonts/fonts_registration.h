@@ -7,8 +7,7 @@
 namespace veziv::detail {
 
 // Puts the fonts into graphics' call sites and the on-screen log's services.
-// The program calls it once before it starts the library; tests call it
-// after resetting those tables.
+// InitLibrary calls it; tests call it after resetting those tables.
 void RegisterFontsWithLibrary();
 
 }  // namespace veziv::detail

@@ -23,7 +23,7 @@ using FontsInTheLibrary = LibraryOnFakeFontsTest;
 
 TEST_F(FontsInTheLibrary, StartEndModeChangeAndTheOnScreenLog) {
   ASSERT_EQ(SetScreenMode(320, 240, 32, 60), 0);
-  ASSERT_EQ(InitLibrary(), 0);
+  ASSERT_EQ(detail::StartLibrary(), 0);
   EXPECT_TRUE(IsValidFontHandle(GetLibraryDefaultFont()));
 
   // The game's default font; a mode change keeps its size and thickness.

@@ -8,22 +8,9 @@
 
 #include "library/foundation/core/rect_matrix.h"
 #include "library/softrender/surface/softsurface.h"
+#include "library/veziv.h"
 
 namespace veziv {
-
-// 0 when there is nothing to draw (also while drawing is suppressed); -1 for
-// an invalid font, with a log line; else the drawing road's result (0).
-int DrawTextWithFont(int x, int y, const char* text, uint32_t colour, int font, uint32_t edgeColour, int vertical);
-int DrawTextDefaultFont(int x, int y, const char* text, uint32_t colour, uint32_t edgeColour);
-// Formatted into 2048 bytes (cut short, never inside a character), drawn
-// across with edge colour 0.
-int DrawFormattedTextWithFont(int x, int y, uint32_t colour, int font, const char* format, ...)
-    __attribute__((format(printf, 5, 6)));
-int DrawFormattedTextDefaultFont(int x, int y, uint32_t colour, const char* format, ...)
-    __attribute__((format(printf, 4, 5)));
-// The advance of the first byteCount bytes (-1: all) in pixels, or -1.
-int MeasureTextWithFont(const char* text, int byteCount, int font, int vertical);
-int MeasureTextDefaultFont(const char* text, int byteCount, int vertical);
 
 // The two roads. Each returns 0.
 int DrawTextWithTextureCache(int x, int y, uint32_t colour, uint32_t edgeColour, int vertical, int font,

@@ -33,6 +33,7 @@ class InputInLibraryTest : public ::testing::Test {
     setenv("XDG_RUNTIME_DIR", folder_.path().c_str(), 1);
     platform::os::UseManualClock(0);
     detail::ResetCallSites();
+    detail::ResetLibrarySubsystems();
     detail::RegisterInputWithLibrary();
     detail::WindowState().windowed = 1;
     pit::ReleaseScriptedInput();
@@ -41,8 +42,7 @@ class InputInLibraryTest : public ::testing::Test {
     EndLibrary();
     pit::ReleaseScriptedInput();
     detail::ResetCallSites();
-    detail::RegisteredSubsystems().initialize_input = nullptr;
-    detail::RegisteredSubsystems().terminate_input = nullptr;
+    detail::ResetLibrarySubsystems();
     detail::SetLogFolder("");
     platform::os::UseRealClock();
     std::filesystem::current_path(old_folder_);
@@ -66,7 +66,7 @@ void PressSpaceOnThirdPass() {
 
 TEST_F(InputInLibraryTest, LibraryStartsInputAndWaitForAnyKeySeesAKey) {
   pit::VirtualPad pad = pit::VirtualPad::Controller("Library pad", true);
-  ASSERT_EQ(InitLibrary(), 0);
+  ASSERT_EQ(detail::StartLibrary(), 0);
   EXPECT_TRUE(detail::Input().set_up);
   EXPECT_EQ(GetPadDeviceCount(), 1);
 

@@ -6,7 +6,7 @@
 #include "library/foundation/start/library_start.h"
 #include "library/foundation/memory_log/log.h"
 #include "library/foundation/window/pump.h"
-#include "library/foundation/window/window_services.h"
+#include "library/veziv.h"
 #include "library/foundation/window/window_state.h"
 #include "library/text_input/input/input.h"
 #include "library/text_input/input/input_state.h"

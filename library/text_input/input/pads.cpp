@@ -1,7 +1,7 @@
 // Pads as the game reads them: each pad's state refreshed at most once a
 // millisecond, axes through the library's dead-zone rule, and PadInputBits
 // with the keyboard mapping merged in on request.
-#include "library/foundation/window/window_services.h"
+#include "library/veziv.h"
 #include "library/text_input/input/input.h"
 #include "library/text_input/input/input_state.h"
 #include "platform/input/input.h"

@@ -3,7 +3,7 @@
 // constant force plus, above half power, a slow sine.
 #include <algorithm>
 
-#include "library/foundation/window/window_services.h"
+#include "library/veziv.h"
 #include "library/text_input/input/input.h"
 #include "library/text_input/input/input_state.h"
 #include "platform/input/input.h"

@@ -6,7 +6,7 @@
 #include "library/graphics/graphs/drawing_calls.h"
 #include "library/graphics/graphs/graph_handles.h"
 #include "library/graphics/screen/graphics_system.h"
-#include "library/graphics/screen/screen_capture.h"
+#include "library/veziv.h"
 #include "library/graphics/screen/screen_mode.h"
 #include "library/text_input/fonts/font_handles.h"
 #include "library/text_input/text_entry/ime.h"

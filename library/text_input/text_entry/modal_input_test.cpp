@@ -69,7 +69,7 @@ class ModalInput : public LibraryOnFakeFontsTest {
     detail::RegisterTextEntryWithLibrary();
     detail::CallSites().poll_midi_play_state = RunScript;
     ASSERT_EQ(SetScreenMode(kWidth, kHeight, 32, 60), 0);
-    ASSERT_EQ(InitLibrary(), 0);
+    ASSERT_EQ(detail::StartLibrary(), 0);
     ASSERT_EQ(SelectDrawTarget(kTargetBackScreen), 0);
     ASSERT_EQ(DrawBoxFilled(0, 0, kWidth, kHeight, PackColorForScreen(255, 0, 0)), 0);
     ASSERT_EQ(PresentBackBuffer(), 0);

@@ -9,7 +9,7 @@
 #include "library/foundation/memory_log/memory.h"
 #include "library/foundation/start/library_start.h"
 #include "library/foundation/window/call_sites.h"
-#include "library/foundation/window/window_services.h"
+#include "library/veziv.h"
 #include "library/text_input/text_entry/ime.h"
 #include "library/text_input/text_entry/text_entry.h"
 #include "library/text_input/text_entry/text_entry_state.h"
