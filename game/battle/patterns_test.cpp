@@ -91,6 +91,14 @@ TEST(PatternShots, TimedBurstFiresInTheFirstMillisecondsOfACycle) {
   Shooter s(3, 100);
   EXPECT_EQ(s.fire(60, 100), (std::vector<int>{0, 1, 2, 29, 30, 31, 32, 59}));
   for (const auto& b : World().bullets) EXPECT_EQ(b->imageId, kImageBulletBlue);
+  // Pattern 5 at difficulty 10: the first 2000 of every 5000 ms, backwards.
+  Shooter backwards(5, 10);
+  std::vector<int> expected;
+  for (int i = 0; i <= 18; ++i) expected.push_back(i);
+  expected.push_back(49);
+  EXPECT_EQ(backwards.fire(50, 100), expected);
+  EXPECT_EQ(World().bullets[0]->speed, -30);
+  EXPECT_EQ(World().bullets[0]->movementId, 10);
 }
 
 TEST(PatternShots, SpeedingLineAimsOnceAtTheFirstPosition) {
