@@ -129,6 +129,7 @@ void enemy::update() {
 
 void enemy::drawEnemy(int shake) {
   BattleHooks& hooks = Hooks();
+  // The shadow (16 px) grows with the radius in reals: a radius of 12 draws it at 1.5.
   veziv::RenderGraphRotScaled(truncInt(x) + shake, truncInt(y) + shadowOffset, 8, 8, radius / 8.0,
                               heading * kPi / 180, hooks.graphOf(kImageShadow), 1, 0);
   drawBody(shake);

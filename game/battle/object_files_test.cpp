@@ -8,6 +8,9 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <string>
+
+#include <unistd.h>
 
 #include "game/battle/battle_test_support.h"
 
@@ -119,7 +122,9 @@ TEST(EnemyFile, RefusesTheWholeFileOnAnyBadValue) {
 TEST(EnemyFile, LoadFromFileReadsARecordFromALibraryFile) {
   test::Battle battle;
   const std::vector<uint8_t> bytes = twoEnemyFile();
-  const std::filesystem::path path = std::filesystem::temp_directory_path() / "veziv-battle-enemy.dat";
+  // A name of this process's own: ctest runs the whole program beside this test.
+  const std::filesystem::path path =
+      std::filesystem::temp_directory_path() / ("veziv-battle-enemy-" + std::to_string(getpid()) + ".dat");
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
   const veziv::FileHandle file = veziv::OpenFileForRead(path.c_str(), 0);
   ASSERT_NE(file, 0);
