@@ -1,6 +1,7 @@
 // Fields, geometry, damage and records of the battle objects.
 #include "game/battle/motion.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -180,7 +181,8 @@ bool enemy::hasValidFields() const {
 bool enemy::damage(int amount) {
   if (hp <= 0) return false;
   if (World().difficulty >= 100) amount /= 2;
-  hp -= amount;
+  // A negative power from a slot heals; kept inside the int range.
+  hp = static_cast<int>(std::clamp<int64_t>(int64_t{hp} - amount, -kMaxWord, kMaxWord));
   if (hp > 0) return false;
   if (!inRange(deathActionId, 0, kActionCount - 1)) return true;
   return actionTable[deathActionId](deathActionState, *this);
