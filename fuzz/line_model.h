@@ -1,0 +1,38 @@
+// The check the line-reading fuzz targets share: ReadFileLine over an open
+// file whose bytes are known gives, call by call, the bytes from the position
+// the call started at: zero-terminated, within the buffer, without a CR LF
+// pair inside, always moving on. The lines are returned for comparing modes.
+#pragma once
+
+#include <cstddef>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "library/foundation/files/file_functions.h"
+
+namespace veziv::fuzzing {
+
+inline std::vector<std::string> ReadAndCheckLines(FileHandle handle, const std::string& bytes, int bufferSize) {
+  std::vector<std::string> lines;
+  std::vector<char> buffer(size_t(bufferSize > 0 ? bufferSize : 0) + 1, '\x7F');
+  // Every line that is not the last moves on by at least one byte.
+  const size_t bound = bytes.size() + 2;
+  for (;;) {
+    const int start = FileStreamTell(handle);
+    const int n = ReadFileLine(buffer.data(), bufferSize, handle);
+    if (n < 0) break;
+    if (n >= bufferSize || buffer[size_t(n)] != '\0') std::abort();
+    const std::string line(buffer.data(), size_t(n));
+    if (start < 0 || size_t(start) > bytes.size() || bytes.compare(size_t(start), line.size(), line) != 0)
+      std::abort();
+    if (line.find('\0') != std::string::npos || line.find("\r\n") != std::string::npos) std::abort();
+    const int after = FileStreamTell(handle);
+    if (after <= start || size_t(after) < size_t(start) + line.size()) std::abort();
+    lines.push_back(line);
+    if (lines.size() > bound) std::abort();
+  }
+  return lines;
+}
+
+}  // namespace veziv::fuzzing
