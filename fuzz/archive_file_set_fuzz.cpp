@@ -79,12 +79,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     veziv::fuzzing::SilenceLog();
     veziv::SetFileFunctionTable(nullptr);
     veziv::EnableArchiveReading(1);
-    veziv::SetArchiveFileExtension("dat");
     platform::os::SetStartFolder(veziv::fuzzing::ScratchFolder() + "/game");
     return true;
   }();
   (void)ready;
   veziv::detail::SetMaxReadBytes(int64_t(1) << 24);
+  // Set again each time: clearing the cache (below) clears it too.
+  veziv::SetArchiveFileExtension("dat");
   const Options options{2 + data[0] % 68, data[0] >> 7};
   veziv::fuzzing::WriteScratchFile("game/data.dat", data + 1, size - 1);
   Walk("data", 0, options);

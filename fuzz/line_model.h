@@ -1,8 +1,8 @@
 // The check the line-reading fuzz targets share: ReadFileLine over an open
 // file whose bytes are known gives, call by call, the bytes from the position
-// the call started at: zero-terminated, within the buffer, without a CR LF
-// pair starting at one of its characters, always moving on. The lines are
-// returned for comparing modes.
+// the call started at: zero-terminated, within the buffer, without a zero
+// byte or CR LF pair starting at one of its characters, always moving on.
+// The lines are returned for comparing modes.
 #pragma once
 
 #include <cstddef>
@@ -15,16 +15,17 @@
 
 namespace veziv::fuzzing {
 
-// True when a CR LF pair starts at a character of the line: a lead byte
-// takes the byte after it whatever that is, as the reader counts characters.
-inline bool HoldsLineEnd(const std::string& line) {
+// True when a zero byte or a CR LF pair starts at a character of the line,
+// where the line should have ended. A lead byte takes the byte after it,
+// whatever that is (a zero or a CR too), as the reader counts characters.
+inline bool EndsInside(const std::string& line) {
   for (size_t i = 0; i < line.size(); ++i) {
     const auto c = static_cast<unsigned char>(line[i]);
     if (detail::IsShiftJisLeadByte(c) && i + 1 < line.size()) {
       ++i;
       continue;
     }
-    if (c == '\r' && i + 1 < line.size() && line[i + 1] == '\n') return true;
+    if (c == 0 || (c == '\r' && i + 1 < line.size() && line[i + 1] == '\n')) return true;
   }
   return false;
 }
@@ -42,7 +43,7 @@ inline std::vector<std::string> ReadAndCheckLines(FileHandle handle, const std::
     const std::string line(buffer.data(), size_t(n));
     if (start < 0 || size_t(start) > bytes.size() || bytes.compare(size_t(start), line.size(), line) != 0)
       std::abort();
-    if (line.find('\0') != std::string::npos || HoldsLineEnd(line)) std::abort();
+    if (EndsInside(line)) std::abort();
     const int after = FileStreamTell(handle);
     if (after <= start || size_t(after) < size_t(start) + line.size()) std::abort();
     lines.push_back(line);
