@@ -90,7 +90,7 @@ int ReadPngToRasterImage(ImageStream* stream, RasterImage* image) {
   // libpng's own limits: the sides, ancillary chunks kept and their size, and
   // every "benign" error (a chunk too large for memory among them) an error.
   png_set_user_limits(png, png_uint_32(detail::kMaxPictureSide), png_uint_32(detail::kMaxPictureSide));
-  png_set_chunk_cache_max(png, 128);
+  png_set_chunk_cache_max(png, 1000);
   png_set_chunk_malloc_max(png, png_alloc_size_t(limit.largest));
   png_set_benign_errors(png, 0);
   if (SkipChecksums().load()) png_set_crc_action(png, PNG_CRC_QUIET_USE, PNG_CRC_QUIET_USE);
