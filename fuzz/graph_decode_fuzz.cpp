@@ -7,11 +7,14 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "fuzz/fuzz_files.h"
+#include "library/foundation/files/read_budget.h"
 #include "library/graphics/graphs/draw_state.h"
 #include "library/graphics/graphs/drawing_calls.h"
 #include "library/graphics/graphs/graph_handles.h"
 #include "library/graphics/graphs/graph_loading.h"
 #include "library/graphics/screen/graphics_context.h"
+#include "library/graphics/images/image_stream.h"
 #include "library/softrender/surface/softsurface.h"
 
 namespace {
@@ -38,6 +41,10 @@ void StartSoftScreen() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 3 || size > (1u << 22)) return 0;
+  veziv::fuzzing::SilenceLog();
+  // Pictures and stores up to 1 MB: every run is fast, the checks the same.
+  veziv::detail::SetMaxReadBytes(int64_t(1) << 20);
+  veziv::detail::SkipPngChecksumsForFuzzing(true);
   StartSoftScreen();
   // First byte: bit 0 mirrors, bit 1 gives an alpha file. The next two bytes
   // say where the colour file ends (taken modulo what is left).

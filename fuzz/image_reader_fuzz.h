@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "fuzz/fuzz_files.h"
 #include "library/foundation/files/streams.h"
 #include "library/graphics/images/image_loaders.h"
 #include "library/graphics/images/image_stream.h"
@@ -39,10 +40,13 @@ inline void CheckImage(RasterImage& image) {
                        nullptr, 0, 0, &rect, dither == 1, 0, 0, dither, 0, dither == 2, 0, 0);
 }
 
-inline int FuzzImageReader(int (*reader)(ImageStream*, RasterImage*), const uint8_t* data, size_t size) {
+// budget: the largest picture decoded. Images up to 16 MB keep the runs fast;
+// the readers' checks are the same at any budget.
+inline int FuzzImageReader(int (*reader)(ImageStream*, RasterImage*), const uint8_t* data, size_t size,
+                           int64_t budget = int64_t(1) << 24) {
   if (size > 1u << 24) return 0;
-  // Images up to 16 MB keep the runs fast; the readers' checks are the same.
-  detail::SetMaxImageBytesForFuzzing(int64_t(1) << 24);
+  SilenceLog();
+  detail::SetMaxReadBytes(budget);
   MemoryStreamState* state = OpenMemoryStream(data, int(size));
   if (!state) return 0;
   ImageStream stream{*GetMemoryStreamTable(), reinterpret_cast<StreamValue>(state)};

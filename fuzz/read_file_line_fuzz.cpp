@@ -1,30 +1,40 @@
-// Feeds ReadFileLine with arbitrary text over a memory file. The first byte
-// chooses the buffer size; the rest is the file. Every call must give a
-// zero-terminated line that fits the buffer, and the reader must reach the end.
+// ReadFileLine over arbitrary text: the first byte chooses the buffer size,
+// the rest is the file. The file is read from memory through a file set of
+// the tests' own and from disk through the plain set in its synchronous,
+// cached and asynchronous modes: every line must be the file's bytes from
+// where the call started (see line_model.h), and all four must agree.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "fuzz/fuzz_files.h"
+#include "fuzz/line_model.h"
 #include "library/foundation/files/file_functions.h"
 #include "library/foundation/files/memory_file_set_test_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
+  veziv::fuzzing::SilenceLog();
   const int bufferSize = data[0] % 70;  // 0 and 1 are refused; 2 is the smallest that reads
   const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
-  const veziv::FileHandle h = veziv::test::OpenMemoryFile(text);
-  std::vector<char> buffer(static_cast<size_t>(bufferSize) + 1);
-  // Every line that is not the last consumes at least one byte.
-  const size_t bound = text.size() + 2;
-  size_t calls = 0;
-  for (;;) {
-    const int n = veziv::ReadFileLine(buffer.data(), bufferSize, h);
-    if (n < 0) break;
-    if (n >= bufferSize || buffer[static_cast<size_t>(n)] != '\0') std::abort();
-    if (++calls > bound) std::abort();
-  }
+
+  const veziv::FileHandle memory = veziv::test::OpenMemoryFile(text);
+  const std::vector<std::string> lines = veziv::fuzzing::ReadAndCheckLines(memory, text, bufferSize);
   veziv::test::ForgetMemoryFiles();
+
+  const std::string path = veziv::fuzzing::WriteScratchFile("lines.txt", data + 1, size - 1);
+  veziv::SetFileFunctionTable(veziv::GetPlainFileSet());
+  const struct {
+    int cache, async;
+  } modes[] = {{0, 0}, {1, 0}, {0, 1}};
+  for (const auto& mode : modes) {
+    const veziv::FileHandle file = veziv::FileStreamOpen(path.c_str(), mode.cache, 1, mode.async);
+    if (file == 0) std::abort();
+    if (veziv::fuzzing::ReadAndCheckLines(file, text, bufferSize) != lines) std::abort();
+    veziv::FileStreamClose(file);
+  }
+  veziv::SetFileFunctionTable(nullptr);
   return 0;
 }

@@ -9,6 +9,7 @@
 
 #include "library/foundation/core/helpers.h"
 #include "library/foundation/files/decompress.h"
+#include "library/foundation/files/read_budget.h"
 #include "library/foundation/files/seek_target.h"
 #include "library/foundation/memory_log/log.h"
 #include "platform/os/files.h"
@@ -438,7 +439,7 @@ int OpenArchiveMember(ArchiveMemberState* state, ArchiveRecord* record, const ch
   const bool stored = packedSize == kArchiveStoredMark;
   const uint64_t span = stored ? state->size : packedSize;
   const bool fits = state->dataStart <= record->sourceSize && span <= record->sourceSize - state->dataStart;
-  if (!fits || (!stored && (packedSize < kPackedHeaderSize ||
+  if (!fits || (!stored && (packedSize < kPackedHeaderSize || state->size > detail::MaxReadBytes() ||
                             !PlausibleUnpackedSize(state->size, packedSize)))) {
     LogBadMember(path);
     *state = ArchiveMemberState{};

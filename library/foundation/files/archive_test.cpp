@@ -12,6 +12,9 @@
 
 #include "library/foundation/files/archive_test_support.h"
 #include "library/foundation/files/decompress.h"
+#include "library/foundation/files/read_budget.h"
+#include "library/foundation/memory_log/allocation_watch_test_support.h"
+#include "library/foundation/memory_log/log_test_support.h"
 
 namespace veziv {
 namespace {
@@ -501,6 +504,42 @@ TEST(ArchiveRecord, RefusesDamagedTablesAndMembers) {
       EXPECT_EQ(OpenArchiveMember(&state, &record, c.path, 0), -1) << c.name << " / " << o.name;
       CloseArchiveRecord(&record);
     }
+  }
+}
+
+// A packed member may claim far more than its packed size (its unpacked size
+// is only checked against what its codes can make): the reader-wide budget
+// refuses it before the memory is taken, with the damaged-member line.
+class ArchiveBudget : public test::LogFolderTest {
+ protected:
+  void TearDown() override {
+    detail::SetMaxReadBytes(0);
+    LogFolderTest::TearDown();
+  }
+};
+
+TEST_F(ArchiveBudget, PackedMemberAboveTheBudgetIsRefusedBeforeItIsUnpacked) {
+  VEZIV_NEED_ALLOCATION_WATCH();
+  const std::string text = Repetitive(40000);
+  test::TempFolder folder;
+  for (const Opening& o : Openings(folder)) {
+    SCOPED_TRACE(o.name);
+    std::vector<uint8_t> image = MakeArchive({FileNode("p.txt", text)});
+    ArchiveRecord record;
+    ASSERT_EQ(o.open(&record, &image, nullptr), 0);
+    ArchiveMemberState state;
+    detail::SetMaxReadBytes(39999);
+    {
+      test::AllocationWatch watch;
+      EXPECT_EQ(OpenArchiveMember(&state, &record, "p.txt", 0), -1);
+      EXPECT_LT(watch.Largest(), 39999);
+    }
+    EXPECT_NE(ReadLogWithoutStamps().find("アーカイブ内のファイルが壊れています: p.txt"), std::string::npos);
+    detail::SetMaxReadBytes(40000);
+    ASSERT_EQ(OpenArchiveMember(&state, &record, "p.txt", 0), 0);
+    EXPECT_TRUE(state.packed);
+    CloseArchiveMember(&state);
+    CloseArchiveRecord(&record);
   }
 }
 

@@ -4,6 +4,7 @@
 // copied to standard error in UTF-8, for reading while debugging.
 #include "library/foundation/memory_log/log.h"
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -31,6 +32,7 @@ struct LogState {
   bool mid_line = false;
   uint32_t start_ms = 0;
   bool mirror = false;  // copy texts to standard error
+  std::atomic<bool> silent{false};
 };
 
 LogState& State() {
@@ -122,6 +124,7 @@ int WriteLogText(const char* text) {
   // An empty text writes nothing and leaves the line state as it was.
   if (text == nullptr || *text == '\0') return -1;
   LogState& s = State();
+  if (s.silent.load(std::memory_order_relaxed)) return -1;
   std::lock_guard<std::mutex> guard(s.lock);
   const std::string path = LogPath(s);
   os::File file = os::OpenHostFile(path, os::OpenMode::kAppend);
@@ -181,6 +184,8 @@ void SetLogFolder(const char* host_folder) {
   std::lock_guard<std::mutex> guard(s.lock);
   s.folder = host_folder != nullptr ? host_folder : "";
 }
+
+void SilenceLogForFuzzing(bool silent) { State().silent.store(silent, std::memory_order_relaxed); }
 }  // namespace detail
 
 }  // namespace veziv

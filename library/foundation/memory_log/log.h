@@ -22,6 +22,9 @@ int DecreaseLogIndent();
 namespace detail {
 // The folder that holds "Log.txt" (a host path); empty means the current folder.
 void SetLogFolder(const char* host_folder);
+// Drops every text instead of writing it, for the fuzz targets, whose
+// refusals would otherwise fill the disk and slow every run.
+void SilenceLogForFuzzing(bool silent);
 }  // namespace detail
 
 }  // namespace veziv

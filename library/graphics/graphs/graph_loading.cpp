@@ -8,6 +8,7 @@
 
 #include "library/foundation/core/random.h"
 #include "library/foundation/files/file_functions.h"
+#include "library/foundation/files/read_budget.h"
 #include "library/foundation/memory_log/log.h"
 #include "library/graphics/images/image_loaders.h"
 #include "library/graphics/images/raster_image.h"
@@ -213,6 +214,10 @@ GraphHandle BuildGraphFromRaster(const RasterImage* colour, const RasterImage* a
   if (!GraphicsStarted() || !colour) return -1;
   WaitWhileInactive();
   if (alpha && (alpha->width != colour->width || alpha->height != colour->height)) return -1;
+  // The store keeps up to 32 bits a pixel in each of its planes: a picture
+  // whose plane would not fit the readers' budget is refused here, before
+  // anything is made or converted.
+  if (!detail::PictureFitsReadBudget(colour->width, colour->height, 4)) return -1;
   const GraphHandle handle = AllocGraphHandle();
   if (handle == -1) return -1;
   const PixelFormatDesc& format = colour->format;

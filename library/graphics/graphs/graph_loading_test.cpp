@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "library/foundation/files/read_budget.h"
 #include "library/foundation/memory_log/log.h"
 #include "library/graphics/graphs/graphics_test_support.h"
 #include "library/graphics/images/image_test_support.h"
@@ -397,6 +398,41 @@ TEST_F(GraphLoading, DecodesFromMemoryWithoutKeepingAName) {
   const std::vector<uint8_t> small = PngBytes(kW - 1, kH, AlphaRamp);
   EXPECT_EQ(DecodeGraphFromBuffer(colour.data(), int(colour.size()), small.data(), int(small.size()), 0, 0), -1);
   EXPECT_EQ(detail::GraphCount(), before);
+}
+
+// A picture the readers may decode within the budget but whose 32-bit store
+// would not fit it: refused before the store is made or the pixels converted.
+TEST_F(GraphLoading, PictureTheStoreCannotHoldWithinTheBudgetIsRefused) {
+  struct Budget {
+    ~Budget() { detail::SetMaxReadBytes(0); }
+  } restore;
+  // A grey JPEG whose frame header was patched from 16 x 16 to 90 x 90: the
+  // reader fills the missing data in, as for any file cut short.
+  std::vector<uint8_t> jpeg = test::EncodeJpeg(16, 16, 1, JCS_GRAYSCALE, 1, 1);
+  const uint8_t frameMarker[] = {0xFF, 0xC0};
+  const auto frame = std::search(jpeg.begin(), jpeg.end(), std::begin(frameMarker), std::end(frameMarker));
+  ASSERT_NE(frame, jpeg.end());
+  frame[6] = 90;
+  frame[8] = 90;
+  Picture picture(90, 90, Gradient);
+  const std::string bmpPath = Path("wide.bmp");
+  ASSERT_EQ(SaveRasterImageAsBmp(bmpPath.c_str(), &picture.image), 0);
+  std::ifstream in(bmpPath, std::ios::binary);
+  const std::vector<uint8_t> bmp((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+
+  const int before = detail::GraphCount();
+  for (const std::vector<uint8_t>* bytes : std::initializer_list<const std::vector<uint8_t>*>{&jpeg, &bmp}) {
+    detail::SetMaxReadBytes(90 * 272);  // the bitmap's rows are 272 bytes
+    RasterImage decoded{};
+    ASSERT_EQ(LoadRasterImage(nullptr, bytes->data(), int(bytes->size()), 1, &decoded, 0), 0);
+    FreeRasterImage(&decoded);
+    EXPECT_EQ(DecodeGraphFromBuffer(bytes->data(), int(bytes->size()), nullptr, 0, 0, 0), -1);
+    EXPECT_EQ(detail::GraphCount(), before);
+    detail::SetMaxReadBytes(90 * 90 * 4);
+    const GraphHandle g = DecodeGraphFromBuffer(bytes->data(), int(bytes->size()), nullptr, 0, 0, 0);
+    EXPECT_GE(g, 0);
+    FreeGraphHandle(g, 0);
+  }
 }
 
 uint32_t Other(int x, int y) { return Gradient(y, x) ^ 0x00FF00; }

@@ -21,6 +21,8 @@ int MirrorLoadedImage(RasterImage* image) {
   if (image->width <= 0 || image->height <= 0) return -1;
   // The converter copies index images without mirroring them, so those are
   // turned in place.
+  // Only the first level is mirrored (and, below, kept): the record says so.
+  image->levelCount = 0;
   if (image->format.bytesPerPixel == 1) return MirrorRasterImage(image);
   auto* mirrored = static_cast<uint8_t*>(detail::AllocRasterMemory(size_t(image->pitch) * size_t(image->height)));
   if (!mirrored) return -1;

@@ -14,8 +14,7 @@ int ReadBgraToRasterImage(ImageStream* stream, RasterImage* image) {
   if (!detail::ReadStreamExact(s, h, 16) || std::memcmp(h, "BGRA", 4) != 0) return -1;
   const uint32_t format = detail::LoadLe32(h + 4), width = detail::LoadLe32(h + 8), height = detail::LoadLe32(h + 12);
   if (format != 0x08080808u && format != 0x10101010u) return -1;
-  if (width == 0 || height == 0) return -1;
-  if (width > 0x7FFFFFFFu / 8 || height > uint32_t(detail::MaxImageBytes() / (int64_t(width) * 4))) return -1;
+  if (!detail::PictureFitsReadBudget(width, height, 4)) return -1;
   const int64_t outBytes = int64_t(width) * height * 4;
   // Refuse a file too short for its size before taking the memory.
   if (detail::StreamSize(s) - 16 < (format == 0x08080808u ? outBytes : outBytes * 2)) return -1;

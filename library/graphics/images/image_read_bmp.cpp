@@ -1,6 +1,7 @@
 // Windows bitmap reader: 4-, 8- and 24-bit images, RLE8 and RLE4, and the 1-,
 // 16- and 32-bit and bit-field images, which are turned into 24-bit BGR here.
-// Sizes are checked against the data present; RLE runs stop at the image edge.
+// Sizes are checked against the data present (for RLE, against what the data
+// can plausibly fill); RLE runs stop at the image edge.
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -27,15 +28,10 @@ struct BmpInfo {
   uint32_t masks[3];
 };
 
-struct Output {
-  uint8_t* pixels = nullptr;
-  ~Output() { detail::FreeRasterMemory(pixels); }
-  uint8_t* Release() {
-    uint8_t* p = pixels;
-    pixels = nullptr;
-    return p;
-  }
-};
+// Densest plausible RLE data: rows that each hold nothing but their 2-byte
+// end of line, at the widest picture accepted. A file claiming more pixels
+// for its data is refused before the picture is allocated.
+constexpr int64_t kRleMaxPixelsPerByte = detail::kMaxPictureSide / 2;
 
 // The row of the output that file row i goes to.
 int OutputRow(const BmpInfo& info, int fileRow) { return info.bottomUp ? info.rows - 1 - fileRow : fileRow; }
@@ -112,6 +108,7 @@ int ReadBmpToRasterImage(ImageStream* stream, RasterImage* image) {
   if (headerSize < 40 || width <= 0 || height == 0 || height == INT32_MIN) return -1;
   bmp.width = width;
   bmp.rows = height < 0 ? -height : height;
+  if (width > detail::kMaxPictureSide || bmp.rows > detail::kMaxPictureSide) return -1;
   bmp.bottomUp = height > 0;
 
   if (bmp.bitCount == 1 || bmp.bitCount == 4 || bmp.bitCount == 8) {
@@ -140,11 +137,12 @@ int ReadBmpToRasterImage(ImageStream* stream, RasterImage* image) {
                          (bmp.compression == 3 && (bmp.bitCount == 16 || bmp.bitCount == 32));
   if (!rle8 && !rle4 && !plain && !converted) return -1;
   if (!rle8 && !rle4 && rows > int64_t(data.size()) / rowSize) return -1;
+  if ((rle8 || rle4) && int64_t(rows) * width > int64_t(data.size()) * kRleMaxPixelsPerByte) return -1;
 
   const int outBytes = (rle8 || rle4 || bmp.bitCount == 4 || bmp.bitCount == 8) ? 1 : 3;
   const int64_t pitch = rle8 ? rowSize : (int64_t(outBytes) * width + 3) / 4 * 4;
-  if (rows > detail::MaxImageBytes() / pitch) return -1;
-  Output out;
+  if (rows > detail::MaxReadBytes() / pitch) return -1;
+  detail::RasterMemoryOwner out;
   out.pixels = static_cast<uint8_t*>(detail::AllocRasterMemoryZeroed(size_t(pitch * rows)));
   if (!out.pixels) {
     if (converted)

@@ -13,7 +13,6 @@ using detail::LoadLe32;
 
 namespace {
 
-constexpr int64_t kMaxSide = 16384;
 constexpr uint32_t kMaxLevels = 32;
 
 struct FourCcFormat {
@@ -53,7 +52,7 @@ int ReadDdsToRasterImage(ImageStream* stream, RasterImage* image) {
   const uint32_t headerPitch = LoadLe32(h + 20), mipCount = LoadLe32(h + 28);
   const uint32_t pfFlags = LoadLe32(h + 80), fourCc = LoadLe32(h + 84), bitCount = LoadLe32(h + 88);
   const uint32_t caps = LoadLe32(h + 108);
-  if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide) return -1;
+  if (width == 0 || height == 0 || width > detail::kMaxPictureSide || height > detail::kMaxPictureSide) return -1;
 
   PixelFormatDesc desc{};
   bool described = false;
@@ -102,7 +101,9 @@ int ReadDdsToRasterImage(ImageStream* stream, RasterImage* image) {
     desc.colorBits = kind == 1 ? 4 : 8;
     desc.compressedKind = kind;
   }
-  if (total <= 0 || total > detail::MaxImageBytes() || pitch > INT32_MAX) return -1;
+  if (total <= 0 || total > detail::MaxReadBytes() || pitch > INT32_MAX) return -1;
+  // Block-compressed data is decoded into 32-bit pixels before any use.
+  if (kind != 0 && !detail::PictureFitsReadBudget(width, height, 4)) return -1;
   if (detail::StreamSize(s) - 128 < total) return -1;
 
   void* pixels = detail::AllocRasterMemory(size_t(total));

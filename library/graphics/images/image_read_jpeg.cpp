@@ -114,8 +114,8 @@ int ReadJpegToRasterImage(ImageStream* stream, RasterImage* image) {
   SetupJpegStreamSource(&cinfo, stream);
   jpeg_read_header(&cinfo, TRUE);
   if (cinfo.num_components != 1 && cinfo.num_components != 3) ERREXIT(&cinfo, JERR_CONVERSION_NOTIMPL);
-  if (int64_t(cinfo.image_width) * cinfo.image_height * cinfo.num_components > detail::MaxImageBytes())
-    ERREXIT(&cinfo, JERR_IMAGE_TOO_BIG);
+  if (!detail::PictureFitsReadBudget(cinfo.image_width, cinfo.image_height, cinfo.num_components))
+    ERREXIT1(&cinfo, JERR_IMAGE_TOO_BIG, unsigned(detail::kMaxPictureSide));
   // The decoder writes blue, green, red itself, straight into the image rows.
   if (cinfo.num_components == 3) cinfo.out_color_space = JCS_EXT_BGR;
   jpeg_start_decompress(&cinfo);

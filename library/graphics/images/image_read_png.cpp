@@ -4,7 +4,9 @@
 // alpha byte unused, as stored images expect.
 #include <png.h>
 
+#include <atomic>
 #include <csetjmp>
+#include <cstdlib>
 #include <cstring>
 
 #include "library/graphics/images/image_loaders.h"
@@ -20,6 +22,31 @@ struct PngSource {
   int64_t remaining;
 };
 
+// No block libpng asks for may be larger than the bytes left in the stream
+// (a chunk cannot hold more), or than a floor that covers its row buffers and
+// zlib's window for the widest picture accepted.
+constexpr int64_t kPngAllocationFloor = int64_t(1) << 20;
+
+// Deflate makes at most 1032 bytes from each compressed byte.
+constexpr int64_t kDeflateMaxRatio = 1032;
+
+struct PngAllocationLimit {
+  int64_t largest;
+};
+
+png_voidp PngAllocate(png_structp png, png_alloc_size_t size) {
+  const auto* limit = static_cast<const PngAllocationLimit*>(png_get_mem_ptr(png));
+  if (limit && size > uint64_t(limit->largest)) return nullptr;
+  return std::malloc(size);
+}
+
+void PngFree(png_structp, png_voidp block) { std::free(block); }
+
+std::atomic<bool>& SkipChecksums() {
+  static std::atomic<bool> skip{false};
+  return skip;
+}
+
 void PngStreamRead(png_structp png, png_bytep data, png_size_t length) {
   auto* source = static_cast<PngSource*>(png_get_io_ptr(png));
   if (source->remaining < int64_t(length) || !detail::ReadStreamExact(*source->stream, data, length))
@@ -29,8 +56,18 @@ void PngStreamRead(png_structp png, png_bytep data, png_size_t length) {
 
 }  // namespace
 
+namespace detail {
+
+void SkipPngChecksumsForFuzzing(bool skip) { SkipChecksums().store(skip); }
+
+}  // namespace detail
+
 int ReadPngToRasterImage(ImageStream* stream, RasterImage* image) {
-  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  const int64_t here = detail::TellStream(*stream), size = detail::StreamSize(*stream);
+  if (here < 0 || size < here) return -1;
+  PngAllocationLimit limit{size - here > kPngAllocationFloor ? size - here : kPngAllocationFloor};
+  png_structp png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr, &limit, PngAllocate,
+                                             PngFree);
   if (!png) return -1;
   png_infop info = png_create_info_struct(png);
   if (!info) {
@@ -47,14 +84,23 @@ int ReadPngToRasterImage(ImageStream* stream, RasterImage* image) {
     png_destroy_read_struct(&png, &info, nullptr);
     return -1;
   }
-  const int64_t here = detail::TellStream(*stream), size = detail::StreamSize(*stream);
   source.remaining = size - here;
   png_set_read_fn(png, &source, PngStreamRead);
   png_set_sig_bytes(png, 0);
+  // libpng's own limits: the sides, ancillary chunks kept and their size, and
+  // every "benign" error (a chunk too large for memory among them) an error.
+  png_set_user_limits(png, png_uint_32(detail::kMaxPictureSide), png_uint_32(detail::kMaxPictureSide));
+  png_set_chunk_cache_max(png, 1000);
+  png_set_chunk_malloc_max(png, png_alloc_size_t(limit.largest));
+  png_set_benign_errors(png, 0);
+  if (SkipChecksums().load()) png_set_crc_action(png, PNG_CRC_QUIET_USE, PNG_CRC_QUIET_USE);
   png_read_info(png, info);
   png_uint_32 width = 0, height = 0;
   int bitDepth = 0, colourType = 0, interlace = 0;
   png_get_IHDR(png, info, &width, &height, &bitDepth, &colourType, &interlace, nullptr, nullptr);
+  // The compressed rows must be able to fill the picture at all.
+  const int64_t storedBytes = (int64_t(png_get_rowbytes(png, info)) + 1) * int64_t(height);
+  if (storedBytes > source.remaining * kDeflateMaxRatio + kPngAllocationFloor) png_error(png, "Image too large");
   png_set_strip_16(png);
   png_set_packing(png);
   png_set_packswap(png);
@@ -67,7 +113,7 @@ int ReadPngToRasterImage(ImageStream* stream, RasterImage* image) {
   png_set_interlace_handling(png);
   png_read_update_info(png, info);
   const size_t rowBytes = png_get_rowbytes(png, info);
-  if (width == 0 || height == 0 || rowBytes == 0 || int64_t(rowBytes) * height > detail::MaxImageBytes())
+  if (width == 0 || height == 0 || rowBytes == 0 || int64_t(rowBytes) * height > detail::MaxReadBytes())
     png_error(png, "Image too large");
   pixels = static_cast<uint8_t*>(detail::AllocRasterMemory(rowBytes * height));
   rows = static_cast<png_bytep*>(detail::AllocRasterMemory(sizeof(png_bytep) * height));

@@ -1,5 +1,6 @@
 // Truevision TGA reader: colour-mapped and true-colour images, plain and RLE,
 // 16, 24 and 32 bits, any of the four orientations.
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -80,43 +81,48 @@ int ReadTgaToRasterImage(ImageStream* stream, RasterImage* image) {
   }
   const int64_t dataEnd = footer ? size - 26 : size;
   if (position > dataEnd || !detail::SeekStream(s, position)) return -1;
-  std::vector<uint8_t> data(size_t(dataEnd - position));
-  if (!detail::ReadStreamExact(s, data.data(), data.size())) return -1;
+  // Checked before any pixel memory is taken: the picture fits the budget,
+  // plain data holds every pixel, and an RLE packet makes at most 128 pixels.
+  if (!detail::PictureFitsReadBudget(width, height, bytes)) return -1;
+  const int64_t available = dataEnd - position;
+  const bool rle = type == 9 || type == 10;
+  const int64_t plainBytes = int64_t(pixels) * (type == 1 ? 1 : bytes);
+  if (rle ? int64_t(pixels) / 128 > available : available < plainBytes) return -1;
 
-  // Checked before the pixel memory is taken: plain data must hold every
-  // pixel, and an RLE packet makes at most 128 pixels.
-  const size_t plainBytes = type == 1 ? pixels : type == 2 ? pixels * bytes : 0;
-  if (data.size() < plainBytes || (plainBytes == 0 && pixels / 128 > data.size())) return -1;
-  std::vector<uint8_t> decoded(pixels * bytes);
-  if (mapped) {
-    std::vector<uint8_t> indices(pixels);
-    if (type == 1) {
-      if (data.size() < pixels) return -1;
-      std::memcpy(indices.data(), data.data(), pixels);
-    } else if (!DecodePackets(data.data(), data.size(), 1, pixels, indices.data())) {
-      return -1;
-    }
-    for (size_t i = 0; i < pixels; ++i) std::memcpy(&decoded[i * bytes], map[indices[i]], bytes);
-  } else if (type == 2) {
-    if (data.size() / bytes < pixels) return -1;
-    std::memcpy(decoded.data(), data.data(), decoded.size());
-  } else if (!DecodePackets(data.data(), data.size(), bytes, pixels, decoded.data())) {
-    return -1;
+  // The output and, for RLE, the packed data are all that is held: plain data
+  // is read straight into the output, and indices are kept at the output's
+  // end and widened into their entries from the front.
+  const size_t outBytes = pixels * bytes;
+  detail::RasterMemoryOwner out;
+  out.pixels = static_cast<uint8_t*>(detail::AllocRasterMemory(outBytes));
+  if (!out.pixels) return -1;
+  uint8_t* const target = mapped ? out.pixels + (outBytes - pixels) : out.pixels;
+  const int each = mapped ? 1 : bytes;
+  if (!rle) {
+    if (!detail::ReadStreamExact(s, target, pixels * each)) return -1;
+  } else {
+    // Every pixel a packet of its own is the most RLE data the picture can use.
+    const int64_t wanted = std::min<int64_t>(available, int64_t(pixels) * (each + 1));
+    std::vector<uint8_t> data(static_cast<size_t>(wanted));
+    if (!detail::ReadStreamExact(s, data.data(), data.size())) return -1;
+    if (!DecodePackets(data.data(), data.size(), each, pixels, target)) return -1;
   }
+  if (mapped)
+    for (size_t i = 0; i < pixels; ++i) std::memcpy(out.pixels + i * bytes, map[target[i]], bytes);
 
+  // Turned in place so that rows run top-down and pixels left to right.
   const int pitch = width * bytes;
-  auto* out = static_cast<uint8_t*>(detail::AllocRasterMemory(decoded.size()));
-  if (!out) return -1;
   const bool bottomUp = !(descriptor & 0x20), rightToLeft = (descriptor & 0x10) != 0;
-  for (int y = 0; y < height; ++y) {
-    const uint8_t* in = decoded.data() + size_t(bottomUp ? height - 1 - y : y) * pitch;
-    uint8_t* row = out + size_t(y) * pitch;
-    if (!rightToLeft) {
-      std::memcpy(row, in, pitch);
-      continue;
+  if (bottomUp)
+    for (int y = 0; y < height / 2; ++y)
+      std::swap_ranges(out.pixels + size_t(y) * pitch, out.pixels + size_t(y + 1) * pitch,
+                       out.pixels + size_t(height - 1 - y) * pitch);
+  if (rightToLeft)
+    for (int y = 0; y < height; ++y) {
+      uint8_t* row = out.pixels + size_t(y) * pitch;
+      for (int x = 0; x < width / 2; ++x)
+        std::swap_ranges(row + x * bytes, row + (x + 1) * bytes, row + (width - 1 - x) * bytes);
     }
-    for (int x = 0; x < width; ++x) std::memcpy(row + x * bytes, in + (width - 1 - x) * bytes, bytes);
-  }
 
   if (depth == 16)
     SetPixelFormatDescFromMasks(&image->format, 16, 0x7C00, 0x3E0, 0x1F, 0);
@@ -127,7 +133,7 @@ int ReadTgaToRasterImage(ImageStream* stream, RasterImage* image) {
   image->width = width;
   image->height = height;
   image->pitch = pitch;
-  image->pixels = out;
+  image->pixels = out.Release();
   image->levelCount = 0;
   return 0;
 }

@@ -3,25 +3,6 @@
 
 namespace veziv::detail {
 
-namespace {
-
-constexpr int64_t kDefaultMaxImageBytes = int64_t(1) << 28;
-
-struct ImageLimits {
-  int64_t maxImageBytes = kDefaultMaxImageBytes;
-};
-
-ImageLimits& State() {
-  static ImageLimits state;
-  return state;
-}
-
-}  // namespace
-
-int64_t MaxImageBytes() { return State().maxImageBytes; }
-
-void SetMaxImageBytesForFuzzing(int64_t bytes) { State().maxImageBytes = bytes > 0 ? bytes : kDefaultMaxImageBytes; }
-
 size_t ReadStreamBytes(const ImageStream& s, void* dst, size_t n) {
   size_t done = 0;
   auto* out = static_cast<unsigned char*>(dst);

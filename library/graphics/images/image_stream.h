@@ -1,20 +1,19 @@
-// Byte-level reading helpers over an ImageStream, shared by the readers, and
-// the limits every reader applies to what a file asks for.
+// Byte-level reading helpers over an ImageStream, shared by the readers; the
+// limits every reader applies to what a file asks for are the reader-wide
+// budget of read_budget.h.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
+#include "library/foundation/files/read_budget.h"
 #include "library/graphics/images/image_loaders.h"
 
 namespace veziv::detail {
 
-// Largest pixel block a reader allocates (256 MB): keeps a corrupt size field
-// from asking for gigabytes.
-int64_t MaxImageBytes();
-// Lowers the limit, for the fuzz targets, which would otherwise spend their
-// time clearing large images; 0 puts the default back.
-void SetMaxImageBytesForFuzzing(int64_t bytes);
+// Makes the PNG reader use chunks whatever their checksums say, so that a
+// fuzzer's mutations reach past them; for the fuzz targets only.
+void SkipPngChecksumsForFuzzing(bool skip);
 
 // Reads up to n bytes; returns the bytes actually read.
 size_t ReadStreamBytes(const ImageStream& s, void* dst, size_t n);

@@ -14,6 +14,21 @@ void* AllocRasterMemory(size_t size);
 void* AllocRasterMemoryZeroed(size_t size);
 void FreeRasterMemory(void* block);
 
+// Pixel memory that a reader is filling: freed on every early return, handed
+// over with Release once the picture is whole.
+struct RasterMemoryOwner {
+  uint8_t* pixels = nullptr;
+  RasterMemoryOwner() = default;
+  RasterMemoryOwner(const RasterMemoryOwner&) = delete;
+  RasterMemoryOwner& operator=(const RasterMemoryOwner&) = delete;
+  ~RasterMemoryOwner() { FreeRasterMemory(pixels); }
+  uint8_t* Release() {
+    uint8_t* p = pixels;
+    pixels = nullptr;
+    return p;
+  }
+};
+
 inline uint32_t LoadPixelValue(const uint8_t* p, int bytes) {
   switch (bytes) {
     case 1: return p[0];
