@@ -37,7 +37,12 @@ void reloadSettingsScreenSets() {}
 void reloadBattleGraphics() {}
 void reloadStoryGraphs() {}
 void releaseBattleSets() {}
-void loadTitleSetWithBanner() {}
+void loadTitleSetWithBanner() {
+  drawCursorBar(570, veziv::MeasureTextDefaultFont("Now Loading...", 14, 0) + 10, 255);
+  veziv::DrawTextDefaultFont(5, 572, "Now Loading...", colourWhite, 0);
+  veziv::PresentBackBuffer();
+  loadTitleSet();
+}
 
 void runBattleFrame() {}
 void releaseBattleStage() {}

@@ -31,7 +31,8 @@ void releaseScreenSets();
 void reloadSettingsScreenSets();
 void reloadBattleGraphics();
 void reloadStoryGraphs();
-// The mode sets that the battle end screen frees and loads.
+// The mode sets that the battle end screen frees, and the title's set
+// loaded under the "Now Loading..." banner.
 void releaseBattleSets();
 void loadTitleSetWithBanner();
 

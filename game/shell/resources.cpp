@@ -147,11 +147,7 @@ void stopAllSounds() {
   }
 }
 
-void loadBattleImages() {
-  // The picture sheets join with the screens that draw their pieces; their
-  // progress steps stand as the loading shows them.
-  constexpr int kSheetProgress[] = {2, 6, 10, 15, 17, 19, 20, 30, 40, 50, 60, 70};
-  for (int percent : kSheetProgress) showCaution(percent, 1);
+void loadTitleSet() {
   for (int id : kTitleImages) loadGraphById(id);
   for (int id : kTitleImages) {
     if (isGraphLoaded(id)) {
@@ -160,6 +156,22 @@ void loadBattleImages() {
     }
   }
   for (int id : kTitleSounds) ensureSoundLoaded(id);
+}
+
+void unloadTitleSet() {
+  for (int id : kTitleImages) freeGraphById(id);
+  for (int id : kTitleSounds) {
+    if (loaded(resourceRegistry.sounds[id])) veziv::DeleteSoundHandle(resourceRegistry.sounds[id], 0);
+    resourceRegistry.sounds[id] = 0;
+  }
+}
+
+void loadBattleImages() {
+  // The picture sheets join with the screens that draw their pieces; their
+  // progress steps stand as the loading shows them.
+  constexpr int kSheetProgress[] = {2, 6, 10, 15, 17, 19, 20, 30, 40, 50, 60, 70};
+  for (int percent : kSheetProgress) showCaution(percent, 1);
+  loadTitleSet();
   constexpr int kOverlayImages[] = {32, 33, 218, 219, 220};
   for (int id : kOverlayImages) freeGraphById(id);
   for (int id : kOverlayImages) loadGraphById(id);

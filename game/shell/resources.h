@@ -76,6 +76,11 @@ int soundVolumeFor(int id, int32_t perSound);
 // Every sound id's volume.
 void applyAllVolumes();
 
+// The title's set (mode 0): its pictures with their sizes, and the title
+// music. The other modes' sets join with their screens.
+void loadTitleSet();
+void unloadTitleSet();
+
 // Fills the path maps and the voice list and loads the caution picture,
 // the loading bar and the yes/no buttons.
 void registerResources();

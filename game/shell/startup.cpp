@@ -275,6 +275,7 @@ void reloadAfterScreenChange() {
   loadGraphById(kImageCaution);
   loadGraphById(kImageLoadingBar);
   showCaution(0, 1);
+  unloadTitleSet();
   showCaution(0, 2);
   loadBattleImages();
   showCaution(70, 2);

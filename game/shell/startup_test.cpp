@@ -14,6 +14,8 @@
 #include "game/shell/frame_loop.h"
 #include "game/shell/resources.h"
 #include "game/shell/settings.h"
+#include "game/shell/input.h"
+#include "platform/input/input_test_support.h"
 #include "platform/os/charset.h"
 #include "platform/window/inject.h"
 
@@ -144,6 +146,7 @@ class GameRun : public ::testing::Test {
     platform::window::ForgetPresentedFrames();
     resetFrameState();
     resetResources();
+    settingsRecord = settingsRecordData{};
   }
   void TearDown() override {
     platform::window::ForgetPresentedFrames();
@@ -151,6 +154,7 @@ class GameRun : public ::testing::Test {
     fs::remove_all(folder_);
     resetFrameState();
     resetResources();
+    settingsRecord = settingsRecordData{};
   }
   std::string log() {
     std::ifstream in("Log.txt", std::ios::binary);
@@ -177,19 +181,41 @@ TEST_F(GameRun, AMissingDataFolderNamesItsArchiveAndEndsBeforeTheLibrary) {
 TEST_F(GameRun, StartsAsksShowsTheCautionReachesTheTitleAndEndsClean) {
   for (const char* d : {"stages", "story", "voice", "image", "audio"}) fs::create_directory(d);
   platform::window::ScriptMessageBoxAnswer(platform::window::MessageBoxAnswer::kNo);
+  // The shot key is held throughout: in front, its counter grows a frame at a time.
+  platform::input::test::ScriptKey(0x2C, true);
   // The caution screen presents a frame per step; the title's frames follow.
   platform::window::QuitAfterPresentedFrames(40);
   EXPECT_EQ(runGame(), 0);
+  platform::input::test::ReleaseScriptedInput();
+  EXPECT_EQ(playerInputs[0].hold[kActionShot], frameCounter + 1);  // the entry's latch and one a frame
+  EXPECT_EQ(playerInputs[0].hold[kActionLeft], 0);
   EXPECT_TRUE(windowedMode);
   EXPECT_TRUE(fs::is_directory("save"));
   EXPECT_EQ(gameMode, kModeTitle);
   EXPECT_GT(frameCounter, 0);
   EXPECT_EQ(voiceList, (std::list<int32_t>{0, 1, 5, 2, 3, 4, 6, 9, 10}));
+  EXPECT_EQ(settingsRecord.bgmVolume, 80);  // no settings file: the defaults
+  EXPECT_EQ(settingsRecord.midiMode, 1);
   EXPECT_EQ(getReturnMode(1), 7);
   const std::string text = log();
   EXPECT_NE(text.find("ウインドウの作成に成功しました\r\n"), std::string::npos) << text;
   EXPECT_NE(text.find(":\tTotal size:0(0.000kb)  Alloc num:0\r\n"), std::string::npos) << text;
   EXPECT_EQ(text.find("\tsize:"), std::string::npos) << text;
+}
+
+TEST_F(GameRun, TheSettingsFileIsReadAndAClearedStoryAddsTwoVoices) {
+  for (const char* d : {"stages", "story", "voice", "image", "audio", "save"}) fs::create_directory(d);
+  const char bytes[30] = {0, 0, 0, 0, 50, 0, 0, 0, 60, 0, 0, 0, 70, 0, 0, 0, 1, 1, 1, 1,
+                          1, 1, 0, 0, 1, 40, 0, 0, 0, 1};
+  std::ofstream("save/Config.dat", std::ios::binary).write(bytes, sizeof bytes);
+  platform::window::QuitAfterPresentedFrames(30);
+  EXPECT_EQ(runGame(), 0);
+  EXPECT_EQ(settingsRecord.bgmVolume, 0);
+  EXPECT_EQ(settingsRecord.seVolume, 50);
+  EXPECT_EQ(settingsRecord.midiMode, 0);
+  EXPECT_EQ(settingsRecord.textSpeed, 40);
+  EXPECT_EQ(voiceList, (std::list<int32_t>{0, 1, 5, 2, 3, 4, 6, 7, 8, 9, 10}));
+  settingsRecord = settingsRecordData{};
 }
 
 TEST_F(GameRun, YesMeansFullScreenAndAWindowClosedDuringStartUpStillEndsTheLibrary) {
