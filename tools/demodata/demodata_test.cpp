@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 
+#include "platform/midi/midi_data.h"
 #include "tools/demodata/canvas.h"
 #include "tools/demodata/check.h"
 #include "tools/demodata/generator.h"
@@ -59,6 +60,20 @@ TEST(DemoScore, MidiFileLayout) {
   // Program, note on at 0, note off 480 ticks (0x83 0x60) later, end.
   const std::vector<uint8_t> track = {0, 0xC0, 0, 0, 0x90, 60, 100, 0x83, 0x60, 0x80, 60, 0, 0, 0xFF, 0x2F, 0};
   EXPECT_TRUE(std::equal(track.begin(), track.end(), m.end() - static_cast<long>(track.size())));
+}
+
+TEST(DemoScore, TheTitleThemeReadsAsTheMusicPlayerReadsIt) {
+  const Sources sources(DEMODATA_SOURCE_FOLDER);
+  const Tune tune = parseScore(sources.read("music/title.mml"));
+  EXPECT_EQ(tune.beats(), 32);  // eight bars, looped by the game
+  const std::vector<uint8_t> file = writeMidiFile(tune);
+  platform::midi::MidiData found;
+  ASSERT_TRUE(platform::midi::FindMidiData(file.data(), file.size(), &found));
+  EXPECT_EQ(found.format, 1);
+  EXPECT_EQ(found.ticks, 32u * 480u);
+  const Pcm pcm = renderTune(tune, 1);
+  EXPECT_EQ(pcm.channels, 2);
+  EXPECT_EQ(pcm.frames(), static_cast<size_t>(32 * 60.0 / tune.tempo * kSampleRate));
 }
 
 TEST(DemoEncoders, SameInputSameBytes) {
