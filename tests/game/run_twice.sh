@@ -15,6 +15,11 @@ for pass in 1 2; do
     echo "pass $pass presented $frames frames, fewer than $min_frames"
     exit 1
   fi
+  # The harness plugs in one pad for its script's pad bits.
+  if ! iconv -f CP932 -t UTF-8 "$work/$pass/Log.txt" | grep -q "パッドの数は 1 個です"; then
+    echo "pass $pass: the harness's pad was not found"
+    exit 1
+  fi
   if ! grep -q $'\tTotal size:0(0.000kb)  Alloc num:0\r' "$work/$pass/Log.txt"; then
     echo "pass $pass: the leak dump is not empty"
     exit 1
