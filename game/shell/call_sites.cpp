@@ -47,8 +47,9 @@ void loadTitleSetWithBanner() {
 void runBattleFrame() {}
 void releaseBattleStage() {}
 void releaseStoryResources() {}
-void stopMusicForExit() {}
 void clearRememberedMusic() {}
+void replayMidiWithNotice() {}
+void applyStoryVoiceVolume() {}
 
 bool titleMenuStep() {
   // The title's first form: its sky and the game's name.

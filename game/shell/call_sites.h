@@ -40,8 +40,12 @@ void loadTitleSetWithBanner();
 void runBattleFrame();
 void releaseBattleStage();
 void releaseStoryResources();
-void stopMusicForExit();
+// Forgets the music name kept for replaying it.
 void clearRememberedMusic();
+// Plays the remembered music again when it stopped (MIDI mode 0).
+void replayMidiWithNotice();
+// The story's voices follow the voice volume.
+void applyStoryVoiceVolume();
 
 // The screens, one a mode: true asks the loop to end.
 bool titleMenuStep();

@@ -202,9 +202,9 @@ void showBattleEndScreen(bool fromResultMenu) {
     veziv::PlaySoundHandle(soundOf(kSoundGameOver), veziv::SoundPlayBack, 1);
   }
   veziv::StopSoundHandle(soundOf(kSoundJet));
-  stopMusicForExit();
+  veziv::StopCurrentMusic();
   clearRememberedMusic();
-  stopMusicForExit();
+  veziv::StopCurrentMusic();
   const uint32_t t0 = clockNow();
   veziv::CaptureScreenToGraph(0, 0, kScreenWidth, kScreenHeight, backdropCapture);
   const veziv::GraphHandle picture = graphOf(fromResultMenu ? kImageMissionAccomplished : kImageMissionFailed);

@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "game/shell/call_sites.h"
 #include "game/shell/settings.h"
 #include "game/shell/startup.h"
 
@@ -103,7 +104,15 @@ void applySoundVolume(int id) {
 }
 
 void applyAllVolumes() {
+  applyStoryVoiceVolume();
   for (int id = 0; id < kSoundIdCount; ++id) applySoundVolume(id);
+  if (settingsRecord.bgmVolume != 0) {
+    veziv::SetMusicVolume(settingsRecord.bgmVolume + 145);
+    if (settingsRecord.midiMode == 0) replayMidiWithNotice();
+  } else {
+    if (settingsRecord.midiMode == 0) veziv::StopCurrentMusic();
+    veziv::SetMusicVolume(0);
+  }
 }
 
 void ensureSoundLoaded(int id) {

@@ -73,7 +73,8 @@ void applySoundVolume(int id);
 // The volume a sound id gets: trunc(perSound x (setting x 2.55) / 100), 0
 // for an SE or BGM setting of 0.
 int soundVolumeFor(int id, int32_t perSound);
-// Every sound id's volume.
+// Every sound id's volume and the music's (BGM + 145; at 0 silent, and
+// stopped in MIDI mode 0).
 void applyAllVolumes();
 
 // The title's set (mode 0): its pictures with their sizes, and the title

@@ -342,7 +342,7 @@ void exitGame() {
   }
   releaseBattleStage();
   releaseStoryResources();
-  stopMusicForExit();
+  veziv::StopCurrentMusic();
   veziv::DeleteSoundHandleAll(0);
   veziv::FreeAllGraphHandles(0);
   veziv::EndLibrary();
