@@ -1,4 +1,4 @@
 // The program entry. The game reads no command line.
-#include "game/shell/game_main.h"
+#include "game/shell/startup.h"
 
-int main() { return game::RunGame(); }
+int main() { return game::runGame(); }

@@ -1,7 +1,8 @@
 // The sound output: one SDL audio device that pulls a mixer from its own
 // thread. Under VEZIV_HEADLESS=1 SDL's dummy driver is asked for (unless
 // SDL_AUDIODRIVER names another), which takes the sound at the real rate and
-// plays it nowhere. Depends on SDL2 (in the source only) and the mixer.
+// plays it nowhere; under VEZIV_HARNESS no device opens. Depends on SDL2
+// (in the source only) and the mixer.
 #pragma once
 
 #include <string>

@@ -7,6 +7,7 @@
 #include "platform/input/driver.h"
 #include "platform/input/input_test_support.h"
 #include "platform/input/key_table.h"
+#include "platform/window/harness.h"
 
 namespace platform::input {
 namespace detail {
@@ -19,12 +20,28 @@ struct ScriptedInput {
 
 ScriptedInput g_scripted;
 
+// Under the whole-game harness its script holds the keys and buttons.
+void TakeHarnessInput() {
+  if (!platform::window::HarnessActive()) return;
+  const platform::window::HarnessInput& h = platform::window::HarnessInputState();
+  std::fill(std::begin(g_scripted.keys), std::end(g_scripted.keys), 0);
+  for (int code = 0; code < 256; ++code) {
+    const int scancode = h.keys[code] != 0 ? ScancodeForKeyCode(code) : -1;
+    if (scancode >= 0 && scancode < SDL_NUM_SCANCODES) g_scripted.keys[scancode] = 1;
+  }
+  test::ScriptMouseButtons(h.mouse_buttons);
+}
+
 const uint8_t* ScriptedKeyStates(int* count) {
+  TakeHarnessInput();
   *count = SDL_NUM_SCANCODES;
   return g_scripted.keys;
 }
 
-uint32_t ScriptedMouseButtons() { return g_scripted.mouse; }
+uint32_t ScriptedMouseButtons() {
+  TakeHarnessInput();
+  return g_scripted.mouse;
+}
 
 }  // namespace
 

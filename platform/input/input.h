@@ -5,7 +5,9 @@
 //
 // The keyboard and the mouse come from SDL, or from a script under the
 // headless driver (VEZIV_HEADLESS=1); pads are SDL's in both, so tests drive
-// them with SDL's virtual joysticks. Names are CP932.
+// them with SDL's virtual joysticks. Under the whole-game harness
+// (VEZIV_HARNESS) the script holds keys and buttons, and one virtual pad
+// holds its pad bits. Names are CP932.
 #pragma once
 
 #include <cstdint>

@@ -8,6 +8,7 @@
 #include "platform/input/pad_slots.h"
 #include "platform/os/charset.h"
 #include "platform/os/clock.h"
+#include "platform/window/harness.h"
 
 namespace platform::input {
 
@@ -118,12 +119,57 @@ void ReadJoystick(SDL_Joystick* j, PadReading* r) {
   for (int i = 0; i < hats; ++i) r->povs[i] = PovFromHat(SDL_JoystickGetHat(j, i));
 }
 
+// Under the whole-game harness one pad is plugged in: a plain joystick with
+// a hat and 24 buttons, held as the script's pad bits say.
+struct HarnessPad {
+  SDL_Joystick* handle = nullptr;
+  SDL_JoystickID id = -1;
+};
+HarnessPad g_harness_pad;
+
+void PlugHarnessPad() {
+  if (!platform::window::HarnessActive() || g_harness_pad.handle != nullptr) return;
+  SDL_VirtualJoystickDesc desc{};
+  desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+  desc.type = SDL_JOYSTICK_TYPE_UNKNOWN;
+  desc.nbuttons = 24;
+  desc.nhats = 1;
+  desc.name = "harness pad";
+  const int index = SDL_JoystickAttachVirtualEx(&desc);
+  if (index < 0) return;
+  g_harness_pad.id = SDL_JoystickGetDeviceInstanceID(index);
+  g_harness_pad.handle = SDL_JoystickOpen(index);
+}
+
+void UnplugHarnessPad() {
+  if (g_harness_pad.handle == nullptr) return;
+  SDL_JoystickClose(g_harness_pad.handle);
+  for (int i = 0; i < SDL_NumJoysticks(); ++i) {
+    if (SDL_JoystickGetDeviceInstanceID(i) == g_harness_pad.id) SDL_JoystickDetachVirtual(i);
+  }
+  g_harness_pad = HarnessPad{};
+}
+
+void HoldHarnessBits() {
+  if (g_harness_pad.handle == nullptr) return;
+  const int bits = platform::window::HarnessInputState().pad_bits;
+  Uint8 hat = SDL_HAT_CENTERED;
+  if (bits & 0x1) hat |= SDL_HAT_DOWN;
+  if (bits & 0x2) hat |= SDL_HAT_LEFT;
+  if (bits & 0x4) hat |= SDL_HAT_RIGHT;
+  if (bits & 0x8) hat |= SDL_HAT_UP;
+  SDL_JoystickSetVirtualHat(g_harness_pad.handle, 0, hat);
+  for (int b = 0; b < 24; ++b) SDL_JoystickSetVirtualButton(g_harness_pad.handle, b, (bits >> (4 + b)) & 1);
+  SDL_JoystickUpdate();
+}
+
 }  // namespace
 
 bool StartPads() {
   detail::PadModuleState& s = PadModule();
   if (s.started) return true;
   if (!detail::StartJoystickParts(kPadParts)) return false;
+  PlugHarnessPad();
   s.started = true;
   s.haptic_started = SDL_InitSubSystem(SDL_INIT_HAPTIC) == 0;
   s.updated = false;
@@ -134,6 +180,7 @@ void StopPads() {
   detail::PadModuleState& s = PadModule();
   for (int slot = 0; slot < kMaxPads; ++slot) ClosePad(slot);
   if (!s.started) return;
+  UnplugHarnessPad();
   if (s.haptic_started) SDL_QuitSubSystem(SDL_INIT_HAPTIC);
   SDL_QuitSubSystem(kPadParts);
   s.started = false;
@@ -188,6 +235,7 @@ PadRead ReadPad(int slot, PadReading* reading) {
   if (!SlotInRange(slot) || reading == nullptr) return PadRead::kFailed;
   PadSlot& p = PadModule().slots[slot];
   if (p.joystick == nullptr) return PadRead::kFailed;
+  HoldHarnessBits();
   UpdateSdlPads();
   if (!SDL_JoystickGetAttached(p.joystick)) return PadRead::kUnplugged;
   *reading = PadReading{};

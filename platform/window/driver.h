@@ -5,6 +5,7 @@
 
 #include <SDL.h>
 
+#include "platform/window/inject.h"
 #include "platform/window/letterbox.h"
 #include "platform/window/message_box.h"
 #include "platform/window/present.h"
@@ -46,6 +47,12 @@ struct WindowModuleState {
 };
 
 WindowModuleState& ModuleState();
+
+// The harness's share of a presented frame: its checksum, its picture when
+// chosen, and the script's events up to it (harness.cpp).
+void HarnessPresented(const PresentedFrame& frame, int presented);
+// The script's events of frame 0.
+void HarnessBeforeFirstFrame();
 
 // Releases the renderer and its texture; nothing happens without them.
 void ReleasePresenter();

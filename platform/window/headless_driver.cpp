@@ -51,6 +51,7 @@ bool KeepFrame(const PresentRequest& request, const ScreenRect& placement) {
   HeadlessState& headless = State();
   ++headless.present_count;
   if (headless.quit_after > 0 && headless.present_count == headless.quit_after) InjectQuit();
+  HarnessPresented(f, headless.present_count);
   return true;
 }
 

@@ -12,6 +12,7 @@
 
 #include "platform/os/charset.h"
 #include "platform/window/driver.h"
+#include "platform/window/harness.h"
 #include "platform/window/inject.h"
 #include "platform/window/letterbox.h"
 
@@ -35,7 +36,7 @@ using detail::ModuleState;
 bool IsHeadless() {
   static const bool headless = [] {
     const char* v = std::getenv("VEZIV_HEADLESS");
-    return v != nullptr && std::strcmp(v, "1") == 0;
+    return (v != nullptr && std::strcmp(v, "1") == 0) || HarnessActive();
   }();
   return headless;
 }
@@ -87,6 +88,7 @@ bool OpenWindow(const char* title_cp932, int x, int y, int width, int height, bo
   if (s.window == nullptr) return false;
   s.mouse_x = 0;
   s.mouse_y = 0;
+  detail::HarnessBeforeFirstFrame();
   return true;
 }
 

@@ -1,0 +1,98 @@
+// The resource registry's first form: image and sound ids mapped to their
+// files (registry_table.inc), the handle tables by id, the voice list, the
+// per-sound volumes and their groups, the start-up loading with its
+// progress rows, and the game's fonts.
+#pragma once
+
+#include <cstdint>
+#include <list>
+#include <map>
+#include <string>
+
+#include "library/veziv.h"
+
+namespace game {
+
+inline constexpr int kImageIdCount = 376;
+inline constexpr int kSoundIdCount = 105;
+
+// Ids named by the start-up, the title and the overlay.
+enum ImageId : int {
+  kImageLoadingBar = 2,
+  kImageBgmMuted = 32,
+  kImageSeMuted = 33,
+  kImageMissionFailed = 50,
+  kImageCaution = 52,
+  kImageMissionAccomplished = 192,
+  kImageYesNo = 218,
+};
+enum SoundId : int {
+  kSoundDecision = 1,
+  kSoundJet = 20,
+  kSoundTitleMusic = 21,
+  kSoundGameOver = 101,
+};
+
+struct resourceRegistryRecord {
+  std::map<int32_t, std::string> imagePaths;
+  std::map<int32_t, std::string> soundPaths;
+  veziv::GraphHandle graphs[kImageIdCount] = {};
+  int32_t widths[kImageIdCount] = {};
+  int32_t heights[kImageIdCount] = {};
+  int sounds[kSoundIdCount] = {};
+};
+extern resourceRegistryRecord resourceRegistry;
+// Characters whose system voices may play at random (indexes 0..10).
+extern std::list<int32_t> voiceList;
+// Per-sound volumes in percent of their group's setting.
+extern int32_t perSoundVolume[kSoundIdCount];
+
+// The game's fonts, made by loadBattleImages.
+extern veziv::FontHandle gameFont;
+extern veziv::FontHandle storyTextFont;
+extern veziv::FontHandle storyNameFont;
+extern veziv::FontHandle eventFont;
+extern veziv::FontHandle boxFont;
+
+// A path lookup; an id without a path gives "" and is added, as loading
+// such an id then fails. Ids outside the tables give "" and add nothing.
+const std::string& imagePath(int id);
+const std::string& soundPath(int id);
+// The handle of an id, -1 for an id outside the table.
+veziv::GraphHandle graphOf(int id);
+int soundOf(int id);
+bool isGraphLoaded(int id);
+// Loads an image id when not loaded (-1 stored on failure).
+void loadGraphById(int id);
+// Frees a loaded image id and marks it not loaded.
+void freeGraphById(int id);
+// Loads a sound id on first use, then applies its volume.
+void ensureSoundLoaded(int id);
+// The library volume of one loaded sound id from its group's setting.
+void applySoundVolume(int id);
+// The volume a sound id gets: trunc(perSound x (setting x 2.55) / 100), 0
+// for an SE or BGM setting of 0.
+int soundVolumeFor(int id, int32_t perSound);
+// Every sound id's volume and the music's (BGM + 145; at 0 silent, and
+// stopped in MIDI mode 0).
+void applyAllVolumes();
+
+// The title's set (mode 0): its pictures with their sizes, and the title
+// music. The other modes' sets join with their screens.
+void loadTitleSet();
+void unloadTitleSet();
+
+// Fills the path maps and the voice list and loads the caution picture,
+// the loading bar and the yes/no buttons.
+void registerResources();
+// The start-up loading, drawing its progress on the caution screen.
+void loadBattleImages();
+// Frees and reloads the shell sounds 0, 1, 5, 20 and 18; sound 20 loops from 1000 ms.
+void reloadSoundById();
+// Stops every loaded sound that plays.
+void stopAllSounds();
+
+// Forgets every handle (the library frees them itself at its end).
+void resetResources();
+
+}  // namespace game

@@ -1,0 +1,366 @@
+// The program's start-up and shutdown.
+#include "game/shell/startup.h"
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <system_error>
+
+#include "game/shell/call_sites.h"
+#include "game/shell/frame_loop.h"
+#include "game/shell/input.h"
+#include "game/shell/resources.h"
+#include "game/shell/settings.h"
+#include "library/veziv.h"
+#include "platform/window/message_box.h"
+
+namespace game {
+
+bool windowedMode = true;
+uint32_t colourWhite = 0;
+uint32_t colourGrey = 0;
+uint32_t colourBlack = 0;
+uint32_t colourRed = 0;
+int32_t menuCursor = 1;
+int32_t currentDifficulty = 100;
+
+namespace {
+
+constexpr int kScreenWidth = 800;
+constexpr int kScreenHeight = 600;
+constexpr int kProgramIcon = 101;
+constexpr const char* kWantedNames[] = {"save", "stages", "story", "voice", "image", "audio"};
+
+void setColours() {
+  colourWhite = veziv::PackColorForScreen(255, 255, 255);
+  colourGrey = veziv::PackColorForScreen(155, 155, 155);
+  colourBlack = veziv::PackColorForScreen(0, 0, 0);
+  colourRed = veziv::PackColorForScreen(255, 0, 0);
+}
+
+void setDefaultFont() {
+  veziv::SetDefaultFontType(veziv::FontTypeAntialiasEdge);
+  veziv::SetDefaultFontFace("ＭＳ 明朝", -1);
+  veziv::SetDefaultFontSize(20);
+  veziv::SetDefaultFontThickness(9);
+}
+
+bool pump() { return veziv::PumpMessages() == 0; }
+
+// A start-up failure after the library started still ends it, so that the
+// log is closed and the leak dump written.
+int failAfterStart() {
+  veziv::EndLibrary();
+  return -1;
+}
+
+}  // namespace
+
+int voiceIdFor(const int (&table)[11], int32_t character) {
+  if (character < 0 || character > 10) {
+    veziv::PrintfToScreen("error\n");
+    veziv::PrintfToScreen("ended error\n");
+    return -1;
+  }
+  return table[character];
+}
+
+DataFolderCheck checkDataFolderNames(const std::vector<std::string>& entries) {
+  std::vector<std::string> kept;
+  for (const std::string& e : entries) {
+    if (e == "." || e == "..") continue;
+    kept.push_back(e.substr(0, e.find('.')));
+  }
+  DataFolderCheck check;
+  for (const char* wanted : kWantedNames) {
+    bool found = false;
+    for (auto it = kept.begin(); it != kept.end(); ++it) {
+      if (*it == wanted) {
+        kept.erase(it);
+        found = true;
+        break;
+      }
+    }
+    if (found) continue;
+    if (std::string(wanted) == "save") {
+      check.saveMissing = true;
+      continue;
+    }
+    check.missing = wanted;
+    break;
+  }
+  return check;
+}
+
+std::string missingDataText(const std::string& name) {
+  return name + ".dat が見つかりません。\nゲームを再インストールしてください。";
+}
+
+bool checkDataFolders() {
+  std::vector<std::string> entries;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(".", ec)) {
+    entries.push_back(entry.path().filename().string());
+  }
+  const DataFolderCheck check = checkDataFolderNames(entries);
+  if (check.saveMissing) ::mkdir("save", 0777);
+  if (check.missing.empty()) return true;
+  platform::window::ShowMessageBox("ファイルエラー", missingDataText(check.missing).c_str(),
+                                   platform::window::MessageBoxKind::kOk);
+  return false;
+}
+
+CautionRow cautionRow(int row, int percent, int stage) {
+  CautionRow r;
+  if (stage < 1 || stage > 3) return r;
+  if (row < stage) {
+    r.kind = CautionRow::kDone;
+    r.barRight = 700;
+  } else if (row == stage) {
+    r.kind = CautionRow::kPercent;
+    r.barRight = 400 + 3 * percent;
+  } else {
+    r.kind = CautionRow::kZero;
+  }
+  return r;
+}
+
+void showCaution(int percent, int stage) {
+  veziv::PumpMessages();
+  veziv::ClearDrawTarget();
+  veziv::RenderGraphAtPoint(0, 0, graphOf(kImageCaution), 1);
+  veziv::ChooseBlendMode(1, 120);
+  veziv::DrawBoxShape(10, 160, 790, 450, colourWhite, 1);
+  veziv::ChooseBlendMode(0, 0);
+  const struct {
+    int x, y;
+    const char* text;
+  } kTexts[] = {
+      {350, 180, "-ご注意-"},
+      {260, 220, "本作品はフィクションです。"},
+      {200, 260, "登場する人物名,団体名,地名,作品名等は、"},
+      {70, 300, "すべて架空のものであり、実在するものとは一切関係ありません。"},
+      {110, 340, "本作品のご使用により生じる如何なる事態,損害等には"},
+      {120, 380, "対応,対処できません。すべて自己責任でお願いします。"},
+      {60, 50, "■Image..."},
+      {60, 80, "■Sound..."},
+      {60, 110, "■Initializing..."},
+      {400, 30, "0"},
+      {550, 30, "50"},
+      {700, 30, "100"},
+  };
+  for (const auto& t : kTexts) veziv::DrawTextDefaultFont(t.x, t.y, t.text, colourWhite, 0);
+  drawCursorBar(570, veziv::MeasureTextDefaultFont("Now Loading...", 14, 0) + 10, 255);
+  veziv::DrawTextDefaultFont(5, 572, "Now Loading...", colourWhite, 0);
+  for (int row = 1; row <= 3; ++row) {
+    const int y = 20 + 30 * row;
+    const CautionRow r = cautionRow(row, percent, stage);
+    switch (r.kind) {
+      case CautionRow::kNone:
+        break;
+      case CautionRow::kDone:
+        veziv::RenderGraphStretched(400, y, 700, y + 20, graphOf(kImageLoadingBar), 1);
+        veziv::DrawTextDefaultFont(300, y, "Done!", colourWhite, 0);
+        break;
+      case CautionRow::kPercent:
+        veziv::RenderGraphStretched(400, y, r.barRight, y + 20, graphOf(kImageLoadingBar), 1);
+        veziv::DrawFormattedTextDefaultFont(300, y, colourWhite, "%d％", percent);
+        break;
+      case CautionRow::kZero:
+        veziv::DrawTextDefaultFont(300, y, "0％", colourWhite, 0);
+        break;
+    }
+  }
+  veziv::PresentBackBuffer();
+  veziv::PumpMessages();
+}
+
+int initGame() {
+  veziv::SetRunWhileInactive(1);
+  veziv::SetGraphicsRestoreCallback(onGraphicsRestored);
+  veziv::SetWindowIconFromResource(kProgramIcon);
+  if (!checkDataFolders()) return -1;
+  // Only a Yes gives full screen; No, a closed box or a box that could not
+  // be shown give a window.
+  const platform::window::MessageBoxAnswer answer = platform::window::ShowMessageBox(
+      "スクリーン設定", "フルスクリーンモードで起動しますか？\n(フルスクリーン推奨)",
+      platform::window::MessageBoxKind::kYesNo);
+  windowedMode = answer != platform::window::MessageBoxAnswer::kYes;
+  veziv::SwitchWindowedMode(windowedMode ? 1 : 0);
+  veziv::SetScreenMode(kScreenWidth, kScreenHeight, 32, 60);
+  char caption[256];
+  veziv::FormatText(caption, sizeof caption, "%s  (ver %s)", kGameTitle, kGameVersion);
+  veziv::SetWindowTitle(caption);
+  if (veziv::InitLibrary() == -1) return -1;
+  if (veziv::SelectDrawTarget(veziv::kTargetBackScreen) != 0) return failAfterStart();
+  veziv::DrawBoxShape(0, 0, kScreenWidth, kScreenHeight, veziv::PackColorForScreen(0, 0, 0), 1);
+  setDefaultFont();
+  colourWhite = veziv::PackColorForScreen(255, 255, 255);
+  veziv::DrawTextDefaultFont(0, 570, "Initializing...", colourWhite, 0);
+  veziv::PresentBackBuffer();
+  veziv::EnableArchiveReading(1);
+  veziv::SetArchiveFileExtension("dat");
+  veziv::SetArchiveKeyText(kArchiveKey);
+  veziv::ReadMousePosition(&mouseX, &mouseY);
+  veziv::SetCursorVisibility(1);
+  hoverNeedsMove = true;
+  veziv::SetWindowTitle(kGameTitle);
+  if (!pump()) return failAfterStart();
+  if (!initGameData()) return failAfterStart();
+  veziv::PlaySoundHandle(soundOf(kSoundTitleMusic), veziv::SoundPlayLoop, 1);
+  if (!voiceList.empty()) {
+    auto it = voiceList.begin();
+    std::advance(it, veziv::RandomUpTo(static_cast<int>(voiceList.size()) - 1));
+    const int id = voiceIdFor(greetingVoiceIds, *it);
+    if (id >= 0) {
+      ensureSoundLoaded(id);
+      veziv::PlaySoundHandle(soundOf(id), veziv::SoundPlayBack, 1);
+    }
+  }
+  veziv::SetRunWhileInactive(0);
+  return 0;
+}
+
+bool initGameData() {
+  // No locale is set: every text is handled as bytes.
+  setColours();
+  buildEquipCatalogue();
+  backdropCapture = veziv::CreateEmptyGraph(kScreenWidth, kScreenHeight, 0);
+  fadeCapture = veziv::CreateEmptyGraph(kScreenWidth, kScreenHeight, 0);
+  loadOpenStages();
+  // Plain files: everything under save/ is read and written outside the archives.
+  readConfigFile(kConfigFile, &settingsRecord);
+  veziv::SetSoundInitMode(settingsRecord.midiMode != 0 ? 1 : 0);
+  if (!pump()) return false;
+  registerResources();
+  if (!pump()) return false;
+  showCaution(0, 1);
+  loadBattleImages();
+  if (!pump()) return false;
+  showCaution(0, 3);
+  showCaution(20, 3);
+  setKeyPresetKeypad(playerInputs[1]);
+  showCaution(55, 3);
+  playerCount = 1;
+  menuCursor = 1;
+  readSlotHeaders();
+  showCaution(90, 3);
+  playerInputs[0] = resetInputRecord();
+  playerInputs[1] = resetInputRecord();
+  setKeyPresetKeypad(playerInputs[1]);
+  loadKeyConfig("save/key1.dat", playerInputs[0]);
+  loadKeyConfig("save/key2.dat", playerInputs[1]);
+  if (!pump()) return false;
+  initReturnModeMap();
+  currentDifficulty = 100;
+  showCaution(100, 3);
+  veziv::CaptureScreenToGraph(0, 0, kScreenWidth, kScreenHeight, backdropCapture);
+  freeGraphById(kImageCaution);
+  applyAllVolumes();
+  return true;
+}
+
+void reloadAfterScreenChange() {
+  veziv::SelectDrawTarget(veziv::kTargetBackScreen);
+  auto playing = [](int id) {
+    const int h = soundOf(id);
+    return h != 0 && h != -1 && veziv::IsSoundHandlePlaying(h) == 1;
+  };
+  const bool titleMusic = playing(kSoundTitleMusic);
+  const bool jet = playing(kSoundJet);
+  stopAllSounds();
+  releaseScreenSets();
+  setDefaultFont();
+  setColours();
+  loadGraphById(kImageCaution);
+  loadGraphById(kImageLoadingBar);
+  showCaution(0, 1);
+  unloadTitleSet();
+  showCaution(0, 2);
+  loadBattleImages();
+  showCaution(70, 2);
+  reloadSettingsScreenSets();
+  readSlotHeaders();
+  showCaution(100, 2);
+  showCaution(0, 3);
+  showCaution(20, 3);
+  showCaution(55, 3);
+  menuCursor = 1;
+  showCaution(90, 3);
+  showCaution(100, 3);
+  if (titleMusic) veziv::PlaySoundHandle(soundOf(kSoundTitleMusic), veziv::SoundPlayLoop, 1);
+  if (jet) veziv::PlaySoundHandle(soundOf(kSoundJet), veziv::SoundPlayLoop, 1);
+  veziv::SetCursorVisibility(1);
+  backdropCapture = veziv::CreateEmptyGraph(kScreenWidth, kScreenHeight, 0);
+  fadeCapture = veziv::CreateEmptyGraph(kScreenWidth, kScreenHeight, 0);
+  if (getReturnMode(kModeSettings) == kModeGameMenu) {
+    reloadBattleGraphics();
+    onGraphicsRestored();
+  }
+  if (getReturnMode(kModeSettings) == kModeStory) reloadStoryGraphs();
+  freeGraphById(kImageCaution);
+}
+
+void onGraphicsRestored() {
+  const bool battleBehind =
+      (gameMode == kModeSettings && getReturnMode(kModeSettings) == kModeGameMenu) || gameMode == kModeGameMenu;
+  if (!battleBehind) return;
+  drawThisFrame = true;
+  runBattleFrame();
+  veziv::CaptureScreenToGraph(0, 0, kScreenWidth, kScreenHeight, backdropCapture);
+  veziv::ClearDrawTarget();
+  drawThisFrame = false;
+}
+
+void exitGame() {
+  veziv::SetRunWhileInactive(1);
+  if (pump()) {
+    int voice = -1;
+    if (!voiceList.empty() && settingsRecord.voiceVolume != 0) {
+      auto it = voiceList.begin();
+      std::advance(it, veziv::RandomUpTo(static_cast<int>(voiceList.size()) - 1));
+      const int id = voiceIdFor(exitVoiceIds, *it);
+      if (id >= 0) {
+        ensureSoundLoaded(id);
+        voice = soundOf(id);
+        veziv::PlaySoundHandle(voice, veziv::SoundPlayBack, 1);
+      }
+    }
+    runExitVeil(
+        [voice] {
+          return veziv::IsSoundHandlePlaying(soundOf(kSoundDecision)) == 1 ||
+                 (voice != -1 && veziv::IsSoundHandlePlaying(voice) == 1);
+        },
+        pump,
+        [] {
+          veziv::ChooseBlendMode(1, 10);
+          veziv::DrawBoxShape(0, 0, kScreenWidth, kScreenHeight, colourBlack, 1);
+          veziv::ChooseBlendMode(0, 0);
+          veziv::DrawTextDefaultFont(355, 280, "終了中", colourWhite, 0);
+          veziv::PresentBackBuffer();
+        });
+  }
+  releaseBattleStage();
+  releaseStoryResources();
+  veziv::StopCurrentMusic();
+  veziv::DeleteSoundHandleAll(0);
+  veziv::FreeAllGraphHandles(0);
+  veziv::EndLibrary();
+}
+
+int runGame() {
+  if (initGame() == -1) return -1;
+  updateInput(playerInputs[0], 1);
+  if (veziv::PumpMessages() == 0) {
+    for (;;) {
+      paceFrame();
+      if (dispatchMode()) break;
+      drawOverlay();
+      if (veziv::PumpMessages() != 0) break;
+    }
+  }
+  exitGame();
+  return 0;
+}
+
+}  // namespace game

@@ -1,0 +1,233 @@
+// The start-up's pieces (the data folder check, the caution rows, the voice
+// tables, the settings file, the exit veil) and whole runs of the game in a
+// fresh folder under the headless drivers.
+#include "game/shell/startup.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "game/shell/frame_loop.h"
+#include "game/shell/resources.h"
+#include "game/shell/settings.h"
+#include "game/shell/input.h"
+#include "platform/input/input_test_support.h"
+#include "platform/os/charset.h"
+#include "platform/window/inject.h"
+
+namespace game {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct FolderCase {
+  std::vector<std::string> entries;
+  bool saveMissing;
+  std::string missing;
+};
+
+TEST(DataFolders, NamesCutAtTheFirstDotEachUsedOnce) {
+  const std::vector<std::string> all = {"save", "stages", "story", "voice", "image", "audio"};
+  const FolderCase cases[] = {
+      {all, false, ""},
+      {{".", "..", "save", "stages.dat", "story", "voice.dat", "image.txt", "audio"}, false, ""},
+      {{"stages", "story", "voice", "image", "audio"}, true, ""},
+      {{"save", "story", "voice", "image", "audio", "Stages"}, false, "stages"},  // bytes, case and all
+      {{"save", "stages", "story", "image", "audio"}, false, "voice"},
+      {{"save", "stages", "story"}, false, "voice"},  // the first missing one stops the check
+      {{"save.dat", "stages", "story", "voice", "image", "audio"}, false, ""},
+      {{"image.a.b", "save", "stages", "story", "voice", "audio"}, false, ""},
+      {{"imageX", "save", "stages", "story", "voice", "audio"}, false, "image"},
+  };
+  for (const FolderCase& c : cases) {
+    const DataFolderCheck check = checkDataFolderNames(c.entries);
+    EXPECT_EQ(check.saveMissing, c.saveMissing) << c.entries.size();
+    EXPECT_EQ(check.missing, c.missing) << c.entries.size();
+  }
+  EXPECT_EQ(missingDataText("stages"), "stages.dat が見つかりません。\nゲームを再インストールしてください。");
+}
+
+TEST(CautionScreen, RowsBeforeAtAndAfterTheStage) {
+  struct Row {
+    int row, percent, stage;
+    CautionRow::Kind kind;
+    int barRight;
+  };
+  const Row rows[] = {
+      {1, 40, 1, CautionRow::kPercent, 520}, {2, 40, 1, CautionRow::kZero, 400},
+      {3, 40, 1, CautionRow::kZero, 400},    {1, 55, 3, CautionRow::kDone, 700},
+      {2, 55, 3, CautionRow::kDone, 700},    {3, 55, 3, CautionRow::kPercent, 565},
+      {3, 100, 3, CautionRow::kPercent, 700}, {1, 0, 2, CautionRow::kDone, 700},
+      {2, 0, 2, CautionRow::kPercent, 400},  {2, 50, 4, CautionRow::kNone, 400},
+      {1, 50, 0, CautionRow::kNone, 400},
+  };
+  for (const Row& r : rows) {
+    const CautionRow got = cautionRow(r.row, r.percent, r.stage);
+    EXPECT_EQ(got.kind, r.kind) << r.row << " " << r.stage;
+    EXPECT_EQ(got.barRight, r.barRight) << r.row << " " << r.stage;
+  }
+}
+
+TEST(Voices, GreetingAndExitIdsByCharacter) {
+  EXPECT_EQ(voiceIdFor(greetingVoiceIds, 0), 33);
+  EXPECT_EQ(voiceIdFor(greetingVoiceIds, 6), 79);
+  EXPECT_EQ(voiceIdFor(greetingVoiceIds, 10), 67);
+  EXPECT_EQ(voiceIdFor(exitVoiceIds, 1), 30);
+  EXPECT_EQ(voiceIdFor(exitVoiceIds, 8), 72);
+  EXPECT_EQ(voiceIdFor(exitVoiceIds, 11), -1);
+  EXPECT_EQ(voiceIdFor(exitVoiceIds, -1), -1);
+  // Each character's greeting and exit are its system voices 3 and 6 (4 for
+  // the last four voices of the five characters with four).
+  for (int c = 0; c < 11; ++c) EXPECT_GT(exitVoiceIds[c], greetingVoiceIds[c]);
+}
+
+TEST(ExitVeil, DrawnOnceWhenSilentAndAsLongAsASoundPlays) {
+  int draws = 0;
+  EXPECT_EQ(runExitVeil([] { return false; }, [] { return true; }, [&] { ++draws; }), 1);
+  int left = 30;  // the voice ends after 30 passes of a fake sound clock
+  EXPECT_EQ(runExitVeil([&] { return --left > 0; }, [] { return true; }, [&] { ++draws; }), 30);
+  // The window going away ends it at once.
+  EXPECT_EQ(runExitVeil([] { return true; }, [] { return false; }, [&] { ++draws; }), 1);
+  EXPECT_EQ(draws, 32);
+}
+
+TEST(SettingsFile, DefaultsUnlessExactlyThirtyBytes) {
+  settingsRecordData r;
+  r.bgmVolume = 3;
+  const uint8_t bytes[30] = {10, 0, 0, 0, 20, 0, 0, 0, 30, 0, 0, 0, 40, 0, 0, 0, 1, 0, 1, 0,
+                             1, 0, 1, 0, 1, 160, 0, 0, 0, 1};
+  ASSERT_TRUE(decodeConfig(bytes, 30, &r));
+  EXPECT_EQ(r.bgmVolume, 10);
+  EXPECT_EQ(r.radioVolume, 40);
+  EXPECT_EQ(r.voiceEnabled[1], 0);
+  EXPECT_EQ(r.midiMode, 0);
+  EXPECT_EQ(r.battleEventsOn, 1);
+  EXPECT_EQ(r.textSpeed, 160);
+  EXPECT_EQ(r.storyCleared, 1);
+  EXPECT_FALSE(decodeConfig(bytes, 29, &r));
+  EXPECT_FALSE(readConfigFile("no/such/Config.dat", &r));
+  const settingsRecordData defaults;
+  EXPECT_EQ(r.bgmVolume, defaults.bgmVolume);
+  EXPECT_EQ(r.midiMode, 1);
+  EXPECT_EQ(r.textSpeed, 20);
+  EXPECT_EQ(r.voiceEnabled[6], 1);
+  EXPECT_EQ(r.storyCleared, 0);
+}
+
+TEST(Volumes, GroupsAndDoublePrecision) {
+  settingsRecord = settingsRecordData{};
+  EXPECT_EQ(soundVolumeFor(21, 50), 102);  // the title music at BGM 80
+  settingsRecord.seVolume = 100;
+  EXPECT_EQ(soundVolumeFor(2, 100), 254);
+  EXPECT_EQ(soundVolumeFor(1, 50), 127);
+  settingsRecord.seVolume = 0;
+  EXPECT_EQ(soundVolumeFor(2, 100), 0);
+  settingsRecord.voiceVolume = 0;
+  EXPECT_EQ(soundVolumeFor(30, 100), 0);
+  settingsRecord.radioVolume = 100;
+  EXPECT_EQ(soundVolumeFor(90, 100), 254);
+  settingsRecord = settingsRecordData{};
+}
+
+// A run of the whole game in a fresh folder of its own.
+class GameRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    old_folder_ = fs::current_path();
+    std::string pattern = (fs::temp_directory_path() / "veziv-game-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    folder_ = pattern;
+    fs::current_path(folder_);
+    setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
+    platform::window::ForgetPresentedFrames();
+    resetFrameState();
+    resetResources();
+    settingsRecord = settingsRecordData{};
+  }
+  void TearDown() override {
+    platform::window::ForgetPresentedFrames();
+    fs::current_path(old_folder_);
+    fs::remove_all(folder_);
+    resetFrameState();
+    resetResources();
+    settingsRecord = settingsRecordData{};
+  }
+  std::string log() {
+    std::ifstream in("Log.txt", std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+  fs::path old_folder_;
+  std::string folder_;
+};
+
+TEST_F(GameRun, AMissingDataFolderNamesItsArchiveAndEndsBeforeTheLibrary) {
+  for (const char* d : {"story", "voice", "image", "audio"}) fs::create_directory(d);
+  EXPECT_EQ(runGame(), -1);
+  platform::window::ShownMessageBox box;
+  ASSERT_TRUE(platform::window::LastShownMessageBox(&box));
+  EXPECT_EQ(box.title_utf8, platform::os::Cp932ToUtf8("ファイルエラー"));
+  EXPECT_EQ(box.text_utf8, platform::os::Cp932ToUtf8(missingDataText("stages")));
+  EXPECT_TRUE(fs::is_directory("save"));  // made before the check failed
+  EXPECT_FALSE(fs::exists("Log.txt"));
+  EXPECT_EQ(platform::window::PresentedFrameCount(), 0);
+}
+
+TEST_F(GameRun, StartsAsksShowsTheCautionReachesTheTitleAndEndsClean) {
+  for (const char* d : {"stages", "story", "voice", "image", "audio"}) fs::create_directory(d);
+  platform::window::ScriptMessageBoxAnswer(platform::window::MessageBoxAnswer::kNo);
+  // The shot key is held throughout: in front, its counter grows a frame at a time.
+  platform::input::test::ScriptKey(0x2C, true);
+  // The caution screen presents a frame per step; the title's frames follow.
+  platform::window::QuitAfterPresentedFrames(40);
+  EXPECT_EQ(runGame(), 0);
+  platform::input::test::ReleaseScriptedInput();
+  EXPECT_EQ(playerInputs[0].hold[kActionShot], frameCounter + 1);  // the entry's latch and one a frame
+  EXPECT_EQ(playerInputs[0].hold[kActionLeft], 0);
+  EXPECT_TRUE(windowedMode);
+  EXPECT_TRUE(fs::is_directory("save"));
+  EXPECT_EQ(gameMode, kModeTitle);
+  EXPECT_GT(frameCounter, 0);
+  EXPECT_EQ(voiceList, (std::list<int32_t>{0, 1, 5, 2, 3, 4, 6, 9, 10}));
+  EXPECT_EQ(settingsRecord.bgmVolume, 80);  // no settings file: the defaults
+  EXPECT_EQ(settingsRecord.midiMode, 1);
+  EXPECT_EQ(getReturnMode(1), 7);
+  const std::string text = log();
+  EXPECT_NE(text.find("ウインドウの作成に成功しました\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find(":\tTotal size:0(0.000kb)  Alloc num:0\r\n"), std::string::npos) << text;
+  EXPECT_EQ(text.find("\tsize:"), std::string::npos) << text;
+}
+
+TEST_F(GameRun, TheSettingsFileIsReadAndAClearedStoryAddsTwoVoices) {
+  for (const char* d : {"stages", "story", "voice", "image", "audio", "save"}) fs::create_directory(d);
+  const char bytes[30] = {0, 0, 0, 0, 50, 0, 0, 0, 60, 0, 0, 0, 70, 0, 0, 0, 1, 1, 1, 1,
+                          1, 1, 0, 0, 1, 40, 0, 0, 0, 1};
+  std::ofstream("save/Config.dat", std::ios::binary).write(bytes, sizeof bytes);
+  platform::window::QuitAfterPresentedFrames(30);
+  EXPECT_EQ(runGame(), 0);
+  EXPECT_EQ(settingsRecord.bgmVolume, 0);
+  EXPECT_EQ(settingsRecord.seVolume, 50);
+  EXPECT_EQ(settingsRecord.midiMode, 0);
+  EXPECT_EQ(settingsRecord.textSpeed, 40);
+  EXPECT_EQ(voiceList, (std::list<int32_t>{0, 1, 5, 2, 3, 4, 6, 7, 8, 9, 10}));
+  settingsRecord = settingsRecordData{};
+}
+
+TEST_F(GameRun, YesMeansFullScreenAndAWindowClosedDuringStartUpStillEndsTheLibrary) {
+  for (const char* d : {"stages", "story", "voice", "image", "audio"}) fs::create_directory(d);
+  platform::window::ScriptMessageBoxAnswer(platform::window::MessageBoxAnswer::kYes);
+  platform::window::QuitAfterPresentedFrames(2);  // during the caution screen
+  EXPECT_EQ(runGame(), -1);
+  EXPECT_FALSE(windowedMode);
+  EXPECT_EQ(frameCounter, 0);  // no frame of the loop ran
+  const std::string text = log();
+  EXPECT_NE(text.find(":\tTotal size:0(0.000kb)  Alloc num:0\r\n"), std::string::npos) << text;
+}
+
+}  // namespace
+}  // namespace game

@@ -1,0 +1,222 @@
+// The whole-game harness.
+#include "platform/window/harness.h"
+
+#include <png.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "platform/os/clock.h"
+#include "platform/window/inject.h"
+#include "platform/window/window.h"
+
+namespace platform::window {
+namespace {
+
+// The manual clock starts here: far from 0, so that the first frame's
+// measure is no special case, and the same every run.
+constexpr uint64_t kClockStartUs = 5'000'000'000ull;
+constexpr uint64_t kPresentUs = 16'000;
+
+struct HarnessState {
+  bool active = false;
+  HarnessScript script;
+  size_t next_event = 0;
+  HarnessInput input;
+  FILE* frames = nullptr;
+};
+
+HarnessState& State() {
+  static HarnessState state;
+  return state;
+}
+
+void WritePng(const char* path, const PresentedFrame& f) {
+  FILE* out = std::fopen(path, "wb");
+  if (out == nullptr) return;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    std::fclose(out);
+    return;
+  }
+  png_init_io(png, out);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(f.width), static_cast<png_uint_32>(f.height), 8,
+               PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  std::vector<uint8_t> row(static_cast<size_t>(f.width) * 3);
+  for (int y = 0; y < f.height; ++y) {
+    for (int x = 0; x < f.width; ++x) {
+      const uint32_t p = f.pixels[static_cast<size_t>(y) * f.width + x];
+      row[x * 3] = static_cast<uint8_t>(p >> 16);
+      row[x * 3 + 1] = static_cast<uint8_t>(p >> 8);
+      row[x * 3 + 2] = static_cast<uint8_t>(p);
+    }
+    png_write_row(png, row.data());
+  }
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  std::fclose(out);
+}
+
+void ApplyEventsUpTo(int presented) {
+  HarnessState& h = State();
+  while (h.next_event < h.script.events.size() && h.script.events[h.next_event].frame <= presented) {
+    const HarnessEvent& e = h.script.events[h.next_event++];
+    switch (e.kind) {
+      case HarnessEvent::kKeyDown:
+      case HarnessEvent::kKeyUp:
+        h.input.keys[e.a & 0xFF] = e.kind == HarnessEvent::kKeyDown ? 1 : 0;
+        break;
+      case HarnessEvent::kMouse:
+        InjectMouseMotion(e.a, e.b);
+        h.input.mouse_buttons = e.c;
+        break;
+      case HarnessEvent::kPad:
+        h.input.pad_bits = e.a;
+        break;
+      case HarnessEvent::kQuit:
+        InjectQuit();
+        break;
+    }
+  }
+}
+
+bool Start() {
+  const char* path = std::getenv("VEZIV_HARNESS");
+  if (path == nullptr || *path == '\0') return false;
+  HarnessState& h = State();
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  std::string error;
+  if (!in || !ParseHarnessScript(text.str(), &h.script, &error)) {
+    std::fprintf(stderr, "harness: cannot use the script %s: %s\n", path, error.c_str());
+    std::exit(3);
+  }
+  // Everything else of the run follows from these: dummy drivers and the manual clock.
+  setenv("SDL_VIDEODRIVER", "dummy", 1);
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  os::UseManualClock(kClockStartUs);
+  for (int a : h.script.answers) ScriptMessageBoxAnswer(static_cast<MessageBoxAnswer>(a));
+  h.frames = std::fopen("harness-frames.txt", "w");
+  h.active = true;
+  return true;
+}
+
+}  // namespace
+
+bool HarnessActive() {
+  static const bool active = Start();
+  return active;
+}
+
+// Started with the program, before anything reads the clock.
+[[maybe_unused]] static const bool kHarnessStarted = HarnessActive();
+
+const HarnessInput& HarnessInputState() { return State().input; }
+
+namespace detail {
+
+// Called by the headless driver after it kept a frame.
+void HarnessPresented(const PresentedFrame& frame, int presented) {
+  HarnessState& h = State();
+  if (!h.active) return;
+  if (h.frames != nullptr) {
+    std::fprintf(h.frames, "%d %016llx\n", presented,
+                 static_cast<unsigned long long>(FrameChecksum(frame.pixels.data(), frame.pixels.size())));
+    std::fflush(h.frames);
+  }
+  if (std::find(h.script.png_frames.begin(), h.script.png_frames.end(), presented) != h.script.png_frames.end()) {
+    char name[64];
+    std::snprintf(name, sizeof name, "harness-frame-%d.png", presented);
+    WritePng(name, frame);
+  }
+  // A present takes one refresh of the display, as one that waits for the
+  // vertical blank does: modal loops that only present still see time pass.
+  os::AdvanceManualClock(kPresentUs);
+  ApplyEventsUpTo(presented);
+  if (presented == h.script.limit) InjectQuit();
+}
+
+// The events of frame 0, before the first present.
+void HarnessBeforeFirstFrame() {
+  if (State().active) ApplyEventsUpTo(0);
+}
+
+}  // namespace detail
+
+uint64_t FrameChecksum(const uint32_t* pixels, size_t count) {
+  uint64_t h = 1469598103934665603ull;
+  for (size_t i = 0; i < count; ++i) {
+    for (int b = 0; b < 4; ++b) h = (h ^ ((pixels[i] >> (8 * b)) & 0xFF)) * 1099511628211ull;
+  }
+  return h;
+}
+
+bool ParseHarnessScript(const std::string& text, HarnessScript* script, std::string* error) {
+  *script = HarnessScript{};
+  std::istringstream lines(text);
+  std::string line;
+  int number = 0;
+  auto fail = [&](const std::string& why) {
+    *error = "line " + std::to_string(number) + ": " + why + ": " + line;
+    return false;
+  };
+  auto integer = [](const std::string& s, int* v) {
+    char* end = nullptr;
+    const long x = std::strtol(s.c_str(), &end, 0);
+    if (s.empty() || *end != '\0' || x < -0x7FFFFFFF || x > 0x7FFFFFFF) return false;
+    *v = static_cast<int>(x);
+    return true;
+  };
+  while (std::getline(lines, line)) {
+    ++number;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::string body = line.substr(0, line.find('#'));
+    std::istringstream in(body);
+    std::vector<std::string> w;
+    for (std::string s; in >> s;) w.push_back(s);
+    if (w.empty()) continue;
+    int v = 0;
+    if (w[0] == "box" && w.size() == 2) {
+      const char* names[] = {"ok", "yes", "no", "fail"};
+      const auto it = std::find(std::begin(names), std::end(names), w[1]);
+      if (it == std::end(names)) return fail("unknown answer");
+      script->answers.push_back(static_cast<int>(it - std::begin(names)));
+      continue;
+    }
+    if ((w[0] == "png" || w[0] == "limit") && w.size() == 2) {
+      if (!integer(w[1], &v) || v < 1) return fail("bad frame");
+      if (w[0] == "png") script->png_frames.push_back(v);
+      else script->limit = v;
+      continue;
+    }
+    HarnessEvent e;
+    if (!integer(w[0], &e.frame) || e.frame < 0) return fail("unknown statement");
+    if (!script->events.empty() && e.frame < script->events.back().frame) return fail("frames out of order");
+    if (w.size() == 4 && w[1] == "key" && (w[2] == "down" || w[2] == "up")) {
+      if (!integer(w[3], &e.a) || e.a < 0 || e.a > 255) return fail("bad key code");
+      e.kind = w[2] == "down" ? HarnessEvent::kKeyDown : HarnessEvent::kKeyUp;
+    } else if (w.size() == 5 && w[1] == "mouse") {
+      if (!integer(w[2], &e.a) || !integer(w[3], &e.b) || !integer(w[4], &e.c)) return fail("bad mouse");
+      e.kind = HarnessEvent::kMouse;
+    } else if (w.size() == 3 && w[1] == "pad") {
+      if (!integer(w[2], &e.a)) return fail("bad pad bits");
+      e.kind = HarnessEvent::kPad;
+    } else if (w.size() == 2 && w[1] == "quit") {
+      e.kind = HarnessEvent::kQuit;
+    } else {
+      return fail("unknown statement");
+    }
+    script->events.push_back(e);
+  }
+  return true;
+}
+
+}  // namespace platform::window

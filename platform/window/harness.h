@@ -1,0 +1,56 @@
+// The whole-game harness: one switch, VEZIV_HARNESS=<script file>, read
+// once, runs the program headless and reproducible: SDL's dummy drivers,
+// the manual clock from a fixed start (which also fixes the random seed
+// taken from it), scripted message-box answers, scripted keys, mouse and
+// pad bits by frame, a checksum of every presented frame written to
+// "harness-frames.txt" in the folder the program started in, and chosen
+// frames as "harness-frame-N.png".
+//
+// The script, one statement a line ('#' starts a comment):
+//   box yes|no|ok|fail     the next message box's answer, in order
+//   png N                  writes presented frame N (1 = the first)
+//   limit N                quits after N presented frames (default 20000)
+//   F key down|up CODE     after F frames: a key (library key code) held or released
+//   F mouse X Y BUTTONS    after F frames: mouse position and buttons (1 left, 2 right, 4 middle)
+//   F pad BITS             after F frames: pad 1's bits (0x1 down, 0x2 left, 0x4 right, 0x8 up, 0x10.. buttons)
+//   F quit                 after F frames: the user closes the program
+// Each present moves the manual clock on by 16 ms, as a present that waits
+// for the display's refresh would.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace platform::window {
+
+// True when VEZIV_HARNESS names a script (read once, at program start).
+bool HarnessActive();
+
+// The scripted state the input module reads under the harness.
+struct HarnessInput {
+  uint8_t keys[256] = {};  // by library key code, 1 = held
+  int mouse_buttons = 0;
+  int pad_bits = 0;
+};
+const HarnessInput& HarnessInputState();
+
+// A parsed script, for tests of the reader.
+struct HarnessEvent {
+  int frame = 0;
+  enum Kind { kKeyDown, kKeyUp, kMouse, kPad, kQuit } kind = kQuit;
+  int a = 0, b = 0, c = 0;
+};
+struct HarnessScript {
+  std::vector<int> answers;  // MessageBoxAnswer values
+  std::vector<int> png_frames;
+  int limit = 20000;
+  std::vector<HarnessEvent> events;  // in frame order
+};
+// Reads a script's text; false with the line's number and text in *error.
+bool ParseHarnessScript(const std::string& text, HarnessScript* script, std::string* error);
+
+// The checksum of a frame's pixels (FNV-1a, 64 bits, over the words' bytes).
+uint64_t FrameChecksum(const uint32_t* pixels, size_t count);
+
+}  // namespace platform::window

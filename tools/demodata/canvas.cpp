@@ -1,0 +1,270 @@
+// The canvas's drawing and its encoders (libpng, libjpeg, FreeType).
+#include "tools/demodata/canvas.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include <jpeglib.h>
+#include <png.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+
+namespace demodata {
+
+uint32_t Random::next() {
+  state_ ^= state_ << 13;
+  state_ ^= state_ >> 17;
+  state_ ^= state_ << 5;
+  return state_;
+}
+
+uint32_t hashText(const std::string& text) {
+  uint32_t h = 2166136261u;
+  for (unsigned char c : text) h = (h ^ c) * 16777619u;
+  return h;
+}
+
+Canvas::Canvas(int width, int height, Rgba fill)
+    : width_(width), height_(height), pixels_(static_cast<size_t>(width) * height, fill) {}
+
+void Canvas::set(int x, int y, Rgba c) {
+  if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
+  pixels_[static_cast<size_t>(y) * width_ + x] = c;
+}
+
+void Canvas::blend(int x, int y, Rgba c, double coverage) {
+  if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
+  Rgba& d = pixels_[static_cast<size_t>(y) * width_ + x];
+  const double sa = c.a / 255.0 * std::clamp(coverage, 0.0, 1.0);
+  const double da = d.a / 255.0;
+  const double oa = sa + da * (1 - sa);
+  if (oa <= 0) {
+    d = {0, 0, 0, 0};
+    return;
+  }
+  auto mix = [&](uint8_t s, uint8_t t) {
+    return static_cast<uint8_t>(std::lround((s * sa + t * da * (1 - sa)) / oa));
+  };
+  d = {mix(c.r, d.r), mix(c.g, d.g), mix(c.b, d.b), static_cast<uint8_t>(std::lround(oa * 255))};
+}
+
+void Canvas::fill(Rgba c) { std::fill(pixels_.begin(), pixels_.end(), c); }
+
+void Canvas::verticalGradient(Rgba top, Rgba bottom) {
+  for (int y = 0; y < height_; ++y) {
+    const double t = height_ > 1 ? double(y) / (height_ - 1) : 0;
+    auto lerp = [t](uint8_t a, uint8_t b) { return static_cast<uint8_t>(std::lround(a + (b - a) * t)); };
+    const Rgba c{lerp(top.r, bottom.r), lerp(top.g, bottom.g), lerp(top.b, bottom.b), lerp(top.a, bottom.a)};
+    for (int x = 0; x < width_; ++x) set(x, y, c);
+  }
+}
+
+void Canvas::fillRect(int x, int y, int w, int h, Rgba c) {
+  for (int j = y; j < y + h; ++j)
+    for (int i = x; i < x + w; ++i) blend(i, j, c);
+}
+
+void Canvas::fillEllipse(double cx, double cy, double rx, double ry, Rgba c) {
+  const int x0 = static_cast<int>(std::floor(cx - rx - 1)), x1 = static_cast<int>(std::ceil(cx + rx + 1));
+  const int y0 = static_cast<int>(std::floor(cy - ry - 1)), y1 = static_cast<int>(std::ceil(cy + ry + 1));
+  for (int y = y0; y <= y1; ++y) {
+    for (int x = x0; x <= x1; ++x) {
+      // Distance to the edge in pixels, roughly, for a one-pixel soft edge.
+      const double dx = (x + 0.5 - cx) / rx, dy = (y + 0.5 - cy) / ry;
+      const double d = std::sqrt(dx * dx + dy * dy);
+      const double edge = (1 - d) * std::min(rx, ry);
+      if (edge > -0.5) blend(x, y, c, edge + 0.5);
+    }
+  }
+}
+
+namespace {
+
+double smooth(double t) { return t * t * (3 - 2 * t); }
+
+// Value noise on a lattice that wraps every `period` cells.
+double valueNoise(uint32_t seed, double x, double y) {
+  const int xi = static_cast<int>(std::floor(x)), yi = static_cast<int>(std::floor(y));
+  auto lattice = [seed](int i, int j) {
+    uint32_t h = seed ^ (static_cast<uint32_t>(i) * 374761393u) ^ (static_cast<uint32_t>(j) * 668265263u);
+    h = (h ^ (h >> 13)) * 1274126177u;
+    return ((h ^ (h >> 16)) & 0xFFFF) / 65535.0;
+  };
+  const double fx = smooth(x - xi), fy = smooth(y - yi);
+  const double a = lattice(xi, yi), b = lattice(xi + 1, yi), c = lattice(xi, yi + 1), d = lattice(xi + 1, yi + 1);
+  return (a + (b - a) * fx) + ((c + (d - c) * fx) - (a + (b - a) * fx)) * fy;
+}
+
+}  // namespace
+
+void Canvas::clouds(uint32_t seed, double scale, double density, Rgba c) {
+  for (int y = 0; y < height_; ++y) {
+    for (int x = 0; x < width_; ++x) {
+      double n = 0, amp = 0.5, f = 1.0 / scale;
+      for (int o = 0; o < 4; ++o, amp *= 0.5, f *= 2) n += amp * valueNoise(seed + o, x * f, y * f);
+      const double cover = std::clamp((n - (1 - density)) / 0.25, 0.0, 1.0);
+      if (cover > 0) blend(x, y, c, cover);
+    }
+  }
+}
+
+void Canvas::frame(int t, Rgba c) {
+  fillRect(0, 0, width_, t, c);
+  fillRect(0, height_ - t, width_, t, c);
+  fillRect(0, t, t, height_ - 2 * t, c);
+  fillRect(width_ - t, t, t, height_ - 2 * t, c);
+}
+
+void Canvas::avoidPureBlack() {
+  for (Rgba& p : pixels_) {
+    if (p.r == 0 && p.g == 0 && p.b == 0) p = {1, 1, 1, p.a};
+  }
+}
+
+namespace {
+
+const char* kGothic = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf";
+const char* kMincho = "/usr/share/fonts/opentype/ipafont-mincho/ipam.ttf";
+
+std::u32string decodeUtf8(const std::string& s) {
+  std::u32string out;
+  for (size_t i = 0; i < s.size();) {
+    const unsigned char c = s[i];
+    int n = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    char32_t cp = n == 1 ? c : n == 2 ? (c & 0x1F) : n == 3 ? (c & 0x0F) : (c & 0x07);
+    for (int k = 1; k < n && i + k < s.size(); ++k) cp = (cp << 6) | (s[i + k] & 0x3F);
+    out.push_back(cp);
+    i += n;
+  }
+  return out;
+}
+
+struct Face {
+  FT_Library library = nullptr;
+  FT_Face face = nullptr;
+  explicit Face(bool mincho) {
+    if (FT_Init_FreeType(&library) != 0) return;
+    if (FT_New_Face(library, mincho ? kMincho : kGothic, 0, &face) != 0) face = nullptr;
+  }
+  ~Face() {
+    if (face) FT_Done_Face(face);
+    if (library) FT_Done_FreeType(library);
+  }
+};
+
+// Calls draw(bitmap, left, top) for each glyph; returns the advance width.
+template <typename Draw>
+int layout(const std::string& utf8, int px, bool mincho, Draw draw) {
+  Face f(mincho);
+  if (!f.face) return -1;
+  FT_Set_Pixel_Sizes(f.face, 0, px);
+  const int ascender = static_cast<int>(f.face->size->metrics.ascender >> 6);
+  int pen = 0;
+  for (char32_t cp : decodeUtf8(utf8)) {
+    if (FT_Load_Char(f.face, cp, FT_LOAD_RENDER) != 0) continue;
+    const FT_GlyphSlot g = f.face->glyph;
+    draw(g->bitmap, pen + g->bitmap_left, ascender - g->bitmap_top);
+    pen += static_cast<int>(g->advance.x >> 6);
+  }
+  return pen;
+}
+
+}  // namespace
+
+int Canvas::textWidth(const std::string& utf8, int px, bool mincho) {
+  return layout(utf8, px, mincho, [](const FT_Bitmap&, int, int) {});
+}
+
+bool Canvas::text(int x, int y, const std::string& utf8, int px, Rgba colour, Rgba edge, bool mincho) {
+  auto paint = [&](int dx, int dy, Rgba c) {
+    return layout(utf8, px, mincho, [&](const FT_Bitmap& b, int left, int top) {
+      for (unsigned r = 0; r < b.rows; ++r)
+        for (unsigned col = 0; col < b.width; ++col) {
+          const uint8_t v = b.buffer[r * b.pitch + col];
+          if (v) blend(x + left + int(col) + dx, y + top + int(r) + dy, c, v / 255.0);
+        }
+    });
+  };
+  if (edge.a != 0) {
+    for (int dy = -1; dy <= 1; ++dy)
+      for (int dx = -1; dx <= 1; ++dx)
+        if (dx || dy) paint(dx, dy, edge);
+  }
+  return paint(0, 0, colour) >= 0;
+}
+
+std::vector<uint8_t> Canvas::png(bool alpha) const {
+  std::vector<uint8_t> out;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    throw std::runtime_error("PNG encoding failed");
+  }
+  png_set_write_fn(
+      png, &out,
+      [](png_structp p, png_bytep data, png_size_t size) {
+        auto* o = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(p));
+        o->insert(o->end(), data, data + size);
+      },
+      nullptr);
+  png_set_IHDR(png, info, width_, height_, 8, alpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_compression_level(png, 9);
+  png_write_info(png, info);
+  const int channels = alpha ? 4 : 3;
+  std::vector<uint8_t> row(static_cast<size_t>(width_) * channels);
+  for (int y = 0; y < height_; ++y) {
+    for (int x = 0; x < width_; ++x) {
+      const Rgba p = at(x, y);
+      uint8_t* d = &row[static_cast<size_t>(x) * channels];
+      d[0] = p.r;
+      d[1] = p.g;
+      d[2] = p.b;
+      if (alpha) d[3] = p.a;
+    }
+    png_write_row(png, row.data());
+  }
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  return out;
+}
+
+std::vector<uint8_t> Canvas::jpeg(int quality) const {
+  jpeg_compress_struct c{};
+  jpeg_error_mgr err{};
+  c.err = jpeg_std_error(&err);
+  jpeg_create_compress(&c);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&c, &buffer, &size);
+  c.image_width = static_cast<JDIMENSION>(width_);
+  c.image_height = static_cast<JDIMENSION>(height_);
+  c.input_components = 3;
+  c.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&c);
+  jpeg_set_quality(&c, quality, TRUE);
+  jpeg_start_compress(&c, TRUE);
+  std::vector<uint8_t> row(static_cast<size_t>(width_) * 3);
+  while (c.next_scanline < c.image_height) {
+    for (int x = 0; x < width_; ++x) {
+      const Rgba p = at(x, static_cast<int>(c.next_scanline));
+      row[x * 3] = p.r;
+      row[x * 3 + 1] = p.g;
+      row[x * 3 + 2] = p.b;
+    }
+    JSAMPROW r = row.data();
+    jpeg_write_scanlines(&c, &r, 1);
+  }
+  jpeg_finish_compress(&c);
+  jpeg_destroy_compress(&c);
+  std::vector<uint8_t> out(buffer, buffer + size);
+  std::free(buffer);
+  return out;
+}
+
+}  // namespace demodata

@@ -1,0 +1,69 @@
+// An RGBA picture in memory with the few drawing operations the demo data's
+// pictures are made of, and its PNG, JPEG and BMP encodings.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace demodata {
+
+struct Rgba {
+  uint8_t r = 0, g = 0, b = 0, a = 255;
+};
+
+class Canvas {
+ public:
+  Canvas(int width, int height, Rgba fill = {0, 0, 0, 0});
+  int width() const { return width_; }
+  int height() const { return height_; }
+  Rgba at(int x, int y) const { return pixels_[static_cast<size_t>(y) * width_ + x]; }
+  void set(int x, int y, Rgba c);
+  // Source-over blending of c at coverage 0..1.
+  void blend(int x, int y, Rgba c, double coverage = 1.0);
+
+  void fill(Rgba c);
+  // Top to bottom from `top` to `bottom`.
+  void verticalGradient(Rgba top, Rgba bottom);
+  void fillRect(int x, int y, int w, int h, Rgba c);
+  // Anti-aliased filled ellipse.
+  void fillEllipse(double cx, double cy, double rx, double ry, Rgba c);
+  // Soft clouds: value noise over the picture, blended in c where it is dense.
+  void clouds(uint32_t seed, double scale, double density, Rgba c);
+  // A frame of thickness t just inside the edges.
+  void frame(int t, Rgba c);
+  // Text in a Japanese face (IPA Gothic, or IPA Mincho with mincho = true),
+  // UTF-8, top-left at (x, y), px pixels high; an outline of edge colour
+  // when edge.a is not 0. False when no face is found (nothing is drawn).
+  bool text(int x, int y, const std::string& utf8, int px, Rgba colour, Rgba edge = {0, 0, 0, 0},
+            bool mincho = false);
+  // The width text() would take.
+  int textWidth(const std::string& utf8, int px, bool mincho = false);
+  // Lifts every pixel that is pure black to (1, 1, 1), for pictures drawn
+  // with black as the transparent colour.
+  void avoidPureBlack();
+
+  std::vector<uint8_t> png(bool alpha) const;
+  std::vector<uint8_t> jpeg(int quality) const;
+
+ private:
+  int width_;
+  int height_;
+  std::vector<Rgba> pixels_;
+};
+
+// A small deterministic generator for noise and jitter.
+class Random {
+ public:
+  explicit Random(uint32_t seed) : state_(seed * 2654435761u + 1u) {}
+  uint32_t next();
+  double unit() { return (next() >> 8) * (1.0 / 16777216.0); }
+
+ private:
+  uint32_t state_;
+};
+
+// FNV-1a of a text: seeds derived from file paths.
+uint32_t hashText(const std::string& text);
+
+}  // namespace demodata

@@ -1,0 +1,15 @@
+// The game's id-to-file table, read from the same source the game compiles.
+#pragma once
+
+#include <map>
+#include <string>
+
+namespace demodata {
+
+const std::map<int, std::string>& registryImages();
+const std::map<int, std::string>& registrySounds();
+// The path of an id; throws std::out_of_range for an id the table lacks.
+const std::string& imagePathOf(int id);
+const std::string& soundPathOf(int id);
+
+}  // namespace demodata
