@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 #include "game/battle/effect_layers.h"
 #include "game/battle/geometry.h"
@@ -36,6 +37,17 @@ void readText(RecordReader& in, char (&dest)[128]) {
 void writeText(RecordWriter& w, const char (&text)[128]) { w.bytes(reinterpret_cast<const uint8_t*>(text), 128); }
 
 bool isImageId(int id) { return id >= 0 && id < kImageIdCount; }
+
+// Positions, counts and counters from a slot stay well inside what the
+// effects' sums and products can take.
+constexpr int kMaxWord = 1 << 20;
+bool moderate(std::initializer_list<int> words) {
+  for (int w : words) {
+    if (w < -kMaxWord || w > kMaxWord) return false;
+  }
+  return true;
+}
+bool moderate(double v) { return std::isfinite(v) && std::fabs(v) <= kMaxWord; }
 
 }  // namespace
 
@@ -427,7 +439,9 @@ void messege::load(RecordReader& in) {
   soundBound = false;
 }
 
-bool messege::hasValidFields() const { return fontIndex >= 0 && fontIndex < kFontCount; }
+bool messege::hasValidFields() const {
+  return baseFieldsValid() && fontIndex >= 0 && fontIndex < kFontCount && moderate({x, y});
+}
 
 // ----- imageShower -----
 
@@ -482,7 +496,9 @@ void imageShower::load(RecordReader& in) {
   soundBound = false;
 }
 
-bool imageShower::hasValidFields() const { return isImageId(imageId); }
+bool imageShower::hasValidFields() const {
+  return baseFieldsValid() && isImageId(imageId) && moderate(x) && moderate(y) && moderate(scale);
+}
 
 // ----- cutIn -----
 
@@ -522,7 +538,7 @@ void cutIn::load(RecordReader& in) {
   loadBase(in);
 }
 
-bool cutIn::hasValidFields() const { return isImageId(imageId); }
+bool cutIn::hasValidFields() const { return baseFieldsValid() && isImageId(imageId); }
 
 // ----- maku -----
 
@@ -554,10 +570,28 @@ void maku::load(RecordReader& in) {
 // The routine indexes two tables, and the power divides the routines'
 // timings: a slot must give a routine 0..6 and a power 1..100.
 bool maku::hasValidFields() const {
-  return routine >= 0 && routine < kMakuRoutineCount && state >= 1 && state <= 100 && player != nullptr;
+  return baseFieldsValid() && routine >= 0 && routine < kMakuRoutineCount && state >= 1 && state <= 100 &&
+         player != nullptr && counter >= 0;
 }
 
-bool expandingAnime::hasValidFields() const { return isImageId(imageId); }
-bool slideAnime::hasValidFields() const { return sheet >= 0 && sheet < kSheetCount && pictures >= 1; }
+bool basicAnime::baseFieldsValid() const { return moderate(counter) && moderate(step); }
+
+bool expandingAnime::hasValidFields() const {
+  return baseFieldsValid() && isImageId(imageId) && moderate({x, y, heading, halfWidth}) && moderate(scale) &&
+         moderate(growth);
+}
+
+bool slideAnime::hasValidFields() const {
+  return baseFieldsValid() && sheet >= 0 && sheet < kSheetCount && pictures >= 1 &&
+         moderate({pass, pictures, lastPass, width, height}) && moderate(growth);
+}
+
+bool stationalSlideAnime::hasValidFields() const { return slideAnime::hasValidFields() && moderate({x, y}); }
+
+bool flash::hasValidFields() const { return baseFieldsValid() && moderate({alpha, swings}); }
+
+bool circle::hasValidFields() const {
+  return baseFieldsValid() && moderate({maxRadius, radius, frame, rotation}) && player != nullptr;
+}
 
 }  // namespace game::battle

@@ -78,7 +78,7 @@ class basicAnime {
   virtual void save(std::vector<uint8_t>& out) const { saveBase(out); }
   virtual void load(RecordReader& in) { loadBase(in); }
   // Whether the ids and ranges a slot gave can be used.
-  virtual bool hasValidFields() const { return true; }
+  virtual bool hasValidFields() const { return baseFieldsValid(); }
 
   double counter = 0.0;
   double step = 1.0;
@@ -87,6 +87,8 @@ class basicAnime {
  protected:
   void saveBase(std::vector<uint8_t>& out) const;
   void loadBase(RecordReader& in);
+  // Counter and step are finite and moderate.
+  bool baseFieldsValid() const;
 };
 
 class expandingAnime : public basicAnime {
@@ -144,6 +146,7 @@ class stationalSlideAnime : public slideAnime {
   int32_t getTypeId() const override { return kAnimeStationalSlide; }
   void save(std::vector<uint8_t>& out) const override;
   void load(RecordReader& in) override;
+  bool hasValidFields() const override;
 
   int x = 0, y = 0;
 };
@@ -174,6 +177,7 @@ class flash : public basicAnime {
   int32_t getTypeId() const override { return kAnimeFlash; }
   void save(std::vector<uint8_t>& out) const override;
   void load(RecordReader& in) override;
+  bool hasValidFields() const override;
 
   int alpha = 0, swings = 0;
 };
@@ -187,6 +191,7 @@ class circle : public basicAnime {
   int32_t getTypeId() const override { return kAnimeCircle; }
   void save(std::vector<uint8_t>& out) const override;
   void load(RecordReader& in) override;
+  bool hasValidFields() const override;
 
   int maxRadius = 0, radius = 0, frame = 0, rotation = 0;
   PlayerPosition* player = nullptr;

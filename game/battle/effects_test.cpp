@@ -2,6 +2,7 @@
 // slot section read back byte for byte.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <functional>
 
@@ -292,6 +293,14 @@ TEST(EffectLayers, BrokenSectionsFailAndLeaveTheLayersEmpty) {
                            [](auto& b) { stationalSlideAnime(40, 6, 0, 0, 0, 1).save(b); })},
       {"font 9", section(kAnimeMessege, [](auto& b) { messege(0, 0, "a", 0u, false, 5, 9, 4).save(b); })},
       {"image 999", section(kAnimeCutIn, [](auto& b) { cutIn(999).save(b); })},
+      {"counter not a number", section(kAnimeMaku,
+                                       [](auto& b) {
+                                         maku m(World().players[0], 1, 50);
+                                         m.counter = std::nan("");
+                                         m.save(b);
+                                       })},
+      {"huge position", section(kAnimeStationalSlide,
+                                [](auto& b) { stationalSlideAnime(0, 6, 0, 2e9, 0, 1).save(b); })},
       {"negative count", std::vector<uint8_t>{0xff, 0xff, 0xff, 0xff, 0, 0, 0, 0}},
       {"a billion effects", std::vector<uint8_t>{0x00, 0xca, 0x9a, 0x3b, 0, 0, 0, 0}},
       {"no back count", std::vector<uint8_t>{0, 0, 0, 0}},

@@ -155,7 +155,7 @@ void draw1(Frame& f) {
 
 double triangleSize(const Frame& f) {
   const int h = f.p * 50 / 100, l = f.p * 250 / 100;
-  if (f.c < h) return f.c / h;
+  if (h > 0 && f.c < h) return f.c / h;
   if (f.c <= l) return 1;
   return 1 - (f.c - l) / (f.p / 2.0);
 }
@@ -355,7 +355,7 @@ void draw4(Frame& f) {
 
 double beamStrength(const Frame& f) {
   const int h = f.p * 50 / 100, t1 = f.p * 200 / 100, t2 = f.p * 300 / 100;
-  if (f.c <= h) return 1 - truncInt(h - f.c) / static_cast<double>(h);
+  if (h > 0 && f.c <= h) return 1 - truncInt(h - f.c) / static_cast<double>(h);
   if (f.c < t1) return 1;
   return truncInt(t2 - f.c) / static_cast<double>(f.p);
 }
