@@ -3,7 +3,9 @@
 #include <string>
 
 #include "fuzz/seed_writer.h"
+#include "game/battle/effect_layers.h"
 #include "game/battle/motion.h"
+#include "game/battle/players.h"
 #include "tools/demodata/battle_stages.h"
 
 int main(int argc, char** argv) {
@@ -58,5 +60,31 @@ int main(int argc, char** argv) {
   w.i32(kItemTypeId);
   it.save(slot);
   veziv::fuzzing::Seed("battle_objects", "slot_records", slot);
+
+  // The effects section: one effect of every class, the special attacks at
+  // full and partial power among them.
+  installPlayers();
+  World().players[1]->x = 200;
+  addAnime(std::make_unique<basicAnime>());
+  addAnime(std::make_unique<expandingAnime>(42, 100, 200, 30, true));
+  addAnime(std::make_unique<expandingAnime>(43, 100, 200, 30, false));
+  addAnime(std::make_unique<userMessege>("Damage! -", 25, World().players[0], 0xff0000u));
+  addAnime(std::make_unique<flash>(1));
+  addAnime(std::make_unique<circle>(World().players[1], 60));
+  addAnime(std::make_unique<messege>(394, 0, "radio", 0xffc83cu, true, 200, kFontRadio, kModeTimed));
+  addAnime(std::make_unique<messege>(394, 0, "radio", 0xffc83cu, false, 5, kFontRadio, kModeWhileSound));
+  addAnime(std::make_unique<playerSlideAnime>(World().players[0], 1.0));
+  addAnime(std::make_unique<stationalSlideAnime>(0, 16, 2, 300, 300, 1.0));
+  addAnime(std::make_unique<imageShower>(1, 61, 300, 40, kModeTimedFading, 200, 1.0));
+  addAnime(std::make_unique<imageShower>(0, 14, 300, 40, kModeDrifting, 0, 0.5));
+  addAnime(std::make_unique<cutIn>(231));
+  for (int routine = 0; routine <= 6; ++routine) {
+    addAnime(std::make_unique<maku>(World().players[routine % 2], routine, routine % 2 == 0 ? 100 : 45));
+  }
+  std::vector<uint8_t> effects;
+  saveAnimes(effects);
+  veziv::fuzzing::Seed("battle_effects", "every_class", effects);
+  clearAnimes();
+  veziv::fuzzing::Seed("battle_effects", "empty", std::vector<uint8_t>(8, 0));
   return 0;
 }

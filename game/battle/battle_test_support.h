@@ -45,6 +45,21 @@ class RecordingHooks : public BattleHooks {
   }
   void addDriftingImage(int imageId, int x, int y, double) override { drifting.push_back({imageId, x, y}); }
   void showDamageReaction(PlayerPosition& player, int damage) override { damages.push_back({&player, damage}); }
+  int sheetGraph(int sheet, int picture) override { return 2000 + 100 * sheet + picture; }
+  int sheetPictureWidth(int sheet) override { return sheet == kSheetExplosion ? 96 : 32; }
+  int sheetPictureHeight(int sheet) override { return sheet == kSheetExplosion ? 96 : 32; }
+  int soundHandle(int) override { return -1; }
+  int fontOf(int) override { return -1; }
+  int craftPoseGraph(int) override { return -1; }
+  int mainWeaponReload(int weaponId) override { return weaponId == 0 ? 10 : 20; }
+  int subWeaponReload(int) override { return 30; }
+  int subWeaponAmmo(int) override { return 5; }
+  bool battleEventsOn() override { return eventsOn; }
+  bool craftFollowsKeys() override { return true; }
+  const InputHolds* playerInput(int playerNumber) override { return playerNumber == 1 ? &input1 : nullptr; }
+
+  bool eventsOn = true;
+  InputHolds input1;
 };
 
 // Installs the hooks and two players into a fresh world; empties it again at

@@ -20,6 +20,18 @@ class Unwired final : public BattleHooks {
   void addShrinkingImage(int, int, int, int) override {}
   void addDriftingImage(int, int, int, double) override {}
   void showDamageReaction(PlayerPosition&, int) override {}
+  int sheetGraph(int, int) override { return -1; }
+  int sheetPictureWidth(int) override { return 0; }
+  int sheetPictureHeight(int) override { return 0; }
+  int soundHandle(int) override { return -1; }
+  int fontOf(int) override { return -1; }
+  int craftPoseGraph(int) override { return -1; }
+  int mainWeaponReload(int) override { return 0; }
+  int subWeaponReload(int) override { return 0; }
+  int subWeaponAmmo(int) override { return 0; }
+  bool battleEventsOn() override { return false; }
+  bool craftFollowsKeys() override { return false; }
+  const InputHolds* playerInput(int) override { return nullptr; }
 };
 
 }  // namespace

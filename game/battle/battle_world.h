@@ -18,6 +18,14 @@ struct PlayerPosition {
   double y = 550.0;
 };
 
+// One player's hold counters in frames, in the order of the game's input
+// record: shot, left, up, right, down, sub weapon, special, slow, pause, mouse
+// left, mouse right. The shell copies them from its input record.
+struct InputHolds {
+  enum Action { kShot, kLeft, kUp, kRight, kDown, kSub, kSpecial, kSlow, kPause, kMouseLeft, kMouseRight, kCount };
+  int hold[kCount] = {};
+};
+
 // The calls the battle objects make into the rest of the game. The resource
 // registry, the effect layers and the players implement them; until a battle
 // installs them, none of these happen (see Hooks()).
@@ -42,6 +50,28 @@ class BattleHooks {
   virtual void addDriftingImage(int imageId, int x, int y, double scale) = 0;
   // The player's damage reaction.
   virtual void showDamageReaction(PlayerPosition& player, int damage) = 0;
+  // Registry: a picture of a sprite sheet (-1 when unknown) and the size of
+  // the sheet's pictures (0 when unknown).
+  virtual int sheetGraph(int sheet, int picture) = 0;
+  virtual int sheetPictureWidth(int sheet) = 0;
+  virtual int sheetPictureHeight(int sheet) = 0;
+  // Registry: the handle of a loaded sound id, -1 when there is none.
+  virtual int soundHandle(int soundId) = 0;
+  // Registry: the font at an index of the game's font table, -1 when unknown.
+  virtual int fontOf(int fontIndex) = 0;
+  // Registry: the piece of the player craft sheet for a pose 0..5.
+  virtual int craftPoseGraph(int pose) = 0;
+  // Catalogue: reload time and starting ammunition; 0 for an id it lacks.
+  virtual int mainWeaponReload(int weaponId) = 0;
+  virtual int subWeaponReload(int weaponId) = 0;
+  virtual int subWeaponAmmo(int weaponId) = 0;
+  // Settings: whether in-battle events (the radio texts) are switched on.
+  virtual bool battleEventsOn() = 0;
+  // Shell: whether the craft shows the keys' lean (the battle runs and no
+  // story event does).
+  virtual bool craftFollowsKeys() = 0;
+  // Shell: the hold counters of a player (1 or 2), null when unknown.
+  virtual const InputHolds* playerInput(int playerNumber) = 0;
 };
 
 using EnemyList = std::vector<std::unique_ptr<enemy>>;

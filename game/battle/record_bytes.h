@@ -13,6 +13,9 @@ class RecordWriter {
  public:
   explicit RecordWriter(std::vector<uint8_t>& out) : out_(out) {}
   void i32(int32_t v) { u32(static_cast<uint32_t>(v)); }
+  void u8(uint8_t v) { out_.push_back(v); }
+  void bytes(const uint8_t* data, size_t n) { out_.insert(out_.end(), data, data + n); }
+  void zeros(size_t n) { out_.insert(out_.end(), n, 0); }
   void f64(double v) {
     const uint64_t bits = std::bit_cast<uint64_t>(v);
     for (int i = 0; i < 8; ++i) out_.push_back(static_cast<uint8_t>(bits >> (8 * i)));
@@ -32,6 +35,14 @@ class RecordReader {
   RecordReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
   int32_t i32() { return static_cast<int32_t>(static_cast<uint32_t>(take(4))); }
   double f64() { return std::bit_cast<double>(take(8)); }
+  uint8_t u8() { return static_cast<uint8_t>(take(1)); }
+  // Copies n bytes into dest (zeros on a short read).
+  void bytes(uint8_t* dest, size_t n) {
+    for (size_t i = 0; i < n; ++i) dest[i] = u8();
+  }
+  void skip(size_t n) {
+    for (size_t i = 0; i < n; ++i) u8();
+  }
   bool ok() const { return ok_; }
   size_t remaining() const { return size_ - pos_; }
   size_t position() const { return pos_; }
