@@ -9,6 +9,7 @@
 #include <array>
 
 #include "library/softrender/blend/blend_vector.h"
+#include "library/softrender/triangle/span_inside.h"
 #include "library/softrender/triangle/triangle_spans.h"
 
 namespace veziv::softrender {
@@ -52,6 +53,7 @@ struct SpanFormat<kSoftType16> {
 template <class F>
 struct DirectTexels {
   using Format = F;
+  static constexpr bool kDirect32 = F::kBytes == 4;
   template <BlendRule R, bool Blend, bool Tint, bool Alpha, bool Transp>
   static void Draw(uint8_t* dp, const TriangleSpanSetup& k, uint32_t col, uint32_t row, uint32_t g) {
     const uint8_t* sp = k.source + row * k.sourcePitch + ptrdiff_t{F::template kTexelBytes<Alpha>} * col;
@@ -64,6 +66,7 @@ struct DirectTexels {
 template <class F>
 struct PaletteTexels {
   using Format = F;
+  static constexpr bool kDirect32 = false;
   template <BlendRule R, bool Blend, bool Tint, bool, bool Transp>
   static void Draw(uint8_t* dp, const TriangleSpanSetup& k, uint32_t col, uint32_t row, uint32_t g) {
     const uint32_t i = k.source[row * k.sourcePitch + col];
@@ -72,23 +75,84 @@ struct PaletteTexels {
   }
 };
 
+// The four-pixel form of a textured 32-bit row for the rules that have one
+// (modes 0 and 1 without blend image): texels fetched one by one, mixed four
+// at a time. Draws the leading multiple of four of count pixels, every texel
+// inside the source, and returns how many it drew.
+template <class Texels, BlendRule R, bool Blend, bool Tint, bool Alpha, bool Transp>
+inline int32_t TexturedFourPixels([[maybe_unused]] uint8_t* dp, [[maybe_unused]] const TriangleSpanSetup& k,
+                                  [[maybe_unused]] uint32_t u, [[maybe_unused]] uint32_t v,
+                                  [[maybe_unused]] uint32_t du, [[maybe_unused]] uint32_t dv,
+                                  [[maybe_unused]] int32_t count) {
+#if defined(__SSE2__)
+  if constexpr (Texels::kDirect32 && !Blend && (R == BlendRule::Copy || R == BlendRule::Alpha)) {
+    const uint8_t* const src = k.source;
+    const ptrdiff_t pitch = k.sourcePitch;
+    const auto texel = [src, pitch](uint32_t tu, uint32_t tv) {
+      return static_cast<int>(Load32(src + ptrdiff_t(tv >> kFixedShift) * pitch + 4 * ptrdiff_t(tu >> kFixedShift)));
+    };
+    const __m128i key = _mm_set1_epi32(static_cast<int>(k.key));
+    const MixVector<R, Tint, Alpha, Transp> mix(k.rules.common);
+    int32_t i = 0;
+    for (; i + 4 <= count; i += 4, u += 4 * du, v += 4 * dv) {
+      const __m128i s = _mm_setr_epi32(texel(u, v), texel(u + du, v + dv), texel(u + 2 * du, v + 2 * dv),
+                                       texel(u + 3 * du, v + 3 * dv));
+      auto* p = reinterpret_cast<__m128i*>(dp + ptrdiff_t{4} * i);
+      if constexpr (R == BlendRule::Copy && !Tint && !Alpha) {
+        // The untinted copy stores the texel whole.
+        if constexpr (Transp) {
+          const __m128i keep = _mm_cmpeq_epi32(s, key);
+          if (_mm_movemask_epi8(keep) != 0) {
+            const __m128i d = _mm_loadu_si128(p);
+            _mm_storeu_si128(p, _mm_or_si128(_mm_and_si128(keep, d), _mm_andnot_si128(keep, s)));
+            continue;
+          }
+        }
+        _mm_storeu_si128(p, s);
+      } else {
+        _mm_storeu_si128(p, ApplyVector<Transp && !Alpha>(mix, _mm_loadu_si128(p), s, key));
+      }
+    }
+    return i;
+  }
+#endif
+  return 0;
+}
+
 // One row of a textured triangle: a texel outside the source leaves its pixel
 // alone (and reads no blend weight), and the coordinates step on regardless.
+// Where they move on a line over the row only the run of pixels inside is
+// walked, without a test at each.
 template <class Texels>
 struct TexturedSpans {
   template <BlendRule R, bool Blend, bool Tint, bool Alpha, bool Transp>
   struct Loop {
+    static void Draw(uint8_t* dp, const TriangleSpanSetup& k, uint32_t u, uint32_t v) {
+      const uint32_t col = u >> kFixedShift, row = v >> kFixedShift;
+      uint32_t g = 1;
+      if constexpr (Blend) g = k.blendAlpha[k.blend[row * k.blendPitch + col]];
+      Texels::template Draw<R, Blend, Tint, Alpha, Transp>(dp, k, col, row, g);
+    }
     static void Run(const TriangleSpanSetup& k, const TriangleSpan& s) {
       constexpr int kBytes = Texels::Format::kBytes;
       uint8_t* dp = k.target + s.row * k.targetPitch + ptrdiff_t{kBytes} * s.first;
-      uint32_t u = s.u, v = s.v;
-      for (int32_t i = 0; i < s.count; ++i, dp += kBytes, u += s.du, v += s.dv) {
-        if (u >= k.widthBound || v >= k.heightBound) continue;
-        const uint32_t col = u >> kFixedShift, row = v >> kFixedShift;
-        uint32_t g = 1;
-        if constexpr (Blend) g = k.blendAlpha[k.blend[row * k.blendPitch + col]];
-        Texels::template Draw<R, Blend, Tint, Alpha, Transp>(dp, k, col, row, g);
+      const uint32_t du = s.du, dv = s.dv;
+      const SpanInside inside = FindSpanInside(s, k.widthBound, k.heightBound);
+      if (!inside.linear) {
+        uint32_t u = s.u, v = s.v;
+        for (int32_t i = 0; i < s.count; ++i, dp += kBytes, u += du, v += dv) {
+          if (u < k.widthBound && v < k.heightBound) Draw(dp, k, u, v);
+        }
+        return;
       }
+      const int32_t count = inside.last - inside.first;
+      dp += ptrdiff_t{kBytes} * inside.first;
+      uint32_t u = s.u + uint32_t(inside.first) * du, v = s.v + uint32_t(inside.first) * dv;
+      const int32_t four = TexturedFourPixels<Texels, R, Blend, Tint, Alpha, Transp>(dp, k, u, v, du, dv, count);
+      dp += ptrdiff_t{kBytes} * four;
+      u += uint32_t(four) * du;
+      v += uint32_t(four) * dv;
+      for (int32_t i = four; i < count; ++i, dp += kBytes, u += du, v += dv) Draw(dp, k, u, v);
     }
   };
 };
