@@ -5,11 +5,9 @@
 #include <cstddef>
 #include <climits>
 #include <cstring>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "library/foundation/memory_log/memory.h"
+#include "library/softrender/surface/fill_pattern.h"
 
 namespace veziv {
 namespace {
@@ -36,29 +34,6 @@ uint32_t LoadPixel(const uint8_t* p, int bytes) {
   uint32_t v = 0;
   std::memcpy(&v, p, static_cast<size_t>(bytes));  // little-endian: the low bytes
   return v;
-}
-
-// Writes n bytes from p with the four bytes of pattern over and over, the
-// first at p: memset where they are all one byte, else 16-byte stores.
-void FillPattern(uint8_t* p, size_t n, uint32_t pattern) {
-  if (pattern == (pattern & 0xFFu) * 0x01010101u) {
-    std::memset(p, static_cast<int>(pattern & 0xFFu), n);
-    return;
-  }
-  size_t i = 0;
-#if defined(__SSE2__)
-  const __m128i v = _mm_set1_epi32(static_cast<int>(pattern));
-  for (; i + 64 <= n; i += 64) {
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i), v);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i + 16), v);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i + 32), v);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i + 48), v);
-  }
-  for (; i + 16 <= n; i += 16) _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i), v);
-#endif
-  for (; i + 4 <= n; i += 4) std::memcpy(p + i, &pattern, 4);
-  // i is a multiple of 4 here, so the pattern starts again at byte 0.
-  if (i < n) std::memcpy(p + i, &pattern, n - i);
 }
 
 // The run kind of one pixel of the block.
@@ -190,11 +165,11 @@ int SoftSurfaceFillRaw(SOFTSURFACE* view, const DrawRect* rect, uint32_t raw) {
   const int bytes = b.bytesPerPixel;
   if (bytes != 1 && bytes != 2 && bytes != 4) return 0;
   // The value as a four-byte pattern that every row repeats from its first byte.
-  const uint32_t pattern = bytes == 1 ? (raw & 0xFFu) * 0x01010101u : bytes == 2 ? (raw & 0xFFFFu) * 0x00010001u : raw;
+  const uint32_t pattern = softrender::PixelPattern(raw, bytes);
   const size_t rowBytes = size_t(r.right - r.left) * size_t(bytes);
   const ptrdiff_t pitch = b.pitch;
   uint8_t* row = view->pixels + ptrdiff_t(r.top) * pitch + ptrdiff_t(r.left) * bytes;
-  for (int32_t y = r.top; y < r.bottom; ++y, row += pitch) FillPattern(row, rowBytes, pattern);
+  for (int32_t y = r.top; y < r.bottom; ++y, row += pitch) softrender::FillPattern(row, rowBytes, pattern);
   return 0;
 }
 

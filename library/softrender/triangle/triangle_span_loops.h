@@ -9,6 +9,7 @@
 #include <array>
 
 #include "library/softrender/blend/blend_vector.h"
+#include "library/softrender/surface/fill_pattern.h"
 #include "library/softrender/triangle/span_inside.h"
 #include "library/softrender/triangle/triangle_spans.h"
 
@@ -194,6 +195,11 @@ struct FlatSpans {
   template <BlendRule R>
   static void Run(const TriangleSpanSetup& k, const TriangleSpan& s) {
     uint8_t* dp = k.target + s.row * k.targetPitch + ptrdiff_t{F::kBytes} * s.first;
+    if constexpr (R == BlendRule::Copy) {
+      // The untinted copy without weights stores the colour whole.
+      if (s.count > 0) FillPattern(dp, size_t(s.count) * F::kBytes, PixelPattern(k.colour, F::kBytes));
+      return;
+    }
     int32_t i = 0;
     if constexpr (F::kBytes == 4) i = FlatFourPixels32<R>(dp, s.count, k);
     for (dp += ptrdiff_t{F::kBytes} * i; i < s.count; ++i, dp += F::kBytes) {
