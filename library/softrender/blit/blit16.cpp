@@ -4,9 +4,7 @@
 // half blend at p = 128, the 6-bit blend table for other p, and the two-pixel
 // add and subtract at p = 255.
 #include <cstring>
-#include <type_traits>
 
-#include "library/softrender/blend/blend_vector.h"
 #include "library/softrender/blit/blit_rows.h"
 
 namespace veziv::softrender {
@@ -32,35 +30,9 @@ void CopyRows16(const BlitSetup& k) {
 // source words with the low half of the packed transparent value. Where SSE2
 // is there, vec(d, s) does eight pixels at a time in 16-bit lanes first.
 template <bool Transp, class Op, class Vec = NoVector>
-void EachWord(const BlitSetup& k, Op op, [[maybe_unused]] Vec vec = {}) {
-  const uint32_t key = k.packedKey & 0xFFFF;
-  const int32_t w = k.w;
-  for (int32_t y = 0; y < k.h; ++y) {
-    const uint8_t* sp = k.src + y * k.srcPitch;
-    uint8_t* dp = k.dst + y * k.dstPitch;
-    int32_t x = 0;
-#if defined(__SSE2__)
-    if constexpr (!std::is_same_v<Vec, NoVector>) {
-      const __m128i keys = _mm_set1_epi16(static_cast<short>(key));
-      for (; x + 8 <= w; x += 8) {
-        auto* p = reinterpret_cast<__m128i*>(dp + 2 * x);
-        const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(sp + 2 * x));
-        const __m128i dv = _mm_loadu_si128(p);
-        __m128i r = vec(dv, sv);
-        if constexpr (Transp) {
-          const __m128i keep = _mm_cmpeq_epi16(sv, keys);
-          r = _mm_or_si128(_mm_and_si128(keep, dv), _mm_andnot_si128(keep, r));
-        }
-        _mm_storeu_si128(p, r);
-      }
-    }
-#endif
-    for (; x < w; ++x) {
-      const uint32_t s = Load16(sp + 2 * x);
-      if (Transp && s == key) continue;
-      Store16(dp + 2 * x, static_cast<uint16_t>(op(Load16(dp + 2 * x), s)));
-    }
-  }
+void EachWord(const BlitSetup& k, Op op, Vec vec = {}) {
+  WalkPixelRows<2, Transp>(k, k.packedKey & 0xFFFF, vec,
+                           [op](uint8_t* dp, uint32_t s) { Store16(dp, static_cast<uint16_t>(op(Load16(dp), s))); });
 }
 
 template <bool Transp>
