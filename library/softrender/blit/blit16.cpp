@@ -44,7 +44,8 @@ template <bool Transp>
 void HalfBlend(const BlitSetup& k) {
   EachWord<Transp>(k, Half565, VEZIV_VECTOR([](__m128i d, __m128i s) {
                      const __m128i m = _mm_set1_epi16(0x7BEF);
-                     return _mm_add_epi16(_mm_and_si128(_mm_srli_epi16(s, 1), m), _mm_and_si128(_mm_srli_epi16(d, 1), m));
+                     return _mm_add_epi16(_mm_and_si128(_mm_srli_epi16(s, 1), m),
+                                          _mm_and_si128(_mm_srli_epi16(d, 1), m));
                    }));
 }
 

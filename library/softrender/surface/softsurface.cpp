@@ -169,6 +169,11 @@ int SoftSurfaceFillRaw(SOFTSURFACE* view, const DrawRect* rect, uint32_t raw) {
   const size_t rowBytes = size_t(r.right - r.left) * size_t(bytes);
   const ptrdiff_t pitch = b.pitch;
   uint8_t* row = view->pixels + ptrdiff_t(r.top) * pitch + ptrdiff_t(r.left) * bytes;
+  if (ptrdiff_t(rowBytes) == pitch) {
+    // Rows that follow one another without a gap are one fill.
+    softrender::FillPattern(row, rowBytes * size_t(r.bottom - r.top), pattern);
+    return 0;
+  }
   for (int32_t y = r.top; y < r.bottom; ++y, row += pitch) softrender::FillPattern(row, rowBytes, pattern);
   return 0;
 }

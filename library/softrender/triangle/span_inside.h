@@ -56,7 +56,8 @@ inline int64_t CeilDiv(int64_t a, int64_t b) {
 
 // The run of span's pixels whose texel (u >> 18, v >> 18) lies in a source
 // whose coordinates are bounded by widthBound and heightBound.
-[[gnu::always_inline]] inline SpanInside FindSpanInside(const TriangleSpan& s, uint32_t widthBound, uint32_t heightBound) {
+[[gnu::always_inline]] inline SpanInside FindSpanInside(const TriangleSpan& s, uint32_t widthBound,
+                                                        uint32_t heightBound) {
   if (s.count <= 0) return {0, 0, true};
   const int64_t n = s.count;
   const int64_t u = int32_t(s.u), du = int32_t(s.du), v = int32_t(s.v), dv = int32_t(s.dv);
