@@ -77,7 +77,8 @@ struct PaletteTexels {
 };
 
 // The four-pixel form of a textured 32-bit row for the rules that have one
-// (modes 0 and 1 without blend image): texels fetched one by one, mixed four
+// (modes 0 and 1 without blend image, and modes 2 and 3 by the parameter
+// alone, as the blit's forms): texels fetched one by one, mixed four
 // at a time. Draws the leading multiple of four of count pixels, every texel
 // inside the source, and returns how many it drew.
 template <class Texels, BlendRule R, bool Blend, bool Tint, bool Alpha, bool Transp>
@@ -86,7 +87,9 @@ inline int32_t TexturedFourPixels([[maybe_unused]] uint8_t* dp, [[maybe_unused]]
                                   [[maybe_unused]] uint32_t du, [[maybe_unused]] uint32_t dv,
                                   [[maybe_unused]] int32_t count) {
 #if defined(__SSE2__)
-  if constexpr (Texels::kDirect32 && !Blend && (R == BlendRule::Copy || R == BlendRule::Alpha)) {
+  constexpr bool kMix = R == BlendRule::Copy || R == BlendRule::Alpha;
+  constexpr bool kPacked = (R == BlendRule::Add || R == BlendRule::Subtract) && !Tint && !Alpha;
+  if constexpr (Texels::kDirect32 && !Blend && (kMix || kPacked)) {
     const uint8_t* const src = k.source;
     const ptrdiff_t pitch = k.sourcePitch;
     const auto texel = [src, pitch](uint32_t tu, uint32_t tv) {
@@ -94,6 +97,7 @@ inline int32_t TexturedFourPixels([[maybe_unused]] uint8_t* dp, [[maybe_unused]]
     };
     const __m128i key = _mm_set1_epi32(static_cast<int>(k.key));
     const MixVector<R, Tint, Alpha, Transp> mix(k.rules.common);
+    [[maybe_unused]] const __m128i param = _mm_set1_epi16(static_cast<short>(k.rules.common.p));
     int32_t i = 0;
     for (; i + 4 <= count; i += 4, u += 4 * du, v += 4 * dv) {
       const __m128i s = _mm_setr_epi32(texel(u, v), texel(u + du, v + dv), texel(u + 2 * du, v + 2 * dv),
@@ -110,6 +114,13 @@ inline int32_t TexturedFourPixels([[maybe_unused]] uint8_t* dp, [[maybe_unused]]
           }
         }
         _mm_storeu_si128(p, s);
+      } else if constexpr (kPacked) {
+        // The product-table term of each byte, then the packed add or subtract.
+        const auto packed = [param](__m128i d, __m128i x) {
+          const __m128i v = ScaleBytes(x, param);
+          return R == BlendRule::Add ? PackedAddLanes(d, v, true) : PackedSubtractLanes(d, v);
+        };
+        _mm_storeu_si128(p, ApplyVector<Transp>(packed, _mm_loadu_si128(p), s, key));
       } else {
         _mm_storeu_si128(p, ApplyVector<Transp && !Alpha>(mix, _mm_loadu_si128(p), s, key));
       }
