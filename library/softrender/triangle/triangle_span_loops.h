@@ -78,7 +78,7 @@ struct PaletteTexels {
 
 // The four-pixel form of a textured 32-bit row for the rules that have one
 // (modes 0 and 1 without blend image, and modes 2 and 3 by the parameter
-// alone, as the blit's forms): texels fetched one by one, mixed four
+// alone, as the blit's forms): texels fetched one by one, drawn four
 // at a time. Draws the leading multiple of four of count pixels, every texel
 // inside the source, and returns how many it drew.
 template <class Texels, BlendRule R, bool Blend, bool Tint, bool Alpha, bool Transp>
@@ -90,19 +90,11 @@ inline int32_t TexturedFourPixels([[maybe_unused]] uint8_t* dp, [[maybe_unused]]
   constexpr bool kMix = R == BlendRule::Copy || R == BlendRule::Alpha;
   constexpr bool kPacked = (R == BlendRule::Add || R == BlendRule::Subtract) && !Tint && !Alpha;
   if constexpr (Texels::kDirect32 && !Blend && (kMix || kPacked)) {
-    const uint8_t* const src = k.source;
-    const ptrdiff_t pitch = k.sourcePitch;
-    const auto texel = [src, pitch](uint32_t tu, uint32_t tv) {
-      return static_cast<int>(Load32(src + ptrdiff_t(tv >> kFixedShift) * pitch + 4 * ptrdiff_t(tu >> kFixedShift)));
-    };
     const __m128i key = _mm_set1_epi32(static_cast<int>(k.key));
     const MixVector<R, Tint, Alpha, Transp> mix(k.rules.common);
     [[maybe_unused]] const __m128i param = _mm_set1_epi16(static_cast<short>(k.rules.common.p));
-    int32_t i = 0;
-    for (; i + 4 <= count; i += 4, u += 4 * du, v += 4 * dv) {
-      const __m128i s = _mm_setr_epi32(texel(u, v), texel(u + du, v + dv), texel(u + 2 * du, v + 2 * dv),
-                                       texel(u + 3 * du, v + 3 * dv));
-      auto* p = reinterpret_cast<__m128i*>(dp + ptrdiff_t{4} * i);
+    // Draws the four texels s over the four pixels at p.
+    const auto group = [&](__m128i* p, __m128i s) {
       if constexpr (R == BlendRule::Copy && !Tint && !Alpha) {
         // The untinted copy stores the texel whole.
         if constexpr (Transp) {
@@ -110,7 +102,7 @@ inline int32_t TexturedFourPixels([[maybe_unused]] uint8_t* dp, [[maybe_unused]]
           if (_mm_movemask_epi8(keep) != 0) {
             const __m128i d = _mm_loadu_si128(p);
             _mm_storeu_si128(p, _mm_or_si128(_mm_and_si128(keep, d), _mm_andnot_si128(keep, s)));
-            continue;
+            return;
           }
         }
         _mm_storeu_si128(p, s);
@@ -124,6 +116,40 @@ inline int32_t TexturedFourPixels([[maybe_unused]] uint8_t* dp, [[maybe_unused]]
       } else {
         _mm_storeu_si128(p, ApplyVector<Transp && !Alpha>(mix, _mm_loadu_si128(p), s, key));
       }
+    };
+    const uint8_t* const src = k.source;
+    const ptrdiff_t pitch = k.sourcePitch;
+    // Where the texels are stored whole the multiply-add of the indices pays;
+    // with mixing after it, the indices' trip out of the vector registers costs more.
+    constexpr bool kPackedIndex = R == BlendRule::Copy && !Tint && !Alpha;
+    int32_t i = 0;
+    if (kPackedIndex && pitch > 0 && pitch % 4 == 0 && pitch / 4 < 32768) {
+      // Texel indices row * (pitch / 4) + column four at a time in one
+      // multiply-add of 16-bit halves: inside the source both are below 8192.
+      const __m128i stepU = Splat(4 * du), stepV = Splat(4 * dv);
+      const __m128i weights = Splat(uint32_t(pitch / 4) << 16 | 1), rowBits = Splat(0xFFFF0000u);
+      __m128i us = _mm_setr_epi32(int(u), int(u + du), int(u + 2 * du), int(u + 3 * du));
+      __m128i vs = _mm_setr_epi32(int(v), int(v + dv), int(v + 2 * dv), int(v + 3 * dv));
+      for (; i + 4 <= count; i += 4, us = _mm_add_epi32(us, stepU), vs = _mm_add_epi32(vs, stepV)) {
+        const __m128i place =
+            _mm_or_si128(_mm_and_si128(_mm_srli_epi32(vs, 2), rowBits), _mm_srli_epi32(us, kFixedShift));
+        const __m128i index = _mm_madd_epi16(place, weights);
+        const auto texel = [src](__m128i x) {
+          return static_cast<int>(Load32(src + 4 * size_t(uint32_t(_mm_cvtsi128_si32(x)))));
+        };
+        const __m128i s = _mm_setr_epi32(texel(index), texel(_mm_shuffle_epi32(index, 1)),
+                                         texel(_mm_shuffle_epi32(index, 2)), texel(_mm_shuffle_epi32(index, 3)));
+        group(reinterpret_cast<__m128i*>(dp + ptrdiff_t{4} * i), s);
+      }
+      return i;
+    }
+    const auto texel = [src, pitch](uint32_t tu, uint32_t tv) {
+      return static_cast<int>(Load32(src + ptrdiff_t(tv >> kFixedShift) * pitch + 4 * ptrdiff_t(tu >> kFixedShift)));
+    };
+    for (; i + 4 <= count; i += 4, u += 4 * du, v += 4 * dv) {
+      const __m128i s = _mm_setr_epi32(texel(u, v), texel(u + du, v + dv), texel(u + 2 * du, v + 2 * dv),
+                                       texel(u + 3 * du, v + 3 * dv));
+      group(reinterpret_cast<__m128i*>(dp + ptrdiff_t{4} * i), s);
     }
     return i;
   }
