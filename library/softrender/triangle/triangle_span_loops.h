@@ -211,6 +211,10 @@ inline int32_t FlatFourPixels32([[maybe_unused]] uint8_t* dp, [[maybe_unused]] i
     const __m128i s = Splat(word);
     const MixVector<BlendRule::Alpha, false, false, false> mix(t);
     int32_t i = 0;
+    if constexpr (R == BlendRule::Add) {
+      static const FlatAddRow wide = ChooseWideFlatAdd();
+      if (wide) i = wide(dp, count, word);
+    }
     for (; i + 4 <= count; i += 4) {
       auto* p = reinterpret_cast<__m128i*>(dp + ptrdiff_t{4} * i);
       const __m128i d = _mm_loadu_si128(p);
