@@ -110,6 +110,38 @@ void BM_Memcpy(benchmark::State& state) {
 }
 BENCHMARK(BM_Memcpy);
 
+// The clear of the screen: memset is the floor for a value whose bytes agree.
+void BM_Memset(benchmark::State& state) {
+  Image dst(kWidth, kHeight, false, 2);
+  for (auto _ : state) {
+    std::memset(dst.pixels.data(), 0, size_t(kPixels) * 4);
+    benchmark::ClobberMemory();
+  }
+  Count(state);
+}
+BENCHMARK(BM_Memset);
+
+void OurClear(benchmark::State& state, uint32_t raw) {
+  Image dst(kWidth, kHeight, false, 2);
+  for (auto _ : state) {
+    SoftSurfaceFillRaw(&dst.view, nullptr, raw);
+    benchmark::ClobberMemory();
+  }
+  Count(state);
+}
+BENCHMARK_CAPTURE(OurClear, Black, 0u);
+BENCHMARK_CAPTURE(OurClear, Colour, 0x00336699u);
+
+void PixmanClear(benchmark::State& state) {
+  Image dst(kWidth, kHeight, false, 2);
+  for (auto _ : state) {
+    pixman_fill(dst.pixels.data(), kWidth, 32, 0, 0, kWidth, kHeight, 0x00336699);
+    benchmark::ClobberMemory();
+  }
+  Count(state);
+}
+BENCHMARK(PixmanClear);
+
 // --- our blits: mode, parameter, source alpha, transparency flag
 
 void OurBlit(benchmark::State& state, int32_t mode, int32_t p, bool alpha, int32_t flag, bool sprites = false) {
@@ -189,6 +221,7 @@ void PixmanScaled(benchmark::State& state, int sourceWidth, int sourceHeight, bo
 BENCHMARK_CAPTURE(PixmanComposite, SrcCopy, PIXMAN_OP_SRC, -1, false);
 BENCHMARK_CAPTURE(PixmanComposite, OverConstantAlpha100, PIXMAN_OP_OVER, 100, false);
 BENCHMARK_CAPTURE(PixmanComposite, OverSourceAlpha, PIXMAN_OP_OVER, -1, true);
+BENCHMARK_CAPTURE(PixmanComposite, OverSourceAlphaMask100, PIXMAN_OP_OVER, 100, true);
 BENCHMARK_CAPTURE(PixmanComposite, OverSourceAlphaSprites, PIXMAN_OP_OVER, -1, true, true);
 BENCHMARK_CAPTURE(PixmanComposite, Add, PIXMAN_OP_ADD, -1, false);
 BENCHMARK_CAPTURE(PixmanScaled, Scaled2x, kWidth / 2, kHeight / 2);
@@ -294,6 +327,26 @@ void Pixman16(benchmark::State& state, pixman_op_t op, int maskAlpha) {
 BENCHMARK_CAPTURE(Sdl16, Copy16, SDL_BLENDMODE_NONE, -1, false);
 BENCHMARK_CAPTURE(Sdl16, TransparentCopy16, SDL_BLENDMODE_NONE, -1, true);
 BENCHMARK_CAPTURE(Sdl16, AlphaByParameter100_16, SDL_BLENDMODE_BLEND, 100, false);
+BENCHMARK_CAPTURE(Sdl16, AlphaByParameter128_16, SDL_BLENDMODE_BLEND, 128, false);
+
+// SDL's blit of an 8-bit palette surface (the same indices and colours) into
+// a 32-bit one: a plain copy, or with the colour key of index 7.
+void SdlPalette32(benchmark::State& state, bool colorKey) {
+  Image16 src(kWidth, kHeight, kSoftType32, true, false, 1);
+  Image dst(kWidth, kHeight, false, 2);
+  SDL_Surface* from = SDL_CreateRGBSurfaceWithFormatFrom(src.pixels.data(), kWidth, kHeight, 8, src.block.pitch,
+                                                         SDL_PIXELFORMAT_INDEX8);
+  SDL_Color colours[256];
+  for (int i = 0; i < 256; ++i) {
+    const uint8_t* e = src.palette.data() + 4 * i;  // blue, green, red, fourth
+    colours[i] = SDL_Color{e[2], e[1], e[0], 255};
+  }
+  SDL_SetPaletteColors(from->format->palette, colours, 0, 256);
+  TimeSdlBlit(state, dst.sdl, from, SDL_BLENDMODE_NONE, -1, colorKey, src.block.transparentValue);
+  SDL_FreeSurface(from);
+}
+BENCHMARK_CAPTURE(SdlPalette32, PaletteCopy32, false);
+BENCHMARK_CAPTURE(SdlPalette32, PaletteTransparentCopy32, true);
 BENCHMARK_CAPTURE(Pixman16, SrcCopy16, PIXMAN_OP_SRC, -1);
 BENCHMARK_CAPTURE(Pixman16, OverConstantAlpha100_16, PIXMAN_OP_OVER, 100);
 

@@ -41,7 +41,8 @@ bool KeepFrame(const PresentRequest& request, const ScreenRect& placement) {
   const ScreenRect& src = request.source;
   f.width = src.width;
   f.height = src.height;
-  f.pixels.assign(static_cast<size_t>(src.width) * src.height, 0);
+  // Every pixel is copied below: no need to clear the kept frame first.
+  f.pixels.resize(static_cast<size_t>(src.width) * src.height);
   for (int y = 0; y < src.height; ++y) {
     const uint8_t* row = request.image.pixels + static_cast<ptrdiff_t>(src.y + y) * request.image.pitch + src.x * 4;
     std::memcpy(&f.pixels[static_cast<size_t>(y) * src.width], row, static_cast<size_t>(src.width) * 4);

@@ -61,7 +61,24 @@ void ScrambleArchiveBytes(size_t count, void* data, uint64_t filePosition,
                           const uint8_t key[kArchiveKeySize]) {
   auto* p = static_cast<uint8_t*>(data);
   size_t k = static_cast<size_t>(filePosition % kArchiveKeySize);
-  for (size_t i = 0; i < count; ++i) {
+  size_t i = 0;
+  // The key laid out from byte k over a whole number of 8-byte words and of
+  // key lengths, so that long reads take a word at a time.
+  constexpr size_t kSpan = kArchiveKeySize * 8;
+  if (count >= kSpan) {
+    uint8_t stream[kSpan];
+    for (size_t j = 0; j < kSpan; ++j) stream[j] = key[(k + j) % kArchiveKeySize];
+    for (; i + kSpan <= count; i += kSpan) {
+      for (size_t j = 0; j < kSpan; j += 8) {
+        uint64_t word, mask;
+        std::memcpy(&word, p + i + j, 8);
+        std::memcpy(&mask, stream + j, 8);
+        word ^= mask;
+        std::memcpy(p + i + j, &word, 8);
+      }
+    }
+  }
+  for (; i < count; ++i) {
     p[i] ^= key[k];
     if (++k == kArchiveKeySize) k = 0;
   }

@@ -98,17 +98,18 @@ TEST(DeriveArchiveKey, GivesTheHandComputedBytes) {
 TEST(ScrambleArchiveBytes, IsKeyedByFilePositionAndUndoesItself) {
   uint8_t key[12];
   DeriveArchiveKey("MossyLarkPie", key);
-  std::vector<uint8_t> whole(50);
+  // Long enough for the word-at-a-time form and a tail after it.
+  std::vector<uint8_t> whole(400);
   for (size_t i = 0; i < whole.size(); ++i) whole[i] = static_cast<uint8_t>(i * 7);
   const std::vector<uint8_t> plain = whole;
   ScrambleArchiveBytes(whole.size(), whole.data(), 0, key);
   // A range starting at odd file position 7 scrambles as the same bytes of the whole.
-  std::vector<uint8_t> part(plain.begin() + 7, plain.begin() + 40);
+  std::vector<uint8_t> part(plain.begin() + 7, plain.begin() + 390);
   ScrambleArchiveBytes(part.size(), part.data(), 7, key);
-  EXPECT_EQ(part, std::vector<uint8_t>(whole.begin() + 7, whole.begin() + 40));
+  EXPECT_EQ(part, std::vector<uint8_t>(whole.begin() + 7, whole.begin() + 390));
   for (size_t k = 0; k < part.size(); ++k) EXPECT_EQ(part[k], plain[7 + k] ^ key[(7 + k) % 12]);
   ScrambleArchiveBytes(part.size(), part.data(), 7, key);
-  EXPECT_EQ(part, std::vector<uint8_t>(plain.begin() + 7, plain.begin() + 40));
+  EXPECT_EQ(part, std::vector<uint8_t>(plain.begin() + 7, plain.begin() + 390));
 }
 
 // The chosen key bytes and the layout, pinned: any change to them changes

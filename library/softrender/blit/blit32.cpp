@@ -8,7 +8,7 @@
 #include <type_traits>
 
 #include "library/softrender/blend/blend_vector.h"
-#include "library/softrender/blit/blit_setup.h"
+#include "library/softrender/blit/blit_rows.h"
 
 namespace veziv::softrender {
 namespace {
@@ -30,32 +30,9 @@ struct General32 {
   }
 };
 
-// Walks the rectangle with vec(d, s) on four target and source pixels at a time
-// where SSE2 is there, and scalar(dp, s) on the rest of each row. With Transp,
-// source pixels equal to the transparent value keep their target pixel.
 template <bool Transp, class Vec, class Scalar>
-void PixelRows(const BlitSetup& k, [[maybe_unused]] Vec vec, Scalar scalar) {
-  const int32_t w = k.w;  // a local copy: the stores below may alias k for all the compiler knows
-  for (int32_t y = 0; y < k.h; ++y) {
-    const uint8_t* sp = k.src + y * k.srcPitch;
-    uint8_t* dp = k.dst + y * k.dstPitch;
-    int32_t x = 0;
-#if defined(__SSE2__)
-    if constexpr (!std::is_same_v<Vec, NoVector>) {
-      const __m128i key = _mm_set1_epi32(static_cast<int>(k.key));
-      for (; x + 4 <= w; x += 4) {
-        const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(sp + 4 * x));
-        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dp + 4 * x));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(dp + 4 * x), ApplyVector<Transp>(vec, d, s, key));
-      }
-    }
-#endif
-    for (; x < w; ++x) {
-      const uint32_t s = Load32(sp + 4 * x);
-      if (Transp && s == k.key) continue;
-      scalar(dp + 4 * x, s);
-    }
-  }
+void PixelRows(const BlitSetup& k, Vec vec, Scalar scalar) {
+  WalkPixelRows<4, Transp>(k, k.key, vec, scalar);
 }
 
 // Scalar form of a whole-word operation op(D, S).

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 
 #include "library/softrender/blend/blend_rules16.h"
+#include "library/softrender/blend/blend_vector.h"
 #include "library/softrender/blit/blit_setup.h"
 
 namespace veziv::softrender {
@@ -23,6 +25,43 @@ inline void WalkRows(const BlitSetup& k, Fn fn) {
       uint32_t b = 1;
       if constexpr (Blend) b = k.blendAlpha[bp[x]];
       fn(dp + DstBytes * x, sp + SrcBytes * x, b);
+    }
+  }
+}
+
+// Walks the rectangle of Bytes-wide pixels (2 or 4) with vec(d, s) on 16
+// bytes of target and source at a time where SSE2 is there, and scalar(dp, s)
+// on the rest of each row. With Transp, source pixels equal to key keep their
+// target pixel.
+template <int Bytes, bool Transp, class Vec, class Scalar>
+void WalkPixelRows(const BlitSetup& k, uint32_t key, [[maybe_unused]] Vec vec, Scalar scalar) {
+  static_assert(Bytes == 2 || Bytes == 4);
+  const int32_t w = k.w;  // a local copy: the stores below may alias k for all the compiler knows
+  for (int32_t y = 0; y < k.h; ++y) {
+    const uint8_t* sp = k.src + y * k.srcPitch;
+    uint8_t* dp = k.dst + y * k.dstPitch;
+    int32_t x = 0;
+#if defined(__SSE2__)
+    if constexpr (!std::is_same_v<Vec, NoVector>) {
+      constexpr int32_t kLanes = 16 / Bytes;
+      const __m128i keys = Bytes == 2 ? _mm_set1_epi16(static_cast<short>(key)) : Splat(key);
+      for (; x + kLanes <= w; x += kLanes) {
+        auto* p = reinterpret_cast<__m128i*>(dp + Bytes * x);
+        const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(sp + Bytes * x));
+        const __m128i d = _mm_loadu_si128(p);
+        __m128i r = vec(d, s);
+        if constexpr (Transp) {
+          const __m128i keep = Bytes == 2 ? _mm_cmpeq_epi16(s, keys) : _mm_cmpeq_epi32(s, keys);
+          r = _mm_or_si128(_mm_and_si128(keep, d), _mm_andnot_si128(keep, r));
+        }
+        _mm_storeu_si128(p, r);
+      }
+    }
+#endif
+    for (; x < w; ++x) {
+      const uint32_t s = Bytes == 2 ? Load16(sp + 2 * x) : Load32(sp + 4 * x);
+      if (Transp && s == key) continue;
+      scalar(dp + Bytes * x, s);
     }
   }
 }

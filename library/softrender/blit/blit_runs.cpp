@@ -5,8 +5,10 @@
 // partly transparent runs of an alpha source its form with it; there are no
 // special loops on this path.
 #include <algorithm>
+#include <functional>
 
 #include "library/softrender/blend/blend_rules16.h"
+#include "library/softrender/blend/blend_vector.h"
 #include "library/softrender/blit/blit_setup.h"
 
 namespace veziv::softrender {
@@ -38,9 +40,37 @@ inline void WalkRuns(const BlitSetup& k, Fn fn) {
   }
 }
 
+// fn(dp, sp, n, kind) for every drawn run of n pixels.
+template <class Fn>
+inline void EachDrawnRun(const BlitSetup& k, Fn fn) {
+  const uint8_t* run = k.runTable;
+  const int32_t w = k.w;
+  for (int32_t y = 0; y < k.h; ++y) {
+    const uint8_t* sp = k.src + y * k.srcPitch;
+    uint8_t* dp = k.dst + y * k.dstPitch;
+    int32_t x = 0;
+    for (uint8_t code = *run++; RunKind(code) != 3; code = *run++) {
+      const int32_t n = std::min(RunLength(code), w - x);
+      const uint8_t kind = RunKind(code);
+      if (kind != kRunTransparent && n > 0) fn(dp + 4 * x, sp + 4 * x, n, kind);
+      x += n;
+    }
+  }
+}
+
+// Whether the source rows and the target rows of the blit share bytes.
+bool RowsOverlap(const BlitSetup& k) {
+  if (k.h <= 0) return false;
+  const uint8_t* s0 = k.src + std::min<ptrdiff_t>(0, (k.h - 1) * k.srcPitch);
+  const uint8_t* s1 = k.src + std::max<ptrdiff_t>(0, (k.h - 1) * k.srcPitch) + 4 * ptrdiff_t{k.w};
+  const uint8_t* d0 = k.dst + std::min<ptrdiff_t>(0, (k.h - 1) * k.dstPitch);
+  const uint8_t* d1 = k.dst + std::max<ptrdiff_t>(0, (k.h - 1) * k.dstPitch) + 4 * ptrdiff_t{k.w};
+  return std::less<const uint8_t*>{}(s0, d1) && std::less<const uint8_t*>{}(d0, s1);
+}
+
 template <BlendRule R, bool Blend, bool Tint, bool Alpha, bool>
 struct Runs32 {
-  static void Run(const BlitSetup& k) {
+  static void Scalar(const BlitSetup& k) {
     constexpr int kB = Blend ? 1 : 0;
     WalkRuns<4, 4, Blend>(k, [&k](uint8_t* dp, const uint8_t* sp, uint32_t b, uint8_t kind) {
       const uint32_t s = Load32(sp);
@@ -53,6 +83,55 @@ struct Runs32 {
       Store32(dp, BlendPixel32<R, Tint, kB>(Load32(dp), s, b, k.rules));
     });
   }
+
+  // Modes 0 and 1 without blend image, run by run: an untinted copy of an
+  // opaque run moves its bytes, the rest mix four pixels at a time. Source
+  // and target apart only: drawn into itself the image keeps the pixel order.
+  static void Run(const BlitSetup& k) {
+#if defined(__SSE2__)
+    if constexpr (!Blend && (R == BlendRule::Copy || R == BlendRule::Alpha)) {
+      if (!RowsOverlap(k)) {
+        const MixVector<R, Tint, false, false> plain(k.rules);
+        [[maybe_unused]] const MixVector<R, Tint, true, false> partial(k.rules);
+        const RuleTables& t = k.rules;
+        EachDrawnRun(k, [&](uint8_t* dp, const uint8_t* sp, int32_t n, uint8_t kind) {
+          if (Alpha && kind == kRunPartial) {
+            MixRun(dp, sp, n, partial, [&t](uint32_t d, uint32_t s) {
+              return BlendPixel32<R, Tint, 1>(d, s, s >> 24, t);
+            });
+          } else if (R == BlendRule::Copy && !Tint) {
+            // Runs are short: plain 16-byte moves beat a string copy's start-up.
+            CopyRun(dp, sp, n);
+          } else {
+            MixRun(dp, sp, n, plain, [&t](uint32_t d, uint32_t s) { return BlendPixel32<R, Tint, 0>(d, s, 1, t); });
+          }
+        });
+        return;
+      }
+    }
+#endif
+    Scalar(k);
+  }
+
+#if defined(__SSE2__)
+  template <class Vec, class One>
+  static void MixRun(uint8_t* dp, const uint8_t* sp, int32_t n, const Vec& vec, One one) {
+    int32_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+      auto* p = reinterpret_cast<__m128i*>(dp + 4 * i);
+      _mm_storeu_si128(p, vec(_mm_loadu_si128(p), _mm_loadu_si128(reinterpret_cast<const __m128i*>(sp + 4 * i))));
+    }
+    for (; i < n; ++i) Store32(dp + 4 * i, one(Load32(dp + 4 * i), Load32(sp + 4 * i)));
+  }
+
+  static void CopyRun(uint8_t* dp, const uint8_t* sp, int32_t n) {
+    int32_t i = 0;
+    for (; i + 4 <= n; i += 4)
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(dp + 4 * i),
+                       _mm_loadu_si128(reinterpret_cast<const __m128i*>(sp + 4 * i)));
+    for (; i < n; ++i) Store32(dp + 4 * i, Load32(sp + 4 * i));
+  }
+#endif
 };
 
 template <BlendRule R, bool Blend, bool Tint, bool, bool>

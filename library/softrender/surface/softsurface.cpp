@@ -5,9 +5,9 @@
 #include <cstddef>
 #include <climits>
 #include <cstring>
-#include <type_traits>
 
 #include "library/foundation/memory_log/memory.h"
+#include "library/softrender/surface/fill_pattern.h"
 
 namespace veziv {
 namespace {
@@ -160,18 +160,21 @@ int SoftSurfaceFillRaw(SOFTSURFACE* view, const DrawRect* rect, uint32_t raw) {
   ClipRectToRect(&r, &whole);
   SoftSurfaceShared& b = *view->base;
   // The run table no longer describes the pixels.
-  if (r.right > r.left && r.bottom > r.top) b.runTableValid = 0;
-  const int bytes = b.bytesPerPixel == 1 || b.bytesPerPixel == 2 ? b.bytesPerPixel : 4;
-  // Each width a loop of its own: a copy of a known size is a plain store.
-  auto fill = [&](auto width) {
-    for (int32_t y = r.top; y < r.bottom; ++y) {
-      uint8_t* p = view->pixels + ptrdiff_t(y) * b.pitch + ptrdiff_t(r.left) * b.bytesPerPixel;
-      for (int32_t x = r.left; x < r.right; ++x, p += b.bytesPerPixel) std::memcpy(p, &raw, decltype(width)::value);
-    }
-  };
-  if (bytes == 1) fill(std::integral_constant<size_t, 1>{});
-  else if (bytes == 2) fill(std::integral_constant<size_t, 2>{});
-  else fill(std::integral_constant<size_t, 4>{});
+  if (r.right <= r.left || r.bottom <= r.top) return 0;
+  b.runTableValid = 0;
+  const int bytes = b.bytesPerPixel;
+  if (bytes != 1 && bytes != 2 && bytes != 4) return 0;
+  // The value as a four-byte pattern that every row repeats from its first byte.
+  const uint32_t pattern = softrender::PixelPattern(raw, bytes);
+  const size_t rowBytes = size_t(r.right - r.left) * size_t(bytes);
+  const ptrdiff_t pitch = b.pitch;
+  uint8_t* row = view->pixels + ptrdiff_t(r.top) * pitch + ptrdiff_t(r.left) * bytes;
+  if (ptrdiff_t(rowBytes) == pitch) {
+    // Rows that follow one another without a gap are one fill.
+    softrender::FillPattern(row, rowBytes * size_t(r.bottom - r.top), pattern);
+    return 0;
+  }
+  for (int32_t y = r.top; y < r.bottom; ++y, row += pitch) softrender::FillPattern(row, rowBytes, pattern);
   return 0;
 }
 

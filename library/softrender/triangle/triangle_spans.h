@@ -34,6 +34,12 @@ using TriangleSpanLoop = void (*)(const TriangleSpanSetup&, const TriangleSpan&)
 
 enum class SpanSource { kFlat, kDirect, kPalette };
 
+// The packed add of the word over the leading multiple of eight of count 32-bit
+// pixels at dp; returns how many it drew.
+using FlatAddRow = int32_t (*)(uint8_t* dp, int32_t count, uint32_t word);
+// The eight-pixel form where the machine has AVX2, else null.
+FlatAddRow ChooseWideFlatAdd();
+
 // The loop of a family for a rule and options; options a family lacks are
 // ignored (a palette source has no alpha, a flat fill no option at all).
 // Instantiated for kSoftType16 and kSoftType32, one source file each.
