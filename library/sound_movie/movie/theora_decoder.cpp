@@ -288,9 +288,12 @@ bool SeekDecode(Context* c, int target) {
   return DecodeThrough(c, target);
 }
 
-void CopyPicture(Context* c, StockSlot* slot) {
+// false when the decoder has no picture to give.
+bool CopyPicture(Context* c, StockSlot* slot) {
   yuv_buffer yuv;
-  if (theora_decode_YUVout(&c->decoder, &yuv) != 0) return;
+  if (theora_decode_YUVout(&c->decoder, &yuv) != 0 || yuv.y == nullptr || yuv.u == nullptr || yuv.v == nullptr) {
+    return false;
+  }
   auto copy = [](std::vector<uint8_t>* plane, const unsigned char* data, int width, int height, int stride) {
     plane->resize(static_cast<size_t>(width) * height);
     for (int row = 0; row < height; ++row) {
@@ -309,6 +312,7 @@ void CopyPicture(Context* c, StockSlot* slot) {
   slot->uvStride = yuv.uv_width;
   slot->frame = c->decodedFrame.load();
   slot->used = true;
+  return true;
 }
 
 StockSlot* SlotOf(Context* c, int frame) {
@@ -389,7 +393,8 @@ void DecodeLoop(Context* c) {
         continue;
       }
     }
-    CopyPicture(c, free);
+    // Without a picture the movie can go no further, as at the end of its data.
+    if (!CopyPicture(c, free)) c->endOfStream.store(1);
     c->changed.notify_all();
   }
 }
