@@ -280,6 +280,21 @@ int TransformVector3(Vector3* out, const Vector3* v, const Matrix* m);
 Vector3* NormalizeVector3(Vector3* out, float x, float y, float z);
 
 // ---------------------------------------------------------------------------
+// Camera
+
+// The camera's near and far planes; they and the two below rebuild the
+// projection. Near and far within 0.0001 of each other keep the last one. 0.
+int SetCameraClipDistances(float nearZ, float farZ);
+// Vertical field of view in radians; selects the perspective mode. 0.
+int SetCameraFieldOfView(float fieldOfView);
+// Selects the given-matrix mode with a copy of matrix; -1 for a null matrix. 0.
+int SetCameraCustomProjection(const Matrix* matrix);
+// out = (v, 1) x m divided by its w: where a point lands through a projection,
+// such as the camera's combined transform. A point on the eye plane (w = 0)
+// gives non-finite values. out may be v. Returns out.
+Vector3* TransformPoint3(Vector3* out, const Vector3* v, const Matrix* m);
+
+// ---------------------------------------------------------------------------
 // On-screen log
 
 // Formats by printf rules (1024 bytes, cut to fit) and adds the text to the
@@ -635,6 +650,32 @@ int StopPadRumble(int pad);
 int CheckAnyInput(int mask);
 
 // ---------------------------------------------------------------------------
+// Text entry
+
+// A handle, or -1 when all 256 are in use, the buffer cannot be allocated or
+// maxLength is negative.
+int CreateTextEntryHandle(int maxLength, int cancelAllowed, int singleByteOnly, int numbersOnly);
+int DeleteTextEntryHandle(int handle);
+int DeleteTextEntryHandleAll();
+// -1 makes no field active. 0, or -1 for an invalid handle.
+int SetActiveTextEntryHandle(int handle);
+// Applies the ring's characters to the active field. 0; -1 when the active
+// handle is invalid. Run by the pump on every pass.
+int UpdateTextEntry();
+// 0; -1 for an invalid handle or one that has ended.
+int DrawTextEntryHandle(int x, int y, int handle);
+// Copies the text with its zero (the buffer holds maxLength + 1 bytes). 0 or -1.
+int CopyTextEntryText(char* out, int handle);
+// out holds at least maxLength + 1 bytes. 1: ended with Enter, the text is
+// in out. 2: cancelled with Escape, out untouched. -1: the window went away
+// (nothing is put back: the program is ending), the field became invalid,
+// or no field could be made.
+int InputStringModalCore(int x, int y, int maxLength, char* out, int cancelAllowed, int singleByteOnly,
+                         int numbersOnly);
+// InputStringModalCore for any character.
+int InputStringModal(int x, int y, int maxLength, char* out, int cancelAllowed);
+
+// ---------------------------------------------------------------------------
 // Sounds
 
 // Play types.
@@ -679,6 +720,28 @@ int GetSoundCreateType();
 // 1 or 0: the sound set-up mode (they differ in how MIDI music plays); a
 // change while sound runs restarts it, deleting every sound.
 int SetSoundInitMode(int mode);
+
+// ---------------------------------------------------------------------------
+// Music and the sound-file player
+
+// Releases the current music, then plays the file as MIDI; in mode 0 a file
+// the synthesizer does not take plays as a stream sound instead. play_type:
+// SoundPlayWait, SoundPlayBack or SoundPlayLoop. 0; -1 when the file cannot
+// be read, is no MIDI data in mode 1, or fails as a sound too.
+int PlayMusicFile(const char* file_name, int play_type);
+// 0, also with no current music.
+int StopCurrentMusic();
+// 1 while the current music plays, 0 when it does not or there is none.
+int IsMusicPlaying();
+// 0..255: the current music's volume when it is a sound; else, in mode 1, the
+// master volume of the MIDI music (255: the full volume; mode 0 keeps it).
+int SetMusicVolume(int volume);
+// Frees the player's previous sound and plays the file through it. 0, -1.
+int PlayFileThroughSoundPlayer(const char* file_name, int play_type);
+// 0 (also with no player sound).
+int StopFileSoundPlayer();
+// 1, 0 (also with no player sound).
+int IsSoundFilePlaying();
 
 // ---------------------------------------------------------------------------
 // Movies

@@ -73,19 +73,8 @@ const DrawMaterial& GetDrawMaterial();
 // Builds the projection from the camera's mode and the target size (a given
 // matrix stays as it is) and marks the combined transform stale.
 void UpdateProjection();
-// Both rebuild the projection. Near and far within 0.0001 of each other keep
-// the last projection. 0.
-int SetCameraClipDistances(float nearZ, float farZ);
-// Vertical field of view in radians; selects the perspective mode. 0.
-int SetCameraFieldOfView(float fieldOfView);
-// Selects the given-matrix mode with a copy of matrix; -1 for a null matrix. 0.
-int SetCameraCustomProjection(const Matrix* matrix);
 // Recomputes world x view x projection x viewport when it is not valid.
 void UpdateTransformMatrices();
-// out = (v, 1) x m divided by its w: where a point lands through a projection,
-// such as the camera's combined transform. A point on the eye plane (w = 0)
-// gives non-finite values. out may be v. Returns out.
-Vector3* TransformPoint3(Vector3* out, const Vector3* v, const Matrix* m);
 
 namespace detail {
 // What the draw-state reset sets up: camera and material defaults and the

@@ -7,30 +7,14 @@
 // foundation's handles, files, log and pump.
 #pragma once
 
+#include "library/veziv.h"
+
 namespace platform::midi {
 class Synth;
 }
 
 namespace veziv {
 
-// Releases the current music, then plays the file as MIDI; in mode 0 a file
-// the synthesizer does not take plays as a stream sound instead. play_type:
-// SoundPlayWait, SoundPlayBack or SoundPlayLoop. 0; -1 when the file cannot
-// be read, is no MIDI data in mode 1, or fails as a sound too.
-int PlayMusicFile(const char* file_name, int play_type);
-// 0, also with no current music.
-int StopCurrentMusic();
-// 1 while the current music plays, 0 when it does not or there is none.
-int IsMusicPlaying();
-// 0..255: the current music's volume when it is a sound; else, in mode 1, the
-// master volume of the MIDI music (255: the full volume; mode 0 keeps it).
-int SetMusicVolume(int volume);
-// Frees the player's previous sound and plays the file through it. 0, -1.
-int PlayFileThroughSoundPlayer(const char* file_name, int play_type);
-// 0 (also with no player sound).
-int StopFileSoundPlayer();
-// 1, 0 (also with no player sound).
-int IsSoundFilePlaying();
 
 // The library's own.
 int AllocMusicHandle();

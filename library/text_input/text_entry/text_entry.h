@@ -10,6 +10,8 @@
 
 #include <cstdint>
 
+#include "library/veziv.h"
+
 namespace veziv {
 
 // Editing control codes, as the window puts editing keys into the ring.
@@ -55,20 +57,6 @@ int DrainCharInputBuffer();
 // 1 for an editing control code, else 0.
 int IsEditKey(int byte);
 
-// A handle, or -1 when all 256 are in use, the buffer cannot be allocated or
-// maxLength is negative.
-int CreateTextEntryHandle(int maxLength, int cancelAllowed, int singleByteOnly, int numbersOnly);
-int DeleteTextEntryHandle(int handle);
-int DeleteTextEntryHandleAll();
-// -1 makes no field active. 0, or -1 for an invalid handle.
-int SetActiveTextEntryHandle(int handle);
-// Applies the ring's characters to the active field. 0; -1 when the active
-// handle is invalid. Run by the pump on every pass.
-int UpdateTextEntry();
-// 0; -1 for an invalid handle or one that has ended.
-int DrawTextEntryHandle(int x, int y, int handle);
-// Copies the text with its zero (the buffer holds maxLength + 1 bytes). 0 or -1.
-int CopyTextEntryText(char* out, int handle);
 
 // The byte offset after the first n characters, stopping at the zero.
 int ByteOffsetOfChars(const char* text, int n);
