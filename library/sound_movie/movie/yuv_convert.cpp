@@ -34,8 +34,16 @@ inline uint32_t Pack(int r, int g, int b) {
 // table's lookup is a clamp to 0..255; the division truncates toward zero.
 inline int Channel(int32_t sum) { return std::clamp(sum / 16384, 0, 255); }
 
+// Wider vectors where the processor has them (chosen once, at load, by a
+// resolver that runs before ThreadSanitizer's runtime is up: not under it).
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_THREAD__)
+#define VEZIV_WIDE_VECTORS __attribute__((target_clones("avx2", "default")))
+#else
+#define VEZIV_WIDE_VECTORS
+#endif
+
 // 4:2:0: each chroma sample's three terms once, shared by the pixels it covers.
-void Convert420(const YuvPlanes& p, int x, int y, int width, int height, uint8_t* out, int pitch) {
+VEZIV_WIDE_VECTORS void Convert420(const YuvPlanes& p, int x, int y, int width, int height, uint8_t* out, int pitch) {
   const YuvToRgbTables& t = Tables();
   for (int row = 0; row < height; ++row) {
     const int py = y + row;
