@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with AddressSanitizer and
 # UndefinedBehaviorSanitizer, and runs every test through CTest. A full run
-# (no arguments) then builds the foundation's test program once more with
-# ThreadSanitizer and runs its threaded tests (CTest label "tsan"); arguments
-# go to the first ctest only and skip that second run.
+# (no arguments) then builds the foundation's and the sound and movie test
+# programs once more with ThreadSanitizer and runs their threaded tests (CTest
+# label "tsan"); arguments go to the first ctest only and skip that second run.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/install-deps.sh
@@ -22,6 +22,6 @@ ctest --test-dir "$build" --output-on-failure -j "$jobs" "$@"
 tsan=build-tsan
 cmake -S . -B "$tsan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
   -DCMAKE_C_FLAGS_DEBUG="-O1 -g" -DVEZIV_TSAN=ON -DVEZIV_BENCH=OFF >/dev/null
-cmake --build "$tsan" -j "$jobs" --target foundation_tests
+cmake --build "$tsan" -j "$jobs" --target foundation_tests sound_movie_tests
 export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 ctest --test-dir "$tsan" --output-on-failure -j "$jobs" -L tsan

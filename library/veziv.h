@@ -721,7 +721,6 @@ int GetSoundCreateType();
 // change while sound runs restarts it, deleting every sound.
 int SetSoundInitMode(int mode);
 
-
 // ---------------------------------------------------------------------------
 // Music and the sound-file player
 
@@ -743,5 +742,39 @@ int PlayFileThroughSoundPlayer(const char* file_name, int play_type);
 int StopFileSoundPlayer();
 // 1, 0 (also with no player sound).
 int IsSoundFilePlaying();
+
+// ---------------------------------------------------------------------------
+// Movies
+
+// A movie's record (the library's own).
+struct MovieHandleData;
+// Called at each frame update of a movie with the argument it was given.
+using MovieFrameCallback = void (*)(MovieHandleData* movie, int argument);
+
+// Opens an Ogg Theora movie file, with its Vorbis sound track when it has
+// one; the picture's size goes to width and height (either may be null).
+// option: the presentation mode of other movie formats, which cannot be
+// played here. The handle (paused on its first frame), or -1.
+int CreateMovieFromFile(const char* fileName, int* width, int* height, int option);
+// Stops and frees the movie.
+int CloseMovieHandle(int handle);
+// Plays a paused movie from its current frame: play type 1 once, 3 looping,
+// -1 the one it had; resumeOnly 1 starts only a movie still marked playing.
+int StartMoviePlayback(int handle, int playType, int resumeOnly);
+// Pauses the movie on its current frame; keepPlaying 1 keeps its playing mark.
+int SuspendMovie(int handle, int keepPlaying);
+// 1 while the movie plays, 0 once it is paused or has ended.
+int ReadMovieStatus(int handle);
+// Brings the movie's picture up to its clock (the sound track's position, or
+// the time since the start) and calls its frame callback. 0.
+int AdvanceMovieFrame(int handle, int wait);
+// The frame callback of movie graphs: the movie's new picture into the graph.
+void MovieFrameToGraphCallback(MovieHandleData* movie, int graph);
+// The movie of a graph loaded from a movie file: StartMoviePlayback,
+// SuspendMovie and ReadMovieStatus on it. -1 for a bad graph, 0 for a graph
+// without a movie.
+int StartGraphMovie(GraphHandle graph, int playType, int resumeOnly);
+int SuspendGraphMovie(GraphHandle graph, int keepPlaying);
+int ReadGraphMovieStatus(GraphHandle graph);
 
 }  // namespace veziv

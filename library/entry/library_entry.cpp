@@ -4,6 +4,7 @@
 // of the library.
 #include "library/foundation/start/library_start.h"
 #include "library/graphics/screen/graphics_system.h"
+#include "library/sound_movie/movie/movie_handles.h"
 #include "library/sound_movie/sound/sound_system.h"
 #include "library/text_input/fonts/fonts_registration.h"
 #include "library/text_input/input/input.h"
@@ -20,6 +21,7 @@ int InitLibrary() {
   detail::RegisterFontsWithLibrary();
   detail::RegisterInputWithLibrary();
   detail::RegisterSoundWithLibrary();
+  detail::RegisterMoviesWithLibrary();
   detail::RegisterTextEntryWithLibrary();
   return detail::StartLibrary();
 }

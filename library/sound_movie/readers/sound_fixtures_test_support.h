@@ -6,6 +6,7 @@
 
 #include <vorbis/vorbisenc.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -83,15 +84,17 @@ inline std::vector<uint8_t> Pcm16(const std::vector<int16_t>& samples) {
   return out;
 }
 
-// A tone of frames samples a channel (a different pitch in each channel),
-// encoded at quality 0.3.
-inline std::vector<uint8_t> MakeOggVorbis(int channels, int rate, int frames) {
-  std::vector<uint8_t> out;
+// A Vorbis stream of a tone of frames samples a channel (a different pitch
+// in each channel), encoded at quality 0.3, as pages: the header pages and
+// the data pages apart. A page_fill above 0 closes data pages after that
+// many bytes (a muxer interleaving by time makes such small pages).
+inline bool EncodeVorbisPages(int channels, int rate, int frames, int serial, int page_fill,
+                              std::vector<std::vector<uint8_t>>* headers, std::vector<std::vector<uint8_t>>* data) {
   vorbis_info vi;
   vorbis_info_init(&vi);
   if (vorbis_encode_init_vbr(&vi, channels, rate, 0.3f) != 0) {
     vorbis_info_clear(&vi);
-    return out;
+    return false;
   }
   vorbis_comment vc;
   vorbis_comment_init(&vc);
@@ -100,18 +103,18 @@ inline std::vector<uint8_t> MakeOggVorbis(int channels, int rate, int frames) {
   vorbis_block vb;
   vorbis_block_init(&vd, &vb);
   ogg_stream_state os;
-  ogg_stream_init(&os, 1234);
+  ogg_stream_init(&os, serial);
   ogg_packet header, comment, code;
   vorbis_analysis_headerout(&vd, &vc, &header, &comment, &code);
   ogg_stream_packetin(&os, &header);
   ogg_stream_packetin(&os, &comment);
   ogg_stream_packetin(&os, &code);
   ogg_page page;
-  auto put_page = [&out](const ogg_page& p) {
-    out.insert(out.end(), p.header, p.header + p.header_len);
-    out.insert(out.end(), p.body, p.body + p.body_len);
+  auto put_page = [](std::vector<std::vector<uint8_t>>* to, const ogg_page& p) {
+    to->emplace_back(p.header, p.header + p.header_len);
+    to->back().insert(to->back().end(), p.body, p.body + p.body_len);
   };
-  while (ogg_stream_flush(&os, &page) != 0) put_page(page);
+  while (ogg_stream_flush(&os, &page) != 0) put_page(headers, page);
   int written = 0;
   bool done = false;
   while (!done) {
@@ -134,15 +137,15 @@ inline std::vector<uint8_t> MakeOggVorbis(int channels, int rate, int frames) {
       ogg_packet packet;
       while (vorbis_bitrate_flushpacket(&vd, &packet)) {
         ogg_stream_packetin(&os, &packet);
-        while (ogg_stream_pageout(&os, &page) != 0) {
-          put_page(page);
+        while ((page_fill > 0 ? ogg_stream_pageout_fill(&os, &page, page_fill) : ogg_stream_pageout(&os, &page)) != 0) {
+          put_page(data, page);
           if (ogg_page_eos(&page)) done = true;
         }
       }
     }
     if (chunk <= 0 && !done) {
       while (ogg_stream_flush(&os, &page) != 0) {
-        put_page(page);
+        put_page(data, page);
         if (ogg_page_eos(&page)) done = true;
       }
     }
@@ -152,6 +155,17 @@ inline std::vector<uint8_t> MakeOggVorbis(int channels, int rate, int frames) {
   vorbis_dsp_clear(&vd);
   vorbis_comment_clear(&vc);
   vorbis_info_clear(&vi);
+  return true;
+}
+
+// The tone above as an Ogg Vorbis file.
+inline std::vector<uint8_t> MakeOggVorbis(int channels, int rate, int frames) {
+  std::vector<std::vector<uint8_t>> headers, data;
+  std::vector<uint8_t> out;
+  if (!EncodeVorbisPages(channels, rate, frames, 1234, 0, &headers, &data)) return out;
+  for (const auto* pages : {&headers, &data}) {
+    for (const std::vector<uint8_t>& p : *pages) out.insert(out.end(), p.begin(), p.end());
+  }
   return out;
 }
 
