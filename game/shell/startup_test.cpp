@@ -95,29 +95,6 @@ TEST(ExitVeil, DrawnOnceWhenSilentAndAsLongAsASoundPlays) {
   EXPECT_EQ(draws, 32);
 }
 
-TEST(SettingsFile, DefaultsUnlessExactlyThirtyBytes) {
-  settingsRecordData r;
-  r.bgmVolume = 3;
-  const uint8_t bytes[30] = {10, 0, 0, 0, 20, 0, 0, 0, 30, 0, 0, 0, 40, 0, 0, 0, 1, 0, 1, 0,
-                             1, 0, 1, 0, 1, 160, 0, 0, 0, 1};
-  ASSERT_TRUE(decodeConfig(bytes, 30, &r));
-  EXPECT_EQ(r.bgmVolume, 10);
-  EXPECT_EQ(r.radioVolume, 40);
-  EXPECT_EQ(r.voiceEnabled[1], 0);
-  EXPECT_EQ(r.midiMode, 0);
-  EXPECT_EQ(r.battleEventsOn, 1);
-  EXPECT_EQ(r.textSpeed, 160);
-  EXPECT_EQ(r.storyCleared, 1);
-  EXPECT_FALSE(decodeConfig(bytes, 29, &r));
-  EXPECT_FALSE(readConfigFile("no/such/Config.dat", &r));
-  const settingsRecordData defaults;
-  EXPECT_EQ(r.bgmVolume, defaults.bgmVolume);
-  EXPECT_EQ(r.midiMode, 1);
-  EXPECT_EQ(r.textSpeed, 20);
-  EXPECT_EQ(r.voiceEnabled[6], 1);
-  EXPECT_EQ(r.storyCleared, 0);
-}
-
 TEST(Volumes, GroupsAndDoublePrecision) {
   settingsRecord = settingsRecordData{};
   EXPECT_EQ(soundVolumeFor(21, 50), 102);  // the title music at BGM 80
