@@ -48,8 +48,9 @@ long readSaveFile(const char* path, uint8_t* buffer, size_t capacity) {
   FILE* f = std::fopen(path, "rb");
   if (f == nullptr) return -1;
   const size_t got = std::fread(buffer, 1, capacity, f);
+  const bool failed = std::ferror(f) != 0;
   std::fclose(f);
-  return static_cast<long>(got);
+  return failed ? -1 : static_cast<long>(got);
 }
 
 bool writeSaveFile(const char* path, const uint8_t* bytes, size_t size) {

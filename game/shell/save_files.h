@@ -22,7 +22,7 @@ inline void putLeI32(uint8_t* p, int32_t value) {
 }
 
 // Reads at most capacity bytes from the start of a file: the count read,
-// or -1 when the file does not open.
+// or -1 when the file does not open or cannot be read (a folder, say).
 long readSaveFile(const char* path, uint8_t* buffer, size_t capacity);
 
 // Writes the bytes as the whole new content of the file through

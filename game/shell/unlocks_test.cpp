@@ -90,6 +90,15 @@ TEST_F(UnlockFiles, OpenStagesFileAndNotices) {
   write(kOpenStagesFile, {0, 0, 0, 0, 2, 9, 9});
   loadOpenStages();
   EXPECT_EQ(flags(), (Bytes{0, 0, 0, 0, 1}));
+
+  // A folder in the file's place reads as missing: the tutorial only, and
+  // the write that cannot replace a folder leaves it.
+  fs::remove(kOpenStagesFile);
+  fs::create_directory(kOpenStagesFile);
+  loadOpenStages();
+  EXPECT_EQ(flags(), (Bytes{1, 0, 0, 0, 0}));
+  EXPECT_TRUE(fs::is_directory(kOpenStagesFile));
+  EXPECT_FALSE(fs::exists(std::string(kOpenStagesFile) + ".tmp"));
 }
 
 TEST_F(UnlockFiles, BattleModeFileBytesAndHostileValues) {
