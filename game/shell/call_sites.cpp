@@ -19,9 +19,13 @@ bool backToTitle() {
 }  // namespace
 
 void buildEquipCatalogue() {}
-void loadOpenStages() {}
 void readSlotHeaders() {}
-void loadKeyConfig(const char*, inputRecord&) {}
+// No slot is read yet, so none is present.
+std::vector<gameHeader> presentSlotHeaders() { return {}; }
+// Until the catalogue lands, an entry's id stands for its name.
+std::string mainWeaponName(int id) { return std::to_string(id); }
+std::string subWeaponName(int id) { return std::to_string(id); }
+std::string itemName(int id) { return std::to_string(id); }
 
 void drawCursorBar(int, int, int) {}
 
@@ -29,8 +33,6 @@ void showMessageBox(const std::vector<std::string>& lines) {
   // Until the boxes land, a notice goes to the screen log, so that none is lost.
   for (size_t i = 0; i + 1 < lines.size(); ++i) veziv::PrintfToScreen("%s\n", lines[i].c_str());
 }
-
-std::string getActionKeyName(int, int) { return ""; }
 
 void releaseScreenSets() {}
 void reloadSettingsScreenSets() {}

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "game/shell/input.h"
+#include "game/shell/records.h"
 
 #include <string>
 #include <vector>
@@ -14,17 +15,19 @@ namespace game {
 
 // Start-up's loads of later parts.
 void buildEquipCatalogue();
-void loadOpenStages();
 void readSlotHeaders();
-// Reads a key file over a record's key codes; a missing file leaves them.
-void loadKeyConfig(const char* path, inputRecord& record);
+// The headers of the save slots whose present flag is set, in slot order,
+// as the last readSlotHeaders left them.
+std::vector<gameHeader> presentSlotHeaders();
+// The equipment catalogue's names of main weapons, sub weapons and items by id.
+std::string mainWeaponName(int id);
+std::string subWeaponName(int id);
+std::string itemName(int id);
 
 // Widgets.
 void drawCursorBar(int y, int width, int brightness);
 // A modal box with message lines and a button label; waits for the user.
 void showMessageBox(const std::vector<std::string>& lines);
-// The name of a player's key for an action ("Z", "ESC", ...).
-std::string getActionKeyName(int player, int action);
 
 // The mode sets of the screens that a screen-mode change frees and reloads.
 void releaseScreenSets();

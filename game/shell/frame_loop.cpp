@@ -5,6 +5,7 @@
 
 #include "game/shell/call_sites.h"
 #include "game/shell/input.h"
+#include "game/shell/key_files.h"
 #include "game/shell/resources.h"
 #include "game/shell/settings.h"
 #include "game/shell/startup.h"
@@ -230,7 +231,7 @@ void showBattleEndScreen(bool fromResultMenu) {
     bool pressed = false;
     if (((clockNow() - t0) & kClockMask) > 2000) {
       veziv::DrawFormattedTextDefaultFont(260, 400, colourWhite, "%sキーを押してください。",
-                                          getActionKeyName(0, kActionShot).c_str());
+                                          getActionKeyName(kActionShot).c_str());
       pressed = playerInputs[0].hold[kActionShot] == 1;
     }
     if (pressed) {

@@ -1,8 +1,9 @@
-// The settings file's reading.
+// The settings file: its layout, the validation of what it holds, and its writing.
 #include "game/shell/settings.h"
 
-#include <cstdio>
-#include <cstring>
+#include <algorithm>
+
+#include "game/shell/save_files.h"
 
 namespace game {
 
@@ -10,34 +11,52 @@ settingsRecordData settingsRecord;
 
 namespace {
 
-int32_t readI32(const uint8_t* p) {
-  return static_cast<int32_t>(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
-}
+uint8_t asSwitch(uint8_t byte) { return byte != 0 ? 1 : 0; }
 
 }  // namespace
 
-bool decodeConfig(const uint8_t* bytes, long size, settingsRecordData* record) {
-  if (size != kConfigFileSize) return false;
-  record->bgmVolume = readI32(bytes + 0);
-  record->seVolume = readI32(bytes + 4);
-  record->voiceVolume = readI32(bytes + 8);
-  record->radioVolume = readI32(bytes + 12);
-  std::memcpy(record->voiceEnabled, bytes + 16, 7);
-  record->midiMode = bytes[23];
-  record->battleEventsOn = bytes[24];
-  record->textSpeed = readI32(bytes + 25);
-  record->storyCleared = bytes[29];
-  return true;
+settingsRecordData decodeConfig(const uint8_t* bytes, size_t size) {
+  settingsRecordData r;
+  auto whole = [size](size_t offset, size_t length) { return offset + length <= size; };
+  int32_t* const volumes[4] = {&r.bgmVolume, &r.seVolume, &r.voiceVolume, &r.radioVolume};
+  for (size_t i = 0; i < 4; ++i) {
+    if (whole(4 * i, 4)) *volumes[i] = std::clamp(readLeI32(bytes + 4 * i), 0, 100);
+  }
+  for (size_t i = 0; i < 7; ++i) {
+    if (whole(16 + i, 1)) r.voiceEnabled[i] = asSwitch(bytes[16 + i]);
+  }
+  if (whole(23, 1)) r.midiMode = asSwitch(bytes[23]);
+  if (whole(24, 1)) r.battleEventsOn = asSwitch(bytes[24]);
+  if (whole(25, 4)) r.textSpeed = std::clamp(readLeI32(bytes + 25), kMinTextSpeed, kMaxTextSpeed);
+  if (whole(29, 1)) r.storyCleared = asSwitch(bytes[29]);
+  return r;
+}
+
+void encodeConfig(const settingsRecordData& record, uint8_t out[kConfigFileSize]) {
+  putLeI32(out + 0, record.bgmVolume);
+  putLeI32(out + 4, record.seVolume);
+  putLeI32(out + 8, record.voiceVolume);
+  putLeI32(out + 12, record.radioVolume);
+  std::copy(record.voiceEnabled, record.voiceEnabled + 7, out + 16);
+  out[23] = record.midiMode;
+  out[24] = record.battleEventsOn;
+  putLeI32(out + 25, record.textSpeed);
+  out[29] = record.storyCleared;
 }
 
 bool readConfigFile(const char* path, settingsRecordData* record) {
-  *record = settingsRecordData{};
-  FILE* f = std::fopen(path, "rb");
-  if (f == nullptr) return false;
-  uint8_t bytes[kConfigFileSize + 1];
-  const long got = static_cast<long>(std::fread(bytes, 1, sizeof bytes, f));
-  std::fclose(f);
-  return decodeConfig(bytes, got, record);
+  uint8_t bytes[kConfigFileSize];
+  const long got = readSaveFile(path, bytes, sizeof bytes);
+  *record = got < 0 ? settingsRecordData{} : decodeConfig(bytes, static_cast<size_t>(got));
+  return got >= 0;
 }
+
+bool writeConfigFile(const char* path, const settingsRecordData& record) {
+  uint8_t bytes[kConfigFileSize];
+  encodeConfig(record, bytes);
+  return writeSaveFile(path, bytes, sizeof bytes);
+}
+
+bool saveConfig() { return writeConfigFile(kConfigFile, settingsRecord); }
 
 }  // namespace game

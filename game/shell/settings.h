@@ -2,6 +2,7 @@
 // little-endian, no header.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace game {
@@ -21,11 +22,23 @@ extern settingsRecordData settingsRecord;
 
 inline constexpr int kConfigFileSize = 30;
 inline constexpr const char* kConfigFile = "save/Config.dat";
+inline constexpr int32_t kMinTextSpeed = 10;
+inline constexpr int32_t kMaxTextSpeed = 160;
 
-// Decodes the file's 30 bytes; false (and the record untouched) for any other size.
-bool decodeConfig(const uint8_t* bytes, long size, settingsRecordData* record);
-// Reads the file with plain file calls: the record from it, or the defaults
-// when it is missing or not 30 bytes long. True when the file was used.
+// Decodes the file's bytes over the defaults: a field the bytes hold whole
+// is taken, validated (volumes clamped to 0..100, the text speed to 10..160,
+// switches made 0 or 1); a field past a short file's end keeps its default.
+// Bytes beyond the 30 are ignored.
+settingsRecordData decodeConfig(const uint8_t* bytes, size_t size);
+// The file's 30 bytes, field by field.
+void encodeConfig(const settingsRecordData& record, uint8_t out[kConfigFileSize]);
+
+// Reads the file with plain file calls: the record decoded from it, or the
+// defaults when it does not open. True when the file opened.
 bool readConfigFile(const char* path, settingsRecordData* record);
+// Writes a record as the whole file (see save_files.h); false when not written.
+bool writeConfigFile(const char* path, const settingsRecordData& record);
+// Writes settingsRecord to "save/Config.dat". A failed write keeps the old file.
+bool saveConfig();
 
 }  // namespace game

@@ -9,8 +9,10 @@
 #include "game/shell/call_sites.h"
 #include "game/shell/frame_loop.h"
 #include "game/shell/input.h"
+#include "game/shell/key_files.h"
 #include "game/shell/resources.h"
 #include "game/shell/settings.h"
+#include "game/shell/unlocks.h"
 #include "library/veziv.h"
 #include "platform/window/message_box.h"
 
@@ -248,8 +250,8 @@ bool initGameData() {
   playerInputs[0] = resetInputRecord();
   playerInputs[1] = resetInputRecord();
   setKeyPresetKeypad(playerInputs[1]);
-  loadKeyConfig("save/key1.dat", playerInputs[0]);
-  loadKeyConfig("save/key2.dat", playerInputs[1]);
+  loadKeyConfig(playerInputs[0], kKeyFiles[0]);
+  loadKeyConfig(playerInputs[1], kKeyFiles[1]);
   if (!pump()) return false;
   initReturnModeMap();
   currentDifficulty = 100;

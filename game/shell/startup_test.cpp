@@ -15,6 +15,7 @@
 #include "game/shell/resources.h"
 #include "game/shell/settings.h"
 #include "game/shell/input.h"
+#include "game/shell/unlocks.h"
 #include "platform/input/input_test_support.h"
 #include "platform/os/charset.h"
 #include "platform/window/inject.h"
@@ -93,29 +94,6 @@ TEST(ExitVeil, DrawnOnceWhenSilentAndAsLongAsASoundPlays) {
   // The window going away ends it at once.
   EXPECT_EQ(runExitVeil([] { return true; }, [] { return false; }, [&] { ++draws; }), 1);
   EXPECT_EQ(draws, 32);
-}
-
-TEST(SettingsFile, DefaultsUnlessExactlyThirtyBytes) {
-  settingsRecordData r;
-  r.bgmVolume = 3;
-  const uint8_t bytes[30] = {10, 0, 0, 0, 20, 0, 0, 0, 30, 0, 0, 0, 40, 0, 0, 0, 1, 0, 1, 0,
-                             1, 0, 1, 0, 1, 160, 0, 0, 0, 1};
-  ASSERT_TRUE(decodeConfig(bytes, 30, &r));
-  EXPECT_EQ(r.bgmVolume, 10);
-  EXPECT_EQ(r.radioVolume, 40);
-  EXPECT_EQ(r.voiceEnabled[1], 0);
-  EXPECT_EQ(r.midiMode, 0);
-  EXPECT_EQ(r.battleEventsOn, 1);
-  EXPECT_EQ(r.textSpeed, 160);
-  EXPECT_EQ(r.storyCleared, 1);
-  EXPECT_FALSE(decodeConfig(bytes, 29, &r));
-  EXPECT_FALSE(readConfigFile("no/such/Config.dat", &r));
-  const settingsRecordData defaults;
-  EXPECT_EQ(r.bgmVolume, defaults.bgmVolume);
-  EXPECT_EQ(r.midiMode, 1);
-  EXPECT_EQ(r.textSpeed, 20);
-  EXPECT_EQ(r.voiceEnabled[6], 1);
-  EXPECT_EQ(r.storyCleared, 0);
 }
 
 TEST(Volumes, GroupsAndDoublePrecision) {
@@ -216,6 +194,49 @@ TEST_F(GameRun, TheSettingsFileIsReadAndAClearedStoryAddsTwoVoices) {
   EXPECT_EQ(settingsRecord.textSpeed, 40);
   EXPECT_EQ(voiceList, (std::list<int32_t>{0, 1, 5, 2, 3, 4, 6, 7, 8, 9, 10}));
   settingsRecord = settingsRecordData{};
+}
+
+TEST_F(GameRun, StartUpReadsTheSaveFolderAndRefusesWhatIsDamaged) {
+  for (const char* d : {"stages", "story", "voice", "image", "audio", "save"}) fs::create_directory(d);
+  auto writeFile = [](const char* path, const std::vector<int32_t>& words, size_t size) {
+    std::string bytes;
+    for (int32_t w : words) {
+      for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<char>(static_cast<uint32_t>(w) >> (8 * i)));
+    }
+    ASSERT_LE(size, bytes.size());
+    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(size));
+  };
+  // Volumes 999 and -4, then a file that ends inside the text speed.
+  writeFile("save/Config.dat", {999, -4, 30, 40, 0x01000101, 0x00000100, 0x00A00001}, 27);
+  // Player 1: S for the shot, a code without a name for left, 300 for up.
+  writeFile("save/key1.dat", {0x1F, 0x5A, 300, 0xCD, 0xD0, 0x2E, 0x2D, 0x2A, 0x39}, 36);
+  // Player 2: 32 bytes, the pause key kept.
+  writeFile("save/key2.dat", {0x10, 0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17}, 32);
+  std::fill(std::begin(openStages), std::end(openStages), 0);
+  platform::window::QuitAfterPresentedFrames(30);
+  EXPECT_EQ(runGame(), 0);
+  EXPECT_EQ(settingsRecord.bgmVolume, 100);
+  EXPECT_EQ(settingsRecord.seVolume, 0);
+  EXPECT_EQ(settingsRecord.radioVolume, 40);
+  EXPECT_EQ(settingsRecord.midiMode, 0);
+  EXPECT_EQ(settingsRecord.battleEventsOn, 1);
+  EXPECT_EQ(settingsRecord.textSpeed, 20);  // cut inside: the default
+  EXPECT_EQ(settingsRecord.storyCleared, 0);
+  const inputRecord defaults = resetInputRecord();
+  EXPECT_EQ(playerInputs[0].keyCode[kActionShot], 0x1F);
+  EXPECT_EQ(playerInputs[0].keyCode[kActionLeft], defaults.keyCode[kActionLeft]);
+  EXPECT_EQ(playerInputs[0].keyCode[kActionUp], defaults.keyCode[kActionUp]);
+  EXPECT_EQ(playerInputs[0].keyCode[kActionPause], 0x39);
+  EXPECT_EQ(playerInputs[1].keyCode[kActionShot], 0x10);
+  EXPECT_EQ(playerInputs[1].keyCode[kActionSlow], 0x17);
+  EXPECT_EQ(playerInputs[1].keyCode[kActionPause], 0x0E);  // the keypad preset's pause key
+  // No stage file: only the tutorial, written.
+  EXPECT_EQ(openStages[0], 1);
+  EXPECT_EQ(openStages[1], 0);
+  EXPECT_EQ(fs::file_size("save/openStages.dat"), 5u);
+  EXPECT_FALSE(fs::exists("save/Config.dat.tmp"));
+  settingsRecord = settingsRecordData{};
+  playerInputs[0] = playerInputs[1] = resetInputRecord();
 }
 
 TEST_F(GameRun, YesMeansFullScreenAndAWindowClosedDuringStartUpStillEndsTheLibrary) {
