@@ -1,9 +1,8 @@
 // The demo story as the demo data tool writes it, read back by the story's
 // reader and played from the first line to the title: every battle in its
 // order, the answered choice, the split by impression and the unlocks.
-#include <unistd.h>
-
 #include "game/story/story_test_support.h"
+#include "library/veziv.h"
 
 namespace game::story {
 namespace {
@@ -12,14 +11,15 @@ class DemoStory : public test::StoryTest {
  protected:
   void SetUp() override {
     test::StoryTest::SetUp();
-    char here[4096];
-    ASSERT_NE(getcwd(here, sizeof here), nullptr);
+    char here[4096] = {};
+    veziv::FileStreamGetCurrentDir(here);
     home_ = here;
-    ASSERT_EQ(chdir(VEZIV_RUN_FOLDER), 0) << "the demo data is made by the build (target demodata_run)";
+    ASSERT_EQ(veziv::FileStreamSetCurrentDir(VEZIV_RUN_FOLDER), 0)
+        << "the demo data is made by the build (target demodata_run)";
   }
   void TearDown() override {
     if (!home_.empty()) {
-      EXPECT_EQ(chdir(home_.c_str()), 0);
+      veziv::FileStreamSetCurrentDir(home_.c_str());
     }
     test::StoryTest::TearDown();
   }

@@ -330,8 +330,11 @@ TEST_F(StoryTest, PagesAreCappedAndOldVoicesFreed) {
   int index = 0;
   for (const messagePage& page : storyScene.pages) {
     // Past the 29 newest (before the message) no voice is left.
-    if (index >= 3 + 29) EXPECT_EQ(page.voiceHandle, -1) << index;
-    if (index >= 3 && index < 3 + 29) EXPECT_NE(page.voiceHandle, -1) << index;
+    if (index >= 3 + 29) {
+      EXPECT_EQ(page.voiceHandle, -1) << index;
+    } else if (index >= 3) {
+      EXPECT_NE(page.voiceHandle, -1) << index;
+    }
     ++index;
   }
 }

@@ -109,12 +109,44 @@ void resetScenario(const std::string& fileName) {
   loadScript(fileName);
 }
 
+namespace {
+
+// The step runs as a loop: a line that steps on while a line runs only
+// asks for the next step, which runs when that line has returned. Every
+// word steps on as its last act, so the order is that of nested calls,
+// without a stack that grows with the chain.
+int stepDepth = 0;
+bool stepPending = false;
+bool pendingReplaying = false;
+
+}  // namespace
+
 void stepScenario(bool replaying) {
-  const int32_t index = storyScene.lineIndex;
-  if (index < 0 || index >= static_cast<int32_t>(storyScene.scriptLines.size())) return;
-  const std::string line = storyScene.scriptLines[static_cast<size_t>(index)];
-  storyScene.lineIndex = index + 1;
-  executeScriptLine(false, replaying, line);
+  if (stepDepth > 0) {
+    stepPending = true;
+    pendingReplaying = replaying;
+    return;
+  }
+  ++stepDepth;
+  bool flag = replaying;
+  for (int run = 0;; ++run) {
+    stepPending = false;
+    const int32_t index = storyScene.lineIndex;
+    if (index < 0 || index >= static_cast<int32_t>(storyScene.scriptLines.size())) break;
+    // A chain that never reaches a stopping line ("@goTo" round a circle
+    // of scripts) is cut, not run for ever.
+    if (run >= kMaxChainLines) {
+      veziv::PrintfToScreen("script runs on without stopping: %s\n", storyScene.scriptName);
+      break;
+    }
+    const std::string line = storyScene.scriptLines[static_cast<size_t>(index)];
+    storyScene.lineIndex = index + 1;
+    executeScriptLine(false, flag, line);
+    if (!stepPending) break;
+    flag = pendingReplaying;
+  }
+  stepPending = false;
+  --stepDepth;
 }
 
 namespace {

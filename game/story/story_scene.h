@@ -2,7 +2,7 @@
 // picture tables, the script reader and the step that runs the next line.
 // A line either finishes and runs the next line at once (it steps on), or
 // it stops the script until something outside calls stepScenario again, so
-// lines run in nested chains within one frame.
+// lines run in chains within one frame.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +17,8 @@ namespace game::story {
 inline constexpr int kMaxScriptLines = 1000;
 inline constexpr int kScriptLineBuffer = 512;  // a line keeps at most 511 bytes
 inline constexpr int kScriptNameSize = 256;
+// The most lines one step runs before it is cut (a chain without a stopping line).
+inline constexpr int kMaxChainLines = 20000;
 inline constexpr int kNoFaceImage = 260;
 inline constexpr int kSpeakerCount = 14;
 inline constexpr const char* kFirstScript = "story/script.txt";
@@ -95,7 +97,9 @@ void resetScenario(const std::string& fileName);
 void loadScript(const std::string& fileName);
 // Stops and frees the page voices and the pictures; forgets the answers.
 void releaseStoryResources();
-// Runs the next line; at the end of the script nothing happens.
+// Runs the next line, and the lines after it while they step on; at the end
+// of the script nothing happens. Called while a line runs, it runs the next
+// line once that line has returned.
 void stepScenario(bool replaying);
 
 // Stops a page's voice and, once it is not playing, frees it (-1).

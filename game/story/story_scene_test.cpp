@@ -98,6 +98,25 @@ TEST_F(StoryTest, StepsRunChainsUpToAStoppingLine) {
   EXPECT_EQ(storyScene.lineIndex, -3);
 }
 
+TEST_F(StoryTest, LongChainsRunFlatAndACircleOfScriptsIsCut) {
+  // 999 comment lines and a line that loads the same script again: the chain
+  // never stops by itself. It is cut after a bounded number of lines.
+  std::vector<std::string> lines(999, "comment");
+  const std::string self = (folder_ / "circle.txt").string();
+  lines.push_back("@goTo " + self);
+  writeFile("circle.txt", lines);
+  loadScript(self);
+  stepScenario(false);
+  EXPECT_EQ(storyScene.scriptLines.size(), 1000u);
+  EXPECT_LT(storyScene.lineIndex, 1000);
+  // A chain of 999 lines that ends at a stopping line runs whole.
+  lines.back() = "@message (ナ) end";
+  useScript(lines);
+  stepScenario(false);
+  EXPECT_EQ(storyScene.lineIndex, 1000);
+  EXPECT_EQ(storyScene.pages.size(), 1u);
+}
+
 TEST_F(StoryTest, ReleaseForgetsPagesPicturesAndAnswers) {
   messagePage page;
   page.voiceHandle = 77;  // not a sound: not playing, so it is freed
