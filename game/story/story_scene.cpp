@@ -49,6 +49,15 @@ void releaseStoryGraph(storyGraph& picture) {
 
 namespace {
 
+// The step runs as a loop: a line that steps on while a line runs only
+// asks for the next step, which runs when that line has returned. Every
+// word steps on as its last act, so the order is that of nested calls,
+// without a stack that grows with the chain.
+int stepDepth = 0;
+int chainLoads = 0;  // scripts loaded by the running chain
+bool stepPending = false;
+bool pendingReplaying = false;
+
 // Every picture's graph, freed before its record is forgotten.
 void releaseStoryGraphs() {
   for (auto& entry : storyGraphTable) releaseStoryGraph(entry.second);
@@ -78,6 +87,7 @@ void releaseStoryResources() {
 }
 
 void loadScript(const std::string& fileName) {
+  if (stepDepth > 0) ++chainLoads;
   drawCursorBar(570, veziv::MeasureTextDefaultFont("Now Loading...", 14, 0) + 10, 255);
   veziv::DrawTextDefaultFont(5, 572, "Now Loading...", colourWhite, 0);
   veziv::PresentBackBuffer();
@@ -109,18 +119,6 @@ void resetScenario(const std::string& fileName) {
   loadScript(fileName);
 }
 
-namespace {
-
-// The step runs as a loop: a line that steps on while a line runs only
-// asks for the next step, which runs when that line has returned. Every
-// word steps on as its last act, so the order is that of nested calls,
-// without a stack that grows with the chain.
-int stepDepth = 0;
-bool stepPending = false;
-bool pendingReplaying = false;
-
-}  // namespace
-
 void stepScenario(bool replaying) {
   if (stepDepth > 0) {
     stepPending = true;
@@ -128,6 +126,7 @@ void stepScenario(bool replaying) {
     return;
   }
   ++stepDepth;
+  chainLoads = 0;
   bool flag = replaying;
   for (int run = 0;; ++run) {
     stepPending = false;
@@ -135,7 +134,7 @@ void stepScenario(bool replaying) {
     if (index < 0 || index >= static_cast<int32_t>(storyScene.scriptLines.size())) break;
     // A chain that never reaches a stopping line ("@goTo" round a circle
     // of scripts) is cut, not run for ever.
-    if (run >= kMaxChainLines) {
+    if (run >= kMaxChainLines || chainLoads > kMaxChainLoads) {
       veziv::PrintfToScreen("script runs on without stopping: %s\n", storyScene.scriptName);
       break;
     }

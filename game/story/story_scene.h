@@ -19,6 +19,8 @@ inline constexpr int kScriptLineBuffer = 512;  // a line keeps at most 511 bytes
 inline constexpr int kScriptNameSize = 256;
 // The most lines one step runs before it is cut (a chain without a stopping line).
 inline constexpr int kMaxChainLines = 20000;
+// The most scripts one step loads ("@goTo") before it is cut.
+inline constexpr int kMaxChainLoads = 16;
 inline constexpr int kNoFaceImage = 260;
 inline constexpr int kSpeakerCount = 14;
 inline constexpr const char* kFirstScript = "story/script.txt";
