@@ -1,0 +1,99 @@
+// Feeds the story's script reader and words: the first byte chooses live or
+// replayed stepping, the second the answers given to choices; the rest is
+// the script file. The same bytes also stand as a stage's "events.txt", so a
+// replayed "@startBattle ev" inserts them, and as the file "s.txt" that
+// "@goTo s.txt" loads again. The script is stepped to its end: every step
+// must keep the line index within the script and end (a circle of scripts
+// is cut), and the answers within their record.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "fuzz/fuzz_files.h"
+#include "game/shell/frame_loop.h"
+#include "game/story/script_line.h"
+#include "game/story/story_hooks.h"
+#include "game/story/story_scene.h"
+#include "library/veziv.h"
+
+namespace {
+
+using namespace game::story;
+
+// One page a message, so that the page list grows as in play.
+class PageHooks : public StoryHooks {
+ public:
+  std::vector<messagePage> splitMessageIntoPages(const std::string& speaker, const std::string&,
+                                                 const std::string& voice, int32_t) override {
+    messagePage page;
+    std::strncpy(page.speaker, speaker.c_str(), sizeof page.speaker - 1);
+    std::strncpy(page.voice, voice.c_str(), sizeof page.voice - 1);
+    page.lineCount = 1;
+    return {page};
+  }
+};
+
+bool noScreen() { return false; }
+
+void checkScene() {
+  const int32_t size = static_cast<int32_t>(storyScene.scriptLines.size());
+  if (storyScene.lineIndex < 0 || storyScene.lineIndex > size) std::abort();
+  if (storyScene.choiceReplayIndex < 0 ||
+      storyScene.choiceReplayIndex > static_cast<int32_t>(storyScene.choiceHistory.size())) {
+    std::abort();
+  }
+  if (std::memchr(storyScene.scriptName, 0, sizeof storyScene.scriptName) == nullptr) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size < 2) return 0;
+  veziv::fuzzing::SilenceLog();
+  static PageHooks hooks;
+  InstallHooks(&hooks);
+  for (game::ModeHandler& handler : game::modeHandlers) handler = noScreen;
+  const bool replaying = (data[0] & 1) != 0;
+  const uint8_t answers = data[1];
+  veziv::fuzzing::WriteScratchFile("s.txt", data + 2, size - 2);
+  veziv::fuzzing::WriteScratchFile("ev/events.txt", data + 2, size - 2);
+  char home[4096] = {};
+  veziv::FileStreamGetCurrentDir(home);
+  veziv::FileStreamSetCurrentDir(veziv::fuzzing::ScratchFolder().c_str());
+
+  initStoryState();
+  resetScenario("s.txt");
+  for (const std::string& line : storyScene.scriptLines) {
+    if (line.size() > 511) std::abort();
+    const ScriptLine parsed(line);
+    (void)parsed.list();
+    (void)parsed.textAfterList();
+    (void)parsed.token(2);
+  }
+  if (replaying) storyScene.choiceHistory = {answers & 3, (answers >> 2) & 3, answers >> 4};
+  for (int step = 0; step < 1200; ++step) {
+    game::gameMode = game::kModeStory;
+    if (storyScene.choiceState == 0) {
+      const int32_t k = 1 + (answers + step) % 3;
+      storyScene.choiceHistory.push_back(k);
+      storyScene.choiceReplayIndex = static_cast<int32_t>(storyScene.choiceHistory.size());
+      storyScene.choiceState = -1;
+      storyScene.choiceTexts.clear();
+      skipToChoice(k, false);
+    } else {
+      if (storyScene.lineIndex >= static_cast<int32_t>(storyScene.scriptLines.size())) break;
+      stepScenario(replaying);
+    }
+    checkScene();
+  }
+  releaseStoryResources();
+  storyGraphTable.clear();
+  speakerTable.clear();
+  game::noticeQueue.clear();
+  InstallHooks(nullptr);
+  veziv::FileStreamSetCurrentDir(home);
+  return 0;
+}
