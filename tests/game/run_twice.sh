@@ -9,7 +9,10 @@ rm -rf "$work"
 for pass in 1 2; do
   mkdir -p "$work/$pass"
   cp -r "$run"/. "$work/$pass"/
-  (cd "$work/$pass" && VEZIV_HARNESS="$script" "$game")
+  # A runtime folder of the run's own: the second-copy lock then meets no
+  # other game run, here or in a build beside this one.
+  mkdir -p "$work/runtime$pass" && chmod 700 "$work/runtime$pass"
+  (cd "$work/$pass" && XDG_RUNTIME_DIR="$work/runtime$pass" VEZIV_HARNESS="$script" "$game")
   frames=$(wc -l < "$work/$pass/harness-frames.txt")
   if [ "$frames" -lt "$min_frames" ]; then
     echo "pass $pass presented $frames frames, fewer than $min_frames"
