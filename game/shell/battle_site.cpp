@@ -96,6 +96,11 @@ class GameShellHooks : public battle::ShellHooks {
   }
   std::string pauseKeyName() override { return getActionKeyName(1, kActionPause); }
   int radioVolume() override { return settingsRecord.radioVolume; }
+  // Until the story window runs inside the battle, an insert ends at once,
+  // so that the battle never stands still waiting for it.
+  void startStoryInsert() override {
+    if (battle::battleStage* stage = battle::currentStage()) stage->storyEventActive = 0;
+  }
 };
 
 GameBattleHooks battleHooks;
