@@ -120,7 +120,8 @@ void startBattle(const char* folder) {
   drawLoadingBar(90);
   sh.playMusic(currentStage()->bgmFile);
   drawLoadingBar(100);
-  hooks.reloadImage(kImageLoadingScreen);  // the shell frees 62 and 63 with the set swap
+  hooks.freeImage(kImageLoadingScreen);
+  hooks.freeImage(kImageLoadingFrame);
   storyMouseLeft = 0;
 }
 

@@ -119,10 +119,6 @@ void destroyStage() {
   theStage.reset();
 }
 
-namespace {
-
-}  // namespace
-
 std::vector<std::string> readStageLines(const std::string& path) {
   std::vector<std::string> lines;
   const veziv::FileHandle file = veziv::OpenFileForRead(path.c_str(), 0);

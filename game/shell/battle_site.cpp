@@ -38,6 +38,7 @@ class GameBattleHooks : public battle::LayerHooks {
     freeGraphById(imageId);
     measure(imageId);
   }
+  void freeImage(int imageId) override { freeGraphById(imageId); }
   void ensureSoundLoaded(int soundId, int) override { game::ensureSoundLoaded(soundId); }
   void playSound(int soundId) override {
     game::ensureSoundLoaded(soundId);
