@@ -3,13 +3,19 @@
 // first title frame (and the shutdown after it), beside the library's own
 // start, first present and end, which every program pays; one title frame
 // (clear, the title's drawing, the overlay, the present) beside a bare
-// clear and present.
+// clear and present; a battle frame on the busiest stretch of a demo stage.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
+#include "game/battle/battle_frame.h"
+#include "game/battle/players.h"
+#include "game/battle/stage.h"
+#include "game/battle/stage_folders.h"
+#include "game/shell/battle_site.h"
 #include "game/shell/frame_loop.h"
 #include "game/shell/resources.h"
 #include "game/shell/startup.h"
@@ -99,10 +105,69 @@ void BM_TitleFrame(benchmark::State& state) {
   resetGame();
 }
 
+// A battle on a demo stage in the game, the player out of reach, no input:
+// the enemies and their fire pile up. Starts the battle and runs `frames`
+// frames (clear, the battle frame with its drawing, the overlay).
+constexpr int kBusyStage = static_cast<int>(game::battle::StageSource::s4);
+constexpr int kStretchFrames = 600;
+
+bool startBenchBattle() {
+  resetGame();
+  platform::window::ForgetPresentedFrames();
+  platform::window::ScriptMessageBoxAnswer(platform::window::MessageBoxAnswer::kNo);
+  if (game::initGame() != 0) return false;
+  game::installBattleSite();
+  veziv::SeedRandom(32);
+  game::battle::startBattle(game::battle::kStageFolders[kBusyStage]);
+  game::battle::battlePlayer(1).hp = game::battle::battlePlayer(1).maxHp = 1e12;
+  game::changeMode(game::kModeBattle, true);
+  return true;
+}
+
+int battleFrame() {
+  veziv::ClearDrawTarget();
+  game::dispatchMode();
+  game::drawOverlay();
+  return static_cast<int>(game::battle::World().enemies.size() + game::battle::World().bullets.size());
+}
+
+// The first frame of the busiest stretch (most objects summed over
+// kStretchFrames frames) of the whole stage.
+int busiestStretch() {
+  if (!startBenchBattle()) return 0;
+  std::vector<int> load;
+  while (game::gameMode == game::kModeBattle && load.size() < 20000) load.push_back(battleFrame());
+  game::exitGame();
+  int best = 0;
+  long sum = 0, bestSum = -1;
+  for (size_t f = 0; f < load.size(); ++f) {
+    sum += load[f] - (f >= kStretchFrames ? load[f - kStretchFrames] : 0);
+    if (f + 1 >= kStretchFrames && sum > bestSum) bestSum = sum, best = static_cast<int>(f + 1 - kStretchFrames);
+  }
+  return best;
+}
+
+void BM_BattleFrameBusiestStretch(benchmark::State& state) {
+  RunFolder run;
+  const int first = busiestStretch();
+  if (!startBenchBattle()) {
+    state.SkipWithError("the game did not start");
+    return;
+  }
+  for (int f = 0; f < first; ++f) battleFrame();
+  long objects = 0;
+  for (auto _ : state) objects += battleFrame();
+  state.counters["objects"] = static_cast<double>(objects) / static_cast<double>(state.iterations());
+  state.counters["first_frame"] = first;
+  game::exitGame();
+  resetGame();
+}
+
 BENCHMARK(BM_LibraryStartFirstPresentAndEnd)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
 BENCHMARK(BM_GameStartToFirstTitleFrameAndEnd)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
 BENCHMARK(BM_BareClearAndPresent)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_TitleFrame)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BattleFrameBusiestStretch)->Unit(benchmark::kMicrosecond)->Iterations(kStretchFrames);
 
 }  // namespace
 

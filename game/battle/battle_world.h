@@ -38,6 +38,10 @@ class BattleHooks {
   virtual int imageHeight(int imageId) = 0;
   // Loads the image into the graph table and records its size, unless loaded.
   virtual void ensureImageLoaded(int imageId) = 0;
+  // Frees the image if loaded, loads it again and records its size.
+  virtual void reloadImage(int imageId) { ensureImageLoaded(imageId); }
+  // Frees the image if loaded.
+  virtual void freeImage(int /*imageId*/) {}
   // Loads the sound with its volume applied unless its handle is valid.
   virtual void ensureSoundLoaded(int soundId, int buffers) = 0;
   // PlaySoundHandle(handle of the sound id, 1, 1).

@@ -101,6 +101,7 @@ class enemy_dualImage : public enemy {
   enemy_dualImage() = default;
   void draw() override;
   int getTypeId() const override { return kDualImageEnemyTypeId; }
+  int secondImage() const { return baseImage; }
   void save(std::vector<uint8_t>& out) const override;
   void load(RecordReader& in) override;
   void readFileRecord(RecordReader& in) override;

@@ -2,6 +2,9 @@
 // screen yet goes back to the title on its first call.
 #include "game/shell/call_sites.h"
 
+#include "game/battle/battle_frame.h"
+#include "game/battle/stage.h"
+#include "game/shell/battle_site.h"
 #include "game/shell/frame_loop.h"
 #include "game/shell/resources.h"
 #include "game/shell/startup.h"
@@ -36,7 +39,7 @@ void showMessageBox(const std::vector<std::string>& lines) {
 
 void releaseScreenSets() {}
 void reloadSettingsScreenSets() {}
-void reloadBattleGraphics() {}
+void reloadBattleGraphics() { battle::reloadStageGraphics(); }
 void reloadStoryGraphs() {}
 void releaseBattleSets() {}
 void loadTitleSetWithBanner() {
@@ -46,8 +49,8 @@ void loadTitleSetWithBanner() {
   loadTitleSet();
 }
 
-void runBattleFrame() {}
-void releaseBattleStage() {}
+void runBattleFrame() { battleStep(); }
+void releaseBattleStage() { battle::destroyStage(); }
 void releaseStoryResources() {}
 void clearRememberedMusic() {}
 void replayMidiWithNotice() {}
@@ -62,8 +65,23 @@ bool titleMenuStep() {
   return false;
 }
 
-bool battleStep() { return backToTitle(); }
-bool battleResultStep() { return backToTitle(); }
+// The battle's frames; without a stage (no battle started) back to the title.
+namespace {
+
+bool battleFrame(void (*frame)()) {
+  if (battle::currentStage() == nullptr) return backToTitle();
+  installBattleSite();
+  battle::World().frameCounter = frameCounter;
+  battle::World().frameMs = frameDeltaMs;
+  battle::World().playerCount = playerCount;
+  frame();
+  return false;
+}
+
+}  // namespace
+
+bool battleStep() { return battleFrame(battle::runBattleFrame); }
+bool battleResultStep() { return battleFrame(battle::runBattleResultFrame); }
 bool settingsStep() { return backToTitle(); }
 bool shopStep() { return backToTitle(); }
 bool padConfigStep() { return backToTitle(); }
