@@ -9,6 +9,7 @@
 #include "game/shell/call_sites.h"
 #include "game/shell/frame_loop.h"
 #include "game/shell/input.h"
+#include "game/shell/key_files.h"
 #include "game/shell/resources.h"
 #include "game/shell/settings.h"
 #include "library/veziv.h"
@@ -95,7 +96,7 @@ class GameShellHooks : public battle::ShellHooks {
     returnModeMap[kModePause] = kModeBattleResult;
     changeMode(kModeBattleResult, true);
   }
-  std::string pauseKeyName() override { return getActionKeyName(1, kActionPause); }
+  std::string pauseKeyName() override { return getActionKeyName(kActionPause); }
   int radioVolume() override { return settingsRecord.radioVolume; }
   // Until the story window runs inside the battle, an insert ends at once,
   // so that the battle never stands still waiting for it.
