@@ -2,6 +2,9 @@
 // for machines that have it: the arithmetic of MixVector in blend_vector.h
 // lane for lane. The 256-bit unpacks and packs work within each 128-bit half,
 // so each half goes through exactly the steps of the four-pixel form.
+#include <array>
+#include <cstring>
+
 #include "library/softrender/blend/blend_vector.h"
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -54,68 +57,122 @@ VEZIV_WIDE __m256i MixLanesWide(__m256i d, __m256i raw, __m256i a, __m256i tint,
   }
 }
 
+// The parameter and tint of the mix in 16-bit lanes.
+struct WideWeights {
+  __m256i tint, p;
+};
+
+VEZIV_WIDE WideWeights MakeWeights(const RuleTables& t) {
+  const short b = short(t.tint[0][255]), g = short(t.tint[1][255]), r = short(t.tint[2][255]);
+  return {_mm256_set_epi16(0, r, g, b, 0, r, g, b, 0, r, g, b, 0, r, g, b), _mm256_set1_epi16(static_cast<short>(t.p))};
+}
+
+// The eight source pixels s over the eight target pixels at out.
+template <BlendRule R, bool Tint, bool Transp>
+VEZIV_WIDE void MixEight(__m256i* out, __m256i s, const WideWeights& k) {
+  const __m256i z = _mm256_setzero_si256();
+  const __m256i a = _mm256_srli_epi32(s, 24);
+  [[maybe_unused]] __m256i opaque = z;
+  if constexpr (R == BlendRule::Copy && Transp) {
+    opaque = _mm256_cmpeq_epi32(a, Splat8(255));
+    if constexpr (!Tint) {
+      // Eight clear or eight opaque pixels need no mixing.
+      if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(a, z)) == -1) return;
+      if (_mm256_movemask_epi8(opaque) == -1) {
+        _mm256_storeu_si256(out, s);
+        return;
+      }
+    }
+  }
+  const __m256i d = _mm256_loadu_si256(out);
+  const __m256i doubled = _mm256_or_si256(a, _mm256_slli_epi32(a, 16));
+  const __m256i lowAlpha = _mm256_unpacklo_epi32(doubled, a), highAlpha = _mm256_unpackhi_epi32(doubled, a);
+  __m256i res = _mm256_packus_epi16(
+      MixLanesWide<R, Tint, Transp>(_mm256_unpacklo_epi8(d, z), _mm256_unpacklo_epi8(s, z), lowAlpha, k.tint, k.p),
+      MixLanesWide<R, Tint, Transp>(_mm256_unpackhi_epi8(d, z), _mm256_unpackhi_epi8(s, z), highAlpha, k.tint, k.p));
+  if constexpr (R == BlendRule::Copy && Transp) {
+    // Alpha 255 takes the opaque form: the word whole, or the tinted colour.
+    __m256i plain = s;
+    if constexpr (Tint)
+      plain = KeepByte3Wide(_mm256_packus_epi16(ScaleWide(_mm256_unpacklo_epi8(s, z), k.tint),
+                                                ScaleWide(_mm256_unpackhi_epi8(s, z), k.tint)),
+                            d);
+    res = _mm256_or_si256(_mm256_and_si256(opaque, plain), _mm256_andnot_si256(opaque, res));
+  }
+  _mm256_storeu_si256(out, res);
+}
+
 template <BlendRule R, bool Tint, bool Transp>
 __attribute__((target("avx2"))) int32_t AlphaMixEight(uint8_t* dp, const uint8_t* sp, int32_t n,
                                                       const RuleTables& t) {
-  const short b = short(t.tint[0][255]), g = short(t.tint[1][255]), r = short(t.tint[2][255]);
-  const __m256i tint = _mm256_set_epi16(0, r, g, b, 0, r, g, b, 0, r, g, b, 0, r, g, b);
-  const __m256i p = _mm256_set1_epi16(static_cast<short>(t.p));
-  const __m256i z = _mm256_setzero_si256();
+  const WideWeights k = MakeWeights(t);
   int32_t i = 0;
-  for (; i + 8 <= n; i += 8) {
-    auto* out = reinterpret_cast<__m256i*>(dp + ptrdiff_t{4} * i);
-    const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(sp + ptrdiff_t{4} * i));
-    const __m256i a = _mm256_srli_epi32(s, 24);
-    [[maybe_unused]] __m256i opaque = z;
-    if constexpr (R == BlendRule::Copy && Transp) {
-      opaque = _mm256_cmpeq_epi32(a, Splat8(255));
-      if constexpr (!Tint) {
-        // Eight clear or eight opaque pixels need no mixing.
-        if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(a, z)) == -1) continue;
-        if (_mm256_movemask_epi8(opaque) == -1) {
-          _mm256_storeu_si256(out, s);
-          continue;
-        }
-      }
-    }
-    const __m256i d = _mm256_loadu_si256(out);
-    const __m256i doubled = _mm256_or_si256(a, _mm256_slli_epi32(a, 16));
-    const __m256i lowAlpha = _mm256_unpacklo_epi32(doubled, a), highAlpha = _mm256_unpackhi_epi32(doubled, a);
-    __m256i res = _mm256_packus_epi16(
-        MixLanesWide<R, Tint, Transp>(_mm256_unpacklo_epi8(d, z), _mm256_unpacklo_epi8(s, z), lowAlpha, tint, p),
-        MixLanesWide<R, Tint, Transp>(_mm256_unpackhi_epi8(d, z), _mm256_unpackhi_epi8(s, z), highAlpha, tint, p));
-    if constexpr (R == BlendRule::Copy && Transp) {
-      // Alpha 255 takes the opaque form: the word whole, or the tinted colour.
-      __m256i plain = s;
-      if constexpr (Tint)
-        plain = KeepByte3Wide(_mm256_packus_epi16(ScaleWide(_mm256_unpacklo_epi8(s, z), tint),
-                                                  ScaleWide(_mm256_unpackhi_epi8(s, z), tint)),
-                              d);
-      res = _mm256_or_si256(_mm256_and_si256(opaque, plain), _mm256_andnot_si256(opaque, res));
-    }
-    _mm256_storeu_si256(out, res);
+  for (; i + 8 <= n; i += 8)
+    MixEight<R, Tint, Transp>(reinterpret_cast<__m256i*>(dp + ptrdiff_t{4} * i),
+                              _mm256_loadu_si256(reinterpret_cast<const __m256i*>(sp + ptrdiff_t{4} * i)), k);
+  return i;
+}
+
+template <BlendRule R, bool Tint, bool Transp>
+__attribute__((target("avx2"))) int32_t TexelMixEight(uint8_t* dp, int32_t n, const TexelStep& w,
+                                                      const RuleTables& t) {
+  const WideWeights k = MakeWeights(t);
+  const uint8_t* const src = w.source;
+  const ptrdiff_t pitch = w.pitch;
+  const uint32_t du = w.du, dv = w.dv;
+  const int shift = w.shift;
+  uint32_t u = w.u, v = w.v;
+  const auto texel = [src, pitch, shift](uint32_t tu, uint32_t tv) {
+    int32_t x;
+    std::memcpy(&x, src + ptrdiff_t(tv >> shift) * pitch + 4 * ptrdiff_t(tu >> shift), 4);
+    return x;
+  };
+  int32_t i = 0;
+  for (; i + 8 <= n; i += 8, u += 8 * du, v += 8 * dv) {
+    const __m256i s = _mm256_setr_epi32(texel(u, v), texel(u + du, v + dv), texel(u + 2 * du, v + 2 * dv),
+                                        texel(u + 3 * du, v + 3 * dv), texel(u + 4 * du, v + 4 * dv),
+                                        texel(u + 5 * du, v + 5 * dv), texel(u + 6 * du, v + 6 * dv),
+                                        texel(u + 7 * du, v + 7 * dv));
+    MixEight<R, Tint, Transp>(reinterpret_cast<__m256i*>(dp + ptrdiff_t{4} * i), s, k);
   }
   return i;
 }
 
 #undef VEZIV_WIDE
 
-template <BlendRule R>
-WideAlphaMix Pick(bool tint, bool transp) {
-  if (tint) return transp ? AlphaMixEight<R, true, true> : AlphaMixEight<R, true, false>;
-  return transp ? AlphaMixEight<R, false, true> : AlphaMixEight<R, false, false>;
+template <template <BlendRule, bool, bool> class Form, class Fn>
+Fn Pick(BlendRule rule, bool tint, bool transp) {
+  if (!__builtin_cpu_supports("avx2")) return nullptr;
+  const int i = (tint ? 2 : 0) + (transp ? 1 : 0);
+  if (rule == BlendRule::Copy)
+    return std::array<Fn, 4>{Form<BlendRule::Copy, false, false>::fn, Form<BlendRule::Copy, false, true>::fn,
+                             Form<BlendRule::Copy, true, false>::fn, Form<BlendRule::Copy, true, true>::fn}[i];
+  if (rule == BlendRule::Alpha)
+    return std::array<Fn, 4>{Form<BlendRule::Alpha, false, false>::fn, Form<BlendRule::Alpha, false, true>::fn,
+                             Form<BlendRule::Alpha, true, false>::fn, Form<BlendRule::Alpha, true, true>::fn}[i];
+  return nullptr;
 }
+
+template <BlendRule R, bool Tint, bool Transp>
+struct RowForm {
+  static constexpr WideAlphaMix fn = AlphaMixEight<R, Tint, Transp>;
+};
+template <BlendRule R, bool Tint, bool Transp>
+struct TexelForm {
+  static constexpr WideTexelMix fn = TexelMixEight<R, Tint, Transp>;
+};
 
 }  // namespace
 
 WideAlphaMix ChooseWideAlphaMix(BlendRule rule, bool tint, bool transp) {
-  if (!__builtin_cpu_supports("avx2")) return nullptr;
-  if (rule == BlendRule::Copy) return Pick<BlendRule::Copy>(tint, transp);
-  if (rule == BlendRule::Alpha) return Pick<BlendRule::Alpha>(tint, transp);
-  return nullptr;
+  return Pick<RowForm, WideAlphaMix>(rule, tint, transp);
+}
+WideTexelMix ChooseWideTexelMix(BlendRule rule, bool tint, bool transp) {
+  return Pick<TexelForm, WideTexelMix>(rule, tint, transp);
 }
 #else
 WideAlphaMix ChooseWideAlphaMix(BlendRule, bool, bool) { return nullptr; }
+WideTexelMix ChooseWideTexelMix(BlendRule, bool, bool) { return nullptr; }
 #endif
 
 }  // namespace veziv::softrender

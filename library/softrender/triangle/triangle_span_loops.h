@@ -160,18 +160,14 @@ inline int32_t TexturedFourPixels([[maybe_unused]] uint8_t* dp, [[maybe_unused]]
       return static_cast<int>(Load32(src + ptrdiff_t(tv >> kFixedShift) * pitch + 4 * ptrdiff_t(tu >> kFixedShift)));
     };
     if constexpr (kMix && Alpha) {
-      // Eight pixels at a time where the machine has the wide form: texels
-      // fetched into a buffer, then mixed, where that cannot read a pixel this
-      // row has already drawn (the source apart from the row).
-      static const WideAlphaMix wide = ChooseWideAlphaMix(R, Tint, Transp);
+      // Eight pixels at a time where the machine has the wide form, and where
+      // that cannot read a pixel this row has already drawn (the source apart
+      // from the row).
+      static const WideTexelMix wide = ChooseWideTexelMix(R, Tint, Transp);
       if (wide && count >= 8 && !SourceMeetsRow(k, dp, count)) {
-        alignas(32) uint32_t texels[64];
-        while (i + 8 <= count) {
-          const int32_t n = std::min<int32_t>(64, (count - i) & ~7);
-          for (int32_t j = 0; j < n; ++j, u += du, v += dv) texels[j] = static_cast<uint32_t>(texel(u, v));
-          wide(dp + ptrdiff_t{4} * i, reinterpret_cast<const uint8_t*>(texels), n, k.rules.common);
-          i += n;
-        }
+        i = wide(dp, count, TexelStep{src, pitch, u, v, du, dv, kFixedShift}, k.rules.common);
+        u += uint32_t(i) * du;
+        v += uint32_t(i) * dv;
       }
     }
     for (; i + 4 <= count; i += 4, u += 4 * du, v += 4 * dv) {
