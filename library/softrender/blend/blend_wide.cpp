@@ -3,7 +3,6 @@
 // lane for lane. The 256-bit unpacks and packs work within each 128-bit half,
 // so each half goes through exactly the steps of the four-pixel form.
 #include <array>
-#include <cstring>
 
 #include "library/softrender/blend/blend_vector.h"
 
@@ -113,31 +112,6 @@ __attribute__((target("avx2"))) int32_t AlphaMixEight(uint8_t* dp, const uint8_t
   return i;
 }
 
-template <BlendRule R, bool Tint, bool Transp>
-__attribute__((target("avx2"))) int32_t TexelMixEight(uint8_t* dp, int32_t n, const TexelStep& w,
-                                                      const RuleTables& t) {
-  const WideWeights k = MakeWeights(t);
-  const uint8_t* const src = w.source;
-  const ptrdiff_t pitch = w.pitch;
-  const uint32_t du = w.du, dv = w.dv;
-  const int shift = w.shift;
-  uint32_t u = w.u, v = w.v;
-  const auto texel = [src, pitch, shift](uint32_t tu, uint32_t tv) {
-    int32_t x;
-    std::memcpy(&x, src + ptrdiff_t(tv >> shift) * pitch + 4 * ptrdiff_t(tu >> shift), 4);
-    return x;
-  };
-  int32_t i = 0;
-  for (; i + 8 <= n; i += 8, u += 8 * du, v += 8 * dv) {
-    const __m256i s = _mm256_setr_epi32(texel(u, v), texel(u + du, v + dv), texel(u + 2 * du, v + 2 * dv),
-                                        texel(u + 3 * du, v + 3 * dv), texel(u + 4 * du, v + 4 * dv),
-                                        texel(u + 5 * du, v + 5 * dv), texel(u + 6 * du, v + 6 * dv),
-                                        texel(u + 7 * du, v + 7 * dv));
-    MixEight<R, Tint, Transp>(reinterpret_cast<__m256i*>(dp + ptrdiff_t{4} * i), s, k);
-  }
-  return i;
-}
-
 #undef VEZIV_WIDE
 
 template <template <BlendRule, bool, bool> class Form, class Fn>
@@ -157,22 +131,14 @@ template <BlendRule R, bool Tint, bool Transp>
 struct RowForm {
   static constexpr WideAlphaMix fn = AlphaMixEight<R, Tint, Transp>;
 };
-template <BlendRule R, bool Tint, bool Transp>
-struct TexelForm {
-  static constexpr WideTexelMix fn = TexelMixEight<R, Tint, Transp>;
-};
 
 }  // namespace
 
 WideAlphaMix ChooseWideAlphaMix(BlendRule rule, bool tint, bool transp) {
   return Pick<RowForm, WideAlphaMix>(rule, tint, transp);
 }
-WideTexelMix ChooseWideTexelMix(BlendRule rule, bool tint, bool transp) {
-  return Pick<TexelForm, WideTexelMix>(rule, tint, transp);
-}
 #else
 WideAlphaMix ChooseWideAlphaMix(BlendRule, bool, bool) { return nullptr; }
-WideTexelMix ChooseWideTexelMix(BlendRule, bool, bool) { return nullptr; }
 #endif
 
 }  // namespace veziv::softrender
