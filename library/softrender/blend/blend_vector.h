@@ -11,6 +11,15 @@
 namespace veziv::softrender {
 // Stands for "no vector form" where SSE2 is not there.
 struct NoVector {};
+
+// Modes 0 and 1 with source alpha and without blend image over the leading
+// multiple of eight of n pixels, source and target apart; returns how many it
+// drew. The same results as MixVector<R, Tint, true, Transp>.
+using WideAlphaMix = int32_t (*)(uint8_t* dp, const uint8_t* sp, int32_t n, const RuleTables& t);
+
+// The eight-pixel form where the machine has it (mode 0 or 1), else null.
+WideAlphaMix ChooseWideAlphaMix(BlendRule rule, bool tint, bool transp);
+
 }  // namespace veziv::softrender
 
 #if defined(__SSE2__)

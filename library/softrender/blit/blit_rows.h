@@ -3,7 +3,9 @@
 // pairs start at the first drawn pixel of each row. Internal to the renderer.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <type_traits>
 
 #include "library/softrender/blend/blend_rules16.h"
@@ -11,6 +13,16 @@
 #include "library/softrender/blit/blit_setup.h"
 
 namespace veziv::softrender {
+
+// Whether the source rows and the target rows of the blit share bytes.
+inline bool RowsOverlap(const BlitSetup& k) {
+  if (k.h <= 0) return false;
+  const uint8_t* s0 = k.src + std::min<ptrdiff_t>(0, (k.h - 1) * k.srcPitch);
+  const uint8_t* s1 = k.src + std::max<ptrdiff_t>(0, (k.h - 1) * k.srcPitch) + 4 * ptrdiff_t{k.w};
+  const uint8_t* d0 = k.dst + std::min<ptrdiff_t>(0, (k.h - 1) * k.dstPitch);
+  const uint8_t* d1 = k.dst + std::max<ptrdiff_t>(0, (k.h - 1) * k.dstPitch) + 4 * ptrdiff_t{k.w};
+  return std::less<const uint8_t*>{}(s0, d1) && std::less<const uint8_t*>{}(d0, s1);
+}
 
 // fn(dp, sp, b) for every pixel: target and source addresses and the blend
 // weight (1 without a blend image).

@@ -9,6 +9,7 @@
 
 #include "library/softrender/blend/blend_rules16.h"
 #include "library/softrender/blend/blend_vector.h"
+#include "library/softrender/blit/blit_rows.h"
 #include "library/softrender/blit/blit_setup.h"
 
 namespace veziv::softrender {
@@ -58,16 +59,6 @@ inline void EachDrawnRun(const BlitSetup& k, Fn fn) {
   }
 }
 
-// Whether the source rows and the target rows of the blit share bytes.
-bool RowsOverlap(const BlitSetup& k) {
-  if (k.h <= 0) return false;
-  const uint8_t* s0 = k.src + std::min<ptrdiff_t>(0, (k.h - 1) * k.srcPitch);
-  const uint8_t* s1 = k.src + std::max<ptrdiff_t>(0, (k.h - 1) * k.srcPitch) + 4 * ptrdiff_t{k.w};
-  const uint8_t* d0 = k.dst + std::min<ptrdiff_t>(0, (k.h - 1) * k.dstPitch);
-  const uint8_t* d1 = k.dst + std::max<ptrdiff_t>(0, (k.h - 1) * k.dstPitch) + 4 * ptrdiff_t{k.w};
-  return std::less<const uint8_t*>{}(s0, d1) && std::less<const uint8_t*>{}(d0, s1);
-}
-
 template <BlendRule R, bool Blend, bool Tint, bool Alpha, bool>
 struct Runs32 {
   static void Scalar(const BlitSetup& k) {
@@ -94,8 +85,16 @@ struct Runs32 {
         const MixVector<R, Tint, false, false> plain(k.rules);
         [[maybe_unused]] const MixVector<R, Tint, true, false> partial(k.rules);
         const RuleTables& t = k.rules;
+        // Partial runs of eight or more take the eight-pixel form where there is one.
+        static const WideAlphaMix wide = Alpha ? ChooseWideAlphaMix(R, Tint, false) : nullptr;
         EachDrawnRun(k, [&](uint8_t* dp, const uint8_t* sp, int32_t n, uint8_t kind) {
           if (Alpha && kind == kRunPartial) {
+            if (wide && n >= 8) {
+              const int32_t i = wide(dp, sp, n, t);
+              dp += ptrdiff_t{4} * i;
+              sp += ptrdiff_t{4} * i;
+              n -= i;
+            }
             MixRun(dp, sp, n, partial, [&t](uint32_t d, uint32_t s) {
               return BlendPixel32<R, Tint, 1>(d, s, s >> 24, t);
             });
