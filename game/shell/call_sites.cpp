@@ -42,12 +42,8 @@ void reloadSettingsScreenSets() {}
 void reloadBattleGraphics() { battle::reloadStageGraphics(); }
 void reloadStoryGraphs() {}
 void releaseBattleSets() {}
-void loadTitleSetWithBanner() {
-  drawCursorBar(570, veziv::MeasureTextDefaultFont("Now Loading...", 14, 0) + 10, 255);
-  veziv::DrawTextDefaultFont(5, 572, "Now Loading...", colourWhite, 0);
-  veziv::PresentBackBuffer();
-  loadTitleSet();
-}
+void loadCatalogueImages() {}
+void unloadCatalogueImages() {}
 
 void runBattleFrame() { battleStep(); }
 void releaseBattleStage() { battle::destroyStage(); }

@@ -29,6 +29,11 @@ void drawCursorBar(int y, int width, int brightness);
 // A modal box with message lines and a button label; waits for the user.
 void showMessageBox(const std::vector<std::string>& lines);
 
+// The equipment catalogue's pictures, loaded with the shop's and the
+// equipment screen's sets.
+void loadCatalogueImages();
+void unloadCatalogueImages();
+
 // The mode sets of the screens that a screen-mode change frees and reloads.
 void releaseScreenSets();
 void reloadSettingsScreenSets();
@@ -37,7 +42,6 @@ void reloadStoryGraphs();
 // The mode sets that the battle end screen frees, and the title's set
 // loaded under the "Now Loading..." banner.
 void releaseBattleSets();
-void loadTitleSetWithBanner();
 
 // The battle and the story at the exit.
 void runBattleFrame();

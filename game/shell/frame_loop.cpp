@@ -246,7 +246,7 @@ void showBattleEndScreen(bool fromResultMenu) {
     if (veziv::PumpMessages() != 0) windowGone = true;
   }
   releaseBattleSets();
-  loadTitleSetWithBanner();
+  loadModeResources(kModeTitle, true);
   changeMode(kModeTitle, false);
   veziv::PlaySoundHandle(soundOf(kSoundTitleMusic), veziv::SoundPlayLoop, 1);
   veziv::SetSoundHandleFrequency(-1, soundOf(kSoundJet));

@@ -1,9 +1,12 @@
-// The resource registry's first form.
+// The resource registry and the mode sets.
 #include "game/shell/resources.h"
 
+#include <algorithm>
 #include <cmath>
+#include <span>
 
 #include "game/shell/call_sites.h"
+#include "game/shell/frame_loop.h"
 #include "game/shell/settings.h"
 #include "game/shell/startup.h"
 
@@ -12,6 +15,8 @@ namespace game {
 resourceRegistryRecord resourceRegistry;
 std::list<int32_t> voiceList;
 int32_t perSoundVolume[kSoundIdCount];
+#define VEZIV_SHEET(name, path, pieces, across, down, width, height) veziv::GraphHandle name[pieces];
+#include "game/shell/registry_table.inc"
 veziv::FontHandle gameFont = -1;
 veziv::FontHandle storyTextFont = -1;
 veziv::FontHandle storyNameFont = -1;
@@ -33,9 +38,68 @@ constexpr IdPath kSoundRows[] = {
 #include "game/shell/registry_table.inc"
 };
 
-// The title's set: images (an id may stand twice) and sounds.
+struct SheetRow {
+  veziv::GraphHandle* pieces;
+  const char* path;
+  int count, across, down, width, height;
+};
+constexpr SheetRow kSheets[] = {
+#define VEZIV_SHEET(name, path, pieces, across, down, width, height) \
+  {name, path, pieces, across, down, width, height},
+#include "game/shell/registry_table.inc"
+};
+static_assert(std::size(kSheets) == kSheetCount);
+
+// The mode sets: images (an id may stand twice, the second finds it loaded)
+// and sounds.
 constexpr int kTitleImages[] = {4, 65, 66, 67, 68, 69, 56, 65, 66, 67, 68, 69, 38, 39};
 constexpr int kTitleSounds[] = {kSoundTitleMusic};
+constexpr int kBattleImages[] = {
+    2,   14,  16,  29,  31,  40,  44,  45,  49,  50,  192, 51,  53,  54,  55,  57,  58,  60,  61,  194,
+    306, 70,  73,  74,  75,  76,  77,  78,  79,  84,  107, 108, 109, 190, 191, 230, 231, 232, 233, 234,
+    235, 280, 261, 262, 263, 266, 264, 265, 267, 268, 42,  59,  43,  41,  115, 116, 117, 118, 119, 120,
+    121, 122, 123, 124, 125, 126, 127, 128, 129, 130, 131, 132, 133, 134, 135, 136, 137, 138, 139, 140,
+    141, 142, 143, 144, 145, 146, 147, 148, 149, 150, 215, 216, 217, 367, 368, 312};
+constexpr int kBattleSounds[] = {2,  3,  6,  9,  10, 11, 12, 13, 14, 16, 7,  8,  19, 85, 86,
+                                 87, 88, 89, 90, 91, 92, 93, 94, 95, 96, 97, 100, 102, 103, 104};
+constexpr int kSettingsImages[] = {0, 34, 0, 37, 38, 39, 72, 8};
+constexpr int kShopImages[] = {27, 110, 111, 112, 113};
+constexpr int kShopSounds[] = {15, 81, 82, 83, 84};
+constexpr int kEquipmentImages[] = {7, 369, 370, 371, 372, 373};
+constexpr int kEquipmentSounds[] = {17};
+constexpr int kStoryImages[] = {35, 36, 81, 82, 83, 86, 87, 260, 221};
+constexpr int kBattleSetupImages[] = {9, 11, 12, 80, 240, 241, 242, 243, 244, 245};
+constexpr int kSaveLoadImages[] = {15, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 85};
+// The faces the story frees when it ends.
+constexpr int kFaceImages[] = {261, 307, 308, 309, 310, 311, 312, 262, 313, 314, 315, 316, 317, 318, 319, 263,
+                               320, 321, 322, 323, 324, 264, 325, 326, 327, 328, 329, 330, 331, 265, 332, 333,
+                               334, 335, 336, 337, 266, 338, 339, 340, 341, 342, 343, 267, 346, 347, 348, 349,
+                               350, 351, 268, 352, 353, 354, 269, 355, 356, 357, 358, 270, 359, 360, 361, 271,
+                               362, 363, 364};
+
+struct ModeSet {
+  std::span<const int> images;
+  std::span<const int> sounds;
+  bool cacheSizes;
+  bool catalogue;
+};
+
+// The set of a mode; false for a mode without one.
+bool modeSet(int mode, ModeSet& set) {
+  switch (mode) {
+    case 0: set = {kTitleImages, kTitleSounds, true, false}; return true;
+    case 1:
+    case 2: set = {kBattleImages, kBattleSounds, true, false}; return true;
+    case 3: set = {kSettingsImages, {}, true, false}; return true;
+    case 5: set = {kShopImages, kShopSounds, false, true}; return true;
+    case 8: set = {kEquipmentImages, kEquipmentSounds, false, true}; return true;
+    case 15: set = {kStoryImages, {}, false, false}; return true;
+    case 16: set = {kBattleSetupImages, {}, false, false}; return true;
+    case 18: set = {kSaveLoadImages, {}, false, false}; return true;
+    default: return false;
+  }
+}
+
 constexpr int kShellSounds[] = {0, 1, 5, 20, 18};
 
 const std::string kNoPath;
@@ -54,23 +118,57 @@ void setStartVolumes() {
 
 [[maybe_unused]] const bool kVolumesSet = (setStartVolumes(), true);
 
-const std::string& lookup(std::map<int32_t, std::string>& paths, int id, bool valid) {
-  if (!valid) return kNoPath;
+// An id outside a table is a fault of the data that named it: no path,
+// told once per table.
+const std::string& lookup(std::map<int32_t, std::string>& paths, int id, bool valid, bool& told,
+                          const char* what) {
+  if (!valid) {
+    if (!told) veziv::PrintfToScreen("unknown %s id %d\n", what, id);
+    told = true;
+    return kNoPath;
+  }
   return paths[id];
+}
+bool imageIdTold = false;
+bool soundIdTold = false;
+
+void freeSound(int id) {
+  if (loaded(resourceRegistry.sounds[id])) veziv::DeleteSoundHandle(resourceRegistry.sounds[id], 0);
+  resourceRegistry.sounds[id] = 0;
 }
 
 }  // namespace
 
-const std::string& imagePath(int id) { return lookup(resourceRegistry.imagePaths, id, inImages(id)); }
-const std::string& soundPath(int id) { return lookup(resourceRegistry.soundPaths, id, inSounds(id)); }
+const std::string& imagePath(int id) {
+  return lookup(resourceRegistry.imagePaths, id, inImages(id), imageIdTold, "image");
+}
+const std::string& soundPath(int id) {
+  return lookup(resourceRegistry.soundPaths, id, inSounds(id), soundIdTold, "sound");
+}
+
+veziv::GraphHandle sheetPiece(int sheet, int piece) {
+  if (sheet < 0 || sheet >= kSheetCount || piece < 0 || piece >= kSheets[sheet].count) return -1;
+  return kSheets[sheet].pieces[piece];
+}
+int sheetPieceWidth(int sheet) { return sheet >= 0 && sheet < kSheetCount ? kSheets[sheet].width : 0; }
+int sheetPieceHeight(int sheet) { return sheet >= 0 && sheet < kSheetCount ? kSheets[sheet].height : 0; }
 
 veziv::GraphHandle graphOf(int id) { return inImages(id) ? resourceRegistry.graphs[id] : -1; }
 int soundOf(int id) { return inSounds(id) ? resourceRegistry.sounds[id] : -1; }
 bool isGraphLoaded(int id) { return loaded(graphOf(id)); }
 
 void loadGraphById(int id) {
-  if (!inImages(id) || isGraphLoaded(id)) return;
+  if (!inImages(id)) {
+    imagePath(id);
+    return;
+  }
+  if (isGraphLoaded(id)) return;
   resourceRegistry.graphs[id] = veziv::ImportGraphFile(imagePath(id).c_str(), 0);
+}
+
+void cacheGraphSize(int id) {
+  if (!isGraphLoaded(id)) return;
+  veziv::QueryGraphDimensions(resourceRegistry.graphs[id], &resourceRegistry.widths[id], &resourceRegistry.heights[id]);
 }
 
 void freeGraphById(int id) {
@@ -116,7 +214,10 @@ void applyAllVolumes() {
 }
 
 void ensureSoundLoaded(int id) {
-  if (!inSounds(id)) return;
+  if (!inSounds(id)) {
+    soundPath(id);
+    return;
+  }
   if (!loaded(resourceRegistry.sounds[id])) {
     resourceRegistry.sounds[id] = veziv::LoadSoundFileToHandle(soundPath(id).c_str(), 3, -1);
   }
@@ -142,7 +243,7 @@ void registerResources() {
 
 void reloadSoundById() {
   for (int id : kShellSounds) {
-    if (loaded(resourceRegistry.sounds[id])) veziv::DeleteSoundHandle(resourceRegistry.sounds[id], 0);
+    freeSound(id);
     resourceRegistry.sounds[id] = veziv::LoadSoundFileToHandle(soundPath(id).c_str(), 3, -1);
     applySoundVolume(id);
   }
@@ -156,31 +257,49 @@ void stopAllSounds() {
   }
 }
 
-void loadTitleSet() {
-  for (int id : kTitleImages) loadGraphById(id);
-  for (int id : kTitleImages) {
-    if (isGraphLoaded(id)) {
-      veziv::QueryGraphDimensions(resourceRegistry.graphs[id], &resourceRegistry.widths[id],
-                                  &resourceRegistry.heights[id]);
-    }
+void loadModeResources(int mode, bool banner) {
+  if (banner) {
+    drawCursorBar(570, veziv::MeasureTextDefaultFont("Now Loading...", 14, 0) + 10, 255);
+    veziv::DrawTextDefaultFont(5, 572, "Now Loading...", colourWhite, 0);
+    veziv::PresentBackBuffer();
   }
-  for (int id : kTitleSounds) ensureSoundLoaded(id);
+  if (mode == 7) return;
+  ModeSet set;
+  if (!modeSet(mode, set)) {
+    veziv::PrintfToScreen("InvalidLoad %d\n", mode);
+    return;
+  }
+  if (set.catalogue) loadCatalogueImages();
+  for (int id : set.images) loadGraphById(id);
+  if (set.cacheSizes) {
+    for (int id : set.images) cacheGraphSize(id);
+  }
+  for (int id : set.sounds) ensureSoundLoaded(id);
 }
 
-void unloadTitleSet() {
-  for (int id : kTitleImages) freeGraphById(id);
-  for (int id : kTitleSounds) {
-    if (loaded(resourceRegistry.sounds[id])) veziv::DeleteSoundHandle(resourceRegistry.sounds[id], 0);
-    resourceRegistry.sounds[id] = 0;
+void unloadModeResources(int mode) {
+  ModeSet set;
+  if (!modeSet(mode, set)) {
+    veziv::PrintfToScreen("InvalidDelete %d\n", mode);
+    return;
   }
+  if (set.catalogue) unloadCatalogueImages();
+  for (int id : set.images) freeGraphById(id);
+  for (int id : set.sounds) freeSound(id);
+}
+
+void unloadAllGraphs() {
+  for (int id : kFaceImages) freeGraphById(id);
 }
 
 void loadBattleImages() {
-  // The picture sheets join with the screens that draw their pieces; their
-  // progress steps stand as the loading shows them.
   constexpr int kSheetProgress[] = {2, 6, 10, 15, 17, 19, 20, 30, 40, 50, 60, 70};
-  for (int percent : kSheetProgress) showCaution(percent, 1);
-  loadTitleSet();
+  for (int k = 0; k < kSheetCount; ++k) {
+    const SheetRow& s = kSheets[k];
+    veziv::ImportGraphFileAsPieces(s.path, s.count, s.across, s.down, s.width, s.height, s.pieces, 0);
+    showCaution(kSheetProgress[k], 1);
+  }
+  loadModeResources(kModeTitle, false);
   constexpr int kOverlayImages[] = {32, 33, 218, 219, 220};
   for (int id : kOverlayImages) freeGraphById(id);
   for (int id : kOverlayImages) loadGraphById(id);
@@ -197,6 +316,8 @@ void loadBattleImages() {
 
 void resetResources() {
   resourceRegistry = resourceRegistryRecord{};
+  for (const SheetRow& s : kSheets) std::fill(s.pieces, s.pieces + s.count, 0);
+  imageIdTold = soundIdTold = false;
   voiceList.clear();
   setStartVolumes();
   gameFont = storyTextFont = storyNameFont = eventFont = boxFont = -1;

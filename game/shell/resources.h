@@ -1,7 +1,8 @@
-// The resource registry's first form: image and sound ids mapped to their
-// files (registry_table.inc), the handle tables by id, the voice list, the
-// per-sound volumes and their groups, the start-up loading with its
-// progress rows, and the game's fonts.
+// The resource registry: image and sound ids mapped to their files
+// (registry_table.inc), the handle tables by id, the sets of ids each game
+// mode loads and frees, the picture sheets, the voice list, the per-sound
+// volumes and their groups, the start-up loading with its progress rows,
+// and the game's fonts.
 #pragma once
 
 #include <cstdint>
@@ -47,6 +48,16 @@ extern std::list<int32_t> voiceList;
 // Per-sound volumes in percent of their group's setting.
 extern int32_t perSoundVolume[kSoundIdCount];
 
+// The picture sheets, cut at start-up, one handle a piece.
+#define VEZIV_SHEET(name, path, pieces, across, down, width, height) extern veziv::GraphHandle name[pieces];
+#include "game/shell/registry_table.inc"
+inline constexpr int kSheetCount = 12;
+// A sheet's piece by the sheet's place in the table and the piece's index;
+// -1 outside either.
+veziv::GraphHandle sheetPiece(int sheet, int piece);
+int sheetPieceWidth(int sheet);
+int sheetPieceHeight(int sheet);
+
 // The game's fonts, made by loadBattleImages.
 extern veziv::FontHandle gameFont;
 extern veziv::FontHandle storyTextFont;
@@ -64,6 +75,8 @@ int soundOf(int id);
 bool isGraphLoaded(int id);
 // Loads an image id when not loaded (-1 stored on failure).
 void loadGraphById(int id);
+// Caches a loaded image id's size in the width and height tables.
+void cacheGraphSize(int id);
 // Frees a loaded image id and marks it not loaded.
 void freeGraphById(int id);
 // Loads a sound id on first use, then applies its volume.
@@ -77,10 +90,13 @@ int soundVolumeFor(int id, int32_t perSound);
 // stopped in MIDI mode 0).
 void applyAllVolumes();
 
-// The title's set (mode 0): its pictures with their sizes, and the title
-// music. The other modes' sets join with their screens.
-void loadTitleSet();
-void unloadTitleSet();
+// Loads the ids of a mode's set that are not loaded, first with a "Now
+// Loading..." banner when asked; a mode without a set is logged.
+void loadModeResources(int mode, bool banner);
+// Frees the loaded ids of a mode's set; a mode without one is logged.
+void unloadModeResources(int mode);
+// Frees the characters' faces.
+void unloadAllGraphs();
 
 // Fills the path maps and the voice list and loads the caution picture,
 // the loading bar and the yes/no buttons.

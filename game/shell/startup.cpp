@@ -277,7 +277,7 @@ void reloadAfterScreenChange() {
   loadGraphById(kImageCaution);
   loadGraphById(kImageLoadingBar);
   showCaution(0, 1);
-  unloadTitleSet();
+  unloadModeResources(kModeTitle);
   showCaution(0, 2);
   loadBattleImages();
   showCaution(70, 2);

@@ -267,4 +267,39 @@ std::vector<uint8_t> Canvas::jpeg(int quality) const {
   return out;
 }
 
+std::vector<uint8_t> Canvas::bmp() const {
+  const uint32_t stride = (static_cast<uint32_t>(width_) * 3 + 3) & ~3u;
+  const uint32_t pixelBytes = stride * static_cast<uint32_t>(height_);
+  std::vector<uint8_t> out;
+  auto u16 = [&](uint32_t v) {
+    out.push_back(v & 0xFF);
+    out.push_back((v >> 8) & 0xFF);
+  };
+  auto u32 = [&](uint32_t v) {
+    u16(v & 0xFFFF);
+    u16(v >> 16);
+  };
+  out.push_back('B');
+  out.push_back('M');
+  u32(54 + pixelBytes);
+  u32(0);
+  u32(54);
+  u32(40);
+  u32(static_cast<uint32_t>(width_));
+  u32(static_cast<uint32_t>(height_));  // bottom-up rows
+  u16(1);
+  u16(24);
+  for (uint32_t v : {0u, pixelBytes, 2835u, 2835u, 0u, 0u}) u32(v);
+  for (int y = height_ - 1; y >= 0; --y) {
+    for (int x = 0; x < width_; ++x) {
+      const Rgba p = at(x, y);
+      out.push_back(p.b);
+      out.push_back(p.g);
+      out.push_back(p.r);
+    }
+    for (uint32_t k = static_cast<uint32_t>(width_) * 3; k < stride; ++k) out.push_back(0);
+  }
+  return out;
+}
+
 }  // namespace demodata

@@ -45,6 +45,8 @@ class Canvas {
 
   std::vector<uint8_t> png(bool alpha) const;
   std::vector<uint8_t> jpeg(int quality) const;
+  // A 24-bit uncompressed BMP (alpha dropped).
+  std::vector<uint8_t> bmp() const;
 
  private:
   int width_;

@@ -57,6 +57,11 @@ std::string checkFileBytes(const std::string& path, const std::vector<unsigned c
     if (std::string(b.begin() + 29, b.begin() + 35) != "vorbis") return "an Ogg file without Vorbis";
     return "";
   }
+  if (endsWith(path, ".bmp")) {
+    if (b.size() < 54 || b[0] != 'B' || b[1] != 'M') return "not a BMP";
+    if (b[28] != 24 || b[30] != 0) return "a BMP that is not 24-bit uncompressed";
+    return "";
+  }
   if (endsWith(path, ".mid")) {
     if (b.size() < 14 || std::string(b.begin(), b.begin() + 4) != "MThd") return "not a MIDI file";
     return "";
@@ -92,6 +97,7 @@ std::vector<std::string> checkRunFolder(const fs::path& run) {
   };
   for (const auto& [id, path] : registryImages()) checkFile(path);
   for (const auto& [id, path] : registrySounds()) checkFile(path);
+  for (const SheetRow& sheet : registrySheets()) checkFile(sheet.path);
   return faults;
 }
 

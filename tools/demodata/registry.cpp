@@ -18,6 +18,15 @@ const std::map<int, std::string>& registrySounds() {
   return table;
 }
 
+const std::vector<SheetRow>& registrySheets() {
+  static const std::vector<SheetRow> table = {
+#define VEZIV_SHEET(name, path, pieces, across, down, width, height) \
+  {#name, path, pieces, across, down, width, height},
+#include "game/shell/registry_table.inc"
+  };
+  return table;
+}
+
 const std::string& imagePathOf(int id) { return registryImages().at(id); }
 const std::string& soundPathOf(int id) { return registrySounds().at(id); }
 

@@ -3,6 +3,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace demodata {
 
@@ -11,5 +12,13 @@ const std::map<int, std::string>& registrySounds();
 // The path of an id; throws std::out_of_range for an id the table lacks.
 const std::string& imagePathOf(int id);
 const std::string& soundPathOf(int id);
+
+// A picture sheet cut into equal pieces by the game at start-up.
+struct SheetRow {
+  const char* name;
+  const char* path;
+  int pieces, across, down, width, height;
+};
+const std::vector<SheetRow>& registrySheets();
 
 }  // namespace demodata
