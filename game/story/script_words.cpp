@@ -404,7 +404,7 @@ void wordGoWearArm(const Run& run) {
 
 void wordGoMainMenu(const Run&) {
   Hooks().unloadModeResources(kModeStory);
-  loadTitleSetWithBanner();
+  loadModeResources(kModeTitle, true);
   stopAllSounds();
   Hooks().stopMusic();
   veziv::PlaySoundHandle(soundOf(kTitleMusicSound), veziv::SoundPlayLoop, 1);
