@@ -8,6 +8,7 @@
 #include "game/shell/frame_loop.h"
 #include "game/shell/resources.h"
 #include "game/shell/startup.h"
+#include "game/shell/widgets.h"
 #include "library/veziv.h"
 
 namespace game {
@@ -30,13 +31,6 @@ std::string mainWeaponName(int id) { return std::to_string(id); }
 std::string subWeaponName(int id) { return std::to_string(id); }
 std::string itemName(int id) { return std::to_string(id); }
 
-void drawCursorBar(int, int, int) {}
-
-void showMessageBox(const std::vector<std::string>& lines) {
-  // Until the boxes land, a notice goes to the screen log, so that none is lost.
-  for (size_t i = 0; i + 1 < lines.size(); ++i) veziv::PrintfToScreen("%s\n", lines[i].c_str());
-}
-
 void releaseScreenSets() {}
 void reloadSettingsScreenSets() {}
 void reloadBattleGraphics() { battle::reloadStageGraphics(); }
@@ -48,14 +42,12 @@ void unloadCatalogueImages() {}
 void runBattleFrame() { battleStep(); }
 void releaseBattleStage() { battle::destroyStage(); }
 void releaseStoryResources() {}
-void clearRememberedMusic() {}
-void replayMidiWithNotice() {}
 void applyStoryVoiceVolume() {}
 
 bool titleMenuStep() {
   // The title's first form: its sky and the game's name.
   if (!drawThisFrame) return false;
-  veziv::RenderGraphAtPoint(0, 0, graphOf(4), 0);
+  drawTitleSky();
   const int width = veziv::MeasureTextDefaultFont(kGameTitle, -1, 0);
   veziv::DrawTextDefaultFont((800 - width) / 2, 290, kGameTitle, colourWhite, 0);
   return false;

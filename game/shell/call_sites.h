@@ -24,11 +24,6 @@ std::string mainWeaponName(int id);
 std::string subWeaponName(int id);
 std::string itemName(int id);
 
-// Widgets.
-void drawCursorBar(int y, int width, int brightness);
-// A modal box with message lines and a button label; waits for the user.
-void showMessageBox(const std::vector<std::string>& lines);
-
 // The equipment catalogue's pictures, loaded with the shop's and the
 // equipment screen's sets.
 void loadCatalogueImages();
@@ -47,10 +42,6 @@ void releaseBattleSets();
 void runBattleFrame();
 void releaseBattleStage();
 void releaseStoryResources();
-// Forgets the music name kept for replaying it.
-void clearRememberedMusic();
-// Plays the remembered music again when it stopped (MIDI mode 0).
-void replayMidiWithNotice();
 // The story's voices follow the voice volume.
 void applyStoryVoiceVolume();
 

@@ -7,8 +7,10 @@
 
 #include "game/shell/call_sites.h"
 #include "game/shell/frame_loop.h"
+#include "game/shell/music_voices.h"
 #include "game/shell/settings.h"
 #include "game/shell/startup.h"
+#include "game/shell/widgets.h"
 
 namespace game {
 
@@ -259,8 +261,7 @@ void stopAllSounds() {
 
 void loadModeResources(int mode, bool banner) {
   if (banner) {
-    drawCursorBar(570, veziv::MeasureTextDefaultFont("Now Loading...", 14, 0) + 10, 255);
-    veziv::DrawTextDefaultFont(5, 572, "Now Loading...", colourWhite, 0);
+    showNowLoading("Now Loading...");
     veziv::PresentBackBuffer();
   }
   if (mode == 7) return;

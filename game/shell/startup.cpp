@@ -12,6 +12,7 @@
 #include "game/shell/key_files.h"
 #include "game/shell/resources.h"
 #include "game/shell/settings.h"
+#include "game/shell/widgets.h"
 #include "game/shell/unlocks.h"
 #include "library/veziv.h"
 #include "platform/window/message_box.h"
@@ -152,8 +153,7 @@ void showCaution(int percent, int stage) {
       {700, 30, "100"},
   };
   for (const auto& t : kTexts) veziv::DrawTextDefaultFont(t.x, t.y, t.text, colourWhite, 0);
-  drawCursorBar(570, veziv::MeasureTextDefaultFont("Now Loading...", 14, 0) + 10, 255);
-  veziv::DrawTextDefaultFont(5, 572, "Now Loading...", colourWhite, 0);
+  showNowLoading("Now Loading...");
   for (int row = 1; row <= 3; ++row) {
     const int y = 20 + 30 * row;
     const CautionRow r = cautionRow(row, percent, stage);

@@ -8,6 +8,7 @@
 #include "game/shell/call_sites.h"
 #include "game/shell/resources.h"
 #include "game/shell/startup.h"
+#include "game/shell/widgets.h"
 #include "game/story/story_hooks.h"
 #include "library/veziv.h"
 
@@ -88,8 +89,7 @@ void releaseStoryResources() {
 
 void loadScript(const std::string& fileName) {
   if (stepDepth > 0) ++chainLoads;
-  drawCursorBar(570, veziv::MeasureTextDefaultFont("Now Loading...", 14, 0) + 10, 255);
-  veziv::DrawTextDefaultFont(5, 572, "Now Loading...", colourWhite, 0);
+  showNowLoading("Now Loading...");
   veziv::PresentBackBuffer();
   releaseStoryResources();
   storyScene.scriptLines.clear();

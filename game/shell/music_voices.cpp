@@ -1,0 +1,138 @@
+// Music, voices, the save screen's way back and movies.
+#include "game/shell/music_voices.h"
+
+#include "game/shell/call_sites.h"
+#include "game/shell/frame_loop.h"
+#include "game/shell/input.h"
+#include "game/shell/resources.h"
+#include "game/shell/settings.h"
+#include "game/shell/startup.h"
+#include "game/shell/widgets.h"
+
+namespace game {
+
+std::string rememberedMusic;
+bool saveMode = true;
+
+namespace {
+
+constexpr size_t kMusicNameBytes = 99;
+
+bool playing(int handle) { return handle != 0 && handle != -1 && veziv::IsSoundHandlePlaying(handle) == 1; }
+
+void playOnce(int id) {
+  ensureSoundLoaded(id);
+  veziv::PlaySoundHandle(soundOf(id), veziv::SoundPlayBack, 1);
+}
+
+void playRandomVoice(const int (&table)[11]) {
+  if (voiceList.empty()) return;
+  const int place = veziv::RandomUpTo(static_cast<int>(voiceList.size()) - 1);
+  const int id = voiceIdFor(table, voiceListEntry(voiceList, place));
+  if (id >= 0) playOnce(id);
+}
+
+}  // namespace
+
+void playNewMusic(const std::string& file) {
+  veziv::StopCurrentMusic();
+  rememberedMusic = file.substr(0, kMusicNameBytes);
+  veziv::PlayMusicFile(rememberedMusic.c_str(), veziv::SoundPlayLoop);
+}
+
+void stopMusic() {
+  veziv::StopCurrentMusic();
+  rememberedMusic.clear();
+}
+
+void clearRememberedMusic() { rememberedMusic.clear(); }
+
+void replayMidiWithNotice() {
+  if (veziv::IsMusicPlaying() == 1 || rememberedMusic.empty()) return;
+  showNowLoading("MIDIを再生しなおしています。しばらくお待ちください。");
+  veziv::PresentBackBuffer();
+  veziv::StopCurrentMusic();
+  if (settingsRecord.midiMode == 1) {
+    veziv::SetMusicVolume(settingsRecord.bgmVolume + 145);
+  } else {
+    veziv::SetMusicVolume(settingsRecord.bgmVolume != 0 ? 255 : 0);
+  }
+  veziv::PlayMusicFile(rememberedMusic.c_str(), veziv::SoundPlayLoop);
+}
+
+void stopMenuVoices() {
+  for (int32_t character : voiceList) {
+    const int id = voiceIdFor(menuVoiceIds, character);
+    if (id < 0) continue;
+    for (int pass = 0; pass < 2; ++pass) {
+      if (playing(soundOf(id))) veziv::StopSoundHandle(soundOf(id));
+    }
+  }
+}
+
+bool voiceRequestRefused(bool wantSave) {
+  if (gameMode != kModeSaveLoad) return false;
+  if (wantSave) return getReturnMode(kModeSaveLoad) == 0 || saveMode;
+  return !saveMode;
+}
+
+int32_t voiceListEntry(const std::list<int32_t>& list, int place) {
+  for (int32_t entry : list) {
+    if (place-- == 0) return entry;
+  }
+  return -1;
+}
+
+void playRandomMenuVoice() {
+  if (voiceRequestRefused(true)) {
+    playOnce(5);
+    return;
+  }
+  saveMode = true;
+  stopMenuVoices();
+  playRandomVoice(menuVoiceIds);
+}
+
+void playRandomStartVoice() {
+  if (voiceRequestRefused(false)) {
+    playOnce(5);
+    return;
+  }
+  saveMode = false;
+  stopMenuVoices();
+  playRandomVoice(startVoiceIds);
+}
+
+void goToTitleFromSaveScreen() {
+  if (getReturnMode(kModeSaveLoad) == kModeGameMenu) releaseBattleStage();
+  menuCursor = 1;
+  loadModeResources(kModeTitle, true);
+  veziv::StopSoundHandle(soundOf(kSoundJet));
+  veziv::StopCurrentMusic();
+  rememberedMusic.clear();
+  veziv::StopCurrentMusic();
+  if (!playing(soundOf(kSoundTitleMusic))) veziv::PlaySoundHandle(soundOf(kSoundTitleMusic), veziv::SoundPlayLoop, 1);
+  changeMode(kModeTitle, false);
+}
+
+void playMovie(const std::string& file, bool skippable) {
+  veziv::SetRunWhileInactive(1);
+  const veziv::GraphHandle movie = veziv::ImportGraphFile(file.c_str(), 0);
+  veziv::StartGraphMovie(movie, 1, 0);
+  if (veziv::PumpMessages() == 0) {
+    while (veziv::ReadGraphMovieStatus(movie) == 1) {
+      const bool asked = playerInputs[0].hold[kActionShot] != 0 || veziv::GetMouseButtons() != 0;
+      if (skippable && asked && veziv::IsWindowActive() == 1) break;
+      if (skippable) updateInput(playerInputs[0], 1);
+      veziv::RenderGraphAtPoint(0, 0, movie, 0);
+      veziv::PresentBackBuffer();
+      veziv::WaitMilliseconds(12);
+      if (veziv::PumpMessages() != 0) break;
+    }
+  }
+  veziv::SuspendGraphMovie(movie, 0);
+  veziv::FreeGraphHandle(movie, 0);
+  veziv::SetRunWhileInactive(0);
+}
+
+}  // namespace game

@@ -1,0 +1,48 @@
+// Music by file name, the characters' menu and start voices, the way back
+// from the save screen to the title, and movies played full screen.
+#pragma once
+
+#include <cstdint>
+#include <list>
+#include <string>
+
+#include "library/veziv.h"
+
+namespace game {
+
+// The file of the music that plays ("" when none), up to 99 bytes.
+extern std::string rememberedMusic;
+// The save and load screen's mode: true saves, false loads.
+extern bool saveMode;
+
+// The menu and start voices of the characters 0..10 (voiceList's indexes).
+inline constexpr int menuVoiceIds[11] = {31, 25, 55, 49, 43, 37, 77, 61, 69, 73, 65};
+inline constexpr int startVoiceIds[11] = {32, 26, 56, 50, 44, 38, 78, 62, 70, 74, 66};
+
+// Stops the music and plays a file looping, remembering its name.
+void playNewMusic(const std::string& file);
+// Stops the music and forgets its name.
+void stopMusic();
+// Forgets the music's name.
+void clearRememberedMusic();
+// Plays the remembered music again when it stopped, under a notice.
+void replayMidiWithNotice();
+// Stops every character's menu voice that plays.
+void stopMenuVoices();
+// The save and load screen's switches: a menu voice sets the save mode, a
+// start voice the load mode. In that screen a switch to the mode it is in
+// (or to saving when opened from the title) plays the cancel sound instead.
+void playRandomMenuVoice();
+void playRandomStartVoice();
+// Whether a voice request is refused in the current mode (wantSave: the
+// menu voice's request).
+bool voiceRequestRefused(bool wantSave);
+// The entry at a place of a voice list, -1 past its end.
+int32_t voiceListEntry(const std::list<int32_t>& list, int place);
+// The save and load screen's way back to the title.
+void goToTitleFromSaveScreen();
+// Plays a movie modally at (0, 0); skippable: the shot key or a mouse
+// button ends it while the window is in front.
+void playMovie(const std::string& file, bool skippable);
+
+}  // namespace game
