@@ -174,5 +174,12 @@ TEST(Boxes, TheMouseChoosesOnlyWhenItMayHoverAndClicksAnswer) {
   EXPECT_TRUE(ok.done);
 }
 
+TEST(Boxes, WithoutAWindowTheyEndAtOnceWithTheirCurrentChoice) {
+  // Nothing can be shown before the library starts: no hang, Yes stands.
+  EXPECT_TRUE(showYesNoBox("終了します。", "よろしいですか？"));
+  showMessageBox({"line", "OK"});
+  showMessageBox({});
+}
+
 }  // namespace
 }  // namespace game
