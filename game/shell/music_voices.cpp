@@ -127,14 +127,19 @@ void goToTitleFromSaveScreen() {
   changeMode(kModeTitle, false);
 }
 
+bool movieSkipped(bool skippable, int32_t shotHold, int mouseButtons, bool inFront) {
+  return skippable && (shotHold != 0 || mouseButtons != 0) && inFront;
+}
+
 void playMovie(const std::string& file, bool skippable) {
   veziv::SetRunWhileInactive(1);
   const veziv::GraphHandle movie = veziv::ImportGraphFile(file.c_str(), 0);
   veziv::StartGraphMovie(movie, 1, 0);
   if (veziv::PumpMessages() == 0) {
     while (veziv::ReadGraphMovieStatus(movie) == 1) {
-      const bool asked = playerInputs[0].hold[kActionShot] != 0 || veziv::GetMouseButtons() != 0;
-      if (skippable && asked && veziv::IsWindowActive() == 1) break;
+      if (movieSkipped(skippable, playerInputs[0].hold[kActionShot], veziv::GetMouseButtons(),
+                       veziv::IsWindowActive() == 1))
+        break;
       if (skippable) updateInput(playerInputs[0], 1);
       veziv::RenderGraphAtPoint(0, 0, movie, 0);
       // Without a window to show it on, the movie is over.

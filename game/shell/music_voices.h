@@ -46,6 +46,9 @@ int32_t voiceListEntry(const std::list<int32_t>& list, int place);
 void freeBattleStage();
 // The save and load screen's way back to the title.
 void goToTitleFromSaveScreen();
+// Whether a frame of a movie ends it: a skippable one, the shot key held or
+// a mouse button down, and the window in front.
+bool movieSkipped(bool skippable, int32_t shotHold, int mouseButtons, bool inFront);
 // Plays a movie modally at (0, 0); skippable: the shot key or a mouse
 // button ends it while the window is in front.
 void playMovie(const std::string& file, bool skippable);

@@ -177,6 +177,16 @@ int balloonPercent(int width, int textWidth) {
   return std::clamp((width - 10) * 100 / textWidth, 0, 100);
 }
 
+namespace {
+
+// The highlight's piece of the underline from hx, up to its end while the
+// balloon still grows.
+void underlineGlow(int hx, int end, int y, uint32_t glow) {
+  if (hx < end) veziv::DrawLineSegment(hx, y, std::min(hx + 10, end), y, glow, 2);
+}
+
+}  // namespace
+
 void drawHelpBalloon(int x, int y, const std::string& text, bool toLeft) {
   static int32_t lastCursor = -1;
   static int timer = 0;
@@ -208,11 +218,9 @@ void drawHelpBalloon(int x, int y, const std::string& text, bool toLeft) {
     veziv::DrawLineSegment(x + static_cast<int>(30 * t), y + static_cast<int>(26 * t),
                            x + static_cast<int>(30 * t) + 7, y + static_cast<int>(26 * t) + 6, glow, 2);
   } else if (!toLeft && p <= line + span) {
-    const int hx = bx + (p - line);
-    veziv::DrawLineSegment(hx, y + 26, std::min(hx + 10, bx + g), y + 26, glow, 2);
+    underlineGlow(bx + (p - line), bx + g, y + 26, glow);
   } else if (toLeft && p <= span) {
-    const int hx = bx + p;
-    veziv::DrawLineSegment(hx, y + 26, std::min(hx + 10, bx + g), y + 26, glow, 2);
+    underlineGlow(bx + p, bx + g, y + 26, glow);
   } else if (toLeft && p <= span + line) {
     const double t = (p - span) / static_cast<double>(line);
     veziv::DrawLineSegment(x + static_cast<int>(30 * t), y + 26 - static_cast<int>(26 * t),
