@@ -1,5 +1,6 @@
 #include "game/shell/battle_site.h"
 
+#include <iterator>
 #include <string>
 
 #include "game/battle/battle_frame.h"
@@ -10,6 +11,7 @@
 #include "game/shell/frame_loop.h"
 #include "game/shell/input.h"
 #include "game/shell/key_files.h"
+#include "game/shell/music_voices.h"
 #include "game/shell/resources.h"
 #include "game/shell/settings.h"
 #include "library/veziv.h"
@@ -23,8 +25,7 @@ constexpr int kModePause = 7;
 bool validId(int id) { return id >= 0 && id < kImageIdCount; }
 
 // The registry, sounds, fonts, settings and input for the battle objects.
-// Sheets and the catalogue are not in the registry yet: their calls answer
-// "unknown" (-1 or 0).
+// The catalogue is not built yet: its calls answer "unknown" (0).
 class GameBattleHooks : public battle::LayerHooks {
  public:
   int graphOf(int imageId) override { return game::graphOf(imageId); }
@@ -45,15 +46,17 @@ class GameBattleHooks : public battle::LayerHooks {
     game::ensureSoundLoaded(soundId);
     veziv::PlaySoundHandle(soundOf(soundId), 1, 1);
   }
-  int sheetGraph(int, int) override { return -1; }
-  int sheetPictureWidth(int) override { return 0; }
-  int sheetPictureHeight(int) override { return 0; }
+  int sheetGraph(int sheet, int picture) override { return sheetPiece(sheet, picture); }
+  int sheetPictureWidth(int sheet) override { return sheetPieceWidth(sheet); }
+  int sheetPictureHeight(int sheet) override { return sheetPieceHeight(sheet); }
   int soundHandle(int soundId) override { return soundOf(soundId); }
   int fontOf(int fontIndex) override {
     const veziv::FontHandle fonts[] = {gameFont, storyTextFont, storyNameFont, eventFont, boxFont};
     return fontIndex >= 0 && fontIndex < 5 ? fonts[fontIndex] : -1;
   }
-  int craftPoseGraph(int) override { return -1; }
+  int craftPoseGraph(int pose) override {
+    return pose >= 0 && pose < static_cast<int>(std::size(planeSheet)) ? planeSheet[pose] : -1;
+  }
   int mainWeaponReload(int) override { return 0; }
   int subWeaponReload(int) override { return 0; }
   int subWeaponAmmo(int) override { return 0; }
@@ -82,10 +85,7 @@ class GameBattleHooks : public battle::LayerHooks {
 class GameShellHooks : public battle::ShellHooks {
  public:
   bool frameDrawn() override { return drawThisFrame; }
-  void playMusic(const std::string& file) override {
-    veziv::StopCurrentMusic();
-    veziv::PlayMusicFile(file.c_str(), 3);
-  }
+  void playMusic(const std::string& file) override { playNewMusic(file); }
   void pauseBattle() override {
     veziv::PlaySoundHandle(soundOf(5), 1, 1);
     veziv::CaptureScreenToGraph(0, 0, 800, 600, backdropCapture);
