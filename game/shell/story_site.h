@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "game/battle/record_bytes.h"
+
 namespace game {
 
 class StorySite {
@@ -15,6 +17,16 @@ class StorySite {
   virtual ~StorySite() = default;
   // One frame of the story mode; false asks the program to end.
   virtual bool frame() = 0;
+  // A new story from a script file, the next step of the script (a screen
+  // the story handed over to returns), and a single line fed by a screen
+  // (the shop): it never runs the lines after it.
+  virtual void startStory(const std::string& script) = 0;
+  virtual void stepStory() = 0;
+  virtual void runLine(const std::string& line) = 0;
+  // The story's section of a save slot; loading replays the script (false
+  // for a damaged section). insideBattle: a slot saved in a story battle.
+  virtual void saveState(battle::RecordWriter& out) = 0;
+  virtual bool loadState(battle::RecordReader& in, bool insideBattle) = 0;
   virtual void releaseResources() = 0;
   virtual void applyVoiceVolume() = 0;
   virtual void reloadGraphs() = 0;

@@ -14,6 +14,7 @@
 #include "game/shell/unlocks.h"
 #include "game/story/story_hooks.h"
 #include "game/story/story_screen.h"
+#include "game/story/story_slots.h"
 #include "library/veziv.h"
 
 namespace game::story {
@@ -62,7 +63,16 @@ class ScreenHooks : public StoryHooks {
 
 class ShellSide : public StorySite {
  public:
-  bool frame() override { return updateStoryScene(); }
+  bool frame() override {
+    // The text speed is the settings' own (the settings screen changes it there).
+    storyScene.textSpeed = settingsRecord.textSpeed;
+    return updateStoryScene();
+  }
+  void startStory(const std::string& script) override { resetScenario(script); }
+  void stepStory() override { stepScenario(false); }
+  void runLine(const std::string& line) override { executeScriptLine(true, false, line); }
+  void saveState(battle::RecordWriter& out) override { saveStoryState(out); }
+  bool loadState(battle::RecordReader& in, bool insideBattle) override { return loadStoryState(in, insideBattle); }
   void releaseResources() override { releaseStoryResources(); }
   void applyVoiceVolume() override { applyStoryVoiceVolume(); }
   void reloadGraphs() override { reloadStoryGraphs(); }
@@ -83,7 +93,10 @@ class ShellSide : public StorySite {
       veziv::SetSoundHandleVolume(static_cast<int>(settingsRecord.seVolume * 0.1), soundOf(kLoopingSound));
     }
   }
-  void runWindow() override { runStoryWindow(); }
+  void runWindow() override {
+    storyScene.textSpeed = settingsRecord.textSpeed;
+    runStoryWindow();
+  }
   void advanceText() override { advanceStoryText(1); }
   uint32_t speakerColour(const std::string& speaker) override {
     if (speakerTable.empty()) story::buildSpeakerTable();
