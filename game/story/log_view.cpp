@@ -30,12 +30,6 @@ constexpr int kTrackTop = 117;
 constexpr int kTrackBottom = 507;
 constexpr int kTrackLength = 390;
 
-int pulse() { return 150 + static_cast<int>(std::trunc(50.0 * std::sin(frameCounter * 10.0 * M_PI / 180.0))); }
-
-bool hoverIn(int x1, int y1, int x2, int y2) {
-  if (!mouseMoved && hoverNeedsMove) return false;
-  return x1 <= mouseX && mouseX <= x2 && y1 <= mouseY && mouseY <= y2;
-}
 bool mouseIn(int x1, int y1, int x2, int y2) {
   return x1 <= mouseX && mouseX <= x2 && y1 <= mouseY && mouseY <= y2;
 }
@@ -111,15 +105,15 @@ void drawLogView() {
   bool onButton = false;
   if (mouseIn(750, 80, 800, 112)) {
     onButton = true;
-    if (hoverIn(750, 80, 800, 112)) menuCursor = 1;
+    if (storyHover(750, 80, 800, 112)) menuCursor = 1;
     if (logRepeatFires(mouseLeft)) scrollLogBack(1);
   } else if (mouseIn(750, 520, 800, 552)) {
     onButton = true;
-    if (hoverIn(750, 520, 800, 552)) menuCursor = 2;
+    if (storyHover(750, 520, 800, 552)) menuCursor = 2;
     if (logRepeatFires(mouseLeft)) advanceStoryText(1);
   } else if (mouseIn(700, 565, 800, 600)) {
     onButton = true;
-    if (hoverIn(700, 565, 800, 600)) menuCursor = 3;
+    if (storyHover(700, 565, 800, 600)) menuCursor = 3;
     if (mouseLeft == 1) {
       closeLog();
       updateMouseButtons(input);
@@ -147,7 +141,7 @@ void drawLogView() {
   }
 
   // The buttons: up, down and close.
-  const int p = onButton ? pulse() : 150;
+  const int p = onButton ? pulseBrightness() : 150;
   struct Button {
     int item, x, y, sourceX, sourceY, width, height, image;
   };
@@ -251,7 +245,7 @@ void runStoryChoice() {
     wrap();
     if (input.hold[kActionShot] == 1) chosen = choiceCursor;
   }
-  const int p = pulse();
+  const int p = pulseBrightness();
   const int32_t cursorBefore = choiceCursor;
   for (int i = 1; i <= n; ++i) {
     const std::string& text = s.choiceTexts[static_cast<size_t>(i - 1)];
@@ -262,7 +256,7 @@ void runStoryChoice() {
     if (current) veziv::SetDrawColorScale(p, p, 255);
     veziv::DrawTextDefaultFont(100, y, text.c_str(), colourWhite, 0);
     if (current) veziv::SetDrawColorScale(255, 255, 255);
-    if (hoverIn(90, y, width + 110, y + 26)) choiceCursor = i;
+    if (storyHover(90, y, width + 110, y + 26)) choiceCursor = i;
     if (chosen == 0 && input.hold[kActionMouseLeft] == 1 && mouseIn(100, y, width + 120, y + 26)) chosen = i;
   }
   if (choiceCursor != cursorBefore) playStorySound(kSoundCursor);

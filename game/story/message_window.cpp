@@ -48,16 +48,6 @@ size_t bytesOfCharacters(const std::string& text, int n) {
   return at;
 }
 
-int pulseBrightness() {
-  if (storyScene.sideBarLocked != 0) return 200;
-  return 150 + static_cast<int>(std::trunc(50.0 * std::sin(frameCounter * 10.0 * M_PI / 180.0)));
-}
-
-// The mouse takes an area only after it moved, unless hovering needs no move.
-bool hoverIn(int x1, int y1, int x2, int y2) {
-  if (!mouseMoved && hoverNeedsMove) return false;
-  return x1 <= mouseX && mouseX <= x2 && y1 <= mouseY && mouseY <= y2;
-}
 
 void drawHighlighted(bool highlighted, int brightness, auto draw) {
   if (highlighted) veziv::SetDrawColorScale(brightness, brightness, 255);
@@ -135,7 +125,8 @@ void drawStoryMenus() {
     }
   }
   const int32_t cursorBefore = menuCursor;
-  const int p = pulseBrightness();
+  // While the side bar is locked its highlight stands still.
+  const int p = s.sideBarLocked != 0 ? 200 : pulseBrightness();
   if (s.screenFade == -1 && s.sideBarPos != 0) {
     const int x = 800 - s.sideBarPos;
     for (int i = 1; i <= 6; ++i) {
@@ -144,13 +135,13 @@ void drawStoryMenus() {
                                graphOf(kImageSceneButtons), 1, 0);
       });
     }
-    if (hoverIn(700, 100, 800, 345)) menuCursor = (mouseY - 100) / 35 + 1;
+    if (storyHover(700, 100, 800, 345)) menuCursor = (mouseY - 100) / 35 + 1;
     const int lockX = 870 - s.sideBarPos;
     drawHighlighted(menuCursor == 7, p, [&] {
       veziv::RenderGraphPart(lockX, 311, s.sideBarLocked != 0 ? 0 : 32, 0, 32, 32, graphOf(kImageSideBarLock), 1,
                              0);
     });
-    if (hoverIn(lockX, 297, lockX + 32, 329)) menuCursor = 7;
+    if (storyHover(lockX, 297, lockX + 32, 329)) menuCursor = 7;
   }
   for (int j = 0; j < 4; ++j) {
     const int item = 11 - j;
@@ -158,12 +149,27 @@ void drawStoryMenus() {
     const int sourceY = (j == 0 && s.skipMode != 0) ? 112 : 2 + static_cast<int>(27.5 * j);
     const bool lit = menuCursor == item && (isMouseOnStoryMenu() || s.sideBarPos != 0);
     drawHighlighted(lit, p, [&] { veziv::RenderGraphPart(x, 573, 0, sourceY, 128, 29, graphOf(kImageBottomBar), 1, 0); });
-    if (hoverIn(x, 573, x + 110, 800)) menuCursor = item;
+    if (storyHover(x, 573, x + 110, 800)) menuCursor = item;
   }
   if (menuCursor != cursorBefore) playStorySound(kSoundCursor);
 }
 
 }  // namespace
+
+int pulseBrightness() {
+  return 150 + static_cast<int>(std::trunc(50.0 * std::sin(frameCounter * 10.0 * M_PI / 180.0)));
+}
+
+bool storyHover(int x1, int y1, int x2, int y2) {
+  if (!mouseMoved && hoverNeedsMove) return false;
+  return x1 <= mouseX && mouseX <= x2 && y1 <= mouseY && mouseY <= y2;
+}
+
+void readStoryMouse() {
+  const int32_t oldX = mouseX, oldY = mouseY;
+  veziv::ReadMousePosition(&mouseX, &mouseY);
+  mouseMoved = oldX != mouseX || oldY != mouseY;
+}
 
 int storyScreenAlpha() { return screenAlpha; }
 
@@ -411,9 +417,7 @@ void runStoryWindow() {
       }
     }
   }
-  const int32_t oldX = mouseX, oldY = mouseY;
-  veziv::ReadMousePosition(&mouseX, &mouseY);
-  mouseMoved = oldX != mouseX || oldY != mouseY;
+  readStoryMouse();
   runStoryChoice();
   if (s.waitFrames != 0) {
     veziv::ChooseBlendMode(0, 0);

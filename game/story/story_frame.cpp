@@ -257,9 +257,7 @@ bool updateStoryScene() {
   keys.wheel = veziv::TakeWheelRotation(1);
   if (!applyStoryInput(keys)) return false;
   if (storyScene.scriptEnded != 0) veziv::PrintfToScreen("ストーリーの終端です。\n");
-  const int32_t oldX = mouseX, oldY = mouseY;
-  veziv::ReadMousePosition(&mouseX, &mouseY);
-  mouseMoved = oldX != mouseX || oldY != mouseY;
+  readStoryMouse();
   return true;
 }
 

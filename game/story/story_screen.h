@@ -46,6 +46,13 @@ void reloadStoryGraphs();
 // fades the screen in), and the blend put back to it after a draw of its own.
 int storyScreenAlpha();
 void restoreStoryBlend();
+// The highlight's brightness, 100..200 over 36 frames.
+int pulseBrightness();
+// Whether the mouse is in an area (bounds included), once it moved or
+// while hovering needs no move.
+bool storyHover(int x1, int y1, int x2, int y2);
+// Reads the mouse position and whether it moved since the last reading.
+void readStoryMouse();
 
 // The width in pixels of the first n bytes of a text.
 using TextMeasure = std::function<int(const char* text, int bytes)>;
