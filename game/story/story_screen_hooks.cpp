@@ -69,7 +69,11 @@ class ShellSide : public StorySite {
     return updateStoryScene();
   }
   void startStory(const std::string& script) override { resetScenario(script); }
-  void stepStory() override { stepScenario(false); }
+  // As the next input does: the page that comes is revealed from its start.
+  void stepStory() override {
+    storyScene.textComplete = 0;
+    stepScenario(false);
+  }
   void runLine(const std::string& line) override { executeScriptLine(true, false, line); }
   void saveState(battle::RecordWriter& out) override { saveStoryState(out); }
   bool loadState(battle::RecordReader& in, bool insideBattle) override { return loadStoryState(in, insideBattle); }
@@ -85,6 +89,7 @@ class ShellSide : public StorySite {
   }
   void startInsert() override {
     if (speakerTable.empty()) story::buildSpeakerTable();
+    storyScene.textComplete = 0;
     stepScenario(false);
     for (int id : kStoryImages) {
       if (!isGraphLoaded(id)) loadGraphById(id);
