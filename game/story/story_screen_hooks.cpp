@@ -6,6 +6,7 @@
 #include "game/battle/stage.h"
 #include "game/shell/battle_site.h"
 #include "game/shell/frame_loop.h"
+#include "game/shell/input.h"
 #include "game/shell/music_voices.h"
 #include "game/shell/records.h"
 #include "game/shell/resources.h"
@@ -100,6 +101,9 @@ class ShellSide : public StorySite {
   }
   void runWindow() override {
     storyScene.textSpeed = settingsRecord.textSpeed;
+    // The battle counts no mouse buttons of its own for the first player:
+    // a choice in a story insert is clicked on these.
+    if (gameMode == kModeBattle) updateMouseButtons(playerInputs[0]);
     runStoryWindow();
   }
   void advanceText() override { advanceStoryText(1); }
