@@ -360,6 +360,47 @@ TEST_F(StoryScreenTest, ReplacedPicturesAreNotLeftBehind) {
   EXPECT_EQ(storyGraphTable.size(), 1u);
 }
 
+TEST_F(StoryScreenTest, SideMenuSlidesWithTheMouseAndStaysOutWhileHeld) {
+  showMessage("オルナ", "text");
+  mouseX = 750;
+  for (int frame = 0; frame < 3; ++frame) drawStoryScreen();
+  EXPECT_EQ(storyScene.sideBarPos, 15);  // 16 / 3 a frame
+  mouseX = 100;
+  drawStoryScreen();
+  EXPECT_EQ(storyScene.sideBarPos, 10);
+  // Brought out by the back input: out at once, held while the cursor moves.
+  storyScene.menuHoldMs = 1500;
+  drawStoryScreen();
+  EXPECT_EQ(storyScene.sideBarPos, 100);
+  EXPECT_EQ(storyScene.menuHoldMs, 1500);
+  storyScene.menuIdleMs = 2001;
+  drawStoryScreen();
+  EXPECT_EQ(storyScene.menuHoldMs, 1484);
+  // Locked, it stands where it is.
+  storyScene.menuHoldMs = 0;
+  storyScene.sideBarLocked = 1;
+  drawStoryScreen();
+  EXPECT_EQ(storyScene.sideBarPos, 100);
+}
+
+TEST_F(StoryScreenTest, MenuHitAreas) {
+  struct Case {
+    int x, y, sideBarPos;
+    bool on;
+  };
+  const Case cases[] = {
+      {790, 100, 100, true},  {790, 131, 100, false}, {790, 100, 0, false},  {710, 305, 100, true},
+      {780, 297, 100, true},  {760, 329, 100, false}, {310, 573, 0, true},   {750, 600, 0, true},
+      {751, 573, 0, false},   {300, 590, 0, false},
+  };
+  for (const Case& c : cases) {
+    mouseX = c.x;
+    mouseY = c.y;
+    storyScene.sideBarPos = c.sideBarPos;
+    EXPECT_EQ(isMouseOnStoryMenu(), c.on) << c.x << "," << c.y << " at " << c.sideBarPos;
+  }
+}
+
 // --- The frame's keys -----------------------------------------------------------
 
 TEST_F(StoryScreenTest, SpaceWhileSkippingStopsSkippingAndHides) {
