@@ -8,6 +8,7 @@
 #include "game/shell/frame_loop.h"
 #include "game/shell/resources.h"
 #include "game/shell/startup.h"
+#include "game/shell/story_site.h"
 #include "game/shell/widgets.h"
 #include "library/veziv.h"
 
@@ -34,15 +35,21 @@ std::string itemName(int id) { return std::to_string(id); }
 void releaseScreenSets() {}
 void reloadSettingsScreenSets() {}
 void reloadBattleGraphics() { battle::reloadStageGraphics(); }
-void reloadStoryGraphs() {}
+void reloadStoryGraphs() {
+  if (StorySite* story = storySite()) story->reloadGraphs();
+}
 void releaseBattleSets() {}
 void loadCatalogueImages() {}
 void unloadCatalogueImages() {}
 
 void runBattleFrame() { battleStep(); }
 void releaseBattleStage() { battle::destroyStage(); }
-void releaseStoryResources() {}
-void applyStoryVoiceVolume() {}
+void releaseStoryResources() {
+  if (StorySite* story = storySite()) story->releaseResources();
+}
+void applyStoryVoiceVolume() {
+  if (StorySite* story = storySite()) story->applyVoiceVolume();
+}
 
 bool titleMenuStep() {
   // The title's first form: its sky and the game's name.
@@ -77,7 +84,10 @@ bool pauseMenuStep() { return backToTitle(); }
 bool equipmentStep() { return backToTitle(); }
 bool playerSelectStep() { return backToTitle(); }
 bool keyConfigStep() { return backToTitle(); }
-bool storyStep() { return backToTitle(); }
+bool storyStep() {
+  StorySite* story = storySite();
+  return story != nullptr ? !story->frame() : backToTitle();
+}
 bool battleSetupStep() { return backToTitle(); }
 bool saveLoadStep() { return backToTitle(); }
 
