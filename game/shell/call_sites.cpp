@@ -6,8 +6,11 @@
 #include "game/battle/stage.h"
 #include "game/shell/battle_site.h"
 #include "game/shell/frame_loop.h"
+#include "game/shell/key_config.h"
 #include "game/shell/resources.h"
+#include "game/shell/settings_screen.h"
 #include "game/shell/startup.h"
+#include "game/shell/title_menu.h"
 #include "game/shell/widgets.h"
 #include "library/veziv.h"
 
@@ -44,14 +47,7 @@ void releaseBattleStage() { battle::destroyStage(); }
 void releaseStoryResources() {}
 void applyStoryVoiceVolume() {}
 
-bool titleMenuStep() {
-  // The title's first form: its sky and the game's name.
-  if (!drawThisFrame) return false;
-  drawTitleSky();
-  const int width = veziv::MeasureTextDefaultFont(kGameTitle, -1, 0);
-  veziv::DrawTextDefaultFont((800 - width) / 2, 290, kGameTitle, colourWhite, 0);
-  return false;
-}
+bool titleMenuStep() { return !titleMenu(); }
 
 // The battle's frames; without a stage (no battle started) back to the title.
 namespace {
@@ -70,15 +66,29 @@ bool battleFrame(void (*frame)()) {
 
 bool battleStep() { return battleFrame(battle::runBattleFrame); }
 bool battleResultStep() { return battleFrame(battle::runBattleResultFrame); }
-bool settingsStep() { return backToTitle(); }
+bool settingsStep() {
+  settingsScreen();
+  return false;
+}
 bool shopStep() { return backToTitle(); }
-bool padConfigStep() { return backToTitle(); }
+bool padConfigStep() {
+  padConfigScreen();
+  return false;
+}
 bool pauseMenuStep() { return backToTitle(); }
 bool equipmentStep() { return backToTitle(); }
-bool playerSelectStep() { return backToTitle(); }
-bool keyConfigStep() { return backToTitle(); }
+bool playerSelectStep() {
+  playerCountSelect();
+  return false;
+}
+bool keyConfigStep() {
+  keyConfigScreen();
+  return false;
+}
 bool storyStep() { return backToTitle(); }
 bool battleSetupStep() { return backToTitle(); }
+// The set-up screen keeps no choices yet.
+void resetBattleSetupChoices() {}
 bool saveLoadStep() { return backToTitle(); }
 
 }  // namespace game
