@@ -34,8 +34,18 @@ std::string mainWeaponName(int id) { return std::to_string(id); }
 std::string subWeaponName(int id) { return std::to_string(id); }
 std::string itemName(int id) { return std::to_string(id); }
 
-void releaseScreenSets() {}
-void reloadSettingsScreenSets() {}
+// A screen-mode change took every graph with it: the screens' sets are
+// marked not loaded, then the settings screen's set and the set of the
+// screen behind it load again.
+void releaseScreenSets() {
+  for (int mode : {kModeBattle, kModeStory, kModeTitle, kModeSaveLoad, kModeBattleSetup, kModeSettings}) {
+    unloadModeResources(mode);
+  }
+}
+void reloadSettingsScreenSets() {
+  loadModeResources(kModeSettings, true);
+  loadModeResources(getReturnMode(kModeSettings), true);
+}
 void reloadBattleGraphics() { battle::reloadStageGraphics(); }
 void reloadStoryGraphs() {}
 void releaseBattleSets() {}
