@@ -9,7 +9,6 @@ namespace game {
 inline constexpr int kSoundCursor = 0;
 inline constexpr int kSoundDecide = 1;
 inline constexpr int kSoundCancel = 5;
-inline constexpr int kSoundStorySelect = 20;
 
 // Plays a sound id once from its start (loaded on first use).
 void playMenuSound(int id);
