@@ -208,6 +208,11 @@ void SoftSurfaceBlitRotated(SOFTSURFACE* target, const SOFTSURFACE* source, int3
   TriangleSpan row{static_cast<int32_t>(scan.box.top), static_cast<int32_t>(scan.box.left),
                    static_cast<int32_t>(scan.box.right - scan.box.left), scan.u, scan.v, scan.du, scan.dv};
   MarkDrawn(*target);
+  const TriangleRowsLoop rows = tb.type == kSoftType32 ? ChooseWideRowsLoop(kind, rule, o) : nullptr;
+  if (rows) {
+    rows(k, row, int32_t(scan.box.bottom), scan.rowU, scan.rowV, loop);
+    return;
+  }
   for (; row.row < scan.box.bottom; ++row.row, row.u += scan.rowU, row.v += scan.rowV) loop(k, row);
 }
 
