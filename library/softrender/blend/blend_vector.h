@@ -31,7 +31,9 @@ struct TexelStep {
 };
 
 // The same mix with the source pixels fetched along a texel walk, every texel
-// inside the source and the source apart from the row.
+// inside the source and the source apart from the row: draws all n pixels and
+// returns n, or none and returns 0 (fewer than eight, or a walk the gather
+// cannot index: a pitch outside 1 .. 32767 or a shift below 16).
 using WideTexelMix = int32_t (*)(uint8_t* dp, int32_t n, const TexelStep& w, const RuleTables& t);
 WideTexelMix ChooseWideTexelMix(BlendRule rule, bool tint, bool transp);
 }  // namespace veziv::softrender
