@@ -20,8 +20,10 @@ __attribute__((target("avx2"))) void TexturedRowsEight(const TriangleSpanSetup& 
     return;
   }
   const wide::TexelRow w = wide::MakeTexelRow(k.source, k.sourcePitch, kFixedShift, row.du, row.dv, k.rules.common);
+  // Every row steps alike: the inside runs divide by the same steps.
+  const SpanSteps steps = MakeSpanSteps(row.du, row.dv);
   for (; row.row < bottom; ++row.row, row.u += rowU, row.v += rowV) {
-    const SpanInside inside = FindSpanInside(row, k.widthBound, k.heightBound);
+    const SpanInside inside = FindSpanInside(row, k.widthBound, k.heightBound, steps);
     const int32_t n = inside.last - inside.first;
     if (inside.linear && n <= 0) continue;
     uint8_t* const dp = k.target + row.row * k.targetPitch + ptrdiff_t{4} * (ptrdiff_t{row.first} + inside.first);
