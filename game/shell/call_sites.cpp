@@ -7,6 +7,7 @@
 #include "game/shell/battle_site.h"
 #include "game/shell/frame_loop.h"
 #include "game/shell/resources.h"
+#include "game/shell/slot_files.h"
 #include "game/shell/startup.h"
 #include "game/shell/widgets.h"
 #include "library/veziv.h"
@@ -23,9 +24,6 @@ bool backToTitle() {
 }  // namespace
 
 void buildEquipCatalogue() {}
-void readSlotHeaders() {}
-// No slot is read yet, so none is present.
-std::vector<gameHeader> presentSlotHeaders() { return {}; }
 // Until the catalogue lands, an entry's id stands for its name.
 std::string mainWeaponName(int id) { return std::to_string(id); }
 std::string subWeaponName(int id) { return std::to_string(id); }
