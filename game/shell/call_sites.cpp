@@ -4,9 +4,11 @@
 
 #include "game/battle/battle_frame.h"
 #include "game/battle/stage.h"
+#include "game/shell/battle_menus.h"
 #include "game/shell/battle_site.h"
 #include "game/shell/frame_loop.h"
 #include "game/shell/resources.h"
+#include "game/shell/save_screen.h"
 #include "game/shell/slot_files.h"
 #include "game/shell/startup.h"
 #include "game/shell/widgets.h"
@@ -71,12 +73,15 @@ bool battleResultStep() { return battleFrame(battle::runBattleResultFrame); }
 bool settingsStep() { return backToTitle(); }
 bool shopStep() { return backToTitle(); }
 bool padConfigStep() { return backToTitle(); }
-bool pauseMenuStep() { return backToTitle(); }
+bool pauseMenuStep() {
+  pauseMenu();
+  return false;
+}
 bool equipmentStep() { return backToTitle(); }
 bool playerSelectStep() { return backToTitle(); }
 bool keyConfigStep() { return backToTitle(); }
 bool storyStep() { return backToTitle(); }
 bool battleSetupStep() { return backToTitle(); }
-bool saveLoadStep() { return backToTitle(); }
+bool saveLoadStep() { return saveLoadScreen(); }
 
 }  // namespace game
