@@ -7,9 +7,12 @@
 
 namespace veziv {
 
-int RequestUrlText(const char* url, const char* agent, char* body, int bodySize, int connectMs, int totalMs) {
-  if (body != nullptr && bodySize > 0) body[0] = 0;
-  if (url == nullptr || body == nullptr || bodySize <= 0) return -1;
+int RequestUrlText(const char *url, const char *agent, char *body, int bodySize,
+                   int connectMs, int totalMs) {
+  if (body != nullptr && bodySize > 0)
+    body[0] = 0;
+  if (url == nullptr || body == nullptr || bodySize <= 0)
+    return -1;
   platform::net::HttpRequest request;
   request.url = url;
   request.agent = agent != nullptr ? agent : "";
@@ -27,4 +30,4 @@ int RequestUrlText(const char* url, const char* agent, char* body, int bodySize,
   return static_cast<int>(result.status);
 }
 
-}  // namespace veziv
+} // namespace veziv
