@@ -39,22 +39,18 @@ void bannerAndPresent() {
   veziv::PresentBackBuffer();
 }
 
-void drawRows(int markY, const char *const *rows, int count, int firstY,
-              const uint32_t *colours) {
+void drawRows(int markY, const char* const* rows, int count, int firstY, const uint32_t* colours) {
   veziv::DrawTextDefaultFont(500, markY, "■", colourWhite, 0);
   for (int i = 0; i < count; ++i) {
-    veziv::DrawTextDefaultFont(520, firstY + 20 * i, rows[i],
-                               colours != nullptr ? colours[i] : colourWhite,
-                               0);
+    veziv::DrawTextDefaultFont(520, firstY + 20 * i, rows[i], colours != nullptr ? colours[i] : colourWhite, 0);
   }
   drawKeyConfigMenu(playerInputs[0], false);
 }
 
-void pauseToSaveScreen(const battle::battleStage &stage) {
+void pauseToSaveScreen(const battle::battleStage& stage) {
   if (stage.storyEventActive != 0) {
     noticeQueue.push_back({"戦闘ストーリーモード中はセーブできません。",
-                           "現在再生しているストーリーを読み終わってから、",
-                           "もう一度セーブしてみてください。", "OK"});
+                           "現在再生しているストーリーを読み終わってから、", "もう一度セーブしてみてください。", "OK"});
     return;
   }
   playSound(kSoundDecide);
@@ -67,12 +63,10 @@ void pauseToSaveScreen(const battle::battleStage &stage) {
   changeMode(kModeSaveLoad, false);
 }
 
-void pauseToTitle(const battle::battleStage &stage) {
+void pauseToTitle(const battle::battleStage& stage) {
   playSound(kSoundDecide);
-  if (!showYesNoBox("タイトルに戻ります。", "よろしいですか？"))
-    return;
-  if (stage.storyEventActive != 0)
-    releaseStoryResources();
+  if (!showYesNoBox("タイトルに戻ります。", "よろしいですか？")) return;
+  if (stage.storyEventActive != 0) releaseStoryResources();
   stopMusic();
   unloadModeResources(kModeBattle);
   loadModeResources(kModeTitle, true);
@@ -94,74 +88,69 @@ void clearRankingView() {
 void decideResultRow(int32_t row) {
   playSound(kSoundDecide);
   switch (row) {
-  case 1:
-    playRandomMenuVoice();
-    readSlotHeaders();
-    veziv::CaptureScreenToGraph(0, 0, 800, 600, backdropCapture);
-    bannerAndPresent();
-    loadModeResources(kModeSaveLoad, false);
-    // Set before the change: the save screen's first run reads it.
-    setReturnMode(kModeSaveLoad, kModeBattleResult);
-    changeMode(kModeSaveLoad, false);
-    clearRankingView();
-    break;
-  case 2:
-    stopAllSounds();
-    veziv::StopCurrentMusic();
-    bannerAndPresent();
-    loadModeResources(kModeStory, false);
-    continueStoryAfterBattle();
-    clearRankingView();
-    resultMenuFrames = 0;
-    rankingEntryState = kRankingOpen;
-    changeMode(kModeStory, false);
-    break;
-  case 3:
-    showBattleEndScreen(true);
-    clearRankingView();
-    rankingEntryState = kRankingOpen;
-    resultMenuFrames = 0;
-    break;
-  case 4:
-    if (rankingShown != 0) {
-      rankingShown = 0;
+    case 1:
+      playRandomMenuVoice();
+      readSlotHeaders();
+      veziv::CaptureScreenToGraph(0, 0, 800, 600, backdropCapture);
+      bannerAndPresent();
+      loadModeResources(kModeSaveLoad, false);
+      // Set before the change: the save screen's first run reads it.
+      setReturnMode(kModeSaveLoad, kModeBattleResult);
+      changeMode(kModeSaveLoad, false);
+      clearRankingView();
       break;
-    }
-    if (rankingLoaded == 0)
-      rankingLoaded = downloadRanking() ? 1 : 0;
-    rankingShown = 1;
-    break;
-  case 5:
-    rankingShown = 1;
-    if (rankingLoaded == 0) {
-      rankingLoaded = downloadRanking() ? 1 : 0;
-      if (rankingLoaded == 0)
+    case 2:
+      stopAllSounds();
+      veziv::StopCurrentMusic();
+      bannerAndPresent();
+      loadModeResources(kModeStory, false);
+      continueStoryAfterBattle();
+      clearRankingView();
+      resultMenuFrames = 0;
+      rankingEntryState = kRankingOpen;
+      changeMode(kModeStory, false);
+      break;
+    case 3:
+      showBattleEndScreen(true);
+      clearRankingView();
+      rankingEntryState = kRankingOpen;
+      resultMenuFrames = 0;
+      break;
+    case 4:
+      if (rankingShown != 0) {
+        rankingShown = 0;
         break;
-    }
-    if (submitRanking())
-      rankingLoaded = downloadRanking() ? 1 : 0;
-    break;
-  default:
-    break;
+      }
+      if (rankingLoaded == 0) rankingLoaded = downloadRanking() ? 1 : 0;
+      rankingShown = 1;
+      break;
+    case 5:
+      rankingShown = 1;
+      if (rankingLoaded == 0) {
+        rankingLoaded = downloadRanking() ? 1 : 0;
+        if (rankingLoaded == 0) break;
+      }
+      if (submitRanking()) rankingLoaded = downloadRanking() ? 1 : 0;
+      break;
+    default: break;
   }
 }
 
-} // namespace
+}  // namespace
 
 int32_t resultMenuRow(int32_t cursor, bool storyGame, bool downPressed) {
-  if (cursor != 2 || storyGame)
-    return cursor;
+  if (cursor != 2 || storyGame) return cursor;
   return downPressed ? 3 : 1;
 }
 
 void pauseMenu() {
-  const battle::battleStage *stage = battle::currentStage();
+  const battle::battleStage* stage = battle::currentStage();
   if (stage == nullptr) {
     // No battle behind the menu (a failed load): nothing to resume.
     changeMode(kModeTitle, false);
     return;
   }
-  inputRecord &p1 = playerInputs[0];
+  inputRecord& p1 = playerInputs[0];
   if (drawThisFrame) {
     veziv::RenderGraphAtPoint(0, 0, backdropCapture, 0);
     veziv::ChooseBlendMode(1, 100);
@@ -171,64 +160,52 @@ void pauseMenu() {
   }
   moveMenuCursor(p1, 4);
   if (drawThisFrame) {
-    static const char *const rows[] = {"セーブ画面へ", "ゲームに戻る",
-                                       "タイトルに戻る", "設定画面へ"};
+    static const char* const rows[] = {"セーブ画面へ", "ゲームに戻る", "タイトルに戻る", "設定画面へ"};
     drawRows(360 + 20 * menuCursor, rows, 4, 380, nullptr);
   }
   if (p1.hold[kActionShot] == 1) {
     switch (menuCursor) {
-    case 1:
-      pauseToSaveScreen(*stage);
-      if (stage->storyEventActive != 0)
-        return;
-      break;
-    case 2:
-      playSound(kSoundDecide);
-      changeMode(kModeBattle, false);
-      break;
-    case 3:
-      pauseToTitle(*stage);
-      break;
-    case 4:
-      playSound(kSoundDecide);
-      setReturnMode(kModeSettings, kModeGameMenu);
-      loadModeResources(kModeSettings, true);
-      changeMode(kModeSettings, false);
-      break;
-    default:
-      break;
+      case 1:
+        pauseToSaveScreen(*stage);
+        if (stage->storyEventActive != 0) return;
+        break;
+      case 2:
+        playSound(kSoundDecide);
+        changeMode(kModeBattle, false);
+        break;
+      case 3: pauseToTitle(*stage); break;
+      case 4:
+        playSound(kSoundDecide);
+        setReturnMode(kModeSettings, kModeGameMenu);
+        loadModeResources(kModeSettings, true);
+        changeMode(kModeSettings, false);
+        break;
+      default: break;
     }
   }
-  if (gameMode != kModeGameMenu)
-    return;
-  if (p1.hold[kActionPause] == 1 ||
-      (playerCount == 2 && playerInputs[1].hold[kActionPause] == 1)) {
+  if (gameMode != kModeGameMenu) return;
+  if (p1.hold[kActionPause] == 1 || (playerCount == 2 && playerInputs[1].hold[kActionPause] == 1)) {
     changeMode(kModeBattle, false);
   }
 }
 
 void runBattleResultMenu() {
-  inputRecord &p1 = playerInputs[0];
+  inputRecord& p1 = playerInputs[0];
   moveMenuCursor(p1, 5);
   ++resultMenuFrames;
-  menuCursor =
-      resultMenuRow(menuCursor, storyGameFlag != 0, p1.hold[kActionDown] == 1);
+  menuCursor = resultMenuRow(menuCursor, storyGameFlag != 0, p1.hold[kActionDown] == 1);
   if (drawThisFrame) {
-    if (rankingShown != 0)
-      drawRankingTable();
+    if (rankingShown != 0) drawRankingTable();
     drawFramedBox(495, 445, 300, 110, 200, colourWhite, 2, colourBlack);
-    static const char *const rows[] = {
-        "セーブ", "ストーリーを続ける", "タイトルへ戻る",
-        "ランキング表示/非表示", "ランキング送信!"};
-    const uint32_t colours[] = {colourWhite,
-                                storyGameFlag != 0 ? colourWhite : colourGrey,
-                                colourWhite, colourWhite, colourWhite};
+    static const char* const rows[] = {"セーブ", "ストーリーを続ける", "タイトルへ戻る", "ランキング表示/非表示",
+                                       "ランキング送信!"};
+    const uint32_t colours[] = {colourWhite, storyGameFlag != 0 ? colourWhite : colourGrey, colourWhite, colourWhite,
+                                colourWhite};
     drawRows(430 + 20 * menuCursor, rows, 5, 450, colours);
   }
-  if (resultMenuFrames > 60 && p1.hold[kActionShot] == 1)
-    decideResultRow(menuCursor);
+  if (resultMenuFrames > 60 && p1.hold[kActionShot] == 1) decideResultRow(menuCursor);
 }
 
 void continueStoryAfterBattle() {}
 
-} // namespace game
+}  // namespace game

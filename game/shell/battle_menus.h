@@ -25,4 +25,4 @@ void runBattleResultMenu();
 // story battle's result menu leads on into the story (see battle_menus.cpp).
 void continueStoryAfterBattle();
 
-} // namespace game
+}  // namespace game

@@ -22,12 +22,11 @@ enum SaveScreenRow : int32_t {
 
 // The cursor after a press of down or up landed on a disabled mode button:
 // down moves on past it, up moves back past it.
-int32_t skipDisabledRows(int32_t cursor, bool down, bool up,
-                         bool saveModeDisabled, bool loadModeDisabled);
+int32_t skipDisabledRows(int32_t cursor, bool down, bool up, bool saveModeDisabled, bool loadModeDisabled);
 // The row under the pointer, 0 for none.
 int32_t pointerRow(int x, int y);
 // The caption of a save made at that local time: "%Y年%m月%d日 %H時%M分".
-std::string saveCaption(const std::tm &local);
+std::string saveCaption(const std::tm& local);
 
 // The mode-18 frame handler: true when the player chose to end the game.
 bool saveLoadScreen();
@@ -37,7 +36,7 @@ void drawSlotHeader();
 struct saveQuestion {
   bool yes = true;
   bool decided = false;
-  bool cancelled = false; // pause held, "no", or the window closed
+  bool cancelled = false;  // pause held, "no", or the window closed
 };
 // One pass of the question's input: a press of left or right flips the
 // choice; the pointer over a button chooses it; a shot press or a click on
@@ -48,11 +47,11 @@ struct saveQuestionInput {
   bool click = false;
   bool pauseHeld = false;
   bool hover = false;
-  int overButton = -1; // 0 yes, 1 no
+  int overButton = -1;  // 0 yes, 1 no
 };
-std::vector<int> stepSaveQuestion(saveQuestion &q, const saveQuestionInput &in);
+std::vector<int> stepSaveQuestion(saveQuestion& q, const saveQuestionInput& in);
 // The modal overwrite question and, on "yes", the save. A window closed
 // during the question saves nothing. True when the slot was written.
 bool runSaveScreen(int slot);
 
-} // namespace game
+}  // namespace game

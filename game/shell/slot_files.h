@@ -21,7 +21,7 @@
 namespace game {
 
 inline constexpr int kSlotCount = 10;
-inline constexpr int kQuickSlot = 9; // slot 10, the story menu's quick slot
+inline constexpr int kQuickSlot = 9;  // slot 10, the story menu's quick slot
 inline constexpr int kPlayerBlockSize = 222;
 inline constexpr int kStageFolderSize = 256;
 // A thumbnail is a 320 x 240 JPEG of quality 80: a few tens of KB. A size
@@ -31,16 +31,12 @@ inline constexpr int32_t kMaxThumbnailBytes = 1 << 20;
 // sections with room to spare.
 inline constexpr size_t kMaxSlotFileBytes = 16u << 20;
 
-enum SaveKind : int32_t {
-  kSaveStory = 1,
-  kSaveStoryBattle = 2,
-  kSaveBattle = 3
-};
+enum SaveKind : int32_t { kSaveStory = 1, kSaveStoryBattle = 2, kSaveBattle = 3 };
 
 struct slotTableRecord {
   gameHeader headers[kSlotCount];
   veziv::GraphHandle thumbnails[kSlotCount] = {};
-  veziv::GraphHandle emptyPicture = -1; // the shared "EMPTY" picture
+  veziv::GraphHandle emptyPicture = -1;  // the shared "EMPTY" picture
   uint8_t present[kSlotCount] = {};
 };
 extern slotTableRecord slotTable;
@@ -67,31 +63,28 @@ struct slotContents {
   gameHeader header;
   std::vector<uint8_t> thumbnail;
   int32_t kind = kSaveStory;
-  slotBattle battle; // kinds 2 and 3
+  slotBattle battle;  // kinds 2 and 3
 };
 
 // The player block: the saved part of a player record, 222 bytes.
-void writeSubWeaponState(battle::RecordWriter &out,
-                         const battle::SubWeaponState &sub);
-void readSubWeaponState(battle::RecordReader &in, battle::SubWeaponState &sub);
-void writePlayerBlock(battle::RecordWriter &out,
-                      const battle::playerRecord &player);
+void writeSubWeaponState(battle::RecordWriter& out, const battle::SubWeaponState& sub);
+void readSubWeaponState(battle::RecordReader& in, battle::SubWeaponState& sub);
+void writePlayerBlock(battle::RecordWriter& out, const battle::playerRecord& player);
 // False for a short block or values the battle cannot use (player number,
 // weapon and character ids, hit points); the name gets its terminator.
-bool readPlayerBlock(battle::RecordReader &in, battle::playerRecord &player);
+bool readPlayerBlock(battle::RecordReader& in, battle::playerRecord& player);
 
 // The battle section from the given parts, and from the running battle.
-void writeBattleSection(std::vector<uint8_t> &out, const slotBattle &section);
-void writeRunningBattle(std::vector<uint8_t> &out);
+void writeBattleSection(std::vector<uint8_t>& out, const slotBattle& section);
+void writeRunningBattle(std::vector<uint8_t>& out);
 // The bytes of a slot file: header, thumbnail, kind, then the story's section
 // (written by the story) and the battle section as the kind asks.
-void encodeSlot(std::vector<uint8_t> &out, const gameHeader &header,
-                const std::vector<uint8_t> &thumbnail, int32_t kind,
-                const slotBattle *section);
+void encodeSlot(std::vector<uint8_t>& out, const gameHeader& header, const std::vector<uint8_t>& thumbnail,
+                int32_t kind, const slotBattle* section);
 // Reads and checks a whole slot file. For kinds 1 and 2 the story reads its
 // section on the way (and rebuilds its scene). Null on success, else what
 // was wrong; out is then partly filled and must not be used.
-const char *decodeSlot(const uint8_t *data, size_t size, slotContents &out);
+const char* decodeSlot(const uint8_t* data, size_t size, slotContents& out);
 
 // Writes the slot file from slotTable's header and the running game: through
 // a temporary file that is flushed and renamed, so a failed or interrupted
@@ -112,6 +105,6 @@ bool loadGameFromMenu(int slot);
 // Puts a checked battle section into the game: the battle started on its
 // folder, the objects, stage words, players and effects, the events run up
 // to the scroll. The caller changes the mode.
-void restoreBattle(slotBattle &section);
+void restoreBattle(slotBattle& section);
 
-} // namespace game
+}  // namespace game

@@ -23,7 +23,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::Bytes;
 
-Bytes reencode(slotContents &contents) {
+Bytes reencode(slotContents& contents) {
   Bytes out;
   encodeSlot(out, contents.header, contents.thumbnail, contents.kind,
              contents.kind == kSaveStory ? nullptr : &contents.battle);
@@ -31,7 +31,7 @@ Bytes reencode(slotContents &contents) {
 }
 
 TEST(SlotFormat, EveryKindReadsBackAndWritesTheSameBytes) {
-  for (const test::SlotFixture &f : test::loadableSlotFixtures()) {
+  for (const test::SlotFixture& f : test::loadableSlotFixtures()) {
     SCOPED_TRACE(f.name);
     slotContents contents;
     ASSERT_EQ(decodeSlot(f.bytes.data(), f.bytes.size(), contents), nullptr);
@@ -58,9 +58,8 @@ TEST(SlotFormat, TheSectionsLieWhereTheFormatPutsThem) {
   // Size by size: header, n, JPEG, kind, folder, the lists (4 + 2 x (4 +
   // record) for each), four words, two 222-byte player blocks, two empty effect
   // layers.
-  const size_t expected = kGameHeaderSize + 4 + test::fakeThumbnail().size() +
-                          4 + 256 + (4 + 4 + 84 + 4 + 92) + (4 + 2 * (4 + 56)) +
-                          4 + 16 + 2 * kPlayerBlockSize + 8;
+  const size_t expected = kGameHeaderSize + 4 + test::fakeThumbnail().size() + 4 + 256 + (4 + 4 + 84 + 4 + 92) +
+                          (4 + 2 * (4 + 56)) + 4 + 16 + 2 * kPlayerBlockSize + 8;
   EXPECT_EQ(fx4.bytes.size(), expected);
 
   // The player block is 222 bytes with the name at 4 and the shown score last.
@@ -69,17 +68,16 @@ TEST(SlotFormat, TheSectionsLieWhereTheFormatPutsThem) {
   writePlayerBlock(w, test::fixturePlayer(1));
   ASSERT_EQ(block.size(), size_t{kPlayerBlockSize});
   EXPECT_EQ(readLeI32(block.data()), 1);
-  EXPECT_EQ(std::string(reinterpret_cast<const char *>(block.data() + 4)),
-            "ヴェルク");
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(block.data() + 4)), "ヴェルク");
   EXPECT_EQ(readLeI32(block.data() + 145), 12345);
-  EXPECT_EQ(readLeI32(block.data() + 161), 2); // main weapon id
+  EXPECT_EQ(readLeI32(block.data() + 161), 2);  // main weapon id
   EXPECT_EQ(readLeI32(block.data() + 177 + 20),
-            3);                                // sub weapon id, its sixth word
-  EXPECT_EQ(readLeI32(block.data() + 201), 1); // battle character
+            3);                                 // sub weapon id, its sixth word
+  EXPECT_EQ(readLeI32(block.data() + 201), 1);  // battle character
 }
 
 TEST(SlotFormat, DamagedFilesAreRefused) {
-  for (const test::SlotFixture &f : test::damagedSlotFixtures()) {
+  for (const test::SlotFixture& f : test::damagedSlotFixtures()) {
     SCOPED_TRACE(f.name);
     slotContents contents;
     EXPECT_NE(decodeSlot(f.bytes.data(), f.bytes.size(), contents), nullptr);
@@ -112,13 +110,12 @@ TEST(SlotFormat, TheKindComesFromTheSaveScreensWayBack) {
       {kModeStory, false, kSaveStory},
       {kModeTitle, false, kSaveStory},
   };
-  for (const Case &c : cases)
-    EXPECT_EQ(saveKindFor(c.back, c.story), c.kind) << c.back << " " << c.story;
+  for (const Case& c : cases) EXPECT_EQ(saveKindFor(c.back, c.story), c.kind) << c.back << " " << c.story;
 }
 
 // A run folder with save/ as the current directory and fresh game state.
 class SlotFolder : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     folder_.MakeFolder("save");
     saved_ = fs::current_path();
@@ -136,32 +133,29 @@ protected:
     slotTable = slotTableRecord{};
     initReturnModeMap();
   }
-  static Bytes read(const std::string &path) {
+  static Bytes read(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in),
-            std::istreambuf_iterator<char>()};
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
-  static void write(const std::string &path, const Bytes &bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char *>(bytes.data()), bytes.size());
+  static void write(const std::string& path, const Bytes& bytes) {
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
   }
   static const std::vector<std::string> kLoadError;
 
-private:
+ private:
   veziv::test::TestFolder folder_;
   fs::path saved_;
 };
 
 const std::vector<std::string> SlotFolder::kLoadError = {
-    "ロードエラー", "データを見つける事ができず、ロードに失敗しました。",
-    "セーブデータの状態を再ロードします。", "OK"};
+    "ロードエラー", "データを見つける事ができず、ロードに失敗しました。", "セーブデータの状態を再ロードします。", "OK"};
 
 TEST_F(SlotFolder, HeadersShowWhatTheDiskHolds) {
   const auto fixtures = test::loadableSlotFixtures();
   write(slotFileName(1), fixtures[0].bytes);
   write(slotFileName(9), fixtures[6].bytes);
-  write(slotFileName(4), Bytes(100, 7)); // too short for a header
-  slotTable.headers[3].money = 1;        // left over from an earlier read
+  write(slotFileName(4), Bytes(100, 7));  // too short for a header
+  slotTable.headers[3].money = 1;         // left over from an earlier read
   slotTable.present[3] = 1;
   readSlotHeaders();
   for (int slot = 0; slot < kSlotCount; ++slot) {
@@ -176,28 +170,26 @@ TEST_F(SlotFolder, HeadersShowWhatTheDiskHolds) {
 }
 
 TEST_F(SlotFolder, AMissingOrDamagedSlotLoadsNothingAndSaysSo) {
-  const Bytes damaged =
-      test::damagedSlotFixtures()[4].bytes; // an enemy count of 10^9
+  const Bytes damaged = test::damagedSlotFixtures()[4].bytes;  // an enemy count of 10^9
   write(slotFileName(2), damaged);
   readSlotHeaders();
   ASSERT_EQ(slotTable.present[2], 1);
   playerHeaders[0].money = 777;
   gameMode = kModeSaveLoad;
 
-  EXPECT_FALSE(loadGameFromMenu(5)); // no file: nothing at all
+  EXPECT_FALSE(loadGameFromMenu(5));  // no file: nothing at all
   EXPECT_TRUE(noticeQueue.empty());
 
-  EXPECT_TRUE(loadGameFromMenu(
-      2)); // present but damaged: the notice, player 1 untouched
+  EXPECT_TRUE(loadGameFromMenu(2));  // present but damaged: the notice, player 1 untouched
   ASSERT_EQ(noticeQueue.size(), 1u);
   EXPECT_EQ(noticeQueue.front(), kLoadError);
   EXPECT_EQ(playerHeaders[0].money, 777);
   EXPECT_EQ(gameMode, kModeSaveLoad);
 
-  fs::remove(slotFileName(2)); // vanished since the headers were read
+  fs::remove(slotFileName(2));  // vanished since the headers were read
   EXPECT_FALSE(loadSlot(2));
   EXPECT_EQ(noticeQueue.size(), 2u);
-  EXPECT_EQ(slotTable.present[2], 0); // the notice re-read the headers
+  EXPECT_EQ(slotTable.present[2], 0);  // the notice re-read the headers
 }
 
 TEST_F(SlotFolder, AStorySlotLoadsIntoTheStory) {
@@ -220,14 +212,13 @@ TEST_F(SlotFolder, AStorySlotLoadsIntoTheStory) {
   const Bytes written = read(slotFileName(3));
   const Bytes story = test::storySectionFx7();
   ASSERT_GE(written.size(), story.size());
-  EXPECT_TRUE(std::equal(story.begin(), story.end(),
-                         written.end() - static_cast<long>(story.size())));
+  EXPECT_TRUE(std::equal(story.begin(), story.end(), written.end() - static_cast<long>(story.size())));
   storyGameFlag = 0;
   resetFrameState();
 }
 
 TEST_F(SlotFolder, ABattleSaveHoldsTheRunningBattleWithoutTheScrollsFraction) {
-  battle::battleStage &stage = battle::createStage();
+  battle::battleStage& stage = battle::createStage();
   std::strcpy(stage.folder, "stages/s1");
   stage.scroll = 1234.75;
   stage.eventIndex = 3;
@@ -254,7 +245,7 @@ TEST_F(SlotFolder, ABattleSaveHoldsTheRunningBattleWithoutTheScrollsFraction) {
   EXPECT_FALSE(fs::exists("save/temp.jpeg"));
   EXPECT_FALSE(fs::exists(slotFileName(0) + ".tmp"));
 
-  stage.scroll = -0.75; // toward zero
+  stage.scroll = -0.75;  // toward zero
   ASSERT_TRUE(writeSlot(0));
   const Bytes again = read(slotFileName(0));
   slotContents d;
@@ -272,10 +263,7 @@ TEST_F(SlotFolder, ASaveKilledHalfWayLeavesTheOldSlotWhole) {
   battle::RecordWriter w(big);
   w.i32(kMaxThumbnailBytes);
   w.zeros(kMaxThumbnailBytes);
-  big.insert(big.end(),
-             newSlot.begin() + static_cast<long>(test::battleSectionOffset()) -
-                 4,
-             newSlot.end());
+  big.insert(big.end(), newSlot.begin() + static_cast<long>(test::battleSectionOffset()) - 4, newSlot.end());
   const std::string path = slotFileName(0);
   write(path, oldSlot);
 
@@ -283,21 +271,19 @@ TEST_F(SlotFolder, ASaveKilledHalfWayLeavesTheOldSlotWhole) {
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-      for (;;)
-        writeSaveFile(path.c_str(), big.data(), big.size());
+      for (;;) writeSaveFile(path.c_str(), big.data(), big.size());
     }
     usleep(2000 + 3000 * round);
     kill(child, SIGKILL);
     int status = 0;
     waitpid(child, &status, 0);
     const Bytes now = read(path);
-    EXPECT_TRUE(now == oldSlot || now == big)
-        << "round " << round << ": " << now.size() << " bytes";
+    EXPECT_TRUE(now == oldSlot || now == big) << "round " << round << ": " << now.size() << " bytes";
     slotContents c;
     EXPECT_EQ(decodeSlot(now.data(), now.size(), c), nullptr);
     write(path, oldSlot);
   }
 }
 
-} // namespace
-} // namespace game
+}  // namespace
+}  // namespace game

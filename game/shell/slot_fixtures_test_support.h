@@ -43,20 +43,19 @@ inline gameHeader fixtureHeader() {
 inline Bytes storySectionFx7() {
   Bytes out;
   battle::RecordWriter w(out);
-  auto text = [&](const char *s, size_t field) {
+  auto text = [&](const char* s, size_t field) {
     const size_t n = std::strlen(s);
-    w.bytes(reinterpret_cast<const uint8_t *>(s), n);
+    w.bytes(reinterpret_cast<const uint8_t*>(s), n);
     w.zeros(field - n);
   };
   text("story/script.txt", 256);
-  for (int i = 0; i < 14; ++i)
-    w.i32(i * 3 - 5);
+  for (int i = 0; i < 14; ++i) w.i32(i * 3 - 5);
   w.i32(2);
   w.i32(2);
   w.i32(1);
   w.i32(3);
   const int fades[3] = {1, 3, 4};
-  const char *names[3] = {"0bg", "oruna", "tirun"};
+  const char* names[3] = {"0bg", "oruna", "tirun"};
   for (int i = 0; i < 3; ++i) {
     text(names[i], 256);
     text("image/story/bg_dorm.jpg", 256);
@@ -70,8 +69,7 @@ inline Bytes storySectionFx7() {
   }
   w.i32(12);
   w.i32(0);
-  for (int c : {255, 200, 180})
-    w.i32(c);
+  for (int c : {255, 200, 180}) w.i32(c);
   w.u8(1);
   text("audio/story_theme.ogg", 100);
   return out;
@@ -92,24 +90,23 @@ inline battle::playerRecord fixturePlayer(int number) {
   return p;
 }
 
-inline void baseSection(slotBattle &s, int players) {
+inline void baseSection(slotBattle& s, int players) {
   std::strcpy(s.folder, "stages/チュートリアル");
   s.scroll = 3000;
   s.eventIndex = 0;
   s.spawnedCount = 2;
   s.playerCount = players;
-  for (int n = 0; n < players; ++n)
-    s.players[n] = fixturePlayer(n + 1);
+  for (int n = 0; n < players; ++n) s.players[n] = fixturePlayer(n + 1);
 }
 
-template <typename T> std::unique_ptr<T> effect(uint8_t layer) {
+template <typename T>
+std::unique_ptr<T> effect(uint8_t layer) {
   auto e = std::make_unique<T>();
   e->layer = layer;
   return e;
 }
 
-inline Bytes encodeFixture(int32_t kind, const slotBattle *section,
-                           const Bytes &story = {}) {
+inline Bytes encodeFixture(int32_t kind, const slotBattle* section, const Bytes& story = {}) {
   Bytes out(kGameHeaderSize);
   encodeGameHeader(fixtureHeader(), out.data());
   battle::RecordWriter w(out);
@@ -117,10 +114,8 @@ inline Bytes encodeFixture(int32_t kind, const slotBattle *section,
   w.i32(static_cast<int32_t>(thumbnail.size()));
   w.bytes(thumbnail.data(), thumbnail.size());
   w.i32(kind);
-  if (kind != kSaveBattle)
-    w.bytes(story.data(), story.size());
-  if (kind != kSaveStory)
-    writeBattleSection(out, *section);
+  if (kind != kSaveBattle) w.bytes(story.data(), story.size());
+  if (kind != kSaveStory) writeBattleSection(out, *section);
   return out;
 }
 
@@ -135,8 +130,7 @@ inline std::vector<SlotFixture> loadableSlotFixtures() {
     auto slide = effect<battle::slideAnime>(0);
     slide->pictures = 4;
     s.back.push_back(std::move(slide));
-    out.push_back(
-        {"fx1_basic_and_slide_effects", encodeFixture(kSaveBattle, &s)});
+    out.push_back({"fx1_basic_and_slide_effects", encodeFixture(kSaveBattle, &s)});
   }
   {
     slotBattle s;
@@ -146,8 +140,7 @@ inline std::vector<SlotFixture> loadableSlotFixtures() {
     m->routine = 6;
     m->player = battle::World().players[0];
     s.front.push_back(std::move(m));
-    out.push_back(
-        {"fx2_character_6_routine_6", encodeFixture(kSaveBattle, &s)});
+    out.push_back({"fx2_character_6_routine_6", encodeFixture(kSaveBattle, &s)});
   }
   {
     slotBattle s;
@@ -189,8 +182,7 @@ inline std::vector<SlotFixture> loadableSlotFixtures() {
     d->imageId = 283;
     d->baseImage = 284;
     s.enemies.push_back(std::move(d));
-    out.push_back(
-        {"fx4_bullet_owners_0_4_two_players", encodeFixture(kSaveBattle, &s)});
+    out.push_back({"fx4_bullet_owners_0_4_two_players", encodeFixture(kSaveBattle, &s)});
   }
   {
     slotBattle s;
@@ -206,8 +198,7 @@ inline std::vector<SlotFixture> loadableSlotFixtures() {
     text->mode = 0;
     std::strcpy(text->text, "テスト");
     s.front.push_back(std::move(text));
-    out.push_back({"fx5_shower_modes_0_2_messege_mode_0",
-                   encodeFixture(kSaveBattle, &s)});
+    out.push_back({"fx5_shower_modes_0_2_messege_mode_0", encodeFixture(kSaveBattle, &s)});
   }
   {
     slotBattle s;
@@ -225,43 +216,36 @@ inline std::vector<SlotFixture> loadableSlotFixtures() {
     u->player = battle::World().players[1];
     u->number = 500;
     s.front.push_back(std::move(u));
-    out.push_back(
-        {"fx6_circle_flash_player_2_of_1", encodeFixture(kSaveBattle, &s)});
+    out.push_back({"fx6_circle_flash_player_2_of_1", encodeFixture(kSaveBattle, &s)});
   }
-  out.push_back({"fx7_story_section",
-                 encodeFixture(kSaveStory, nullptr, storySectionFx7())});
+  out.push_back({"fx7_story_section", encodeFixture(kSaveStory, nullptr, storySectionFx7())});
   for (int events : {0, 2}) {
     slotBattle s;
     baseSection(s, 1);
     s.eventIndex = events;
     s.scroll = events == 0 ? 4000 : 1200;
-    out.push_back(
-        {"fx8_story_battle_after_" + std::to_string(events) + "_events",
-         encodeFixture(kSaveStoryBattle, &s, storySectionFx7())});
+    out.push_back({"fx8_story_battle_after_" + std::to_string(events) + "_events",
+                   encodeFixture(kSaveStoryBattle, &s, storySectionFx7())});
   }
   return out;
 }
 
 // The offset of the battle section (its stage folder) in a kind 3 fixture.
-inline size_t battleSectionOffset() {
-  return kGameHeaderSize + 4 + fakeThumbnail().size() + 4;
-}
+inline size_t battleSectionOffset() { return kGameHeaderSize + 4 + fakeThumbnail().size() + 4; }
 
 // FX9: damaged slots that must be refused.
 inline std::vector<SlotFixture> damagedSlotFixtures() {
-  const Bytes good =
-      loadableSlotFixtures()[3].bytes; // enemies, bullets, two players
+  const Bytes good = loadableSlotFixtures()[3].bytes;  // enemies, bullets, two players
   const size_t battleAt = battleSectionOffset();
   const size_t enemiesAt = battleAt + kStageFolderSize;
   std::vector<SlotFixture> out;
-  auto patched = [&](const char *name, size_t at, int32_t value) {
+  auto patched = [&](const char* name, size_t at, int32_t value) {
     Bytes b = good;
     putLeI32(b.data() + at, value);
     out.push_back({name, b});
   };
   patched("fx9_thumbnail_negative", kGameHeaderSize, -5);
-  patched("fx9_thumbnail_beyond_file", kGameHeaderSize,
-          static_cast<int32_t>(good.size()));
+  patched("fx9_thumbnail_beyond_file", kGameHeaderSize, static_cast<int32_t>(good.size()));
   patched("fx9_thumbnail_huge", kGameHeaderSize, 0x7FFFFFFF);
   patched("fx9_kind_4", battleAt - 4, 4);
   patched("fx9_enemy_count_1e9", enemiesAt, 1000000000);
@@ -275,32 +259,26 @@ inline std::vector<SlotFixture> damagedSlotFixtures() {
     std::memset(b.data() + battleAt, 'a', kStageFolderSize);
     out.push_back({"fx9_folder_without_terminator", b});
   }
-  for (size_t cut : {size_t{10}, size_t{kGameHeaderSize + 2}, battleAt + 100,
-                     good.size() - 1}) {
-    out.push_back({"fx9_truncated_at_" + std::to_string(cut),
-                   Bytes(good.begin(), good.begin() + cut)});
+  for (size_t cut : {size_t{10}, size_t{kGameHeaderSize + 2}, battleAt + 100, good.size() - 1}) {
+    out.push_back({"fx9_truncated_at_" + std::to_string(cut), Bytes(good.begin(), good.begin() + cut)});
   }
   out.push_back({"fx9_empty_file", Bytes{}});
   // Sections whose fields the writer puts down as they are.
   struct Damage {
-    const char *name;
-    void (*apply)(slotBattle &);
+    const char* name;
+    void (*apply)(slotBattle&);
   };
   const Damage damages[] = {
-      {"fx9_player_count_3", [](slotBattle &s) { s.playerCount = 3; }},
-      {"fx9_player_number_5",
-       [](slotBattle &s) { s.players[0].playerNumber = 5; }},
-      {"fx9_player_character_9",
-       [](slotBattle &s) { s.players[0].battleCharacter = 9; }},
-      {"fx9_player_sub_weapon_8",
-       [](slotBattle &s) { s.players[0].subWeapon.id = 8; }},
-      {"fx9_player_hp_nan",
-       [](slotBattle &s) { s.players[0].hp = std::nan(""); }},
-      {"fx9_player_max_hp_0", [](slotBattle &s) { s.players[0].maxHp = 0; }},
-      {"fx9_spawned_negative", [](slotBattle &s) { s.spawnedCount = -1; }},
-      {"fx9_folder_empty", [](slotBattle &s) { s.folder[0] = 0; }},
+      {"fx9_player_count_3", [](slotBattle& s) { s.playerCount = 3; }},
+      {"fx9_player_number_5", [](slotBattle& s) { s.players[0].playerNumber = 5; }},
+      {"fx9_player_character_9", [](slotBattle& s) { s.players[0].battleCharacter = 9; }},
+      {"fx9_player_sub_weapon_8", [](slotBattle& s) { s.players[0].subWeapon.id = 8; }},
+      {"fx9_player_hp_nan", [](slotBattle& s) { s.players[0].hp = std::nan(""); }},
+      {"fx9_player_max_hp_0", [](slotBattle& s) { s.players[0].maxHp = 0; }},
+      {"fx9_spawned_negative", [](slotBattle& s) { s.spawnedCount = -1; }},
+      {"fx9_folder_empty", [](slotBattle& s) { s.folder[0] = 0; }},
   };
-  for (const Damage &d : damages) {
+  for (const Damage& d : damages) {
     slotBattle s;
     baseSection(s, 2);
     d.apply(s);
@@ -310,10 +288,9 @@ inline std::vector<SlotFixture> damagedSlotFixtures() {
     // A story section whose picture count runs past the file.
     Bytes story = storySectionFx7();
     putLeI32(story.data() + 256 + 56 + 4 + 8, 1000000);
-    out.push_back(
-        {"fx9_story_picture_count", encodeFixture(kSaveStory, nullptr, story)});
+    out.push_back({"fx9_story_picture_count", encodeFixture(kSaveStory, nullptr, story)});
   }
   return out;
 }
 
-} // namespace game::test
+}  // namespace game::test

@@ -17,9 +17,9 @@
 namespace game::story {
 
 // Appends the story section of the running story.
-void saveStoryState(std::vector<uint8_t> &out);
+void saveStoryState(std::vector<uint8_t>& out);
 // Reads the section at the reader's position; false (the slot is refused)
 // when it is short or holds counts or values the story cannot use.
-bool loadStoryState(battle::RecordReader &in);
+bool loadStoryState(battle::RecordReader& in);
 
-} // namespace game::story
+}  // namespace game::story

@@ -14,22 +14,21 @@ constexpr size_t kImpressions = 14;
 constexpr size_t kPictureBytes = 256 + 300;
 constexpr size_t kMusicNameBytes = 100;
 
-std::vector<uint8_t> &heldSection() {
+std::vector<uint8_t>& heldSection() {
   static std::vector<uint8_t> held;
   return held;
 }
 
 // Reads a count of records of `size` bytes that the rest of the section can
 // hold.
-bool readCount(battle::RecordReader &in, size_t size, int32_t &count) {
+bool readCount(battle::RecordReader& in, size_t size, int32_t& count) {
   count = in.i32();
-  return in.ok() && count >= 0 &&
-         static_cast<size_t>(count) <= in.remaining() / size;
+  return in.ok() && count >= 0 && static_cast<size_t>(count) <= in.remaining() / size;
 }
 
-} // namespace
+}  // namespace
 
-void saveStoryState(std::vector<uint8_t> &out) {
+void saveStoryState(std::vector<uint8_t>& out) {
   if (!heldSection().empty()) {
     out.insert(out.end(), heldSection().begin(), heldSection().end());
     return;
@@ -41,24 +40,20 @@ void saveStoryState(std::vector<uint8_t> &out) {
   w.zeros(4 * kImpressions + 4 + 4 + 4 + 4 + 12 + 1 + kMusicNameBytes);
 }
 
-bool loadStoryState(battle::RecordReader &in) {
+bool loadStoryState(battle::RecordReader& in) {
   // Walks a copy to find the section's length, then takes its bytes.
   battle::RecordReader walk = in;
   walk.skip(kNameBytes + 4 * kImpressions);
   int32_t answers = 0, pictures = 0;
-  if (!readCount(walk, 4, answers))
-    return false;
+  if (!readCount(walk, 4, answers)) return false;
   walk.skip(4 * static_cast<size_t>(answers));
-  if (!readCount(walk, kPictureBytes, pictures))
-    return false;
-  walk.skip(kPictureBytes * static_cast<size_t>(pictures) + 4 + 4 + 12 + 1 +
-            kMusicNameBytes);
-  if (!walk.ok())
-    return false;
+  if (!readCount(walk, kPictureBytes, pictures)) return false;
+  walk.skip(kPictureBytes * static_cast<size_t>(pictures) + 4 + 4 + 12 + 1 + kMusicNameBytes);
+  if (!walk.ok()) return false;
   std::vector<uint8_t> section(walk.position() - in.position());
   in.bytes(section.data(), section.size());
   heldSection() = std::move(section);
   return in.ok();
 }
 
-} // namespace game::story
+}  // namespace game::story

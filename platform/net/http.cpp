@@ -12,19 +12,19 @@ namespace platform::net {
 namespace {
 
 struct Sink {
-  std::string *body;
+  std::string* body;
   size_t limit;
   bool cut = false;
 };
 
-size_t keepBody(char *data, size_t size, size_t count, void *user) {
-  Sink &sink = *static_cast<Sink *>(user);
+size_t keepBody(char* data, size_t size, size_t count, void* user) {
+  Sink& sink = *static_cast<Sink*>(user);
   const size_t bytes = size * count;
   const size_t room = sink.limit - sink.body->size();
   if (bytes > room) {
     sink.body->append(data, room);
     sink.cut = true;
-    return 0; // stops the transfer: the rest is not wanted
+    return 0;  // stops the transfer: the rest is not wanted
   }
   sink.body->append(data, bytes);
   return bytes;
@@ -36,15 +36,15 @@ void initOnce() {
 }
 
 struct EasyCloser {
-  void operator()(CURL *c) const { curl_easy_cleanup(c); }
+  void operator()(CURL* c) const { curl_easy_cleanup(c); }
 };
 struct MultiCloser {
-  void operator()(CURLM *m) const { curl_multi_cleanup(m); }
+  void operator()(CURLM* m) const { curl_multi_cleanup(m); }
 };
 
-} // namespace
+}  // namespace
 
-HttpResult HttpGet(const HttpRequest &request) {
+HttpResult HttpGet(const HttpRequest& request) {
   initOnce();
   HttpResult result;
   std::unique_ptr<CURL, EasyCloser> easy(curl_easy_init());
@@ -54,7 +54,7 @@ HttpResult HttpGet(const HttpRequest &request) {
     return result;
   }
   Sink sink{&result.body, request.maxBody};
-  CURL *e = easy.get();
+  CURL* e = easy.get();
   curl_easy_setopt(e, CURLOPT_URL, request.url.c_str());
   curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
@@ -65,21 +65,17 @@ HttpResult HttpGet(const HttpRequest &request) {
   curl_easy_setopt(e, CURLOPT_FRESH_CONNECT, 1L);
   curl_easy_setopt(e, CURLOPT_FORBID_REUSE, 1L);
   // Never a cached copy: the board changes with every send.
-  struct curl_slist *headers =
-      curl_slist_append(nullptr, "Cache-Control: no-cache");
+  struct curl_slist* headers = curl_slist_append(nullptr, "Cache-Control: no-cache");
   headers = curl_slist_append(headers, "Pragma: no-cache");
   curl_easy_setopt(e, CURLOPT_HTTPHEADER, headers);
-  if (!request.agent.empty())
-    curl_easy_setopt(e, CURLOPT_USERAGENT, request.agent.c_str());
+  if (!request.agent.empty()) curl_easy_setopt(e, CURLOPT_USERAGENT, request.agent.c_str());
   curl_multi_add_handle(multi.get(), e);
 
   int running = 1;
   bool abandoned = false;
   while (running > 0) {
-    if (curl_multi_perform(multi.get(), &running) != CURLM_OK)
-      break;
-    if (running == 0)
-      break;
+    if (curl_multi_perform(multi.get(), &running) != CURLM_OK) break;
+    if (running == 0) break;
     if (request.pump && !request.pump()) {
       abandoned = true;
       break;
@@ -88,17 +84,15 @@ HttpResult HttpGet(const HttpRequest &request) {
   }
   CURLcode code = CURLE_OK;
   int left = 0;
-  while (CURLMsg *msg = curl_multi_info_read(multi.get(), &left)) {
-    if (msg->msg == CURLMSG_DONE)
-      code = msg->data.result;
+  while (CURLMsg* msg = curl_multi_info_read(multi.get(), &left)) {
+    if (msg->msg == CURLMSG_DONE) code = msg->data.result;
   }
   curl_easy_getinfo(e, CURLINFO_RESPONSE_CODE, &result.status);
   curl_multi_remove_handle(multi.get(), e);
   curl_slist_free_all(headers);
 
   result.cut = sink.cut;
-  const bool transferred =
-      code == CURLE_OK || (sink.cut && code == CURLE_WRITE_ERROR);
+  const bool transferred = code == CURLE_OK || (sink.cut && code == CURLE_WRITE_ERROR);
   if (abandoned) {
     result.error = "abandoned";
   } else if (!transferred) {
@@ -111,4 +105,4 @@ HttpResult HttpGet(const HttpRequest &request) {
   return result;
 }
 
-} // namespace platform::net
+}  // namespace platform::net

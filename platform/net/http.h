@@ -22,13 +22,13 @@ struct HttpRequest {
 };
 
 struct HttpResult {
-  bool ok = false;   // a 2xx answer was received (its body possibly cut)
-  long status = 0;   // the HTTP status, 0 when none arrived
-  std::string body;  // at most maxBody bytes
-  bool cut = false;  // the body was longer than maxBody
-  std::string error; // why it failed, for the log
+  bool ok = false;    // a 2xx answer was received (its body possibly cut)
+  long status = 0;    // the HTTP status, 0 when none arrived
+  std::string body;   // at most maxBody bytes
+  bool cut = false;   // the body was longer than maxBody
+  std::string error;  // why it failed, for the log
 };
 
-HttpResult HttpGet(const HttpRequest &request);
+HttpResult HttpGet(const HttpRequest& request);
 
-} // namespace platform::net
+}  // namespace platform::net

@@ -15,19 +15,19 @@ class Server;
 namespace ranking {
 
 class HttpServer {
-public:
-  explicit HttpServer(Store &store);
+ public:
+  explicit HttpServer(Store& store);
   ~HttpServer();
   // Binds to the address: the port given, or a free one for port 0. The
   // port, or -1.
-  int bind(const std::string &address, int port);
+  int bind(const std::string& address, int port);
   // Serves until stop(); blocks.
   void serve();
   void stop();
 
-private:
-  Store &store_;
+ private:
+  Store& store_;
   std::unique_ptr<httplib::Server> server_;
 };
 
-} // namespace ranking
+}  // namespace ranking

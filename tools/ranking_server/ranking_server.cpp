@@ -15,16 +15,15 @@
 
 namespace {
 
-ranking::HttpServer *running = nullptr;
+ranking::HttpServer* running = nullptr;
 
 void onSignal(int) {
-  if (running != nullptr)
-    running->stop();
+  if (running != nullptr) running->stop();
 }
 
-} // namespace
+}  // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
   std::string address = "127.0.0.1", db = "ranking.db";
   int port = 48620;
   for (int i = 1; i < argc; ++i) {
@@ -36,23 +35,19 @@ int main(int argc, char **argv) {
     } else if (std::strcmp(argv[i], "--db") == 0 && hasValue) {
       db = argv[++i];
     } else {
-      std::fprintf(stderr, "usage: %s [--address A] [--port P] [--db FILE]\n",
-                   argv[0]);
+      std::fprintf(stderr, "usage: %s [--address A] [--port P] [--db FILE]\n", argv[0]);
       return 2;
     }
   }
   ranking::Store store(db);
-  if (!store.ok())
-    return 1;
+  if (!store.ok()) return 1;
   ranking::HttpServer server(store);
   const int bound = server.bind(address, port);
   if (bound < 0) {
-    std::fprintf(stderr, "ranking: cannot listen on %s:%d\n", address.c_str(),
-                 port);
+    std::fprintf(stderr, "ranking: cannot listen on %s:%d\n", address.c_str(), port);
     return 1;
   }
-  std::printf("ranking server on http://%s:%d/ (scores in %s)\n",
-              address.c_str(), bound, db.c_str());
+  std::printf("ranking server on http://%s:%d/ (scores in %s)\n", address.c_str(), bound, db.c_str());
   std::fflush(stdout);
   running = &server;
   std::signal(SIGINT, onSignal);

@@ -11,11 +11,10 @@
 namespace {
 
 // "チュートリアル" and "ヴェルク" in Shift-JIS.
-const std::string kTutorial =
-    "\x83\x60\x83\x85\x81\x5B\x83\x67\x83\x8A\x83\x41\x83\x8B";
+const std::string kTutorial = "\x83\x60\x83\x85\x81\x5B\x83\x67\x83\x8A\x83\x41\x83\x8B";
 const std::string kVelk = "\x83\x94\x83\x46\x83\x8B\x83\x4E";
 
-std::string encode(const std::string &bytes) {
+std::string encode(const std::string& bytes) {
   static const char kHex[] = "0123456789ABCDEF";
   std::string out;
   for (const unsigned char c : bytes) {
@@ -27,20 +26,16 @@ std::string encode(const std::string &bytes) {
 }
 
 // The status, or -1; the body in body.
-int get(const std::string &url, std::string *body = nullptr) {
+int get(const std::string& url, std::string* body = nullptr) {
   char text[1024];
-  const int status =
-      veziv::RequestUrlText(url.c_str(), "test", text, sizeof text, 2000, 4000);
-  if (body != nullptr)
-    *body = text;
+  const int status = veziv::RequestUrlText(url.c_str(), "test", text, sizeof text, 2000, 4000);
+  if (body != nullptr) *body = text;
   return status;
 }
 
-int send(const veziv::test::LoopbackRankingServer &server,
-         const std::string &name, const std::string &score,
-         const std::string &board) {
-  return get(server.sendBase() + encode(name) + "**" + score + "**" +
-             encode(board));
+int send(const veziv::test::LoopbackRankingServer& server, const std::string& name, const std::string& score,
+         const std::string& board) {
+  return get(server.sendBase() + encode(name) + "**" + score + "**" + encode(board));
 }
 
 TEST(RankingServer, SendsMakeBoardsOfTheTenBestByBoard) {
@@ -52,19 +47,14 @@ TEST(RankingServer, SendsMakeBoardsOfTheTenBestByBoard) {
 
   // Twelve scores on the tutorial board, names with the bytes a URL holds
   // specially.
-  const char *names[] = {"a%b", "c&d", "e#f", "g?h", "i/j", "k+l",
-                         "m",   "n",   "o",   "p",   "q",   "r"};
-  for (int i = 0; i < 12; ++i)
-    ASSERT_EQ(send(server, names[i], std::to_string(i * 10 - 20), kTutorial),
-              200)
-        << i;
+  const char* names[] = {"a%b", "c&d", "e#f", "g?h", "i/j", "k+l", "m", "n", "o", "p", "q", "r"};
+  for (int i = 0; i < 12; ++i) ASSERT_EQ(send(server, names[i], std::to_string(i * 10 - 20), kTutorial), 200) << i;
   ASSERT_EQ(send(server, kVelk, "30", kTutorial),
-            200); // ties with "k+l": the earlier send ranks first
+            200);  // ties with "k+l": the earlier send ranks first
   ASSERT_EQ(send(server, "other", "999", "s1"), 200);
 
   ASSERT_EQ(get(server.fetchBase() + encode(kTutorial) + ".txt", &body), 200);
-  EXPECT_EQ(body, "r**90\nq**80\np**70\no**60\nn**50\nm**40\nk+l**30\n" +
-                      kVelk + "**30\ni/j**20\ng?h**10\neof");
+  EXPECT_EQ(body, "r**90\nq**80\np**70\no**60\nn**50\nm**40\nk+l**30\n" + kVelk + "**30\ni/j**20\ng?h**10\neof");
   ASSERT_EQ(get(server.fetchBase() + "s1.txt", &body), 200);
   EXPECT_EQ(body, "other**999\neof");
 }
@@ -72,7 +62,7 @@ TEST(RankingServer, SendsMakeBoardsOfTheTenBestByBoard) {
 TEST(RankingServer, RefusesWhatABoardCannotShow) {
   veziv::test::LoopbackRankingServer server;
   struct Case {
-    const char *what;
+    const char* what;
     std::string name, score, board;
   };
   const Case cases[] = {
@@ -87,8 +77,7 @@ TEST(RankingServer, RefusesWhatABoardCannotShow) {
       {"board with a slash", "a", "1", "x/y"},
       {"control byte", "a\nb", "1", "s1"},
   };
-  for (const Case &c : cases)
-    EXPECT_EQ(send(server, c.name, c.score, c.board), -1) << c.what;
+  for (const Case& c : cases) EXPECT_EQ(send(server, c.name, c.score, c.board), -1) << c.what;
   EXPECT_EQ(get(server.sendBase() + "onlyname"), -1);
   EXPECT_EQ(get(server.base() + "elsewhere"), -1);
   std::string body;
@@ -113,4 +102,4 @@ TEST(RankingServer, ScoresOutliveTheServer) {
   EXPECT_EQ(body, kVelk + "**1200\neof");
 }
 
-} // namespace
+}  // namespace

@@ -17,26 +17,26 @@ struct Entry {
 // Splits and checks a send request's decoded path part: the name 1 to 19
 // bytes without a blank, "*" or "eof"; the score a decimal i32; the board 1
 // to 255 bytes without "/" or a control byte. False for anything else.
-bool parseEntry(const std::string &text, Entry &out);
+bool parseEntry(const std::string& text, Entry& out);
 // Checks a board name the same way (for the fetch requests).
-bool validBoard(const std::string &board);
+bool validBoard(const std::string& board);
 
 class Store {
-public:
+ public:
   // Opens (creating) the database file; ":memory:" keeps it in memory.
-  explicit Store(const std::string &path);
+  explicit Store(const std::string& path);
   ~Store();
-  Store(const Store &) = delete;
-  Store &operator=(const Store &) = delete;
+  Store(const Store&) = delete;
+  Store& operator=(const Store&) = delete;
   bool ok() const { return db_ != nullptr; }
 
-  bool add(const Entry &entry);
+  bool add(const Entry& entry);
   // Up to ten lines "name**score\n", best score first (the earlier send
   // first on a tie), then "eof".
-  std::string boardText(const std::string &board);
+  std::string boardText(const std::string& board);
 
-private:
-  sqlite3 *db_ = nullptr;
+ private:
+  sqlite3* db_ = nullptr;
 };
 
-} // namespace ranking
+}  // namespace ranking
