@@ -227,6 +227,8 @@ std::vector<int> stepSaveQuestion(saveQuestion& q, const saveQuestionInput& in) 
     q.yes = in.overButton == 0;
     sounds.push_back(kSoundCursor);
   }
+  // A click decides the button it lands on, hovered first or not.
+  if (in.click && in.overButton >= 0) q.yes = in.overButton == 0;
   if (in.shot || (in.click && in.overButton >= 0)) {
     q.decided = true;
     sounds.push_back(kSoundDecide);

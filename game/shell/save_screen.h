@@ -39,8 +39,9 @@ struct saveQuestion {
   bool cancelled = false;  // pause held, "no", or the window closed
 };
 // One pass of the question's input: a press of left or right flips the
-// choice; the pointer over a button chooses it; a shot press or a click on
-// a button decides; pause held cancels. The sounds of the pass are returned.
+// choice; the pointer over a button chooses it; a shot press decides the
+// choice, a click on a button decides that button; pause held cancels. The
+// sounds of the pass are returned.
 struct saveQuestionInput {
   bool leftOrRight = false;
   bool shot = false;
