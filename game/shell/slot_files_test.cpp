@@ -15,6 +15,7 @@
 #include "game/shell/frame_loop.h"
 #include "game/shell/ranking.h"
 #include "game/shell/slot_fixtures_test_support.h"
+#include "library/veziv.h"
 #include "platform/os/temp_folder_test_support.h"
 
 namespace game {
@@ -283,6 +284,58 @@ TEST_F(SlotFolder, ASaveKilledHalfWayLeavesTheOldSlotWhole) {
     EXPECT_EQ(decodeSlot(now.data(), now.size(), c), nullptr);
     write(path, oldSlot);
   }
+}
+
+// A battle section put back into the game on a demo stage, and saved again.
+TEST(SlotRestore, ABattleComesBackAndSavesToTheSameSection) {
+  char home[4096] = {};
+  veziv::FileStreamGetCurrentDir(home);
+  veziv::FileStreamSetCurrentDir(VEZIV_RUN_FOLDER);
+  for (size_t which : {size_t{3}, size_t{5}, size_t{7}}) {  // FX4, FX6, FX8 (kind 2)
+    const test::SlotFixture f = test::loadableSlotFixtures()[which];
+    SCOPED_TRACE(f.name);
+    slotContents c;
+    ASSERT_EQ(decodeSlot(f.bytes.data(), f.bytes.size(), c), nullptr);
+    size_t sectionAt = f.bytes.size();
+    {
+      Bytes section;
+      writeBattleSection(section, c.battle);
+      sectionAt -= section.size();
+    }
+    const int32_t savedScroll = c.battle.scroll;
+    restoreBattle(c.battle);
+    battle::battleStage* stage = battle::currentStage();
+    ASSERT_NE(stage, nullptr);
+    ASSERT_GT(stage->rows(), 20);  // the demo stage's map was read
+    EXPECT_EQ(stage->scroll, battle::restoredScroll(*stage, savedScroll));
+    EXPECT_EQ(battle::battlePlayer(1).x, 400.0);  // positions are not saved
+    EXPECT_EQ(battle::battlePlayer(1).score, 12345);
+
+    Bytes again;
+    writeRunningBattle(again);
+    // The scroll comes back inside the map, and the events are run again up
+    // to it: those two words are the stage's own now.
+    Bytes expected(f.bytes.begin() + static_cast<long>(sectionAt), f.bytes.end());
+    size_t words = kStageFolderSize;
+    for (size_t list = 0; list < 3; ++list) {
+      battle::RecordReader r(expected.data() + words, expected.size() - words);
+      const int32_t count = r.i32();
+      words += 4;
+      for (int32_t i = 0; i < count; ++i) {
+        battle::RecordReader t(expected.data() + words, 4);
+        const int32_t type = t.i32();
+        words += 4 + (type == battle::kEnemyTypeId            ? 84
+                      : type == battle::kDualImageEnemyTypeId ? 92
+                      : type == battle::kBulletTypeId         ? 56
+                                                              : 48);
+      }
+    }
+    putLeI32(expected.data() + words, static_cast<int32_t>(stage->scroll));
+    putLeI32(expected.data() + words + 4, stage->eventIndex);
+    EXPECT_EQ(again, expected);
+  }
+  battle::destroyStage();
+  veziv::FileStreamSetCurrentDir(home);
 }
 
 }  // namespace
