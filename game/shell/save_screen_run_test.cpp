@@ -15,6 +15,7 @@
 #include "game/shell/settings.h"
 #include "game/shell/slot_files.h"
 #include "game/shell/startup.h"
+#include "library/veziv.h"
 #include "platform/input/input_test_support.h"
 #include "platform/window/inject.h"
 
@@ -52,6 +53,8 @@ class SaveQuestionRun : public ::testing::Test {
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     folder_ = pattern;
     fs::current_path(folder_);
+    // The library's own current folder too: it writes the thumbnail's file.
+    veziv::FileStreamSetCurrentDir(folder_.c_str());
     setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
     for (const char* d : {"stages", "story", "voice", "image", "audio"}) fs::create_directory(d);
     platform::window::ForgetPresentedFrames();
@@ -65,6 +68,7 @@ class SaveQuestionRun : public ::testing::Test {
   void TearDown() override {
     modeHandlers[kModeTitle] = title_;
     platform::window::ForgetPresentedFrames();
+    veziv::FileStreamSetCurrentDir(old_.c_str());
     fs::current_path(old_);
     fs::remove_all(folder_);
     resetFrameState();

@@ -288,8 +288,7 @@ TEST_F(SlotFolder, ASaveKilledHalfWayLeavesTheOldSlotWhole) {
 
 // A battle section put back into the game on a demo stage, and saved again.
 TEST(SlotRestore, ABattleComesBackAndSavesToTheSameSection) {
-  char home[4096] = {};
-  veziv::FileStreamGetCurrentDir(home);
+  const fs::path home = fs::current_path();
   veziv::FileStreamSetCurrentDir(VEZIV_RUN_FOLDER);
   for (size_t which : {size_t{3}, size_t{5}, size_t{7}}) {  // FX4, FX6, FX8 (kind 2)
     const test::SlotFixture f = test::loadableSlotFixtures()[which];
@@ -335,7 +334,8 @@ TEST(SlotRestore, ABattleComesBackAndSavesToTheSameSection) {
     EXPECT_EQ(again, expected);
   }
   battle::destroyStage();
-  veziv::FileStreamSetCurrentDir(home);
+  veziv::FileStreamSetCurrentDir(home.c_str());
+  fs::current_path(home);
 }
 
 }  // namespace
