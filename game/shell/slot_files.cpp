@@ -371,7 +371,7 @@ void encodeSlot(std::vector<uint8_t>& out, const gameHeader& header, const std::
   w.i32(static_cast<int32_t>(thumbnail.size()));
   w.bytes(thumbnail.data(), thumbnail.size());
   w.i32(kind);
-  if (kind == kSaveStory || kind == kSaveStoryBattle) story::saveStoryState(out);
+  if (kind == kSaveStory || kind == kSaveStoryBattle) story::saveStoryState(w);
   if (kind == kSaveStoryBattle || kind == kSaveBattle) {
     if (section != nullptr) {
       writeBattleSection(out, *section);
@@ -396,7 +396,7 @@ const char* decodeSlot(const uint8_t* data, size_t size, slotContents& out) {
   in.bytes(out.thumbnail.data(), out.thumbnail.size());
   out.kind = in.i32();
   if (!in.ok() || !inRange(out.kind, kSaveStory, kSaveBattle)) return "kind";
-  if (out.kind != kSaveBattle && !story::loadStoryState(in)) return "story section";
+  if (out.kind != kSaveBattle && !story::loadStoryState(in, out.kind == kSaveStoryBattle)) return "story section";
   if (out.kind == kSaveStory) return nullptr;
 
   // The effects of the section name players by number: the records must be in

@@ -16,10 +16,11 @@
 
 namespace game::story {
 
-// Appends the story section of the running story.
-void saveStoryState(std::vector<uint8_t>& out);
+// Writes the story section of the running story at the writer's end.
+void saveStoryState(battle::RecordWriter& out);
 // Reads the section at the reader's position; false (the slot is refused)
 // when it is short or holds counts or values the story cannot use.
-bool loadStoryState(battle::RecordReader& in);
+// insideBattle: the slot is of kind 2.
+bool loadStoryState(battle::RecordReader& in, bool insideBattle = false);
 
 }  // namespace game::story

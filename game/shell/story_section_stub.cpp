@@ -28,19 +28,18 @@ bool readCount(battle::RecordReader& in, size_t size, int32_t& count) {
 
 }  // namespace
 
-void saveStoryState(std::vector<uint8_t>& out) {
+void saveStoryState(battle::RecordWriter& w) {
   if (!heldSection().empty()) {
-    out.insert(out.end(), heldSection().begin(), heldSection().end());
+    w.bytes(heldSection().data(), heldSection().size());
     return;
   }
-  battle::RecordWriter w(out);
   uint8_t name[kNameBytes] = {};
   std::memcpy(name, "story/script.txt", 16);
   w.bytes(name, sizeof name);
   w.zeros(4 * kImpressions + 4 + 4 + 4 + 4 + 12 + 1 + kMusicNameBytes);
 }
 
-bool loadStoryState(battle::RecordReader& in) {
+bool loadStoryState(battle::RecordReader& in, bool /*insideBattle*/) {
   // Walks a copy to find the section's length, then takes its bytes.
   battle::RecordReader walk = in;
   walk.skip(kNameBytes + 4 * kImpressions);
