@@ -232,6 +232,14 @@ MemoryStreamState* OpenMemoryStream(const void* data, int size);
 int CloseMemoryStream(MemoryStreamState* state);
 
 // ---------------------------------------------------------------------------
+// URL requests
+
+// GETs an http or https URL, pumping messages while it waits, with connect and total timeouts in ms; at most
+// bodySize - 1 bytes of the body go into body, zero-terminated (the rest is not read). The HTTP status of a 2xx
+// answer, or -1: no connection, a timeout, another status, or the window went away during the wait.
+int RequestUrlText(const char* url, const char* agent, char* body, int bodySize, int connectMs, int totalMs);
+
+// ---------------------------------------------------------------------------
 // Random numbers and text formatting
 
 // Seeds the generator and starts a fresh block (an unseeded one seeds itself with 4357).

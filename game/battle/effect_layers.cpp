@@ -40,7 +40,7 @@ void saveLayer(const AnimeLayer& layer, std::vector<uint8_t>& out) {
   }
 }
 
-bool loadLayer(RecordReader& in) {
+bool loadLayer(RecordReader& in, AnimeLayer& front, AnimeLayer& back) {
   const int32_t count = in.i32();
   if (!in.ok() || count < 0) return false;
   for (int32_t i = 0; i < count; ++i) {
@@ -48,7 +48,7 @@ bool loadLayer(RecordReader& in) {
     if (effect == nullptr) return false;
     effect->load(in);
     if (!in.ok() || !effect->hasValidFields()) return false;
-    addAnime(std::move(effect));
+    (effect->layer != 0 ? front : back).push_back(std::move(effect));
   }
   return true;
 }
@@ -78,16 +78,22 @@ void clearAnimes() {
   layers().back.clear();
 }
 
-void saveAnimes(std::vector<uint8_t>& out) {
-  saveLayer(layers().front, out);
-  saveLayer(layers().back, out);
+void saveAnimes(std::vector<uint8_t>& out) { saveAnimeLayers(layers().front, layers().back, out); }
+
+void saveAnimeLayers(const AnimeLayer& front, const AnimeLayer& back, std::vector<uint8_t>& out) {
+  saveLayer(front, out);
+  saveLayer(back, out);
 }
 
 bool loadAnimes(RecordReader& in) {
   clearAnimes();
-  if (loadLayer(in) && loadLayer(in)) return true;
+  if (readAnimeLayers(in, layers().front, layers().back)) return true;
   clearAnimes();
   return false;
+}
+
+bool readAnimeLayers(RecordReader& in, AnimeLayer& front, AnimeLayer& back) {
+  return loadLayer(in, front, back) && loadLayer(in, front, back);
 }
 
 std::unique_ptr<basicAnime> createAnime(int32_t typeId) {

@@ -38,6 +38,11 @@ void saveAnimes(std::vector<uint8_t>& out);
 // short, names an unknown type id (whose record length nobody knows) or holds
 // ids or ranges the effects cannot use.
 bool loadAnimes(RecordReader& in);
+// The same section for layers held outside the battle: written from them, and
+// read into them (appended, each effect by its own flag). False on the faults
+// loadAnimes refuses; the layers may then hold part of the section.
+void saveAnimeLayers(const AnimeLayer& front, const AnimeLayer& back, std::vector<uint8_t>& out);
+bool readAnimeLayers(RecordReader& in, AnimeLayer& front, AnimeLayer& back);
 // A new effect of the type id 1..12 with only its class set; null otherwise.
 std::unique_ptr<basicAnime> createAnime(int32_t typeId);
 

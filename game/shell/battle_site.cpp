@@ -7,6 +7,7 @@
 #include "game/battle/effect_layers.h"
 #include "game/battle/players.h"
 #include "game/battle/stage.h"
+#include "game/shell/battle_menus.h"
 #include "game/shell/call_sites.h"
 #include "game/shell/frame_loop.h"
 #include "game/shell/input.h"
@@ -97,6 +98,7 @@ class GameShellHooks : public battle::ShellHooks {
     returnModeMap[kModePause] = kModeBattleResult;
     changeMode(kModeBattleResult, true);
   }
+  void runResultMenu() override { runBattleResultMenu(); }
   std::string pauseKeyName() override { return getActionKeyName(kActionPause); }
   int radioVolume() override { return settingsRecord.radioVolume; }
   // The story window of a story insert. Without the story an insert ends

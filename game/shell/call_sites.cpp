@@ -4,11 +4,14 @@
 
 #include "game/battle/battle_frame.h"
 #include "game/battle/stage.h"
+#include "game/shell/battle_menus.h"
 #include "game/shell/battle_site.h"
 #include "game/shell/frame_loop.h"
 #include "game/shell/key_config.h"
 #include "game/shell/resources.h"
+#include "game/shell/save_screen.h"
 #include "game/shell/settings_screen.h"
+#include "game/shell/slot_files.h"
 #include "game/shell/startup.h"
 #include "game/shell/story_site.h"
 #include "game/shell/title_menu.h"
@@ -27,9 +30,6 @@ bool backToTitle() {
 }  // namespace
 
 void buildEquipCatalogue() {}
-void readSlotHeaders() {}
-// No slot is read yet, so none is present.
-std::vector<gameHeader> presentSlotHeaders() { return {}; }
 // Until the catalogue lands, an entry's id stands for its name.
 std::string mainWeaponName(int id) { return std::to_string(id); }
 std::string subWeaponName(int id) { return std::to_string(id); }
@@ -92,7 +92,10 @@ bool padConfigStep() {
   padConfigScreen();
   return false;
 }
-bool pauseMenuStep() { return backToTitle(); }
+bool pauseMenuStep() {
+  pauseMenu();
+  return false;
+}
 bool equipmentStep() { return backToTitle(); }
 bool playerSelectStep() {
   playerCountSelect();
@@ -109,6 +112,6 @@ bool storyStep() {
 bool battleSetupStep() { return backToTitle(); }
 // The set-up screen keeps no choices yet.
 void resetBattleSetupChoices() {}
-bool saveLoadStep() { return backToTitle(); }
+bool saveLoadStep() { return saveLoadScreen(); }
 
 }  // namespace game

@@ -7,6 +7,7 @@
 
 #include "game/shell/input.h"
 #include "game/shell/records.h"
+#include "game/shell/slot_files.h"
 
 #include <string>
 #include <vector>
@@ -15,10 +16,6 @@ namespace game {
 
 // Start-up's loads of later parts.
 void buildEquipCatalogue();
-void readSlotHeaders();
-// The headers of the save slots whose present flag is set, in slot order,
-// as the last readSlotHeaders left them.
-std::vector<gameHeader> presentSlotHeaders();
 // The equipment catalogue's names of main weapons, sub weapons and items by id.
 std::string mainWeaponName(int id);
 std::string subWeaponName(int id);

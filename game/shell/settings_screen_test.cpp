@@ -145,6 +145,8 @@ class MidiModeChange : public veziv::test::SoundTest {
     resetFrameState();
     settingsRecord = settingsRecordData{};
     settingsRecord.midiMode = 0;
+    // The sound system's mode outlives a test: start from mode 0 here too.
+    veziv::SetSoundInitMode(0);
     veziv::test::WaveRecipe wave;
     wave.channels = 1;
     wave.pcm = veziv::test::Pcm16(std::vector<int16_t>(441, 1000));

@@ -89,70 +89,92 @@ bool readStoryGraph(battle::RecordReader& in, storyGraph& picture) {
   for (double v : {picture.x, picture.y, picture.stepX, picture.stepY}) {
     if (!std::isfinite(v)) return false;
   }
-  if (!validFadeState(picture.fadeState) || picture.alpha < 0 || picture.alpha > 255 || picture.moveFrames < 0) {
-    return false;
-  }
-  picture.graphHandle = veziv::ImportGraphFile(picture.fileName.c_str(), 0);
-  return true;
+  return validFadeState(picture.fadeState) && picture.alpha >= 0 && picture.alpha <= 255 && picture.moveFrames >= 0;
 }
 
-void saveStoryState(battle::RecordWriter& out) {
-  const auto& s = storyScene;
-  writeText(out, s.scriptName, kNameField);
-  for (int32_t value : s.impressionBlock) out.i32(value);
-  out.i32(static_cast<int32_t>(s.choiceHistory.size()));
-  for (int32_t answer : s.choiceHistory) out.i32(answer);
-  out.i32(static_cast<int32_t>(storyGraphTable.size()));
-  for (const auto& [name, picture] : storyGraphTable) {
+void writeStorySection(battle::RecordWriter& out, const storySection& section) {
+  writeText(out, section.script, kNameField);
+  for (int32_t value : section.impressions) out.i32(value);
+  out.i32(static_cast<int32_t>(section.answers.size()));
+  for (int32_t answer : section.answers) out.i32(answer);
+  out.i32(static_cast<int32_t>(section.pictures.size()));
+  for (const auto& [name, picture] : section.pictures) {
     writeText(out, name, kNameField);
     writeStoryGraph(out, picture);
   }
-  out.i32(s.lineIndex);
-  out.i32(s.pendingPages);
-  for (int32_t value : s.boxColour) out.i32(value);
-  out.u8(veziv::IsMusicPlaying() == 1 ? 1 : 0);
-  writeText(out, rememberedMusic, kMusicField);
+  out.i32(section.lineIndex);
+  out.i32(section.pendingPages);
+  for (int32_t value : section.colour) out.i32(value);
+  out.u8(section.musicPlaying);
+  writeText(out, section.music, kMusicField);
 }
 
-bool loadStoryState(battle::RecordReader& in, bool insideBattle) {
-  auto& s = storyScene;
-  std::string script;
-  if (!readText(in, kNameField, script) || script.empty()) return false;
-
-  // The reset empties the page list (freeing its voices) and the answers.
-  s.lineIndex = 0;
-  s.choiceHistory.clear();
-  s.choiceTexts.clear();
-  resetScenario(script);
-
-  int32_t block[kSpeakerCount];
-  for (int32_t& value : block) value = in.i32();
+bool readStorySection(battle::RecordReader& in, storySection& section) {
+  if (!readText(in, kNameField, section.script) || section.script.empty()) return false;
+  for (int32_t& value : section.impressions) value = in.i32();
   if (!in.ok()) return false;
-  // Every impression goes back to its speaker, in name order.
-  std::copy(std::begin(block), std::end(block), s.impressionBlock);
-  int i = 0;
-  for (auto& entry : speakerTable) {
-    if (i >= kSpeakerCount) break;
-    entry.second.impression = block[i++];
-  }
-
   int32_t answers = 0;
   if (!readCount(in, 4, answers)) return false;
+  section.answers.clear();
   for (int32_t k = 0; k < answers; ++k) {
     const int32_t answer = in.i32();
     if (answer < 1 || answer > kMaxAnswer) return false;
-    s.choiceHistory.push_back(answer);
+    section.answers.push_back(answer);
   }
-  s.choiceReplayIndex = 0;
-
-  for (auto& entry : storyGraphTable) releaseStoryGraph(entry.second);
-  storyGraphTable.clear();
   int32_t pictures = 0;
   if (!readCount(in, kPictureSize, pictures)) return false;
+  section.pictures.clear();
   for (int32_t k = 0; k < pictures; ++k) {
     std::string name;
     storyGraph picture;
     if (!readText(in, kNameField, name) || !readStoryGraph(in, picture)) return false;
+    section.pictures.emplace_back(name, picture);
+  }
+  section.lineIndex = in.i32();
+  section.pendingPages = in.i32();
+  for (int32_t& value : section.colour) value = in.i32();
+  section.musicPlaying = in.u8();
+  return in.ok() && readText(in, kMusicField, section.music) && section.lineIndex >= 0;
+}
+
+storySection currentStorySection() {
+  const auto& s = storyScene;
+  storySection section;
+  section.script = s.scriptName;
+  std::copy(std::begin(s.impressionBlock), std::end(s.impressionBlock), section.impressions);
+  section.answers.assign(s.choiceHistory.begin(), s.choiceHistory.end());
+  for (const auto& [name, picture] : storyGraphTable) section.pictures.emplace_back(name, picture);
+  section.lineIndex = s.lineIndex;
+  section.pendingPages = s.pendingPages;
+  std::copy(std::begin(s.boxColour), std::end(s.boxColour), section.colour);
+  section.musicPlaying = veziv::IsMusicPlaying() == 1 ? 1 : 0;
+  section.music = rememberedMusic;
+  return section;
+}
+
+void restoreStorySection(const storySection& section, bool insideBattle) {
+  auto& s = storyScene;
+  // The reset empties the page list (freeing its voices) and the answers.
+  s.lineIndex = 0;
+  s.choiceHistory.clear();
+  s.choiceTexts.clear();
+  resetScenario(section.script);
+
+  // Every impression goes back to its speaker, in name order.
+  std::copy(std::begin(section.impressions), std::end(section.impressions), s.impressionBlock);
+  int i = 0;
+  for (auto& entry : speakerTable) {
+    if (i >= kSpeakerCount) break;
+    entry.second.impression = section.impressions[i++];
+  }
+  s.choiceHistory.assign(section.answers.begin(), section.answers.end());
+  s.choiceReplayIndex = 0;
+
+  for (auto& entry : storyGraphTable) releaseStoryGraph(entry.second);
+  storyGraphTable.clear();
+  for (const auto& [name, record] : section.pictures) {
+    storyGraph picture = record;
+    picture.graphHandle = veziv::ImportGraphFile(picture.fileName.c_str(), 0);
     auto [it, added] = storyGraphTable.emplace(name, picture);
     if (!added) {
       // A name twice: the later record stands, the earlier graph is freed.
@@ -161,35 +183,35 @@ bool loadStoryState(battle::RecordReader& in, bool insideBattle) {
     }
   }
 
-  const int32_t saved = in.i32();
-  const int32_t pending = in.i32();
-  int32_t colour[3];
-  for (int32_t& value : colour) value = in.i32();
-  const uint8_t musicPlaying = in.u8();
-  std::string music;
-  if (!in.ok() || !readText(in, kMusicField, music) || saved < 0) return false;
-
   if (insideBattle) {
     // Up to the battle's start; of the events' lines the replayed
     // "@startBattle" put in, only those that ran before the save stay (the
     // events fire in file order), so no insert runs twice.
     replayedEventsCount = 0;
-    replayTo(saved);
+    replayTo(section.lineIndex);
     const int32_t end = replayedEventsAt + replayedEventsCount;
     if (replayedEventsCount > 0 && s.lineIndex < end && end <= static_cast<int32_t>(s.scriptLines.size())) {
       s.scriptLines.erase(s.scriptLines.begin() + s.lineIndex, s.scriptLines.begin() + end);
     }
   } else {
     // The line before the saved one runs live at the next step, with its voice.
-    replayTo(saved - 1);
+    replayTo(section.lineIndex - 1);
   }
 
   const int32_t last = std::max<int32_t>(0, static_cast<int32_t>(s.pages.size()) - 1);
-  s.pendingPages = std::clamp(pending, 0, last);
-  for (int c = 0; c < 3; ++c) s.boxColour[c] = std::clamp(colour[c], 0, 255);
+  s.pendingPages = std::clamp(section.pendingPages, 0, last);
+  for (int c = 0; c < 3; ++c) s.boxColour[c] = std::clamp(section.colour[c], 0, 255);
   s.logOffset = 0;
-  rememberedMusic = music;
-  if (musicPlaying == 1) replayMidiWithNotice();
+  rememberedMusic = section.music;
+  if (section.musicPlaying == 1) replayMidiWithNotice();
+}
+
+void saveStoryState(battle::RecordWriter& out) { writeStorySection(out, currentStorySection()); }
+
+bool loadStoryState(battle::RecordReader& in, bool insideBattle) {
+  storySection section;
+  if (!readStorySection(in, section)) return false;
+  restoreStorySection(section, insideBattle);
   return true;
 }
 

@@ -1,0 +1,311 @@
+// The save and load screen and the overwrite question.
+#include "game/shell/save_screen.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "game/battle/battle_frame.h"
+#include "game/battle/stage.h"
+#include "game/shell/frame_loop.h"
+#include "game/shell/input.h"
+#include "game/shell/music_voices.h"
+#include "game/shell/records.h"
+#include "game/shell/resources.h"
+#include "game/shell/slot_files.h"
+#include "game/shell/startup.h"
+#include "library/veziv.h"
+
+namespace game {
+
+namespace {
+
+constexpr int kSoundCursor = 0;
+constexpr int kSoundDecide = 1;
+constexpr int kSoundCancel = 5;
+constexpr int kSoundCaution = 18;
+constexpr int kImageBackground = 15;
+constexpr int kImageModeLabel = 85;
+constexpr double kPi = 3.14159265358979323846;
+
+// The buttons: row, picture, pushed picture, x, and the pointer's x span.
+struct screenButton {
+  int32_t row;
+  int image, pushed, x, hitLeft, hitRight;
+};
+constexpr screenButton kButtons[] = {
+    {kRowSaveMode, 25, 26, 15, 30, 115}, {kRowLoadMode, 19, 20, 130, 145, 240}, {kRowBack, 21, 22, 250, 265, 405},
+    {kRowTitle, 23, 24, 420, 430, 530},  {kRowEnd, 17, 18, 550, 565, 640},
+};
+
+void playSound(int id) {
+  ensureSoundLoaded(id);
+  veziv::PlaySoundHandle(soundOf(id), 1, 1);
+}
+
+int pulse(int base, int frame) { return base + static_cast<int>(50 * std::cos(6 * frame * kPi / 180)); }
+
+bool saveModeRowDisabled() { return saveMode || getReturnMode(kModeSaveLoad) == 0; }
+bool loadModeRowDisabled() { return !saveMode; }
+
+void leaveToBackTarget() {
+  menuCursor = 1;
+  changeMode(getReturnMode(kModeSaveLoad), false);
+  if (gameMode == kModeTitle) goToTitleFromSaveScreen();
+}
+
+// From a battle's pause menu, the battle ends with the screen.
+void endPausedBattle() {
+  if (getReturnMode(kModeSaveLoad) != kModeGameMenu) return;
+  battle::clearBattleObjects();
+  battle::destroyStage();
+}
+
+void drawScreen(int32_t cursor) {
+  veziv::RenderGraphAtPoint(0, 0, graphOf(kImageBackground), 0);
+  if (cursor >= 1 && cursor <= kSlotCount) {
+    veziv::ChooseBlendMode(1, 100);
+    veziv::DrawBoxShape(30, 52 * cursor - 33, 425, 52 * cursor + 18, veziv::PackColorForScreen(255, 255, 0), 1);
+    veziv::ChooseBlendMode(0, 0);
+  }
+  drawSlotHeader();
+  veziv::DrawTextDefaultFont(28, 502, "クイック", colourRed, 0);
+  for (const screenButton& b : kButtons) {
+    const bool disabled =
+        (b.row == kRowSaveMode && saveModeRowDisabled()) || (b.row == kRowLoadMode && loadModeRowDisabled());
+    if (disabled) {
+      veziv::ChooseBlendMode(1, 90);
+      veziv::RenderGraphAtPoint(b.x, 550, graphOf(b.image), 1);
+      veziv::ChooseBlendMode(0, 0);
+    } else {
+      veziv::RenderGraphAtPoint(b.x, 550, graphOf(cursor == b.row ? b.pushed : b.image), 1);
+    }
+  }
+  veziv::RenderGraphPart(550, 140, 0, saveMode ? 0 : 32, 128, 32, graphOf(kImageModeLabel), 1, 0);
+  switch (cursor) {
+    case kRowSaveMode:
+      if (!saveModeRowDisabled()) drawHelpBalloon(112, 571, "セーブモードへ。", false);
+      break;
+    case kRowLoadMode:
+      if (!loadModeRowDisabled()) drawHelpBalloon(240, 571, "ロードモードへ。", false);
+      break;
+    case kRowBack: drawHelpBalloon(402, 571, "前の画面に戻ります。", false); break;
+    case kRowTitle: drawHelpBalloon(531, 571, "タイトルに戻ります。", false); break;
+    case kRowEnd: drawHelpBalloon(562, 571, "ゲームを終了します。", true); break;
+    default: break;
+  }
+}
+
+// The decided row's action; true ends the game.
+bool decideRow(int32_t row) {
+  switch (row) {
+    case kRowSaveMode: playRandomMenuVoice(); return false;
+    case kRowLoadMode: playRandomStartVoice(); return false;
+    case kRowBack:
+      playSound(kSoundDecide);
+      leaveToBackTarget();
+      return false;
+    case kRowTitle:
+      playSound(kSoundDecide);
+      if (showYesNoBox("タイトルに戻ります。", "よろしいですか？")) goToTitleFromSaveScreen();
+      return false;
+    case kRowEnd:
+      playSound(kSoundDecide);
+      if (!showYesNoBox("終了します。", "よろしいですか？")) return false;
+      endPausedBattle();
+      return true;
+    default: break;
+  }
+  const int slot = row - 1;
+  if (saveMode) {
+    runSaveScreen(slot);
+  } else if (slotTable.present[slot] != 0) {
+    endPausedBattle();
+    veziv::StopCurrentMusic();
+    veziv::StopFileSoundPlayer();
+    stopAllSounds();
+    stopMusic();
+    loadGameFromMenu(slot);
+  } else {
+    playSound(kSoundCancel);
+  }
+  return false;
+}
+
+}  // namespace
+
+int32_t skipDisabledRows(int32_t cursor, bool down, bool up, bool saveModeDisabled, bool loadModeDisabled) {
+  if (down) {
+    if (cursor == kRowSaveMode && saveModeDisabled) cursor = kRowLoadMode;
+    if (cursor == kRowLoadMode && loadModeDisabled) cursor = kRowBack;
+  } else if (up) {
+    if (cursor == kRowLoadMode && loadModeDisabled) cursor = kRowSaveMode;
+    if (cursor == kRowSaveMode && saveModeDisabled) cursor = kSlotCount;
+  }
+  return cursor;
+}
+
+int32_t pointerRow(int x, int y) {
+  if (x >= 30 && x <= 426) {
+    for (int32_t row = 1; row <= kSlotCount; ++row) {
+      const int top = 19 + 52 * (row - 1);
+      if (y >= top && y <= top + 48) return row;
+    }
+  }
+  if (y >= 550 && y <= 585) {
+    for (const screenButton& b : kButtons) {
+      if (x >= b.hitLeft && x <= b.hitRight) return b.row;
+    }
+  }
+  return 0;
+}
+
+std::string saveCaption(const std::tm& t) {
+  char text[kCaptionSize];
+  std::snprintf(text, sizeof text, "%04d年%02d月%02d日 %02d時%02d分", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday,
+                t.tm_hour, t.tm_min);
+  return text;
+}
+
+void drawSlotHeader() {
+  for (int i = 1; i <= kSlotCount; ++i) {
+    const int y = 19 + 52 * (i - 1);
+    const int slot = i - 1;
+    veziv::RenderGraphStretched(35, y, 99, y + 48, slotTable.thumbnails[slot], 0);
+    if (slotTable.present[slot] == 0) {
+      veziv::DrawTextDefaultFont(120, y, "EMPTY", colourWhite, 0);
+      continue;
+    }
+    const gameHeader& h = slotTable.headers[slot];
+    veziv::DrawFormattedTextDefaultFont(120, y, colourWhite, "所持金：%d", h.money);
+    veziv::DrawFormattedTextDefaultFont(280, y, colourWhite, "難易度：%d", h.difficulty);
+    veziv::DrawFormattedTextDefaultFont(120, y + 18, colourWhite, "%s", h.caption);
+  }
+  if (menuCursor < 1 || menuCursor > kSlotCount) return;
+  const int slot = menuCursor - 1;
+  if (slotTable.present[slot] != 0) {
+    veziv::DrawFormattedTextDefaultFont(470, 190, colourWhite, "所持金:%d", slotTable.headers[slot].money);
+    veziv::DrawFormattedTextDefaultFont(470, 210, colourWhite, "難易度：%d", slotTable.headers[slot].difficulty);
+  }
+  veziv::RenderGraphAtPoint(460, 289, slotTable.thumbnails[slot], 0);
+}
+
+bool saveLoadScreen() {
+  static int32_t previousRow = 1;
+  inputRecord& p1 = playerInputs[0];
+  updateMouseButtons(p1);
+  const int32_t before = menuCursor;
+  moveMenuCursor(p1, kRowEnd);
+  menuCursor = skipDisabledRows(menuCursor, p1.hold[kActionDown] == 1, p1.hold[kActionUp] == 1, saveModeRowDisabled(),
+                                loadModeRowDisabled());
+  const bool keysMoved = menuCursor != before;
+  const int32_t under = pointerRow(mouseX, mouseY);
+  if ((mouseMoved || !hoverNeedsMove) && under != 0) menuCursor = under;
+  const bool disabledRow =
+      (menuCursor == kRowSaveMode && saveModeRowDisabled()) || (menuCursor == kRowLoadMode && loadModeRowDisabled());
+  if (!keysMoved && menuCursor != previousRow && !disabledRow) playSound(kSoundCursor);
+  previousRow = menuCursor;
+
+  if (drawThisFrame) drawScreen(menuCursor);
+
+  if (p1.hold[kActionPause] == 1 || p1.hold[kActionMouseRight] == 1) {
+    playSound(kSoundCancel);
+    leaveToBackTarget();
+    return false;
+  }
+  const bool clicked = p1.hold[kActionMouseLeft] == 1 && under != 0;
+  if (p1.hold[kActionShot] == 1 || clicked) return decideRow(menuCursor);
+  return false;
+}
+
+std::vector<int> stepSaveQuestion(saveQuestion& q, const saveQuestionInput& in) {
+  std::vector<int> sounds;
+  if (in.leftOrRight) {
+    sounds.push_back(kSoundCursor);
+    q.yes = !q.yes;
+  }
+  if (in.hover && in.overButton >= 0 && q.yes != (in.overButton == 0)) {
+    q.yes = in.overButton == 0;
+    sounds.push_back(kSoundCursor);
+  }
+  // A click decides the button it lands on, hovered first or not.
+  if (in.click && in.overButton >= 0) q.yes = in.overButton == 0;
+  if (in.shot || (in.click && in.overButton >= 0)) {
+    q.decided = true;
+    sounds.push_back(kSoundDecide);
+    q.cancelled = in.pauseHeld || !q.yes;
+  } else if (in.pauseHeld) {
+    q.cancelled = true;
+  }
+  return sounds;
+}
+
+bool runSaveScreen(int slot) {
+  if (slot < 0 || slot >= kSlotCount) return false;
+  const veziv::GraphHandle under = veziv::CreateEmptyGraph(800, 600, 0);
+  veziv::CaptureScreenToGraph(0, 0, 800, 600, under);
+  playSound(kSoundCaution);
+  saveQuestion q;
+  inputRecord& p1 = playerInputs[0];
+  while (!q.decided && !q.cancelled) {
+    ++frameCounter;
+    veziv::RenderGraphAtPoint(0, 0, under, 0);
+    veziv::ChooseBlendMode(1, 120);
+    veziv::DrawBoxShape(0, 0, 800, 600, colourBlack, 1);
+    veziv::ChooseBlendMode(0, 0);
+    drawWindowFrame(200, 200, 400, 200);
+    veziv::DrawTextDefaultFont(220, 300, "上書きします。よろしいですか？", colourWhite, 0);
+    veziv::RenderGraphStretched(260, 210, 340, 270, slotTable.thumbnails[slot], 0);
+    veziv::DrawTextDefaultFont(380, 230, "⇒", colourWhite, 0);
+    veziv::RenderGraphStretched(440, 210, 520, 270, backdropCapture, 0);
+    updateInput(p1, 1);
+    updateMouseButtons(p1);
+    // The keys flip the choice before the bars are drawn.
+    saveQuestionInput flip;
+    flip.leftOrRight = p1.hold[kActionLeft] == 1 || p1.hold[kActionRight] == 1;
+    for (int id : stepSaveQuestion(q, flip)) playSound(id);
+    saveQuestionInput in;
+    drawCursorBar(230, 360, 150, q.yes ? pulse(150, frameCounter) : 255);
+    drawCursorBar(420, 360, 150, q.yes ? 255 : pulse(150, frameCounter));
+    veziv::DrawTextWithFont(240, 361, "はい", colourWhite, boxFont, 0, 0);
+    veziv::DrawTextWithFont(425, 361, "いいえ(Esc)", colourWhite, boxFont, 0, 0);
+    isMouseMoved();
+    veziv::PresentBackBuffer();
+    in.hover = mouseMoved || !hoverNeedsMove;
+    if (mouseY >= 360 && mouseY <= 382) {
+      if (mouseX >= 230 && mouseX <= 380) in.overButton = 0;
+      if (mouseX >= 420 && mouseX <= 560) in.overButton = 1;
+    }
+    in.shot = p1.hold[kActionShot] == 1;
+    in.click = p1.hold[kActionMouseLeft] == 1;
+    in.pauseHeld = p1.hold[kActionPause] != 0;
+    for (int id : stepSaveQuestion(q, in)) playSound(id);
+    if (q.decided) break;
+    // The window closing is no answer: the slot stays as it is.
+    if (veziv::PumpMessages() != 0 || veziv::ClearDrawTarget() != 0) q.cancelled = true;
+  }
+  if (q.decided && !q.cancelled) {
+    veziv::RenderGraphAtPoint(0, 0, under, 0);
+    veziv::ChooseBlendMode(1, 120);
+    veziv::DrawBoxShape(0, 0, 800, 600, colourBlack, 1);
+    veziv::ChooseBlendMode(0, 0);
+    veziv::DrawTextDefaultFont(300, 250, "セーブ中・・・", colourWhite, 0);
+    veziv::PresentBackBuffer();
+  }
+  veziv::RenderGraphAtPoint(0, 0, under, 0);
+  veziv::FreeGraphHandle(under, 0);
+  if (q.cancelled) return false;
+
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  const std::string caption = saveCaption(local);
+  std::snprintf(playerHeaders[0].caption, sizeof playerHeaders[0].caption, "%s", caption.c_str());
+  storeHoldings();
+  slotTable.headers[slot] = playerHeaders[0];
+  slotTable.present[slot] = 1;
+  const bool written = writeSlot(slot);
+  readSlotHeaders();
+  return written;
+}
+
+}  // namespace game

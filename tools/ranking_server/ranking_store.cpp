@@ -1,0 +1,112 @@
+#include "tools/ranking_server/ranking_store.h"
+
+#include <sqlite3.h>
+
+#include <climits>
+#include <cstdio>
+
+namespace ranking {
+
+namespace {
+
+bool hasControlByte(const std::string& s) {
+  for (const unsigned char c : s) {
+    if (c < 0x20 || c == 0x7F) return true;
+  }
+  return false;
+}
+
+bool parseScore(const std::string& s, int32_t& out) {
+  if (s.empty() || s.size() > 11) return false;
+  size_t i = s[0] == '-' ? 1 : 0;
+  if (i == s.size()) return false;
+  long long v = 0;
+  for (; i < s.size(); ++i) {
+    if (s[i] < '0' || s[i] > '9') return false;
+    v = v * 10 + (s[i] - '0');
+  }
+  if (s[0] == '-') v = -v;
+  if (v < INT32_MIN || v > INT32_MAX) return false;
+  out = static_cast<int32_t>(v);
+  return true;
+}
+
+}  // namespace
+
+bool validBoard(const std::string& board) {
+  return !board.empty() && board.size() <= 255 && board.find('/') == std::string::npos && !hasControlByte(board) &&
+         board != "." && board != "..";
+}
+
+bool parseEntry(const std::string& text, Entry& out) {
+  const size_t first = text.find("**");
+  if (first == std::string::npos) return false;
+  const size_t second = text.find("**", first + 2);
+  if (second == std::string::npos) return false;
+  out.name = text.substr(0, first);
+  out.board = text.substr(second + 2);
+  if (out.name.empty() || out.name.size() > 19 || out.name.find(' ') != std::string::npos ||
+      out.name.find('*') != std::string::npos || out.name.find("eof") != std::string::npos ||
+      hasControlByte(out.name)) {
+    return false;
+  }
+  return parseScore(text.substr(first + 2, second - first - 2), out.score) && validBoard(out.board);
+}
+
+Store::Store(const std::string& path) {
+  if (sqlite3_open(path.c_str(), &db_) != SQLITE_OK) {
+    std::fprintf(stderr, "ranking: cannot open %s: %s\n", path.c_str(), sqlite3_errmsg(db_));
+    sqlite3_close(db_);
+    db_ = nullptr;
+    return;
+  }
+  const char* schema =
+      "CREATE TABLE IF NOT EXISTS scores (id INTEGER PRIMARY "
+      "KEY, board BLOB NOT NULL, name BLOB NOT NULL, "
+      "score INTEGER NOT NULL);"
+      "CREATE INDEX IF NOT EXISTS scores_by_board ON scores "
+      "(board, score DESC, id);";
+  if (sqlite3_exec(db_, schema, nullptr, nullptr, nullptr) != SQLITE_OK) {
+    std::fprintf(stderr, "ranking: %s\n", sqlite3_errmsg(db_));
+    sqlite3_close(db_);
+    db_ = nullptr;
+  }
+}
+
+Store::~Store() { sqlite3_close(db_); }
+
+bool Store::add(const Entry& e) {
+  if (db_ == nullptr) return false;
+  sqlite3_stmt* st = nullptr;
+  if (sqlite3_prepare_v2(db_, "INSERT INTO scores (board, name, score) VALUES (?, ?, ?)", -1, &st, nullptr) !=
+      SQLITE_OK) {
+    return false;
+  }
+  sqlite3_bind_blob(st, 1, e.board.data(), static_cast<int>(e.board.size()), SQLITE_TRANSIENT);
+  sqlite3_bind_blob(st, 2, e.name.data(), static_cast<int>(e.name.size()), SQLITE_TRANSIENT);
+  sqlite3_bind_int(st, 3, e.score);
+  const bool done = sqlite3_step(st) == SQLITE_DONE;
+  sqlite3_finalize(st);
+  return done;
+}
+
+std::string Store::boardText(const std::string& board) {
+  std::string text;
+  sqlite3_stmt* st = nullptr;
+  if (db_ != nullptr && sqlite3_prepare_v2(db_,
+                                           "SELECT name, score FROM scores WHERE board = ? ORDER "
+                                           "BY score DESC, id LIMIT 10",
+                                           -1, &st, nullptr) == SQLITE_OK) {
+    sqlite3_bind_blob(st, 1, board.data(), static_cast<int>(board.size()), SQLITE_TRANSIENT);
+    while (sqlite3_step(st) == SQLITE_ROW) {
+      const void* name = sqlite3_column_blob(st, 0);
+      const int size = sqlite3_column_bytes(st, 0);
+      text.append(static_cast<const char*>(name), static_cast<size_t>(size));
+      text += "**" + std::to_string(sqlite3_column_int(st, 1)) + "\n";
+    }
+    sqlite3_finalize(st);
+  }
+  return text + "eof";
+}
+
+}  // namespace ranking
