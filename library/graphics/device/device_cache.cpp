@@ -96,14 +96,14 @@ void FourFloatsOfColor(uint32_t color, float out[4]) {
   out[3] = static_cast<float>(color >> 24) / 255.0f;
 }
 
-int PrimitiveCount(int type, int count) {
-  switch (type) {
-    case kPointList: return count;
-    case kLineList: return count / 2;
-    case kLineStrip: return count - 1;
-    case kTriangleList: return count / 3;
-    default: return count - 2;  // strips and fans
-  }
+using detail::PrimitiveCount;
+
+// A matrix to constant registers, transposed as the shaders read it.
+void SendTransposed(int reg, const Matrix& matrix) {
+  float t[16];
+  for (int r = 0; r < 4; ++r)
+    for (int k = 0; k < 4; ++k) t[4 * r + k] = matrix.m[4 * k + r];
+  D()->SetVertexShaderConstantF(reg, t, 4);
 }
 
 // ---- The draw-state tables ----
@@ -652,12 +652,7 @@ int SetViewMatrix(const Matrix& matrix) {
   detail::DrawCameraForTest().productValid = 0;
   if (D() == nullptr) return 0;
   SendMatrixAndRecompute(kTransformView, matrix);
-  if (C().shadersInUse) {
-    float t[16];
-    for (int r = 0; r < 4; ++r)
-      for (int k = 0; k < 4; ++k) t[4 * r + k] = matrix.m[4 * k + r];
-    D()->SetVertexShaderConstantF(6, t, 4);
-  }
+  if (C().shadersInUse) SendTransposed(6, matrix);
   return 0;
 }
 
@@ -668,12 +663,7 @@ int SendProjection() {
   Matrix sent;
   MultiplyMatrix(&sent, &detail::DrawCameraForTest().projection, &C().projectionB);
   SendMatrixAndRecompute(kTransformProjection, sent);
-  if (C().shadersInUse) {
-    float t[16];
-    for (int r = 0; r < 4; ++r)
-      for (int k = 0; k < 4; ++k) t[4 * r + k] = sent.m[4 * k + r];
-    D()->SetVertexShaderConstantF(2, t, 4);
-  }
+  if (C().shadersInUse) SendTransposed(2, sent);
   return 0;
 }
 }  // namespace
@@ -772,6 +762,16 @@ void* CreateVertexBufferObject(int, int, uint32_t, int) { return nullptr; }
 void* CreateIndexBufferObject(int, int, int, int) { return nullptr; }
 
 namespace detail {
+
+int PrimitiveCount(int type, int count) {
+  switch (type) {
+    case kPointList: return count;
+    case kLineList: return count / 2;
+    case kLineStrip: return count - 1;
+    case kTriangleList: return count / 3;
+    default: return count - 2;  // strips and fans
+  }
+}
 
 VertexBatch& Batch() { return G().batch; }
 DeviceStateCache& DeviceCache() { return G().cache; }

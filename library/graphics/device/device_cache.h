@@ -168,6 +168,8 @@ struct DeviceStateCache {
 
 inline constexpr int64_t kUnknown = -0x100000000LL;
 
+// Primitives that count vertices of a type make.
+int PrimitiveCount(int type, int count);
 VertexBatch& Batch();
 DeviceStateCache& DeviceCache();
 gpu::Device* GpuDevice();

@@ -1,0 +1,26 @@
+// Choosing the road at graphics start: with the hardware road asked for
+// (SetHardwareRenderingWanted), the OpenGL device is made for the screen;
+// when it cannot be, the log says why and the software road draws.
+#pragma once
+
+namespace veziv {
+
+// The device set-up of graphics start: the hardware device when wanted and
+// possible, then the software road's own set-up (the display mode). 0 or -1.
+int SetupGraphicsDevice();
+
+namespace detail {
+// 1 while the hardware device exists.
+int GpuInUse();
+// 1 when draws to the current target go to the device (the back screen).
+int GpuDrawsToScreen();
+// The device's finished frame into the software screen image, which the
+// window shows.
+void CopyGpuFrameToScreenImage();
+// Clears the device's back buffer (ClearDrawTarget on the back screen).
+void ClearGpuBackBuffer();
+// Graphics end: the device and its caches go.
+void ReleaseGpuDevice();
+}  // namespace detail
+
+}  // namespace veziv
