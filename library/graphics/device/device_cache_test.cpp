@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "library/foundation/window/window_state.h"
 #include "library/graphics/device/gpu_test_support.h"
 
 namespace veziv {
@@ -16,7 +17,10 @@ using namespace platform::gpu;
 
 class DeviceCache : public ::testing::Test {
  protected:
-  void SetUp() override { detail::AttachGpuDevice(&device_); }
+  void SetUp() override {
+    detail::ResetWindowStateForTest();  // a destroyed window would leave batches undrawn
+    detail::AttachGpuDevice(&device_);
+  }
   void TearDown() override { detail::AttachGpuDevice(nullptr); }
 
   void AppendTriangles(int vertices, int format = kBatchColored) {
