@@ -18,7 +18,8 @@ using namespace platform::gpu;
 
 // Textures always hold 32-bit pixels with alpha: a store without alpha gets
 // alpha 0 where its pixel is the transparent colour, so the draw's
-// transparency flag decides by the alpha test.
+// transparency flag decides by the alpha test. Graphs are drawn into on the
+// software road, so their textures are only read: none is a render target.
 constexpr int kTextureFormat = kFormatA8R8G8B8;
 
 uint8_t Widen(uint32_t value, int bits) {
@@ -95,7 +96,7 @@ int CreateGraphTextures(GraphDrawInfo* info) {
   Device* device = detail::GpuDevice();
   if (device == nullptr) return -1;
   if (info->tiles == nullptr) return 0;
-  if (device->CheckFormat(kTextureFormat, info->request.renderTarget != 0) != 0) {
+  if (device->CheckFormat(kTextureFormat, false) != 0) {
     WriteLogText("指定のフォーマットで作成できるテクスチャフォーマットがありませんでした\n");
     return -1;
   }
@@ -103,13 +104,12 @@ int CreateGraphTextures(GraphDrawInfo* info) {
     TextureTile& t = info->tiles[i];
     if (t.texture != 0) continue;
     t.texture = device->CreateTexture(t.textureWidth, t.textureHeight, std::max(1, info->mipLevels), kTextureFormat,
-                                      info->request.renderTarget != 0);
+                                      false);
     if (t.texture == 0) {
       WriteLogText("テクスチャの作成に失敗しました\n");
       return -1;
     }
     t.surface = t.texture;
-    if (info->request.renderTarget) device->ColorFill(t.texture, 0);
   }
   info->texturesStale = 1;
   return 0;
@@ -174,7 +174,6 @@ int CreateStoreTextures(GraphDrawInfo* info) {
   TilingLimits limits;
   limits.maxSide = std::min(device->MaxTextureSize(), 2048);
   limits.screenWidth = Screen().width;
-  limits.oneTexture = info->request.renderTarget != 0;
   std::vector<TextureTileLayout> layout;
   if (!LayOutGraphTiles(info->width, info->height, limits, &layout) || layout.empty()) return -1;
   auto* tiles = static_cast<TextureTile*>(AllocLibMemoryZeroed(sizeof(TextureTile) * layout.size()));
