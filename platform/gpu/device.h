@@ -193,6 +193,12 @@ class Device {
   virtual int SetRenderTarget(TextureId target) = 0;
   // Reads a rectangle of a render target (0: the back buffer) as 0xAARRGGBB, top row first.
   virtual int ReadPixels(TextureId target, const Rect& rect, uint32_t* out) = 0;
+
+  // Programmable shaders: 2 when vertex and pixel programs can be made, else 0.
+  virtual int ShaderModel() const = 0;
+  // A shader (kind 0 vertex, 1 pixel) from its source text; 0 when it does not compile.
+  virtual uint32_t CreateShader(int kind, const char* source) = 0;
+  virtual void ReleaseShader(uint32_t shader) = 0;
 };
 
 // The OpenGL device: a hidden window of the running SDL video driver with a

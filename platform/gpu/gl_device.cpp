@@ -169,6 +169,7 @@ class OpenGlDevice final : public Device {
     DriverAllocations driverScope;
     Current();
     for (auto& [id, texture] : textures_) Free(texture);
+    for (GLuint shader : shaders_) glDeleteShader(shader);
     glDeleteTextures(1, &white_);
     SDL_GL_MakeCurrent(window_, nullptr);
     SDL_GL_DeleteContext(context_);
@@ -316,6 +317,34 @@ class OpenGlDevice final : public Device {
     glReadPixels(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, GL_BGRA, GL_UNSIGNED_BYTE, out);
     BindTargetFramebuffer();
     return 0;
+  }
+
+  int ShaderModel() const override { return 2; }  // OpenGL 2.1 compiles GLSL 1.20
+
+  uint32_t CreateShader(int kind, const char* source) override {
+    if (source == nullptr || (kind != 0 && kind != 1)) return 0;
+    DriverAllocations driverScope;
+    Current();
+    const GLuint shader = glCreateShader(kind == 0 ? GL_VERTEX_SHADER : GL_FRAGMENT_SHADER);
+    if (shader == 0) return 0;
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    GLint compiled = GL_FALSE;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
+    if (compiled != GL_TRUE) {
+      glDeleteShader(shader);
+      return 0;
+    }
+    shaders_.push_back(shader);
+    return shader;
+  }
+
+  void ReleaseShader(uint32_t shader) override {
+    auto it = std::find(shaders_.begin(), shaders_.end(), shader);
+    if (it == shaders_.end()) return;
+    Current();
+    glDeleteShader(shader);
+    shaders_.erase(it);
   }
 
   void DrawPrimitiveUp(int type, int primitiveCount, const void* vertices, int stride) override {
@@ -556,6 +585,7 @@ class OpenGlDevice final : public Device {
   std::vector<float> positions_;
   std::vector<uint32_t> colors_;
   std::vector<float> texcoords_[2];
+  std::vector<GLuint> shaders_;
 };
 
 }  // namespace

@@ -217,5 +217,13 @@ TEST_F(GlDeviceTest, RefusesWhatItCannotMake) {
   EXPECT_EQ(device_->UpdateTexture(texture, 0, {0, 0, 1, 1}, &pixel, 4), -1) << "released";
 }
 
+TEST_F(GlDeviceTest, GlslShadersCompileAndBrokenOnesAreRefused) {
+  EXPECT_EQ(device_->ShaderModel(), 2);
+  const uint32_t vertex = device_->CreateShader(0, "#version 120\nvoid main() { gl_Position = ftransform(); }\n");
+  EXPECT_NE(vertex, 0u);
+  EXPECT_EQ(device_->CreateShader(1, "#version 120\nvoid main() { gl_FragColor = nothing; }\n"), 0u);
+  device_->ReleaseShader(vertex);
+}
+
 }  // namespace
 }  // namespace platform::gpu

@@ -10,6 +10,8 @@
 #include "library/graphics/device/device_cache.h"
 #include "library/graphics/device/draw_backend.h"
 #include "library/graphics/device/graph_textures.h"
+#include "library/graphics/device/model_support.h"
+#include "library/graphics/device/shader_pack.h"
 #include "library/graphics/graphs/lights_camera.h"
 #include "library/graphics/screen/graphics_context.h"
 #include "library/graphics/screen/screen_mode.h"
@@ -39,12 +41,15 @@ int MakeDevice() {
   WriteLogText("成功\n");
   Owned() = std::move(device);
   detail::AttachGpuDevice(Owned().get());
+  SetupShaders();
+  if (detail::DeviceCache().shadersInUse) CreateVertexDeclarations();
   detail::DeviceCache().force = 1;
   SetRenderTargetSurface(0);
   ResetTextureStageStates();
   detail::DeviceCache().force = 0;
   detail::RequestFullLightRefresh();
   Owned()->Clear(0xFF000000);
+  InitializeModelData();
   return 0;
 }
 
@@ -93,6 +98,10 @@ void ReleaseGpuDevice() {
   if (!Owned()) return;
   FlushVertexBatch();
   EndSceneIfOpen();
+  ReleaseAllModels();
+  ReleaseAllModelBaseObjects();
+  ReleaseVertexDeclarations();
+  ReleaseShaderObjects();
   ReleaseAllGraphTextures();
   AttachGpuDevice(nullptr);
   Owned().reset();

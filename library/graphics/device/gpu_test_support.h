@@ -132,6 +132,23 @@ class CountingDevice final : public platform::gpu::Device {
   }
   int ReadPixels(platform::gpu::TextureId, const platform::gpu::Rect&, uint32_t*) override { return -1; }
 
+  int ShaderModel() const override { return shaderModel; }
+  uint32_t CreateShader(int, const char* source) override {
+    Note("CreateShader");
+    if (failShaders || source == nullptr) return 0;
+    shaders.push_back(nextShader);
+    return nextShader++;
+  }
+  void ReleaseShader(uint32_t shader) override {
+    Note("ReleaseShader");
+    for (size_t i = 0; i < shaders.size(); ++i)
+      if (shaders[i] == shader) shaders.erase(shaders.begin() + static_cast<ptrdiff_t>(i));
+  }
+
+  int shaderModel = 0;
+  bool failShaders = false;
+  std::vector<uint32_t> shaders;  // made and not released
+  uint32_t nextShader = 1;
   bool failTextures = false;
   std::vector<platform::gpu::TextureId> live;  // textures made and not released
 
