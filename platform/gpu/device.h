@@ -193,6 +193,8 @@ class Device {
   virtual int SetRenderTarget(TextureId target) = 0;
   // Reads a rectangle of a render target (0: the back buffer) as 0xAARRGGBB, top row first.
   virtual int ReadPixels(TextureId target, const Rect& rect, uint32_t* out) = 0;
+  // Writes a rectangle of a render target from 0xAARRGGBB pixels, top row first.
+  virtual int WritePixels(TextureId target, const Rect& rect, const uint32_t* pixels) = 0;
 
   // Programmable shaders: 2 when vertex and pixel programs can be made, else 0.
   virtual int ShaderModel() const = 0;

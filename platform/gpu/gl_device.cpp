@@ -347,6 +347,19 @@ class OpenGlDevice final : public Device {
     shaders_.erase(it);
   }
 
+  int WritePixels(TextureId target, const Rect& rect, const uint32_t* pixels) override {
+    const Texture* t = Find(target == 0 ? back_ : target);
+    if (t == nullptr || t->framebuffer == 0) return -1;
+    if (rect.left < 0 || rect.top < 0 || rect.right > t->width || rect.bottom > t->height || rect.left >= rect.right ||
+        rect.top >= rect.bottom)
+      return -1;
+    Current();
+    glBindTexture(GL_TEXTURE_2D, t->name);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, GL_BGRA,
+                    GL_UNSIGNED_BYTE, pixels);
+    return glGetError() == GL_NO_ERROR ? 0 : -1;
+  }
+
   void DrawPrimitiveUp(int type, int primitiveCount, const void* vertices, int stride) override {
     const int count = VertexCount(type, primitiveCount);
     if (count <= 0) return;

@@ -201,6 +201,15 @@ TEST_F(GlDeviceTest, ARenderTargetTextureIsDrawnIntoAndThenSampled) {
   EXPECT_EQ(out[static_cast<size_t>(10) * kWidth + 14] & 0xFFFFFF, 0x00FF00u);
   EXPECT_EQ(out[static_cast<size_t>(11) * kWidth + 10] & 0xFFFFFF, 0x00FF00u);
   device_->ReleaseTexture(target);
+
+  // Pixels written into the back buffer read back as they were.
+  const uint32_t written[2] = {0xFF123456, 0xFF654321};
+  ASSERT_EQ(device_->WritePixels(0, {3, 2, 5, 3}, written), 0);
+  uint32_t read[2] = {};
+  ASSERT_EQ(device_->ReadPixels(0, {3, 2, 5, 3}, read), 0);
+  EXPECT_EQ(read[0], written[0]);
+  EXPECT_EQ(read[1], written[1]);
+  EXPECT_EQ(device_->WritePixels(0, {30, 2, 35, 3}, written), -1) << "outside the target";
 }
 
 TEST_F(GlDeviceTest, RefusesWhatItCannotMake) {

@@ -1,7 +1,8 @@
-// The hardware road in a real window: one frame of graphs, boxes and lines
-// drawn through the OpenGL device shows what the software road draws, within
-// a small tolerance (rasterised lines and circles may take a neighbouring
-// pixel), and the display shows the device's frame.
+// The hardware road in a real window: one frame of graphs, boxes, lines and
+// strings drawn through the OpenGL device (strings by the software road onto
+// the device's frame) shows what the software road draws, within a small
+// tolerance (rasterised lines and circles may take a neighbouring pixel), and
+// the display shows the device's frame.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -55,6 +56,11 @@ void DrawFrame() {
   ASSERT_EQ(RenderGraphPart(300, 440, 6, 6, 30, 20, graph, 0, 0), 0);
   ASSERT_EQ(RenderGraphPart(360, 440, 6, 6, 30, 20, graph, 0, 1), 0);
 
+  // A string and a thick line go through the software road onto the device's frame.
+  ASSERT_EQ(DrawTextDefaultFont(20, 520, "ストーリー Story 1.02", PackColorForScreen(255, 240, 200), 0), 0);
+  ASSERT_EQ(DrawBoxShape(300, 520, 500, 560, PackColorForScreen(40, 80, 160), 1), 0);
+  ASSERT_EQ(DrawTextDefaultFont(310, 525, "～渡り鳥～", PackColorForScreen(255, 255, 255), 0), 0);
+
   // Lines, a circle and turned graphs.
   ASSERT_EQ(DrawLineSegment(560, 20, 780, 20, PackColorForScreen(255, 255, 255), 1), 0);
   ASSERT_EQ(DrawLineSegment(560, 40, 560, 200, PackColorForScreen(255, 0, 0), 1), 0);
@@ -62,6 +68,7 @@ void DrawFrame() {
   ASSERT_EQ(DrawCircleShape(660, 300, 70, PackColorForScreen(200, 30, 220), 1), 0);
   ASSERT_EQ(DrawCircleShape(660, 300, 90, PackColorForScreen(250, 250, 30), 0), 0);
   ASSERT_EQ(RenderGraphRotatedAtCentre(650.0f, 480.0f, 1.5, 0.6, graph, 0, 0), 0);
+  ASSERT_EQ(DrawLineSegment(560, 570, 780, 590, PackColorForScreen(0, 200, 255), 4), 0);
   ASSERT_EQ(FreeGraphHandle(graph, 0), 0);
 }
 
@@ -123,6 +130,10 @@ TEST_F(GpuWindowTest, TheDeviceDrawsTheFrameTheSoftwareRoadDraws) {
                       << (firstX >= 0 ? soft.At(firstX, firstY) : 0) << ", device "
                       << (firstX >= 0 ? gpu.At(firstX, firstY) : 0);
   EXPECT_GT(looseLit, 10000);
+  int textLit = 0;
+  for (int y = 515; y < 550; ++y)
+    for (int x = 15; x < 250; ++x) textLit += gpu.At(x, y) != 0;
+  EXPECT_GT(textLit, 100) << "the string is on the device's frame";
   EXPECT_LT(loose, looseLit / 20) << "lines, circle and turned graph: pixels that differ";
 }
 

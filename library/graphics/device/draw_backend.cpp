@@ -182,7 +182,7 @@ void PrepareDeviceDrawState(const GraphDrawInfo* store, gpu::TextureId texture, 
     if (c.drawStateDirty || c.textureChanged) ApplyDrawStateD3D(nullptr, 0, 0);
   }
   SetShadeModeCached((flags & kDrawGouraud) ? 2 : 1);
-  SetTextureFilterCached(GetDrawSampleMode() == 1 ? 1 : 0);
+  SetTextureFilterCached(std::clamp(GetDrawSampleMode(), 0, 2));  // point, linear, anisotropic
   if (!(flags & kDrawUserAddress))
     for (int s = 0; s < 4; ++s) {
       SetTextureAddressUCached(s, kAddressClamp);

@@ -88,6 +88,51 @@ void CopyGpuFrameToScreenImage() {
   }
 }
 
+namespace {
+
+// The rectangle within the screen image, or false when nothing of it is left.
+bool ScreenPart(const DrawRect& rect, SOFTSURFACE** image, DrawRect* part) {
+  if (!GpuDrawsToScreen()) return false;
+  *image = Screen().image;
+  if (!SoftSurfaceIsValid(*image) || (*image)->base->type != kSoftType32) return false;
+  *part = rect;
+  const DrawRect whole{0, 0, (*image)->width, (*image)->height};
+  ClipRectToRect(part, &whole);
+  return part->right > part->left && part->bottom > part->top;
+}
+
+}  // namespace
+
+void BeginSoftwareDrawOnScreen(const DrawRect& rect) {
+  SOFTSURFACE* image = nullptr;
+  DrawRect part{};
+  if (!ScreenPart(rect, &image, &part)) return;
+  FlushVertexBatch();
+  const int w = part.right - part.left, h = part.bottom - part.top;
+  std::vector<uint32_t> pixels(static_cast<size_t>(w) * static_cast<size_t>(h));
+  if (Owned()->ReadPixels(0, {part.left, part.top, part.right, part.bottom}, pixels.data()) != 0) return;
+  for (int y = 0; y < h; ++y)
+    std::memcpy(image->pixels + static_cast<ptrdiff_t>(part.top + y) * image->base->pitch + part.left * 4,
+                &pixels[static_cast<size_t>(y) * w], static_cast<size_t>(w) * 4);
+}
+
+void EndSoftwareDrawOnScreen(const DrawRect& rect) {
+  SOFTSURFACE* image = nullptr;
+  DrawRect part{};
+  if (!ScreenPart(rect, &image, &part)) return;
+  const int w = part.right - part.left, h = part.bottom - part.top;
+  std::vector<uint32_t> pixels(static_cast<size_t>(w) * static_cast<size_t>(h));
+  for (int y = 0; y < h; ++y) {
+    const uint8_t* row = image->pixels + static_cast<ptrdiff_t>(part.top + y) * image->base->pitch + part.left * 4;
+    for (int x = 0; x < w; ++x) {
+      uint32_t p;
+      std::memcpy(&p, row + x * 4, 4);
+      pixels[static_cast<size_t>(y) * w + x] = p | 0xFF000000u;
+    }
+  }
+  Owned()->WritePixels(0, {part.left, part.top, part.right, part.bottom}, pixels.data());
+}
+
 void ClearGpuBackBuffer() {
   if (!Owned()) return;
   FlushVertexBatch();

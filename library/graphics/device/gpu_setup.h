@@ -3,6 +3,8 @@
 // when it cannot be, the log says why and the software road draws.
 #pragma once
 
+#include "library/veziv.h"
+
 namespace veziv {
 
 // The device set-up of graphics start: the hardware device when wanted and
@@ -17,6 +19,12 @@ int GpuDrawsToScreen();
 // The device's finished frame into the software screen image, which the
 // window shows.
 void CopyGpuFrameToScreenImage();
+// A software draw onto the back screen while the device draws it (strings,
+// and the draws the device road does not take): the rectangle of the
+// device's frame is brought into the screen image first, and what the
+// software road drew goes back after. Nothing without the device.
+void BeginSoftwareDrawOnScreen(const DrawRect& rect);
+void EndSoftwareDrawOnScreen(const DrawRect& rect);
 // Clears the device's back buffer (ClearDrawTarget on the back screen).
 void ClearGpuBackBuffer();
 // Graphics end: the device and its caches go.

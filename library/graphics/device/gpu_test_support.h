@@ -131,6 +131,10 @@ class CountingDevice final : public platform::gpu::Device {
     return 0;
   }
   int ReadPixels(platform::gpu::TextureId, const platform::gpu::Rect&, uint32_t*) override { return -1; }
+  int WritePixels(platform::gpu::TextureId, const platform::gpu::Rect&, const uint32_t*) override {
+    Note("WritePixels");
+    return 0;
+  }
 
   int ShaderModel() const override { return shaderModel; }
   uint32_t CreateShader(int, const char* source) override {

@@ -67,7 +67,11 @@ int RunDraw(const GraphRecord* record, const DrawRect& touched, BackEnd&& backEn
   SOFTSURFACE* target = CurrentDrawTargetImage();
   SoftDrawSnapshot draw;
   FillSoftDrawSnapshot(&draw);
+  // The touched rectangle grown by a pixel: shapes may reach their far edge.
+  const DrawRect around{touched.left - 1, touched.top - 1, touched.right + 1, touched.bottom + 1};
+  detail::BeginSoftwareDrawOnScreen(around);
   if (SoftSurfaceIsValid(target)) backEnd(target, draw);
+  detail::EndSoftwareDrawOnScreen(around);
   if (masked) EndMaskedDraw(touched.left, touched.top, touched.right, touched.bottom);
   // A graph drawn into shows the change on the hardware road at its next draw.
   if (GraphRecord* drawn = GetGraphRecord(GetCurrentDrawTarget()); drawn && drawn->drawInfo)
