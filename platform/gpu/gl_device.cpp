@@ -306,11 +306,8 @@ class OpenGlDevice final : public Device {
   }
 
   int ReadPixels(TextureId target, const Rect& rect, uint32_t* out) override {
-    const Texture* t = Find(target == 0 ? back_ : target);
-    if (t == nullptr || t->framebuffer == 0) return -1;
-    if (rect.left < 0 || rect.top < 0 || rect.right > t->width || rect.bottom > t->height || rect.left >= rect.right ||
-        rect.top >= rect.bottom)
-      return -1;
+    const Texture* t = TargetWithin(target, rect);
+    if (t == nullptr) return -1;
     Current();
     glFinish();
     glBindFramebuffer(GL_FRAMEBUFFER, t->framebuffer);
@@ -348,11 +345,8 @@ class OpenGlDevice final : public Device {
   }
 
   int WritePixels(TextureId target, const Rect& rect, const uint32_t* pixels) override {
-    const Texture* t = Find(target == 0 ? back_ : target);
-    if (t == nullptr || t->framebuffer == 0) return -1;
-    if (rect.left < 0 || rect.top < 0 || rect.right > t->width || rect.bottom > t->height || rect.left >= rect.right ||
-        rect.top >= rect.bottom)
-      return -1;
+    const Texture* t = TargetWithin(target, rect);
+    if (t == nullptr) return -1;
     Current();
     glBindTexture(GL_TEXTURE_2D, t->name);
     glTexSubImage2D(GL_TEXTURE_2D, 0, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, GL_BGRA,
@@ -385,6 +379,16 @@ class OpenGlDevice final : public Device {
   const Texture* Find(TextureId id) const {
     auto it = textures_.find(id);
     return it == textures_.end() ? nullptr : &it->second;
+  }
+
+  // A render target (0: the back buffer) that holds the whole non-empty rectangle, or null.
+  const Texture* TargetWithin(TextureId target, const Rect& rect) const {
+    const Texture* t = Find(target == 0 ? back_ : target);
+    if (t == nullptr || t->framebuffer == 0) return nullptr;
+    if (rect.left < 0 || rect.top < 0 || rect.right > t->width || rect.bottom > t->height || rect.left >= rect.right ||
+        rect.top >= rect.bottom)
+      return nullptr;
+    return t;
   }
 
   void Free(Texture& t) {
