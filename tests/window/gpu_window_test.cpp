@@ -70,6 +70,13 @@ void DrawFrame() {
   ASSERT_EQ(RenderGraphRotatedAtCentre(650.0f, 480.0f, 1.5, 0.6, graph, 0, 0), 0);
   ASSERT_EQ(DrawLineSegment(560, 570, 780, 590, PackColorForScreen(0, 200, 255), 4), 0);
   ASSERT_EQ(FreeGraphHandle(graph, 0), 0);
+
+  // A piece of the frame captured into a graph and drawn again below.
+  const int captured = CreateEmptyGraph(100, 40, 0);
+  ASSERT_GE(captured, 0);
+  ASSERT_EQ(CaptureScreenToGraph(10, 70, 110, 110, captured), 0);
+  ASSERT_EQ(RenderGraphAtPoint(400, 540, captured, 0), 0);
+  ASSERT_EQ(FreeGraphHandle(captured, 0), 0);
 }
 
 std::string LogText() {
