@@ -116,6 +116,7 @@ TEST_F(GraphicsSystemTest, LibraryStartMakesTheScreenOfTheStoredModeAndItsEndDel
 
 TEST_F(GraphicsSystemTest, TheHardwareRoadAskedForHeadlessFallsBackToSoftwareAndSaysWhy) {
   ASSERT_EQ(SetHardwareRenderingWanted(1), 0);
+  detail::GraphicsLifecycleCalls().setup_device = SetupGraphicsDevice;  // as graphics start has it
   StartAt(800, 600, 32);
   EXPECT_EQ(SetHardwareRenderingWanted(1), -1) << "chosen at the start only";
   EXPECT_EQ(detail::GpuInUse(), 0);
