@@ -95,7 +95,13 @@ class GpuWindowTest : public WindowTest {
   // (the test skipped) without a display or a device.
   ScreenShot DrawOn(bool hardware) {
     EXPECT_EQ(SetHardwareRenderingWanted(hardware ? 1 : 0), 0);
-    if (!Start(kWidth, kHeight, 32)) return {};
+    // A start right after an end may find the display still busy with the
+    // last window; it is tried once more.
+    if (!Start(kWidth, kHeight, 32)) {
+      EndLibrary();
+      WaitMilliseconds(300);
+      if (!Start(kWidth, kHeight, 32)) return {};
+    }
     DrawFrame();
     EXPECT_EQ(PresentBackBuffer(), 0);
     ScreenShot shot = CaptureScreen();
@@ -111,7 +117,7 @@ TEST_F(GpuWindowTest, TheDeviceDrawsTheFrameTheSoftwareRoadDraws) {
   if (soft.width == 0) GTEST_SKIP() << "no display to open a window on";
   EndLibrary();
   const ScreenShot gpu = DrawOn(true);
-  ASSERT_EQ(gpu.width, kWidth);
+  ASSERT_EQ(gpu.width, kWidth) << LogText();
   if (LogText().find("グラフィックデバイス(OpenGL)を作成します.... 成功") == std::string::npos)
     GTEST_SKIP() << "no OpenGL device on this display";
   EXPECT_EQ(LogText().find("ソフトウエアで描画します"), std::string::npos);
