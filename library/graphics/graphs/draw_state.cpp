@@ -2,6 +2,7 @@
 // area, the draw target and its auto-presenting timer, clearing the target,
 // the reset to defaults and the renderer's snapshot of it all.
 #include "library/graphics/graphs/draw_state.h"
+#include "library/graphics/device/gpu_setup.h"
 #include "library/graphics/images/softsurface_raster.h"
 
 #include <cstring>
@@ -56,7 +57,8 @@ struct DrawState {
 
 struct DrawStateBlock {
   DrawState s;
-  int noDirect3DWish = 0;
+  // The software road is the default; the hardware road is asked for.
+  int noDirect3DWish = 1;
   int timerArmed = 0;
   uint32_t timerStart = 0;
 };
@@ -278,6 +280,7 @@ void ServiceDrawTargetTimer() {
 }
 
 int ClearDrawTarget() {
+  if (detail::GpuDrawsToScreen()) detail::ClearGpuBackBuffer();
   SOFTSURFACE* image = CurrentDrawTargetImage();
   if (!SoftSurfaceIsValid(image)) return 0;
   const SoftSurfaceShared& b = *image->base;

@@ -7,6 +7,8 @@
 
 #include "library/foundation/core/helpers.h"
 #include "library/foundation/memory_log/memory.h"
+#include "library/graphics/device/draw_backend.h"
+#include "library/graphics/device/gpu_setup.h"
 #include "library/graphics/graphs/draw_state.h"
 #include "library/graphics/graphs/graph_handles.h"
 #include "library/graphics/graphs/mask_screen.h"
@@ -65,9 +67,27 @@ int RunDraw(const GraphRecord* record, const DrawRect& touched, BackEnd&& backEn
   SOFTSURFACE* target = CurrentDrawTargetImage();
   SoftDrawSnapshot draw;
   FillSoftDrawSnapshot(&draw);
+  // The touched rectangle grown by a pixel: shapes may reach their far edge.
+  const DrawRect around{touched.left - 1, touched.top - 1, touched.right + 1, touched.bottom + 1};
+  detail::BeginSoftwareDrawOnScreen(around);
   if (SoftSurfaceIsValid(target)) backEnd(target, draw);
+  detail::EndSoftwareDrawOnScreen(around);
   if (masked) EndMaskedDraw(touched.left, touched.top, touched.right, touched.bottom);
+  // A graph drawn into shows the change on the hardware road at its next draw.
+  if (GraphRecord* drawn = GetGraphRecord(GetCurrentDrawTarget()); drawn && drawn->drawInfo)
+    drawn->drawInfo->texturesStale = 1;
   return 0;
+}
+
+// The hardware road for a draw to the back screen: true when it drew. Masked
+// drawing stays on the software road.
+template <typename Gpu>
+bool DrawOnDevice(const GraphRecord* record, const DrawRect& touched, Gpu&& gpu) {
+  if (!detail::GpuDrawsToScreen() || IsMaskedDrawActive()) return false;
+  if (record && record->movie != -1) detail::GraphicsCalls().advance_movie_frame(record->movie);
+  State().lastTouched = touched;
+  gpu();
+  return true;
 }
 
 // The software adapters.
@@ -172,6 +192,10 @@ int RenderGraphAtPoint(int x, int y, int graph, int transparency) {
   const int gate = CheckGraphCall(graph, &record);
   if (gate <= 0) return gate;
   const DrawRect touched{x, y, x + record->width, y + record->height};
+  if (DrawOnDevice(record, touched, [&] {
+        RenderGraphD3D(record, x, y, static_cast<float>(x), static_cast<float>(y), transparency, 1);
+      }))
+    return 0;
   return RunDraw(record, touched, [&](SOFTSURFACE* target, const SoftDrawSnapshot& draw) {
     BlitGraphSoft(target, record, x, y, transparency, draw);
   });
@@ -181,6 +205,11 @@ int RenderGraphStretched(int x1, int y1, int x2, int y2, int graph, int transpar
   GraphRecord* record = nullptr;
   const int gate = CheckGraphCall(graph, &record);
   if (gate <= 0) return gate;
+  if (DrawOnDevice(record, Ordered(x1, y1, x2, y2), [&] {
+        RenderGraphStretchedD3D(x1, y1, x2, y2, static_cast<float>(x1), static_cast<float>(y1), static_cast<float>(x2),
+                                static_cast<float>(y2), record, transparency, 0);
+      }))
+    return 0;
   return RunDraw(record, Ordered(x1, y1, x2, y2), [&](SOFTSURFACE* target, const SoftDrawSnapshot& draw) {
     const int32_t rect[4] = {x1, y1, x2, y2};
     BlitGraphScaledSoft(target, record, rect, transparency, draw);
@@ -219,6 +248,8 @@ int RenderGraphRotatedAtCentre(float x, float y, double scale, double angle, int
   }
   const DrawRect touched{TruncateDoubleToInt(minX) - 5, TruncateDoubleToInt(minY) - 5,
                          TruncateDoubleToInt(maxX) + 5, TruncateDoubleToInt(maxY) + 5};
+  if (DrawOnDevice(record, touched, [&] { RenderGraphRotatedD3D(record, x, y, scale, angle, transparency, turn); }))
+    return 0;
   return RunDraw(record, touched, [&](SOFTSURFACE* target, const SoftDrawSnapshot& draw) {
     BlitGraphRotatedSoft(target, record, cx, cy, angle, scale, transparency, turn, draw);
   });
@@ -318,6 +349,7 @@ int DrawBoxShape(int x1, int y1, int x2, int y2, uint32_t colour, int fill) {
 
 int DrawBoxFilled(int x1, int y1, int x2, int y2, uint32_t colour) {
   if (!CheckShapeCall()) return 0;
+  if (DrawOnDevice(nullptr, Ordered(x1, y1, x2, y2), [&] { DrawFilledBoxD3D(x1, y1, x2, y2, colour); })) return 0;
   return RunDraw(nullptr, Ordered(x1, y1, x2, y2), [&](SOFTSURFACE* target, const SoftDrawSnapshot& draw) {
     FillBoxSoft(target, x1, y1, x2, y2, colour, draw);
   });
@@ -325,6 +357,7 @@ int DrawBoxFilled(int x1, int y1, int x2, int y2, uint32_t colour) {
 
 int DrawBoxFrame(int x1, int y1, int x2, int y2, uint32_t colour) {
   if (!CheckShapeCall()) return 0;
+  if (DrawOnDevice(nullptr, Ordered(x1, y1, x2, y2), [&] { DrawBoxFrameD3D(x1, y1, x2, y2, colour); })) return 0;
   return RunDraw(nullptr, Ordered(x1, y1, x2, y2), [&](SOFTSURFACE* target, const SoftDrawSnapshot& draw) {
     SoftDrawBoxFrame(target, x1, y1, x2, y2, colour, draw);
   });
@@ -334,6 +367,7 @@ int DrawCircleShape(int x, int y, int radius, uint32_t colour, int fill) {
   if (radius < 0) return 0;
   if (!CheckShapeCall()) return 0;
   const DrawRect touched{x - radius - 1, y - radius - 1, x + radius + 1, y + radius + 1};
+  if (DrawOnDevice(nullptr, touched, [&] { DrawCircleD3D(x, y, radius, colour, fill); })) return 0;
   return RunDraw(nullptr, touched, [&](SOFTSURFACE* target, const SoftDrawSnapshot& draw) {
     if (SoftRenderer().circle) SoftRenderer().circle(target, x, y, radius, colour, fill, draw);
   });
@@ -345,6 +379,7 @@ int DrawLineSegment(int x1, int y1, int x2, int y2, uint32_t colour, int thickne
     DrawRect touched = Ordered(x1, y1, x2, y2);
     ++touched.right;
     ++touched.bottom;
+    if (DrawOnDevice(nullptr, touched, [&] { DrawLineD3D(x1, y1, x2, y2, colour); })) return 0;
     return RunDraw(nullptr, touched, [&](SOFTSURFACE* target, const SoftDrawSnapshot& draw) {
       if (SoftRenderer().line) SoftRenderer().line(target, x1, y1, x2, y2, colour, draw);
     });

@@ -12,6 +12,8 @@
 #include "library/foundation/memory_log/log.h"
 #include "library/foundation/memory_log/memory.h"
 #include "library/foundation/start/library_start.h"
+#include "library/graphics/device/device_cache.h"
+#include "library/graphics/device/graph_textures.h"
 #include "library/graphics/graphs/draw_state.h"
 #include "library/graphics/graphs/soft_renderer_calls.h"
 #include "library/graphics/images/pixel_format.h"
@@ -64,20 +66,19 @@ void DropKeptName(GraphRecord* record) {
 
 void ReleaseDrawInfo(GraphDrawInfo* info) {
   if (--info->references > 0) return;
-  if (info->targetCompanion) {
-    SoftSurfaceRelease(info->targetCompanion);
-    FreeLibMemory(info->targetCompanion);
-    info->targetCompanion = nullptr;
-  }
+  detail::ReleaseStoreTextures(info);
   SoftSurfaceRelease(&info->surface);
   FreeLibMemory(info);
 }
 
-// Makes the record's view onto its draw info's image.
+// Makes the record's view onto its draw info's image, and its pieces of the
+// store's textures when the store has them.
 int CreateTextureDrawInfo(GraphRecord* record) {
   if (!record->drawInfo) return -1;
-  return SoftSurfaceMakeView(&record->view, &record->drawInfo->surface, record->offsetX, record->offsetY,
-                             record->width, record->height);
+  if (SoftSurfaceMakeView(&record->view, &record->drawInfo->surface, record->offsetX, record->offsetY, record->width,
+                          record->height) != 0)
+    return -1;
+  return detail::BuildGraphPieces(record);
 }
 
 }  // namespace
@@ -205,6 +206,9 @@ int CreateGraphSurface(GraphHandle handle, int width, int height, int alphaFlag,
     FreeGraphHandle(handle, 0);
     return -1;
   }
+  // With a device the image gets its textures too; without them the graph
+  // still draws on the software road.
+  if (detail::GpuDevice() != nullptr) detail::CreateStoreTextures(info);
   if (CreateTextureDrawInfo(record) != 0) {
     FreeGraphHandle(handle, 0);
     return -1;
@@ -264,6 +268,7 @@ int ClearGraphToColor(GraphHandle handle, int r, int g, int b, int) {
   // The fill covers the whole graph whatever the current target's draw area is.
   draw.drawArea = DrawRect{0, 0, record->width, record->height};
   if (SoftRenderer().fillBox) SoftRenderer().fillBox(&record->view, &draw.drawArea, colour, draw);
+  if (record->drawInfo) record->drawInfo->texturesStale = 1;
   return 0;
 }
 
@@ -272,6 +277,7 @@ int FreeGraphHandle(GraphHandle handle, int) {
   if (!record) return -1;
   detail::GraphicsCalls().close_movie(record->movie);
   SoftSurfaceRelease(&record->view);
+  detail::FreeGraphPieces(record);
   if (record->drawInfo) ReleaseDrawInfo(record->drawInfo);
   record->drawInfo = nullptr;
   FreeLibMemory(record->ownedBuffer[0]);

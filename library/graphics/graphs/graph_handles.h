@@ -15,6 +15,8 @@
 namespace veziv {
 
 struct RasterImage;
+struct TextureTile;
+struct GraphTilePiece;
 
 // A full path shared by a graph and its sub-graphs; the last reference frees it.
 struct KeptGraphName {
@@ -33,6 +35,10 @@ struct GraphDrawInfo {
   int32_t tileCount;
   SOFTSURFACE surface;               // the whole image (software form)
   SOFTSURFACE* targetCompanion;      // a software render target's second image, or null
+  // The hardware road's copy of the image: tileCount tiles (null without a
+  // device), refilled from the software image before a draw when stale.
+  TextureTile* tiles;
+  int32_t texturesStale;
 };
 
 struct GraphRecord {
@@ -51,6 +57,8 @@ struct GraphRecord {
   int32_t height;
   void* ownedBuffer[2];
   SOFTSURFACE view;  // this graph's rectangle of the store (software form)
+  int32_t pieceCount;      // what the graph shows of each tile (hardware road)
+  GraphTilePiece* pieces;
 };
 
 // Table.

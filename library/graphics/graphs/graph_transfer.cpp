@@ -53,6 +53,7 @@ int TransferImageToGraph(const RasterImage* image, const RasterImage* alphaImage
   const int result = SoftSurfaceFromRaster(image, alphaImage, &info.surface, rect.left, rect.top, width, height,
                                            dstX + record->offsetX, dstY + record->offsetY, keyAlpha);
   if (result < 0) return result;
+  info.texturesStale = 1;
   SoftSurfaceShared& block = *info.surface.base;
   if (info.request.palette && block.paletteFlag && block.palette) {
     int r = 0, g = 0, b = 0;

@@ -5,6 +5,7 @@
 
 #include "library/foundation/memory_log/memory.h"
 #include "library/foundation/start/library_start.h"
+#include "library/graphics/device/device_cache.h"
 
 namespace veziv {
 namespace {
@@ -25,6 +26,8 @@ struct LightCameraState {
   std::unique_ptr<LightTable> lights = std::make_unique<LightTable>();
   int current = -1;
   int lightsChanged = 0;
+  int fullRefresh = 0;
+  int highestDeviceIndex = -1;  // the highest device index the last refresh used
   DrawCamera camera;
   DrawMaterial material{};
 };
@@ -69,6 +72,63 @@ int CreateDirectionalLight(float x, float y, float z) {
   r->light.type = 3;
   NormalizeVector3(&r->light.direction, x, y, z);
   return handle;
+}
+
+int ApplyLightToDevice(int index, int enable, const LightDescription& light) {
+  SetLightCached(index, light);
+  EnableLightCached(index, enable);
+  return 0;
+}
+
+int ApplyLights() {
+  LightCameraState& s = State();
+  SetLightingEnableCached(1);
+  if (!s.lightsChanged && !s.fullRefresh) return 0;
+  int next = 0;
+  for (int slot = 0; slot < s.lights->EndIndex(); ++slot) {
+    LightRecord* r = s.lights->Get(s.lights->HandleAt(slot));
+    if (!r || !r->enabled) continue;
+    const int index = next++;
+    if (r->deviceIndex != index || r->changed || s.fullRefresh) {
+      r->deviceIndex = index;
+      r->changed = 0;
+      ApplyLightToDevice(index, 1, r->light);
+    }
+  }
+  for (int index = next; index <= s.highestDeviceIndex; ++index) EnableLightCached(index, 0);
+  s.highestDeviceIndex = next - 1;
+  s.lightsChanged = 0;
+  s.fullRefresh = 0;
+  UpdateLightShaderConstants();
+  return 0;
+}
+
+int UpdateLightShaderConstants() {
+  const detail::DeviceStateCache& c = detail::DeviceCache();
+  gpu::Device* device = detail::GpuDevice();
+  if (device == nullptr || !c.shadersInUse) return 0;
+  const gpu::MaterialDesc& m = c.material;
+  for (int i = 0; i <= c.highestLight && i < 4; ++i) {
+    if (!c.lightOn[i]) continue;
+    const gpu::LightDesc& l = c.lights[i];
+    float v[7][4] = {};
+    for (int k = 0; k < 4; ++k) {
+      v[0][k] = l.diffuse[k] * m.diffuse[k];
+      v[1][k] = l.specular[k] * m.specular[k];
+      v[2][k] = l.ambient[k] * m.ambient[k];
+    }
+    v[3][0] = l.position[0], v[3][1] = l.position[1], v[3][2] = l.position[2], v[3][3] = l.range;
+    v[4][0] = l.direction[0], v[4][1] = l.direction[1], v[4][2] = l.direction[2], v[4][3] = l.falloff;
+    v[5][0] = l.attenuation[0], v[5][1] = l.attenuation[1], v[5][2] = l.attenuation[2];
+    v[6][0] = l.theta, v[6][1] = l.phi;
+    device->SetVertexShaderConstantF(18 + 7 * i, &v[0][0], 7);
+    device->SetPixelShaderConstantF(8 + 3 * i, &v[0][0], 3);
+  }
+  float ambient[4];
+  for (int k = 0; k < 4; ++k) ambient[k] = m.ambient[k] * c.ambient[k] + m.emissive[k];
+  device->SetVertexShaderConstantF(1, ambient, 1);
+  device->SetPixelShaderConstantF(1, ambient, 1);
+  return 0;
 }
 
 int FreeLightHandle(int handle) {
@@ -190,7 +250,9 @@ void SetDefault2DCamera(int width, int height) {
   UpdateProjection();
 }
 
-int LightsChanged() { return State().lightsChanged; }
+int LightsChanged() { return State().lightsChanged || State().fullRefresh; }
+
+void RequestFullLightRefresh() { State().fullRefresh = 1; }
 
 void FreeEveryLight() {
   LightCameraState& s = State();
@@ -204,6 +266,8 @@ void ResetLightTableForTest() {
   s.lights = std::make_unique<LightTable>();
   s.current = -1;
   s.lightsChanged = 0;
+  s.fullRefresh = 0;
+  s.highestDeviceIndex = -1;
   s.camera = DrawCamera{};
 }
 

@@ -68,6 +68,16 @@ struct DrawMaterial {
   float power;
 };
 
+// Hands the enabled lights to the device in slot order (device indices from 0)
+// when they changed or a full refresh is due, and switches off the indices
+// no longer used. 0.
+int ApplyLights();
+// Sets one device light and enables it (or not). 0.
+int ApplyLightToDevice(int index, int enable, const LightDescription& light);
+// With shaders in use: the lights' colours times the material's and the
+// ambient term into the shader constant registers. 0.
+int UpdateLightShaderConstants();
+
 const DrawCamera& GetDrawCamera();
 const DrawMaterial& GetDrawMaterial();
 // Builds the projection from the camera's mode and the target size (a given
@@ -82,7 +92,10 @@ namespace detail {
 void ResetLightsAndCamera();
 // The default 2-D camera for a target of the given size.
 void SetDefault2DCamera(int width, int height);
+// 1 while the lights wait to be handed to the device.
 int LightsChanged();
+// After a device loss every light is sent again.
+void RequestFullLightRefresh();
 // Graphics end: every light, the current one last, and none current after.
 void FreeEveryLight();
 // Deletes every light and clears the current one (graphics end; tests).

@@ -11,6 +11,7 @@
 #include "library/foundation/memory_log/screen_log.h"
 #include "library/foundation/start/library_start.h"
 #include "library/veziv.h"
+#include "library/graphics/device/gpu_setup.h"
 #include "library/graphics/graphs/draw_state.h"
 #include "library/graphics/graphs/graph_handles.h"
 #include "library/graphics/graphs/lights_camera.h"
@@ -112,6 +113,7 @@ int EndGraphicsSystem() {
   if (!screen.started) return 0;
   detail::DisconnectGraphicsFromPump();
   FreeAllGraphHandles(0);
+  detail::ReleaseGpuDevice();
   EndMaskSystem();
   DeleteMaskHandleAll();
   detail::FreeEveryLight();
@@ -124,6 +126,7 @@ int EndGraphicsSystem() {
 
 int PresentBackBuffer() {
   if (!detail::IsLibraryInitialised() || IsWindowEnded()) return -1;
+  detail::CopyGpuFrameToScreenImage();
   if (IsScreenLogActive()) DrawScreenLogOverScreen();
   const SOFTSURFACE* image = detail::Screen().image;
   if (!SoftSurfaceIsValid(image)) return 0;

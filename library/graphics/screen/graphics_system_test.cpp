@@ -21,6 +21,7 @@
 #include "library/foundation/window/call_sites.h"
 #include "library/foundation/window/pump.h"
 #include "library/foundation/window/window_state.h"
+#include "library/graphics/device/gpu_setup.h"
 #include "library/graphics/graphs/draw_state.h"
 #include "library/graphics/graphs/drawing_calls.h"
 #include "library/graphics/graphs/graph_handles.h"
@@ -111,6 +112,24 @@ TEST_F(GraphicsSystemTest, LibraryStartMakesTheScreenOfTheStoredModeAndItsEndDel
   EXPECT_TRUE(SoftSurfaceIsValid(detail::Screen().image));
   EXPECT_EQ(detail::GraphCount(), 0);
   EXPECT_EQ(detail::GraphEndMark(), 0);
+}
+
+TEST_F(GraphicsSystemTest, TheHardwareRoadAskedForHeadlessFallsBackToSoftwareAndSaysWhy) {
+  ASSERT_EQ(SetHardwareRenderingWanted(1), 0);
+  detail::GraphicsLifecycleCalls().setup_device = SetupGraphicsDevice;  // as graphics start has it
+  StartAt(800, 600, 32);
+  EXPECT_EQ(SetHardwareRenderingWanted(1), -1) << "chosen at the start only";
+  EXPECT_EQ(detail::GpuInUse(), 0);
+  const std::string log = ReadLog();
+  EXPECT_NE(log.find("グラフィックデバイス(OpenGL)を作成します.... 作成に失敗しました、ソフトウエアで描画します ("),
+            std::string::npos)
+      << log;
+  // The software road draws.
+  SelectDrawTarget(kTargetBackScreen);
+  ASSERT_EQ(DrawBoxShape(0, 0, 10, 10, PackColorForScreen(255, 0, 0), 1), 0);
+  EXPECT_EQ(detail::Screen().image->pixels[2], 0xFF);
+  EndLibrary();
+  ASSERT_EQ(SetHardwareRenderingWanted(0), 0);
 }
 
 TEST_F(GraphicsSystemTest, DeviceThatCannotBeSetUpFailsTheStart) {

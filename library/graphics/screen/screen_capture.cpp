@@ -13,6 +13,7 @@
 #include "library/graphics/images/pixel_format.h"
 #include "library/graphics/images/raster_image.h"
 #include "library/softrender/surface/softsurface.h"
+#include "library/graphics/device/gpu_setup.h"
 
 namespace veziv {
 namespace {
@@ -24,6 +25,8 @@ SOFTSURFACE* TargetHolding(int x1, int y1, int x2, int y2) {
   SOFTSURFACE* target = DrawTargetOwnImage();
   if (!SoftSurfaceIsValid(target)) return nullptr;
   if (x1 < 0 || x1 >= x2 || x2 > target->width || y1 < 0 || y1 >= y2 || y2 > target->height) return nullptr;
+  // On the hardware road the device's frame is brought into the image first.
+  detail::BeginSoftwareDrawOnScreen(DrawRect{x1, y1, x2, y2});
   return target;
 }
 
@@ -85,6 +88,7 @@ int CaptureScreenToGraph(int x1, int y1, int x2, int y2, int graph) {
   const DrawRect rect{x1, y1, x2, y2};
   const int result = target->base == record->view.base ? CopyThroughScratch(&record->view, target, rect)
                                                         : SoftSurfaceCopyRect(&record->view, target, &rect, 0, 0);
+  if (record->drawInfo) record->drawInfo->texturesStale = 1;
   return result < 0 ? -1 : 0;
 }
 

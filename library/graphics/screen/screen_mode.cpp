@@ -10,6 +10,7 @@
 #include "library/foundation/window/main_window.h"
 #include "library/foundation/window/pump.h"
 #include "library/veziv.h"
+#include "library/graphics/device/gpu_setup.h"
 #include "library/graphics/screen/graphics_context.h"
 #include "library/graphics/screen/graphics_restore.h"
 #include "library/graphics/screen/graphics_system.h"
@@ -22,7 +23,7 @@ namespace {
 constexpr GraphicsLifecycle kDefaultLifecycle = {
     .start = StartGraphicsSystem,
     .end = EndGraphicsSystem,
-    .setup_device = SetupSoftwareDevice,
+    .setup_device = SetupGraphicsDevice,
 };
 
 struct Mode {

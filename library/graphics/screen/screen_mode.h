@@ -27,7 +27,7 @@ struct DisplayState {
 DisplayState& Display();
 
 // How a mode change ends and starts graphics, and the device set-up the start
-// runs: StartGraphicsSystem, EndGraphicsSystem and SetupSoftwareDevice unless
+// runs: StartGraphicsSystem, EndGraphicsSystem and SetupGraphicsDevice unless
 // a test puts its own in.
 struct GraphicsLifecycle {
   int (*start)();         // 0, or -1 after ending what it started

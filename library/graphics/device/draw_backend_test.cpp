@@ -1,0 +1,219 @@
+#include "library/graphics/device/draw_backend.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <set>
+#include <vector>
+
+#include "library/foundation/window/window_state.h"
+#include "library/graphics/device/gpu_test_support.h"
+#include "library/graphics/device/graph_textures.h"
+#include "library/graphics/graphs/draw_state.h"
+#include "library/graphics/graphs/graphics_test_support.h"
+
+namespace veziv {
+namespace {
+
+using namespace platform::gpu;
+
+// A started 64 x 64 screen with the counting device under the cache, so that
+// graphs made get textures and the drawers write vertices.
+class DrawBackEnd : public test::GraphicsTest {
+ protected:
+  void SetUp() override {
+    GraphicsTest::SetUp();
+    detail::ResetWindowStateForTest();
+    detail::AttachGpuDevice(&device_);
+  }
+  void TearDown() override {
+    GraphicsTest::TearDown();  // deletes the graphs, their textures with them
+    EXPECT_TRUE(device_.live.empty()) << "every texture made is released";
+    detail::AttachGpuDevice(nullptr);
+  }
+
+  // Every vertex sent so far (after a flush), of a layout.
+  template <typename V>
+  std::vector<V> Sent() {
+    FlushVertexBatch();
+    std::vector<V> out;
+    for (const auto& d : device_.draws) {
+      const size_t n = d.bytes.size() / sizeof(V);
+      for (size_t i = 0; i < n; ++i) {
+        V v;
+        std::memcpy(&v, d.bytes.data() + i * sizeof(V), sizeof(V));
+        out.push_back(v);
+      }
+    }
+    return out;
+  }
+
+  test::CountingDevice device_;
+};
+
+TEST_F(DrawBackEnd, GraphsGetATextureATileAndPiecesWithTheirOwnCoordinates) {
+  const int graph = CreateEmptyGraph(300, 20, 0);
+  ASSERT_GE(graph, 0);
+  const GraphRecord* record = GetGraphRecord(graph);
+  const GraphDrawInfo* store = record->drawInfo;
+  ASSERT_NE(store->tiles, nullptr);
+  ASSERT_GE(store->tileCount, 2);
+  EXPECT_EQ(static_cast<int>(device_.live.size()), store->tileCount);
+  const int seam = store->tiles[0].width;
+
+  // Cut across the seam: two pieces, each placed and mapped within its tile.
+  const int across = MakeSubGraph(seam - 10, 2, 30, 8, graph);
+  ASSERT_GE(across, 0);
+  const GraphRecord* cut = GetGraphRecord(across);
+  ASSERT_EQ(cut->pieceCount, 2);
+  const GraphTilePiece& a = cut->pieces[0];
+  const GraphTilePiece& b = cut->pieces[1];
+  EXPECT_EQ(a.destX, 0);
+  EXPECT_EQ(a.srcX, seam - 10);
+  EXPECT_EQ(a.width, 10);
+  EXPECT_EQ(a.srcY, 2);
+  EXPECT_EQ(b.destX, 10);
+  EXPECT_EQ(b.srcX, 0);
+  EXPECT_EQ(b.width, 20);
+  EXPECT_NE(a.tile, b.tile);
+  EXPECT_FLOAT_EQ(a.corners[1].u, static_cast<float>(seam) / static_cast<float>(a.tile->textureWidth));
+  EXPECT_FLOAT_EQ(b.corners[0].u, 0.0f);
+  EXPECT_FLOAT_EQ(b.corners[3].x, 30.0f);
+  EXPECT_FLOAT_EQ(b.corners[3].v, 10.0f / static_cast<float>(b.tile->textureHeight));
+  EXPECT_EQ(a.upperLeft[0], 1);
+  EXPECT_EQ(b.upperLeft[3], 0);
+
+  // Inside one tile: one piece.
+  const int inside = MakeSubGraph(4, 4, 8, 8, graph);
+  EXPECT_EQ(GetGraphRecord(inside)->pieceCount, 1);
+  // The store is shared: deleting the first graphs keeps the textures.
+  FreeGraphHandle(graph, 0);
+  FreeGraphHandle(across, 0);
+  EXPECT_EQ(static_cast<int>(device_.live.size()), store->tileCount);
+}
+
+TEST_F(DrawBackEnd, ChangedPixelsReachTheTexturesBeforeTheNextDrawOnly) {
+  const int graph = CreateEmptyGraph(16, 16, 0);
+  ASSERT_GE(graph, 0);
+  const GraphRecord* record = GetGraphRecord(graph);
+  EXPECT_EQ(RenderGraphD3D(record, 0, 0, 0.0f, 0.0f, 0, 1), 0);
+  EXPECT_EQ(device_.Count("UpdateTexture"), 1) << "a new graph is filled once";
+  EXPECT_EQ(RenderGraphD3D(record, 0, 0, 0.0f, 0.0f, 0, 1), 0);
+  EXPECT_EQ(device_.Count("UpdateTexture"), 1);
+  ASSERT_EQ(ClearGraphToColor(graph, 10, 20, 30, 255), 0);
+  EXPECT_EQ(RenderGraphD3D(record, 0, 0, 0.0f, 0.0f, 0, 1), 0);
+  EXPECT_EQ(device_.Count("UpdateTexture"), 2);
+  // Drawn into as a target: refilled too.
+  ASSERT_EQ(SelectDrawTarget(graph), 0);
+  ASSERT_EQ(DrawBoxShape(0, 0, 4, 4, PackColorForScreen(255, 0, 0), 1), 0);
+  ASSERT_EQ(SelectDrawTarget(kTargetBackScreen), 0);
+  EXPECT_EQ(RenderGraphD3D(record, 0, 0, 0.0f, 0.0f, 0, 1), 0);
+  EXPECT_EQ(device_.Count("UpdateTexture"), 3);
+}
+
+TEST_F(DrawBackEnd, AGraphHalfOutsideTheDrawAreaKeepsItsTexelsInPlace) {
+  const int graph = CreateEmptyGraph(16, 16, 0);
+  const GraphRecord* record = GetGraphRecord(graph);
+  ASSERT_EQ(RenderGraphD3D(record, 10, 20, 10.0f, 20.0f, 0, 1), 0);
+  auto inside = Sent<TexturedVertex>();
+  ASSERT_EQ(inside.size(), 6u);
+  EXPECT_FLOAT_EQ(inside[0].x, 9.5f);
+  EXPECT_FLOAT_EQ(inside[0].y, 19.5f);
+  EXPECT_FLOAT_EQ(inside[3].x, 25.5f);
+  EXPECT_FLOAT_EQ(inside[3].u, 1.0f);
+  const float texture = static_cast<float>(record->pieces[0].tile->textureWidth);
+
+  device_.Forget();
+  ASSERT_EQ(RenderGraphD3D(record, -6, 56, -6.0f, 56.0f, 0, 1), 0);  // left and bottom outside
+  auto cut = Sent<TexturedVertex>();
+  ASSERT_EQ(cut.size(), 6u);
+  EXPECT_FLOAT_EQ(cut[0].x, -0.5f);
+  EXPECT_FLOAT_EQ(cut[0].u, 6.0f / texture) << "u moves with the clamped edge";
+  EXPECT_FLOAT_EQ(cut[3].y, 63.5f);
+  EXPECT_FLOAT_EQ(cut[3].v, 8.0f / texture);
+
+  device_.Forget();
+  ASSERT_EQ(RenderGraphD3D(record, 64, 0, 64.0f, 0.0f, 0, 1), 0);
+  EXPECT_TRUE(Sent<TexturedVertex>().empty()) << "wholly outside: nothing";
+
+  EXPECT_EQ(RenderGraphStretchedD3D(5, 5, 5, 20, 5, 5, 5, 20, record, 0, 0), -1);
+  device_.Forget();
+  ASSERT_EQ(RenderGraphStretchedD3D(40, 0, 8, 16, 40, 0, 8, 16, record, 0, 0), 0);
+  auto mirrored = Sent<TexturedVertex>();
+  ASSERT_EQ(mirrored.size(), 6u);
+  EXPECT_FLOAT_EQ(mirrored[0].x, 39.5f) << "x2 < x1 mirrors";
+  EXPECT_FLOAT_EQ(mirrored[1].x, 7.5f);
+}
+
+TEST_F(DrawBackEnd, ShapesClipBoxesButNotFramesAndSkipEmptyLines) {
+  const uint32_t red = PackColorForScreen(255, 0, 0);
+  EXPECT_EQ(DrawFilledBoxD3D(70, 70, 90, 90, red), 0);
+  EXPECT_TRUE(Sent<ColoredVertex>().empty());
+  EXPECT_EQ(DrawFilledBoxD3D(50, 60, 70, 40, red), 0);
+  auto box = Sent<ColoredVertex>();
+  ASSERT_EQ(box.size(), 6u);
+  EXPECT_FLOAT_EQ(box[0].x, 50.0f);
+  EXPECT_FLOAT_EQ(box[0].y, 40.0f);
+  EXPECT_FLOAT_EQ(box[3].x, 64.0f) << "clipped to the draw area";
+  EXPECT_EQ(box[0].diffuse, 0xFFFF0000u);
+
+  device_.Forget();
+  ASSERT_EQ(SetDrawColorScale(128, 255, 255), 0);
+  EXPECT_EQ(DrawBoxFrameD3D(60, 60, 100, 100, red), 0);
+  auto frame = Sent<ColoredVertex>();
+  EXPECT_EQ(frame.size(), 24u);
+  EXPECT_FLOAT_EQ(frame[1].x, 100.0f) << "a frame is not clipped";
+  EXPECT_EQ(frame[0].diffuse, 0xFF800000u) << "the brightness scales the colour";
+
+  device_.Forget();
+  EXPECT_EQ(DrawLineD3D(5, 5, 5, 5, red), 0);
+  EXPECT_TRUE(Sent<ColoredVertex>().empty());
+  EXPECT_EQ(DrawLineD3D(5, 5, 5, 20, red), 0);
+  auto line = Sent<ColoredVertex>();
+  ASSERT_EQ(line.size(), 2u);
+  EXPECT_FLOAT_EQ(line[1].y, 19.9f);
+}
+
+TEST_F(DrawBackEnd, AFilledCircleDrawsEachRowOnceAndNothingBelowTheArea) {
+  EXPECT_EQ(DrawCircleD3D(32, 50, 30, PackColorForScreen(0, 0, 255), 1), 0);
+  std::multiset<float> rows;
+  for (const auto& d : device_.draws) {
+    EXPECT_EQ(d.type, kLineList);
+    for (size_t i = 0; i + 1 < d.bytes.size() / sizeof(ColoredVertex); i += 2) {
+      ColoredVertex v;
+      std::memcpy(&v, d.bytes.data() + i * sizeof(ColoredVertex), sizeof v);
+      rows.insert(v.y);
+    }
+  }
+  ASSERT_FALSE(rows.empty());
+  for (float row : rows) {
+    EXPECT_EQ(rows.count(row), 1u) << row;
+    EXPECT_LT(row, 64.0f);
+  }
+  EXPECT_EQ(rows.size(), 64u - 20u) << "rows 20 to 63";
+}
+
+TEST_F(DrawBackEnd, ALostDeviceDropsEveryTextureAndTheRestoreMakesThemAgainToBeRefilled) {
+  const int first = CreateEmptyGraph(16, 16, 0);
+  const int second = CreateEmptyGraph(300, 8, 0);
+  ASSERT_GE(second, 0);
+  const size_t made = device_.live.size();
+  GraphDrawInfo* store = GetGraphRecord(first)->drawInfo;
+  store->texturesStale = 0;
+  EXPECT_EQ(ReleaseAllGraphTextures(), 0);
+  EXPECT_TRUE(device_.live.empty());
+  EXPECT_EQ(store->tiles[0].texture, 0u);
+  EXPECT_EQ(RecreateAllGraphTextures(), 0);
+  EXPECT_EQ(device_.live.size(), made);
+  EXPECT_EQ(store->texturesStale, 1);
+  device_.failTextures = true;
+  EXPECT_EQ(ReleaseGraphTextures(store), 0);
+  EXPECT_EQ(CreateGraphTextures(store), -1);
+  device_.failTextures = false;
+  EXPECT_EQ(CreateGraphTextures(store), 0);
+  EXPECT_EQ(TransferImageToTexture(first, 0, 0, 0, 4), 0) << "an empty rectangle";
+  EXPECT_EQ(TransferImageToTexture(-1, 0, 0, 4, 4), -1);
+}
+
+}  // namespace
+}  // namespace veziv

@@ -1,0 +1,47 @@
+// The shader set of the hardware road. Where the device can make vertex and
+// pixel programs, the base vertex and pixel shader are made from the pack of
+// GLSL 1.20 sources the library carries, together with the vertex
+// declarations of model vertices; from then on the cached setters keep the
+// constant registers in step with the fixed-function state. Drawing itself
+// stays fixed-function: no draw binds these shaders.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace veziv {
+
+inline constexpr int kVertexShaderSlots = 49152;
+inline constexpr int kPixelShaderSlots = 3456;
+inline constexpr int kBaseVertexShaderSlot = 32774;
+inline constexpr int kBasePixelShaderSlot = 2454;
+
+// 1 when the pack is held (also when it was before), 0 when it is not.
+int LoadShaderPack();
+// Always 0; shader use is on only when the device and the pack allow it.
+int SetupShaders();
+int CreateVertexDeclarations();
+int ReleaseShaderObjects();
+int ReleaseVertexDeclarations();
+
+// One element of a model vertex declaration.
+struct VertexElement {
+  int offset;
+  int type;   // 2 FLOAT3, 3 FLOAT4, 4 D3DCOLOR, 5 UBYTE4
+  int usage;  // 0 POSITION, 1 BLENDWEIGHT, 2 BLENDINDICES, 3 NORMAL, 5 TEXCOORD, 10 COLOR
+  int usageIndex;
+};
+struct ModelVertexDeclaration {
+  std::vector<VertexElement> elements;
+};
+
+namespace detail {
+// The GLSL source of a slot, or null (vertex kind 0, pixel kind 1).
+const char* ShaderSourceAt(int kind, int slot);
+// The 54 declarations while they exist (empty before).
+const std::vector<ModelVertexDeclaration>& VertexDeclarations();
+// The pack back to not held (tests).
+void ForgetShaderPackForTest();
+}  // namespace detail
+
+}  // namespace veziv
