@@ -10,6 +10,7 @@
 #include "game/shell/frame_loop.h"
 #include "game/shell/input.h"
 #include "game/shell/key_files.h"
+#include "game/shell/records.h"
 #include "game/shell/resources.h"
 #include "game/shell/settings.h"
 #include "library/veziv.h"
@@ -82,6 +83,18 @@ class GameBattleHooks : public battle::LayerHooks {
 class GameShellHooks : public battle::ShellHooks {
  public:
   bool frameDrawn() override { return drawThisFrame; }
+  // Player 1 from the first player header, player 2 from the second.
+  battle::PlayerLoadout loadout(int playerNumber) override {
+    const gameHeader& h = playerHeaders[playerNumber == 2 ? 1 : 0];
+    return {h.mainWeapon, h.subWeapon, h.battleCharacter, h.item1, h.item2};
+  }
+  // The title's set and the screens' pictures out, the battle's set in.
+  void swapToBattleResources() override {
+    for (int mode : {kModeTitle, kModeSettings, kModeSaveLoad, kModeBattleSetup, kModeStory}) {
+      unloadModeResources(mode);
+    }
+    loadModeResources(kModeBattle, false);
+  }
   void playMusic(const std::string& file) override {
     veziv::StopCurrentMusic();
     veziv::PlayMusicFile(file.c_str(), 3);

@@ -4,6 +4,7 @@
 
 #include "game/battle/battle_frame.h"
 #include "game/battle/stage.h"
+#include "game/shell/battle_setup.h"
 #include "game/shell/battle_site.h"
 #include "game/shell/frame_loop.h"
 #include "game/shell/resources.h"
@@ -78,7 +79,7 @@ bool equipmentStep() { return backToTitle(); }
 bool playerSelectStep() { return backToTitle(); }
 bool keyConfigStep() { return backToTitle(); }
 bool storyStep() { return backToTitle(); }
-bool battleSetupStep() { return backToTitle(); }
+bool battleSetupStep() { return battleStageSelect(); }
 bool saveLoadStep() { return backToTitle(); }
 
 }  // namespace game
