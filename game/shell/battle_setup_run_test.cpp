@@ -25,6 +25,7 @@
 #include "game/shell/unlocks.h"
 #include "platform/input/input_test_support.h"
 #include "platform/os/clock.h"
+#include "platform/os/host_path.h"
 #include "platform/window/inject.h"
 
 namespace game {
@@ -115,6 +116,8 @@ class SetupRun : public ::testing::Test {
     fs::copy(VEZIV_RUN_FOLDER, folder_, fs::copy_options::recursive);
     fs::remove_all(fs::path(folder_) / "save");
     fs::current_path(folder_);
+    old_start_ = platform::os::StartFolder();
+    platform::os::SetStartFolder(folder_);
     setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
     platform::os::UseManualClock(5'000'000'000ull);
     platform::window::ForgetPresentedFrames();
@@ -134,6 +137,7 @@ class SetupRun : public ::testing::Test {
     platform::window::ForgetPresentedFrames();
     platform::os::UseRealClock();
     fs::current_path(old_folder_);
+    platform::os::SetStartFolder(old_start_);
     fs::remove_all(folder_);
     resetFrameState();
     resetResources();
@@ -159,6 +163,7 @@ class SetupRun : public ::testing::Test {
  private:
   ModeHandler saved_[kModeCount] = {};
   fs::path old_folder_;
+  std::string old_start_;
   std::string folder_;
 };
 

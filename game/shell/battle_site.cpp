@@ -23,9 +23,8 @@ constexpr int kModePause = 7;
 
 bool validId(int id) { return id >= 0 && id < kImageIdCount; }
 
-// The registry, sounds, fonts, settings and input for the battle objects.
-// Sheets and the catalogue are not in the registry yet: their calls answer
-// "unknown" (-1 or 0).
+// The registry, sounds, sheets, fonts, settings and input for the battle
+// objects. The catalogue is not part of the game yet: its calls answer 0.
 class GameBattleHooks : public battle::LayerHooks {
  public:
   int graphOf(int imageId) override { return game::graphOf(imageId); }
@@ -46,15 +45,15 @@ class GameBattleHooks : public battle::LayerHooks {
     game::ensureSoundLoaded(soundId);
     veziv::PlaySoundHandle(soundOf(soundId), 1, 1);
   }
-  int sheetGraph(int, int) override { return -1; }
-  int sheetPictureWidth(int) override { return 0; }
-  int sheetPictureHeight(int) override { return 0; }
+  int sheetGraph(int sheet, int picture) override { return sheetPiece(sheet, picture); }
+  int sheetPictureWidth(int sheet) override { return sheetPieceWidth(sheet); }
+  int sheetPictureHeight(int sheet) override { return sheetPieceHeight(sheet); }
   int soundHandle(int soundId) override { return soundOf(soundId); }
   int fontOf(int fontIndex) override {
     const veziv::FontHandle fonts[] = {gameFont, storyTextFont, storyNameFont, eventFont, boxFont};
     return fontIndex >= 0 && fontIndex < 5 ? fonts[fontIndex] : -1;
   }
-  int craftPoseGraph(int) override { return -1; }
+  int craftPoseGraph(int pose) override { return pose >= 0 && pose < 6 ? planeSheet[pose] : -1; }
   int mainWeaponReload(int) override { return 0; }
   int subWeaponReload(int) override { return 0; }
   int subWeaponAmmo(int) override { return 0; }
