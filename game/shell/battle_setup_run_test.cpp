@@ -1,10 +1,10 @@
 // The whole game on the demo data from the battle set-up screen into the
-// tutorial battle and back to the title, on scripted keys. The title's own
-// menu stands in here as the way the player-count select enters the screen.
+// tutorial battle and back to the title, on scripted keys. Until the title
+// menu leads there, the run enters the screen from the title as the
+// player-count select does.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <array>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -15,14 +15,11 @@
 #include "game/battle/battle_world.h"
 #include "game/battle/players.h"
 #include "game/battle/stage.h"
-#include "game/shell/battle_setup.h"
 #include "game/shell/frame_loop.h"
 #include "game/shell/input.h"
-#include "game/shell/music_voices.h"
-#include "game/shell/resources.h"
 #include "game/shell/settings.h"
+#include "game/shell/setup_run_test_support.h"
 #include "game/shell/startup.h"
-#include "game/shell/unlocks.h"
 #include "platform/input/input_test_support.h"
 #include "platform/os/clock.h"
 #include "platform/os/host_path.h"
@@ -33,7 +30,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kKeyShot = 0x2C, kKeyUp = 0xC8, kKeyDown = 0xD0, kKeyRight = 0xCD, kKeyPause = 0x01;
+constexpr int kKeyShot = 0x2C, kKeyDown = 0xD0, kKeyRight = 0xCD, kKeyPause = 0x01;
 
 // A key held from one loop frame and let go two frames later.
 struct Press {
@@ -48,7 +45,6 @@ struct RunScript {
   std::vector<int32_t> modes;  // the modes the loop ran, each change once
   bool leftTitle = false;
   bool backAtTitle = false;
-  ModeHandler original[kModeCount] = {};
   int battleFrames = 0;
   int setupFramesWithStage = 0;
   // The battle as its last frame left it.
@@ -65,44 +61,30 @@ void applyScript() {
   }
 }
 
-// The player-count select's way into the screen for one player.
-bool titleStandIn() {
-  if (script->leftTitle) {
-    script->backAtTitle = true;
-    return true;
-  }
-  if (frameCounter < 5) return false;
-  script->leftTitle = true;
-  playerCount = 1;
-  menuCursor = 1;
-  loadBattleModeItems();
-  loadOpenStages();
-  resetSetupForVisit();
-  playNewMusic("audio/loop009.mid");
-  loadModeResources(kModeBattleSetup, true);
-  changeMode(kModeBattleSetup, false);
-  return false;
-}
-
-template <int Mode>
-bool scripted() {
+// Before each screen's frame: the scripted keys, the modes seen, the
+// title's way into the set-up screen (and the end once back), and what the
+// battle's last frame left.
+test::Step beforeScreen(int32_t mode) {
   applyScript();
-  if (script->modes.empty() || script->modes.back() != Mode) script->modes.push_back(Mode);
-  if (Mode == kModeTitle) return titleStandIn();
-  if (Mode == kModeBattleSetup && setupStage == 0) ++script->setupFramesWithStage;
-  const bool end = script->original[Mode]();
-  if (const battle::battleStage* stage = battle::currentStage(); Mode == kModeBattle && stage != nullptr) {
+  if (script->modes.empty() || script->modes.back() != mode) script->modes.push_back(mode);
+  if (mode == kModeTitle) {
+    if (script->leftTitle) {
+      script->backAtTitle = true;
+      return test::Step::kEnd;
+    }
+    if (frameCounter < 5) return test::Step::kRun;
+    script->leftTitle = true;
+    test::enterBattleSetupForOnePlayer();
+    return test::Step::kSkip;
+  }
+  if (mode == kModeBattleSetup && setupStage == 0) ++script->setupFramesWithStage;
+  if (const battle::battleStage* stage = battle::currentStage(); mode == kModeBattle && stage != nullptr) {
     ++script->battleFrames;
     script->stageFolder = stage->folder;
     script->scrolled = battle::startScroll(stage->layer1Cells.size()) - stage->scroll;
     script->character = battle::battlePlayer(1).battleCharacter;
   }
-  return end;
-}
-
-template <size_t... M>
-std::array<ModeHandler, kModeCount> scriptedTable(std::index_sequence<M...>) {
-  return {(script->original[M] != nullptr || M == kModeTitle ? &scripted<M> : nullptr)...};
+  return test::Step::kRun;
 }
 
 class SetupRun : public ::testing::Test {
@@ -124,14 +106,11 @@ class SetupRun : public ::testing::Test {
     resetFrameState();
     resetResources();
     settingsRecord = settingsRecordData{};
-    std::copy(std::begin(modeHandlers), std::end(modeHandlers), saved_);
-    std::copy(std::begin(modeHandlers), std::end(modeHandlers), run_.original);
     script = &run_;
-    const auto table = scriptedTable(std::make_index_sequence<kModeCount>());
-    std::copy(table.begin(), table.end(), modeHandlers);
+    test::WrapHandlers(beforeScreen);
   }
   void TearDown() override {
-    std::copy(std::begin(saved_), std::end(saved_), modeHandlers);
+    test::UnwrapHandlers();
     script = nullptr;
     platform::input::test::ReleaseScriptedInput();
     platform::window::ForgetPresentedFrames();
@@ -161,7 +140,6 @@ class SetupRun : public ::testing::Test {
   RunScript run_;
 
  private:
-  ModeHandler saved_[kModeCount] = {};
   fs::path old_folder_;
   std::string old_start_;
   std::string folder_;
