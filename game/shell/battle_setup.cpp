@@ -272,7 +272,7 @@ void resetSetupChoices() {
   setupPartnerMax = partnerMaxForStory();
 }
 
-void resetSetupForVisit() {
+void resetBattleSetupChoices() {
   setupPartner[0] = kNoChoice;
   setupPartner[1] = kNoChoice;
   setupPartnerMax = partnerMaxForStory();

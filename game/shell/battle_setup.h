@@ -61,7 +61,7 @@ int32_t partnerMaxForStory();
 void resetSetupChoices();
 // What the player-count select resets before each visit: both partners
 // none, the partner range by the story's state.
-void resetSetupForVisit();
+void resetBattleSetupChoices();
 
 // A choice over count values moved by delta (-1 or +1): below 0 it wraps to
 // the last, past the last to 0; from none, +1 gives the first and -1 the

@@ -108,7 +108,7 @@ TEST(SetupChoices, StartValuesAndALaterVisit) {
   EXPECT_EQ(setupPartner[1], 1);
   EXPECT_EQ(setupPartnerMax, 5);
   settingsRecord.storyCleared = 0;
-  resetSetupForVisit();
+  resetBattleSetupChoices();
   EXPECT_EQ(setupPartner[0], -1);
   EXPECT_EQ(setupPartner[1], -1);
   EXPECT_EQ(setupPartnerMax, 4);

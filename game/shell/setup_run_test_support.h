@@ -22,7 +22,7 @@ inline void enterBattleSetupForOnePlayer() {
   menuCursor = 1;
   loadBattleModeItems();
   loadOpenStages();
-  resetSetupForVisit();
+  resetBattleSetupChoices();
   playNewMusic("audio/loop009.mid");
   loadModeResources(kModeBattleSetup, true);
   changeMode(kModeBattleSetup, false);
