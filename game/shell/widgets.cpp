@@ -82,8 +82,6 @@ int32_t cursorAfterHolds(int32_t cursor, int32_t up, int32_t down, int32_t count
   return cursor;
 }
 
-void playMenuSound(int soundId) { playOnce(soundId); }
-
 void moveMenuCursor(const inputRecord& record, int32_t count) {
   bool moved = false;
   menuCursor = cursorAfterHolds(menuCursor, record.hold[kActionUp], record.hold[kActionDown], count, moved);

@@ -17,9 +17,6 @@ namespace game {
 int32_t cursorAfterHolds(int32_t cursor, int32_t up, int32_t down, int32_t count, bool& moved);
 // Moves menuCursor by a record's up and down counters, with sound 0.
 void moveMenuCursor(const inputRecord& record, int32_t count);
-// Plays a shell sound once from the start (the cursor, decide and cancel
-// sounds of the menus), loading it first.
-void playMenuSound(int soundId);
 
 void drawWindowFrame(int x, int y, int width, int height);
 void drawCursorBar(int x, int y, int width, int brightness);
