@@ -95,7 +95,7 @@ class SetupRun : public ::testing::Test {
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     folder_ = pattern;
     // The demo data is made by the build (target demodata_run).
-    fs::copy(VEZIV_RUN_FOLDER, folder_, fs::copy_options::recursive);
+    fs::copy(DEMODATA_RUN_FOLDER, folder_, fs::copy_options::recursive);
     fs::remove_all(fs::path(folder_) / "save");
     fs::current_path(folder_);
     old_start_ = platform::os::StartFolder();

@@ -1,5 +1,6 @@
 #include "game/shell/battle_site.h"
 
+#include <iterator>
 #include <string>
 
 #include "game/battle/battle_frame.h"
@@ -10,6 +11,7 @@
 #include "game/shell/frame_loop.h"
 #include "game/shell/input.h"
 #include "game/shell/key_files.h"
+#include "game/shell/music_voices.h"
 #include "game/shell/records.h"
 #include "game/shell/resources.h"
 #include "game/shell/settings.h"
@@ -23,8 +25,8 @@ constexpr int kModePause = 7;
 
 bool validId(int id) { return id >= 0 && id < kImageIdCount; }
 
-// The registry, sounds, sheets, fonts, settings and input for the battle
-// objects. The catalogue is not part of the game yet: its calls answer 0.
+// The registry, sounds, fonts, settings and input for the battle objects.
+// The catalogue is not built yet: its calls answer "unknown" (0).
 class GameBattleHooks : public battle::LayerHooks {
  public:
   int graphOf(int imageId) override { return game::graphOf(imageId); }
@@ -53,7 +55,9 @@ class GameBattleHooks : public battle::LayerHooks {
     const veziv::FontHandle fonts[] = {gameFont, storyTextFont, storyNameFont, eventFont, boxFont};
     return fontIndex >= 0 && fontIndex < 5 ? fonts[fontIndex] : -1;
   }
-  int craftPoseGraph(int pose) override { return pose >= 0 && pose < 6 ? planeSheet[pose] : -1; }
+  int craftPoseGraph(int pose) override {
+    return pose >= 0 && pose < static_cast<int>(std::size(planeSheet)) ? planeSheet[pose] : -1;
+  }
   int mainWeaponReload(int) override { return 0; }
   int subWeaponReload(int) override { return 0; }
   int subWeaponAmmo(int) override { return 0; }
@@ -94,10 +98,7 @@ class GameShellHooks : public battle::ShellHooks {
     }
     loadModeResources(kModeBattle, false);
   }
-  void playMusic(const std::string& file) override {
-    veziv::StopCurrentMusic();
-    veziv::PlayMusicFile(file.c_str(), 3);
-  }
+  void playMusic(const std::string& file) override { playNewMusic(file); }
   void pauseBattle() override {
     veziv::PlaySoundHandle(soundOf(5), 1, 1);
     veziv::CaptureScreenToGraph(0, 0, 800, 600, backdropCapture);

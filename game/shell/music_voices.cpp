@@ -1,6 +1,8 @@
 // Music, voices, the save screen's way back and movies.
 #include "game/shell/music_voices.h"
 
+#include "game/battle/battle_frame.h"
+#include "game/battle/stage.h"
 #include "game/shell/call_sites.h"
 #include "game/shell/frame_loop.h"
 #include "game/shell/input.h"
@@ -26,18 +28,22 @@ void playOnce(int id) {
 }
 
 void playRandomVoice(const int (&table)[11]) {
-  if (voiceList.empty()) return;
-  const int place = veziv::RandomUpTo(static_cast<int>(voiceList.size()) - 1);
-  const int id = voiceIdFor(table, voiceListEntry(voiceList, place));
+  const int id = pickRandomVoice(table);
   if (id >= 0) playOnce(id);
 }
 
 }  // namespace
 
+int pickRandomVoice(const int (&table)[11]) {
+  if (voiceList.empty()) return -1;
+  const int place = veziv::RandomUpTo(static_cast<int>(voiceList.size()) - 1);
+  return voiceIdFor(table, voiceListEntry(voiceList, place));
+}
+
 void playNewMusic(const std::string& file) {
   veziv::StopCurrentMusic();
   rememberedMusic = file.substr(0, kMusicNameBytes);
-  veziv::PlayMusicFile(rememberedMusic.c_str(), veziv::SoundPlayLoop);
+  veziv::PlayMusicFile(file.c_str(), veziv::SoundPlayLoop);
 }
 
 void stopMusic() {
@@ -53,7 +59,7 @@ void replayMidiWithNotice() {
   veziv::PresentBackBuffer();
   veziv::StopCurrentMusic();
   if (settingsRecord.midiMode == 1) {
-    veziv::SetMusicVolume(settingsRecord.bgmVolume + 145);
+    veziv::SetMusicVolume(musicVolumeFor(settingsRecord.bgmVolume));
   } else {
     veziv::SetMusicVolume(settingsRecord.bgmVolume != 0 ? 255 : 0);
   }
@@ -103,8 +109,14 @@ void playRandomStartVoice() {
   playRandomVoice(startVoiceIds);
 }
 
+void freeBattleStage() { battle::destroyStage(); }
+
 void goToTitleFromSaveScreen() {
-  if (getReturnMode(kModeSaveLoad) == kModeGameMenu) releaseBattleStage();
+  // Opened from a battle's in-game menu: the battle is given up.
+  if (getReturnMode(kModeSaveLoad) == kModeGameMenu) {
+    battle::clearBattleObjects();
+    freeBattleStage();
+  }
   menuCursor = 1;
   loadModeResources(kModeTitle, true);
   veziv::StopSoundHandle(soundOf(kSoundJet));
@@ -115,17 +127,23 @@ void goToTitleFromSaveScreen() {
   changeMode(kModeTitle, false);
 }
 
+bool movieSkipped(bool skippable, int32_t shotHold, int mouseButtons, bool inFront) {
+  return skippable && (shotHold != 0 || mouseButtons != 0) && inFront;
+}
+
 void playMovie(const std::string& file, bool skippable) {
   veziv::SetRunWhileInactive(1);
   const veziv::GraphHandle movie = veziv::ImportGraphFile(file.c_str(), 0);
   veziv::StartGraphMovie(movie, 1, 0);
   if (veziv::PumpMessages() == 0) {
     while (veziv::ReadGraphMovieStatus(movie) == 1) {
-      const bool asked = playerInputs[0].hold[kActionShot] != 0 || veziv::GetMouseButtons() != 0;
-      if (skippable && asked && veziv::IsWindowActive() == 1) break;
+      if (movieSkipped(skippable, playerInputs[0].hold[kActionShot], veziv::GetMouseButtons(),
+                       veziv::IsWindowActive() == 1))
+        break;
       if (skippable) updateInput(playerInputs[0], 1);
       veziv::RenderGraphAtPoint(0, 0, movie, 0);
-      veziv::PresentBackBuffer();
+      // Without a window to show it on, the movie is over.
+      if (veziv::PresentBackBuffer() != 0) break;
       veziv::WaitMilliseconds(12);
       if (veziv::PumpMessages() != 0) break;
     }

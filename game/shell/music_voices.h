@@ -37,10 +37,18 @@ void playRandomStartVoice();
 // Whether a voice request is refused in the current mode (wantSave: the
 // menu voice's request).
 bool voiceRequestRefused(bool wantSave);
+// The voice of a character drawn at random from voiceList, from a table of
+// voices by character; -1 for an empty list or an index outside 0..10.
+int pickRandomVoice(const int (&table)[11]);
 // The entry at a place of a voice list, -1 past its end.
 int32_t voiceListEntry(const std::list<int32_t>& list, int place);
+// Destroys the battle's stage with its objects, when there is one.
+void freeBattleStage();
 // The save and load screen's way back to the title.
 void goToTitleFromSaveScreen();
+// Whether a frame of a movie ends it: a skippable one, the shot key held or
+// a mouse button down, and the window in front.
+bool movieSkipped(bool skippable, int32_t shotHold, int mouseButtons, bool inFront);
 // Plays a movie modally at (0, 0); skippable: the shot key or a mouse
 // button ends it while the window is in front.
 void playMovie(const std::string& file, bool skippable);

@@ -198,6 +198,8 @@ int soundVolumeFor(int id, int32_t perSound) {
   return static_cast<int>(std::trunc(perSound * scaled / 100.0));
 }
 
+int musicVolumeFor(int32_t bgm) { return bgm + 145; }
+
 void applySoundVolume(int id) {
   if (!inSounds(id) || resourceRegistry.sounds[id] == 0) return;
   veziv::SetSoundHandleVolume(soundVolumeFor(id, perSoundVolume[id]), resourceRegistry.sounds[id]);
@@ -207,7 +209,7 @@ void applyAllVolumes() {
   applyStoryVoiceVolume();
   for (int id = 0; id < kSoundIdCount; ++id) applySoundVolume(id);
   if (settingsRecord.bgmVolume != 0) {
-    veziv::SetMusicVolume(settingsRecord.bgmVolume + 145);
+    veziv::SetMusicVolume(musicVolumeFor(settingsRecord.bgmVolume));
     if (settingsRecord.midiMode == 0) replayMidiWithNotice();
   } else {
     if (settingsRecord.midiMode == 0) veziv::StopCurrentMusic();

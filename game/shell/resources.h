@@ -86,6 +86,8 @@ void applySoundVolume(int id);
 // The volume a sound id gets: trunc(perSound x (setting x 2.55) / 100), 0
 // for an SE or BGM setting of 0.
 int soundVolumeFor(int id, int32_t perSound);
+// The music's volume for a BGM setting other than 0: 1 % plays at 146.
+int musicVolumeFor(int32_t bgm);
 // Every sound id's volume and the music's (BGM + 145; at 0 silent, and
 // stopped in MIDI mode 0).
 void applyAllVolumes();

@@ -92,7 +92,7 @@ void drawWindowFrame(int x, int y, int width, int height) {
   veziv::ChooseBlendMode(1, 160);
   const int right = x + width - 32;
   const int bottom = y + height - 32;
-  auto piece = [](int index) { return sheetPiece(kSheetCount - 1, index); };
+  auto piece = [](int index) { return infoFrameSheet[index]; };
   for (int ty = y + 32; ty < bottom; ty += 32) {
     const int th = std::min(32, bottom - ty);
     veziv::RenderGraphPart(x, ty, 0, 0, 32, th, piece(3), 1, 0);
@@ -177,6 +177,16 @@ int balloonPercent(int width, int textWidth) {
   return std::clamp((width - 10) * 100 / textWidth, 0, 100);
 }
 
+namespace {
+
+// The highlight's piece of the underline from hx, up to its end while the
+// balloon still grows.
+void underlineGlow(int hx, int end, int y, uint32_t glow) {
+  if (hx < end) veziv::DrawLineSegment(hx, y, std::min(hx + 10, end), y, glow, 2);
+}
+
+}  // namespace
+
 void drawHelpBalloon(int x, int y, const std::string& text, bool toLeft) {
   static int32_t lastCursor = -1;
   static int timer = 0;
@@ -206,17 +216,15 @@ void drawHelpBalloon(int x, int y, const std::string& text, bool toLeft) {
   if (!toLeft && p <= line) {
     const double t = p / static_cast<double>(line);
     veziv::DrawLineSegment(x + static_cast<int>(30 * t), y + static_cast<int>(26 * t),
-                           x + static_cast<int>(30 * t) + 8, y + static_cast<int>(26 * t) + 7, glow, 2);
+                           x + static_cast<int>(30 * t) + 7, y + static_cast<int>(26 * t) + 6, glow, 2);
   } else if (!toLeft && p <= line + span) {
-    const int hx = bx + (p - line);
-    veziv::DrawLineSegment(hx, y + 26, std::min(hx + 10, bx + g), y + 26, glow, 2);
+    underlineGlow(bx + (p - line), bx + g, y + 26, glow);
   } else if (toLeft && p <= span) {
-    const int hx = bx + p;
-    veziv::DrawLineSegment(hx, y + 26, std::min(hx + 10, bx + g), y + 26, glow, 2);
+    underlineGlow(bx + p, bx + g, y + 26, glow);
   } else if (toLeft && p <= span + line) {
     const double t = (p - span) / static_cast<double>(line);
     veziv::DrawLineSegment(x + static_cast<int>(30 * t), y + 26 - static_cast<int>(26 * t),
-                           x + static_cast<int>(30 * t) + 8, y + 19 - static_cast<int>(26 * t), glow, 2);
+                           x + static_cast<int>(30 * t) + 7, y + 20 - static_cast<int>(26 * t), glow, 2);
   }
   veziv::ChooseBlendMode(0, 0);
   veziv::RenderGraphAtPoint(bx, y + 9, graphOf(220), 1);
@@ -273,7 +281,9 @@ void stepBox(boxRecord& box, const boxInput& in) {
     if (box.frame < kGrowFrames) box.sounds.push_back(kSoundCaution);
     box.frame = kOpenFrames;
   };
-  const bool confirm = in.shot || (in.click && (opening || in.overButton >= 0));
+  // The OK box takes any click while it opens; the yes/no box only a click
+  // on one of its buttons.
+  const bool confirm = in.shot || (in.click && ((opening && !box.yesNo) || in.overButton >= 0));
   if (in.pause) {
     if (opening) {
       skipOpening();

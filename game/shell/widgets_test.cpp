@@ -144,6 +144,25 @@ TEST(Boxes, TheMouseChoosesOnlyWhenItMayHoverAndClicksAnswer) {
   EXPECT_TRUE(box.done);
   EXPECT_TRUE(box.yes);
 
+  // While the boxes open, the OK box takes any click to finish the opening,
+  // the yes/no box only a click on a button.
+  struct OpeningCase {
+    bool yesNo;
+    int overButton;
+    int frameAfter;
+  };
+  const OpeningCase opening[] = {{false, -1, 17}, {false, 0, 17}, {true, -1, 2}, {true, 1, 17}};
+  for (const OpeningCase& c : opening) {
+    boxRecord b;
+    b.yesNo = c.yesNo;
+    boxInput in;
+    in.click = true;
+    in.overButton = c.overButton;
+    stepBox(b, in);
+    EXPECT_EQ(b.frame, c.frameAfter) << c.yesNo << " " << c.overButton;
+    EXPECT_FALSE(b.done);
+  }
+
   boxRecord ok;
   ok.frame = 20;
   boxInput away;
@@ -153,6 +172,13 @@ TEST(Boxes, TheMouseChoosesOnlyWhenItMayHoverAndClicksAnswer) {
   away.overButton = 0;
   stepBox(ok, away);
   EXPECT_TRUE(ok.done);
+}
+
+TEST(Boxes, WithoutAWindowTheyEndAtOnceWithTheirCurrentChoice) {
+  // Nothing can be shown before the library starts: no hang, Yes stands.
+  EXPECT_TRUE(showYesNoBox("終了します。", "よろしいですか？"));
+  showMessageBox({"line", "OK"});
+  showMessageBox({});
 }
 
 }  // namespace

@@ -57,6 +57,12 @@ std::string checkFileBytes(const std::string& path, const std::vector<unsigned c
     if (std::string(b.begin() + 29, b.begin() + 35) != "vorbis") return "an Ogg file without Vorbis";
     return "";
   }
+  if (endsWith(path, ".ogv")) {
+    // The first page carries Theora's identification header, 0x80 "theora".
+    if (b.size() < 64 || std::string(b.begin(), b.begin() + 4) != "OggS") return "not an Ogg file";
+    if (b[28] != 0x80 || std::string(b.begin() + 29, b.begin() + 35) != "theora") return "an Ogg file without Theora";
+    return "";
+  }
   if (endsWith(path, ".bmp")) {
     if (b.size() < 54 || b[0] != 'B' || b[1] != 'M') return "not a BMP";
     if (b[28] != 24 || b[30] != 0) return "a BMP that is not 24-bit uncompressed";
@@ -98,6 +104,7 @@ std::vector<std::string> checkRunFolder(const fs::path& run) {
   for (const auto& [id, path] : registryImages()) checkFile(path);
   for (const auto& [id, path] : registrySounds()) checkFile(path);
   for (const SheetRow& sheet : registrySheets()) checkFile(sheet.path);
+  checkFile(kOpeningMoviePath);
   return faults;
 }
 

@@ -89,6 +89,8 @@ TEST(DemoEncoders, SameInputSameBytes) {
   EXPECT_EQ(checkFileBytes("x.jpg", c.jpeg(85)), "");
   EXPECT_EQ(checkFileBytes("x.jpg", c.png(true)), "not a JPEG");
   EXPECT_EQ(checkFileBytes("x.ogg", c.png(true)), "not an Ogg file");
+  EXPECT_EQ(checkFileBytes("x.ogv", a), "an Ogg file without Theora");
+  EXPECT_EQ(checkFileBytes("x.ogv", c.png(true)), "not an Ogg file");
 }
 
 TEST(DemoCanvas, NoPureBlackLeftAndTextNeedsAFace) {

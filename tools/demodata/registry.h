@@ -13,6 +13,9 @@ const std::map<int, std::string>& registrySounds();
 const std::string& imagePathOf(int id);
 const std::string& soundPathOf(int id);
 
+// The movie the story plays first.
+inline constexpr const char* kOpeningMoviePath = "image/movie/opening.ogv";
+
 // A picture sheet cut into equal pieces by the game at start-up.
 struct SheetRow {
   const char* name;

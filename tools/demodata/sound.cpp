@@ -1,8 +1,6 @@
 // The synthesiser, the score reader and the two encoders.
 #include "tools/demodata/sound.h"
 
-#include <ogg/ogg.h>
-#include <vorbis/vorbisenc.h>
 
 #include <algorithm>
 #include <cctype>
@@ -11,6 +9,7 @@
 #include <stdexcept>
 
 #include "tools/demodata/canvas.h"
+#include "tools/media/vorbis_pages.h"
 
 namespace demodata {
 
@@ -18,68 +17,14 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-void appendPage(std::vector<uint8_t>& out, const ogg_page& page) {
-  out.insert(out.end(), page.header, page.header + page.header_len);
-  out.insert(out.end(), page.body, page.body + page.body_len);
-}
-
 }  // namespace
 
 std::vector<uint8_t> encodeVorbis(const Pcm& pcm, int serial) {
-  vorbis_info vi;
-  vorbis_info_init(&vi);
-  if (vorbis_encode_init_vbr(&vi, pcm.channels, kSampleRate, 0.3f) != 0) {
-    vorbis_info_clear(&vi);
-    throw std::runtime_error("Vorbis encoder set-up failed");
-  }
-  vorbis_comment vc;
-  vorbis_comment_init(&vc);
-  vorbis_dsp_state vd;
-  vorbis_analysis_init(&vd, &vi);
-  vorbis_block vb;
-  vorbis_block_init(&vd, &vb);
-  ogg_stream_state os;
-  ogg_stream_init(&os, serial);
-  std::vector<uint8_t> out;
-  ogg_packet header, comments, codebooks;
-  vorbis_analysis_headerout(&vd, &vc, &header, &comments, &codebooks);
-  ogg_stream_packetin(&os, &header);
-  ogg_stream_packetin(&os, &comments);
-  ogg_stream_packetin(&os, &codebooks);
-  ogg_page page;
-  while (ogg_stream_flush(&os, &page) != 0) appendPage(out, page);
-
-  const size_t frames = pcm.frames();
-  constexpr size_t kChunk = 4096;
-  for (size_t done = 0; done <= frames;) {
-    const size_t n = std::min(kChunk, frames - done);
-    if (n == 0) {
-      vorbis_analysis_wrote(&vd, 0);
-      done = frames + 1;
-    } else {
-      float** buffer = vorbis_analysis_buffer(&vd, static_cast<int>(n));
-      for (size_t i = 0; i < n; ++i)
-        for (int c = 0; c < pcm.channels; ++c)
-          buffer[c][i] = pcm.samples[(done + i) * static_cast<size_t>(pcm.channels) + static_cast<size_t>(c)];
-      vorbis_analysis_wrote(&vd, static_cast<int>(n));
-      done += n;
-    }
-    while (vorbis_analysis_blockout(&vd, &vb) == 1) {
-      vorbis_analysis(&vb, nullptr);
-      vorbis_bitrate_addblock(&vb);
-      ogg_packet packet;
-      while (vorbis_bitrate_flushpacket(&vd, &packet) == 1) {
-        ogg_stream_packetin(&os, &packet);
-        while (ogg_stream_pageout(&os, &page) != 0) appendPage(out, page);
-      }
-    }
-  }
-  while (ogg_stream_flush(&os, &page) != 0) appendPage(out, page);
-  ogg_stream_clear(&os);
-  vorbis_block_clear(&vb);
-  vorbis_dsp_clear(&vd);
-  vorbis_comment_clear(&vc);
-  vorbis_info_clear(&vi);
+  const size_t channels = static_cast<size_t>(pcm.channels);
+  std::vector<uint8_t> out = veziv::tools::EncodeVorbisFile(
+      pcm.channels, kSampleRate, pcm.frames(), serial,
+      [&](size_t frame, int channel) { return pcm.samples[frame * channels + static_cast<size_t>(channel)]; });
+  if (out.empty()) throw std::runtime_error("Vorbis encoder set-up failed");
   return out;
 }
 

@@ -1,12 +1,18 @@
 // What the start-up, the caution screen, the title and the overlay need:
 // the data folders, their pictures, the shell's sounds with the title
 // music, and the characters' system voices.
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <map>
+#include <optional>
+#include <stdexcept>
 
 #include "tools/demodata/canvas.h"
 #include "tools/demodata/generator.h"
 #include "tools/demodata/registry.h"
 #include "tools/demodata/sound.h"
+#include "tools/demodata/speech.h"
 
 namespace demodata {
 
@@ -40,6 +46,23 @@ Canvas cloudBank(int id, int w, int h, int towards) {
     c.fillEllipse(cx, cy, rx, ry, {shade, shade, 255, 235});
   }
   return c;
+}
+
+// Syllables to babble for a reading: its kana (three UTF-8 bytes each),
+// the small ya, yu, yo and tsu not counted; blanks are single bytes.
+int kanaCount(const std::string& kana) {
+  int n = 0;
+  for (size_t i = 0; i < kana.size();) {
+    const unsigned char c = static_cast<unsigned char>(kana[i]);
+    if (c < 0xE0 || c > 0xEF) {
+      ++i;
+      continue;
+    }
+    const std::string k = kana.substr(i, 3);
+    if (k != "ゃ" && k != "ゅ" && k != "ょ" && k != "っ") ++n;
+    i += 3;
+  }
+  return std::max(n, 2);
 }
 
 Canvas button(int w, int h, const char* label, bool pushed) {
@@ -172,24 +195,35 @@ void makeShellSounds(const Sources& sources, Outputs& out) {
   out.add("audio/title.mid", writeMidiFile(title));
 }
 
-void makeSystemVoices(const Sources&, Outputs& out) {
+void makeSystemVoices(const Sources& sources, Outputs& out) {
   // Voice pitch by the character word in the file name.
   const std::pair<const char*, double> kPitch[] = {
       {"velk", 150},   {"oruna", 260}, {"tirun", 300},  {"saffo", 230}, {"dolu", 240},   {"pesa", 280},
       {"hobe", 250},   {"taisyo", 105}, {"zemm", 115},  {"ryotyo", 210}, {"temu", 220},
   };
+  const std::map<std::string, std::string> lines = parseVoiceLines(sources.read("tables/voice_lines.tsv"));
+  const std::string engine = findSpeechEngine();
+  if (engine.empty()) std::fprintf(stderr, "demodata: no speech engine (espeak-ng) found; the voices are babbled\n");
   for (const auto& [id, path] : registrySounds()) {
     if (path.rfind("voice/sys/", 0) != 0) continue;
     double pitch = 200;
+    std::string character;
     for (const auto& [word, hz] : kPitch)
       if (path.find(word) != std::string::npos) {
         pitch = hz;
+        character = word;
         break;
       }
-    const uint32_t seed = hashText(path);
-    // The sub-weapon's shout plays on every shot: two syllables.
-    const int syllables = path.find("velk_system100") != std::string::npos ? 2 : 3 + static_cast<int>(seed % 4);
-    out.add(path, encodeVorbis(babble(syllables, pitch, seed), 2000 + id));
+    // A character's own line first ("velk_100": the sub weapon's shout,
+    // short as it plays on every shot), else the line of the number.
+    const std::string number = voiceNumber(path);
+    auto line = lines.find(character + "_" + number);
+    if (line == lines.end()) line = lines.find(number);
+    if (line == lines.end()) throw std::runtime_error("no line in voice_lines.tsv for " + path);
+    std::optional<Pcm> voice;
+    if (!engine.empty()) voice = speak(engine, line->second, std::clamp(static_cast<int>((pitch - 100) / 2.2), 0, 99));
+    if (!voice) voice = babble(kanaCount(line->second), pitch, hashText(path));
+    out.add(path, encodeVorbis(*voice, 2000 + id));
   }
 }
 

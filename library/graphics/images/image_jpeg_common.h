@@ -1,5 +1,5 @@
 // The libjpeg error manager shared by the JPEG reader and writer: the library's
-// message is printed and control returns to the caller's error point.
+// message is kept quiet and control returns to the caller's error point.
 #pragma once
 
 #include <csetjmp>

@@ -15,14 +15,18 @@ namespace detail {
 namespace {
 void JpegErrorExit(j_common_ptr cinfo) {
   auto* err = reinterpret_cast<JpegErrorManager*>(cinfo->err);
-  (*cinfo->err->output_message)(cinfo);
   longjmp(err->errorPoint, 1);
 }
+
+// libjpeg would print its messages and warnings to the standard error; a file
+// that is not a JPEG is an answer for the caller, not a message for the user.
+void JpegQuietMessage(j_common_ptr) {}
 }  // namespace
 
 jpeg_error_mgr* SetupJpegErrors(JpegErrorManager* err) {
   jpeg_error_mgr* pub = jpeg_std_error(&err->pub);
   pub->error_exit = JpegErrorExit;
+  pub->output_message = JpegQuietMessage;
   return pub;
 }
 

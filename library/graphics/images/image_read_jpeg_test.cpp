@@ -79,7 +79,10 @@ TEST(ReadJpeg, RefusesEmptyBrokenAndFourComponentStreams) {
   };
   for (const auto& bytes : cases) {
     Loaded im;
+    // A refusal is the caller's answer: libjpeg prints nothing on the way.
+    testing::internal::CaptureStderr();
     EXPECT_EQ(ReadWith(ReadJpegToRasterImage, bytes, im.get()), -1) << bytes.size() << " bytes";
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << bytes.size() << " bytes";
     EXPECT_EQ(im->pixels, nullptr);
   }
 }

@@ -1,10 +1,10 @@
 // Test support: small sound files made in memory. WAVE files field by field,
-// Ogg Vorbis through libvorbisenc (link the vorbisenc package), and MP3
+// Ogg Vorbis through the tools' encoder (link veziv_tool_vorbis), and MP3
 // files of silent Layer III frames (a header and zeroed side information
 // decode to silence, 1152 samples a frame), with optional ID3 tags.
 #pragma once
 
-#include <vorbis/vorbisenc.h>
+#include "tools/media/vorbis_pages.h"
 
 #include <algorithm>
 #include <cmath>
@@ -90,72 +90,12 @@ inline std::vector<uint8_t> Pcm16(const std::vector<int16_t>& samples) {
 // many bytes (a muxer interleaving by time makes such small pages).
 inline bool EncodeVorbisPages(int channels, int rate, int frames, int serial, int page_fill,
                               std::vector<std::vector<uint8_t>>* headers, std::vector<std::vector<uint8_t>>* data) {
-  vorbis_info vi;
-  vorbis_info_init(&vi);
-  if (vorbis_encode_init_vbr(&vi, channels, rate, 0.3f) != 0) {
-    vorbis_info_clear(&vi);
-    return false;
-  }
-  vorbis_comment vc;
-  vorbis_comment_init(&vc);
-  vorbis_dsp_state vd;
-  vorbis_analysis_init(&vd, &vi);
-  vorbis_block vb;
-  vorbis_block_init(&vd, &vb);
-  ogg_stream_state os;
-  ogg_stream_init(&os, serial);
-  ogg_packet header, comment, code;
-  vorbis_analysis_headerout(&vd, &vc, &header, &comment, &code);
-  ogg_stream_packetin(&os, &header);
-  ogg_stream_packetin(&os, &comment);
-  ogg_stream_packetin(&os, &code);
-  ogg_page page;
-  auto put_page = [](std::vector<std::vector<uint8_t>>* to, const ogg_page& p) {
-    to->emplace_back(p.header, p.header + p.header_len);
-    to->back().insert(to->back().end(), p.body, p.body + p.body_len);
-  };
-  while (ogg_stream_flush(&os, &page) != 0) put_page(headers, page);
-  int written = 0;
-  bool done = false;
-  while (!done) {
-    const int chunk = std::min(1024, frames - written);
-    if (chunk > 0) {
-      float** buffer = vorbis_analysis_buffer(&vd, chunk);
-      for (int i = 0; i < chunk; ++i) {
-        for (int c = 0; c < channels; ++c) {
-          buffer[c][i] = 0.5f * std::sin(static_cast<float>(written + i) * 0.05f * static_cast<float>(c + 1));
-        }
-      }
-      vorbis_analysis_wrote(&vd, chunk);
-      written += chunk;
-    } else {
-      vorbis_analysis_wrote(&vd, 0);
-    }
-    while (vorbis_analysis_blockout(&vd, &vb) == 1) {
-      vorbis_analysis(&vb, nullptr);
-      vorbis_bitrate_addblock(&vb);
-      ogg_packet packet;
-      while (vorbis_bitrate_flushpacket(&vd, &packet)) {
-        ogg_stream_packetin(&os, &packet);
-        while ((page_fill > 0 ? ogg_stream_pageout_fill(&os, &page, page_fill) : ogg_stream_pageout(&os, &page)) != 0) {
-          put_page(data, page);
-          if (ogg_page_eos(&page)) done = true;
-        }
-      }
-    }
-    if (chunk <= 0 && !done) {
-      while (ogg_stream_flush(&os, &page) != 0) {
-        put_page(data, page);
-        if (ogg_page_eos(&page)) done = true;
-      }
-    }
-  }
-  ogg_stream_clear(&os);
-  vorbis_block_clear(&vb);
-  vorbis_dsp_clear(&vd);
-  vorbis_comment_clear(&vc);
-  vorbis_info_clear(&vi);
-  return true;
+  return veziv::tools::EncodeVorbisPages(
+      channels, rate, static_cast<size_t>(std::max(frames, 0)), serial, page_fill,
+      [](size_t frame, int channel) {
+        return 0.5f * std::sin(static_cast<float>(frame) * 0.05f * static_cast<float>(channel + 1));
+      },
+      headers, data);
 }
 
 // The tone above as an Ogg Vorbis file.

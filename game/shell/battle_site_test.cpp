@@ -1,0 +1,41 @@
+// The battle's questions to the shell answered from the registry: sheet
+// pieces and their sizes, the craft's poses, and the music it plays.
+#include "game/shell/battle_site.h"
+
+#include <gtest/gtest.h>
+
+#include "game/battle/battle_frame.h"
+#include "game/battle/battle_world.h"
+#include "game/shell/music_voices.h"
+#include "game/shell/resources.h"
+
+namespace game {
+namespace {
+
+TEST(BattleSite, SheetsPosesAndMusicComeFromTheShell) {
+  resetResources();
+  installBattleSite();
+  battle::BattleHooks& hooks = battle::Hooks();
+  explosionSheet[15] = 501;
+  thunderSheet[7] = 502;
+  infoFrameSheet[4] = 503;
+  planeSheet[5] = 504;
+  struct Case {
+    int sheet, picture, graph;
+  };
+  const Case cases[] = {{0, 15, 501}, {9, 7, 502}, {11, 4, 503}, {0, 16, -1}, {12, 0, -1}, {-1, 0, -1}};
+  for (const Case& c : cases) EXPECT_EQ(hooks.sheetGraph(c.sheet, c.picture), c.graph) << c.sheet << " " << c.picture;
+  EXPECT_EQ(hooks.sheetPictureWidth(0), 96);
+  EXPECT_EQ(hooks.sheetPictureHeight(6), 10);
+  EXPECT_EQ(hooks.sheetPictureWidth(12), 0);
+  EXPECT_EQ(hooks.craftPoseGraph(5), 504);
+  EXPECT_EQ(hooks.craftPoseGraph(6), -1);
+  EXPECT_EQ(hooks.craftPoseGraph(-1), -1);
+  battle::Shell().playMusic("audio/boss.mid");
+  EXPECT_EQ(rememberedMusic, "audio/boss.mid");  // so the story's replay finds it
+  stopMusic();
+  resetResources();
+}
+
+}  // namespace
+}  // namespace game

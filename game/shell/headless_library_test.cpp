@@ -1,0 +1,120 @@
+// The shell on the headless library with the made data folder: the mode
+// sets loaded and freed by their handles, and the opening movie played by
+// the game's movie loop to its end on the clock, while a file that cannot
+// be loaded ends the loop at once.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "game/shell/frame_loop.h"
+#include "game/shell/music_voices.h"
+#include "game/shell/resources.h"
+#include "game/shell/settings.h"
+#include "library/foundation/start/library_start.h"
+#include "library/graphics/screen/graphics_system.h"
+#include "library/sound_movie/movie/movie_handles.h"
+#include "library/sound_movie/sound/sound_system.h"
+#include "library/text_input/input/input.h"
+#include "library/veziv.h"
+#include "platform/os/clock.h"
+#include "platform/os/host_path.h"
+#include "platform/os/temp_folder_test_support.h"
+
+namespace game {
+namespace {
+
+class HeadlessLibrary : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    old_ = std::filesystem::current_path();
+    std::filesystem::current_path(folder_.path());
+    setenv("XDG_RUNTIME_DIR", folder_.path().c_str(), 1);
+    platform::os::UseManualClock(1000000);
+    veziv::detail::ResetLibrarySubsystems();
+    veziv::detail::RegisterGraphicsWithLibrary();
+    veziv::detail::RegisterInputWithLibrary();
+    veziv::detail::RegisterSoundWithLibrary();
+    veziv::detail::RegisterMoviesWithLibrary();
+    veziv::SwitchWindowedMode(1);
+    veziv::SetScreenMode(800, 600, 32, 60);
+    ASSERT_EQ(veziv::detail::StartLibrary(), 0);
+  }
+  void TearDown() override {
+    resetResources();
+    veziv::EndLibrary();
+    veziv::detail::ResetLibrarySubsystems();
+    platform::os::UseRealClock();
+    std::filesystem::current_path(old_);
+  }
+  // Milliseconds of the clock a movie took.
+  static int64_t play(const std::string& file) {
+    const int64_t start = veziv::GetMicrosecondCount(0);
+    playMovie(file, false);
+    return (veziv::GetMicrosecondCount(0) - start) / 1000;
+  }
+
+  veziv::test::TestFolder folder_;
+  std::filesystem::path old_;
+};
+
+TEST_F(HeadlessLibrary, TheOpeningMovieRunsToItsEndAndAMissingOneEndsAtOnce) {
+  const std::string movie = std::string(DEMODATA_RUN_FOLDER) + "/image/movie/opening.ogv";
+  ASSERT_TRUE(std::filesystem::exists(movie));
+  const int64_t ms = play(movie);
+  EXPECT_GE(ms, 5900);  // 90 frames at 15 a second
+  EXPECT_LT(ms, 6500);
+  EXPECT_EQ(play("image/movie/none.ogv"), 0);
+}
+
+TEST_F(HeadlessLibrary, ModeSetsLoadOnceAndSharedIdsComeBackAfterTheOtherSetIsFreed) {
+  // Relative paths start from the run folder, as the game's own do.
+  const std::string oldStart = platform::os::StartFolder();
+  platform::os::SetStartFolder(DEMODATA_RUN_FOLDER);
+  resetResources();
+  settingsRecord = settingsRecordData{};
+  registerResources();
+  for (int id : {kImageCaution, kImageLoadingBar, kImageYesNo}) EXPECT_TRUE(isGraphLoaded(id)) << id;
+  const int title[] = {4, 65, 66, 67, 68, 69, 56, 38, 39};
+  loadModeResources(kModeTitle, false);
+  for (int id : title) EXPECT_TRUE(isGraphLoaded(id)) << id;
+  EXPECT_EQ(resourceRegistry.widths[4], 800);  // the title caches sizes
+  EXPECT_EQ(resourceRegistry.heights[56], 56);
+  EXPECT_NE(soundOf(kSoundTitleMusic), 0);
+  const resourceRegistryRecord first = resourceRegistry;
+  loadModeResources(kModeTitle, true);  // loaded already: nothing changes
+  for (int id : title) EXPECT_EQ(graphOf(id), first.graphs[id]) << id;
+  EXPECT_EQ(soundOf(kSoundTitleMusic), first.sounds[kSoundTitleMusic]);
+
+  loadModeResources(3, false);
+  EXPECT_TRUE(isGraphLoaded(34));
+  unloadModeResources(3);  // frees 38 and 39 of the title as well
+  for (int id : {0, 34, 37, 72, 8, 38, 39}) EXPECT_EQ(graphOf(id), 0) << id;
+  EXPECT_TRUE(isGraphLoaded(4));
+  loadModeResources(kModeTitle, false);
+  EXPECT_TRUE(isGraphLoaded(38));
+  EXPECT_TRUE(isGraphLoaded(39));
+  EXPECT_EQ(graphOf(4), first.graphs[4]);
+
+  // Modes without a set change nothing.
+  const resourceRegistryRecord before = resourceRegistry;
+  for (int mode : {7, 12, 13}) {
+    loadModeResources(mode, false);
+    unloadModeResources(mode);
+  }
+  for (int id = 0; id < kImageIdCount; ++id) EXPECT_EQ(graphOf(id), before.graphs[id]) << id;
+
+  // A loaded sound keeps its handle; an id without a path fails and stays unloaded.
+  ensureSoundLoaded(kSoundTitleMusic);
+  EXPECT_EQ(soundOf(kSoundTitleMusic), before.sounds[kSoundTitleMusic]);
+  loadGraphById(1);
+  EXPECT_EQ(graphOf(1), -1);
+  EXPECT_FALSE(isGraphLoaded(1));
+
+  unloadModeResources(kModeTitle);
+  for (int id : title) EXPECT_EQ(graphOf(id), 0) << id;
+  EXPECT_EQ(soundOf(kSoundTitleMusic), 0);
+  platform::os::SetStartFolder(oldStart);
+}
+
+}  // namespace
+}  // namespace game
