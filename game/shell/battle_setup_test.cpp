@@ -1,14 +1,20 @@
 // The battle set-up screen: the stage list from the open stages and their
 // description files, the choices' cycling, the difficulty values, the
-// keyboard and mouse rows, the comments and the launch refusal.
+// keyboard and mouse rows, the comments and the launch refusal; and single
+// frames of the screen on its keys.
 #include "game/shell/battle_setup.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "game/shell/frame_loop.h"
+#include "game/shell/input.h"
 #include "game/shell/settings.h"
+#include "game/shell/startup.h"
 #include "platform/os/host_path.h"
 #include "platform/os/temp_folder_test_support.h"
 
@@ -209,6 +215,71 @@ TEST(SetupRows, CommentsByRowAndPartner) {
   EXPECT_EQ(partnerPortrait(5), 245);
   EXPECT_STREQ(partnerName(-1), "");
   EXPECT_EQ(partnerPortrait(-1), -1);
+}
+
+// One frame of the screen on given presses, without drawing (the library is
+// not started: pictures and sounds are absent and nothing shows).
+class SetupFrame : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    resetFrameState();
+    initReturnModeMap();
+    gameMode = kModeBattleSetup;
+    drawThisFrame = false;
+    setupListBuilt = true;
+    stageList = stageListData{{"チュートリアル"}, {"stages/チュートリアル"}, {{}}};
+    resetSetupChoices();
+    playerInputs[0] = resetInputRecord();
+    mouseX = mouseY = 0;
+    // The screens this one leads to stay still when entered.
+    std::copy(std::begin(modeHandlers), std::end(modeHandlers), saved_);
+    modeHandlers[kModeTitle] = modeHandlers[kModeEquipment] = nullptr;
+  }
+  void TearDown() override {
+    std::copy(std::begin(saved_), std::end(saved_), modeHandlers);
+    playerInputs[0] = resetInputRecord();
+    setupListBuilt = false;
+    stageList = stageListData{};
+    resetSetupChoices();
+    resetFrameState();
+  }
+  // Runs a frame at a row with one action pressed.
+  void press(int32_t row, int action) {
+    menuCursor = row;
+    playerInputs[0] = resetInputRecord();
+    playerInputs[0].hold[action] = 1;
+    battleStageSelect();
+  }
+
+ private:
+  ModeHandler saved_[kModeCount] = {};
+};
+
+TEST_F(SetupFrame, ChoicesLaunchRefusalEquipmentAndLeaving) {
+  press(kRowPartnerP1Down, kActionShot);
+  EXPECT_EQ(setupPartner[0], 4);  // 0 - 1 wraps to the story's range
+  press(kRowStageUp, kActionShot);
+  EXPECT_EQ(setupStage, 0);
+  press(kRowLaunch, kActionShot);  // no difficulty yet
+  EXPECT_EQ(gameMode, kModeBattleSetup);
+  press(kRowDifficultyDown, kActionShot);
+  EXPECT_EQ(setupDifficulty, 2);
+  playerCount = 2;
+  setupPartner[1] = kNoChoice;  // a later visit's second player
+  press(kRowLaunch, kActionShot);
+  EXPECT_EQ(gameMode, kModeBattleSetup);
+  EXPECT_EQ(setupStage, 0);  // nothing was reset by the refusal
+  press(kRowEquipP2, kActionShot);
+  EXPECT_EQ(gameMode, kModeEquipment);
+  EXPECT_EQ(getReturnMode(kModeEquipment), kModeBattleSetup);
+  gameMode = kModeBattleSetup;
+  press(kRowPartnerP2Up, kActionPause);  // cancel: everything back, to the title
+  EXPECT_EQ(gameMode, kModeTitle);
+  EXPECT_EQ(menuCursor, 1);
+  EXPECT_EQ(setupStage, -1);
+  EXPECT_EQ(setupDifficulty, -1);
+  EXPECT_EQ(setupPartner[0], 0);
+  EXPECT_EQ(setupPartner[1], 1);
 }
 
 }  // namespace
