@@ -91,11 +91,17 @@ Scene& TheScene() {
   return scene;
 }
 
-void DrawFrame(const Scene& s) {
-  ClearDrawTarget();
-  for (const Placement& p : s.sprites) RenderGraphAtPoint(p.x, p.y, s.alphaSprite, 1);
-  for (const Placement& p : s.turned)
-    RenderGraphRotatedAtCentre(float(p.x), float(p.y), p.scale, p.angle, s.turnedSprite, 1, 0);
+// The frame's parts, each of which can be timed alone.
+enum Part { kClear = 1, kSprites = 2, kTurned = 4, kBoxes = 8, kWhole = 15 };
+
+void DrawFrame(const Scene& s, int parts = kWhole) {
+  if (parts & kClear) ClearDrawTarget();
+  if (parts & kSprites)
+    for (const Placement& p : s.sprites) RenderGraphAtPoint(p.x, p.y, s.alphaSprite, 1);
+  if (parts & kTurned)
+    for (const Placement& p : s.turned)
+      RenderGraphRotatedAtCentre(float(p.x), float(p.y), p.scale, p.angle, s.turnedSprite, 1, 0);
+  if (!(parts & kBoxes)) return;
   for (size_t i = 0; i < s.boxes.size(); ++i) {
     const Placement& p = s.boxes[i];
     if (i % 3 == 0) ChooseBlendMode(1, 128);
@@ -124,6 +130,25 @@ void BM_Frame(benchmark::State& state, bool present) {
 }
 BENCHMARK_CAPTURE(BM_Frame, WithPresent, true)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_Frame, WithoutPresent, false)->Unit(benchmark::kMicrosecond);
+
+// One part of the frame alone, drawn over what the last whole frame left.
+void BM_FramePart(benchmark::State& state, int part) {
+  const Scene& s = TheScene();
+  if (s.alphaSprite < 0 || s.turnedSprite < 0) {
+    state.SkipWithError("the library did not start");
+    return;
+  }
+  DrawFrame(s);
+  for (auto _ : state) {
+    DrawFrame(s, part);
+    benchmark::ClobberMemory();
+  }
+  CountFrames(state);
+}
+BENCHMARK_CAPTURE(BM_FramePart, Clear, kClear)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_FramePart, AlphaSprites, kSprites)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_FramePart, TurnedSprites, kTurned)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_FramePart, Boxes, kBoxes)->Unit(benchmark::kMicrosecond);
 
 void BM_PresentOnly(benchmark::State& state) {
   const Scene& s = TheScene();

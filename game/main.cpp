@@ -1,4 +1,8 @@
 // The program entry. The game reads no command line.
 #include "game/shell/startup.h"
+#include "game/story/story_screen.h"
 
-int main() { return game::runGame(); }
+int main() {
+  game::story::installStoryScreen();
+  return game::runGame();
+}

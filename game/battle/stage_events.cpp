@@ -132,12 +132,12 @@ void readStageEvents(battleStage& stage, const std::vector<std::string>& lines) 
   stage.eventIndex = stage.events.empty() ? -1 : 0;
 }
 
-void loadStageEvents(battleStage& stage) {
-  const std::vector<std::string> lines = readStageLines(std::string(stage.folder) + "/events.txt");
-  releaseRadioVoices();
-  readStageEvents(stage, lines);
+namespace {
+
+// Loads the radio voices of the events from the given number on.
+void loadRadioVoices(const battleStage& stage, size_t from) {
   const int volume = static_cast<int>(Shell().radioVolume() * 2.55);
-  for (size_t n = 0; n < stage.events.size(); ++n) {
+  for (size_t n = from; n < stage.events.size(); ++n) {
     if (stage.events[n].kind != kEventRadio) continue;
     RadioLine radio;
     parseRadioLine(stage.eventLines[static_cast<size_t>(stage.events[n].line)], radio);
@@ -146,7 +146,21 @@ void loadStageEvents(battleStage& stage) {
     radioVoices[static_cast<int>(n)] = voice;
     Hooks().reloadImage(radio.imageId);
   }
+}
+
+}  // namespace
+
+void loadStageEvents(battleStage& stage) {
+  const std::vector<std::string> lines = readStageLines(std::string(stage.folder) + "/events.txt");
+  releaseRadioVoices();
+  readStageEvents(stage, lines);
+  loadRadioVoices(stage, 0);
   if (stage.events.empty()) stage.eventIndex = -1;
+}
+
+void reloadRadioVoicesAfterSoundRestart(const battleStage& stage) {
+  radioVoices.clear();
+  if (stage.eventIndex >= 0) loadRadioVoices(stage, static_cast<size_t>(stage.eventIndex));
 }
 
 void releaseRadioVoices() {

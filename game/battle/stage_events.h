@@ -38,6 +38,10 @@ void loadStageEvents(battleStage& stage);
 void runStageEvent(battleStage& stage, bool fastForward, bool storyAllowed = true);
 // Deletes every radio voice of the stage.
 void releaseRadioVoices();
+// After a restart of the sound system, which took every sound handle with
+// it: forgets the radio voices without deleting them (their numbers may
+// name new sounds now) and loads those of the events still to come.
+void reloadRadioVoicesAfterSoundRestart(const battleStage& stage);
 // The radio voice of an event number, -1 when none.
 int radioVoiceOf(int eventNumber);
 

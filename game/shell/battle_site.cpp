@@ -15,6 +15,7 @@
 #include "game/shell/records.h"
 #include "game/shell/resources.h"
 #include "game/shell/settings.h"
+#include "game/shell/story_site.h"
 #include "library/veziv.h"
 
 namespace game {
@@ -111,10 +112,27 @@ class GameShellHooks : public battle::ShellHooks {
   }
   std::string pauseKeyName() override { return getActionKeyName(kActionPause); }
   int radioVolume() override { return settingsRecord.radioVolume; }
-  // Until the story window runs inside the battle, an insert ends at once,
-  // so that the battle never stands still waiting for it.
+  // The story window of a story insert. Without the story an insert ends
+  // at once, so that the battle never stands still waiting for it.
+  void insertStoryLines(const std::vector<std::string>& lines, bool skipPast) override {
+    if (StorySite* story = storySite()) story->insertLines(lines, skipPast);
+  }
   void startStoryInsert() override {
-    if (battle::battleStage* stage = battle::currentStage()) stage->storyEventActive = 0;
+    if (StorySite* story = storySite()) {
+      story->startInsert();
+    } else if (battle::battleStage* stage = battle::currentStage()) {
+      stage->storyEventActive = 0;
+    }
+  }
+  void runStoryWindow() override {
+    if (StorySite* story = storySite()) story->runWindow();
+  }
+  void advanceStoryText() override {
+    if (StorySite* story = storySite()) story->advanceText();
+  }
+  uint32_t speakerColour(const std::string& speaker) override {
+    StorySite* story = storySite();
+    return story != nullptr ? story->speakerColour(speaker) : 0xFFFFFF;
   }
 };
 

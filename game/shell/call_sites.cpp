@@ -7,8 +7,12 @@
 #include "game/shell/battle_setup.h"
 #include "game/shell/battle_site.h"
 #include "game/shell/frame_loop.h"
+#include "game/shell/key_config.h"
 #include "game/shell/resources.h"
+#include "game/shell/settings_screen.h"
 #include "game/shell/startup.h"
+#include "game/shell/story_site.h"
+#include "game/shell/title_menu.h"
 #include "game/shell/widgets.h"
 #include "library/veziv.h"
 
@@ -32,27 +36,36 @@ std::string mainWeaponName(int id) { return std::to_string(id); }
 std::string subWeaponName(int id) { return std::to_string(id); }
 std::string itemName(int id) { return std::to_string(id); }
 
-void releaseScreenSets() {}
-void reloadSettingsScreenSets() {}
+// A screen-mode change took every graph with it: the screens' sets are
+// marked not loaded, then the settings screen's set and the set of the
+// screen behind it load again.
+void releaseScreenSets() {
+  for (int mode : {kModeBattle, kModeStory, kModeTitle, kModeSaveLoad, kModeBattleSetup, kModeSettings}) {
+    unloadModeResources(mode);
+  }
+}
+void reloadSettingsScreenSets() {
+  loadModeResources(kModeSettings, true);
+  loadModeResources(getReturnMode(kModeSettings), true);
+}
 void reloadBattleGraphics() { battle::reloadStageGraphics(); }
-void reloadStoryGraphs() {}
+void reloadStoryGraphs() {
+  if (StorySite* story = storySite()) story->reloadGraphs();
+}
 void releaseBattleSets() {}
 void loadCatalogueImages() {}
 void unloadCatalogueImages() {}
 
 void runBattleFrame() { battleStep(); }
 void releaseBattleStage() { battle::destroyStage(); }
-void releaseStoryResources() {}
-void applyStoryVoiceVolume() {}
-
-bool titleMenuStep() {
-  // The title's first form: its sky and the game's name.
-  if (!drawThisFrame) return false;
-  drawTitleSky();
-  const int width = veziv::MeasureTextDefaultFont(kGameTitle, -1, 0);
-  veziv::DrawTextDefaultFont((800 - width) / 2, 290, kGameTitle, colourWhite, 0);
-  return false;
+void releaseStoryResources() {
+  if (StorySite* story = storySite()) story->releaseResources();
 }
+void applyStoryVoiceVolume() {
+  if (StorySite* story = storySite()) story->applyVoiceVolume();
+}
+
+bool titleMenuStep() { return !titleMenu(); }
 
 // The battle's frames; without a stage (no battle started) back to the title.
 namespace {
@@ -71,14 +84,29 @@ bool battleFrame(void (*frame)()) {
 
 bool battleStep() { return battleFrame(battle::runBattleFrame); }
 bool battleResultStep() { return battleFrame(battle::runBattleResultFrame); }
-bool settingsStep() { return backToTitle(); }
+bool settingsStep() {
+  settingsScreen();
+  return false;
+}
 bool shopStep() { return backToTitle(); }
-bool padConfigStep() { return backToTitle(); }
+bool padConfigStep() {
+  padConfigScreen();
+  return false;
+}
 bool pauseMenuStep() { return backToTitle(); }
 bool equipmentStep() { return backToTitle(); }
-bool playerSelectStep() { return backToTitle(); }
-bool keyConfigStep() { return backToTitle(); }
-bool storyStep() { return backToTitle(); }
+bool playerSelectStep() {
+  playerCountSelect();
+  return false;
+}
+bool keyConfigStep() {
+  keyConfigScreen();
+  return false;
+}
+bool storyStep() {
+  StorySite* story = storySite();
+  return story != nullptr ? !story->frame() : backToTitle();
+}
 bool battleSetupStep() { return battleStageSelect(); }
 bool saveLoadStep() { return backToTitle(); }
 

@@ -58,6 +58,9 @@ bool playerSelectStep();
 bool keyConfigStep();
 bool storyStep();
 bool battleSetupStep();
+// The battle set-up screen's choices as a new battle-mode game starts:
+// no partners, the first stage, the partners the story has opened.
+void resetBattleSetupChoices();
 bool saveLoadStep();
 
 }  // namespace game

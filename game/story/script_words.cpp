@@ -337,9 +337,14 @@ void wordImpress(const Run& run) {
     run.stepOn(run.replaying);
     return;
   }
-  speakerEntry& entry = speakerTable[items[0]];
-  if (entry.name.empty()) entry.name = items[0];
-  entry.impression += readNumber(items[1]);
+  // Only the table's own speakers take impressions: an entry made here
+  // would shift the saved impressions of every speaker after it.
+  auto it = speakerTable.find(items[0]);
+  if (it == speakerTable.end()) {
+    veziv::PrintfToScreen("impress: no speaker %s\n", items[0].c_str());
+    return;
+  }
+  it->second.impression += readNumber(items[1]);
 }
 
 void wordMakeCharaSplit(const Run& run) {
@@ -375,11 +380,16 @@ void wordStartBattle(const Run& run) {
   // The events' lines that the battle added to the script come back in
   // file order after this line. The folder is the token, as live.
   const std::deque<std::string> events = readScriptLines(run.line.token(0) + "/events.txt");
-  auto at = storyScene.scriptLines.begin() + std::min<size_t>(storyScene.lineIndex, storyScene.scriptLines.size());
+  const size_t first = std::min<size_t>(storyScene.lineIndex, storyScene.scriptLines.size());
+  auto at = storyScene.scriptLines.begin() + first;
+  int32_t inserted = 0;
   for (const std::string& line : events) {
     if (line.find("@event") != std::string::npos) continue;
     at = storyScene.scriptLines.insert(at, line) + 1;
+    ++inserted;
   }
+  replayedEventsAt = static_cast<int32_t>(first);
+  replayedEventsCount = inserted;
   run.stepOn(true);
 }
 

@@ -221,8 +221,11 @@ TEST_F(StoryTest, EveryWordEndsAsItShouldAndDoesItsWork) {
        [](const test::RecordingHooks& h) {
          EXPECT_EQ(h.calls, (std::vector<std::string>{"endEvent:", "unload:15"}));
        }},
-      {"@impress (オルナ,3)", true, kStops, none,
+      {"@impress (オルナ,3)", true, kStops, [] { speakerTable["オルナ"] = speakerEntry{"オルナ", 0, 1, 0}; },
        [](const test::RecordingHooks&) { EXPECT_EQ(speakerTable.at("オルナ").impression, 3); }},
+      // A name the table does not know gains no entry (it would shift the saved impressions).
+      {"@impress (誰か,3)", false, kStops, none,
+       [](const test::RecordingHooks&) { EXPECT_EQ(speakerTable.count("誰か"), 0u); }},
       {"@impress (オルナ)", true, kStepsReplaying, none,
        [](const test::RecordingHooks&) { EXPECT_EQ(speakerTable.count("オルナ"), 0u); }},
       {"@setDifficulty 70", false, kStops, none,

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
 #include <cstring>
 
 #include "game/shell/call_sites.h"
@@ -15,6 +16,9 @@
 namespace game::story {
 
 storySceneRecord storyScene;
+int32_t replayLineLimit = INT32_MAX;
+int32_t replayedEventsAt = 0;
+int32_t replayedEventsCount = 0;
 std::map<std::string, storyGraph> storyGraphTable;
 std::map<std::string, speakerEntry> speakerTable;
 
@@ -132,6 +136,7 @@ void stepScenario(bool replaying) {
     stepPending = false;
     const int32_t index = storyScene.lineIndex;
     if (index < 0 || index >= static_cast<int32_t>(storyScene.scriptLines.size())) break;
+    if (flag && index >= replayLineLimit) break;
     // A chain that never reaches a stopping line ("@goTo" round a circle
     // of scripts) is cut, not run for ever.
     if (run >= kMaxChainLines || chainLoads > kMaxChainLoads) {

@@ -86,6 +86,12 @@ struct storySceneRecord {
 };
 
 extern storySceneRecord storyScene;
+// While a saved story is replayed no line at or past this index runs
+// (INT32_MAX: no bound).
+extern int32_t replayLineLimit;
+// Where the last replayed "@startBattle" put its events' lines, and how many.
+extern int32_t replayedEventsAt;
+extern int32_t replayedEventsCount;
 // Picture name to picture; name order is the drawing order.
 extern std::map<std::string, storyGraph> storyGraphTable;
 // Speaker display name to entry, in byte order of the names.

@@ -94,28 +94,28 @@ void NoteMouse(int x, int y) {
 
 void TranslateWindowEvent(const SDL_WindowEvent& e, std::vector<Message>* out) {
   switch (e.event) {
-    case SDL_WINDOWEVENT_FOCUS_GAINED: Add(out, MessageKind::kActivate, 1, 0); break;
-    case SDL_WINDOWEVENT_FOCUS_LOST: Add(out, MessageKind::kActivate, 0, 0); break;
-    case SDL_WINDOWEVENT_MINIMIZED: Add(out, MessageKind::kActivate, 0, 1); break;
-    case SDL_WINDOWEVENT_CLOSE: Add(out, MessageKind::kClose); break;
-    case SDL_WINDOWEVENT_MOVED: Add(out, MessageKind::kMove, e.data1, e.data2); break;
-    case SDL_WINDOWEVENT_SIZE_CHANGED: Add(out, MessageKind::kSize, e.data1, e.data2); break;
-    case SDL_WINDOWEVENT_EXPOSED: Add(out, MessageKind::kPaint); break;
-    case SDL_WINDOWEVENT_DISPLAY_CHANGED: Add(out, MessageKind::kDisplayChange); break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED: Add(out, MessageKind::WM_ACTIVATE, 1, 0); break;
+    case SDL_WINDOWEVENT_FOCUS_LOST: Add(out, MessageKind::WM_ACTIVATE, 0, 0); break;
+    case SDL_WINDOWEVENT_MINIMIZED: Add(out, MessageKind::WM_ACTIVATE, 0, 1); break;
+    case SDL_WINDOWEVENT_CLOSE: Add(out, MessageKind::WM_CLOSE); break;
+    case SDL_WINDOWEVENT_MOVED: Add(out, MessageKind::WM_MOVE, e.data1, e.data2); break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED: Add(out, MessageKind::WM_SIZE, e.data1, e.data2); break;
+    case SDL_WINDOWEVENT_EXPOSED: Add(out, MessageKind::WM_PAINT); break;
+    case SDL_WINDOWEVENT_DISPLAY_CHANGED: Add(out, MessageKind::WM_DISPLAYCHANGE); break;
     default: break;
   }
 }
 
 void Translate(const SDL_Event& e, std::vector<Message>* out) {
   switch (e.type) {
-    case SDL_QUIT: Add(out, MessageKind::kClose); break;
+    case SDL_QUIT: Add(out, MessageKind::WM_CLOSE); break;
     case SDL_WINDOWEVENT: TranslateWindowEvent(e.window, out); break;
-    case SDL_DISPLAYEVENT: Add(out, MessageKind::kDisplayChange); break;
+    case SDL_DISPLAYEVENT: Add(out, MessageKind::WM_DISPLAYCHANGE); break;
     case SDL_MOUSEMOTION: {
       NoteMouse(e.motion.x, e.motion.y);
       int x = 0, y = 0;
       ReadMouse(&x, &y);
-      Add(out, MessageKind::kMouseMove, x, y);
+      Add(out, MessageKind::WM_MOUSEMOVE, x, y);
       break;
     }
     case SDL_MOUSEBUTTONDOWN:
@@ -129,23 +129,23 @@ void Translate(const SDL_Event& e, std::vector<Message>* out) {
     case SDL_MOUSEWHEEL: {
       // Only the vertical wheel counts; a sideways scroll is no notch.
       Sint32 y = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y;
-      if (y != 0) Add(out, MessageKind::kWheel, y > 0 ? 1 : -1);
+      if (y != 0) Add(out, MessageKind::WM_MOUSEWHEEL, y > 0 ? 1 : -1);
       break;
     }
     case SDL_KEYDOWN: {
       if (int c = EditKeyCharacter(e.key.keysym.sym)) {
-        Add(out, MessageKind::kEditKey, c);
+        Add(out, MessageKind::WM_KEYDOWN, c);
       } else if (int ctl = ControlCharacter(e.key.keysym.sym, e.key.keysym.mod)) {
-        Add(out, MessageKind::kChar, ctl);
+        Add(out, MessageKind::WM_CHAR, ctl);
       }
       break;
     }
     case SDL_TEXTINPUT:
-      for (unsigned char byte : TypedTextToCp932(e.text.text)) Add(out, MessageKind::kChar, byte);
+      for (unsigned char byte : TypedTextToCp932(e.text.text)) Add(out, MessageKind::WM_CHAR, byte);
       break;
     case SDL_TEXTEDITING: {
       Message m;
-      m.kind = MessageKind::kComposition;
+      m.kind = MessageKind::WM_IME_COMPOSITION;
       m.a = e.edit.start;
       m.text = TypedTextToCp932(e.edit.text);
       out->push_back(std::move(m));
@@ -153,7 +153,7 @@ void Translate(const SDL_Event& e, std::vector<Message>* out) {
     }
     case SDL_TEXTEDITING_EXT: {
       Message m;
-      m.kind = MessageKind::kComposition;
+      m.kind = MessageKind::WM_IME_COMPOSITION;
       m.a = e.editExt.start;
       if (e.editExt.text != nullptr) m.text = TypedTextToCp932(e.editExt.text);
       out->push_back(std::move(m));
@@ -162,7 +162,7 @@ void Translate(const SDL_Event& e, std::vector<Message>* out) {
     }
     case SDL_DROPFILE: {
       Message m;
-      m.kind = MessageKind::kDropFile;
+      m.kind = MessageKind::WM_DROPFILES;
       // A name with a character that CP932 lacks could not be opened again: skip it.
       std::optional<std::string> name;
       if (e.drop.file != nullptr) name = platform::os::TryUtf8ToCp932(e.drop.file);

@@ -9,24 +9,25 @@
 namespace platform::window {
 
 enum class MessageKind {
-  kActivate,         // a: 1 active, 0 inactive; b: 1 when the window was minimised
-  kClose,            // the close box, or a quit request (also SIGINT / SIGTERM)
-  kMove,             // a, b: the client origin on the desktop
-  kSize,             // a, b: the client size
-  kPaint,            // the window must be drawn again
-  kDisplayChange,    // the window moved to another display or the display changed
-  kMouseMove,        // a, b: the position as ReadMouse gives it
-  kMouseButtonDown,  // a: 1 left, 2 right, 4 middle
-  kMouseButtonUp,    // a: as above
-  kWheel,            // a: +1 a forward notch, -1 a backward one
-  kEditKey,          // a: the control character of an editing key
-  kChar,             // a: one CP932 byte of typed text, or a control character
-  kComposition,      // text: the input method's composition (CP932); a: its cursor
-  kDropFile,         // text: the dropped file's path (CP932)
+  WM_ACTIVATE,         // a: 1 active, 0 inactive; b: 1 when the window was minimised
+  WM_CLOSE,            // the close box, or a quit request (also SIGINT / SIGTERM)
+  WM_DESTROY,          // the window is going: the library's answer to WM_CLOSE
+  WM_MOVE,             // a, b: the client origin on the desktop
+  WM_SIZE,             // a, b: the client size
+  WM_PAINT,            // the window must be drawn again
+  WM_DISPLAYCHANGE,    // the window moved to another display or the display changed
+  WM_MOUSEMOVE,        // a, b: the position as ReadMouse gives it
+  kMouseButtonDown,    // a: 1 left, 2 right, 4 middle
+  kMouseButtonUp,      // a: as above
+  WM_MOUSEWHEEL,       // a: +1 a forward notch, -1 a backward one
+  WM_KEYDOWN,          // a: the control character of an editing key
+  WM_CHAR,             // a: one CP932 byte of typed text, or a control character
+  WM_IME_COMPOSITION,  // text: the input method's composition (CP932); a: its cursor
+  WM_DROPFILES,        // text: the dropped file's path (CP932)
 };
 
 struct Message {
-  MessageKind kind = MessageKind::kPaint;
+  MessageKind kind = MessageKind::WM_PAINT;
   int a = 0;
   int b = 0;
   std::string text;

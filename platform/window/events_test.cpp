@@ -52,7 +52,7 @@ TEST_F(EventSource, EditKeysBecomeTheirControlCharacters) {
       InjectKeyDown(c.key, false, repeat);
       std::vector<Message> m = One();
       ASSERT_EQ(m.size(), 1u);
-      EXPECT_EQ(m[0].kind, MessageKind::kEditKey);
+      EXPECT_EQ(m[0].kind, MessageKind::WM_KEYDOWN);
       EXPECT_EQ(m[0].a, c.want);
     }
   }
@@ -77,7 +77,7 @@ TEST_F(EventSource, KeyPressesMakeTheControlCharactersTextEventsLack) {
       continue;
     }
     ASSERT_EQ(m.size(), 1u);
-    EXPECT_EQ(m[0].kind, MessageKind::kChar);
+    EXPECT_EQ(m[0].kind, MessageKind::WM_CHAR);
     EXPECT_EQ(m[0].a, c.want);
   }
   struct Letter {
@@ -116,7 +116,7 @@ TEST_F(EventSource, TypedTextArrivesAsCp932BytesOneByOne) {
     std::vector<Message> m = One();
     ASSERT_EQ(m.size(), c.bytes.size()) << c.utf8;
     for (size_t i = 0; i < m.size(); ++i) {
-      EXPECT_EQ(m[i].kind, MessageKind::kChar);
+      EXPECT_EQ(m[i].kind, MessageKind::WM_CHAR);
       EXPECT_EQ(m[i].a, c.bytes[i]) << c.utf8 << " byte " << i;
     }
   }
@@ -144,7 +144,7 @@ TEST_F(EventSource, CompositionsArriveWholeAsCp932WithTheirCursor) {
     InjectComposition(c.utf8, c.cursor);
     std::vector<Message> m = One();
     ASSERT_EQ(m.size(), 1u) << c.utf8;
-    EXPECT_EQ(m[0].kind, MessageKind::kComposition);
+    EXPECT_EQ(m[0].kind, MessageKind::WM_IME_COMPOSITION);
     EXPECT_EQ(m[0].text, c.cp932);
     EXPECT_EQ(m[0].a, c.cursor);
   }
@@ -170,7 +170,7 @@ TEST_F(EventSource, WheelCountsOneNotchPerEventWhateverItsSize) {
       continue;
     }
     ASSERT_EQ(m.size(), 1u);
-    EXPECT_EQ(m[0].kind, MessageKind::kWheel);
+    EXPECT_EQ(m[0].kind, MessageKind::WM_MOUSEWHEEL);
     EXPECT_EQ(m[0].a, c.want) << c.x << "," << c.y << " flipped " << c.flipped;
   }
 }
@@ -204,7 +204,7 @@ TEST_F(EventSource, MouseButtonsUseTheLibraryCodesAndMoveTheMouse) {
   InjectMouseMotion(123, 45);
   std::vector<Message> m = One();
   ASSERT_EQ(m.size(), 1u);
-  EXPECT_EQ(m[0].kind, MessageKind::kMouseMove);
+  EXPECT_EQ(m[0].kind, MessageKind::WM_MOUSEMOVE);
   EXPECT_EQ(m[0].a, 123);
   EXPECT_EQ(m[0].b, 45);
 }
@@ -216,15 +216,15 @@ TEST_F(EventSource, WindowEventsBecomeActivationCloseMoveSizeAndPaint) {
     int a, b;
   };
   const Case cases[] = {
-      {[] { InjectFocus(true); }, MessageKind::kActivate, 1, 0},
-      {[] { InjectFocus(false); }, MessageKind::kActivate, 0, 0},
-      {[] { InjectMinimized(); }, MessageKind::kActivate, 0, 1},
-      {[] { InjectWindowClose(); }, MessageKind::kClose, 0, 0},
-      {[] { InjectQuit(); }, MessageKind::kClose, 0, 0},
-      {[] { InjectMoved(-20, 300); }, MessageKind::kMove, -20, 300},
-      {[] { InjectUserResize(700, 500); }, MessageKind::kSize, 700, 500},
-      {[] { InjectExposed(); }, MessageKind::kPaint, 0, 0},
-      {[] { InjectDisplayChanged(); }, MessageKind::kDisplayChange, 0, 0},
+      {[] { InjectFocus(true); }, MessageKind::WM_ACTIVATE, 1, 0},
+      {[] { InjectFocus(false); }, MessageKind::WM_ACTIVATE, 0, 0},
+      {[] { InjectMinimized(); }, MessageKind::WM_ACTIVATE, 0, 1},
+      {[] { InjectWindowClose(); }, MessageKind::WM_CLOSE, 0, 0},
+      {[] { InjectQuit(); }, MessageKind::WM_CLOSE, 0, 0},
+      {[] { InjectMoved(-20, 300); }, MessageKind::WM_MOVE, -20, 300},
+      {[] { InjectUserResize(700, 500); }, MessageKind::WM_SIZE, 700, 500},
+      {[] { InjectExposed(); }, MessageKind::WM_PAINT, 0, 0},
+      {[] { InjectDisplayChanged(); }, MessageKind::WM_DISPLAYCHANGE, 0, 0},
   };
   for (const Case& c : cases) {
     c.inject();
@@ -240,7 +240,7 @@ TEST_F(EventSource, DroppedFileNamesArriveAsCp932AndUnrepresentableOnesAreSkippe
   InjectDropFile("/home/user/\xE8\xA1\xA8.png");
   std::vector<Message> m = One();
   ASSERT_EQ(m.size(), 1u);
-  EXPECT_EQ(m[0].kind, MessageKind::kDropFile);
+  EXPECT_EQ(m[0].kind, MessageKind::WM_DROPFILES);
   EXPECT_EQ(m[0].text, "/home/user/\x95\x5C.png");
 
   InjectDropFile("/tmp/\xF0\x9F\x98\x80.txt");

@@ -122,7 +122,7 @@ TEST_F(Present, HeadlessDriverAsksToQuitOnceItHasShownTheFramesAskedFor) {
     while (PollMessages(&messages)) {
     }
     int closes = 0;
-    for (const Message& m : messages) closes += m.kind == MessageKind::kClose ? 1 : 0;
+    for (const Message& m : messages) closes += m.kind == MessageKind::WM_CLOSE ? 1 : 0;
     return closes;
   };
   QuitAfterPresentedFrames(2);

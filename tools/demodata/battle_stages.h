@@ -32,6 +32,9 @@ const std::vector<BattleStagePlan>& BattleStagePlans();
 // Half the width of an enemy image of the plan (the hit radius); 0 if unknown.
 int BattleImageRadius(int imageId);
 
+// The UTF-8 text of a stage folder's "events.txt" (by the folder table's index).
+std::string StageEventsText(int stage);
+
 // The bytes of a stage's "enemy.dat".
 std::vector<uint8_t> EnemyFileBytes(const BattleStagePlan& plan);
 

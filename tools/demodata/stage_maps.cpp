@@ -163,6 +163,8 @@ std::string eventsText(const char* events) {
 
 }  // namespace
 
+std::string StageEventsText(int stage) { return eventsText(kThemes[stage].events); }
+
 void makeBattleStageMaps(const Sources& sources, Outputs& out) {
   std::vector<std::string> music;
   for (const BattleStagePlan& plan : BattleStagePlans()) {

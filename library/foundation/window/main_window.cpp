@@ -347,7 +347,7 @@ int DestroyMainWindow() {
   if (!s.closing) s.closing = 1;
   if (!s.destroy_handled) {
     platform::window::Message close;
-    close.kind = platform::window::MessageKind::kClose;
+    close.kind = platform::window::MessageKind::WM_CLOSE;
     MainWindowProc(close);
   }
   while (!s.destroy_handled && PumpMessagesUnlocked() == 0) {

@@ -53,7 +53,7 @@ int RunPass(bool main_thread) {
     messages.clear();
     if (!pw::PollMessages(&messages)) break;
     for (const pw::Message& m : messages) {
-      if (m.kind == pw::MessageKind::kActivate && s.windowed) s.active = m.a;
+      if (m.kind == pw::MessageKind::WM_ACTIVATE && s.windowed) s.active = m.a;
       if (s.destroyed) return -1;
       MainWindowProc(m);
     }

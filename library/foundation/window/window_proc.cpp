@@ -17,15 +17,22 @@ using detail::WindowState;
 using detail::WindowStateBlock;
 
 // The window itself stays until DestroyMainWindow, after graphics has ended;
-// here it only becomes "destroyed" for the pump and the game.
+// closing only makes it "destroyed" for the pump and the game.
 void HandleClose() {
   WindowStateBlock& s = WindowState();
   WriteLogText("ウインドウを閉じようとしています\n");
+  pw::Message destroy;
+  destroy.kind = pw::MessageKind::WM_DESTROY;
+  MainWindowProc(destroy);
+  if (!s.ending) s.ending = 1;
+}
+
+void HandleDestroy() {
+  WindowStateBlock& s = WindowState();
   WriteLogText("ウインドウが破棄されようとしています\n");
   s.destroy_handled = 1;
   s.destroyed = 1;
   WriteLogText("ソフトを終了する準備が整いました\n");
-  if (!s.ending) s.ending = 1;
 }
 
 void HandleActivation(int state, bool minimised) {
@@ -96,46 +103,49 @@ void MainWindowProc(const pw::Message& m) {
   WindowStateBlock& s = WindowState();
   const detail::SubsystemCallSites& cs = CallSites();
   switch (m.kind) {
-    case pw::MessageKind::kClose:
+    case pw::MessageKind::WM_CLOSE:
       HandleClose();
       break;
-    case pw::MessageKind::kMove:
+    case pw::MessageKind::WM_DESTROY:
+      HandleDestroy();
+      break;
+    case pw::MessageKind::WM_MOVE:
       if (s.windowed && !s.mode_changing) UpdateClientRectOnMove(m.a, m.b);
       break;
-    case pw::MessageKind::kSize:
+    case pw::MessageKind::WM_SIZE:
       // A maximised window's size is the window manager's to keep.
       if (!pw::IsMaximized()) detail::FollowWindowSize();
       break;
-    case pw::MessageKind::kActivate:
+    case pw::MessageKind::WM_ACTIVATE:
       HandleActivation(m.a, m.b != 0);
       break;
-    case pw::MessageKind::kPaint:
+    case pw::MessageKind::WM_PAINT:
       HandlePaint();
       break;
-    case pw::MessageKind::kDisplayChange:
+    case pw::MessageKind::WM_DISPLAYCHANGE:
       HandleDisplayChange();
       break;
-    case pw::MessageKind::kMouseMove:
+    case pw::MessageKind::WM_MOUSEMOVE:
     case pw::MessageKind::kMouseButtonUp:
       break;
     case pw::MessageKind::kMouseButtonDown:
       RecordMouseClick(m.a);
       break;
-    case pw::MessageKind::kWheel:
+    case pw::MessageKind::WM_MOUSEWHEEL:
       s.wheel_count += m.a > 0 ? 1 : -1;
       break;
-    case pw::MessageKind::kEditKey:
+    case pw::MessageKind::WM_KEYDOWN:
       if (cs.char_buffer_has_room()) cs.push_input_char(m.a);
       break;
-    case pw::MessageKind::kChar: {
+    case pw::MessageKind::WM_CHAR: {
       int c = detail::FilterTypedChar(m.a);
       if (c >= 0) cs.push_input_char(c);
       break;
     }
-    case pw::MessageKind::kComposition:
+    case pw::MessageKind::WM_IME_COMPOSITION:
       cs.take_ime_composition(m.text, m.a);
       break;
-    case pw::MessageKind::kDropFile:
+    case pw::MessageKind::WM_DROPFILES:
       if (static_cast<int>(s.dropped_files.size()) < detail::kMaxDroppedFiles) s.dropped_files.push_back(m.text);
       break;
   }

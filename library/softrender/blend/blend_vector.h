@@ -4,6 +4,7 @@
 // Every loop that uses them finishes its row with the scalar rule.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "library/softrender/blend/blend_rules.h"
@@ -20,6 +21,21 @@ using WideAlphaMix = int32_t (*)(uint8_t* dp, const uint8_t* sp, int32_t n, cons
 // The eight-pixel form where the machine has it (mode 0 or 1), else null.
 WideAlphaMix ChooseWideAlphaMix(BlendRule rule, bool tint, bool transp);
 
+// A textured row's walk: 32-bit texel (u >> shift, v >> shift) of the source
+// for the first pixel, stepping by (du, dv) a pixel.
+struct TexelStep {
+  const uint8_t* source;
+  ptrdiff_t pitch;
+  uint32_t u, v, du, dv;
+  int shift;
+};
+
+// The same mix with the source pixels fetched along a texel walk, every texel
+// inside the source and the source apart from the row: draws all n pixels and
+// returns n, or none and returns 0 (fewer than eight, or a walk the gather
+// cannot index: a pitch outside 1 .. 32767 or a shift below 16).
+using WideTexelMix = int32_t (*)(uint8_t* dp, int32_t n, const TexelStep& w, const RuleTables& t);
+WideTexelMix ChooseWideTexelMix(BlendRule rule, bool tint, bool transp);
 }  // namespace veziv::softrender
 
 #if defined(__SSE2__)

@@ -1,118 +1,34 @@
 // Modes 0 and 1 with source alpha (no blend image) in eight-pixel AVX2 form,
-// for machines that have it: the arithmetic of MixVector in blend_vector.h
-// lane for lane. The 256-bit unpacks and packs work within each 128-bit half,
-// so each half goes through exactly the steps of the four-pixel form.
+// for machines that have it: rows of pixels and textured rows.
 #include <array>
 
 #include "library/softrender/blend/blend_vector.h"
-
-#if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
-#endif
+#include "library/softrender/blend/blend_wide.h"
 
 namespace veziv::softrender {
 
 #if defined(__x86_64__) || defined(__i386__)
 namespace {
 
-#define VEZIV_WIDE __attribute__((target("avx2"), always_inline)) inline
-
-VEZIV_WIDE __m256i Splat8(uint32_t v) { return _mm256_set1_epi32(static_cast<int>(v)); }
-
-VEZIV_WIDE __m256i Lerp8Wide(__m256i d, __m256i x, __m256i w) {
-  return _mm256_srli_epi16(_mm256_add_epi16(_mm256_slli_epi16(d, 8), _mm256_mullo_epi16(_mm256_sub_epi16(x, d), w)),
-                           8);
-}
-
-VEZIV_WIDE __m256i Lerp16Wide(__m256i d, __m256i x, __m256i w) {
-  const __m256i up = _mm256_subs_epu16(x, d), down = _mm256_subs_epu16(d, x);
-  const __m256i cut = _mm256_cmpeq_epi16(_mm256_mullo_epi16(down, w), _mm256_setzero_si256());
-  const __m256i r = _mm256_sub_epi16(_mm256_add_epi16(d, _mm256_mulhi_epu16(up, w)), _mm256_mulhi_epu16(down, w));
-  return _mm256_sub_epi16(r, _mm256_andnot_si256(cut, _mm256_set1_epi16(1)));
-}
-
-VEZIV_WIDE __m256i ScaleWide(__m256i x, __m256i m) {
-  return _mm256_srli_epi16(
-      _mm256_mulhi_epu16(_mm256_mullo_epi16(x, m), _mm256_set1_epi16(static_cast<short>(32897))), 7);
-}
-
-VEZIV_WIDE __m256i KeepByte3Wide(__m256i r, __m256i d) {
-  const __m256i low = Splat8(0x00FFFFFF);
-  return _mm256_or_si256(_mm256_and_si256(r, low), _mm256_andnot_si256(low, d));
-}
-
-template <BlendRule R, bool Tint, bool Transp>
-VEZIV_WIDE __m256i MixLanesWide(__m256i d, __m256i raw, __m256i a, __m256i tint, __m256i p) {
-  const __m256i x = Tint ? ScaleWide(raw, tint) : raw;
-  if constexpr (R == BlendRule::Copy) {
-    return Lerp8Wide(d, x, a);
-  } else {
-    __m256i w = _mm256_mullo_epi16(a, p);
-    if constexpr (Transp) {
-      const __m256i opaque = _mm256_cmpeq_epi16(a, _mm256_set1_epi16(255));
-      w = _mm256_or_si256(_mm256_and_si256(opaque, _mm256_slli_epi16(p, 8)), _mm256_andnot_si256(opaque, w));
-    }
-    return Lerp16Wide(d, x, w);
-  }
-}
-
-// The parameter and tint of the mix in 16-bit lanes.
-struct WideWeights {
-  __m256i tint, p;
-};
-
-VEZIV_WIDE WideWeights MakeWeights(const RuleTables& t) {
-  const short b = short(t.tint[0][255]), g = short(t.tint[1][255]), r = short(t.tint[2][255]);
-  return {_mm256_set_epi16(0, r, g, b, 0, r, g, b, 0, r, g, b, 0, r, g, b), _mm256_set1_epi16(static_cast<short>(t.p))};
-}
-
-// The eight source pixels s over the eight target pixels at out.
-template <BlendRule R, bool Tint, bool Transp>
-VEZIV_WIDE void MixEight(__m256i* out, __m256i s, const WideWeights& k) {
-  const __m256i z = _mm256_setzero_si256();
-  const __m256i a = _mm256_srli_epi32(s, 24);
-  [[maybe_unused]] __m256i opaque = z;
-  if constexpr (R == BlendRule::Copy && Transp) {
-    opaque = _mm256_cmpeq_epi32(a, Splat8(255));
-    if constexpr (!Tint) {
-      // Eight clear or eight opaque pixels need no mixing.
-      if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(a, z)) == -1) return;
-      if (_mm256_movemask_epi8(opaque) == -1) {
-        _mm256_storeu_si256(out, s);
-        return;
-      }
-    }
-  }
-  const __m256i d = _mm256_loadu_si256(out);
-  const __m256i doubled = _mm256_or_si256(a, _mm256_slli_epi32(a, 16));
-  const __m256i lowAlpha = _mm256_unpacklo_epi32(doubled, a), highAlpha = _mm256_unpackhi_epi32(doubled, a);
-  __m256i res = _mm256_packus_epi16(
-      MixLanesWide<R, Tint, Transp>(_mm256_unpacklo_epi8(d, z), _mm256_unpacklo_epi8(s, z), lowAlpha, k.tint, k.p),
-      MixLanesWide<R, Tint, Transp>(_mm256_unpackhi_epi8(d, z), _mm256_unpackhi_epi8(s, z), highAlpha, k.tint, k.p));
-  if constexpr (R == BlendRule::Copy && Transp) {
-    // Alpha 255 takes the opaque form: the word whole, or the tinted colour.
-    __m256i plain = s;
-    if constexpr (Tint)
-      plain = KeepByte3Wide(_mm256_packus_epi16(ScaleWide(_mm256_unpacklo_epi8(s, z), k.tint),
-                                                ScaleWide(_mm256_unpackhi_epi8(s, z), k.tint)),
-                            d);
-    res = _mm256_or_si256(_mm256_and_si256(opaque, plain), _mm256_andnot_si256(opaque, res));
-  }
-  _mm256_storeu_si256(out, res);
-}
-
 template <BlendRule R, bool Tint, bool Transp>
 __attribute__((target("avx2"))) int32_t AlphaMixEight(uint8_t* dp, const uint8_t* sp, int32_t n,
                                                       const RuleTables& t) {
-  const WideWeights k = MakeWeights(t);
+  const wide::WideWeights k = wide::MakeWeights(t);
   int32_t i = 0;
   for (; i + 8 <= n; i += 8)
-    MixEight<R, Tint, Transp>(reinterpret_cast<__m256i*>(dp + ptrdiff_t{4} * i),
+    wide::MixEight<R, Tint, Transp>(reinterpret_cast<__m256i*>(dp + ptrdiff_t{4} * i),
                               _mm256_loadu_si256(reinterpret_cast<const __m256i*>(sp + ptrdiff_t{4} * i)), k);
   return i;
 }
 
-#undef VEZIV_WIDE
+template <BlendRule R, bool Tint, bool Transp>
+__attribute__((target("avx2"))) int32_t TexelMixEight(uint8_t* dp, int32_t n, const TexelStep& w,
+                                                      const RuleTables& t) {
+  if (n < 8 || w.pitch <= 0 || w.pitch >= 32768 || w.shift < 16) return 0;
+  wide::MixTexelRun<R, Tint, Transp>(dp, n, w.u, w.v, wide::MakeTexelRow(w.source, w.pitch, w.shift, w.du, w.dv, t));
+  return n;
+}
+
 
 template <template <BlendRule, bool, bool> class Form, class Fn>
 Fn Pick(BlendRule rule, bool tint, bool transp) {
@@ -131,14 +47,22 @@ template <BlendRule R, bool Tint, bool Transp>
 struct RowForm {
   static constexpr WideAlphaMix fn = AlphaMixEight<R, Tint, Transp>;
 };
+template <BlendRule R, bool Tint, bool Transp>
+struct TexelForm {
+  static constexpr WideTexelMix fn = TexelMixEight<R, Tint, Transp>;
+};
 
 }  // namespace
 
 WideAlphaMix ChooseWideAlphaMix(BlendRule rule, bool tint, bool transp) {
   return Pick<RowForm, WideAlphaMix>(rule, tint, transp);
 }
+WideTexelMix ChooseWideTexelMix(BlendRule rule, bool tint, bool transp) {
+  return Pick<TexelForm, WideTexelMix>(rule, tint, transp);
+}
 #else
 WideAlphaMix ChooseWideAlphaMix(BlendRule, bool, bool) { return nullptr; }
+WideTexelMix ChooseWideTexelMix(BlendRule, bool, bool) { return nullptr; }
 #endif
 
 }  // namespace veziv::softrender

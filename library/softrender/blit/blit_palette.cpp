@@ -6,6 +6,9 @@
 // p = 128, the 6-bit blend (16-bit), and the whole-entry add and subtract at
 // p = 255 (32-bit: MMX or packed form; 16-bit: two-pixel form) replace the
 // rule's own loop.
+#include <algorithm>
+#include <cstring>
+
 #include "library/softrender/blit/blit_rows.h"
 
 namespace veziv::softrender {
@@ -45,37 +48,45 @@ void EachEntry(const BlitSetup& k, Op op) {
   });
 }
 
-// The untinted copy without blend image into 32 bits: four entries looked up
-// and stored at a time where SSE2 is there. With Transp an index equal to the
-// whole transparent value keeps its target pixel.
+// The untinted copy without blend image into 32 bits. With Transp an index
+// equal to the whole transparent value keeps its target pixel: eight indices
+// are tested at once, and a group without the key stores its eight entries
+// without a test each. Plain stores of the looked-up entries beat a vector
+// form here: each entry is one load, and nothing needs putting together.
 template <bool Transp>
 void CopyEntries32(const BlitSetup& k) {
   const uint8_t* const palette = k.palette;
   const uint32_t key = k.key;
-  const int32_t w = k.w;
+  if (Transp && key > 255) {
+    // No index equals the transparent value.
+    CopyEntries32<false>(k);
+    return;
+  }
+  constexpr uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
+  const uint64_t keys = kOnes * (key & 0xFF);
+  const size_t w = size_t(std::max(k.w, 0));
+  const auto entry = [palette](uint8_t index) { return Load32(palette + 4 * size_t{index}); };
   for (int32_t y = 0; y < k.h; ++y) {
     const uint8_t* sp = k.src + y * k.srcPitch;
     uint8_t* dp = k.dst + y * k.dstPitch;
-    int32_t x = 0;
-#if defined(__SSE2__)
-    const __m128i keys = Splat(key), z = _mm_setzero_si128();
-    for (; x + 4 <= w; x += 4) {
-      const auto entry = [palette, sp, x](int i) { return static_cast<int>(Load32(palette + 4 * sp[x + i])); };
-      const __m128i s = _mm_setr_epi32(entry(0), entry(1), entry(2), entry(3));
-      auto* p = reinterpret_cast<__m128i*>(dp + 4 * x);
+    const uint8_t* const end = sp + w;
+    for (; end - sp >= 8; sp += 8, dp += 32) {
       if constexpr (Transp) {
-        const __m128i bytes = _mm_cvtsi32_si128(static_cast<int>(Load32(sp + x)));
-        const __m128i indices = _mm_unpacklo_epi16(_mm_unpacklo_epi8(bytes, z), z);
-        const __m128i keep = _mm_cmpeq_epi32(indices, keys);
-        _mm_storeu_si128(p, _mm_or_si128(_mm_and_si128(keep, _mm_loadu_si128(p)), _mm_andnot_si128(keep, s)));
-      } else {
-        _mm_storeu_si128(p, s);
+        uint64_t group;
+        std::memcpy(&group, sp, 8);
+        // A byte of the difference is 0 exactly where an index is the key.
+        const uint64_t d = group ^ keys;
+        if (((d - kOnes) & ~d & kHighs) != 0) {
+          for (size_t i = 0; i < 8; ++i)
+            if (sp[i] != key) Store32(dp + 4 * i, entry(sp[i]));
+          continue;
+        }
       }
+      for (size_t i = 0; i < 8; ++i) Store32(dp + 4 * i, entry(sp[i]));
     }
-#endif
-    for (; x < w; ++x) {
-      if (Transp && sp[x] == key) continue;
-      Store32(dp + 4 * x, Load32(palette + 4 * sp[x]));
+    for (; sp < end; ++sp, dp += 4) {
+      if (Transp && *sp == key) continue;
+      Store32(dp, entry(*sp));
     }
   }
 }

@@ -41,7 +41,8 @@ inline void WalkRuns(const BlitSetup& k, Fn fn) {
   }
 }
 
-// fn(dp, sp, n, kind) for every drawn run of n pixels.
+// fn(dp, sp, n, room, kind) for every drawn run of n pixels, room pixels
+// from its start to the end of its row (at least n).
 template <class Fn>
 inline void EachDrawnRun(const BlitSetup& k, Fn fn) {
   const uint8_t* run = k.runTable;
@@ -53,7 +54,7 @@ inline void EachDrawnRun(const BlitSetup& k, Fn fn) {
     for (uint8_t code = *run++; RunKind(code) != 3; code = *run++) {
       const int32_t n = std::min(RunLength(code), w - x);
       const uint8_t kind = RunKind(code);
-      if (kind != kRunTransparent && n > 0) fn(dp + 4 * x, sp + 4 * x, n, kind);
+      if (kind != kRunTransparent && n > 0) fn(dp + 4 * x, sp + 4 * x, n, w - x, kind);
       x += n;
     }
   }
@@ -87,22 +88,24 @@ struct Runs32 {
         const RuleTables& t = k.rules;
         // Partial runs of eight or more take the eight-pixel form where there is one.
         static const WideAlphaMix wide = Alpha ? ChooseWideAlphaMix(R, Tint, false) : nullptr;
-        EachDrawnRun(k, [&](uint8_t* dp, const uint8_t* sp, int32_t n, uint8_t kind) {
+        EachDrawnRun(k, [&](uint8_t* dp, const uint8_t* sp, int32_t n, int32_t room, uint8_t kind) {
           if (Alpha && kind == kRunPartial) {
             if (wide && n >= 8) {
               const int32_t i = wide(dp, sp, n, t);
               dp += ptrdiff_t{4} * i;
               sp += ptrdiff_t{4} * i;
               n -= i;
+              room -= i;
             }
-            MixRun(dp, sp, n, partial, [&t](uint32_t d, uint32_t s) {
+            MixRun(dp, sp, n, room, partial, [&t](uint32_t d, uint32_t s) {
               return BlendPixel32<R, Tint, 1>(d, s, s >> 24, t);
             });
           } else if (R == BlendRule::Copy && !Tint) {
             // Runs are short: plain 16-byte moves beat a string copy's start-up.
             CopyRun(dp, sp, n);
           } else {
-            MixRun(dp, sp, n, plain, [&t](uint32_t d, uint32_t s) { return BlendPixel32<R, Tint, 0>(d, s, 1, t); });
+            MixRun(dp, sp, n, room, plain,
+                   [&t](uint32_t d, uint32_t s) { return BlendPixel32<R, Tint, 0>(d, s, 1, t); });
           }
         });
         return;
@@ -113,22 +116,46 @@ struct Runs32 {
   }
 
 #if defined(__SSE2__)
+  // Four pixels at a time. A run of four or more mixes its last four (which
+  // may overlap the groups before them) over the target as it was, before any
+  // group is stored, and stores them last: every pixel gets the value one mix
+  // gives. A shorter run with four pixels of room in its row mixes four and
+  // stores the pixels past the run as they were.
   template <class Vec, class One>
-  static void MixRun(uint8_t* dp, const uint8_t* sp, int32_t n, const Vec& vec, One one) {
-    int32_t i = 0;
-    for (; i + 4 <= n; i += 4) {
-      auto* p = reinterpret_cast<__m128i*>(dp + 4 * i);
-      _mm_storeu_si128(p, vec(_mm_loadu_si128(p), _mm_loadu_si128(reinterpret_cast<const __m128i*>(sp + 4 * i))));
+  static void MixRun(uint8_t* dp, const uint8_t* sp, int32_t n, int32_t room, const Vec& vec, One one) {
+    const auto load = [](const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
+    if (n >= 4) {
+      uint8_t* const lastAt = dp + ptrdiff_t{4} * (n - 4);
+      const __m128i last = vec(load(lastAt), load(sp + ptrdiff_t{4} * (n - 4)));
+      for (int32_t i = 0; i + 4 < n; i += 4) {
+        auto* p = reinterpret_cast<__m128i*>(dp + 4 * i);
+        _mm_storeu_si128(p, vec(_mm_loadu_si128(p), load(sp + 4 * i)));
+      }
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(lastAt), last);
+      return;
     }
-    for (; i < n; ++i) Store32(dp + 4 * i, one(Load32(dp + 4 * i), Load32(sp + 4 * i)));
+    if (room >= 4) {
+      const __m128i d = load(dp);
+      const __m128i inRun = _mm_cmpgt_epi32(_mm_set1_epi32(n), _mm_setr_epi32(0, 1, 2, 3));
+      const __m128i r = vec(d, load(sp));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(dp), _mm_or_si128(_mm_and_si128(inRun, r), _mm_andnot_si128(inRun, d)));
+      return;
+    }
+    for (int32_t i = 0; i < n; ++i) Store32(dp + 4 * i, one(Load32(dp + 4 * i), Load32(sp + 4 * i)));
   }
 
+  // Copies of the last four overlap the ones before them with the same bytes.
   static void CopyRun(uint8_t* dp, const uint8_t* sp, int32_t n) {
-    int32_t i = 0;
-    for (; i + 4 <= n; i += 4)
+    const auto copy = [dp, sp](int32_t i) {
       _mm_storeu_si128(reinterpret_cast<__m128i*>(dp + 4 * i),
                        _mm_loadu_si128(reinterpret_cast<const __m128i*>(sp + 4 * i)));
-    for (; i < n; ++i) Store32(dp + 4 * i, Load32(sp + 4 * i));
+    };
+    if (n < 4) {
+      for (int32_t i = 0; i < n; ++i) Store32(dp + 4 * i, Load32(sp + 4 * i));
+      return;
+    }
+    for (int32_t i = 0; i + 4 < n; i += 4) copy(i);
+    copy(n - 4);
   }
 #endif
 };

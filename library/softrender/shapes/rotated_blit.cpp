@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "library/foundation/core/helpers.h"
 #include "library/softrender/shapes/rotated_blit.h"
 #include "library/softrender/shapes/rotated_scan.h"
 #include "library/softrender/triangle/triangle.h"
@@ -27,20 +26,19 @@ int64_t TruncateRounded(double value) {
   return static_cast<int64_t>(f);
 }
 
-// sin and cos of angle, times one texel, truncated.
+// sin and cos of angle, taken in long double and rounded to float, times one
+// texel, truncated. sincosl gives the values sinl and cosl give apart in one
+// argument reduction.
 void FixedSinCos(float angle, int64_t* sine, int64_t* cosine) {
-  float s, c;
-  SinCosFloat(angle, &s, &c);
-  *sine = TruncateRounded(s * kOne);
-  *cosine = TruncateRounded(c * kOne);
+  long double s, c;
+  sincosl(angle, &s, &c);
+  *sine = TruncateRounded(static_cast<float>(s) * kOne);
+  *cosine = TruncateRounded(static_cast<float>(c) * kOne);
 }
 
-}  // namespace
-
-RotatedCorners TurnCorners(uint32_t width, uint32_t height, int32_t centreX, int32_t centreY, float angle,
-                           float scale) {
-  int64_t st, ct;
-  FixedSinCos(angle, &st, &ct);
+// The corners from the fixed sine and cosine of the angle.
+RotatedCorners TurnCornersBy(uint32_t width, uint32_t height, int32_t centreX, int32_t centreY, int64_t st,
+                             int64_t ct, float scale) {
   const double hw = double(width) * scale * 0.5, hh = double(height) * scale * 0.5;
   const double P = static_cast<float>(double(ct) * hw), Q = static_cast<float>(double(st) * hw);
   const double R = static_cast<float>(double(ct) * hh), S = static_cast<float>(double(st) * hh);
@@ -54,6 +52,15 @@ RotatedCorners TurnCorners(uint32_t width, uint32_t height, int32_t centreX, int
   return c;
 }
 
+}  // namespace
+
+RotatedCorners TurnCorners(uint32_t width, uint32_t height, int32_t centreX, int32_t centreY, float angle,
+                           float scale) {
+  int64_t st, ct;
+  FixedSinCos(angle, &st, &ct);
+  return TurnCornersBy(width, height, centreX, centreY, st, ct, scale);
+}
+
 bool SetUpRotatedScan(uint32_t width, uint32_t height, int32_t centreX, int32_t centreY, float angle, float scale,
                       const DrawRect& drawArea, const SOFTSURFACE& target, RotatedScan* scan) {
   // A zero scale has no inverse; its image has no area either.
@@ -61,9 +68,12 @@ bool SetUpRotatedScan(uint32_t width, uint32_t height, int32_t centreX, int32_t 
   const float inv = static_cast<float>(1.0 / scale);
   if (!std::isfinite(inv)) return false;
 
-  int64_t sn, cn;
-  FixedSinCos(-angle, &sn, &cn);
-  const RotatedCorners c = TurnCorners(width, height, centreX, centreY, angle, scale);
+  // The turn back by -angle: the sine is odd and the cosine even, exactly so
+  // in the library's long double forms.
+  int64_t st, ct;
+  FixedSinCos(angle, &st, &ct);
+  const int64_t sn = -st, cn = ct;
+  const RotatedCorners c = TurnCornersBy(width, height, centreX, centreY, st, ct, scale);
   int64_t minX = c.x[0], maxX = c.x[0], minY = c.y[0], maxY = c.y[0];
   for (int i = 1; i < 4; ++i) {
     minX = std::min(minX, c.x[i]);
@@ -76,8 +86,6 @@ bool SetUpRotatedScan(uint32_t width, uint32_t height, int32_t centreX, int32_t 
   const ClipBox box = ClipToDrawArea(minX / one - 2, minY / one - 2, maxX / one + 4, maxY / one + 4, drawArea, target);
   if (box.right <= box.left || box.bottom <= box.top) return false;
 
-  int64_t ct, st;
-  FixedSinCos(angle, &st, &ct);
   const int64_t du = TruncateRounded(double(ct) * inv), dv = TruncateRounded(double(sn) * inv);
   const int64_t halfW = int64_t{width >> 1} * one, halfH = int64_t{height >> 1} * one;
   // Texel coordinates of the box pixel (x, y), from its offset to the centre.
@@ -200,6 +208,11 @@ void SoftSurfaceBlitRotated(SOFTSURFACE* target, const SOFTSURFACE* source, int3
   TriangleSpan row{static_cast<int32_t>(scan.box.top), static_cast<int32_t>(scan.box.left),
                    static_cast<int32_t>(scan.box.right - scan.box.left), scan.u, scan.v, scan.du, scan.dv};
   MarkDrawn(*target);
+  const TriangleRowsLoop rows = tb.type == kSoftType32 ? ChooseWideRowsLoop(kind, rule, o) : nullptr;
+  if (rows) {
+    rows(k, row, int32_t(scan.box.bottom), scan.rowU, scan.rowV, loop);
+    return;
+  }
   for (; row.row < scan.box.bottom; ++row.row, row.u += scan.rowU, row.v += scan.rowV) loop(k, row);
 }
 

@@ -11,10 +11,15 @@ namespace veziv::softrender {
 namespace {
 
 // Checks FindSpanInside against the test at each pixel; a linear answer must
-// name exactly the pixels inside, in one run.
+// name exactly the pixels inside, in one run. The form through the steps'
+// reciprocals must give the same answer.
 void ExpectMatchesEveryPixel(const TriangleSpan& s, uint32_t widthBound, uint32_t heightBound) {
   const SpanInside inside = FindSpanInside(s, widthBound, heightBound);
+  const SpanInside byInverse = FindSpanInside(s, widthBound, heightBound, MakeSpanSteps(s.du, s.dv));
+  ASSERT_EQ(byInverse.linear, inside.linear);
   if (!inside.linear) return;
+  ASSERT_EQ(byInverse.first, inside.first) << "u " << int32_t(s.u) << " du " << int32_t(s.du);
+  ASSERT_EQ(byInverse.last, inside.last) << "v " << int32_t(s.v) << " dv " << int32_t(s.dv);
   uint32_t u = s.u, v = s.v;
   for (int32_t i = 0; i < s.count; ++i, u += s.du, v += s.dv) {
     const bool expected = u < widthBound && v < heightBound;

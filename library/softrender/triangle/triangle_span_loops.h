@@ -6,7 +6,9 @@
 // skipped only in the rules that have that test.
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <functional>
 
 #include "library/softrender/blend/blend_vector.h"
 #include "library/softrender/surface/fill_pattern.h"
@@ -75,6 +77,17 @@ struct PaletteTexels {
     F::template Draw<R, Blend, Tint, false, false>(dp, F::LoadColour(k.palette + F::kBytes * i), 0, g, 0, k.rules);
   }
 };
+
+// Whether the bytes of the 32-bit source lie within reach of the count
+// pixels at dp.
+inline bool SourceMeetsRow(const TriangleSpanSetup& k, const uint8_t* dp, int32_t count) {
+  const ptrdiff_t rows = ptrdiff_t(k.heightBound >> kFixedShift), cols = ptrdiff_t(k.widthBound >> kFixedShift);
+  if (rows <= 0 || cols <= 0) return false;
+  const ptrdiff_t last = (rows - 1) * k.sourcePitch;
+  const uint8_t* s0 = k.source + std::min<ptrdiff_t>(0, last);
+  const uint8_t* s1 = k.source + std::max<ptrdiff_t>(0, last) + 4 * cols;
+  return std::less<const uint8_t*>{}(s0, dp + ptrdiff_t{4} * count) && std::less<const uint8_t*>{}(dp, s1);
+}
 
 // The four-pixel form of a textured 32-bit row for the rules that have one
 // (modes 0 and 1 without blend image, and modes 2 and 3 by the parameter
@@ -146,6 +159,17 @@ inline int32_t TexturedFourPixels([[maybe_unused]] uint8_t* dp, [[maybe_unused]]
     const auto texel = [src, pitch](uint32_t tu, uint32_t tv) {
       return static_cast<int>(Load32(src + ptrdiff_t(tv >> kFixedShift) * pitch + 4 * ptrdiff_t(tu >> kFixedShift)));
     };
+    if constexpr (kMix && Alpha) {
+      // Eight pixels at a time where the machine has the wide form, and where
+      // that cannot read a pixel this row has already drawn (the source apart
+      // from the row).
+      static const WideTexelMix wide = ChooseWideTexelMix(R, Tint, Transp);
+      if (wide && count >= 8 && !SourceMeetsRow(k, dp, count)) {
+        i = wide(dp, count, TexelStep{src, pitch, u, v, du, dv, kFixedShift}, k.rules.common);
+        u += uint32_t(i) * du;
+        v += uint32_t(i) * dv;
+      }
+    }
     for (; i + 4 <= count; i += 4, u += 4 * du, v += 4 * dv) {
       const __m128i s = _mm_setr_epi32(texel(u, v), texel(u + du, v + dv), texel(u + 2 * du, v + 2 * dv),
                                        texel(u + 3 * du, v + 3 * dv));

@@ -40,6 +40,15 @@ using FlatAddRow = int32_t (*)(uint8_t* dp, int32_t count, uint32_t word);
 // The eight-pixel form where the machine has AVX2, else null.
 FlatAddRow ChooseWideFlatAdd();
 
+// The rows first.row .. bottom - 1 of a rotated walk, the texel position
+// stepping by (rowU, rowV) a row; rows the form does not take go to each,
+// the family's loop for the same rule and options.
+using TriangleRowsLoop = void (*)(const TriangleSpanSetup& k, TriangleSpan first, int32_t bottom, uint32_t rowU,
+                                  uint32_t rowV, TriangleSpanLoop each);
+// The eight-pixel form of a direct-colour source's rows into 32 bits where
+// the machine has AVX2 and the rule and options have one, else null.
+TriangleRowsLoop ChooseWideRowsLoop(SpanSource kind, BlendRule rule, const LoopOptions& o);
+
 // The loop of a family for a rule and options; options a family lacks are
 // ignored (a palette source has no alpha, a flat fill no option at all).
 // Instantiated for kSoftType16 and kSoftType32, one source file each.

@@ -88,7 +88,7 @@ TEST_F(CharRing, DrainEmptiesItAndNamesAByteThatCannotBeThere) {
 
 TEST_F(CharRing, WindowPutsEditKeysInOnlyWhileThereIsRoom) {
   platform::window::Message key;
-  key.kind = platform::window::MessageKind::kEditKey;
+  key.kind = platform::window::MessageKind::WM_KEYDOWN;
   key.a = kEditCodeLeft;
   MainWindowProc(key);
   ASSERT_TRUE(PushBytes(Printable(1023)));

@@ -50,7 +50,7 @@ TEST_F(Ime, CompositionKeepsWholeCharactersAndRoomForItsZero) {
 
 TEST_F(Ime, WindowHandsOverTheCompositionAndTheResultAsTypedBytes) {
   pw::Message composition;
-  composition.kind = pw::MessageKind::kComposition;
+  composition.kind = pw::MessageKind::WM_IME_COMPOSITION;
   composition.text = "\x8A\xBF\x8E\x9A";  // 漢字 while it is being composed
   composition.a = 2;
   MainWindowProc(composition);
@@ -60,7 +60,7 @@ TEST_F(Ime, WindowHandsOverTheCompositionAndTheResultAsTypedBytes) {
   // The finished text comes as typed characters, byte by byte, in order.
   for (unsigned char b : std::string("\x8A\xBF\x8E\x9A")) {
     pw::Message typed;
-    typed.kind = pw::MessageKind::kChar;
+    typed.kind = pw::MessageKind::WM_CHAR;
     typed.a = b;
     MainWindowProc(typed);
   }

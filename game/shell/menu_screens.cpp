@@ -1,0 +1,42 @@
+// The menu screens' shared pieces.
+#include "game/shell/menu_screens.h"
+
+#include "game/shell/frame_loop.h"
+#include "game/shell/input.h"
+#include "game/shell/resources.h"
+#include "game/shell/startup.h"
+#include "game/shell/widgets.h"
+#include "library/veziv.h"
+
+namespace game {
+
+void playMenuSound(int id) {
+  ensureSoundLoaded(id);
+  veziv::PlaySoundHandle(soundOf(id), veziv::SoundPlayBack, 1);
+}
+
+bool hoverArmed() { return mouseMoved || !hoverNeedsMove; }
+
+void followMouse(int row) {
+  if (row == 0 || !hoverArmed() || row == menuCursor) return;
+  menuCursor = row;
+  playMenuSound(kSoundCursor);
+}
+
+int clickedRow(int row) {
+  if (row == 0 || playerInputs[0].hold[kActionMouseLeft] != 1) return 0;
+  menuCursor = row;
+  return row;
+}
+
+void presentBanner(const std::string& text) {
+  showNowLoading(text);
+  veziv::PresentBackBuffer();
+}
+
+bool presentAndPump() {
+  veziv::PresentBackBuffer();
+  return veziv::PumpMessages() == 0;
+}
+
+}  // namespace game

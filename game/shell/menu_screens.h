@@ -1,0 +1,40 @@
+// What the title, settings and configuration screens share: their sounds,
+// the mouse's arming rule and the banner they show while loading.
+#pragma once
+
+#include <string>
+
+namespace game {
+
+inline constexpr int kSoundCursor = 0;
+inline constexpr int kSoundDecide = 1;
+inline constexpr int kSoundCancel = 5;
+
+// Plays a sound id once from its start (loaded on first use).
+void playMenuSound(int id);
+// Whether a resting mouse may move the cursor: it moved this frame, or
+// hovering needs no move.
+bool hoverArmed();
+// Moves menuCursor to the row under the mouse when armed; the cursor sound
+// when it changed. row 0: nothing under the mouse.
+void followMouse(int row);
+// The row a click takes: the row under the mouse, which becomes the cursor.
+// 0 when the left button was not pressed this frame or nothing is under it.
+int clickedRow(int row);
+// The loading banner at the foot of the screen, presented at once.
+void presentBanner(const std::string& text);
+// One pass of a modal wait: present, then pump; false once the window is gone.
+bool presentAndPump();
+// Waits while held() reports an input still held: each pass draws the
+// screen as it stands, presents it and pumps messages. False when the
+// window went away during the wait.
+template <typename Held, typename Draw>
+bool waitForRelease(Held held, Draw draw) {
+  while (held()) {
+    draw();
+    if (!presentAndPump()) return false;
+  }
+  return true;
+}
+
+}  // namespace game

@@ -1,0 +1,188 @@
+// The settings screen's navigation, slider steps and mouse mappings, and
+// the voice list edits of the voice switches, without a window.
+#include "game/shell/settings_screen.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <list>
+#include <vector>
+
+#include "game/shell/frame_loop.h"
+#include "game/shell/input.h"
+#include "game/shell/resources.h"
+#include "game/shell/settings.h"
+#include "game/shell/startup.h"
+#include "game/shell/widgets.h"
+#include "game/story/story_scene.h"
+#include "library/sound_movie/sound/sound_test_support.h"
+
+namespace game {
+namespace {
+
+// Left and right from every row, as the screen's layout pairs them.
+TEST(SettingsScreen, LeftAndRightFollowTheLayoutTable) {
+  const int right[21] = {0, 7, 8, 10, 14, 18, 1, 1, 2, 3, 11, 12, 13, 4, 15, 16, 4, 4, 19, 20, 5};
+  const int left[21] = {0, 7, 8, 3, 16, 20, 1, 1, 2, 3, 3, 10, 11, 12, 4, 14, 15, 4, 5, 18, 19};
+  for (int row = 1; row <= kSettingsRows; ++row) {
+    EXPECT_EQ(settingsSideStep(row, true), right[row]) << row;
+    EXPECT_EQ(settingsSideStep(row, false), left[row]) << row;
+  }
+}
+
+// Up and down from a row: moveMenuCursor's step, then the screen's correction.
+int verticalFrom(int row, bool up) {
+  inputRecord r = resetInputRecord();
+  r.hold[up ? kActionUp : kActionDown] = 1;
+  bool moved = false;
+  const int after = cursorAfterHolds(row, r.hold[kActionUp], r.hold[kActionDown], kSettingsRows, moved);
+  return settingsVerticalStep(after, up, !up);
+}
+
+TEST(SettingsScreen, UpAndDownWalkTheVoiceSwitchesInRowsOfFour) {
+  struct Case {
+    int from;
+    bool up;
+    int to;
+  };
+  const Case cases[] = {
+      {10, false, 14}, {11, false, 15}, {12, false, 16}, {13, false, 16}, {14, false, 17}, {15, false, 17},
+      {14, true, 10},  {16, true, 12},  {13, true, 9},   {11, true, 9},   {17, true, 13},
+      {6, true, 20},   // up onto the text speed row goes to Back
+      {5, false, 1},   // down onto the BGM row goes to the top
+      {20, false, 6},  // the wrap onto row 1 goes on to the BGM row
+      {18, false, 20}, // down onto MCI goes to Back
+      {2, false, 3},   {4, false, 5},
+  };
+  for (const Case& c : cases) EXPECT_EQ(verticalFrom(c.from, c.up), c.to) << c.from << (c.up ? " up" : " down");
+}
+
+TEST(SettingsScreen, HeldKeysStepSlidersOnFrameOneThenEveryTenthFrom31) {
+  std::vector<int> due;
+  for (int hold = 1; hold <= 60; ++hold) {
+    if (sliderStepDue(hold)) due.push_back(hold);
+  }
+  EXPECT_EQ(due, (std::vector<int>{1, 31, 41, 51}));
+}
+
+TEST(SettingsScreen, SliderStepsAreTensClampedToTheirRanges) {
+  EXPECT_EQ(stepSliderValue(100, 1, false), 100);
+  EXPECT_EQ(stepSliderValue(5, -1, false), 0);
+  EXPECT_EQ(stepSliderValue(80, 1, false), 90);
+  EXPECT_EQ(stepSliderValue(160, 1, true), 160);
+  EXPECT_EQ(stepSliderValue(15, -1, true), 10);
+  EXPECT_EQ(stepSliderValue(20, 1, true), 30);
+}
+
+TEST(SettingsScreen, TheMouseXMapsOntoVolumesAndTheTextSpeed) {
+  struct Case {
+    int x;
+    bool reached;
+    int32_t value;
+  };
+  const Case volumes[] = {{439, false, 0}, {440, true, 0}, {445, true, 0}, {600, true, 50},
+                          {755, true, 100}, {780, true, 100}, {781, false, 0}};
+  for (const Case& c : volumes) {
+    int32_t v = -1;
+    EXPECT_EQ(volumeAtMouse(c.x, v), c.reached) << c.x;
+    if (c.reached) {
+      EXPECT_EQ(v, c.value) << c.x;
+    }
+  }
+  const Case speeds[] = {{29, false, 0}, {30, true, 10}, {60, true, 25}, {330, true, 160}, {340, true, 160},
+                         {341, false, 0}};
+  for (const Case& c : speeds) {
+    int32_t v = -1;
+    EXPECT_EQ(textSpeedAtMouse(c.x, v), c.reached) << c.x;
+    if (c.reached) {
+      EXPECT_EQ(v, c.value) << c.x;
+    }
+  }
+}
+
+TEST(SettingsScreen, MouseAreasFindRowsAndVoiceSwitches) {
+  EXPECT_EQ(settingsRowAt(45, 155), 1);
+  EXPECT_EQ(settingsRowAt(27, 308), 0);  // the key row's area starts at y 309
+  EXPECT_EQ(settingsRowAt(27, 309), 3);
+  EXPECT_EQ(settingsRowAt(368, 113), 6);
+  EXPECT_EQ(settingsRowAt(394, 355), 10);
+  EXPECT_EQ(settingsRowAt(474 + 180, 383 + 30), 16);
+  EXPECT_EQ(settingsRowAt(735, 533), 19);
+  EXPECT_EQ(settingsRowAt(774, 580), 20);
+  EXPECT_EQ(voiceToggleAt(394 + 270, 355), 3);
+  EXPECT_EQ(voiceToggleAt(394 + 270, 385), -1);  // no eighth switch
+  EXPECT_EQ(voiceToggleAt(475, 360), -1);
+}
+
+TEST(SettingsScreen, VoiceSwitchesEditTheVoiceList) {
+  std::list<int32_t> list = {0, 1, 5, 2, 3, 4, 6, 9, 10};
+  editVoiceList(list, 1, false, false);
+  EXPECT_EQ(list, (std::list<int32_t>{0, 5, 2, 3, 4, 6, 9, 10}));
+  editVoiceList(list, 1, true, false);
+  EXPECT_EQ(list, (std::list<int32_t>{0, 5, 2, 3, 4, 6, 9, 10, 1}));
+  editVoiceList(list, 6, false, true);  // off: every character from 6 on
+  EXPECT_EQ(list, (std::list<int32_t>{0, 5, 2, 3, 4, 1}));
+  editVoiceList(list, 6, true, false);  // on before the story is cleared: 6 alone
+  EXPECT_EQ(list, (std::list<int32_t>{0, 5, 2, 3, 4, 1, 6}));
+  editVoiceList(list, 6, false, false);
+  editVoiceList(list, 6, true, true);  // after the clear: 7 and 8 as well, not 9 and 10
+  EXPECT_EQ(list, (std::list<int32_t>{0, 5, 2, 3, 4, 1, 6, 7, 8}));
+}
+
+}  // namespace
+}  // namespace game
+
+namespace game {
+namespace {
+
+// A MIDI mode change restarts the sound system, which deletes every sound.
+// The game's handle tables must forget their old numbers and load again.
+class MidiModeChange : public veziv::test::SoundTest {
+ protected:
+  void SetUp() override {
+    SoundTest::SetUp();
+    resetResources();
+    resetFrameState();
+    settingsRecord = settingsRecordData{};
+    settingsRecord.midiMode = 0;
+    veziv::test::WaveRecipe wave;
+    wave.channels = 1;
+    wave.pcm = veziv::test::Pcm16(std::vector<int16_t>(441, 1000));
+    beep_ = WriteFile("beep.wav", veziv::test::MakeWave(wave));
+  }
+  void TearDown() override {
+    story::storyScene.pages.clear();
+    resetResources();
+    resetFrameState();
+    settingsRecord = settingsRecordData{};
+    SoundTest::TearDown();
+  }
+  std::string beep_;
+};
+
+TEST_F(MidiModeChange, LazySoundsAndStoryVoicesComeBackUsable) {
+  resourceRegistry.soundPaths[kSoundGameOver] = beep_;
+  ensureSoundLoaded(kSoundGameOver);
+  const int before = soundOf(kSoundGameOver);
+  ASSERT_EQ(veziv::IsSoundHandlePlaying(before), 0);
+  story::messagePage page;
+  std::snprintf(page.voice, sizeof page.voice, "%s", beep_.c_str());
+  page.voiceHandle = veziv::LoadSoundFileToHandle(page.voice, 3, -1);
+  story::storyScene.pages.push_back(page);
+  setReturnMode(kModeSettings, kModeStory);
+
+  changeMidiMode(1);
+  EXPECT_EQ(settingsRecord.midiMode, 1);
+  EXPECT_EQ(veziv::IsSoundHandlePlaying(before), -1);  // gone with the restart
+  EXPECT_EQ(soundOf(kSoundGameOver), 0);              // and forgotten, so it loads again on use
+  ensureSoundLoaded(kSoundGameOver);
+  EXPECT_EQ(veziv::IsSoundHandlePlaying(soundOf(kSoundGameOver)), 0);
+  EXPECT_EQ(veziv::IsSoundHandlePlaying(story::storyScene.pages.front().voiceHandle), 0);
+
+  const int again = soundOf(kSoundGameOver);
+  changeMidiMode(1);  // the mode it has: nothing restarts
+  EXPECT_EQ(soundOf(kSoundGameOver), again);
+}
+
+}  // namespace
+}  // namespace game

@@ -1,0 +1,105 @@
+// The demo story played through the story screen, frame by frame, on the
+// player's presses: its messages, fades and stops up to the first choice,
+// with the tutorial battle's story insert run in the reduced window.
+#include "game/shell/input.h"
+#include "game/shell/startup.h"
+#include "game/shell/story_site.h"
+#include "game/story/story_screen.h"
+#include "game/story/story_test_support.h"
+#include "library/veziv.h"
+
+namespace game::story {
+namespace {
+
+// The screen's pages, voices and speakers; the hand-overs recorded.
+class ScreenRecordingHooks : public test::RecordingHooks {
+ public:
+  std::vector<messagePage> splitMessageIntoPages(const std::string& speaker, const std::string& text,
+                                                 const std::string& voicePath, int32_t voiceHandle) override {
+    return story::splitMessageIntoPages(speaker, text, voicePath, voiceHandle);
+  }
+  bool playPageVoice(messagePage& page) override { return story::playPageVoice(page); }
+  void buildSpeakerTable() override { story::buildSpeakerTable(); }
+};
+
+class DemoScreen : public test::StoryTest {
+ protected:
+  void SetUp() override {
+    test::StoryTest::SetUp();
+    char here[4096] = {};
+    veziv::FileStreamGetCurrentDir(here);
+    home_ = here;
+    veziv::FileStreamSetCurrentDir(VEZIV_RUN_FOLDER);
+    installStoryScreen();
+    InstallHooks(&screenHooks);
+    for (inputRecord& record : playerInputs) record = resetInputRecord();
+    frameDeltaMs = 16;
+    menuCursor = 1;
+    choiceCursor = 1;
+  }
+  void TearDown() override {
+    installStorySite(nullptr);
+    if (!home_.empty()) veziv::FileStreamSetCurrentDir(home_.c_str());
+    test::StoryTest::TearDown();
+  }
+  // One frame with the shot key pressed on every fourth.
+  void frame(int n, void (*run)()) {
+    playerInputs[0].hold[kActionShot] = n % 4 == 0 ? 1 : 0;
+    run();
+  }
+  std::string home_;
+  ScreenRecordingHooks screenHooks;
+};
+
+TEST_F(DemoScreen, PlaysThroughTheTutorialInsertToTheFirstChoice) {
+  resetScenario(kFirstScript);
+  gameMode = kModeStory;
+  std::vector<std::string> speakers;
+  bool insertRan = false;
+  int n = 0;
+  for (; n < 20000 && storyScene.choiceState != 0; ++n) {
+    if (gameMode == kModeStory) {
+      frame(n, [] { updateStoryScene(); });
+      if (!storyScene.pages.empty() &&
+          (speakers.empty() || speakers.back() != storyScene.pages.front().speaker)) {
+        speakers.emplace_back(storyScene.pages.front().speaker);
+      }
+      continue;
+    }
+    if (gameMode == kModeBattle && !insertRan) {
+      // The tutorial's first story insert, in the battle's reduced window.
+      const std::vector<std::string> body = {"@setFaceGraph ORUNA_1", "@message (オルナ,oruna_e01.ogg) 「敵機よ。」",
+                                             "@endEvent"};
+      storySite()->insertLines(body, false);
+      storySite()->startInsert();
+      EXPECT_STREQ(storyScene.pages.front().speaker, "オルナ");
+      screenHooks.calls.clear();
+      int frames = 0;
+      for (; frames < 400 && !screenHooks.called("endEvent:"); ++frames) {
+        runStoryWindow();
+        if (frames % 4 == 0) advanceStoryText(1);
+      }
+      EXPECT_LT(frames, 400);
+      insertRan = true;
+    }
+    // The screen the story handed over to returns and steps the story on.
+    gameMode = kModeStory;
+    stepScenario(false);
+  }
+  ASSERT_EQ(storyScene.choiceState, 0) << "after " << n << " frames";
+  EXPECT_GT(n, 64);  // the fade to the hangar alone takes 64 frames
+  EXPECT_TRUE(insertRan);
+  EXPECT_EQ(storyScene.choiceTexts, (std::deque<std::string>{"サッフォと飛ぶ", "ティルンと飛ぶ"}));
+  EXPECT_EQ(speakers.front(), "寮長");
+  EXPECT_EQ(speakers.back(), "大将");
+  EXPECT_EQ(speakerTable.at("オルナ").impression, 1);
+
+  // The first option by the shot key: サッフォ answers.
+  playerInputs[0].hold[kActionShot] = 1;
+  updateStoryScene();
+  EXPECT_EQ(storyScene.choiceHistory, std::deque<int32_t>{1});
+  EXPECT_STREQ(storyScene.pages.front().speaker, "サッフォ");
+}
+
+}  // namespace
+}  // namespace game::story

@@ -1,0 +1,266 @@
+// The story log (the pages shown so far, read back with their voices) and
+// the choice window.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <iterator>
+
+#include "game/shell/frame_loop.h"
+#include "game/shell/input.h"
+#include "game/shell/resources.h"
+#include "game/shell/startup.h"
+#include "game/shell/widgets.h"
+#include "game/story/story_screen.h"
+#include "library/veziv.h"
+
+namespace game::story {
+
+int32_t choiceCursor = 1;
+
+namespace {
+
+constexpr int kImageSceneButtons = 36;
+constexpr int kImageVoiceButton = 86;
+constexpr int kImageArrows = 87;
+constexpr int kImageLogScroll = 221;
+constexpr int kSoundCursor = 0;
+constexpr int kSoundDecision = 1;
+constexpr int kSoundCancel = 5;
+constexpr int kTrackTop = 117;
+constexpr int kTrackBottom = 507;
+constexpr int kTrackLength = 390;
+
+bool mouseIn(int x1, int y1, int x2, int y2) {
+  return x1 <= mouseX && mouseX <= x2 && y1 <= mouseY && mouseY <= y2;
+}
+
+int32_t pageCount() { return static_cast<int32_t>(storyScene.pages.size()); }
+
+void closeLog() {
+  storyScene.logOffset = 0;
+  playStorySound(kSoundDecision);
+}
+
+// A bar of the scroll strip from y1 to y2: the top cap, the middle tiled,
+// the bottom cap, from the strip's column at sourceX.
+void drawScrollBar(int x, int y1, int y2, int sourceX) {
+  const int graph = graphOf(kImageLogScroll);
+  veziv::RenderGraphPart(x, y1, sourceX, 0, 22, 11, graph, 1, 0);
+  for (int y = y1 + 11; y < y2 - 11; y += 10) {
+    veziv::RenderGraphPart(x, y, sourceX, 11, 22, std::min(10, y2 - 11 - y), graph, 1, 0);
+  }
+  veziv::RenderGraphPart(x, y2 - 11, sourceX, 21, 22, 11, graph, 1, 0);
+}
+
+// The scroll bar dragged to the mouse's y.
+void dragScrollBar(int32_t hold) {
+  const int32_t count = pageCount();
+  if (hold == 1) playStorySound(kSoundDecision);
+  const int pos = static_cast<int>(std::trunc((mouseY - kTrackTop) / 3.9));
+  const int32_t before = storyScene.logOffset;
+  int32_t offset = -static_cast<int32_t>(std::trunc(static_cast<double>(count) * (100 - pos) / 100));
+  if (-offset >= count) offset = 1 - count;
+  if (offset >= 0) offset = -1;
+  storyScene.logOffset = offset;
+  if (hold > 1 && offset != before) playStorySound(kSoundCursor);
+}
+
+}  // namespace
+
+bool scrollLogBack(int32_t count) {
+  auto& s = storyScene;
+  if (s.screenFade != -1) return false;
+  s.logOffset -= count;
+  if (-s.logOffset <= pageCount() - 1) {
+    playStorySound(kSoundCursor);
+    return true;
+  }
+  // At the oldest page (the log stays closed when there is none to show).
+  s.logOffset = std::min(0, 1 - pageCount());
+  playStorySound(kSoundCancel);
+  return false;
+}
+
+bool logThumbGeometry(int32_t count, int32_t logOffset, LogThumb* thumb) {
+  // With one page or none there is nothing to scroll, and no thumb.
+  if (count <= 1) return false;
+  thumb->length = std::max(14, kTrackLength / count);
+  const int t = count <= 2 ? 100 : 100 * (-logOffset - 1) / (count - 2);
+  thumb->top = kTrackBottom - kTrackLength * t / 100;
+  if (t != 100) thumb->top -= thumb->length;
+  return true;
+}
+
+void drawLogView() {
+  auto& s = storyScene;
+  veziv::ChooseBlendMode(1, 200);
+  drawWindowFrame(20, 50, 760, 530);
+  veziv::ChooseBlendMode(0, 0);
+  veziv::DrawBoxShape(20, 50, 780, 580, colourBlack, 0);
+
+  inputRecord& input = playerInputs[0];
+  moveMenuCursor(input, 3);
+  const int32_t cursorBefore = menuCursor;
+  const int32_t mouseLeft = input.hold[kActionMouseLeft];
+  bool onButton = false;
+  if (mouseIn(750, 80, 800, 112)) {
+    onButton = true;
+    if (storyHover(750, 80, 800, 112)) menuCursor = 1;
+    if (logRepeatFires(mouseLeft)) scrollLogBack(1);
+  } else if (mouseIn(750, 520, 800, 552)) {
+    onButton = true;
+    if (storyHover(750, 520, 800, 552)) menuCursor = 2;
+    if (logRepeatFires(mouseLeft)) advanceStoryText(1);
+  } else if (mouseIn(700, 565, 800, 600)) {
+    onButton = true;
+    if (storyHover(700, 565, 800, 600)) menuCursor = 3;
+    if (mouseLeft == 1) {
+      closeLog();
+      updateMouseButtons(input);
+    }
+  } else if (mouseIn(750, kTrackTop, 772, kTrackBottom) && mouseLeft >= 1) {
+    dragScrollBar(mouseLeft);
+  }
+  if (logRepeatFires(input.hold[kActionShot])) {
+    if (menuCursor == 1) {
+      scrollLogBack(1);
+    } else if (menuCursor == 2) {
+      advanceStoryText(1);
+    } else if (menuCursor == 3 && s.logOffset != 0) {
+      closeLog();
+      updateInput(input, 1);
+    }
+  }
+  if (menuCursor != cursorBefore) playStorySound(kSoundCursor);
+
+  // The scroll bar's track and thumb.
+  drawScrollBar(750, kTrackTop, kTrackBottom + 11, 0);
+  LogThumb thumb;
+  if (logThumbGeometry(pageCount(), s.logOffset, &thumb)) {
+    drawScrollBar(750, thumb.top, thumb.top + std::max(thumb.length, 22), 22);
+  }
+
+  // The buttons: up, down and close.
+  const int p = onButton ? pulseBrightness() : 150;
+  struct Button {
+    int item, x, y, sourceX, sourceY, width, height, image;
+  };
+  const Button buttons[] = {{1, 745, 80, 0, 0, 32, 32, kImageArrows},
+                            {2, 745, 520, 32, 0, 32, 32, kImageArrows},
+                            {3, 700, 565, 0, static_cast<int>(35.5 * 3), 124, 35, kImageSceneButtons}};
+  for (const Button& b : buttons) {
+    const int brightness = menuCursor == b.item ? p : 255;
+    veziv::SetDrawColorScale(brightness, brightness, 255);
+    veziv::RenderGraphPart(b.x, b.y, b.sourceX, b.sourceY, b.width, b.height, graphOf(b.image), 1, 0);
+  }
+  veziv::SetDrawColorScale(255, 255, 255);
+
+  for (const LogRow& row : logRows()) {
+    veziv::DrawLineSegment(40, row.separatorY, 700, row.separatorY, colourGrey, 1);
+    if (row.page < 0) continue;
+    messagePage& page = *std::next(s.pages.begin(), row.page);
+    drawLogPage(row.y, findSpeaker(page.speaker), page);
+  }
+}
+
+std::vector<LogRow> logRows() {
+  const auto& s = storyScene;
+  std::vector<LogRow> rows;
+  // Upward from the page below the view; the oldest page is never drawn.
+  const int64_t start = static_cast<int64_t>(s.pendingPages) - s.logOffset - 1;
+  if (start < 0 || start >= pageCount()) return rows;
+  auto it = std::next(s.pages.begin(), static_cast<long>(start));
+  int index = static_cast<int>(start);
+  int y = 560;
+  for (;;) {
+    LogRow row{y, -1, 0};
+    y -= 22 * std::clamp(it->lineCount, 0, 4);
+    if (std::next(it) == s.pages.end() || y < 80) {
+      rows.push_back(row);
+      return rows;
+    }
+    row.page = index++;
+    row.y = y;
+    rows.push_back(row);
+    ++it;
+  }
+}
+
+void drawLogPage(int y, const speakerEntry* speaker, messagePage& page) {
+  if (speaker != nullptr && std::strcmp(page.speaker, "ナ") != 0 && speaker->plate >= 0 && speaker->plate < 12) {
+    veziv::RenderGraphAtPoint(30, y - 5, namePlateSheet[speaker->plate], 1);
+  }
+  if (std::strcmp(page.voice, "NONE") != 0) {
+    const bool onMenu = mouseIn(745, 80, 800, 112) || mouseIn(745, 520, 800, 552) || mouseIn(700, 565, 800, 600);
+    const bool over = !onMenu && mouseIn(69, y, 749, y + 22 * page.lineCount);
+    if (over) veziv::SetDrawColorScale(255, 100, 100);
+    veziv::RenderGraphAtPoint(100, y + 5, graphOf(kImageVoiceButton), 1);
+    if (over) veziv::SetDrawColorScale(255, 255, 255);
+    const inputRecord& input = playerInputs[0];
+    if (over && (input.hold[kActionMouseLeft] == 1 || input.hold[kActionShot] == 1)) {
+      if (!playPageVoice(page)) playStorySound(kSoundCancel);
+    }
+  }
+  const uint32_t colour = speaker != nullptr ? speaker->colour : colourWhite;
+  for (int i = 0; i < std::clamp(page.lineCount, 0, 4); ++i) {
+    veziv::DrawTextWithFont(132, y + 22 * i, page.lines[i], colour, storyNameFont, 0, 0);
+  }
+}
+
+void chooseStoryOption(int32_t k) {
+  auto& s = storyScene;
+  playStorySound(kSoundDecision);
+  s.choiceState = -1;
+  s.choiceHistory.push_back(k);
+  s.choiceReplayIndex += 1;
+  // The options go before the block runs, so that a choice the block opens
+  // keeps its own.
+  s.choiceTexts.clear();
+  skipToChoice(k, false);
+  updateMouseButtons(playerInputs[0]);
+}
+
+void runStoryChoice() {
+  auto& s = storyScene;
+  if (s.choiceState != 0) return;
+  const int n = static_cast<int>(s.choiceTexts.size());
+  if (n == 0) return;
+  auto wrap = [n] {
+    if (choiceCursor > n) choiceCursor = 1;
+    if (choiceCursor <= 0) choiceCursor = n;
+  };
+  wrap();
+  const inputRecord& input = playerInputs[0];
+  const bool menuIn = s.sideBarPos == 0;
+  int32_t chosen = 0;
+  if (menuIn) {
+    if (input.hold[kActionDown] == 1) {
+      choiceCursor += 1;
+      playStorySound(kSoundCursor);
+    }
+    if (input.hold[kActionUp] == 1) {
+      choiceCursor -= 1;
+      playStorySound(kSoundCursor);
+    }
+    wrap();
+    if (input.hold[kActionShot] == 1) chosen = choiceCursor;
+  }
+  const int p = pulseBrightness();
+  const int32_t cursorBefore = choiceCursor;
+  for (int i = 1; i <= n; ++i) {
+    const std::string& text = s.choiceTexts[static_cast<size_t>(i - 1)];
+    const int y = choiceOptionY(i, n);
+    const int width = veziv::MeasureTextDefaultFont(text.c_str(), static_cast<int>(text.size()), 0);
+    const bool current = choiceCursor == i;
+    drawCursorBar(90, y - 2, width + 20, current && menuIn ? p : 255);
+    if (current) veziv::SetDrawColorScale(p, p, 255);
+    veziv::DrawTextDefaultFont(100, y, text.c_str(), colourWhite, 0);
+    if (current) veziv::SetDrawColorScale(255, 255, 255);
+    if (storyHover(90, y, width + 110, y + 26)) choiceCursor = i;
+    if (chosen == 0 && input.hold[kActionMouseLeft] == 1 && mouseIn(100, y, width + 120, y + 26)) chosen = i;
+  }
+  if (choiceCursor != cursorBefore) playStorySound(kSoundCursor);
+  if (chosen != 0) chooseStoryOption(chosen);
+}
+
+}  // namespace game::story

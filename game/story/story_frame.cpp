@@ -1,0 +1,264 @@
+// The story mode's frame: the story's keys and mouse turned into the
+// window's actions (next, hide, skip, log) and the story menu's items.
+#include <filesystem>
+
+#include "game/shell/frame_loop.h"
+#include "game/shell/input.h"
+#include "game/shell/music_voices.h"
+#include "game/shell/resources.h"
+#include "game/shell/startup.h"
+#include "game/shell/widgets.h"
+#include "game/story/story_screen.h"
+#include "library/veziv.h"
+
+namespace game::story {
+
+int32_t hideKeyHold = 0;
+bool skipByControl = false;
+std::vector<int>* storySoundTrace = nullptr;
+
+namespace {
+
+constexpr int kSoundCursor = 0;
+constexpr int kSoundDecision = 1;
+constexpr int kSoundCancel = 5;
+constexpr int kQuickSlot = 9;  // slot 10
+constexpr int kSaveLoadImages[] = {15, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 85};
+constexpr int kStoryImages[] = {35, 36, 81, 82, 83, 86, 87, 260, 221};
+
+// The slot files' calls. The save slots are not built yet: no slot is
+// present, and a quick save says so on the screen's log.
+bool slotPresent(int slotIndex) {
+  (void)slotIndex;
+  return false;
+}
+void loadGameFromMenu(int slotIndex) {
+  veziv::PrintfToScreen("slot %d cannot be loaded yet\n", slotIndex + 1);
+}
+void runSaveScreen(int slotIndex) { veziv::PrintfToScreen("slot %d cannot be saved yet\n", slotIndex + 1); }
+
+void toSaveLoadScreen(bool save) {
+  playStorySound(kSoundDecision);
+  if (save) {
+    playRandomMenuVoice();
+  } else {
+    playRandomStartVoice();
+  }
+  veziv::CaptureScreenToGraph(0, 0, 800, 600, backdropCapture);
+  returnModeMap[kModeSaveLoad] = kModeStory;
+  showNowLoading("Now Loading...");
+  veziv::PresentBackBuffer();
+  for (int id : kSaveLoadImages) {
+    if (!isGraphLoaded(id)) loadGraphById(id);
+  }
+  storyScene.logOffset = 0;
+  changeMode(kModeSaveLoad, false);
+}
+
+void backToTitle() {
+  playStorySound(kSoundDecision);
+  if (!showYesNoBox("タイトルに戻ります。", "よろしいですか？")) return;
+  for (int id : kStoryImages) {
+    if (isGraphLoaded(id)) freeGraphById(id);
+  }
+  loadModeResources(kModeTitle, true);
+  releaseStoryResources();
+  stopAllSounds();
+  stopMusic();
+  veziv::StopFileSoundPlayer();
+  ensureSoundLoaded(kSoundTitleMusic);
+  veziv::PlaySoundHandle(soundOf(kSoundTitleMusic), veziv::SoundPlayLoop, 1);
+  changeMode(kModeTitle, false);
+}
+
+// The back input: the first of the cascade that applies.
+void goBack() {
+  auto& s = storyScene;
+  if (s.windowHidden != 0) {
+    s.windowHidden = 0;
+    playStorySound(kSoundCancel);
+  } else if (s.sideBarLocked != 0) {
+    s.sideBarLocked = 0;
+    playStorySound(kSoundCancel);
+  } else if (s.skipMode != 0) {
+    s.skipMode = 0;
+    playStorySound(kSoundCancel);
+  } else if (s.logOffset != 0) {
+    s.logOffset = 0;
+    playStorySound(kSoundCancel);
+  } else if (s.sideBarPos == 100) {
+    s.menuHoldMs = 0;
+    s.sideBarPos = 0;
+    playStorySound(kSoundDecision);
+  } else {
+    playStorySound(kSoundDecision);
+    s.menuHoldMs = 1500;
+  }
+}
+
+}  // namespace
+
+void playStorySound(int soundId) {
+  if (storySoundTrace != nullptr) storySoundTrace->push_back(soundId);
+  ensureSoundLoaded(soundId);
+  veziv::PlaySoundHandle(soundOf(soundId), veziv::SoundPlayBack, 1);
+}
+
+void runStoryMenuAction() {
+  auto& s = storyScene;
+  switch (menuCursor) {
+    case 1:
+      toSaveLoadScreen(true);
+      break;
+    case 2:
+      toSaveLoadScreen(false);
+      break;
+    case 3:
+      playStorySound(kSoundDecision);
+      returnModeMap[kModeSettings] = kModeStory;
+      loadModeResources(kModeSettings, true);
+      changeMode(kModeSettings, false);
+      break;
+    case 4:
+      if (s.logOffset != 0) {
+        s.logOffset = 0;
+        playStorySound(kSoundDecision);
+      } else {
+        menuCursor = 3;
+        playStorySound(scrollLogBack(1) ? kSoundDecision : kSoundCancel);
+      }
+      break;
+    case 5:
+      backToTitle();
+      break;
+    case 7:
+      playStorySound(kSoundDecision);
+      s.sideBarLocked = s.sideBarLocked != 0 ? 0 : 1;
+      break;
+    case 8:
+      if (!slotPresent(kQuickSlot)) {
+        playStorySound(kSoundCancel);
+        break;
+      }
+      releaseStoryResources();
+      stopAllSounds();
+      stopPageVoices();
+      veziv::StopCurrentMusic();
+      veziv::StopFileSoundPlayer();
+      playStorySound(kSoundDecision);
+      loadGameFromMenu(kQuickSlot);
+      break;
+    case 9:
+      playStorySound(kSoundDecision);
+      veziv::CaptureScreenToGraph(0, 0, 800, 600, backdropCapture);
+      returnModeMap[kModeSaveLoad] = kModeStory;
+      runSaveScreen(kQuickSlot);
+      break;
+    case 10:
+      playStorySound(kSoundDecision);
+      toggleMessageWindow();
+      break;
+    case 11:
+      if (s.choiceState == -1) {
+        playStorySound(kSoundDecision);
+        s.skipMode = s.skipMode != 0 ? 0 : 1;
+      } else {
+        playStorySound(kSoundCancel);
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+bool applyStoryInput(const StoryKeys& keys) {
+  auto& s = storyScene;
+  const int32_t* hold = playerInputs[0].hold;
+  if (keys.hide) {
+    hideKeyHold += 1;
+    if (hideKeyHold == 1) {
+      playStorySound(kSoundDecision);
+      s.skipMode = 0;
+      s.windowHidden = s.windowHidden != 0 ? 0 : 1;
+    }
+  } else {
+    hideKeyHold = 0;
+  }
+
+  const int step = hold[kActionUp] == 1 ? -1 : hold[kActionDown] == 1 ? 1 : 0;
+  if (step != 0) {
+    if (s.windowHidden != 0) {
+      playStorySound(kSoundCancel);
+    } else if (s.sideBarPos != 0 && s.logOffset == 0) {
+      playStorySound(kSoundCursor);
+      menuCursor += step;
+      s.menuIdleMs = 0;
+      if (menuCursor <= 0) menuCursor = 11;
+      if (menuCursor > 11) menuCursor = 1;
+    }
+  }
+
+  if (s.logOffset != 0) {
+    if (keys.wheel < 0) {
+      advanceStoryText(-keys.wheel);
+    } else if (keys.wheel > 0) {
+      scrollLogBack(keys.wheel);
+    }
+  } else if (keys.wheel > 0) {
+    scrollLogBack(keys.wheel);
+  }
+
+  if (keys.control) {
+    s.skipMode = 1;
+    skipByControl = true;
+  } else if (skipByControl) {
+    s.skipMode = 0;
+    skipByControl = false;
+  }
+
+  if (hold[kActionPause] == 1 || hold[kActionMouseRight] == 1) {
+    goBack();
+  } else if (hold[kActionShot] == 1 && s.logOffset == 0) {
+    if (s.sideBarPos != 0) {
+      runStoryMenuAction();
+      if (menuCursor == 6) {
+        playStorySound(kSoundDecision);
+        if (showYesNoBox("終了します。よろしいですか？", "")) return false;
+      }
+    } else {
+      advanceStoryText(1);
+    }
+  } else if (hold[kActionMouseLeft] == 1 && s.logOffset == 0) {
+    if (isMouseOnStoryMenu()) {
+      runStoryMenuAction();
+      if (menuCursor == 6) {
+        playStorySound(kSoundDecision);
+        if (showYesNoBox("ゲームを終了します。", "よろしいですか？")) {
+          releaseStoryResources();
+          return false;
+        }
+      }
+    } else if (s.skipMode != 0) {
+      s.skipMode = 0;
+      playStorySound(kSoundCancel);
+    } else {
+      advanceStoryText(1);
+    }
+  }
+  return true;
+}
+
+bool updateStoryScene() {
+  updateMouseButtons(playerInputs[0]);
+  drawStoryScreen();
+  StoryKeys keys;
+  keys.hide = veziv::IsKeyDown(0x0E) == 1 || veziv::IsKeyDown(0x39) == 1;
+  keys.control = veziv::IsKeyDown(0x1D) == 1 || veziv::IsKeyDown(0x9D) == 1;
+  keys.wheel = veziv::TakeWheelRotation(1);
+  if (!applyStoryInput(keys)) return false;
+  if (storyScene.scriptEnded != 0) veziv::PrintfToScreen("ストーリーの終端です。\n");
+  readStoryMouse();
+  return true;
+}
+
+}  // namespace game::story
