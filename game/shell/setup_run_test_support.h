@@ -1,32 +1,14 @@
-// For the runs of the whole game that start at the battle set-up screen:
-// the way the player-count select enters the screen for one player, which
-// a run puts in the title's place until the title menu leads there.
+// For runs of the whole game under test or benchmark: a mode-handler table
+// in which each screen's frame passes through one call first.
 #pragma once
 
 #include <algorithm>
 #include <iterator>
 #include <utility>
 
-#include "game/shell/battle_setup.h"
 #include "game/shell/frame_loop.h"
-#include "game/shell/music_voices.h"
-#include "game/shell/resources.h"
-#include "game/shell/startup.h"
-#include "game/shell/unlocks.h"
 
 namespace game::test {
-
-// What the player-count select does for one player, then mode 16.
-inline void enterBattleSetupForOnePlayer() {
-  playerCount = 1;
-  menuCursor = 1;
-  loadBattleModeItems();
-  loadOpenStages();
-  resetBattleSetupChoices();
-  playNewMusic("audio/loop009.mid");
-  loadModeResources(kModeBattleSetup, true);
-  changeMode(kModeBattleSetup, false);
-}
 
 // A mode-handler table in which every mode with a screen runs through one
 // call first, which decides whether the screen's own handler runs this

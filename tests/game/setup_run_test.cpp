@@ -1,7 +1,6 @@
-// The whole game on the demo data from the battle set-up screen into the
-// tutorial battle and back to the title, on scripted keys. Until the title
-// menu leads there, the run enters the screen from the title as the
-// player-count select does.
+// The whole game on the demo data from the title through the player-count
+// select and the battle set-up screen into the tutorial battle and back to
+// the title, on scripted keys.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -15,11 +14,15 @@
 #include "game/battle/battle_world.h"
 #include "game/battle/players.h"
 #include "game/battle/stage.h"
+#include "game/shell/battle_setup.h"
 #include "game/shell/frame_loop.h"
 #include "game/shell/input.h"
+#include "game/shell/music_voices.h"
+#include "game/shell/resources.h"
 #include "game/shell/settings.h"
 #include "game/shell/setup_run_test_support.h"
 #include "game/shell/startup.h"
+#include "game/shell/title_menu.h"
 #include "platform/input/input_test_support.h"
 #include "platform/os/clock.h"
 #include "platform/os/host_path.h"
@@ -62,21 +65,15 @@ void applyScript() {
 }
 
 // Before each screen's frame: the scripted keys, the modes seen, the
-// title's way into the set-up screen (and the end once back), and what the
-// battle's last frame left.
+// end once back at the title, and what the battle's last frame left.
 test::Step beforeScreen(int32_t mode) {
   applyScript();
   if (script->modes.empty() || script->modes.back() != mode) script->modes.push_back(mode);
-  if (mode == kModeTitle) {
-    if (script->leftTitle) {
-      script->backAtTitle = true;
-      return test::Step::kEnd;
-    }
-    if (frameCounter < 5) return test::Step::kRun;
-    script->leftTitle = true;
-    test::enterBattleSetupForOnePlayer();
-    return test::Step::kSkip;
+  if (mode == kModeTitle && script->leftTitle) {
+    script->backAtTitle = true;
+    return test::Step::kEnd;
   }
+  if (mode != kModeTitle) script->leftTitle = true;
   if (mode == kModeBattleSetup && setupStage == 0) ++script->setupFramesWithStage;
   if (const battle::battleStage* stage = battle::currentStage(); mode == kModeBattle && stage != nullptr) {
     ++script->battleFrames;
@@ -95,7 +92,7 @@ class SetupRun : public ::testing::Test {
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     folder_ = pattern;
     // The demo data is made by the build (target demodata_run).
-    fs::copy(DEMODATA_RUN_FOLDER, folder_, fs::copy_options::recursive);
+    fs::copy(VEZIV_RUN_FOLDER, folder_, fs::copy_options::recursive);
     fs::remove_all(fs::path(folder_) / "save");
     fs::current_path(folder_);
     old_start_ = platform::os::StartFolder();
@@ -105,7 +102,9 @@ class SetupRun : public ::testing::Test {
     platform::window::ForgetPresentedFrames();
     resetFrameState();
     resetResources();
+    resetTitleState();
     settingsRecord = settingsRecordData{};
+    menuCursor = 1;
     script = &run_;
     test::WrapHandlers(beforeScreen);
   }
@@ -120,6 +119,8 @@ class SetupRun : public ::testing::Test {
     fs::remove_all(folder_);
     resetFrameState();
     resetResources();
+    resetTitleState();
+    clearRememberedMusic();  // the stage's music would be played again by the next test's restart
     settingsRecord = settingsRecordData{};
   }
   void press(const std::vector<Press>& presses) {
@@ -145,25 +146,31 @@ class SetupRun : public ::testing::Test {
   std::string folder_;
 };
 
-TEST_F(SetupRun, FromTheSetUpIntoTheTutorialBattleAndBack) {
+TEST_F(SetupRun, FromTheTitleThroughTheSetUpIntoTheTutorialBattleAndBack) {
   platform::window::ScriptMessageBoxAnswer(platform::window::MessageBoxAnswer::kNo);
   press({
-      {10, kKeyShot},             // launch refused: nothing chosen yet
-      {14, kKeyRight},            // row 2: the next stage
-      {18, kKeyShot},             // the tutorial, the only open stage
-      {22, kKeyDown},             // row 4: the next difficulty
-      {26, kKeyShot},             // 10
-      {30, kKeyDown},             // one player: row 6 is passed over, row 8
-      {34, kKeyDown},             // row 11: launch
-      {38, kKeyShot},
-      {60, kKeyShot, 200},        // the battle: fire for a while
-      {300, kKeyPause},           // pause: the pause menu leads back to the title
+      {5, kKeyShot},              // the title: the intro flash ends
+      {10, kKeyDown},             // row 3: the battle mode
+      {14, kKeyDown},
+      {18, kKeyShot},             // its animation runs 300 ms
+      {50, kKeyShot},             // the player-count select: one player
+      {60, kKeyShot},             // launch refused: nothing chosen yet
+      {64, kKeyRight},            // row 2: the next stage
+      {68, kKeyShot},             // the tutorial, the only open stage
+      {72, kKeyDown},             // row 4: the next difficulty
+      {76, kKeyShot},             // 10
+      {80, kKeyDown},             // one player: row 6 is passed over, row 8
+      {84, kKeyDown},             // row 11: launch
+      {88, kKeyShot},
+      {110, kKeyShot, 200},       // the battle: fire for a while
+      {350, kKeyPause},           // pause: the pause menu leads back to the title
   });
   platform::window::QuitAfterPresentedFrames(2000);
   EXPECT_EQ(runGame(), 0);
 
   EXPECT_TRUE(run_.backAtTitle);
-  EXPECT_EQ(run_.modes, (std::vector<int32_t>{kModeTitle, kModeBattleSetup, kModeBattle, kModeGameMenu, kModeTitle}));
+  EXPECT_EQ(run_.modes, (std::vector<int32_t>{kModeTitle, kModePlayerSelect, kModeBattleSetup, kModeBattle,
+                                              kModeGameMenu, kModeTitle}));
   // The list: only the tutorial is open on a fresh save folder, with its description.
   ASSERT_EQ(stageList.names, (std::vector<std::string>{"チュートリアル"}));
   ASSERT_EQ(stageList.descriptions.size(), 1u);
