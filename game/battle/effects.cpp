@@ -114,6 +114,9 @@ bool expandingAnime::update() {
 }
 
 void expandingAnime::draw() {
+  // The shrinking copy ends a hair above 0: at a thousandth of its size it
+  // shows nothing, and the renderer's fixed point cannot turn it.
+  if (std::fabs(scale) < 0.001) return;
   beginAlpha(truncInt((1 - std::fabs(scale) / 2) * 255));
   veziv::RenderGraphRotScaled(x + effectShake(), y, halfWidth, halfWidth, scale, heading * kPi / 180,
                               Hooks().graphOf(imageId), 1, 0);

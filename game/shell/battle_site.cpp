@@ -13,6 +13,7 @@
 #include "game/shell/input.h"
 #include "game/shell/key_files.h"
 #include "game/shell/music_voices.h"
+#include "game/shell/records.h"
 #include "game/shell/resources.h"
 #include "game/shell/settings.h"
 #include "game/shell/story_site.h"
@@ -87,6 +88,18 @@ class GameBattleHooks : public battle::LayerHooks {
 class GameShellHooks : public battle::ShellHooks {
  public:
   bool frameDrawn() override { return drawThisFrame; }
+  // Player 1 from the first player header, player 2 from the second.
+  battle::PlayerLoadout loadout(int playerNumber) override {
+    const gameHeader& h = playerHeaders[playerNumber == 2 ? 1 : 0];
+    return {h.mainWeapon, h.subWeapon, h.battleCharacter, h.item1, h.item2};
+  }
+  // The title's set and the screens' pictures out, the battle's set in.
+  void swapToBattleResources() override {
+    for (int mode : {kModeTitle, kModeSettings, kModeSaveLoad, kModeBattleSetup, kModeStory}) {
+      unloadModeResources(mode);
+    }
+    loadModeResources(kModeBattle, false);
+  }
   void playMusic(const std::string& file) override { playNewMusic(file); }
   void pauseBattle() override {
     veziv::PlaySoundHandle(soundOf(5), 1, 1);

@@ -5,6 +5,7 @@
 #include "game/battle/battle_frame.h"
 #include "game/battle/stage.h"
 #include "game/shell/battle_menus.h"
+#include "game/shell/battle_setup.h"
 #include "game/shell/battle_site.h"
 #include "game/shell/frame_loop.h"
 #include "game/shell/key_config.h"
@@ -109,9 +110,7 @@ bool storyStep() {
   StorySite* story = storySite();
   return story != nullptr ? !story->frame() : backToTitle();
 }
-bool battleSetupStep() { return backToTitle(); }
-// The set-up screen keeps no choices yet.
-void resetBattleSetupChoices() {}
+bool battleSetupStep() { return battleStageSelect(); }
 bool saveLoadStep() { return saveLoadScreen(); }
 
 }  // namespace game

@@ -24,4 +24,9 @@ struct SheetRow {
 };
 const std::vector<SheetRow>& registrySheets();
 
+// The registry pictures and the sheet that the battle set-up screen's
+// generator draws; the other generators leave them alone.
+bool drawnBySetupScreen(int imageId);
+bool drawnBySetupScreen(const SheetRow& sheet);
+
 }  // namespace demodata

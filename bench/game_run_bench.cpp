@@ -1,0 +1,137 @@
+// A scripted run of the whole game under the whole-game harness
+// (VEZIV_HARNESS: SDL's dummy drivers, the manual clock, the script's keys
+// by presented frame), as fast as the harness lets it go: from the program
+// entry through the start-up, the title, the player-count select and the
+// battle set-up screen's choices, and the tutorial battle played through
+// (bench/game_run.harness). It reports
+// frames a second and the slowest frame of the loop, overall and in the
+// battle; beside it, a bare clear and present under the same harness, the
+// floor that every frame pays.
+//
+// The harness starts with the program, so the benchmark starts itself again
+// with VEZIV_HARNESS set, in a fresh copy of the run folder.
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "game/shell/frame_loop.h"
+#include "game/shell/setup_run_test_support.h"
+#include "game/shell/startup.h"
+#include "library/veziv.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr const char* kFolderVariable = "VEZIV_GAME_RUN_BENCH_FOLDER";
+
+// The loop's passes as they end: each pass's length and the mode it ran in.
+struct PassTimes {
+  int32_t lastCounter = -1;
+  Clock::time_point lastStart;
+  int32_t lastMode = 0;
+  std::vector<double> ms;
+  std::vector<int32_t> modes;
+  bool reachedSetUp = false;
+};
+PassTimes* passes = nullptr;
+
+game::test::Step beforeScreen(int32_t mode) {
+  PassTimes& p = *passes;
+  if (game::frameCounter != p.lastCounter) {
+    const Clock::time_point now = Clock::now();
+    if (p.lastCounter >= 0) {
+      p.ms.push_back(std::chrono::duration<double, std::milli>(now - p.lastStart).count());
+      p.modes.push_back(p.lastMode);
+    }
+    p.lastCounter = game::frameCounter;
+    p.lastStart = now;
+    p.lastMode = mode;
+  }
+  if (mode == game::kModeBattleSetup) p.reachedSetUp = true;
+  return game::test::Step::kRun;
+}
+
+void BM_ScriptedRunTitleToTheTutorialsEnd(benchmark::State& state) {
+  PassTimes times;
+  passes = &times;
+  game::test::WrapHandlers(beforeScreen);
+  const Clock::time_point start = Clock::now();
+  int result = 0;
+  for (auto _ : state) result = game::runGame();
+  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  game::test::UnwrapHandlers();
+  passes = nullptr;
+  if (result != 0 || !times.reachedSetUp) {
+    state.SkipWithError("the run did not reach the set-up screen");
+    return;
+  }
+  double slowest = 0, slowestBattle = 0, battleMs = 0;
+  int slowestAt = 0, battleFrames = 0, resultFrames = 0;
+  for (size_t i = 0; i < times.ms.size(); ++i) {
+    if (times.modes[i] == game::kModeBattleResult) ++resultFrames;
+    if (times.ms[i] > slowest) slowest = times.ms[i], slowestAt = static_cast<int>(i);
+    if (times.modes[i] == game::kModeBattle && times.modes[i] == times.modes[std::max<size_t>(i, 1) - 1]) {
+      slowestBattle = std::max(slowestBattle, times.ms[i]);
+      battleMs += times.ms[i];
+      ++battleFrames;
+    }
+  }
+  state.counters["loop_frames"] = static_cast<double>(times.ms.size());
+  state.counters["fps_whole_run"] = static_cast<double>(times.ms.size()) / seconds;
+  state.counters["slowest_ms"] = slowest;
+  state.counters["slowest_mode"] = times.modes.empty() ? -1 : times.modes[slowestAt];
+  state.counters["slowest_at"] = slowestAt;
+  state.counters["battle_frames"] = battleFrames;
+  state.counters["battle_fps"] = battleMs > 0 ? battleFrames * 1000.0 / battleMs : 0;
+  state.counters["slowest_battle_ms"] = slowestBattle;
+  // Frames after the tutorial's end (the finished battle moving on).
+  state.counters["battle_over_frames"] = resultFrames;
+}
+
+void BM_BareClearAndPresent(benchmark::State& state) {
+  veziv::SetScreenMode(800, 600, 32, 60);
+  veziv::InitLibrary();
+  for (auto _ : state) {
+    veziv::ClearDrawTarget();
+    veziv::PresentBackBuffer();
+  }
+  state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  veziv::EndLibrary();
+}
+
+// The run first: the script counts presented frames from the program's start.
+BENCHMARK(BM_ScriptedRunTitleToTheTutorialsEnd)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_BareClearAndPresent)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (std::getenv("VEZIV_HARNESS") == nullptr) {
+    std::string pattern = (fs::temp_directory_path() / "veziv-game-run-bench-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) return 1;
+    fs::copy(VEZIV_RUN_FOLDER, pattern, fs::copy_options::recursive);
+    fs::remove_all(fs::path(pattern) / "save");
+    fs::current_path(pattern);
+    setenv("VEZIV_HARNESS", VEZIV_GAME_RUN_SCRIPT, 1);
+    setenv("XDG_RUNTIME_DIR", pattern.c_str(), 1);
+    setenv(kFolderVariable, pattern.c_str(), 1);
+    execv("/proc/self/exe", argv);
+    return 1;
+  }
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  if (const char* folder = std::getenv(kFolderVariable)) {
+    fs::current_path(fs::temp_directory_path());
+    fs::remove_all(folder);
+  }
+  return 0;
+}
