@@ -23,8 +23,7 @@ constexpr int kModePause = 7;
 bool validId(int id) { return id >= 0 && id < kImageIdCount; }
 
 // The registry, sounds, fonts, settings and input for the battle objects.
-// Sheets and the catalogue are not in the registry yet: their calls answer
-// "unknown" (-1 or 0).
+// Sheets are not in the registry yet: their calls answer "unknown" (-1 or 0).
 class GameBattleHooks : public battle::LayerHooks {
  public:
   int graphOf(int imageId) override { return game::graphOf(imageId); }
@@ -54,9 +53,18 @@ class GameBattleHooks : public battle::LayerHooks {
     return fontIndex >= 0 && fontIndex < 5 ? fonts[fontIndex] : -1;
   }
   int craftPoseGraph(int) override { return -1; }
-  int mainWeaponReload(int) override { return 0; }
-  int subWeaponReload(int) override { return 0; }
-  int subWeaponAmmo(int) override { return 0; }
+  int mainWeaponReload(int weaponId) override {
+    const auto e = getMainWeaponInfo(weaponId);
+    return e ? e->reloadTime : 0;
+  }
+  int subWeaponReload(int weaponId) override {
+    const auto e = getSubWeaponInfo(weaponId);
+    return e ? e->reloadTime : 0;
+  }
+  int subWeaponAmmo(int weaponId) override {
+    const auto e = getSubWeaponInfo(weaponId);
+    return e ? e->ammo : 0;
+  }
   bool battleEventsOn() override { return settingsRecord.battleEventsOn != 0; }
   bool craftFollowsKeys() override {
     const battle::battleStage* stage = battle::currentStage();

@@ -7,6 +7,7 @@
 #include "game/shell/battle_site.h"
 #include "game/shell/frame_loop.h"
 #include "game/shell/resources.h"
+#include "game/shell/shop.h"
 #include "game/shell/startup.h"
 #include "game/shell/widgets.h"
 #include "library/veziv.h"
@@ -22,22 +23,15 @@ bool backToTitle() {
 
 }  // namespace
 
-void buildEquipCatalogue() {}
 void readSlotHeaders() {}
 // No slot is read yet, so none is present.
 std::vector<gameHeader> presentSlotHeaders() { return {}; }
-// Until the catalogue lands, an entry's id stands for its name.
-std::string mainWeaponName(int id) { return std::to_string(id); }
-std::string subWeaponName(int id) { return std::to_string(id); }
-std::string itemName(int id) { return std::to_string(id); }
 
 void releaseScreenSets() {}
 void reloadSettingsScreenSets() {}
 void reloadBattleGraphics() { battle::reloadStageGraphics(); }
 void reloadStoryGraphs() {}
 void releaseBattleSets() {}
-void loadCatalogueImages() {}
-void unloadCatalogueImages() {}
 
 void runBattleFrame() { battleStep(); }
 void releaseBattleStage() { battle::destroyStage(); }
@@ -71,7 +65,10 @@ bool battleFrame(void (*frame)()) {
 bool battleStep() { return battleFrame(battle::runBattleFrame); }
 bool battleResultStep() { return battleFrame(battle::runBattleResultFrame); }
 bool settingsStep() { return backToTitle(); }
-bool shopStep() { return backToTitle(); }
+bool shopStep() {
+  shopLoop();
+  return false;
+}
 bool padConfigStep() { return backToTitle(); }
 bool pauseMenuStep() { return backToTitle(); }
 bool equipmentStep() { return backToTitle(); }

@@ -5,6 +5,7 @@
 // honestly: nothing, or a way back to the title. Never a pretended success.
 #pragma once
 
+#include "game/shell/catalogue.h"
 #include "game/shell/input.h"
 #include "game/shell/records.h"
 
@@ -13,22 +14,11 @@
 
 namespace game {
 
-// Start-up's loads of later parts.
-void buildEquipCatalogue();
+// Start-up's loads of later parts (the catalogue: catalogue.h).
 void readSlotHeaders();
 // The headers of the save slots whose present flag is set, in slot order,
 // as the last readSlotHeaders left them.
 std::vector<gameHeader> presentSlotHeaders();
-// The equipment catalogue's names of main weapons, sub weapons and items by id.
-std::string mainWeaponName(int id);
-std::string subWeaponName(int id);
-std::string itemName(int id);
-
-// The equipment catalogue's pictures, loaded with the shop's and the
-// equipment screen's sets.
-void loadCatalogueImages();
-void unloadCatalogueImages();
-
 // The mode sets of the screens that a screen-mode change frees and reloads.
 void releaseScreenSets();
 void reloadSettingsScreenSets();
