@@ -5,6 +5,7 @@
 #include "game/battle/battle_frame.h"
 #include "game/battle/stage.h"
 #include "game/shell/battle_site.h"
+#include "game/shell/equipment.h"
 #include "game/shell/frame_loop.h"
 #include "game/shell/resources.h"
 #include "game/shell/shop.h"
@@ -71,7 +72,10 @@ bool shopStep() {
 }
 bool padConfigStep() { return backToTitle(); }
 bool pauseMenuStep() { return backToTitle(); }
-bool equipmentStep() { return backToTitle(); }
+bool equipmentStep() {
+  equipScreen();
+  return false;
+}
 bool playerSelectStep() { return backToTitle(); }
 bool keyConfigStep() { return backToTitle(); }
 bool storyStep() { return backToTitle(); }

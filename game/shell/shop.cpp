@@ -380,6 +380,10 @@ void runShopMessageWindow() {
 
 void shopLoop() {
   updateMouseButtons(playerInputs[0]);
+  shopFrame();
+}
+
+void shopFrame() {
   if (drawThisFrame || leaving) {
     drawShop();
     runShopMessageWindow();

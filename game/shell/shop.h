@@ -27,6 +27,9 @@ inline constexpr int32_t kShopFirstRow = 6;
 void enterShop();
 // One frame of mode 5.
 void shopLoop();
+// The frame once the mouse buttons are counted (tests run it on input of
+// their own).
+void shopFrame();
 // The target under a pointer at (x, y) for the shown tab; -1 for none.
 int32_t shopTargetAt(int32_t x, int32_t y);
 
