@@ -10,6 +10,7 @@
 #include "game/shell/catalogue.h"
 #include "game/shell/frame_loop.h"
 #include "game/shell/input.h"
+#include "game/shell/music_voices.h"
 #include "game/shell/records.h"
 #include "game/shell/startup.h"
 #include "game/story/story_test_support.h"
@@ -227,6 +228,32 @@ TEST_F(Shop, ThePointerMovesTheCursorOnlyWhileTheMouseMovesAndAClickNeedsATarget
   shopFrame();
   EXPECT_EQ(holdings.itemCounts[0], 1);
   EXPECT_EQ(menuCursor, kShopBuy);
+}
+
+TEST_F(Shop, AVisitGreetsAndLeavingSaysFarewellFreesTheShopAndGoesBack) {
+  shopRowCounts[1] = 0;
+  menuCursor = 9;
+  shopSelectedTab = 2;
+  enterShop();
+  EXPECT_EQ(shopRowCounts[1], 6);
+  EXPECT_EQ(rememberedMusic, "audio/y-maf.mid");
+  EXPECT_EQ(menuCursor, 9);  // the cursor and the selection are as they were
+  EXPECT_EQ(shopSelectedTab, 2);
+  EXPECT_EQ(newestLine(), "「いらっしゃいませ。今日は、どんな御用ですか？」");
+  EXPECT_EQ(story::storyGraphTable.count("アイテム屋"), 1u);
+
+  shopTab = 3;
+  gameMode = kModeShop;
+  setReturnMode(kModeShop, kModeStory);
+  menuCursor = kShopLeave;
+  playerInputs[0].hold[kActionShot] = 1;
+  shopFrame();
+  EXPECT_EQ(newestLine(), "「またのご来店、お待ちしております。」");
+  EXPECT_GE(story::storyScene.revealMs, 10000);  // the farewell shows whole
+  EXPECT_EQ(story::storyGraphTable.count("アイテム屋"), 0u);
+  EXPECT_EQ(shopTab, 1);
+  EXPECT_EQ(rememberedMusic, "");
+  EXPECT_NE(gameMode, kModeShop);
 }
 
 }  // namespace
