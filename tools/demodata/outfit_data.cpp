@@ -1,6 +1,6 @@
 // The shop's and the equipment screen's own files: a picture for every
-// catalogue entry, the shopkeeper's standing picture, and the music of the
-// shop and of the hangar.
+// catalogue entry, the shopkeeper's standing picture, and the shop's music.
+// (The hangar's music is the battle set-up's.)
 #include <string>
 
 #include "tools/demodata/canvas.h"
@@ -87,10 +87,7 @@ Canvas shopkeeper() {
 void makeOutfitData(const Sources& sources, Outputs& out) {
   for (const Entry& e : kEntries) out.add(std::string("image/weapons/") + e.picture + ".png", entryPicture(e).png(true));
   out.add("image/stands/temu.png", shopkeeper().png(true));
-  for (const char* music : {"y-maf", "loop009"}) {
-    const std::string name = music;
-    out.add("audio/" + name + ".mid", writeMidiFile(parseScore(sources.read("music/" + name + ".mml"))));
-  }
+  out.add("audio/y-maf.mid", writeMidiFile(parseScore(sources.read("music/y-maf.mml"))));
 }
 
 }  // namespace demodata

@@ -1,6 +1,6 @@
 // The shop's and the equipment screen's files: one picture for every
 // catalogue entry at the size the screens draw it, the shopkeeper, and the
-// two tunes as the music player reads them.
+// shop's tune as the music player reads it.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -24,7 +24,7 @@ void expectRgbaPng(const std::vector<uint8_t>& png, uint32_t w, uint32_t h, cons
   EXPECT_EQ(png[25], 6) << path;  // colour type 6: RGBA
 }
 
-TEST(DemoOutfit, EveryCatalogueEntryHasItsPictureAndTheTunesLoopWhole) {
+TEST(DemoOutfit, EveryCatalogueEntryHasItsPictureAndTheTuneLoopsWhole) {
   const Sources sources(DEMODATA_SOURCE_FOLDER);
   Outputs out;
   makeOutfitData(sources, out);
@@ -41,7 +41,7 @@ TEST(DemoOutfit, EveryCatalogueEntryHasItsPictureAndTheTunesLoopWhole) {
   EXPECT_EQ(out.files().count("image/weapons/双発回転.png"), 1u);
   expectRgbaPng(out.files().at("image/stands/temu.png"), 300, 460, "temu");
 
-  for (const char* name : {"y-maf", "loop009"}) {
+  for (const char* name : {"y-maf"}) {
     const Tune tune = parseScore(sources.read(std::string("music/") + name + ".mml"));
     // Every track ends with the last bar, so that the loop keeps its step.
     for (const Track& t : tune.tracks) {
