@@ -201,7 +201,7 @@ void activate() {
   if (isTab(menuCursor)) {
     shopTab = menuCursor;
     playShellSound(kSoundDecision);
-  } else if (menuCursor >= kShopFirstRow && menuCursor - 5 <= rowCount(shopTab)) {
+  } else if (isRow(menuCursor)) {
     playShellSound(kSoundDecision);
     shopSelectedTab = shopTab;
     shopSelectedRow = menuCursor - kShopFirstRow;
@@ -243,6 +243,9 @@ void leaveShop() {
   bool alive = veziv::PumpMessages() == 0;
   const int voice = soundOf(kVoiceFarewell);
   while (alive && voice != 0 && voice != -1 && veziv::IsSoundHandlePlaying(voice) == 1) {
+    // A short sleep a pass: the clock moves on (also the harness's manual
+    // clock, by which the voice ends there) and the wait does not spin.
+    sleepMs(1);
     alive = veziv::PumpMessages() == 0;
   }
 
