@@ -1,10 +1,13 @@
-// The shop's and the equipment screen's own files: a picture for every
-// catalogue entry, the shopkeeper's standing picture, and the shop's music.
-// (The hangar's music is the battle set-up's.)
+// The shop's and the equipment screen's own files: their registry pictures
+// (backgrounds, the shop's list window with its tabs and buttons, the slot
+// box and the slot labels), a picture for every catalogue entry, the
+// shopkeeper's standing picture, and the shop's music. (The hangar's music
+// is the battle set-up's.)
 #include <string>
 
 #include "tools/demodata/canvas.h"
 #include "tools/demodata/generator.h"
+#include "tools/demodata/registry.h"
 #include "tools/demodata/sound.h"
 
 namespace demodata {
@@ -82,11 +85,130 @@ Canvas shopkeeper() {
   return c;
 }
 
+const Rgba kWhite{255, 255, 255, 255};
+const Rgba kInk{20, 20, 30, 255};
+const Rgba kPanel{25, 35, 80, 215};
+const Rgba kEdge{200, 215, 245, 255};
+
+void centredText(Canvas& c, int x, int y, int w, int h, const std::string& text, int px, Rgba colour) {
+  c.text(x + (w - c.textWidth(text, px)) / 2, y + (h - px) / 2, text, px, colour, kInk);
+}
+
+// The shop: warm wooden shelves with jars and crates, a counter at the foot.
+Canvas shopBackground() {
+  Canvas c(800, 600);
+  c.verticalGradient({120, 80, 50, 255}, {70, 45, 30, 255});
+  Random r(27);
+  for (int shelf = 0; shelf < 4; ++shelf) {
+    const int y = 110 + 120 * shelf;
+    c.fillRect(0, y, 800, 12, {150, 100, 60, 255});
+    for (int x = 20; x < 780; x += 40 + static_cast<int>(r.next() % 30)) {
+      const int h = 30 + static_cast<int>(r.next() % 50);
+      const uint8_t g = static_cast<uint8_t>(80 + r.next() % 150);
+      if (r.next() % 2 == 0) {
+        c.fillRect(x, y - h, 28, h, {static_cast<uint8_t>(200 - g / 2), g, 90, 255});
+      } else {
+        c.fillEllipse(x + 14, y - h / 2, 14, h / 2, {90, g, static_cast<uint8_t>(255 - g / 2), 230});
+      }
+    }
+  }
+  c.fillRect(0, 520, 800, 80, {100, 60, 35, 255});
+  c.fillRect(0, 516, 800, 6, {170, 120, 80, 255});
+  c.avoidPureBlack();
+  return c;
+}
+
+// The hangar: a grey floor, girders and a lit bay.
+Canvas hangarBackground() {
+  Canvas c(800, 600);
+  c.verticalGradient({60, 70, 85, 255}, {110, 115, 125, 255});
+  for (int x = 40; x < 800; x += 120) c.fillRect(x, 0, 14, 440, {80, 90, 105, 255});
+  c.fillRect(0, 60, 800, 10, {80, 90, 105, 255});
+  c.fillRect(0, 440, 800, 160, {90, 95, 100, 255});
+  for (int x = 0; x < 800; x += 80) c.fillRect(x, 440, 3, 160, {70, 75, 80, 255});
+  c.fillEllipse(400, 330, 220, 60, {230, 230, 200, 70});
+  c.fillEllipse(400, 300, 60, 120, {150, 160, 175, 255});  // the craft, nose up
+  c.fillRect(300, 320, 200, 24, {150, 160, 175, 255});
+  c.avoidPureBlack();
+  return c;
+}
+
+// The list window, cut by the shop at fixed places: the three tabs along
+// the top, the body below them, its right edge at x 235, the body's top
+// border at (200, 340), and the dimming strips of the tabs not shown at
+// y 344.
+Canvas listWindow() {
+  Canvas c(245, 354);
+  const char* labels[] = {"メイン", "サブ", "アイテム"};
+  for (int k = 0; k < 3; ++k) {
+    const int x = 5 + 81 * k;
+    const int w = k == 2 ? 240 - x : 78;
+    c.fillRect(x, 5, w, 35, {40, 60, 130, 235});
+    c.fillRect(x, 5, w, 2, kEdge);
+    c.fillRect(x, 5, 2, 35, kEdge);
+    c.fillRect(x + w - 2, 5, 2, 35, kEdge);
+    centredText(c, x, 7, w, 30, labels[k], 16, kWhite);
+  }
+  c.fillRect(0, 37, 240, 303, kPanel);
+  c.fillRect(0, 37, 3, 303, kEdge);
+  c.fillRect(0, 337, 240, 3, kEdge);
+  c.fillRect(235, 37, 5, 303, kPanel);
+  c.fillRect(238, 37, 2, 303, kEdge);
+  c.fillRect(200, 340, 5, 3, kEdge);
+  c.fillRect(200, 343, 5, 1, kPanel);
+  for (int k = 0; k < 3; ++k) c.fillRect(81 * k + (k == 0 ? 0 : 1), 344, 80, 10, {10, 10, 20, 170});
+  return c;
+}
+
+Canvas pictureWindow() {
+  Canvas c(92, 92);
+  c.fillRect(0, 0, 92, 92, kEdge);
+  c.fillRect(3, 3, 86, 86, {40, 50, 90, 255});
+  c.fillRect(4, 4, 84, 84, {0, 0, 0, 0});
+  return c;
+}
+
+Canvas buyButton(bool pressed) {
+  Canvas c(64, 32);
+  c.fillRect(0, 0, 64, 32, pressed ? Rgba{200, 120, 40, 255} : Rgba{230, 160, 60, 255});
+  c.frame(2, {255, 240, 200, 255});
+  centredText(c, 0, pressed ? 2 : 0, 64, 32, "購入", 18, kWhite);
+  return c;
+}
+
+Canvas slotBox() {
+  Canvas c(80, 80);
+  c.fillRect(0, 0, 80, 80, {30, 40, 70, 200});
+  c.frame(3, kEdge);
+  return c;
+}
+
+Canvas slotLabel(const std::string& text) {
+  Canvas c(96, 24);
+  c.fillRect(0, 0, 96, 24, {30, 40, 70, 220});
+  c.frame(1, kEdge);
+  centredText(c, 0, 0, 96, 24, text, 14, kWhite);
+  return c;
+}
+
 }  // namespace
+
+bool drawnByOutfitScreens(int imageId) {
+  return imageId == 7 || imageId == 27 || (imageId >= 110 && imageId <= 113) || (imageId >= 369 && imageId <= 373);
+}
 
 void makeOutfitData(const Sources& sources, Outputs& out) {
   for (const Entry& e : kEntries) out.add(std::string("image/weapons/") + e.picture + ".png", entryPicture(e).png(true));
   out.add("image/stands/temu.png", shopkeeper().png(true));
+  out.add(imagePathOf(27), shopBackground().jpeg(85));
+  out.add(imagePathOf(7), hangarBackground().jpeg(85));
+  out.add(imagePathOf(110), pictureWindow().png(true));
+  out.add(imagePathOf(111), buyButton(false).png(true));
+  out.add(imagePathOf(112), buyButton(true).png(true));
+  out.add(imagePathOf(113), listWindow().png(true));
+  out.add(imagePathOf(369), slotBox().png(true));
+  const char* labels[] = {"メイン武器", "サブ武器", "アイテム1", "アイテム2"};
+  for (int k = 0; k < 4; ++k) out.add(imagePathOf(370 + k), slotLabel(labels[k]).png(true));
   out.add("audio/y-maf.mid", writeMidiFile(parseScore(sources.read("music/y-maf.mml"))));
 }
 

@@ -21,4 +21,8 @@ struct SheetRow {
 };
 const std::vector<SheetRow>& registrySheets();
 
+// The registry pictures that the shop's and the equipment screen's
+// generator draws; the other generators leave them alone.
+bool drawnByOutfitScreens(int imageId);
+
 }  // namespace demodata
