@@ -19,6 +19,7 @@ void readSlotHeaders();
 // The headers of the save slots whose present flag is set, in slot order,
 // as the last readSlotHeaders left them.
 std::vector<gameHeader> presentSlotHeaders();
+
 // The mode sets of the screens that a screen-mode change frees and reloads.
 void releaseScreenSets();
 void reloadSettingsScreenSets();

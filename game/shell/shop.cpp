@@ -2,8 +2,7 @@
 // and the way back to the story.
 #include "game/shell/shop.h"
 
-#include <optional>
-#include <vector>
+#include <string>
 
 #include "game/shell/catalogue.h"
 #include "game/shell/frame_loop.h"
