@@ -1,6 +1,8 @@
 // The battle set-up screen.
 #include "game/shell/battle_setup.h"
 
+#include "game/shell/equipment.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -251,8 +253,6 @@ void choose(int32_t row) {
 }
 
 }  // namespace
-
-[[gnu::weak]] void buildEquipChoices(gameHeader&) {}
 
 stageListData stageListFrom(const uint8_t open[kStageCount]) {
   stageListData list;

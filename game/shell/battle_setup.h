@@ -91,11 +91,6 @@ int partnerPortrait(int32_t partner);
 // player (two with two players) without a partner.
 bool launchRefused(int32_t players);
 
-// The equipment screen's preparation for a player's header, before the
-// change to mode 8. Until the equipment screen is part of the game this
-// prepares nothing (a weak stand-in that the screen's own definition replaces).
-void buildEquipChoices(gameHeader& record);
-
 // One frame of mode 16; never ends the program.
 bool battleStageSelect();
 

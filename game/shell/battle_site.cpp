@@ -28,7 +28,6 @@ constexpr int kModePause = 7;
 bool validId(int id) { return id >= 0 && id < kImageIdCount; }
 
 // The registry, sounds, fonts, settings and input for the battle objects.
-// The catalogue is not built yet: its calls answer "unknown" (0).
 class GameBattleHooks : public battle::LayerHooks {
  public:
   int graphOf(int imageId) override { return game::graphOf(imageId); }
@@ -60,9 +59,18 @@ class GameBattleHooks : public battle::LayerHooks {
   int craftPoseGraph(int pose) override {
     return pose >= 0 && pose < static_cast<int>(std::size(planeSheet)) ? planeSheet[pose] : -1;
   }
-  int mainWeaponReload(int) override { return 0; }
-  int subWeaponReload(int) override { return 0; }
-  int subWeaponAmmo(int) override { return 0; }
+  int mainWeaponReload(int weaponId) override {
+    const auto e = getMainWeaponInfo(weaponId);
+    return e ? e->reloadTime : 0;
+  }
+  int subWeaponReload(int weaponId) override {
+    const auto e = getSubWeaponInfo(weaponId);
+    return e ? e->reloadTime : 0;
+  }
+  int subWeaponAmmo(int weaponId) override {
+    const auto e = getSubWeaponInfo(weaponId);
+    return e ? e->ammo : 0;
+  }
   bool battleEventsOn() override { return settingsRecord.battleEventsOn != 0; }
   bool craftFollowsKeys() override {
     const battle::battleStage* stage = battle::currentStage();

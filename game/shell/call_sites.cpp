@@ -7,12 +7,14 @@
 #include "game/shell/battle_menus.h"
 #include "game/shell/battle_setup.h"
 #include "game/shell/battle_site.h"
+#include "game/shell/equipment.h"
 #include "game/shell/frame_loop.h"
 #include "game/shell/key_config.h"
 #include "game/shell/resources.h"
 #include "game/shell/save_screen.h"
 #include "game/shell/settings_screen.h"
 #include "game/shell/slot_files.h"
+#include "game/shell/shop.h"
 #include "game/shell/startup.h"
 #include "game/shell/story_site.h"
 #include "game/shell/title_menu.h"
@@ -30,11 +32,6 @@ bool backToTitle() {
 
 }  // namespace
 
-void buildEquipCatalogue() {}
-// Until the catalogue lands, an entry's id stands for its name.
-std::string mainWeaponName(int id) { return std::to_string(id); }
-std::string subWeaponName(int id) { return std::to_string(id); }
-std::string itemName(int id) { return std::to_string(id); }
 
 // A screen-mode change took every graph with it: the screens' sets are
 // marked not loaded, then the settings screen's set and the set of the
@@ -53,8 +50,6 @@ void reloadStoryGraphs() {
   if (StorySite* story = storySite()) story->reloadGraphs();
 }
 void releaseBattleSets() {}
-void loadCatalogueImages() {}
-void unloadCatalogueImages() {}
 
 void runBattleFrame() { battleStep(); }
 void releaseBattleStage() { battle::destroyStage(); }
@@ -88,7 +83,10 @@ bool settingsStep() {
   settingsScreen();
   return false;
 }
-bool shopStep() { return backToTitle(); }
+bool shopStep() {
+  shopLoop();
+  return false;
+}
 bool padConfigStep() {
   padConfigScreen();
   return false;
@@ -97,7 +95,10 @@ bool pauseMenuStep() {
   pauseMenu();
   return false;
 }
-bool equipmentStep() { return backToTitle(); }
+bool equipmentStep() {
+  equipScreen();
+  return false;
+}
 bool playerSelectStep() {
   playerCountSelect();
   return false;

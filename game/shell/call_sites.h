@@ -5,6 +5,7 @@
 // honestly: nothing, or a way back to the title. Never a pretended success.
 #pragma once
 
+#include "game/shell/catalogue.h"
 #include "game/shell/input.h"
 #include "game/shell/records.h"
 #include "game/shell/slot_files.h"
@@ -14,17 +15,8 @@
 
 namespace game {
 
-// Start-up's loads of later parts.
-void buildEquipCatalogue();
-// The equipment catalogue's names of main weapons, sub weapons and items by id.
-std::string mainWeaponName(int id);
-std::string subWeaponName(int id);
-std::string itemName(int id);
-
-// The equipment catalogue's pictures, loaded with the shop's and the
-// equipment screen's sets.
-void loadCatalogueImages();
-void unloadCatalogueImages();
+// Start-up's loads of later parts: the catalogue (catalogue.h) and the
+// slot headers (slot_files.h).
 
 // The mode sets of the screens that a screen-mode change frees and reloads.
 void releaseScreenSets();

@@ -10,11 +10,6 @@
 #include "game/shell/music_voices.h"
 #include "game/shell/resources.h"
 #include "game/shell/settings.h"
-#include "library/foundation/start/library_start.h"
-#include "library/graphics/screen/graphics_system.h"
-#include "library/sound_movie/movie/movie_handles.h"
-#include "library/sound_movie/sound/sound_system.h"
-#include "library/text_input/input/input.h"
 #include "library/veziv.h"
 #include "platform/os/clock.h"
 #include "platform/os/host_path.h"
@@ -30,19 +25,13 @@ class HeadlessLibrary : public ::testing::Test {
     std::filesystem::current_path(folder_.path());
     setenv("XDG_RUNTIME_DIR", folder_.path().c_str(), 1);
     platform::os::UseManualClock(1000000);
-    veziv::detail::ResetLibrarySubsystems();
-    veziv::detail::RegisterGraphicsWithLibrary();
-    veziv::detail::RegisterInputWithLibrary();
-    veziv::detail::RegisterSoundWithLibrary();
-    veziv::detail::RegisterMoviesWithLibrary();
     veziv::SwitchWindowedMode(1);
     veziv::SetScreenMode(800, 600, 32, 60);
-    ASSERT_EQ(veziv::detail::StartLibrary(), 0);
+    ASSERT_EQ(veziv::InitLibrary(), 0);
   }
   void TearDown() override {
     resetResources();
     veziv::EndLibrary();
-    veziv::detail::ResetLibrarySubsystems();
     platform::os::UseRealClock();
     std::filesystem::current_path(old_);
   }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <list>
 #include <vector>
 
@@ -15,7 +16,8 @@
 #include "game/shell/startup.h"
 #include "game/shell/widgets.h"
 #include "game/story/story_scene.h"
-#include "library/sound_movie/sound/sound_test_support.h"
+#include "library/veziv.h"
+#include "platform/os/temp_folder_test_support.h"
 
 namespace game {
 namespace {
@@ -137,28 +139,33 @@ namespace {
 
 // A MIDI mode change restarts the sound system, which deletes every sound.
 // The game's handle tables must forget their old numbers and load again.
-class MidiModeChange : public veziv::test::SoundTest {
+class MidiModeChange : public ::testing::Test {
  protected:
   void SetUp() override {
-    SoundTest::SetUp();
+    old_ = std::filesystem::current_path();
+    std::filesystem::current_path(folder_.path());
+    setenv("XDG_RUNTIME_DIR", folder_.path().c_str(), 1);
+    veziv::SwitchWindowedMode(1);
+    ASSERT_EQ(veziv::InitLibrary(), 0);
+    // The sound system's mode outlives a library run: start from mode 0.
+    veziv::SetSoundInitMode(0);
     resetResources();
     resetFrameState();
     settingsRecord = settingsRecordData{};
     settingsRecord.midiMode = 0;
-    // The sound system's mode outlives a test: start from mode 0 here too.
-    veziv::SetSoundInitMode(0);
-    veziv::test::WaveRecipe wave;
-    wave.channels = 1;
-    wave.pcm = veziv::test::Pcm16(std::vector<int16_t>(441, 1000));
-    beep_ = WriteFile("beep.wav", veziv::test::MakeWave(wave));
+    // A short voice of the made demo data.
+    beep_ = std::string(VEZIV_RUN_FOLDER) + "/voice/story/pesa_e01.ogg";
   }
   void TearDown() override {
     story::storyScene.pages.clear();
     resetResources();
     resetFrameState();
     settingsRecord = settingsRecordData{};
-    SoundTest::TearDown();
+    veziv::EndLibrary();
+    std::filesystem::current_path(old_);
   }
+  veziv::test::TestFolder folder_;
+  std::filesystem::path old_;
   std::string beep_;
 };
 

@@ -163,7 +163,10 @@ TEST_F(SetupRun, FromTheTitleThroughTheSetUpIntoTheTutorialBattleAndBack) {
       {84, kKeyDown},             // row 11: launch
       {88, kKeyShot},
       {110, kKeyShot, 200},       // the battle: fire for a while
-      {350, kKeyPause},           // pause: the pause menu leads back to the title
+      {350, kKeyPause},           // pause: the pause menu
+      {370, kKeyDown},            // its third row leads back to the title
+      {374, kKeyDown},
+      {378, kKeyShot},
   });
   platform::window::QuitAfterPresentedFrames(2000);
   EXPECT_EQ(runGame(), 0);

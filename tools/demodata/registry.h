@@ -28,5 +28,8 @@ const std::vector<SheetRow>& registrySheets();
 // generator draws; the other generators leave them alone.
 bool drawnBySetupScreen(int imageId);
 bool drawnBySetupScreen(const SheetRow& sheet);
+// The registry pictures that the shop's and the equipment screen's
+// generator draws; the other generators leave them alone.
+bool drawnByOutfitScreens(int imageId);
 
 }  // namespace demodata

@@ -152,7 +152,7 @@ const std::set<int>& startupPictureIds() {
 
 void makeRegistryPictures(const Sources&, Outputs& out) {
   for (const auto& [id, path] : registryImages()) {
-    if (startupPictureIds().count(id) || drawnBySetupScreen(id)) continue;
+    if (startupPictureIds().count(id) || drawnBySetupScreen(id) || drawnByOutfitScreens(id)) continue;
     if (id == 70) {
       out.add(path, digitStrip().png(true));
     } else if (endsWith(path, ".jpg")) {

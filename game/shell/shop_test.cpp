@@ -1,0 +1,260 @@
+// The shop's buying rules, its cursor's key table and pointer targets, and
+// a frame's activation of the buy button.
+#include "game/shell/shop.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "game/shell/catalogue.h"
+#include "game/shell/frame_loop.h"
+#include "game/shell/input.h"
+#include "game/shell/music_voices.h"
+#include "game/shell/records.h"
+#include "game/shell/startup.h"
+#include "game/story/story_test_support.h"
+
+namespace game {
+namespace {
+
+class Shop : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    buildEquipCatalogue();
+    resetFrameState();
+    holdings = holdingsData{};
+    holdings.mainOwned[0] = 1;
+    holdings.subOwned[0] = 1;
+    shopRowCounts[0] = 7;
+    shopRowCounts[1] = 6;
+    shopRowCounts[2] = 6;
+    shopTab = 1;
+    shopSelectedTab = 1;
+    shopSelectedRow = 0;
+    playerInputs[0] = resetInputRecord();
+    drawThisFrame = false;
+    story::initStoryState();
+    story::InstallHooks(&hooks_);
+  }
+  void TearDown() override {
+    story::InstallHooks(nullptr);
+    story::initStoryState();
+    resetFrameState();
+    holdings = holdingsData{};
+  }
+  // The text of the newest message page the shop fed, "" when none.
+  std::string newestLine() const {
+    return story::storyScene.pages.empty() ? std::string() : story::storyScene.pages.front().lines[0];
+  }
+  story::test::RecordingHooks hooks_;
+};
+
+TEST_F(Shop, PurchasesFollowTheRulesAndMoneyNeverFallsBelowZero) {
+  struct Case {
+    int tab, row;
+    int32_t money;
+    bool ownedBefore;
+    int32_t countBefore;
+    ShopPurchase result;
+    int32_t moneyAfter;
+    int32_t countAfter;  // items: the count; weapons: the owned flag
+  };
+  const Case cases[] = {
+      {1, 1, 4000, false, 0, ShopPurchase::kBought, 0, 1},          // exactly the price
+      {1, 1, 3999, false, 0, ShopPurchase::kShortOfMoney, 3999, 0},  // one short
+      {1, 0, 100000, true, 0, ShopPurchase::kOwned, 100000, 1},      // owned: nothing changes
+      {2, 5, 25000, false, 0, ShopPurchase::kBought, 15000, 1},
+      {2, 0, 0, true, 0, ShopPurchase::kOwned, 0, 1},
+      {3, 2, 5000, false, 7, ShopPurchase::kBought, 3000, 8},        // items have no cap
+      {3, 5, 1499, false, 0, ShopPurchase::kShortOfMoney, 1499, 0},
+      {3, 0, -50, false, 2, ShopPurchase::kShortOfMoney, -50, 2},     // a debt buys nothing
+  };
+  for (const Case& c : cases) {
+    holdings = holdingsData{};
+    holdings.money = c.money;
+    shopSelectedTab = c.tab;
+    shopSelectedRow = c.row;
+    if (c.tab == 1) holdings.mainOwned[c.row] = c.ownedBefore;
+    if (c.tab == 2) holdings.subOwned[c.row] = c.ownedBefore;
+    if (c.tab == 3) holdings.itemCounts[c.row] = c.countBefore;
+    EXPECT_EQ(buySelectedEntry(), c.result) << c.tab << " " << c.row;
+    EXPECT_EQ(holdings.money, c.moneyAfter) << c.tab << " " << c.row;
+    const int32_t after = c.tab == 1 ? holdings.mainOwned[c.row]
+                          : c.tab == 2 ? holdings.subOwned[c.row]
+                                       : holdings.itemCounts[c.row];
+    EXPECT_EQ(after, c.countAfter) << c.tab << " " << c.row;
+  }
+}
+
+TEST_F(Shop, BuyingTheSameItemAgainAndAgainRaisesItsCount) {
+  holdings.money = 10000;
+  shopSelectedTab = 3;
+  shopSelectedRow = 4;
+  for (int i = 1; i <= 10; ++i) {
+    EXPECT_EQ(buySelectedEntry(), ShopPurchase::kBought);
+    EXPECT_EQ(holdings.itemCounts[4], i);
+  }
+  EXPECT_EQ(holdings.money, 0);
+  EXPECT_EQ(buySelectedEntry(), ShopPurchase::kShortOfMoney);
+}
+
+TEST_F(Shop, TheBuyButtonRecordsThePurchaseThenThanksOrRefusesWithALine) {
+  menuCursor = kShopBuy;
+  holdings.money = 7000;
+  shopSelectedTab = 1;
+  shopSelectedRow = 2;
+  playerInputs[0].hold[kActionShot] = 1;
+  shopFrame();
+  EXPECT_EQ(holdings.mainOwned[2], 1);  // in the holdings before anything else can happen
+  EXPECT_EQ(holdings.money, 0);
+  ASSERT_EQ(noticeQueue.size(), 1u);
+  EXPECT_EQ(noticeQueue.front(), (std::vector<std::string>{getMainWeaponInfo(2)->name + "を購入しました。", "OK"}));
+  EXPECT_EQ(newestLine(), "「ありがとうございます。大事に使ってくださいね。」");
+
+  // The same weapon again: refused without a line or a notice.
+  story::initStoryState();
+  noticeQueue.clear();
+  playerInputs[0].hold[kActionShot] = 1;
+  shopFrame();
+  EXPECT_TRUE(noticeQueue.empty());
+  EXPECT_EQ(newestLine(), "");
+
+  // Short of money: the shopkeeper says so, and nothing is bought.
+  shopSelectedRow = 3;
+  shopFrame();
+  EXPECT_EQ(holdings.mainOwned[3], 0);
+  EXPECT_TRUE(noticeQueue.empty());
+  EXPECT_EQ(newestLine(), "「あ、お金が足りないみたいですよ。」");
+
+  // A held key does not buy again.
+  story::initStoryState();
+  playerInputs[0].hold[kActionShot] = 2;
+  shopFrame();
+  EXPECT_EQ(newestLine(), "");
+}
+
+TEST_F(Shop, RowsAndTabsSelectAndShow) {
+  menuCursor = 2;
+  playerInputs[0].hold[kActionShot] = 1;
+  shopFrame();
+  EXPECT_EQ(shopTab, 2);
+  EXPECT_EQ(shopSelectedTab, 1);  // a tab only shows its list
+  menuCursor = kShopFirstRow + 5;
+  shopFrame();
+  EXPECT_EQ(shopSelectedTab, 2);
+  EXPECT_EQ(shopSelectedRow, 5);
+  menuCursor = kShopFirstRow + 6;  // past the six sub weapons: no row
+  shopFrame();
+  EXPECT_EQ(shopSelectedRow, 5);
+}
+
+TEST_F(Shop, TheKeysMoveTheCursorAsTheTableSays) {
+  struct Case {
+    int tab;
+    ShopKey key;
+    int32_t before, after;
+  };
+  using K = ShopKey;
+  const Case cases[] = {
+      {1, K::kUp, 1, 12},  {1, K::kUp, 3, 12},  {2, K::kUp, 2, 11},  {1, K::kUp, 4, 5},
+      {1, K::kUp, 5, 4},   {1, K::kUp, 6, 1},   {3, K::kUp, 6, 3},   {1, K::kUp, 9, 8},
+      {1, K::kDown, 2, 6}, {1, K::kDown, 4, 5}, {1, K::kDown, 5, 4}, {1, K::kDown, 7, 8},
+      {1, K::kDown, 12, 1}, {2, K::kDown, 11, 2}, {3, K::kDown, 11, 3},
+      {1, K::kRight, 1, 2}, {1, K::kRight, 2, 3}, {1, K::kRight, 3, 5}, {1, K::kRight, 4, 6},
+      {1, K::kRight, 5, 6}, {1, K::kRight, 9, 5},
+      {1, K::kLeft, 1, 6}, {1, K::kLeft, 2, 1}, {1, K::kLeft, 3, 2}, {1, K::kLeft, 5, 6},
+      {1, K::kLeft, 4, 12}, {2, K::kLeft, 4, 11}, {1, K::kLeft, 8, 5},
+      // A cursor that is no target comes to the shown tab.
+      {2, K::kDown, 0, 2}, {2, K::kUp, 12, 2},
+  };
+  for (const Case& c : cases) {
+    shopTab = c.tab;
+    EXPECT_EQ(shopCursorAfterKey(c.key, c.before), c.after)
+        << "tab " << c.tab << " key " << static_cast<int>(c.key) << " from " << c.before;
+  }
+}
+
+TEST_F(Shop, OneKeyAFrameInTheTablesOrder) {
+  menuCursor = 4;
+  playerInputs[0].hold[kActionDown] = 1;
+  playerInputs[0].hold[kActionRight] = 1;
+  shopFrame();
+  EXPECT_EQ(menuCursor, 5);  // down acted, right did not
+}
+
+TEST_F(Shop, PointerTargetsAndTheirEdges) {
+  struct Case {
+    int tab;
+    int32_t x, y, target;
+  };
+  const Case cases[] = {
+      {1, 55, 50, 1},   {1, 137, 88, 1},  {1, 138, 70, 2},  {1, 219, 70, 2},  {1, 220, 70, 3},
+      {1, 301, 70, 3},  {1, 302, 70, -1}, {1, 54, 70, -1},  {1, 100, 49, -1}, {1, 100, 89, -1},
+      {1, 55, 101, 6},  {1, 355, 119, 6}, {1, 200, 100, -1}, {1, 200, 120, -1}, {1, 200, 121, 7},
+      {1, 200, 239, 12}, {1, 200, 241, -1}, {2, 200, 221, -1}, {2, 200, 219, 11}, {1, 356, 110, -1},
+      {1, 440, 180, 5}, {1, 504, 212, 5}, {1, 505, 200, -1}, {1, 500, 400, 4},  {1, 590, 430, 4},
+      {1, 591, 430, -1}, {1, 500, 431, -1},
+  };
+  for (const Case& c : cases) {
+    shopTab = c.tab;
+    EXPECT_EQ(shopTargetAt(c.x, c.y), c.target) << c.x << "," << c.y;
+  }
+}
+
+TEST_F(Shop, ThePointerMovesTheCursorOnlyWhileTheMouseMovesAndAClickNeedsATarget) {
+  menuCursor = 1;
+  mouseX = 460;
+  mouseY = 190;  // over the buy button
+  mouseMoved = false;
+  shopFrame();
+  EXPECT_EQ(menuCursor, 1);
+  mouseMoved = true;
+  shopFrame();
+  EXPECT_EQ(menuCursor, kShopBuy);
+
+  // A click over no target does nothing; over any target it acts on the cursor.
+  holdings.money = 100000;
+  shopSelectedTab = 3;
+  shopSelectedRow = 0;
+  mouseMoved = false;
+  mouseX = 10;
+  mouseY = 10;
+  playerInputs[0].hold[kActionMouseLeft] = 1;
+  shopFrame();
+  EXPECT_EQ(holdings.itemCounts[0], 0);
+  mouseX = 60;
+  mouseY = 70;  // over the main-weapon tab, the cursor still on the buy button
+  shopFrame();
+  EXPECT_EQ(holdings.itemCounts[0], 1);
+  EXPECT_EQ(menuCursor, kShopBuy);
+}
+
+TEST_F(Shop, AVisitGreetsAndLeavingSaysFarewellFreesTheShopAndGoesBack) {
+  shopRowCounts[1] = 0;
+  menuCursor = 9;
+  shopSelectedTab = 2;
+  enterShop();
+  EXPECT_EQ(shopRowCounts[1], 6);
+  EXPECT_EQ(rememberedMusic, "audio/y-maf.mid");
+  EXPECT_EQ(menuCursor, 9);  // the cursor and the selection are as they were
+  EXPECT_EQ(shopSelectedTab, 2);
+  EXPECT_EQ(newestLine(), "「いらっしゃいませ。今日は、どんな御用ですか？」");
+  EXPECT_EQ(story::storyGraphTable.count("アイテム屋"), 1u);
+
+  shopTab = 3;
+  gameMode = kModeShop;
+  setReturnMode(kModeShop, kModeStory);
+  menuCursor = kShopLeave;
+  playerInputs[0].hold[kActionShot] = 1;
+  shopFrame();
+  EXPECT_EQ(newestLine(), "「またのご来店、お待ちしております。」");
+  EXPECT_GE(story::storyScene.revealMs, 10000);  // the farewell shows whole
+  EXPECT_EQ(story::storyGraphTable.count("アイテム屋"), 0u);
+  EXPECT_EQ(shopTab, 1);
+  EXPECT_EQ(rememberedMusic, "");
+  EXPECT_NE(gameMode, kModeShop);
+}
+
+}  // namespace
+}  // namespace game
