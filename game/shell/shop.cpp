@@ -2,6 +2,8 @@
 // and the way back to the story.
 #include "game/shell/shop.h"
 
+#include "game/shell/story_site.h"
+
 #include <string>
 
 #include "game/shell/catalogue.h"
@@ -11,6 +13,7 @@
 #include "game/shell/records.h"
 #include "game/shell/resources.h"
 #include "game/shell/startup.h"
+#include "game/shell/story_site.h"
 #include "game/shell/widgets.h"
 #include "game/story/script_line.h"
 #include "game/story/story_scene.h"
@@ -370,10 +373,14 @@ void feedShopLine(const std::string& line) {
   story::executeScriptLine(true, false, line);
 }
 
-// The story's reduced message window is not part of the game yet; until it
-// is, the shopkeeper's last line is drawn plainly in a box at the foot of
-// the screen, so that what she says can be read.
+// The shopkeeper speaks through the story's reduced message window; without
+// the story screen (the shell's own tests) her last line is drawn plainly in
+// a box at the foot of the screen, so that what she says can be read.
 void runShopMessageWindow() {
+  if (StorySite* story = storySite()) {
+    story->runWindow();
+    return;
+  }
   if (lastShopMessage.empty()) return;
   drawFramedBox(15, 490, 770, 90, 200, colourBlack, 2, colourWhite);
   drawText(30, 500, "アイテム屋", colourWhite);

@@ -5,12 +5,14 @@
 #include "game/battle/battle_frame.h"
 #include "game/battle/stage.h"
 #include "game/shell/battle_site.h"
+#include "game/shell/equipment.h"
 #include "game/shell/frame_loop.h"
 #include "game/shell/input.h"
 #include "game/shell/music_voices.h"
 #include "game/shell/records.h"
 #include "game/shell/resources.h"
 #include "game/shell/settings.h"
+#include "game/shell/shop.h"
 #include "game/shell/story_site.h"
 #include "game/shell/unlocks.h"
 #include "game/story/story_hooks.h"
@@ -60,6 +62,8 @@ class ScreenHooks : public StoryHooks {
   }
   void unlockBattleModeItems() override { game::unlockBattleModeItems(false); }
   void saveConfig() override { game::saveConfig(); }
+  void enterShop() override { game::enterShop(); }
+  void prepareEquipment() override { game::prepareStoryEquipment(); }
 };
 
 class ShellSide : public StorySite {
