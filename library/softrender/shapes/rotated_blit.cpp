@@ -88,27 +88,35 @@ bool SetUpRotatedScan(uint32_t width, uint32_t height, int32_t centreX, int32_t 
 
   const int64_t du = TruncateRounded(double(ct) * inv), dv = TruncateRounded(double(sn) * inv);
   const int64_t halfW = int64_t{width >> 1} * one, halfH = int64_t{height >> 1} * one;
+  // The walk is checked in 128 bits: a vanishing scale makes the steps and
+  // texels saturate, and the sums below must not overflow on the way to
+  // refusing them.
+  using Wide = __int128;
   // Texel coordinates of the box pixel (x, y), from its offset to the centre.
-  const auto texel = [&](int64_t x, int64_t y, int64_t* u, int64_t* v) {
+  const auto texel = [&](int64_t x, int64_t y, Wide* u, Wide* v) {
     const int64_t dx = x - centreX, dy = y - centreY;
-    *u = TruncateRounded(double(dx * cn - dy * sn) * inv) + halfW;
-    *v = TruncateRounded(double(dy * cn + dx * sn) * inv) + halfH;
+    *u = Wide{TruncateRounded(double(dx * cn - dy * sn) * inv)} + halfW;
+    *v = Wide{TruncateRounded(double(dy * cn + dx * sn) * inv)} + halfH;
   };
-  int64_t u, v, u2, v2;
+  Wide u, v, u2, v2;
   texel(box.left, box.top, &u, &v);
   texel(box.left, box.bottom, &u2, &v2);
   const int64_t rows = box.bottom - box.top, columns = box.right - box.left;
-  const int64_t rowU = (u2 - u) / rows, rowV = (v2 - v) / rows;
+  const Wide rowU = (u2 - u) / rows, rowV = (v2 - v) / rows;
 
   // Every coordinate of the box must fit the 32-bit fixed point: the walk over
   // it is affine, so its four corners bound it (the steps' truncation drifts
   // by less than one unit a pixel).
-  const int64_t limit = (int64_t{1} << 31) - 4 * (columns + rows) - 4;
+  const Wide limit = (Wide{1} << 31) - 4 * (columns + rows) - 4;
   for (int64_t j : {int64_t{0}, rows - 1})
     for (int64_t i : {int64_t{0}, columns - 1}) {
-      const int64_t cu = u + i * du + j * rowU, cv = v + i * dv + j * rowV;
+      const Wide cu = u + Wide{i} * du + Wide{j} * rowU, cv = v + Wide{i} * dv + Wide{j} * rowV;
       if (cu <= -limit || cu >= limit || cv <= -limit || cv >= limit) return false;
     }
+  // A single row or column checks no step across it: a step that does not
+  // fit 64 bits is no walk at all.
+  const Wide stepLimit = Wide{INT64_MAX};
+  if (rowU > stepLimit || rowU < -stepLimit || rowV > stepLimit || rowV < -stepLimit) return false;
   const int64_t sizeLimit = int64_t{1} << (31 - kFixedShift);
   if (int64_t{width} >= sizeLimit || int64_t{height} >= sizeLimit) return false;
 

@@ -162,6 +162,8 @@ TEST(BlitRotated, DrawsNothingForDegenerateScalesAndRefusedImages) {
       {"scale inf", 0, inf, 10, 10},
       {"scale -inf", 0.5f, -inf, 10, 10},
       {"scale below float's inverse", 0, 1e-39f, 10, 10},
+      {"vanishing scale, turned", 0.7f, 5.55e-17f, 10, 10},  // its steps saturate
+      {"vanishing scale, square", 0, 5.55e-17f, 10, 10},
       {"angle NaN", nan, 1, 10, 10},
       {"centre far right", 0, 1, INT32_MAX, 10},
       {"centre far up", 0.3f, 4, 10, INT32_MIN},
