@@ -133,7 +133,7 @@ int StageSetEntry(int row, int kind, StageRecord out[8]) {
   for (int i = 0; i < 8; ++i) out[i] = kDisabledStage;
   if (row >= 12 && row <= 15) return 0;
   const int alphaMod = row & 1, colorMod = row >> 1 & 1;
-  const int tex = kArgTexture, dif = kArgDiffuse, cur = kArgCurrent, tf = kArgTFactor, spec = kArgSpecular;
+  const int tex = kArgTexture, dif = kArgDiffuse, cur = kArgCurrent, tf = kArgTFactor, specular = kArgSpecular;
   // Stage 1 of kind 0 in the blend-graph rows: the graph itself.
   const int graphColorOp = colorMod ? kOpModulate : kOpSelectArg1;
   if (row >= 4 && row <= 7) {
@@ -144,7 +144,7 @@ int StageSetEntry(int row, int kind, StageRecord out[8]) {
       return 2;
     }
     if (kind == 1) {
-      out[1] = Stage(kOpSelectArg1, cur, dif, kOpModulate, spec, cur, 0);
+      out[1] = Stage(kOpSelectArg1, cur, dif, kOpModulate, specular, cur, 0);
       out[2] = Stage(graphColorOp, tex, dif, kOpModulate, tex, cur, 1);
       if (!alphaMod) return 3;
       out[3] = Stage(kOpSelectArg1, cur, dif, kOpModulate, dif, cur, 0);
