@@ -164,6 +164,7 @@ bool ParseHarnessScript(const std::string& text, HarnessScript* script, std::str
   std::istringstream lines(text);
   std::string line;
   int number = 0;
+  int line_frame = 0;  // the first frame of the last event line
   auto fail = [&](const std::string& why) {
     *error = "line " + std::to_string(number) + ": " + why + ": " + line;
     return false;
@@ -198,8 +199,32 @@ bool ParseHarnessScript(const std::string& text, HarnessScript* script, std::str
       continue;
     }
     HarnessEvent e;
-    if (!integer(w[0], &e.frame) || e.frame < 0) return fail("unknown statement");
-    if (!script->events.empty() && e.frame < script->events.back().frame) return fail("frames out of order");
+    // "F" or, for taps, "F-G/N": every N frames from F through G.
+    int last = 0, every = 1;
+    const size_t dash = w[0].find('-', 1), slash = w[0].find('/');
+    if (dash != std::string::npos) {
+      if (slash == std::string::npos || slash < dash || !integer(w[0].substr(0, dash), &e.frame) ||
+          !integer(w[0].substr(dash + 1, slash - dash - 1), &last) || !integer(w[0].substr(slash + 1), &every) ||
+          e.frame < 0 || last < e.frame || every < 3) {
+        return fail("bad frame range");
+      }
+    } else if (!integer(w[0], &e.frame) || e.frame < 0) {
+      return fail("unknown statement");
+    } else {
+      last = e.frame;
+    }
+    if (e.frame < line_frame) return fail("frames out of order");
+    line_frame = e.frame;
+    if (w.size() == 4 && w[1] == "key" && w[2] == "tap") {
+      // Held for two frames, as a hand's press is.
+      if (!integer(w[3], &e.a) || e.a < 0 || e.a > 255) return fail("bad key code");
+      for (int f = e.frame; f <= last; f += every) {
+        script->events.push_back({f, HarnessEvent::kKeyDown, e.a, 0, 0});
+        script->events.push_back({f + 2, HarnessEvent::kKeyUp, e.a, 0, 0});
+      }
+      continue;
+    }
+    if (dash != std::string::npos) return fail("a frame range is only for taps");
     if (w.size() == 4 && w[1] == "key" && (w[2] == "down" || w[2] == "up")) {
       if (!integer(w[3], &e.a) || e.a < 0 || e.a > 255) return fail("bad key code");
       e.kind = w[2] == "down" ? HarnessEvent::kKeyDown : HarnessEvent::kKeyUp;
@@ -216,6 +241,9 @@ bool ParseHarnessScript(const std::string& text, HarnessScript* script, std::str
     }
     script->events.push_back(e);
   }
+  // A tap's release and a range's later taps fall among the lines after it.
+  std::stable_sort(script->events.begin(), script->events.end(),
+                   [](const HarnessEvent& a, const HarnessEvent& b) { return a.frame < b.frame; });
   return true;
 }
 

@@ -11,6 +11,8 @@
 //   png N                  writes presented frame N (1 = the first)
 //   limit N                quits after N presented frames (default 20000)
 //   F key down|up CODE     after F frames: a key (library key code) held or released
+//   F key tap CODE         the key held from frame F to F + 2
+//   F-G/N key tap CODE     a tap every N frames (3 or more) from F through G
 //   F mouse X Y BUTTONS    after F frames: mouse position and buttons (1 left, 2 right, 4 middle)
 //   F pad BITS             after F frames: pad 1's bits (0x1 down, 0x2 left, 0x4 right, 0x8 up, 0x10.. buttons)
 //   F quit                 after F frames: the user closes the program

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace platform::window {
 namespace {
 
@@ -26,9 +28,29 @@ TEST(HarnessScript, ReadsEveryStatement) {
   EXPECT_EQ(s.events[4].frame, 12);
 }
 
+TEST(HarnessScript, TapsAndTapRangesFallInFrameOrder) {
+  HarnessScript s;
+  std::string error;
+  ASSERT_TRUE(ParseHarnessScript("10-20/5 key tap 0x2C\n11 key tap 0xD0\n21 quit\n", &s, &error)) << error;
+  std::vector<std::tuple<int, int, int>> got;
+  for (const HarnessEvent& e : s.events) got.emplace_back(e.frame, e.kind, e.a);
+  const int down = HarnessEvent::kKeyDown, up = HarnessEvent::kKeyUp;
+  EXPECT_EQ(got, (std::vector<std::tuple<int, int, int>>{{10, down, 0x2C},
+                                                         {11, down, 0xD0},
+                                                         {12, up, 0x2C},
+                                                         {13, up, 0xD0},
+                                                         {15, down, 0x2C},
+                                                         {17, up, 0x2C},
+                                                         {20, down, 0x2C},
+                                                         {21, HarnessEvent::kQuit, 0},
+                                                         {22, up, 0x2C}}));
+}
+
 TEST(HarnessScript, RefusesWhatItCannotRun) {
-  const char* bad[] = {"box maybe", "png 0", "3 key down 256", "3 key press 4", "5 quit\n4 quit",
-                       "x quit",    "3 mouse 1 2", "-1 quit", "limit many", "3 pad"};
+  const char* bad[] = {"box maybe",         "png 0",           "3 key down 256",      "3 key press 4",
+                       "5 quit\n4 quit",    "x quit",          "3 mouse 1 2",         "-1 quit",
+                       "limit many",        "3 pad",           "9-5/3 key tap 4",     "1-9/2 key tap 4",
+                       "1-9 key tap 4",     "1-9/3 quit",      "8 key tap 4\n7 quit", "1-9/3 key tap 300"};
   for (const char* text : bad) {
     HarnessScript s;
     std::string error;
