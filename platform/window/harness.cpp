@@ -83,6 +83,12 @@ void ApplyEventsUpTo(int presented) {
       case HarnessEvent::kQuit:
         InjectQuit();
         break;
+      case HarnessEvent::kText:
+        InjectText(e.text.c_str());
+        break;
+      case HarnessEvent::kReturn:
+        InjectKeyDown(Key::kReturn, false);
+        break;
     }
   }
 }
@@ -199,7 +205,7 @@ bool ParseHarnessScript(const std::string& text, HarnessScript* script, std::str
       continue;
     }
     HarnessEvent e;
-    // "F" or, for taps, "F-G/N": every N frames from F through G.
+    // "F", or "F-G/N": every N frames from F through G.
     int last = 0, every = 1;
     const size_t dash = w[0].find('-', 1), slash = w[0].find('/');
     if (dash != std::string::npos) {
@@ -219,12 +225,11 @@ bool ParseHarnessScript(const std::string& text, HarnessScript* script, std::str
       // Held for two frames, as a hand's press is.
       if (!integer(w[3], &e.a) || e.a < 0 || e.a > 255) return fail("bad key code");
       for (int f = e.frame; f <= last; f += every) {
-        script->events.push_back({f, HarnessEvent::kKeyDown, e.a, 0, 0});
-        script->events.push_back({f + 2, HarnessEvent::kKeyUp, e.a, 0, 0});
+        script->events.push_back({f, HarnessEvent::kKeyDown, e.a, 0, 0, {}});
+        script->events.push_back({f + 2, HarnessEvent::kKeyUp, e.a, 0, 0, {}});
       }
       continue;
     }
-    if (dash != std::string::npos) return fail("a frame range is only for taps");
     if (w.size() == 4 && w[1] == "key" && (w[2] == "down" || w[2] == "up")) {
       if (!integer(w[3], &e.a) || e.a < 0 || e.a > 255) return fail("bad key code");
       e.kind = w[2] == "down" ? HarnessEvent::kKeyDown : HarnessEvent::kKeyUp;
@@ -234,12 +239,17 @@ bool ParseHarnessScript(const std::string& text, HarnessScript* script, std::str
     } else if (w.size() == 3 && w[1] == "pad") {
       if (!integer(w[2], &e.a)) return fail("bad pad bits");
       e.kind = HarnessEvent::kPad;
-    } else if (w.size() == 2 && w[1] == "quit") {
+    } else if (w.size() == 2 && w[1] == "quit" && dash == std::string::npos) {
       e.kind = HarnessEvent::kQuit;
+    } else if (w.size() == 3 && w[1] == "text") {
+      e.kind = HarnessEvent::kText;
+      e.text = w[2];
+    } else if (w.size() == 2 && w[1] == "return") {
+      e.kind = HarnessEvent::kReturn;
     } else {
       return fail("unknown statement");
     }
-    script->events.push_back(e);
+    for (; e.frame <= last; e.frame += every) script->events.push_back(e);
   }
   // A tap's release and a range's later taps fall among the lines after it.
   std::stable_sort(script->events.begin(), script->events.end(),

@@ -12,10 +12,12 @@
 //   limit N                quits after N presented frames (default 20000)
 //   F key down|up CODE     after F frames: a key (library key code) held or released
 //   F key tap CODE         the key held from frame F to F + 2
-//   F-G/N key tap CODE     a tap every N frames (3 or more) from F through G
+//   F-G/N ...              any of these but quit every N frames (3 or more) from F through G
 //   F mouse X Y BUTTONS    after F frames: mouse position and buttons (1 left, 2 right, 4 middle)
 //   F pad BITS             after F frames: pad 1's bits (0x1 down, 0x2 left, 0x4 right, 0x8 up, 0x10.. buttons)
 //   F quit                 after F frames: the user closes the program
+//   F text WORD            after F frames: WORD typed (UTF-8, no blanks), as a text entry gets it
+//   F return               after F frames: the Return key pressed and let go, as a text entry gets it
 // Each present moves the manual clock on by 16 ms, as a present that waits
 // for the display's refresh would.
 #pragma once
@@ -40,8 +42,9 @@ const HarnessInput& HarnessInputState();
 // A parsed script, for tests of the reader.
 struct HarnessEvent {
   int frame = 0;
-  enum Kind { kKeyDown, kKeyUp, kMouse, kPad, kQuit } kind = kQuit;
+  enum Kind { kKeyDown, kKeyUp, kMouse, kPad, kQuit, kText, kReturn } kind = kQuit;
   int a = 0, b = 0, c = 0;
+  std::string text;  // kText: UTF-8
 };
 struct HarnessScript {
   std::vector<int> answers;  // MessageBoxAnswer values

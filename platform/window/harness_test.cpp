@@ -12,26 +12,30 @@ TEST(HarnessScript, ReadsEveryStatement) {
   HarnessScript s;
   std::string error;
   ASSERT_TRUE(ParseHarnessScript("# a run\nbox no\nbox yes # then\npng 3\nlimit 90\n\n"
-                                 "0 key down 0x2C\r\n5 mouse 400 300 1\n5 pad 0x11\n9 key up 44\n12 quit\n",
+                                 "0 key down 0x2C\r\n5 mouse 400 300 1\n5 pad 0x11\n9 key up 44\n10 text ÅÉb\n11 return\n12 quit\n",
                                  &s, &error))
       << error;
   EXPECT_EQ(s.answers, (std::vector<int>{2, 1}));
   EXPECT_EQ(s.png_frames, (std::vector<int>{3}));
   EXPECT_EQ(s.limit, 90);
-  ASSERT_EQ(s.events.size(), 5u);
+  ASSERT_EQ(s.events.size(), 7u);
   EXPECT_EQ(s.events[0].kind, HarnessEvent::kKeyDown);
   EXPECT_EQ(s.events[0].a, 0x2C);
   EXPECT_EQ(s.events[1].kind, HarnessEvent::kMouse);
   EXPECT_EQ(s.events[1].c, 1);
   EXPECT_EQ(s.events[2].a, 0x11);
   EXPECT_EQ(s.events[3].kind, HarnessEvent::kKeyUp);
-  EXPECT_EQ(s.events[4].frame, 12);
+  EXPECT_EQ(s.events[4].kind, HarnessEvent::kText);
+  EXPECT_EQ(s.events[4].text, "ÅÉb");
+  EXPECT_EQ(s.events[5].kind, HarnessEvent::kReturn);
+  EXPECT_EQ(s.events[6].frame, 12);
 }
 
-TEST(HarnessScript, TapsAndTapRangesFallInFrameOrder) {
+TEST(HarnessScript, TapsAndRepeatsFallInFrameOrder) {
   HarnessScript s;
   std::string error;
-  ASSERT_TRUE(ParseHarnessScript("10-20/5 key tap 0x2C\n11 key tap 0xD0\n21 quit\n", &s, &error)) << error;
+  ASSERT_TRUE(ParseHarnessScript("10-20/5 key tap 0x2C\n11 key tap 0xD0\n13-19/6 pad 4\n21 quit\n", &s, &error))
+      << error;
   std::vector<std::tuple<int, int, int>> got;
   for (const HarnessEvent& e : s.events) got.emplace_back(e.frame, e.kind, e.a);
   const int down = HarnessEvent::kKeyDown, up = HarnessEvent::kKeyUp;
@@ -39,8 +43,10 @@ TEST(HarnessScript, TapsAndTapRangesFallInFrameOrder) {
                                                          {11, down, 0xD0},
                                                          {12, up, 0x2C},
                                                          {13, up, 0xD0},
+                                                         {13, HarnessEvent::kPad, 4},
                                                          {15, down, 0x2C},
                                                          {17, up, 0x2C},
+                                                         {19, HarnessEvent::kPad, 4},
                                                          {20, down, 0x2C},
                                                          {21, HarnessEvent::kQuit, 0},
                                                          {22, up, 0x2C}}));
@@ -49,7 +55,7 @@ TEST(HarnessScript, TapsAndTapRangesFallInFrameOrder) {
 TEST(HarnessScript, RefusesWhatItCannotRun) {
   const char* bad[] = {"box maybe",         "png 0",           "3 key down 256",      "3 key press 4",
                        "5 quit\n4 quit",    "x quit",          "3 mouse 1 2",         "-1 quit",
-                       "limit many",        "3 pad",           "9-5/3 key tap 4",     "1-9/2 key tap 4",
+                       "limit many",        "3 pad",           "3 text",          "3 return now",           "9-5/3 key tap 4",     "1-9/2 key tap 4",
                        "1-9 key tap 4",     "1-9/3 quit",      "8 key tap 4\n7 quit", "1-9/3 key tap 300"};
   for (const char* text : bad) {
     HarnessScript s;
