@@ -54,6 +54,11 @@ void PngStreamRead(png_structp png, png_bytep data, png_size_t length) {
   source->remaining -= int64_t(length);
 }
 
+// A broken file is refused through the return value: libpng's messages stay
+// off the program's error stream.
+[[noreturn]] void PngSilentError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void PngSilentWarning(png_structp, png_const_charp) {}
+
 }  // namespace
 
 namespace detail {
@@ -66,8 +71,8 @@ int ReadPngToRasterImage(ImageStream* stream, RasterImage* image) {
   const int64_t here = detail::TellStream(*stream), size = detail::StreamSize(*stream);
   if (here < 0 || size < here) return -1;
   PngAllocationLimit limit{size - here > kPngAllocationFloor ? size - here : kPngAllocationFloor};
-  png_structp png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr, &limit, PngAllocate,
-                                             PngFree);
+  png_structp png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, PngSilentError, PngSilentWarning,
+                                             &limit, PngAllocate, PngFree);
   if (!png) return -1;
   png_infop info = png_create_info_struct(png);
   if (!info) {

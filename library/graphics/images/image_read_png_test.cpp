@@ -100,7 +100,10 @@ TEST(ReadPng, RefusesBrokenFiles) {
   };
   for (const auto& bytes : cases) {
     Loaded im;
+    // A refusal is the caller's answer: libpng prints nothing on the way.
+    testing::internal::CaptureStderr();
     EXPECT_EQ(ReadWith(ReadPngToRasterImage, bytes, im.get()), -1) << bytes.size() << " bytes";
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << bytes.size() << " bytes";
     EXPECT_EQ(im->pixels, nullptr);
   }
 }
