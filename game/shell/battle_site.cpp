@@ -1,5 +1,8 @@
 #include "game/shell/battle_site.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <iterator>
 #include <string>
 
@@ -108,7 +111,15 @@ class GameShellHooks : public battle::ShellHooks {
     }
     loadModeResources(kModeBattle, false);
   }
+  // A story battle is fought at the story's difficulty.
+  int storyDifficulty() override { return storyGameFlag != 0 ? playerHeaders[0].difficulty : -1; }
   void playMusic(const std::string& file) override { playNewMusic(file); }
+  // The battle's score is paid into the live holdings; the purse stops at
+  // the largest amount it can hold and never goes below 0.
+  void addMoney(int amount) override {
+    const int64_t sum = static_cast<int64_t>(holdings.money) + amount;
+    holdings.money = static_cast<int32_t>(std::clamp<int64_t>(sum, 0, INT32_MAX));
+  }
   void pauseBattle() override {
     veziv::PlaySoundHandle(soundOf(5), 1, 1);
     veziv::CaptureScreenToGraph(0, 0, 800, 600, backdropCapture);

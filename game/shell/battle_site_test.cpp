@@ -7,6 +7,7 @@
 #include "game/battle/battle_frame.h"
 #include "game/battle/battle_world.h"
 #include "game/shell/music_voices.h"
+#include "game/shell/records.h"
 #include "game/shell/resources.h"
 
 namespace game {
@@ -35,6 +36,31 @@ TEST(BattleSite, SheetsPosesAndMusicComeFromTheShell) {
   EXPECT_EQ(rememberedMusic, "audio/boss.mid");  // so the story's replay finds it
   stopMusic();
   resetResources();
+}
+
+// The battle's score becomes money, and a story battle takes the story's
+// difficulty while a battle of the battle mode keeps the set-up's.
+TEST(BattleSite, ScorePaysMoneyAndTheStorySetsTheDifficulty) {
+  installBattleSite();
+  battle::ShellHooks& shell = battle::Shell();
+  struct Case {
+    int32_t before;
+    int amount;
+    int32_t after;
+  };
+  const Case cases[] = {{3000, 1740, 4740}, {0, 0, 0}, {INT32_MAX - 5, 100, INT32_MAX}, {10, -50, 0}};
+  for (const Case& c : cases) {
+    holdings.money = c.before;
+    shell.addMoney(c.amount);
+    EXPECT_EQ(holdings.money, c.after) << c.before << " + " << c.amount;
+  }
+  holdings = holdingsData{};
+  playerHeaders[0].difficulty = 70;
+  storyGameFlag = 1;
+  EXPECT_EQ(shell.storyDifficulty(), 70);
+  storyGameFlag = 0;
+  EXPECT_EQ(shell.storyDifficulty(), -1);
+  playerHeaders[0] = gameHeader{};
 }
 
 }  // namespace
