@@ -66,7 +66,7 @@ TEST_F(DemoStory, PlaysFromTheFirstLineToTheTitle) {
   EXPECT_EQ(speakerTable.at("ティルン").impression, 3);
   EXPECT_EQ(storyScene.impressionBlock[0], 1);  // オルナ, the first key, when the second part began
   EXPECT_TRUE(hooks.called("movie:image/movie/opening.ogv"));
-  EXPECT_TRUE(hooks.called("difficulty:70"));
+  EXPECT_TRUE(hooks.called("difficulty:10"));
   EXPECT_EQ(settingsRecord.storyCleared, 1);
   for (const char* stage : {"openStage:1", "openStage:2", "openStage:3", "openStage:4"}) {
     EXPECT_TRUE(hooks.called(stage)) << stage;

@@ -151,6 +151,7 @@ std::vector<std::string> checkStoryScript(const std::string& utf8, const std::st
   std::set<std::string> branches;
   bool inSplit = false;
   bool firstStopSeen = false;
+  std::set<std::string> shown;  // pictures added and not yet taken away
   for (size_t i = 0; i < lines.size(); ++i) {
     const size_t n = i + 1;
     const std::string& line = lines[i];
@@ -195,6 +196,20 @@ std::vector<std::string> checkStoryScript(const std::string& utf8, const std::st
       if (word != "@choice" + std::to_string(nextChoice)) c.at(n, "a choice block out of order: " + word);
       ++nextChoice;
     }
+    // The shop and a battle's story inserts draw the story's pictures over
+    // their own screens.
+    const std::vector<std::string> names = split(rest, ' ');
+    if (word == "@addNewGraph" && names.size() >= 2) {
+      shown.insert(names[1]);
+    } else if (word == "@deleteGraph" || word == "@transGraphOut") {
+      shown.erase(names[0]);
+    } else if (word == "@transAllGraphOut") {
+      shown.clear();
+    } else if ((word == "@goShopping" || word == "@startBattle") && !shown.empty()) {
+      c.at(n, word + " opens its screen under the picture " + *shown.begin());
+    }
+    // The equipment screen leaves its mode only through the next line.
+    if (previous == "@goWearArm" && word != "@startBattle") c.at(n, "@goWearArm is not followed by @startBattle");
     if (word == "@makeCharaSplit") {
       inSplit = true;
       branches.clear();
@@ -211,6 +226,7 @@ std::vector<std::string> checkStoryScript(const std::string& utf8, const std::st
   }
   if (choiceOptions >= 0) c.at(lines.size(), "a choice set without its end");
   if (inSplit) c.at(lines.size(), "a split without its end");
+  if (previous == "@goWearArm") c.at(lines.size(), "@goWearArm is not followed by @startBattle");
   return problems;
 }
 

@@ -52,6 +52,13 @@ TEST(StoryScripts, EachRuleCatchesItsLine) {
       {"@makeChoice (a,b)\n@choice2\n@choice1\n@choiceEnd\n", "out of order"},
       {"@makeCharaSplit\n@chara:オルナ\n@chara:ペサロット\n@chara:ドゥル\n@chara:サッフォ\n@charaEnd\n",
        "no branch for ティルン"},
+      {"@addNewGraph image/a.png girl (0,0)\n@addNewGraph image/b.png bg (0,0)\n@deleteGraph bg\n@goShopping\n",
+       "under the picture girl"},
+      {"@addNewGraph image/a.png girl (0,0)\n@transGraphOut girl 1\n@addNewGraph image/b.png bg (0,0)\n"
+       "@startBattle stages/a\n",
+       "under the picture bg"},
+      {"@goWearArm\n@message (ナ) a\n", "not followed by @startBattle"},
+      {"@goWearArm\n", "not followed by @startBattle"},
   };
   for (const Case& c : cases) {
     const std::vector<std::string> problems = checkStoryScript(c.script, "s");
