@@ -2,7 +2,8 @@
 # Runs the game twice under the whole-game harness, each time in a fresh
 # copy of the made run folder, and requires the same checksum for every
 # presented frame, the title reached, and an empty leak dump.
-# Usage: run_twice.sh GAME RUN_FOLDER SCRIPT WORK_FOLDER MIN_FRAMES
+# Usage: run_twice.sh GAME RUN_FOLDER SCRIPT WORK_FOLDER MIN_FRAMES [RANKING_SERVER]
+# The two runs go side by side.
 #
 # A script may start the game more than once in the same folder, and check
 # what the runs left behind, through lines the harness reads as comments:
@@ -11,8 +12,10 @@
 #   #! log TEXT             this start's Log.txt holds TEXT (UTF-8)
 #   #! no-log TEXT          this start's Log.txt does not hold TEXT
 #   #! file PATH HEX        after the last start, the file holds exactly these bytes
+#   #! bytes PATH AT HEX    after the last start, the file holds these bytes from offset AT
+#   #! ranking-server       every start talks to a ranking server of the run's own on loopback
 set -euo pipefail
-game=$1 run=$2 script=$(realpath "$3") work=$4 min_frames=$5
+game=$1 run=$2 script=$(realpath "$3") work=$4 min_frames=$5 ranking_server=${6:-}
 rm -rf "$work"
 
 # The starts' scripts: start-1.harness, start-2.harness, ...
@@ -33,12 +36,41 @@ split_script() {
 # The argument of each "#! WORD" line of a start's script, one a line.
 directives() { sed -n "s/^#! $2 //p" "$1"; }
 
-for pass in 1 2; do
+# A ranking server on a free loopback port, its scores in the pass's folder;
+# prints the port once the server listens.
+start_ranking_server() {
+  local folder=$1 port
+  for _ in 1 2 3 4 5 6 7 8; do
+    port=$((20000 + RANDOM % 40000))
+    "$ranking_server" --port "$port" --db "$folder/ranking.db" > "$folder/ranking.log" 2>&1 &
+    echo $! > "$folder/ranking.pid"
+    for _ in $(seq 50); do
+      if grep -q "ranking server on" "$folder/ranking.log"; then
+        echo "$port"
+        return 0
+      fi
+      kill -0 "$(cat "$folder/ranking.pid")" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill "$(cat "$folder/ranking.pid")" 2>/dev/null || true
+  done
+  echo "the ranking server did not start: $(cat "$folder/ranking.log")" >&2
+  return 1
+}
+
+run_pass() {
+  local pass=$1 starts total start part frames log n text path at hex got
   mkdir -p "$work/$pass"
   cp -r "$run"/. "$work/$pass"/
   # A runtime folder of the run's own: the second-copy lock then meets no
   # other game run, here or in a build beside this one.
   mkdir -p "$work/runtime$pass" && chmod 700 "$work/runtime$pass"
+  if grep -q "^#! ranking-server" "$script"; then
+    local port
+    port=$(start_ranking_server "$work/$pass")
+    export VEZIV_RANKING_SEND="http://127.0.0.1:$port/send/" VEZIV_RANKING_FETCH="http://127.0.0.1:$port/board/"
+    trap "kill \"\$(cat '$work/$pass/ranking.pid')\" 2>/dev/null || true" EXIT
+  fi
   starts=$(split_script "$work/$pass")
   total=0
   for start in $(seq 1 "$starts"); do
@@ -87,7 +119,25 @@ for pass in 1 2; do
       exit 1
     fi
   done < <(directives "$script" file)
-done
+  while read -r path at hex; do
+    got=$(od -An -v -tx1 -j "$at" -N $((${#hex} / 2)) "$work/$pass/$path" 2>/dev/null | tr -d ' \n' || true)
+    if [ "$got" != "$hex" ]; then
+      echo "pass $pass: $path holds '$got' from byte $at, not '$hex'"
+      exit 1
+    fi
+  done < <(directives "$script" bytes)
+}
+
+( run_pass 1 ) > "$work.pass1.log" 2>&1 &
+first=$!
+( run_pass 2 ) > "$work.pass2.log" 2>&1 &
+second=$!
+status=0
+wait "$first" || status=1
+wait "$second" || status=1
+cat "$work.pass1.log" "$work.pass2.log"
+rm -f "$work.pass1.log" "$work.pass2.log"
+[ "$status" -eq 0 ] || exit 1
 for frames in "$work"/1/harness-frames-*.txt; do
   name=$(basename "$frames")
   if ! cmp "$frames" "$work/2/$name"; then
