@@ -6,7 +6,10 @@
 // (bench/game_run.harness). It reports
 // frames a second and the slowest frame of the loop, overall and in the
 // battle; beside it, a bare clear and present under the same harness, the
-// floor that every frame pays.
+// floor that every frame pays. With --story it plays instead the whole story
+// from a new game to the ending and back at the title: the first start of
+// the whole-game test's script (tests/game/whole_game.harness), cut where
+// the title comes back.
 //
 // The harness starts with the program, so the benchmark starts itself again
 // with VEZIV_HARNESS set, in a fresh copy of the run folder.
@@ -16,13 +19,17 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "game/shell/frame_loop.h"
 #include "game/shell/setup_run_test_support.h"
 #include "game/shell/startup.h"
+#include "game/story/story_screen.h"
 #include "library/veziv.h"
 
 namespace {
@@ -31,6 +38,9 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 constexpr const char* kFolderVariable = "VEZIV_GAME_RUN_BENCH_FOLDER";
+constexpr const char* kStoryVariable = "VEZIV_GAME_RUN_BENCH_STORY";
+// The whole-game script's frame at which the ending has brought the title back.
+constexpr int kStoryEndFrame = 19400;
 
 // The loop's passes as they end: each pass's length and the mode it ran in.
 struct PassTimes {
@@ -40,6 +50,8 @@ struct PassTimes {
   std::vector<double> ms;
   std::vector<int32_t> modes;
   bool reachedSetUp = false;
+  bool reachedStory = false;
+  bool titleAfterStory = false;
 };
 PassTimes* passes = nullptr;
 
@@ -56,10 +68,13 @@ game::test::Step beforeScreen(int32_t mode) {
     p.lastMode = mode;
   }
   if (mode == game::kModeBattleSetup) p.reachedSetUp = true;
+  if (mode == game::kModeStory) p.reachedStory = true;
+  if (mode == game::kModeTitle && p.reachedStory) p.titleAfterStory = true;
   return game::test::Step::kRun;
 }
 
-void BM_ScriptedRunTitleToTheTutorialsEnd(benchmark::State& state) {
+// story: the run must have played the story, else reached the set-up screen.
+void ScriptedRun(benchmark::State& state, bool story) {
   PassTimes times;
   passes = &times;
   game::test::WrapHandlers(beforeScreen);
@@ -69,8 +84,8 @@ void BM_ScriptedRunTitleToTheTutorialsEnd(benchmark::State& state) {
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
   game::test::UnwrapHandlers();
   passes = nullptr;
-  if (result != 0 || !times.reachedSetUp) {
-    state.SkipWithError("the run did not reach the set-up screen");
+  if (result != 0 || !(story ? times.titleAfterStory : times.reachedSetUp)) {
+    state.SkipWithError(story ? "the run did not play the story to its end" : "the run did not reach the set-up screen");
     return;
   }
   double slowest = 0, slowestBattle = 0, battleMs = 0;
@@ -107,25 +122,60 @@ void BM_BareClearAndPresent(benchmark::State& state) {
   veziv::EndLibrary();
 }
 
-// The run first: the script counts presented frames from the program's start.
-BENCHMARK(BM_ScriptedRunTitleToTheTutorialsEnd)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_BareClearAndPresent)->Unit(benchmark::kMicrosecond);
+void BM_ScriptedRunTitleToTheTutorialsEnd(benchmark::State& state) { ScriptedRun(state, false); }
+void BM_ScriptedStoryNewGameToTheEnding(benchmark::State& state) { ScriptedRun(state, true); }
+
+// The first start of the whole-game script, its limit moved to where the
+// ending has brought the title back.
+bool WriteStoryScript(const fs::path& to) {
+  std::ifstream in(VEZIV_WHOLE_GAME_SCRIPT);
+  std::ofstream out(to);
+  std::string line;
+  while (std::getline(in, line) && line.rfind("#! restart", 0) != 0) {
+    out << (line.rfind("limit ", 0) == 0 ? "limit " + std::to_string(kStoryEndFrame) : line) << "\n";
+  }
+  return in.good() && out.good();
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
   if (std::getenv("VEZIV_HARNESS") == nullptr) {
+    const bool story = std::find_if(argv + 1, argv + argc, [](const char* a) {
+                         return std::strcmp(a, "--story") == 0;
+                       }) != argv + argc;
     std::string pattern = (fs::temp_directory_path() / "veziv-game-run-bench-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) return 1;
     fs::copy(VEZIV_RUN_FOLDER, pattern, fs::copy_options::recursive);
     fs::remove_all(fs::path(pattern) / "save");
     fs::current_path(pattern);
-    setenv("VEZIV_HARNESS", VEZIV_GAME_RUN_SCRIPT, 1);
+    const fs::path storyScript = fs::path(pattern) / "story-run.harness";
+    if (story && !WriteStoryScript(storyScript)) return 1;
+    setenv("VEZIV_HARNESS", story ? storyScript.c_str() : VEZIV_GAME_RUN_SCRIPT, 1);
+    if (story) setenv(kStoryVariable, "1", 1);
     setenv("XDG_RUNTIME_DIR", pattern.c_str(), 1);
     setenv(kFolderVariable, pattern.c_str(), 1);
     execv("/proc/self/exe", argv);
     return 1;
   }
+  // The run first: the script counts presented frames from the program's start.
+  if (std::getenv(kStoryVariable) != nullptr) {
+    benchmark::RegisterBenchmark("BM_ScriptedStoryNewGameToTheEnding", BM_ScriptedStoryNewGameToTheEnding)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(1);
+  } else {
+    benchmark::RegisterBenchmark("BM_ScriptedRunTitleToTheTutorialsEnd", BM_ScriptedRunTitleToTheTutorialsEnd)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(1);
+    benchmark::RegisterBenchmark("BM_BareClearAndPresent", BM_BareClearAndPresent)->Unit(benchmark::kMicrosecond);
+  }
+  // --story is ours, not the benchmark library's.
+  argc = static_cast<int>(std::remove_if(argv + 1, argv + argc, [](const char* a) {
+                            return std::strcmp(a, "--story") == 0;
+                          }) -
+                          argv);
+  // As the program's entry does: the story screen in its place.
+  game::story::installStoryScreen();
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
