@@ -1,6 +1,8 @@
 // What the story screen plays and shows beyond the registry: the voices the
-// story scripts and the stages' story events name (voice/story/), and the
-// story's backgrounds (image/story/).
+// story scripts and the stages' story events name (voice/story/), the music
+// the scripts play (audio/, each from data/music/<name>.mml: a MIDI file, or
+// rendered to Ogg Vorbis for a ".ogg" name), and the story's backgrounds
+// (image/story/).
 #include <regex>
 #include <set>
 
@@ -47,11 +49,30 @@ void collectVoices(const std::string& text, std::set<std::string>& names) {
   }
 }
 
+// Every file a "@playNewMusic FILE LOOP" line of a text plays.
+void collectMusic(const std::string& text, std::set<std::string>& files) {
+  static const std::regex music(R"(@playNewMusic (audio/[A-Za-z0-9_]+\.(mid|ogg)))");
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), music); it != std::sregex_iterator(); ++it) {
+    files.insert((*it)[1]);
+  }
+}
+
 }  // namespace
 
 void makeStoryMedia(const Sources& sources, Outputs& out) {
-  std::set<std::string> names;
-  for (const char* script : {"script.txt", "part2.txt"}) collectVoices(sources.read(std::string("text/story/") + script), names);
+  std::set<std::string> names, music;
+  for (const char* script : {"script.txt", "part2.txt"}) {
+    const std::string text = sources.read(std::string("text/story/") + script);
+    collectVoices(text, names);
+    collectMusic(text, music);
+  }
+  int musicSerial = 4900;
+  for (const std::string& file : music) {
+    const std::string stem = file.substr(6, file.size() - 10);  // between "audio/" and the extension
+    const Tune tune = parseScore(sources.read("music/" + stem + ".mml"));
+    out.add(file, file.compare(file.size() - 4, 4, ".mid") == 0 ? writeMidiFile(tune)
+                                                                 : encodeVorbis(renderTune(tune, 2), musicSerial++));
+  }
   for (int stage = 0; stage < game::battle::kStageFolderCount; ++stage) collectVoices(StageEventsText(stage), names);
   int serial = 5000;
   for (const std::string& name : names) {
