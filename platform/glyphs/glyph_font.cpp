@@ -73,6 +73,31 @@ bool CodePoint(uint32_t code, char32_t* out) {
   return true;
 }
 
+// The one-bit rendering of an outline, in a box of width x height whose
+// top-left pixel is (left, top) from the pen; one byte a pixel, top-down, 1
+// for a set pixel; empty when the outline cannot be rasterised. The outline
+// is moved to the box's corner.
+std::vector<uint8_t> OneBitPixels(FT_Outline& outline, int left, int top, int width, int height) {
+  std::vector<uint8_t> out;
+  if (outline.n_points <= 0) return out;
+  FT_Outline_Translate(&outline, -static_cast<FT_Pos>(left) * 64, static_cast<FT_Pos>(height - top) * 64);
+  const int pitch = (width + 7) / 8;
+  std::vector<unsigned char> bits(static_cast<size_t>(pitch) * static_cast<size_t>(height), 0);
+  FT_Bitmap bitmap{};
+  bitmap.rows = static_cast<unsigned>(height);
+  bitmap.width = static_cast<unsigned>(width);
+  bitmap.pitch = pitch;
+  bitmap.buffer = bits.data();
+  bitmap.num_grays = 2;
+  bitmap.pixel_mode = FT_PIXEL_MODE_MONO;
+  if (FT_Outline_Get_Bitmap(Library(), &outline, &bitmap) != 0) return out;
+  out.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      out[static_cast<size_t>(y * width + x)] = bits[static_cast<size_t>(y * pitch + x / 8)] >> (7 - x % 8) & 1;
+  return out;
+}
+
 }  // namespace
 
 struct Font {
@@ -143,9 +168,27 @@ void Font::Render(uint32_t code, GlyphFormat format) {
     if (slant) FT_GlyphSlot_Oblique(slot);
   }
   last_box.advance = static_cast<int>((slot->advance.x + 32) >> 6) + bold_pixels;
-  if (FT_Render_Glyph(slot, mono ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL) != 0) return;
+  // A smoothed glyph is also rasterised one bit a pixel from the same hinted
+  // outline (kept here: rendering replaces it with the bitmap). The IPA
+  // faces' hints thin some strokes to less than half a pixel, trusting the
+  // one-bit rasteriser to keep a pixel of them in every column; smoothed, the
+  // middle of Mincho's long-vowel mark keeps almost no ink and shows as two
+  // dashes with a gap. A pixel the one-bit glyph sets but the smoothed one
+  // covers less than half is drawn whole.
+  FT_Outline hinted{};
+  const bool kept = !mono && slot->format == FT_GLYPH_FORMAT_OUTLINE &&
+                    FT_Outline_New(Library(), static_cast<FT_UInt>(std::max<int>(slot->outline.n_points, 0)),
+                                   slot->outline.n_contours, &hinted) == 0;
+  if (kept) FT_Outline_Copy(&slot->outline, &hinted);
+  const bool rendered = FT_Render_Glyph(slot, mono ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL) == 0;
   const FT_Bitmap& bitmap = slot->bitmap;
-  const int width = static_cast<int>(bitmap.width), height = static_cast<int>(bitmap.rows);
+  const int width = rendered ? static_cast<int>(bitmap.width) : 0;
+  const int height = rendered ? static_cast<int>(bitmap.rows) : 0;
+  std::vector<uint8_t> solid;
+  if (kept) {
+    if (width > 0 && height > 0) solid = OneBitPixels(hinted, slot->bitmap_left, slot->bitmap_top, width, height);
+    FT_Outline_Done(Library(), &hinted);
+  }
   if (width <= 0 || height <= 0) return;
   const int pitch = GlyphRowPitch(format, width);
   last_bits.assign(static_cast<size_t>(pitch) * static_cast<size_t>(height), 0);
@@ -159,8 +202,10 @@ void Font::Render(uint32_t code, GlyphFormat format) {
       if (width % 8 != 0) out[width / 8] &= static_cast<uint8_t>(0xFF00 >> (width % 8));
       for (int i = 0; i < (width + 7) / 8; ++i) any = any || out[i] != 0;
     } else {
+      const uint8_t* set = solid.empty() ? nullptr : solid.data() + static_cast<ptrdiff_t>(y) * width;
       for (int x = 0; x < width; ++x) {
         out[x] = static_cast<uint8_t>((in[x] * 16 + 127) / 255);
+        if (set != nullptr && set[x] != 0 && out[x] < 8) out[x] = 16;
         any = any || out[x] != 0;
       }
     }

@@ -1,7 +1,7 @@
 // The platform fonts on the installed IPA faces: which face a name leads to,
-// the three metrics, the two bitmap layouts, spaces and blank glyphs,
-// synthetic bold, glyphs borrowed from another face, and codes that name no
-// character.
+// the three metrics, the two bitmap layouts, spaces and blank glyphs, thin
+// strokes kept whole, synthetic bold, glyphs borrowed from another face, and
+// codes that name no character.
 #include "platform/glyphs/glyphs.h"
 
 #include <gtest/gtest.h>
@@ -154,6 +154,38 @@ TEST(PlatformFonts, SpacesAndBlankGlyphsHaveNoPixelsButTheirAdvance) {
     EXPECT_EQ(full.size, 0);
     EXPECT_EQ(full.box.width, 0);
     EXPECT_EQ(full.box.advance, 15);
+  }
+}
+
+// Horizontal strokes stay whole in both layouts and both faces at every cell
+// height from 12 to 40: every column inside the long-vowel mark (81 5B)
+// holds at least half a pixel of ink (the two columns at each end may thin
+// out, as a brush stroke does).
+TEST(PlatformFonts, TheLongVowelMarkIsOneBarAtEveryHeight) {
+  for (const char* face : {"ＭＳ 明朝", "ＭＳ ゴシック"}) {
+    for (int height = 12; height <= 40; ++height) {
+      FontPtr font = Open(face, height);
+      ASSERT_NE(font, nullptr);
+      for (const GlyphFormat format : {GlyphFormat::kMono, GlyphFormat::kGray}) {
+        const bool mono = format == GlyphFormat::kMono;
+        SCOPED_TRACE(std::string(face) + " " + std::to_string(height) + (mono ? " mono" : " gray"));
+        const Rendered mark = Render(*font, 0x815B, format);
+        ASSERT_GT(mark.size, 0);
+        const int pitch = GlyphRowPitch(format, mark.box.width);
+        std::vector<int> ink(size_t(mark.box.width), 0);
+        for (int y = 0; y < mark.box.height; ++y) {
+          const uint8_t* row = mark.bits.data() + y * pitch;
+          for (int x = 0; x < mark.box.width; ++x)
+            ink[size_t(x)] += mono ? (row[x / 8] >> (7 - x % 8) & 1) * 16 : row[x];
+        }
+        std::string columns, weak;
+        for (int x = 0; x < mark.box.width; ++x) {
+          columns += std::to_string(ink[size_t(x)]) + " ";
+          if (x >= 2 && x < mark.box.width - 2 && ink[size_t(x)] < 8) weak += std::to_string(x) + " ";
+        }
+        EXPECT_EQ(weak, "") << "ink column by column: " << columns;
+      }
+    }
   }
 }
 

@@ -1,9 +1,10 @@
 // Text in the installed IPA faces at the game's sizes: the widths its
-// layouts measure, and the pixels the memory road draws for a fixed face and
+// layouts measure, the pixels the memory road draws for a fixed face and
 // size (pinned from this build's own output; the faces come from the Debian
-// packages the project installs).
+// packages the project installs), and the long-vowel mark drawn whole.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,60 @@ TEST_F(RealFonts, GothicFourteenDrawsItsPinnedPixels) {
                                                                       ".##...#..#..#.....#.....",  //
                                                                       ".........###.#.###......",  //
                                                                       "........................"}));
+}
+
+// The long-vowel mark is one bar across its cell in every face and size the
+// game draws with: every column inside the bar holds at least a third of a
+// full pixel of ink (a gap between two dashes holds a sixteenth or so), alone
+// and between neighbours. The edge is drawn in the background's black, so
+// only the body counts.
+TEST_F(RealFonts, LongVowelMarkIsOneUnbrokenBar) {
+  StartScreen(32, 128, 48);
+  const struct {
+    const char* face;
+    int size, thickness, type;
+  } fonts[] = {
+      {nullptr, 14, 4, FontTypeNormal},          {nullptr, 16, 4, FontTypeEdge},
+      {"ＭＳ 明朝", 18, 6, FontTypeAntialiasEdge}, {"ＭＳ 明朝", 20, 9, FontTypeAntialiasEdge},
+      {"ＭＳ 明朝", 22, 9, FontTypeAntialiasEdge}, {"ＭＳ 明朝", 24, 9, FontTypeAntialiasEdge},
+      {"ＭＳ 明朝", 20, 9, FontTypeAntialias},     {"ＭＳ 明朝", 17, 4, FontTypeAntialias},
+      {nullptr, 18, 4, FontTypeAntialias},
+  };
+  const struct {
+    const char* text;
+    const char* before;  // what comes before the mark
+  } texts[] = {{"ー", ""}, {"セーブ", "セ"}, {"レーザー", "レーザ"}};
+  for (const auto& f : fonts) {
+    const int font = CreateFontHandle(f.face, f.size, f.thickness, f.type, -1, -1, 0, -1, -1);
+    ASSERT_NE(font, -1);
+    for (const auto& t : texts) {
+      SCOPED_TRACE(std::string(f.face != nullptr ? "Mincho " : "Gothic ") + std::to_string(f.size) + " type " +
+                   std::to_string(f.type) + " in " + t.text);
+      ClearScreen();
+      ASSERT_EQ(DrawTextWithFont(2, 2, t.text, PackColorForScreen(255, 255, 255), font, PackColorForScreen(0, 0, 0), 0),
+                0);
+      // The mark's advance: the columns from the pen before it to the pen after it.
+      const int left = 2 + MeasureTextWithFont(t.before, -1, font, 0);
+      const int right = left + MeasureTextWithFont("ー", -1, font, 0);
+      ASSERT_LE(right, 128);
+      std::vector<int> ink;
+      for (int x = left; x < right; ++x) {
+        int sum = 0;
+        for (int y = 0; y < 48; ++y) sum += int(Pixel(x, y) >> 8 & 0xFF);
+        ink.push_back(sum);
+      }
+      const auto first = std::find_if(ink.begin(), ink.end(), [](int v) { return v > 0; });
+      const auto last = std::find_if(ink.rbegin(), ink.rend(), [](int v) { return v > 0; }).base();
+      ASSERT_GE(last - first, f.size / 2) << "no bar drawn";
+      // The two columns at each end may thin out, as a brush stroke does.
+      std::string columns, weak;
+      for (auto it = first; it != last; ++it) {
+        columns += std::to_string(*it) + " ";
+        if (it >= first + 2 && it < last - 2 && *it * 3 < 255) weak += std::to_string(it - first) + " ";
+      }
+      EXPECT_EQ(weak, "") << "the bar's ink column by column: " << columns;
+    }
+  }
 }
 
 }  // namespace
