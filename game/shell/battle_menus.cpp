@@ -29,11 +29,6 @@ namespace {
 constexpr int kSoundDecide = 1;
 constexpr int kImagePause = 84;
 
-void playSound(int id) {
-  ensureSoundLoaded(id);
-  veziv::PlaySoundHandle(soundOf(id), 1, 1);
-}
-
 void bannerAndPresent() {
   showNowLoading("Now Loading...");
   veziv::PresentBackBuffer();
@@ -53,7 +48,7 @@ void pauseToSaveScreen(const battle::battleStage& stage) {
                            "現在再生しているストーリーを読み終わってから、", "もう一度セーブしてみてください。", "OK"});
     return;
   }
-  playSound(kSoundDecide);
+  playMenuSound(kSoundDecide);
   readSlotHeaders();
   setReturnMode(kModeSaveLoad, kModeGameMenu);
   bannerAndPresent();
@@ -64,7 +59,7 @@ void pauseToSaveScreen(const battle::battleStage& stage) {
 }
 
 void pauseToTitle(const battle::battleStage& stage) {
-  playSound(kSoundDecide);
+  playMenuSound(kSoundDecide);
   if (!showYesNoBox("タイトルに戻ります。", "よろしいですか？")) return;
   if (stage.storyEventActive != 0) releaseStoryResources();
   stopMusic();
@@ -86,7 +81,7 @@ void clearRankingView() {
 }
 
 void decideResultRow(int32_t row) {
-  playSound(kSoundDecide);
+  playMenuSound(kSoundDecide);
   switch (row) {
     case 1:
       playRandomMenuVoice();
@@ -170,12 +165,12 @@ void pauseMenu() {
         if (stage->storyEventActive != 0) return;
         break;
       case 2:
-        playSound(kSoundDecide);
+        playMenuSound(kSoundDecide);
         changeMode(kModeBattle, false);
         break;
       case 3: pauseToTitle(*stage); break;
       case 4:
-        playSound(kSoundDecide);
+        playMenuSound(kSoundDecide);
         setReturnMode(kModeSettings, kModeGameMenu);
         loadModeResources(kModeSettings, true);
         changeMode(kModeSettings, false);

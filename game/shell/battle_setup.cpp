@@ -81,11 +81,6 @@ bool rowExists(int32_t row, int32_t players) {
 }
 
 // A shell sound once from its start, loaded on first use.
-void playMenuSound(int soundId) {
-  ensureSoundLoaded(soundId);
-  veziv::PlaySoundHandle(soundOf(soundId), veziv::SoundPlayBack, 1);
-}
-
 // The player (0 or 1) whose partner a partner row changes.
 int partnerPlayerOf(int32_t row) { return row >= kRowPartnerP2Down ? 1 : 0; }
 

@@ -49,7 +49,7 @@ veziv::GraphHandle pictureOf(const equipCatalogue& catalogue, int32_t id) {
 void openList(int32_t slot) {
   menuCursor = 1;
   equipOpenList = slot;
-  playShellSound(kSoundDecision);
+  playMenuSound(kSoundDecision);
 }
 
 void closeList(int32_t slot) {
@@ -118,7 +118,7 @@ bool stepSlots() {
     if (click) openList(k);
   }
   if (hover && pointerIn(700, 540, 780, 580)) menuCursor = kDoneButton;
-  if (menuCursor != before && equipOpenList == -1) playShellSound(kSoundCursor);
+  if (menuCursor != before && equipOpenList == -1) playMenuSound(kSoundCursor);
   if (equipOpenList == -1 && firstFrame(kActionShot)) {
     if (menuCursor == kDoneButton) {
       if (confirmEquip()) return true;
@@ -145,7 +145,7 @@ void stepList() {
     const int32_t row = equipRowAt(top, count, mouseY);
     if (row != -1 && row + 1 != menuCursor) {
       menuCursor = row + 1;
-      playShellSound(kSoundCursor);
+      playMenuSound(kSoundCursor);
     }
   }
   moveMenuCursor(playerInputs[0], count);
@@ -161,7 +161,7 @@ void stepList() {
   }
   if (firstFrame(kActionMouseRight)) {
     closeList(slot);
-    playShellSound(kSoundCancel);
+    playMenuSound(kSoundCancel);
     updateMouseButtons(playerInputs[0]);
     return;
   }
@@ -172,7 +172,7 @@ void stepList() {
     for (int32_t j = 0; j < count; ++j) {
       const int32_t y0 = top + kRowHeight * j;
       if (mouseY < y0 || mouseY > y0 + kRowHeight) continue;
-      if (!fitEquipChoice(slot, list[j])) playShellSound(kSoundCancel);
+      if (!fitEquipChoice(slot, list[j])) playMenuSound(kSoundCancel);
     }
     closeList(slot);
   }
@@ -250,7 +250,7 @@ bool fitEquipChoice(int32_t slot, int32_t choice) {
     default:
       return false;
   }
-  playShellSound(kSoundFitted);
+  playMenuSound(kSoundFitted);
   return true;
 }
 
@@ -307,15 +307,15 @@ void equipFrame() {
     stepList();
   }
   if (firstFrame(kActionMouseLeft) && pointerIn(700, 540, 800, 580)) {
-    playShellSound(kSoundDecision);
+    playMenuSound(kSoundDecision);
     if (confirmEquip()) return;
   }
   if (firstFrame(kActionPause) || firstFrame(kActionMouseRight)) {
     if (equipOpenList == -1) {
-      playShellSound(kSoundDecision);
+      playMenuSound(kSoundDecision);
       confirmEquip();
     } else {
-      playShellSound(kSoundCancel);
+      playMenuSound(kSoundCancel);
       closeList(equipOpenList);
     }
   }

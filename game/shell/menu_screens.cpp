@@ -10,11 +10,6 @@
 
 namespace game {
 
-void playMenuSound(int id) {
-  ensureSoundLoaded(id);
-  veziv::PlaySoundHandle(soundOf(id), veziv::SoundPlayBack, 1);
-}
-
 bool hoverArmed() { return mouseMoved || !hoverNeedsMove; }
 
 void followMouse(int row) {

@@ -10,8 +10,6 @@ inline constexpr int kSoundCursor = 0;
 inline constexpr int kSoundDecide = 1;
 inline constexpr int kSoundCancel = 5;
 
-// Plays a sound id once from its start (loaded on first use).
-void playMenuSound(int id);
 // Whether a resting mouse may move the cursor: it moved this frame, or
 // hovering needs no move.
 bool hoverArmed();

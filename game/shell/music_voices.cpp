@@ -22,14 +22,9 @@ constexpr size_t kMusicNameBytes = 99;
 
 bool playing(int handle) { return handle != 0 && handle != -1 && veziv::IsSoundHandlePlaying(handle) == 1; }
 
-void playOnce(int id) {
-  ensureSoundLoaded(id);
-  veziv::PlaySoundHandle(soundOf(id), veziv::SoundPlayBack, 1);
-}
-
 void playRandomVoice(const int (&table)[11]) {
   const int id = pickRandomVoice(table);
-  if (id >= 0) playOnce(id);
+  if (id >= 0) playMenuSound(id);
 }
 
 }  // namespace
@@ -91,7 +86,7 @@ int32_t voiceListEntry(const std::list<int32_t>& list, int place) {
 
 void playRandomMenuVoice() {
   if (voiceRequestRefused(true)) {
-    playOnce(5);
+    playMenuSound(5);
     return;
   }
   saveMode = true;
@@ -101,7 +96,7 @@ void playRandomMenuVoice() {
 
 void playRandomStartVoice() {
   if (voiceRequestRefused(false)) {
-    playOnce(5);
+    playMenuSound(5);
     return;
   }
   saveMode = false;

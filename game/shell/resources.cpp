@@ -228,6 +228,11 @@ void ensureSoundLoaded(int id) {
   applySoundVolume(id);
 }
 
+void playMenuSound(int id) {
+  ensureSoundLoaded(id);
+  veziv::PlaySoundHandle(soundOf(id), veziv::SoundPlayBack, 1);
+}
+
 void registerResources() {
   resourceRegistry.imagePaths.clear();
   resourceRegistry.soundPaths.clear();

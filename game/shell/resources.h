@@ -81,6 +81,8 @@ void cacheGraphSize(int id);
 void freeGraphById(int id);
 // Loads a sound id on first use, then applies its volume.
 void ensureSoundLoaded(int id);
+// Plays a sound id once from its start, in the background (loaded on first use).
+void playMenuSound(int id);
 // The library volume of one loaded sound id from its group's setting.
 void applySoundVolume(int id);
 // The volume a sound id gets: trunc(perSound x (setting x 2.55) / 100), 0

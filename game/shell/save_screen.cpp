@@ -37,11 +37,6 @@ constexpr screenButton kButtons[] = {
     {kRowTitle, 23, 24, 420, 430, 530},  {kRowEnd, 17, 18, 550, 565, 640},
 };
 
-void playSound(int id) {
-  ensureSoundLoaded(id);
-  veziv::PlaySoundHandle(soundOf(id), 1, 1);
-}
-
 int pulse(int base, int frame) { return base + static_cast<int>(50 * std::cos(6 * frame * kPi / 180)); }
 
 bool saveModeRowDisabled() { return saveMode || getReturnMode(kModeSaveLoad) == 0; }
@@ -101,15 +96,15 @@ bool decideRow(int32_t row) {
     case kRowSaveMode: playRandomMenuVoice(); return false;
     case kRowLoadMode: playRandomStartVoice(); return false;
     case kRowBack:
-      playSound(kSoundDecide);
+      playMenuSound(kSoundDecide);
       leaveToBackTarget();
       return false;
     case kRowTitle:
-      playSound(kSoundDecide);
+      playMenuSound(kSoundDecide);
       if (showYesNoBox("タイトルに戻ります。", "よろしいですか？")) goToTitleFromSaveScreen();
       return false;
     case kRowEnd:
-      playSound(kSoundDecide);
+      playMenuSound(kSoundDecide);
       if (!showYesNoBox("終了します。", "よろしいですか？")) return false;
       endPausedBattle();
       return true;
@@ -126,7 +121,7 @@ bool decideRow(int32_t row) {
     stopMusic();
     loadGameFromMenu(slot);
   } else {
-    playSound(kSoundCancel);
+    playMenuSound(kSoundCancel);
   }
   return false;
 }
@@ -202,13 +197,13 @@ bool saveLoadScreen() {
   if ((mouseMoved || !hoverNeedsMove) && under != 0) menuCursor = under;
   const bool disabledRow =
       (menuCursor == kRowSaveMode && saveModeRowDisabled()) || (menuCursor == kRowLoadMode && loadModeRowDisabled());
-  if (!keysMoved && menuCursor != previousRow && !disabledRow) playSound(kSoundCursor);
+  if (!keysMoved && menuCursor != previousRow && !disabledRow) playMenuSound(kSoundCursor);
   previousRow = menuCursor;
 
   if (drawThisFrame) drawScreen(menuCursor);
 
   if (p1.hold[kActionPause] == 1 || p1.hold[kActionMouseRight] == 1) {
-    playSound(kSoundCancel);
+    playMenuSound(kSoundCancel);
     leaveToBackTarget();
     return false;
   }
@@ -243,7 +238,7 @@ bool runSaveScreen(int slot) {
   if (slot < 0 || slot >= kSlotCount) return false;
   const veziv::GraphHandle under = veziv::CreateEmptyGraph(800, 600, 0);
   veziv::CaptureScreenToGraph(0, 0, 800, 600, under);
-  playSound(kSoundCaution);
+  playMenuSound(kSoundCaution);
   saveQuestion q;
   inputRecord& p1 = playerInputs[0];
   while (!q.decided && !q.cancelled) {
@@ -262,7 +257,7 @@ bool runSaveScreen(int slot) {
     // The keys flip the choice before the bars are drawn.
     saveQuestionInput flip;
     flip.leftOrRight = p1.hold[kActionLeft] == 1 || p1.hold[kActionRight] == 1;
-    for (int id : stepSaveQuestion(q, flip)) playSound(id);
+    for (int id : stepSaveQuestion(q, flip)) playMenuSound(id);
     saveQuestionInput in;
     drawCursorBar(230, 360, 150, q.yes ? pulse(150, frameCounter) : 255);
     drawCursorBar(420, 360, 150, q.yes ? 255 : pulse(150, frameCounter));
@@ -278,7 +273,7 @@ bool runSaveScreen(int slot) {
     in.shot = p1.hold[kActionShot] == 1;
     in.click = p1.hold[kActionMouseLeft] == 1;
     in.pauseHeld = p1.hold[kActionPause] != 0;
-    for (int id : stepSaveQuestion(q, in)) playSound(id);
+    for (int id : stepSaveQuestion(q, in)) playMenuSound(id);
     if (q.decided) break;
     // The window closing is no answer: the slot stays as it is.
     if (veziv::PumpMessages() != 0 || veziv::ClearDrawTarget() != 0) q.cancelled = true;

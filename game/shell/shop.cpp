@@ -191,7 +191,7 @@ void moveByKeys() {
                {kActionLeft, ShopKey::kLeft}};
   for (const auto& k : kKeys) {
     if (!firstFrame(k.action)) continue;
-    playShellSound(kSoundCursor);
+    playMenuSound(kSoundCursor);
     menuCursor = shopCursorAfterKey(k.key, menuCursor);
     return;
   }
@@ -202,20 +202,20 @@ void leaveShop();
 void activate() {
   if (isTab(menuCursor)) {
     shopTab = menuCursor;
-    playShellSound(kSoundDecision);
+    playMenuSound(kSoundDecision);
   } else if (isRow(menuCursor)) {
-    playShellSound(kSoundDecision);
+    playMenuSound(kSoundDecision);
     shopSelectedTab = shopTab;
     shopSelectedRow = menuCursor - kShopFirstRow;
   } else if (menuCursor == kShopBuy) {
     switch (buySelectedEntry()) {
-      case ShopPurchase::kOwned: playShellSound(kSoundCancel); break;
+      case ShopPurchase::kOwned: playMenuSound(kSoundCancel); break;
       case ShopPurchase::kShortOfMoney:
         shopSayShortOfMoney();
-        playShellSound(kSoundCancel);
+        playMenuSound(kSoundCancel);
         break;
       case ShopPurchase::kBought: {
-        playShellSound(kSoundPurchase);
+        playMenuSound(kSoundPurchase);
         const equipInfo* e = entryOf(shopSelectedTab, shopSelectedRow);
         std::string line = (e != nullptr ? e->name : std::string()) + "を購入しました。";
         if (line.size() > kNoticeBytes) line.resize(kNoticeBytes);
@@ -230,8 +230,8 @@ void activate() {
 }
 
 void leaveShop() {
-  playShellSound(kSoundDecision);
-  playShellSound(kVoiceFarewell);
+  playMenuSound(kSoundDecision);
+  playMenuSound(kVoiceFarewell);
   feedShopLine("@message (アイテム屋) 「またのご来店、お待ちしております。」");
   story::storyScene.revealMs += 10000;
 
@@ -262,11 +262,6 @@ void leaveShop() {
 
 }  // namespace
 
-void playShellSound(int id) {
-  ensureSoundLoaded(id);
-  veziv::PlaySoundHandle(soundOf(id), veziv::SoundPlayBack, 1);
-}
-
 void enterShop() {
   shopRowCounts[0] = 7;
   shopRowCounts[1] = 6;
@@ -275,7 +270,7 @@ void enterShop() {
   feedShopLine("@setFaceGraph TEMU_1");
   feedShopLine("@addNewGraph image/stands/temu.png アイテム屋 (560,88)");
   feedShopLine("@message (アイテム屋) 「いらっしゃいませ。今日は、どんな御用ですか？」");
-  playShellSound(kVoiceGreeting);
+  playMenuSound(kVoiceGreeting);
 }
 
 int32_t shopTargetAt(int32_t x, int32_t y) {
@@ -358,12 +353,12 @@ void drawShopItemRows() {
 
 void shopSayShortOfMoney() {
   veziv::StopSoundHandle(soundOf(kVoiceShortOfMoney));
-  playShellSound(kVoiceShortOfMoney);
+  playMenuSound(kVoiceShortOfMoney);
   feedShopLine("@message (アイテム屋) 「あ、お金が足りないみたいですよ。」");
 }
 
 void shopSayThanks() {
-  playShellSound(kVoiceThanks);
+  playMenuSound(kVoiceThanks);
   feedShopLine("@message (アイテム屋) 「ありがとうございます。大事に使ってくださいね。」");
 }
 
@@ -403,7 +398,7 @@ void shopFrame() {
     const int32_t target = shopTargetAt(mouseX, mouseY);
     if (target != -1 && target != menuCursor) {
       menuCursor = target;
-      playShellSound(kSoundCursor);
+      playMenuSound(kSoundCursor);
     }
   }
   const bool click = firstFrame(kActionMouseLeft) && shopTargetAt(mouseX, mouseY) != -1;

@@ -55,7 +55,4 @@ void shopSayThanks();
 void feedShopLine(const std::string& line);
 void runShopMessageWindow();
 
-// Plays a shell sound id from the top, in the background.
-void playShellSound(int id);
-
 }  // namespace game

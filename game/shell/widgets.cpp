@@ -22,11 +22,6 @@ constexpr int kSoundCaution = 18;
 constexpr int kOpenFrames = 16;  // the frame from which an answer counts
 constexpr int kGrowFrames = 10;
 
-void playOnce(int id) {
-  ensureSoundLoaded(id);
-  veziv::PlaySoundHandle(soundOf(id), veziv::SoundPlayBack, 1);
-}
-
 bool repeats(int32_t hold) { return hold == 1 || (hold > 20 && hold % 5 == 0); }
 
 bool leadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
@@ -69,7 +64,7 @@ void drawBoxFrame(int frame, int width, int height) {
 }
 
 void playBoxSounds(const boxRecord& box) {
-  for (int id : box.sounds) playOnce(id);
+  for (int id : box.sounds) playMenuSound(id);
 }
 
 }  // namespace
@@ -85,7 +80,7 @@ int32_t cursorAfterHolds(int32_t cursor, int32_t up, int32_t down, int32_t count
 void moveMenuCursor(const inputRecord& record, int32_t count) {
   bool moved = false;
   menuCursor = cursorAfterHolds(menuCursor, record.hold[kActionUp], record.hold[kActionDown], count, moved);
-  if (moved) playOnce(kSoundCursor);
+  if (moved) playMenuSound(kSoundCursor);
 }
 
 void drawWindowFrame(int x, int y, int width, int height) {
@@ -370,7 +365,7 @@ void showMessageBox(const std::vector<std::string>& lines) {
         drawCursorBar(400 - bw / 2, buttonY, bw, pulse(100, f));
         veziv::DrawTextWithFont(405 - bw / 2, size.height / 2 + 259, label.c_str(), colourWhite, boxFont, 0, 0);
       });
-  if (box.flips % 2 == 1) playOnce(kSoundCancel);
+  if (box.flips % 2 == 1) playMenuSound(kSoundCancel);
 }
 
 bool showYesNoBox(const std::string& line1, const std::string& line2) {
