@@ -21,6 +21,10 @@ namespace {
 // measure is no special case, and the same every run.
 constexpr uint64_t kClockStartUs = 5'000'000'000ull;
 constexpr uint64_t kPresentUs = 16'000;
+// A script's frames and repeats stay within these: two days of frames at 60
+// a second, and as many events as a long script needs.
+constexpr int kMaxFrame = 10'000'000;
+constexpr int kMaxRepeats = 100'000;
 
 struct HarnessState {
   bool active = false;
@@ -214,11 +218,13 @@ bool ParseHarnessScript(const std::string& text, HarnessScript* script, std::str
           e.frame < 0 || last < e.frame || every < 3) {
         return fail("bad frame range");
       }
+      if ((last - e.frame) / every >= kMaxRepeats) return fail("too many repeats");
     } else if (!integer(w[0], &e.frame) || e.frame < 0) {
       return fail("unknown statement");
     } else {
       last = e.frame;
     }
+    if (last > kMaxFrame) return fail("frame too far");
     if (e.frame < line_frame) return fail("frames out of order");
     line_frame = e.frame;
     if (w.size() == 4 && w[1] == "key" && w[2] == "tap") {

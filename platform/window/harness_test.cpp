@@ -56,7 +56,7 @@ TEST(HarnessScript, RefusesWhatItCannotRun) {
   const char* bad[] = {"box maybe",         "png 0",           "3 key down 256",      "3 key press 4",
                        "5 quit\n4 quit",    "x quit",          "3 mouse 1 2",         "-1 quit",
                        "limit many",        "3 pad",           "3 text",          "3 return now",           "9-5/3 key tap 4",     "1-9/2 key tap 4",
-                       "1-9 key tap 4",     "1-9/3 quit",      "8 key tap 4\n7 quit", "1-9/3 key tap 300"};
+                       "1-9 key tap 4",     "1-9/3 quit",      "0-2000000000/3 key tap 4", "2147483647 key tap 4",      "8 key tap 4\n7 quit", "1-9/3 key tap 300"};
   for (const char* text : bad) {
     HarnessScript s;
     std::string error;
