@@ -134,7 +134,7 @@ bool WriteStoryScript(const fs::path& to) {
   while (std::getline(in, line) && line.rfind("#! restart", 0) != 0) {
     out << (line.rfind("limit ", 0) == 0 ? "limit " + std::to_string(kStoryEndFrame) : line) << "\n";
   }
-  return in.good() && out.good();
+  return !in.bad() && out.good();
 }
 
 }  // namespace

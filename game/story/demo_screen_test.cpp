@@ -22,14 +22,10 @@ class ScreenRecordingHooks : public test::RecordingHooks {
   void buildSpeakerTable() override { story::buildSpeakerTable(); }
 };
 
-class DemoScreen : public test::StoryTest {
+class DemoScreen : public test::DemoDataTest {
  protected:
   void SetUp() override {
-    test::StoryTest::SetUp();
-    char here[4096] = {};
-    veziv::FileStreamGetCurrentDir(here);
-    home_ = here;
-    veziv::FileStreamSetCurrentDir(VEZIV_RUN_FOLDER);
+    test::DemoDataTest::SetUp();
     installStoryScreen();
     InstallHooks(&screenHooks);
     for (inputRecord& record : playerInputs) record = resetInputRecord();
@@ -39,15 +35,13 @@ class DemoScreen : public test::StoryTest {
   }
   void TearDown() override {
     installStorySite(nullptr);
-    if (!home_.empty()) veziv::FileStreamSetCurrentDir(home_.c_str());
-    test::StoryTest::TearDown();
+    test::DemoDataTest::TearDown();
   }
   // One frame with the shot key pressed on every fourth.
   void frame(int n, void (*run)()) {
     playerInputs[0].hold[kActionShot] = n % 4 == 0 ? 1 : 0;
     run();
   }
-  std::string home_;
   ScreenRecordingHooks screenHooks;
 };
 

@@ -7,24 +7,7 @@
 namespace game::story {
 namespace {
 
-class DemoStory : public test::StoryTest {
- protected:
-  void SetUp() override {
-    test::StoryTest::SetUp();
-    char here[4096] = {};
-    veziv::FileStreamGetCurrentDir(here);
-    home_ = here;
-    // The demo data is made by the build (target demodata_run).
-    veziv::FileStreamSetCurrentDir(VEZIV_RUN_FOLDER);
-  }
-  void TearDown() override {
-    if (!home_.empty()) {
-      veziv::FileStreamSetCurrentDir(home_.c_str());
-    }
-    test::StoryTest::TearDown();
-  }
-  std::string home_;
-};
+using DemoStory = test::DemoDataTest;
 
 TEST_F(DemoStory, PlaysFromTheFirstLineToTheTitle) {
   resetScenario(kFirstScript);

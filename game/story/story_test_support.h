@@ -16,6 +16,7 @@
 #include "game/shell/settings.h"
 #include "game/story/story_hooks.h"
 #include "game/story/story_scene.h"
+#include "library/veziv.h"
 
 namespace game::story::test {
 
@@ -116,5 +117,25 @@ class StoryTest : public ::testing::Test {
   RecordingHooks hooks;
   std::filesystem::path folder_;
 };
+
+#ifdef VEZIV_RUN_FOLDER
+// A story test that runs in the demo data's run folder (made by the build,
+// target demodata_run) and goes back to where it started.
+class DemoDataTest : public StoryTest {
+ protected:
+  void SetUp() override {
+    StoryTest::SetUp();
+    char here[4096] = {};
+    veziv::FileStreamGetCurrentDir(here);
+    home_ = here;
+    veziv::FileStreamSetCurrentDir(VEZIV_RUN_FOLDER);
+  }
+  void TearDown() override {
+    if (!home_.empty()) veziv::FileStreamSetCurrentDir(home_.c_str());
+    StoryTest::TearDown();
+  }
+  std::string home_;
+};
+#endif
 
 }  // namespace game::story::test
