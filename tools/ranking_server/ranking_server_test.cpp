@@ -1,11 +1,15 @@
 // The ranking server over HTTP on a loopback port: sends recorded by board,
-// the boards' text, refused requests, and scores that outlive the server.
+// the boards' text, refused requests, scores that outlive the server or
+// cannot be stored; its command line.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "library/veziv.h"
 #include "platform/os/temp_folder_test_support.h"
+#include "tools/ranking_server/ranking_options.h"
 #include "tools/ranking_server/ranking_server_test_support.h"
 
 namespace {
@@ -100,6 +104,68 @@ TEST(RankingServer, ScoresOutliveTheServer) {
   std::string body;
   ASSERT_EQ(get(again.fetchBase() + encode(kTutorial) + ".txt", &body), 200);
   EXPECT_EQ(body, kVelk + "**1200\neof");
+}
+
+TEST(RankingServer, ScoresThatCannotBeStoredAreLogged) {
+  veziv::test::TestFolder folder;
+  const std::string db = folder / "ranking.db";
+  {
+    veziv::test::LoopbackRankingServer server(db);
+    ASSERT_EQ(send(server, "first", "5", "s1"), 200);
+  }
+  testing::internal::CaptureStderr();
+  {
+    veziv::test::LoopbackRankingServer readOnly("file:" + db + "?mode=ro");
+    EXPECT_EQ(send(readOnly, "second", "9", "s1"), -1);
+    std::string body;
+    ASSERT_EQ(get(readOnly.fetchBase() + "s1.txt", &body), 200);
+    EXPECT_EQ(body, "first**5\neof");
+  }
+  const std::string log = testing::internal::GetCapturedStderr();
+  EXPECT_THAT(log, testing::HasSubstr("is read-only: scores sent will not be stored"));
+  EXPECT_THAT(log, testing::HasSubstr("a score was not stored in file:" + db + "?mode=ro: attempt to write a readonly database"));
+}
+
+TEST(RankingServerOptions, RefusesPortsItCouldNotAnnounce) {
+  struct Case {
+    std::vector<const char*> args;
+    bool ok;
+    int port;
+    std::string error;
+  };
+  const Case cases[] = {
+      {{}, true, 48620, ""},
+      {{"--port", "80"}, true, 80, ""},
+      {{"--port", "0"}, true, 0, ""},
+      {{"--port", "65535"}, true, 65535, ""},
+      {{"--port", "99999"}, false, 0, "--port takes a number from 0 to 65535 (0 for any free port), not \"99999\""},
+      {{"--port", "abc"}, false, 0, "--port takes a number from 0 to 65535 (0 for any free port), not \"abc\""},
+      {{"--port", "-1"}, false, 0, "--port takes a number from 0 to 65535 (0 for any free port), not \"-1\""},
+      {{"--port", "80x"}, false, 0, "--port takes a number from 0 to 65535 (0 for any free port), not \"80x\""},
+      {{"--port", ""}, false, 0, "--port takes a number from 0 to 65535 (0 for any free port), not \"\""},
+      {{"--port", "000080"}, true, 80, ""},
+      {{"--port", "4294967376"}, false, 0,
+       "--port takes a number from 0 to 65535 (0 for any free port), not \"4294967376\""},
+      {{"--port"}, false, 0, "--port needs a value"},
+      {{"--verbose"}, false, 0, "unknown option \"--verbose\""},
+  };
+  for (const Case& c : cases) {
+    ranking::Options options;
+    std::string error;
+    const bool ok = ranking::parseOptions(static_cast<int>(c.args.size()), c.args.data(), options, error);
+    EXPECT_EQ(ok, c.ok) << c.error;
+    EXPECT_EQ(error, c.error);
+    if (ok) {
+      EXPECT_EQ(options.port, c.port);
+    }
+  }
+  ranking::Options options;
+  std::string error;
+  const char* args[] = {"--db", "scores.db", "--address", "0.0.0.0", "--port", "1"};
+  ASSERT_TRUE(ranking::parseOptions(6, args, options, error));
+  EXPECT_EQ(options.db, "scores.db");
+  EXPECT_EQ(options.address, "0.0.0.0");
+  EXPECT_EQ(options.port, 1);
 }
 
 }  // namespace

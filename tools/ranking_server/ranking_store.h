@@ -23,13 +23,18 @@ bool validBoard(const std::string& board);
 
 class Store {
  public:
-  // Opens (creating) the database file; ":memory:" keeps it in memory.
+  // Opens (creating) the database file; ":memory:" keeps it in memory. A
+  // file that opens only for reading is kept (its boards can still be
+  // served), with a word on standard error.
   explicit Store(const std::string& path);
   ~Store();
   Store(const Store&) = delete;
   Store& operator=(const Store&) = delete;
   bool ok() const { return db_ != nullptr; }
 
+  // Records a score; false, with the database's reason on standard error,
+  // when it could not be stored (a read-only file, a full disk, a lock held
+  // by another program).
   bool add(const Entry& entry);
   // Up to ten lines "name**score\n", best score first (the earlier send
   // first on a tie), then "eof".
@@ -37,6 +42,7 @@ class Store {
 
  private:
   sqlite3* db_ = nullptr;
+  std::string path_;
 };
 
 }  // namespace ranking
