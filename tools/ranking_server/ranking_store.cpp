@@ -2,56 +2,9 @@
 
 #include <sqlite3.h>
 
-#include <climits>
 #include <cstdio>
 
 namespace ranking {
-
-namespace {
-
-bool hasControlByte(const std::string& s) {
-  for (const unsigned char c : s) {
-    if (c < 0x20 || c == 0x7F) return true;
-  }
-  return false;
-}
-
-bool parseScore(const std::string& s, int32_t& out) {
-  if (s.empty() || s.size() > 11) return false;
-  size_t i = s[0] == '-' ? 1 : 0;
-  if (i == s.size()) return false;
-  long long v = 0;
-  for (; i < s.size(); ++i) {
-    if (s[i] < '0' || s[i] > '9') return false;
-    v = v * 10 + (s[i] - '0');
-  }
-  if (s[0] == '-') v = -v;
-  if (v < INT32_MIN || v > INT32_MAX) return false;
-  out = static_cast<int32_t>(v);
-  return true;
-}
-
-}  // namespace
-
-bool validBoard(const std::string& board) {
-  return !board.empty() && board.size() <= 255 && board.find('/') == std::string::npos && !hasControlByte(board) &&
-         board != "." && board != "..";
-}
-
-bool parseEntry(const std::string& text, Entry& out) {
-  const size_t first = text.find("**");
-  if (first == std::string::npos) return false;
-  const size_t second = text.find("**", first + 2);
-  if (second == std::string::npos) return false;
-  out.name = text.substr(0, first);
-  out.board = text.substr(second + 2);
-  if (out.name.empty() || out.name.size() > 19 || out.name.find(' ') != std::string::npos ||
-      out.name.find('*') != std::string::npos || out.name.find("eof") != std::string::npos ||
-      hasControlByte(out.name)) {
-    return false;
-  }
-  return parseScore(text.substr(first + 2, second - first - 2), out.score) && validBoard(out.board);
-}
 
 Store::Store(const std::string& path) : path_(path) {
   if (sqlite3_open(path.c_str(), &db_) != SQLITE_OK) {

@@ -2,24 +2,13 @@
 // board, and the board text the game fetches (the ten best, best first).
 #pragma once
 
-#include <cstdint>
 #include <string>
+
+#include "tools/ranking_server/ranking_requests.h"
 
 struct sqlite3;
 
 namespace ranking {
-
-// What a send request carries, decoded: "<name>**<score>**<board>".
-struct Entry {
-  std::string name, board;
-  int32_t score = 0;
-};
-// Splits and checks a send request's decoded path part: the name 1 to 19
-// bytes without a blank, "*" or "eof"; the score a decimal i32; the board 1
-// to 255 bytes without "/" or a control byte. False for anything else.
-bool parseEntry(const std::string& text, Entry& out);
-// Checks a board name the same way (for the fetch requests).
-bool validBoard(const std::string& board);
 
 class Store {
  public:
