@@ -1,16 +1,12 @@
 // The ranking server for the game's online ranking: scores in an SQLite
-// file, boards served as text, on the loopback address unless told otherwise.
-//
-//   ranking_server [--address A] [--port P] [--db FILE]
-//
-// Defaults: 127.0.0.1, port 48620, "ranking.db" in the current folder.
+// file, boards served as text, on the loopback address unless told otherwise
+// (the options: ranking_options.h).
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "tools/ranking_server/ranking_http.h"
+#include "tools/ranking_server/ranking_options.h"
 #include "tools/ranking_server/ranking_store.h"
 
 namespace {
@@ -24,30 +20,21 @@ void onSignal(int) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string address = "127.0.0.1", db = "ranking.db";
-  int port = 48620;
-  for (int i = 1; i < argc; ++i) {
-    const bool hasValue = i + 1 < argc;
-    if (std::strcmp(argv[i], "--address") == 0 && hasValue) {
-      address = argv[++i];
-    } else if (std::strcmp(argv[i], "--port") == 0 && hasValue) {
-      port = std::atoi(argv[++i]);
-    } else if (std::strcmp(argv[i], "--db") == 0 && hasValue) {
-      db = argv[++i];
-    } else {
-      std::fprintf(stderr, "usage: %s [--address A] [--port P] [--db FILE]\n", argv[0]);
-      return 2;
-    }
+  ranking::Options options;
+  std::string error;
+  if (!ranking::parseOptions(argc - 1, argv + 1, options, error)) {
+    std::fprintf(stderr, "ranking: %s\nusage: %s [--address A] [--port P] [--db FILE]\n", error.c_str(), argv[0]);
+    return 2;
   }
-  ranking::Store store(db);
+  ranking::Store store(options.db);
   if (!store.ok()) return 1;
   ranking::HttpServer server(store);
-  const int bound = server.bind(address, port);
+  const int bound = server.bind(options.address, options.port);
   if (bound < 0) {
-    std::fprintf(stderr, "ranking: cannot listen on %s:%d\n", address.c_str(), port);
+    std::fprintf(stderr, "ranking: cannot listen on %s:%d\n", options.address.c_str(), options.port);
     return 1;
   }
-  std::printf("ranking server on http://%s:%d/ (scores in %s)\n", address.c_str(), bound, db.c_str());
+  std::printf("ranking server on http://%s:%d/ (scores in %s)\n", options.address.c_str(), bound, options.db.c_str());
   std::fflush(stdout);
   running = &server;
   std::signal(SIGINT, onSignal);

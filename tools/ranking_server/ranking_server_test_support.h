@@ -1,5 +1,5 @@
 // A ranking server on a free loopback port for the length of a test, its
-// scores in memory or in a given file.
+// scores in memory or in a given file, with the server's limits or others.
 #pragma once
 
 #include <memory>
@@ -13,8 +13,8 @@ namespace veziv::test {
 
 class LoopbackRankingServer {
  public:
-  explicit LoopbackRankingServer(const std::string& db = ":memory:")
-      : store_(db), server_(store_), port_(server_.bind("127.0.0.1", 0)) {
+  explicit LoopbackRankingServer(const std::string& db = ":memory:", const ranking::Limits& limits = {})
+      : store_(db), server_(store_, limits), port_(server_.bind("127.0.0.1", 0)) {
     if (port_ > 0) thread_ = std::thread([this] { server_.serve(); });
   }
   ~LoopbackRankingServer() {

@@ -2,58 +2,11 @@
 
 #include <sqlite3.h>
 
-#include <climits>
 #include <cstdio>
 
 namespace ranking {
 
-namespace {
-
-bool hasControlByte(const std::string& s) {
-  for (const unsigned char c : s) {
-    if (c < 0x20 || c == 0x7F) return true;
-  }
-  return false;
-}
-
-bool parseScore(const std::string& s, int32_t& out) {
-  if (s.empty() || s.size() > 11) return false;
-  size_t i = s[0] == '-' ? 1 : 0;
-  if (i == s.size()) return false;
-  long long v = 0;
-  for (; i < s.size(); ++i) {
-    if (s[i] < '0' || s[i] > '9') return false;
-    v = v * 10 + (s[i] - '0');
-  }
-  if (s[0] == '-') v = -v;
-  if (v < INT32_MIN || v > INT32_MAX) return false;
-  out = static_cast<int32_t>(v);
-  return true;
-}
-
-}  // namespace
-
-bool validBoard(const std::string& board) {
-  return !board.empty() && board.size() <= 255 && board.find('/') == std::string::npos && !hasControlByte(board) &&
-         board != "." && board != "..";
-}
-
-bool parseEntry(const std::string& text, Entry& out) {
-  const size_t first = text.find("**");
-  if (first == std::string::npos) return false;
-  const size_t second = text.find("**", first + 2);
-  if (second == std::string::npos) return false;
-  out.name = text.substr(0, first);
-  out.board = text.substr(second + 2);
-  if (out.name.empty() || out.name.size() > 19 || out.name.find(' ') != std::string::npos ||
-      out.name.find('*') != std::string::npos || out.name.find("eof") != std::string::npos ||
-      hasControlByte(out.name)) {
-    return false;
-  }
-  return parseScore(text.substr(first + 2, second - first - 2), out.score) && validBoard(out.board);
-}
-
-Store::Store(const std::string& path) {
+Store::Store(const std::string& path) : path_(path) {
   if (sqlite3_open(path.c_str(), &db_) != SQLITE_OK) {
     std::fprintf(stderr, "ranking: cannot open %s: %s\n", path.c_str(), sqlite3_errmsg(db_));
     sqlite3_close(db_);
@@ -70,6 +23,10 @@ Store::Store(const std::string& path) {
     std::fprintf(stderr, "ranking: %s\n", sqlite3_errmsg(db_));
     sqlite3_close(db_);
     db_ = nullptr;
+    return;
+  }
+  if (sqlite3_db_readonly(db_, "main") == 1) {
+    std::fprintf(stderr, "ranking: %s is read-only: scores sent will not be stored\n", path.c_str());
   }
 }
 
@@ -78,14 +35,17 @@ Store::~Store() { sqlite3_close(db_); }
 bool Store::add(const Entry& e) {
   if (db_ == nullptr) return false;
   sqlite3_stmt* st = nullptr;
-  if (sqlite3_prepare_v2(db_, "INSERT INTO scores (board, name, score) VALUES (?, ?, ?)", -1, &st, nullptr) !=
+  bool done = false;
+  if (sqlite3_prepare_v2(db_, "INSERT INTO scores (board, name, score) VALUES (?, ?, ?)", -1, &st, nullptr) ==
       SQLITE_OK) {
-    return false;
+    sqlite3_bind_blob(st, 1, e.board.data(), static_cast<int>(e.board.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_blob(st, 2, e.name.data(), static_cast<int>(e.name.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_int(st, 3, e.score);
+    done = sqlite3_step(st) == SQLITE_DONE;
   }
-  sqlite3_bind_blob(st, 1, e.board.data(), static_cast<int>(e.board.size()), SQLITE_TRANSIENT);
-  sqlite3_bind_blob(st, 2, e.name.data(), static_cast<int>(e.name.size()), SQLITE_TRANSIENT);
-  sqlite3_bind_int(st, 3, e.score);
-  const bool done = sqlite3_step(st) == SQLITE_DONE;
+  // The operator learns why sends fail (a read-only file, a full disk)
+  // before the players do.
+  if (!done) std::fprintf(stderr, "ranking: a score was not stored in %s: %s\n", path_.c_str(), sqlite3_errmsg(db_));
   sqlite3_finalize(st);
   return done;
 }
