@@ -5,6 +5,7 @@
 // afterwards, in their order.
 #include <SDL_syswm.h>
 
+#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -108,6 +109,12 @@ std::optional<MessageBoxAnswer> ShowDrawnMessageBox(const char* title_utf8, cons
                                                     MessageBoxKind kind) {
   MessageBoxFonts fonts;
   if (!fonts.ok() || !StartVideo()) return std::nullopt;
+  // SDL falls back to drawing nowhere when no display can be reached: a box
+  // there would wait for an answer nobody can give.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver == nullptr || std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0) {
+    return std::nullopt;
+  }
   MessageBoxOnScreen view;
   view.layout = LayOutMessageBox(fonts, os::Utf8ToCp932(text_utf8), kind);
   MessageBoxModel model(kind);

@@ -35,6 +35,13 @@ uint32_t Channel(unsigned long pixel, unsigned long mask) {
 
 }  // namespace
 
+bool CanOpenXDisplay() {
+  Display* display = XOpenDisplay(nullptr);
+  if (display == nullptr) return false;
+  XCloseDisplay(display);
+  return true;
+}
+
 bool WindowIsOnXDisplay() {
   Display* display = nullptr;
   Window window = 0;

@@ -15,6 +15,9 @@ struct WindowPixels {
   std::vector<uint32_t> pixels;  // 0xRRGGBB, row by row from the top
 };
 
+// True when the X display the environment names can be opened (xvfb-run
+// may hand over a display another run took first).
+bool CanOpenXDisplay();
 // True when the window lies on an X display (not the headless driver, not
 // another video system).
 bool WindowIsOnXDisplay();

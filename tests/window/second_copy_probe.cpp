@@ -2,9 +2,9 @@
 // library with the window title it is given (the instance lock's name),
 // answers a box it is shown (Return, through the display, when the box is
 // drawn on one), prints the box's text in UTF-8 on standard output, and exits
-// 0 when the library started, 1 when it did not. With --hold it keeps the
-// library running, once it has said "started", until its standard input
-// closes.
+// 0 when the library started, 1 when it did not, and "no display" when the
+// display could not be opened. With --hold it keeps the library running, once
+// it has said "started", until its standard input closes.
 #include <X11/keysym.h>
 #include <unistd.h>
 
@@ -15,6 +15,7 @@
 #include "library/veziv.h"
 #include "platform/os/charset.h"
 #include "platform/window/inject.h"
+#include "platform/window/window.h"
 #include "platform/window_capture/window_capture.h"
 
 namespace {
@@ -47,6 +48,7 @@ int main(int argc, char** argv) {
     }
   }
   if (started == 0) veziv::EndLibrary();
+  if (!pw::IsHeadless() && !pw::CanOpenXDisplay()) std::printf("no display\n");
   pw::ShownMessageBox shown;
   if (!g_drawn_text.empty()) {
     std::printf("%s\n", g_drawn_text.c_str());

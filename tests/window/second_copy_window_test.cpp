@@ -15,6 +15,7 @@
 #include <string>
 
 #include "platform/os/temp_folder_test_support.h"
+#include "platform/window_capture/window_capture.h"
 
 namespace {
 
@@ -80,7 +81,9 @@ class RunningCopy {
 };
 
 TEST(SecondCopy, IsToldWhyAndHeadlessRunsGoAlongside) {
-  if (getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no display to open a window on";
+  if (getenv("DISPLAY") == nullptr || !platform::window::CanOpenXDisplay()) {
+    GTEST_SKIP() << "no display to open a window on";
+  }
   veziv::test::TestFolder folder;
   const fs::path here = folder.path();
   // The instance locks live there, apart from any other run's.
@@ -104,7 +107,10 @@ TEST(SecondCopy, IsToldWhyAndHeadlessRunsGoAlongside) {
 
   // On the same display, in the same folder: turned away, with a box that says
   // why, and the running copy's log untouched.
-  EXPECT_EQ(RunProbe(here, "", &output), 1) << output;
+  const int refused = RunProbe(here, "", &output);
+  // A virtual display another run took over and ended leaves nothing to check.
+  if (output.find("no display") != std::string::npos) GTEST_SKIP() << "the display went away";
+  EXPECT_EQ(refused, 1) << output;
   EXPECT_NE(output.find(reinterpret_cast<const char*>(u8"既に起動しています")), std::string::npos) << output;
   EXPECT_EQ(ReadAll(here / "Log.txt"), running_log);
 
