@@ -8,6 +8,7 @@
 
 #include "platform/input/input.h"
 #include "platform/input/input_test_support.h"
+#include "platform/window/key_names.h"
 #include "platform/window/window.h"
 
 namespace platform::input {
@@ -32,6 +33,15 @@ TEST(KeyTable, EveryNamedKeyIsReachable) {
     int scancode = ScancodeForKeyCode(code);
     ASSERT_GE(scancode, 0) << "no key gives code 0x" << std::hex << code;
     EXPECT_EQ(KeyCodeForScancode(scancode), code) << std::hex << code;
+  }
+}
+
+// The names a harness script may give keys name exactly the codes some key gives.
+TEST(KeyTable, EveryKeyHasAScriptNameAndEveryNameAKey) {
+  for (int code = 1; code < 256; ++code) {
+    const bool reachable = ScancodeForKeyCode(code) >= 0;
+    const char* name = platform::window::KeyNameForCode(code);
+    EXPECT_EQ(reachable, name != nullptr) << "code 0x" << std::hex << code << " " << (name ? name : "");
   }
 }
 

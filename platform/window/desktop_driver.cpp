@@ -1,11 +1,15 @@
-// The desktop driver: SDL's own video driver, real message boxes and the
-// screen shown through an SDL renderer.
+// The desktop driver: SDL's own video driver, message boxes drawn by the
+// platform layer itself (desktop_message_box.cpp) and the screen shown
+// through an SDL renderer.
+#include <cstdio>
+
 #include "platform/window/driver.h"
 
 namespace platform::window::detail {
 namespace {
 
-MessageBoxAnswer ShowDesktopMessageBox(const char* title_utf8, const char* text_utf8, MessageBoxKind kind) {
+// SDL's own box, for a system where ours cannot be drawn (no font file).
+MessageBoxAnswer ShowSystemMessageBox(const char* title_utf8, const char* text_utf8, MessageBoxKind kind) {
   const SDL_MessageBoxButtonData ok_buttons[] = {
       {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "OK"}};
   const SDL_MessageBoxButtonData yes_no_buttons[] = {
@@ -35,6 +39,14 @@ MessageBoxAnswer ShowDesktopMessageBox(const char* title_utf8, const char* text_
     default:  // closed without a button: the escape answer
       return kind == MessageBoxKind::kOk ? MessageBoxAnswer::kOk : MessageBoxAnswer::kNo;
   }
+}
+
+MessageBoxAnswer ShowDesktopMessageBox(const char* title_utf8, const char* text_utf8, MessageBoxKind kind) {
+  std::optional<MessageBoxAnswer> answer = ShowDrawnMessageBox(title_utf8, text_utf8, kind);
+  if (!answer) answer = ShowSystemMessageBox(title_utf8, text_utf8, kind);
+  // A box nobody could see still says its text where someone may read it.
+  if (*answer == MessageBoxAnswer::kFailed) std::fprintf(stderr, "%s\n%s\n", title_utf8, text_utf8);
+  return *answer;
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 
 #include <SDL.h>
 
+#include <optional>
+
 #include "platform/window/inject.h"
 #include "platform/window/letterbox.h"
 #include "platform/window/message_box.h"
@@ -53,6 +55,14 @@ WindowModuleState& ModuleState();
 void HarnessPresented(const PresentedFrame& frame, int presented);
 // The script's events of frame 0.
 void HarnessBeforeFirstFrame();
+// The headless driver presents its last frame once more (its count goes on
+// and the harness sees it); false when it has presented none.
+bool PresentLastFrameAgain();
+
+// The message box drawn by the platform layer in a window of its own; nothing
+// when it cannot be drawn here (no font file, no window, no surface).
+std::optional<MessageBoxAnswer> ShowDrawnMessageBox(const char* title_utf8, const char* text_utf8,
+                                                    MessageBoxKind kind);
 
 // Releases the renderer and its texture; nothing happens without them.
 void ReleasePresenter();

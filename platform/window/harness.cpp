@@ -1,17 +1,22 @@
 // The whole-game harness.
 #include "platform/window/harness.h"
 
+#include <fcntl.h>
 #include <png.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 
 #include "platform/os/clock.h"
+#include "platform/window/driver.h"
 #include "platform/window/inject.h"
+#include "platform/window/key_names.h"
 #include "platform/window/window.h"
 
 namespace platform::window {
@@ -22,9 +27,12 @@ namespace {
 constexpr uint64_t kClockStartUs = 5'000'000'000ull;
 constexpr uint64_t kPresentUs = 16'000;
 // A script's frames and repeats stay within these: two days of frames at 60
-// a second, and as many events as a long script needs.
+// a second, and as many events as a long script needs, a line and the whole
+// script. The longest scripts of the game's tests are a few kilobytes and a
+// few ten thousand events.
 constexpr int kMaxFrame = 10'000'000;
 constexpr int kMaxRepeats = 100'000;
+constexpr size_t kMaxEvents = 500'000;
 
 struct HarnessState {
   bool active = false;
@@ -101,11 +109,8 @@ bool Start() {
   const char* path = std::getenv("VEZIV_HARNESS");
   if (path == nullptr || *path == '\0') return false;
   HarnessState& h = State();
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  std::string error;
-  if (!in || !ParseHarnessScript(text.str(), &h.script, &error)) {
+  std::string text, error;
+  if (!ReadHarnessScriptFile(path, &text, &error) || !ParseHarnessScript(text, &h.script, &error)) {
     std::fprintf(stderr, "harness: cannot use the script %s: %s\n", path, error.c_str());
     std::exit(3);
   }
@@ -122,8 +127,8 @@ bool Start() {
 }  // namespace
 
 bool HarnessActive() {
-  static const bool active = Start();
-  return active;
+  static const bool started = Start();
+  return started || State().active;
 }
 
 // Started with the program, before anything reads the clock.
@@ -159,13 +164,100 @@ void HarnessBeforeFirstFrame() {
   if (State().active) ApplyEventsUpTo(0);
 }
 
+void StartHarnessForTest(const HarnessScript& script) {
+  HarnessState& h = State();
+  h.script = script;
+  h.next_event = 0;
+  h.input = HarnessInput{};
+  h.active = true;
+}
+
+void StopHarnessForTest() {
+  HarnessState& h = State();
+  h.active = false;
+  h.script = HarnessScript{};
+  h.next_event = 0;
+  h.input = HarnessInput{};
+}
+
 }  // namespace detail
 
-uint64_t FrameChecksum(const uint32_t* pixels, size_t count) {
-  uint64_t h = 1469598103934665603ull;
-  for (size_t i = 0; i < count; ++i) {
-    for (int b = 0; b < 4; ++b) h = (h ^ ((pixels[i] >> (8 * b)) & 0xFF)) * 1099511628211ull;
+void WaitForInputPass() {
+  if (HarnessActive() && detail::PresentLastFrameAgain()) return;
+  os::Sleep(1);
+}
+
+bool ReadHarnessScriptFile(const char* path, std::string* text, std::string* error) {
+  text->clear();
+  const int fd = open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    *error = std::strerror(errno);
+    return false;
   }
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    *error = "a folder, not a script";
+    close(fd);
+    return false;
+  }
+  // Read in pieces up to one byte past the cap: a pipe or a device has no
+  // size to trust, and one that never ends must not fill the memory.
+  char piece[16384];
+  for (;;) {
+    const ssize_t n = read(fd, piece, sizeof piece);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      *error = std::strerror(errno);
+      close(fd);
+      return false;
+    }
+    if (n == 0) break;
+    text->append(piece, static_cast<size_t>(n));
+    if (text->size() > kMaxHarnessScriptBytes) {
+      *error = "longer than " + std::to_string(kMaxHarnessScriptBytes) + " bytes";
+      text->clear();
+      close(fd);
+      return false;
+    }
+  }
+  close(fd);
+  return true;
+}
+
+namespace {
+
+inline uint64_t RotateLeft(uint64_t v, int bits) { return v << bits | v >> (64 - bits); }
+
+// One word into a lane: xor, turn and multiply by an odd constant are each a
+// bijection of the lane, so a change in any one word always reaches the end.
+inline uint64_t Mix(uint64_t lane, uint64_t word) { return RotateLeft(lane ^ word, 29) * 0x9E3779B97F4A7C15ull; }
+
+// Spreads every bit of a lane over all 64.
+inline uint64_t Finish(uint64_t v) {
+  v ^= v >> 33;
+  v *= 0xFF51AFD7ED558CCDull;
+  v ^= v >> 33;
+  v *= 0xC4CEB9FE1A85EC53ull;
+  return v ^ (v >> 33);
+}
+
+}  // namespace
+
+uint64_t FrameChecksum(const uint32_t* pixels, size_t count) {
+  // Four lanes over pairs of pixels keep four multiplies in flight, so the
+  // hash runs at the speed the frame is read from memory.
+  uint64_t lane[4] = {0x243F6A8885A308D3ull, 0x13198A2E03707344ull, 0xA4093822299F31D0ull, 0x082EFA98EC4E6C89ull};
+  size_t i = 0;
+  for (; i + 8 <= count; i += 8) {
+    for (int l = 0; l < 4; ++l) {
+      uint64_t word;
+      std::memcpy(&word, pixels + i + 2 * l, sizeof word);
+      lane[l] = Mix(lane[l], word);
+    }
+  }
+  for (; i < count; ++i) lane[i & 3] = Mix(lane[i & 3], pixels[i] | uint64_t{1} << 32);
+  uint64_t h = Finish(count);
+  for (int l = 0; l < 4; ++l) h = Finish(h ^ lane[l]) + static_cast<uint64_t>(l);
   return h;
 }
 
@@ -181,10 +273,17 @@ bool ParseHarnessScript(const std::string& text, HarnessScript* script, std::str
   };
   auto integer = [](const std::string& s, int* v) {
     char* end = nullptr;
+    errno = 0;
     const long x = std::strtol(s.c_str(), &end, 0);
-    if (s.empty() || *end != '\0' || x < -0x7FFFFFFF || x > 0x7FFFFFFF) return false;
+    if (s.empty() || *end != '\0' || errno != 0 || x < -0x7FFFFFFF || x > 0x7FFFFFFF) return false;
     *v = static_cast<int>(x);
     return true;
+  };
+  // A key by its code (a number) or by its name.
+  auto key = [&integer](const std::string& s, int* code) {
+    if (integer(s, code)) return *code >= 0 && *code <= 255;
+    *code = KeyCodeForName(s);
+    return *code >= 0;
   };
   while (std::getline(lines, line)) {
     ++number;
@@ -227,17 +326,22 @@ bool ParseHarnessScript(const std::string& text, HarnessScript* script, std::str
     if (last > kMaxFrame) return fail("frame too far");
     if (e.frame < line_frame) return fail("frames out of order");
     line_frame = e.frame;
-    if (w.size() == 4 && w[1] == "key" && w[2] == "tap") {
+    // The bounds are within kMaxFrame; the step may be any int, so frames
+    // are counted in 64 bits.
+    const size_t repeats = static_cast<size_t>((last - e.frame) / every) + 1;
+    const bool tap = w.size() == 4 && w[1] == "key" && w[2] == "tap";
+    if (script->events.size() + repeats * (tap ? 2 : 1) > kMaxEvents) return fail("too many events in the script");
+    if (tap) {
       // Held for two frames, as a hand's press is.
-      if (!integer(w[3], &e.a) || e.a < 0 || e.a > 255) return fail("bad key code");
-      for (int f = e.frame; f <= last; f += every) {
-        script->events.push_back({f, HarnessEvent::kKeyDown, e.a, 0, 0, {}});
-        script->events.push_back({f + 2, HarnessEvent::kKeyUp, e.a, 0, 0, {}});
+      if (!key(w[3], &e.a)) return fail("unknown key");
+      for (int64_t f = e.frame; f <= last; f += every) {
+        script->events.push_back({static_cast<int>(f), HarnessEvent::kKeyDown, e.a, 0, 0, {}});
+        script->events.push_back({static_cast<int>(f) + 2, HarnessEvent::kKeyUp, e.a, 0, 0, {}});
       }
       continue;
     }
     if (w.size() == 4 && w[1] == "key" && (w[2] == "down" || w[2] == "up")) {
-      if (!integer(w[3], &e.a) || e.a < 0 || e.a > 255) return fail("bad key code");
+      if (!key(w[3], &e.a)) return fail("unknown key");
       e.kind = w[2] == "down" ? HarnessEvent::kKeyDown : HarnessEvent::kKeyUp;
     } else if (w.size() == 5 && w[1] == "mouse") {
       if (!integer(w[2], &e.a) || !integer(w[3], &e.b) || !integer(w[4], &e.c)) return fail("bad mouse");
@@ -255,7 +359,10 @@ bool ParseHarnessScript(const std::string& text, HarnessScript* script, std::str
     } else {
       return fail("unknown statement");
     }
-    for (; e.frame <= last; e.frame += every) script->events.push_back(e);
+    for (int64_t f = e.frame; f <= last; f += every) {
+      e.frame = static_cast<int>(f);
+      script->events.push_back(e);
+    }
   }
   // A tap's release and a range's later taps fall among the lines after it.
   std::stable_sort(script->events.begin(), script->events.end(),

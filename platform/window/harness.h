@@ -10,8 +10,10 @@
 //   box yes|no|ok|fail     the next message box's answer, in order
 //   png N                  writes presented frame N (1 = the first)
 //   limit N                quits after N presented frames (default 20000)
-//   F key down|up CODE     after F frames: a key (library key code) held or released
-//   F key tap CODE         the key held from frame F to F + 2
+//   F key down|up KEY      after F frames: a key held or released, by its name
+//                          (Z, Escape, Return, Up, LeftShift, Keypad8, Digit1:
+//                          key_names.h) or by its library key code (0x2C)
+//   F key tap KEY          the key held from frame F to F + 2
 //   F-G/N ...              any of these but quit every N frames (3 or more) from F through G
 //   F mouse X Y BUTTONS    after F frames: mouse position and buttons (1 left, 2 right, 4 middle)
 //   F pad BITS             after F frames: pad 1's bits (0x1 down, 0x2 left, 0x4 right, 0x8 up, 0x10.. buttons)
@@ -19,7 +21,11 @@
 //   F text WORD            after F frames: WORD typed (UTF-8, no blanks), as a text entry gets it
 //   F return               after F frames: the Return key pressed and let go, as a text entry gets it
 // Each present moves the manual clock on by 16 ms, as a present that waits
-// for the display's refresh would.
+// for the display's refresh would. A wait for a key that shows nothing new
+// presents the last frame again each pass (WaitForInputPass), so the
+// script's keys reach it by frame as they reach the frames that draw.
+// A script is at most kMaxHarnessScriptBytes long; its lines make at most
+// half a million events.
 #pragma once
 
 #include <cstdint>
@@ -55,7 +61,28 @@ struct HarnessScript {
 // Reads a script's text; false with the line's number and text in *error.
 bool ParseHarnessScript(const std::string& text, HarnessScript* script, std::string* error);
 
-// The checksum of a frame's pixels (FNV-1a, 64 bits, over the words' bytes).
+inline constexpr size_t kMaxHarnessScriptBytes = 1 << 20;
+// Reads a script file whole; false, with the reason in *error, for a file
+// that cannot be read, a folder, or more than kMaxHarnessScriptBytes (a pipe
+// or a device is read only that far).
+bool ReadHarnessScriptFile(const char* path, std::string* text, std::string* error);
+
+// The checksum of a frame's pixels: 64 bits, over every pixel and its place,
+// at the speed the frame is read from memory. Only runs of the same build
+// compare checksums, so it may change between builds.
 uint64_t FrameChecksum(const uint32_t* pixels, size_t count);
+
+// One pass of a wait for input that has nothing new to show: sleeps a
+// millisecond; under the harness the last frame is presented again instead,
+// as a display keeps showing it, so that the script's input for the next
+// frame arrives and the script's frame limit ends a wait no key ends.
+void WaitForInputPass();
+
+namespace detail {
+// The harness running with a script in a test's own process (no files
+// written, the clock and drivers left as the test set them), and stopped.
+void StartHarnessForTest(const HarnessScript& script);
+void StopHarnessForTest();
+}  // namespace detail
 
 }  // namespace platform::window

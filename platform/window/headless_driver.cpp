@@ -36,6 +36,15 @@ MessageBoxAnswer AnswerFromScript(const char* title_utf8, const char* text_utf8,
   return a;
 }
 
+// A frame shown: counted, the quit a test asked for posted at its count, and
+// the harness's share done.
+void CountPresent() {
+  HeadlessState& headless = State();
+  ++headless.present_count;
+  if (headless.quit_after > 0 && headless.present_count == headless.quit_after) InjectQuit();
+  HarnessPresented(headless.last_frame, headless.present_count);
+}
+
 bool KeepFrame(const PresentRequest& request, const ScreenRect& placement) {
   PresentedFrame& f = State().last_frame;
   const ScreenRect& src = request.source;
@@ -49,14 +58,17 @@ bool KeepFrame(const PresentRequest& request, const ScreenRect& placement) {
   }
   f.placement = placement;
   f.waited_for_vblank = request.wait_for_vblank;
-  HeadlessState& headless = State();
-  ++headless.present_count;
-  if (headless.quit_after > 0 && headless.present_count == headless.quit_after) InjectQuit();
-  HarnessPresented(f, headless.present_count);
+  CountPresent();
   return true;
 }
 
 }  // namespace
+
+bool PresentLastFrameAgain() {
+  if (State().present_count == 0) return false;
+  CountPresent();
+  return true;
+}
 
 const Driver kHeadlessDriver = {"headless", "dummy", AnswerFromScript, KeepFrame};
 

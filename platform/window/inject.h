@@ -9,6 +9,7 @@
 
 #include "platform/window/letterbox.h"
 #include "platform/window/message_box.h"
+#include "platform/window/message_box_paint.h"
 
 namespace platform::window {
 
@@ -51,6 +52,20 @@ struct ShownMessageBox {
 };
 // The last box the headless driver was asked to show; false when none.
 bool LastShownMessageBox(ShownMessageBox* box);
+
+// A message box the desktop driver draws, as it stands on screen.
+struct MessageBoxOnScreen {
+  // The box's window on an X display (an Xlib Display* and the window's id);
+  // null and 0 on another video system.
+  void* x11_display = nullptr;
+  unsigned long x11_window = 0;
+  MessageBoxLayout layout;  // where its text and buttons are
+  int focused = 0;          // the focused button
+  int passes = 0;           // passes of the box's loop so far, this one included
+};
+// Called on every pass of a drawn box's loop, after its picture was handed to
+// the display (null: no one watches); a test reads the box back and answers it.
+void WatchMessageBoxes(void (*watcher)(const MessageBoxOnScreen& box));
 
 // What the headless driver was last asked to show.
 struct PresentedFrame {

@@ -5,6 +5,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 
 #include "platform/window/inject.h"
 
@@ -34,6 +35,13 @@ uint32_t Channel(unsigned long pixel, unsigned long mask) {
 
 }  // namespace
 
+bool CanOpenXDisplay() {
+  Display* display = XOpenDisplay(nullptr);
+  if (display == nullptr) return false;
+  XCloseDisplay(display);
+  return true;
+}
+
 bool WindowIsOnXDisplay() {
   Display* display = nullptr;
   Window window = 0;
@@ -44,6 +52,13 @@ bool CaptureWindowPixels(WindowPixels* out) {
   Display* display = nullptr;
   Window window = 0;
   if (!XWindowOf(&display, &window)) return false;
+  return CaptureX11WindowPixels(display, window, out);
+}
+
+bool CaptureX11WindowPixels(void* connection, unsigned long id, WindowPixels* out) {
+  Display* display = static_cast<Display*>(connection);
+  const Window window = static_cast<Window>(id);
+  if (display == nullptr || window == 0) return false;
   XSync(display, False);
   XWindowAttributes attributes;
   if (XGetWindowAttributes(display, window, &attributes) == 0) return false;
@@ -73,6 +88,61 @@ bool ResizeWindowFromOutside(int width, int height) {
   XResizeWindow(other, window, static_cast<unsigned>(width), static_cast<unsigned>(height));
   XSync(other, False);
   XCloseDisplay(other);
+  return true;
+}
+
+namespace {
+
+// What the key and pointer events of a window share.
+template <typename Event>
+void FillFor(Display* display, Window window, Event* e, int x, int y) {
+  e->display = display;
+  e->window = window;
+  e->root = DefaultRootWindow(display);
+  e->subwindow = None;
+  e->time = CurrentTime;
+  e->x = x;
+  e->y = y;
+  e->x_root = x;
+  e->y_root = y;
+  e->same_screen = True;
+}
+
+}  // namespace
+
+bool SendX11Key(void* connection, unsigned long id, unsigned long keysym) {
+  Display* display = static_cast<Display*>(connection);
+  const Window window = static_cast<Window>(id);
+  if (display == nullptr || window == 0) return false;
+  const KeyCode code = XKeysymToKeycode(display, static_cast<KeySym>(keysym));
+  if (code == 0) return false;
+  for (const int type : {KeyPress, KeyRelease}) {
+    XEvent e{};
+    e.xkey.type = type;
+    FillFor(display, window, &e.xkey, 1, 1);
+    e.xkey.keycode = code;
+    if (XSendEvent(display, window, True, type == KeyPress ? KeyPressMask : KeyReleaseMask, &e) == 0) return false;
+  }
+  XSync(display, False);
+  return true;
+}
+
+bool SendX11Click(void* connection, unsigned long id, int x, int y) {
+  Display* display = static_cast<Display*>(connection);
+  const Window window = static_cast<Window>(id);
+  int event_base = 0, error_base = 0, major = 0, minor = 0;
+  if (display == nullptr || window == 0 || !XTestQueryExtension(display, &event_base, &error_base, &major, &minor)) {
+    return false;
+  }
+  // Through the server's own pointer, so the click lands where a user's
+  // would: on whatever window shows at that point.
+  int root_x = 0, root_y = 0;
+  Window child = 0;
+  if (!XTranslateCoordinates(display, window, DefaultRootWindow(display), x, y, &root_x, &root_y, &child)) return false;
+  XTestFakeMotionEvent(display, -1, root_x, root_y, CurrentTime);
+  XTestFakeButtonEvent(display, Button1, True, CurrentTime);
+  XTestFakeButtonEvent(display, Button1, False, CurrentTime);
+  XSync(display, False);
   return true;
 }
 

@@ -32,8 +32,17 @@ struct LogState {
   bool mid_line = false;
   uint32_t start_ms = 0;
   bool mirror = false;  // copy texts to standard error
+  // The file is written only once this process has made it: before that, a
+  // file of that name is another run's (another copy's, in the same folder),
+  // and making it deletes whatever was written to it before.
+  bool created = false;
   std::atomic<bool> silent{false};
 };
+
+bool MirrorSwitchOn() {
+  const char* mirror = std::getenv("VEZIV_LOG_STDERR");
+  return mirror != nullptr && std::strcmp(mirror, "1") == 0;
+}
 
 LogState& State() {
   static LogState state;
@@ -115,8 +124,8 @@ int CreateLogFile() {
   s.indent = 0;
   s.mid_line = false;
   s.start_ms = os::MillisecondClock();
-  const char* mirror = std::getenv("VEZIV_LOG_STDERR");
-  s.mirror = mirror != nullptr && std::strcmp(mirror, "1") == 0;
+  s.mirror = MirrorSwitchOn();
+  s.created = true;
   return 1;
 }
 
@@ -126,6 +135,13 @@ int WriteLogText(const char* text) {
   LogState& s = State();
   if (s.silent.load(std::memory_order_relaxed)) return -1;
   std::lock_guard<std::mutex> guard(s.lock);
+  if (!s.created) {
+    if (MirrorSwitchOn()) {
+      const std::string utf8 = os::Cp932ToUtf8(text);
+      std::fwrite(utf8.data(), 1, utf8.size(), stderr);
+    }
+    return -1;
+  }
   const std::string path = LogPath(s);
   os::File file = os::OpenHostFile(path, os::OpenMode::kAppend);
   LogSink sink(file);
@@ -186,6 +202,12 @@ void SetLogFolder(const char* host_folder) {
 }
 
 void SilenceLogForFuzzing(bool silent) { State().silent.store(silent, std::memory_order_relaxed); }
+
+void ForgetLogFileForTest() {
+  LogState& s = State();
+  std::lock_guard<std::mutex> guard(s.lock);
+  s.created = false;
+}
 }  // namespace detail
 
 }  // namespace veziv

@@ -9,7 +9,10 @@ namespace veziv {
 // "1", every text is also copied to standard error in UTF-8. Returns 1.
 int CreateLogFile();
 // Appends a Shift-JIS text (LF becomes CR LF up to the first CR LF already in
-// it). A new line starts with "<ms>:" and one tab per indent level. Always -1,
+// it). A new line starts with "<ms>:" and one tab per indent level. Until
+// this process has made its log file, nothing is written to a file (one of
+// that name is another run's, and making it would delete the text anyway);
+// the text only goes to standard error under VEZIV_LOG_STDERR=1. Always -1,
 // so that a caller can return it as its failure after logging.
 int WriteLogText(const char* text);
 // Formats into a 1024-byte buffer (truncating), adds "\n" and writes it. Always -1.
@@ -25,6 +28,8 @@ void SetLogFolder(const char* host_folder);
 // Drops every text instead of writing it, for the fuzz targets, whose
 // refusals would otherwise fill the disk and slow every run.
 void SilenceLogForFuzzing(bool silent);
+// The process as before its first CreateLogFile, for the tests of what comes before it.
+void ForgetLogFileForTest();
 }  // namespace detail
 
 }  // namespace veziv

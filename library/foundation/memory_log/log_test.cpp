@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -92,6 +93,26 @@ TEST_F(LogTest, UnopenableFileLosesOnlyTheFileCopy) {
   // The lost text left the line open, so this one carries no stamp.
   WriteLogText("kept\n");
   EXPECT_EQ(ReadLog(), "kept\r\n");
+}
+
+// Before this process made its log, a file of that name is another run's
+// (another copy's in the same folder): it is left as it is, and the texts go
+// only to standard error when the switch asks for it.
+TEST_F(LogTest, TextsBeforeTheLogIsMadeLeaveAFileOfThatNameAlone) {
+  std::ofstream(folder_ + "/Log.txt", std::ios::binary) << "0:the running copy's\r\n";
+  detail::ForgetLogFileForTest();
+  for (const char* value : {"1", "0"}) {
+    setenv("VEZIV_LOG_STDERR", value, 1);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(WriteLogText("表 before\n"), -1);
+    EXPECT_EQ(WriteLogFormat("%d", 7), -1);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), value[0] == '1' ? "\xE8\xA1\xA8 before\n7\n" : "");
+    EXPECT_EQ(ReadLog(), "0:the running copy's\r\n");
+  }
+  unsetenv("VEZIV_LOG_STDERR");
+  CreateLogFile();
+  WriteLogText("mine\n");
+  EXPECT_EQ(ReadLog(), "0:mine\r\n");
 }
 
 TEST_F(LogTest, SwitchCopiesTextsToStandardErrorInUtf8) {

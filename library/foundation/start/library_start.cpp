@@ -73,11 +73,18 @@ int InitLibraryUnlocked() {
   Run(s.install_default_file_functions);
 
   library.start_folder = platform::os::CurrentFolder();
+  // A second copy is turned away before the log file is made: in the same
+  // folder that file is the running copy's, and making it would empty it.
+  if (s.claim_single_instance != nullptr && s.claim_single_instance() == -1) {
+    library.starting = 0;
+    return -1;
+  }
   detail::SetLogFolder(library.start_folder.c_str());
   CreateLogFile();
 
   if (RefusesColourDepth(s)) {
     WriteLogText("VeZivは２４ビットカラーモードに対応していません\n");
+    Run(s.release_single_instance);
     library.starting = 0;
     return -1;
   }
@@ -116,6 +123,7 @@ int EndLibraryUnlocked() {
   Run(s.terminate_input);
   Run(s.end_sound_system);
   Run(s.destroy_main_window);
+  Run(s.release_single_instance);
   Run(s.release_all_soft_images);
   library.initialised = 0;
   Run(s.pump_until_window_gone);
@@ -185,11 +193,13 @@ LibrarySubsystems FoundationSteps() {
     return bits;
   };
   s.is_windowed = [] { return IsWindowedMode() != 0; };
+  s.claim_single_instance = [] { return ClaimSingleInstance(); };
   s.create_main_window = [] { return CreateMainWindow(); };
   s.bring_full_screen_window_to_front = [] {
     if (!IsWindowedMode()) ForceWindowToForeground(1);
   };
   s.destroy_main_window = [] { DestroyMainWindow(); };
+  s.release_single_instance = [] { ReleaseSingleInstance(); };
   s.pump_until_window_gone = [] { PumpUntilWindowGone(); };
   return s;
 }

@@ -21,6 +21,7 @@ struct LibrarySubsystems {
   void (*build_movie_color_tables)() = nullptr;
   void (*clear_archive_cache)() = nullptr;
   void (*install_default_file_functions)() = nullptr;
+  int (*claim_single_instance)() = nullptr;  // -1: another copy runs; made before the log file
   int (*desktop_bits_per_pixel)() = nullptr;  // a 4-byte pixel counts as 32
   int (*screen_bits_per_pixel)() = nullptr;   // the depth chosen for the program
   bool (*is_windowed)() = nullptr;
@@ -43,6 +44,7 @@ struct LibrarySubsystems {
   void (*terminate_input)() = nullptr;
   void (*end_sound_system)() = nullptr;
   void (*destroy_main_window)() = nullptr;
+  void (*release_single_instance)() = nullptr;
   void (*release_all_soft_images)() = nullptr;
   void (*pump_until_window_gone)() = nullptr;
   void (*release_all_archives)() = nullptr;

@@ -58,6 +58,7 @@ detail::LibrarySubsystems RecordingSubsystems() {
     Record("install_default_file_functions");
     g_rec.log_existed_before_tables = fs::exists("Log.txt");
   };
+  s.claim_single_instance = [] { return Result("claim_single_instance"); };
   s.desktop_bits_per_pixel = [] { return g_rec.desktop_bits; };
   s.screen_bits_per_pixel = [] { return g_rec.screen_bits; };
   s.is_windowed = [] { return g_rec.windowed; };
@@ -94,6 +95,7 @@ detail::LibrarySubsystems RecordingSubsystems() {
     // Something moved the current folder; the end must come back to the start folder.
     fs::current_path(fs::temp_directory_path());
   };
+  s.release_single_instance = [] { Record("release_single_instance"); };
   s.release_all_soft_images = [] { Record("release_all_soft_images"); };
   s.pump_until_window_gone = [] {
     EXPECT_EQ(detail::IsLibraryInitialised(), 0);
@@ -108,6 +110,7 @@ const std::vector<std::string> kStartSteps = {
     "build_movie_color_tables",
     "clear_archive_cache",
     "install_default_file_functions",
+    "claim_single_instance",
     "fill_stream_function_tables",
     "clear_graphics_restore_callback",
     "create_main_window",
@@ -122,8 +125,8 @@ const std::vector<std::string> kStartSteps = {
 };
 const std::vector<std::string> kEndSteps = {
     "end_network",        "stop_current_music", "release_all_models",      "end_graphics_system",
-    "terminate_input",    "end_sound_system",   "destroy_main_window",     "release_all_soft_images",
-    "pump_until_window_gone", "release_all_archives",
+    "terminate_input",    "end_sound_system",   "destroy_main_window",     "release_single_instance",
+    "release_all_soft_images", "pump_until_window_gone", "release_all_archives",
 };
 
 std::vector<std::string> StartsUpTo(const std::string& last) {
@@ -279,7 +282,7 @@ TEST_F(LibraryStartTest, TwentyFourBitPixelsAreRefused) {
     const bool refused = Log().find("VeZivは２４ビットカラーモードに対応していません\r\n") != std::string::npos;
     EXPECT_EQ(refused, c.result == -1) << where;
     if (c.result == -1) {
-      EXPECT_EQ(g_rec.calls, StartsUpTo("install_default_file_functions")) << where;
+      EXPECT_EQ(g_rec.calls, Joined(StartsUpTo("claim_single_instance"), {"release_single_instance"})) << where;
       EXPECT_EQ(detail::IsLibraryInitialised(), 0);
     }
     EndLibrary();
@@ -287,6 +290,22 @@ TEST_F(LibraryStartTest, TwentyFourBitPixelsAreRefused) {
   // A refused start leaves nothing behind that blocks the next one.
   g_rec = Recorder{};
   EXPECT_EQ(detail::StartLibrary(), 0);
+}
+
+// Another copy runs in this folder: its log is not this copy's to remake, and
+// nothing was started that the end would have to undo.
+TEST_F(LibraryStartTest, ASecondCopyIsTurnedAwayBeforeTheLogIsMade) {
+  const std::string running_log = "0:the running copy\r\n";
+  std::ofstream(folder_ / "Log.txt", std::ios::binary) << running_log;
+  g_rec.failing = "claim_single_instance";
+  EXPECT_EQ(detail::StartLibrary(), -1);
+  EXPECT_EQ(g_rec.calls, StartsUpTo("claim_single_instance"));
+  EXPECT_EQ(Log(), running_log);
+  EXPECT_EQ(detail::IsLibraryInitialised(), 0);
+  EXPECT_EQ(detail::IsLibraryStarting(), 0);
+  g_rec = Recorder{};
+  EXPECT_EQ(detail::StartLibrary(), 0);
+  EXPECT_EQ(g_rec.calls, kStartSteps);
 }
 
 TEST_F(LibraryStartTest, FatalErrorLogsEndsTheLibraryAndExitsWith255) {

@@ -19,6 +19,7 @@
 #include "library/veziv.h"
 #include "library/foundation/window/window_state.h"
 #include "platform/os/clock.h"
+#include "platform/window/message_box.h"
 #include "platform/window/single_instance.h"
 #include "platform/window/window.h"
 
@@ -79,6 +80,25 @@ void PumpForCreation() {
 
 }  // namespace
 
+namespace detail {
+
+int ClaimSingleInstance() {
+  WindowStateBlock& s = WindowState();
+  if (s.class_name.empty()) s.class_name = s.title.empty() ? "V24K0ZQ" : s.title;
+  if (pw::AcquireInstanceLock(s.class_name.c_str()) != pw::InstanceLockResult::kHeldElsewhere) return 0;
+  WriteLogText("二重起動されています、ソフトを終了します\n");
+  s.destroyed = 1;
+  pw::ShowMessageBox(s.title.empty() ? "VeZiv" : s.title.c_str(),
+                     "このソフトは既に起動しています。\n同時に二つは起動できないため、終了します。",
+                     pw::MessageBoxKind::kOk);
+  pw::StopVideo();
+  return -1;
+}
+
+void ReleaseSingleInstance() { pw::ReleaseInstanceLock(); }
+
+}  // namespace detail
+
 int CreateMainWindow() {
   detail::ClearWindowStateForCreation();
   WindowStateBlock& s = WindowState();
@@ -93,13 +113,10 @@ int CreateMainWindow() {
   SeedRandom(platform::os::MillisecondClock());
   pw::SetScreenSaverAllowed(false);
 
+  // The library's start has made the check already, before its log file;
+  // the lock it took is this copy's and is kept.
   WriteLogText("ソフトの二重起動検査... ");
-  if (pw::AcquireInstanceLock(s.class_name.c_str()) == pw::InstanceLockResult::kHeldElsewhere) {
-    WriteLogText("二重起動されています、ソフトを終了します\n");
-    s.destroyed = 1;
-    pw::StopVideo();
-    return -1;
-  }
+  if (detail::ClaimSingleInstance() != 0) return -1;
   WriteLogText("二重起動はされていませんでした\n");
 
   s.creating = 1;
@@ -357,7 +374,7 @@ int DestroyMainWindow() {
   // The window goes only now, after graphics has ended, so no draw call can
   // reach a surface that is already gone.
   pw::StopVideo();
-  pw::ReleaseInstanceLock();
+  detail::ReleaseSingleInstance();
   s.window = nullptr;
   return 0;
 }

@@ -28,6 +28,16 @@ int ClearDroppedFileList();
 void MainWindowProc(const platform::window::Message& message);
 
 namespace detail {
+// The second-copy check, made before the log file is opened: that file may be
+// the running copy's. 0 when this copy may run (it holds the instance lock
+// from then on); -1 when another copy of the program runs in the same scope:
+// the refusal is logged (only to the debug output while this copy has no log
+// file of its own), shown to the player in a box, and the window state marked
+// destroyed.
+int ClaimSingleInstance();
+// Lets go of the instance lock; nothing happens without it.
+void ReleaseSingleInstance();
+
 // The size message. In window mode a size the user gave the window moves the
 // zoom at once and starts (or goes on with) a drag; any other size updates
 // the placement.

@@ -10,10 +10,12 @@
 #include <sstream>
 
 #include "library/foundation/core/helpers.h"
+#include "library/foundation/memory_log/log.h"
 #include "library/foundation/start/library_start.h"
 #include "library/foundation/window/pump.h"
 #include "library/veziv.h"
 #include "library/foundation/window/window_test_support.h"
+#include "platform/os/charset.h"
 #include "platform/window/inject.h"
 #include "platform/window/single_instance.h"
 
@@ -117,21 +119,38 @@ TEST_F(MainWindow, SecondCopyIsRefused) {
   EXPECT_EQ(IsWindowEnded(), 0);
 }
 
-TEST_F(MainWindow, SecondCopyMakesTheStartFailWithItsLogLine) {
+// The second copy runs in the first one's folder: it must not touch the
+// first copy's log, and it tells the player why it ends.
+TEST_F(MainWindow, SecondCopyLeavesTheRunningCopysLogAndSaysSoInABox) {
   namespace fs = std::filesystem;
   const fs::path old_folder = fs::current_path();
   fs::current_path(runtime_dir_);
-  detail::WindowState().class_name = "init second copy";
+  const std::string running_log = "0:\xe3\x83\x86running copy\r\n1500:\tstill running\r\n";
+  std::ofstream("Log.txt", std::ios::binary) << running_log;
+  detail::ForgetLogFileForTest();  // as a program that has just started
+  SetWindowTitle("init second copy");
+  int result = 0;
   {
     OtherCopy other("init second copy");
-    EXPECT_EQ(detail::StartLibrary(), -1);
+    result = detail::StartLibrary();
   }
   std::ifstream in("Log.txt", std::ios::binary);
   std::ostringstream log;
   log << in.rdbuf();
   fs::current_path(old_folder);
-  EXPECT_NE(log.str().find("二重起動されています、ソフトを終了します\r\n"), std::string::npos) << log.str();
+  EXPECT_EQ(result, -1);
+  EXPECT_EQ(log.str(), running_log);
   EXPECT_EQ(detail::IsLibraryInitialised(), 0);
+  EXPECT_EQ(IsWindowEnded(), 1);
+  pw::ShownMessageBox box;
+  ASSERT_TRUE(pw::LastShownMessageBox(&box));
+  EXPECT_EQ(box.title_utf8, "init second copy");
+  EXPECT_EQ(box.text_utf8,
+            platform::os::Cp932ToUtf8("このソフトは既に起動しています。\n同時に二つは起動できないため、終了します。"));
+  EXPECT_EQ(box.kind, pw::MessageBoxKind::kOk);
+  // Once the first copy has gone, the same start goes through and makes its own log.
+  ASSERT_EQ(detail::StartLibrary(), 0);
+  EndLibrary();
 }
 
 TEST_F(MainWindow, SwitchesToFullScreenAndBack) {

@@ -11,6 +11,7 @@
 #include "library/foundation/window/window_state.h"
 #include "platform/os/clock.h"
 #include "platform/window/events.h"
+#include "platform/window/harness.h"
 
 namespace veziv {
 namespace {
@@ -139,9 +140,12 @@ int WaitMilliseconds(uint32_t ms) {
 
 int WaitForAnyKey() {
   const detail::SubsystemCallSites& cs = CallSites();
+  // Each pass waits as a wait for input does: a millisecond's sleep, or
+  // under the whole-game harness one frame shown again, so that the
+  // script's keys reach this wait as they reach a frame that draws.
   if (PumpMessages() == 0) {
     while (cs.check_any_input(7) != 0) {
-      platform::os::Sleep(1);
+      platform::window::WaitForInputPass();
       if (PumpMessages() != 0) break;
     }
   }
@@ -150,7 +154,7 @@ int WaitForAnyKey() {
   for (;;) {
     r = cs.check_any_input(7);
     if (r != 0) break;
-    platform::os::Sleep(1);
+    platform::window::WaitForInputPass();
     if (PumpMessages() != 0) break;
   }
   return r;

@@ -1,6 +1,9 @@
 // The pump over SDL's dummy driver with injected events.
 #include "library/foundation/window/pump.h"
 
+#include <unistd.h>
+
+#include <atomic>
 #include <cstdlib>
 #include <future>
 #include <thread>
@@ -8,7 +11,9 @@
 #include "library/veziv.h"
 #include "library/foundation/window/window_test_support.h"
 #include "platform/window/events.h"
+#include "platform/window/harness.h"
 #include "platform/window/inject.h"
+#include "platform/window/present.h"
 
 namespace veziv::test {
 namespace {
@@ -219,6 +224,61 @@ TEST_F(Pump, WaitForAnyKeyGivesZeroWhenTheWindowGoesAway) {
     if (platform::os::MillisecondClock() >= 1'005) pw::InjectWindowClose();
   };
   EXPECT_EQ(WaitForAnyKey(), 0);
+}
+
+// Under the whole-game harness a "press any key" wait shows its frame again
+// each pass: the script's keys reach it by frame number, and a script that
+// presses nothing is ended by its frame limit instead of spinning for ever.
+TEST_F(Pump, WaitForAnyKeyTakesTheHarnessScriptsKeysByFrame) {
+  struct Case {
+    const char* script;
+    int key;             // what the wait gives
+    int frames_shown;    // presented frames when it returns
+  };
+  const Case cases[] = {
+      {"10 key tap Z\nlimit 500\n", 0x2C, 10},
+      {"0 key down Escape\n6 key up Escape\n9 key tap Return\nlimit 500\n", 0x1C, 9},
+      {"limit 40\n", 0, 40},
+  };
+  detail::CallSites().check_any_input = [](int) {
+    const pw::HarnessInput& in = pw::HarnessInputState();
+    for (int code = 0; code < 256; ++code) {
+      if (in.keys[code] != 0) return code;
+    }
+    return 0;
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    pw::HarnessScript script;
+    std::string error;
+    ASSERT_TRUE(pw::ParseHarnessScript(c.script, &script, &error)) << error;
+    pw::ForgetPresentedFrames();
+    pw::detail::StartHarnessForTest(script);
+    // The frame the wait stands on, as the game draws its box and presents.
+    uint32_t pixels[4] = {};
+    pw::PresentRequest request;
+    request.image = {reinterpret_cast<const uint8_t*>(pixels), 2, 2, 8};
+    request.source = {0, 0, 2, 2};
+    request.destination = {0, 0, 2, 2};
+    ASSERT_TRUE(pw::PresentScreenImage(request));
+    // A guard against the fault this test pins: a wait that never sees a
+    // frame pass is ended from outside after a while of real time.
+    std::atomic<bool> done{false};
+    std::thread guard([&done] {
+      for (int i = 0; i < 3000 && !done; ++i) usleep(1000);
+      if (!done) pw::InjectQuit();
+    });
+    const int key = WaitForAnyKey();
+    done = true;
+    guard.join();
+    pw::detail::StopHarnessForTest();
+    EXPECT_EQ(key, c.key);
+    EXPECT_EQ(pw::PresentedFrameCount(), c.frames_shown);
+    DestroyMainWindow();
+    detail::ResetWindowStateForTest();
+    detail::WindowState().windowed = 1;
+    ASSERT_EQ(CreateMainWindow(), 0);
+  }
 }
 
 TEST_F(Pump, WaitWhileWindowInactiveReturnsOnActivation) {
