@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <vector>
 
 #include "library/foundation/files/read_budget.h"
@@ -46,40 +45,20 @@ std::vector<uint8_t> JpegWithSides(int width, int height) {
   return jpeg;
 }
 
-// A JPEG of one flat grey or colour: the fewest bytes an honest file of its
-// size can have, with tables fitted to the picture, progressive on request,
-// and arithmetic coding on request.
+// The densest honest JPEG of a flat picture: tables fitted to it,
+// progressive on request, arithmetic-coded on request.
 struct FlatJpeg {
   int width, height, components;
   bool progressive = false, arithmetic = false;
 };
 std::vector<uint8_t> EncodeFlatJpeg(const FlatJpeg& spec) {
-  jpeg_compress_struct cinfo;
-  jpeg_error_mgr err;
-  cinfo.err = jpeg_std_error(&err);
-  jpeg_create_compress(&cinfo);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&cinfo, &buffer, &size);
-  cinfo.image_width = JDIMENSION(spec.width);
-  cinfo.image_height = JDIMENSION(spec.height);
-  cinfo.input_components = spec.components;
-  cinfo.in_color_space = spec.components == 1 ? JCS_GRAYSCALE : JCS_RGB;
-  jpeg_set_defaults(&cinfo);
-  cinfo.optimize_coding = spec.arithmetic ? FALSE : TRUE;
-  cinfo.arith_code = spec.arithmetic ? TRUE : FALSE;
-  if (spec.progressive) jpeg_simple_progression(&cinfo);
-  jpeg_start_compress(&cinfo, TRUE);
-  const std::vector<uint8_t> row(size_t(spec.width) * spec.components, 90);
-  while (cinfo.next_scanline < cinfo.image_height) {
-    JSAMPROW rows[1] = {const_cast<JSAMPROW>(row.data())};
-    jpeg_write_scanlines(&cinfo, rows, 1);
-  }
-  jpeg_finish_compress(&cinfo);
-  jpeg_destroy_compress(&cinfo);
-  std::vector<uint8_t> out(buffer, buffer + size);
-  std::free(buffer);
-  return out;
+  JpegCoding coding;
+  coding.flat = true;
+  coding.optimize = !spec.arithmetic;
+  coding.progressive = spec.progressive;
+  coding.arithmetic = spec.arithmetic;
+  return EncodeJpeg(spec.width, spec.height, spec.components, spec.components == 1 ? JCS_GRAYSCALE : JCS_RGB, 1, 1,
+                    coding);
 }
 
 class ReadBudget : public ::testing::Test {
