@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "library/foundation/files/read_budget.h"
 #include "library/sound_movie/movie/movie_fixtures_test_support.h"
 #include "library/sound_movie/movie/yuv_convert.h"
 #include "library/sound_movie/readers/sound_fixtures_test_support.h"
@@ -112,6 +113,51 @@ TEST(TheoraDecoderOpen, RefusesWhatIsNoTheoraMovie) {
   for (const Case& c : cases) {
     TheoraMovie movie(c.bytes);
     EXPECT_EQ(movie.get(), nullptr) << c.name;
+  }
+}
+
+// The movie with its identification header (alone on the first page)
+// claiming a coded frame and picture of width x height.
+std::vector<uint8_t> WithClaimedSize(std::vector<uint8_t> movie, int width, int height) {
+  uint8_t* page = movie.data();
+  const int segments = page[26];
+  uint8_t* packet = page + 27 + segments;
+  auto put = [](uint8_t* at, int bytes, int value) {
+    for (int i = 0; i < bytes; ++i) at[i] = static_cast<uint8_t>(value >> (8 * (bytes - 1 - i)));
+  };
+  put(packet + 10, 2, (width + 15) / 16);
+  put(packet + 12, 2, (height + 15) / 16);
+  put(packet + 14, 3, width);
+  put(packet + 17, 3, height);
+  packet[20] = 0;
+  packet[21] = 0;
+  long body = 0;
+  for (int i = 0; i < segments; ++i) body += page[27 + i];
+  ogg_page p{page, 27 + segments, packet, body};
+  ogg_page_checksum_set(&p);
+  return movie;
+}
+
+// What a header claims is held to the readers' budget before the decoder,
+// the frame image or a picture of stock is made.
+TEST(TheoraDecoderOpen, AMovieMustFitTheReadBudget) {
+  const std::vector<uint8_t> small = MakeTheoraMovie(MovieRecipe{});
+  {
+    TheoraMovie claims(WithClaimedSize(small, 4096, 4096));
+    EXPECT_EQ(claims.get(), nullptr);
+  }
+  {
+    // 32 x 32 (coded with its borders: 64 x 64) with ten pictures of stock
+    // and four of the decoder: about 90 KB at 4:2:0.
+    struct Budget {
+      ~Budget() { detail::SetMaxReadBytes(0); }
+    } restore;
+    detail::SetMaxReadBytes(40000);
+    TheoraMovie refused(small);
+    EXPECT_EQ(refused.get(), nullptr);
+    detail::SetMaxReadBytes(120000);
+    TheoraMovie accepted(small);
+    EXPECT_NE(accepted.get(), nullptr);
   }
 }
 
