@@ -2,7 +2,8 @@
 // the rest is the file. The file is read from memory through a file set of
 // the tests' own and from disk through the plain set in its synchronous,
 // cached and asynchronous modes: every line must be the file's bytes from
-// where the call started (see line_model.h), and all four must agree.
+// where the call started (see line_model.h), and all four must agree. The
+// cached and asynchronous modes run their file thread's commands inline.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -13,10 +14,12 @@
 #include "fuzz/line_model.h"
 #include "library/foundation/files/file_functions.h"
 #include "library/foundation/files/memory_file_set_test_support.h"
+#include "library/foundation/files/plain_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   veziv::fuzzing::SilenceLog();
+  veziv::detail::RunFileThreadsInline(true);
   const int bufferSize = data[0] % 70;  // 0 and 1 are refused; 2 is the smallest that reads
   const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
 
