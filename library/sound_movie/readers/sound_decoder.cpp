@@ -43,7 +43,10 @@ bool MakeMixable(SoundWaveFormat* format) {
 
 void CloseReaderState(SoundDecoderRecord* record) {
   if (record->kind == kSoundDecoderOggVorbis) detail::CloseVorbis(record);
-  if (record->kind == kSoundDecoderConverted) detail::CloseMp3(record);
+  if (record->kind == kSoundDecoderConverted) {
+    detail::CloseMp3(record);
+    detail::CloseCompressedWave(record);
+  }
 }
 
 int Refill(SoundDecoderRecord* record) {
@@ -54,7 +57,8 @@ int Refill(SoundDecoderRecord* record) {
       if (want <= 0) return 0;
       return static_cast<int>(detail::ReadFromSource(record, record->buffer, static_cast<size_t>(want)));
     }
-    case kSoundDecoderConverted: return detail::RefillMp3(record);
+    case kSoundDecoderConverted:
+      return record->waveConverter != nullptr ? detail::RefillCompressedWave(record) : detail::RefillMp3(record);
     default: return detail::RefillVorbis(record);
   }
 }
@@ -120,8 +124,8 @@ int OpenSoundSource(const StreamFunctionTable* functions, StreamValue stream, So
   record->functions = *functions;
   record->stream = stream;
   record->oggBytesPerSample = Settings().ogg_bytes_per_sample;
-  int (*const readers[])(SoundDecoderRecord*) = {detail::OpenWaveReader, detail::OpenVorbisReader,
-                                                 detail::OpenMp3Reader};
+  int (*const readers[])(SoundDecoderRecord*) = {detail::OpenWaveReader, detail::OpenCompressedWaveReader,
+                                                 detail::OpenVorbisReader, detail::OpenMp3Reader};
   bool accepted = false;
   for (auto* reader : readers) {
     if (functions->seek(stream, 0, 0) != 0) break;
@@ -175,10 +179,20 @@ int SeekSoundSource(SoundDecoderRecord* record, int sample) {
       detail::SeekVorbis(record, sample);
       EmptyBuffer(record);
       break;
+    case kSoundDecoderConverted:
+      if (record->waveConverter != nullptr && detail::SeekCompressedWave(record, sample)) {
+        EmptyBuffer(record);
+        break;
+      }
+      [[fallthrough]];
     default:
       // The converter cannot step back: it starts over and decodes forward.
       if (target < record->outputPosition) {
-        detail::RestartMp3(record);
+        if (record->waveConverter != nullptr) {
+          detail::RestartCompressedWave(record);
+        } else {
+          detail::RestartMp3(record);
+        }
         EmptyBuffer(record);
         record->outputPosition = 0;
       }
@@ -192,7 +206,8 @@ int SeekSoundSource(SoundDecoderRecord* record, int sample) {
 int GetSoundSourcePcmSize(SoundDecoderRecord* record) {
   switch (record->kind) {
     case kSoundDecoderPcmWave: return record->dataSize;
-    case kSoundDecoderConverted: return detail::Mp3PcmSize(record);
+    case kSoundDecoderConverted:
+      return record->waveConverter != nullptr ? detail::CompressedWavePcmSize(record) : detail::Mp3PcmSize(record);
     default: return detail::VorbisPcmSize(record);
   }
 }

@@ -145,7 +145,7 @@ TEST(WaveReaderTest, RefusesWhatItCannotReadOrPlay) {
       {"no channels", with([](WaveRecipe& s) { s.channels = 0; })},
       {"no block align", with([](WaveRecipe& s) { s.block_align = 0; })},
       {"no rate", with([](WaveRecipe& s) { s.rate = 0; })},
-      {"compressed", with([](WaveRecipe& s) { s.tag = 2; })},
+      {"MS ADPCM without its coefficients", with([](WaveRecipe& s) { s.tag = 2; })},
       {"24-bit", with([](WaveRecipe& s) {
          s.bits = 24;
          s.fmt_bytes = 18;
