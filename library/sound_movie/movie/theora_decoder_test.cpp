@@ -12,6 +12,7 @@
 
 #include "library/foundation/files/read_budget.h"
 #include "library/sound_movie/movie/movie_fixtures_test_support.h"
+#include "library/sound_movie/movie/movie_memory_test_support.h"
 #include "library/sound_movie/movie/yuv_convert.h"
 #include "library/sound_movie/readers/sound_fixtures_test_support.h"
 
@@ -24,36 +25,8 @@ using test::MakeTheoraMovie;
 int ogg_page_continued_at(const uint8_t* p) { return p[5] & 1; }
 using test::MovieRecipe;
 
-// A movie held in memory behind the memory stream table.
-class TheoraMovie {
- public:
-  explicit TheoraMovie(std::vector<uint8_t> bytes, int stock = 10) : bytes_(std::move(bytes)) {
-    stream_ = OpenMemoryStream(bytes_.data(), static_cast<int>(bytes_.size()));
-    context_ = OpenTheoraMovie(GetMemoryStreamTable(), reinterpret_cast<StreamValue>(stream_), stock);
-  }
-  ~TheoraMovie() {
-    CloseTheoraMovie(context_);
-    CloseMemoryStream(stream_);
-  }
-  TheoraDecodeContext* get() const { return context_; }
-  MemoryStreamState* stream() const { return stream_; }
-  uint32_t Pixel(int x, int y) const {
-    const RasterImage* image = GetTheoraFrameImage(context_);
-    uint32_t v = 0;
-    std::memcpy(&v, static_cast<const uint8_t*>(image->pixels) + y * image->pitch + x * 4, 4);
-    return v;
-  }
-  // The grey level of a pixel (its green byte).
-  int Grey(int x, int y) const { return static_cast<int>(Pixel(x, y) >> 8 & 0xFF); }
-
- private:
-  std::vector<uint8_t> bytes_;
-  MemoryStreamState* stream_ = nullptr;
-  TheoraDecodeContext* context_ = nullptr;
-};
-
-// The green byte of a grey luma after conversion.
-int GreyOfLuma(int y) { return static_cast<int>(detail::YuvToBgraByTables(y, 128, 128) >> 8 & 0xFF); }
+using TheoraMovie = test::MovieInMemory<TheoraDecodeContext, OpenTheoraMovie, CloseTheoraMovie, GetTheoraFrameImage>;
+using test::GreyOfLuma;
 
 TEST(TheoraDecoderColours, FourTwoZeroByTablesAndOthersInFloat) {
   struct Case {

@@ -16,6 +16,8 @@ int OpenWaveReader(SoundDecoderRecord* record);
 int OpenCompressedWaveReader(SoundDecoderRecord* record);
 int OpenVorbisReader(SoundDecoderRecord* record);
 int OpenMp3Reader(SoundDecoderRecord* record);
+// Only for a movie's sound track (the record's movie-track flag set).
+int OpenMovieTrackReader(SoundDecoderRecord* record);
 
 // What the RIFF walk found: the fmt chunk's first 18 bytes, where it and the
 // data chunk lie, and the data's size cut to the bytes present.
@@ -37,19 +39,23 @@ void KeepWaveChunks(SoundDecoderRecord* record, const WaveChunks& chunks, uint32
 int RefillVorbis(SoundDecoderRecord* record);
 int RefillMp3(SoundDecoderRecord* record);
 int RefillCompressedWave(SoundDecoderRecord* record);
+int RefillMovieTrack(SoundDecoderRecord* record);
 // Ogg Vorbis seeks by itself, and so does compressed WAVE where its codec
 // can (false where it cannot: GSM 6.10); otherwise the converter starts over
 // from the first sample and decodes forward.
 void SeekVorbis(SoundDecoderRecord* record, int sample);
+void SeekMovieTrack(SoundDecoderRecord* record, int sample);
 bool SeekCompressedWave(SoundDecoderRecord* record, int sample);
 void RestartMp3(SoundDecoderRecord* record);
 void RestartCompressedWave(SoundDecoderRecord* record);
 int VorbisPcmSize(const SoundDecoderRecord* record);
 int Mp3PcmSize(const SoundDecoderRecord* record);
 int CompressedWavePcmSize(const SoundDecoderRecord* record);
+int MovieTrackPcmSize(const SoundDecoderRecord* record);
 void CloseVorbis(SoundDecoderRecord* record);
 void CloseMp3(SoundDecoderRecord* record);
 void CloseCompressedWave(SoundDecoderRecord* record);
+void CloseMovieTrack(SoundDecoderRecord* record);
 
 // Stream helpers over the record's table.
 size_t ReadFromSource(SoundDecoderRecord* record, void* buffer, size_t bytes);

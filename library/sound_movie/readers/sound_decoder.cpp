@@ -46,6 +46,7 @@ void CloseReaderState(SoundDecoderRecord* record) {
   if (record->kind == kSoundDecoderConverted) {
     detail::CloseMp3(record);
     detail::CloseCompressedWave(record);
+    detail::CloseMovieTrack(record);
   }
 }
 
@@ -58,7 +59,9 @@ int Refill(SoundDecoderRecord* record) {
       return static_cast<int>(detail::ReadFromSource(record, record->buffer, static_cast<size_t>(want)));
     }
     case kSoundDecoderConverted:
-      return record->waveConverter != nullptr ? detail::RefillCompressedWave(record) : detail::RefillMp3(record);
+      if (record->waveConverter != nullptr) return detail::RefillCompressedWave(record);
+      if (record->movieTrackConverter != nullptr) return detail::RefillMovieTrack(record);
+      return detail::RefillMp3(record);
     default: return detail::RefillVorbis(record);
   }
 }
@@ -125,7 +128,8 @@ int OpenSoundSource(const StreamFunctionTable* functions, StreamValue stream, So
   record->stream = stream;
   record->oggBytesPerSample = Settings().ogg_bytes_per_sample;
   int (*const readers[])(SoundDecoderRecord*) = {detail::OpenWaveReader, detail::OpenCompressedWaveReader,
-                                                 detail::OpenVorbisReader, detail::OpenMp3Reader};
+                                                 detail::OpenVorbisReader, detail::OpenMp3Reader,
+                                                 detail::OpenMovieTrackReader};
   bool accepted = false;
   for (auto* reader : readers) {
     if (functions->seek(stream, 0, 0) != 0) break;
@@ -180,6 +184,11 @@ int SeekSoundSource(SoundDecoderRecord* record, int sample) {
       EmptyBuffer(record);
       break;
     case kSoundDecoderConverted:
+      if (record->movieTrackConverter != nullptr) {
+        detail::SeekMovieTrack(record, sample);
+        EmptyBuffer(record);
+        break;
+      }
       if (record->waveConverter != nullptr && detail::SeekCompressedWave(record, sample)) {
         EmptyBuffer(record);
         break;
@@ -207,7 +216,9 @@ int GetSoundSourcePcmSize(SoundDecoderRecord* record) {
   switch (record->kind) {
     case kSoundDecoderPcmWave: return record->dataSize;
     case kSoundDecoderConverted:
-      return record->waveConverter != nullptr ? detail::CompressedWavePcmSize(record) : detail::Mp3PcmSize(record);
+      if (record->waveConverter != nullptr) return detail::CompressedWavePcmSize(record);
+      if (record->movieTrackConverter != nullptr) return detail::MovieTrackPcmSize(record);
+      return detail::Mp3PcmSize(record);
     default: return detail::VorbisPcmSize(record);
   }
 }
