@@ -38,6 +38,7 @@ struct MediaRecipe {
   int gop = 4;
   int bFrames = 0;
   double soundSeconds = -1;  // the sound track's length; -1: as long as the pictures
+  AVPixelFormat pixelFormat = AV_PIX_FMT_YUV420P;  // or AV_PIX_FMT_YUV420P10LE
 };
 
 namespace media_detail {
@@ -99,7 +100,7 @@ inline std::vector<uint8_t> MakeMediaMovie(const MediaRecipe& recipe) {
     video->framerate = AVRational{recipe.fps, 1};
     video->gop_size = recipe.gop;
     video->max_b_frames = recipe.bFrames;
-    video->pix_fmt = AV_PIX_FMT_YUV420P;
+    video->pix_fmt = recipe.pixelFormat;
     video->bit_rate = 400000;
     if (out->oformat->flags & AVFMT_GLOBALHEADER) video->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     av_opt_set(video->priv_data, "preset", "ultrafast", 0);
@@ -127,12 +128,22 @@ inline std::vector<uint8_t> MakeMediaMovie(const MediaRecipe& recipe) {
     av_frame_get_buffer(frame, 0);
     for (int i = 0; i < recipe.frames && ok; ++i) {
       av_frame_make_writable(frame);
+      // Ten-bit samples are the eight-bit levels times four, two bytes each.
+      const bool wide = recipe.pixelFormat == AV_PIX_FMT_YUV420P10LE;
+      auto put = [&](int plane, int x, int y, int level) {
+        uint8_t* row = frame->data[plane] + y * frame->linesize[plane];
+        if (wide) {
+          row[2 * x] = static_cast<uint8_t>(level << 2);
+          row[2 * x + 1] = static_cast<uint8_t>(level >> 6);
+        } else {
+          row[x] = static_cast<uint8_t>(level);
+        }
+      };
       for (int y = 0; y < recipe.height; ++y)
-        for (int x = 0; x < recipe.width; ++x)
-          frame->data[0][y * frame->linesize[0] + x] = static_cast<uint8_t>(x < 16 && y < 16 ? DefaultMovieLuma(i) : 128);
+        for (int x = 0; x < recipe.width; ++x) put(0, x, y, x < 16 && y < 16 ? DefaultMovieLuma(i) : 128);
       for (int p = 1; p < 3; ++p)
         for (int y = 0; y < recipe.height / 2; ++y)
-          for (int x = 0; x < recipe.width / 2; ++x) frame->data[p][y * frame->linesize[p] + x] = 128;
+          for (int x = 0; x < recipe.width / 2; ++x) put(p, x, y, 128);
       frame->pts = i;
       ok = Drain(out, video, videoStream, frame);
     }

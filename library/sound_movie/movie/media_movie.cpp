@@ -18,11 +18,13 @@
 
 #include "library/foundation/files/read_budget.h"
 #include "library/graphics/images/raster_image.h"
+#include "library/sound_movie/movie/yuv_convert.h"
 #include "library/sound_movie/readers/media_input.h"
 
 extern "C" {
 #include <libavutil/avstring.h>
 #include <libavutil/imgutils.h>
+#include <libavutil/pixdesc.h>
 #include <libswscale/swscale.h>
 }
 
@@ -312,8 +314,28 @@ void FreeContext(Context* c) {
   delete c;
 }
 
-// The picture into the frame image, scaled when its size changed mid-stream.
+// The picture into the frame image. Planar 8-bit Y'CbCr of the movie's size
+// (what nearly every movie holds) goes through the same conversion as the
+// Theora road's pictures; other layouts, and a picture whose size changed
+// mid-stream, through libswscale.
 bool ConvertPicture(Context* c, const AVFrame* picture) {
+  const auto format = static_cast<AVPixelFormat>(picture->format);
+  const bool planar = format == AV_PIX_FMT_YUV420P || format == AV_PIX_FMT_YUV422P || format == AV_PIX_FMT_YUV444P;
+  if (planar && picture->width == c->width && picture->height == c->height && picture->linesize[1] == picture->linesize[2]) {
+    const AVPixFmtDescriptor* d = av_pix_fmt_desc_get(format);
+    const detail::YuvPlanes planes{picture->data[0],
+                                   picture->data[1],
+                                   picture->data[2],
+                                   picture->width,
+                                   picture->height,
+                                   picture->linesize[0],
+                                   AV_CEIL_RSHIFT(picture->width, d->log2_chroma_w),
+                                   AV_CEIL_RSHIFT(picture->height, d->log2_chroma_h),
+                                   picture->linesize[1]};
+    detail::ConvertYuvPicture(planes, 0, 0, c->width, c->height, static_cast<uint8_t*>(c->frameImage.pixels),
+                              c->frameImage.pitch);
+    return true;
+  }
   c->scaler = sws_getCachedContext(c->scaler, picture->width, picture->height,
                                    static_cast<AVPixelFormat>(picture->format), c->width, c->height,
                                    AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr);
@@ -333,7 +355,7 @@ MediaMovieContext* OpenMediaMovie(const StreamFunctionTable* functions, StreamVa
   // No picture larger than the budget holds at 4:2:0 with the stock and the
   // decoder's own, even while the streams are being learnt.
   const int64_t maxPixels = detail::MediaPictureLimit(stock + kDecoderPictures);
-  if (!detail::OpenMediaInput(functions, stream, maxPixels, &c->input)) {
+  if (!detail::OpenMediaInput(functions, stream, AVMEDIA_TYPE_VIDEO, maxPixels, &c->input)) {
     delete c;
     return nullptr;
   }

@@ -5,7 +5,8 @@
 // frame the caller wants onward, as the Theora decoder does. Frames are
 // numbered in showing order from an index of the video packets made at open;
 // the caller moves the wanted frame on and fetches it as 32-bit pixels
-// (converted by libswscale). What a movie may cost (its pictures, the
+// (planar 8-bit pictures as the Theora road converts them, others through
+// libswscale). What a movie may cost (its pictures, the
 // decoder's, the stock's and the frame image) is held to the readers' budget
 // before anything is decoded. Depends on FFmpeg's libraries, the foundation's
 // streams and log, and the image records of graphics.

@@ -8,6 +8,7 @@
 #include <vector>
 
 extern "C" {
+#include <libavutil/avstring.h>
 #include <libavutil/log.h>
 #include <libavutil/mem.h>
 }
@@ -62,6 +63,25 @@ void QuietLibraries() {
   std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
 }
 
+bool HeaderTellsStream(const AVFormatContext* format, AVMediaType type) {
+  // Containers whose header describes each stream in full; the others leave
+  // some of it to the packets.
+  if (av_match_list(format->iformat->name, "mov,matroska", ',') <= 0) return false;
+  for (unsigned i = 0; i < format->nb_streams; ++i) {
+    const AVStream* stream = format->streams[i];
+    const AVCodecParameters* p = stream->codecpar;
+    if (p->codec_type != type) continue;
+    if (type == AVMEDIA_TYPE_VIDEO && p->width > 0 && p->height > 0 &&
+        (stream->avg_frame_rate.num > 0 || stream->r_frame_rate.num > 0)) {
+      return true;
+    }
+    if (type == AVMEDIA_TYPE_AUDIO && p->sample_rate > 0 && p->ch_layout.nb_channels > 0 && p->format >= 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
 AVDictionary* DecoderOptions(int64_t maxPixels) {
   AVDictionary* options = nullptr;
   av_dict_set_int(&options, "max_pixels", maxPixels, 0);
@@ -72,7 +92,8 @@ AVDictionary* DecoderOptions(int64_t maxPixels) {
 
 }  // namespace
 
-bool OpenMediaInput(const StreamFunctionTable* functions, StreamValue stream, int64_t maxPixels, MediaInput* input) {
+bool OpenMediaInput(const StreamFunctionTable* functions, StreamValue stream, AVMediaType type, int64_t maxPixels,
+                    MediaInput* input) {
   QuietLibraries();
   *input = MediaInput{};
   input->functions = *functions;
@@ -109,7 +130,10 @@ bool OpenMediaInput(const StreamFunctionTable* functions, StreamValue stream, in
     CloseMediaInput(input);
     return false;
   }
-  // Learning the streams decodes a little of each: under the same caps.
+  // A container whose header tells the stream wanted (its picture's size and
+  // rate, or its sound's rate and channels) is not read further; otherwise
+  // learning the streams decodes a little of each, under the same caps.
+  if (HeaderTellsStream(input->format, type)) return true;
   std::vector<AVDictionary*> perStream(input->format->nb_streams, nullptr);
   for (AVDictionary*& d : perStream) d = DecoderOptions(maxPixels);
   const int found = avformat_find_stream_info(input->format, perStream.empty() ? nullptr : perStream.data());

@@ -28,10 +28,12 @@ struct MediaInput {
   int64_t position = 0;  // where the demuxer reads next (may lie past the end)
 };
 
-// Opens the container and reads its streams' parameters (decoding a little of
-// each with at most maxPixels pixels a picture). False when the bytes are no
-// container let through here; nothing is left open then.
-bool OpenMediaInput(const StreamFunctionTable* functions, StreamValue stream, int64_t maxPixels, MediaInput* input);
+// Opens the container and, unless its header tells them for a stream of the
+// type wanted, reads its streams' parameters (decoding a little of each with
+// at most maxPixels pixels a picture). False when the bytes are no container
+// let through here; nothing is left open then.
+bool OpenMediaInput(const StreamFunctionTable* functions, StreamValue stream, AVMediaType type, int64_t maxPixels,
+                    MediaInput* input);
 void CloseMediaInput(MediaInput* input);
 
 // The most pixels a picture of a movie may have, when heldPictures of them

@@ -78,7 +78,8 @@ int OpenMovieTrackReader(SoundDecoderRecord* record) {
   if (!record->movieTrack) return -1;
   auto* t = new (std::nothrow) MovieTrack;
   if (t == nullptr) return -1;
-  if (!OpenMediaInput(&record->functions, record->stream, MediaPictureLimit(kProbePictures), &t->input)) {
+  if (!OpenMediaInput(&record->functions, record->stream, AVMEDIA_TYPE_AUDIO, MediaPictureLimit(kProbePictures),
+                      &t->input)) {
     delete t;
     return -1;
   }
