@@ -71,7 +71,9 @@ int main(int argc, char** argv) {
     recipe.gop = 3;
     recipe.bFrames = m.bFrames;
     recipe.fps = m.fps;
-    Seed("movie_media", m.name, MakeMediaMovie(recipe));
+    const std::vector<uint8_t> bytes = MakeMediaMovie(recipe);
+    Seed("movie_media", m.name, bytes);
+    if (m.audio != nullptr) Seed("movie_track", m.name, bytes);
   }
   return 0;
 }

@@ -28,6 +28,9 @@ struct MovieTrack {
   bool flushed = false;
   int64_t seekTarget = -1;  // after a seek: the sample the output starts at
   int64_t totalFrames = 0;  // from the container's duration, 0 when unknown
+  AVChannelLayout inLayout{};  // what the resampler takes
+  int inFormat = -1;
+  int inRate = 0;
 };
 
 namespace {
@@ -39,6 +42,7 @@ constexpr int64_t kProbePictures = 4;
 
 void FreeTrack(MovieTrack* t) {
   swr_free(&t->resampler);
+  av_channel_layout_uninit(&t->inLayout);
   av_frame_free(&t->frame);
   av_packet_free(&t->packet);
   avcodec_free_context(&t->decoder);
@@ -46,14 +50,35 @@ void FreeTrack(MovieTrack* t) {
   delete t;
 }
 
-bool StartResampler(MovieTrack* t) {
+// The resampler from the given input to the track's output, which stays the
+// same whatever the stream does.
+bool StartResampler(MovieTrack* t, const AVChannelLayout* layout, int format, int rate) {
   swr_free(&t->resampler);
-  AVChannelLayout out{};
+  if (layout->nb_channels < 1 || rate <= 0) return false;
+  AVChannelLayout out{}, in{};
   av_channel_layout_default(&out, t->channels);
-  const int made = swr_alloc_set_opts2(&t->resampler, &out, AV_SAMPLE_FMT_S16, t->rate, &t->decoder->ch_layout,
-                                       t->decoder->sample_fmt, t->decoder->sample_rate, 0, nullptr);
+  const int made = av_channel_layout_copy(&in, layout) < 0
+                       ? -1
+                       : swr_alloc_set_opts2(&t->resampler, &out, AV_SAMPLE_FMT_S16, t->rate, &in,
+                                             static_cast<AVSampleFormat>(format), rate, 0, nullptr);
   av_channel_layout_uninit(&out);
-  return made >= 0 && swr_init(t->resampler) >= 0;
+  av_channel_layout_uninit(&in);
+  if (made < 0 || swr_init(t->resampler) < 0) return false;
+  av_channel_layout_uninit(&t->inLayout);
+  av_channel_layout_copy(&t->inLayout, layout);
+  t->inFormat = format;
+  t->inRate = rate;
+  return true;
+}
+
+// A frame whose layout, sample format or rate is not what the resampler was
+// made for (a stream may change them mid-way) gets a resampler of its own.
+bool ResamplerTakes(MovieTrack* t, const AVFrame* frame) {
+  if (frame->format == t->inFormat && frame->sample_rate == t->inRate &&
+      av_channel_layout_compare(&frame->ch_layout, &t->inLayout) == 0) {
+    return true;
+  }
+  return StartResampler(t, &frame->ch_layout, frame->format, frame->sample_rate);
 }
 
 // The next decoded frame of the track; false at its end.
@@ -94,7 +119,8 @@ int OpenMovieTrackReader(SoundDecoderRecord* record) {
   t->rate = t->decoder->sample_rate;
   t->packet = av_packet_alloc();
   t->frame = av_frame_alloc();
-  if (t->packet == nullptr || t->frame == nullptr || !StartResampler(t)) {
+  if (t->packet == nullptr || t->frame == nullptr ||
+      !StartResampler(t, &t->decoder->ch_layout, t->decoder->sample_fmt, t->decoder->sample_rate)) {
     FreeTrack(t);
     return -1;
   }
@@ -133,12 +159,14 @@ int RefillMovieTrack(SoundDecoderRecord* record) {
         skip = t->seekTarget - av_rescale_q(t->frame->pts, base, AVRational{1, t->rate});
       }
       t->seekTarget = -1;
-      made = swr_convert(t->resampler, out, room, const_cast<const uint8_t**>(t->frame->extended_data),
-                         t->frame->nb_samples);
+      if (ResamplerTakes(t, t->frame)) {
+        made = swr_convert(t->resampler, out, room, const_cast<const uint8_t**>(t->frame->extended_data),
+                           t->frame->nb_samples);
+      }
       av_frame_unref(t->frame);
     } else {
       // What the resampler still holds, then the end.
-      made = swr_convert(t->resampler, out, room, nullptr, 0);
+      made = t->resampler != nullptr ? swr_convert(t->resampler, out, room, nullptr, 0) : 0;
       t->flushed = true;
     }
     if (made <= 0) continue;
@@ -162,7 +190,8 @@ void SeekMovieTrack(SoundDecoderRecord* record, int sample) {
   t->draining = false;
   t->flushed = false;
   t->seekTarget = sample;
-  if (!StartResampler(t)) t->flushed = true;
+  // Whatever the resampler held belongs before the seek.
+  if (!StartResampler(t, &t->decoder->ch_layout, t->decoder->sample_fmt, t->decoder->sample_rate)) t->flushed = true;
 }
 
 int MovieTrackPcmSize(const SoundDecoderRecord* record) {
