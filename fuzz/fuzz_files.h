@@ -34,6 +34,10 @@ inline const std::string& ScratchFolder() {
 inline std::string WriteScratchFile(const std::string& relative, const uint8_t* data, size_t size) {
   const std::filesystem::path path = std::filesystem::path(ScratchFolder()) / relative;
   std::filesystem::create_directories(path.parent_path());
+  // A new file each time: cutting the old one to nothing makes ext4 write it
+  // back to the disk first, which would cost more than the run.
+  std::error_code ignored;
+  std::filesystem::remove(path, ignored);
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(data), std::streamsize(size));
   if (!out) std::abort();

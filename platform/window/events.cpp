@@ -147,6 +147,7 @@ void Translate(const SDL_Event& e, std::vector<Message>* out) {
       Message m;
       m.kind = MessageKind::WM_IME_COMPOSITION;
       m.a = e.edit.start;
+      m.b = std::max(e.edit.length, 0);
       m.text = TypedTextToCp932(e.edit.text);
       out->push_back(std::move(m));
       break;
@@ -155,6 +156,7 @@ void Translate(const SDL_Event& e, std::vector<Message>* out) {
       Message m;
       m.kind = MessageKind::WM_IME_COMPOSITION;
       m.a = e.editExt.start;
+      m.b = std::max(e.editExt.length, 0);
       if (e.editExt.text != nullptr) m.text = TypedTextToCp932(e.editExt.text);
       out->push_back(std::move(m));
       SDL_free(e.editExt.text);

@@ -22,7 +22,8 @@ enum class MessageKind {
   WM_MOUSEWHEEL,       // a: +1 a forward notch, -1 a backward one
   WM_KEYDOWN,          // a: the control character of an editing key
   WM_CHAR,             // a: one CP932 byte of typed text, or a control character
-  WM_IME_COMPOSITION,  // text: the input method's composition (CP932); a: its cursor
+  WM_IME_COMPOSITION,  // text: the input method's composition (CP932); a: its cursor; b: the
+                       // length of the part being converted from the cursor on (characters, 0: none)
   WM_DROPFILES,        // text: the dropped file's path (CP932)
 };
 

@@ -122,11 +122,12 @@ TEST_F(EventSource, TypedTextArrivesAsCp932BytesOneByOne) {
   }
 }
 
-TEST_F(EventSource, CompositionsArriveWholeAsCp932WithTheirCursor) {
+TEST_F(EventSource, CompositionsArriveWholeAsCp932WithTheirCursorAndConvertedPart) {
   struct Case {
     const char* utf8;
     int cursor;
     std::string cp932;
+    int selected = 0;
   };
   // Twelve hiragana are 36 bytes of UTF-8: more than an editing event holds.
   std::string long_utf8, long_cp932;
@@ -136,17 +137,20 @@ TEST_F(EventSource, CompositionsArriveWholeAsCp932WithTheirCursor) {
   }
   const Case cases[] = {
       {"\xE3\x81\x8B\xE3\x81\x99", 1, "\x82\xA9\x82\xB7"},
+      {"\xE3\x81\x8B\xE3\x81\x99", 0, "\x82\xA9\x82\xB7", 2},  // both being converted
       {"a\xF0\x9F\x98\x80", 2, "a"},  // a character without a CP932 form is left out
       {"", 0, ""},                      // the composition ended
       {long_utf8.c_str(), 12, long_cp932},
+      {long_utf8.c_str(), 3, long_cp932, 4},
   };
   for (const Case& c : cases) {
-    InjectComposition(c.utf8, c.cursor);
+    InjectComposition(c.utf8, c.cursor, c.selected);
     std::vector<Message> m = One();
     ASSERT_EQ(m.size(), 1u) << c.utf8;
     EXPECT_EQ(m[0].kind, MessageKind::WM_IME_COMPOSITION);
     EXPECT_EQ(m[0].text, c.cp932);
     EXPECT_EQ(m[0].a, c.cursor);
+    EXPECT_EQ(m[0].b, c.selected);
   }
 }
 

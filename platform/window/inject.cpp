@@ -142,13 +142,14 @@ void InjectText(const char* utf8) {
 
 // A composition too long for the event's own text comes as the extended
 // event, as SDL sends it when asked for whole compositions.
-void InjectComposition(const char* utf8, int cursor) {
+void InjectComposition(const char* utf8, int cursor, int selected) {
   SDL_Event e{};
   if (std::strlen(utf8) < sizeof e.edit.text) {
     e.type = SDL_TEXTEDITING;
     e.edit.windowID = WindowId();
     std::strncpy(e.edit.text, utf8, sizeof e.edit.text - 1);
     e.edit.start = cursor;
+    e.edit.length = selected;
     Push(e);
     return;
   }
@@ -156,6 +157,7 @@ void InjectComposition(const char* utf8, int cursor) {
   e.editExt.windowID = WindowId();
   e.editExt.text = SDL_strdup(utf8);
   e.editExt.start = cursor;
+  e.editExt.length = selected;
   if (!Push(e)) SDL_free(e.editExt.text);
 }
 

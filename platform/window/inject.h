@@ -38,8 +38,9 @@ void InjectKeyDown(Key key, bool ctrl, bool repeat = false);
 // letter: 'a' to 'z'.
 void InjectLetterKeyDown(char letter, bool ctrl);
 void InjectText(const char* utf8);
-// cursor: in characters from the composition's start.
-void InjectComposition(const char* utf8, int cursor);
+// cursor: in characters from the composition's start; selected: how many
+// characters from the cursor on the input method is converting.
+void InjectComposition(const char* utf8, int cursor, int selected = 0);
 void InjectDropFile(const char* utf8_path);
 
 // The headless driver answers message boxes from this queue, first in first

@@ -59,6 +59,7 @@ struct FileThreadBlock {
   uint32_t cacheFill = 0;
   uint32_t cacheInterval = kDefaultCacheInterval;
   detail::FileThreadHooks hooks;
+  bool inlined = false;  // no thread: each command is carried out as it is handed over
 };
 
 struct PlainFileObject {
@@ -77,6 +78,7 @@ struct PlainFileState {
   std::mutex lock;  // guards the settings below
   detail::FileThreadHooks hooks;
   uint32_t cacheInterval = kDefaultCacheInterval;
+  bool inlineThreads = false;
 };
 
 PlainFileState& State() {
@@ -129,6 +131,37 @@ void ServeRead(FileThreadBlock& b) {
   if (b.hooks.afterRead) b.hooks.afterRead(fromCache, fromFile);
 }
 
+// Carries out the block's command; false when the thread ends with it.
+bool RunFileCommand(FileThreadBlock& b) {
+  if (b.hooks.beforeCommand) b.hooks.beforeCommand(b.command);
+  switch (b.command) {
+    case kFileThreadOpen:
+      b.file = platform::os::OpenFile(b.path, platform::os::OpenMode::kRead);
+      if (!b.file.IsOpen()) {
+        b.openFailed = 1;
+        return false;
+      }
+      return true;
+    case kFileThreadCloseHandle:
+      b.file.Close();
+      return true;
+    case kFileThreadRead:
+      ServeRead(b);
+      return true;
+    case kFileThreadSeek:
+      if (b.cache != nullptr) {
+        b.cachePosition = b.seekPosition;
+        b.cacheFill = 0;
+      }
+      return true;
+    case kFileThreadCloseAndEnd:
+      b.file.Close();
+      return false;
+    default:
+      return true;
+  }
+}
+
 void FileAccessThreadProc(FileThreadBlock* block) {
   FileThreadBlock& b = *block;
   for (;;) {
@@ -142,42 +175,21 @@ void FileAccessThreadProc(FileThreadBlock* block) {
     }
     b.commandEvent.Reset();
     b.doneEvent.Reset();
-    if (b.hooks.beforeCommand) b.hooks.beforeCommand(b.command);
-    switch (b.command) {
-      case kFileThreadOpen:
-        b.file = platform::os::OpenFile(b.path, platform::os::OpenMode::kRead);
-        if (!b.file.IsOpen()) {
-          b.openFailed = 1;
-          b.doneEvent.Set();
-          return;
-        }
-        break;
-      case kFileThreadCloseHandle:
-        b.file.Close();
-        break;
-      case kFileThreadRead:
-        ServeRead(b);
-        break;
-      case kFileThreadSeek:
-        if (b.cache != nullptr) {
-          b.cachePosition = b.seekPosition;
-          b.cacheFill = 0;
-        }
-        break;
-      case kFileThreadCloseAndEnd:
-        b.file.Close();
-        b.doneEvent.Set();
-        return;
-      default:
-        break;
-    }
+    const bool goOn = RunFileCommand(b);
     b.doneEvent.Set();
+    if (!goOn) return;
   }
 }
 
-// Hands the thread one command once the previous one has finished.
+// Hands the thread one command once the previous one has finished. Without a
+// thread the command is carried out here, and a cached file tops up its
+// read-ahead straight after it, as its thread would when it next waits.
 void HandOver(FileThreadBlock& b, int command) {
   b.command = command;
+  if (b.inlined) {
+    if (RunFileCommand(b) && b.cache != nullptr && b.file.IsOpen()) TopUpCache(b);
+    return;
+  }
   b.doneEvent.Reset();
   b.commandEvent.Set();
 }
@@ -238,19 +250,22 @@ FileHandle PlainFileOpen(const char* path, int cache, int /*reserved*/, int asyn
       std::lock_guard<std::mutex> lock(plain.lock);
       b.hooks = plain.hooks;
       b.cacheInterval = plain.cacheInterval;
+      b.inlined = plain.inlineThreads;
     }
     std::memcpy(b.path, path, std::strlen(path) + 1);
-    try {
-      b.thread = std::thread(FileAccessThreadProc, &b);
-    } catch (const std::system_error&) {
-      FreeObject(f);
-      WriteLogText("ファイルアクセス専用スレッドの作成に失敗しました\n");
-      return 0;
+    if (!b.inlined) {
+      try {
+        b.thread = std::thread(FileAccessThreadProc, &b);
+      } catch (const std::system_error&) {
+        FreeObject(f);
+        WriteLogText("ファイルアクセス専用スレッドの作成に失敗しました\n");
+        return 0;
+      }
     }
     HandOver(b, kFileThreadOpen);
     b.doneEvent.Wait();
     if (b.openFailed != 0) {
-      b.thread.join();
+      if (b.thread.joinable()) b.thread.join();
       FreeObject(f);
       WriteLogText("ファイルのオープンに失敗しました\n");
       return 0;
@@ -272,7 +287,7 @@ int PlainFileClose(FileHandle handle) {
     b.doneEvent.Wait();
     HandOver(b, kFileThreadCloseAndEnd);
     b.doneEvent.Wait();
-    b.thread.join();
+    if (b.thread.joinable()) b.thread.join();
   }
   FreeObject(f);
   return result;
@@ -382,11 +397,18 @@ void SetFileCacheIntervalForTest(uint32_t milliseconds) {
   plain.cacheInterval = milliseconds;
 }
 
+void RunFileThreadsInline(bool inlined) {
+  PlainFileState& plain = State();
+  std::lock_guard<std::mutex> lock(plain.lock);
+  plain.inlineThreads = inlined;
+}
+
 void ResetPlainFilesForTest() {
   PlainFileState& plain = State();
   std::lock_guard<std::mutex> lock(plain.lock);
   plain.hooks = FileThreadHooks{};
   plain.cacheInterval = kDefaultCacheInterval;
+  plain.inlineThreads = false;
 }
 
 }  // namespace detail

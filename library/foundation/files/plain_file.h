@@ -66,7 +66,12 @@ struct FileThreadHooks {
 void SetFileThreadHooksForTest(FileThreadHooks hooks);
 // How long a cached file's thread waits for a command before it tops up its read-ahead.
 void SetFileCacheIntervalForTest(uint32_t milliseconds);
-// Hooks cleared and the interval back to its default.
+// Cached and asynchronous files opened from now on get no thread: each
+// command is carried out on the caller's thread as it is handed over (a
+// cached file tops up its read-ahead after each), so that the fuzz targets
+// run these modes' code without a thread switch per read.
+void RunFileThreadsInline(bool inlined);
+// Hooks cleared, the interval back to its default, threads started again.
 void ResetPlainFilesForTest();
 
 }  // namespace detail

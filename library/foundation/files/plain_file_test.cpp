@@ -223,6 +223,43 @@ TEST_F(PlainFileTest, CachedSequentialReadsAreServedFromTheReadAhead) {
   EXPECT_EQ(reads[2], filledAfterSeek ? std::make_pair(500u, 0u) : std::make_pair(0u, 500u));
 }
 
+// Without threads every command runs on the caller's thread as it is handed
+// over; the reads are the same, and a cached file's read-ahead is topped up
+// after each command, so that its second read comes from the read-ahead.
+TEST_F(PlainFileTest, InlineModesServeEveryCommandOnTheCallersThread) {
+  std::string content(3000, '\0');
+  for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>('a' + i % 19);
+  const std::string path = MakeFile("inline.bin", content);
+  const std::thread::id caller = std::this_thread::get_id();
+  int elsewhere = 0;
+  std::vector<std::pair<uint32_t, uint32_t>> reads;
+  detail::FileThreadHooks hooks;
+  hooks.beforeCommand = [&](int) { elsewhere += std::this_thread::get_id() != caller; };
+  hooks.afterRead = [&](uint32_t fromCache, uint32_t fromFile) { reads.emplace_back(fromCache, fromFile); };
+  detail::SetFileThreadHooksForTest(hooks);
+  detail::RunFileThreadsInline(true);
+  for (const Mode& m : kModes) {
+    if (!m.threaded()) continue;
+    SCOPED_TRACE(m.name);
+    reads.clear();
+    const FileHandle h = PlainFileOpen(path.c_str(), m.cache, 1, m.async);
+    ASSERT_NE(h, 0);
+    std::string got(1000, '\0');
+    EXPECT_EQ(PlainFileRead(got.data(), 500, 2, h), 2u);
+    EXPECT_EQ(PlainFileIdleCheck(h), 1);
+    EXPECT_EQ(got, content.substr(0, 1000));
+    EXPECT_EQ(PlainFileRead(got.data(), 1000, 1, h), 1u);
+    EXPECT_EQ(got, content.substr(1000, 1000));
+    EXPECT_EQ(PlainFileSeek(h, 2500, 0), 0);
+    EXPECT_EQ(PlainFileRead(got.data(), 1, 1000, h), 500u);
+    EXPECT_EQ(got.substr(0, 500), content.substr(2500));
+    EXPECT_EQ(PlainFileClose(h), 0);
+    ASSERT_EQ(reads.size(), 3u);
+    EXPECT_EQ(reads[1], m.cache ? std::make_pair(1000u, 0u) : std::make_pair(0u, 1000u));
+  }
+  EXPECT_EQ(elsewhere, 0);
+}
+
 TEST_F(PlainFileTest, AFileCutShortAfterOpenReadsAsWhatItStillHas) {
   detail::SetFileCacheIntervalForTest(3600 * 1000);  // no read-ahead before the file shrinks
   for (const Mode& m : kModes) {

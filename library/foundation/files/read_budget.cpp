@@ -14,6 +14,8 @@ std::atomic<int64_t>& Budget() {
   return bytes;
 }
 
+thread_local int64_t storedBytesPerPixel = 0;
+
 }  // namespace
 
 int64_t MaxReadBytes() { return Budget().load(std::memory_order_relaxed); }
@@ -25,7 +27,14 @@ void SetMaxReadBytes(int64_t bytes) {
 bool PictureFitsReadBudget(int64_t width, int64_t height, int64_t bytesPerPixel) {
   if (width <= 0 || height <= 0 || bytesPerPixel <= 0) return false;
   if (width > kMaxPictureSide || height > kMaxPictureSide) return false;
+  if (storedBytesPerPixel > bytesPerPixel) bytesPerPixel = storedBytesPerPixel;
   return width * height <= MaxReadBytes() / bytesPerPixel;
 }
+
+ScopedPictureStore::ScopedPictureStore(int64_t bytesPerPixel) : kept_(storedBytesPerPixel) {
+  storedBytesPerPixel = bytesPerPixel;
+}
+
+ScopedPictureStore::~ScopedPictureStore() { storedBytesPerPixel = kept_; }
 
 }  // namespace veziv::detail

@@ -19,7 +19,23 @@ int64_t MaxReadBytes();
 void SetMaxReadBytes(int64_t bytes);
 
 // True when a picture of width x height with bytesPerPixel bytes a pixel fits
-// both the side limit and the byte budget.
+// both the side limit and the byte budget. While a ScopedPictureStore is alive
+// on the thread, the picture is counted at the store's bytes a pixel when
+// that is more.
 bool PictureFitsReadBudget(int64_t width, int64_t height, int64_t bytesPerPixel);
+
+// Tells the readers, for as long as it lives on this thread, what their
+// picture becomes: a graph keeps 32 bits a pixel, so a reader refuses from the
+// header a picture the graph would refuse only after the whole decode.
+class ScopedPictureStore {
+ public:
+  explicit ScopedPictureStore(int64_t bytesPerPixel);
+  ~ScopedPictureStore();
+  ScopedPictureStore(const ScopedPictureStore&) = delete;
+  ScopedPictureStore& operator=(const ScopedPictureStore&) = delete;
+
+ private:
+  int64_t kept_;
+};
 
 }  // namespace veziv::detail

@@ -12,7 +12,7 @@ void Nothing() {}
 bool Yes() { return true; }
 bool No() { return false; }
 void NoChar(int) {}
-void NoComposition(const std::string&, int) {}
+void NoComposition(const std::string&, int, int) {}
 int NoInput(int) { return 0; }
 void DefaultScreenSize(int* width, int* height) {
   *width = 640;

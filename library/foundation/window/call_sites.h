@@ -25,8 +25,9 @@ struct SubsystemCallSites {
   // The character ring of text entry.
   bool (*char_buffer_has_room)();
   void (*push_input_char)(int ch);
-  // The input method's composition text and cursor.
-  void (*take_ime_composition)(const std::string& cp932, int cursor);
+  // The input method's composition text, its cursor and the length of the
+  // part being converted from the cursor on (characters).
+  void (*take_ime_composition)(const std::string& cp932, int cursor, int selected);
   // True while a key-input field has the focus.
   bool (*key_input_field_active)();
   void (*delete_text_entry_handle_all)();

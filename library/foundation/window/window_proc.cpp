@@ -143,7 +143,7 @@ void MainWindowProc(const pw::Message& m) {
       break;
     }
     case pw::MessageKind::WM_IME_COMPOSITION:
-      cs.take_ime_composition(m.text, m.a);
+      cs.take_ime_composition(m.text, m.a, m.b);
       break;
     case pw::MessageKind::WM_DROPFILES:
       if (static_cast<int>(s.dropped_files.size()) < detail::kMaxDroppedFiles) s.dropped_files.push_back(m.text);

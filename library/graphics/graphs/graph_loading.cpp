@@ -48,6 +48,9 @@ void LoadedImagePair::Free() {
 bool LoadedImagePair::Load(const char* fileName, const void* data, int size, const void* alphaData, int alphaSize,
                            int option) {
   Free();
+  // The graph's store takes 32 bits a pixel: the readers refuse from the
+  // header what the store would refuse after decoding.
+  const ScopedPictureStore store(4);
   const int memory = fileName ? 0 : 1;
   const int result = LoadRasterImageWithAlpha(fileName, data, size, memory, alphaData, alphaSize, memory, &colour,
                                               &alpha, option);

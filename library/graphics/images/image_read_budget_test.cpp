@@ -45,6 +45,22 @@ std::vector<uint8_t> JpegWithSides(int width, int height) {
   return jpeg;
 }
 
+// The densest honest JPEG of a flat picture: tables fitted to it,
+// progressive on request, arithmetic-coded on request.
+struct FlatJpeg {
+  int width, height, components;
+  bool progressive = false, arithmetic = false;
+};
+std::vector<uint8_t> EncodeFlatJpeg(const FlatJpeg& spec) {
+  JpegCoding coding;
+  coding.flat = true;
+  coding.optimize = !spec.arithmetic;
+  coding.progressive = spec.progressive;
+  coding.arithmetic = spec.arithmetic;
+  return EncodeJpeg(spec.width, spec.height, spec.components, spec.components == 1 ? JCS_GRAYSCALE : JCS_RGB, 1, 1,
+                    coding);
+}
+
 class ReadBudget : public ::testing::Test {
  protected:
   void TearDown() override { detail::SetMaxReadBytes(0); }
@@ -84,6 +100,69 @@ TEST_F(ReadBudget, HostileFilesAreRefusedBeforeTheirClaimIsAllocated) {
     EXPECT_EQ(im->pixels, nullptr);
     EXPECT_LT(watch.Largest(), kFewMegabytes);
   }
+}
+
+// A few hundred bytes claiming a picture of hundreds of megabytes: refused
+// from the header, before a row is decoded.
+TEST_F(ReadBudget, JpegClaimsItsScanDataCannotMakeAreRefusedBeforeDecoding) {
+  const struct {
+    int width, height;
+  } claims[] = {{9000, 9000}, {8000, 8000}, {16384, 4096}, {2048, 2048}};
+  VEZIV_NEED_ALLOCATION_WATCH();
+  for (const auto& claim : claims) {
+    SCOPED_TRACE(testing::Message() << claim.width << " x " << claim.height);
+    const std::vector<uint8_t> jpeg = JpegWithSides(claim.width, claim.height);
+    ASSERT_LT(jpeg.size(), 1000u);
+    Loaded im;
+    AllocationWatch watch;
+    EXPECT_EQ(ReadWith(ReadJpegToRasterImage, jpeg, im.get()), -1);
+    EXPECT_EQ(im->pixels, nullptr);
+    EXPECT_LT(watch.Largest(), kFewMegabytes);
+  }
+}
+
+// The densest honest files still load whole, and so does an honest file cut
+// to a quarter of its scan data (the rest filled in); arithmetic coding,
+// which the bound cannot hold, is refused.
+TEST_F(ReadBudget, JpegScanBoundKeepsDenseAndCutHonestFiles) {
+  const struct {
+    const char* name;
+    FlatJpeg spec;
+    double keep;  // the share of the file kept
+    int result;
+  } cases[] = {
+      {"flat grey 2048 x 2048", {2048, 2048, 1}, 1.0, 0},
+      {"flat grey, progressive", {2048, 2048, 1, true}, 1.0, 0},
+      {"flat colour 1024 x 1024, progressive", {1024, 1024, 3, true}, 1.0, 0},
+      {"flat colour cut to a quarter", {1024, 1024, 3}, 0.25, 0},
+      {"arithmetic-coded", {64, 64, 3, false, true}, 1.0, -1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<uint8_t> jpeg = EncodeFlatJpeg(c.spec);
+    jpeg.resize(size_t(double(jpeg.size()) * c.keep));
+    Loaded im;
+    ASSERT_EQ(ReadWith(ReadJpegToRasterImage, jpeg, im.get()), c.result);
+    if (c.result == 0) {
+      EXPECT_EQ(im->width, c.spec.width);
+      EXPECT_EQ(im->height, c.spec.height);
+    }
+  }
+}
+
+// Under a graph's store (32 bits a pixel) a picture that fits the budget at
+// its own 24 bits, but not at 32, is refused from its header.
+TEST_F(ReadBudget, PictureStoreCountsBeforeDecoding) {
+  const std::vector<uint8_t> jpeg = EncodeFlatJpeg({512, 512, 3});
+  detail::SetMaxReadBytes(512 * 512 * 3);
+  Loaded plain;
+  EXPECT_EQ(ReadWith(ReadJpegToRasterImage, jpeg, plain.get()), 0);
+  VEZIV_NEED_ALLOCATION_WATCH();
+  const detail::ScopedPictureStore store(4);
+  Loaded stored;
+  AllocationWatch watch;
+  EXPECT_EQ(ReadWith(ReadJpegToRasterImage, jpeg, stored.get()), -1);
+  EXPECT_LT(watch.Largest(), 512 * 512);
 }
 
 TEST_F(ReadBudget, DecodedSizeCountsAgainstTheBudget) {

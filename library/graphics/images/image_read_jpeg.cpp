@@ -1,6 +1,17 @@
 // JPEG reader through libjpeg, with a data source over a library stream. A file
 // cut short ends with a supplied end-of-image marker, as libjpeg's own sources
 // do; grey and three-component images are accepted, CMYK and YCCK refused.
+//
+// What a file claims is checked against what its bytes can make before any
+// pixel is decoded. A Huffman-coded scan spends at least one bit on each 8 x 8
+// block of the full-size component (its DC code), so whole data can make at
+// most 512 pixels a byte; a picture may claim up to four times that, which
+// leaves room for an honest file cut short (its tail is filled in), while a
+// few hundred bytes can no longer claim a picture of hundreds of megabytes.
+// Arithmetic-coded data, which can spend less than a bit on a block, is
+// refused. libjpeg's own working memory (the coefficients of a progressive
+// file) is held to the read budget, and a file may have at most kMaxScans
+// scans, each of which costs a pass over every block.
 #include <cstring>
 
 #include "library/graphics/images/image_jpeg_common.h"
@@ -35,6 +46,10 @@ jpeg_error_mgr* SetupJpegErrors(JpegErrorManager* err) {
 namespace {
 
 constexpr size_t kSourceBufferBytes = 4096;
+constexpr int64_t kPixelsPerScanByte = 512;
+constexpr int64_t kTruncationSlack = 4;
+// Honest progressive files have about ten scans.
+constexpr int kMaxScans = 256;
 
 struct StreamSource {
   jpeg_source_mgr pub;
@@ -101,6 +116,23 @@ void SetupJpegStreamSource(j_decompress_ptr cinfo, const ImageStream* stream) {
   src->size = detail::StreamSize(*stream);
 }
 
+// The bytes from the first scan on: what is left in the stream and in the buffer.
+int64_t ScanBytes(j_decompress_ptr cinfo) {
+  auto* src = reinterpret_cast<StreamSource*>(cinfo->src);
+  const int64_t left = src->size - detail::TellStream(*src->stream);
+  return (left > 0 ? left : 0) + int64_t(src->pub.bytes_in_buffer);
+}
+
+bool ScanDataCanMakePicture(j_decompress_ptr cinfo) {
+  const int64_t pixels = int64_t(cinfo->image_width) * cinfo->image_height;
+  return pixels / kTruncationSlack <= ScanBytes(cinfo) * kPixelsPerScanByte;
+}
+
+void JpegScanLimit(j_common_ptr common) {
+  auto* cinfo = reinterpret_cast<j_decompress_ptr>(common);
+  if (cinfo->input_scan_number > kMaxScans) ERREXIT(cinfo, JERR_NOT_COMPILED);
+}
+
 }  // namespace
 
 int ReadJpegToRasterImage(ImageStream* stream, RasterImage* image) {
@@ -115,10 +147,16 @@ int ReadJpegToRasterImage(ImageStream* stream, RasterImage* image) {
     return -1;
   }
   jpeg_CreateDecompress(&cinfo, JPEG_LIB_VERSION, sizeof cinfo);
+  cinfo.mem->max_memory_to_use = long(detail::MaxReadBytes());
+  jpeg_progress_mgr progress{};
+  progress.progress_monitor = JpegScanLimit;
+  cinfo.progress = &progress;
   SetupJpegStreamSource(&cinfo, stream);
   jpeg_read_header(&cinfo, TRUE);
   if (cinfo.num_components != 1 && cinfo.num_components != 3) ERREXIT(&cinfo, JERR_CONVERSION_NOTIMPL);
-  if (!detail::PictureFitsReadBudget(cinfo.image_width, cinfo.image_height, cinfo.num_components))
+  if (cinfo.arith_code) ERREXIT(&cinfo, JERR_NOT_COMPILED);
+  if (!detail::PictureFitsReadBudget(cinfo.image_width, cinfo.image_height, cinfo.num_components) ||
+      !ScanDataCanMakePicture(&cinfo))
     ERREXIT1(&cinfo, JERR_IMAGE_TOO_BIG, unsigned(detail::kMaxPictureSide));
   // The decoder writes blue, green, red itself, straight into the image rows.
   if (cinfo.num_components == 3) cinfo.out_color_space = JCS_EXT_BGR;

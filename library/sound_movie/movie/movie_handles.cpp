@@ -40,21 +40,38 @@ void ForEachMovie(Each&& each) {
   }
 }
 
-// The platform media framework's road: it does not exist here, so every
-// other format fails to open.
-int CreateMovieViaDirectShow(MovieHandleData*, const char*, int) { return -1; }
+// A movie either decoder plays.
+bool Decoded(const MovieHandleData* record) { return record->theora || record->media != nullptr; }
 
-TheoraMovieInfo InfoOf(const MovieHandleData* record) {
-  TheoraMovieInfo info{};
-  GetTheoraMovieInfo(record->decoder, &info);
+MediaMovieInfo InfoOf(const MovieHandleData* record) {
+  MediaMovieInfo info{};
+  if (record->media != nullptr) {
+    GetMediaMovieInfo(record->media, &info);
+  } else {
+    TheoraMovieInfo theora{};
+    GetTheoraMovieInfo(record->decoder, &theora);
+    info = {theora.framesPerSecond, theora.frameCount, theora.width, theora.height};
+  }
   return info;
+}
+
+int CurrentFrame(const MovieHandleData* record) {
+  return record->media != nullptr ? GetMediaCurrentFrame(record->media) : GetTheoraCurrentFrame(record->decoder);
+}
+
+void AdvanceDecoder(MovieHandleData* record, int frames) {
+  if (record->media != nullptr) {
+    AdvanceMediaMovie(record->media, frames);
+  } else {
+    AdvanceTheoraMovie(record->decoder, frames);
+  }
 }
 
 int64_t Now() { return GetMicrosecondCount(0); }
 
 }  // namespace
 
-int CreateMovieFromFile(const char* fileName, int* width, int* height, int option) {
+int CreateMovieFromFile(const char* fileName, int* width, int* height, int /*presentationMode*/) {
   if (fileName == nullptr) return -1;
   const int handle = Table().Create();
   if (handle == -1) return -1;
@@ -63,12 +80,15 @@ int CreateMovieFromFile(const char* fileName, int* width, int* height, int optio
   record->file = FileStreamOpen(fileName, 0, 1, 0);
   if (record->file != 0) {
     record->decoder = OpenTheoraMovie(GetFileStreamTable(), record->file, kStockFrames);
-    if (record->decoder == nullptr) {
+    // Every other movie goes the media road, over the same file (so a movie
+    // inside an archive plays without a copy on disk).
+    if (record->decoder == nullptr) record->media = OpenMediaMovie(GetFileStreamTable(), record->file, kStockFrames);
+    if (record->decoder == nullptr && record->media == nullptr) {
       FileStreamClose(record->file);
       record->file = 0;
     }
   }
-  if (record->decoder != nullptr) {
+  if (record->decoder != nullptr || record->media != nullptr) {
     // The sound track: the same file as a stream sound read as it plays.
     const int keptType = GetSoundCreateType();
     SetSoundCreateType(3);
@@ -76,12 +96,13 @@ int CreateMovieFromFile(const char* fileName, int* width, int* height, int optio
     record->soundTrack = LoadSoundFileToHandle(fileName, 1, -1);
     detail::SetSoundMovieTrackFlag(0);
     SetSoundCreateType(keptType);
-    const TheoraMovieInfo info = InfoOf(record);
+    const MediaMovieInfo info = InfoOf(record);
     record->width = info.width;
     record->height = info.height;
-    record->theora = 1;
-    record->frameImage = GetTheoraFrameImage(record->decoder);
-  } else if (CreateMovieViaDirectShow(record, fileName, option) != 0) {
+    record->theora = record->decoder != nullptr ? 1 : 0;
+    record->frameImage =
+        record->media != nullptr ? GetMediaFrameImage(record->media) : GetTheoraFrameImage(record->decoder);
+  } else {
     Table().Delete(handle);
     return WriteLogText("ムービーファイルオープン処理時にエラーが発生しました");
   }
@@ -97,9 +118,13 @@ int CreateMovieFromFile(const char* fileName, int* width, int* height, int optio
 int CloseMovieHandle(int handle) {
   MovieHandleData* record = Table().Get(handle);
   if (record == nullptr) return -1;
-  if (record->theora) {
+  if (Decoded(record)) {
     // The thread reads the file: it ends before the file closes.
-    CloseTheoraMovie(record->decoder);
+    if (record->media != nullptr) {
+      CloseMediaMovie(record->media);
+    } else {
+      CloseTheoraMovie(record->decoder);
+    }
     FileStreamClose(record->file);
     if (record->soundTrack != -1) DeleteSoundHandle(record->soundTrack, 0);
   }
@@ -114,9 +139,9 @@ int StartMoviePlayback(int handle, int playType, int resumeOnly) {
   if (resumeOnly == 1 && record->playing != 1) return 0;
   if (playType == -1) playType = record->playType;
   if (playType == 0) playType = 1;
-  if (record->theora) {
+  if (Decoded(record)) {
     const double fps = InfoOf(record).framesPerSecond;
-    const int current = GetTheoraCurrentFrame(record->decoder);
+    const int current = CurrentFrame(record);
     record->startTime = Now() - static_cast<int64_t>(current / fps * 1e6);
     if (record->soundTrack != -1) PlaySoundHandle(record->soundTrack, playType, 0);
   }
@@ -130,7 +155,7 @@ int SuspendMovie(int handle, int keepPlaying) {
   MovieHandleData* record = Table().Get(handle);
   if (record == nullptr) return -1;
   if (record->paused) return 0;
-  if (record->theora) {
+  if (Decoded(record)) {
     if (record->soundTrack != -1) StopSoundHandle(record->soundTrack);
     AdvanceMovieFrame(handle, 0);
   }
@@ -144,7 +169,7 @@ int ReadMovieStatus(int handle) {
   if (record == nullptr) return -1;
   // A paused movie keeps its mark: its track is stopped because of the pause,
   // not because the movie has ended.
-  if (!record->theora || record->soundTrack == -1 || record->paused) return record->playing;
+  if (!Decoded(record) || record->soundTrack == -1 || record->paused) return record->playing;
   if (IsSoundHandlePlaying(record->soundTrack) == 1) return record->playing;
   AdvanceMovieFrame(handle, 0);
   record->playing = 0;
@@ -155,8 +180,8 @@ int ReadMovieStatus(int handle) {
 int AdvanceMovieFrame(int handle, int) {
   MovieHandleData* record = Table().Get(handle);
   if (record == nullptr) return -1;
-  if (!record->theora || record->paused) return 0;
-  const TheoraMovieInfo info = InfoOf(record);
+  if (!Decoded(record) || record->paused) return 0;
+  const MediaMovieInfo info = InfoOf(record);
   const int64_t count = info.frameCount;
   const bool loops = (record->playType & 2) != 0;
   int64_t target = 0;
@@ -169,17 +194,20 @@ int AdvanceMovieFrame(int handle, int) {
     if (target > count - 1) target = count - 1;
   }
   if (target < 0) target = 0;
-  const int64_t current = GetTheoraCurrentFrame(record->decoder);
+  const int64_t current = CurrentFrame(record);
   if (target == current) {
     if (current == count - 1 && !loops && record->soundTrack == -1) {
       record->playing = 0;
       record->paused = 1;
     }
   } else if (target < current) {
-    AdvanceTheoraMovie(record->decoder, static_cast<int>(count - current + target));
+    AdvanceDecoder(record, static_cast<int>(count - current + target));
   } else {
-    AdvanceTheoraMovie(record->decoder, static_cast<int>(target - current));
+    AdvanceDecoder(record, static_cast<int>(target - current));
   }
+  // The media road hands the receiver a frame image that is already up to
+  // date, and only when it has a new picture.
+  if (record->media != nullptr && FetchMediaFrame(record->media) != 1) return 0;
   if (record->callback != nullptr) record->callback(record, record->callbackArgument);
   record->frameUpdated = 1;
   return 0;
@@ -194,6 +222,7 @@ int SetMovieFrameCallback(int handle, MovieFrameCallback callback, int argument)
   record->callbackArgument = argument;
   // The new receiver has not seen the picture fetched so far.
   if (record->theora) detail::ForgetTheoraFetch(record->decoder);
+  if (record->media != nullptr) detail::ForgetMediaFetch(record->media);
   return 0;
 }
 

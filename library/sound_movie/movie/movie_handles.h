@@ -1,14 +1,16 @@
-// Movie handles: the table of movies, opening a movie file (Ogg Theora with
-// its Vorbis sound track as a stream sound; no other format can be played
-// here), start and pause, moving the picture on by the sound track or the
-// clock, the per-frame callback, and pausing and resuming every movie when
-// the window loses and regains the focus. Depends on the Theora decoder, the
-// sound handles and stream sounds, the foundation's handles, files, clock
-// and log, and graphics (the graph loader's and the draw calls' hooks).
+// Movie handles: the table of movies, opening a movie file (Ogg Theora through
+// the library's own decoder, other movies through FFmpeg's road; either with
+// its sound track as a stream sound), start and pause, moving the picture on
+// by the sound track or the clock, the per-frame callback, and pausing and
+// resuming every movie when the window loses and regains the focus. Depends
+// on the two decoders, the sound handles and stream sounds, the foundation's
+// handles, files, clock and log, and graphics (the graph loader's and the
+// draw calls' hooks).
 #pragma once
 
 #include <cstdint>
 
+#include "library/sound_movie/movie/media_movie.h"
 #include "library/sound_movie/movie/theora_decoder.h"
 #include "library/veziv.h"
 
@@ -19,6 +21,7 @@ struct MovieHandleData {
   int32_t playType;  // 1 once; bit 1 set (3): looping
   int32_t theora;    // 1: played by the Theora decoder
   TheoraDecodeContext* decoder;
+  MediaMovieContext* media;  // the other road's decoder, or null
   int64_t startTime;  // microseconds: when frame 0 would have been shown
   FileHandle file;    // read by the decoder
   int32_t soundTrack;  // a stream sound, -1 when none
@@ -41,7 +44,8 @@ int SuspendAllMovies();
 // The window has the focus again: the movies that were playing go on. 0.
 int ResumeMovieAll();
 // Movies of the platform's media framework around screen changes, and drawn
-// straight into the window: there are none here. 0.
+// straight into the window: the FFmpeg road keeps its own state across
+// screen changes and draws only into graphs, so there is nothing to do. 0.
 int ReleaseMovieDirectShowAll();
 int ReopenMovieDirectShowAll();
 int DrawMovieToWindowAll();

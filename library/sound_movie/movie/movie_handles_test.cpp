@@ -1,7 +1,8 @@
 // Movie handles over movie files made in the test's folder, with sound up on
 // the mixer alone and the manual clock: the picture follows the clock or the
-// sound track, pauses keep the frame, a movie ends on its last frame or with
-// its track, loops wrap, the table holds 100 movies, and other files fail.
+// sound track (on both roads), pauses keep the frame, a movie ends on its last
+// frame or with its track, loops wrap, the table holds 100 movies, and other
+// files fail.
 #include "library/sound_movie/movie/movie_handles.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "library/sound_movie/movie/media_fixtures_test_support.h"
 #include "library/sound_movie/movie/movie_fixtures_test_support.h"
 #include "library/sound_movie/sound/sound_test_support.h"
 #include "platform/os/clock.h"
@@ -33,7 +35,10 @@ class MovieHandles : public test::SoundTest {
     recipe.soundSeconds = soundSeconds;
     return WriteFile(name, MakeTheoraMovie(recipe));
   }
-  static int Frame(int movie) { return GetTheoraCurrentFrame(GetMovieRecord(movie)->decoder); }
+  static int Frame(int movie) {
+    const MovieHandleData* record = GetMovieRecord(movie);
+    return record->media != nullptr ? GetMediaCurrentFrame(record->media) : GetTheoraCurrentFrame(record->decoder);
+  }
   static void Wait(int ms) { platform::os::AdvanceManualClock(static_cast<uint64_t>(ms) * 1000); }
 };
 
@@ -99,37 +104,66 @@ TEST_F(MovieHandles, ALoopingMovieWrapsByTheClock) {
   EXPECT_EQ(ReadMovieStatus(movie), 1);
 }
 
+// On either road: a Theora movie with a Vorbis track, and movies of the
+// FFmpeg road with MP2, Vorbis and AAC tracks; each has twice as much picture
+// as sound.
 TEST_F(MovieHandles, ASoundTrackDrivesThePictureAndEndsTheMovie) {
-  // 60 frames (2 s) of picture, 1 s of sound.
-  const int movie = CreateMovieFromFile(Movie("a.ogv", 60, 1.0).c_str(), nullptr, nullptr, 0);
-  ASSERT_NE(movie, -1);
-  const int track = GetMovieRecord(movie)->soundTrack;
-  ASSERT_NE(track, -1);
-  ASSERT_EQ(StartMoviePlayback(movie, 1, 0), 0);
-  EXPECT_EQ(IsSoundHandlePlaying(track), 1);
-  Pump(44100 / 2);
-  AdvanceMovieFrame(movie, 0);
-  const int ms = GetSoundHandlePlayPosMs(track);
-  EXPECT_GT(ms, 400);
-  EXPECT_EQ(Frame(movie), ms * 30 / 1000);
-  // Paused with its mark kept (the window lost the focus): still playing.
-  SuspendAllMovies();
-  EXPECT_EQ(IsSoundHandlePlaying(track), 0);
-  EXPECT_EQ(ReadMovieStatus(movie), 1);
-  ResumeMovieAll();
-  EXPECT_EQ(IsSoundHandlePlaying(track), 1);
-  EXPECT_EQ(GetMovieRecord(movie)->paused, 0);
-  int status = 1;
-  for (int i = 0; i < 200 && status == 1; ++i) {
-    Pump(735);
+  auto media = [](const char* container, const char* extension, const char* video, const char* audio) {
+    test::MediaRecipe recipe;
+    recipe.container = container;
+    recipe.extension = extension;
+    recipe.video = video;
+    recipe.audio = audio;
+    recipe.frames = 20;
+    recipe.soundSeconds = 1.0;
+    return test::MakeMediaMovie(recipe);
+  };
+  MovieRecipe theora;
+  theora.frames = 60;
+  theora.soundSeconds = 1.0;
+  const struct {
+    const char* name;
+    std::vector<uint8_t> bytes;
+    int fps;
+  } cases[] = {
+      {"a.ogv", MakeTheoraMovie(theora), 30},
+      {"a.avi", media("avi", "avi", "mpeg4", "mp2"), 10},
+      {"a.webm", media("webm", "webm", "libvpx", "libvorbis"), 10},
+      {"a.mp4", media("mp4", "mp4", "mpeg4", "aac"), 10},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_FALSE(c.bytes.empty());
+    const int movie = CreateMovieFromFile(WriteFile(c.name, c.bytes).c_str(), nullptr, nullptr, 0);
+    ASSERT_NE(movie, -1);
+    const int track = GetMovieRecord(movie)->soundTrack;
+    ASSERT_NE(track, -1);
+    ASSERT_EQ(StartMoviePlayback(movie, 1, 0), 0);
+    EXPECT_EQ(IsSoundHandlePlaying(track), 1);
+    Pump(44100 / 2);
     AdvanceMovieFrame(movie, 0);
-    status = ReadMovieStatus(movie);
+    const int ms = GetSoundHandlePlayPosMs(track);
+    EXPECT_GT(ms, 400);
+    EXPECT_EQ(Frame(movie), ms * c.fps / 1000);
+    // Paused with its mark kept (the window lost the focus): still playing.
+    SuspendAllMovies();
+    EXPECT_EQ(IsSoundHandlePlaying(track), 0);
+    EXPECT_EQ(ReadMovieStatus(movie), 1);
+    ResumeMovieAll();
+    EXPECT_EQ(IsSoundHandlePlaying(track), 1);
+    EXPECT_EQ(GetMovieRecord(movie)->paused, 0);
+    int status = 1;
+    for (int i = 0; i < 200 && status == 1; ++i) {
+      Pump(735);
+      AdvanceMovieFrame(movie, 0);
+      status = ReadMovieStatus(movie);
+    }
+    EXPECT_EQ(status, 0);
+    EXPECT_LE(Frame(movie), c.fps + 3);  // the track's length, not the picture's
+    EXPECT_EQ(GetMovieRecord(movie)->paused, 1);
+    EXPECT_EQ(CloseMovieHandle(movie), 0);
+    EXPECT_EQ(IsSoundHandlePlaying(track), -1);  // the track went with it
   }
-  EXPECT_EQ(status, 0);
-  EXPECT_LE(Frame(movie), 33);  // the track's length, not the picture's
-  EXPECT_EQ(GetMovieRecord(movie)->paused, 1);
-  EXPECT_EQ(CloseMovieHandle(movie), 0);
-  EXPECT_EQ(IsSoundHandlePlaying(track), -1);  // the track went with it
 }
 
 TEST_F(MovieHandles, SuspendAllAndResumeOnlyTouchPlayingMovies) {

@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "library/foundation/files/read_budget.h"
 #include "library/foundation/memory_log/log.h"
 #include "library/graphics/images/raster_image.h"
 #include "library/sound_movie/movie/yuv_convert.h"
@@ -32,6 +33,10 @@ constexpr int kReadBlock = 4096;
 // Pictures larger than this on a side are refused: the header alone claims
 // the size, and the decoder and the frame image are allocated by it.
 constexpr uint32_t kMaxPictureSide = 4096;
+// The decoder keeps its reference frames and the one it builds, each with a
+// border around the coded frame.
+constexpr int64_t kDecoderPictures = 4;
+constexpr int64_t kDecoderBorder = 16;
 
 enum ThreadState : int { kIdle = 0, kDecoding = 1, kSeeking = 2, kEnded = 3, kPaused = 4 };
 
@@ -139,13 +144,25 @@ bool ReadHeaders(Context* c) {
   }
 }
 
-bool PictureUsable(const theora_info& info) {
+// What a movie of this header holds once it plays: the decoder's own frames
+// and the stock's pictures at the coded size, and the 32-bit frame image.
+// The header alone claims it, so it must fit the readers' budget.
+bool MovieFitsReadBudget(const theora_info& info, int stockSize) {
+  // Luma and chroma bytes a pixel, in halves, by the chroma layout.
+  const int64_t halves = info.pixelformat == OC_PF_444 ? 6 : info.pixelformat == OC_PF_422 ? 4 : 3;
+  const int64_t coded = (int64_t{info.width} + 2 * kDecoderBorder) * (int64_t{info.height} + 2 * kDecoderBorder);
+  const int64_t pictures = int64_t{stockSize} + kDecoderPictures;
+  const int64_t bytes = coded * pictures * halves / 2 + int64_t{info.frame_width} * info.frame_height * 4;
+  return bytes <= detail::MaxReadBytes();
+}
+
+bool PictureUsable(const theora_info& info, int stockSize) {
   if (info.fps_numerator == 0 || info.fps_denominator == 0) return false;
   if (info.frame_width == 0 || info.frame_height == 0) return false;
   if (info.frame_width > kMaxPictureSide || info.frame_height > kMaxPictureSide) return false;
   if (info.width > kMaxPictureSide + 16 || info.height > kMaxPictureSide + 16) return false;
   return uint64_t{info.offset_x} + info.frame_width <= info.width &&
-         uint64_t{info.offset_y} + info.frame_height <= info.height;
+         uint64_t{info.offset_y} + info.frame_height <= info.height && MovieFitsReadBudget(info, stockSize);
 }
 
 void ResetReading(Context* c, uint32_t offset) {
@@ -428,7 +445,8 @@ TheoraDecodeContext* OpenTheoraMovie(const StreamFunctionTable* functions, Strea
   theora_comment_init(&c->comment);
   c->functions = *functions;
   c->stream = stream;
-  if (!ReadHeaders(c) || !PictureUsable(c->info) || theora_decode_init(&c->decoder, &c->info) != 0) {
+  const int stock = std::max(stockSize, 1);
+  if (!ReadHeaders(c) || !PictureUsable(c->info, stock) || theora_decode_init(&c->decoder, &c->info) != 0) {
     FreeContext(c);
     return nullptr;
   }
@@ -447,7 +465,7 @@ TheoraDecodeContext* OpenTheoraMovie(const StreamFunctionTable* functions, Strea
     FreeContext(c);
     return nullptr;
   }
-  c->stock.resize(static_cast<size_t>(std::max(stockSize, 1)));
+  c->stock.resize(static_cast<size_t>(stock));
   try {
     c->thread = std::thread(DecodeLoop, c);
   } catch (...) {

@@ -10,7 +10,9 @@
 #include <cstring>
 #include <vector>
 
+#include "library/foundation/files/read_budget.h"
 #include "library/sound_movie/movie/movie_fixtures_test_support.h"
+#include "library/sound_movie/movie/movie_memory_test_support.h"
 #include "library/sound_movie/movie/yuv_convert.h"
 #include "library/sound_movie/readers/sound_fixtures_test_support.h"
 
@@ -23,36 +25,8 @@ using test::MakeTheoraMovie;
 int ogg_page_continued_at(const uint8_t* p) { return p[5] & 1; }
 using test::MovieRecipe;
 
-// A movie held in memory behind the memory stream table.
-class TheoraMovie {
- public:
-  explicit TheoraMovie(std::vector<uint8_t> bytes, int stock = 10) : bytes_(std::move(bytes)) {
-    stream_ = OpenMemoryStream(bytes_.data(), static_cast<int>(bytes_.size()));
-    context_ = OpenTheoraMovie(GetMemoryStreamTable(), reinterpret_cast<StreamValue>(stream_), stock);
-  }
-  ~TheoraMovie() {
-    CloseTheoraMovie(context_);
-    CloseMemoryStream(stream_);
-  }
-  TheoraDecodeContext* get() const { return context_; }
-  MemoryStreamState* stream() const { return stream_; }
-  uint32_t Pixel(int x, int y) const {
-    const RasterImage* image = GetTheoraFrameImage(context_);
-    uint32_t v = 0;
-    std::memcpy(&v, static_cast<const uint8_t*>(image->pixels) + y * image->pitch + x * 4, 4);
-    return v;
-  }
-  // The grey level of a pixel (its green byte).
-  int Grey(int x, int y) const { return static_cast<int>(Pixel(x, y) >> 8 & 0xFF); }
-
- private:
-  std::vector<uint8_t> bytes_;
-  MemoryStreamState* stream_ = nullptr;
-  TheoraDecodeContext* context_ = nullptr;
-};
-
-// The green byte of a grey luma after conversion.
-int GreyOfLuma(int y) { return static_cast<int>(detail::YuvToBgraByTables(y, 128, 128) >> 8 & 0xFF); }
+using TheoraMovie = test::MovieInMemory<TheoraDecodeContext, OpenTheoraMovie, CloseTheoraMovie, GetTheoraFrameImage>;
+using test::GreyOfLuma;
 
 TEST(TheoraDecoderColours, FourTwoZeroByTablesAndOthersInFloat) {
   struct Case {
@@ -112,6 +86,51 @@ TEST(TheoraDecoderOpen, RefusesWhatIsNoTheoraMovie) {
   for (const Case& c : cases) {
     TheoraMovie movie(c.bytes);
     EXPECT_EQ(movie.get(), nullptr) << c.name;
+  }
+}
+
+// The movie with its identification header (alone on the first page)
+// claiming a coded frame and picture of width x height.
+std::vector<uint8_t> WithClaimedSize(std::vector<uint8_t> movie, int width, int height) {
+  uint8_t* page = movie.data();
+  const int segments = page[26];
+  uint8_t* packet = page + 27 + segments;
+  auto put = [](uint8_t* at, int bytes, int value) {
+    for (int i = 0; i < bytes; ++i) at[i] = static_cast<uint8_t>(value >> (8 * (bytes - 1 - i)));
+  };
+  put(packet + 10, 2, (width + 15) / 16);
+  put(packet + 12, 2, (height + 15) / 16);
+  put(packet + 14, 3, width);
+  put(packet + 17, 3, height);
+  packet[20] = 0;
+  packet[21] = 0;
+  long body = 0;
+  for (int i = 0; i < segments; ++i) body += page[27 + i];
+  ogg_page p{page, 27 + segments, packet, body};
+  ogg_page_checksum_set(&p);
+  return movie;
+}
+
+// What a header claims is held to the readers' budget before the decoder,
+// the frame image or a picture of stock is made.
+TEST(TheoraDecoderOpen, AMovieMustFitTheReadBudget) {
+  const std::vector<uint8_t> small = MakeTheoraMovie(MovieRecipe{});
+  {
+    TheoraMovie claims(WithClaimedSize(small, 4096, 4096));
+    EXPECT_EQ(claims.get(), nullptr);
+  }
+  {
+    // 32 x 32 (coded with its borders: 64 x 64) with ten pictures of stock
+    // and four of the decoder: about 90 KB at 4:2:0.
+    struct Budget {
+      ~Budget() { detail::SetMaxReadBytes(0); }
+    } restore;
+    detail::SetMaxReadBytes(40000);
+    TheoraMovie refused(small);
+    EXPECT_EQ(refused.get(), nullptr);
+    detail::SetMaxReadBytes(120000);
+    TheoraMovie accepted(small);
+    EXPECT_NE(accepted.get(), nullptr);
   }
 }
 

@@ -43,7 +43,11 @@ bool MakeMixable(SoundWaveFormat* format) {
 
 void CloseReaderState(SoundDecoderRecord* record) {
   if (record->kind == kSoundDecoderOggVorbis) detail::CloseVorbis(record);
-  if (record->kind == kSoundDecoderConverted) detail::CloseMp3(record);
+  if (record->kind == kSoundDecoderConverted) {
+    detail::CloseMp3(record);
+    detail::CloseCompressedWave(record);
+    detail::CloseMovieTrack(record);
+  }
 }
 
 int Refill(SoundDecoderRecord* record) {
@@ -54,7 +58,10 @@ int Refill(SoundDecoderRecord* record) {
       if (want <= 0) return 0;
       return static_cast<int>(detail::ReadFromSource(record, record->buffer, static_cast<size_t>(want)));
     }
-    case kSoundDecoderConverted: return detail::RefillMp3(record);
+    case kSoundDecoderConverted:
+      if (record->waveConverter != nullptr) return detail::RefillCompressedWave(record);
+      if (record->movieTrackConverter != nullptr) return detail::RefillMovieTrack(record);
+      return detail::RefillMp3(record);
     default: return detail::RefillVorbis(record);
   }
 }
@@ -120,8 +127,9 @@ int OpenSoundSource(const StreamFunctionTable* functions, StreamValue stream, So
   record->functions = *functions;
   record->stream = stream;
   record->oggBytesPerSample = Settings().ogg_bytes_per_sample;
-  int (*const readers[])(SoundDecoderRecord*) = {detail::OpenWaveReader, detail::OpenVorbisReader,
-                                                 detail::OpenMp3Reader};
+  int (*const readers[])(SoundDecoderRecord*) = {detail::OpenWaveReader, detail::OpenCompressedWaveReader,
+                                                 detail::OpenVorbisReader, detail::OpenMp3Reader,
+                                                 detail::OpenMovieTrackReader};
   bool accepted = false;
   for (auto* reader : readers) {
     if (functions->seek(stream, 0, 0) != 0) break;
@@ -175,10 +183,25 @@ int SeekSoundSource(SoundDecoderRecord* record, int sample) {
       detail::SeekVorbis(record, sample);
       EmptyBuffer(record);
       break;
+    case kSoundDecoderConverted:
+      if (record->movieTrackConverter != nullptr) {
+        detail::SeekMovieTrack(record, sample);
+        EmptyBuffer(record);
+        break;
+      }
+      if (record->waveConverter != nullptr && detail::SeekCompressedWave(record, sample)) {
+        EmptyBuffer(record);
+        break;
+      }
+      [[fallthrough]];
     default:
       // The converter cannot step back: it starts over and decodes forward.
       if (target < record->outputPosition) {
-        detail::RestartMp3(record);
+        if (record->waveConverter != nullptr) {
+          detail::RestartCompressedWave(record);
+        } else {
+          detail::RestartMp3(record);
+        }
         EmptyBuffer(record);
         record->outputPosition = 0;
       }
@@ -192,7 +215,10 @@ int SeekSoundSource(SoundDecoderRecord* record, int sample) {
 int GetSoundSourcePcmSize(SoundDecoderRecord* record) {
   switch (record->kind) {
     case kSoundDecoderPcmWave: return record->dataSize;
-    case kSoundDecoderConverted: return detail::Mp3PcmSize(record);
+    case kSoundDecoderConverted:
+      if (record->waveConverter != nullptr) return detail::CompressedWavePcmSize(record);
+      if (record->movieTrackConverter != nullptr) return detail::MovieTrackPcmSize(record);
+      return detail::Mp3PcmSize(record);
     default: return detail::VorbisPcmSize(record);
   }
 }

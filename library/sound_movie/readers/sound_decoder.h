@@ -1,9 +1,11 @@
-// Sound data readers: recognise PCM WAVE, Ogg Vorbis and MP3 data behind a
+// Sound data readers: recognise PCM WAVE, compressed WAVE (ADPCM, GSM 6.10,
+// mu-law, A-law, MP3), Ogg Vorbis and MP3 data (and, for a movie's sound
+// track, the audio of a movie through FFmpeg) behind a
 // stream table, then hand out 16- or 8-bit little-endian PCM block by block,
 // seek to a sample, tell the PCM size or decode everything at once. Also an
 // in-memory WAVE image of PCM and whole-file reads. Depends on the
-// foundation's streams, file functions, allocator and log, libvorbisfile and
-// libmpg123 (in the sources only).
+// foundation's streams, file functions, allocator and log, libvorbisfile,
+// libsndfile, libmpg123 and FFmpeg's libraries (in the sources only).
 #pragma once
 
 #include <cstdint>
@@ -31,13 +33,15 @@ void WriteWaveFormat(const SoundWaveFormat& format, uint8_t* bytes);
 
 enum SoundDecoderKind : uint32_t {
   kSoundDecoderPcmWave = 0,
-  kSoundDecoderConverted = 1,  // MP3 through the converter
+  kSoundDecoderConverted = 1,  // compressed WAVE and MP3 through a converter
   kSoundDecoderOggVorbis = 2,
 };
 
 namespace detail {
 struct Mp3Converter;
 struct VorbisStream;
+struct WaveConverter;
+struct MovieTrack;
 }  // namespace detail
 
 // One opened source. Zero it before OpenSoundSource; it may be embedded in
@@ -53,7 +57,9 @@ struct SoundDecoderRecord {
   int dataPosition;
   int dataSize;
   SoundWaveFormat pcmFormat;  // what the decoder hands out
-  detail::Mp3Converter* converter;
+  detail::Mp3Converter* converter;  // MP3 files
+  detail::WaveConverter* waveConverter;  // compressed WAVE
+  detail::MovieTrack* movieTrackConverter;  // a movie's sound track
   detail::VorbisStream* vorbis;
   int oggBytesPerSample;
   uint8_t* buffer;  // conversion buffer

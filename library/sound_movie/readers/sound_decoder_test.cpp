@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <ogg/ogg.h>
+
 #include <cmath>
+#include <cstring>
 #include <fstream>
 #include <memory>
 
@@ -142,7 +145,7 @@ TEST(WaveReaderTest, RefusesWhatItCannotReadOrPlay) {
       {"no channels", with([](WaveRecipe& s) { s.channels = 0; })},
       {"no block align", with([](WaveRecipe& s) { s.block_align = 0; })},
       {"no rate", with([](WaveRecipe& s) { s.rate = 0; })},
-      {"compressed", with([](WaveRecipe& s) { s.tag = 2; })},
+      {"MS ADPCM without its coefficients", with([](WaveRecipe& s) { s.tag = 2; })},
       {"24-bit", with([](WaveRecipe& s) {
          s.bits = 24;
          s.fmt_bytes = 18;
@@ -244,6 +247,38 @@ TEST(VorbisReaderTest, DecodesEveryEncodedSampleAndSeeksToOne) {
 
   ASSERT_EQ(SeekSoundSource(source.record(), 7000), 0);
   EXPECT_EQ(source.Read(64), std::vector<uint8_t>(pcm.begin() + 28000, pcm.begin() + 28064));
+}
+
+// The last page's granule position, which gives the length, set to a value
+// of the file's choosing (the page's checksum made again).
+std::vector<uint8_t> WithLastGranule(std::vector<uint8_t> ogg, int64_t granule) {
+  size_t last = std::string::npos;
+  for (size_t i = 0; i + 27 <= ogg.size(); ++i) {
+    if (std::memcmp(&ogg[i], "OggS", 4) == 0) last = i;
+  }
+  if (last == std::string::npos) return {};
+  uint8_t* header = &ogg[last];
+  for (int i = 0; i < 8; ++i) header[6 + i] = static_cast<uint8_t>(static_cast<uint64_t>(granule) >> (8 * i));
+  const int segments = header[26];
+  long body = 0;
+  for (int i = 0; i < segments; ++i) body += header[27 + i];
+  ogg_page page{header, 27 + segments, header + 27 + segments, body};
+  ogg_page_checksum_set(&page);
+  return ogg;
+}
+
+TEST(VorbisReaderTest, ALengthNearTheLimitSaturatesInsteadOfOverflowing) {
+  // Long enough for several data pages: the first one's granule sets where the PCM starts.
+  constexpr size_t kFrames = 60000;
+  const std::vector<uint8_t> ogg = MakeOggVorbis(2, 22050, kFrames);
+  for (const int64_t granule : {INT64_MAX - 15, int64_t{0x7FFFFFFF}, INT64_MAX / 4}) {
+    SCOPED_TRACE(granule);
+    Source source(WithLastGranule(ogg, granule));
+    ASSERT_EQ(source.result(), 0);
+    EXPECT_EQ(GetSoundSourcePcmSize(source.record()), 0x7FFFFFFF);
+    // Whole decoding takes what the pages hold, not what the length claims.
+    EXPECT_LE(source.DecodeAll().size(), (kFrames + 4096) * 4);
+  }
 }
 
 TEST(VorbisReaderTest, RefusesMoreChannelsThanTheMixerTakes) {

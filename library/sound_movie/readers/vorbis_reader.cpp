@@ -2,6 +2,7 @@
 // reads through its own copy of the stream table, so the record may move.
 #include <vorbis/vorbisfile.h>
 
+#include <algorithm>
 #include <new>
 
 #include "library/sound_movie/readers/reader_kinds.h"
@@ -93,8 +94,12 @@ void SeekVorbis(SoundDecoderRecord* record, int sample) { ov_pcm_seek(&record->v
 int VorbisPcmSize(const SoundDecoderRecord* record) {
   const ogg_int64_t total = ov_pcm_total(&record->vorbis->file, -1);
   if (total < 0) return 0;
-  const int64_t bytes = int64_t{record->pcmFormat.channels} * record->oggBytesPerSample * (total + 44100);
-  return bytes > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(bytes);
+  // The total comes from the last page's granule, which a file may set to
+  // anything: it saturates before the margin is added and the bytes counted.
+  const int64_t blockBytes = int64_t{record->pcmFormat.channels} * record->oggBytesPerSample;
+  const int64_t maxFrames = 0x7FFFFFFF / std::max<int64_t>(blockBytes, 1);
+  if (total > maxFrames - 44100) return 0x7FFFFFFF;
+  return static_cast<int>(blockBytes * (total + 44100));
 }
 
 void CloseVorbis(SoundDecoderRecord* record) {

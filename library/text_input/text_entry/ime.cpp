@@ -82,7 +82,7 @@ void DrawCandidateBox(const ImeState& ime, int perPage, int cursorX, int y, int 
 
 }  // namespace
 
-int FetchImeCandidateList(const char* composition, int cursor) {
+int FetchImeCandidateList(const char* composition, int cursor, int selected) {
   ImeState& ime = Ime();
   if (composition == nullptr) composition = "";
   // Whole characters only, and room kept for the zero.
@@ -95,11 +95,21 @@ int FetchImeCandidateList(const char* composition, int cursor) {
   std::memcpy(ime.composition, composition, static_cast<size_t>(n));
   ime.composition[n] = '\0';
   ime.composing = n > 0 ? 1 : 0;
-  ime.cursor = std::clamp(cursor, 0, CharCountOfBytes(ime.composition, n));
-  // The input method tells no clauses: the composition is one.
-  ime.clauses[0] = 0;
-  ime.clauses[1] = n;
-  ime.clauseCount = n > 0 ? 2 : 0;
+  const int characters = CharCountOfBytes(ime.composition, n);
+  ime.cursor = std::clamp(cursor, 0, characters);
+  // The part being converted is a clause of its own; the text before and
+  // after it are one clause each (the input method tells no other bounds).
+  const int from = ByteOffsetOfChars(ime.composition, ime.cursor);
+  const int to = ByteOffsetOfChars(ime.composition, std::clamp(ime.cursor + std::max(selected, 0), 0, characters));
+  ime.clauseCount = 0;
+  if (n == 0) return 0;
+  ime.clauses[ime.clauseCount++] = 0;
+  if (to > from) {
+    for (const int bound : {from, to}) {
+      if (bound > ime.clauses[ime.clauseCount - 1] && bound < n) ime.clauses[ime.clauseCount++] = bound;
+    }
+  }
+  ime.clauses[ime.clauseCount++] = n;
   return 0;
 }
 

@@ -1,9 +1,11 @@
 // What the window hands the input method's side of text entry: the
-// composition kept whole within its buffer with its cursor as one clause,
-// and a finished result arriving in the ring as typed bytes.
+// composition kept whole within its buffer with its cursor, the part being
+// converted as a clause of its own, and a finished result arriving in the
+// ring as typed bytes.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "library/foundation/window/main_window.h"
 #include "library/text_input/text_entry/ime.h"
@@ -48,14 +50,39 @@ TEST_F(Ime, CompositionKeepsWholeCharactersAndRoomForItsZero) {
   }
 }
 
+// The part being converted (from the cursor on) is a clause of its own, the
+// text before and after it one clause each; without such a part, or when it
+// is the whole composition, the composition is one clause.
+TEST_F(Ime, ThePartBeingConvertedIsAClauseOfItsOwn) {
+  const detail::ImeState& ime = detail::TextEntry().ime;
+  // かんじへ (four double-byte characters, eight bytes) with "a" in front.
+  const std::string text = "a\x82\xA9\x82\xF1\x82\xB6\x82\xD6";
+  const struct {
+    int cursor, selected;
+    std::vector<int> clauses;
+  } cases[] = {
+      {0, 0, {0, 9}},        {3, 0, {0, 9}},        {1, 2, {0, 1, 5, 9}}, {0, 3, {0, 5, 9}},
+      {3, 2, {0, 5, 9}},     {0, 5, {0, 9}},        {2, 9, {0, 3, 9}},    {4, 1, {0, 7, 9}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.cursor << ", " << c.selected);
+    ASSERT_EQ(FetchImeCandidateList(text.c_str(), c.cursor, c.selected), 0);
+    EXPECT_EQ(ime.cursor, c.cursor);
+    EXPECT_EQ(std::vector<int>(ime.clauses, ime.clauses + ime.clauseCount), c.clauses);
+  }
+}
+
 TEST_F(Ime, WindowHandsOverTheCompositionAndTheResultAsTypedBytes) {
   pw::Message composition;
   composition.kind = pw::MessageKind::WM_IME_COMPOSITION;
-  composition.text = "\x8A\xBF\x8E\x9A";  // 漢字 while it is being composed
-  composition.a = 2;
+  composition.text = "\x8A\xBF\x8E\x9A";  // 漢字 while it is being composed, 字 being converted
+  composition.a = 1;
+  composition.b = 1;
   MainWindowProc(composition);
   EXPECT_STREQ(detail::TextEntry().ime.composition, "\x8A\xBF\x8E\x9A");
-  EXPECT_EQ(detail::TextEntry().ime.cursor, 2);
+  EXPECT_EQ(detail::TextEntry().ime.cursor, 1);
+  EXPECT_EQ(detail::TextEntry().ime.clauseCount, 3);
+  EXPECT_EQ(detail::TextEntry().ime.clauses[1], 2);
 
   // The finished text comes as typed characters, byte by byte, in order.
   for (unsigned char b : std::string("\x8A\xBF\x8E\x9A")) {

@@ -174,6 +174,29 @@ TEST_F(TextEntryDrawing, CompositionAtTheCursorWithItsOwnCursorAndUnderline) {
   EXPECT_EQ(DrawImeComposition(10, 2, 5), 0);
 }
 
+// The part being converted is filled red behind the text, and each of the
+// three clauses gets an underline of its own.
+TEST_F(TextEntryDrawing, ThePartBeingConvertedIsFilledAndEachClauseUnderlined) {
+  const int h = MakeField(20, "a", 1);
+  ASSERT_EQ(SetActiveTextEntryHandle(h), 0);
+  ASSERT_EQ(FetchImeCandidateList("\x82\xA0\x82\xA2\x82\xA4", 1, 1), 0);
+  ASSERT_EQ(DrawTextEntryHandle(5, 2, h), 0);
+  const std::map<uint32_t, char> legend{{0, '.'}, {0xFFFFFF, '#'}, {0xFFFF00, 'Y'}, {0x00FFFF, 'C'}, {0xFF0000, 'R'}};
+  EXPECT_EQ(Picture(0, 2, 42, 13, legend), (Rows{"..........YYYYYYYYYYCCRRRRRRRRYYYYYYYYYY..",  // the second in red
+                                                 "..........Y........YCC.......RY........Y..",
+                                                 "......###.Y........YCC.......RY........Y..",
+                                                 "......###.Y........YCC.......RY........Y..",
+                                                 "......###.Y........YCC.......RY........Y..",
+                                                 "......###.Y........YCC.......RY........Y..",
+                                                 "......###.Y........YCC.......RY........Y..",
+                                                 "......###.Y........YCC.......RY........Y..",
+                                                 "..........Y........YCC.......RY........Y..",
+                                                 "..........YYYYYYYYYYCCRRRRRRRRYYYYYYYYYY..",
+                                                 "..........................................",
+                                                 "............######....######....######....",  // three clauses
+                                                 ".........................................."}));
+}
+
 TEST_F(TextEntryDrawing, ModeNameOnlyWhenTheInputMethodTellsOne) {
   char name[32] = "none";
   const std::map<uint32_t, char> legend{{0, '.'}, {0xFFFF14, 'M'}};

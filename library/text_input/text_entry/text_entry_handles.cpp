@@ -58,7 +58,9 @@ void RegisterTextEntryWithLibrary() {
   cs.update_text_entry = [] { UpdateTextEntry(); };
   cs.char_buffer_has_room = CharRingHasRoom;
   cs.push_input_char = [](int ch) { PushInputChar(ch); };
-  cs.take_ime_composition = [](const std::string& text, int cursor) { FetchImeCandidateList(text.c_str(), cursor); };
+  cs.take_ime_composition = [](const std::string& text, int cursor, int selected) {
+    FetchImeCandidateList(text.c_str(), cursor, selected);
+  };
   cs.key_input_field_active = [] { return TextEntryRecord(TextEntry().active) != nullptr; };
   cs.delete_text_entry_handle_all = [] { DeleteTextEntryHandleAll(); };
 }
