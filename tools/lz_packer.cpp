@@ -11,14 +11,25 @@
 namespace veziv::tools {
 namespace {
 
-constexpr int kMinHashBits = 8;
-constexpr int kMaxHashBits = 16;
+constexpr int kMinBits = 8;
+// Matches are looked for up to 256 KiB back (the format reaches 16 MiB), with
+// 256K chain heads: the heads and the ring of chain links take 1 MiB each
+// whatever the size of the data, and stay in the caches. Every position costs
+// at most chainDepth candidates, each close by, so the time grows with the
+// data and no faster. (With tables that grow with the data, the walks leave
+// the caches once it passes a few megabytes, and each of them costs a trip to
+// memory.)
+constexpr int kWindowBits = 18;
+constexpr int kMaxHashBits = 18;
+constexpr uint32_t kNoPosition = UINT32_MAX;
+static_assert((size_t{1} << kWindowBits) <= kPackedMaxDistance);
 
-// A table about as large as the data: small members, which archives hold by
-// the hundred, do not each pay for clearing the largest table.
-int HashBitsFor(size_t size) {
-  int bits = kMinHashBits;
-  while (bits < kMaxHashBits && (size_t{1} << bits) < size) ++bits;
+// The bits of a table about as large as the data, from kMinBits to maxBits:
+// small members, which archives hold by the hundred, do not each pay for
+// clearing the largest tables.
+int BitsFor(size_t size, int maxBits) {
+  int bits = kMinBits;
+  while (bits < maxBits && (size_t{1} << bits) < size) ++bits;
   return bits;
 }
 
@@ -76,14 +87,19 @@ std::vector<uint8_t> PackData(const uint8_t* data, size_t size, const PackOption
   std::vector<uint8_t> out(kPackedHeaderSize);
   BodyWriter body(&out, marker);
 
-  const int hashBits = HashBitsFor(size);
-  std::vector<int64_t> head(size_t{1} << hashBits, -1);
-  std::vector<int64_t> prev(size, -1);
+  // Positions fit 32 bits: the block's sizes are 32-bit fields. The link of
+  // position i is prev[i % window]; it is overwritten window positions later,
+  // so a walk stops at the first candidate that far back.
+  const int hashBits = BitsFor(size, kMaxHashBits);
+  const size_t window = size_t{1} << BitsFor(size, kWindowBits);
+  const size_t wrap = window - 1;
+  std::vector<uint32_t> head(size_t{1} << hashBits, kNoPosition);
+  std::vector<uint32_t> prev(window, kNoPosition);
   auto insert = [&](size_t i) {
     if (i + 4 > size) return;
     const uint32_t h = Hash4(data + i, hashBits);
-    prev[i] = head[h];
-    head[h] = static_cast<int64_t>(i);
+    prev[i & wrap] = head[h];
+    head[h] = static_cast<uint32_t>(i);
   };
 
   size_t i = 0;
@@ -92,10 +108,10 @@ std::vector<uint8_t> PackData(const uint8_t* data, size_t size, const PackOption
     size_t bestDistance = 0;
     if (i + kPackedMinMatch <= size) {
       const size_t maxLength = std::min<size_t>(kPackedMaxMatch, size - i);
-      int64_t candidate = head[Hash4(data + i, hashBits)];
-      for (int depth = 0; candidate >= 0 && depth < options.chainDepth; ++depth) {
+      uint32_t candidate = head[Hash4(data + i, hashBits)];
+      for (int depth = 0; candidate != kNoPosition && depth < options.chainDepth; ++depth) {
         const size_t distance = i - static_cast<size_t>(candidate);
-        if (distance > kPackedMaxDistance) break;
+        if (distance >= window) break;
         const uint8_t* a = data + candidate;
         const uint8_t* b = data + i;
         if (a[bestLength < maxLength ? bestLength : 0] == b[bestLength < maxLength ? bestLength : 0]) {
@@ -107,7 +123,7 @@ std::vector<uint8_t> PackData(const uint8_t* data, size_t size, const PackOption
             if (n == maxLength) break;
           }
         }
-        candidate = prev[static_cast<size_t>(candidate)];
+        candidate = prev[static_cast<size_t>(candidate) & wrap];
       }
     }
     size_t literalCost = 0;

@@ -1,6 +1,7 @@
 // The packer of the library's packed-block format: greedy LZ matching over
-// hash chains, matches of 4 to 8195 bytes up to 2^24 bytes back, and the least
-// frequent byte of the data as the marker.
+// hash chains, matches of 4 to 8195 bytes up to 256 KiB back (of the 16 MiB
+// the format allows), and the least frequent byte of the data as the marker.
+// Its time grows in proportion to the data.
 #pragma once
 
 #include <cstddef>

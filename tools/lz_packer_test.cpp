@@ -61,6 +61,16 @@ TEST(PackData, RoundTripsThroughTheDecoder) {
     far.insert(far.end(), near.begin(), near.end());
     cases.push_back({"far and near repeats", far});
   }
+  {
+    // Repeats just inside and just beyond the stretch the packer searches,
+    // whose links it keeps in a ring: the oldest links are overwritten.
+    std::vector<uint8_t> data = Noise(270000, 9);
+    const std::vector<uint8_t> beyond(data.begin(), data.begin() + 3000);
+    const std::vector<uint8_t> inside(data.begin() + 20000, data.begin() + 23000);
+    data.insert(data.end(), beyond.begin(), beyond.end());
+    data.insert(data.end(), inside.begin(), inside.end());
+    cases.push_back({"repeats at the edge of the search", data});
+  }
   for (const Case& c : cases) {
     const std::vector<uint8_t> block = PackData(c.data.data(), c.data.size());
     EXPECT_EQ(Unpack(block, c.data.size()), c.data) << c.name;

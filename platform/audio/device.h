@@ -25,7 +25,10 @@ struct DeviceDescription {
 // pulling the mixer. False when no device can be opened (nothing is pulled
 // then). One device at a time: false while one is open.
 bool OpenDevice(Mixer* mixer, DeviceDescription* description);
-// Stops pulling and closes the device; nothing happens when none is open.
+// Stops pulling the mixer at once (the caller may free it on return); nothing
+// happens when none is open. The output itself stays paused, playing silence,
+// until the next OpenDevice at the same rate takes it up again, or the program
+// ends: SDL's own close would hold the caller for some 60 ms.
 void CloseDevice();
 bool IsDeviceOpen();
 

@@ -1,10 +1,12 @@
 // The device over SDL's dummy driver (the tests run headless): it pulls the
-// mixer from its own thread until a short sound has played out.
+// mixer from its own thread until a short sound has played out, and lets go of
+// it at a close.
 #include "platform/audio/device.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
 #include <thread>
 
 namespace platform::audio {
@@ -43,6 +45,37 @@ TEST(AudioDeviceTest, PullsTheMixerUntilASoundHasPlayedOut) {
   CloseDevice();
   EXPECT_FALSE(IsDeviceOpen());
   CloseDevice();
+}
+
+// After CloseDevice the device no longer touches the mixer (the test frees it
+// and waits a few blocks: AddressSanitizer would see a late pull), and the
+// next OpenDevice pulls the new mixer until its sound has played out.
+TEST(AudioDeviceTest, ACloseLetsGoOfTheMixerAndTheNextOpenPullsTheNewOne) {
+  auto first = std::make_unique<Mixer>(44100);
+  ASSERT_TRUE(OpenDevice(first.get(), nullptr));
+  CloseDevice();
+  EXPECT_FALSE(IsDeviceOpen());
+  first.reset();
+  std::this_thread::sleep_for(std::chrono::milliseconds(80));
+
+  Mixer second(44100);
+  DeviceDescription description;
+  ASSERT_TRUE(OpenDevice(&second, &description));
+  EXPECT_TRUE(IsDeviceOpen());
+  EXPECT_EQ(description.driver, "dummy");
+  EXPECT_EQ(description.rate, 44100);
+  const int buffer = second.CreateBuffer({2, 16, 44100}, 4410 * 4);
+  ASSERT_GT(buffer, 0);
+  ASSERT_EQ(second.Play(buffer, false), 0);
+  uint32_t status = kStatusPlaying;
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while ((status & kStatusPlaying) != 0 && std::chrono::steady_clock::now() < give_up) {
+    ASSERT_EQ(second.GetStatus(buffer, &status), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  EXPECT_EQ(status & kStatusPlaying, 0u);
+  CloseDevice();
+  EXPECT_FALSE(IsDeviceOpen());
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -126,6 +127,66 @@ TEST(MixerTest, VolumeIsHundredthsOfADecibel) {
     ASSERT_EQ(mixer.Play(buffer, false), 0);
     EXPECT_EQ(Render(mixer, 1), (std::vector<int16_t>{c.left, c.right}));
     EXPECT_EQ(Position(mixer, buffer), 4u);  // a silent buffer moves on too
+  }
+}
+
+// Long 16-bit buffers at the output rate, mono and stereo, at gains below,
+// at and above half and at full, two at once, looping and not, rendered in
+// blocks of odd sizes: every output sample is the clamped sum of
+// (s * gain) >> 16 of the samples under the play cursor.
+TEST(MixerTest, LongBuffersAtTheOutputRateSumSampleForSample) {
+  uint32_t x = 99;
+  auto noise = [&x](size_t n) {
+    std::vector<int16_t> v(n);
+    for (int16_t& s : v) {
+      x = x * 1103515245u + 12345u;
+      s = static_cast<int16_t>(x >> 16);
+    }
+    return v;
+  };
+  struct Voice {
+    int channels;
+    int frames;
+    int volume;
+    bool loop;
+  };
+  const Voice pairs[][2] = {
+      {{2, 1000, 0, true}, {1, 333, -299, true}},      // gains 65536 and 46449
+      {{1, 517, -600, false}, {2, 1203, -2406, true}},  // 32846 (above half) and 4107
+      {{2, 3001, -50, false}, {2, 77, -601, true}},     // 65075 and 32808, loud enough to clip
+  };
+  for (const auto& pair : pairs) {
+    Mixer mixer(kRate);
+    std::vector<int16_t> data[2];
+    int ids[2];
+    for (int v = 0; v < 2; ++v) {
+      const Voice& voice = pair[v];
+      data[v] = noise(static_cast<size_t>(voice.frames * voice.channels));
+      ids[v] = mixer.CreateBuffer({voice.channels, 16, kRate}, static_cast<uint32_t>(data[v].size() * 2));
+      ASSERT_GT(ids[v], 0);
+      Fill16(mixer, ids[v], data[v]);
+      ASSERT_EQ(mixer.SetVolume(ids[v], voice.volume), 0);
+      ASSERT_EQ(mixer.Play(ids[v], voice.loop), 0);
+    }
+    std::vector<int16_t> out;
+    for (const int block : {5, 37, 1000, 3, 2048}) {
+      const std::vector<int16_t> part = Render(mixer, block);
+      out.insert(out.end(), part.begin(), part.end());
+    }
+    for (size_t frame = 0; frame < out.size() / 2; ++frame) {
+      for (int c = 0; c < 2; ++c) {
+        int32_t sum = 0;
+        for (int v = 0; v < 2; ++v) {
+          const Voice& voice = pair[v];
+          if (!voice.loop && frame >= static_cast<size_t>(voice.frames)) continue;
+          const size_t at = frame % static_cast<size_t>(voice.frames) * static_cast<size_t>(voice.channels) +
+                            static_cast<size_t>(voice.channels == 2 ? c : 0);
+          sum += (int32_t{data[v][at]} * VolumeToGain(voice.volume)) >> 16;
+        }
+        const int16_t expected = static_cast<int16_t>(std::clamp(sum, -32768, 32767));
+        ASSERT_EQ(out[2 * frame + static_cast<size_t>(c)], expected) << "frame " << frame << " channel " << c;
+      }
+    }
   }
 }
 

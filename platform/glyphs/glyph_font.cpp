@@ -73,30 +73,183 @@ bool CodePoint(uint32_t code, char32_t* out) {
   return true;
 }
 
-// The one-bit rendering of an outline, in a box of width x height whose
-// top-left pixel is (left, top) from the pen; one byte a pixel, top-down, 1
-// for a set pixel; empty when the outline cannot be rasterised. The outline
-// is moved to the box's corner.
-std::vector<uint8_t> OneBitPixels(FT_Outline& outline, int left, int top, int width, int height) {
-  std::vector<uint8_t> out;
-  if (outline.n_points <= 0) return out;
-  FT_Outline_Translate(&outline, -static_cast<FT_Pos>(left) * 64, static_cast<FT_Pos>(height - top) * 64);
-  const int pitch = (width + 7) / 8;
-  std::vector<unsigned char> bits(static_cast<size_t>(pitch) * static_cast<size_t>(height), 0);
-  FT_Bitmap bitmap{};
-  bitmap.rows = static_cast<unsigned>(height);
-  bitmap.width = static_cast<unsigned>(width);
-  bitmap.pitch = pitch;
-  bitmap.buffer = bits.data();
-  bitmap.num_grays = 2;
-  bitmap.pixel_mode = FT_PIXEL_MODE_MONO;
-  if (FT_Outline_Get_Bitmap(Library(), &outline, &bitmap) != 0) return out;
-  out.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x)
-      out[static_cast<size_t>(y * width + x)] = bits[static_cast<size_t>(y * pitch + x / 8)] >> (7 - x % 8) & 1;
-  return out;
-}
+// The pixels a one-bit rendering of an outline sets, found by scanning it
+// along the centre line of every column and every row of the box the smoothed
+// glyph fills: a pixel whose centre lies inside the outline (non-zero or
+// even-odd, as the outline says), and, for each stretch of a scan line inside
+// the outline that holds no pixel centre (a stroke thinner than a pixel
+// across that line), the pixel holding the stretch's middle. The outline is
+// taken as straight segments (curves cut into pieces that stray less than
+// 1/32 pixel), kept between a glyph's loading and its smoothing, which
+// replaces the outline with the bitmap.
+class OneBitScan {
+ public:
+  // Takes the segments of the outline (26.6 coordinates, y up).
+  void Take(const FT_Outline& outline) {
+    segments_.clear();
+    even_odd_ = (outline.flags & FT_OUTLINE_EVEN_ODD_FILL) != 0;
+    static const FT_Outline_Funcs kFuncs = {&MoveTo, &LineTo, &ConicTo, &CubicTo, 0, 0};
+    pen_valid_ = false;
+    FT_Outline_Decompose(const_cast<FT_Outline*>(&outline), &kFuncs, this);
+    Close();
+  }
+
+  // One byte a pixel, top-down, 1 for a set pixel, for the box of width x
+  // height whose top-left pixel is (left, top) from the pen.
+  void Pixels(int left, int top, int width, int height, std::vector<uint8_t>* set) {
+    set->assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
+    // The segments in the box's pixels: x to the right, y down.
+    placed_.resize(segments_.size());
+    for (size_t i = 0; i < segments_.size(); ++i) {
+      const Segment& g = segments_[i];
+      placed_[i] = {{g.a.x - left, top - g.a.y}, {g.b.x - left, top - g.b.y}};
+    }
+    // Columns: x is across, the scan runs down the rows; then the rows, with
+    // x and y exchanged.
+    Sweep<false>(width, height, [&](int column, int row) { (*set)[static_cast<size_t>(row) * static_cast<size_t>(width) + column] = 1; });
+    Sweep<true>(height, width, [&](int row, int column) { (*set)[static_cast<size_t>(row) * static_cast<size_t>(width) + column] = 1; });
+  }
+
+ private:
+  struct Point {
+    double x, y;
+  };
+  struct Segment {
+    Point a, b;
+  };
+  struct Crossing {
+    double at;
+    int dir;
+  };
+
+  // Whole pixels below and above a coordinate of the box's scale (a few
+  // thousand pixels at most), without a call to the library's floor.
+  static int Floor(double v) {
+    const int i = static_cast<int>(v);
+    return i - (v < i ? 1 : 0);
+  }
+  static int Ceil(double v) {
+    const int i = static_cast<int>(v);
+    return i + (v > i ? 1 : 0);
+  }
+  static Point Of(const FT_Vector* v) { return {v->x / 64.0, v->y / 64.0}; }
+  void Line(Point to) {
+    if (to.x != pen_.x || to.y != pen_.y) segments_.push_back({pen_, to});
+    pen_ = to;
+  }
+  void Close() {
+    if (pen_valid_) Line(start_);
+  }
+  static int MoveTo(const FT_Vector* to, void* user) {
+    auto* scan = static_cast<OneBitScan*>(user);
+    scan->Close();
+    scan->pen_ = scan->start_ = Of(to);
+    scan->pen_valid_ = true;
+    return 0;
+  }
+  static int LineTo(const FT_Vector* to, void* user) {
+    static_cast<OneBitScan*>(user)->Line(Of(to));
+    return 0;
+  }
+  // Pieces for a curve whose control points stray `bend` pixels from its
+  // chord: a piece's error falls with the square of their number.
+  static int Pieces(double bend) { return std::clamp(Ceil(std::sqrt(bend * 4.0)), 1, 64); }
+  static int ConicTo(const FT_Vector* control, const FT_Vector* to, void* user) {
+    auto* scan = static_cast<OneBitScan*>(user);
+    const Point p0 = scan->pen_, p1 = Of(control), p2 = Of(to);
+    const int n = Pieces(std::abs(p0.x - 2 * p1.x + p2.x) + std::abs(p0.y - 2 * p1.y + p2.y));
+    for (int i = 1; i <= n; ++i) {
+      const double t = static_cast<double>(i) / n, u = 1 - t;
+      scan->Line({u * u * p0.x + 2 * t * u * p1.x + t * t * p2.x, u * u * p0.y + 2 * t * u * p1.y + t * t * p2.y});
+    }
+    return 0;
+  }
+  static int CubicTo(const FT_Vector* c1, const FT_Vector* c2, const FT_Vector* to, void* user) {
+    auto* scan = static_cast<OneBitScan*>(user);
+    const Point p0 = scan->pen_, p1 = Of(c1), p2 = Of(c2), p3 = Of(to);
+    const double bend = std::max(std::abs(p0.x - 2 * p1.x + p2.x) + std::abs(p0.y - 2 * p1.y + p2.y),
+                                 std::abs(p1.x - 2 * p2.x + p3.x) + std::abs(p1.y - 2 * p2.y + p3.y));
+    const int n = Pieces(1.5 * bend);
+    for (int i = 1; i <= n; ++i) {
+      const double t = static_cast<double>(i) / n, u = 1 - t;
+      const double a = u * u * u, b = 3 * u * u * t, c = 3 * u * t * t, d = t * t * t;
+      scan->Line({a * p0.x + b * p1.x + c * p2.x + d * p3.x, a * p0.y + b * p1.y + c * p2.y + d * p3.y});
+    }
+    return 0;
+  }
+
+  // Scans lines 0..lines-1 (centre at line + 0.5 across), each `length`
+  // pixels long: columns with x across and y along, or rows (Rows) with the
+  // two exchanged. set(line, pixel) marks a pixel.
+  template <bool Rows, class Set>
+  void Sweep(int lines, int length, Set set) {
+    auto across = [](const Point& p) { return Rows ? p.y : p.x; };
+    auto along = [](const Point& p) { return Rows ? p.x : p.y; };
+    // The lines whose centre c + 0.5 lies from the lower end (included) to
+    // the higher (left out), so that a line through a vertex counts it once.
+    auto range = [lines](double x0, double x1, int* first, int* last) {
+      const double lo = std::min(x0, x1), hi = std::max(x0, x1);
+      *first = std::max(0, Ceil(lo - 0.5));
+      *last = std::min(lines - 1, Ceil(hi - 0.5) - 1);
+    };
+    // Counted first, then filled line by line into one array.
+    starts_.assign(static_cast<size_t>(lines) + 1, 0);
+    for (const Segment& g : placed_) {
+      int first, last;
+      range(across(g.a), across(g.b), &first, &last);
+      for (int c = first; c <= last; ++c) ++starts_[static_cast<size_t>(c) + 1];
+    }
+    for (int c = 0; c < lines; ++c) starts_[static_cast<size_t>(c) + 1] += starts_[static_cast<size_t>(c)];
+    crossings_.resize(static_cast<size_t>(starts_[static_cast<size_t>(lines)]));
+    fill_.assign(starts_.begin(), starts_.end() - 1);
+    for (const Segment& g : placed_) {
+      const double ax = across(g.a), bx = across(g.b), ay = along(g.a), by = along(g.b);
+      int first, last;
+      range(ax, bx, &first, &last);
+      if (first > last) continue;
+      const double slope = (by - ay) / (bx - ax);
+      const int dir = bx > ax ? 1 : -1;
+      for (int c = first; c <= last; ++c) {
+        crossings_[static_cast<size_t>(fill_[static_cast<size_t>(c)]++)] = {ay + (c + 0.5 - ax) * slope, dir};
+      }
+    }
+    for (int c = 0; c < lines; ++c) {
+      Crossing* begin = crossings_.data() + starts_[static_cast<size_t>(c)];
+      Crossing* end = crossings_.data() + starts_[static_cast<size_t>(c) + 1];
+      // Few crossings a line: insertion sort.
+      for (Crossing* k = begin + 1; k < end; ++k) {
+        const Crossing v = *k;
+        Crossing* m = k;
+        for (; m > begin && (m - 1)->at > v.at; --m) *m = *(m - 1);
+        *m = v;
+      }
+      int winding = 0;
+      double from = 0;
+      for (const Crossing* k = begin; k < end; ++k) {
+        const bool inside = even_odd_ ? (winding & 1) != 0 : winding != 0;
+        winding += k->dir;
+        const bool now = even_odd_ ? (winding & 1) != 0 : winding != 0;
+        if (!inside && now) from = k->at;
+        if (!inside || now) continue;
+        const double to = k->at;
+        const int first = Ceil(from - 0.5), last = Floor(to - 0.5);
+        if (first <= last) {
+          for (int i = std::max(first, 0); i <= std::min(last, length - 1); ++i) set(c, i);
+        } else {
+          set(c, std::clamp(Floor((from + to) / 2), 0, length - 1));
+        }
+      }
+    }
+  }
+
+  std::vector<Segment> segments_;
+  std::vector<Segment> placed_;
+  std::vector<Crossing> crossings_;
+  std::vector<int> starts_, fill_;
+  Point pen_{}, start_{};
+  bool pen_valid_ = false;
+  bool even_odd_ = false;
+};
 
 }  // namespace
 
@@ -123,6 +276,8 @@ struct Font {
   GlyphFormat last_format = GlyphFormat::kMono;
   GlyphBox last_box;
   std::vector<uint8_t> last_bits;
+  OneBitScan one_bit;            // the one-bit pass of smoothed glyphs
+  std::vector<uint8_t> solid;    // its pixels
 
   // The face that has the character and its glyph index; the own face's
   // default glyph when none has it.
@@ -168,27 +323,21 @@ void Font::Render(uint32_t code, GlyphFormat format) {
     if (slant) FT_GlyphSlot_Oblique(slot);
   }
   last_box.advance = static_cast<int>((slot->advance.x + 32) >> 6) + bold_pixels;
-  // A smoothed glyph is also rasterised one bit a pixel from the same hinted
-  // outline (kept here: rendering replaces it with the bitmap). The IPA
+  // A smoothed glyph is also scanned one bit a pixel from the same hinted
+  // outline (taken before smoothing replaces it with the bitmap). The IPA
   // faces' hints thin some strokes to less than half a pixel, trusting the
   // one-bit rasteriser to keep a pixel of them in every column; smoothed, the
   // middle of Mincho's long-vowel mark keeps almost no ink and shows as two
   // dashes with a gap. A pixel the one-bit glyph sets but the smoothed one
   // covers less than half is drawn whole.
-  FT_Outline hinted{};
-  const bool kept = !mono && slot->format == FT_GLYPH_FORMAT_OUTLINE &&
-                    FT_Outline_New(Library(), static_cast<FT_UInt>(std::max<int>(slot->outline.n_points, 0)),
-                                   slot->outline.n_contours, &hinted) == 0;
-  if (kept) FT_Outline_Copy(&slot->outline, &hinted);
+  const bool scanned = !mono && slot->format == FT_GLYPH_FORMAT_OUTLINE && slot->outline.n_points > 0;
+  if (scanned) one_bit.Take(slot->outline);
   const bool rendered = FT_Render_Glyph(slot, mono ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL) == 0;
   const FT_Bitmap& bitmap = slot->bitmap;
   const int width = rendered ? static_cast<int>(bitmap.width) : 0;
   const int height = rendered ? static_cast<int>(bitmap.rows) : 0;
-  std::vector<uint8_t> solid;
-  if (kept) {
-    if (width > 0 && height > 0) solid = OneBitPixels(hinted, slot->bitmap_left, slot->bitmap_top, width, height);
-    FT_Outline_Done(Library(), &hinted);
-  }
+  solid.clear();
+  if (scanned && width > 0 && height > 0) one_bit.Pixels(slot->bitmap_left, slot->bitmap_top, width, height, &solid);
   if (width <= 0 || height <= 0) return;
   const int pitch = GlyphRowPitch(format, width);
   last_bits.assign(static_cast<size_t>(pitch) * static_cast<size_t>(height), 0);

@@ -17,6 +17,10 @@
 #include <mutex>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "platform/midi/midi_data.h"
 
 namespace platform::midi {
@@ -53,6 +57,30 @@ void DeleteFluidPlayer(fluid_synth_t* synth, Player& player) {
   delete_fluid_player(player.fluid);
   player.fluid = nullptr;
   fluid_synth_all_sounds_off(synth, -1);
+}
+
+// Adds count float samples to the mix at 16-bit scale, each rounded half away
+// from zero. Clamped first to +-8 (a float out of the int range would not
+// convert); a NaN counts as the top of that range. Four at a time where SSE2
+// is there.
+void AddToMix(const float* samples, int count, int32_t* mix) {
+  int i = 0;
+#if defined(__SSE2__)
+  const __m128i sign = _mm_set1_epi32(INT32_MIN);
+  const __m128 low = _mm_set1_ps(-8.0f), high = _mm_set1_ps(8.0f), scale = _mm_set1_ps(32768.0f);
+  const __m128 half = _mm_set1_ps(0.5f);
+  for (; i + 4 <= count; i += 4) {
+    const __m128 v = _mm_mul_ps(_mm_max_ps(_mm_min_ps(_mm_loadu_ps(samples + i), high), low), scale);
+    const __m128 away = _mm_or_ps(half, _mm_and_ps(v, _mm_castsi128_ps(sign)));
+    auto* m = reinterpret_cast<__m128i*>(mix + i);
+    _mm_storeu_si128(m, _mm_add_epi32(_mm_loadu_si128(m), _mm_cvttps_epi32(_mm_add_ps(v, away))));
+  }
+#endif
+  for (; i < count; ++i) {
+    const float clamped = samples[i] > 8.0f || samples[i] != samples[i] ? 8.0f : std::max(samples[i], -8.0f);
+    const float sample = clamped * 32768.0f;
+    mix[i] += static_cast<int32_t>(sample + (sample < 0.0f ? -0.5f : 0.5f));
+  }
 }
 
 }  // namespace
@@ -108,11 +136,7 @@ struct Synth::State {
           if (!player.loop_decided) ++state->undecided;
         }
       }
-      for (int i = 0; i < n * 2; ++i) {
-        // Clamped first: a float out of the int range would not convert.
-        const float sample = std::clamp(state->scratch[i], -8.0f, 8.0f) * 32768.0f;
-        mix[i] += static_cast<int32_t>(sample + (sample < 0.0f ? -0.5f : 0.5f));
-      }
+      AddToMix(state->scratch, n * 2, mix);
       mix += n * 2;
       frames -= n;
     }

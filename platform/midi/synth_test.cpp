@@ -3,6 +3,7 @@
 // once, follow the master volume; and the sound font search.
 #include "platform/midi/synth.h"
 
+#include <fluidsynth.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -192,6 +193,49 @@ TEST(SynthCreateTest, NeedsAFontThatLoadsAndLeavesTheMixerWhenItGoes) {
   std::vector<int16_t> out(256);
   mixer.Render(out.data(), 128);  // renders no source that is gone
   EXPECT_EQ(*std::max_element(out.begin(), out.end()), 0);
+}
+
+// What the mixer gets is FluidSynth's own output under the same settings, at
+// 16-bit scale and rounded half away from zero, sample for sample.
+TEST(SynthCreateTest, RendersFluidSynthsSamplesRoundedToSixteenBits) {
+  constexpr int kFrames = kRate / 4;
+  const std::vector<uint8_t>& file = ShortNote();
+  audio::Mixer mixer(kRate);
+  std::unique_ptr<Synth> synth = Synth::Create(&mixer, test::kTestSoundFont);
+  ASSERT_NE(synth, nullptr);
+  ASSERT_EQ(synth->Play(synth->OpenPlayer(file.data(), file.size()), false), 0);
+  std::vector<int16_t> ours(kFrames * 2);
+  for (int done = 0; done < kFrames; done += 1000) {
+    mixer.Render(ours.data() + done * 2, std::min(1000, kFrames - done));
+  }
+
+  fluid_settings_t* settings = new_fluid_settings();
+  fluid_settings_setnum(settings, "synth.sample-rate", kRate);
+  fluid_settings_setstr(settings, "player.timing-source", "sample");
+  fluid_settings_setint(settings, "player.reset-synth", 0);
+  fluid_settings_setint(settings, "synth.lock-memory", 0);
+  fluid_settings_setnum(settings, "synth.gain", 0.5);
+  fluid_synth_t* bare = new_fluid_synth(settings);
+  ASSERT_NE(fluid_synth_sfload(bare, test::kTestSoundFont, 1), FLUID_FAILED);
+  fluid_synth_system_reset(bare);
+  fluid_player_t* player = new_fluid_player(bare);
+  fluid_player_add_mem(player, file.data(), file.size());
+  fluid_player_play(player);
+  std::vector<float> floats(kFrames * 2);
+  fluid_synth_write_float(bare, kFrames, floats.data(), 0, 2, floats.data(), 1, 2);
+  fluid_player_stop(player);
+  delete_fluid_player(player);
+  delete_fluid_synth(bare);
+  delete_fluid_settings(settings);
+
+  int heard = 0;
+  for (size_t i = 0; i < ours.size(); ++i) {
+    const float sample = std::clamp(floats[i], -8.0f, 8.0f) * 32768.0f;
+    const int32_t rounded = static_cast<int32_t>(sample + (sample < 0.0f ? -0.5f : 0.5f));
+    ASSERT_EQ(ours[i], std::clamp(rounded, -32768, 32767)) << "sample " << i;
+    heard += std::abs(rounded) > 1000;
+  }
+  EXPECT_GT(heard, 100);
 }
 
 TEST(SoundFontTest, TheEnvironmentNamesTheFontElseDebiansAreFound) {

@@ -249,28 +249,28 @@ bool PlausibleUnpackedSize(uint32_t unpacked, uint32_t packed) {
   return uint64_t{unpacked} <= (uint64_t{packed} - kPackedHeaderSize) * (kPackedMaxMatch / 3 + 1);
 }
 
+// The packed bytes are read (and unscrambled) into a buffer of their own and
+// unpacked into another; neither is cleared first, as both are written whole
+// before anything reads them (a block that does not fill the size is refused).
 int UnpackMember(ArchiveMemberState* s, uint32_t packedSize) {
   ArchiveRecord* r = s->archive;
-  std::vector<uint8_t> packedCopy;
+  std::unique_ptr<uint8_t[]> packedCopy;
   const uint8_t* packed = nullptr;
-  try {
-    if (r->file != nullptr) {
-      packedCopy.resize(packedSize);
-      if (!ReadSource(r, s->dataStart, packedCopy.data(), packedSize)) return -1;
-      packed = packedCopy.data();
-    } else {
-      packed = r->image + s->dataStart;
-    }
-    PackedHeader header;
-    if (!ReadPackedHeader(packed, packedSize, &header) || header.packedSize != packedSize ||
-        header.unpackedSize != s->size) {
-      return -1;
-    }
-    s->unpacked.resize(s->size);
-  } catch (const std::bad_alloc&) {
+  if (r->file != nullptr) {
+    packedCopy.reset(new (std::nothrow) uint8_t[packedSize]);
+    if (packedCopy == nullptr || !ReadSource(r, s->dataStart, packedCopy.get(), packedSize)) return -1;
+    packed = packedCopy.get();
+  } else {
+    packed = r->image + s->dataStart;
+  }
+  PackedHeader header;
+  if (!ReadPackedHeader(packed, packedSize, &header) || header.packedSize != packedSize ||
+      header.unpackedSize != s->size) {
     return -1;
   }
-  if (DecompressData(packed, packedSize, s->unpacked.data(), s->unpacked.size()) != s->size) {
+  s->unpacked.reset(new (std::nothrow) uint8_t[s->size == 0 ? 1 : s->size]);
+  if (s->unpacked == nullptr || DecompressData(packed, packedSize, s->unpacked.get(), s->size) != s->size) {
+    s->unpacked.reset();
     return -1;
   }
   s->packed = true;
@@ -466,7 +466,7 @@ size_t ReadArchiveMember(ArchiveMemberState* state, void* destination, size_t co
   const size_t n = count < left ? count : left;
   if (n == 0) return 0;
   if (state->packed) {
-    std::memcpy(destination, state->unpacked.data() + state->position, n);
+    std::memcpy(destination, state->unpacked.get() + state->position, n);
   } else if (!ReadSource(state->archive, state->dataStart + state->position, destination, n)) {
     WriteLogText("アーカイブファイルの読み込みに失敗しました\n");
     return 0;

@@ -55,7 +55,7 @@ struct ArchiveRecord {
 struct ArchiveMemberState {
   ArchiveRecord* archive = nullptr;
   const uint8_t* entry = nullptr;  // the file entry in the table block
-  std::vector<uint8_t> unpacked;   // packed members, unpacked whole at opening
+  std::unique_ptr<uint8_t[]> unpacked;  // packed members, unpacked whole at opening
   bool packed = false;
   int endFlag = 0;
   uint32_t position = 0;

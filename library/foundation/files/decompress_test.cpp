@@ -111,6 +111,44 @@ TEST(DecompressData, ExpandsTokensLikeTheReference) {
   }
 }
 
+// Long streams, so that most tokens go through the 16-byte loop and the
+// block ends in the exact one: every distance up to 40 and far ones, lengths
+// around the piece size, runs of markers and literal runs of every length,
+// for markers at both ends and in the middle of the byte range.
+TEST(DecompressData, LongStreamsOfEveryKindOfTokenExpandLikeTheReference) {
+  for (const uint8_t marker : {uint8_t{0x00}, uint8_t{0x5C}, uint8_t{0xFF}}) {
+    uint32_t x = marker + 7u;
+    auto next = [&x](uint32_t n) {
+      x = x * 1103515245u + 12345u;
+      return (x >> 8) % n;
+    };
+    const std::string noise = Noise(4096);
+    std::vector<Token> tokens = {Lit(noise.substr(0, 64))};
+    size_t size = 64;
+    for (int i = 0; i < 3000; ++i) {
+      const uint32_t kind = next(10);
+      if (kind < 4) {
+        std::string literal = noise.substr(next(4000), 1 + next(40));
+        if (next(3) == 0) literal += std::string(1 + next(3), static_cast<char>(marker));
+        size += literal.size();
+        tokens.push_back(Lit(literal));
+      } else {
+        const uint32_t distance = kind < 8 ? 1 + next(40) : 1 + next(static_cast<uint32_t>(size));
+        const uint32_t length = next(4) == 0 ? 4 + next(300) : 4 + next(36);
+        tokens.push_back(Ref(length, distance));
+        size += length;
+      }
+    }
+    std::string expected;
+    const Bytes block = Block(marker, tokens, &expected);
+    Bytes out(expected.size());
+    ASSERT_EQ(DecompressData(block.data(), block.size(), out.data(), out.size()),
+              static_cast<int64_t>(expected.size()))
+        << "marker " << int{marker};
+    EXPECT_TRUE(std::string(out.begin(), out.end()) == expected) << "marker " << int{marker};
+  }
+}
+
 TEST(DecompressData, ReadsCodesAboveTheMarkerLessOne) {
   // Marker 0x10: code 0x11 means 0x10 (length 6, one-byte offset); 0x0F is
   // taken as it is, whose offset width 3 is refused.
@@ -154,6 +192,31 @@ TEST(DecompressData, RefusesMalformedBlocksWithoutWritingOutside) {
       {"body stops short of the size", RawBlock(9, 0xFF, {'a', 'b'}), 9, 0},
       {"empty body with a size", RawBlock(4, 0xFF, {}), 4, 0},
   };
+  // The same faults after 100 literals and with room to spare in the body, where
+  // the 16-byte loop meets them.
+  const std::string lead = Noise(100);
+  auto late = [&lead](uint32_t unpacked, uint8_t marker, Bytes body) {
+    Bytes all;
+    for (const char c : lead) {
+      all.push_back(static_cast<uint8_t>(c));
+      if (static_cast<uint8_t>(c) == marker) all.push_back(marker);
+    }
+    all.insert(all.end(), body.begin(), body.end());
+    all.insert(all.end(), 40, 'z');
+    return RawBlock(static_cast<uint32_t>(lead.size()) + unpacked, marker, all);
+  };
+  const Case lateCases[] = {
+      {"offset width 3, late", late(100, 0x00, {0x00, 0x04, 0, 0, 0}), 0, 0},
+      {"distance before the start, late", late(100, 0x00, {0x00, 0x02, 0x65, 0x00}), 0, 0},
+      {"back-reference past the size, late", late(20, 0x00, {0x00, 0x25, 0x01, 0x00}), 0, 0},
+      {"long back-reference past the size, late", late(40, 0x00, {0x00, 0x05, 0x10, 0x00}), 0, 0},
+      {"literals past the size, late", late(30, 0x00, {}), 0, 0},
+  };
+  for (const Case& c : lateCases) {
+    // Exactly the unpacked size the block claims.
+    std::vector<uint8_t> out(c.block[0] | c.block[1] << 8);
+    EXPECT_EQ(DecompressData(c.block.data(), c.block.size(), out.data(), out.size()), -1) << c.name;
+  }
   for (const Case& c : cases) {
     // Exactly the capacity, so AddressSanitizer sees any write beyond it.
     std::vector<uint8_t> out(c.capacity);

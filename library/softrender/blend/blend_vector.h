@@ -70,11 +70,16 @@ inline __m128i ScaleBytes(__m128i s, __m128i p) {
   return _mm_packus_epi16(lo, hi);
 }
 
+// PackedAdd on four pixels. The word-wide sum t puts each byte's carry into
+// bit 0 of the byte above, which the 0xFE masks leave clear, so no carry runs
+// on; bytes 1 and 2 are even sums, never 255, and overflow whatever comes in
+// from below. The byte-wise saturating sum of the same masked words is
+// therefore t wherever no byte overflowed and 0xFF where one did, and ORed
+// with t it gains the carries: the whole result in four operations.
 inline __m128i PackedAddLanes(__m128i d, __m128i v, bool lowBits) {
   const __m128i m = Splat(0x00FEFEFF);
-  const __m128i t = _mm_add_epi32(_mm_and_si128(d, m), _mm_and_si128(v, m));
-  const __m128i c = _mm_and_si128(t, Splat(0x01010100));
-  __m128i r = _mm_or_si128(t, _mm_sub_epi32(c, _mm_srli_epi32(c, 8)));
+  const __m128i a = _mm_and_si128(d, m), b = _mm_and_si128(v, m);
+  __m128i r = _mm_or_si128(_mm_adds_epu8(a, b), _mm_add_epi32(a, b));
   if (lowBits) r = _mm_or_si128(r, _mm_and_si128(_mm_or_si128(d, v), Splat(0x00010100)));
   return r;
 }

@@ -21,10 +21,7 @@ struct General16 {
   }
 };
 
-// memmove: a view may be drawn into another view of the same image.
-void CopyRows16(const BlitSetup& k) {
-  for (int32_t y = 0; y < k.h; ++y) std::memmove(k.dst + y * k.dstPitch, k.src + y * k.srcPitch, size_t(k.w) * 2);
-}
+void CopyRows16(const BlitSetup& k) { CopyPixelRows<2>(k); }
 
 // A whole-word operation op(d, s) on each pixel; the special loops compare
 // source words with the low half of the packed transparent value. Where SSE2

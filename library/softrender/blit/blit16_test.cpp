@@ -411,5 +411,9 @@ TEST(BlitRunTable, AViewOfPartOf16BitImageDrawsItsOwnPixels) {
   test::ExpectViewOfPartDrawsItsOwnPixels(kSoftType16, 0x0800, 0x20);
 }
 
+TEST(Blit16, CopiesBetweenViewsOfOneImageRowByRow) {
+  test::ExpectCopyBetweenViewsOfOneImageGoesRowByRow(kSoftType16);
+}
+
 }  // namespace
 }  // namespace veziv::softrender

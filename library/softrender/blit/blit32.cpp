@@ -41,10 +41,7 @@ auto Whole(Op op) {
   return [op](uint8_t* dp, uint32_t s) { Store32(dp, op(Load32(dp), s)); };
 }
 
-// memmove: a view may be drawn into another view of the same image.
-void CopyRows(const BlitSetup& k) {
-  for (int32_t y = 0; y < k.h; ++y) std::memmove(k.dst + y * k.dstPitch, k.src + y * k.srcPitch, size_t(k.w) * 4);
-}
+void CopyRows(const BlitSetup& k) { CopyPixelRows<4>(k); }
 
 template <bool Transp>
 void CopyOpaque(const BlitSetup& k) {

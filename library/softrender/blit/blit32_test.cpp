@@ -202,6 +202,10 @@ TEST(BlitEntry, AViewOfPartOfAnImageDrawsItsOwnPixels) {
   test::ExpectViewOfPartDrawsItsOwnPixels(kSoftType32, 0x00100000, 0x100);
 }
 
+TEST(Blit32, CopiesBetweenViewsOfOneImageRowByRow) {
+  test::ExpectCopyBetweenViewsOfOneImageGoesRowByRow(kSoftType32);
+}
+
 TEST(BlitEntry, RunTablePathOnlyForAWholeUnclippedImageWithFlag1) {
   std::mt19937 rng(12);
   TestImage whole(6, 4, kSoftType32, false, 0, 0, rng);

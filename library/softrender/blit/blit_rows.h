@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <type_traits>
 
@@ -22,6 +23,27 @@ inline bool RowsOverlap(const BlitSetup& k) {
   const uint8_t* d0 = k.dst + std::min<ptrdiff_t>(0, (k.h - 1) * k.dstPitch);
   const uint8_t* d1 = k.dst + std::max<ptrdiff_t>(0, (k.h - 1) * k.dstPitch) + 4 * ptrdiff_t{k.w};
   return std::less<const uint8_t*>{}(s0, d1) && std::less<const uint8_t*>{}(d0, s1);
+}
+
+// The rows of Bytes-wide pixels copied as they stand. Rows that follow one
+// another without a gap, in source and target alike, go as one move when the
+// result is the same as row by row from the top: the two do not overlap, or
+// the target starts at or before the source (a target above an overlapping
+// source reads every source row before it is written). Otherwise memmove row
+// by row, since a view may be drawn into another view of the same image.
+template <int Bytes>
+inline void CopyPixelRows(const BlitSetup& k) {
+  const size_t rowBytes = size_t(k.w) * Bytes;
+  if (k.h <= 0 || k.w <= 0) return;
+  if (ptrdiff_t(rowBytes) == k.srcPitch && k.srcPitch == k.dstPitch) {
+    const size_t total = rowBytes * size_t(k.h);
+    const auto s = reinterpret_cast<uintptr_t>(k.src), d = reinterpret_cast<uintptr_t>(k.dst);
+    if (d <= s || d >= s + total) {
+      std::memmove(k.dst, k.src, total);
+      return;
+    }
+  }
+  for (int32_t y = 0; y < k.h; ++y) std::memmove(k.dst + y * k.dstPitch, k.src + y * k.srcPitch, rowBytes);
 }
 
 // fn(dp, sp, b) for every pixel: target and source addresses and the blend

@@ -2,7 +2,8 @@
 // (unscaled or stretched), the run of every draw state of a sweep through the
 // renderer and the reference model, each into its own copy of a target,
 // expecting the same memory after; and the check that a view of part of an
-// image draws its own pixels through the run-table path.
+// image draws its own pixels through the run-table path; and the copy between
+// views of one image.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -155,6 +156,34 @@ inline void ExpectViewOfPartDrawsItsOwnPixels(int32_t type, uint32_t rowStep, ui
   SoftSurfaceRelease(&part);
   SoftSurfaceRelease(&image);
   SoftSurfaceRelease(&screen);
+}
+
+// The plain copy between two whole-width views of one image (rows that follow
+// one another in both) gives what a copy row by row from the top gives, with
+// the target above, on, or below the source, overlapping or not.
+inline void ExpectCopyBetweenViewsOfOneImageGoesRowByRow(int32_t type) {
+  constexpr int32_t kWidth = 8, kHeight = 12, kRows = 4;  // rows of 16 or 32 bytes: no padding
+  for (const int32_t targetRow : {0, 1, 2, 3, 4, 5, 8}) {
+    constexpr int32_t kSourceRow = 3;
+    SCOPED_TRACE("target at row " + std::to_string(targetRow) + ", source at row 3");
+    SOFTSURFACE image{}, source{}, target{};
+    ASSERT_EQ(SoftSurfaceCreate(&image, kWidth, kHeight, -1, 0, type, 0, 0, 1, nullptr), 0);
+    const ptrdiff_t pitch = image.base->pitch;
+    const size_t rowBytes = size_t(kWidth) * size_t(image.base->bytesPerPixel);
+    ASSERT_EQ(pitch, ptrdiff_t(rowBytes));
+    for (size_t i = 0; i < rowBytes * kHeight; ++i) image.pixels[i] = static_cast<uint8_t>(i * 7 + 1);
+    std::vector<uint8_t> expected(image.pixels, image.pixels + rowBytes * kHeight);
+    for (int32_t y = 0; y < kRows; ++y) {
+      std::memmove(expected.data() + (targetRow + y) * pitch, expected.data() + (kSourceRow + y) * pitch, rowBytes);
+    }
+    ASSERT_EQ(SoftSurfaceMakeView(&source, &image, 0, kSourceRow, kWidth, kRows), 0);
+    ASSERT_EQ(SoftSurfaceMakeView(&target, &image, 0, targetRow, kWidth, kRows), 0);
+    SoftSurfaceBlit(&target, &source, 0, 0, 0, nullptr, Snapshot(0, 0, 0xFFFFFF, {0, 0, kWidth, kRows}));
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), image.pixels));
+    SoftSurfaceRelease(&target);
+    SoftSurfaceRelease(&source);
+    SoftSurfaceRelease(&image);
+  }
 }
 
 }  // namespace veziv::test

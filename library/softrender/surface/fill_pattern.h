@@ -12,14 +12,29 @@
 
 namespace veziv::softrender {
 
+// From this many bytes on, x86-64's string store of four-byte words fills at
+// memset's speed (the processor writes whole lines without reading them
+// first), where vector stores go at the speed of a copy; below it, its start-up
+// costs more than it saves.
+inline constexpr size_t kStringFillBytes = 2048;
+
 // Writes n bytes from p with the four bytes of pattern over and over, the
-// first at p: memset where they are all one byte, else 16-byte stores.
+// first at p: memset where they are all one byte, else the string store for
+// long fills and 16-byte stores for short ones.
 inline void FillPattern(uint8_t* p, size_t n, uint32_t pattern) {
   if (pattern == (pattern & 0xFFu) * 0x01010101u) {
     std::memset(p, static_cast<int>(pattern & 0xFFu), n);
     return;
   }
   size_t i = 0;
+#if defined(__x86_64__)
+  if (n >= kStringFillBytes) {
+    void* at = p;
+    size_t words = n / 4;
+    asm volatile("rep stosl" : "+D"(at), "+c"(words) : "a"(pattern) : "memory");
+    i = n & ~size_t{3};
+  }
+#endif
 #if defined(__SSE2__)
   const __m128i v = _mm_set1_epi32(static_cast<int>(pattern));
   for (; i + 64 <= n; i += 64) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "library/softrender/surface/fill_pattern.h"
+
 #include <cstring>
 #include <vector>
 
@@ -158,6 +160,31 @@ TEST(SoftSurface, FillRawWritesOnlyTheClippedRectangle) {
     SoftSurfaceRelease(&view);
     SoftSurfaceRelease(&image);
   }
+}
+
+// Short and long fills (either side of the string-store threshold), at every
+// start within a word and with tails of every length, write the pattern from
+// their first byte and nothing past their end.
+TEST(SoftSurface, FillPatternRepeatsFromTheFirstByteAndStopsAtTheEnd) {
+  constexpr size_t kGuard = 16;
+  const size_t threshold = softrender::kStringFillBytes;
+  const size_t lengths[] = {0, 1, 3, 4, 17, 63, 64, 130, threshold - 1, threshold, threshold + 1, threshold + 2,
+                            threshold + 3, 3 * threshold + 6};
+  for (const uint32_t pattern : {0x11223344u, 0xF81FF81Fu, 0x7F7F7F7Fu, 0u})
+    for (const size_t n : lengths)
+      for (size_t start = 0; start < 4; ++start) {
+        std::vector<uint8_t> memory(kGuard + start + n + kGuard, 0xA5);
+        softrender::FillPattern(memory.data() + kGuard + start, n, pattern);
+        size_t wrong = 0;
+        for (size_t i = 0; i < memory.size(); ++i) {
+          const size_t at = i - kGuard - start;
+          const bool inside = i >= kGuard + start && at < n;
+          const uint8_t expected = inside ? static_cast<uint8_t>(pattern >> (8 * (at % 4))) : 0xA5;
+          wrong += memory[i] != expected;
+        }
+        EXPECT_EQ(wrong, 0u) << std::hex << "pattern " << pattern << std::dec << ", " << n << " bytes from offset "
+                             << start;
+      }
 }
 
 std::vector<uint8_t> RunTableRow(int32_t type, int32_t alpha, const std::vector<uint32_t>& pixels, uint32_t key) {

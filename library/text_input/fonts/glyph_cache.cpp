@@ -55,7 +55,12 @@ void SendCellToGraph(FontHandleData& r, int x, int y, int width, int height, boo
 int ClearFontGlyphCache(FontHandle font) {
   FontHandleData* r = GetFontRecord(font);
   if (r == nullptr) return -1;
-  std::memset(r->codes, 0, sizeof r->codes);
+  // A code entry is set only while it owns a cell (the batch mark is taken
+  // back before CacheFontGlyphs returns): clearing the owners clears them all,
+  // without writing the whole megabyte of the table.
+  for (FontGlyphCell& cell : r->cells) {
+    if (cell.owner != nullptr) *cell.owner = FontCodeEntry{};
+  }
   std::memset(r->cells, 0, sizeof r->cells);
   const int count = std::clamp(r->cellCount, 0, kFontMaxCacheCells);
   for (int k = 0; k < count; ++k) r->cells[k].cellIndex = k;

@@ -155,11 +155,14 @@ TEST_F(GlyphCache, AGlyphLargerThanItsCellIsCutToIt) {
 TEST_F(GlyphCache, ClearingForgetsEveryCharacter) {
   const int font = CreateFontHandle(nullptr, 16, 6, 0, -1, -1, 0, -1, -1);
   const FontHandleData* r = GetFontRecord(font);
-  ASSERT_EQ(CacheFontGlyphs(-1, "ABC", font, nullptr, nullptr), 0);
-  ASSERT_EQ(r->nextCell, 3);
+  ASSERT_EQ(CacheFontGlyphs(-1, "ABC\x82\xa0", font, nullptr, nullptr), 0);
+  ASSERT_EQ(r->nextCell, 4);
   EXPECT_EQ(ClearFontGlyphCache(font), 0);
   EXPECT_EQ(r->nextCell, 0);
   EXPECT_FALSE(Cached(r, 'A'));
+  int left = 0;
+  for (const FontCodeEntry& entry : r->codes) left += entry.cached != 0 || entry.cell != nullptr;
+  EXPECT_EQ(left, 0);
   EXPECT_EQ(r->cells[0].inUse, 0);
   EXPECT_EQ(r->cells[0].owner, nullptr);
   EXPECT_EQ(r->cells[2].cellIndex, 2);

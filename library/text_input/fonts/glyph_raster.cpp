@@ -107,34 +107,46 @@ uint32_t StagingPixelValue(const PixelFormatDesc& format, int level) {
 
 void WriteMemoryCell(int type, int edge, const GlyphBitmap& glyph, uint8_t* cell, int pitch) {
   const int e = edge > 0 && (type & 1) != 0 ? edge : 0;
-  auto at = [&](int x, int y) -> uint8_t& { return cell[static_cast<ptrdiff_t>(y + e) * pitch + (x + e)]; };
   if (type == 0) {
     for (int y = 0; y < glyph.height; ++y)
       for (int x = 0; x < glyph.width; ++x)
         if (glyph.Level(x, y) != 0) cell[static_cast<ptrdiff_t>(y) * pitch + (x >> 3)] |= uint8_t(0x80 >> (x & 7));
     return;
   }
+  // The body over the box widened by the edge on every side (0 outside the
+  // glyph): type 1 marks a set pixel 1, the others keep its level less one.
+  const int wide = glyph.width + 2 * e, tall = glyph.height + 2 * e;
+  const size_t area = static_cast<size_t>(wide) * static_cast<size_t>(tall);
+  static std::vector<uint8_t> body, reach;
+  body.assign(area, 0);
   for (int y = 0; y < glyph.height; ++y) {
+    uint8_t* row = body.data() + static_cast<size_t>(y + e) * static_cast<size_t>(wide) + e;
     for (int x = 0; x < glyph.width; ++x) {
       const int g = glyph.Level(x, y);
-      if (type == 1) at(x, y) = g != 0 ? 1 : 0;
-      else at(x, y) = static_cast<uint8_t>(g > 0 ? g - 1 : 0);
+      row[x] = static_cast<uint8_t>(type == 1 ? (g != 0 ? 1 : 0) : (g > 0 ? g - 1 : 0));
     }
   }
-  if (e == 0) return;
-  const std::vector<Offset>& reach = ReachedOffsets(e);
-  for (int y = 0; y < glyph.height; ++y) {
-    for (int x = 0; x < glyph.width; ++x) {
-      const int g = glyph.Level(x, y);
-      if (g == 0) continue;
-      for (const Offset o : reach) {
-        uint8_t& p = at(x + o.dx, y + o.dy);
-        if (type == 1) {
-          if (p == 0) p = 2;  // the body stays body
-        } else if (const int high = (g - 1) * 16; high > (p & 0xF0)) {
-          p = static_cast<uint8_t>((p & 0x0F) | high);
-        }
+  // The edge: at each pixel, the most any body pixel the mask reaches it from
+  // gives (a pixel of level 1 gives nothing); one pass over the body for
+  // each offset of the mask, a row at a time.
+  reach.assign(area, 0);
+  if (e > 0) {
+    for (const Offset o : ReachedOffsets(e)) {
+      const int x0 = std::max(0, o.dx), x1 = std::min(wide, wide + o.dx);
+      for (int y = std::max(0, o.dy); y < std::min(tall, tall + o.dy); ++y) {
+        uint8_t* to = reach.data() + static_cast<size_t>(y) * static_cast<size_t>(wide);
+        const uint8_t* from = body.data() + static_cast<size_t>(y - o.dy) * static_cast<size_t>(wide) - o.dx;
+        for (int x = x0; x < x1; ++x) to[x] = std::max(to[x], from[x]);
       }
+    }
+  }
+  for (int y = 0; y < tall; ++y) {
+    uint8_t* out = cell + static_cast<ptrdiff_t>(y) * pitch;
+    const uint8_t* b = body.data() + static_cast<size_t>(y) * static_cast<size_t>(wide);
+    const uint8_t* r = reach.data() + static_cast<size_t>(y) * static_cast<size_t>(wide);
+    for (int x = 0; x < wide; ++x) {
+      if (type == 1) out[x] = b[x] != 0 ? 1 : r[x] != 0 ? 2 : 0;
+      else out[x] = static_cast<uint8_t>(b[x] | r[x] << 4);
     }
   }
 }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -133,6 +134,49 @@ TEST(GlyphCacheCells, MemoryTypesEncodeBodyAndEdge) {
                                              {0x70, 0xF7, 0x7F, 0xF7, 0x70},
                                              {0x00, 0x70, 0xF7, 0x70, 0x00},
                                              {0x00, 0x00, 0x70, 0x00, 0x00}}));
+}
+
+// Random glyphs, one bit and grey, with every edge from 1 to 5 in both edged
+// types, against the rule applied pixel by pixel: the body as it stands, and
+// each pixel the mask reaches from a body pixel raised to that pixel's edge.
+TEST(GlyphCacheCells, EdgesOfEverySizeFollowTheMaskPixelByPixel) {
+  uint32_t x = 5;
+  auto next = [&x](uint32_t n) {
+    x = x * 1103515245u + 12345u;
+    return (x >> 8) % n;
+  };
+  for (const bool mono : {true, false})
+    for (const int type : {1, 3})
+      for (int edge = 1; edge <= 5; ++edge) {
+        SCOPED_TRACE((mono ? "one bit, type " : "grey, type ") + std::to_string(type) + ", edge " + std::to_string(edge));
+        const int width = 1 + static_cast<int>(next(13)), height = 1 + static_cast<int>(next(11));
+        const int pitch = mono ? (width + 7) / 8 : width;
+        std::vector<uint8_t> bits(static_cast<size_t>(pitch * height));
+        for (uint8_t& b : bits) b = static_cast<uint8_t>(mono ? next(256) : next(3) == 0 ? 0 : next(17));
+        const GlyphBitmap glyph{bits.data(), pitch, width, height, mono};
+        const int side = std::max(width, height) + 2 * edge, cellPitch = side + 3;
+        std::vector<uint8_t> cell(static_cast<size_t>(cellPitch * side), 0), expected = cell;
+        WriteMemoryCell(type, edge, glyph, cell.data(), cellPitch);
+        auto at = [&](int gx, int gy) -> uint8_t& { return expected[static_cast<size_t>((gy + edge) * cellPitch + gx + edge)]; };
+        for (int gy = 0; gy < height; ++gy)
+          for (int gx = 0; gx < width; ++gx) {
+            const int g = glyph.Level(gx, gy);
+            at(gx, gy) = static_cast<uint8_t>(type == 1 ? (g != 0) : (g > 0 ? g - 1 : 0));
+          }
+        for (int gy = 0; gy < height; ++gy)
+          for (int gx = 0; gx < width; ++gx) {
+            const int g = glyph.Level(gx, gy);
+            if (g == 0) continue;
+            for (int dy = -edge; dy <= edge; ++dy)
+              for (int dx = -edge; dx <= edge; ++dx) {
+                if (!EdgeMaskReaches(edge, dx, dy)) continue;
+                uint8_t& p = at(gx + dx, gy + dy);
+                if (type == 1 && p == 0) p = 2;
+                if (type == 3 && (g - 1) * 16 > (p & 0xF0)) p = static_cast<uint8_t>((p & 0x0F) | (g - 1) * 16);
+              }
+          }
+        EXPECT_EQ(cell, expected);
+      }
 }
 
 std::vector<std::vector<uint32_t>> Square(const RasterImage& image, int x0, int size) {
