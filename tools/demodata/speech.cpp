@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -114,6 +115,28 @@ std::optional<Pcm> speak(const std::string& engine, const std::string& kana, int
   auto pcm = readWave(*out);
   if (!pcm || pcm->samples.empty()) return std::nullopt;
   return pcm;
+}
+
+int kanaCount(const std::string& kana) {
+  int n = 0;
+  for (size_t i = 0; i < kana.size();) {
+    const unsigned char c = static_cast<unsigned char>(kana[i]);
+    if (c < 0xE0 || c > 0xEF) {
+      ++i;
+      continue;
+    }
+    const std::string k = kana.substr(i, 3);
+    if (k != "ゃ" && k != "ゅ" && k != "ょ" && k != "っ") ++n;
+    i += 3;
+  }
+  return std::max(n, 2);
+}
+
+Pcm sayKana(const std::string& engine, const std::string& kana, double pitchHz, uint32_t seed) {
+  std::optional<Pcm> voice;
+  if (!engine.empty()) voice = speak(engine, kana, std::clamp(static_cast<int>((pitchHz - 100) / 2.2), 0, 99));
+  if (!voice) voice = babble(kanaCount(kana), pitchHz, seed);
+  return *voice;
 }
 
 std::map<std::string, std::string> parseVoiceLines(const std::string& text) {
