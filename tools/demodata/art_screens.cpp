@@ -131,7 +131,7 @@ Canvas settingsBackground() {
   c.write(440, 447, "戦闘中のイベント", label(17));
   checkBox(c, 613, 446, 20);
   panel(c, 420, 484, 250, 68, 8, 170);
-  c.write(560, 488, "MIDI 再生方式", label(13, kGold));
+  c.write(440, 488, "MIDI の再生方式", label(13, kGold));
   legendStrip(c);
   return c;
 }
@@ -342,15 +342,18 @@ Canvas sliderKnob() {
   return c;
 }
 
-// Digit d in the 14 x 15 cell at (0, 15d).
+// Digit d in the 14 x 15 cell at (0, 15d); each drawn in a cell of its own,
+// so that no outline spills into the next digit.
 Canvas digitStrip() {
   Canvas c(14, 150);
-  TextStyle s = label(14);
+  TextStyle s = label(12);
   s.bold = true;
   s.edge = {10, 20, 60, 255};
   for (int d = 0; d < 10; ++d) {
     const std::string digit(1, static_cast<char>('0' + d));
-    c.write((14 - c.measure(digit, s)) / 2.0, 15 * d + 0.5, digit, s);
+    Canvas cell(14, 15);
+    cell.writeInBox(0, 0, 14, 15, digit, s);
+    c.draw(cell, 0, 15 * d);
   }
   return c;
 }
@@ -380,12 +383,13 @@ Canvas barFill(Rgba top, Rgba bottom) {
 
 // The window frame's nine 32 x 32 pieces in a 24-bit picture: black is the
 // transparent colour where windows are drawn (the corners outside the
-// rounded rim), and the side panel shows it as it is; its middle is light
-// enough for the panel's dark words and dark enough for the windows' white.
+// rounded rim), and the side panel shows it as it is; its middle is a mid
+// tone: light enough for the side panel's black words, dark enough for the
+// white and the speakers' colours of the windows drawn over it.
 Canvas infoFrame() {
   Canvas c(96, 96, {0, 0, 0, 255});
   const Shape body = roundRect(1, 1, 94, 94, 10);
-  fillShape(c, body, linear(0, 0, 0, 96, {{0, {132, 150, 198, 255}}, {1, {112, 128, 178, 255}}}));
+  fillShape(c, body, linear(0, 0, 0, 96, {{0, {108, 124, 174, 255}}, {1, {94, 108, 156, 255}}}));
   strokeShape(c, roundRect(1, 1, 94, 94, 10), 3, {226, 234, 255, 255});
   strokeShape(c, roundRect(4, 4, 88, 88, 8), 1, {64, 78, 130, 255});
   // A fine grain on the middle piece, which is tiled.
@@ -470,8 +474,10 @@ Canvas titleTexts() {
     TextStyle s = label(28);
     s.mincho = true;
     s.bold = true;
-    s.edgeWidth = 2.5;
-    s.edge = {20, 40, 100, 255};
+    // A thick edge, so that the rows the title shows faint keep their shape
+    // over the white clouds.
+    s.edgeWidth = 3.5;
+    s.edge = {16, 34, 96, 255};
     s.shadow = {0, 0, 30, 120};
     c.writeInBox(0, 48 * r + 1, 206, 46, rows[r], s);
   }

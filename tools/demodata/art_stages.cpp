@@ -53,10 +53,12 @@ void groundTile(Canvas& c, int tile, StageTheme t, uint32_t seed) {
   Random r(seed + tile * 7919u);
   for (int y = 0; y < 32; ++y)
     for (int x = 0; x < 32; ++x) {
-      // The shared texture, the same on every tile's edges...
-      double n = wrapFractal(seed, x, y, 32);
-      // ...and the tile's own variation inside.
-      n += (wrapFractal(seed + 101 + tile, x, y, 32) - 0.5) * 0.5 * window(x + 0.5, y + 0.5);
+      // The shared texture, the same on every tile's edges, kept faint so
+      // that its 32-pixel repeat does not show...
+      double n = 0.5 + (wrapFractal(seed, x, y, 32) - 0.5) * 0.45;
+      // ...and the tile's own variation inside, which fades out only near
+      // the edges.
+      n += (wrapFractal(seed + 101 + tile, x, y, 32) - 0.5) * 0.8 * std::sqrt(window(x + 0.5, y + 0.5));
       Rgba col = mixColour(th.low, th.high, std::clamp(n, 0.0, 1.0));
       if (t == StageTheme::sea) {
         // Wave crests: thin bright lines where the noise crosses a level.
@@ -78,7 +80,7 @@ void groundTile(Canvas& c, int tile, StageTheme t, uint32_t seed) {
     switch (t) {
       case StageTheme::meadow:
       case StageTheme::ground:
-        fillShape(c, circle(x, y, 2 + r.unit() * 3), withAlpha(shade(th.detail, -0.2 + r.unit() * 0.3), 110));
+        fillShape(c, circle(x, y, 1.5 + r.unit() * 2.5), withAlpha(shade(th.detail, -0.2 + r.unit() * 0.3), 60));
         break;
       case StageTheme::clouds:
         fillShape(c, ellipse(x, y, 5 + r.unit() * 4, 2 + r.unit() * 2), withAlpha(th.detail, 60));
