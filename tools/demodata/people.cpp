@@ -205,8 +205,9 @@ void frontHair(const Rig& r, const Character& ch) {
   } else if (h == "cropped") {
     cap = overlap(r.E(60, 49, 36, 27), r.R(0, 0, 120, 47));
   } else if (h == "slick") {
-    cap = overlap(r.E(60, 48, 38, 28), r.R(0, 0, 120, 46));
-    cap = unite(cap, r.P({{66, 40}, {74, 40}, {70, 62}}));
+    // Swept back from a widow's peak, one lock fallen forward.
+    cap = r.P({{22, 56}, {26, 32}, {44, 18}, {60, 15}, {76, 18}, {94, 32}, {98, 56}, {86, 40}, {60, 50}, {34, 40}});
+    cap = unite(cap, r.P({{66, 42}, {74, 40}, {71, 64}}));
   } else if (h == "hood") {
     cap = overlap(r.E(60, 50, 32, 24), r.R(0, 0, 120, 54));
     strand(42, 54, 47, 60);
@@ -231,9 +232,12 @@ void frontHair(const Rig& r, const Character& ch) {
     cap = unite(cap, r.L(90, 52, 94, 98, 5));
   }
   hairFill(r, ch, cap, 14, 66);
-  // A shine across the crown.
-  if (h != "hood") r.fill(overlap(cut(r.Ring(60, 62, 31, 2.2), r.R(0, 40, 120, 80)), r.E(60, 50, 37, 30)),
-                          withAlpha(shade(ch.hairColour, 0.6), 150));
+  // Two glints on the crown.
+  if (h != "hood") {
+    const Rgba glint = withAlpha(shade(ch.hairColour, 0.6), 150);
+    r.fill(r.L(40, 34, 50, 27, 1.6), glint);
+    r.fill(r.L(58, 24, 70, 25, 1.6), glint);
+  }
   if (h == "hood") {
     const Shape hood = cut(r.E(60, 60, 45, 49), r.E(60, 68, 31, 34));
     r.paint(overlap(hood, r.R(0, 0, 120, 84)), shade(ch.outfit, 0.25), shade(ch.outfit, -0.2), 10, 80);
