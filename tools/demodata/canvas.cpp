@@ -329,7 +329,7 @@ std::vector<uint8_t> Canvas::png(bool alpha) const {
       nullptr);
   png_set_IHDR(png, info, width_, height_, 8, alpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_set_compression_level(png, 9);
+  png_set_compression_level(png, 6);
   png_write_info(png, info);
   const int channels = alpha ? 4 : 3;
   std::vector<uint8_t> row(static_cast<size_t>(width_) * channels);

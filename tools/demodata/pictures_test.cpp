@@ -20,7 +20,7 @@ namespace {
 const Outputs& allFiles() {
   static Outputs* out = [] {
     auto* o = new Outputs;
-    const std::set<std::string> sounds = {"makeShellSounds", "makeSystemVoices", "makeOpeningMovie", "makeStoryMedia"};
+    const std::set<std::string> sounds = {"makeShellSounds", "makeSystemVoices", "makeOpeningMovie", "makeStoryVoices", "makeStoryMusic"};
     for (const Generator& g : allGenerators())
       if (!sounds.count(g.name)) g.run(Sources(DEMODATA_SOURCE_FOLDER), *o);
     return o;

@@ -1,6 +1,7 @@
-// What the story screen plays beyond the registry: the voices the story
-// scripts and the stages' story events name (voice/story/), spoken from
-// their readings in data/tables/story_voices.tsv, and the music
+// What the story screen plays beyond the registry, in two generators: the
+// voices the story scripts and the stages' story events name
+// (voice/story/), spoken from their readings in data/tables/story_voices.tsv,
+// and the music
 // the scripts play (audio/, each from data/music/<name>.mml: a MIDI file, or
 // rendered to Ogg Vorbis for a ".ogg" name).
 #include <map>
@@ -38,13 +39,9 @@ void collectMusic(const std::string& text, std::set<std::string>& files) {
 
 }  // namespace
 
-void makeStoryMedia(const Sources& sources, Outputs& out) {
-  std::set<std::string> names, music;
-  for (const char* script : {"script.txt", "part2.txt"}) {
-    const std::string text = sources.read(std::string("text/story/") + script);
-    collectVoices(text, names);
-    collectMusic(text, music);
-  }
+void makeStoryMusic(const Sources& sources, Outputs& out) {
+  std::set<std::string> music;
+  for (const char* script : {"script.txt", "part2.txt"}) collectMusic(sources.read(std::string("text/story/") + script), music);
   int musicSerial = 4900;
   for (const std::string& file : music) {
     const std::string stem = file.substr(6, file.size() - 10);  // between "audio/" and the extension
@@ -52,6 +49,11 @@ void makeStoryMedia(const Sources& sources, Outputs& out) {
     out.add(file, file.compare(file.size() - 4, 4, ".mid") == 0 ? writeMidiFile(tune)
                                                                  : encodeVorbis(renderTune(tune, 1), musicSerial++));
   }
+}
+
+void makeStoryVoices(const Sources& sources, Outputs& out) {
+  std::set<std::string> names;
+  for (const char* script : {"script.txt", "part2.txt"}) collectVoices(sources.read(std::string("text/story/") + script), names);
   for (int stage = 0; stage < game::battle::kStageFolderCount; ++stage) collectVoices(StageEventsText(stage), names);
   // Each voice says its line of story_voices.tsv in its character's voice
   // (the narration's and the crowd's in a middle one).
