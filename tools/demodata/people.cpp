@@ -4,6 +4,7 @@
 #include "tools/demodata/people.h"
 
 #include <cmath>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 
@@ -18,10 +19,11 @@ constexpr Rgba kSkinShade{238, 196, 182, 255};
 constexpr Rgba kLine{70, 40, 50, 255};
 constexpr Rgba kMouth{150, 58, 70, 255};
 
-Rgba hexColour(const std::string& hex) {
-  if (hex.size() != 6) throw std::runtime_error("characters.tsv: bad colour " + hex);
+// RRGGBB; nothing for anything else.
+std::optional<Rgba> hexColour(const std::string& hex) {
+  if (hex.size() != 6 || hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) return std::nullopt;
   const unsigned long v = std::stoul(hex, nullptr, 16);
-  return {static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v), 255};
+  return Rgba{static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v), 255};
 }
 
 // A rig maps the head's own 120 x 120 frame (head centre near (60, 62))
@@ -412,12 +414,14 @@ std::vector<Character> parseCharacters(const std::string& tsv) {
     std::string hair, eyes, outfit, accent;
     if (!std::getline(f, c.id, '\t') || !std::getline(f, c.look, '\t') || !std::getline(f, c.hair, '\t') ||
         !std::getline(f, hair, '\t') || !std::getline(f, eyes, '\t') || !std::getline(f, outfit, '\t') ||
-        !std::getline(f, accent, '\t') || !(f >> c.pitch))
-      throw std::runtime_error("characters.tsv line " + std::to_string(lineNo) + ": seven fields and a pitch wanted");
-    c.hairColour = hexColour(hair);
-    c.eyes = hexColour(eyes);
-    c.outfit = hexColour(outfit);
-    c.accent = hexColour(accent);
+        !std::getline(f, accent, '\t') || !(f >> c.pitch) || !(f >> c.voice))
+      throw std::runtime_error("characters.tsv line " + std::to_string(lineNo) + ": seven fields, a pitch and a voice wanted");
+    const auto h = hexColour(hair), e = hexColour(eyes), o = hexColour(outfit), a = hexColour(accent);
+    if (!h || !e || !o || !a) throw std::runtime_error("characters.tsv line " + std::to_string(lineNo) + ": a colour is not RRGGBB");
+    c.hairColour = *h;
+    c.eyes = *e;
+    c.outfit = *o;
+    c.accent = *a;
     out.push_back(c);
   }
   return out;

@@ -16,7 +16,8 @@ struct Character {
   std::string look;  // girl, woman, boy, man, elder, child
   std::string hair;  // the hair style
   Rgba hairColour, eyes, outfit, accent;
-  double pitch = 200;  // the voice's pitch in Hz
+  double pitch = 200;   // the voice's pitch in Hz
+  std::string voice;    // the speech engine's voice variant, "" for its own
 };
 
 // The rows of characters.tsv; throws std::runtime_error naming a bad line.

@@ -109,8 +109,9 @@ std::optional<Pcm> readWave(const std::vector<uint8_t>& b) {
   return std::nullopt;
 }
 
-std::optional<Pcm> speak(const std::string& engine, const std::string& kana, int pitch) {
-  const auto out = runForOutput({engine, "-v", "ja", "-p", std::to_string(pitch), "-s", "150", "--stdout", kana});
+std::optional<Pcm> speak(const std::string& engine, const std::string& kana, int pitch, const std::string& variant) {
+  const std::string voice = variant.empty() ? "ja" : "ja+" + variant;
+  const auto out = runForOutput({engine, "-v", voice, "-p", std::to_string(pitch), "-s", "150", "--stdout", kana});
   if (!out) return std::nullopt;
   auto pcm = readWave(*out);
   if (!pcm || pcm->samples.empty()) return std::nullopt;
@@ -132,9 +133,10 @@ int kanaCount(const std::string& kana) {
   return std::max(n, 2);
 }
 
-Pcm sayKana(const std::string& engine, const std::string& kana, double pitchHz, uint32_t seed) {
+Pcm sayKana(const std::string& engine, const std::string& kana, double pitchHz, const std::string& variant,
+            uint32_t seed) {
   std::optional<Pcm> voice;
-  if (!engine.empty()) voice = speak(engine, kana, std::clamp(static_cast<int>((pitchHz - 100) / 2.2), 0, 99));
+  if (!engine.empty()) voice = speak(engine, kana, std::clamp(static_cast<int>((pitchHz - 100) / 2.2), 0, 99), variant);
   if (!voice) voice = babble(kanaCount(kana), pitchHz, seed);
   return *voice;
 }

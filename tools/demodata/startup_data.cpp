@@ -72,8 +72,8 @@ void makeSystemVoices(const Sources& sources, Outputs& out) {
     auto line = lines.find(character + "_" + number);
     if (line == lines.end()) line = lines.find(number);
     if (line == lines.end()) throw std::runtime_error("no line in voice_lines.tsv for " + path);
-    const double pitch = characterOf(characters, character).pitch;
-    out.add(path, encodeVorbis(sayKana(engine, line->second, pitch, hashText(path)), 2000 + id));
+    const Character& who = characterOf(characters, character);
+    out.add(path, encodeVorbis(sayKana(engine, line->second, who.pitch, who.voice, hashText(path)), 2000 + id));
   }
 }
 

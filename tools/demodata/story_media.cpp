@@ -67,9 +67,13 @@ void makeStoryVoices(const Sources& sources, Outputs& out) {
     if (reading == readings.end()) throw std::runtime_error("no reading in story_voices.tsv for " + name);
     const std::string character = stem.substr(0, stem.find('_'));
     double pitch = 190;
-    for (const Character& c : characters)
-      if (c.id == character) pitch = c.pitch;
-    out.add("voice/story/" + name, encodeVorbis(sayKana(engine, reading->second, pitch, hashText(name)), serial++));
+    std::string variant;
+    for (const Character& c : characters) {
+      if (c.id != character) continue;
+      pitch = c.pitch;
+      variant = c.voice;
+    }
+    out.add("voice/story/" + name, encodeVorbis(sayKana(engine, reading->second, pitch, variant, hashText(name)), serial++));
   }
 }
 
