@@ -2,7 +2,9 @@
 // pictures are made of, and its PNG, JPEG and BMP encodings.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,6 +12,20 @@ namespace demodata {
 
 struct Rgba {
   uint8_t r = 0, g = 0, b = 0, a = 255;
+};
+
+// How a text is written: its size, colours, an outline of edgeWidth pixels
+// when edge.a is not 0, a drop shadow when shadow.a is not 0, the Mincho
+// face instead of the Gothic, and a heavier stroke.
+struct TextStyle {
+  int px = 16;
+  Rgba colour{255, 255, 255, 255};
+  Rgba edge{0, 0, 0, 0};
+  double edgeWidth = 1;
+  Rgba shadow{0, 0, 0, 0};
+  int shadowDx = 1, shadowDy = 2;
+  bool mincho = false;
+  bool bold = false;
 };
 
 class Canvas {
@@ -39,6 +55,23 @@ class Canvas {
             bool mincho = false);
   // The width text() would take.
   int textWidth(const std::string& utf8, int px, bool mincho = false);
+  // Writes text with its top-left at (x, y); returns the width taken.
+  int write(double x, double y, const std::string& utf8, const TextStyle& style);
+  int measure(const std::string& utf8, const TextStyle& style);
+  // Writes text centred in the box, shrunk (down to 8 pixels) until it fits.
+  void writeInBox(double x, double y, double w, double h, const std::string& utf8, TextStyle style);
+  // Draws another picture with its top-left at (x, y), its coverage scaled
+  // by opacity (0..1), by source-over blending.
+  void draw(const Canvas& src, int x, int y, double opacity = 1.0);
+  // Scales every pixel's alpha by f(x, y) (0..1).
+  template <typename F>
+  void fadeAlpha(F f) {
+    for (int y = 0; y < height_; ++y)
+      for (int x = 0; x < width_; ++x) {
+        Rgba& p = pixels_[static_cast<size_t>(y) * width_ + x];
+        p.a = static_cast<uint8_t>(p.a * std::clamp(f(x, y), 0.0, 1.0) + 0.5);
+      }
+  }
   // Lifts every pixel that is pure black to (1, 1, 1), for pictures drawn
   // with black as the transparent colour.
   void avoidPureBlack();
@@ -47,6 +80,9 @@ class Canvas {
   std::vector<uint8_t> jpeg(int quality) const;
   // A 24-bit uncompressed BMP (alpha dropped).
   std::vector<uint8_t> bmp() const;
+  // A picture read back from PNG, baseline or progressive JPEG or 24-bit
+  // BMP bytes; nothing when the bytes are none of these.
+  static std::optional<Canvas> decode(const std::vector<uint8_t>& bytes);
 
  private:
   int width_;
@@ -64,6 +100,14 @@ class Random {
  private:
   uint32_t state_;
 };
+
+// Value noise 0..1 on a lattice of unit cells; with period > 0 it wraps
+// every `period` cells, so that a picture of period cells tiles without a
+// seam.
+double valueNoise(uint32_t seed, double x, double y, int period = 0);
+// Octaves of value noise, each twice as fine and half as strong as the one
+// before, from the first's weight 0.5 (so mostly 0..1).
+double fractalNoise(uint32_t seed, double x, double y, int octaves);
 
 // FNV-1a of a text: seeds derived from file paths.
 uint32_t hashText(const std::string& text);

@@ -2,66 +2,38 @@
 // checks a made one.
 //   demodata gen --src DATA --out RUN [--jobs N]
 //   demodata check RUN
-// Files whose bytes did not change are left untouched.
+//   demodata gallery [--run RUN] --out DIR
+// Files whose bytes did not change are left untouched, and generators whose
+// tool, sources and files are as the run folder's record says are not run.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <future>
-#include <iterator>
 #include <stdexcept>
 #include <string>
 
 #include "tools/demodata/check.h"
+#include "tools/demodata/gallery.h"
 #include "tools/demodata/generator.h"
+#include "tools/demodata/run_folder.h"
 
 namespace fs = std::filesystem;
-using demodata::Outputs;
 
 namespace {
 
 int usage() {
-  std::fprintf(stderr, "usage: demodata gen --src DATA --out RUN [--jobs N]\n       demodata check RUN\n");
+  std::fprintf(stderr,
+               "usage: demodata gen --src DATA --out RUN [--jobs N]\n       demodata check RUN\n"
+               "       demodata gallery [--run RUN] --out DIR\n");
   return 2;
-}
-
-bool sameBytes(const fs::path& file, const std::vector<uint8_t>& bytes) {
-  std::error_code ec;
-  if (fs::file_size(file, ec) != bytes.size() || ec) return false;
-  std::ifstream in(file, std::ios::binary);
-  const std::vector<char> old{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  return std::equal(old.begin(), old.end(), bytes.begin(), bytes.end(),
-                    [](char a, uint8_t b) { return static_cast<uint8_t>(a) == b; });
 }
 
 int generate(const fs::path& src, const fs::path& run, unsigned jobs) {
   const auto start = std::chrono::steady_clock::now();
-  demodata::Sources sources(src);
-  Outputs outputs;
-  const auto& generators = demodata::allGenerators();
-  // The generators run side by side, at most `jobs` at a time.
-  for (size_t first = 0; first < generators.size(); first += jobs) {
-    std::vector<std::future<void>> running;
-    for (size_t g = first; g < generators.size() && g < first + jobs; ++g) {
-      running.push_back(std::async(std::launch::async, generators[g].run, std::cref(sources), std::ref(outputs)));
-    }
-    for (auto& r : running) r.get();
-  }
-  int written = 0;
-  fs::create_directories(run);
-  for (const std::string& f : outputs.folders()) fs::create_directories(run / fs::u8path(f));
-  for (const auto& [path, bytes] : outputs.files()) {
-    const fs::path file = run / fs::u8path(path);
-    if (sameBytes(file, bytes)) continue;
-    fs::create_directories(file.parent_path());
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out) throw std::runtime_error("cannot write " + file.string());
-    ++written;
-  }
+  const demodata::RunReport r = demodata::makeRunFolder(src, run, jobs, demodata::allGenerators(), demodata::runningToolIdentity());
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::printf("demodata: %zu files made, %d written, in %.2f s\n", outputs.files().size(), written, seconds);
+  std::printf("demodata: %zu files, %d written; %d generators run, %d up to date; %.2f s\n", r.files, r.written,
+              r.generatorsRun, r.generatorsKept, seconds);
   return 0;
 }
 
@@ -86,6 +58,24 @@ int main(int argc, char** argv) {
       for (const auto& f : faults) std::fprintf(stderr, "demodata check: %s\n", f.c_str());
       if (faults.empty()) std::printf("demodata check: %s is sound\n", argv[2]);
       return faults.empty() ? 0 : 1;
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "gallery") == 0) {
+      fs::path run = "run", out;
+      for (int i = 2; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--run") == 0) run = argv[i + 1];
+        else if (std::strcmp(argv[i], "--out") == 0) out = argv[i + 1];
+        else return usage();
+      }
+      if (out.empty() || (argc % 2) != 0) return usage();
+      if (!fs::is_directory(run)) {
+        std::fprintf(stderr, "demodata gallery: no run folder %s\n", run.string().c_str());
+        return 1;
+      }
+      const demodata::GalleryResult r = demodata::writeGallery(run, out);
+      for (const std::string& u : r.unreadable) std::fprintf(stderr, "demodata gallery: cannot read %s\n", u.c_str());
+      std::printf("demodata gallery: %d pictures on %zu sheets in %s\n", r.pictures, r.sheets.size(),
+                  out.string().c_str());
+      return r.unreadable.empty() ? 0 : 1;
     }
     return usage();
   } catch (const std::exception& e) {

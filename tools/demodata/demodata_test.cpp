@@ -57,23 +57,48 @@ TEST(DemoScore, MidiFileLayout) {
   const std::vector<uint8_t> tempo = {'M', 'T', 'r', 'k', 0, 0, 0, 11, 0, 0xFF, 0x51, 3, 0x07, 0xA1, 0x20,
                                       0, 0xFF, 0x2F, 0};
   EXPECT_TRUE(std::equal(tempo.begin(), tempo.end(), m.begin() + 14));
-  // Program, note on at 0, note off 480 ticks (0x83 0x60) later, end.
-  const std::vector<uint8_t> track = {0, 0xC0, 0, 0, 0x90, 60, 100, 0x83, 0x60, 0x80, 60, 0, 0, 0xFF, 0x2F, 0};
+  // Program, note on at 0, note off 480 ticks (0x83 0x60) later, the end of
+  // the track on the bar's end 1440 ticks (0x8B 0x20) after it.
+  const std::vector<uint8_t> track = {0, 0xC0, 0, 0, 0x90, 60, 100, 0x83, 0x60, 0x80, 60, 0, 0x8B, 0x20, 0xFF, 0x2F, 0};
   EXPECT_TRUE(std::equal(track.begin(), track.end(), m.end() - static_cast<long>(track.size())));
 }
 
-TEST(DemoScore, TheTitleThemeReadsAsTheMusicPlayerReadsIt) {
+TEST(DemoScore, PhrasesRepeatsContinuedLinesAndVelocity) {
+  const Tune t = parseScore(
+      "tempo 120\n"
+      "phrase riff: o4 c8 | d8\n"
+      "phrase twice: [$riff]2\n"
+      "track 0 0: v40 $twice\n"
+      "  e4 [f16 [g16]2]2\n");
+  ASSERT_EQ(t.tracks.size(), 1u);
+  const auto& n = t.tracks[0].notes;
+  ASSERT_EQ(n.size(), 11u);  // c d c d e, then f g g f g g
+  EXPECT_EQ(n[2].key, 60);
+  EXPECT_DOUBLE_EQ(n[4].start, 2.0);
+  EXPECT_EQ(n[4].key, 64);
+  EXPECT_EQ(n[10].key, 67);
+  EXPECT_DOUBLE_EQ(n[10].start + n[10].length, 4.5);
+  EXPECT_EQ(n[0].velocity, 40);
+  for (const char* bad : {"track 0 0: $nothing", "track 0 0: [c d", "track 0 0: c d]2", "track 0 0: [c]0",
+                          "track 0 0: [c]65", "track 0 0: v0 c", "phrase a: $a\ntrack 0 0: $a", "phrase : c"}) {
+    EXPECT_THROW(parseScore(bad), std::runtime_error) << bad;
+  }
+}
+
+TEST(DemoScore, TheTitleThemeLoopsWholeAndReadsAsTheMusicPlayerReadsIt) {
   const Sources sources(DEMODATA_SOURCE_FOLDER);
   const Tune tune = parseScore(sources.read("music/title.mml"));
-  EXPECT_EQ(tune.beats(), 32);  // eight bars, looped by the game
   const std::vector<uint8_t> file = writeMidiFile(tune);
   platform::midi::MidiData found;
   ASSERT_TRUE(platform::midi::FindMidiData(file.data(), file.size(), &found));
   EXPECT_EQ(found.format, 1);
-  EXPECT_EQ(found.ticks, 32u * 480u);
-  const Pcm pcm = renderTune(tune, 1);
+  EXPECT_EQ(found.ticks, static_cast<uint32_t>(tune.beats()) * 480u);
+  const Pcm pcm = renderTune(tune, 2);
   EXPECT_EQ(pcm.channels, 2);
-  EXPECT_EQ(pcm.frames(), static_cast<size_t>(32 * 60.0 / tune.tempo * kSampleRate));
+  const size_t pass = static_cast<size_t>(tune.beats() * 60.0 / tune.tempo * kSampleRate);
+  ASSERT_EQ(pcm.frames(), 2 * pass);
+  // The passes are the same samples, so that the game's loop has no seam.
+  for (size_t k = 0; k < pass * 2; k += 997) ASSERT_EQ(pcm.samples[k], pcm.samples[k + pass * 2]) << k;
 }
 
 TEST(DemoEncoders, SameInputSameBytes) {
@@ -105,6 +130,41 @@ TEST(DemoCanvas, NoPureBlackLeftAndTextNeedsAFace) {
   Canvas t(64, 32);
   ASSERT_TRUE(t.text(0, 0, "渡り", 24, {255, 255, 255, 255}));
   EXPECT_GT(t.textWidth("渡り", 24), 30);
+}
+
+TEST(DemoCanvas, PicturesReadBackAndTextFitsItsBox) {
+  Canvas c(9, 5);
+  c.set(0, 0, {10, 20, 30, 40});
+  c.set(8, 4, {250, 200, 150, 255});
+  const auto png = Canvas::decode(c.png(true));
+  ASSERT_TRUE(png);
+  EXPECT_EQ(png->width(), 9);
+  EXPECT_EQ(png->at(0, 0).a, 40);
+  EXPECT_EQ(png->at(8, 4).g, 200);
+  const auto bmp = Canvas::decode(c.bmp());
+  ASSERT_TRUE(bmp);
+  EXPECT_EQ(bmp->at(8, 4).r, 250);
+  EXPECT_EQ(bmp->at(8, 4).a, 255);
+  Canvas flat(16, 16, {200, 40, 40, 255});
+  const auto jpeg = Canvas::decode(flat.jpeg(90));
+  ASSERT_TRUE(jpeg);
+  EXPECT_NEAR(jpeg->at(8, 8).r, 200, 6);
+  const std::vector<uint8_t> whole = c.png(true);
+  for (const std::vector<uint8_t>& bad :
+       {std::vector<uint8_t>{}, std::vector<uint8_t>{'B', 'M', 1}, std::vector<uint8_t>(whole.begin(), whole.begin() + 40)}) {
+    EXPECT_FALSE(Canvas::decode(bad));
+  }
+  // A label too long for its box is written smaller, inside it.
+  Canvas box(200, 40);
+  TextStyle s;
+  s.px = 30;
+  box.writeInBox(50, 10, 100, 20, "ステージセレクト", s);
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 200; ++x)
+      if (box.at(x, y).a > 40) {
+        EXPECT_GE(x, 48);
+        EXPECT_LT(x, 152);
+      }
 }
 
 TEST(DemoGenerators, EachListedOnceWithItsFunction) {

@@ -3,6 +3,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -18,6 +19,7 @@ const std::vector<Generator>& allGenerators() {
 }
 
 std::string Sources::read(const std::string& relative) const {
+  if (std::find(read_.begin(), read_.end(), relative) == read_.end()) read_.push_back(relative);
   std::ifstream in(root_ / relative, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read source " + (root_ / relative).string());
   std::ostringstream s;

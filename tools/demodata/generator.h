@@ -13,16 +13,21 @@
 
 namespace demodata {
 
-// The hand-written sources (data/).
+// The hand-written sources (data/). A generator's own copy notes every
+// file the generator read, so that the run folder's record knows when its
+// outputs are out of date.
 class Sources {
  public:
   explicit Sources(std::filesystem::path root) : root_(std::move(root)) {}
   // A source file's bytes; throws std::runtime_error when it cannot be read.
   std::string read(const std::string& relative) const;
   const std::filesystem::path& root() const { return root_; }
+  // The files read so far, each once, in the order first read.
+  const std::vector<std::string>& filesRead() const { return read_; }
 
  private:
   std::filesystem::path root_;
+  mutable std::vector<std::string> read_;
 };
 
 // What the generators made: run-folder paths (UTF-8, "/" separated) to

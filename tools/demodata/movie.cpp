@@ -66,12 +66,7 @@ Canvas frame(int n, const Canvas& title, const std::vector<std::pair<int, int>>&
   // The name fades in over the last third.
   const double fade = std::clamp((t - 0.6) / 0.3, 0.0, 1.0);
   if (fade > 0) {
-    const int x0 = (kWidth - title.width()) / 2;
-    for (int y = 0; y < title.height(); ++y)
-      for (int x = 0; x < title.width(); ++x) {
-        const Rgba p = title.at(x, y);
-        if (p.a != 0) c.blend(x0 + x, 120 + y, {p.r, p.g, p.b, 255}, fade * p.a / 255.0);
-      }
+    c.draw(title, (kWidth - title.width()) / 2, 120, fade);
   }
   return c;
 }

@@ -13,6 +13,13 @@ const std::map<int, std::string>& registrySounds();
 const std::string& imagePathOf(int id);
 const std::string& soundPathOf(int id);
 
+// The size of a registry picture: the size the game's screens draw it at,
+// and for sprites the size the game takes their hit areas and pivots from.
+struct PictureSize {
+  int w, h;
+};
+PictureSize registryPictureSize(int id);
+
 // The movie the story plays first.
 inline constexpr const char* kOpeningMoviePath = "image/movie/opening.ogv";
 

@@ -1,12 +1,11 @@
 // The battle set-up screen's own pictures and its music: the hangar
 // background, the comment frame, the label sheet (stage, difficulty with its
 // three words, weapons, partner, the players' partner labels and the "not
-// chosen" placeholder), the arrow and weapon buttons with their pressed
-// forms, the launch button, the six partners' standing pictures (also the
-// story's), and the screen's loop.
+// chosen" word), the arrow and weapon buttons with their pressed forms, the
+// launch button, and the screen's loop.
 #include <string>
 
-#include "tools/demodata/canvas.h"
+#include "tools/demodata/ui_kit.h"
 #include "tools/demodata/generator.h"
 #include "tools/demodata/registry.h"
 #include "tools/demodata/sound.h"
@@ -15,37 +14,9 @@ namespace demodata {
 
 namespace {
 
-constexpr Rgba kWhite{255, 255, 255, 255};
-constexpr Rgba kInk{20, 20, 30, 255};
-constexpr Rgba kFace{70, 95, 150, 255};
-constexpr Rgba kPressedFace{40, 55, 95, 255};
-constexpr Rgba kRim{225, 232, 250, 255};
+using namespace ui;
 
-// Text centred in a cell, as large as fits.
-void cellText(Canvas& c, int x, int y, int w, int h, const std::string& text, Rgba colour) {
-  int px = h - 4;
-  while (px > 8 && c.textWidth(text, px) > w - 4) --px;
-  c.text(x + (w - c.textWidth(text, px)) / 2, y + (h - px) / 2, text, px, colour, kInk);
-}
-
-// A raised (or, pressed, sunken and darker) button face in a rectangle.
-void buttonFace(Canvas& c, int x, int y, int w, int h, bool pressed) {
-  c.fillRect(x + 1, y + 1, w - 2, h - 2, pressed ? kRim : kInk);
-  c.fillRect(x + 2, y + 2, w - 4, h - 4, pressed ? kPressedFace : kFace);
-}
-
-// An arrow pointing left or right, filled, inside a 32 x 32 piece at (x, y).
-void arrow(Canvas& c, int x, int y, bool right, bool pressed) {
-  buttonFace(c, x, y, 32, 32, pressed);
-  const int shift = pressed ? 1 : 0;
-  for (int row = 0; row < 16; ++row) {
-    const int half = row < 8 ? row : 15 - row;  // the arrow widens to the middle row
-    const int length = 2 + 2 * half;
-    const int start = right ? 9 : 23 - length;
-    c.fillRect(x + start + shift, y + 8 + row + shift, length, 1, kWhite);
-  }
-}
-
+// The label sheet's cells of 100 x 20.
 Canvas labelSheet() {
   struct Cell {
     int x, y;
@@ -54,14 +25,26 @@ Canvas labelSheet() {
   };
   const Cell cells[] = {
       {0, 0, "ステージ", kWhite},       {0, 20, "難易度", kWhite},
-      {100, 20, "EASY", {140, 230, 140, 255}}, {200, 20, "NORMAL", {240, 220, 120, 255}},
-      {300, 20, "HARD", {250, 130, 120, 255}}, {0, 40, "武装", kWhite},
+      {100, 20, "EASY", {140, 240, 150, 255}}, {200, 20, "NORMAL", {250, 225, 110, 255}},
+      {300, 20, "HARD", {255, 130, 120, 255}}, {0, 40, "武装", kWhite},
       {0, 60, "パートナー", kWhite},     {100, 60, "1P パートナー", kWhite},
-      {200, 60, "2P パートナー", kWhite}, {300, 60, "未選択", {185, 185, 185, 255}},
+      {200, 60, "2P パートナー", kWhite}, {300, 60, "未選択", {175, 180, 200, 255}},
   };
   Canvas c(400, 80);
-  for (const Cell& cell : cells) cellText(c, cell.x, cell.y, 100, 20, cell.text, cell.colour);
+  for (const Cell& cell : cells) {
+    TextStyle s = label(16, cell.colour);
+    s.bold = cell.x == 0;
+    c.writeInBox(cell.x, cell.y, 100, 20, cell.text, s);
+  }
   return c;
+}
+
+// An arrow button in a 32 x 32 piece.
+void arrow(Canvas& c, int x, int y, bool right, bool pressed) {
+  buttonBody(c, x + 1, y + 1, 30, 30, pressed);
+  const double d = pressed ? 1 : 0;
+  const double tip = right ? x + 23 : x + 9, back = right ? x + 11 : x + 21;
+  fillShape(c, polygon({{tip + d, y + 16 + d}, {back + d, y + 8 + d}, {back + d, y + 24 + d}}), pressed ? Rgba{90, 50, 10, 255} : kWhite);
 }
 
 // Pieces of 32 x 32, two across: 0 left, 1 right, 2 and 3 pressed; 4-5 and
@@ -73,63 +56,52 @@ Canvas buttonSheet() {
   arrow(c, 0, 32, false, true);
   arrow(c, 32, 32, true, true);
   const char* const kWeapons[] = {"1P 武装", "2P 武装", "武装"};
-  for (int k = 0; k < 3; ++k) {
-    const bool pressed = k == 2;
-    buttonFace(c, 0, 64 + 32 * k, 64, 32, pressed);
-    cellText(c, pressed ? 1 : 0, 64 + 32 * k + (pressed ? 1 : 0), 64, 32, kWeapons[k], kWhite);
-  }
+  for (int k = 0; k < 3; ++k) button(c, 1, 64 + 32 * k + 1, 62, 30, kWeapons[k], k == 2);
   return c;
 }
 
 Canvas launchButton() {
   Canvas c(64, 32);
-  buttonFace(c, 0, 0, 64, 32, false);
-  c.fillRect(2, 2, 60, 28, {170, 60, 50, 255});
-  cellText(c, 0, 0, 64, 32, "出撃", kWhite);
+  button(c, 1, 1, 62, 30, "出撃", false, {190, 60, 50, 255});
   return c;
 }
 
-// The inside of a carrier: a dim gradient, floor plates and lit windows.
+// The inside of a carrier: steel walls, a row of windows on the evening
+// sky, ribs and a deck of plates; dim, so that the screen's words stand out.
 Canvas hangar() {
   Canvas c(800, 600);
-  c.verticalGradient({40, 48, 66, 255}, {16, 20, 30, 255});
-  for (int x = 40; x < 800; x += 190) {
-    c.fillRect(x, 150, 150, 60, {90, 120, 160, 255});
-    c.fillRect(x + 4, 154, 142, 52, {150, 190, 225, 255});
+  c.verticalGradient({46, 54, 76, 255}, {22, 26, 38, 255});
+  for (int k = 0; k < 4; ++k) {
+    const double x = 30 + 195 * k;
+    const Shape window = roundRect(x, 140, 160, 70, 10);
+    fillShape(c, window, linear(0, 140, 0, 210, {{0, {70, 100, 170, 255}}, {0.7, {230, 150, 120, 255}}, {1, {250, 200, 150, 255}}}));
+    fillShape(c, rect(x, 176, 160, 3), {40, 50, 70, 255});
+    strokeShape(c, window, 4, {110, 120, 140, 255});
+    strokeShape(c, window, 1, {20, 24, 34, 255});
   }
-  for (int y = 440; y < 600; y += 40) c.fillRect(0, y, 800, 2, {60, 70, 90, 255});
+  for (int x = 10; x < 800; x += 195) fillShape(c, rect(x, 0, 12, 440), linear(x, 0, x + 12, 0, {{0, {80, 90, 110, 255}}, {1, {40, 46, 60, 255}}}));
+  fillShape(c, rect(0, 440, 800, 160), linear(0, 440, 0, 600, {{0, {60, 66, 80, 255}}, {1, {30, 34, 44, 255}}}));
+  for (int y = 450; y < 600; y += 36) fillShape(c, rect(0, y, 800, 1.5), {90, 100, 120, 255});
+  for (int x = 0; x < 800; x += 100) fillShape(c, rect(x, 440, 1.5, 160), {90, 100, 120, 150});
+  // Lamps along the ceiling.
+  for (int k = 0; k < 5; ++k) glowShape(c, ellipse(100 + 150 * k, 40, 30, 5), 30, {255, 240, 200, 60});
   c.avoidPureBlack();
   return c;
 }
 
-// The comment frame, stretched over the top of the screen: light rim, dark glass.
+// The comment frame, stretched over the top of the screen.
 Canvas commentFrame() {
-  Canvas c(256, 64, {kRim.r, kRim.g, kRim.b, 230});
-  c.fillRect(3, 3, 250, 58, {20, 30, 60, 190});
-  return c;
-}
-
-// A partner standing: a figure in the character's colour, its name below,
-// on a clear ground. The figure keeps to the left 250 pixels, so that the
-// set-up screen's labels beside the portrait stay readable.
-Canvas stand(const std::string& name, Rgba colour) {
-  Canvas c(300, 460);
-  const Rgba skin{245, 220, 200, 255};
-  const Rgba hair{static_cast<uint8_t>(colour.r / 2), static_cast<uint8_t>(colour.g / 2),
-                  static_cast<uint8_t>(colour.b / 2), 255};
-  c.fillEllipse(125, 250, 70, 150, colour);  // the dress
-  c.fillEllipse(125, 95, 58, 62, hair);
-  c.fillEllipse(125, 105, 46, 52, skin);
-  c.fillEllipse(108, 105, 5, 7, kInk);
-  c.fillEllipse(142, 105, 5, 7, kInk);
-  cellText(c, 0, 410, 250, 40, name, kWhite);
+  Canvas c(256, 64);
+  const Shape body = roundRect(2, 2, 252, 60, 10);
+  fillShape(c, body, linear(0, 2, 0, 62, {{0, {40, 60, 130, 225}}, {1, {14, 20, 56, 225}}}));
+  strokeShape(c, body, 2.5, kRim);
   return c;
 }
 
 }  // namespace
 
 bool drawnBySetupScreen(int imageId) {
-  return imageId == 9 || imageId == 11 || imageId == 12 || imageId == 80 || (imageId >= 240 && imageId <= 245);
+  return imageId == 9 || imageId == 11 || imageId == 12 || imageId == 80;
 }
 bool drawnBySetupScreen(const SheetRow& sheet) { return std::string(sheet.name) == "leftRightButtonSheet"; }
 
@@ -137,14 +109,6 @@ void makeBattleSetupData(const Sources& sources, Outputs& out) {
   out.add(imagePathOf(9), hangar().jpeg(85));
   out.add(imagePathOf(12), commentFrame().png(true));
   out.add(imagePathOf(11), labelSheet().png(true));
-  const struct {
-    int id;
-    const char* name;
-    Rgba colour;
-  } kStands[] = {{240, "オルナ", {200, 80, 90, 255}},  {241, "ティルン", {240, 170, 60, 255}},
-                 {242, "ドゥル", {90, 150, 90, 255}},   {243, "ペサロット", {110, 110, 200, 255}},
-                 {244, "サッフォ", {80, 170, 200, 255}}, {245, "ホーベ", {160, 90, 170, 255}}};
-  for (const auto& s : kStands) out.add(imagePathOf(s.id), stand(s.name, s.colour).png(true));
   out.add(imagePathOf(80), launchButton().png(true));
   for (const SheetRow& sheet : registrySheets()) {
     if (drawnBySetupScreen(sheet)) out.add(sheet.path, buttonSheet().png(true));

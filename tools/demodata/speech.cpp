@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -108,12 +109,36 @@ std::optional<Pcm> readWave(const std::vector<uint8_t>& b) {
   return std::nullopt;
 }
 
-std::optional<Pcm> speak(const std::string& engine, const std::string& kana, int pitch) {
-  const auto out = runForOutput({engine, "-v", "ja", "-p", std::to_string(pitch), "-s", "150", "--stdout", kana});
+std::optional<Pcm> speak(const std::string& engine, const std::string& kana, int pitch, const std::string& variant) {
+  const std::string voice = variant.empty() ? "ja" : "ja+" + variant;
+  const auto out = runForOutput({engine, "-v", voice, "-p", std::to_string(pitch), "-s", "150", "--stdout", kana});
   if (!out) return std::nullopt;
   auto pcm = readWave(*out);
   if (!pcm || pcm->samples.empty()) return std::nullopt;
   return pcm;
+}
+
+int kanaCount(const std::string& kana) {
+  int n = 0;
+  for (size_t i = 0; i < kana.size();) {
+    const unsigned char c = static_cast<unsigned char>(kana[i]);
+    if (c < 0xE0 || c > 0xEF) {
+      ++i;
+      continue;
+    }
+    const std::string k = kana.substr(i, 3);
+    if (k != "ゃ" && k != "ゅ" && k != "ょ" && k != "っ") ++n;
+    i += 3;
+  }
+  return std::max(n, 2);
+}
+
+Pcm sayKana(const std::string& engine, const std::string& kana, double pitchHz, const std::string& variant,
+            uint32_t seed) {
+  std::optional<Pcm> voice;
+  if (!engine.empty()) voice = speak(engine, kana, std::clamp(static_cast<int>((pitchHz - 100) / 2.2), 0, 99), variant);
+  if (!voice) voice = babble(kanaCount(kana), pitchHz, seed);
+  return *voice;
 }
 
 std::map<std::string, std::string> parseVoiceLines(const std::string& text) {

@@ -1,7 +1,7 @@
 // The demo stages' own files beside their enemy files: the maps of both tile
 // layers (chip.txt, chip2.txt), the settings, the in-battle events, the
-// description, the tile sheets and background of each stage, and the stage
-// music. Maps are made from each stage's theme with a fixed seed; layer 2
+// description, the tile sheets and background of each stage (by its theme,
+// art_stages.cpp), and the stage music. Maps are made with a fixed seed; layer 2
 // has exactly as many cells as layer 1, every event trigger lies inside the
 // map and falls from line to line.
 #include <algorithm>
@@ -11,6 +11,7 @@
 
 #include "game/battle/stage_folders.h"
 #include "tools/demodata/battle_stages.h"
+#include "tools/demodata/art_stages.h"
 #include "tools/demodata/canvas.h"
 #include "tools/demodata/generator.h"
 #include "tools/demodata/sound.h"
@@ -26,17 +27,17 @@ const char* const kStageIds[] = {
 #undef DEMODATA_STAGE_ID
 };
 
-struct StageTheme {
+struct StagePlan {
   const char* music;      // audio/<music>.mid, from data/music/<music>.mml
   const char* caption;
-  Rgba ground, detail;
+  StageTheme ground;
   const char* description;
   const char* events;     // events.txt, UTF-8 with LF; %N is a radio text of N bytes
 };
 
 // In the folder table's order.
-const StageTheme kThemes[] = {
-    {"stage_tut", "チュートリアル　寮の上空", {96, 150, 210}, {235, 240, 250},
+const StagePlan kThemes[] = {
+    {"stage_tut", "チュートリアル　寮の上空", StageTheme::meadow,
      "寮の上空で飛行訓練。\n敵機を撃ち落とし、魔力をためて必殺技を使おう。\n",
      "@event 1700 STORY_INSERT\n"
      "@setFaceGraph ORUNA_1\n"
@@ -46,7 +47,7 @@ const StageTheme kThemes[] = {
      "@event 400 STORY_INSERT FORCE\n"
      "@message (オルナ,oruna_e02.ogg) 「魔力がたまったら、必殺技キーを$押しっぱなしにして、はなすのよ。」\n"
      "@endEvent\n"},
-    {"stage1", "ステージ1　雲海", {150, 175, 205}, {250, 250, 255},
+    {"stage1", "ステージ1　雲海", StageTheme::clouds,
      "雲の上を偵察機が飛び回る。\n編隊の動きをよく見て回りこもう。\n",
      "@event 3300 STORY_INSERT FORCE\n"
      "@setFaceGraph SAFFO_1\n"
@@ -60,7 +61,7 @@ const StageTheme kThemes[] = {
      "@endEvent\n"
      "@event 2500 EVENT_RADIO (サッフォ,saffo_r01.ogg,263) 雲の中にも敵がいるわ。\n"
      "@event 900 EVENT_RADIO (大将,taisyo_r01.ogg,271) もうすぐ空域を抜ける。持ちこたえろ。\n"},
-    {"stage2", "ステージ2　街道", {110, 140, 80}, {170, 160, 140},
+    {"stage2", "ステージ2　街道", StageTheme::ground,
      "地上の街道に戦車と砲台が並ぶ。\n砲台の狙いに気をつけよう。\n",
      "@event 3700 EVENT_RADIO (ドゥル,dolu_r01.ogg,276) 地上から撃ってくるよ！\n"
      "@event 2000 STORY_INSERT\n"
@@ -68,7 +69,7 @@ const StageTheme kThemes[] = {
      "@message (ドゥル,dolu_e01.ogg) 「戦車の列、まだ続いてる……。」\n"
      "@endEvent\n"
      "@event 700 SWITCH_BGM audio/boss.mid\n"},
-    {"stage3", "ステージ3　海上", {40, 90, 160}, {200, 230, 250},
+    {"stage3", "ステージ3　海上", StageTheme::sea,
      "海の上で艦隊と機雷が待ち受ける。\n追ってくる機雷は早めに落とそう。\n",
      "@event 4000 EVENT_RADIO (ペサロット,pesa_r01.ogg,265) 艦隊を確認。機雷にも注意して。\n"
      "@event 1500 STORY_INSERT FORCE\n"
@@ -78,7 +79,7 @@ const StageTheme kThemes[] = {
      "@wait 30\n"
      "@message (ペサロット) 「来るわ。」\n"
      "@endEvent\n"},
-    {"stage4", "ステージ4　空中要塞", {90, 90, 110}, {180, 180, 200},
+    {"stage4", "ステージ4　空中要塞", StageTheme::fortress,
      "空中要塞の奥に敵の旗艦がいる。\n最後まで気を抜かないで。\n",
      "@event 2800 STORY_INSERT FORCE\n"
      "@setFaceGraph ZEMM_1\n"
@@ -86,7 +87,7 @@ const StageTheme kThemes[] = {
      "@endEvent\n"
      "@event 1200 SWITCH_BGM audio/boss.mid\n"
      "@event 600 EVENT_RADIO (ドゥル,dolu_r02.ogg,276) あと少し！ 一緒に押しきろう！\n"},
-    {"stage1", "テスト", {120, 120, 120}, {160, 160, 160}, "試験用のステージ。\n",
+    {"stage1", "テスト", StageTheme::plain, "試験用のステージ。\n",
      "@event 600 EVENT_RADIO (オルナ,oruna_r01.ogg,262) %126\n"
      "@event 500 EVENT_RADIO (オルナ,oruna_r02.ogg,262) %127\n"
      "@event 400 STORY_INSERT\n"
@@ -117,39 +118,6 @@ std::string mapText(int rows, uint32_t seed, bool decorations) {
   return text;
 }
 
-Rgba shade(Rgba c, double k) {
-  auto f = [k](uint8_t v) { return static_cast<uint8_t>(std::min(255.0, v * k)); };
-  return {f(c.r), f(c.g), f(c.b), c.a};
-}
-
-// 8 x 16 tiles of 32: rows 0-3 ground, rows 8-9 decorations with alpha.
-std::vector<uint8_t> tileSheet(const StageTheme& theme, uint32_t seed, bool decorations) {
-  Canvas sheet(256, 512, decorations ? Rgba{0, 0, 0, 0} : Rgba{theme.ground.r, theme.ground.g, theme.ground.b, 255});
-  Random random(seed);
-  for (int t = 0; t < 128; ++t) {
-    const int x = (t % 8) * 32, y = (t / 8) * 32;
-    if (decorations) {
-      if (t < 64 || t >= 80) continue;
-      sheet.fillEllipse(x + 16, y + 16, 6 + t % 5, 5 + t % 4, Rgba{theme.detail.r, theme.detail.g, theme.detail.b, 200});
-      continue;
-    }
-    sheet.fillRect(x, y, 32, 32, shade(theme.ground, 0.8 + 0.05 * (t % 8)));
-    for (int k = 0; k < 6; ++k) {
-      sheet.fillRect(x + static_cast<int>(random.next() % 28), y + static_cast<int>(random.next() % 28), 4, 4,
-                     shade(theme.detail, 0.7 + random.unit() * 0.3));
-    }
-  }
-  if (!decorations) sheet.avoidPureBlack();
-  return sheet.png(true);
-}
-
-std::vector<uint8_t> background(const StageTheme& theme, uint32_t seed) {
-  Canvas bg(256, 256, Rgba{theme.ground.r, theme.ground.g, theme.ground.b, 255});
-  bg.clouds(seed, 64, 0.5, Rgba{theme.detail.r, theme.detail.g, theme.detail.b, 160});
-  bg.avoidPureBlack();
-  return bg.png(false);
-}
-
 // The events with each %N written out as a text of N bytes.
 std::string eventsText(const char* events) {
   std::string text = events;
@@ -168,7 +136,7 @@ std::string StageEventsText(int stage) { return eventsText(kThemes[stage].events
 void makeBattleStageMaps(const Sources& sources, Outputs& out) {
   std::vector<std::string> music;
   for (const BattleStagePlan& plan : BattleStagePlans()) {
-    const StageTheme& theme = kThemes[plan.stage];
+    const StagePlan& theme = kThemes[plan.stage];
     const std::string folder = game::battle::kStageFolders[plan.stage];
     const std::string id = kStageIds[plan.stage];
     const uint32_t seed = hashText(folder);
@@ -181,9 +149,9 @@ void makeBattleStageMaps(const Sources& sources, Outputs& out) {
                         "setting.txt"));
     out.add(folder + "/events.txt", toCp932Text(eventsText(theme.events), "events.txt"));
     out.add(folder + "/description.txt", toCp932Text(theme.description, "description.txt"));
-    out.add(art + "_l1.png", tileSheet(theme, seed, false));
-    out.add(art + "_l2.png", tileSheet(theme, seed, true));
-    out.add(art + "_bg.png", background(theme, seed));
+    out.add(art + "_l1.png", stageTileSheet(theme.ground, seed, false));
+    out.add(art + "_l2.png", stageTileSheet(theme.ground, seed, true));
+    out.add(art + "_bg.png", stageBackground(theme.ground, seed));
     if (std::find(music.begin(), music.end(), theme.music) == music.end()) music.push_back(theme.music);
   }
   music.push_back("boss");
