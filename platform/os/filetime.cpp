@@ -4,11 +4,16 @@
 #include <cstdint>
 #include <limits>
 
+#include "platform/os/clock.h"
+
 namespace platform::os {
 namespace {
 
 constexpr int64_t kTicksPerSecond = 10000000;
 constexpr int64_t kUnixEpochSeconds = static_cast<int64_t>(kUnixEpochFileTime / kTicksPerSecond);
+// On the manual clock the calendar starts at 2026-01-01 12:00 UTC and moves
+// with that clock, so runs that replay a script show the same dates.
+constexpr time_t kManualCalendarStart = 1767268800;
 
 }  // namespace
 
@@ -37,6 +42,11 @@ bool FileTimeToLocalTime(uint64_t file_time, std::tm* out) {
 }
 
 bool LocalTimeNow(std::tm* out) {
+  if (IsManualClock()) {
+    // In universal time, so that the time zone of the machine changes nothing either.
+    const time_t now = kManualCalendarStart + static_cast<time_t>(MicrosecondClock() / 1000000);
+    return gmtime_r(&now, out) != nullptr;
+  }
   const time_t now = time(nullptr);
   return localtime_r(&now, out) != nullptr;
 }

@@ -1,5 +1,7 @@
 #include "platform/os/filetime.h"
 
+#include "platform/os/clock.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -83,6 +85,29 @@ TEST(FileTime, GivesTheLocalTimeNow) {
   EXPECT_GE(minutes, 540);
   EXPECT_LE(minutes, 541);
   EXPECT_GE(utc.tm_year + 1900, 2024);
+}
+
+// A replayed run must show the same dates whenever and wherever it runs: on the
+// manual clock the calendar follows that clock from a fixed start.
+TEST(FileTime, OnTheManualClockTheCalendarFollowsIt) {
+  UseManualClock(0);
+  setenv("TZ", "JST-9", 1);
+  tzset();
+  std::tm start{};
+  ASSERT_TRUE(LocalTimeNow(&start));
+  AdvanceManualClock(61ull * 1000000);
+  std::tm later{};
+  ASSERT_TRUE(LocalTimeNow(&later));
+  unsetenv("TZ");
+  tzset();
+  UseRealClock();
+  EXPECT_EQ(start.tm_year + 1900, 2026);
+  EXPECT_EQ(start.tm_mon, 0);
+  EXPECT_EQ(start.tm_mday, 1);
+  EXPECT_EQ(start.tm_hour, 12);
+  EXPECT_EQ(start.tm_min, 0);
+  EXPECT_EQ(later.tm_min, 1);
+  EXPECT_EQ(later.tm_sec, 1);
 }
 
 }  // namespace
