@@ -8,7 +8,9 @@
 
 #include "library/foundation/window/window_state.h"
 #include "library/graphics/device/gpu_test_support.h"
+#include "library/graphics/device/gpu_setup.h"
 #include "library/graphics/device/graph_textures.h"
+#include "library/graphics/graphs/drawers.h"
 #include "library/graphics/graphs/draw_state.h"
 #include "library/graphics/graphs/graphics_test_support.h"
 
@@ -25,10 +27,13 @@ class DrawBackEnd : public test::GraphicsTest {
     GraphicsTest::SetUp();
     detail::ResetWindowStateForTest();
     detail::AttachGpuDevice(&device_);
+    ASSERT_EQ(detail::ProbeDeviceFormats(), 0);
+    detail::ChooseDrawers(true);
   }
   void TearDown() override {
     GraphicsTest::TearDown();  // deletes the graphs, their textures with them
     EXPECT_TRUE(device_.live.empty()) << "every texture made is released";
+    detail::ChooseDrawers(false);
     detail::AttachGpuDevice(nullptr);
   }
 
@@ -48,7 +53,7 @@ class DrawBackEnd : public test::GraphicsTest {
     return out;
   }
 
-  test::CountingDevice device_;
+  test::RecordingDevice device_;
 };
 
 TEST_F(DrawBackEnd, GraphsGetATextureATileAndPiecesWithTheirOwnCoordinates) {
@@ -96,25 +101,46 @@ TEST_F(DrawBackEnd, ChangedPixelsReachTheTexturesBeforeTheNextDrawOnly) {
   const int graph = CreateEmptyGraph(16, 16, 0);
   ASSERT_GE(graph, 0);
   const GraphRecord* record = GetGraphRecord(graph);
-  EXPECT_EQ(RenderGraphD3D(record, 0, 0, 0.0f, 0.0f, 0, 1), 0);
-  EXPECT_EQ(device_.Count("UpdateTexture"), 1) << "a new graph is filled once";
-  EXPECT_EQ(RenderGraphD3D(record, 0, 0, 0.0f, 0.0f, 0, 1), 0);
-  EXPECT_EQ(device_.Count("UpdateTexture"), 1);
+  EXPECT_EQ(DeviceDrawGraph(record, 0, 0, 0.0f, 0.0f, 0), 0);
+  EXPECT_EQ(device_.Count("WriteTexture"), 1) << "a new graph is filled once";
+  EXPECT_EQ(DeviceDrawGraph(record, 0, 0, 0.0f, 0.0f, 0), 0);
+  EXPECT_EQ(device_.Count("WriteTexture"), 1);
   ASSERT_EQ(ClearGraphToColor(graph, 10, 20, 30, 255), 0);
-  EXPECT_EQ(RenderGraphD3D(record, 0, 0, 0.0f, 0.0f, 0, 1), 0);
-  EXPECT_EQ(device_.Count("UpdateTexture"), 2);
-  // Drawn into as a target: refilled too.
+  EXPECT_EQ(DeviceDrawGraph(record, 0, 0, 0.0f, 0.0f, 0), 0);
+  EXPECT_EQ(device_.Count("WriteTexture"), 2);
+  // Drawn into as a target: the draw goes into the texture itself.
   ASSERT_EQ(SelectDrawTarget(graph), 0);
+  device_.Forget();
   ASSERT_EQ(DrawBoxShape(0, 0, 4, 4, PackColorForScreen(255, 0, 0), 1), 0);
+  FlushVertexBatch();
+  ASSERT_EQ(device_.draws.size(), 1u);
+  EXPECT_EQ(device_.draws[0].target, record->pieces[0].tile->texture);
   ASSERT_EQ(SelectDrawTarget(kTargetBackScreen), 0);
-  EXPECT_EQ(RenderGraphD3D(record, 0, 0, 0.0f, 0.0f, 0, 1), 0);
-  EXPECT_EQ(device_.Count("UpdateTexture"), 3);
+  EXPECT_EQ(DeviceDrawGraph(record, 0, 0, 0.0f, 0.0f, 0), 0);
+  EXPECT_EQ(device_.Count("WriteTexture"), 0) << "nothing is written over what was drawn";
+}
+
+TEST_F(DrawBackEnd, AGraphOverSeveralTexturesIsDrawnIntoEachOfThem) {
+  const int graph = CreateEmptyGraph(700, 20, 0);
+  ASSERT_GE(graph, 0);
+  const GraphDrawInfo* store = GetGraphRecord(graph)->drawInfo;
+  ASSERT_GE(store->tileCount, 2);
+  ASSERT_EQ(SelectDrawTarget(graph), 0);
+  device_.Forget();
+  ASSERT_EQ(DrawBoxShape(0, 0, 700, 20, PackColorForScreen(0, 255, 0), 1), 0);
+  FlushVertexBatch();
+  ASSERT_EQ(static_cast<int>(device_.draws.size()), store->tileCount);
+  std::set<gpu::TextureId> targets;
+  for (const auto& d : device_.draws) targets.insert(d.target);
+  for (int i = 0; i < store->tileCount; ++i) EXPECT_EQ(targets.count(store->tiles[i].texture), 1u);
+  EXPECT_EQ(device_.originX, store->tiles[store->tileCount - 1].x) << "each with its own origin";
+  ASSERT_EQ(SelectDrawTarget(kTargetBackScreen), 0);
 }
 
 TEST_F(DrawBackEnd, AGraphHalfOutsideTheDrawAreaKeepsItsTexelsInPlace) {
   const int graph = CreateEmptyGraph(16, 16, 0);
   const GraphRecord* record = GetGraphRecord(graph);
-  ASSERT_EQ(RenderGraphD3D(record, 10, 20, 10.0f, 20.0f, 0, 1), 0);
+  ASSERT_EQ(DeviceDrawGraph(record, 10, 20, 10.0f, 20.0f, 0), 0);
   auto inside = Sent<TexturedVertex>();
   ASSERT_EQ(inside.size(), 6u);
   EXPECT_FLOAT_EQ(inside[0].x, 9.5f);
@@ -124,7 +150,7 @@ TEST_F(DrawBackEnd, AGraphHalfOutsideTheDrawAreaKeepsItsTexelsInPlace) {
   const float texture = static_cast<float>(record->pieces[0].tile->textureWidth);
 
   device_.Forget();
-  ASSERT_EQ(RenderGraphD3D(record, -6, 56, -6.0f, 56.0f, 0, 1), 0);  // left and bottom outside
+  ASSERT_EQ(DeviceDrawGraph(record, -6, 56, -6.0f, 56.0f, 0), 0);  // left and bottom outside
   auto cut = Sent<TexturedVertex>();
   ASSERT_EQ(cut.size(), 6u);
   EXPECT_FLOAT_EQ(cut[0].x, -0.5f);
@@ -133,57 +159,65 @@ TEST_F(DrawBackEnd, AGraphHalfOutsideTheDrawAreaKeepsItsTexelsInPlace) {
   EXPECT_FLOAT_EQ(cut[3].v, 8.0f / texture);
 
   device_.Forget();
-  ASSERT_EQ(RenderGraphD3D(record, 64, 0, 64.0f, 0.0f, 0, 1), 0);
+  ASSERT_EQ(DeviceDrawGraph(record, 64, 0, 64.0f, 0.0f, 0), 0);
   EXPECT_TRUE(Sent<TexturedVertex>().empty()) << "wholly outside: nothing";
 
-  EXPECT_EQ(RenderGraphStretchedD3D(5, 5, 5, 20, 5, 5, 5, 20, record, 0, 0), -1);
+  EXPECT_EQ(DeviceDrawGraphStretched(5, 5, 5, 20, record, 0), -1);
   device_.Forget();
-  ASSERT_EQ(RenderGraphStretchedD3D(40, 0, 8, 16, 40, 0, 8, 16, record, 0, 0), 0);
+  ASSERT_EQ(DeviceDrawGraphStretched(40, 0, 8, 16, record, 0), 0);
   auto mirrored = Sent<TexturedVertex>();
   ASSERT_EQ(mirrored.size(), 6u);
-  EXPECT_FLOAT_EQ(mirrored[0].x, 39.5f) << "x2 < x1 mirrors";
-  EXPECT_FLOAT_EQ(mirrored[1].x, 7.5f);
+  // Twice the size, mirrored: the quad covers pixels 8 to 39, its edges
+  // between pixel centres; the graph's last texel column on the left.
+  EXPECT_FLOAT_EQ(mirrored[0].x, 7.5f);
+  EXPECT_FLOAT_EQ(mirrored[1].x, 39.5f);
+  // Half a texel a pixel: the edge half a pixel left of pixel 8 is a quarter
+  // texel past the graph's far end, mirrored.
+  const float texels = static_cast<float>(record->pieces[0].tile->textureWidth);
+  EXPECT_NEAR(mirrored[0].u * texels, 16.25f, 0.01f) << "x2 < x1 mirrors";
+  EXPECT_NEAR(mirrored[1].u * texels, 0.25f, 0.01f);
 }
 
 TEST_F(DrawBackEnd, ShapesClipBoxesButNotFramesAndSkipEmptyLines) {
   const uint32_t red = PackColorForScreen(255, 0, 0);
-  EXPECT_EQ(DrawFilledBoxD3D(70, 70, 90, 90, red), 0);
+  EXPECT_EQ(DeviceFillBox(70, 70, 90, 90, red), 0);
   EXPECT_TRUE(Sent<ColoredVertex>().empty());
-  EXPECT_EQ(DrawFilledBoxD3D(50, 60, 70, 40, red), 0);
+  EXPECT_EQ(DeviceFillBox(50, 60, 70, 40, red), 0);
   auto box = Sent<ColoredVertex>();
   ASSERT_EQ(box.size(), 6u);
-  EXPECT_FLOAT_EQ(box[0].x, 50.0f);
-  EXPECT_FLOAT_EQ(box[0].y, 40.0f);
-  EXPECT_FLOAT_EQ(box[3].x, 64.0f) << "clipped to the draw area";
+  // Edges half a pixel before the pixel centres.
+  EXPECT_FLOAT_EQ(box[0].x, 49.5f);
+  EXPECT_FLOAT_EQ(box[0].y, 39.5f);
+  EXPECT_FLOAT_EQ(box[3].x, 63.5f) << "clipped to the draw area";
   EXPECT_EQ(box[0].diffuse, 0xFFFF0000u);
 
   device_.Forget();
   ASSERT_EQ(SetDrawColorScale(128, 255, 255), 0);
-  EXPECT_EQ(DrawBoxFrameD3D(60, 60, 100, 100, red), 0);
+  EXPECT_EQ(DeviceDrawBoxFrame(60, 60, 100, 100, red), 0);
   auto frame = Sent<ColoredVertex>();
   EXPECT_EQ(frame.size(), 24u);
-  EXPECT_FLOAT_EQ(frame[1].x, 100.0f) << "a frame is not clipped";
+  EXPECT_FLOAT_EQ(frame[1].x, 99.5f) << "a frame is not clipped";
   EXPECT_EQ(frame[0].diffuse, 0xFF800000u) << "the brightness scales the colour";
 
   device_.Forget();
-  EXPECT_EQ(DrawLineD3D(5, 5, 5, 5, red), 0);
+  EXPECT_EQ(DeviceDrawLine(5, 5, 5, 5, red), 0);
   EXPECT_TRUE(Sent<ColoredVertex>().empty());
-  EXPECT_EQ(DrawLineD3D(5, 5, 5, 20, red), 0);
+  EXPECT_EQ(DeviceDrawLine(5, 5, 5, 20, red), 0);
   auto line = Sent<ColoredVertex>();
-  ASSERT_EQ(line.size(), 2u);
-  EXPECT_FLOAT_EQ(line[1].y, 19.9f);
+  ASSERT_EQ(line.size(), 15u) << "one point a pixel, the end left out";
+  EXPECT_FLOAT_EQ(line[0].y, 5.0f);
+  EXPECT_FLOAT_EQ(line[14].y, 19.0f);
+  EXPECT_FLOAT_EQ(line[14].x, 5.0f);
 }
 
 TEST_F(DrawBackEnd, AFilledCircleDrawsEachRowOnceAndNothingBelowTheArea) {
-  EXPECT_EQ(DrawCircleD3D(32, 50, 30, PackColorForScreen(0, 0, 255), 1), 0);
+  EXPECT_EQ(DeviceDrawCircle(32, 50, 30, PackColorForScreen(0, 0, 255), 1), 0);
+  const auto spans = Sent<ColoredVertex>();
+  ASSERT_EQ(spans.size() % 6, 0u) << "one box of six vertices a row";
   std::multiset<float> rows;
-  for (const auto& d : device_.draws) {
-    EXPECT_EQ(d.type, kLineList);
-    for (size_t i = 0; i + 1 < d.bytes.size() / sizeof(ColoredVertex); i += 2) {
-      ColoredVertex v;
-      std::memcpy(&v, d.bytes.data() + i * sizeof(ColoredVertex), sizeof v);
-      rows.insert(v.y);
-    }
+  for (size_t i = 0; i < spans.size(); i += 6) {
+    EXPECT_FLOAT_EQ(spans[i + 3].y - spans[i].y, 1.0f) << "one row high";
+    rows.insert(spans[i].y + 0.5f);
   }
   ASSERT_FALSE(rows.empty());
   for (float row : rows) {
@@ -199,13 +233,13 @@ TEST_F(DrawBackEnd, ALostDeviceDropsEveryTextureAndTheRestoreMakesThemAgainToBeR
   ASSERT_GE(second, 0);
   const size_t made = device_.live.size();
   GraphDrawInfo* store = GetGraphRecord(first)->drawInfo;
-  store->texturesStale = 0;
+  store->staleRect = DrawRect{};
   EXPECT_EQ(ReleaseAllGraphTextures(), 0);
   EXPECT_TRUE(device_.live.empty());
   EXPECT_EQ(store->tiles[0].texture, 0u);
   EXPECT_EQ(RecreateAllGraphTextures(), 0);
   EXPECT_EQ(device_.live.size(), made);
-  EXPECT_EQ(store->texturesStale, 1);
+  EXPECT_EQ(store->staleRect.right, 16) << "made again to be refilled whole";
   device_.failTextures = true;
   EXPECT_EQ(ReleaseGraphTextures(store), 0);
   EXPECT_EQ(CreateGraphTextures(store), -1);

@@ -1,0 +1,20 @@
+// The environment's word on the graphics device.
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/gpu/device.h"
+
+namespace platform::gpu {
+
+DeviceUse DeviceUseFromEnvironment() {
+  static const DeviceUse use = [] {
+    const char* v = std::getenv("VEZIV_GPU");
+    if (v == nullptr) return DeviceUse::kHardware;
+    if (std::strcmp(v, "any") == 0) return DeviceUse::kAny;
+    if (std::strcmp(v, "off") == 0) return DeviceUse::kNone;
+    return DeviceUse::kHardware;
+  }();
+  return use;
+}
+
+}  // namespace platform::gpu
