@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -271,6 +272,22 @@ std::vector<Scene> Scenes() {
          RenderGraphAtPoint(100, 100, a.picture, 1);
          SetMaskScreenUse(0);
          EndMaskSystem();
+       }},
+      {"coordinates at the ends of the int range", {0, 0},
+       [](const Assets& a) {
+         const int values[] = {INT_MIN, -1, 0, 100, INT_MAX};
+         for (const int p : values)
+           for (const int q : values) {
+             RenderGraphAtPoint(p, q, a.picture, 1);
+             RenderGraphStretched(p, q, q, p, a.picture, 1);
+             RenderGraphRotatedAtCentre(float(p), float(q), 1.5, 0.5, a.picture, 1, 0);
+             RenderGraphPart(p, q, q, p, p, q, a.picture, 1, 0);
+             RenderGraphFreeQuad(p, q, q, p, p, p, q, q, a.picture, 1);
+             DrawBoxShape(p, q, q, p, Rgb(250, 0, 0), 1);
+             DrawBoxShape(p, q, q, p, Rgb(0, 250, 0), 0);
+             DrawCircleShape(p, q, 20, Rgb(0, 0, 250), 1);
+             DrawLineSegment(p, q, q, p, Rgb(250, 250, 0), 1);
+           }
        }},
       {"a movie's first frame", {4, 0},
        [](const Assets& a) {

@@ -607,17 +607,18 @@ int DeviceFillBox(int left, int top, int right, int bottom, uint32_t color) {
   return 0;
 }
 
-// Four bands of one pixel; the corners are not clipped (the viewport clips).
+// The outline as the software road draws it: four one-pixel lines around,
+// (x1, y1) to (x2 - 1, y1) to (x2 - 1, y2 - 1) to (x1, y2 - 1) and back, each
+// drawing its start and not its end, the corners as given (reversed ones
+// too); the far edges taken in 64 bits.
 int DeviceDrawBoxFrame(int left, int top, int right, int bottom, uint32_t color) {
   if (D() == nullptr) return -1;
-  const int64_t l = std::min(left, right), r = std::max(left, right);
-  const int64_t t = std::min(top, bottom), b = std::max(top, bottom);
-  StartShapeDraw();
-  const uint32_t c = ShapeColor(color);
-  AppendBox(l, t, r, t + 1, c);
-  AppendBox(r - 1, t + 1, r, b, c);
-  AppendBox(l, t + 1, l + 1, b, c);
-  AppendBox(l + 1, b - 1, r - 1, b, c);
+  const int r = static_cast<int>(std::max<int64_t>(int64_t{right} - 1, INT32_MIN));
+  const int b = static_cast<int>(std::max<int64_t>(int64_t{bottom} - 1, INT32_MIN));
+  DeviceDrawLine(left, top, r, top, color);
+  DeviceDrawLine(r, top, r, b, color);
+  DeviceDrawLine(r, b, left, b, color);
+  DeviceDrawLine(left, b, left, top, color);
   return 0;
 }
 

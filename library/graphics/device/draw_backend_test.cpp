@@ -193,10 +193,17 @@ TEST_F(DrawBackEnd, ShapesClipBoxesButNotFramesAndSkipEmptyLines) {
 
   device_.Forget();
   ASSERT_EQ(SetDrawColorScale(128, 255, 255), 0);
-  EXPECT_EQ(DeviceDrawBoxFrame(60, 60, 100, 100, red), 0);
+  EXPECT_EQ(DeviceDrawBoxFrame(60, 0, 100, 10, red), 0);
   auto frame = Sent<ColoredVertex>();
-  EXPECT_EQ(frame.size(), 24u);
-  EXPECT_FLOAT_EQ(frame[1].x, 99.5f) << "a frame is not clipped";
+  // The outline of [60, 100) x [0, 10) cut at the area's right edge 64:
+  // four pixels of the top row, four of the bottom row, the left column.
+  std::set<std::pair<int, int>> pixels;
+  for (const auto& v : frame) pixels.insert({static_cast<int>(v.x), static_cast<int>(v.y)});
+  EXPECT_EQ(pixels.size(), frame.size()) << "no pixel twice";
+  EXPECT_EQ(pixels.size(), 4u + 4u + 8u);
+  EXPECT_EQ(pixels.count({63, 0}), 1u);
+  EXPECT_EQ(pixels.count({60, 5}), 1u);
+  EXPECT_EQ(pixels.count({61, 5}), 0u);
   EXPECT_EQ(frame[0].diffuse, 0xFF800000u) << "the brightness scales the colour";
 
   device_.Forget();
