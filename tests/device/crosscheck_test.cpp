@@ -20,9 +20,12 @@
 #include <string>
 #include <vector>
 
+#include "library/graphics/device/gpu_setup.h"
 #include "library/graphics/graphs/mask_screen.h"
+#include "library/graphics/screen/graphics_restore.h"
 #include "library/veziv.h"
 #include "platform/gpu/gl_driver_test_support.h"
+#include "platform/os/clock.h"
 #include "platform/os/host_path.h"
 #include "platform/os/temp_folder_test_support.h"
 #include "platform/window/inject.h"
@@ -48,6 +51,7 @@ struct Assets {
   int target = -1;    // 96 x 64, drawn into
   int movie = -1;     // the demo data's opening movie
   int edgeFont = -1, smoothFont = -1;
+  int dxt1 = -1, dxt5 = -1;  // block-compressed pictures, 64 x 64 and 32 x 32 with three levels
 };
 
 std::vector<uint8_t> PatternPng(int width, int height, bool alpha, int border) {
@@ -66,15 +70,34 @@ std::vector<uint8_t> PatternPng(int width, int height, bool alpha, int border) {
   return EncodePng(png);
 }
 
-int GraphFromPng(const std::vector<uint8_t>& png) {
+int GraphFromFileBytes(const std::vector<uint8_t>& png) {
   return DecodeGraphFromBuffer(png.data(), static_cast<int>(png.size()), nullptr, 0, 1, 0);
+}
+
+// A block-compressed picture of side x side (a power of two) with its mip
+// levels: each 4 x 4 block two end colours of its own and a pattern of
+// picks between them; DXT5 blocks also an alpha ramp.
+std::vector<uint8_t> CompressedPicture(bool dxt5, uint32_t side, uint32_t levels) {
+  Bytes b;
+  b.raw(DdsHeader({side, side, 0x4, dxt5 ? "DXT5" : "DXT1", 0, 0, 0, 0, 0, 0, levels}));
+  for (uint32_t k = 0, w = side; k < std::max(1u, levels); ++k, w = std::max(1u, w / 2)) {
+    const uint32_t blocks = std::max(1u, w / 4);
+    for (uint32_t by = 0; by < blocks; ++by)
+      for (uint32_t bx = 0; bx < blocks; ++bx) {
+        if (dxt5) b.u8(255).u8(32).u16(0x2C8).u32(0x91A4C688u ^ (bx * 0x1111u));  // alpha ends, picks
+        const uint32_t c0 = ((bx * 4 + k * 8) & 31) << 11 | ((by * 5) & 63) << 5 | 31;
+        const uint32_t c1 = ((by * 3) & 31) << 11 | 40 << 5 | ((bx * 2) & 31);
+        b.u16(std::max(c0, c1)).u16(std::min(c0, c1)).u32(0xE4E4E4E4u ^ (by * 0x01010101u));
+      }
+  }
+  return b.data;
 }
 
 Assets MakeAssets() {
   Assets a;
-  a.picture = GraphFromPng(PatternPng(64, 48, false, 3));
-  a.alpha = GraphFromPng(PatternPng(48, 40, true, 0));
-  a.wide = GraphFromPng(PatternPng(600, 40, false, 1));
+  a.picture = GraphFromFileBytes(PatternPng(64, 48, false, 3));
+  a.alpha = GraphFromFileBytes(PatternPng(48, 40, true, 0));
+  a.wide = GraphFromFileBytes(PatternPng(600, 40, false, 1));
   PngRecipe ramp{64, 48, PNG_COLOR_TYPE_RGB, 8, {}};
   for (int y = 0; y < 48; ++y) {
     std::vector<uint8_t> row;
@@ -82,12 +105,14 @@ Assets MakeAssets() {
       for (int c = 0; c < 3; ++c) row.push_back(static_cast<uint8_t>((x * 4 + y * 2) & 255));
     ramp.rows.push_back(row);
   }
-  a.gradient = GraphFromPng(EncodePng(ramp));
+  a.gradient = GraphFromFileBytes(EncodePng(ramp));
   a.target = CreateEmptyGraph(96, 64, 0);
   const std::string movie = std::string(VEZIV_RUN_FOLDER) + "/image/movie/opening.ogv";
   a.movie = ImportGraphFile(movie.c_str(), 0);
   a.edgeFont = CreateFontHandle(nullptr, 18, 6, FontTypeEdge, -1, 2, 0, -1, -1);
   a.smoothFont = CreateFontHandle(nullptr, 20, 9, FontTypeAntialiasEdge, -1, 1, 0, -1, -1);
+  a.dxt1 = GraphFromFileBytes(CompressedPicture(false, 64, 0));
+  a.dxt5 = GraphFromFileBytes(CompressedPicture(true, 32, 3));
   return a;
 }
 
@@ -289,6 +314,14 @@ std::vector<Scene> Scenes() {
              DrawLineSegment(p, q, q, p, Rgb(250, 250, 0), 1);
            }
        }},
+      {"block-compressed pictures", {4, 0},
+       [](const Assets& a) {
+         DrawBoxShape(0, 0, kWidth, kHeight, Rgb(70, 90, 40), 1);
+         RenderGraphAtPoint(10, 10, a.dxt1, 0);
+         RenderGraphAtPoint(100, 10, a.dxt5, 1);
+         ChooseBlendMode(1, 200);
+         RenderGraphAtPoint(150, 10, a.dxt5, 1);
+       }},
       {"a movie's first frame", {4, 0},
        [](const Assets& a) {
          if (a.movie != -1) RenderGraphStretched(0, 0, kWidth, kHeight, a.movie, 0);
@@ -336,15 +369,20 @@ class RoadsSideBySide : public ::testing::Test {
     std::filesystem::current_path(old_);
   }
 
-  // Every scene's frame on one road; false when the road cannot be had.
-  bool DrawAll(bool device, std::vector<Frame>* frames, int bits = 32) {
+  // The library started afresh on one road; false when the road cannot be had.
+  bool StartRoad(bool device, int bits = 32) {
     EndLibrary();
     SetHardwareRenderingWanted(device ? 1 : 0);
     SwitchWindowedMode(1);
     if (SetScreenMode(kWidth, kHeight, bits, 60) != 0 || InitLibrary() != 0) return false;
     SetPresentWaitsForVBlank(0);
     const bool onDevice = LogText().find("ハードウエアで描画します") != std::string::npos;
-    if (onDevice != device) return false;
+    return onDevice == device;
+  }
+
+  // Every scene's frame on one road; false when the road cannot be had.
+  bool DrawAll(bool device, std::vector<Frame>* frames, int bits = 32) {
+    if (!StartRoad(device, bits)) return false;
     const Assets assets = MakeAssets();
     for (const Scene& scene : Scenes()) {
       SelectDrawTarget(kTargetBackScreen);
@@ -409,6 +447,101 @@ TEST_F(RoadsSideBySide, EveryScenesFrameAgreesWithinItsTolerance) {
       }
     }
   }
+}
+
+TEST_F(RoadsSideBySide, AMovieGraphShowsEachNewFrameOnEitherRoad) {
+  for (const bool device : {false, true}) {
+    SCOPED_TRACE(device ? "device" : "software");
+    if (!StartRoad(device)) {
+      ASSERT_TRUE(device) << LogText();
+      GTEST_SKIP() << "no device here: " << LogText();
+    }
+    const std::string file = std::string(VEZIV_RUN_FOLDER) + "/image/movie/opening.ogv";
+    const int movie = ImportGraphFile(file.c_str(), 0);
+    ASSERT_NE(movie, -1);
+    ASSERT_EQ(StartGraphMovie(movie, 0, 0), 0);
+    std::set<std::vector<uint32_t>> shown;
+    for (int i = 0; i < 12; ++i) {
+      platform::os::Sleep(120);
+      RenderGraphStretched(0, 0, kWidth, kHeight, movie, 0);
+      shown.insert(PresentedFrame().pixels);
+    }
+    EXPECT_GE(shown.size(), 4u) << "the picture moves with the movie";
+  }
+}
+
+// A scene of what a device loss takes away: pictures from files (one of
+// them block-compressed), one from memory, a graph drawn into, a string.
+struct LossScene {
+  int picture = -1, compressed = -1, fromMemory = -1, target = -1, font = -1;
+  void Draw() const {
+    SelectDrawTarget(target);
+    ClearDrawTarget();
+    DrawBoxShape(4, 4, 60, 40, Rgb(220, 110, 40), 1);
+    SelectDrawTarget(kTargetBackScreen);
+    ClearDrawTarget();
+    RenderGraphAtPoint(10, 10, picture, 1);
+    RenderGraphAtPoint(100, 10, compressed, 0);
+    RenderGraphAtPoint(10, 100, fromMemory, 0);
+    RenderGraphAtPoint(180, 100, target, 0);
+    DrawTextWithFont(10, 200, "復帰 restored", Rgb(255, 255, 255), font, Rgb(0, 0, 0), 0);
+  }
+};
+
+int& RestoreCalls() {
+  static int calls = 0;
+  return calls;
+}
+
+int& CompressedGraph() {
+  static int graph = -1;
+  return graph;
+}
+
+TEST_F(RoadsSideBySide, ADeviceLossIsRecoveredWithEveryPictureAndStringBack) {
+  if (!StartRoad(true)) GTEST_SKIP() << "no device here: " << LogText();
+  auto write = [](const char* name, const std::vector<uint8_t>& bytes) {
+    std::ofstream(name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  };
+  write("picture.png", PatternPng(64, 48, false, 3));
+  write("compressed.dds", CompressedPicture(false, 64, 0));
+  LossScene scene;
+  scene.picture = ImportGraphFile("picture.png", 0);
+  scene.compressed = ImportGraphFile("compressed.dds", 0);
+  scene.fromMemory = GraphFromFileBytes(PatternPng(48, 40, true, 0));
+  scene.target = CreateEmptyGraph(64, 48, 0);
+  scene.font = CreateFontHandle(nullptr, 18, 6, FontTypeEdge, -1, 2, 0, -1, -1);
+  ASSERT_NE(scene.compressed, -1);
+  ASSERT_NE(scene.font, -1);
+  scene.Draw();
+  const Frame before = PresentedFrame();
+
+  // Without a restore callback the files are read again; what came from
+  // memory keeps its picture from the software image.
+  detail::SimulateDeviceLoss();
+  ASSERT_EQ(RecoverLostDevice(), 0);
+  EXPECT_NE(LogText().find("グラフィックデバイスを復帰します"), std::string::npos);
+  EXPECT_NE(LogText().find("グラフィックを復帰します"), std::string::npos);
+  ASSERT_EQ(detail::GpuInUse(), 1);
+  scene.Draw();
+  const Frame reloaded = PresentedFrame();
+  EXPECT_EQ(reloaded.pixels, before.pixels);
+
+  // With one, the program's callback does the restoring instead; the block-
+  // compressed picture has nothing else to come back from.
+  RestoreCalls() = 0;
+  CompressedGraph() = scene.compressed;
+  SetGraphicsRestoreCallback([] {
+    ++RestoreCalls();
+    const std::vector<uint8_t> file = CompressedPicture(false, 64, 0);
+    RedecodeGraphFromBuffer(file.data(), static_cast<int>(file.size()), CompressedGraph(), nullptr, 0, 0, 0);
+  });
+  detail::SimulateDeviceLoss();
+  ASSERT_EQ(RecoverLostDevice(), 0);
+  EXPECT_EQ(RestoreCalls(), 1);
+  scene.Draw();
+  EXPECT_EQ(PresentedFrame().pixels, before.pixels);
+  SetGraphicsRestoreCallback(nullptr);
 }
 
 }  // namespace

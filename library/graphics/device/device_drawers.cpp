@@ -6,6 +6,7 @@
 
 #include "library/foundation/core/helpers.h"
 #include "library/foundation/memory_log/memory.h"
+#include "library/foundation/window/window_state.h"
 #include "library/graphics/device/device_cache.h"
 #include "library/graphics/device/draw_backend.h"
 #include "library/graphics/device/gpu_setup.h"
@@ -86,11 +87,16 @@ int ClearTargetDevice() {
 
 bool SubtractBracketDevice() { return detail::DeviceCache().blendOpCapable == 0; }
 
+// In full screen the timed frames are drawn in the sub back buffer.
+void BeforeTimedPresentDevice() {
+  if (!detail::WindowState().windowed) UseSubBackBuffer();
+}
+
 constexpr Drawers kDeviceDrawers = {
     "device",          GraphDevice,         GraphStretchedDevice, GraphTurnedDevice, DeviceDrawFreeQuad,
     DeviceDrawFreeQuadF, DeviceFillBox,     DeviceDrawBoxFrame,   DeviceDrawCircle,  DeviceDrawLine,
     ThickLineDevice,   PolygonDevice,       DeviceDrawSoftImage,  TargetChangedDevice, ClearTargetDevice,
-    SubtractBracketDevice,
+    SubtractBracketDevice, BeforeTimedPresentDevice,
 };
 
 }  // namespace

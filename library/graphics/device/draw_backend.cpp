@@ -841,15 +841,15 @@ int DeviceDrawSoftImage(const SOFTSURFACE* image, int width, int height, int x, 
 
 int UseSubBackBuffer() {
   if (D() == nullptr) return -1;
-  if (detail::SubBackBuffer() == 0) {
-    FlushVertexBatch();
-    EndSceneIfOpen();
-    if (CreateSubBackBuffer() != 0) return -1;
-    const detail::GraphicsDeviceFacts& facts = detail::DeviceFacts();
-    D()->CopyTargetRect(0, {0, 0, facts.width, facts.height}, detail::SubBackBuffer(), 0, 0);
-  }
+  if (detail::SubBackBuffer() != 0) return 0;
+  FlushVertexBatch();
+  EndSceneIfOpen();
+  if (CreateSubBackBuffer() != 0) return -1;
+  const detail::GraphicsDeviceFacts& facts = detail::DeviceFacts();
+  D()->CopyTargetRect(0, {0, 0, facts.width, facts.height}, detail::SubBackBuffer(), 0, 0);
   detail::DeviceStateCache& c = detail::DeviceCache();
-  if (c.force) SetRenderTargetSurface(detail::SubBackBuffer());
+  c.force = 1;
+  SetRenderTargetSurface(detail::SubBackBuffer());
   c.force = 0;
   return 0;
 }

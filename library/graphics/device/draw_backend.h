@@ -66,6 +66,9 @@ int DeviceDrawCircle(int x, int y, int radius, uint32_t color, int fill);
 // The rectangle (x, y, width, height) of a software image drawn at (x, y)
 // as the blend state says (the memory road's work image of a string).
 int DeviceDrawSoftImage(const SOFTSURFACE* image, int width, int height, int x, int y, int transparency);
+// Screen drawing goes to the sub back buffer from now on: made the first
+// time, holding what the back buffer held; the frame shown copies it back.
+// -1 when it cannot be made.
 int UseSubBackBuffer();
 void BeginSubtractEmulation(const DrawRect& rect);
 void EndSubtractEmulation(const DrawRect& rect);

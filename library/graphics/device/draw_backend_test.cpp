@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "library/foundation/window/window_state.h"
@@ -13,6 +14,7 @@
 #include "library/graphics/graphs/drawers.h"
 #include "library/graphics/graphs/draw_state.h"
 #include "library/graphics/graphs/graphics_test_support.h"
+#include "tests/fixtures/image_files_test_support.h"
 
 namespace veziv {
 namespace {
@@ -232,6 +234,102 @@ TEST_F(DrawBackEnd, AFilledCircleDrawsEachRowOnceAndNothingBelowTheArea) {
     EXPECT_LT(row, 64.0f);
   }
   EXPECT_EQ(rows.size(), 64u - 20u) << "rows 20 to 63";
+}
+
+// A picture file in memory made into a graph.
+int GraphFromBytes(const std::vector<uint8_t>& bytes, int reverse = 0) {
+  return DecodeGraphFromBuffer(bytes.data(), static_cast<int>(bytes.size()), nullptr, 0, 1, reverse);
+}
+
+std::vector<uint8_t> OpaquePng(int side, bool alpha) {
+  test::PngRecipe png{side, side, alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, 8, {}};
+  for (int y = 0; y < side; ++y) png.rows.push_back(std::vector<uint8_t>(static_cast<size_t>(side) * (alpha ? 4 : 3), 90));
+  return test::EncodePng(png);
+}
+
+// A block-compressed picture: blocks of the named format for each level.
+std::vector<uint8_t> CompressedDds(const char* fourCc, uint32_t side, uint32_t mips) {
+  const size_t blockBytes = std::string(fourCc) == "DXT1" ? 8 : 16;
+  size_t total = 0;
+  for (uint32_t k = 0, w = side; k < std::max(1u, mips); ++k, w = std::max(1u, w / 2))
+    total += std::max<size_t>(1, (w + 3) / 4) * std::max<size_t>(1, (w + 3) / 4) * blockBytes;
+  return test::WithData(test::DdsHeader({side, side, 0x4, fourCc, 0, 0, 0, 0, 0, 0, mips}), total, 0x6B);
+}
+
+TEST_F(DrawBackEnd, TexturesTakeTheFormatOfTheGraphsTypeNumber) {
+  struct Case {
+    const char* name;
+    int newGraphBits;  // 0: the screen's, or 32 for a picture with alpha
+    bool alpha;
+    bool keyColour;  // the transparent colour kept out, by the texture's alpha
+    int bytesPerPixel;
+    bool formatHasAlpha;
+  } cases[] = {
+      {"a plain picture at the screen's depth", 0, false, false, 4, false},
+      {"a plain picture with its key colour", 0, false, true, 4, true},
+      {"a picture with alpha", 0, true, false, 4, true},
+      {"a plain picture asked in 16 bits", 16, false, false, 2, false},
+      {"a picture with its key colour asked in 16 bits", 16, false, true, 2, true},
+      {"a picture with alpha asked in 16 bits", 16, true, false, 2, true},
+  };
+  auto hasAlpha = [](Format f) { return f == Format::kA8R8G8B8 || f == Format::kA1R5G5B5 || f == Format::kA4R4G4B4; };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetNewGraphBitDepth(c.newGraphBits);
+    SetTransColorUseFlag(c.keyColour ? 1 : 0);
+    device_.Forget();
+    const int graph = GraphFromBytes(OpaquePng(16, c.alpha));
+    ASSERT_GE(graph, 0);
+    ASSERT_EQ(device_.made.size(), 1u);
+    EXPECT_EQ(BytesPerPixel(device_.made[0].format), c.bytesPerPixel);
+    EXPECT_EQ(hasAlpha(device_.made[0].format), c.formatHasAlpha);
+    EXPECT_EQ(DeviceDrawGraph(GetGraphRecord(graph), 0, 0, 0.0f, 0.0f, 1), 0);
+    EXPECT_EQ(device_.Count("WriteTexture"), 1) << "the picture reaches its texture in that format";
+    FreeGraphHandle(graph, 0);
+  }
+  SetTransColorUseFlag(1);
+  SetNewGraphBitDepth(0);
+}
+
+TEST_F(DrawBackEnd, AMipChainIsMadeByHalvingAndWrittenLevelByLevel) {
+  // 32-bit pixels with three levels stored.
+  const std::vector<uint8_t> file =
+      test::WithData(test::DdsHeader({32, 32, 0x41, "", 0, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, 3}),
+                     (32 * 32 + 16 * 16 + 8 * 8) * 4, 0x40);
+  const int graph = GraphFromBytes(file);
+  ASSERT_GE(graph, 0);
+  ASSERT_EQ(device_.made.size(), 1u);
+  EXPECT_EQ(device_.made[0].levels, 3);
+  EXPECT_EQ(DeviceDrawGraph(GetGraphRecord(graph), 0, 0, 0.0f, 0.0f, 0), 0);
+  EXPECT_EQ(device_.writtenLevels, (std::vector<int>{0, 1, 2}));
+}
+
+TEST_F(DrawBackEnd, ACompressedPictureTheDeviceTakesReachesItsTextureAsBlocks) {
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> file;
+    int reverse;
+    std::vector<std::pair<int, int>> blockWrites;  // level and bytes; none: the plain pixels go instead
+  } cases[] = {
+      {"DXT1, one level", CompressedDds("DXT1", 64, 0), 0, {{0, 2048}}},
+      {"DXT5 with its mip levels", CompressedDds("DXT5", 32, 3), 0, {{0, 1024}, {1, 256}, {2, 64}}},
+      {"a format the device refuses", CompressedDds("DXT2", 32, 0), 0, {}},
+      {"sides that are no power of two", test::WithData(test::DdsHeader({20, 12, 0x4, "DXT1"}), 5 * 3 * 8), 0, {}},
+      {"mirrored on loading", CompressedDds("DXT1", 64, 0), 1, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    device_.Forget();
+    const int graph = GraphFromBytes(c.file, c.reverse);
+    ASSERT_GE(graph, 0);
+    EXPECT_EQ(device_.compressedWrites, c.blockWrites);
+    ASSERT_EQ(device_.made.size(), 1u);
+    EXPECT_EQ(IsCompressed(device_.made[0].format), !c.blockWrites.empty());
+    EXPECT_EQ(DeviceDrawGraph(GetGraphRecord(graph), 0, 0, 0.0f, 0.0f, 0), 0);
+    EXPECT_EQ(device_.Count("WriteTexture") > 0, c.blockWrites.empty())
+        << "plain pixels are written exactly when no blocks were";
+    FreeGraphHandle(graph, 0);
+  }
 }
 
 TEST_F(DrawBackEnd, ALostDeviceDropsEveryTextureAndTheRestoreMakesThemAgainToBeRefilled) {

@@ -373,7 +373,8 @@ void ClearDeviceTarget(uint32_t argb) {
 }
 
 void ReleaseGpuDevice() {
-  if (!D()) return;
+  gpu::Device* device = GpuDevice();  // the one made here, or one a test put under the cache
+  if (device == nullptr) return;
   FlushVertexBatch();
   EndSceneIfOpen();
   ReleaseAllModelBaseObjects();
@@ -383,8 +384,8 @@ void ReleaseGpuDevice() {
   ReleaseDeviceMaskTextures();
   ReleaseDrawBackEndTextures();
   ReleaseBlendChannelTexture();
-  if (S().subBackBuffer != 0) D()->ReleaseTexture(S().subBackBuffer);
-  D()->ReleaseDepthBuffer();
+  if (S().subBackBuffer != 0) device->ReleaseTexture(S().subBackBuffer);
+  device->ReleaseDepthBuffer();
   AttachGpuDevice(nullptr);
   ReleaseDevice();
 }

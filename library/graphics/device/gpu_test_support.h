@@ -7,6 +7,7 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/gpu/device.h"
@@ -56,20 +57,31 @@ class RecordingDevice final : public platform::gpu::Device {
     calls.clear();
     order.clear();
     draws.clear();
+    made.clear();
+    writtenLevels.clear();
+    compressedWrites.clear();
   }
 
   const platform::gpu::Facts& Describe() const override { return facts; }
   int Width() const override { return width; }
   int Height() const override { return height; }
   bool Accepts(platform::gpu::Format format, bool renderTarget) override {
-    return format != platform::gpu::Format::kNone && !(renderTarget && platform::gpu::IsCompressed(format)) &&
-           format != platform::gpu::Format::kDxt2 && format != platform::gpu::Format::kDxt4;
+    if (format == platform::gpu::Format::kNone || (renderTarget && platform::gpu::IsCompressed(format))) return false;
+    for (platform::gpu::Format f : refused)
+      if (f == format) return false;
+    return true;
   }
-  bool AcceptsDepth(platform::gpu::DepthFormat) override { return true; }
+  bool AcceptsDepth(platform::gpu::DepthFormat format) override {
+    for (platform::gpu::DepthFormat f : refusedDepths)
+      if (f == format) return false;
+    return true;
+  }
 
-  platform::gpu::TextureId CreateTexture(int, int, int, platform::gpu::Format format, bool) override {
+  platform::gpu::TextureId CreateTexture(int width, int height, int levels, platform::gpu::Format format,
+                                         bool renderTarget) override {
     Note("CreateTexture");
     if (failTextures || format == platform::gpu::Format::kNone) return 0;
+    made.push_back({width, height, levels, format, renderTarget});
     live.push_back(nextTexture);
     return nextTexture++;
   }
@@ -78,12 +90,14 @@ class RecordingDevice final : public platform::gpu::Device {
     for (size_t i = 0; i < live.size(); ++i)
       if (live[i] == texture) live.erase(live.begin() + static_cast<ptrdiff_t>(i));
   }
-  bool WriteTexture(platform::gpu::TextureId, int, const platform::gpu::Rect&, const void*, int) override {
+  bool WriteTexture(platform::gpu::TextureId, int level, const platform::gpu::Rect&, const void*, int) override {
     Note("WriteTexture");
+    writtenLevels.push_back(level);
     return true;
   }
-  bool WriteCompressedLevel(platform::gpu::TextureId, int, const void*, int) override {
+  bool WriteCompressedLevel(platform::gpu::TextureId, int level, const void*, int bytes) override {
     Note("WriteCompressedLevel");
+    compressedWrites.push_back({level, bytes});
     return true;
   }
   bool UseTarget(platform::gpu::TextureId texture, int x, int y) override {
@@ -101,8 +115,9 @@ class RecordingDevice final : public platform::gpu::Device {
     return true;
   }
   bool CaptureTargetRect(platform::gpu::TextureId, const platform::gpu::Rect&, uint32_t*) override { return false; }
-  bool CreateDepthBuffer(int, int, platform::gpu::DepthFormat) override {
+  bool CreateDepthBuffer(int width, int height, platform::gpu::DepthFormat format) override {
     Note("CreateDepthBuffer");
+    depthWidth = width, depthHeight = height, depthFormat = format;
     return true;
   }
   void ReleaseDepthBuffer() override { Note("ReleaseDepthBuffer"); }
@@ -182,8 +197,21 @@ class RecordingDevice final : public platform::gpu::Device {
   std::vector<uint32_t> shaders;  // made and not released
   uint32_t nextShader = 1;
   bool failTextures = false;
+  // Formats the device does not take.
+  std::vector<platform::gpu::Format> refused = {platform::gpu::Format::kDxt2, platform::gpu::Format::kDxt4};
+  std::vector<platform::gpu::DepthFormat> refusedDepths;
+  int depthWidth = 0, depthHeight = 0;
+  platform::gpu::DepthFormat depthFormat{};
   bool lost = false;
   std::vector<platform::gpu::TextureId> live;  // textures made and not released
+  struct Made {
+    int width, height, levels;
+    platform::gpu::Format format;
+    bool renderTarget;
+  };
+  std::vector<Made> made;  // every texture made, in order
+  std::vector<int> writtenLevels;  // the level of each plain write
+  std::vector<std::pair<int, int>> compressedWrites;  // level and byte count of each block write
 
  private:
   void Note(const char* name) {

@@ -271,6 +271,26 @@ int TransferBlocksToTexture(GraphHandle handle, const RasterImage& blocks) {
   return 0;
 }
 
+bool DeviceBlocks::Keep(const RasterImage& picture) {
+  *this = DeviceBlocks{};
+  const int kind = static_cast<int>(picture.format.compressedKind);
+  if (D() == nullptr || kind < 1 || kind > 5 || picture.pixels == nullptr) return false;
+  const int format = detail::FormatTable().kinds[kKindDxt1 + kind - 1];
+  if (!IsCompressedFormat(format)) return false;
+  const int largest = std::min(detail::DeviceFacts().maxTextureSize, 2048);
+  auto fills = [largest](int side) { return side >= 8 && side <= largest && (side & (side - 1)) == 0; };
+  if (!fills(picture.width) || !fills(picture.height)) return false;
+  size_t total = 0;
+  for (int k = 0, w = picture.width, h = picture.height; k < std::max(1, static_cast<int>(picture.levelCount));
+       ++k, w = std::max(1, w / 2), h = std::max(1, h / 2))
+    total += static_cast<size_t>(gpu::CompressedLevelBytes(DeviceFormatOf(format), w, h));
+  const auto* from = static_cast<const uint8_t*>(picture.pixels);
+  bytes.assign(from, from + total);
+  image = picture;
+  image.pixels = bytes.data();
+  return true;
+}
+
 namespace detail {
 
 int CreateStoreTextures(GraphDrawInfo* info) {

@@ -13,11 +13,10 @@
 #include <vector>
 
 #include "library/graphics/graphs/graph_handles.h"
+#include "library/veziv.h"
 #include "platform/gpu/device.h"
 
 namespace veziv {
-
-struct RasterImage;
 
 struct TextureTile {
   platform::gpu::TextureId texture;  // 0 while released
@@ -56,6 +55,18 @@ int TransferImageToTexture(GraphHandle handle, int x, int y, int width, int heig
 // The blocks of a compressed image (with its mip levels) into the graph's
 // textures of the same DXT format, each tile whole. -1 when they differ.
 int TransferBlocksToTexture(GraphHandle handle, const RasterImage& blocks);
+
+// The blocks of a compressed picture, kept apart while the software image
+// takes its plain pixels, when the device can show them as they are: a
+// device in use whose format table holds the picture's block format, and a
+// picture that fills one texture (power-of-two sides the device allows).
+struct DeviceBlocks {
+  RasterImage image{};  // its pixels point into bytes
+  std::vector<uint8_t> bytes;
+  // False, with nothing kept, when the device cannot take the picture's blocks.
+  bool Keep(const RasterImage& picture);
+  int Kind() const { return static_cast<int>(image.format.compressedKind); }
+};
 
 namespace detail {
 // Graph creation with a device: the store's tiles laid out and their textures

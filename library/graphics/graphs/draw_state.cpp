@@ -277,6 +277,7 @@ void ServiceDrawTargetTimer() {
   if (elapsed < kTimerPeriodMs) return;
   b.timerArmed = 0;
   if (b.s.target != kTargetAutoPresent) return;
+  ActiveDrawers().beforeTimedPresent();
   detail::GraphicsCalls().present_back_buffer();
   ArmTimer();
 }

@@ -47,6 +47,8 @@ struct Drawers {
   int (*clearTarget)();
   // True when subtract blending needs the inverting bracket around a draw.
   bool (*needsSubtractBracket)();
+  // The draw target that shows itself is about to be shown by its timer.
+  void (*beforeTimedPresent)();
 };
 
 // The drawers in use: the software road's until graphics start chooses.

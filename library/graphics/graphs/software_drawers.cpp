@@ -151,11 +151,13 @@ int ClearTargetSoft() {
 // The renderer subtracts by itself.
 bool NoSubtractBracket() { return false; }
 
+void NothingBeforeTimedPresent() {}
+
 constexpr Drawers kSoftwareDrawers = {
     "software",       BlitGraphSoft,      BlitGraphScaledSoft, BlitGraphRotatedSoft, RenderGraphQuadSoft,
     RenderGraphQuadSoftF, FillBoxSoft,   SoftDrawBoxFrame,    CircleSoft,           LineSoft,
     SoftDrawThickLine, PolygonSoft,      SoftImageSoft,       TargetChangedSoft,    ClearTargetSoft,
-    NoSubtractBracket,
+    NoSubtractBracket, NothingBeforeTimedPresent,
 };
 
 const Drawers*& Active() {

@@ -77,6 +77,9 @@ int ReloadGraphsFromFiles() {
     if (!file.Holds(name, option) && !file.Load(name, option)) continue;
     SetGraphicSourceImage(&file.images.colour, file.images.Alpha(), record->sourceX, record->sourceY, handle, option,
                           name.c_str());
+    // A graph that shows the whole compressed picture gets its blocks back.
+    if (file.images.blocks.Kind() != 0 && record->sourceX == 0 && record->sourceY == 0)
+      TransferBlocksToTexture(handle, file.images.blocks.image);
   }
   return 0;
 }
