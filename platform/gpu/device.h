@@ -226,7 +226,7 @@ struct DeviceRequest {
   void* window = nullptr;
 };
 
-// What the environment says of the device (VEZIV_GPU, read once): unset, a
+// What the environment says of the device (VEZIV_GPU, read at each call): unset, a
 // device is taken when it is hardware; "any" takes one that is a software
 // rasterizer too, and lets a headless run make one; "off" keeps the software
 // road whatever the program asks.

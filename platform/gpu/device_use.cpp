@@ -7,14 +7,11 @@
 namespace platform::gpu {
 
 DeviceUse DeviceUseFromEnvironment() {
-  static const DeviceUse use = [] {
-    const char* v = std::getenv("VEZIV_GPU");
-    if (v == nullptr) return DeviceUse::kHardware;
-    if (std::strcmp(v, "any") == 0) return DeviceUse::kAny;
-    if (std::strcmp(v, "off") == 0) return DeviceUse::kNone;
-    return DeviceUse::kHardware;
-  }();
-  return use;
+  const char* v = std::getenv("VEZIV_GPU");
+  if (v == nullptr) return DeviceUse::kHardware;
+  if (std::strcmp(v, "any") == 0) return DeviceUse::kAny;
+  if (std::strcmp(v, "off") == 0) return DeviceUse::kNone;
+  return DeviceUse::kHardware;
 }
 
 }  // namespace platform::gpu

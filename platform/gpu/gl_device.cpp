@@ -436,10 +436,11 @@ class OpenGlDevice final : public Device {
     glDrawElements(PrimitiveToGl(primitive), indexCount, GL_UNSIGNED_SHORT, indices);
   }
 
-  void Finish() override {
-    Current();
-    glFlush();
-  }
+  // GL keeps the order of its commands: whatever reads a target (a copy,
+  // a capture, the present, a draw sampling it) sees every draw before it.
+  // A flush here would only make the driver start work early, which a
+  // rasterizer on the processor pays for with a round of its threads.
+  void Finish() override {}
 
   bool Present(const Rect& source, const Rect& placement, bool waitForRefresh) override {
     if (own_window_) return false;

@@ -798,7 +798,7 @@ int SetViewportRect(const DeviceViewport& viewport) {
   FlushVertexBatch();
   EndSceneIfOpen();
   if (viewport.width < 0 || viewport.height < 0) {
-    WriteLogFormat("ビューポートのセットに失敗しました ErrorCode %x\n", 0x8876086C);
+    WriteLogFormat("ビューポートのセットに失敗しました ErrorCode %x", 0x8876086C);
     return -1;
   }
   D()->SetClip({viewport.x, viewport.y, viewport.x + viewport.width, viewport.y + viewport.height});

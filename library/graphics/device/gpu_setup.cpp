@@ -218,12 +218,12 @@ int MakeDevice() {
   std::string why;
   std::unique_ptr<gpu::Device> device = gpu::CreateOpenGlDevice(request, &why);
   if (!device) {
-    WriteLogFormat("作成に失敗しました、ソフトウエアで描画します (%s)\n", why.c_str());
+    WriteLogFormat("作成に失敗しました、ソフトウエアで描画します (%s)", why.c_str());
     return -1;
   }
   WriteLogText("成功\n");
   const gpu::Facts& facts = device->Describe();
-  WriteLogFormat("デバイスは %s です\n", facts.renderer.c_str());
+  WriteLogFormat("デバイスは %s です", facts.renderer.c_str());
   if (facts.softwareRasterizer) {
     if (use != gpu::DeviceUse::kAny) {
       WriteLogText("このデバイスはプロセッサで描画するソフトウエアラスタライザなので、ソフトウエアで描画します\n");
