@@ -1,4 +1,5 @@
-// One whole 800 x 600 x 32 frame on the software road, through the library's
+// One whole 800 x 600 x 32 frame on the road the library takes (VEZIV_GPU=off
+// keeps the software road, "any" takes any device), through the library's
 // public calls: clear, 200 sprites with alpha, 50 turned and scaled sprites,
 // 30 boxes (a third of them blended), then the present. Beside it the same
 // frame without the present, the present alone, and a plain memcpy of the

@@ -4,6 +4,9 @@
 // start, first present and end, which every program pays; one title frame
 // (clear, the title's drawing, the overlay, the present) beside a bare
 // clear and present; a battle frame on the busiest stretch of a demo stage.
+// The title frame and the battle frame, each with its present, also run on
+// either road: software (argument 0) and the device (1; any device taken,
+// so Mesa's llvmpipe on a machine without a graphics card).
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
@@ -19,6 +22,7 @@
 #include "game/shell/frame_loop.h"
 #include "game/shell/resources.h"
 #include "game/shell/startup.h"
+#include "library/graphics/device/gpu_setup.h"
 #include "library/veziv.h"
 #include "platform/window/inject.h"
 
@@ -163,11 +167,68 @@ void BM_BattleFrameBusiestStretch(benchmark::State& state) {
   resetGame();
 }
 
+// The road of the next start: the device with any device taken, or software.
+// False, with the benchmark skipped, when the game did not get that road.
+bool GotRoad(benchmark::State& state, bool started) {
+  const bool device = state.range(0) == 1;
+  if (!started) {
+    state.SkipWithError("the game did not start");
+    return false;
+  }
+  if ((veziv::detail::GpuInUse() != 0) != device) {
+    state.SkipWithError(device ? "no device here" : "the device was taken");
+    return false;
+  }
+  return true;
+}
+
+void ChooseRoad(const benchmark::State& state) { setenv("VEZIV_GPU", state.range(0) == 1 ? "any" : "off", 1); }
+
+void BM_TitleFrameOnRoad(benchmark::State& state) {
+  RunFolder run;
+  ChooseRoad(state);
+  resetGame();
+  platform::window::ForgetPresentedFrames();
+  platform::window::ScriptMessageBoxAnswer(platform::window::MessageBoxAnswer::kNo);
+  if (GotRoad(state, game::initGame() == 0)) {
+    for (auto _ : state) {
+      veziv::ClearDrawTarget();
+      game::dispatchMode();
+      game::drawOverlay();
+      veziv::PresentBackBuffer();
+    }
+  }
+  game::exitGame();
+  resetGame();
+  unsetenv("VEZIV_GPU");
+}
+
+void BM_BattleFrameOnRoad(benchmark::State& state) {
+  RunFolder run;
+  setenv("VEZIV_GPU", "off", 1);  // the stretch is found on the software road, which is quicker at it here
+  const int first = busiestStretch();
+  ChooseRoad(state);
+  if (GotRoad(state, startBenchBattle())) {
+    for (int f = 0; f < first; ++f) battleFrame();
+    long objects = 0;
+    for (auto _ : state) {
+      objects += battleFrame();
+      veziv::PresentBackBuffer();
+    }
+    state.counters["objects"] = static_cast<double>(objects) / static_cast<double>(state.iterations());
+  }
+  game::exitGame();
+  resetGame();
+  unsetenv("VEZIV_GPU");
+}
+
 BENCHMARK(BM_LibraryStartFirstPresentAndEnd)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
 BENCHMARK(BM_GameStartToFirstTitleFrameAndEnd)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
 BENCHMARK(BM_BareClearAndPresent)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_TitleFrame)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_BattleFrameBusiestStretch)->Unit(benchmark::kMicrosecond)->Iterations(kStretchFrames);
+BENCHMARK(BM_TitleFrameOnRoad)->Unit(benchmark::kMicrosecond)->Arg(0)->Arg(1);
+BENCHMARK(BM_BattleFrameOnRoad)->Unit(benchmark::kMicrosecond)->Iterations(kStretchFrames)->Arg(0)->Arg(1);
 
 }  // namespace
 

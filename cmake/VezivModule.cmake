@@ -11,6 +11,8 @@
 # what the tests use beyond the module.
 # THREADED_TESTS names the tests that start threads: a ThreadSanitizer build
 # (VEZIV_TSAN) registers only those.
+# VEZIV_WERROR makes any warning in the library's own sources an error (the
+# test programs keep warnings as warnings).
 # CP932: the folder's literals are compiled to Shift-JIS bytes, as every text
 # inside the library and the game is. Only g++ can do that; clang (used for the
 # libFuzzer builds) keeps them UTF-8, so its programs are for fuzzing only.
@@ -75,6 +77,9 @@ function(veziv_module name)
   endif()
   if(cp932)
     target_compile_options(${target} PRIVATE -finput-charset=UTF-8 -fexec-charset=CP932)
+  endif()
+  if(VEZIV_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
   endif()
 
   if(VEZIV_TESTS AND tests)

@@ -40,6 +40,8 @@ void Start() {
   s.width = 96;
   s.height = 64;
   s.bits = 32;
+  // The software screen: the glyphs are checked in its image.
+  veziv::SetHardwareRenderingWanted(0);
   if (veziv::StartGraphicsSystem() != 0) std::abort();
   veziv::SelectDrawTarget(veziv::kTargetBackScreen);
   const char* mincho = "\x82\x6c\x82\x72 \x96\xbe\x92\xa9";  // the Mincho face's name in CP932

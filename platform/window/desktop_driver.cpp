@@ -51,6 +51,6 @@ MessageBoxAnswer ShowDesktopMessageBox(const char* title_utf8, const char* text_
 
 }  // namespace
 
-const Driver kDesktopDriver = {"desktop", nullptr, ShowDesktopMessageBox, PresentOnDesktop};
+const Driver kDesktopDriver = {"desktop", nullptr, ShowDesktopMessageBox, PresentOnDesktop, PresentFrameOnDesktop};
 
 }  // namespace platform::window::detail

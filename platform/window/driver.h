@@ -21,6 +21,8 @@ struct Driver {
   MessageBoxAnswer (*show_message_box)(const char* title_utf8, const char* text_utf8, MessageBoxKind kind);
   // Shows a checked request's source part at placement (client pixels).
   bool (*present)(const PresentRequest& request, const ScreenRect& placement);
+  // The same for a frame held elsewhere.
+  bool (*present_frame)(FrameSource& frame, const FrameRequest& request, const ScreenRect& placement);
 };
 
 extern const Driver kDesktopDriver;
@@ -64,6 +66,11 @@ bool PresentLastFrameAgain();
 std::optional<MessageBoxAnswer> ShowDrawnMessageBox(const char* title_utf8, const char* text_utf8,
                                                     MessageBoxKind kind);
 
+// The desktop driver's present of a held frame: its holder shows it (the
+// renderer, which would draw over it, is released first).
+bool PresentFrameOnDesktop(FrameSource& frame, const FrameRequest& request, const ScreenRect& placement);
+// The headless driver reads a held frame and keeps it as it keeps images.
+bool KeepHeldFrame(FrameSource& frame, const FrameRequest& request, const ScreenRect& placement);
 // Releases the renderer and its texture; nothing happens without them.
 void ReleasePresenter();
 // Colour bits of an SDL pixel format as the program counts them, from the

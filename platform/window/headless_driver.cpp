@@ -4,6 +4,7 @@
 #include <cstring>
 #include <deque>
 #include <string>
+#include <vector>
 
 #include "platform/window/driver.h"
 #include "platform/window/inject.h"
@@ -19,6 +20,7 @@ struct HeadlessState {
   int present_count = 0;
   int quit_after = 0;
   PresentedFrame last_frame;
+  std::vector<uint32_t> held;  // a held frame read out for keeping
 };
 
 HeadlessState& State() {
@@ -70,7 +72,20 @@ bool PresentLastFrameAgain() {
   return true;
 }
 
-const Driver kHeadlessDriver = {"headless", "dummy", AnswerFromScript, KeepFrame};
+bool KeepHeldFrame(FrameSource& frame, const FrameRequest& request, const ScreenRect& placement) {
+  std::vector<uint32_t>& pixels = State().held;
+  pixels.resize(static_cast<size_t>(request.source.width) * static_cast<size_t>(request.source.height));
+  if (!frame.Read(request.source, pixels.data())) return false;
+  PresentRequest kept;
+  kept.image = {reinterpret_cast<const uint8_t*>(pixels.data()), request.source.width, request.source.height,
+                request.source.width * 4};
+  kept.source = request.source;
+  kept.destination = request.destination;
+  kept.wait_for_vblank = request.wait_for_vblank;
+  return KeepFrame(kept, placement);
+}
+
+const Driver kHeadlessDriver = {"headless", "dummy", AnswerFromScript, KeepFrame, KeepHeldFrame};
 
 }  // namespace detail
 

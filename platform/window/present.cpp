@@ -63,6 +63,11 @@ bool PresentOnDesktop(const PresentRequest& r, const ScreenRect& placement) {
   return true;
 }
 
+bool PresentFrameOnDesktop(FrameSource& frame, const FrameRequest& request, const ScreenRect& placement) {
+  ReleasePresenter();
+  return frame.Show(request.source, placement, request.wait_for_vblank);
+}
+
 void ReleasePresenter() {
   WindowModuleState& s = ModuleState();
   if (s.texture != nullptr) SDL_DestroyTexture(s.texture);
@@ -93,6 +98,20 @@ bool PresentScreenImage(const PresentRequest& request) {
   const ScreenRect placement = PresentPlacement(request, IsFullScreen(), cw, ch);
   if (placement.width <= 0 || placement.height <= 0) return false;
   return detail::ActiveDriver().present(request, placement);
+}
+
+bool PresentFrame(FrameSource& frame, const FrameRequest& request) {
+  if (!HasWindow() || request.source.x != 0 || request.source.y != 0 || request.source.width <= 0 ||
+      request.source.height <= 0)
+    return false;
+  PresentRequest shape;
+  shape.source = request.source;
+  shape.destination = request.destination;
+  int cw = 0, ch = 0;
+  GetClientSize(&cw, &ch);
+  const ScreenRect placement = PresentPlacement(shape, IsFullScreen(), cw, ch);
+  if (placement.width <= 0 || placement.height <= 0) return false;
+  return detail::ActiveDriver().present_frame(frame, request, placement);
 }
 
 std::vector<DisplayMode> ListDisplayModes() {

@@ -36,6 +36,30 @@ ScreenRect PresentPlacement(const PresentRequest& request, bool full_screen, int
 // a row), or when the video system refuses.
 bool PresentScreenImage(const PresentRequest& request);
 
+// A frame held outside this module (the graphics device's back buffer): its
+// holder shows it in the window, or a driver that keeps frames instead of
+// showing them reads it out.
+class FrameSource {
+ public:
+  virtual ~FrameSource() = default;
+  // Shows the source part at placement (client pixels), the rest of the
+  // client area black.
+  virtual bool Show(const ScreenRect& source, const ScreenRect& placement, bool wait_for_vblank) = 0;
+  // The source part's pixels, 32-bit with blue in the lowest byte, top row first.
+  virtual bool Read(const ScreenRect& source, uint32_t* pixels) = 0;
+};
+
+struct FrameRequest {
+  ScreenRect source;       // the part of the frame shown (its top-left at 0, 0)
+  ScreenRect destination;  // where it goes in window mode, in client pixels
+  bool wait_for_vblank = true;
+};
+
+// Shows a held frame as PresentScreenImage shows an image, through the
+// active driver. False without a window, for an empty source or when the
+// frame cannot be shown or read.
+bool PresentFrame(FrameSource& frame, const FrameRequest& request);
+
 struct DisplayMode {
   int width = 0;
   int height = 0;

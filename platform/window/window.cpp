@@ -10,6 +10,7 @@
 #include <optional>
 #include <utility>
 
+#include "platform/gpu/device.h"
 #include "platform/os/charset.h"
 #include "platform/window/driver.h"
 #include "platform/window/harness.h"
@@ -19,6 +20,7 @@
 namespace platform::window {
 
 namespace os = platform::os;
+namespace gpu = platform::gpu;
 
 namespace detail {
 
@@ -45,7 +47,12 @@ bool StartVideo() {
   detail::WindowModuleState& s = ModuleState();
   if (s.video_started) return true;
   const detail::Driver& driver = detail::ActiveDriver();
-  if (driver.video_driver != nullptr) SDL_SetHint(SDL_HINT_VIDEODRIVER, driver.video_driver);
+  // A headless run asked for a graphics device gets SDL's offscreen driver,
+  // which makes OpenGL contexts through EGL without a display.
+  if (IsHeadless() && gpu::DeviceUseFromEnvironment() == gpu::DeviceUse::kAny)
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "offscreen", SDL_HINT_OVERRIDE);
+  else if (driver.video_driver != nullptr)
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, driver.video_driver);
   // A full-screen window that loses the focus gets out of the way, as the
   // library's activation handling expects.
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "1");
@@ -82,9 +89,13 @@ bool OpenWindow(const char* title_cp932, int x, int y, int width, int height, bo
   int px = x == kCentred ? static_cast<int>(SDL_WINDOWPOS_CENTERED) : x;
   int py = y == kCentred ? static_cast<int>(SDL_WINDOWPOS_CENTERED) : y;
   // Resizable from the start, so that a window made in full screen can be
-  // resized once it is switched to window mode.
+  // resized once it is switched to window mode. Made for OpenGL where the
+  // video driver has it, so that the graphics device can draw into it.
   Uint32 flags = SDL_WINDOW_RESIZABLE | (full_screen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-  s.window = SDL_CreateWindow(title.c_str(), px, py, width, height, flags);
+  const char* video = SDL_GetCurrentVideoDriver();
+  if (video != nullptr && std::strcmp(video, "dummy") != 0)
+    s.window = SDL_CreateWindow(title.c_str(), px, py, width, height, flags | SDL_WINDOW_OPENGL);
+  if (s.window == nullptr) s.window = SDL_CreateWindow(title.c_str(), px, py, width, height, flags);
   if (s.window == nullptr) return false;
   s.mouse_x = 0;
   s.mouse_y = 0;

@@ -30,17 +30,17 @@ bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 
 std::string_view SplitPrefix(std::string_view text, PrefixKind* kind, std::string* prefix) {
   if (text.size() >= 2 && IsSeparator(text[0]) && IsSeparator(text[1])) {
     *kind = PrefixKind::kNetwork;
-    *prefix = "\\\\";
+    prefix->assign(2, '\\');
     return text.substr(2);
   }
   if (!text.empty() && IsSeparator(text[0])) {
     *kind = PrefixKind::kRoot;
-    *prefix = "\\";
+    prefix->assign(1, '\\');
     return text.substr(1);
   }
   if (text.size() >= 2 && IsAsciiLetter(text[0]) && text[1] == ':') {
     *kind = PrefixKind::kDrive;
-    *prefix = std::string(text.substr(0, 2));
+    prefix->assign(text.data(), 2);
     text.remove_prefix(2);
     if (!text.empty() && IsSeparator(text[0])) text.remove_prefix(1);
     return text;

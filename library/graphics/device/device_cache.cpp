@@ -1,5 +1,11 @@
 // The vertex batch, the cached device setters and the draw-state tables of
-// the hardware road.
+// the hardware road, and their translation into what the device is told:
+// each cached value belongs to one of the device's set-ups (blend, alpha
+// test, texture factor, depth test, shading, a stage, a sampler, the clip),
+// and a change re-sends that set-up whole. The states the device has no use
+// for (fog, lighting, the material, transforms: its vertices come
+// pre-transformed and lit) are kept here only, as the shaders' constant
+// registers mirror them.
 #include "library/graphics/device/device_cache.h"
 
 #include <algorithm>
@@ -7,14 +13,13 @@
 #include <vector>
 
 #include "library/foundation/memory_log/log.h"
+#include "library/foundation/window/window_state.h"
 
 namespace veziv {
 namespace {
 
-using namespace platform::gpu;
-
 struct GpuState {
-  Device* device = nullptr;
+  gpu::Device* device = nullptr;
   detail::VertexBatch batch;
   detail::DeviceStateCache cache;
   gpu::TextureId (*graphTexture)(int graph) = nullptr;
@@ -26,7 +31,7 @@ GpuState& G() {
 }
 
 detail::DeviceStateCache& C() { return G().cache; }
-Device* D() { return G().device; }
+gpu::Device* D() { return G().device; }
 
 void ForgetCache() {
   detail::DeviceStateCache& c = C();
@@ -46,14 +51,162 @@ void ForgetCache() {
   G().batch.skipDraw = 0;
 }
 
+// ---- From the cache's numbers to the device's set-ups ----
+
+int64_t Known(int64_t value, int64_t otherwise) { return value == detail::kUnknown ? otherwise : value; }
+
+gpu::Factor FactorOf(int64_t number) {
+  switch (number) {
+    case kBlendZero: return gpu::Factor::kZero;
+    case kBlendSrcColor: return gpu::Factor::kSourceColor;
+    case kBlendInvSrcColor: return gpu::Factor::kInverseSourceColor;
+    case kBlendSrcAlpha: return gpu::Factor::kSourceAlpha;
+    case kBlendInvSrcAlpha: return gpu::Factor::kInverseSourceAlpha;
+    case kBlendDestAlpha: return gpu::Factor::kTargetAlpha;
+    case kBlendInvDestAlpha: return gpu::Factor::kInverseTargetAlpha;
+    case kBlendDestColor: return gpu::Factor::kTargetColor;
+    case kBlendInvDestColor: return gpu::Factor::kInverseTargetColor;
+    default: return gpu::Factor::kOne;
+  }
+}
+
+gpu::Compare CompareOf(int64_t number) {
+  if (number < kCmpNever || number > kCmpAlways) return gpu::Compare::kAlways;
+  return static_cast<gpu::Compare>(number - kCmpNever);
+}
+
+gpu::Argument ArgumentOf(int64_t number) {
+  gpu::Argument a;
+  a.complement = (number & kArgComplement) != 0;
+  a.alpha = (number & kArgAlphaReplicate) != 0;
+  switch (number & 0xF) {
+    case kArgDiffuse: a.input = gpu::Input::kDiffuse; break;
+    case kArgTexture: a.input = gpu::Input::kTexture; break;
+    case kArgTFactor: a.input = gpu::Input::kFactor; break;
+    default: a.input = gpu::Input::kCurrent; break;
+  }
+  return a;
+}
+
+// One half of a stage. The library's vertices always carry a white specular
+// colour, so an operation that multiplies by it passes its other argument on.
+gpu::Combiner CombinerOf(int64_t op, int64_t arg1, int64_t arg2) {
+  gpu::Combiner c;
+  c.first = ArgumentOf(Known(arg1, kArgTexture));
+  c.second = ArgumentOf(Known(arg2, kArgCurrent));
+  switch (Known(op, kOpDisable)) {
+    case kOpSelectArg1: c.combine = gpu::Combine::kFirst; break;
+    case kOpSelectArg2: c.combine = gpu::Combine::kSecond; break;
+    case kOpModulate: c.combine = gpu::Combine::kModulate; break;
+    case kOpModulate2x: c.combine = gpu::Combine::kModulate2x; break;
+    case kOpModulate4x: c.combine = gpu::Combine::kModulate4x; break;
+    case kOpAdd: c.combine = gpu::Combine::kAdd; break;
+    case kOpSubtract: c.combine = gpu::Combine::kSubtract; break;
+    case kOpBlendDiffuseAlpha: c.combine = gpu::Combine::kBlendDiffuseAlpha; break;
+    case kOpBlendCurrentAlpha: c.combine = gpu::Combine::kBlendCurrentAlpha; break;
+    default: c.combine = gpu::Combine::kDisable; break;
+  }
+  if (c.combine == gpu::Combine::kModulate && (Known(arg1, 0) & 0xF) == kArgSpecular) c.combine = gpu::Combine::kSecond;
+  if (c.combine == gpu::Combine::kModulate && (Known(arg2, 0) & 0xF) == kArgSpecular) c.combine = gpu::Combine::kFirst;
+  return c;
+}
+
+void SendBlendSetUp() {
+  const auto& r = C().render;
+  gpu::Blend b;
+  b.enabled = Known(r[kRsAlphaBlendEnable], 0) != 0;
+  b.source = FactorOf(Known(r[kRsSrcBlend], kBlendOne));
+  b.target = FactorOf(Known(r[kRsDestBlend], kBlendZero));
+  const int64_t op = Known(r[kRsBlendOp], kBlendOpAdd);
+  b.operation = op == kBlendOpRevSubtract ? gpu::BlendOperation::kReverseSubtract
+                : op == kBlendOpSubtract  ? gpu::BlendOperation::kSubtract
+                                          : gpu::BlendOperation::kAdd;
+  D()->SetBlend(b);
+}
+
+void SendAlphaTestSetUp() {
+  const auto& r = C().render;
+  gpu::AlphaTest t;
+  t.enabled = Known(r[kRsAlphaTestEnable], 0) != 0;
+  t.compare = CompareOf(Known(r[kRsAlphaFunc], kCmpAlways));
+  t.reference = static_cast<uint8_t>(Known(r[kRsAlphaRef], 0) & 255);
+  D()->SetAlphaTest(t);
+}
+
+void SendDepthSetUp() {
+  const auto& r = C().render;
+  gpu::DepthTest t;
+  t.enabled = Known(r[kRsZEnable], 0) == 1;
+  t.write = Known(r[kRsZWriteEnable], 1) != 0;
+  t.compare = CompareOf(Known(r[kRsZFunc], kCmpLessEqual));
+  t.bias = static_cast<float>(Known(r[kRsDepthBias], 0));
+  D()->SetDepthTest(t);
+}
+
+void SendStageSetUp(int stage) {
+  const detail::StageCache& s = C().stages[stage];
+  gpu::Stage st;
+  st.texture = s.texture == 0xFFFFFFFFu ? 0 : s.texture;
+  st.coordinateSet = static_cast<int>(Known(s.state[kTssTexCoordIndex], stage == 0 ? 0 : 1));
+  st.color = CombinerOf(s.state[kTssColorOp], s.state[kTssColorArg1], s.state[kTssColorArg2]);
+  st.alpha = CombinerOf(s.state[kTssAlphaOp], s.state[kTssAlphaArg1], s.state[kTssAlphaArg2]);
+  D()->SetStage(stage, st);
+}
+
+gpu::Filter FilterOf(int64_t number) {
+  switch (number) {
+    case kFilterPoint: return gpu::Filter::kPoint;
+    case kFilterLinear: return gpu::Filter::kLinear;
+    case kFilterAnisotropic: return gpu::Filter::kAnisotropic;
+    default: return gpu::Filter::kNone;
+  }
+}
+
+gpu::Address AddressOf(int64_t number) {
+  return number == kAddressWrap ? gpu::Address::kWrap : number == kAddressMirror ? gpu::Address::kMirror : gpu::Address::kClamp;
+}
+
+void SendSamplerSetUp(int stage) {
+  const auto& v = C().stages[stage].sampler;
+  gpu::Sampler s;
+  s.magnify = FilterOf(Known(v[kSampMagFilter], kFilterPoint));
+  s.minify = FilterOf(Known(v[kSampMinFilter], kFilterPoint));
+  s.mip = FilterOf(Known(v[kSampMipFilter], kFilterNone));
+  s.u = AddressOf(Known(v[kSampAddressU], kAddressClamp));
+  s.v = AddressOf(Known(v[kSampAddressV], kAddressClamp));
+  s.maxAnisotropy = static_cast<int>(Known(v[kSampMaxAnisotropy], 1));
+  D()->SetSampler(stage, s);
+}
+
+// The device's set-up a render state belongs to, sent again; states the
+// device has no use for stop at the cache.
+void PassRenderStateOn(int state) {
+  switch (state) {
+    case kRsAlphaBlendEnable:
+    case kRsSrcBlend:
+    case kRsDestBlend:
+    case kRsBlendOp: SendBlendSetUp(); break;
+    case kRsAlphaTestEnable:
+    case kRsAlphaFunc:
+    case kRsAlphaRef: SendAlphaTestSetUp(); break;
+    case kRsTextureFactor: D()->SetTextureFactor(static_cast<uint32_t>(C().render[state])); break;
+    case kRsZEnable:
+    case kRsZWriteEnable:
+    case kRsZFunc:
+    case kRsDepthBias: SendDepthSetUp(); break;
+    case kRsShadeMode: D()->SetSmoothShading(C().render[state] == 2); break;
+    default: break;
+  }
+}
+
 // The common rule of the cached setters: equal and not forced, nothing;
 // else send the batch, then the value.
 int SendRenderState(int state, uint32_t value) {
   detail::DeviceStateCache& c = C();
   if (!c.force && c.render[state] == static_cast<int64_t>(value)) return 0;
   FlushVertexBatch();
-  D()->SetRenderState(state, value);
   c.render[state] = value;
+  PassRenderStateOn(state);
   return 0;
 }
 
@@ -62,24 +215,24 @@ void SendStageState(int stage, int type, int32_t value) {
   int64_t& cached = C().stages[stage].state[type];
   if (!C().force && cached == value) return;
   FlushVertexBatch();
-  D()->SetTextureStageState(stage, type, value);
   cached = value;
+  SendStageSetUp(stage);
 }
 
 void SendSamplerState(int stage, int type, uint32_t value) {
   int64_t& cached = C().stages[stage].sampler[type];
   if (!C().force && cached == static_cast<int64_t>(value)) return;
   FlushVertexBatch();
-  D()->SetSamplerState(stage, type, value);
   cached = value;
+  SendSamplerSetUp(stage);
 }
 
 void SendTexture(int stage, gpu::TextureId texture) {
   gpu::TextureId& cached = C().stages[stage].texture;
   if (!C().force && cached == texture) return;
   FlushVertexBatch();
-  D()->SetTexture(stage, texture);
   cached = texture;
+  SendStageSetUp(stage);
 }
 
 uint32_t FloatBits(float f) {
@@ -96,15 +249,45 @@ void FourFloatsOfColor(uint32_t color, float out[4]) {
   out[3] = static_cast<float>(color >> 24) / 255.0f;
 }
 
-using detail::PrimitiveCount;
-
 // A matrix to constant registers, transposed as the shaders read it.
 void SendTransposed(int reg, const Matrix& matrix) {
   float t[16];
   for (int r = 0; r < 4; ++r)
     for (int k = 0; k < 4; ++k) t[4 * r + k] = matrix.m[4 * k + r];
-  D()->SetVertexShaderConstantF(reg, t, 4);
+  D()->SetProgramConstants(0, reg, t, 4);
 }
+
+gpu::Primitive PrimitiveOf(int type) {
+  switch (type) {
+    case kPointList: return gpu::Primitive::kPoints;
+    case kLineList: return gpu::Primitive::kLines;
+    case kLineStrip: return gpu::Primitive::kLineStrip;
+    case kTriangleStrip: return gpu::Primitive::kTriangleStrip;
+    case kTriangleFan: return gpu::Primitive::kTriangleFan;
+    default: return gpu::Primitive::kTriangles;
+  }
+}
+
+gpu::Layout LayoutOf(int format) {
+  return format == kBatchColored ? gpu::Layout::kColored : format == kBatchTextured ? gpu::Layout::kTextured : gpu::Layout::kTwoTextures;
+}
+
+// Runs a draw once for each target texture: a graph laid over several
+// textures is drawn into each with its own origin.
+template <typename DrawFn>
+void DrawOnEveryTarget(DrawFn&& draw) {
+  const detail::RenderTargets& t = C().targets;
+  if (t.count <= 1) {
+    draw();
+    return;
+  }
+  for (int i = 0; i < t.count; ++i) {
+    D()->UseTarget(t.texture[i], t.originX[i], t.originY[i]);
+    draw();
+  }
+}
+
+using detail::PrimitiveCount;
 
 // ---- The draw-state tables ----
 
@@ -213,6 +396,19 @@ DeviceStateBlock BuildDrawStateBlock(bool* sendFactor) {
     }
     if (!c.alphaTest && c.alphaChannel && !b.blendEnable) b.destBlend = kBlendInvSrcAlpha, b.srcBlend = kBlendSrcAlpha;
     if (c.alphaChannel) b.blendEnable = 1;
+    // A multiply weighs the source by its alpha, as the software road's
+    // multiply does: the colour is taken times the texture's own alpha.
+    if (mode == 4 && c.alphaChannel) {
+      // Its wholly transparent pixels are left out, not multiplied by 0.
+      if (!b.alphaTestEnable) b.alphaTestEnable = 1, b.alphaRef = 0, b.alphaFunc = kCmpGreater;
+      b.stages[0].colorOp = kOpModulate, b.stages[0].colorArg1 = kArgTexture;
+      b.stages[0].colorArg2 = kArgTexture | kArgAlphaReplicate;
+      if (c.colorModulate) {
+        for (int i = 7; i > 1; --i) b.stages[i] = b.stages[i - 1];
+        b.stages[1] = Stage(kOpModulate, kArgCurrent, kArgDiffuse, kOpSelectArg1, kArgCurrent, kArgDiffuse);
+        ++b.stageCount;
+      }
+    }
     for (int i = 0; i < 8; ++i) b.stages[i].texture = i == 0 ? c.texture : 0;
   } else {
     const int kind = c.alphaChannel ? 1 : c.alphaTest ? 2 : 0;
@@ -269,7 +465,7 @@ void SendDrawStateBlock(const DeviceStateBlock& b, int stagesToApply, int blockF
     if (c.shadersInUse) {
       float f[4];
       FourFloatsOfColor(b.textureFactor, f);
-      D()->SetPixelShaderConstantF(5, f, 1);
+      D()->SetProgramConstants(1, 5, f, 1);
     }
   }
   const int32_t blends[3][2] = {{kRsSrcBlend, b.srcBlend}, {kRsDestBlend, b.destBlend}, {kRsBlendOp, b.blendOp}};
@@ -311,12 +507,7 @@ int StageAddress(int stage, int mode, int type) {
   return 0;
 }
 
-void SendMatrixAndRecompute(int kind, const Matrix& matrix) {
-  FlushVertexBatch();
-  D()->SetTransform(kind, matrix.m);
-}
-
-void MaterialOf(const DrawMaterial& m, MaterialDesc* out) {
+void MaterialOf(const DrawMaterial& m, MaterialWords* out) {
   std::memcpy(out->diffuse, m.diffuse, sizeof out->diffuse);
   std::memcpy(out->ambient, m.ambient, sizeof out->ambient);
   std::memcpy(out->specular, m.specular, sizeof out->specular);
@@ -327,19 +518,18 @@ void MaterialOf(const DrawMaterial& m, MaterialDesc* out) {
 }  // namespace
 
 int FlushVertexBatch() {
-  Device* device = D();
+  gpu::Device* device = D();
   if (device == nullptr) return -1;
   detail::VertexBatch& batch = G().batch;
   if (batch.count > 0 && !IsWindowEnded()) {
     BeginSceneOnce();
     if (!batch.skipDraw) {
-      const uint32_t fvf = detail::kBatchFvf[batch.format];
-      if (batch.currentFvf != fvf) {
-        device->SetFvf(fvf);
-        batch.currentFvf = fvf;
-      }
-      device->DrawPrimitiveUp(batch.primitiveType, PrimitiveCount(batch.primitiveType, batch.count),
-                              batch.buffer[batch.format], detail::kBatchStride[batch.format]);
+      batch.currentFvf = detail::kBatchFvf[batch.format];
+      const gpu::Primitive primitive = PrimitiveOf(batch.primitiveType);
+      const gpu::Layout layout = LayoutOf(batch.format);
+      // Whole primitives only: a line strip of one vertex draws nothing.
+      const int count = batch.primitiveType == kLineStrip && batch.count < 2 ? 0 : batch.count;
+      DrawOnEveryTarget([&] { device->Draw(primitive, layout, batch.buffer[batch.format], count); });
     }
   }
   batch.count = 0;
@@ -348,13 +538,12 @@ int FlushVertexBatch() {
 
 void BeginSceneOnce() {
   if (D() == nullptr || C().sceneOpen) return;
-  D()->BeginScene();
   C().sceneOpen = 1;
 }
 
 void EndSceneIfOpen() {
   if (D() == nullptr || !C().sceneOpen) return;
-  D()->EndScene();
+  D()->Finish();
   C().sceneOpen = 0;
 }
 
@@ -401,7 +590,7 @@ int SetDeferredModulation(int colorModulate, int alphaModulate) {
   return 0;
 }
 
-int ApplyDrawStateD3D(const DeviceStateBlock* block, int handlesFlag, int blockFlag) {
+int ApplyDeviceDrawState(const DeviceStateBlock* block, int handlesFlag, int blockFlag) {
   if (D() == nullptr) return -1;
   detail::DeviceStateCache& c = C();
   if (block != nullptr || c.storedBlockActive) {
@@ -435,6 +624,16 @@ int ApplyDrawStateD3D(const DeviceStateBlock* block, int handlesFlag, int blockF
   return 0;
 }
 
+int ApplyDrawStateNow(const DeviceStateBlock* block) {
+  if (D() == nullptr || block == nullptr) return -1;
+  FlushVertexBatch();
+  ApplyDeviceDrawState(block, 0, 0);
+  detail::DeviceStateCache& c = C();
+  c.texture = 0xFFFFFFFFu;
+  c.drawStateDirty = c.textureChanged = 1;
+  return 0;
+}
+
 int SetZEnableCached(int on) { return D() ? SendRenderState(kRsZEnable, on == 1 ? 1 : 0) : -1; }
 int SetZWriteEnableCached(int on) { return D() ? SendRenderState(kRsZWriteEnable, static_cast<uint32_t>(on)) : -1; }
 int SetZFuncCached(int func) { return D() ? SendRenderState(kRsZFunc, static_cast<uint32_t>(func)) : -1; }
@@ -444,7 +643,6 @@ int SetLightingEnableCached(int on) {
   if (D() == nullptr) return 0;
   // The lighting switch changes nothing of pre-transformed vertices: no flush.
   if (!C().force && C().render[kRsLighting] == on) return 0;
-  D()->SetRenderState(kRsLighting, static_cast<uint32_t>(on));
   C().render[kRsLighting] = on;
   return 0;
 }
@@ -457,7 +655,6 @@ int SetSpecularMaterialSourceCached(int v) { return D() ? SendRenderState(kRsSpe
 int SetAmbientColorCached(uint32_t color) {
   if (D() == nullptr) return 0;
   FlushVertexBatch();
-  D()->SetRenderState(kRsAmbient, color);
   C().render[kRsAmbient] = color;
   const float a[4] = {static_cast<float>(color >> 16 & 255) / 255.0f, static_cast<float>(color >> 8 & 255) / 255.0f,
                       static_cast<float>(color & 255) / 255.0f, static_cast<float>(color >> 24) / 255.0f};
@@ -471,7 +668,7 @@ int SetFogVertexModeCached(int mode) {
   SendRenderState(kRsFogVertexMode, static_cast<uint32_t>(mode));
   if (C().shadersInUse) {
     const int b[4] = {mode == 3, mode == 1, mode == 2, mode != 0};
-    D()->SetVertexShaderConstantB(0, b, 4);
+    D()->SetProgramFlags(0, b, 4);
   }
   return 0;
 }
@@ -482,10 +679,10 @@ int SetFogStartEndCached(float start, float end) {
   SendRenderState(kRsFogEnd, FloatBits(end));
   if (C().shadersInUse) {
     float density;
-    const uint32_t bits = static_cast<uint32_t>(C().render[kRsFogDensity] == detail::kUnknown ? 0 : C().render[kRsFogDensity]);
+    const uint32_t bits = static_cast<uint32_t>(Known(C().render[kRsFogDensity], 0));
     std::memcpy(&density, &bits, 4);
     const float fog[4] = {start, end, end - start != 0.0f ? 1.0f / (end - start) : 0.0f, density};
-    D()->SetVertexShaderConstantF(10, fog, 1);
+    D()->SetProgramConstants(0, 10, fog, 1);
   }
   return 0;
 }
@@ -529,15 +726,12 @@ int SetTextureTransformCached(int stage, int on, const Matrix* matrix) {
     detail::StageCache& sc = C().stages[s];
     if (on) {
       FlushVertexBatch();
-      D()->SetTextureStageState(s, kTssTextureTransformFlags, 3);
-      if (matrix) {
-        D()->SetTransform(kTransformTexture0 + s, matrix->m);
-        sc.transform = *matrix;
-      }
+      sc.state[kTssTextureTransformFlags] = 3;
+      if (matrix) sc.transform = *matrix;
       sc.transformOn = 1;
     } else if (sc.transformOn || stage == -1) {
       FlushVertexBatch();
-      D()->SetTextureStageState(s, kTssTextureTransformFlags, 0);
+      sc.state[kTssTextureTransformFlags] = 0;
       sc.transformOn = 0;
     }
   }
@@ -546,31 +740,21 @@ int SetTextureTransformCached(int stage, int on, const Matrix* matrix) {
 
 int SetLightCached(int index, const LightDescription& light) {
   if (D() == nullptr) return 0;
-  LightDesc desc{};
-  desc.type = light.type;
-  std::memcpy(desc.diffuse, light.diffuse, sizeof desc.diffuse);
-  std::memcpy(desc.specular, light.specular, sizeof desc.specular);
-  std::memcpy(desc.ambient, light.ambient, sizeof desc.ambient);
-  desc.position[0] = light.position.x, desc.position[1] = light.position.y, desc.position[2] = light.position.z;
-  desc.direction[0] = light.direction.x, desc.direction[1] = light.direction.y, desc.direction[2] = light.direction.z;
-  desc.range = light.range, desc.falloff = light.falloff, desc.theta = light.theta, desc.phi = light.phi;
-  std::memcpy(desc.attenuation, light.attenuation, sizeof desc.attenuation);
   FlushVertexBatch();
-  D()->SetLight(index, desc);
-  if (index >= 0 && index < 256) C().lights[index] = desc;
+  if (index >= 0 && index < 256) C().lights[index] = light;
   if (C().shadersInUse && index >= 0 && index < 4) {
     const int b[2] = {light.type == 1 || light.type == 2, light.type == 2};
-    D()->SetVertexShaderConstantB(5 + 3 * index, b, 2);
+    D()->SetProgramFlags(5 + 3 * index, b, 2);
   }
   return 0;
 }
 
 int EnableLightCached(int index, int on) {
   if (D() == nullptr) return 0;
+  if (index < 0) return -1;
   FlushVertexBatch();
-  if (D()->LightEnable(index, on) != 0) return -1;
   detail::DeviceStateCache& c = C();
-  if (index >= 0 && index < 256) {
+  if (index < 256) {
     c.lightOn[index] = on ? 1 : 0;
     if (on && index > c.highestLight) c.highestLight = index;
     if (!on && index == c.highestLight) {
@@ -579,34 +763,33 @@ int EnableLightCached(int index, int on) {
       c.highestLight = c.lightOn[h] ? h : 0;
     }
   }
-  if (c.shadersInUse && index >= 0 && index < 4) {
+  if (c.shadersInUse && index < 4) {
     const int b = on ? 1 : 0;
-    D()->SetVertexShaderConstantB(4 + 3 * index, &b, 1);
+    D()->SetProgramFlags(4 + 3 * index, &b, 1);
   }
   return 0;
 }
 
 int SetMaterialCached(const DrawMaterial& material) {
   if (D() == nullptr) return 0;
-  MaterialDesc desc{};
-  MaterialOf(material, &desc);
+  MaterialWords words{};
+  MaterialOf(material, &words);
   detail::DeviceStateCache& c = C();
-  if (!c.force && c.materialKnown && std::memcmp(&c.material, &desc, sizeof desc) == 0) return 0;
+  if (!c.force && c.materialKnown && std::memcmp(&c.material, &words, sizeof words) == 0) return 0;
   FlushVertexBatch();
-  D()->SetMaterial(desc);
-  c.material = desc;
+  c.material = words;
   c.materialKnown = 1;
   if (c.shadersInUse) {
-    const float* colours[3] = {desc.diffuse, desc.ambient, desc.specular};
+    const float* colours[3] = {words.diffuse, words.ambient, words.specular};
     for (int i = 0; i < 3; ++i) {
-      D()->SetVertexShaderConstantF(11 + i, colours[i], 1);
-      D()->SetPixelShaderConstantF(2 + i, colours[i], 1);
+      D()->SetProgramConstants(0, 11 + i, colours[i], 1);
+      D()->SetProgramConstants(1, 2 + i, colours[i], 1);
     }
   }
   return 0;
 }
 
-int SetViewportRect(const gpu::Viewport& viewport) {
+int SetViewportRect(const DeviceViewport& viewport) {
   if (D() == nullptr) return -1;
   detail::DeviceStateCache& c = C();
   if (!c.force && c.viewportKnown && c.viewport.x == viewport.x && c.viewport.y == viewport.y &&
@@ -614,11 +797,11 @@ int SetViewportRect(const gpu::Viewport& viewport) {
     return 0;
   FlushVertexBatch();
   EndSceneIfOpen();
-  const int result = D()->SetViewport(viewport);
-  if (result != 0) {
-    WriteLogFormat("ビューポートのセットに失敗しました ErrorCode %x\n", result);
+  if (viewport.width < 0 || viewport.height < 0) {
+    WriteLogFormat("ビューポートのセットに失敗しました ErrorCode %x", 0x8876086C);
     return -1;
   }
+  D()->SetClip({viewport.x, viewport.y, viewport.x + viewport.width, viewport.y + viewport.height});
   c.viewport = viewport;
   c.viewportKnown = 1;
   return 0;
@@ -628,53 +811,52 @@ int ResetViewport(int left, int top, int right, int bottom) {
   return SetViewportRect({left, top, right - left, bottom - top, 0.0f, 1.0f});
 }
 
+// Drawing is clipped by the viewport; the scissor rectangle is kept for the
+// state restore only.
 int SetScissorRectCached(const DrawRect& rect) {
   if (D() == nullptr) return -1;
   detail::DeviceStateCache& c = C();
   if (!c.force && c.scissorKnown && std::memcmp(&c.scissor, &rect, sizeof rect) == 0) return 0;
   FlushVertexBatch();
   EndSceneIfOpen();
-  D()->SetScissorRect({rect.left, rect.top, rect.right, rect.bottom});
   c.scissor = rect;
   c.scissorKnown = 1;
   return 0;
 }
 
 int SetWorldMatrix(const Matrix& matrix) {
-  detail::DrawCameraForTest().world = matrix;
-  detail::DrawCameraForTest().productValid = 0;
-  if (D() != nullptr) SendMatrixAndRecompute(kTransformWorld, matrix);
+  detail::SetCameraWorldMatrix(matrix);
+  FlushVertexBatch();
   return 0;
 }
 
 int SetViewMatrix(const Matrix& matrix) {
-  detail::DrawCameraForTest().view = matrix;
-  detail::DrawCameraForTest().productValid = 0;
+  detail::SetCameraViewMatrix(matrix);
   if (D() == nullptr) return 0;
-  SendMatrixAndRecompute(kTransformView, matrix);
+  FlushVertexBatch();
   if (C().shadersInUse) SendTransposed(6, matrix);
   return 0;
 }
 
 namespace {
 int SendProjection() {
-  detail::DrawCameraForTest().productValid = 0;
   if (D() == nullptr) return 0;
+  FlushVertexBatch();
   Matrix sent;
-  MultiplyMatrix(&sent, &detail::DrawCameraForTest().projection, &C().projectionB);
-  SendMatrixAndRecompute(kTransformProjection, sent);
+  MultiplyMatrix(&sent, &GetDrawCamera().projection, &C().projectionB);
   if (C().shadersInUse) SendTransposed(2, sent);
   return 0;
 }
 }  // namespace
 
 int SetProjectionMatrixA(const Matrix& matrix) {
-  detail::DrawCameraForTest().projection = matrix;
+  detail::SetCameraProjectionMatrix(matrix);
   return SendProjection();
 }
 
 int SetProjectionMatrixB(const Matrix& matrix) {
   C().projectionB = matrix;
+  detail::SetCameraProjectionMatrix(GetDrawCamera().projection);
   return SendProjection();
 }
 
@@ -694,15 +876,15 @@ int ResetTextureStageStates() {
   SendRenderState(kRsDitherEnable, 0);
   if (c.shadersInUse) {
     const float v0[4] = {0.0f, 1.0f, 0.0f, 0.0f}, p0[4] = {0.0f, 0.5f, 1.0f, 2.0f};
-    D()->SetVertexShaderConstantF(0, v0, 1);
-    D()->SetPixelShaderConstantF(0, p0, 1);
+    D()->SetProgramConstants(0, 0, v0, 1);
+    D()->SetProgramConstants(1, 0, p0, 1);
   }
   G().batch.currentFvf = 0;
   return 0;
 }
 
 int DrawIndexedTriangles(int w, const TexturedVertex* vertices, int h) {
-  Device* device = D();
+  gpu::Device* device = D();
   if (device == nullptr) return 0;
   if (w < 2 || h < 2) return -1;
   FlushVertexBatch();
@@ -713,11 +895,10 @@ int DrawIndexedTriangles(int w, const TexturedVertex* vertices, int h) {
   uint16_t indices[kMaxIndices];
   auto send = [&](int count, const TexturedVertex* base, int vertexCount) {
     if (count < 3) return;
-    if (G().batch.currentFvf != kFvfTextured) {
-      device->SetFvf(kFvfTextured);
-      G().batch.currentFvf = kFvfTextured;
-    }
-    device->DrawIndexedPrimitiveUp(kTriangleStrip, vertexCount, count - 2, indices, base, sizeof(TexturedVertex));
+    G().batch.currentFvf = kFvfTextured;
+    DrawOnEveryTarget([&] {
+      device->DrawIndexed(gpu::Primitive::kTriangleStrip, gpu::Layout::kTextured, base, vertexCount, indices, count);
+    });
   };
   for (int left = 0; left + 1 < w; left += bandWidth - 1) {
     const int cols = std::min(bandWidth, w - left);
@@ -797,6 +978,24 @@ int AppendVertices(int format, int primitiveType, const void* vertices, int coun
               static_cast<size_t>(count) * stride);
   batch.count += count;
   return 0;
+}
+
+int SendVerticesNow(int format, int primitiveType, const void* vertices, int count) {
+  if (D() == nullptr) return -1;
+  FlushVertexBatch();
+  BeginSceneOnce();
+  if (count <= 0 || G().batch.skipDraw) return 0;
+  G().batch.currentFvf = kBatchFvf[format];
+  const int drawn = primitiveType == kLineStrip && count < 2 ? 0 : count;
+  DrawOnEveryTarget([&] { D()->Draw(PrimitiveOf(primitiveType), LayoutOf(format), vertices, drawn); });
+  return 0;
+}
+
+void UseRenderTargets(const RenderTargets& targets) {
+  if (D() == nullptr) return;
+  FlushVertexBatch();
+  C().targets = targets;
+  D()->UseTarget(targets.texture[0], targets.originX[0], targets.originY[0]);
 }
 
 void SetGraphTextureLookup(gpu::TextureId (*lookup)(int graph)) { G().graphTexture = lookup; }

@@ -1,12 +1,14 @@
 // The shader set of the hardware road. Where the device can make vertex and
-// pixel programs, the base vertex and pixel shader are made from the pack of
-// GLSL 1.20 sources the library carries, together with the vertex
-// declarations of model vertices; from then on the cached setters keep the
-// constant registers in step with the fixed-function state. Drawing itself
-// stays fixed-function: no draw binds these shaders.
+// pixel programs, the pack of GLSL 1.20 sources the library carries (a
+// packed archive image) is unpacked, the base vertex and pixel shader are
+// made from it, together with the vertex declarations of model vertices;
+// from then on the cached setters keep the constant registers in step with
+// the fixed-function state. Drawing itself stays fixed-function: no draw
+// binds these shaders.
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace veziv {
@@ -36,12 +38,13 @@ struct ModelVertexDeclaration {
 };
 
 namespace detail {
-// The GLSL source of a slot, or null (vertex kind 0, pixel kind 1).
-const char* ShaderSourceAt(int kind, int slot);
+// The GLSL source of a slot, empty for an empty slot (vertex kind 0, pixel
+// kind 1).
+std::string ShaderSourceAt(int kind, int slot);
+// Graphics end: the pack, its archive and both unpacked blocks go.
+void ReleaseShaderPack();
 // The 54 declarations while they exist (empty before).
 const std::vector<ModelVertexDeclaration>& VertexDeclarations();
-// The pack back to not held (tests).
-void ForgetShaderPackForTest();
 }  // namespace detail
 
 }  // namespace veziv

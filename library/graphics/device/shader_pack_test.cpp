@@ -16,38 +16,41 @@ class ShaderPack : public test::LogFolderTest {
  protected:
   void SetUp() override {
     LogFolderTest::SetUp();
-    detail::ForgetShaderPackForTest();
+    detail::ReleaseShaderPack();
     detail::AttachGpuDevice(&device_);
   }
   void TearDown() override {
     ReleaseShaderObjects();
     ReleaseAllModels();
     detail::AttachGpuDevice(nullptr);
-    detail::ForgetShaderPackForTest();
+    detail::ReleaseShaderPack();
     LogFolderTest::TearDown();
   }
-  test::CountingDevice device_;
+  test::RecordingDevice device_;
 };
 
 TEST_F(ShaderPack, ADeviceWithoutProgramsNeverUnpacksThePack) {
-  device_.shaderModel = 0;
+  device_.facts.programs = false;
   EXPECT_EQ(SetupShaders(), 0);
   EXPECT_EQ(detail::DeviceCache().shadersInUse, 0);
   EXPECT_NE(ReadLog().find("プログラマブルシェーダーを使用しません"), std::string::npos);
-  EXPECT_EQ(detail::ShaderSourceAt(0, kBaseVertexShaderSlot), nullptr) << "not unpacked";
-  EXPECT_EQ(device_.Count("CreateShader"), 0);
+  EXPECT_EQ(detail::ShaderSourceAt(0, kBaseVertexShaderSlot), "") << "not unpacked";
+  EXPECT_EQ(device_.Count("CreateProgram"), 0);
 }
 
 TEST_F(ShaderPack, TheBaseShadersAreMadeAndTheConstantsSet) {
-  device_.shaderModel = 2;
+  device_.facts.programs = true;
   EXPECT_EQ(SetupShaders(), 0);
   EXPECT_EQ(detail::DeviceCache().shadersInUse, 1);
   EXPECT_NE(ReadLog().find("プログラマブルシェーダーを使用します"), std::string::npos);
   EXPECT_EQ(device_.shaders.size(), 2u);
   EXPECT_EQ(device_.vertexConstants[0], (std::vector<float>{0.0f, 1.0f, 0.0f, 0.0f}));
   EXPECT_EQ(device_.pixelConstants[0], (std::vector<float>{0.0f, 0.5f, 1.0f, 2.0f}));
-  EXPECT_NE(detail::ShaderSourceAt(1, kBasePixelShaderSlot), nullptr);
-  EXPECT_EQ(detail::ShaderSourceAt(1, kBasePixelShaderSlot + 1), nullptr) << "an empty slot";
+  // The pack came out of its archive image: both base shaders in their slots.
+  EXPECT_EQ(detail::ShaderSourceAt(0, kBaseVertexShaderSlot).rfind("#version 120", 0), 0u);
+  EXPECT_NE(detail::ShaderSourceAt(1, kBasePixelShaderSlot).find("texture2D"), std::string::npos);
+  EXPECT_EQ(detail::ShaderSourceAt(1, kBasePixelShaderSlot + 1), "") << "an empty slot";
+  EXPECT_EQ(detail::ShaderSourceAt(0, kBaseVertexShaderSlot - 1), "");
   // With shaders in use the setters keep their registers in step.
   SetFogStartEndCached(10.0f, 110.0f);
   EXPECT_FLOAT_EQ(device_.vertexConstants[10][1], 110.0f);
@@ -60,7 +63,7 @@ TEST_F(ShaderPack, TheBaseShadersAreMadeAndTheConstantsSet) {
 }
 
 TEST_F(ShaderPack, AShaderThatDoesNotCompileTurnsShaderUseOff) {
-  device_.shaderModel = 2;
+  device_.facts.programs = true;
   device_.failShaders = true;
   EXPECT_EQ(SetupShaders(), 0);
   EXPECT_EQ(detail::DeviceCache().shadersInUse, 0);

@@ -2,7 +2,7 @@
 // area, the draw target and its auto-presenting timer, clearing the target,
 // the reset to defaults and the renderer's snapshot of it all.
 #include "library/graphics/graphs/draw_state.h"
-#include "library/graphics/device/gpu_setup.h"
+#include "library/graphics/graphs/drawers.h"
 #include "library/graphics/images/softsurface_raster.h"
 
 #include <cstring>
@@ -57,8 +57,9 @@ struct DrawState {
 
 struct DrawStateBlock {
   DrawState s;
-  // The software road is the default; the hardware road is asked for.
-  int noDirect3DWish = 1;
+  // The hardware road is the default where a device can be made; a program
+  // asks for the software road before the start.
+  int noDirect3DWish = 0;
   int timerArmed = 0;
   uint32_t timerStart = 0;
 };
@@ -244,7 +245,7 @@ int SelectDrawTarget(int target) {
   // The whole handle is checked, check count included, before anything changes.
   if (!special && !IsGraphHandleValid(target)) return -1;
   const GraphRecord* record = special ? nullptr : GetGraphRecord(target);
-  if (record && (!record->drawInfo || !record->drawInfo->request.renderTarget)) return -1;
+  if (record && !GraphCanBeDrawnInto(*record)) return -1;
   const int maskUse = GetMaskScreenUse();
   SetMaskScreenUse(0);
   const int previousWidth = s.targetWidth, previousHeight = s.targetHeight;
@@ -261,6 +262,7 @@ int SelectDrawTarget(int target) {
     ApplyAreaAgain();
   detail::SetDefault2DCamera(width, height);
   SetMaskScreenUse(maskUse);
+  ActiveDrawers().targetChanged();
   return 0;
 }
 
@@ -275,19 +277,12 @@ void ServiceDrawTargetTimer() {
   if (elapsed < kTimerPeriodMs) return;
   b.timerArmed = 0;
   if (b.s.target != kTargetAutoPresent) return;
+  ActiveDrawers().beforeTimedPresent();
   detail::GraphicsCalls().present_back_buffer();
   ArmTimer();
 }
 
-int ClearDrawTarget() {
-  if (detail::GpuDrawsToScreen()) detail::ClearGpuBackBuffer();
-  SOFTSURFACE* image = CurrentDrawTargetImage();
-  if (!SoftSurfaceIsValid(image)) return 0;
-  const SoftSurfaceShared& b = *image->base;
-  const PixelFormatDesc* format = SoftSurfacePixelFormat(b.type, b.alphaFlag, b.paletteFlag);
-  SoftSurfaceFillRaw(image, nullptr, format ? FindColorCodeForImage(format, 0, 0, 0, 0) : 0);
-  return 0;
-}
+int ClearDrawTarget() { return ActiveDrawers().clearTarget(); }
 
 int ResetDrawState() {
   DrawState& s = S();

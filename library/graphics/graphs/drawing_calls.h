@@ -1,7 +1,7 @@
 // The drawing calls: graphs and flat shapes put onto the current draw target.
 // Each checks the draw state and its handle in one fixed order, brackets the
-// draw with the mask screen, and hands the geometry to the software renderer
-// through a thin adapter.
+// draw with the mask screen (and, where the device needs it, the subtract
+// emulation), and hands the geometry to the drawer of the road in use.
 #pragma once
 
 #include <cstdint>
@@ -22,7 +22,7 @@ struct DeviceVertex {
   uint32_t colour;
   float u, v;
 };
-// Draws vertices through the Direct3D primitive back end; -1 without one.
+// Draws vertices as a primitive of their own on the device; -1 on the software road.
 int DrawVertexPolygon(const PolygonVertex* vertices, int count, int primitiveType, int graph, int flag,
                       int remapTexture);
 

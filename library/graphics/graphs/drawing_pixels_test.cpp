@@ -2,7 +2,9 @@
 // compared with the pixels they must give.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
+#include <functional>
 #include <string>
 
 #include "library/graphics/graphs/drawing_calls.h"
@@ -215,4 +217,59 @@ TEST_F(DrawingPixels, UnturnedRotationByNothingDrawsTheGraphAroundItsCentre) {
 }
 
 }  // namespace
+// A program may pass any coordinate: every drawing call, through the mask
+// bracket too, takes the ends of the int range (and its neighbours) in every
+// argument without overflowing and without drawing outside the screen.
+TEST_F(DrawingPixels, EveryCallTakesCoordinatesAtTheEndsOfTheIntRange) {
+  const int graph = MakeGraph(10, 6, 0x00FF0000);
+  const int values[] = {INT_MIN, INT_MIN + 1, -1, 0, 63, INT_MAX - 1, INT_MAX};
+  const uint32_t red = PackColorForScreen(255, 0, 0);
+  struct Call {
+    const char* name;
+    std::function<void(int, int)> draw;
+  };
+  const PolygonVertex strip[4] = {{0, 0, 0, 0, 0, 0, 255, 255}, {8, 0, 1, 0, 0, 0, 255, 255},
+                                  {0, 8, 0, 1, 0, 0, 255, 255}, {8, 8, 1, 1, 0, 0, 255, 255}};
+  const Call calls[] = {
+      {"graph at a point", [&](int a, int b) { RenderGraphAtPoint(a, b, graph, 1); }},
+      {"graph stretched", [&](int a, int b) { RenderGraphStretched(a, b, b, a, graph, 1); }},
+      {"graph stretched by floats", [&](int a, int b) { RenderGraphStretchedF(float(a), float(b), 10.0f, 10.0f, graph, 0); }},
+      {"graph mirrored", [&](int a, int b) { RenderGraphMirrored(a, b, graph, 1); }},
+      {"graph turned", [&](int a, int b) { RenderGraphRotatedAtCentre(float(a), float(b), 1.5, 0.5, graph, 1, 0); }},
+      {"graph turned and mirrored", [&](int a, int b) { RenderGraphRotatedAtCentre(float(a), float(b), 2.0, 1.0, graph, 1, 1); }},
+      {"graph turned about a point", [&](int a, int b) { RenderGraphRotScaled(a, b, a, b, 1.0, 0.3, graph, 1, 0); }},
+      {"graph scaled about a point", [&](int a, int b) { RenderGraphRotScaled(a, b, b, a, 2.0, 0.0, graph, 1, 1); }},
+      {"part of a graph", [&](int a, int b) { RenderGraphPart(a, b, b, a, a, b, graph, 1, 0); }},
+      {"part of a graph mirrored", [&](int a, int b) { RenderGraphPart(b, a, a, b, b, a, graph, 1, 1); }},
+      {"part stretched", [&](int a, int b) { RenderGraphPartStretched(a, b, b, a, a, b, b, a, graph, 1); }},
+      {"free quad", [&](int a, int b) { RenderGraphFreeQuad(a, b, b, a, a, a, b, b, graph, 1); }},
+      {"free quad by floats", [&](int a, int b) {
+         RenderGraphFreeQuadF(float(a), float(b), float(b), float(a), 0.0f, float(b), float(a), 0.0f, graph, 1);
+       }},
+      {"filled box", [&](int a, int b) { DrawBoxShape(a, b, b, a, red, 1); }},
+      {"box frame", [&](int a, int b) { DrawBoxShape(a, b, b, a, red, 0); }},
+      {"circle", [&](int a, int b) { DrawCircleShape(a, b, 20, red, 0); }},
+      {"disc", [&](int a, int b) { DrawCircleShape(a, b, 30, red, 1); }},
+      {"line", [&](int a, int b) { DrawLineSegment(a, b, b, a, red, 1); }},
+      {"thick line", [&](int a, int b) { DrawLineSegment(a, b, b, a, red, 4); }},
+      {"vertex polygon", [&](int a, int b) {
+         PolygonVertex v[4];
+         for (int i = 0; i < 4; ++i) v[i] = strip[i], v[i].x += float(a), v[i].y += float(b);
+         DrawVertexPolygon(v, 4, 5, -5, 0, 0);
+       }},
+  };
+  SetupMaskScreen(1);
+  for (const bool masked : {false, true}) {
+    SetMaskScreenUse(masked ? 1 : 0);
+    for (const Call& call : calls)
+      for (const int a : values)
+        for (const int b : values) {
+          SCOPED_TRACE(std::string(call.name) + (masked ? ", masked" : "") + " at " + std::to_string(a) + ", " +
+                       std::to_string(b));
+          call.draw(a, b);
+        }
+  }
+  EndMaskSystem();
+}
+
 }  // namespace veziv

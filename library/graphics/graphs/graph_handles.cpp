@@ -114,6 +114,11 @@ int QueryGraphDimensions(GraphHandle handle, int* width, int* height) {
   return 0;
 }
 
+int GraphCanBeDrawnInto(const GraphRecord& record) {
+  if (!record.drawInfo) return 0;
+  return record.drawInfo->tiles == nullptr || detail::StoreTexturesTakeDraws(*record.drawInfo) ? 1 : 0;
+}
+
 int AttachGraphLossFlag(GraphHandle handle, int* flag) {
   GraphRecord* record = GetGraphRecord(handle);
   if (!record) return -1;
@@ -149,8 +154,9 @@ int CreateGraphSurface(GraphHandle handle, int width, int height, int alphaFlag,
   GraphRecord* record = GetGraphRecord(handle);
   if (!record) return -1;
   const NewGraphSettings& settings = State().settings;
+  const bool device = detail::GpuDevice() != nullptr;
   GraphCreateRequest request{};
-  request.textureBacked = 0;  // the software form: no Direct3D
+  request.textureBacked = device ? 1 : 0;
   request.defaultPool = static_cast<uint8_t>(settings.defaultPool != 0);
   request.compressedFormat = static_cast<uint8_t>(compressedFormat);
   request.mipLevels = static_cast<uint8_t>(mipLevels != -1 ? mipLevels : 1);
@@ -165,14 +171,22 @@ int CreateGraphSurface(GraphHandle handle, int width, int height, int alphaFlag,
     request.alpha = static_cast<uint8_t>(alphaFlag != 0);
     request.renderTarget = 0;
   }
-  request.colorBits = static_cast<uint8_t>(settings.bitDepth != 0 ? settings.bitDepth : detail::Screen().bits);
-  request.compressedFormat = 0;
   request.palette = static_cast<uint8_t>(paletteFlag != 0);
-  request.systemMemory = 1;
-  request.defaultPool = 0;
-  request.renderTarget = 1;
-  request.mipLevels = 0;
-  request.transColorUse = 0;
+  // The software image keeps the new-graph depth, else the screen's.
+  const int imageBits = settings.bitDepth != 0 ? settings.bitDepth : detail::Screen().bits;
+  if (device) {
+    request.colorBits = static_cast<uint8_t>(settings.bitDepth != 0 ? settings.bitDepth : alphaFlag == 1 ? 32 : detail::Screen().bits);
+    request.systemMemory = 0;
+    if (request.alpha) request.transColorUse = 0;
+  } else {
+    request.colorBits = static_cast<uint8_t>(imageBits);
+    request.compressedFormat = 0;
+    request.systemMemory = 1;
+    request.defaultPool = 0;
+    request.renderTarget = 1;
+    request.mipLevels = 0;
+    request.transColorUse = 0;
+  }
 
   auto* info = static_cast<GraphDrawInfo*>(AllocLibMemoryZeroed(sizeof(GraphDrawInfo)));
   if (!info) {
@@ -190,8 +204,9 @@ int CreateGraphSurface(GraphHandle handle, int width, int height, int alphaFlag,
   record->width = width;
   record->height = height;
 
-  const int type = request.colorBits == 16 ? kSoftType16 : kSoftType32;
-  info->pixelType = (type == kSoftType16 ? 15 : 17) + request.alpha;
+  const int type = imageBits == 16 ? kSoftType16 : kSoftType32;
+  info->pixelType = device ? TextureTypeForRequest(request) : (type == kSoftType16 ? 15 : 17) + request.alpha;
+  info->mipLevels = request.mipLevels;
   const uint32_t transparentValue =
       request.palette ? 0xFFFFu
                       : FindColorCodeForImage(SoftSurfacePixelFormat(type, request.alpha, 0),
@@ -206,9 +221,11 @@ int CreateGraphSurface(GraphHandle handle, int width, int height, int alphaFlag,
     FreeGraphHandle(handle, 0);
     return -1;
   }
-  // With a device the image gets its textures too; without them the graph
-  // still draws on the software road.
-  if (detail::GpuDevice() != nullptr) detail::CreateStoreTextures(info);
+  // With a device the image gets its textures too.
+  if (device && detail::CreateStoreTextures(info) != 0) {
+    FreeGraphHandle(handle, 0);
+    return -1;
+  }
   if (CreateTextureDrawInfo(record) != 0) {
     FreeGraphHandle(handle, 0);
     return -1;
@@ -268,7 +285,10 @@ int ClearGraphToColor(GraphHandle handle, int r, int g, int b, int) {
   // The fill covers the whole graph whatever the current target's draw area is.
   draw.drawArea = DrawRect{0, 0, record->width, record->height};
   if (SoftRenderer().fillBox) SoftRenderer().fillBox(&record->view, &draw.drawArea, colour, draw);
-  if (record->drawInfo) record->drawInfo->texturesStale = 1;
+  // The textures take the filled image over the graph's rectangle, key
+  // colour and alpha as the image has them.
+  const DrawRect rect{record->offsetX, record->offsetY, record->offsetX + record->width, record->offsetY + record->height};
+  detail::MarkStoreStale(record->drawInfo, &rect);
   return 0;
 }
 
@@ -343,6 +363,7 @@ int GetTransparentColorRGB(int* r, int* g, int* b) {
 namespace detail {
 
 void SetSingleTextureWish(int flag) { State().settings.singleTextureWish = flag; }
+int SingleTextureWished() { return State().settings.singleTextureWish; }
 int GraphCount() { return Table().Count(); }
 int GraphEndMark() { return Table().EndIndex(); }
 GraphHandle GraphHandleAtSlot(int slot) { return Table().HandleAt(slot); }

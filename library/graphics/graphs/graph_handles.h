@@ -36,9 +36,12 @@ struct GraphDrawInfo {
   SOFTSURFACE surface;               // the whole image (software form)
   SOFTSURFACE* targetCompanion;      // a software render target's second image, or null
   // The hardware road's copy of the image: tileCount tiles (null without a
-  // device), refilled from the software image before a draw when stale.
+  // device), refilled from the software image where it changed (the stale
+  // rectangle, in store pixels; empty when none) before the next draw.
   TextureTile* tiles;
-  int32_t texturesStale;
+  DrawRect staleRect;
+  int32_t imageVersion;   // counts the software image's changes
+  int32_t drawnOnDevice;  // the textures hold draws the image does not
 };
 
 struct GraphRecord {
@@ -66,6 +69,9 @@ GraphHandle AllocGraphHandle();
 GraphRecord* GetGraphRecord(GraphHandle handle);
 int IsGraphHandleValid(GraphHandle handle);
 int RegisterGraphSourceFile(GraphHandle handle, const char* fileName, GraphHandle other);
+// 1 when the graph can be a draw target: always on the software road; on the
+// device when its textures are not block-compressed.
+int GraphCanBeDrawnInto(const GraphRecord& record);
 
 // Creation and deletion.
 int CreateGraphSurface(GraphHandle handle, int width, int height, int alphaFlag, int paletteFlag,
@@ -84,6 +90,7 @@ int SetGraphicSourceImage(const RasterImage* image, const RasterImage* alphaImag
 namespace detail {
 // The single-texture wish (set by the movie loader, never cleared).
 void SetSingleTextureWish(int flag);
+int SingleTextureWished();
 // Live graphs and the end mark of the table.
 int GraphCount();
 int GraphEndMark();

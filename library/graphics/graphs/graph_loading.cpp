@@ -43,6 +43,7 @@ void LoadedImagePair::Free() {
   colour = RasterImage{};
   alpha = RasterImage{};
   hasAlpha = false;
+  blocks = DeviceBlocks{};
 }
 
 bool LoadedImagePair::Load(const char* fileName, const void* data, int size, const void* alphaData, int alphaSize,
@@ -56,6 +57,7 @@ bool LoadedImagePair::Load(const char* fileName, const void* data, int size, con
                                               &alpha, option);
   hasAlpha = result == 0;
   if (result == -1) return false;
+  if (!hasAlpha) blocks.Keep(colour);
   // The software store holds plain pixels only.
   if (DecompressRasterImageDxt(&colour) != 0 || (hasAlpha && DecompressRasterImageDxt(&alpha) != 0)) {
     Free();
@@ -151,6 +153,99 @@ GraphHandle ImportMovieGraph(const char* fileName, int option) {
   return handle;
 }
 
+// A graph for the picture colour (with its alpha companion), whose textures
+// take the block format compressedKind (0 for plain pixels) with levelCount
+// mip levels (0 for one).
+GraphHandle BuildGraphOfKind(const RasterImage* colour, const RasterImage* alpha, int compressedKind,
+                             int levelCount);
+
+// The blocks a graph's texture takes from the picture: none when the plain
+// pixels must go there (an alpha companion, a mirror), those the loader kept,
+// else the picture's own, kept in *own.
+const DeviceBlocks& BlocksFor(const RasterImage& colour, bool plainNeeded, const DeviceBlocks* loaded,
+                              DeviceBlocks* own) {
+  if (!plainNeeded && loaded) return *loaded;
+  if (!plainNeeded) own->Keep(colour);
+  return *own;
+}
+
+// A picture made ready to fill a graph: the blocks its texture takes (see
+// BlocksFor) kept, its pixels made plain and mirrored here when asked. The
+// mirror is undone, and the transparent colour put back, when it goes.
+class PreparedPicture {
+ public:
+  PreparedPicture(RasterImage* colour, RasterImage* alpha, int reverse, int mirrorHere, const DeviceBlocks* loaded)
+      : colour_(colour),
+        alpha_(alpha),
+        mirror_(reverse == 1 && mirrorHere == 1),
+        blocks_(BlocksFor(*colour, alpha || mirror_, loaded, &own_)) {
+    ready_ = MakePlain(colour) == 0 && MakePlain(alpha) == 0 && (!mirror_ || MirrorImages(colour, alpha) == 0);
+  }
+  ~PreparedPicture() {
+    if (ready_ && mirror_) MirrorImages(colour_, alpha_);
+  }
+  PreparedPicture(const PreparedPicture&) = delete;
+  PreparedPicture& operator=(const PreparedPicture&) = delete;
+
+  bool Ready() const { return ready_; }
+  const DeviceBlocks& Blocks() const { return blocks_; }
+  // The graph's textures take the blocks when the picture gave any.
+  void GiveBlocks(GraphHandle handle) const {
+    if (blocks_.Kind() != 0) TransferBlocksToTexture(handle, blocks_.image);
+  }
+
+ private:
+  const KeptTransparentColour keptColour_;
+  RasterImage* colour_;
+  RasterImage* alpha_;
+  bool mirror_;
+  DeviceBlocks own_;
+  const DeviceBlocks& blocks_;
+  bool ready_ = false;
+};
+
+// A graph from the picture, mirrored here when asked; a compressed picture
+// the device shows as it is gives its texture the blocks.
+GraphHandle BuildGraphKeepingBlocks(RasterImage* colour, RasterImage* alpha, int reverse, int mirrorHere,
+                                    const DeviceBlocks* loaded) {
+  if (!colour) return -1;
+  const PreparedPicture picture(colour, alpha, reverse, mirrorHere, loaded);
+  if (!picture.Ready()) return -1;
+  const DeviceBlocks& blocks = picture.Blocks();
+  const int levels = blocks.Kind() != 0 ? blocks.image.levelCount : colour->levelCount;
+  GraphHandle handle = BuildGraphOfKind(colour, alpha, blocks.Kind(), levels);
+  if (handle != -1 && SetGraphicSourceImage(colour, alpha, 0, 0, handle, 0, nullptr) != 0) {
+    FreeGraphHandle(handle, 0);
+    handle = -1;
+  }
+  if (handle != -1) picture.GiveBlocks(handle);
+  return handle;
+}
+
+// The blocks the loader kept, unless the loaded pixels were mirrored since.
+const DeviceBlocks* BlocksUnlessMirrored(const detail::LoadedImagePair& images, int reverse) {
+  return reverse == 1 ? nullptr : &images.blocks;
+}
+
+// A graph refilled from the picture (of the graph's size), with the blocks as
+// for a new graph.
+int RebuildKeepingBlocks(RasterImage* colour, RasterImage* alpha, GraphHandle handle, int option, int reverse,
+                         int mirrorHere, const DeviceBlocks* loaded) {
+  const GraphRecord* record = GetGraphRecord(handle);
+  if (!record || !colour) return -1;
+  if (colour->width != record->width || colour->height != record->height) return -1;
+  if (alpha && (alpha->width != record->width || alpha->height != record->height)) return -1;
+  const PreparedPicture picture(colour, alpha, reverse, mirrorHere, loaded);
+  if (!picture.Ready()) return -1;
+  if (SetGraphicSourceImage(colour, alpha, 0, 0, handle, option, nullptr) != 0) return -1;
+  picture.GiveBlocks(handle);
+  return 0;
+}
+
+// The picture made into a graph cut into count pieces (see SplitRasterIntoGraphs).
+int SplitKeepingBlocks(RasterImage* colour, RasterImage* alpha, int count, int across, int down, int width,
+                       int height, GraphHandle* handles, const DeviceBlocks* loaded, int reverse = 0);
+
 // A coordinate of the division, or -1 (which no image holds) when it leaves
 // the int range.
 int PieceCoordinate(int64_t value) { return value < 0 || value > INT_MAX ? -1 : int(value); }
@@ -179,13 +274,14 @@ GraphHandle ImportGraphFile(const char* fileName, int flag) {
   return ImportGraphFileToHandle(fileName, flag == 0 ? 1 : 0, 0, 0);
 }
 
-GraphHandle ImportGraphFileToHandle(const char* fileName, int flag, int reverse, int movieOption) {
+GraphHandle ImportGraphFileToHandle(const char* fileName, int, int reverse, int movieOption) {
   if (!GraphicsStarted() || !fileName) return -1;
   WaitWhileInactive();
   detail::LoadedImagePair images;
   if (images.Load(fileName, nullptr, 0, nullptr, 0, 0)) {
     if (reverse == 1 && MirrorImages(&images.colour, images.Alpha()) != 0) return -1;
-    const GraphHandle handle = BuildGraphFromRasterEx(&images.colour, images.Alpha(), flag, reverse, 0);
+    const GraphHandle handle =
+        BuildGraphKeepingBlocks(&images.colour, images.Alpha(), reverse, 0, BlocksUnlessMirrored(images, reverse));
     if (handle != -1) RegisterGraphSourceFile(handle, fileName, -1);
     return handle;
   }
@@ -199,21 +295,17 @@ GraphHandle ImportGraphFileToHandle(const char* fileName, int flag, int reverse,
 }
 
 GraphHandle BuildGraphFromRasterEx(RasterImage* colour, RasterImage* alpha, int, int reverse, int mirrorHere) {
-  if (!colour) return -1;
-  const KeptTransparentColour keptColour;
-  if (MakePlain(colour) != 0 || MakePlain(alpha) != 0) return -1;
-  const bool mirrored = reverse == 1 && mirrorHere == 1;
-  if (mirrored && MirrorImages(colour, alpha) != 0) return -1;
-  GraphHandle handle = BuildGraphFromRaster(colour, alpha);
-  if (handle != -1 && SetGraphicSourceImage(colour, alpha, 0, 0, handle, 0, nullptr) != 0) {
-    FreeGraphHandle(handle, 0);
-    handle = -1;
-  }
-  if (mirrored) MirrorImages(colour, alpha);
-  return handle;
+  return BuildGraphKeepingBlocks(colour, alpha, reverse, mirrorHere, nullptr);
 }
 
 GraphHandle BuildGraphFromRaster(const RasterImage* colour, const RasterImage* alpha) {
+  return colour ? BuildGraphOfKind(colour, alpha, int(colour->format.compressedKind), colour->levelCount) : -1;
+}
+
+namespace {
+
+GraphHandle BuildGraphOfKind(const RasterImage* colour, const RasterImage* alpha, int compressedKind,
+                             int levelCount) {
   if (!GraphicsStarted() || !colour) return -1;
   WaitWhileInactive();
   if (alpha && (alpha->width != colour->width || alpha->height != colour->height)) return -1;
@@ -226,15 +318,16 @@ GraphHandle BuildGraphFromRaster(const RasterImage* colour, const RasterImage* a
   const PixelFormatDesc& format = colour->format;
   const int alphaFlag = format.alphaWidth != 0 || alpha ? 1 : 0;
   const int paletteFlag = format.bytesPerPixel == 1 && !alphaFlag ? 1 : 0;
-  const int mipLevels = colour->levelCount != 0 ? colour->levelCount : -1;
-  if (CreateGraphSurface(handle, colour->width, colour->height, alphaFlag, paletteFlag, int(format.compressedKind),
-                         mipLevels) != 0)
+  const int mipLevels = levelCount != 0 ? levelCount : -1;
+  if (CreateGraphSurface(handle, colour->width, colour->height, alphaFlag, paletteFlag, compressedKind, mipLevels) != 0)
     return -1;
   return handle;
 }
 
+}  // namespace
+
 int ImportGraphFileAsPieces(const char* fileName, int count, int across, int down, int width, int height,
-                            GraphHandle* handles, int flag) {
+                            GraphHandle* handles, int) {
   if (!fileName) return -1;
   WaitWhileInactive();
   detail::LoadedImagePair images;
@@ -242,17 +335,24 @@ int ImportGraphFileAsPieces(const char* fileName, int count, int across, int dow
     WriteLogFormat("右記のグラフィックファイルのロードに失敗しました：%s", fileName);
     return -1;
   }
-  const int result = SplitRasterIntoGraphs(&images.colour, images.Alpha(), count, across, down, width, height,
-                                           handles, flag == 0 ? 1 : 0, 0, 0);
+  const int result = SplitKeepingBlocks(&images.colour, images.Alpha(), count, across, down, width, height, handles,
+                                        &images.blocks);
   if (result == 0)
     for (int i = 0; i < count; ++i) RegisterGraphSourceFile(handles[i], fileName, -1);
   return result;
 }
 
 int SplitRasterIntoGraphs(RasterImage* colour, RasterImage* alpha, int count, int across, int down, int width,
-                          int height, GraphHandle* handles, int flag, int reverse, int) {
+                          int height, GraphHandle* handles, int, int reverse, int) {
+  return SplitKeepingBlocks(colour, alpha, count, across, down, width, height, handles, nullptr, reverse);
+}
+
+namespace {
+
+int SplitKeepingBlocks(RasterImage* colour, RasterImage* alpha, int count, int across, int down, int width,
+                       int height, GraphHandle* handles, const DeviceBlocks* loaded, int reverse) {
   if (count > 0 && !handles) return -1;
-  const GraphHandle whole = BuildGraphFromRasterEx(colour, alpha, flag, reverse, 0);
+  const GraphHandle whole = BuildGraphKeepingBlocks(colour, alpha, reverse, 0, loaded);
   const int made = whole == -1 ? 0 : CutPieces(whole, count, across, down, width, height, reverse, handles);
   const bool complete = whole != -1 && made >= count;
   // A failed piece, or rows that ran out before count pieces: no half division
@@ -269,12 +369,14 @@ int SplitRasterIntoGraphs(RasterImage* colour, RasterImage* alpha, int count, in
   return complete ? 0 : -1;
 }
 
-GraphHandle DecodeGraphFromBuffer(const void* data, int size, const void* alphaData, int alphaSize, int flag,
+}  // namespace
+
+GraphHandle DecodeGraphFromBuffer(const void* data, int size, const void* alphaData, int alphaSize, int,
                                   int reverse) {
   detail::LoadedImagePair images;
   if (!images.Load(nullptr, data, size, alphaData, alphaSize, 0)) return -1;
   if (reverse == 1 && MirrorImages(&images.colour, images.Alpha()) != 0) return -1;
-  return BuildGraphFromRasterEx(&images.colour, images.Alpha(), flag, reverse, 0);
+  return BuildGraphKeepingBlocks(&images.colour, images.Alpha(), reverse, 0, BlocksUnlessMirrored(images, reverse));
 }
 
 int RedecodeGraphFromBuffer(const void* data, int size, GraphHandle handle, const void* alphaData, int alphaSize,
@@ -282,22 +384,13 @@ int RedecodeGraphFromBuffer(const void* data, int size, GraphHandle handle, cons
   detail::LoadedImagePair images;
   if (!images.Load(nullptr, data, size, alphaData, alphaSize, 0)) return -1;
   if (reverse == 1 && MirrorImages(&images.colour, images.Alpha()) != 0) return -1;
-  return RebuildGraphFromRaster(&images.colour, images.Alpha(), handle, option, reverse, 0);
+  return RebuildKeepingBlocks(&images.colour, images.Alpha(), handle, option, reverse, 0,
+                              BlocksUnlessMirrored(images, reverse));
 }
 
 int RebuildGraphFromRaster(RasterImage* colour, RasterImage* alpha, GraphHandle handle, int option, int reverse,
                            int mirrorHere) {
-  const GraphRecord* record = GetGraphRecord(handle);
-  if (!record || !colour) return -1;
-  if (colour->width != record->width || colour->height != record->height) return -1;
-  if (alpha && (alpha->width != record->width || alpha->height != record->height)) return -1;
-  const KeptTransparentColour keptColour;
-  if (MakePlain(colour) != 0 || MakePlain(alpha) != 0) return -1;
-  const bool mirrored = reverse == 1 && mirrorHere == 1;
-  if (mirrored && MirrorImages(colour, alpha) != 0) return -1;
-  const int result = SetGraphicSourceImage(colour, alpha, 0, 0, handle, option, nullptr);
-  if (mirrored) MirrorImages(colour, alpha);
-  return result == 0 ? 0 : -1;
+  return RebuildKeepingBlocks(colour, alpha, handle, option, reverse, mirrorHere, nullptr);
 }
 
 }  // namespace veziv

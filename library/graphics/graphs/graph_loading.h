@@ -4,6 +4,7 @@
 // existing graph refilled from memory.
 #pragma once
 
+#include "library/graphics/device/graph_textures.h"
 #include "library/graphics/graphs/graph_handles.h"
 #include "library/graphics/images/raster_image.h"
 #include "library/veziv.h"
@@ -16,6 +17,9 @@ struct LoadedImagePair {
   RasterImage colour{};
   RasterImage alpha{};
   bool hasAlpha = false;
+  // A compressed colour picture's blocks, kept when the device shows them as
+  // they are (and no alpha companion changes the picture).
+  DeviceBlocks blocks;
 
   LoadedImagePair() = default;
   LoadedImagePair(const LoadedImagePair&) = delete;
@@ -25,7 +29,8 @@ struct LoadedImagePair {
   void Free();
   // From the file (with its "_a" companion) when fileName is given, else from
   // the two memory blocks, with the loaders' option word; block-compressed
-  // pictures come back decoded. false when the colour image does not load.
+  // pictures come back decoded (their blocks kept aside as above). false
+  // when the colour image does not load.
   bool Load(const char* fileName, const void* data, int size, const void* alphaData, int alphaSize, int option);
 };
 

@@ -3,6 +3,7 @@
 // transparent index found again afterwards.
 #include <cstring>
 
+#include "library/graphics/device/graph_textures.h"
 #include "library/graphics/graphs/graph_handles.h"
 #include "library/graphics/images/pixel_format.h"
 #include "library/graphics/images/raster_image.h"
@@ -53,7 +54,9 @@ int TransferImageToGraph(const RasterImage* image, const RasterImage* alphaImage
   const int result = SoftSurfaceFromRaster(image, alphaImage, &info.surface, rect.left, rect.top, width, height,
                                            dstX + record->offsetX, dstY + record->offsetY, keyAlpha);
   if (result < 0) return result;
-  info.texturesStale = 1;
+  const DrawRect stale{dstX + record->offsetX, dstY + record->offsetY, dstX + record->offsetX + width,
+                       dstY + record->offsetY + height};
+  detail::MarkStoreStale(&info, &stale);
   SoftSurfaceShared& block = *info.surface.base;
   if (info.request.palette && block.paletteFlag && block.palette) {
     int r = 0, g = 0, b = 0;

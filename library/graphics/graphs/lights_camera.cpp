@@ -28,6 +28,8 @@ struct LightCameraState {
   int lightsChanged = 0;
   int fullRefresh = 0;
   int highestDeviceIndex = -1;  // the highest device index the last refresh used
+  int lightingOff = 0;           // 0: the device's lighting is on
+  int statePair[2] = {0, 0};     // two words of the draw state that nothing sets
   DrawCamera camera;
   DrawMaterial material{};
 };
@@ -82,7 +84,7 @@ int ApplyLightToDevice(int index, int enable, const LightDescription& light) {
 
 int ApplyLights() {
   LightCameraState& s = State();
-  SetLightingEnableCached(1);
+  SetLightingEnableCached(s.lightingOff == 0 ? 1 : 0);
   if (!s.lightsChanged && !s.fullRefresh) return 0;
   int next = 0;
   for (int slot = 0; slot < s.lights->EndIndex(); ++slot) {
@@ -107,27 +109,27 @@ int UpdateLightShaderConstants() {
   const detail::DeviceStateCache& c = detail::DeviceCache();
   gpu::Device* device = detail::GpuDevice();
   if (device == nullptr || !c.shadersInUse) return 0;
-  const gpu::MaterialDesc& m = c.material;
+  const MaterialWords& m = c.material;
   for (int i = 0; i <= c.highestLight && i < 4; ++i) {
     if (!c.lightOn[i]) continue;
-    const gpu::LightDesc& l = c.lights[i];
+    const LightDescription& l = c.lights[i];
     float v[7][4] = {};
     for (int k = 0; k < 4; ++k) {
       v[0][k] = l.diffuse[k] * m.diffuse[k];
       v[1][k] = l.specular[k] * m.specular[k];
       v[2][k] = l.ambient[k] * m.ambient[k];
     }
-    v[3][0] = l.position[0], v[3][1] = l.position[1], v[3][2] = l.position[2], v[3][3] = l.range;
-    v[4][0] = l.direction[0], v[4][1] = l.direction[1], v[4][2] = l.direction[2], v[4][3] = l.falloff;
+    v[3][0] = l.position.x, v[3][1] = l.position.y, v[3][2] = l.position.z, v[3][3] = l.range;
+    v[4][0] = l.direction.x, v[4][1] = l.direction.y, v[4][2] = l.direction.z, v[4][3] = l.falloff;
     v[5][0] = l.attenuation[0], v[5][1] = l.attenuation[1], v[5][2] = l.attenuation[2];
     v[6][0] = l.theta, v[6][1] = l.phi;
-    device->SetVertexShaderConstantF(18 + 7 * i, &v[0][0], 7);
-    device->SetPixelShaderConstantF(8 + 3 * i, &v[0][0], 3);
+    device->SetProgramConstants(0, 18 + 7 * i, &v[0][0], 7);
+    device->SetProgramConstants(1, 8 + 3 * i, &v[0][0], 3);
   }
   float ambient[4];
   for (int k = 0; k < 4; ++k) ambient[k] = m.ambient[k] * c.ambient[k] + m.emissive[k];
-  device->SetVertexShaderConstantF(1, ambient, 1);
-  device->SetPixelShaderConstantF(1, ambient, 1);
+  device->SetProgramConstants(0, 1, ambient, 1);
+  device->SetProgramConstants(1, 1, ambient, 1);
   return 0;
 }
 
@@ -145,6 +147,12 @@ int FreeAllLightHandles() {
   s.lights->DeleteAll([&s](int handle) {
     if (handle != s.current) FreeLightHandle(handle);
   });
+  return 0;
+}
+
+int GetDrawStatePair(int* first, int* second) {
+  if (first) *first = State().statePair[0];
+  if (second) *second = State().statePair[1];
   return 0;
 }
 
@@ -226,6 +234,8 @@ void ResetLightsAndCamera() {
   SetMatrixToIdentity(&s.camera.world);
   SetMatrixToIdentity(&s.camera.view);
   SetMatrixToIdentity(&s.camera.viewport);
+  s.lightingOff = 0;
+  s.statePair[0] = s.statePair[1] = 0;
   s.material = DrawMaterial{{0.8f, 0.8f, 0.8f, 1.0f}, {0.8f, 0.8f, 0.8f, 0.0f}, {0, 0, 0, 0}, {0, 0, 0, 0}, 20.0f};
   s.lightsChanged = 1;
 }
@@ -269,6 +279,23 @@ void ResetLightTableForTest() {
   s.fullRefresh = 0;
   s.highestDeviceIndex = -1;
   s.camera = DrawCamera{};
+}
+
+void SetLightingOffWord(int word) { State().lightingOff = word; }
+
+void SetCameraWorldMatrix(const Matrix& matrix) {
+  State().camera.world = matrix;
+  State().camera.productValid = 0;
+}
+
+void SetCameraViewMatrix(const Matrix& matrix) {
+  State().camera.view = matrix;
+  State().camera.productValid = 0;
+}
+
+void SetCameraProjectionMatrix(const Matrix& matrix) {
+  State().camera.projection = matrix;
+  State().camera.productValid = 0;
 }
 
 DrawCamera& DrawCameraForTest() { return State().camera; }

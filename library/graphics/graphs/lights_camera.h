@@ -68,7 +68,10 @@ struct DrawMaterial {
   float power;
 };
 
-// Hands the enabled lights to the device in slot order (device indices from 0)
+// The two draw-state words read beside the lights (each pointer may be null). 0.
+int GetDrawStatePair(int* first, int* second);
+// Switches the device's lighting as the draw state's lighting-off word says,
+// then hands the enabled lights to the device in slot order (device indices from 0)
 // when they changed or a full refresh is due, and switches off the indices
 // no longer used. 0.
 int ApplyLights();
@@ -100,6 +103,13 @@ void RequestFullLightRefresh();
 void FreeEveryLight();
 // Deletes every light and clears the current one (graphics end; tests).
 void ResetLightTableForTest();
+// The draw state's lighting-off word (0, lighting on, after every reset).
+void SetLightingOffWord(int word);
+// The matrices the device's transform setters keep in the camera; each marks
+// the combined transform stale.
+void SetCameraWorldMatrix(const Matrix& matrix);
+void SetCameraViewMatrix(const Matrix& matrix);
+void SetCameraProjectionMatrix(const Matrix& matrix);
 // The camera record itself: nothing in the library selects the orthographic
 // mode or a scale other than 1, so tests set them here.
 DrawCamera& DrawCameraForTest();

@@ -1,6 +1,6 @@
 // The mask screen: while masked drawing is active, drawing goes into a
-// separate mask-screen image and the bracket copies back only the pixels whose
-// mask byte lets them through. Nothing in the program requests a mask screen,
+// separate mask screen (an image, or on the device a texture) and the bracket
+// copies back only the pixels whose mask byte lets them through. Nothing in the program requests a mask screen,
 // so masked drawing stays off and the bracket returns at once; the mechanism
 // is here for the draw target and the drawing calls to call.
 #pragma once
@@ -33,6 +33,10 @@ int IsMaskedDrawActive();
 SOFTSURFACE* MaskScreenImage();
 
 namespace detail {
+// The device's mask screen while masked drawing is on (0 otherwise, or
+// without a device), and its textures released (graphics end, device loss).
+uint32_t DeviceMaskScreen();
+void ReleaseDeviceMaskTextures();
 // The mask byte buffer (null when none) and its pitch.
 uint8_t* MaskBytes(int* pitch);
 // The mask use wish set directly, without the buffer check (the draw-state reset).

@@ -26,6 +26,7 @@ constexpr GraphicsCallSites kDefaults = {
     .end_font_system = Nothing,
     .remember_default_font = Nothing,
     .reapply_default_font = Nothing,
+    .recreate_all_fonts = Nothing,
 };
 
 }  // namespace

@@ -44,6 +44,8 @@ struct GraphicsCallSites {
   // the restart of graphics: noted before, put back after.
   void (*remember_default_font)();
   void (*reapply_default_font)();
+  // After a lost device came back: every font made again with the same handle.
+  void (*recreate_all_fonts)();
 };
 
 GraphicsCallSites& GraphicsCalls();

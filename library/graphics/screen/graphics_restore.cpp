@@ -6,7 +6,13 @@
 
 #include "library/foundation/memory_log/log.h"
 #include "library/foundation/start/library_start.h"
+#include "library/graphics/device/draw_backend.h"
+#include "library/graphics/device/gpu_setup.h"
+#include "library/graphics/device/graph_textures.h"
+#include "library/graphics/device/model_support.h"
+#include "library/graphics/graphs/drawers.h"
 #include "library/graphics/graphs/graph_handles.h"
+#include "library/graphics/graphs/lights_camera.h"
 #include "library/graphics/graphs/graph_loading.h"
 #include "library/graphics/graphs/mask_screen.h"
 #include "library/graphics/screen/graphics_context.h"
@@ -71,18 +77,48 @@ int ReloadGraphsFromFiles() {
     if (!file.Holds(name, option) && !file.Load(name, option)) continue;
     SetGraphicSourceImage(&file.images.colour, file.images.Alpha(), record->sourceX, record->sourceY, handle, option,
                           name.c_str());
+    // A graph that shows the whole compressed picture gets its blocks back.
+    if (file.images.blocks.Kind() != 0 && record->sourceX == 0 && record->sourceY == 0)
+      TransferBlocksToTexture(handle, file.images.blocks.image);
   }
   return 0;
 }
 
 int RecoverLostDevice() {
   RestoreState& restore = State();
+  // A device that lost its objects goes whole, textures, mask screen and all.
+  const bool lost = detail::DeviceLost() != 0;
+  if (lost && !detail::IsLibraryEnding()) detail::ReleaseGpuDevice();
   if (void (*endInput)() = detail::RegisteredSubsystems().terminate_input) endInput();
   if (detail::IsLibraryEnding() || !GraphicsStarted()) return 0;
   detail::GraphicsLifecycleCalls().setup_device();
-  // Before the program's callback, which may draw.
+  if (!lost) {
+    // Before the program's callback, which may draw.
+    RestoreMaskScreen();
+    if (restore.callback != nullptr) restore.callback();
+    detail::GraphicsCalls().reopen_all_movies();
+    return 0;
+  }
+  WriteLogText("グラフィックデバイスを復帰します\n");
+  detail::ChooseDrawers(detail::GpuInUse() != 0);
+  // Every graph's textures again, refilled from its image; then the mask
+  // screen, the draw target and the device's state as the cache holds it.
+  RecreateAllGraphTextures();
   RestoreMaskScreen();
-  if (restore.callback != nullptr) restore.callback();
+  SelectDrawTarget(GetCurrentDrawTarget());
+  RestoreDeviceState();
+  for (int i = 0; i < 2; ++i) {
+    ClearDrawTarget();
+    PresentBackBuffer();
+  }
+  if (restore.callback != nullptr)
+    restore.callback();
+  else
+    ReloadGraphsFromFiles();
+  RestoreModelTextures();
+  detail::GraphicsCalls().recreate_all_fonts();
+  RefreshAllModelBases();
+  detail::RequestFullLightRefresh();
   detail::GraphicsCalls().reopen_all_movies();
   return 0;
 }

@@ -12,7 +12,9 @@
 #include "library/foundation/start/library_start.h"
 #include "library/veziv.h"
 #include "library/graphics/device/gpu_setup.h"
+#include "library/graphics/device/shader_pack.h"
 #include "library/graphics/graphs/draw_state.h"
+#include "library/graphics/graphs/drawers.h"
 #include "library/graphics/graphs/graph_handles.h"
 #include "library/graphics/graphs/lights_camera.h"
 #include "library/graphics/graphs/mask_screen.h"
@@ -99,6 +101,7 @@ int StartGraphicsSystem() {
     return -1;
   }
   screen.started = 1;
+  detail::ChooseDrawers(detail::GpuInUse() != 0);
   CreatePrimarySoftSurface();
   ResetDrawState();
   BuildBlendTables();
@@ -114,6 +117,8 @@ int EndGraphicsSystem() {
   detail::DisconnectGraphicsFromPump();
   FreeAllGraphHandles(0);
   detail::ReleaseGpuDevice();
+  detail::ChooseDrawers(false);
+  detail::ReleaseShaderPack();
   EndMaskSystem();
   DeleteMaskHandleAll();
   detail::FreeEveryLight();
@@ -126,8 +131,8 @@ int EndGraphicsSystem() {
 
 int PresentBackBuffer() {
   if (!detail::IsLibraryInitialised() || IsWindowEnded()) return -1;
-  detail::CopyGpuFrameToScreenImage();
   if (IsScreenLogActive()) DrawScreenLogOverScreen();
+  if (detail::GpuInUse()) return detail::PresentScreenFrame();
   const SOFTSURFACE* image = detail::Screen().image;
   if (!SoftSurfaceIsValid(image)) return 0;
   int pitch = image->base->pitch;

@@ -3,6 +3,7 @@
 
 #include "library/foundation/core/helpers.h"
 #include "library/veziv.h"
+#include "library/graphics/device/gpu_setup.h"
 #include "library/graphics/screen/graphics_context.h"
 #include "library/graphics/screen/screen_mode.h"
 #include "platform/os/clock.h"
@@ -39,6 +40,16 @@ int PresentScreenImage(const uint8_t* pixels, int width, int height, int pitch) 
   request.destination = rects.destination;
   request.wait_for_vblank = m.no_vblank_wait == 0;
   return pw::PresentScreenImage(request) ? 0 : -1;
+}
+
+int PresentScreenFrame() {
+  if (!pw::HasWindow()) return 0;
+  const GraphicsScreen& m = Screen();
+  const PresentRects rects = ComputePresentRects(m.width, m.height, m.half_size != 0, IsWindowedMode() != 0,
+                                                 GetWindowZoomRatio());
+  if (!m.no_vblank_wait) WaitFrameInterval();
+  return PresentDeviceFrame(rects.source.width, rects.source.height, rects.destination.width,
+                            rects.destination.height, m.no_vblank_wait == 0);
 }
 
 std::vector<DisplayModeRecord> KeepListedModes(const std::vector<pw::DisplayMode>& modes) {

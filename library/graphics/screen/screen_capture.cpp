@@ -1,11 +1,14 @@
-// Screen capture on the software road: the draw target's image is read in
+// Screen capture: on the software road the draw target's image is read in
 // place, copied into a graph's view or described by an image record that
-// points into its pixels for the file writers.
+// points into its pixels for the file writers; on the device the target's
+// rectangle is copied into the graph's textures on the device, and read back
+// only to be written to a file.
 #include "library/veziv.h"
 #include "library/graphics/images/softsurface_raster.h"
 
 #include <cstddef>
 #include <cstring>
+#include <vector>
 
 #include "library/graphics/graphs/draw_state.h"
 #include "library/graphics/graphs/graph_handles.h"
@@ -13,7 +16,10 @@
 #include "library/graphics/images/pixel_format.h"
 #include "library/graphics/images/raster_image.h"
 #include "library/softrender/surface/softsurface.h"
+#include "library/graphics/device/device_cache.h"
+#include "library/graphics/device/draw_backend.h"
 #include "library/graphics/device/gpu_setup.h"
+#include "library/graphics/device/graph_textures.h"
 
 namespace veziv {
 namespace {
@@ -25,8 +31,6 @@ SOFTSURFACE* TargetHolding(int x1, int y1, int x2, int y2) {
   SOFTSURFACE* target = DrawTargetOwnImage();
   if (!SoftSurfaceIsValid(target)) return nullptr;
   if (x1 < 0 || x1 >= x2 || x2 > target->width || y1 < 0 || y1 >= y2 || y2 > target->height) return nullptr;
-  // On the hardware road the device's frame is brought into the image first.
-  detail::BeginSoftwareDrawOnScreen(DrawRect{x1, y1, x2, y2});
   return target;
 }
 
@@ -78,22 +82,73 @@ int CopyThroughScratch(SOFTSURFACE* destination, const SOFTSURFACE* source, cons
   return result;
 }
 
+// The draw target's one texture holding (x1, y1)-(x2, y2), and where the
+// rectangle lies in it; false when none holds it whole.
+bool DeviceTargetHolding(int x1, int y1, int x2, int y2, platform::gpu::TextureId* texture, DrawRect* rect) {
+  int width = 0, height = 0;
+  if (QueryGraphDimensions(GetCurrentDrawTarget(), &width, &height) != 0) return false;
+  if (x1 < 0 || x1 >= x2 || x2 > width || y1 < 0 || y1 >= y2 || y2 > height) return false;
+  detail::RenderTargets targets;
+  if (!detail::DrawTargetTextures(&targets)) return false;
+  FlushVertexBatch();
+  for (int i = 0; i < targets.count; ++i) {
+    const DrawRect in{x1 - targets.originX[i], y1 - targets.originY[i], x2 - targets.originX[i], y2 - targets.originY[i]};
+    if (targets.count > 1 && (in.left < 0 || in.top < 0)) continue;
+    *texture = targets.texture[i];
+    *rect = in;
+    return true;
+  }
+  return false;
+}
+
+int CaptureOnDevice(int x1, int y1, int x2, int y2, GraphRecord* record) {
+  if (x2 - x1 != record->width || y2 - y1 != record->height) return -1;
+  platform::gpu::TextureId texture = 0;
+  DrawRect rect{};
+  if (!DeviceTargetHolding(x1, y1, x2, y2, &texture, &rect)) return -1;
+  return detail::CopyTargetIntoGraph(texture, rect, record);
+}
+
+int WriteFromDevice(int x1, int y1, int x2, int y2, const char* fileName, int type, int jpegQuality, int pngOption) {
+  platform::gpu::TextureId texture = 0;
+  DrawRect rect{};
+  if (!DeviceTargetHolding(x1, y1, x2, y2, &texture, &rect)) return -1;
+  EndSceneIfOpen();
+  std::vector<uint32_t> pixels(static_cast<size_t>(x2 - x1) * static_cast<size_t>(y2 - y1));
+  if (!detail::GpuDevice()->CaptureTargetRect(texture, {rect.left, rect.top, rect.right, rect.bottom}, pixels.data()))
+    return -1;
+  RasterImage region{};
+  SetPixelFormatDescX8R8G8B8(&region.format);
+  region.width = x2 - x1;
+  region.height = y2 - y1;
+  region.pitch = region.width * 4;
+  region.pixels = pixels.data();
+  switch (type) {
+    case 0: SaveRasterImageAsBmp(fileName, &region); break;
+    case 1: WriteJpegFile(fileName, &region, jpegQuality); break;
+    case 2: WritePngFile(fileName, &region, pngOption); break;
+    default: break;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int CaptureScreenToGraph(int x1, int y1, int x2, int y2, int graph) {
   GraphRecord* record = GetGraphRecord(graph);
   if (record == nullptr || !SoftSurfaceIsValid(&record->view)) return -1;
+  if (detail::GpuInUse()) return CaptureOnDevice(x1, y1, x2, y2, record);
   const SOFTSURFACE* target = TargetHolding(x1, y1, x2, y2);
   if (target == nullptr || x2 - x1 != record->width || y2 - y1 != record->height) return -1;
   const DrawRect rect{x1, y1, x2, y2};
   const int result = target->base == record->view.base ? CopyThroughScratch(&record->view, target, rect)
                                                         : SoftSurfaceCopyRect(&record->view, target, &rect, 0, 0);
-  if (record->drawInfo) record->drawInfo->texturesStale = 1;
   return result < 0 ? -1 : 0;
 }
 
 int WriteScreenRegionImage(int x1, int y1, int x2, int y2, const char* fileName, int type, int jpegQuality,
                            int /*jpegOption*/, int pngOption) {
+  if (detail::GpuInUse()) return WriteFromDevice(x1, y1, x2, y2, fileName, type, jpegQuality, pngOption);
   const SOFTSURFACE* target = TargetHolding(x1, y1, x2, y2);
   if (target == nullptr) return -1;
   const RasterImage region = DescribeRegion(*target, x1, y1, x2, y2);

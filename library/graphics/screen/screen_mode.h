@@ -64,6 +64,8 @@ PresentRects ComputePresentRects(int screen_width, int screen_height, bool half_
 // the present does not wait. 0 (also without a window), or -1 when the image
 // cannot be shown.
 int PresentScreenImage(const uint8_t* pixels, int width, int height, int pitch);
+// The device's frame shown the same way, without reading it back. 0 or -1.
+int PresentScreenFrame();
 
 }  // namespace detail
 }  // namespace veziv

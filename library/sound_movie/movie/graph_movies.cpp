@@ -1,8 +1,10 @@
-// Movies shown in graphs: the frame hand-over into a graph's store, and the
-// three calls the game makes on a movie graph.
+// Movies shown in graphs: the frame hand-over into a graph's store (its
+// textures on the device, its software image otherwise), and the three calls
+// the game makes on a movie graph.
 #include <algorithm>
 #include <cstring>
 
+#include "library/graphics/device/graph_textures.h"
 #include "library/graphics/graphs/graph_handles.h"
 #include "library/graphics/images/softsurface_raster.h"
 #include "library/sound_movie/movie/movie_handles.h"
@@ -15,6 +17,11 @@ void MovieFrameToGraphCallback(MovieHandleData* movie, int graph) {
   if (movie->theora && FetchTheoraFrame(movie->decoder, 1, 0) != 1) return;
   const RasterImage* frame = movie->frameImage;
   if (frame == nullptr || frame->pixels == nullptr) return;
+  // A store with textures takes each new frame into them straight away.
+  if (record->drawInfo->tiles != nullptr) {
+    detail::TransferRasterToTextures(record, *frame, frame->width);
+    return;
+  }
   SOFTSURFACE& store = record->drawInfo->surface;
   SoftSurfaceShared* block = store.base;
   const int width = std::min(record->width, frame->width);

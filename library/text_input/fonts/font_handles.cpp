@@ -13,6 +13,8 @@
 #include "library/graphics/screen/screen_mode.h"
 #include "library/graphics/images/texture_formats.h"
 #include "library/text_input/fonts/font_handles.h"
+
+#include "library/graphics/device/gpu_setup.h"
 #include "library/text_input/fonts/font_rasterizer.h"
 #include "library/text_input/fonts/font_system.h"
 #include "library/text_input/fonts/glyph_raster.h"
@@ -149,7 +151,8 @@ FontHandle CreateFontHandle(const char* face, int size, int thickness, int type,
   record->italic = italic;
   record->spacing = 0;
   record->check = HandleCheck(handle);
-  record->textureCache = Fonts().textureCacheWanted;
+  // With the device in use the glyph cache lives in textures.
+  record->textureCache = Fonts().textureCacheWanted || detail::GpuInUse() ? 1 : 0;
   detail::CopyFaceName(record->face, face);
 
   if (!OpenPlatformFont(record)) {

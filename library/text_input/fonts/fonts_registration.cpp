@@ -54,6 +54,7 @@ void RegisterFontsWithLibrary() {
   calls.end_font_system = [] { TerminateFont(); };
   calls.remember_default_font = RememberDefaultFont;
   calls.reapply_default_font = ReapplyDefaultFont;
+  calls.recreate_all_fonts = [] { RecreateFontHandleAll(); };
 
   ScreenLogServices log;
   log.ready = [] { return Screen().started != 0 && GetAppWindowHandle() != nullptr; };

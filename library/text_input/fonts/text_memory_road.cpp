@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "library/graphics/device/gpu_setup.h"
+#include "library/graphics/graphs/drawers.h"
 #include "library/graphics/graphs/draw_state.h"
 #include "library/graphics/screen/screen_mode.h"
 #include "library/graphics/screen/primary_soft_surface.h"
@@ -172,15 +173,12 @@ int DrawTextWithMemoryCache(const char* text, uint32_t colour, int font, uint32_
   }
   const bool smooth = (record->type & 2) != 0;
   const int mode = GetBlendMode(), param = GetBlendParam();
-  // On the hardware road the string's box of the device's frame comes into
-  // the screen image for the software road to draw on, and goes back after.
-  const DrawRect onScreen{x, y, x + size[0], y + size[1]};
-  if (!smooth && (mode == 0 || (mode == 1 && param == 255))) {
+  // On the device the string always goes through the work image, which the
+  // device then draws.
+  if (!smooth && (mode == 0 || (mode == 1 && param == 255)) && !detail::GpuInUse()) {
     const DrawRect area = GetDrawArea();
-    detail::BeginSoftwareDrawOnScreen(onScreen);
     ProcessTextWithFont(1, x, y, 0, 1.0, 1.0, text, colour, CurrentDrawTargetImage(), &area, 1, font, edgeColour, -1,
                         vertical, nullptr);
-    detail::EndSoftwareDrawOnScreen(onScreen);
     return 0;
   }
 
@@ -210,14 +208,7 @@ int DrawTextWithMemoryCache(const char* text, uint32_t colour, int font, uint32_
   DrawRect box{x, y, x + size[0], y + size[1]};
   ClipRectToRect(&box, &keptArea);
   SetDrawAreaDirect(box);
-  SOFTSURFACE* target = CurrentDrawTargetImage();
-  SoftDrawSnapshot draw;
-  FillSoftDrawSnapshot(&draw);
-  if (SoftSurfaceIsValid(target) && SoftRenderer().blit) {
-    detail::BeginSoftwareDrawOnScreen(onScreen);
-    SoftRenderer().blit(target, work, x, y, 1, CurrentBlendImage(), draw);
-    detail::EndSoftwareDrawOnScreen(onScreen);
-  }
+  ActiveDrawers().softImage(work, workArea.right, workArea.bottom, x, y, 1);
   SetDrawAreaDirect(keptArea);
   SetDrawColorScalePacked(keptBrightness);
   return 0;
