@@ -1,7 +1,9 @@
 // Turning decoded movie pictures (Y'CbCr planes) into 32-bit pixels, bytes
 // blue, green, red, 255. 4:2:0 pictures go through fixed-point tables (14
-// fraction bits) built once at library start; 4:2:2 and 4:4:4 pictures are
-// converted in single precision with the chroma sample that covers each
+// fraction bits) built once at library start, sixteen pixels at a time
+// with AVX2 where the processor has it (the same sums, exactly), two rows
+// over each chroma row; 4:2:2 and 4:4:4 pictures are converted in single
+// precision with the chroma sample that covers each
 // pixel. Depends on nothing but the standard library.
 #pragma once
 
