@@ -70,12 +70,10 @@ TEST(TheoraDecoderColours, OddPictureOffsetTakesTheCoveringChroma) {
   EXPECT_EQ(out[2], detail::YuvToBgraByTables(100, 240, 128));
 }
 
-// Every pixel of a picture region, whatever its offset and size (wide rows
-// go through vector code with a scalar start and tail), is the tables' value
-// for its own luma and the chroma sample covering it; nothing outside the
-// region is written.
-TEST(TheoraDecoderColours, EveryRegionMatchesThePixelByPixelTables) {
-  constexpr int kW = 70, kH = 10, kPad = 3;
+// Regions of a random picture converted and compared with the tables pixel
+// by pixel.
+void ConvertRegionsAndCompare() {
+  constexpr int kW = 90, kH = 10, kPad = 3;
   std::vector<uint8_t> y(kW * kH), u((kW / 2) * (kH / 2)), v(u.size());
   uint32_t seed = 12345;
   auto next = [&seed] { return uint8_t((seed = seed * 1103515245u + 12345u) >> 23); };
@@ -89,8 +87,8 @@ TEST(TheoraDecoderColours, EveryRegionMatchesThePixelByPixelTables) {
   struct Region {
     int x, y, width, height;
   };
-  const Region regions[] = {{0, 0, kW, kH}, {1, 0, 69, 10}, {0, 1, 64, 9}, {1, 1, 33, 7},
-                            {3, 2, 50, 1},  {5, 0, 1, 3},   {0, 4, 17, 5}, {2, 3, 48, 2}};
+  const Region regions[] = {{0, 0, kW, kH}, {1, 0, 89, 10}, {0, 1, 64, 9}, {1, 1, 33, 7},
+                            {3, 2, 80, 1},  {5, 0, 1, 3},   {0, 4, 17, 5}, {2, 3, 48, 2}};
   for (const Region& r : regions) {
     SCOPED_TRACE(testing::Message() << r.x << "," << r.y << " " << r.width << "x" << r.height);
     const int pitch = (r.width + kPad) * 4;
@@ -109,6 +107,19 @@ TEST(TheoraDecoderColours, EveryRegionMatchesThePixelByPixelTables) {
     }
     EXPECT_EQ(wrong, 0);
   }
+}
+
+// Every pixel of a picture region, whatever its offset and size (wide rows
+// go through vector code with a scalar start and tail), is the tables' value
+// for its own luma and the chroma sample covering it, with each vector width
+// the machine has; nothing outside the region is written.
+TEST(TheoraDecoderColours, EveryRegionMatchesThePixelByPixelTables) {
+  for (const int bits : {512, 256, 0}) {
+    SCOPED_TRACE(testing::Message() << "vectors of " << bits << " bits at most");
+    detail::LimitYuvVectorsForTest(bits);
+    ConvertRegionsAndCompare();
+  }
+  detail::LimitYuvVectorsForTest(512);
 }
 
 TEST(TheoraDecoderOpen, RefusesWhatIsNoTheoraMovie) {
