@@ -6,7 +6,13 @@
 #include <mutex>
 
 #if defined(__x86_64__) || defined(__i386__)
+// GCC 12 warns inside its own AVX-512 header that the undefined vector its
+// shift and unpack forms start from "may be used uninitialized" (the value is
+// never read); the warning is silenced for the header's lines only.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #include <immintrin.h>
+#pragma GCC diagnostic pop
 #endif
 
 namespace veziv {
