@@ -15,9 +15,10 @@
 #include "game/battle/players.h"
 #include "game/battle/stage.h"
 #include "game/battle/stage_folders.h"
-#include "game/shell/battle_site.h"
 #include "game/shell/frame_loop.h"
 #include "game/shell/resources.h"
+#include "game/shell/screens.h"
+#include "game/shell/session.h"
 #include "game/shell/startup.h"
 #include "library/veziv.h"
 #include "platform/window/inject.h"
@@ -49,10 +50,19 @@ class RunFolder {
   fs::path folder_;
 };
 
-void resetGame() {
-  game::resetFrameState();
-  game::resetResources();
-}
+// The game as the program's entry makes it, without a story, installed for
+// one benchmark.
+class BenchGame {
+ public:
+  BenchGame() { game::installGame(session_, screens_, story_); }
+  ~BenchGame() { game::battle::ResetBattleWorld(); }
+
+ private:
+  game::GameSession session_;
+  game::ShellScreens screens_;
+  game::NoStory story_;
+  game::SessionScope scope_{session_};
+};
 
 void BM_LibraryStartFirstPresentAndEnd(benchmark::State& state) {
   RunFolder run;
@@ -68,11 +78,11 @@ void BM_LibraryStartFirstPresentAndEnd(benchmark::State& state) {
 void BM_GameStartToFirstTitleFrameAndEnd(benchmark::State& state) {
   RunFolder run;
   for (auto _ : state) {
-    resetGame();
+    BenchGame bench;
     platform::window::ForgetPresentedFrames();
     platform::window::ScriptMessageBoxAnswer(platform::window::MessageBoxAnswer::kNo);
     platform::window::QuitAfterPresentedFrames(kStartupPresents + 1);
-    if (game::runGame() != 0) state.SkipWithError("the game did not reach the title");
+    if (game::runGame(game::Session()) != 0) state.SkipWithError("the game did not reach the title");
   }
 }
 
@@ -89,7 +99,7 @@ void BM_BareClearAndPresent(benchmark::State& state) {
 
 void BM_TitleFrame(benchmark::State& state) {
   RunFolder run;
-  resetGame();
+  BenchGame bench;
   platform::window::ForgetPresentedFrames();
   platform::window::ScriptMessageBoxAnswer(platform::window::MessageBoxAnswer::kNo);
   if (game::initGame() != 0) {
@@ -102,7 +112,6 @@ void BM_TitleFrame(benchmark::State& state) {
     game::drawOverlay();
   }
   game::exitGame();
-  resetGame();
 }
 
 // A battle on a demo stage in the game, the player out of reach, no input:
@@ -112,11 +121,9 @@ constexpr int kBusyStage = static_cast<int>(game::battle::StageSource::s4);
 constexpr int kStretchFrames = 600;
 
 bool startBenchBattle() {
-  resetGame();
   platform::window::ForgetPresentedFrames();
   platform::window::ScriptMessageBoxAnswer(platform::window::MessageBoxAnswer::kNo);
   if (game::initGame() != 0) return false;
-  game::installBattleSite();
   veziv::SeedRandom(32);
   game::battle::startBattle(game::battle::kStageFolders[kBusyStage]);
   game::battle::battlePlayer(1).hp = game::battle::battlePlayer(1).maxHp = 1e12;
@@ -134,9 +141,10 @@ int battleFrame() {
 // The first frame of the busiest stretch (most objects summed over
 // kStretchFrames frames) of the whole stage.
 int busiestStretch() {
+  BenchGame bench;
   if (!startBenchBattle()) return 0;
   std::vector<int> load;
-  while (game::gameMode == game::kModeBattle && load.size() < 20000) load.push_back(battleFrame());
+  while (game::Session().frame.gameMode == game::kModeBattle && load.size() < 20000) load.push_back(battleFrame());
   game::exitGame();
   int best = 0;
   long sum = 0, bestSum = -1;
@@ -150,6 +158,7 @@ int busiestStretch() {
 void BM_BattleFrameBusiestStretch(benchmark::State& state) {
   RunFolder run;
   const int first = busiestStretch();
+  BenchGame bench;
   if (!startBenchBattle()) {
     state.SkipWithError("the game did not start");
     return;
@@ -160,7 +169,6 @@ void BM_BattleFrameBusiestStretch(benchmark::State& state) {
   state.counters["objects"] = static_cast<double>(objects) / static_cast<double>(state.iterations());
   state.counters["first_frame"] = first;
   game::exitGame();
-  resetGame();
 }
 
 BENCHMARK(BM_LibraryStartFirstPresentAndEnd)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();

@@ -17,12 +17,6 @@ namespace game::battle {
 
 namespace {
 
-ShellHooks defaultShell;
-ShellHooks* shell = &defaultShell;
-
-// Player 1's mouse hold counters while a story insert runs.
-int storyMouseLeft = 0;
-
 uint32_t white() { return veziv::PackColorForScreen(255, 255, 255); }
 uint32_t black() { return veziv::PackColorForScreen(0, 0, 0); }
 
@@ -68,8 +62,11 @@ void sweepOut(List& list) {
 
 }  // namespace
 
-ShellHooks& Shell() { return *shell; }
-void installShellHooks(ShellHooks* hooks) { shell = hooks != nullptr ? hooks : &defaultShell; }
+ShellHooks& Shell() {
+  BattleWorld& w = World();
+  return w.shell != nullptr ? *w.shell : w.unwiredShell;
+}
+void installShellHooks(ShellHooks* hooks) { World().shell = hooks; }
 
 void clearBattleObjects() {
   BattleWorld& w = World();
@@ -122,7 +119,7 @@ void startBattle(const char* folder) {
   drawLoadingBar(100);
   hooks.freeImage(kImageLoadingScreen);
   hooks.freeImage(kImageLoadingFrame);
-  storyMouseLeft = 0;
+  World().storyMouseLeft = 0;
 }
 
 void fireEnemyShots() {
@@ -299,10 +296,10 @@ void drawBattleHud() {
   if (stage == nullptr || stage->storyEventActive == 0) return;
   ShellHooks& sh = Shell();
   sh.runStoryWindow();
-  storyMouseLeft = (veziv::GetMouseButtons() & 1) != 0 ? storyMouseLeft + 1 : 0;
+  World().storyMouseLeft = (veziv::GetMouseButtons() & 1) != 0 ? World().storyMouseLeft + 1 : 0;
   // Either Ctrl key skips, as in the story screen.
   const bool ctrl = veziv::IsKeyDown(0x1D) != 0 || veziv::IsKeyDown(0x9D) != 0;
-  if (holdsOf(1).hold[InputHolds::kShot] == 1 || storyMouseLeft == 1 || ctrl) sh.advanceStoryText();
+  if (holdsOf(1).hold[InputHolds::kShot] == 1 || World().storyMouseLeft == 1 || ctrl) sh.advanceStoryText();
 }
 
 void checkBattleKeys(bool resultMode) {

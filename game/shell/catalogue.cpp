@@ -1,14 +1,11 @@
 // The catalogue's constant tables and the loading of their pictures.
 #include "game/shell/catalogue.h"
 
-#include <initializer_list>
+#include <array>
+
+#include "game/shell/session.h"
 
 namespace game {
-
-equipCatalogue mainWeaponCatalogue;
-equipCatalogue subWeaponCatalogue;
-equipCatalogue itemCatalogue;
-cataloguePictureCalls cataloguePictures = {veziv::ImportGraphFile, veziv::FreeGraphHandle};
 
 namespace {
 
@@ -62,45 +59,49 @@ std::string nameIn(const equipCatalogue& catalogue, int32_t id) {
   return it == catalogue.end() ? std::string() : it->second.name;
 }
 
-const std::initializer_list<equipCatalogue*> kAll = {&mainWeaponCatalogue, &subWeaponCatalogue, &itemCatalogue};
+// The three catalogues, main weapons first.
+std::array<equipCatalogue*, 3> all() {
+  EquipCatalogues& c = Session().catalogue;
+  return {&c.mainWeapons, &c.subWeapons, &c.items};
+}
 
 }  // namespace
 
 void buildEquipCatalogue() {
   // Emptying frees no picture: a weapon entry's loaded graph would be lost,
   // so it is freed first.
-  for (equipCatalogue* c : {&mainWeaponCatalogue, &subWeaponCatalogue}) {
+  for (equipCatalogue* c : {&Session().catalogue.mainWeapons, &Session().catalogue.subWeapons}) {
     for (auto& [id, e] : *c) {
-      if (e.graph != 0) cataloguePictures.free(e.graph, 0);
+      if (e.graph != 0) veziv::FreeGraphHandle(e.graph, 0);
     }
     c->clear();
   }
-  fill(mainWeaponCatalogue, MAIN);
-  fill(subWeaponCatalogue, SUB);
-  fill(itemCatalogue, ITEM);
+  fill(Session().catalogue.mainWeapons, MAIN);
+  fill(Session().catalogue.subWeapons, SUB);
+  fill(Session().catalogue.items, ITEM);
 }
 
-std::optional<equipInfo> getMainWeaponInfo(int32_t id) { return find(mainWeaponCatalogue, id); }
-std::optional<equipInfo> getSubWeaponInfo(int32_t id) { return find(subWeaponCatalogue, id); }
-std::optional<equipInfo> getItemInfo(int32_t id) { return find(itemCatalogue, id); }
+std::optional<equipInfo> getMainWeaponInfo(int32_t id) { return find(Session().catalogue.mainWeapons, id); }
+std::optional<equipInfo> getSubWeaponInfo(int32_t id) { return find(Session().catalogue.subWeapons, id); }
+std::optional<equipInfo> getItemInfo(int32_t id) { return find(Session().catalogue.items, id); }
 
-std::string mainWeaponName(int id) { return nameIn(mainWeaponCatalogue, id); }
-std::string subWeaponName(int id) { return nameIn(subWeaponCatalogue, id); }
-std::string itemName(int id) { return nameIn(itemCatalogue, id); }
+std::string mainWeaponName(int id) { return nameIn(Session().catalogue.mainWeapons, id); }
+std::string subWeaponName(int id) { return nameIn(Session().catalogue.subWeapons, id); }
+std::string itemName(int id) { return nameIn(Session().catalogue.items, id); }
 
 void loadCatalogueImages() {
-  for (equipCatalogue* c : kAll) {
+  for (equipCatalogue* c : all()) {
     for (auto& [id, e] : *c) {
-      if (e.graph == 0) e.graph = cataloguePictures.load(e.imagePath.c_str(), 0);
+      if (e.graph == 0) e.graph = veziv::ImportGraphFile(e.imagePath.c_str(), 0);
     }
   }
 }
 
 void unloadCatalogueImages() {
-  for (equipCatalogue* c : kAll) {
+  for (equipCatalogue* c : all()) {
     for (auto& [id, e] : *c) {
       if (e.graph == 0) continue;
-      cataloguePictures.free(e.graph, 0);
+      veziv::FreeGraphHandle(e.graph, 0);
       e.graph = 0;
     }
   }

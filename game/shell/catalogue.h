@@ -25,9 +25,6 @@ struct equipInfo {
 };
 
 using equipCatalogue = std::map<int32_t, equipInfo>;
-extern equipCatalogue mainWeaponCatalogue;
-extern equipCatalogue subWeaponCatalogue;
-extern equipCatalogue itemCatalogue;
 
 // Fills the three catalogues. The weapon catalogues are rebuilt; an item
 // already in the item catalogue keeps its entry (its picture included).
@@ -50,12 +47,11 @@ std::string itemName(int id);
 void loadCatalogueImages();
 void unloadCatalogueImages();
 
-// The picture calls the catalogue makes (the library's, unless a test puts
-// its own in).
-struct cataloguePictureCalls {
-  veziv::GraphHandle (*load)(const char* path, int flag);
-  int (*free)(veziv::GraphHandle graph, int unused);
+// The three catalogues.
+struct EquipCatalogues {
+  equipCatalogue mainWeapons;
+  equipCatalogue subWeapons;
+  equipCatalogue items;
 };
-extern cataloguePictureCalls cataloguePictures;
 
 }  // namespace game

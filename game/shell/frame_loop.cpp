@@ -3,65 +3,16 @@
 
 #include <algorithm>
 
-#include "game/shell/call_sites.h"
 #include "game/shell/input.h"
 #include "game/shell/key_files.h"
 #include "game/shell/music_voices.h"
 #include "game/shell/resources.h"
-#include "game/shell/widgets.h"
+#include "game/shell/session.h"
 #include "game/shell/settings.h"
-#include "game/shell/startup.h"
+#include "game/shell/widgets.h"
 #include "platform/os/clock.h"
 
 namespace game {
-
-int32_t gameMode = kModeTitle;
-std::map<int32_t, int32_t> returnModeMap;
-int32_t frameCounter = 0;
-int32_t frameDeltaMs = 16;
-int32_t lastFrameTime = 0;
-bool drawThisFrame = true;
-int32_t fadeLevel = 0;
-veziv::GraphHandle fadeCapture = -1;
-veziv::GraphHandle backdropCapture = -1;
-std::deque<std::vector<std::string>> noticeQueue;
-int32_t mouseX = 0;
-int32_t mouseY = 0;
-bool mouseMoved = false;
-bool hoverNeedsMove = true;
-int32_t playerCount = 1;
-FramePacer framePacer;
-FpsRing fpsRing;
-
-ModeHandler modeHandlers[kModeCount] = {
-    titleMenuStep,    // 0
-    battleStep,       // 1
-    battleResultStep, // 2
-    settingsStep,     // 3
-    nullptr,          // 4
-    [] {              // 5: the shop, then the mouse
-      const bool end = shopStep();
-      isMouseMoved();
-      return end;
-    },
-    padConfigStep,     // 6
-    pauseMenuStep,     // 7
-    equipmentStep,     // 8
-    nullptr,           // 9
-    nullptr,           // 10
-    nullptr,           // 11
-    playerSelectStep,  // 12
-    keyConfigStep,     // 13
-    nullptr,           // 14
-    storyStep,         // 15
-    battleSetupStep,   // 16
-    nullptr,           // 17
-    [] {               // 18: the save and load screen, then the mouse
-      const bool end = saveLoadStep();
-      isMouseMoved();
-      return end;
-    },
-};
 
 namespace {
 
@@ -106,50 +57,59 @@ int fadeAlpha(int32_t level) { return std::min(255, 2 * level); }
 void initReturnModeMap() {
   constexpr int32_t kStart[][2] = {{0, -1}, {1, 7},  {3, 0},  {5, 15},  {6, 3},  {7, 1},
                                    {12, 0}, {13, 3}, {15, 0}, {16, 0}, {18, 0}, {8, 0}};
-  for (const auto& kv : kStart) returnModeMap.emplace(kv[0], kv[1]);
+  for (const auto& kv : kStart) Session().frame.returnModeMap.emplace(kv[0], kv[1]);
 }
 
-void setReturnMode(int32_t mode, int32_t value) { returnModeMap[mode] = value; }
-int32_t getReturnMode(int32_t mode) { return returnModeMap[mode]; }
+void setReturnMode(int32_t mode, int32_t value) { Session().frame.returnModeMap[mode] = value; }
+int32_t getReturnMode(int32_t mode) { return Session().frame.returnModeMap[mode]; }
 
 void sleepMs(uint32_t ms) { platform::os::Sleep(ms); }
 
 void paceFrame() {
-  const PaceStep s = framePacer.step(clockNow(), gameMode == kModeBattle);
-  if (s.sleepMs > 0) sleepMs(s.sleepMs);
-  frameDeltaMs = s.deltaMs;
-  lastFrameTime = s.stamp;
-  drawThisFrame = s.draw;
-  if (s.draw) veziv::ClearDrawTarget();
-  updateInput(playerInputs[0], 1);
-  if (playerCount == 2 || gameMode == kModeKeyConfig || gameMode == kModePadConfig) updateInput(playerInputs[1], 2);
+  GameSession& s = Session();
+  FrameState& f = s.frame;
+  const PaceStep step = f.pacer.step(clockNow(), f.gameMode == kModeBattle);
+  if (step.sleepMs > 0) sleepMs(step.sleepMs);
+  f.frameDeltaMs = step.deltaMs;
+  f.lastFrameTime = step.stamp;
+  f.drawThisFrame = step.draw;
+  if (step.draw) veziv::ClearDrawTarget();
+  updateInput(s.playerInputs[0], 1);
+  if (s.play.playerCount == 2 || f.gameMode == kModeKeyConfig || f.gameMode == kModePadConfig) {
+    updateInput(s.playerInputs[1], 2);
+  }
 }
 
+Screen* screenOf(int32_t mode) { return mode >= 0 && mode < kModeCount ? Session().screens[mode] : nullptr; }
+
 bool dispatchMode() {
-  if (gameMode < 0 || gameMode >= kModeCount) return false;
-  const ModeHandler handler = modeHandlers[gameMode];
-  return handler != nullptr && handler();
+  Screen* screen = screenOf(Session().frame.gameMode);
+  return screen != nullptr && screen->frame();
 }
 
 void changeMode(int32_t mode, bool noFade) {
-  if (!noFade && !(gameMode == kModeBattle && mode == kModeBattleResult)) {
-    veziv::CaptureScreenToGraph(0, 0, kScreenWidth, kScreenHeight, fadeCapture);
-    fadeLevel = 255;
+  GameSession& s = Session();
+  FrameState& f = s.frame;
+  if (!noFade && !(f.gameMode == kModeBattle && mode == kModeBattleResult)) {
+    veziv::CaptureScreenToGraph(0, 0, kScreenWidth, kScreenHeight, f.fadeCapture);
+    f.fadeLevel = 255;
   }
-  gameMode = mode;
-  if (hoverNeedsMove &&
-      (playerInputs[0].hold[kActionMouseLeft] != 0 || playerInputs[0].hold[kActionMouseRight] != 0)) {
-    hoverNeedsMove = false;
+  if (Screen* left = screenOf(f.gameMode)) left->leave();
+  f.gameMode = mode;
+  const inputRecord& p1 = s.playerInputs[0];
+  if (f.hoverNeedsMove && (p1.hold[kActionMouseLeft] != 0 || p1.hold[kActionMouseRight] != 0)) {
+    f.hoverNeedsMove = false;
   }
-  updateInput(playerInputs[0], 1);
-  drawThisFrame = false;
+  updateInput(s.playerInputs[0], 1);
+  f.drawThisFrame = false;
+  if (Screen* entered = screenOf(mode)) entered->enter();
   dispatchMode();
-  drawThisFrame = true;
-  hoverNeedsMove = true;
+  f.drawThisFrame = true;
+  f.hoverNeedsMove = true;
 }
 
 void popNotice() {
-  if (!noticeQueue.empty()) noticeQueue.pop_front();
+  if (!Session().frame.noticeQueue.empty()) Session().frame.noticeQueue.pop_front();
 }
 
 int32_t FpsRing::record(uint32_t now, int32_t counter) {
@@ -165,111 +125,39 @@ int32_t FpsRing::record(uint32_t now, int32_t counter) {
 }
 
 void drawFps() {
-  const int32_t average = fpsRing.record(clockNow(), frameCounter);
+  const int32_t average = Session().frame.fpsRing.record(clockNow(), Session().frame.frameCounter);
   if (average != 0) {
-    veziv::DrawFormattedTextWithFont(740, 10, colourBlack, gameFont, "%.1fFPS", 1000.0 / average);
+    veziv::DrawFormattedTextWithFont(740, 10, Session().colours.black, Session().registry.gameFont, "%.1fFPS",
+                                     1000.0 / average);
   }
 }
 
 void drawOverlay() {
-  if (fadeLevel > 0) {
-    veziv::ChooseBlendMode(1, fadeAlpha(fadeLevel));
-    veziv::RenderGraphAtPoint(0, 0, fadeCapture, 0);
+  if (Session().frame.fadeLevel > 0) {
+    veziv::ChooseBlendMode(1, fadeAlpha(Session().frame.fadeLevel));
+    veziv::RenderGraphAtPoint(0, 0, Session().frame.fadeCapture, 0);
     veziv::ChooseBlendMode(0, 0);
-    fadeLevel -= 51;
+    Session().frame.fadeLevel -= 51;
   }
   drawFps();
-  if (gameMode != kModeBattle) {
-    if (settingsRecord.bgmVolume == 0) veziv::RenderGraphAtPoint(0, 0, graphOf(kImageBgmMuted), 1);
-    if (settingsRecord.seVolume == 0) veziv::RenderGraphAtPoint(0, 25, graphOf(kImageSeMuted), 1);
-    if (!noticeQueue.empty()) {
-      const std::vector<std::string> notice = noticeQueue.front();
+  if (Session().frame.gameMode != kModeBattle) {
+    if (Session().settings.bgmVolume == 0) veziv::RenderGraphAtPoint(0, 0, graphOf(kImageBgmMuted), 1);
+    if (Session().settings.seVolume == 0) veziv::RenderGraphAtPoint(0, 25, graphOf(kImageSeMuted), 1);
+    if (!Session().frame.noticeQueue.empty()) {
+      const std::vector<std::string> notice = Session().frame.noticeQueue.front();
       showMessageBox(notice);
       popNotice();
     }
   }
-  ++frameCounter;
-  if (drawThisFrame) veziv::PresentBackBuffer();
+  ++Session().frame.frameCounter;
+  if (Session().frame.drawThisFrame) veziv::PresentBackBuffer();
 }
 
 void isMouseMoved() {
-  const int32_t oldX = mouseX;
-  const int32_t oldY = mouseY;
-  veziv::ReadMousePosition(&mouseX, &mouseY);
-  mouseMoved = mouseX != oldX || mouseY != oldY;
-}
-
-void showBattleEndScreen(bool fromResultMenu) {
-  if (!fromResultMenu) {
-    ensureSoundLoaded(kSoundGameOver);
-    veziv::PlaySoundHandle(soundOf(kSoundGameOver), veziv::SoundPlayBack, 1);
-  }
-  veziv::StopSoundHandle(soundOf(kSoundJet));
-  veziv::StopCurrentMusic();
-  clearRememberedMusic();
-  veziv::StopCurrentMusic();
-  const uint32_t t0 = clockNow();
-  veziv::CaptureScreenToGraph(0, 0, kScreenWidth, kScreenHeight, backdropCapture);
-  const veziv::GraphHandle picture = graphOf(fromResultMenu ? kImageMissionAccomplished : kImageMissionFailed);
-  bool windowGone = false;
-  for (int i = 0; i < 25500; i += 255) {
-    veziv::ChooseBlendMode(0, 0);
-    veziv::RenderGraphAtPoint(0, 0, backdropCapture, 0);
-    veziv::ChooseBlendMode(1, i / 100);
-    veziv::DrawBoxShape(0, 0, kScreenWidth, kScreenHeight, colourBlack, 1);
-    veziv::RenderGraphAtPoint(250, 250, picture, 1);
-    sleepMs(16);
-    veziv::PresentBackBuffer();
-    veziv::ClearDrawTarget();
-    if (veziv::PumpMessages() != 0) {
-      windowGone = true;
-      break;
-    }
-  }
-  veziv::ChooseBlendMode(0, 0);
-  while (!windowGone) {
-    veziv::ClearDrawTarget();
-    veziv::RenderGraphAtPoint(250, 250, picture, 1);
-    bool pressed = false;
-    if (((clockNow() - t0) & kClockMask) > 2000) {
-      veziv::DrawFormattedTextDefaultFont(260, 400, colourWhite, "%sキーを押してください。",
-                                          getActionKeyName(kActionShot).c_str());
-      pressed = playerInputs[0].hold[kActionShot] == 1;
-    }
-    if (pressed) {
-      veziv::ClearDrawTarget();
-      veziv::RenderGraphAtPoint(250, 250, picture, 1);
-      veziv::DrawTextDefaultFont(260, 400, "しばらくお待ちください。。。", colourWhite, 0);
-      veziv::PresentBackBuffer();
-      break;
-    }
-    updateInput(playerInputs[0], 1);
-    veziv::PresentBackBuffer();
-    if (veziv::PumpMessages() != 0) windowGone = true;
-  }
-  releaseBattleSets();
-  loadModeResources(kModeTitle, true);
-  changeMode(kModeTitle, false);
-  veziv::PlaySoundHandle(soundOf(kSoundTitleMusic), veziv::SoundPlayLoop, 1);
-  veziv::SetSoundHandleFrequency(-1, soundOf(kSoundJet));
-}
-
-void resetFrameState() {
-  gameMode = kModeTitle;
-  returnModeMap.clear();
-  frameCounter = 0;
-  frameDeltaMs = 16;
-  lastFrameTime = 0;
-  drawThisFrame = true;
-  fadeLevel = 0;
-  fadeCapture = backdropCapture = -1;
-  noticeQueue.clear();
-  mouseX = mouseY = 0;
-  mouseMoved = false;
-  hoverNeedsMove = true;
-  playerCount = 1;
-  framePacer = FramePacer{};
-  fpsRing = FpsRing{};
+  const int32_t oldX = Session().frame.mouseX;
+  const int32_t oldY = Session().frame.mouseY;
+  veziv::ReadMousePosition(&Session().frame.mouseX, &Session().frame.mouseY);
+  Session().frame.mouseMoved = Session().frame.mouseX != oldX || Session().frame.mouseY != oldY;
 }
 
 }  // namespace game

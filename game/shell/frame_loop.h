@@ -32,31 +32,6 @@ enum GameModeValue : int32_t {
 };
 inline constexpr int32_t kModeCount = 19;
 
-extern int32_t gameMode;
-// Where each screen's Back action leads; a missing key reads as 0 and is added.
-extern std::map<int32_t, int32_t> returnModeMap;
-
-extern int32_t frameCounter;    // +1 at the end of every pass, drawn or not
-extern int32_t frameDeltaMs;    // the last frame's length, 16 to 100
-extern int32_t lastFrameTime;   // the stamp at which the current frame began
-extern bool drawThisFrame;
-extern int32_t fadeLevel;       // 255 right after a mode change, 0 without a fade
-extern veziv::GraphHandle fadeCapture;
-extern veziv::GraphHandle backdropCapture;
-// Notices shown as OK boxes, one a frame outside battle: message lines, then the button's label.
-extern std::deque<std::vector<std::string>> noticeQueue;
-extern int32_t mouseX;
-extern int32_t mouseY;
-extern bool mouseMoved;
-extern bool hoverNeedsMove;
-extern int32_t playerCount;
-
-// A mode's handler: true asks the loop to end.
-using ModeHandler = bool (*)();
-// The handler table, filled with the screens' handlers (nothing for the
-// modes without a screen). Tests may put their own in.
-extern ModeHandler modeHandlers[kModeCount];
-
 // What pacing decided for one frame.
 struct PaceStep {
   uint32_t sleepMs = 0;   // to sleep before the frame
@@ -73,7 +48,6 @@ struct FramePacer {
   // 2^31, so the clock's wrap reads as a short frame, not a negative one.
   PaceStep step(uint32_t now, bool inBattle);
 };
-extern FramePacer framePacer;
 
 // The cross-fade's alpha for a fade level (2 x level, at most 255).
 int fadeAlpha(int32_t level);
@@ -84,19 +58,20 @@ int32_t getReturnMode(int32_t mode);
 
 // Waits out the frame, decides whether it is drawn, and latches input.
 void paceFrame();
-// Runs the current mode's handler; true asks the loop to end.
+class Screen;
+// The screen of a mode in the session's mode table; null for a mode without one.
+Screen* screenOf(int32_t mode);
+// Runs a frame of the current mode's screen; true asks the loop to end.
 bool dispatchMode();
 // The only writer of gameMode: cross-fade capture (not from battle to its
-// result, not with noFade), input latch, one run of the new handler with
-// drawing off.
+// result, not with noFade), the old screen left and the new one entered,
+// input latch, one frame of the new screen with drawing off.
 void changeMode(int32_t mode, bool noFade);
 // The end of a frame: cross-fade, frame rate, mute icons, one notice, present.
 void drawOverlay();
 void popNotice();
 void drawFps();
 void isMouseMoved();
-// The end of a battle that returns to the title.
-void showBattleEndScreen(bool fromResultMenu);
 // Sleeps on the library's clock (a manual clock in tests and the harness).
 void sleepMs(uint32_t ms);
 
@@ -109,9 +84,29 @@ struct FpsRing {
   // Records the frame ending at `now`; returns the average to show (0: none).
   int32_t record(uint32_t now, int32_t counter);
 };
-extern FpsRing fpsRing;
 
-// Back to the start of a run: mode 0, empty maps and queues, fresh pacing.
-void resetFrameState();
+// The frame loop's state: the mode and its Back targets, the frame's
+// count, length and drawing, the cross-fade, the screen captures, the
+// notices and the mouse as the menus read it.
+struct FrameState {
+  int32_t gameMode = kModeTitle;
+  // Where each screen's Back action leads; a missing key reads as 0 and is added.
+  std::map<int32_t, int32_t> returnModeMap;
+  int32_t frameCounter = 0;   // +1 at the end of every pass, drawn or not
+  int32_t frameDeltaMs = 16;  // the last frame's length, 16 to 100
+  int32_t lastFrameTime = 0;  // the stamp at which the current frame began
+  bool drawThisFrame = true;
+  int32_t fadeLevel = 0;  // 255 right after a mode change, 0 without a fade
+  veziv::GraphHandle fadeCapture = -1;
+  veziv::GraphHandle backdropCapture = -1;
+  // Notices shown as OK boxes, one a frame outside battle: message lines, then the button's label.
+  std::deque<std::vector<std::string>> noticeQueue;
+  int32_t mouseX = 0;
+  int32_t mouseY = 0;
+  bool mouseMoved = false;
+  bool hoverNeedsMove = true;
+  FramePacer pacer;
+  FpsRing fpsRing;
+};
 
 }  // namespace game

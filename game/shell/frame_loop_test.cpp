@@ -4,25 +4,39 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "game/shell/input.h"
+#include "game/shell/session.h"
 
 namespace game {
 namespace {
 
+// A screen whose frame is the test's own, counting its entries and leavings.
+class ScriptedScreen final : public Screen {
+ public:
+  std::function<bool()> onFrame = [] { return false; };
+  std::vector<std::string>* trace = nullptr;
+  const char* name = "";
+  void enter() override { note("enter"); }
+  bool frame() override {
+    note("frame");
+    return onFrame();
+  }
+  void leave() override { note("leave"); }
+
+ private:
+  void note(const char* what) {
+    if (trace != nullptr) trace->push_back(std::string(what) + " " + name);
+  }
+};
+
 class FrameLoop : public ::testing::Test {
  protected:
-  void SetUp() override {
-    resetFrameState();
-    saved_ = std::vector<ModeHandler>(std::begin(modeHandlers), std::end(modeHandlers));
-    playerInputs[0] = resetInputRecord();
-  }
-  void TearDown() override {
-    std::copy(saved_.begin(), saved_.end(), modeHandlers);
-    resetFrameState();
-  }
-  std::vector<ModeHandler> saved_;
+  void SetUp() override { Session().playerInputs[0] = resetInputRecord(); }
+  ScriptedScreen settings_, result_, title_;
 };
 
 struct PaceCase {
@@ -75,74 +89,88 @@ TEST_F(FrameLoop, PacingSurvivesTheClockWrap) {
 }
 
 TEST_F(FrameLoop, FadeRunsFiveFramesAfterAChangeButNotFromBattleToResult) {
-  static int calls;
-  calls = 0;
-  modeHandlers[kModeSettings] = [] {
+  int calls = 0;
+  settings_.onFrame = [&calls] {
     ++calls;
-    EXPECT_FALSE(drawThisFrame);  // the entry call draws nothing
+    EXPECT_FALSE(Session().frame.drawThisFrame);  // the entry call draws nothing
     return false;
   };
-  modeHandlers[kModeBattleResult] = [] { return false; };
+  Session().screens[kModeSettings] = &settings_;
+  Session().screens[kModeBattleResult] = &result_;
   changeMode(kModeSettings, false);
   EXPECT_EQ(calls, 1);
-  EXPECT_EQ(gameMode, kModeSettings);
-  EXPECT_TRUE(drawThisFrame);
+  EXPECT_EQ(Session().frame.gameMode, kModeSettings);
+  EXPECT_TRUE(Session().frame.drawThisFrame);
   std::vector<int> alphas;
-  while (fadeLevel > 0) {
-    alphas.push_back(fadeAlpha(fadeLevel));
+  while (Session().frame.fadeLevel > 0) {
+    alphas.push_back(fadeAlpha(Session().frame.fadeLevel));
     drawOverlay();
   }
   EXPECT_EQ(alphas, (std::vector<int>{255, 255, 255, 204, 102}));
 
-  gameMode = kModeBattle;
+  Session().frame.gameMode = kModeBattle;
   changeMode(kModeBattleResult, false);
-  EXPECT_EQ(fadeLevel, 0);
+  EXPECT_EQ(Session().frame.fadeLevel, 0);
   changeMode(kModeSettings, true);
-  EXPECT_EQ(fadeLevel, 0);
+  EXPECT_EQ(Session().frame.fadeLevel, 0);
 }
 
 TEST_F(FrameLoop, AChangeByClickLetsTheNewScreenTakeTheMouseAtOnce) {
-  static bool seen;
-  modeHandlers[kModeSettings] = [] {
-    seen = hoverNeedsMove;
+  bool seen = true;
+  settings_.onFrame = [&seen] {
+    seen = Session().frame.hoverNeedsMove;
     return false;
   };
-  seen = true;
-  playerInputs[0].hold[kActionMouseLeft] = 1;
+  Session().screens[kModeSettings] = &settings_;
+  Session().playerInputs[0].hold[kActionMouseLeft] = 1;
   changeMode(kModeSettings, false);
   EXPECT_FALSE(seen);
-  EXPECT_TRUE(hoverNeedsMove);  // afterwards the resting mouse is ignored again
-  playerInputs[0].hold[kActionMouseLeft] = 0;
+  EXPECT_TRUE(Session().frame.hoverNeedsMove);  // afterwards the resting mouse is ignored again
+  Session().playerInputs[0].hold[kActionMouseLeft] = 0;
   changeMode(kModeSettings, false);
   EXPECT_TRUE(seen);
 }
 
+TEST_F(FrameLoop, AChangeLeavesTheOldScreenAndEntersTheNewBeforeItsFirstFrame) {
+  std::vector<std::string> trace;
+  for (ScriptedScreen* screen : {&title_, &settings_}) screen->trace = &trace;
+  title_.name = "title";
+  settings_.name = "settings";
+  Session().screens[kModeTitle] = &title_;
+  Session().screens[kModeSettings] = &settings_;
+  changeMode(kModeSettings, true);
+  changeMode(kModeTitle, true);
+  changeMode(kModePadConfig, true);  // a mode without a screen: only the leaving
+  EXPECT_EQ(trace, (std::vector<std::string>{"leave title", "enter settings", "frame settings", "leave settings",
+                                             "enter title", "frame title", "leave title"}));
+}
+
 TEST_F(FrameLoop, DispatchRunsTheTableAndNothingOutsideIt) {
-  static int title;
-  title = 0;
-  modeHandlers[kModeTitle] = [] {
+  int title = 0;
+  title_.onFrame = [&title] {
     ++title;
     return true;
   };
+  Session().screens[kModeTitle] = &title_;
   EXPECT_TRUE(dispatchMode());
   for (int32_t mode : {4, 9, 14, 17, 19, -1, 1000}) {
-    gameMode = mode;
+    Session().frame.gameMode = mode;
     EXPECT_FALSE(dispatchMode()) << mode;
   }
   EXPECT_EQ(title, 1);
 }
 
 TEST_F(FrameLoop, NoticesShowOneAFrameAndNoneInBattle) {
-  noticeQueue = {{"a", "OK"}, {"b", "OK"}, {"c", "OK"}};
-  gameMode = kModeBattle;
+  Session().frame.noticeQueue = {{"a", "OK"}, {"b", "OK"}, {"c", "OK"}};
+  Session().frame.gameMode = kModeBattle;
   drawOverlay();
-  EXPECT_EQ(noticeQueue.size(), 3u);
-  gameMode = kModeTitle;
+  EXPECT_EQ(Session().frame.noticeQueue.size(), 3u);
+  Session().frame.gameMode = kModeTitle;
   for (size_t left : {2u, 1u, 0u, 0u}) {
     drawOverlay();
-    EXPECT_EQ(noticeQueue.size(), left);
+    EXPECT_EQ(Session().frame.noticeQueue.size(), left);
   }
-  EXPECT_EQ(frameCounter, 5);
+  EXPECT_EQ(Session().frame.frameCounter, 5);
   popNotice();  // an empty queue: nothing
 }
 
@@ -161,15 +189,15 @@ TEST_F(FrameLoop, FrameRateAverageFirstOnTheSixtiethPass) {
 }
 
 TEST_F(FrameLoop, ReturnModeMapStartValuesAndLookupsThatInsert) {
-  returnModeMap[3] = 7;
+  Session().frame.returnModeMap[3] = 7;
   initReturnModeMap();
   EXPECT_EQ(getReturnMode(3), 7);  // a present key is kept
   EXPECT_EQ(getReturnMode(0), -1);
   EXPECT_EQ(getReturnMode(5), 15);
   EXPECT_EQ(getReturnMode(13), 3);
-  EXPECT_EQ(returnModeMap.count(4), 0u);
+  EXPECT_EQ(Session().frame.returnModeMap.count(4), 0u);
   EXPECT_EQ(getReturnMode(4), 0);
-  EXPECT_EQ(returnModeMap.count(4), 1u);
+  EXPECT_EQ(Session().frame.returnModeMap.count(4), 1u);
   setReturnMode(18, 2);
   EXPECT_EQ(getReturnMode(18), 2);
 }

@@ -1,14 +1,16 @@
 // The shell on the headless library with the made data folder: the mode
-// sets loaded and freed by their handles, and the opening movie played by
-// the game's movie loop to its end on the clock, while a file that cannot
-// be loaded ends the loop at once.
+// sets and the catalogue's pictures loaded and freed by their handles, and
+// the opening movie played by the game's movie loop to its end on the
+// clock, while a file that cannot be loaded ends the loop at once.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "game/shell/catalogue.h"
 #include "game/shell/frame_loop.h"
 #include "game/shell/music_voices.h"
 #include "game/shell/resources.h"
+#include "game/shell/session.h"
 #include "game/shell/settings.h"
 #include "library/veziv.h"
 #include "platform/os/clock.h"
@@ -30,7 +32,6 @@ class HeadlessLibrary : public ::testing::Test {
     ASSERT_EQ(veziv::InitLibrary(), 0);
   }
   void TearDown() override {
-    resetResources();
     veziv::EndLibrary();
     platform::os::UseRealClock();
     std::filesystem::current_path(old_);
@@ -59,17 +60,16 @@ TEST_F(HeadlessLibrary, ModeSetsLoadOnceAndSharedIdsComeBackAfterTheOtherSetIsFr
   // Relative paths start from the run folder, as the game's own do.
   const std::string oldStart = platform::os::StartFolder();
   platform::os::SetStartFolder(DEMODATA_RUN_FOLDER);
-  resetResources();
-  settingsRecord = settingsRecordData{};
+  Session().settings = settingsRecordData{};
   registerResources();
   for (int id : {kImageCaution, kImageLoadingBar, kImageYesNo}) EXPECT_TRUE(isGraphLoaded(id)) << id;
   const int title[] = {4, 65, 66, 67, 68, 69, 56, 38, 39};
   loadModeResources(kModeTitle, false);
   for (int id : title) EXPECT_TRUE(isGraphLoaded(id)) << id;
-  EXPECT_EQ(resourceRegistry.widths[4], 800);  // the title caches sizes
-  EXPECT_EQ(resourceRegistry.heights[56], 56);
+  EXPECT_EQ(Session().registry.widths[4], 800);  // the title caches sizes
+  EXPECT_EQ(Session().registry.heights[56], 56);
   EXPECT_NE(soundOf(kSoundTitleMusic), 0);
-  const resourceRegistryRecord first = resourceRegistry;
+  const resourceRegistryRecord first = Session().registry;
   loadModeResources(kModeTitle, true);  // loaded already: nothing changes
   for (int id : title) EXPECT_EQ(graphOf(id), first.graphs[id]) << id;
   EXPECT_EQ(soundOf(kSoundTitleMusic), first.sounds[kSoundTitleMusic]);
@@ -85,7 +85,7 @@ TEST_F(HeadlessLibrary, ModeSetsLoadOnceAndSharedIdsComeBackAfterTheOtherSetIsFr
   EXPECT_EQ(graphOf(4), first.graphs[4]);
 
   // Modes without a set change nothing.
-  const resourceRegistryRecord before = resourceRegistry;
+  const resourceRegistryRecord before = Session().registry;
   for (int mode : {7, 12, 13}) {
     loadModeResources(mode, false);
     unloadModeResources(mode);
@@ -102,6 +102,51 @@ TEST_F(HeadlessLibrary, ModeSetsLoadOnceAndSharedIdsComeBackAfterTheOtherSetIsFr
   unloadModeResources(kModeTitle);
   for (int id : title) EXPECT_EQ(graphOf(id), 0) << id;
   EXPECT_EQ(soundOf(kSoundTitleMusic), 0);
+  platform::os::SetStartFolder(oldStart);
+}
+
+bool graphExists(veziv::GraphHandle graph) {
+  int width = 0, height = 0;
+  return veziv::QueryGraphDimensions(graph, &width, &height) == 0;
+}
+
+TEST_F(HeadlessLibrary, CataloguePicturesLoadOnceAFailureWaitsForTheUnloadAndARebuildFreesTheWeapons) {
+  const std::string oldStart = platform::os::StartFolder();
+  platform::os::SetStartFolder(DEMODATA_RUN_FOLDER);
+  buildEquipCatalogue();
+  EquipCatalogues& c = Session().catalogue;
+  c.mainWeapons.at(1).imagePath = "image/weapons/none.png";
+  unloadCatalogueImages();  // nothing loaded: nothing to free
+  for (const equipCatalogue* catalogue : {&c.mainWeapons, &c.subWeapons, &c.items}) {
+    for (const auto& [id, e] : *catalogue) EXPECT_EQ(e.graph, 0) << id;
+  }
+
+  loadCatalogueImages();
+  EXPECT_EQ(c.mainWeapons.at(1).graph, -1);
+  const veziv::GraphHandle weapon = c.mainWeapons.at(0).graph;
+  const veziv::GraphHandle item = c.items.at(5).graph;
+  EXPECT_TRUE(graphExists(weapon));
+  EXPECT_TRUE(graphExists(item));
+  loadCatalogueImages();  // a second call loads nothing, not even the failure
+  EXPECT_EQ(c.mainWeapons.at(0).graph, weapon);
+  EXPECT_EQ(c.mainWeapons.at(1).graph, -1);
+
+  unloadCatalogueImages();
+  EXPECT_FALSE(graphExists(weapon));
+  for (const equipCatalogue* catalogue : {&c.mainWeapons, &c.subWeapons, &c.items}) {
+    for (const auto& [id, e] : *catalogue) EXPECT_EQ(e.graph, 0) << id;
+  }
+
+  // A rebuild frees the weapons' pictures with their entries and keeps the items'.
+  loadCatalogueImages();
+  const veziv::GraphHandle rebuiltWeapon = c.subWeapons.at(2).graph;
+  const veziv::GraphHandle keptItem = c.items.at(0).graph;
+  buildEquipCatalogue();
+  EXPECT_FALSE(graphExists(rebuiltWeapon));
+  EXPECT_EQ(c.subWeapons.at(2).graph, 0);
+  EXPECT_EQ(c.items.at(0).graph, keptItem);
+  EXPECT_TRUE(graphExists(keptItem));
+  unloadCatalogueImages();
   platform::os::SetStartFolder(oldStart);
 }
 

@@ -8,8 +8,6 @@
 
 namespace game {
 
-inputRecord playerInputs[2] = {resetInputRecord(), resetInputRecord()};
-
 namespace {
 
 // Key codes of the library's key-state buffer.

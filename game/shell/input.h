@@ -38,9 +38,6 @@ struct inputRecord {
 };
 static_assert(sizeof(inputRecord) == 30 * sizeof(int32_t));
 
-// Player 1's and player 2's records, for the whole run.
-extern inputRecord playerInputs[2];
-
 // The defaults: counters 0, Z / arrows / C / X / left Shift / Esc, pad
 // buttons 1, 2, 4, 5 and 9 with the four directions, not assigning.
 inputRecord resetInputRecord();

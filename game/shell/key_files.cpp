@@ -3,6 +3,7 @@
 
 #include "game/shell/resources.h"
 #include "game/shell/save_files.h"
+#include "game/shell/session.h"
 #include "library/veziv.h"
 
 namespace game {
@@ -63,7 +64,7 @@ const char* getPadButtonName(int32_t mask) { return lookUp(kPadButtonNames, mask
 
 std::string getActionKeyName(int action) {
   if (action < 0 || action >= kBoundActions) return kUnknownKeyName;
-  return getKeyName(playerInputs[0].keyCode[action]);
+  return getKeyName(Session().playerInputs[0].keyCode[action]);
 }
 
 void decodeKeyCodes(const uint8_t* bytes, size_t size, inputRecord& record) {
@@ -99,8 +100,9 @@ std::string keyLegendText(const inputRecord& record, bool withLeftRight) {
 
 void drawKeyConfigMenu(const inputRecord& record, bool withLeftRight) {
   const std::string text = keyLegendText(record, withLeftRight);
-  veziv::DrawTextWithFont(51, 571, text.c_str(), veziv::PackColorForScreen(0, 0, 0), gameFont, 0, 0);
-  veziv::DrawTextWithFont(50, 570, text.c_str(), veziv::PackColorForScreen(255, 255, 100), gameFont, 0, 0);
+  veziv::DrawTextWithFont(51, 571, text.c_str(), veziv::PackColorForScreen(0, 0, 0), Session().registry.gameFont, 0, 0);
+  veziv::DrawTextWithFont(50, 570, text.c_str(), veziv::PackColorForScreen(255, 255, 100), Session().registry.gameFont,
+                          0, 0);
 }
 
 }  // namespace game

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "game/shell/save_files.h"
+#include "game/shell/session.h"
 #include "platform/os/temp_folder_test_support.h"
 
 namespace game {
@@ -85,11 +86,11 @@ TEST(KeyFiles, CodesOutsideTheTableKeepTheDefault) {
 }
 
 TEST(KeyLegend, ActionNamesAndTheLegendLine) {
-  const inputRecord saved = playerInputs[0];
-  playerInputs[0] = resetInputRecord();
+  const inputRecord saved = Session().playerInputs[0];
+  Session().playerInputs[0] = resetInputRecord();
   EXPECT_EQ(getActionKeyName(kActionShot), "Z");
   EXPECT_EQ(getActionKeyName(kActionPause), "ESC");
-  playerInputs[0].keyCode[kActionSlow] = 0x5A;
+  Session().playerInputs[0].keyCode[kActionSlow] = 0x5A;
   EXPECT_EQ(getActionKeyName(kActionSlow), "エラー");
   EXPECT_EQ(getActionKeyName(kHoldCount), "エラー");
 
@@ -97,7 +98,7 @@ TEST(KeyLegend, ActionNamesAndTheLegendLine) {
   EXPECT_EQ(keyLegendText(r, false), "'↑キー'…上　'↓キー'…下　'Z'…決定　'ESC'…キャンセル");
   EXPECT_EQ(keyLegendText(r, true),
             "'↑キー'…上　'↓キー'…下　'→キー'…右　'←キー'…左　'Z'…決定　'ESC'…キャンセル");
-  playerInputs[0] = saved;
+  Session().playerInputs[0] = saved;
 }
 
 }  // namespace

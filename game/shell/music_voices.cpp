@@ -1,20 +1,15 @@
 // Music, voices, the save screen's way back and movies.
 #include "game/shell/music_voices.h"
 
-#include "game/battle/battle_frame.h"
-#include "game/battle/stage.h"
-#include "game/shell/call_sites.h"
 #include "game/shell/frame_loop.h"
 #include "game/shell/input.h"
 #include "game/shell/resources.h"
+#include "game/shell/session.h"
 #include "game/shell/settings.h"
 #include "game/shell/startup.h"
 #include "game/shell/widgets.h"
 
 namespace game {
-
-std::string rememberedMusic;
-bool saveMode = true;
 
 namespace {
 
@@ -30,39 +25,39 @@ void playRandomVoice(const int (&table)[11]) {
 }  // namespace
 
 int pickRandomVoice(const int (&table)[11]) {
-  if (voiceList.empty()) return -1;
-  const int place = veziv::RandomUpTo(static_cast<int>(voiceList.size()) - 1);
-  return voiceIdFor(table, voiceListEntry(voiceList, place));
+  if (Session().registry.voiceList.empty()) return -1;
+  const int place = veziv::RandomUpTo(static_cast<int>(Session().registry.voiceList.size()) - 1);
+  return voiceIdFor(table, voiceListEntry(Session().registry.voiceList, place));
 }
 
 void playNewMusic(const std::string& file) {
   veziv::StopCurrentMusic();
-  rememberedMusic = file.substr(0, kMusicNameBytes);
+  Session().music.rememberedMusic = file.substr(0, kMusicNameBytes);
   veziv::PlayMusicFile(file.c_str(), veziv::SoundPlayLoop);
 }
 
 void stopMusic() {
   veziv::StopCurrentMusic();
-  rememberedMusic.clear();
+  Session().music.rememberedMusic.clear();
 }
 
-void clearRememberedMusic() { rememberedMusic.clear(); }
+void clearRememberedMusic() { Session().music.rememberedMusic.clear(); }
 
 void replayMidiWithNotice() {
-  if (veziv::IsMusicPlaying() == 1 || rememberedMusic.empty()) return;
+  if (veziv::IsMusicPlaying() == 1 || Session().music.rememberedMusic.empty()) return;
   showNowLoading("MIDIを再生しなおしています。しばらくお待ちください。");
   veziv::PresentBackBuffer();
   veziv::StopCurrentMusic();
-  if (settingsRecord.midiMode == 1) {
-    veziv::SetMusicVolume(musicVolumeFor(settingsRecord.bgmVolume));
+  if (Session().settings.midiMode == 1) {
+    veziv::SetMusicVolume(musicVolumeFor(Session().settings.bgmVolume));
   } else {
-    veziv::SetMusicVolume(settingsRecord.bgmVolume != 0 ? 255 : 0);
+    veziv::SetMusicVolume(Session().settings.bgmVolume != 0 ? 255 : 0);
   }
-  veziv::PlayMusicFile(rememberedMusic.c_str(), veziv::SoundPlayLoop);
+  veziv::PlayMusicFile(Session().music.rememberedMusic.c_str(), veziv::SoundPlayLoop);
 }
 
 void stopMenuVoices() {
-  for (int32_t character : voiceList) {
+  for (int32_t character : Session().registry.voiceList) {
     const int id = voiceIdFor(menuVoiceIds, character);
     if (id < 0) continue;
     for (int pass = 0; pass < 2; ++pass) {
@@ -72,9 +67,9 @@ void stopMenuVoices() {
 }
 
 bool voiceRequestRefused(bool wantSave) {
-  if (gameMode != kModeSaveLoad) return false;
-  if (wantSave) return getReturnMode(kModeSaveLoad) == 0 || saveMode;
-  return !saveMode;
+  if (Session().frame.gameMode != kModeSaveLoad) return false;
+  if (wantSave) return getReturnMode(kModeSaveLoad) == 0 || Session().music.saveMode;
+  return !Session().music.saveMode;
 }
 
 int32_t voiceListEntry(const std::list<int32_t>& list, int place) {
@@ -89,7 +84,7 @@ void playRandomMenuVoice() {
     playMenuSound(5);
     return;
   }
-  saveMode = true;
+  Session().music.saveMode = true;
   stopMenuVoices();
   playRandomVoice(menuVoiceIds);
 }
@@ -99,27 +94,9 @@ void playRandomStartVoice() {
     playMenuSound(5);
     return;
   }
-  saveMode = false;
+  Session().music.saveMode = false;
   stopMenuVoices();
   playRandomVoice(startVoiceIds);
-}
-
-void freeBattleStage() { battle::destroyStage(); }
-
-void goToTitleFromSaveScreen() {
-  // Opened from a battle's in-game menu: the battle is given up.
-  if (getReturnMode(kModeSaveLoad) == kModeGameMenu) {
-    battle::clearBattleObjects();
-    freeBattleStage();
-  }
-  menuCursor = 1;
-  loadModeResources(kModeTitle, true);
-  veziv::StopSoundHandle(soundOf(kSoundJet));
-  veziv::StopCurrentMusic();
-  rememberedMusic.clear();
-  veziv::StopCurrentMusic();
-  if (!playing(soundOf(kSoundTitleMusic))) veziv::PlaySoundHandle(soundOf(kSoundTitleMusic), veziv::SoundPlayLoop, 1);
-  changeMode(kModeTitle, false);
 }
 
 bool movieSkipped(bool skippable, int32_t shotHold, int mouseButtons, bool inFront) {
@@ -132,10 +109,10 @@ void playMovie(const std::string& file, bool skippable) {
   veziv::StartGraphMovie(movie, 1, 0);
   if (veziv::PumpMessages() == 0) {
     while (veziv::ReadGraphMovieStatus(movie) == 1) {
-      if (movieSkipped(skippable, playerInputs[0].hold[kActionShot], veziv::GetMouseButtons(),
+      if (movieSkipped(skippable, Session().playerInputs[0].hold[kActionShot], veziv::GetMouseButtons(),
                        veziv::IsWindowActive() == 1))
         break;
-      if (skippable) updateInput(playerInputs[0], 1);
+      if (skippable) updateInput(Session().playerInputs[0], 1);
       veziv::RenderGraphAtPoint(0, 0, movie, 0);
       // Without a window to show it on, the movie is over.
       if (veziv::PresentBackBuffer() != 0) break;

@@ -10,10 +10,13 @@
 
 namespace game {
 
-// The file of the music that plays ("" when none), up to 99 bytes.
-extern std::string rememberedMusic;
-// The save and load screen's mode: true saves, false loads.
-extern bool saveMode;
+// The music's name and the save screen's mode, which the voices switch.
+struct MusicState {
+  // The file of the music that plays ("" when none), up to 99 bytes.
+  std::string rememberedMusic;
+  // The save and load screen's mode: true saves, false loads.
+  bool saveMode = true;
+};
 
 // The menu and start voices of the characters 0..10 (voiceList's indexes).
 inline constexpr int menuVoiceIds[11] = {31, 25, 55, 49, 43, 37, 77, 61, 69, 73, 65};
@@ -42,10 +45,6 @@ bool voiceRequestRefused(bool wantSave);
 int pickRandomVoice(const int (&table)[11]);
 // The entry at a place of a voice list, -1 past its end.
 int32_t voiceListEntry(const std::list<int32_t>& list, int place);
-// Destroys the battle's stage with its objects, when there is one.
-void freeBattleStage();
-// The save and load screen's way back to the title.
-void goToTitleFromSaveScreen();
 // Whether a frame of a movie ends it: a skippable one, the shot key held or
 // a mouse button down, and the window in front.
 bool movieSkipped(bool skippable, int32_t shotHold, int mouseButtons, bool inFront);

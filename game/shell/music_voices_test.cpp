@@ -8,6 +8,7 @@
 
 #include "game/shell/frame_loop.h"
 #include "game/shell/resources.h"
+#include "game/shell/session.h"
 #include "game/shell/settings.h"
 #include "game/shell/startup.h"
 
@@ -26,25 +27,23 @@ TEST(Voices, MenuAndStartIdsAndListPlaces) {
 }
 
 TEST(Voices, TheSaveScreenTakesEachSwitchOnceInTurn) {
-  resetFrameState();
-  saveMode = true;
+  Session().music.saveMode = true;
   EXPECT_FALSE(voiceRequestRefused(true));  // outside the save screen nothing is refused
-  gameMode = kModeSaveLoad;
-  returnModeMap[kModeSaveLoad] = 0;  // opened from the title: saving is refused
-  saveMode = false;
+  Session().frame.gameMode = kModeSaveLoad;
+  Session().frame.returnModeMap[kModeSaveLoad] = 0;  // opened from the title: saving is refused
+  Session().music.saveMode = false;
   EXPECT_TRUE(voiceRequestRefused(true));
   EXPECT_TRUE(voiceRequestRefused(false));
-  returnModeMap[kModeSaveLoad] = kModeGameMenu;
+  Session().frame.returnModeMap[kModeSaveLoad] = kModeGameMenu;
   EXPECT_FALSE(voiceRequestRefused(true));
-  saveMode = true;
+  Session().music.saveMode = true;
   EXPECT_TRUE(voiceRequestRefused(true));
   EXPECT_FALSE(voiceRequestRefused(false));
-  resetFrameState();
-  saveMode = true;
+  Session().music.saveMode = true;
 }
 
 TEST(Volumes, EachGroupFollowsItsSettingInDoublePrecision) {
-  const settingsRecordData saved = settingsRecord;
+  const settingsRecordData saved = Session().settings;
   struct Case {
     int id, perSound, bgm, se, voice, radio, want;
   };
@@ -63,64 +62,62 @@ TEST(Volumes, EachGroupFollowsItsSettingInDoublePrecision) {
       {104, 70, 100, 100, 100, 30, 53},
   };
   for (const Case& c : cases) {
-    settingsRecord.bgmVolume = c.bgm;
-    settingsRecord.seVolume = c.se;
-    settingsRecord.voiceVolume = c.voice;
-    settingsRecord.radioVolume = c.radio;
+    Session().settings.bgmVolume = c.bgm;
+    Session().settings.seVolume = c.se;
+    Session().settings.voiceVolume = c.voice;
+    Session().settings.radioVolume = c.radio;
     EXPECT_EQ(soundVolumeFor(c.id, c.perSound), c.want) << "sound " << c.id;
   }
   EXPECT_EQ(musicVolumeFor(1), 146);
   EXPECT_EQ(musicVolumeFor(100), 245);
-  settingsRecord = saved;
+  Session().settings = saved;
 }
 
 TEST(Voices, ARandomPickReachesEveryCharacterOfTheList) {
-  const std::list<int32_t> saved = voiceList;
-  voiceList = {6};
+  const std::list<int32_t> saved = Session().registry.voiceList;
+  Session().registry.voiceList = {6};
   EXPECT_EQ(pickRandomVoice(menuVoiceIds), 77);
   EXPECT_EQ(pickRandomVoice(startVoiceIds), 78);
-  voiceList = {11};  // a damaged entry plays nothing
+  Session().registry.voiceList = {11};  // a damaged entry plays nothing
   EXPECT_EQ(pickRandomVoice(menuVoiceIds), -1);
-  voiceList.clear();
+  Session().registry.voiceList.clear();
   EXPECT_EQ(pickRandomVoice(menuVoiceIds), -1);
-  voiceList = {0, 1, 5, 2, 3, 4, 6, 9, 10};
+  Session().registry.voiceList = {0, 1, 5, 2, 3, 4, 6, 9, 10};
   veziv::SeedRandom(7);
   std::set<int> heard;
   for (int k = 0; k < 400; ++k) heard.insert(pickRandomVoice(menuVoiceIds));
   EXPECT_EQ(heard, (std::set<int>{31, 25, 37, 55, 49, 43, 77, 73, 65}));
-  voiceList = saved;
+  Session().registry.voiceList = saved;
 }
 
 TEST(Voices, TheSwitchesSetTheSaveModeUnlessRefused) {
-  resetFrameState();
-  const std::list<int32_t> saved = voiceList;
-  voiceList = {0};
-  saveMode = false;
+  const std::list<int32_t> saved = Session().registry.voiceList;
+  Session().registry.voiceList = {0};
+  Session().music.saveMode = false;
   playRandomMenuVoice();
-  EXPECT_TRUE(saveMode);
+  EXPECT_TRUE(Session().music.saveMode);
   playRandomStartVoice();
-  EXPECT_FALSE(saveMode);
-  gameMode = kModeSaveLoad;
-  returnModeMap[kModeSaveLoad] = 0;  // opened from the title
+  EXPECT_FALSE(Session().music.saveMode);
+  Session().frame.gameMode = kModeSaveLoad;
+  Session().frame.returnModeMap[kModeSaveLoad] = 0;  // opened from the title
   playRandomMenuVoice();             // refused: the cancel sound only
-  EXPECT_FALSE(saveMode);
-  returnModeMap[kModeSaveLoad] = kModeGameMenu;
+  EXPECT_FALSE(Session().music.saveMode);
+  Session().frame.returnModeMap[kModeSaveLoad] = kModeGameMenu;
   playRandomMenuVoice();
-  EXPECT_TRUE(saveMode);
+  EXPECT_TRUE(Session().music.saveMode);
   playRandomMenuVoice();  // already saving: refused
-  EXPECT_TRUE(saveMode);
-  resetFrameState();
-  voiceList = saved;
-  saveMode = true;
+  EXPECT_TRUE(Session().music.saveMode);
+  Session().registry.voiceList = saved;
+  Session().music.saveMode = true;
 }
 
 TEST(Music, TheNameIsRememberedUntilStopped) {
   playNewMusic("audio/stage1.mid");
-  EXPECT_EQ(rememberedMusic, "audio/stage1.mid");
+  EXPECT_EQ(Session().music.rememberedMusic, "audio/stage1.mid");
   playNewMusic(std::string(120, 'a'));
-  EXPECT_EQ(rememberedMusic.size(), 99u);
+  EXPECT_EQ(Session().music.rememberedMusic.size(), 99u);
   stopMusic();
-  EXPECT_EQ(rememberedMusic, "");
+  EXPECT_EQ(Session().music.rememberedMusic, "");
 }
 
 TEST(Movies, OnlyASkippableMovieInFrontIsSkipped) {

@@ -12,15 +12,12 @@
 #include "game/shell/frame_loop.h"
 #include "game/shell/music_voices.h"
 #include "game/shell/resources.h"
+#include "game/shell/session.h"
 #include "game/shell/startup.h"
 #include "game/shell/widgets.h"
 #include "library/veziv.h"
 
 namespace game {
-
-int32_t rankingEntryState = kRankingOpen;
-char rankingBoard[256] = {};
-rankingEntry rankingTable[kRankCount];
 
 namespace {
 
@@ -48,10 +45,10 @@ std::string setting(const char* variable, const char* key, const char* fallback)
 
 // The box shown while a request waits, and its failure form.
 void drawWaitBox(const char* line1, const char* line2, const char* line3) {
-  drawFramedBox(100, 200, 600, 200, 255, colourWhite, 5, colourBlack);
-  veziv::DrawTextDefaultFont(120, 220, line1, colourWhite, 0);
-  veziv::DrawTextDefaultFont(120, 250, line2, colourWhite, 0);
-  if (line3 != nullptr) veziv::DrawTextDefaultFont(120, 280, line3, colourWhite, 0);
+  drawFramedBox(100, 200, 600, 200, 255, Session().colours.white, 5, Session().colours.black);
+  veziv::DrawTextDefaultFont(120, 220, line1, Session().colours.white, 0);
+  veziv::DrawTextDefaultFont(120, 250, line2, Session().colours.white, 0);
+  if (line3 != nullptr) veziv::DrawTextDefaultFont(120, 280, line3, Session().colours.white, 0);
   veziv::PresentBackBuffer();
 }
 
@@ -131,7 +128,8 @@ int nameFault(const std::string& name) {
 
 void setRankingBoard() {
   const battle::battleStage* stage = battle::currentStage();
-  std::snprintf(rankingBoard, sizeof rankingBoard, "%s", boardNameOf(stage != nullptr ? stage->folder : "").c_str());
+  std::snprintf(Session().ranking.board, sizeof Session().ranking.board, "%s",
+                boardNameOf(stage != nullptr ? stage->folder : "").c_str());
 }
 
 bool fetchRankingBoard(const std::string& board, rankingEntry table[kRankCount]) {
@@ -154,7 +152,7 @@ bool downloadRanking() {
   veziv::StopCurrentMusic();
   drawWaitBox("この作業にはしばらく時間がかかります。", "しばらくお待ちください。", nullptr);
   setRankingBoard();
-  if (!fetchRankingBoard(rankingBoard, rankingTable)) {
+  if (!fetchRankingBoard(Session().ranking.board, Session().ranking.table)) {
     drawWaitBox("受信に失敗しました。", "インターネットに接続しているか確認してください。",
                 "何かキーを押してください。");
     veziv::WaitForAnyKey();
@@ -168,24 +166,24 @@ bool downloadRanking() {
 bool submitRanking() {
   setRankingBoard();
   const int32_t score = playerOneScore();
-  if (rankingTable[kRankCount - 1].score > score) {
+  if (Session().ranking.table[kRankCount - 1].score > score) {
     char line[256];
-    std::snprintf(line, 255, "%d　点以上を目指しましょう。", rankingTable[kRankCount - 1].score);
-    noticeQueue.push_back({"残念ながら得点が足りませんでした。", line, "OK"});
+    std::snprintf(line, 255, "%d　点以上を目指しましょう。", Session().ranking.table[kRankCount - 1].score);
+    Session().frame.noticeQueue.push_back({"残念ながら得点が足りませんでした。", line, "OK"});
     return false;
   }
-  if (rankingEntryState == kRankingSent) {
-    noticeQueue.push_back({"すでに送信済みです。", "OK"});
+  if (Session().ranking.entryState == kRankingSent) {
+    Session().frame.noticeQueue.push_back({"すでに送信済みです。", "OK"});
     return false;
   }
-  if (rankingEntryState == kRankingRestored) {
-    noticeQueue.push_back(
+  if (Session().ranking.entryState == kRankingRestored) {
+    Session().frame.noticeQueue.push_back(
         {"ランキングに参加する権利がありません。", "戦闘データをロードすると参加できなくなります。", "OK"});
     return false;
   }
   waitAnyKeyPrompt("登録する名前を入力してください。", "", false);
-  drawFramedBox(219, 309, 300, 24, 255, colourWhite, 1, colourBlack);
-  veziv::DrawTextWithFont(219, 295, "入力待ち…", colourBlack, gameFont, 0, 0);
+  drawFramedBox(219, 309, 300, 24, 255, Session().colours.white, 1, Session().colours.black);
+  veziv::DrawTextWithFont(219, 295, "入力待ち…", Session().colours.black, Session().registry.gameFont, 0, 0);
   char entered[20] = {};
   if (veziv::InputStringModal(220, 310, 19, entered, 1) != 1) {
     showMessageBox({"ランキング送信を中止しました", "OK"});
@@ -202,26 +200,26 @@ bool submitRanking() {
   }
   veziv::StopCurrentMusic();
   waitAnyKeyPrompt("この作業にはしばらく時間がかかります。", "しばらくお待ちください。", false);
-  if (!sendRankingScore(name, score, rankingBoard)) {
+  if (!sendRankingScore(name, score, Session().ranking.board)) {
     waitAnyKeyPrompt("送信に失敗しました。", "インターネットに接続しているか確認してください。", true);
     replayMidiWithNotice();
     return false;
   }
-  rankingEntryState = kRankingSent;
+  Session().ranking.entryState = kRankingSent;
   replayMidiWithNotice();
   return true;
 }
 
 void drawRankingTable() {
-  drawFramedBox(50, 50, 600, 400, 160, colourWhite, 5, colourBlack);
-  veziv::DrawFormattedTextDefaultFont(70, 70, colourWhite, "%s", rankingBoard);
-  veziv::DrawTextDefaultFont(70, 100, "名前", colourWhite, 0);
-  veziv::DrawTextDefaultFont(470, 100, "スコア", colourWhite, 0);
+  drawFramedBox(50, 50, 600, 400, 160, Session().colours.white, 5, Session().colours.black);
+  veziv::DrawFormattedTextDefaultFont(70, 70, Session().colours.white, "%s", Session().ranking.board);
+  veziv::DrawTextDefaultFont(70, 100, "名前", Session().colours.white, 0);
+  veziv::DrawTextDefaultFont(470, 100, "スコア", Session().colours.white, 0);
   const veziv::GraphHandle digits = graphOf(kImageDigits);
   for (int rank = 1; rank <= kRankCount; ++rank) {
     const int y = 130 + 30 * (rank - 1);
-    const rankingEntry& entry = rankingTable[rank - 1];
-    veziv::DrawFormattedTextDefaultFont(70, y, colourWhite, "%d位 %s", rank, entry.name);
+    const rankingEntry& entry = Session().ranking.table[rank - 1];
+    veziv::DrawFormattedTextDefaultFont(70, y, Session().colours.white, "%d位 %s", rank, entry.name);
     if (entry.score <= 0) continue;
     const std::string number = std::to_string(entry.score);
     for (size_t i = 0; i < number.size(); ++i) {

@@ -14,15 +14,18 @@ namespace game {
 
 // Whether player 1's score may be sent.
 enum RankingEntry : int32_t { kRankingOpen = 0, kRankingRestored = 1, kRankingSent = 2 };
-extern int32_t rankingEntryState;
 
 inline constexpr int kRankCount = 10;
 struct rankingEntry {
   char name[256] = {};
   int32_t score = 0;
 };
-extern char rankingBoard[256];
-extern rankingEntry rankingTable[kRankCount];
+// The board of the stage just played and its table as last fetched.
+struct RankingState {
+  int32_t entryState = kRankingOpen;
+  char board[256] = {};
+  rankingEntry table[kRankCount];
+};
 
 // The default base addresses: the ranking server's own on 127.0.0.1.
 inline constexpr const char* kDefaultSendBase = "http://127.0.0.1:48620/send/";

@@ -11,6 +11,7 @@
 #include "game/battle/players.h"
 #include "game/battle/stage.h"
 #include "game/shell/frame_loop.h"
+#include "game/shell/session.h"
 #include "tools/ranking_server/ranking_server_test_support.h"
 #include "tools/ranking_server/stand_in_servers.h"
 
@@ -38,24 +39,24 @@ class Ranking : public ::testing::Test {
   void SetUp() override {
     battle::battleStage& stage = battle::createStage();
     std::snprintf(stage.folder, sizeof stage.folder, "stages/%s", kTutorial);
-    for (rankingEntry& e : rankingTable) e = rankingEntry{};
-    std::strcpy(rankingTable[0].name, "before");
-    rankingTable[0].score = 77;
-    noticeQueue.clear();
-    rankingEntryState = kRankingOpen;
+    for (rankingEntry& e : Session().ranking.table) e = rankingEntry{};
+    std::strcpy(Session().ranking.table[0].name, "before");
+    Session().ranking.table[0].score = 77;
+    Session().frame.noticeQueue.clear();
+    Session().ranking.entryState = kRankingOpen;
   }
   void TearDown() override {
     battle::destroyStage();
-    noticeQueue.clear();
-    rankingEntryState = kRankingOpen;
+    Session().frame.noticeQueue.clear();
+    Session().ranking.entryState = kRankingOpen;
   }
   // A board fetch that must fail, at once, and leave the table as it was.
   static void expectFailedFetch() {
     const std::time_t start = std::time(nullptr);
-    EXPECT_FALSE(fetchRankingBoard(kTutorial, rankingTable));
+    EXPECT_FALSE(fetchRankingBoard(kTutorial, Session().ranking.table));
     EXPECT_LE(std::time(nullptr) - start, 8);
-    EXPECT_STREQ(rankingTable[0].name, "before");
-    EXPECT_EQ(rankingTable[0].score, 77);
+    EXPECT_STREQ(Session().ranking.table[0].name, "before");
+    EXPECT_EQ(Session().ranking.table[0].score, 77);
     EXPECT_FALSE(sendRankingScore("name", 1, kTutorial));
   }
   static constexpr const char* kTutorial = "チュートリアル";
@@ -115,20 +116,20 @@ TEST(RankingText, UrlsNamesAndBoards) {
 }
 
 TEST_F(Ranking, SendGatesComeBeforeTheNameEntry) {
-  rankingTable[9].score = 500;
+  Session().ranking.table[9].score = 500;
   battle::battlePlayer(1).score = 499;
   EXPECT_FALSE(submitRanking());
-  ASSERT_EQ(noticeQueue.size(), 1u);
-  EXPECT_EQ(noticeQueue.back(),
+  ASSERT_EQ(Session().frame.noticeQueue.size(), 1u);
+  EXPECT_EQ(Session().frame.noticeQueue.back(),
             (std::vector<std::string>{"残念ながら得点が足りませんでした。", "500　点以上を目指しましょう。", "OK"}));
   battle::battlePlayer(1).score = 500;  // equal to the tenth: past this gate
-  rankingEntryState = kRankingSent;
+  Session().ranking.entryState = kRankingSent;
   EXPECT_FALSE(submitRanking());
-  EXPECT_EQ(noticeQueue.back(), (std::vector<std::string>{"すでに送信済みです。", "OK"}));
-  rankingEntryState = kRankingRestored;
+  EXPECT_EQ(Session().frame.noticeQueue.back(), (std::vector<std::string>{"すでに送信済みです。", "OK"}));
+  Session().ranking.entryState = kRankingRestored;
   EXPECT_FALSE(submitRanking());
-  EXPECT_EQ(noticeQueue.back().front(), "ランキングに参加する権利がありません。");
-  EXPECT_EQ(std::string(rankingBoard), kTutorial);
+  EXPECT_EQ(Session().frame.noticeQueue.back().front(), "ランキングに参加する権利がありません。");
+  EXPECT_EQ(std::string(Session().ranking.board), kTutorial);
 }
 
 TEST_F(Ranking, TheBoardComesFromTheRankingServer) {
@@ -139,12 +140,12 @@ TEST_F(Ranking, TheBoardComesFromTheRankingServer) {
   ASSERT_TRUE(sendRankingScore(name, 4200, kTutorial));
   ASSERT_TRUE(sendRankingScore("second", -3, kTutorial));
   ASSERT_TRUE(downloadRanking());
-  EXPECT_EQ(std::string(rankingBoard), kTutorial);
-  EXPECT_EQ(rankingTable[0].name, name);
-  EXPECT_EQ(rankingTable[0].score, 4200);
-  EXPECT_STREQ(rankingTable[1].name, "second");
-  EXPECT_EQ(rankingTable[1].score, 0);  // the board's digits stop at the sign
-  EXPECT_STREQ(rankingTable[2].name, "");
+  EXPECT_EQ(std::string(Session().ranking.board), kTutorial);
+  EXPECT_EQ(Session().ranking.table[0].name, name);
+  EXPECT_EQ(Session().ranking.table[0].score, 4200);
+  EXPECT_STREQ(Session().ranking.table[1].name, "second");
+  EXPECT_EQ(Session().ranking.table[1].score, 0);  // the board's digits stop at the sign
+  EXPECT_STREQ(Session().ranking.table[2].name, "");
   // A name the server refuses is not sent.
   EXPECT_FALSE(sendRankingScore("xeofx", 1, kTutorial));
 }
@@ -170,10 +171,10 @@ TEST_F(Ranking, BadAnswersAndAbsentServersFailAtOnce) {
   {
     SCOPED_TRACE("a body over 1 KB: its first 1023 bytes, nothing beyond");
     RankingAddresses a(canned.base("big"), canned.base("big"));
-    ASSERT_TRUE(fetchRankingBoard("b", rankingTable));
-    EXPECT_STREQ(rankingTable[0].name, "name0");
-    EXPECT_EQ(rankingTable[0].score, 900);
-    EXPECT_STREQ(rankingTable[9].name, "name9");
+    ASSERT_TRUE(fetchRankingBoard("b", Session().ranking.table));
+    EXPECT_STREQ(Session().ranking.table[0].name, "name0");
+    EXPECT_EQ(Session().ranking.table[0].score, 900);
+    EXPECT_STREQ(Session().ranking.table[9].name, "name9");
   }
 }
 

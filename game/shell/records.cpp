@@ -6,12 +6,9 @@
 #include <iterator>
 
 #include "game/shell/save_files.h"
+#include "game/shell/session.h"
 
 namespace game {
-
-holdingsData holdings;
-gameHeader playerHeaders[2];
-uint8_t storyGameFlag = 0;
 
 namespace {
 
@@ -62,24 +59,24 @@ gameHeader decodeGameHeader(const uint8_t bytes[kGameHeaderSize]) {
 }
 
 void restoreHoldings() {
-  const gameHeader& h = playerHeaders[0];
-  holdings.money = h.money;
-  std::copy(std::begin(h.mainOwned), std::end(h.mainOwned), holdings.mainOwned);
-  std::copy(std::begin(h.subOwned), std::end(h.subOwned), holdings.subOwned);
-  std::copy(std::begin(h.itemCounts), std::end(h.itemCounts), holdings.itemCounts);
+  const gameHeader& h = Session().play.playerHeaders[0];
+  Session().play.holdings.money = h.money;
+  std::copy(std::begin(h.mainOwned), std::end(h.mainOwned), Session().play.holdings.mainOwned);
+  std::copy(std::begin(h.subOwned), std::end(h.subOwned), Session().play.holdings.subOwned);
+  std::copy(std::begin(h.itemCounts), std::end(h.itemCounts), Session().play.holdings.itemCounts);
 }
 
 void storeHoldings() {
-  gameHeader& h = playerHeaders[0];
-  h.money = holdings.money;
+  gameHeader& h = Session().play.playerHeaders[0];
+  h.money = Session().play.holdings.money;
   for (int i = 0; i < kMainWeaponCount; ++i) {
-    if (holdings.mainOwned[i] != 0) h.mainOwned[i] = 1;
+    if (Session().play.holdings.mainOwned[i] != 0) h.mainOwned[i] = 1;
   }
   for (int i = 0; i < kSubWeaponCount; ++i) {
-    if (holdings.subOwned[i] != 0) h.subOwned[i] = 1;
+    if (Session().play.holdings.subOwned[i] != 0) h.subOwned[i] = 1;
   }
   for (int i = 0; i < kItemCount; ++i) {
-    if (holdings.itemCounts[i] != 0) h.itemCounts[i] = holdings.itemCounts[i];
+    if (Session().play.holdings.itemCounts[i] != 0) h.itemCounts[i] = Session().play.holdings.itemCounts[i];
   }
 }
 

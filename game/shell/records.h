@@ -46,12 +46,19 @@ struct holdingsData {
   uint8_t subOwned[kSubWeaponCount] = {};
   int32_t itemCounts[kItemCount] = {};
 };
-extern holdingsData holdings;
-// Index 0: player 1 and the running story game; index 1: player 2 in a
-// two-player battle of the battle mode.
-extern gameHeader playerHeaders[2];
-// 1 while the game in progress is a story game, 0 in the battle mode.
-extern uint8_t storyGameFlag;
+
+// What the running game plays with.
+struct PlayState {
+  holdingsData holdings;
+  // Index 0: player 1 and the running story game; index 1: player 2 in a
+  // two-player battle of the battle mode.
+  gameHeader playerHeaders[2];
+  // 1 while the game in progress is a story game, 0 in the battle mode.
+  uint8_t storyGameFlag = 0;
+  int32_t playerCount = 1;
+  // The battle difficulty last chosen (10, 70 or 100).
+  int32_t currentDifficulty = 100;
+};
 
 // holdings := the possessions of playerHeaders[0], unchanged.
 void restoreHoldings();

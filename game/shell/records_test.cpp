@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "game/shell/save_files.h"
+#include "game/shell/session.h"
 
 namespace game {
 namespace {
@@ -86,43 +87,43 @@ TEST(Holdings, StoreMergesAndRestoreCopies) {
       {0, 9, 1, 2, -2, -2}, // a non-zero flag is stored as 1; any non-zero count is copied
       {0, 0, 0, 5, 0, 5},
   };
-  playerHeaders[0] = gameHeader{};
-  holdings = holdingsData{};
+  Session().play.playerHeaders[0] = gameHeader{};
+  Session().play.holdings = holdingsData{};
   for (int i = 0; i < 6; ++i) {
-    playerHeaders[0].mainOwned[i] = cases[i].recordOwned;
-    playerHeaders[0].subOwned[i] = cases[i].recordOwned;
-    playerHeaders[0].itemCounts[i] = cases[i].recordCount;
-    holdings.mainOwned[i] = cases[i].heldOwned;
-    holdings.subOwned[i] = cases[i].heldOwned;
-    holdings.itemCounts[i] = cases[i].heldCount;
+    Session().play.playerHeaders[0].mainOwned[i] = cases[i].recordOwned;
+    Session().play.playerHeaders[0].subOwned[i] = cases[i].recordOwned;
+    Session().play.playerHeaders[0].itemCounts[i] = cases[i].recordCount;
+    Session().play.holdings.mainOwned[i] = cases[i].heldOwned;
+    Session().play.holdings.subOwned[i] = cases[i].heldOwned;
+    Session().play.holdings.itemCounts[i] = cases[i].heldCount;
   }
-  playerHeaders[0].mainOwned[6] = 1;
-  playerHeaders[0].difficulty = 150;
-  playerHeaders[0].item1 = 2;
-  std::strcpy(playerHeaders[0].caption, "kept");
-  holdings.money = 0;
+  Session().play.playerHeaders[0].mainOwned[6] = 1;
+  Session().play.playerHeaders[0].difficulty = 150;
+  Session().play.playerHeaders[0].item1 = 2;
+  std::strcpy(Session().play.playerHeaders[0].caption, "kept");
+  Session().play.holdings.money = 0;
   storeHoldings();
   for (int i = 0; i < 6; ++i) {
     SCOPED_TRACE(i);
-    EXPECT_EQ(playerHeaders[0].mainOwned[i], cases[i].storedOwned);
-    EXPECT_EQ(playerHeaders[0].subOwned[i], cases[i].storedOwned);
-    EXPECT_EQ(playerHeaders[0].itemCounts[i], cases[i].storedCount);
+    EXPECT_EQ(Session().play.playerHeaders[0].mainOwned[i], cases[i].storedOwned);
+    EXPECT_EQ(Session().play.playerHeaders[0].subOwned[i], cases[i].storedOwned);
+    EXPECT_EQ(Session().play.playerHeaders[0].itemCounts[i], cases[i].storedCount);
   }
-  EXPECT_EQ(playerHeaders[0].mainOwned[6], 1);
-  EXPECT_EQ(playerHeaders[0].money, 0);  // money is stored even when 0
-  EXPECT_EQ(playerHeaders[0].difficulty, 150);
-  EXPECT_EQ(playerHeaders[0].item1, 2);
-  EXPECT_STREQ(playerHeaders[0].caption, "kept");
+  EXPECT_EQ(Session().play.playerHeaders[0].mainOwned[6], 1);
+  EXPECT_EQ(Session().play.playerHeaders[0].money, 0);  // money is stored even when 0
+  EXPECT_EQ(Session().play.playerHeaders[0].difficulty, 150);
+  EXPECT_EQ(Session().play.playerHeaders[0].item1, 2);
+  EXPECT_STREQ(Session().play.playerHeaders[0].caption, "kept");
 
   // Loading brings the kept count back.
-  holdings = holdingsData{};
+  Session().play.holdings = holdingsData{};
   restoreHoldings();
-  EXPECT_EQ(holdings.money, 0);
-  EXPECT_EQ(holdings.itemCounts[2], 3);
-  EXPECT_EQ(holdings.mainOwned[6], 1);
-  EXPECT_EQ(holdings.subOwned[4], 1);
-  playerHeaders[0] = gameHeader{};
-  holdings = holdingsData{};
+  EXPECT_EQ(Session().play.holdings.money, 0);
+  EXPECT_EQ(Session().play.holdings.itemCounts[2], 3);
+  EXPECT_EQ(Session().play.holdings.mainOwned[6], 1);
+  EXPECT_EQ(Session().play.holdings.subOwned[4], 1);
+  Session().play.playerHeaders[0] = gameHeader{};
+  Session().play.holdings = holdingsData{};
 }
 
 }  // namespace

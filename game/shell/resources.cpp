@@ -5,25 +5,14 @@
 #include <cmath>
 #include <span>
 
-#include "game/shell/call_sites.h"
 #include "game/shell/frame_loop.h"
 #include "game/shell/music_voices.h"
+#include "game/shell/session.h"
 #include "game/shell/settings.h"
 #include "game/shell/startup.h"
 #include "game/shell/widgets.h"
 
 namespace game {
-
-resourceRegistryRecord resourceRegistry;
-std::list<int32_t> voiceList;
-int32_t perSoundVolume[kSoundIdCount];
-#define VEZIV_SHEET(name, path, pieces, across, down, width, height) veziv::GraphHandle name[pieces];
-#include "game/shell/registry_table.inc"
-veziv::FontHandle gameFont = -1;
-veziv::FontHandle storyTextFont = -1;
-veziv::FontHandle storyNameFont = -1;
-veziv::FontHandle eventFont = -1;
-veziv::FontHandle boxFont = -1;
 
 namespace {
 
@@ -41,16 +30,21 @@ constexpr IdPath kSoundRows[] = {
 };
 
 struct SheetRow {
-  veziv::GraphHandle* pieces;
   const char* path;
   int count, across, down, width, height;
 };
 constexpr SheetRow kSheets[] = {
-#define VEZIV_SHEET(name, path, pieces, across, down, width, height) \
-  {name, path, pieces, across, down, width, height},
+#define VEZIV_SHEET(name, path, pieces, across, down, width, height) {path, pieces, across, down, width, height},
 #include "game/shell/registry_table.inc"
 };
 static_assert(std::size(kSheets) == kSheetCount);
+constexpr bool piecesFit() {
+  for (const SheetRow& s : kSheets) {
+    if (s.count > kMaxSheetPieces) return false;
+  }
+  return true;
+}
+static_assert(piecesFit());
 
 // The mode sets: images (an id may stand twice, the second finds it loaded)
 // and sounds.
@@ -104,21 +98,9 @@ bool modeSet(int mode, ModeSet& set) {
 
 constexpr int kShellSounds[] = {0, 1, 5, 20, 18};
 
-const std::string kNoPath;
-
 bool inImages(int id) { return id >= 0 && id < kImageIdCount; }
 bool inSounds(int id) { return id >= 0 && id < kSoundIdCount; }
 bool loaded(int handle) { return handle != 0 && handle != -1; }
-
-void setStartVolumes() {
-  for (int32_t& v : perSoundVolume) v = 100;
-  perSoundVolume[1] = 50;
-  perSoundVolume[5] = 70;
-  perSoundVolume[20] = 10;
-  perSoundVolume[21] = 50;
-}
-
-[[maybe_unused]] const bool kVolumesSet = (setStartVolumes(), true);
 
 // An id outside a table is a fault of the data that named it: no path,
 // told once per table.
@@ -127,36 +109,45 @@ const std::string& lookup(std::map<int32_t, std::string>& paths, int id, bool va
   if (!valid) {
     if (!told) veziv::PrintfToScreen("unknown %s id %d\n", what, id);
     told = true;
-    return kNoPath;
+    return Session().registry.noPath;
   }
   return paths[id];
 }
-bool imageIdTold = false;
-bool soundIdTold = false;
 
 void freeSound(int id) {
-  if (loaded(resourceRegistry.sounds[id])) veziv::DeleteSoundHandle(resourceRegistry.sounds[id], 0);
-  resourceRegistry.sounds[id] = 0;
+  resourceRegistryRecord& r = Session().registry;
+  if (loaded(r.sounds[id])) veziv::DeleteSoundHandle(r.sounds[id], 0);
+  r.sounds[id] = 0;
 }
 
 }  // namespace
 
+resourceRegistryRecord::resourceRegistryRecord() {
+  for (int32_t& v : perSoundVolume) v = 100;
+  perSoundVolume[1] = 50;
+  perSoundVolume[5] = 70;
+  perSoundVolume[20] = 10;
+  perSoundVolume[21] = 50;
+}
+
 const std::string& imagePath(int id) {
-  return lookup(resourceRegistry.imagePaths, id, inImages(id), imageIdTold, "image");
+  resourceRegistryRecord& r = Session().registry;
+  return lookup(r.imagePaths, id, inImages(id), r.imageIdTold, "image");
 }
 const std::string& soundPath(int id) {
-  return lookup(resourceRegistry.soundPaths, id, inSounds(id), soundIdTold, "sound");
+  resourceRegistryRecord& r = Session().registry;
+  return lookup(r.soundPaths, id, inSounds(id), r.soundIdTold, "sound");
 }
 
 veziv::GraphHandle sheetPiece(int sheet, int piece) {
   if (sheet < 0 || sheet >= kSheetCount || piece < 0 || piece >= kSheets[sheet].count) return -1;
-  return kSheets[sheet].pieces[piece];
+  return Session().registry.sheets[sheet][piece];
 }
 int sheetPieceWidth(int sheet) { return sheet >= 0 && sheet < kSheetCount ? kSheets[sheet].width : 0; }
 int sheetPieceHeight(int sheet) { return sheet >= 0 && sheet < kSheetCount ? kSheets[sheet].height : 0; }
 
-veziv::GraphHandle graphOf(int id) { return inImages(id) ? resourceRegistry.graphs[id] : -1; }
-int soundOf(int id) { return inSounds(id) ? resourceRegistry.sounds[id] : -1; }
+veziv::GraphHandle graphOf(int id) { return inImages(id) ? Session().registry.graphs[id] : -1; }
+int soundOf(int id) { return inSounds(id) ? Session().registry.sounds[id] : -1; }
 bool isGraphLoaded(int id) { return loaded(graphOf(id)); }
 
 void loadGraphById(int id) {
@@ -165,33 +156,34 @@ void loadGraphById(int id) {
     return;
   }
   if (isGraphLoaded(id)) return;
-  resourceRegistry.graphs[id] = veziv::ImportGraphFile(imagePath(id).c_str(), 0);
+  Session().registry.graphs[id] = veziv::ImportGraphFile(imagePath(id).c_str(), 0);
 }
 
 void cacheGraphSize(int id) {
   if (!isGraphLoaded(id)) return;
-  veziv::QueryGraphDimensions(resourceRegistry.graphs[id], &resourceRegistry.widths[id], &resourceRegistry.heights[id]);
+  veziv::QueryGraphDimensions(Session().registry.graphs[id], &Session().registry.widths[id],
+                              &Session().registry.heights[id]);
 }
 
 void freeGraphById(int id) {
   if (!isGraphLoaded(id)) return;
-  veziv::FreeGraphHandle(resourceRegistry.graphs[id], 0);
-  resourceRegistry.graphs[id] = 0;
+  veziv::FreeGraphHandle(Session().registry.graphs[id], 0);
+  Session().registry.graphs[id] = 0;
 }
 
 int soundVolumeFor(int id, int32_t perSound) {
   int32_t setting;
   bool silentAtZero = false;
   if (id <= 19) {
-    setting = settingsRecord.seVolume;
+    setting = Session().settings.seVolume;
     silentAtZero = true;
   } else if (id <= 24) {
-    setting = settingsRecord.bgmVolume;
+    setting = Session().settings.bgmVolume;
     silentAtZero = true;
   } else if (id <= 84) {
-    setting = settingsRecord.voiceVolume;
+    setting = Session().settings.voiceVolume;
   } else {
-    setting = settingsRecord.radioVolume;
+    setting = Session().settings.radioVolume;
   }
   if (silentAtZero && setting == 0) return 0;
   const double scaled = setting * 2.55;
@@ -201,18 +193,18 @@ int soundVolumeFor(int id, int32_t perSound) {
 int musicVolumeFor(int32_t bgm) { return bgm + 145; }
 
 void applySoundVolume(int id) {
-  if (!inSounds(id) || resourceRegistry.sounds[id] == 0) return;
-  veziv::SetSoundHandleVolume(soundVolumeFor(id, perSoundVolume[id]), resourceRegistry.sounds[id]);
+  if (!inSounds(id) || Session().registry.sounds[id] == 0) return;
+  veziv::SetSoundHandleVolume(soundVolumeFor(id, Session().registry.perSoundVolume[id]), Session().registry.sounds[id]);
 }
 
 void applyAllVolumes() {
-  applyStoryVoiceVolume();
+  Session().storySite().applyVoiceVolume();
   for (int id = 0; id < kSoundIdCount; ++id) applySoundVolume(id);
-  if (settingsRecord.bgmVolume != 0) {
-    veziv::SetMusicVolume(musicVolumeFor(settingsRecord.bgmVolume));
-    if (settingsRecord.midiMode == 0) replayMidiWithNotice();
+  if (Session().settings.bgmVolume != 0) {
+    veziv::SetMusicVolume(musicVolumeFor(Session().settings.bgmVolume));
+    if (Session().settings.midiMode == 0) replayMidiWithNotice();
   } else {
-    if (settingsRecord.midiMode == 0) veziv::StopCurrentMusic();
+    if (Session().settings.midiMode == 0) veziv::StopCurrentMusic();
     veziv::SetMusicVolume(0);
   }
 }
@@ -222,8 +214,8 @@ void ensureSoundLoaded(int id) {
     soundPath(id);
     return;
   }
-  if (!loaded(resourceRegistry.sounds[id])) {
-    resourceRegistry.sounds[id] = veziv::LoadSoundFileToHandle(soundPath(id).c_str(), 3, -1);
+  if (!loaded(Session().registry.sounds[id])) {
+    Session().registry.sounds[id] = veziv::LoadSoundFileToHandle(soundPath(id).c_str(), 3, -1);
   }
   applySoundVolume(id);
 }
@@ -234,17 +226,17 @@ void playMenuSound(int id) {
 }
 
 void registerResources() {
-  resourceRegistry.imagePaths.clear();
-  resourceRegistry.soundPaths.clear();
-  for (const IdPath& row : kImageRows) resourceRegistry.imagePaths.emplace(row.id, row.path);
-  for (const IdPath& row : kSoundRows) resourceRegistry.soundPaths.emplace(row.id, row.path);
-  voiceList = {0, 1, 5, 2, 3, 4, 6};
-  if (settingsRecord.storyCleared != 0) {
-    voiceList.push_back(7);
-    voiceList.push_back(8);
+  Session().registry.imagePaths.clear();
+  Session().registry.soundPaths.clear();
+  for (const IdPath& row : kImageRows) Session().registry.imagePaths.emplace(row.id, row.path);
+  for (const IdPath& row : kSoundRows) Session().registry.soundPaths.emplace(row.id, row.path);
+  Session().registry.voiceList = {0, 1, 5, 2, 3, 4, 6};
+  if (Session().settings.storyCleared != 0) {
+    Session().registry.voiceList.push_back(7);
+    Session().registry.voiceList.push_back(8);
   }
-  voiceList.push_back(9);
-  voiceList.push_back(10);
+  Session().registry.voiceList.push_back(9);
+  Session().registry.voiceList.push_back(10);
   loadGraphById(kImageCaution);
   loadGraphById(kImageLoadingBar);
   loadGraphById(kImageYesNo);
@@ -253,15 +245,15 @@ void registerResources() {
 void reloadSoundById() {
   for (int id : kShellSounds) {
     freeSound(id);
-    resourceRegistry.sounds[id] = veziv::LoadSoundFileToHandle(soundPath(id).c_str(), 3, -1);
+    Session().registry.sounds[id] = veziv::LoadSoundFileToHandle(soundPath(id).c_str(), 3, -1);
     applySoundVolume(id);
   }
-  veziv::SetSoundHandleLoopPointMs(1000, resourceRegistry.sounds[kSoundJet]);
+  veziv::SetSoundHandleLoopPointMs(1000, Session().registry.sounds[kSoundJet]);
 }
 
 void stopAllSounds() {
   for (int id = 0; id < kSoundIdCount; ++id) {
-    const int h = resourceRegistry.sounds[id];
+    const int h = Session().registry.sounds[id];
     if (loaded(h) && veziv::IsSoundHandlePlaying(h) == 1) veziv::StopSoundHandle(h);
   }
 }
@@ -304,7 +296,8 @@ void loadBattleImages() {
   constexpr int kSheetProgress[] = {2, 6, 10, 15, 17, 19, 20, 30, 40, 50, 60, 70};
   for (int k = 0; k < kSheetCount; ++k) {
     const SheetRow& s = kSheets[k];
-    veziv::ImportGraphFileAsPieces(s.path, s.count, s.across, s.down, s.width, s.height, s.pieces, 0);
+    veziv::ImportGraphFileAsPieces(s.path, s.count, s.across, s.down, s.width, s.height, Session().registry.sheets[k],
+                                   0);
     showCaution(kSheetProgress[k], 1);
   }
   loadModeResources(kModeTitle, false);
@@ -314,21 +307,16 @@ void loadBattleImages() {
   reloadSoundById();
   showCaution(0, 2);
   showCaution(50, 2);
-  gameFont = veziv::CreateFontHandle(nullptr, 14, 4, veziv::FontTypeNormal, -1, -1, 0, -1, -1);
-  storyTextFont = veziv::CreateFontHandle("ＭＳ 明朝", 24, 9, veziv::FontTypeAntialiasEdge, -1, -1, 0, -1, -1);
-  storyNameFont = veziv::CreateFontHandle("ＭＳ 明朝", 20, 9, veziv::FontTypeAntialiasEdge, -1, -1, 0, -1, -1);
-  eventFont = veziv::CreateFontHandle("ＭＳ 明朝", 18, 6, veziv::FontTypeAntialiasEdge, -1, -1, 0, -1, -1);
-  boxFont = veziv::CreateFontHandle("ＭＳ 明朝", 22, 9, veziv::FontTypeAntialiasEdge, -1, -1, 0, -1, -1);
+  Session().registry.gameFont = veziv::CreateFontHandle(nullptr, 14, 4, veziv::FontTypeNormal, -1, -1, 0, -1, -1);
+  Session().registry.storyTextFont =
+      veziv::CreateFontHandle("ＭＳ 明朝", 24, 9, veziv::FontTypeAntialiasEdge, -1, -1, 0, -1, -1);
+  Session().registry.storyNameFont =
+      veziv::CreateFontHandle("ＭＳ 明朝", 20, 9, veziv::FontTypeAntialiasEdge, -1, -1, 0, -1, -1);
+  Session().registry.eventFont =
+      veziv::CreateFontHandle("ＭＳ 明朝", 18, 6, veziv::FontTypeAntialiasEdge, -1, -1, 0, -1, -1);
+  Session().registry.boxFont =
+      veziv::CreateFontHandle("ＭＳ 明朝", 22, 9, veziv::FontTypeAntialiasEdge, -1, -1, 0, -1, -1);
   showCaution(90, 2);
-}
-
-void resetResources() {
-  resourceRegistry = resourceRegistryRecord{};
-  for (const SheetRow& s : kSheets) std::fill(s.pieces, s.pieces + s.count, 0);
-  imageIdTold = soundIdTold = false;
-  voiceList.clear();
-  setStartVolumes();
-  gameFont = storyTextFont = storyNameFont = eventFont = boxFont = -1;
 }
 
 }  // namespace game

@@ -34,36 +34,49 @@ enum SoundId : int {
   kSoundGameOver = 101,
 };
 
+// The picture sheets, cut at start-up, one handle a piece; a sheet is
+// named by its place in the table.
+enum SheetId : int {
+#define VEZIV_SHEET(name, path, pieces, across, down, width, height) name,
+#include "game/shell/registry_table.inc"
+  kSheetCount
+};
+inline constexpr int kMaxSheetPieces = 33;
+
+// The registry: the files of the ids, their handles and sizes, the sheets'
+// pieces, the game's fonts, the characters whose system voices may play and
+// the per-sound volumes.
 struct resourceRegistryRecord {
+  resourceRegistryRecord();
   std::map<int32_t, std::string> imagePaths;
   std::map<int32_t, std::string> soundPaths;
   veziv::GraphHandle graphs[kImageIdCount] = {};
   int32_t widths[kImageIdCount] = {};
   int32_t heights[kImageIdCount] = {};
   int sounds[kSoundIdCount] = {};
+  veziv::GraphHandle sheets[kSheetCount][kMaxSheetPieces] = {};
+  // The game's fonts, made by loadBattleImages.
+  veziv::FontHandle gameFont = -1;
+  veziv::FontHandle storyTextFont = -1;
+  veziv::FontHandle storyNameFont = -1;
+  veziv::FontHandle eventFont = -1;
+  veziv::FontHandle boxFont = -1;
+  // Characters whose system voices may play at random (indexes 0..10).
+  std::list<int32_t> voiceList;
+  // Per-sound volumes in percent of their group's setting.
+  int32_t perSoundVolume[kSoundIdCount];
+  // An id outside a table is told on the screen's log once per table.
+  bool imageIdTold = false;
+  bool soundIdTold = false;
+  // What an id outside the tables reads as: no path.
+  std::string noPath;
 };
-extern resourceRegistryRecord resourceRegistry;
-// Characters whose system voices may play at random (indexes 0..10).
-extern std::list<int32_t> voiceList;
-// Per-sound volumes in percent of their group's setting.
-extern int32_t perSoundVolume[kSoundIdCount];
 
-// The picture sheets, cut at start-up, one handle a piece.
-#define VEZIV_SHEET(name, path, pieces, across, down, width, height) extern veziv::GraphHandle name[pieces];
-#include "game/shell/registry_table.inc"
-inline constexpr int kSheetCount = 12;
 // A sheet's piece by the sheet's place in the table and the piece's index;
 // -1 outside either.
 veziv::GraphHandle sheetPiece(int sheet, int piece);
 int sheetPieceWidth(int sheet);
 int sheetPieceHeight(int sheet);
-
-// The game's fonts, made by loadBattleImages.
-extern veziv::FontHandle gameFont;
-extern veziv::FontHandle storyTextFont;
-extern veziv::FontHandle storyNameFont;
-extern veziv::FontHandle eventFont;
-extern veziv::FontHandle boxFont;
 
 // A path lookup; an id without a path gives "" and is added, as loading
 // such an id then fails. Ids outside the tables give "" and add nothing.
@@ -111,8 +124,5 @@ void loadBattleImages();
 void reloadSoundById();
 // Stops every loaded sound that plays.
 void stopAllSounds();
-
-// Forgets every handle (the library frees them itself at its end).
-void resetResources();
 
 }  // namespace game

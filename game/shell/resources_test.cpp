@@ -5,21 +5,19 @@
 
 #include <string>
 
+#include "game/shell/session.h"
+
 namespace game {
 namespace {
 
 class Registry : public ::testing::Test {
  protected:
-  void SetUp() override {
-    resetResources();
-    registerResources();
-  }
-  void TearDown() override { resetResources(); }
+  void SetUp() override { registerResources(); }
 };
 
 TEST_F(Registry, TablesHoldEveryIdWithItsPath) {
-  EXPECT_EQ(resourceRegistry.imagePaths.size(), 316u);
-  EXPECT_EQ(resourceRegistry.soundPaths.size(), 101u);
+  EXPECT_EQ(Session().registry.imagePaths.size(), 316u);
+  EXPECT_EQ(Session().registry.soundPaths.size(), 101u);
   struct Row {
     int id;
     const char* path;
@@ -52,10 +50,10 @@ TEST_F(Registry, TablesHoldEveryIdWithItsPath) {
 TEST_F(Registry, AnIdWithoutAPathGetsAnEmptyOneAndIdsOutsideAddNothing) {
   for (int id : {1, 360, 361}) {
     EXPECT_EQ(imagePath(id), "") << id;
-    EXPECT_EQ(resourceRegistry.imagePaths.count(id), 1u) << id;  // the lookup added it
+    EXPECT_EQ(Session().registry.imagePaths.count(id), 1u) << id;  // the lookup added it
   }
   EXPECT_EQ(soundPath(22), "");
-  EXPECT_EQ(resourceRegistry.soundPaths.count(22), 1u);
+  EXPECT_EQ(Session().registry.soundPaths.count(22), 1u);
   for (int id : {-1, 376, 100000}) {
     EXPECT_EQ(imagePath(id), "") << id;
     EXPECT_EQ(graphOf(id), -1) << id;
@@ -70,8 +68,8 @@ TEST_F(Registry, AnIdWithoutAPathGetsAnEmptyOneAndIdsOutsideAddNothing) {
     ensureSoundLoaded(id);
     applySoundVolume(id);
   }
-  EXPECT_EQ(resourceRegistry.imagePaths.size(), 319u);
-  EXPECT_EQ(resourceRegistry.soundPaths.size(), 102u);
+  EXPECT_EQ(Session().registry.imagePaths.size(), 319u);
+  EXPECT_EQ(Session().registry.soundPaths.size(), 102u);
 }
 
 TEST_F(Registry, SheetsByPlaceWithTheirPieceSizes) {
@@ -81,15 +79,13 @@ TEST_F(Registry, SheetsByPlaceWithTheirPieceSizes) {
   EXPECT_EQ(sheetPieceHeight(9), 128);
   EXPECT_EQ(sheetPieceWidth(12), 0);
   EXPECT_EQ(sheetPieceWidth(-1), 0);
-  explosionSheet[15] = 77;
-  infoFrameSheet[8] = 78;
+  Session().registry.sheets[explosionSheet][15] = 77;
+  Session().registry.sheets[infoFrameSheet][8] = 78;
   EXPECT_EQ(sheetPiece(0, 15), 77);
   EXPECT_EQ(sheetPiece(11, 8), 78);
   EXPECT_EQ(sheetPiece(0, 16), -1);
   EXPECT_EQ(sheetPiece(11, 9), -1);
   EXPECT_EQ(sheetPiece(12, 0), -1);
-  resetResources();
-  EXPECT_EQ(sheetPiece(0, 15), 0);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <ctime>
 #include <string>
 
+#include "game/shell/screen.h"
 #include "game/shell/widgets.h"
 
 namespace game {
@@ -28,9 +29,25 @@ int32_t pointerRow(int x, int y);
 // The caption of a save made at that local time: "%Y年%m月%d日 %H時%M分".
 std::string saveCaption(const std::tm& local);
 
-// The mode-18 frame handler: true when the player chose to end the game.
-bool saveLoadScreen();
+// The ten slots' headers and pictures, and the pointed slot's larger picture.
 void drawSlotHeader();
+
+// The save and load screen (mode 18); a frame ends the game when the player
+// chose to.
+class SaveLoadScreen final : public Screen {
+ public:
+  bool frame() override;
+
+ private:
+  // The frame's input; true ends the game.
+  bool update();
+  void draw() const;
+  // The decided row's action; true ends the game.
+  bool decideRow(int32_t row);
+
+  // The cursor's row at the last frame: a move by the pointer sounds.
+  int32_t previousRow_ = 1;
+};
 
 // The overwrite question's state from pass to pass.
 struct saveQuestion {

@@ -8,6 +8,7 @@
 #include "game/shell/frame_loop.h"
 #include "game/shell/input.h"
 #include "game/shell/music_voices.h"
+#include "game/shell/session.h"
 #include "game/shell/slot_files.h"
 #include "game/shell/startup.h"
 
@@ -127,78 +128,65 @@ TEST(ResultMenuRows, TheStoryRowOnlyInAStoryGame) {
   EXPECT_EQ(resultMenuRow(4, false, true), 4);
 }
 
-// The screen's handler frame by frame, with the other modes' handlers idle.
+// The screen frame by frame; the other modes have no screen in the table.
 class SaveScreenFrames : public ::testing::Test {
  protected:
   void SetUp() override {
-    resetFrameState();
-    for (ModeHandler& h : saved_) h = nullptr;
-    for (int m = 0; m < kModeCount; ++m) {
-      saved_[m] = modeHandlers[m];
-      if (m != kModeSaveLoad) modeHandlers[m] = [] { return false; };
-    }
-    gameMode = kModeSaveLoad;
-    hoverNeedsMove = true;
-    mouseMoved = false;
-    playerInputs[0] = resetInputRecord();
-  }
-  void TearDown() override {
-    for (int m = 0; m < kModeCount; ++m) modeHandlers[m] = saved_[m];
-    resetFrameState();
-    saveMode = true;
-    menuCursor = 1;
-    playerInputs[0] = resetInputRecord();
+    Session().frame.gameMode = kModeSaveLoad;
+    Session().frame.hoverNeedsMove = true;
+    Session().frame.mouseMoved = false;
+    Session().playerInputs[0] = resetInputRecord();
   }
   // One frame with a press of one action (hold count 1), then its release.
-  static bool press(int action) {
-    playerInputs[0].hold[action] = 1;
-    const bool end = saveLoadScreen();
-    playerInputs[0].hold[action] = 0;
+  bool press(int action) {
+    Session().playerInputs[0].hold[action] = 1;
+    const bool end = screen_.frame();
+    Session().playerInputs[0].hold[action] = 0;
     return end;
   }
-  ModeHandler saved_[kModeCount];
+  SaveLoadScreen screen_;
 };
 
 TEST_F(SaveScreenFrames, FromTheTitleInLoadModeTheCursorSkipsBothModeButtons) {
   setReturnMode(kModeSaveLoad, kModeTitle);
-  saveMode = false;
-  menuCursor = kSlotCount;
+  Session().music.saveMode = false;
+  Session().menuCursor = kSlotCount;
   press(kActionDown);
-  EXPECT_EQ(menuCursor, kRowBack);
+  EXPECT_EQ(Session().menuCursor, kRowBack);
   press(kActionUp);
-  EXPECT_EQ(menuCursor, kSlotCount);
+  EXPECT_EQ(Session().menuCursor, kSlotCount);
 }
 
 TEST_F(SaveScreenFrames, FromThePauseMenuInSaveModeOnlySaveIsSkipped) {
   setReturnMode(kModeSaveLoad, kModeGameMenu);
-  saveMode = true;
-  menuCursor = kSlotCount;
+  Session().music.saveMode = true;
+  Session().menuCursor = kSlotCount;
   press(kActionDown);
-  EXPECT_EQ(menuCursor, kRowLoadMode);
+  EXPECT_EQ(Session().menuCursor, kRowLoadMode);
   press(kActionUp);
-  EXPECT_EQ(menuCursor, kSlotCount);
+  EXPECT_EQ(Session().menuCursor, kSlotCount);
 }
 
 TEST_F(SaveScreenFrames, BackLeadsWhereTheCallerSaid) {
   setReturnMode(kModeSaveLoad, kModeBattleResult);
-  menuCursor = 5;
+  Session().menuCursor = 5;
   EXPECT_FALSE(press(kActionPause));
-  EXPECT_EQ(gameMode, kModeBattleResult);
-  EXPECT_EQ(menuCursor, 1);
+  EXPECT_EQ(Session().frame.gameMode, kModeBattleResult);
+  EXPECT_EQ(Session().menuCursor, 1);
 
-  gameMode = kModeSaveLoad;
-  menuCursor = kRowBack;
+  Session().frame.gameMode = kModeSaveLoad;
+  Session().menuCursor = kRowBack;
   EXPECT_FALSE(press(kActionShot));
-  EXPECT_EQ(gameMode, kModeBattleResult);
+  EXPECT_EQ(Session().frame.gameMode, kModeBattleResult);
 }
 
 TEST_F(SaveScreenFrames, LoadingAnEmptySlotDoesNothing) {
   setReturnMode(kModeSaveLoad, kModeTitle);
-  saveMode = false;
-  menuCursor = 3;
+  Session().music.saveMode = false;
+  Session().menuCursor = 3;
   EXPECT_FALSE(press(kActionShot));
-  EXPECT_EQ(gameMode, kModeSaveLoad);
-  EXPECT_EQ(menuCursor, 3);
+  EXPECT_EQ(Session().frame.gameMode, kModeSaveLoad);
+  EXPECT_EQ(Session().menuCursor, 3);
 }
 
 }  // namespace

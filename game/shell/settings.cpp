@@ -4,10 +4,9 @@
 #include <algorithm>
 
 #include "game/shell/save_files.h"
+#include "game/shell/session.h"
 
 namespace game {
-
-settingsRecordData settingsRecord;
 
 namespace {
 
@@ -57,6 +56,6 @@ bool writeConfigFile(const char* path, const settingsRecordData& record) {
   return writeSaveFile(path, bytes, sizeof bytes);
 }
 
-bool saveConfig() { return writeConfigFile(kConfigFile, settingsRecord); }
+bool saveConfig() { return writeConfigFile(kConfigFile, Session().settings); }
 
 }  // namespace game

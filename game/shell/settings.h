@@ -18,7 +18,6 @@ struct settingsRecordData {
   int32_t textSpeed = 20;
   uint8_t storyCleared = 0;
 };
-extern settingsRecordData settingsRecord;
 
 inline constexpr int kConfigFileSize = 30;
 inline constexpr const char* kConfigFile = "save/Config.dat";
@@ -38,7 +37,7 @@ void encodeConfig(const settingsRecordData& record, uint8_t out[kConfigFileSize]
 bool readConfigFile(const char* path, settingsRecordData* record);
 // Writes a record as the whole file (see save_files.h); false when not written.
 bool writeConfigFile(const char* path, const settingsRecordData& record);
-// Writes settingsRecord to "save/Config.dat". A failed write keeps the old file.
+// Writes the session's settings to "save/Config.dat". A failed write keeps the old file.
 bool saveConfig();
 
 }  // namespace game

@@ -12,10 +12,11 @@
 #include "game/shell/frame_loop.h"
 #include "game/shell/input.h"
 #include "game/shell/resources.h"
+#include "game/shell/session.h"
 #include "game/shell/settings.h"
 #include "game/shell/startup.h"
 #include "game/shell/widgets.h"
-#include "game/story/story_scene.h"
+#include "game/story/story_screen.h"
 #include "library/veziv.h"
 #include "platform/os/temp_folder_test_support.h"
 
@@ -149,44 +150,40 @@ class MidiModeChange : public ::testing::Test {
     ASSERT_EQ(veziv::InitLibrary(), 0);
     // The sound system's mode outlives a library run: start from mode 0.
     veziv::SetSoundInitMode(0);
-    resetResources();
-    resetFrameState();
-    settingsRecord = settingsRecordData{};
-    settingsRecord.midiMode = 0;
+    Session().settings.midiMode = 0;
+    Session().story = &story_;
     // A short voice of the made demo data.
     beep_ = std::string(VEZIV_RUN_FOLDER) + "/voice/story/pesa_e01.ogg";
   }
   void TearDown() override {
-    story::storyScene.pages.clear();
-    resetResources();
-    resetFrameState();
-    settingsRecord = settingsRecordData{};
+    story::State().scene.pages.clear();
     veziv::EndLibrary();
     std::filesystem::current_path(old_);
   }
   veziv::test::TestFolder folder_;
   std::filesystem::path old_;
   std::string beep_;
+  story::StoryScreen story_;
 };
 
 TEST_F(MidiModeChange, LazySoundsAndStoryVoicesComeBackUsable) {
-  resourceRegistry.soundPaths[kSoundGameOver] = beep_;
+  Session().registry.soundPaths[kSoundGameOver] = beep_;
   ensureSoundLoaded(kSoundGameOver);
   const int before = soundOf(kSoundGameOver);
   ASSERT_EQ(veziv::IsSoundHandlePlaying(before), 0);
   story::messagePage page;
   std::snprintf(page.voice, sizeof page.voice, "%s", beep_.c_str());
   page.voiceHandle = veziv::LoadSoundFileToHandle(page.voice, 3, -1);
-  story::storyScene.pages.push_back(page);
+  story::State().scene.pages.push_back(page);
   setReturnMode(kModeSettings, kModeStory);
 
   changeMidiMode(1);
-  EXPECT_EQ(settingsRecord.midiMode, 1);
+  EXPECT_EQ(Session().settings.midiMode, 1);
   EXPECT_EQ(veziv::IsSoundHandlePlaying(before), -1);  // gone with the restart
   EXPECT_EQ(soundOf(kSoundGameOver), 0);              // and forgotten, so it loads again on use
   ensureSoundLoaded(kSoundGameOver);
   EXPECT_EQ(veziv::IsSoundHandlePlaying(soundOf(kSoundGameOver)), 0);
-  EXPECT_EQ(veziv::IsSoundHandlePlaying(story::storyScene.pages.front().voiceHandle), 0);
+  EXPECT_EQ(veziv::IsSoundHandlePlaying(story::State().scene.pages.front().voiceHandle), 0);
 
   const int again = soundOf(kSoundGameOver);
   changeMidiMode(1);  // the mode it has: nothing restarts

@@ -18,13 +18,12 @@
 #include "game/shell/ranking.h"
 #include "game/shell/resources.h"
 #include "game/shell/save_files.h"
+#include "game/shell/session.h"
 #include "game/shell/startup.h"
-#include "game/story/story_slots.h"
 #include "game/shell/widgets.h"
+#include "game/story/story_slots.h"
 
 namespace game {
-
-slotTableRecord slotTable;
 
 namespace {
 
@@ -102,8 +101,8 @@ std::vector<uint8_t> readThumbnailTemp() {
 // empty when it could not be made.
 std::vector<uint8_t> makeThumbnail() {
   veziv::ClearDrawTarget();
-  veziv::DrawBoxShape(0, 0, kThumbnailWidth, kThumbnailHeight, colourBlack, 1);
-  veziv::RenderGraphStretched(0, 0, kThumbnailWidth, kThumbnailHeight, backdropCapture, 0);
+  veziv::DrawBoxShape(0, 0, kThumbnailWidth, kThumbnailHeight, Session().colours.black, 1);
+  veziv::RenderGraphStretched(0, 0, kThumbnailWidth, kThumbnailHeight, Session().frame.backdropCapture, 0);
   if (veziv::WriteScreenRegionJpeg(0, 0, kThumbnailWidth, kThumbnailHeight, kThumbnailTemp, 80, 1) != 0) {
     std::remove(kThumbnailTemp);
     return {};
@@ -128,21 +127,21 @@ class ScreenKeeper {
 
 void makeEmptyPicture() {
   ScreenKeeper keep;
-  veziv::DrawBoxShape(0, 0, kThumbnailWidth, kThumbnailHeight, colourBlack, 1);
-  veziv::DrawTextDefaultFont(3, 10, "EMPTY", colourWhite, 0);
+  veziv::DrawBoxShape(0, 0, kThumbnailWidth, kThumbnailHeight, Session().colours.black, 1);
+  veziv::DrawTextDefaultFont(3, 10, "EMPTY", Session().colours.white, 0);
   // Thumbnails that are the old picture are forgotten with it, never freed
   // twice.
-  for (veziv::GraphHandle& t : slotTable.thumbnails) {
-    if (t == slotTable.emptyPicture) t = 0;
+  for (veziv::GraphHandle& t : Session().slotTable.thumbnails) {
+    if (t == Session().slotTable.emptyPicture) t = 0;
   }
-  veziv::FreeGraphHandle(slotTable.emptyPicture, 0);
-  slotTable.emptyPicture = veziv::CreateEmptyGraph(kThumbnailWidth, kThumbnailHeight, 0);
-  veziv::CaptureScreenToGraph(0, 0, kThumbnailWidth, kThumbnailHeight, slotTable.emptyPicture);
+  veziv::FreeGraphHandle(Session().slotTable.emptyPicture, 0);
+  Session().slotTable.emptyPicture = veziv::CreateEmptyGraph(kThumbnailWidth, kThumbnailHeight, 0);
+  veziv::CaptureScreenToGraph(0, 0, kThumbnailWidth, kThumbnailHeight, Session().slotTable.emptyPicture);
 }
 
 void setThumbnail(int slot, veziv::GraphHandle graph) {
-  veziv::GraphHandle& t = slotTable.thumbnails[slot];
-  if (t > 0 && t != slotTable.emptyPicture) veziv::FreeGraphHandle(t, 0);
+  veziv::GraphHandle& t = Session().slotTable.thumbnails[slot];
+  if (t > 0 && t != Session().slotTable.emptyPicture) veziv::FreeGraphHandle(t, 0);
   t = graph;
 }
 
@@ -155,7 +154,7 @@ bool readOneHeader(int slot) {
     std::fclose(f);
     return false;
   }
-  slotTable.headers[slot] = decodeGameHeader(head);
+  Session().slotTable.headers[slot] = decodeGameHeader(head);
   const int32_t n = readLeI32(head + kGameHeaderSize);
   std::vector<uint8_t> jpeg;
   if (n > 0 && n <= kMaxThumbnailBytes) {
@@ -165,7 +164,7 @@ bool readOneHeader(int slot) {
   std::fclose(f);
   veziv::GraphHandle graph = -1;
   if (!jpeg.empty()) graph = veziv::DecodeGraphFromBuffer(jpeg.data(), static_cast<int>(jpeg.size()), nullptr, 0, 1, 0);
-  setThumbnail(slot, graph >= 0 ? graph : slotTable.emptyPicture);
+  setThumbnail(slot, graph >= 0 ? graph : Session().slotTable.emptyPicture);
   return true;
 }
 
@@ -187,8 +186,8 @@ std::vector<uint8_t> readSlotFile(int slot, bool& opened) {
 void showLoadError() {
   ensureSoundLoaded(kSoundCancel);
   veziv::PlaySoundHandle(soundOf(kSoundCancel), 1, 1);
-  noticeQueue.push_back({"ロードエラー", "データを見つける事ができず、ロードに失敗しました。",
-                         "セーブデータの状態を再ロードします。", "OK"});
+  Session().frame.noticeQueue.push_back({"ロードエラー", "データを見つける事ができず、ロードに失敗しました。",
+                                         "セーブデータの状態を再ロードします。", "OK"});
   readSlotHeaders();
 }
 
@@ -206,7 +205,7 @@ bool prepareSlot(int slot, slotContents& contents) {
 void showLoadingBanner() {
   const char* text = "Now Loading...";
   drawCursorBar(0, 570, veziv::MeasureTextDefaultFont(text, -1, 0) + 10, 255);
-  veziv::DrawTextDefaultFont(5, 572, text, colourWhite, 0);
+  veziv::DrawTextDefaultFont(5, 572, text, Session().colours.white, 0);
   veziv::PresentBackBuffer();
 }
 
@@ -224,16 +223,16 @@ void finishLoad(slotContents& contents) {
   restoreBattle(contents.battle);
   const battle::battleStage* stage = battle::currentStage();
   veziv::ClearDrawTarget();
-  drawThisFrame = true;
+  Session().frame.drawThisFrame = true;
   battle::drawBattle();
-  veziv::CaptureScreenToGraph(0, 0, 800, 600, backdropCapture);
+  veziv::CaptureScreenToGraph(0, 0, 800, 600, Session().frame.backdropCapture);
   const bool over = stage != nullptr && stage->scroll < 0 && battle::World().enemies.empty() &&
                     stage->spawnedCount >= stage->totalObjects;
   changeMode(over ? kModeBattleResult : kModeGameMenu, over);
-  menuCursor = 1;
+  Session().menuCursor = 1;
   ensureSoundLoaded(kSoundJet);
   veziv::PlaySoundHandle(soundOf(kSoundJet), 3, 1);
-  rankingEntryState = kRankingRestored;
+  Session().ranking.entryState = kRankingRestored;
 }
 
 }  // namespace
@@ -432,10 +431,10 @@ const char* decodeSlot(const uint8_t* data, size_t size, slotContents& out) {
 bool writeSlot(int slot) {
   if (slot < 0 || slot >= kSlotCount) return false;
   ScreenKeeper keep;
-  const int32_t kind = saveKindFor(getReturnMode(kModeSaveLoad), storyGameFlag != 0);
+  const int32_t kind = saveKindFor(getReturnMode(kModeSaveLoad), Session().play.storyGameFlag != 0);
   ::mkdir("save", 0777);
   std::vector<uint8_t> bytes;
-  encodeSlot(bytes, slotTable.headers[slot], makeThumbnail(), kind, nullptr, nullptr);
+  encodeSlot(bytes, Session().slotTable.headers[slot], makeThumbnail(), kind, nullptr, nullptr);
   const std::string path = slotFileName(slot);
   if (!writeSaveFile(path.c_str(), bytes.data(), bytes.size())) {
     veziv::PrintfToScreen("失敗しました\n");
@@ -448,17 +447,17 @@ void readSlotHeaders() {
   makeEmptyPicture();
   for (int slot = 0; slot < kSlotCount; ++slot) {
     const bool read = readOneHeader(slot);
-    slotTable.present[slot] = read ? 1 : 0;
+    Session().slotTable.present[slot] = read ? 1 : 0;
     if (read) continue;
-    slotTable.headers[slot] = gameHeader{};
-    setThumbnail(slot, slotTable.emptyPicture);
+    Session().slotTable.headers[slot] = gameHeader{};
+    setThumbnail(slot, Session().slotTable.emptyPicture);
   }
 }
 
 std::vector<gameHeader> presentSlotHeaders() {
   std::vector<gameHeader> headers;
   for (int slot = 0; slot < kSlotCount; ++slot) {
-    if (slotTable.present[slot] != 0) headers.push_back(slotTable.headers[slot]);
+    if (Session().slotTable.present[slot] != 0) headers.push_back(Session().slotTable.headers[slot]);
   }
   return headers;
 }
@@ -466,19 +465,19 @@ std::vector<gameHeader> presentSlotHeaders() {
 bool loadSlot(int slot) {
   slotContents contents;
   if (slot < 0 || slot >= kSlotCount || !prepareSlot(slot, contents)) return false;
-  storyGameFlag = contents.kind == kSaveBattle ? 0 : 1;
+  Session().play.storyGameFlag = contents.kind == kSaveBattle ? 0 : 1;
   finishLoad(contents);
   return true;
 }
 
 bool loadGameFromMenu(int slot) {
-  if (slot < 0 || slot >= kSlotCount || slotTable.present[slot] == 0) return false;
+  if (slot < 0 || slot >= kSlotCount || Session().slotTable.present[slot] == 0) return false;
   // The file is checked before player 1's header and the holdings change.
   slotContents contents;
   if (!prepareSlot(slot, contents)) return true;
-  playerHeaders[0] = slotTable.headers[slot];
+  Session().play.playerHeaders[0] = Session().slotTable.headers[slot];
   restoreHoldings();
-  storyGameFlag = contents.kind == kSaveBattle ? 0 : 1;
+  Session().play.storyGameFlag = contents.kind == kSaveBattle ? 0 : 1;
   finishLoad(contents);
   return true;
 }
@@ -486,7 +485,7 @@ bool loadGameFromMenu(int slot) {
 void restoreBattle(slotBattle& s) {
   battle::BattleWorld& world = battle::World();
   world.playerCount = s.playerCount;
-  playerCount = s.playerCount;
+  Session().play.playerCount = s.playerCount;
   battle::startBattle(s.folder);
   battle::battleStage* stage = battle::currentStage();
   if (stage == nullptr) return;

@@ -40,7 +40,6 @@ struct slotTableRecord {
   veziv::GraphHandle emptyPicture = -1;  // the shared "EMPTY" picture
   uint8_t present[kSlotCount] = {};
 };
-extern slotTableRecord slotTable;
 
 // "save/slot<n>.dat" for slot index n - 1 (0 to 9).
 std::string slotFileName(int slot);

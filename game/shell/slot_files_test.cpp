@@ -14,7 +14,9 @@
 #include "game/battle/stage.h"
 #include "game/shell/frame_loop.h"
 #include "game/shell/ranking.h"
+#include "game/shell/session.h"
 #include "game/shell/slot_fixtures_test_support.h"
+#include "game/story/story_screen.h"
 #include "library/veziv.h"
 #include "platform/os/temp_folder_test_support.h"
 
@@ -121,17 +123,18 @@ class SlotFolder : public ::testing::Test {
     folder_.MakeFolder("save");
     saved_ = fs::current_path();
     fs::current_path(folder_.path());
-    noticeQueue.clear();
-    playerHeaders[0] = gameHeader{};
-    slotTable = slotTableRecord{};
+    Session().frame.noticeQueue.clear();
+    Session().play.playerHeaders[0] = gameHeader{};
+    Session().slotTable = slotTableRecord{};
+    Session().story = &story_;
     battle::installPlayers();
   }
   void TearDown() override {
     battle::destroyStage();
     fs::current_path(saved_);
-    noticeQueue.clear();
-    playerHeaders[0] = gameHeader{};
-    slotTable = slotTableRecord{};
+    Session().frame.noticeQueue.clear();
+    Session().play.playerHeaders[0] = gameHeader{};
+    Session().slotTable = slotTableRecord{};
     initReturnModeMap();
   }
   static Bytes read(const std::string& path) {
@@ -144,6 +147,7 @@ class SlotFolder : public ::testing::Test {
   static const std::vector<std::string> kLoadError;
 
  private:
+  story::StoryScreen story_;
   veziv::test::TestFolder folder_;
   fs::path saved_;
 };
@@ -156,15 +160,15 @@ TEST_F(SlotFolder, HeadersShowWhatTheDiskHolds) {
   write(slotFileName(1), fixtures[0].bytes);
   write(slotFileName(9), fixtures[6].bytes);
   write(slotFileName(4), Bytes(100, 7));  // too short for a header
-  slotTable.headers[3].money = 1;         // left over from an earlier read
-  slotTable.present[3] = 1;
+  Session().slotTable.headers[3].money = 1;  // left over from an earlier read
+  Session().slotTable.present[3] = 1;
   readSlotHeaders();
   for (int slot = 0; slot < kSlotCount; ++slot) {
     const bool expected = slot == 1 || slot == 9;
-    EXPECT_EQ(slotTable.present[slot] != 0, expected) << slot;
-    EXPECT_EQ(slotTable.headers[slot].money, expected ? 4321 : 3000) << slot;
+    EXPECT_EQ(Session().slotTable.present[slot] != 0, expected) << slot;
+    EXPECT_EQ(Session().slotTable.headers[slot].money, expected ? 4321 : 3000) << slot;
   }
-  EXPECT_STREQ(slotTable.headers[9].caption, "2026年12月11日 03時25分");
+  EXPECT_STREQ(Session().slotTable.headers[9].caption, "2026年12月11日 03時25分");
   const std::vector<gameHeader> present = presentSlotHeaders();
   ASSERT_EQ(present.size(), 2u);
   EXPECT_EQ(present[1].difficulty, 70);
@@ -174,41 +178,38 @@ TEST_F(SlotFolder, AMissingOrDamagedSlotLoadsNothingAndSaysSo) {
   const Bytes damaged = test::damagedSlotFixtures()[4].bytes;  // an enemy count of 10^9
   write(slotFileName(2), damaged);
   readSlotHeaders();
-  ASSERT_EQ(slotTable.present[2], 1);
-  playerHeaders[0].money = 777;
-  gameMode = kModeSaveLoad;
+  ASSERT_EQ(Session().slotTable.present[2], 1);
+  Session().play.playerHeaders[0].money = 777;
+  Session().frame.gameMode = kModeSaveLoad;
 
   EXPECT_FALSE(loadGameFromMenu(5));  // no file: nothing at all
-  EXPECT_TRUE(noticeQueue.empty());
+  EXPECT_TRUE(Session().frame.noticeQueue.empty());
 
   EXPECT_TRUE(loadGameFromMenu(2));  // present but damaged: the notice, player 1 untouched
-  ASSERT_EQ(noticeQueue.size(), 1u);
-  EXPECT_EQ(noticeQueue.front(), kLoadError);
-  EXPECT_EQ(playerHeaders[0].money, 777);
-  EXPECT_EQ(gameMode, kModeSaveLoad);
+  ASSERT_EQ(Session().frame.noticeQueue.size(), 1u);
+  EXPECT_EQ(Session().frame.noticeQueue.front(), kLoadError);
+  EXPECT_EQ(Session().play.playerHeaders[0].money, 777);
+  EXPECT_EQ(Session().frame.gameMode, kModeSaveLoad);
 
   fs::remove(slotFileName(2));  // vanished since the headers were read
   EXPECT_FALSE(loadSlot(2));
-  EXPECT_EQ(noticeQueue.size(), 2u);
-  EXPECT_EQ(slotTable.present[2], 0);  // the notice re-read the headers
+  EXPECT_EQ(Session().frame.noticeQueue.size(), 2u);
+  EXPECT_EQ(Session().slotTable.present[2], 0);  // the notice re-read the headers
 }
 
 TEST_F(SlotFolder, AStorySlotLoadsIntoTheStory) {
   write(slotFileName(0), test::loadableSlotFixtures()[6].bytes);
   readSlotHeaders();
-  storyGameFlag = 0;
-  const ModeHandler storyHandler = modeHandlers[kModeStory];
-  modeHandlers[kModeStory] = [] { return false; };
+  Session().play.storyGameFlag = 0;
   ASSERT_TRUE(loadGameFromMenu(0));
-  modeHandlers[kModeStory] = storyHandler;
-  EXPECT_TRUE(noticeQueue.empty());
-  EXPECT_EQ(gameMode, kModeStory);
-  EXPECT_EQ(storyGameFlag, 1);
-  EXPECT_EQ(playerHeaders[0].money, 4321);
-  EXPECT_EQ(holdings.itemCounts[2], 3);
+  EXPECT_TRUE(Session().frame.noticeQueue.empty());
+  EXPECT_EQ(Session().frame.gameMode, kModeStory);
+  EXPECT_EQ(Session().play.storyGameFlag, 1);
+  EXPECT_EQ(Session().play.playerHeaders[0].money, 4321);
+  EXPECT_EQ(Session().play.holdings.itemCounts[2], 3);
   // Saved again from the story: the same story section.
   setReturnMode(kModeSaveLoad, kModeStory);
-  slotTable.headers[3] = playerHeaders[0];
+  Session().slotTable.headers[3] = Session().play.playerHeaders[0];
   ASSERT_TRUE(writeSlot(3));
   // Saved again from the story: what the story took back. Its script is not
   // in this folder, so the replay stays on the first line.
@@ -231,8 +232,7 @@ TEST_F(SlotFolder, AStorySlotLoadsIntoTheStory) {
   EXPECT_TRUE(std::equal(std::begin(a.colour), std::end(a.colour), std::begin(b.colour)));
   EXPECT_EQ(b.music, a.music);
   EXPECT_EQ(b.lineIndex, 0);
-  storyGameFlag = 0;
-  resetFrameState();
+  Session().play.storyGameFlag = 0;
 }
 
 TEST_F(SlotFolder, ABattleSaveHoldsTheRunningBattleWithoutTheScrollsFraction) {
@@ -246,7 +246,7 @@ TEST_F(SlotFolder, ABattleSaveHoldsTheRunningBattleWithoutTheScrollsFraction) {
   auto b = std::make_unique<battle::bullet>();
   b->imageId = 41;
   battle::World().bullets.push_back(std::move(b));
-  storyGameFlag = 0;
+  Session().play.storyGameFlag = 0;
   setReturnMode(kModeSaveLoad, kModeGameMenu);
   ASSERT_TRUE(writeSlot(0));
 

@@ -8,15 +8,9 @@
 #include <string>
 #include <vector>
 
-namespace game {
+#include "game/shell/nested_loop.h"
 
-extern bool windowedMode;
-extern uint32_t colourWhite;
-extern uint32_t colourGrey;
-extern uint32_t colourBlack;
-extern uint32_t colourRed;
-extern int32_t menuCursor;
-extern int32_t currentDifficulty;
+namespace game {
 
 inline constexpr const char* kGameTitle = "ペルヴァロ　～ほしの渡り鳥たち～";
 inline constexpr const char* kGameVersion = "1.02";
@@ -65,17 +59,20 @@ void exitGame();
 template <typename Playing, typename Pump, typename Draw>
 int runExitVeil(Playing playing, Pump pump, Draw draw) {
   int frames = 0;
-  for (;;) {
-    draw();
-    ++frames;
-    if (!playing()) break;
-    if (!pump()) break;
-  }
+  runNestedLoop(
+      [&] {
+        draw();
+        ++frames;
+        return playing();
+      },
+      pump);
   return frames;
 }
 
-// The program: start-up, the frame loop, the exit sequence. 0 after a
-// normal end, -1 when the start-up failed.
-int runGame();
+struct GameSession;
+
+// The program: with the session installed, start-up, the frame loop, the
+// exit sequence. 0 after a normal end, -1 when the start-up failed.
+int runGame(GameSession& session);
 
 }  // namespace game

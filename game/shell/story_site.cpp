@@ -1,12 +1,17 @@
 #include "game/shell/story_site.h"
 
+#include "game/battle/stage.h"
+#include "game/shell/frame_loop.h"
+
 namespace game {
 
-namespace {
-StorySite* installed = nullptr;
-}  // namespace
+bool NoStory::frame() {
+  changeMode(kModeTitle, false);
+  return false;
+}
 
-StorySite* storySite() { return installed; }
-void installStorySite(StorySite* site) { installed = site; }
+void NoStory::startInsert() {
+  if (battle::battleStage* stage = battle::currentStage()) stage->storyEventActive = 0;
+}
 
 }  // namespace game

@@ -1,7 +1,8 @@
-// The story's call site in the shell: the story mode's frame, the story's
-// voices and pictures after sound and screen changes, and the story window
-// of the battle's story inserts. The story installs its side at start-up;
-// until then there is no story (its mode goes back to the title).
+// The story as the shell reaches it: the story mode's screen, and what the
+// other screens ask of the story (a new story, the next step when a screen
+// hands back, single lines from the shop, the story's section of a save
+// slot, its voices and pictures after sound and screen changes, and the
+// story window of the battle's story inserts).
 #pragma once
 
 #include <cstdint>
@@ -9,26 +10,34 @@
 #include <vector>
 
 #include "game/battle/record_bytes.h"
+#include "game/shell/screen.h"
 
 namespace game {
 
-class StorySite {
+class StorySite : public Screen {
  public:
-  virtual ~StorySite() = default;
-  // One frame of the story mode; false asks the program to end.
-  virtual bool frame() = 0;
-  // A new story from a script file, the next step of the script (a screen
-  // the story handed over to returns), and a single line fed by a screen
-  // (the shop): it never runs the lines after it.
-  virtual void startStory(const std::string& script) = 0;
+  // A new story from the first script, up to its first stop.
+  virtual void startNewStory() = 0;
+  // The next step of the script, when a screen the story handed over to
+  // (a battle, the shop, the equipment screen) returns.
   virtual void stepStory() = 0;
+  // A single line fed by a screen (the shop): it never runs the lines after it.
   virtual void runLine(const std::string& line) = 0;
+  // The page shown shows whole at once.
+  virtual void revealPage() = 0;
   // The story's section of a save slot; loading replays the script (false
   // for a damaged section). insideBattle: a slot saved in a story battle.
   virtual void saveState(battle::RecordWriter& out) = 0;
   virtual bool loadState(battle::RecordReader& in, bool insideBattle) = 0;
+  // Stops and frees the page voices and the pictures; forgets the answers.
   virtual void releaseResources() = 0;
+  // The voice volume reaches every page voice.
   virtual void applyVoiceVolume() = 0;
+  // A sound restart took every sound: the page voices' handles are
+  // forgotten, then the newest pages' voices are loaded again.
+  virtual void forgetVoices() = 0;
+  virtual void reloadVoices() = 0;
+  // A screen-mode change took every graph: the pictures and the face load again.
   virtual void reloadGraphs() = 0;
   // A story insert of a battle: its lines go into the script (skipPast:
   // the story moves past them unrun), the insert starts, its window runs a
@@ -41,8 +50,28 @@ class StorySite {
   virtual uint32_t speakerColour(const std::string& speaker) = 0;
 };
 
-// The installed story, or null.
-StorySite* storySite();
-void installStorySite(StorySite* site);
+// The story while none is installed (the shell's own tests): its mode goes
+// back to the title, nothing is stepped, saved or drawn, and a story insert
+// ends at once.
+class NoStory final : public StorySite {
+ public:
+  bool frame() override;
+  void startNewStory() override {}
+  void stepStory() override {}
+  void runLine(const std::string&) override {}
+  void revealPage() override {}
+  void saveState(battle::RecordWriter&) override {}
+  bool loadState(battle::RecordReader&, bool) override { return false; }
+  void releaseResources() override {}
+  void applyVoiceVolume() override {}
+  void forgetVoices() override {}
+  void reloadVoices() override {}
+  void reloadGraphs() override {}
+  void insertLines(const std::vector<std::string>&, bool) override {}
+  void startInsert() override;
+  void runWindow() override {}
+  void advanceText() override {}
+  uint32_t speakerColour(const std::string&) override { return 0xFFFFFF; }
+};
 
 }  // namespace game

@@ -4,13 +4,11 @@
 #include <algorithm>
 #include <iterator>
 
-#include "game/shell/call_sites.h"
 #include "game/shell/frame_loop.h"
 #include "game/shell/save_files.h"
+#include "game/shell/session.h"
 
 namespace game {
-
-uint8_t openStages[kStageCount] = {};
 
 namespace {
 
@@ -18,14 +16,14 @@ uint8_t asFlag(uint8_t byte) { return byte != 0 ? 1 : 0; }
 
 void writeOpenStages() {
   uint8_t bytes[kOpenStagesSize];
-  for (int i = 0; i < kStageCount; ++i) bytes[i] = asFlag(openStages[i]);
+  for (int i = 0; i < kStageCount; ++i) bytes[i] = asFlag(Session().openStages[i]);
   bytes[0] = 1;
   writeSaveFile(kOpenStagesFile, bytes, sizeof bytes);
 }
 
 void writeBattleModeItems() {
   uint8_t bytes[kBattleModeSize];
-  encodeBattleModeItems(holdings, bytes);
+  encodeBattleModeItems(Session().play.holdings, bytes);
   writeSaveFile(kBattleModeFile, bytes, sizeof bytes);
 }
 
@@ -46,11 +44,11 @@ void loadOpenStages() {
   uint8_t bytes[kOpenStagesSize];
   const long got = readSaveFile(kOpenStagesFile, bytes, sizeof bytes);
   if (got >= 0) {
-    decodeOpenStages(bytes, static_cast<size_t>(got), openStages);
+    decodeOpenStages(bytes, static_cast<size_t>(got), Session().openStages);
     return;
   }
-  std::fill(std::begin(openStages), std::end(openStages), 0);
-  openStages[0] = 1;
+  std::fill(std::begin(Session().openStages), std::end(Session().openStages), 0);
+  Session().openStages[0] = 1;
   writeOpenStages();
 }
 
@@ -65,11 +63,11 @@ std::vector<std::string> stageNotice(const uint8_t inFile[kStageCount], const ui
 void unlockStage(bool silent) {
   if (!silent) {
     uint8_t wanted[kStageCount];
-    std::copy(std::begin(openStages), std::end(openStages), wanted);
+    std::copy(std::begin(Session().openStages), std::end(Session().openStages), wanted);
     loadOpenStages();
-    std::vector<std::string> notice = stageNotice(openStages, wanted);
-    if (!notice.empty()) noticeQueue.push_back(std::move(notice));
-    for (int i = 0; i < kStageCount; ++i) openStages[i] = asFlag(wanted[i] | openStages[i]);
+    std::vector<std::string> notice = stageNotice(Session().openStages, wanted);
+    if (!notice.empty()) Session().frame.noticeQueue.push_back(std::move(notice));
+    for (int i = 0; i < kStageCount; ++i) Session().openStages[i] = asFlag(wanted[i] | Session().openStages[i]);
   }
   writeOpenStages();
 }
@@ -119,11 +117,11 @@ void loadBattleModeItems() {
   uint8_t bytes[kBattleModeSize];
   const long got = readSaveFile(kBattleModeFile, bytes, sizeof bytes);
   if (got >= 0) {
-    decodeBattleModeItems(bytes, static_cast<size_t>(got), holdings);
+    decodeBattleModeItems(bytes, static_cast<size_t>(got), Session().play.holdings);
     return;
   }
   readSlotHeaders();
-  rebuildBattleModeItems(presentSlotHeaders(), holdings);
+  rebuildBattleModeItems(presentSlotHeaders(), Session().play.holdings);
   unlockBattleModeItems(true);
 }
 
@@ -155,12 +153,12 @@ std::vector<std::vector<std::string>> battleModeNotices(const holdingsData& inFi
 
 void unlockBattleModeItems(bool silent) {
   if (!silent) {
-    const holdingsData wanted = holdings;
+    const holdingsData wanted = Session().play.holdings;
     loadBattleModeItems();
-    for (auto& notice : battleModeNotices(holdings, wanted, mainWeaponName, subWeaponName, itemName)) {
-      noticeQueue.push_back(std::move(notice));
+    for (auto& notice : battleModeNotices(Session().play.holdings, wanted, mainWeaponName, subWeaponName, itemName)) {
+      Session().frame.noticeQueue.push_back(std::move(notice));
     }
-    holdings = wanted;
+    Session().play.holdings = wanted;
   }
   writeBattleModeItems();
 }

@@ -23,9 +23,6 @@ inline constexpr int32_t kRebuiltItemCount = 10;
 inline constexpr const char* stageNames[kStageCount] = {"チュートリアル", "ステージ1", "ステージ2", "ステージ3",
                                                         "ステージ4"};
 
-// Stage 0 is the tutorial; non-zero = open. All 0 until read.
-extern uint8_t openStages[kStageCount];
-
 // The flags the bytes hold, each 0 or 1; a flag past a short file's end is 0.
 void decodeOpenStages(const uint8_t* bytes, size_t size, uint8_t flags[kStageCount]);
 // Reads the file into openStages; a missing file is written with only the tutorial open.

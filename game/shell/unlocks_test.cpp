@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "game/shell/call_sites.h"
 #include "game/shell/frame_loop.h"
 #include "game/shell/save_files.h"
+#include "game/shell/session.h"
 #include "platform/os/temp_folder_test_support.h"
 
 namespace game {
@@ -28,14 +28,14 @@ class UnlockFiles : public ::testing::Test {
     folder_.MakeFolder("save");
     saved_ = fs::current_path();
     fs::current_path(folder_.path());
-    std::fill(std::begin(openStages), std::end(openStages), 0);
-    holdings = holdingsData{};
-    noticeQueue.clear();
+    std::fill(std::begin(Session().openStages), std::end(Session().openStages), 0);
+    Session().play.holdings = holdingsData{};
+    Session().frame.noticeQueue.clear();
   }
   void TearDown() override {
     fs::current_path(saved_);
-    holdings = holdingsData{};
-    noticeQueue.clear();
+    Session().play.holdings = holdingsData{};
+    Session().frame.noticeQueue.clear();
   }
   static Bytes read(const char* path) {
     std::ifstream in(path, std::ios::binary);
@@ -44,7 +44,7 @@ class UnlockFiles : public ::testing::Test {
   static void write(const char* path, const Bytes& bytes) {
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
   }
-  static Bytes flags() { return Bytes(std::begin(openStages), std::end(openStages)); }
+  static Bytes flags() { return Bytes(std::begin(Session().openStages), std::end(Session().openStages)); }
 
  private:
   veziv::test::TestFolder folder_;
@@ -58,29 +58,29 @@ TEST_F(UnlockFiles, OpenStagesFileAndNotices) {
   EXPECT_EQ(read(kOpenStagesFile), (Bytes{1, 0, 0, 0, 0}));
 
   // Two new stages: one notice with both names in index order.
-  openStages[3] = 1;
-  openStages[2] = 1;
+  Session().openStages[3] = 1;
+  Session().openStages[2] = 1;
   unlockStage(false);
-  ASSERT_EQ(noticeQueue.size(), 1u);
-  EXPECT_EQ(noticeQueue.front(), (Notice{"【ステージ/開放】", "ステージ2", "ステージ3", "OK"}));
+  ASSERT_EQ(Session().frame.noticeQueue.size(), 1u);
+  EXPECT_EQ(Session().frame.noticeQueue.front(), (Notice{"【ステージ/開放】", "ステージ2", "ステージ3", "OK"}));
   EXPECT_EQ(read(kOpenStagesFile), (Bytes{1, 0, 1, 1, 0}));
 
   // Already open in the file: no notice. A stage open in the file but not in
   // memory stays open, and the tutorial is always written open.
-  noticeQueue.clear();
+  Session().frame.noticeQueue.clear();
   write(kOpenStagesFile, {1, 1, 0, 1, 0});
-  std::fill(std::begin(openStages), std::end(openStages), 0);
-  openStages[3] = 1;
+  std::fill(std::begin(Session().openStages), std::end(Session().openStages), 0);
+  Session().openStages[3] = 1;
   unlockStage(false);
-  EXPECT_TRUE(noticeQueue.empty());
+  EXPECT_TRUE(Session().frame.noticeQueue.empty());
   EXPECT_EQ(flags(), (Bytes{1, 1, 0, 1, 0}));
   EXPECT_EQ(read(kOpenStagesFile), (Bytes{1, 1, 0, 1, 0}));
 
   // Silent: only the write, as the flags stand.
-  std::fill(std::begin(openStages), std::end(openStages), 0);
-  openStages[4] = 1;
+  std::fill(std::begin(Session().openStages), std::end(Session().openStages), 0);
+  Session().openStages[4] = 1;
   unlockStage(true);
-  EXPECT_TRUE(noticeQueue.empty());
+  EXPECT_TRUE(Session().frame.noticeQueue.empty());
   EXPECT_EQ(read(kOpenStagesFile), (Bytes{1, 0, 0, 0, 1}));
 
   // A damaged file: flags made 0/1, a short file closes what it lacks, extra bytes ignored.
@@ -160,20 +160,20 @@ TEST_F(UnlockFiles, BattleModeFileBytesAndHostileValues) {
   // Read from the file.
   write(kBattleModeFile, bad);
   loadBattleModeItems();
-  EXPECT_EQ(holdings.itemCounts[2], 3);
-  EXPECT_EQ(holdings.itemCounts[0], 0);
+  EXPECT_EQ(Session().play.holdings.itemCounts[2], 3);
+  EXPECT_EQ(Session().play.holdings.itemCounts[0], 0);
 }
 
 TEST_F(UnlockFiles, RebuildFromTheSlots) {
   // With no slot files and no unlock file: weapon 0 of each kind, no items; the file is written.
-  holdings.itemCounts[3] = 4;
+  Session().play.holdings.itemCounts[3] = 4;
   loadBattleModeItems();
   Bytes expected(kBattleModeSize, 0);
   expected[0] = 1;
   expected[7] = 1;
   EXPECT_EQ(read(kBattleModeFile), expected);
-  EXPECT_EQ(holdings.itemCounts[3], 0);
-  EXPECT_TRUE(noticeQueue.empty());
+  EXPECT_EQ(Session().play.holdings.itemCounts[3], 0);
+  EXPECT_TRUE(Session().frame.noticeQueue.empty());
 
   // Owned in any slot is owned; an item seen in any slot counts 10, whatever its count.
   gameHeader a;
@@ -210,24 +210,24 @@ TEST_F(UnlockFiles, SaveHoldingsAnnouncesAndStoresTheStoryPossessions) {
   story.subOwned[0] = story.subOwned[1] = story.subOwned[4] = 1;
   story.itemCounts[2] = 1;
   story.itemCounts[4] = 3;
-  holdings = story;
+  Session().play.holdings = story;
   unlockBattleModeItems(false);
 
-  ASSERT_EQ(noticeQueue.size(), 3u);
-  EXPECT_EQ(noticeQueue[0], (Notice{"【メイン武器/開放】", mainWeaponName(2), "OK"}));
-  EXPECT_EQ(noticeQueue[1], (Notice{"【サブ武器/開放】", subWeaponName(1), subWeaponName(4), "OK"}));
-  EXPECT_EQ(noticeQueue[2], (Notice{"【アイテム/開放】", itemName(2), itemName(4), "OK"}));
+  ASSERT_EQ(Session().frame.noticeQueue.size(), 3u);
+  EXPECT_EQ(Session().frame.noticeQueue[0], (Notice{"【メイン武器/開放】", mainWeaponName(2), "OK"}));
+  EXPECT_EQ(Session().frame.noticeQueue[1], (Notice{"【サブ武器/開放】", subWeaponName(1), subWeaponName(4), "OK"}));
+  EXPECT_EQ(Session().frame.noticeQueue[2], (Notice{"【アイテム/開放】", itemName(2), itemName(4), "OK"}));
   // The holdings are the story's again, and the file holds exactly them.
-  EXPECT_EQ(holdings.money, 1234);
-  EXPECT_EQ(holdings.mainOwned[3], 0);
-  EXPECT_EQ(holdings.itemCounts[4], 3);
+  EXPECT_EQ(Session().play.holdings.money, 1234);
+  EXPECT_EQ(Session().play.holdings.mainOwned[3], 0);
+  EXPECT_EQ(Session().play.holdings.itemCounts[4], 3);
   encodeBattleModeItems(story, bytes);
   EXPECT_EQ(read(kBattleModeFile), Bytes(bytes, bytes + kBattleModeSize));
 
   // The same again: nothing new, no notice.
-  noticeQueue.clear();
+  Session().frame.noticeQueue.clear();
   unlockBattleModeItems(false);
-  EXPECT_TRUE(noticeQueue.empty());
+  EXPECT_TRUE(Session().frame.noticeQueue.empty());
 }
 
 TEST(BattleModeNotices, OnlyWhatTheFileLacks) {

@@ -7,12 +7,11 @@
 #include "game/shell/frame_loop.h"
 #include "game/shell/key_files.h"
 #include "game/shell/resources.h"
+#include "game/shell/session.h"
 #include "game/shell/startup.h"
 #include "library/veziv.h"
 
 namespace game {
-
-titleSkyRecord titleSky;
 
 namespace {
 
@@ -33,7 +32,7 @@ int openingAlpha(int frame) { return frame < kOpenFrames ? std::max(0, ((frame -
 
 // Reads the modal boxes' input for one frame.
 boxInput readBoxInput() {
-  inputRecord& p = playerInputs[0];
+  inputRecord& p = Session().playerInputs[0];
   updateInput(p, 1);
   updateMouseButtons(p);
   isMouseMoved();
@@ -42,7 +41,7 @@ boxInput readBoxInput() {
   in.pause = p.hold[kActionPause] == 1;
   in.shot = p.hold[kActionShot] == 1;
   in.click = p.hold[kActionMouseLeft] == 1;
-  in.hover = mouseMoved || !hoverNeedsMove;
+  in.hover = Session().frame.mouseMoved || !Session().frame.hoverNeedsMove;
   return in;
 }
 
@@ -79,7 +78,8 @@ int32_t cursorAfterHolds(int32_t cursor, int32_t up, int32_t down, int32_t count
 
 void moveMenuCursor(const inputRecord& record, int32_t count) {
   bool moved = false;
-  menuCursor = cursorAfterHolds(menuCursor, record.hold[kActionUp], record.hold[kActionDown], count, moved);
+  Session().menuCursor =
+      cursorAfterHolds(Session().menuCursor, record.hold[kActionUp], record.hold[kActionDown], count, moved);
   if (moved) playMenuSound(kSoundCursor);
 }
 
@@ -87,7 +87,7 @@ void drawWindowFrame(int x, int y, int width, int height) {
   veziv::ChooseBlendMode(1, 160);
   const int right = x + width - 32;
   const int bottom = y + height - 32;
-  auto piece = [](int index) { return infoFrameSheet[index]; };
+  auto piece = [](int index) { return sheetPiece(infoFrameSheet, index); };
   for (int ty = y + 32; ty < bottom; ty += 32) {
     const int th = std::min(32, bottom - ty);
     veziv::RenderGraphPart(x, ty, 0, 0, 32, th, piece(3), 1, 0);
@@ -129,20 +129,22 @@ void drawFramedBox(int x, int y, int width, int height, int alpha, uint32_t fill
 
 void showNowLoading(const std::string& text) {
   drawCursorBar(0, 570, veziv::MeasureTextDefaultFont(text.c_str(), static_cast<int>(text.size()), 0) + 10, 255);
-  veziv::DrawTextDefaultFont(5, 572, text.c_str(), colourWhite, 0);
+  veziv::DrawTextDefaultFont(5, 572, text.c_str(), Session().colours.white, 0);
 }
 
 bool isMouseInRect(int x, int y, int width, int height, bool needMove) {
-  if (needMove && !mouseMoved) return false;
-  return x <= mouseX && mouseX <= x + width && y <= mouseY && mouseY <= y + height;
+  if (needMove && !Session().frame.mouseMoved) return false;
+  return x <= Session().frame.mouseX && Session().frame.mouseX <= x + width && y <= Session().frame.mouseY &&
+         Session().frame.mouseY <= y + height;
 }
 
 void waitAnyKeyPrompt(const std::string& line1, const std::string& line2, bool wait) {
-  drawFramedBox(100, 200, 600, 200, 255, colourWhite, 5, colourBlack);
-  veziv::DrawTextDefaultFont(120, 220, line1.c_str(), colourWhite, colourBlack);
-  veziv::DrawTextDefaultFont(120, 250, line2.c_str(), colourWhite, colourBlack);
+  drawFramedBox(100, 200, 600, 200, 255, Session().colours.white, 5, Session().colours.black);
+  veziv::DrawTextDefaultFont(120, 220, line1.c_str(), Session().colours.white, Session().colours.black);
+  veziv::DrawTextDefaultFont(120, 250, line2.c_str(), Session().colours.white, Session().colours.black);
   if (wait) {
-    veziv::DrawTextDefaultFont(120, 280, "何かキーを押してください。", colourWhite, colourBlack);
+    veziv::DrawTextDefaultFont(120, 280, "何かキーを押してください。", Session().colours.white,
+                               Session().colours.black);
     veziv::PresentBackBuffer();
     veziv::WaitForAnyKey();
   } else {
@@ -162,7 +164,7 @@ void drawTypedText(const std::string& text, int x, int y, int percent) {
   const size_t n = typedTextBytes(text, percent);
   if (n == 0) return;
   const std::string part = text.substr(0, n);
-  veziv::DrawTextWithFont(x, y, part.c_str(), colourBlack, gameFont, 0, 0);
+  veziv::DrawTextWithFont(x, y, part.c_str(), Session().colours.black, Session().registry.gameFont, 0, 0);
 }
 
 int balloonWidth(int timer, int textWidth) { return std::max(22, std::min((timer - 30) * 12, textWidth + 20)); }
@@ -182,25 +184,30 @@ void underlineGlow(int hx, int end, int y, uint32_t glow) {
 
 }  // namespace
 
-void drawHelpBalloon(int x, int y, const std::string& text, bool toLeft) {
-  static int32_t lastCursor = -1;
-  static int timer = 0;
-  if (menuCursor != lastCursor) {
-    lastCursor = menuCursor;
-    timer = 0;
-    return;
+void stepHelpBalloon() {
+  helpBalloonRecord& b = Session().helpBalloon;
+  if (Session().menuCursor != b.cursor) {
+    b.cursor = Session().menuCursor;
+    b.timer = 0;
+  } else {
+    ++b.timer;
   }
-  ++timer;
-  if (timer < 30) return;
-  const int textWidth = veziv::MeasureTextWithFont(text.c_str(), static_cast<int>(text.size()), gameFont, 0);
+}
+
+void drawHelpBalloon(int x, int y, const std::string& text, bool toLeft) {
+  const helpBalloonRecord& b = Session().helpBalloon;
+  if (b.cursor != Session().menuCursor || b.timer < 30) return;
+  const int timer = b.timer;
+  const int textWidth =
+      veziv::MeasureTextWithFont(text.c_str(), static_cast<int>(text.size()), Session().registry.gameFont, 0);
   const int g = balloonWidth(timer, textWidth);
   const int bx = toLeft ? x - g : x + 30;
   const int percent = balloonPercent(g, textWidth);
   const int ax = toLeft ? x + 30 : x, bxEnd = toLeft ? x : x + 30;
-  veziv::DrawLineSegment(ax, y, bxEnd, y + 26, colourGrey, 2);
-  veziv::DrawLineSegment(ax, y + 1, bxEnd, y + 27, colourBlack, 1);
-  veziv::DrawLineSegment(bx, y + 26, bx + g, y + 26, colourGrey, 2);
-  veziv::DrawLineSegment(bx, y + 27, bx + g, y + 27, colourBlack, 1);
+  veziv::DrawLineSegment(ax, y, bxEnd, y + 26, Session().colours.grey, 2);
+  veziv::DrawLineSegment(ax, y + 1, bxEnd, y + 27, Session().colours.black, 1);
+  veziv::DrawLineSegment(bx, y + 26, bx + g, y + 26, Session().colours.grey, 2);
+  veziv::DrawLineSegment(bx, y + 27, bx + g, y + 27, Session().colours.black, 1);
   // The travelling highlight: down the pointer, then along the underline
   // (the other way round to the left), then a rest of 500 steps.
   const int line = static_cast<int>(std::hypot(30.0, 26.0));
@@ -245,8 +252,7 @@ void stepTitleSky(titleSkyRecord& sky, int32_t frame) {
 
 void drawTitleSky() {
   veziv::RenderGraphAtPoint(0, 0, graphOf(4), 0);
-  stepTitleSky(titleSky, frameCounter);
-  const titleSkyRecord& s = titleSky;
+  const titleSkyRecord& s = Session().titleSky;
   veziv::RenderGraphStretched(s.band, 50, s.band + 700, 300, graphOf(69), 1);
   veziv::RenderGraphStretched(s.right, 150, s.right + 726, 600, graphOf(67), 1);
   veziv::RenderGraphStretched(s.left, 238, s.left + 760, 600, graphOf(66), 1);
@@ -336,7 +342,8 @@ void runBox(boxRecord& box, boxSize size, Over overButton, Contents contents) {
 }
 
 bool mouseOver(int x, int y, int width, int height) {
-  return mouseX >= x && mouseX <= x + width && mouseY >= y && mouseY <= y + height;
+  return Session().frame.mouseX >= x && Session().frame.mouseX <= x + width && Session().frame.mouseY >= y &&
+         Session().frame.mouseY <= y + height;
 }
 
 int pulse(int base, int frame) { return base + static_cast<int>(50 * std::cos(6 * frame * kPi / 180)); }
@@ -349,7 +356,7 @@ void showMessageBox(const std::vector<std::string>& lines) {
   const std::vector<std::string> text(lines.begin(), lines.end() - 1);
   int widest = 0;
   for (const std::string& l : text) widest = std::max(widest, veziv::MeasureTextDefaultFont(l.c_str(), -1, 0));
-  const int labelWidth = veziv::MeasureTextWithFont(label.c_str(), -1, boxFont, 0);
+  const int labelWidth = veziv::MeasureTextWithFont(label.c_str(), -1, Session().registry.boxFont, 0);
   const int bw = labelWidth + 10;
   const boxSize size = messageBoxSize(widest, static_cast<int>(text.size()), labelWidth);
   const int buttonY = size.height / 2 + 258;
@@ -360,10 +367,11 @@ void showMessageBox(const std::vector<std::string>& lines) {
         for (size_t i = 0; i < text.size(); ++i) {
           const int w = veziv::MeasureTextDefaultFont(text[i].c_str(), -1, 0);
           veziv::DrawTextDefaultFont(400 - w / 2, 320 - size.height / 2 + 20 * static_cast<int>(i), text[i].c_str(),
-                                     colourWhite, 0);
+                                     Session().colours.white, 0);
         }
         drawCursorBar(400 - bw / 2, buttonY, bw, pulse(100, f));
-        veziv::DrawTextWithFont(405 - bw / 2, size.height / 2 + 259, label.c_str(), colourWhite, boxFont, 0, 0);
+        veziv::DrawTextWithFont(405 - bw / 2, size.height / 2 + 259, label.c_str(), Session().colours.white,
+                                Session().registry.boxFont, 0, 0);
       });
   if (box.flips % 2 == 1) playMenuSound(kSoundCancel);
 }
@@ -371,8 +379,8 @@ void showMessageBox(const std::vector<std::string>& lines) {
 bool showYesNoBox(const std::string& line1, const std::string& line2) {
   const std::string yesLabel = "はい";
   const std::string noLabel = "いいえ(" + getActionKeyName(kActionPause) + ")";
-  const int bw = std::max(veziv::MeasureTextWithFont(yesLabel.c_str(), -1, boxFont, 0),
-                          veziv::MeasureTextWithFont(noLabel.c_str(), -1, boxFont, 0)) +
+  const int bw = std::max(veziv::MeasureTextWithFont(yesLabel.c_str(), -1, Session().registry.boxFont, 0),
+                          veziv::MeasureTextWithFont(noLabel.c_str(), -1, Session().registry.boxFont, 0)) +
                  10;
   const int w1 = veziv::MeasureTextDefaultFont(line1.c_str(), -1, 0);
   const int w2 = veziv::MeasureTextDefaultFont(line2.c_str(), -1, 0);
@@ -390,12 +398,14 @@ bool showYesNoBox(const std::string& line1, const std::string& line2) {
         return -1;
       },
       [&](int f) {
-        veziv::DrawTextDefaultFont(400 - w1 / 2, 250, line1.c_str(), colourWhite, 0);
-        veziv::DrawTextDefaultFont(400 - w2 / 2, 270, line2.c_str(), colourWhite, 0);
+        veziv::DrawTextDefaultFont(400 - w1 / 2, 250, line1.c_str(), Session().colours.white, 0);
+        veziv::DrawTextDefaultFont(400 - w2 / 2, 270, line2.c_str(), Session().colours.white, 0);
         drawCursorBar(barX[0], 358, bw, box.yes ? pulse(150, f) : 255);
         drawCursorBar(barX[1], 358, bw, box.yes ? 255 : pulse(150, f));
-        veziv::DrawTextWithFont(405 - d, 359, yesLabel.c_str(), colourWhite, boxFont, 0, 0);
-        veziv::DrawTextWithFont(405 + d - bw, 359, noLabel.c_str(), colourWhite, boxFont, 0, 0);
+        veziv::DrawTextWithFont(405 - d, 359, yesLabel.c_str(), Session().colours.white, Session().registry.boxFont, 0,
+                                0);
+        veziv::DrawTextWithFont(405 + d - bw, 359, noLabel.c_str(), Session().colours.white, Session().registry.boxFont,
+                                0, 0);
       });
   return box.yes;
 }

@@ -34,6 +34,10 @@ void drawTypedText(const std::string& text, int x, int y, int percent);
 // The help balloon's width after `timer` frames, and the percent of its text shown.
 int balloonWidth(int timer, int textWidth);
 int balloonPercent(int width, int textWidth);
+// The balloon's frame, where a screen shows one: it opens anew when the
+// cursor moved, else it has been up one frame more. The balloon shows from
+// its 30th frame.
+void stepHelpBalloon();
 void drawHelpBalloon(int x, int y, const std::string& text, bool toLeft);
 
 // The title sky's moving layers.
@@ -43,10 +47,16 @@ struct titleSkyRecord {
   int right = 300;
   int left = -100;
 };
-extern titleSkyRecord titleSky;
 // One frame's movement at a frame counter.
 void stepTitleSky(titleSkyRecord& sky, int32_t frame);
 void drawTitleSky();
+
+// The help balloon's memory from frame to frame: the cursor it opened for
+// and the frames it has been up.
+struct helpBalloonRecord {
+  int32_t cursor = -1;
+  int timer = 0;
+};
 
 // One frame of a modal box's input.
 struct boxInput {

@@ -85,20 +85,6 @@ struct storySceneRecord {
   int32_t boxColour[3] = {255, 255, 255};
 };
 
-extern storySceneRecord storyScene;
-// While a saved story is replayed no line at or past this index runs
-// (INT32_MAX: no bound).
-extern int32_t replayLineLimit;
-// Where the last replayed "@startBattle" put its events' lines, and how many.
-extern int32_t replayedEventsAt;
-extern int32_t replayedEventsCount;
-// Picture name to picture; name order is the drawing order.
-extern std::map<std::string, storyGraph> storyGraphTable;
-// Speaker display name to entry, in byte order of the names.
-extern std::map<std::string, speakerEntry> speakerTable;
-
-// The scene's start values (also what the program starts with).
-void initStoryState();
 // Starts a story from a script file.
 void resetScenario(const std::string& fileName);
 // Replaces the loaded script by the lines of a file.

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "game/shell/music_voices.h"
+#include "game/shell/session.h"
 #include "game/story/story_screen.h"
 #include "library/veziv.h"
 
@@ -54,13 +55,13 @@ bool validFadeState(int32_t state) { return state == -1 || (state >= 1 && state 
 // Runs the script again, replaying, until the line index reaches the
 // target; a step that does not move the index ends it (the script ran out).
 void replayTo(int32_t target) {
-  replayLineLimit = target;
-  while (storyScene.lineIndex < target) {
-    const int32_t before = storyScene.lineIndex;
+  State().replayLineLimit = target;
+  while (State().scene.lineIndex < target) {
+    const int32_t before = State().scene.lineIndex;
     stepScenario(true);
-    if (storyScene.lineIndex == before) break;
+    if (State().scene.lineIndex == before) break;
   }
-  replayLineLimit = INT32_MAX;
+  State().replayLineLimit = INT32_MAX;
 }
 
 }  // namespace
@@ -138,22 +139,22 @@ bool readStorySection(battle::RecordReader& in, storySection& section) {
 }
 
 storySection currentStorySection() {
-  const auto& s = storyScene;
+  const auto& s = State().scene;
   storySection section;
   section.script = s.scriptName;
   std::copy(std::begin(s.impressionBlock), std::end(s.impressionBlock), section.impressions);
   section.answers.assign(s.choiceHistory.begin(), s.choiceHistory.end());
-  for (const auto& [name, picture] : storyGraphTable) section.pictures.emplace_back(name, picture);
+  for (const auto& [name, picture] : State().storyGraphTable) section.pictures.emplace_back(name, picture);
   section.lineIndex = s.lineIndex;
   section.pendingPages = s.pendingPages;
   std::copy(std::begin(s.boxColour), std::end(s.boxColour), section.colour);
   section.musicPlaying = veziv::IsMusicPlaying() == 1 ? 1 : 0;
-  section.music = rememberedMusic;
+  section.music = Session().music.rememberedMusic;
   return section;
 }
 
 void restoreStorySection(const storySection& section, bool insideBattle) {
-  auto& s = storyScene;
+  auto& s = State().scene;
   // The reset empties the page list (freeing its voices) and the answers.
   s.lineIndex = 0;
   s.choiceHistory.clear();
@@ -163,19 +164,19 @@ void restoreStorySection(const storySection& section, bool insideBattle) {
   // Every impression goes back to its speaker, in name order.
   std::copy(std::begin(section.impressions), std::end(section.impressions), s.impressionBlock);
   int i = 0;
-  for (auto& entry : speakerTable) {
+  for (auto& entry : State().speakerTable) {
     if (i >= kSpeakerCount) break;
     entry.second.impression = section.impressions[i++];
   }
   s.choiceHistory.assign(section.answers.begin(), section.answers.end());
   s.choiceReplayIndex = 0;
 
-  for (auto& entry : storyGraphTable) releaseStoryGraph(entry.second);
-  storyGraphTable.clear();
+  for (auto& entry : State().storyGraphTable) releaseStoryGraph(entry.second);
+  State().storyGraphTable.clear();
   for (const auto& [name, record] : section.pictures) {
     storyGraph picture = record;
     picture.graphHandle = veziv::ImportGraphFile(picture.fileName.c_str(), 0);
-    auto [it, added] = storyGraphTable.emplace(name, picture);
+    auto [it, added] = State().storyGraphTable.emplace(name, picture);
     if (!added) {
       // A name twice: the later record stands, the earlier graph is freed.
       releaseStoryGraph(it->second);
@@ -187,10 +188,10 @@ void restoreStorySection(const storySection& section, bool insideBattle) {
     // Up to the battle's start; of the events' lines the replayed
     // "@startBattle" put in, only those that ran before the save stay (the
     // events fire in file order), so no insert runs twice.
-    replayedEventsCount = 0;
+    State().replayedEventsCount = 0;
     replayTo(section.lineIndex);
-    const int32_t end = replayedEventsAt + replayedEventsCount;
-    if (replayedEventsCount > 0 && s.lineIndex < end && end <= static_cast<int32_t>(s.scriptLines.size())) {
+    const int32_t end = State().replayedEventsAt + State().replayedEventsCount;
+    if (State().replayedEventsCount > 0 && s.lineIndex < end && end <= static_cast<int32_t>(s.scriptLines.size())) {
       s.scriptLines.erase(s.scriptLines.begin() + s.lineIndex, s.scriptLines.begin() + end);
     }
   } else {
@@ -202,7 +203,7 @@ void restoreStorySection(const storySection& section, bool insideBattle) {
   s.pendingPages = std::clamp(section.pendingPages, 0, last);
   for (int c = 0; c < 3; ++c) s.boxColour[c] = std::clamp(section.colour[c], 0, 255);
   s.logOffset = 0;
-  rememberedMusic = section.music;
+  Session().music.rememberedMusic = section.music;
   if (section.musicPlaying == 1) replayMidiWithNotice();
 }
 
