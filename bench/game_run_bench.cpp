@@ -26,8 +26,8 @@
 #include <string>
 #include <vector>
 
-#include "game/shell/frame_loop.h"
-#include "game/shell/session.h"
+#include "game/core/frame_loop.h"
+#include "game/core/session.h"
 #include "game/shell/setup_run_test_support.h"
 #include "game/shell/startup.h"
 #include "game/story/story_screen.h"

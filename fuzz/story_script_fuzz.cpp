@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "fuzz/fuzz_files.h"
-#include "game/shell/frame_loop.h"
-#include "game/shell/session.h"
+#include "game/core/frame_loop.h"
+#include "game/core/session.h"
 #include "game/story/script_line.h"
 #include "game/story/story_hooks.h"
 #include "game/story/story_scene.h"

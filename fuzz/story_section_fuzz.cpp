@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "fuzz/fuzz_files.h"
-#include "game/shell/frame_loop.h"
-#include "game/shell/session.h"
+#include "game/core/frame_loop.h"
+#include "game/core/session.h"
 #include "game/story/story_hooks.h"
 #include "game/story/story_scene.h"
 #include "game/story/story_screen.h"
@@ -60,7 +60,7 @@ void checkScene() {
   for (const auto& [name, picture] : State().storyGraphTable) {
     if (picture.alpha < 0 || picture.alpha > 255 || picture.moveFrames < 0) std::abort();
   }
-  if (State().speakerTable.size() != static_cast<size_t>(kSpeakerCount)) std::abort();
+  if (State().speakerTable.size() != static_cast<size_t>(game::kSpeakerCount)) std::abort();
 }
 
 }  // namespace
@@ -90,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> again;
     game::battle::RecordWriter out(again);
     saveStoryState(out);
-    if (again.size() < kEmptyStorySectionSize) std::abort();
+    if (again.size() < game::kEmptyStorySectionSize) std::abort();
   }
   releaseStoryResources();
   veziv::FileStreamSetCurrentDir(home);

@@ -1,7 +1,7 @@
 // The program's entry: it owns the game's session, the shell's screens and
 // the story for the whole run. The game reads no command line.
+#include "game/core/session.h"
 #include "game/shell/screens.h"
-#include "game/shell/session.h"
 #include "game/shell/startup.h"
 #include "game/story/story_screen.h"
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "game/shell/screen.h"
+#include "game/core/screen.h"
 
 namespace game {
 

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "game/shell/input.h"
-#include "game/shell/records.h"
-#include "game/shell/screen.h"
-#include "game/shell/unlocks.h"
+#include "game/core/input.h"
+#include "game/core/records.h"
+#include "game/core/screen.h"
+#include "game/core/unlocks.h"
 
 namespace game {
 

@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "game/core/frame_loop.h"
+#include "game/core/input.h"
+#include "game/core/session.h"
+#include "game/core/settings.h"
 #include "game/shell/equipment.h"
-#include "game/shell/frame_loop.h"
-#include "game/shell/input.h"
-#include "game/shell/session.h"
-#include "game/shell/settings.h"
 #include "game/shell/startup.h"
 #include "platform/os/host_path.h"
 #include "platform/os/temp_folder_test_support.h"

@@ -6,11 +6,11 @@
 
 #include "game/battle/battle_frame.h"
 #include "game/battle/battle_world.h"
+#include "game/core/music_voices.h"
+#include "game/core/records.h"
+#include "game/core/resources.h"
+#include "game/core/session.h"
 #include "game/shell/battle_menus.h"
-#include "game/shell/music_voices.h"
-#include "game/shell/records.h"
-#include "game/shell/resources.h"
-#include "game/shell/session.h"
 
 namespace game {
 namespace {

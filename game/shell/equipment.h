@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "game/shell/records.h"
-#include "game/shell/screen.h"
+#include "game/core/records.h"
+#include "game/core/screen.h"
 
 namespace game {
 

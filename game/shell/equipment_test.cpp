@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "game/shell/catalogue.h"
-#include "game/shell/frame_loop.h"
-#include "game/shell/input.h"
-#include "game/shell/session.h"
+#include "game/core/catalogue.h"
+#include "game/core/frame_loop.h"
+#include "game/core/input.h"
+#include "game/core/session.h"
 #include "game/shell/startup.h"
 
 namespace game {

@@ -4,13 +4,13 @@
 #include <cstring>
 #include <utility>
 
-#include "game/shell/frame_loop.h"
-#include "game/shell/key_files.h"
+#include "game/core/frame_loop.h"
+#include "game/core/key_files.h"
+#include "game/core/resources.h"
+#include "game/core/session.h"
+#include "game/core/widgets.h"
 #include "game/shell/menu_screens.h"
-#include "game/shell/resources.h"
-#include "game/shell/session.h"
 #include "game/shell/startup.h"
-#include "game/shell/widgets.h"
 #include "library/veziv.h"
 
 namespace game {

@@ -1,12 +1,12 @@
 // The menu screens' shared pieces.
 #include "game/shell/menu_screens.h"
 
-#include "game/shell/frame_loop.h"
-#include "game/shell/input.h"
-#include "game/shell/resources.h"
-#include "game/shell/session.h"
+#include "game/core/frame_loop.h"
+#include "game/core/input.h"
+#include "game/core/resources.h"
+#include "game/core/session.h"
+#include "game/core/widgets.h"
 #include "game/shell/startup.h"
-#include "game/shell/widgets.h"
 #include "library/veziv.h"
 
 namespace game {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "game/shell/nested_loop.h"
+#include "game/core/nested_loop.h"
 #include "library/veziv.h"
 
 namespace game {

@@ -10,14 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "game/shell/frame_loop.h"
-#include "game/shell/resources.h"
+#include "game/core/frame_loop.h"
+#include "game/core/resources.h"
+#include "game/core/save_question.h"
+#include "game/core/session.h"
+#include "game/core/settings.h"
+#include "game/core/slot_files.h"
+#include "game/core/story_site_test_support.h"
 #include "game/shell/save_screen.h"
-#include "game/shell/session.h"
-#include "game/shell/settings.h"
-#include "game/shell/slot_files.h"
 #include "game/shell/startup.h"
-#include "game/story/story_screen.h"
 #include "library/veziv.h"
 #include "platform/input/input_test_support.h"
 #include "platform/window/inject.h"
@@ -72,7 +73,7 @@ class SaveQuestionRun : public ::testing::Test {
     Session().story = &story_;
     questionReturned = questionSaved = false;
     // A story slot names the script it replays.
-    std::strcpy(story::State().scene.scriptName, "story/part1.txt");
+    story_.saved.script = "story/part1.txt";
   }
   void TearDown() override {
     platform::window::ForgetPresentedFrames();
@@ -83,7 +84,7 @@ class SaveQuestionRun : public ::testing::Test {
   fs::path old_;
   std::string folder_;
   AskOnce askOnce_;
-  story::StoryScreen story_;
+  test::RecordingStory story_;
 };
 
 TEST_F(SaveQuestionRun, ADecidedYesWritesTheSlot) {

@@ -6,15 +6,15 @@
 
 #include "game/battle/stage.h"
 #include "game/battle/stage_events.h"
-#include "game/shell/frame_loop.h"
-#include "game/shell/input.h"
+#include "game/core/frame_loop.h"
+#include "game/core/input.h"
+#include "game/core/music_voices.h"
+#include "game/core/resources.h"
+#include "game/core/session.h"
+#include "game/core/settings.h"
+#include "game/core/widgets.h"
 #include "game/shell/menu_screens.h"
-#include "game/shell/music_voices.h"
-#include "game/shell/resources.h"
-#include "game/shell/session.h"
-#include "game/shell/settings.h"
 #include "game/shell/startup.h"
-#include "game/shell/widgets.h"
 #include "library/veziv.h"
 
 namespace game {

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <list>
 
-#include "game/shell/input.h"
-#include "game/shell/screen.h"
+#include "game/core/input.h"
+#include "game/core/screen.h"
 
 namespace game {
 

@@ -9,14 +9,14 @@
 #include <list>
 #include <vector>
 
-#include "game/shell/frame_loop.h"
-#include "game/shell/input.h"
-#include "game/shell/resources.h"
-#include "game/shell/session.h"
-#include "game/shell/settings.h"
+#include "game/core/frame_loop.h"
+#include "game/core/input.h"
+#include "game/core/resources.h"
+#include "game/core/session.h"
+#include "game/core/settings.h"
+#include "game/core/story_site_test_support.h"
+#include "game/core/widgets.h"
 #include "game/shell/startup.h"
-#include "game/shell/widgets.h"
-#include "game/story/story_screen.h"
 #include "library/veziv.h"
 #include "platform/os/temp_folder_test_support.h"
 
@@ -156,25 +156,20 @@ class MidiModeChange : public ::testing::Test {
     beep_ = std::string(VEZIV_RUN_FOLDER) + "/voice/story/pesa_e01.ogg";
   }
   void TearDown() override {
-    story::State().scene.pages.clear();
     veziv::EndLibrary();
     std::filesystem::current_path(old_);
   }
   veziv::test::TestFolder folder_;
   std::filesystem::path old_;
   std::string beep_;
-  story::StoryScreen story_;
+  test::RecordingStory story_;
 };
 
-TEST_F(MidiModeChange, LazySoundsAndStoryVoicesComeBackUsable) {
+TEST_F(MidiModeChange, LazySoundsComeBackUsableAndTheStoryReloadsItsOwnVoices) {
   Session().registry.soundPaths[kSoundGameOver] = beep_;
   ensureSoundLoaded(kSoundGameOver);
   const int before = soundOf(kSoundGameOver);
   ASSERT_EQ(veziv::IsSoundHandlePlaying(before), 0);
-  story::messagePage page;
-  std::snprintf(page.voice, sizeof page.voice, "%s", beep_.c_str());
-  page.voiceHandle = veziv::LoadSoundFileToHandle(page.voice, 3, -1);
-  story::State().scene.pages.push_back(page);
   setReturnMode(kModeSettings, kModeStory);
 
   changeMidiMode(1);
@@ -183,11 +178,20 @@ TEST_F(MidiModeChange, LazySoundsAndStoryVoicesComeBackUsable) {
   EXPECT_EQ(soundOf(kSoundGameOver), 0);              // and forgotten, so it loads again on use
   ensureSoundLoaded(kSoundGameOver);
   EXPECT_EQ(veziv::IsSoundHandlePlaying(soundOf(kSoundGameOver)), 0);
-  EXPECT_EQ(veziv::IsSoundHandlePlaying(story::State().scene.pages.front().voiceHandle), 0);
+  // The story's page voices went with the restart: the story forgets their
+  // handles and loads its newest voices again itself.
+  EXPECT_EQ(story_.voiceForgets, 1);
+  EXPECT_EQ(story_.voiceReloads, 1);
 
   const int again = soundOf(kSoundGameOver);
   changeMidiMode(1);  // the mode it has: nothing restarts
   EXPECT_EQ(soundOf(kSoundGameOver), again);
+  EXPECT_EQ(story_.voiceReloads, 1);
+  // Opened from the title, the story's voices are not asked for.
+  setReturnMode(kModeSettings, kModeTitle);
+  changeMidiMode(0);
+  EXPECT_EQ(story_.voiceForgets, 2);
+  EXPECT_EQ(story_.voiceReloads, 1);
 }
 
 }  // namespace

@@ -9,9 +9,9 @@
 #include <utility>
 
 #include "game/battle/battle_world.h"
-#include "game/shell/frame_loop.h"
+#include "game/core/frame_loop.h"
+#include "game/core/session.h"
 #include "game/shell/screens.h"
-#include "game/shell/session.h"
 
 namespace game::test {
 

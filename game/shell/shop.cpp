@@ -4,15 +4,15 @@
 
 #include <string>
 
-#include "game/shell/catalogue.h"
-#include "game/shell/frame_loop.h"
-#include "game/shell/input.h"
-#include "game/shell/music_voices.h"
-#include "game/shell/nested_loop.h"
-#include "game/shell/records.h"
-#include "game/shell/resources.h"
-#include "game/shell/session.h"
-#include "game/shell/widgets.h"
+#include "game/core/catalogue.h"
+#include "game/core/frame_loop.h"
+#include "game/core/input.h"
+#include "game/core/music_voices.h"
+#include "game/core/nested_loop.h"
+#include "game/core/records.h"
+#include "game/core/resources.h"
+#include "game/core/session.h"
+#include "game/core/widgets.h"
 #include "library/veziv.h"
 
 namespace game {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "game/shell/screen.h"
+#include "game/core/screen.h"
 
 namespace game {
 

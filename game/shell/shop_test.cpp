@@ -7,14 +7,14 @@
 #include <cstring>
 #include <string>
 
-#include "game/shell/catalogue.h"
-#include "game/shell/frame_loop.h"
-#include "game/shell/input.h"
-#include "game/shell/music_voices.h"
-#include "game/shell/records.h"
-#include "game/shell/session.h"
+#include "game/core/catalogue.h"
+#include "game/core/frame_loop.h"
+#include "game/core/input.h"
+#include "game/core/music_voices.h"
+#include "game/core/records.h"
+#include "game/core/session.h"
+#include "game/core/story_site_test_support.h"
 #include "game/shell/startup.h"
-#include "game/shell/story_site_test_support.h"
 
 namespace game {
 namespace {

@@ -9,17 +9,17 @@
 #include "game/battle/battle_frame.h"
 #include "game/battle/players.h"
 #include "game/battle/stage.h"
-#include "game/shell/catalogue.h"
-#include "game/shell/frame_loop.h"
-#include "game/shell/input.h"
-#include "game/shell/key_files.h"
-#include "game/shell/resources.h"
+#include "game/core/catalogue.h"
+#include "game/core/frame_loop.h"
+#include "game/core/input.h"
+#include "game/core/key_files.h"
+#include "game/core/resources.h"
+#include "game/core/session.h"
+#include "game/core/settings.h"
+#include "game/core/slot_files.h"
+#include "game/core/unlocks.h"
+#include "game/core/widgets.h"
 #include "game/shell/screens.h"
-#include "game/shell/session.h"
-#include "game/shell/settings.h"
-#include "game/shell/slot_files.h"
-#include "game/shell/unlocks.h"
-#include "game/shell/widgets.h"
 #include "library/veziv.h"
 #include "platform/window/message_box.h"
 
@@ -56,15 +56,6 @@ int failAfterStart() {
 }
 
 }  // namespace
-
-int voiceIdFor(const int (&table)[11], int32_t character) {
-  if (character < 0 || character > 10) {
-    veziv::PrintfToScreen("error\n");
-    veziv::PrintfToScreen("ended error\n");
-    return -1;
-  }
-  return table[character];
-}
 
 DataFolderCheck checkDataFolderNames(const std::vector<std::string>& entries) {
   std::vector<std::string> kept;
@@ -233,7 +224,7 @@ bool initGameData() {
   registerResources();
   if (!pump()) return false;
   showCaution(0, 1);
-  loadBattleImages();
+  loadBattleImages(showCaution);
   if (!pump()) return false;
   showCaution(0, 3);
   showCaution(20, 3);
@@ -279,7 +270,7 @@ void reloadAfterScreenChange() {
   showCaution(0, 1);
   unloadModeResources(kModeTitle);
   showCaution(0, 2);
-  loadBattleImages();
+  loadBattleImages(showCaution);
   showCaution(70, 2);
   loadModeResources(kModeSettings, true);
   loadModeResources(getReturnMode(kModeSettings), true);

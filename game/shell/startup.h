@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "game/shell/nested_loop.h"
+#include "game/core/nested_loop.h"
 
 namespace game {
 
@@ -16,13 +16,6 @@ inline constexpr const char* kGameTitle = "ペルヴァロ　～ほしの渡り�
 inline constexpr const char* kGameVersion = "1.02";
 // The archives' key: 12 ASCII letters.
 inline constexpr const char* kArchiveKey = "MossyLarkPie";
-
-// Sound ids of each character's greeting and exit voice, by character index 0..10.
-inline constexpr int greetingVoiceIds[11] = {33, 27, 57, 51, 45, 39, 79, 63, 71, 75, 67};
-inline constexpr int exitVoiceIds[11] = {36, 30, 60, 54, 48, 42, 80, 64, 72, 76, 68};
-// The voice id of a character index from one of the tables; -1 (after the
-// two screen-log lines) for an index outside 0..10.
-int voiceIdFor(const int (&table)[11], int32_t character);
 
 // The data folders' check over the current directory's entry names: each
 // name cut at its first ".", "save", "stages", "story", "voice", "image" and

@@ -5,18 +5,18 @@
 #include <cmath>
 #include <iterator>
 
+#include "game/core/frame_loop.h"
+#include "game/core/input.h"
+#include "game/core/key_files.h"
+#include "game/core/music_voices.h"
+#include "game/core/records.h"
+#include "game/core/resources.h"
+#include "game/core/session.h"
+#include "game/core/slot_files.h"
+#include "game/core/unlocks.h"
+#include "game/core/widgets.h"
 #include "game/shell/battle_setup.h"
-#include "game/shell/frame_loop.h"
-#include "game/shell/input.h"
-#include "game/shell/key_files.h"
 #include "game/shell/menu_screens.h"
-#include "game/shell/music_voices.h"
-#include "game/shell/records.h"
-#include "game/shell/resources.h"
-#include "game/shell/session.h"
-#include "game/shell/slot_files.h"
-#include "game/shell/unlocks.h"
-#include "game/shell/widgets.h"
 #include "library/veziv.h"
 
 namespace game {

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "game/shell/screen.h"
+#include "game/core/screen.h"
 
 namespace game {
 

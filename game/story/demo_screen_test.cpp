@@ -1,10 +1,9 @@
 // The demo story played through the story screen, frame by frame, on the
 // player's presses: its messages, fades and stops up to the first choice,
 // with the tutorial battle's story insert run in the reduced window.
-#include "game/shell/input.h"
-#include "game/shell/session.h"
-#include "game/shell/startup.h"
-#include "game/shell/story_site.h"
+#include "game/core/input.h"
+#include "game/core/session.h"
+#include "game/core/story_site.h"
 #include "game/story/story_screen.h"
 #include "game/story/story_test_support.h"
 #include "library/veziv.h"

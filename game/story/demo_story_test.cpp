@@ -1,7 +1,7 @@
 // The demo story as the demo data tool writes it, read back by the story's
 // reader and played from the first line to the title: every battle in its
 // order, the answered choice, the split by impression and the unlocks.
-#include "game/shell/session.h"
+#include "game/core/session.h"
 #include "game/story/story_test_support.h"
 #include "library/veziv.h"
 

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "game/shell/session.h"
+#include "game/core/session.h"
 #include "game/story/story_screen.h"
 
 namespace game::story {

@@ -6,12 +6,11 @@
 #include <cstring>
 #include <iterator>
 
-#include "game/shell/frame_loop.h"
-#include "game/shell/input.h"
-#include "game/shell/resources.h"
-#include "game/shell/session.h"
-#include "game/shell/settings.h"
-#include "game/shell/startup.h"
+#include "game/core/frame_loop.h"
+#include "game/core/input.h"
+#include "game/core/resources.h"
+#include "game/core/session.h"
+#include "game/core/settings.h"
 #include "game/story/story_screen.h"
 #include "library/veziv.h"
 

@@ -3,8 +3,7 @@
 // ends (stops, steps on live, steps on replaying, hands over) and what it did.
 #include <functional>
 
-#include "game/shell/session.h"
-#include "game/shell/startup.h"
+#include "game/core/session.h"
 #include "game/story/story_test_support.h"
 
 namespace game::story {

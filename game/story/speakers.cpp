@@ -3,9 +3,9 @@
 #include <cstring>
 #include <iterator>
 
-#include "game/shell/resources.h"
-#include "game/shell/session.h"
-#include "game/shell/settings.h"
+#include "game/core/resources.h"
+#include "game/core/session.h"
+#include "game/core/settings.h"
 #include "game/story/story_screen.h"
 #include "library/veziv.h"
 

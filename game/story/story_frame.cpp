@@ -2,13 +2,12 @@
 // window's actions (next, hide, skip, log) and the story menu's items.
 #include <filesystem>
 
-#include "game/shell/frame_loop.h"
-#include "game/shell/input.h"
-#include "game/shell/music_voices.h"
-#include "game/shell/resources.h"
-#include "game/shell/session.h"
-#include "game/shell/startup.h"
-#include "game/shell/widgets.h"
+#include "game/core/frame_loop.h"
+#include "game/core/input.h"
+#include "game/core/music_voices.h"
+#include "game/core/resources.h"
+#include "game/core/session.h"
+#include "game/core/widgets.h"
 #include "game/story/story_screen.h"
 #include "library/veziv.h"
 

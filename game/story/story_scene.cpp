@@ -6,10 +6,9 @@
 #include <climits>
 #include <cstring>
 
-#include "game/shell/resources.h"
-#include "game/shell/session.h"
-#include "game/shell/startup.h"
-#include "game/shell/widgets.h"
+#include "game/core/resources.h"
+#include "game/core/session.h"
+#include "game/core/widgets.h"
 #include "game/story/story_hooks.h"
 #include "game/story/story_state.h"
 #include "library/veziv.h"

@@ -3,7 +3,7 @@
 
 #include <fstream>
 
-#include "game/shell/session.h"
+#include "game/core/session.h"
 #include "game/story/story_test_support.h"
 
 namespace game::story {

@@ -6,14 +6,14 @@
 
 #include "game/battle/battle_frame.h"
 #include "game/battle/stage.h"
-#include "game/shell/frame_loop.h"
-#include "game/shell/input.h"
-#include "game/shell/music_voices.h"
-#include "game/shell/records.h"
-#include "game/shell/resources.h"
-#include "game/shell/session.h"
-#include "game/shell/settings.h"
-#include "game/shell/unlocks.h"
+#include "game/core/frame_loop.h"
+#include "game/core/input.h"
+#include "game/core/music_voices.h"
+#include "game/core/records.h"
+#include "game/core/resources.h"
+#include "game/core/session.h"
+#include "game/core/settings.h"
+#include "game/core/unlocks.h"
 #include "game/story/story_hooks.h"
 #include "game/story/story_slots.h"
 #include "library/veziv.h"
@@ -89,8 +89,10 @@ void StoryScreen::stepStory() { stepScenario(false); }
 
 void StoryScreen::runLine(const std::string& line) { executeScriptLine(true, false, line); }
 void StoryScreen::revealPage() { state_.scene.revealMs += 10000; }
-void StoryScreen::saveState(battle::RecordWriter& out) { saveStoryState(out); }
-bool StoryScreen::loadState(battle::RecordReader& in, bool insideBattle) { return loadStoryState(in, insideBattle); }
+storySection StoryScreen::saveSection() { return currentStorySection(); }
+void StoryScreen::loadSection(const storySection& section, bool insideBattle) {
+  restoreStorySection(section, insideBattle);
+}
 void StoryScreen::releaseResources() { releaseStoryResources(); }
 void StoryScreen::applyVoiceVolume() { applyStoryVoiceVolume(); }
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "game/shell/story_site.h"
+#include "game/core/story_site.h"
 #include "game/story/story_hooks.h"
 #include "game/story/story_scene.h"
 #include "game/story/story_state.h"
@@ -185,8 +185,8 @@ class StoryScreen final : public StorySite {
   void stepStory() override;
   void runLine(const std::string& line) override;
   void revealPage() override;
-  void saveState(battle::RecordWriter& out) override;
-  bool loadState(battle::RecordReader& in, bool insideBattle) override;
+  storySection saveSection() override;
+  void loadSection(const storySection& section, bool insideBattle) override;
   void releaseResources() override;
   void applyVoiceVolume() override;
   void forgetVoices() override;

@@ -4,12 +4,17 @@
 #include "game/story/story_screen.h"
 
 #include <climits>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
 
-#include "game/shell/input.h"
-#include "game/shell/session.h"
-#include "game/shell/startup.h"
+#include "game/core/input.h"
+#include "game/core/session.h"
 #include "game/story/story_test_support.h"
+#include "platform/input/input_test_support.h"
 
 namespace game::story {
 namespace {
@@ -606,6 +611,51 @@ TEST_F(StoryScreenTest, ChoiceOpenedByTheChosenBlockKeepsItsOptions) {
   chooseStoryOption(1);
   EXPECT_EQ(State().scene.choiceState, 0);
   EXPECT_EQ(State().scene.choiceTexts, (std::deque<std::string>{"X", "Y"}));
+}
+
+// The story on the started library, in a folder of its own.
+class StartedLibrary : public test::StoryTest {
+ protected:
+  void SetUp() override {
+    test::StoryTest::SetUp();
+    old_ = std::filesystem::current_path();
+    std::filesystem::current_path(folder_);
+    setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
+    veziv::SwitchWindowedMode(1);
+    ASSERT_EQ(veziv::InitLibrary(), 0);
+    // The library's own current folder too: it writes a save's thumbnail.
+    veziv::FileStreamSetCurrentDir(folder_.c_str());
+  }
+  void TearDown() override {
+    platform::input::test::ReleaseScriptedInput();
+    veziv::EndLibrary();
+    veziv::FileStreamSetCurrentDir(old_.c_str());
+    std::filesystem::current_path(old_);
+    test::StoryTest::TearDown();
+  }
+  std::filesystem::path old_;
+};
+
+TEST_F(StartedLibrary, AfterASoundRestartTheNewestThirtyPagesLoadTheirVoicesAgain) {
+  // A short voice of the made demo data on every page but the fourth newest.
+  const std::string voice = std::string(VEZIV_RUN_FOLDER) + "/voice/story/pesa_e01.ogg";
+  for (int n = 0; n < 35; ++n) {
+    messagePage page;
+    std::snprintf(page.voice, sizeof page.voice, "%s", n == 3 ? "NONE" : voice.c_str());
+    page.voiceHandle = veziv::LoadSoundFileToHandle(page.voice, 3, -1);
+    State().scene.pages.push_back(page);  // the first pushed is the newest
+  }
+  // The sound system restarted: the handles are gone with it.
+  veziv::DeleteSoundHandleAll(0);
+  story_.forgetVoices();
+  for (const messagePage& page : State().scene.pages) EXPECT_EQ(page.voiceHandle, -1);
+  story_.reloadVoices();
+  int place = 0;
+  for (const messagePage& page : State().scene.pages) {
+    const bool loads = place < 30 && place != 3;
+    EXPECT_EQ(veziv::IsSoundHandlePlaying(page.voiceHandle), loads ? 0 : -1) << place;
+    ++place;
+  }
 }
 
 }  // namespace

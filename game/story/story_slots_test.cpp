@@ -4,10 +4,10 @@
 
 #include <cstring>
 
-#include "game/shell/frame_loop.h"
-#include "game/shell/music_voices.h"
-#include "game/shell/session.h"
-#include "game/shell/story_site.h"
+#include "game/core/frame_loop.h"
+#include "game/core/music_voices.h"
+#include "game/core/session.h"
+#include "game/core/story_site.h"
 #include "game/story/story_screen.h"
 #include "game/story/story_test_support.h"
 

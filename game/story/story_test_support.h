@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "game/shell/frame_loop.h"
-#include "game/shell/resources.h"
-#include "game/shell/session.h"
-#include "game/shell/settings.h"
+#include "game/core/frame_loop.h"
+#include "game/core/resources.h"
+#include "game/core/session.h"
+#include "game/core/settings.h"
 #include "game/story/story_hooks.h"
 #include "game/story/story_scene.h"
 #include "game/story/story_screen.h"

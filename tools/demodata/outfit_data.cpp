@@ -26,7 +26,7 @@ struct Entry {
 constexpr Entry kEntries[] = {
 #define VEZIV_EQUIP(catalogue, id, name, picture, statText, reloadTime, price, ammo, description) \
   {catalogue, id, name, picture},
-#include "game/shell/catalogue_table.inc"
+#include "game/core/catalogue_table.inc"
 };
 
 // An 80 x 80 card: a rounded plate in the kind's colour, the entry's sign
