@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
 
 #include "game/core/catalogue.h"
 #include "game/core/frame_loop.h"
@@ -12,39 +13,21 @@
 #include "game/core/resources.h"
 #include "game/core/session.h"
 #include "game/core/settings.h"
+#include "game/core/started_library_test_support.h"
 #include "library/veziv.h"
-#include "platform/os/clock.h"
-#include "platform/os/host_path.h"
-#include "platform/os/temp_folder_test_support.h"
 
 namespace game {
 namespace {
 
-class HeadlessLibrary : public ::testing::Test {
+// The started library with the registry's paths in place, and the
+// milliseconds of the clock a movie took.
+class HeadlessLibrary : public test::StartedLibrary {
  protected:
-  void SetUp() override {
-    old_ = std::filesystem::current_path();
-    std::filesystem::current_path(folder_.path());
-    setenv("XDG_RUNTIME_DIR", folder_.path().c_str(), 1);
-    platform::os::UseManualClock(1000000);
-    veziv::SwitchWindowedMode(1);
-    veziv::SetScreenMode(800, 600, 32, 60);
-    ASSERT_EQ(veziv::InitLibrary(), 0);
-  }
-  void TearDown() override {
-    veziv::EndLibrary();
-    platform::os::UseRealClock();
-    std::filesystem::current_path(old_);
-  }
-  // Milliseconds of the clock a movie took.
   static int64_t play(const std::string& file) {
     const int64_t start = veziv::GetMicrosecondCount(0);
     playMovie(file, false);
     return (veziv::GetMicrosecondCount(0) - start) / 1000;
   }
-
-  veziv::test::TestFolder folder_;
-  std::filesystem::path old_;
 };
 
 TEST_F(HeadlessLibrary, TheOpeningMovieRunsToItsEndAndAMissingOneEndsAtOnce) {
@@ -58,8 +41,6 @@ TEST_F(HeadlessLibrary, TheOpeningMovieRunsToItsEndAndAMissingOneEndsAtOnce) {
 
 TEST_F(HeadlessLibrary, ModeSetsLoadOnceAndSharedIdsComeBackAfterTheOtherSetIsFreed) {
   // Relative paths start from the run folder, as the game's own do.
-  const std::string oldStart = platform::os::StartFolder();
-  platform::os::SetStartFolder(DEMODATA_RUN_FOLDER);
   Session().settings = settingsRecordData{};
   registerResources();
   for (int id : {kImageCaution, kImageLoadingBar, kImageYesNo}) EXPECT_TRUE(isGraphLoaded(id)) << id;
@@ -102,17 +83,9 @@ TEST_F(HeadlessLibrary, ModeSetsLoadOnceAndSharedIdsComeBackAfterTheOtherSetIsFr
   unloadModeResources(kModeTitle);
   for (int id : title) EXPECT_EQ(graphOf(id), 0) << id;
   EXPECT_EQ(soundOf(kSoundTitleMusic), 0);
-  platform::os::SetStartFolder(oldStart);
-}
-
-bool graphExists(veziv::GraphHandle graph) {
-  int width = 0, height = 0;
-  return veziv::QueryGraphDimensions(graph, &width, &height) == 0;
 }
 
 TEST_F(HeadlessLibrary, CataloguePicturesLoadOnceAFailureWaitsForTheUnloadAndARebuildFreesTheWeapons) {
-  const std::string oldStart = platform::os::StartFolder();
-  platform::os::SetStartFolder(DEMODATA_RUN_FOLDER);
   buildEquipCatalogue();
   EquipCatalogues& c = Session().catalogue;
   c.mainWeapons.at(1).imagePath = "image/weapons/none.png";
@@ -147,7 +120,6 @@ TEST_F(HeadlessLibrary, CataloguePicturesLoadOnceAFailureWaitsForTheUnloadAndARe
   EXPECT_EQ(c.items.at(0).graph, keptItem);
   EXPECT_TRUE(graphExists(keptItem));
   unloadCatalogueImages();
-  platform::os::SetStartFolder(oldStart);
 }
 
 }  // namespace

@@ -66,6 +66,17 @@ void restoreHoldings() {
   std::copy(std::begin(h.itemCounts), std::end(h.itemCounts), Session().play.holdings.itemCounts);
 }
 
+void consumeEquippedItems() {
+  PlayState& p = Session().play;
+  for (const gameHeader& header : p.playerHeaders) {
+    for (const int32_t item : {header.item1, header.item2}) {
+      if (item < 0 || item >= kItemCount) continue;
+      int32_t& count = p.holdings.itemCounts[item];
+      if (count > 0) --count;
+    }
+  }
+}
+
 void storeHoldings() {
   gameHeader& h = Session().play.playerHeaders[0];
   h.money = Session().play.holdings.money;

@@ -66,5 +66,10 @@ void restoreHoldings();
 // holdings becomes owned, one not owned keeps the record's flag; a non-zero
 // item count is copied, a zero count keeps the record's count.
 void storeHoldings();
+// A story battle starts: each item equipped in the first, then the second
+// player's header is used up, one of its held count. A count never falls
+// below 0 (a second player's header may still name an item of a battle of
+// the battle mode that the story's holdings do not hold).
+void consumeEquippedItems();
 
 }  // namespace game

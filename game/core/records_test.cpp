@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 #include "game/core/save_files.h"
@@ -124,6 +126,43 @@ TEST(Holdings, StoreMergesAndRestoreCopies) {
   EXPECT_EQ(Session().play.holdings.subOwned[4], 1);
   Session().play.playerHeaders[0] = gameHeader{};
   Session().play.holdings = holdingsData{};
+}
+
+}  // namespace
+}  // namespace game
+
+namespace game {
+namespace {
+
+// A story battle's start uses up what both players' headers have equipped.
+TEST(Holdings, AStoryBattleUsesUpTheEquippedItems) {
+  struct Case {
+    const char* what;
+    int32_t p1item1, p1item2, p2item1, p2item2;
+    int32_t before[kItemCount];
+    int32_t after[kItemCount];
+  };
+  const Case cases[] = {
+      {"two items of player 1", 0, 1, kNoItem, kNoItem, {1, 2, 0, 0, 0, 0}, {0, 1, 0, 0, 0, 0}},
+      {"nothing equipped", kNoItem, kNoItem, kNoItem, kNoItem, {1, 2, 3, 0, 0, 0}, {1, 2, 3, 0, 0, 0}},
+      {"player 2's item too", 4, kNoItem, kNoItem, 5, {0, 0, 0, 0, 3, 3}, {0, 0, 0, 0, 2, 2}},
+      {"one item in both headers", 2, kNoItem, 2, kNoItem, {0, 0, 5, 0, 0, 0}, {0, 0, 3, 0, 0, 0}},
+      {"a count never falls below 0", 3, kNoItem, 3, kNoItem, {0, 0, 0, 1, 0, 0}, {0, 0, 0, 0, 0, 0}},
+      {"ids outside the items are no item", 6, -7, kNoItem, kNoItem, {1, 1, 1, 1, 1, 1}, {1, 1, 1, 1, 1, 1}},
+  };
+  for (const Case& c : cases) {
+    PlayState& p = Session().play;
+    p.playerHeaders[0].item1 = c.p1item1;
+    p.playerHeaders[0].item2 = c.p1item2;
+    p.playerHeaders[1].item1 = c.p2item1;
+    p.playerHeaders[1].item2 = c.p2item2;
+    std::copy(std::begin(c.before), std::end(c.before), p.holdings.itemCounts);
+    p.holdings.money = 500;
+    consumeEquippedItems();
+    EXPECT_TRUE(std::equal(std::begin(c.after), std::end(c.after), p.holdings.itemCounts)) << c.what;
+    EXPECT_EQ(p.holdings.money, 500) << c.what;
+    EXPECT_EQ(p.playerHeaders[0].item1, c.p1item1) << c.what;  // the equipment stays as it was
+  }
 }
 
 }  // namespace

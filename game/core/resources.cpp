@@ -168,6 +168,11 @@ void freeGraphById(int id) {
   Session().registry.graphs[id] = 0;
 }
 
+void forgetGraphHandles() {
+  resourceRegistryRecord& r = Session().registry;
+  std::fill(std::begin(r.graphs), std::end(r.graphs), 0);
+}
+
 int soundVolumeFor(int id, int32_t perSound) {
   int32_t setting;
   bool silentAtZero = false;

@@ -92,6 +92,10 @@ void loadGraphById(int id);
 void cacheGraphSize(int id);
 // Frees a loaded image id and marks it not loaded.
 void freeGraphById(int id);
+// A screen-mode change took every graph: every image id reads as not
+// loaded, without freeing (the old numbers may name new graphs by now), so
+// that a picture loaded on demand loads again when it is next wanted.
+void forgetGraphHandles();
 // Loads a sound id on first use, then applies its volume.
 void ensureSoundLoaded(int id);
 // Plays a sound id once from its start, in the background (loaded on first use).

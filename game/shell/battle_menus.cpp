@@ -58,8 +58,12 @@ bool battleFrame(void (*frame)()) {
   return false;
 }
 
-// The battle's sets and the settings screen's, which the end of a battle frees.
-void releaseBattleSets() {}
+// The end of a battle frees the settings screen's pictures (the pause menu
+// may have opened it) and the battle's set.
+void releaseBattleSets() {
+  unloadModeResources(kModeSettings);
+  unloadModeResources(kModeBattle);
+}
 
 }  // namespace
 
@@ -123,6 +127,7 @@ void BattleResultScreen::decide(int32_t row) {
       veziv::StopCurrentMusic();
       bannerAndPresent();
       loadModeResources(kModeStory, false);
+      s.storySite().stepStory();
       clearRankingView();
       frames_ = 0;
       s.ranking.entryState = kRankingOpen;

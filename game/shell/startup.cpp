@@ -263,6 +263,9 @@ void reloadAfterScreenChange() {
   for (int mode : {kModeBattle, kModeStory, kModeTitle, kModeSaveLoad, kModeBattleSetup, kModeSettings}) {
     unloadModeResources(mode);
   }
+  // So did the pictures loaded on demand (faces, enemies, the radio's):
+  // they load again when next wanted, never through an old number.
+  forgetGraphHandles();
   setDefaultFont();
   setColours();
   loadGraphById(kImageCaution);
@@ -288,6 +291,9 @@ void reloadAfterScreenChange() {
   Session().frame.backdropCapture = veziv::CreateEmptyGraph(kScreenWidth, kScreenHeight, 0);
   Session().frame.fadeCapture = veziv::CreateEmptyGraph(kScreenWidth, kScreenHeight, 0);
   if (getReturnMode(kModeSettings) == kModeGameMenu) {
+    // A battle stands behind the settings: its set, its stage's pictures,
+    // then one frame of it under the pause menu.
+    loadModeResources(kModeBattle, false);
     battle::reloadStageGraphics();
     onGraphicsRestored();
   }

@@ -167,6 +167,10 @@ void reloadStoryGraphs() {
   for (auto& entry : State().storyGraphTable) {
     entry.second.graphHandle = veziv::ImportGraphFile(entry.second.fileName.c_str(), 0);
   }
+  // The faces the window shows and fades from are pictures on demand too.
+  for (const int face : {State().scene.faceImage, State().scene.previousFaceImage}) {
+    if (!isGraphLoaded(face)) loadGraphById(face);
+  }
 }
 
 }  // namespace game::story

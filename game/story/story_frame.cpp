@@ -6,7 +6,9 @@
 #include "game/core/input.h"
 #include "game/core/music_voices.h"
 #include "game/core/resources.h"
+#include "game/core/save_question.h"
 #include "game/core/session.h"
+#include "game/core/slot_files.h"
 #include "game/core/widgets.h"
 #include "game/story/story_screen.h"
 #include "library/veziv.h"
@@ -18,20 +20,8 @@ namespace {
 constexpr int kSoundCursor = 0;
 constexpr int kSoundDecision = 1;
 constexpr int kSoundCancel = 5;
-constexpr int kQuickSlot = 9;  // slot 10
 constexpr int kSaveLoadImages[] = {15, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 85};
 constexpr int kStoryImages[] = {35, 36, 81, 82, 83, 86, 87, 260, 221};
-
-// The slot files' calls. The save slots are not built yet: no slot is
-// present, and a quick save says so on the screen's log.
-bool slotPresent(int slotIndex) {
-  (void)slotIndex;
-  return false;
-}
-void loadGameFromMenu(int slotIndex) {
-  veziv::PrintfToScreen("slot %d cannot be loaded yet\n", slotIndex + 1);
-}
-void runSaveScreen(int slotIndex) { veziv::PrintfToScreen("slot %d cannot be saved yet\n", slotIndex + 1); }
 
 void toSaveLoadScreen(bool save) {
   playStorySound(kSoundDecision);
@@ -128,7 +118,7 @@ void runStoryMenuAction() {
       s.sideBarLocked = s.sideBarLocked != 0 ? 0 : 1;
       break;
     case 8:
-      if (!slotPresent(kQuickSlot)) {
+      if (Session().slotTable.present[kQuickSlot] == 0) {
         playStorySound(kSoundCancel);
         break;
       }

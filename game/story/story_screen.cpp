@@ -53,6 +53,7 @@ void StoryScreenHooks::loadModeResources(int32_t mode) { game::loadModeResources
 void StoryScreenHooks::unloadModeResources(int32_t mode) { game::unloadModeResources(mode); }
 
 void StoryScreenHooks::startBattle(const std::string& folder) { battle::startBattle(folder.c_str()); }
+void StoryScreenHooks::consumeEquippedItems() { game::consumeEquippedItems(); }
 void StoryScreenHooks::endBattleStoryEvent() {
   if (battle::battleStage* stage = battle::currentStage()) stage->storyEventActive = 0;
 }

@@ -40,7 +40,8 @@ void updateStoryGraph(storyGraph& picture, bool skip);
 // Every picture in name order; a picture that has faded out for removal is
 // removed and its graph freed.
 void drawStoryGraphs(bool skip);
-// After a screen change: every picture's graph from its file again.
+// After a screen change: every picture's graph from its file again, and the
+// faces shown.
 void reloadStoryGraphs();
 
 // --- The message window ---------------------------------------------------
@@ -160,6 +161,7 @@ class StoryScreenHooks final : public StoryHooks {
   void loadModeResources(int32_t mode) override;
   void unloadModeResources(int32_t mode) override;
   void startBattle(const std::string& folder) override;
+  void consumeEquippedItems() override;
   void endBattleStoryEvent() override;
   void setPlayerCharacter(int32_t character) override;
   void setPlayerDifficulty(int32_t difficulty) override;

@@ -12,9 +12,12 @@
 #include <vector>
 
 #include "game/core/input.h"
+#include "game/core/resources.h"
 #include "game/core/session.h"
+#include "game/core/slot_files.h"
 #include "game/story/story_test_support.h"
 #include "platform/input/input_test_support.h"
+#include "platform/os/host_path.h"
 
 namespace game::story {
 namespace {
@@ -656,6 +659,76 @@ TEST_F(StartedLibrary, AfterASoundRestartTheNewestThirtyPagesLoadTheirVoicesAgai
     EXPECT_EQ(veziv::IsSoundHandlePlaying(page.voiceHandle), loads ? 0 : -1) << place;
     ++place;
   }
+}
+
+// A screen-mode change took every graph: the faces the window shows load
+// again from the story's own reload.
+TEST_F(StartedLibrary, AfterAScreenChangeTheFacesShownLoadAgain) {
+  const std::string oldStart = platform::os::StartFolder();
+  platform::os::SetStartFolder(VEZIV_RUN_FOLDER);
+  resetScenario(writeFile("faces.txt", {"@setFaceGraph ORUNA_2", "@setFaceGraph DOLU_3", "@message (オルナ) a"}));
+  stepScenario(false);
+  const int face = State().scene.faceImage;
+  const int previous = State().scene.previousFaceImage;
+  ASSERT_NE(face, previous);
+  ASSERT_TRUE(isGraphLoaded(face));
+  ASSERT_TRUE(isGraphLoaded(previous));
+  forgetGraphHandles();
+  story_.reloadGraphs();
+  for (const int id : {face, previous}) {
+    int width = 0, height = 0;
+    EXPECT_EQ(veziv::QueryGraphDimensions(graphOf(id), &width, &height), 0) << id;
+  }
+  platform::os::SetStartFolder(oldStart);
+}
+
+// Slot 10 from the story menu: the quick save asks to overwrite and saves
+// where the story stands; the quick load brings the story back to it.
+TEST_F(StartedLibrary, TheMenusQuickSaveAndQuickLoadUseSlotTen) {
+  std::filesystem::create_directory("save");
+  const std::string script = writeFile("quick.txt", {"@message (オルナ) one", "@message (オルナ) two",
+                                                     "@message (オルナ) three", "@message (オルナ) four"});
+  resetScenario(script);
+  stepScenario(false);
+  stepScenario(false);
+  ASSERT_EQ(State().scene.lineIndex, 2);
+  Session().frame.gameMode = kModeStory;
+  readSlotHeaders();
+
+  // No slot 10 yet: the quick load refuses with the cancel sound.
+  Session().menuCursor = 8;
+  runStoryMenuAction();
+  EXPECT_EQ(hooks.sounds, std::vector<int>{5});
+  EXPECT_EQ(State().scene.lineIndex, 2);
+
+  // The quick save: the overwrite question, answered by the shot key.
+  platform::input::test::ScriptKey(0x2C, true);
+  Session().menuCursor = 9;
+  runStoryMenuAction();
+  platform::input::test::ReleaseScriptedInput();
+  EXPECT_EQ(Session().frame.gameMode, kModeStory);  // the quick save stays in the story
+  ASSERT_EQ(Session().slotTable.present[kQuickSlot], 1);
+  std::ifstream in(slotFileName(kQuickSlot), std::ios::binary);
+  const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  slotContents saved;
+  ASSERT_EQ(decodeSlot(bytes.data(), bytes.size(), saved), nullptr);
+  EXPECT_EQ(saved.kind, kSaveStory);
+  EXPECT_EQ(saved.story.script, script);
+  EXPECT_EQ(saved.story.lineIndex, 2);
+
+  // The story goes on; the quick load brings it back: the line before the
+  // saved one runs again at the next step.
+  stepScenario(false);
+  stepScenario(false);
+  ASSERT_EQ(State().scene.lineIndex, 4);
+  hooks.sounds.clear();
+  Session().menuCursor = 8;
+  runStoryMenuAction();
+  EXPECT_EQ(hooks.sounds, std::vector<int>{1});
+  EXPECT_EQ(Session().frame.gameMode, kModeStory);
+  EXPECT_EQ(State().scene.lineIndex, 1);
+  stepScenario(false);
+  EXPECT_STREQ(State().scene.pages.front().lines[0], "two");
 }
 
 }  // namespace
