@@ -124,8 +124,8 @@ bool startBenchBattle() {
   platform::window::ForgetPresentedFrames();
   platform::window::ScriptMessageBoxAnswer(platform::window::MessageBoxAnswer::kNo);
   if (game::initGame() != 0) return false;
-  veziv::SeedRandom(32);
   game::battle::startBattle(game::battle::kStageFolders[kBusyStage]);
+  game::battle::World().random.seed(32);
   game::battle::battlePlayer(1).hp = game::battle::battlePlayer(1).maxHp = 1e12;
   game::changeMode(game::kModeBattle, true);
   return true;

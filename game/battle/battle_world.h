@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "game/battle/random_stream.h"
 #include "game/battle/shell_hooks.h"
 
 namespace game::battle {
@@ -24,11 +25,27 @@ struct PlayerPosition {
   double y = 550.0;
 };
 
-// One player's hold counters in frames, in the order of the game's input
-// record: shot, left, up, right, down, sub weapon, special, slow, pause, mouse
-// left, mouse right. The shell copies them from its input record.
+// One player's input as the battle reads it, all of it: the hold counters
+// in frames, in the order of the game's input record (shot, left, up,
+// right, down, sub weapon, special, slow, pause, mouse left, mouse right),
+// which the shell copies from its input record, and whether either control
+// key is down (it moves a story insert's text on, as in the story screen).
 struct InputHolds {
-  enum Action { kShot, kLeft, kUp, kRight, kDown, kSub, kSpecial, kSlow, kPause, kMouseLeft, kMouseRight, kCount };
+  enum Action {
+    kShot,
+    kLeft,
+    kUp,
+    kRight,
+    kDown,
+    kSub,
+    kSpecial,
+    kSlow,
+    kPause,
+    kMouseLeft,
+    kMouseRight,
+    kControl,
+    kCount
+  };
   int hold[kCount] = {};
 };
 
@@ -142,8 +159,8 @@ struct BattleWorld {
   std::unique_ptr<playerRecord> records[2];
   // The stage events' radio voices: event number to sound handle.
   std::map<int, int> radioVoices;
-  // Player 1's left button in frames while a story insert runs.
-  int storyMouseLeft = 0;
+  // The battle's random numbers, seeded at its start.
+  RandomStream random;
   // The calls into the rest of the game; null: the unwired defaults below.
   BattleHooks* hooks = nullptr;
   ShellHooks* shell = nullptr;

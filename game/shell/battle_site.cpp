@@ -27,6 +27,8 @@ namespace game {
 namespace {
 
 constexpr int kSoundCancel = 5;
+constexpr int kKeyLeftControl = 0x1D;
+constexpr int kKeyRightControl = 0x9D;
 
 bool validId(int id) { return id >= 0 && id < kImageIdCount; }
 
@@ -87,7 +89,12 @@ const battle::InputHolds* GameBattleHooks::playerInput(int playerNumber) {
   if (playerNumber < 1 || playerNumber > 2) return nullptr;
   battle::InputHolds& holds = holds_[playerNumber - 1];
   const inputRecord& record = Session().playerInputs[playerNumber - 1];
-  for (int a = 0; a < battle::InputHolds::kCount; ++a) holds.hold[a] = record.hold[a];
+  static_assert(battle::InputHolds::kControl == kHoldCount);
+  std::copy(std::begin(record.hold), std::end(record.hold), holds.hold);
+  // The control keys are the first player's, as in the story screen.
+  const bool control =
+      playerNumber == 1 && (veziv::IsKeyDown(kKeyLeftControl) == 1 || veziv::IsKeyDown(kKeyRightControl) == 1);
+  holds.hold[battle::InputHolds::kControl] = control ? 1 : 0;
   return &holds;
 }
 
