@@ -18,9 +18,10 @@
 #include "game/battle/players.h"
 #include "game/battle/stage.h"
 #include "game/battle/stage_folders.h"
-#include "game/shell/battle_site.h"
-#include "game/shell/frame_loop.h"
-#include "game/shell/resources.h"
+#include "game/core/frame_loop.h"
+#include "game/core/resources.h"
+#include "game/core/session.h"
+#include "game/shell/screens.h"
 #include "game/shell/startup.h"
 #include "library/graphics/device/gpu_setup.h"
 #include "library/veziv.h"
@@ -53,10 +54,19 @@ class RunFolder {
   fs::path folder_;
 };
 
-void resetGame() {
-  game::resetFrameState();
-  game::resetResources();
-}
+// The game as the program's entry makes it, without a story, installed for
+// one benchmark.
+class BenchGame {
+ public:
+  BenchGame() { game::installGame(session_, screens_, story_); }
+  ~BenchGame() { game::battle::ResetBattleWorld(); }
+
+ private:
+  game::GameSession session_;
+  game::ShellScreens screens_;
+  game::NoStory story_;
+  game::SessionScope scope_{session_};
+};
 
 void BM_LibraryStartFirstPresentAndEnd(benchmark::State& state) {
   RunFolder run;
@@ -72,11 +82,11 @@ void BM_LibraryStartFirstPresentAndEnd(benchmark::State& state) {
 void BM_GameStartToFirstTitleFrameAndEnd(benchmark::State& state) {
   RunFolder run;
   for (auto _ : state) {
-    resetGame();
+    BenchGame bench;
     platform::window::ForgetPresentedFrames();
     platform::window::ScriptMessageBoxAnswer(platform::window::MessageBoxAnswer::kNo);
     platform::window::QuitAfterPresentedFrames(kStartupPresents + 1);
-    if (game::runGame() != 0) state.SkipWithError("the game did not reach the title");
+    if (game::runGame(game::Session()) != 0) state.SkipWithError("the game did not reach the title");
   }
 }
 
@@ -93,7 +103,7 @@ void BM_BareClearAndPresent(benchmark::State& state) {
 
 void BM_TitleFrame(benchmark::State& state) {
   RunFolder run;
-  resetGame();
+  BenchGame bench;
   platform::window::ForgetPresentedFrames();
   platform::window::ScriptMessageBoxAnswer(platform::window::MessageBoxAnswer::kNo);
   if (game::initGame() != 0) {
@@ -106,7 +116,6 @@ void BM_TitleFrame(benchmark::State& state) {
     game::drawOverlay();
   }
   game::exitGame();
-  resetGame();
 }
 
 // A battle on a demo stage in the game, the player out of reach, no input:
@@ -116,13 +125,11 @@ constexpr int kBusyStage = static_cast<int>(game::battle::StageSource::s4);
 constexpr int kStretchFrames = 600;
 
 bool startBenchBattle() {
-  resetGame();
   platform::window::ForgetPresentedFrames();
   platform::window::ScriptMessageBoxAnswer(platform::window::MessageBoxAnswer::kNo);
   if (game::initGame() != 0) return false;
-  game::installBattleSite();
-  veziv::SeedRandom(32);
   game::battle::startBattle(game::battle::kStageFolders[kBusyStage]);
+  game::battle::World().random.seed(32);
   game::battle::battlePlayer(1).hp = game::battle::battlePlayer(1).maxHp = 1e12;
   game::changeMode(game::kModeBattle, true);
   return true;
@@ -138,9 +145,10 @@ int battleFrame() {
 // The first frame of the busiest stretch (most objects summed over
 // kStretchFrames frames) of the whole stage.
 int busiestStretch() {
+  BenchGame bench;
   if (!startBenchBattle()) return 0;
   std::vector<int> load;
-  while (game::gameMode == game::kModeBattle && load.size() < 20000) load.push_back(battleFrame());
+  while (game::Session().frame.gameMode == game::kModeBattle && load.size() < 20000) load.push_back(battleFrame());
   game::exitGame();
   int best = 0;
   long sum = 0, bestSum = -1;
@@ -154,6 +162,7 @@ int busiestStretch() {
 void BM_BattleFrameBusiestStretch(benchmark::State& state) {
   RunFolder run;
   const int first = busiestStretch();
+  BenchGame bench;
   if (!startBenchBattle()) {
     state.SkipWithError("the game did not start");
     return;
@@ -164,7 +173,6 @@ void BM_BattleFrameBusiestStretch(benchmark::State& state) {
   state.counters["objects"] = static_cast<double>(objects) / static_cast<double>(state.iterations());
   state.counters["first_frame"] = first;
   game::exitGame();
-  resetGame();
 }
 
 // The road of the next start: the device with any device taken, or software.
@@ -187,7 +195,7 @@ void ChooseRoad(const benchmark::State& state) { setenv("VEZIV_GPU", state.range
 void BM_TitleFrameOnRoad(benchmark::State& state) {
   RunFolder run;
   ChooseRoad(state);
-  resetGame();
+  BenchGame bench;
   platform::window::ForgetPresentedFrames();
   platform::window::ScriptMessageBoxAnswer(platform::window::MessageBoxAnswer::kNo);
   if (GotRoad(state, game::initGame() == 0)) {
@@ -199,7 +207,6 @@ void BM_TitleFrameOnRoad(benchmark::State& state) {
     }
   }
   game::exitGame();
-  resetGame();
   unsetenv("VEZIV_GPU");
 }
 
@@ -208,6 +215,7 @@ void BM_BattleFrameOnRoad(benchmark::State& state) {
   setenv("VEZIV_GPU", "off", 1);  // the stretch is found on the software road, which is quicker at it here
   const int first = busiestStretch();
   ChooseRoad(state);
+  BenchGame bench;
   if (GotRoad(state, startBenchBattle())) {
     for (int f = 0; f < first; ++f) battleFrame();
     long objects = 0;
@@ -218,7 +226,6 @@ void BM_BattleFrameOnRoad(benchmark::State& state) {
     state.counters["objects"] = static_cast<double>(objects) / static_cast<double>(state.iterations());
   }
   game::exitGame();
-  resetGame();
   unsetenv("VEZIV_GPU");
 }
 

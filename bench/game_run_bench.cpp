@@ -26,7 +26,8 @@
 #include <string>
 #include <vector>
 
-#include "game/shell/frame_loop.h"
+#include "game/core/frame_loop.h"
+#include "game/core/session.h"
 #include "game/shell/setup_run_test_support.h"
 #include "game/shell/startup.h"
 #include "game/story/story_screen.h"
@@ -57,13 +58,14 @@ PassTimes* passes = nullptr;
 
 game::test::Step beforeScreen(int32_t mode) {
   PassTimes& p = *passes;
-  if (game::frameCounter != p.lastCounter) {
+  const int32_t counter = game::Session().frame.frameCounter;
+  if (counter != p.lastCounter) {
     const Clock::time_point now = Clock::now();
     if (p.lastCounter >= 0) {
       p.ms.push_back(std::chrono::duration<double, std::milli>(now - p.lastStart).count());
       p.modes.push_back(p.lastMode);
     }
-    p.lastCounter = game::frameCounter;
+    p.lastCounter = counter;
     p.lastStart = now;
     p.lastMode = mode;
   }
@@ -77,12 +79,12 @@ game::test::Step beforeScreen(int32_t mode) {
 void ScriptedRun(benchmark::State& state, bool story) {
   PassTimes times;
   passes = &times;
-  game::test::WrapHandlers(beforeScreen);
+  game::story::StoryScreen storyScreen;
+  game::test::WrappedGame run(storyScreen, beforeScreen);
   const Clock::time_point start = Clock::now();
   int result = 0;
-  for (auto _ : state) result = game::runGame();
+  for (auto _ : state) result = game::runGame(run.session());
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-  game::test::UnwrapHandlers();
   passes = nullptr;
   if (result != 0 || !(story ? times.titleAfterStory : times.reachedSetUp)) {
     state.SkipWithError(story ? "the run did not play the story to its end" : "the run did not reach the set-up screen");
@@ -170,12 +172,8 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark("BM_BareClearAndPresent", BM_BareClearAndPresent)->Unit(benchmark::kMicrosecond);
   }
   // --story is ours, not the benchmark library's.
-  argc = static_cast<int>(std::remove_if(argv + 1, argv + argc, [](const char* a) {
-                            return std::strcmp(a, "--story") == 0;
-                          }) -
-                          argv);
-  // As the program's entry does: the story screen in its place.
-  game::story::installStoryScreen();
+  argc = static_cast<int>(
+      std::remove_if(argv + 1, argv + argc, [](const char* a) { return std::strcmp(a, "--story") == 0; }) - argv);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "game/shell/unlocks.h"
+#include "game/core/unlocks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace game;

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "game/shell/records.h"
+#include "game/core/records.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace game;

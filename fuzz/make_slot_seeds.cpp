@@ -1,7 +1,7 @@
 // Writes the slot_file seeds: the loadable slot fixtures of every kind and
 // the damaged ones (run by hand: make_slot_seeds fuzz/corpus).
 #include "fuzz/seed_writer.h"
-#include "game/shell/slot_fixtures_test_support.h"
+#include "game/core/slot_fixtures_test_support.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) return 2;

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "game/shell/unlocks.h"
+#include "game/core/unlocks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace game;

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "game/shell/ranking.h"
+#include "game/core/ranking.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace game;

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "game/shell/settings.h"
+#include "game/core/settings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace game;

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "game/shell/slot_files.h"
+#include "game/core/slot_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace game;

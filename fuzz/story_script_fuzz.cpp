@@ -13,10 +13,12 @@
 #include <vector>
 
 #include "fuzz/fuzz_files.h"
-#include "game/shell/frame_loop.h"
+#include "game/core/frame_loop.h"
+#include "game/core/session.h"
 #include "game/story/script_line.h"
 #include "game/story/story_hooks.h"
 #include "game/story/story_scene.h"
+#include "game/story/story_screen.h"
 #include "library/veziv.h"
 
 namespace {
@@ -36,16 +38,14 @@ class PageHooks : public StoryHooks {
   }
 };
 
-bool noScreen() { return false; }
-
 void checkScene() {
-  const int32_t size = static_cast<int32_t>(storyScene.scriptLines.size());
-  if (storyScene.lineIndex < 0 || storyScene.lineIndex > size) std::abort();
-  if (storyScene.choiceReplayIndex < 0 ||
-      storyScene.choiceReplayIndex > static_cast<int32_t>(storyScene.choiceHistory.size())) {
+  const int32_t size = static_cast<int32_t>(State().scene.scriptLines.size());
+  if (State().scene.lineIndex < 0 || State().scene.lineIndex > size) std::abort();
+  if (State().scene.choiceReplayIndex < 0 ||
+      State().scene.choiceReplayIndex > static_cast<int32_t>(State().scene.choiceHistory.size())) {
     std::abort();
   }
-  if (std::memchr(storyScene.scriptName, 0, sizeof storyScene.scriptName) == nullptr) std::abort();
+  if (std::memchr(State().scene.scriptName, 0, sizeof State().scene.scriptName) == nullptr) std::abort();
 }
 
 }  // namespace
@@ -53,9 +53,13 @@ void checkScene() {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 2) return 0;
   veziv::fuzzing::SilenceLog();
-  static PageHooks hooks;
+  // A game of its own for each input; no mode has a screen.
+  game::GameSession session;
+  StoryScreen story;
+  session.story = &story;
+  const game::SessionScope scope(session);
+  PageHooks hooks;
   InstallHooks(&hooks);
-  for (game::ModeHandler& handler : game::modeHandlers) handler = noScreen;
   const bool replaying = (data[0] & 1) != 0;
   const uint8_t answers = data[1];
   veziv::fuzzing::WriteScratchFile("s.txt", data + 2, size - 2);
@@ -64,36 +68,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   veziv::FileStreamGetCurrentDir(home);
   veziv::FileStreamSetCurrentDir(veziv::fuzzing::ScratchFolder().c_str());
 
-  initStoryState();
   resetScenario("s.txt");
-  for (const std::string& line : storyScene.scriptLines) {
+  for (const std::string& line : State().scene.scriptLines) {
     if (line.size() > 511) std::abort();
     const ScriptLine parsed(line);
     (void)parsed.list();
     (void)parsed.textAfterList();
     (void)parsed.token(2);
   }
-  if (replaying) storyScene.choiceHistory = {answers & 3, (answers >> 2) & 3, answers >> 4};
+  if (replaying) State().scene.choiceHistory = {answers & 3, (answers >> 2) & 3, answers >> 4};
   for (int step = 0; step < 1200; ++step) {
-    game::gameMode = game::kModeStory;
-    if (storyScene.choiceState == 0) {
+    session.frame.gameMode = game::kModeStory;
+    if (State().scene.choiceState == 0) {
       const int32_t k = 1 + (answers + step) % 3;
-      storyScene.choiceHistory.push_back(k);
-      storyScene.choiceReplayIndex = static_cast<int32_t>(storyScene.choiceHistory.size());
-      storyScene.choiceState = -1;
-      storyScene.choiceTexts.clear();
+      State().scene.choiceHistory.push_back(k);
+      State().scene.choiceReplayIndex = static_cast<int32_t>(State().scene.choiceHistory.size());
+      State().scene.choiceState = -1;
+      State().scene.choiceTexts.clear();
       skipToChoice(k, false);
     } else {
-      if (storyScene.lineIndex >= static_cast<int32_t>(storyScene.scriptLines.size())) break;
+      if (State().scene.lineIndex >= static_cast<int32_t>(State().scene.scriptLines.size())) break;
       stepScenario(replaying);
     }
     checkScene();
   }
   releaseStoryResources();
-  storyGraphTable.clear();
-  speakerTable.clear();
-  game::noticeQueue.clear();
-  InstallHooks(nullptr);
   veziv::FileStreamSetCurrentDir(home);
   return 0;
 }

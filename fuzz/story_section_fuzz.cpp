@@ -13,7 +13,8 @@
 #include <vector>
 
 #include "fuzz/fuzz_files.h"
-#include "game/shell/frame_loop.h"
+#include "game/core/frame_loop.h"
+#include "game/core/session.h"
 #include "game/story/story_hooks.h"
 #include "game/story/story_scene.h"
 #include "game/story/story_screen.h"
@@ -47,10 +48,8 @@ class ScreenPages : public StoryHooks {
   void buildSpeakerTable() override { game::story::buildSpeakerTable(); }
 };
 
-bool noScreen() { return false; }
-
 void checkScene() {
-  const auto& s = storyScene;
+  const auto& s = State().scene;
   if (s.lineIndex < 0 || s.lineIndex > static_cast<int32_t>(s.scriptLines.size())) std::abort();
   if (s.pendingPages < 0 || (s.pendingPages > 0 && s.pendingPages >= static_cast<int32_t>(s.pages.size()))) {
     std::abort();
@@ -58,10 +57,10 @@ void checkScene() {
   for (int32_t c : s.boxColour) {
     if (c < 0 || c > 255) std::abort();
   }
-  for (const auto& [name, picture] : storyGraphTable) {
+  for (const auto& [name, picture] : State().storyGraphTable) {
     if (picture.alpha < 0 || picture.alpha > 255 || picture.moveFrames < 0) std::abort();
   }
-  if (speakerTable.size() != static_cast<size_t>(kSpeakerCount)) std::abort();
+  if (State().speakerTable.size() != static_cast<size_t>(game::kSpeakerCount)) std::abort();
 }
 
 }  // namespace
@@ -69,9 +68,13 @@ void checkScene() {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
   veziv::fuzzing::SilenceLog();
-  static ScreenPages hooks;
+  // A game of its own for each input; no mode has a screen.
+  game::GameSession session;
+  StoryScreen story;
+  session.story = &story;
+  const game::SessionScope scope(session);
+  ScreenPages hooks;
   InstallHooks(&hooks);
-  for (game::ModeHandler& handler : game::modeHandlers) handler = noScreen;
   veziv::fuzzing::WriteScratchFile("s.txt", reinterpret_cast<const uint8_t*>(kScript), std::strlen(kScript));
   veziv::fuzzing::WriteScratchFile("ev/events.txt", reinterpret_cast<const uint8_t*>(kEvents),
                                    std::strlen(kEvents));
@@ -79,8 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   veziv::FileStreamGetCurrentDir(home);
   veziv::FileStreamSetCurrentDir(veziv::fuzzing::ScratchFolder().c_str());
 
-  initStoryState();
-  game::gameMode = game::kModeSaveLoad;
+  session.frame.gameMode = game::kModeSaveLoad;
   game::battle::RecordReader in(data + 1, size - 1);
   if (loadStoryState(in, (data[0] & 1) != 0)) {
     checkScene();
@@ -88,12 +90,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> again;
     game::battle::RecordWriter out(again);
     saveStoryState(out);
-    if (again.size() < kEmptyStorySectionSize) std::abort();
+    if (again.size() < game::kEmptyStorySectionSize) std::abort();
   }
   releaseStoryResources();
-  storyGraphTable.clear();
-  speakerTable.clear();
-  InstallHooks(nullptr);
   veziv::FileStreamSetCurrentDir(home);
   return 0;
 }

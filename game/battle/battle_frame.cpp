@@ -17,12 +17,6 @@ namespace game::battle {
 
 namespace {
 
-ShellHooks defaultShell;
-ShellHooks* shell = &defaultShell;
-
-// Player 1's mouse hold counters while a story insert runs.
-int storyMouseLeft = 0;
-
 uint32_t white() { return veziv::PackColorForScreen(255, 255, 255); }
 uint32_t black() { return veziv::PackColorForScreen(0, 0, 0); }
 
@@ -56,7 +50,7 @@ void spawnIfDue() {
 }
 
 template <class List>
-void sweepOut(List& list) {
+void removeOutOfArea(List& list) {
   for (size_t i = 0; i < list.size();) {
     if (list[i]->isOut()) {
       list.erase(list.begin() + static_cast<std::ptrdiff_t>(i));
@@ -66,10 +60,20 @@ void sweepOut(List& list) {
   }
 }
 
+// The out-of-area sweep: every enemy, then every bullet, that has left the
+// field is deleted.
+void sweepOutOfArea() {
+  removeOutOfArea(World().enemies);
+  removeOutOfArea(World().bullets);
+}
+
 }  // namespace
 
-ShellHooks& Shell() { return *shell; }
-void installShellHooks(ShellHooks* hooks) { shell = hooks != nullptr ? hooks : &defaultShell; }
+ShellHooks& Shell() {
+  BattleWorld& w = World();
+  return w.shell != nullptr ? *w.shell : w.unwiredShell;
+}
+void installShellHooks(ShellHooks* hooks) { World().shell = hooks; }
 
 void clearBattleObjects() {
   BattleWorld& w = World();
@@ -122,7 +126,9 @@ void startBattle(const char* folder) {
   drawLoadingBar(100);
   hooks.freeImage(kImageLoadingScreen);
   hooks.freeImage(kImageLoadingFrame);
-  storyMouseLeft = 0;
+  // The battle's own random numbers, seeded from the clock as the library
+  // seeds its own.
+  World().random.seed(static_cast<uint32_t>(veziv::GetMillisecondCount(0)) & 0x7FFFFFFFu);
 }
 
 void fireEnemyShots() {
@@ -282,8 +288,10 @@ void drawBattle() {
   for (int n = 1; n <= w.playerCount; ++n) {
     if (battlePlayer(n).alive()) drawPlayerCraft(holdsOf(n), battlePlayer(n));
   }
-  sweepOut(w.enemies);
-  sweepOut(w.bullets);
+  // The sweep belongs to the drawing pass: it runs in drawn frames only, so
+  // a frame that is not drawn leaves objects outside the field in their
+  // lists until the next drawn one.
+  sweepOutOfArea();
   drawBattleHud();
 }
 
@@ -299,10 +307,12 @@ void drawBattleHud() {
   if (stage == nullptr || stage->storyEventActive == 0) return;
   ShellHooks& sh = Shell();
   sh.runStoryWindow();
-  storyMouseLeft = (veziv::GetMouseButtons() & 1) != 0 ? storyMouseLeft + 1 : 0;
-  // Either Ctrl key skips, as in the story screen.
-  const bool ctrl = veziv::IsKeyDown(0x1D) != 0 || veziv::IsKeyDown(0x9D) != 0;
-  if (holdsOf(1).hold[InputHolds::kShot] == 1 || storyMouseLeft == 1 || ctrl) sh.advanceStoryText();
+  // Player 1's shot, a left click or either control key moves the insert's
+  // text on, as in the story screen.
+  const InputHolds& p1 = holdsOf(1);
+  if (p1.hold[InputHolds::kShot] == 1 || p1.hold[InputHolds::kMouseLeft] == 1 || p1.hold[InputHolds::kControl] != 0) {
+    sh.advanceStoryText();
+  }
 }
 
 void checkBattleKeys(bool resultMode) {

@@ -3,38 +3,18 @@
 
 #include <algorithm>
 
+#include "game/battle/effects.h"
 #include "game/battle/motion.h"
+#include "game/battle/players.h"
+#include "game/battle/stage.h"
 
 namespace game::battle {
-namespace {
-
-class Unwired final : public BattleHooks {
- public:
-  int graphOf(int) override { return -1; }
-  int imageWidth(int) override { return 0; }
-  int imageHeight(int) override { return 0; }
-  void ensureImageLoaded(int) override {}
-  void ensureSoundLoaded(int, int) override {}
-  void playSound(int) override {}
-  void addSlideEffect(int, int, int, double, double, double) override {}
-  void addShrinkingImage(int, int, int, int) override {}
-  void addDriftingImage(int, int, int, double) override {}
-  void showDamageReaction(PlayerPosition&, int) override {}
-  int sheetGraph(int, int) override { return -1; }
-  int sheetPictureWidth(int) override { return 0; }
-  int sheetPictureHeight(int) override { return 0; }
-  int soundHandle(int) override { return -1; }
-  int fontOf(int) override { return -1; }
-  int craftPoseGraph(int) override { return -1; }
-  int mainWeaponReload(int) override { return 0; }
-  int subWeaponReload(int) override { return 0; }
-  int subWeaponAmmo(int) override { return 0; }
-  bool battleEventsOn() override { return false; }
-  bool craftFollowsKeys() override { return false; }
-  const InputHolds* playerInput(int) override { return nullptr; }
-};
-
-}  // namespace
+BattleWorld::BattleWorld() {
+  for (auto& record : records) record = std::make_unique<playerRecord>();
+}
+BattleWorld::~BattleWorld() = default;
+BattleWorld::BattleWorld(BattleWorld&&) noexcept = default;
+BattleWorld& BattleWorld::operator=(BattleWorld&&) noexcept = default;
 
 BattleWorld& World() {
   static BattleWorld world;
@@ -42,9 +22,8 @@ BattleWorld& World() {
 }
 
 BattleHooks& Hooks() {
-  static Unwired unwired;
-  BattleHooks* hooks = World().hooks;
-  return hooks != nullptr ? *hooks : unwired;
+  BattleWorld& w = World();
+  return w.hooks != nullptr ? *w.hooks : w.unwired;
 }
 
 void ResetBattleWorld() {
@@ -53,6 +32,9 @@ void ResetBattleWorld() {
   w.enemies.clear();
   w.bullets.clear();
   w.items.clear();
+  w.frontAnimes.clear();
+  w.backAnimes.clear();
+  w.stage.reset();
   w = BattleWorld{};
 }
 

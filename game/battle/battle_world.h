@@ -3,14 +3,21 @@
 // registry, the effect layers and the players), which those parts fill in.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <vector>
+
+#include "game/battle/random_stream.h"
+#include "game/battle/shell_hooks.h"
 
 namespace game::battle {
 
 class enemy;
 class bullet;
 class item;
+class basicAnime;
+struct battleStage;
+struct playerRecord;
 
 // What the battle objects read of a player: the position that opens its record.
 struct PlayerPosition {
@@ -18,11 +25,27 @@ struct PlayerPosition {
   double y = 550.0;
 };
 
-// One player's hold counters in frames, in the order of the game's input
-// record: shot, left, up, right, down, sub weapon, special, slow, pause, mouse
-// left, mouse right. The shell copies them from its input record.
+// One player's input as the battle reads it, all of it: the hold counters
+// in frames, in the order of the game's input record (shot, left, up,
+// right, down, sub weapon, special, slow, pause, mouse left, mouse right),
+// which the shell copies from its input record, and whether either control
+// key is down (it moves a story insert's text on, as in the story screen).
 struct InputHolds {
-  enum Action { kShot, kLeft, kUp, kRight, kDown, kSub, kSpecial, kSlow, kPause, kMouseLeft, kMouseRight, kCount };
+  enum Action {
+    kShot,
+    kLeft,
+    kUp,
+    kRight,
+    kDown,
+    kSub,
+    kSpecial,
+    kSlow,
+    kPause,
+    kMouseLeft,
+    kMouseRight,
+    kControl,
+    kCount
+  };
   int hold[kCount] = {};
 };
 
@@ -78,12 +101,46 @@ class BattleHooks {
   virtual const InputHolds* playerInput(int playerNumber) = 0;
 };
 
+// The hooks of a battle that nothing has wired: images are unknown (size 0)
+// and nothing is loaded, played, added or reacted to.
+class UnwiredHooks final : public BattleHooks {
+ public:
+  int graphOf(int) override { return -1; }
+  int imageWidth(int) override { return 0; }
+  int imageHeight(int) override { return 0; }
+  void ensureImageLoaded(int) override {}
+  void ensureSoundLoaded(int, int) override {}
+  void playSound(int) override {}
+  void addSlideEffect(int, int, int, double, double, double) override {}
+  void addShrinkingImage(int, int, int, int) override {}
+  void addDriftingImage(int, int, int, double) override {}
+  void showDamageReaction(PlayerPosition&, int) override {}
+  int sheetGraph(int, int) override { return -1; }
+  int sheetPictureWidth(int) override { return 0; }
+  int sheetPictureHeight(int) override { return 0; }
+  int soundHandle(int) override { return -1; }
+  int fontOf(int) override { return -1; }
+  int craftPoseGraph(int) override { return -1; }
+  int mainWeaponReload(int) override { return 0; }
+  int subWeaponReload(int) override { return 0; }
+  int subWeaponAmmo(int) override { return 0; }
+  bool battleEventsOn() override { return false; }
+  bool craftFollowsKeys() override { return false; }
+  const InputHolds* playerInput(int) override { return nullptr; }
+};
+
 using EnemyList = std::vector<std::unique_ptr<enemy>>;
 using BulletList = std::vector<std::unique_ptr<bullet>>;
 using ItemList = std::vector<std::unique_ptr<item>>;
+using AnimeLayer = std::vector<std::unique_ptr<basicAnime>>;
 
 // The state of the running battle; one of it, reached through World().
 struct BattleWorld {
+  BattleWorld();
+  ~BattleWorld();
+  BattleWorld(BattleWorld&&) noexcept;
+  BattleWorld& operator=(BattleWorld&&) noexcept;
+
   int difficulty = 10;      // 10, 70 or 100
   int frameCounter = 0;     // raised once a frame
   int frameMs = 16;         // length of the last frame
@@ -93,15 +150,30 @@ struct BattleWorld {
   EnemyList enemies;
   BulletList bullets;
   ItemList items;
+  // The effect layers: the front one over the HUD, the back one under the bullets.
+  AnimeLayer frontAnimes;
+  AnimeLayer backAnimes;
+  // The stage being fought; null between battles.
+  std::unique_ptr<battleStage> stage;
+  // The two player records (installPlayers points players at them).
+  std::unique_ptr<playerRecord> records[2];
+  // The stage events' radio voices: event number to sound handle.
+  std::map<int, int> radioVoices;
+  // The battle's random numbers, seeded at its start.
+  RandomStream random;
+  // The calls into the rest of the game; null: the unwired defaults below.
   BattleHooks* hooks = nullptr;
+  ShellHooks* shell = nullptr;
+  UnwiredHooks unwired;
+  ShellHooks unwiredShell;
 };
 
 // The running battle's state.
 BattleWorld& World();
-// The installed hooks; without any, images are unknown (size 0) and nothing
-// is loaded, played, added or reacted to.
+// The installed hooks; without any, the unwired ones.
 BattleHooks& Hooks();
-// Empties the lists and puts every value back to its start.
+// Empties the lists, the layers and the stage and puts every value back to
+// its start; the hooks are unwired again.
 void ResetBattleWorld();
 
 // Removes the enemies whose hp is 0 or less, wherever the kill came from.

@@ -6,16 +6,6 @@
 namespace game::battle {
 namespace {
 
-struct Layers {
-  AnimeLayer front;
-  AnimeLayer back;
-};
-
-Layers& layers() {
-  static Layers l;
-  return l;
-}
-
 void updateLayer(AnimeLayer& layer) {
   // By index: an update may append effects to either layer.
   for (size_t i = 0; i < layer.size();) {
@@ -55,30 +45,30 @@ bool loadLayer(RecordReader& in, AnimeLayer& front, AnimeLayer& back) {
 
 }  // namespace
 
-AnimeLayer& frontAnimes() { return layers().front; }
-AnimeLayer& backAnimes() { return layers().back; }
+AnimeLayer& frontAnimes() { return World().frontAnimes; }
+AnimeLayer& backAnimes() { return World().backAnimes; }
 
 void initAnimeLayers() { clearAnimes(); }
 
 void addAnime(std::unique_ptr<basicAnime> effect) {
   if (effect == nullptr) return;
-  (effect->layer != 0 ? layers().front : layers().back).push_back(std::move(effect));
+  (effect->layer != 0 ? World().frontAnimes : World().backAnimes).push_back(std::move(effect));
 }
 
 void updateAnimes() {
-  updateLayer(layers().front);
-  updateLayer(layers().back);
+  updateLayer(World().frontAnimes);
+  updateLayer(World().backAnimes);
 }
 
-void drawFrontAnimes() { drawLayer(layers().front); }
-void drawBackAnimes() { drawLayer(layers().back); }
+void drawFrontAnimes() { drawLayer(World().frontAnimes); }
+void drawBackAnimes() { drawLayer(World().backAnimes); }
 
 void clearAnimes() {
-  layers().front.clear();
-  layers().back.clear();
+  World().frontAnimes.clear();
+  World().backAnimes.clear();
 }
 
-void saveAnimes(std::vector<uint8_t>& out) { saveAnimeLayers(layers().front, layers().back, out); }
+void saveAnimes(std::vector<uint8_t>& out) { saveAnimeLayers(World().frontAnimes, World().backAnimes, out); }
 
 void saveAnimeLayers(const AnimeLayer& front, const AnimeLayer& back, std::vector<uint8_t>& out) {
   saveLayer(front, out);
@@ -87,7 +77,7 @@ void saveAnimeLayers(const AnimeLayer& front, const AnimeLayer& back, std::vecto
 
 bool loadAnimes(RecordReader& in) {
   clearAnimes();
-  if (readAnimeLayers(in, layers().front, layers().back)) return true;
+  if (readAnimeLayers(in, World().frontAnimes, World().backAnimes)) return true;
   clearAnimes();
   return false;
 }

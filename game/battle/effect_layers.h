@@ -12,8 +12,6 @@
 
 namespace game::battle {
 
-using AnimeLayer = std::vector<std::unique_ptr<basicAnime>>;
-
 AnimeLayer& frontAnimes();
 AnimeLayer& backAnimes();
 

@@ -89,19 +89,19 @@ bool inTimedWindow(enemy& e, int cycle, Units window) {
 
 void randomBurst(enemy& e, PlayerPosition&) {
   if (!inTimedWindow(e, 3000, {1600, 800, 400})) return;
-  shortForm(veziv::RandomUpTo(360), power(200), 10, e.x, e.y, kImageBulletBlue);
+  shortForm(World().random.upTo(360), power(200), 10, e.x, e.y, kImageBulletBlue);
 }
 
 void jitteredSingle(enemy& e, PlayerPosition&) {
   e.shotCounter += 2;
   if (e.shotCounter % period(e, {10, 5, 2}) != 0) return;
-  shortForm(heading(int64_t{truncInt(e.heading)} + veziv::RandomUpTo(30) - 15), power(200), 15, e.x, e.y,
+  shortForm(heading(int64_t{truncInt(e.heading)} + World().random.upTo(30) - 15), power(200), 15, e.x, e.y,
             e.shotImage);
 }
 
 void backwardBurst(enemy& e, PlayerPosition&) {
   if (!inTimedWindow(e, 5000, {2000, 1000, 500})) return;
-  spawnBullet(veziv::RandomUpTo(360), power(200), -30, 10, 1, e.x, e.y, e.shotImage);
+  spawnBullet(World().random.upTo(360), power(200), -30, 10, 1, e.x, e.y, e.shotImage);
   shotSound();
 }
 
@@ -214,7 +214,7 @@ bool stepFromStart(enemy& e, Units u) {
 void spiralOf(enemy& e, bool jitter) {
   if (!stepFromStart(e, {4, 2, 1})) return;
   e.shotAux = (e.shotAux + 11) % 360;
-  const int64_t spread = jitter ? veziv::RandomUpTo(16) - 8 : 0;
+  const int64_t spread = jitter ? World().random.upTo(16) - 8 : 0;
   spawnBullet(heading(e.shotAux + spread), power(40), 20, 0, 1, e.x, e.y, e.shotImage);
   shotSound();
 }
@@ -234,7 +234,7 @@ void flankingPair(enemy& e, PlayerPosition& t) {
 }
 
 void wiggler(enemy& e) {
-  spawnBullet(veziv::RandomUpTo(360), power(40), 20, 9, 1, e.x, e.y, e.shotImage);
+  spawnBullet(World().random.upTo(360), power(40), 20, 9, 1, e.x, e.y, e.shotImage);
   shotSound();
 }
 

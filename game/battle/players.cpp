@@ -23,8 +23,6 @@ constexpr int kImageNumbers = 70;
 constexpr int kImageSlowRing = 367;
 constexpr int kImageHitDot = 368;
 
-playerRecord players[2];
-
 uint32_t rgb(int r, int g, int b) { return veziv::PackColorForScreen(r, g, b); }
 
 void addNotice(playerRecord& player, const char* text, int number, uint32_t colour) {
@@ -71,16 +69,17 @@ int ringShake() { return objectShakeOffset(World().screenShake); }
 
 }  // namespace
 
-playerRecord& battlePlayer(int playerNumber) { return players[playerNumber == 1 ? 0 : 1]; }
+playerRecord& battlePlayer(int playerNumber) { return *World().records[playerNumber == 1 ? 0 : 1]; }
 
 void installPlayers() {
-  World().players[0] = &players[0];
-  World().players[1] = &players[1];
+  BattleWorld& w = World();
+  w.players[0] = w.records[0].get();
+  w.players[1] = w.records[1].get();
 }
 
 playerRecord* recordOf(PlayerPosition* player) {
-  for (playerRecord& p : players) {
-    if (player == &p) return &p;
+  for (auto& record : World().records) {
+    if (player == record.get()) return record.get();
   }
   return nullptr;
 }
@@ -190,7 +189,7 @@ void firePlayerShots(const InputHolds& input1, const InputHolds& input2) {
   const int count = World().playerCount == 2 ? 2 : 1;
   const InputHolds* inputs[2] = {&input1, &input2};
   for (int i = 0; i < count; ++i) {
-    playerRecord& p = players[i];
+    playerRecord& p = *World().records[i];
     const InputHolds& in = *inputs[i];
     if (p.alive() && p.mainWeapon.counter >= p.mainWeapon.reload && in.hold[InputHolds::kShot] == 1) {
       firePlayerWeapon(p);
@@ -198,7 +197,7 @@ void firePlayerShots(const InputHolds& input1, const InputHolds& input2) {
     if (p.alive() && in.hold[InputHolds::kSub] >= 1) fireSubWeaponIfReady(in, p);
   }
   for (int i = 0; i < count; ++i) {
-    if (players[i].alive()) chargeSpecialAttack(*inputs[i], players[i]);
+    if (World().records[i]->alive()) chargeSpecialAttack(*inputs[i], *World().records[i]);
   }
 }
 

@@ -102,7 +102,7 @@ void drawMarks(const Frame& f, int m, int graph, double cx, double cy, double sc
 
 bool update0(Frame& f) {
   for (int i = 0; i < 2; ++i) {
-    World().bullets.push_back(std::make_unique<bullet>(veziv::RandomUpTo(360), 35, 20, 0, 1, f.player.playerNumber,
+    World().bullets.push_back(std::make_unique<bullet>(World().random.upTo(360), 35, 20, 0, 1, f.player.playerNumber,
                                                        f.px, f.py, kImageSprayBullet));
   }
   return f.c >= f.p;
@@ -363,7 +363,7 @@ double beamStrength(const Frame& f) {
 bool update5(Frame& f) {
   const double power = std::clamp(beamStrength(f), 0.2, 1.0);
   if (f.p == 100 && f.ci % 2 == 0) {
-    World().bullets.push_back(std::make_unique<bullet>(veziv::RandomUpTo(360), 10, 40, 9, 1, f.player.playerNumber,
+    World().bullets.push_back(std::make_unique<bullet>(World().random.upTo(360), 10, 40, 9, 1, f.player.playerNumber,
                                                        f.player.x, f.player.y, kImageBulletYellow));
     Hooks().playSound(kSoundSmallShot);
   }

@@ -17,8 +17,6 @@ namespace game::battle {
 
 namespace {
 
-std::unique_ptr<battleStage> theStage;
-
 std::string folderFile(const char* folder, const char* separator, const char* name) {
   return std::string(folder) + separator + name;
 }
@@ -104,19 +102,19 @@ StageWindow stageWindow(double scroll) {
   return {s / kChipPixels, s % kChipPixels};
 }
 
-battleStage* currentStage() { return theStage.get(); }
+battleStage* currentStage() { return World().stage.get(); }
 
 battleStage& createStage() {
   destroyStage();
-  theStage = std::make_unique<battleStage>();
-  return *theStage;
+  World().stage = std::make_unique<battleStage>();
+  return *World().stage;
 }
 
 void destroyStage() {
-  if (theStage == nullptr) return;
+  if (World().stage == nullptr) return;
   clearBattleObjects();
   releaseRadioVoices();
-  theStage.reset();
+  World().stage.reset();
 }
 
 std::vector<std::string> readStageLines(const std::string& path) {

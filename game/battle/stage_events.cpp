@@ -13,9 +13,6 @@ namespace game::battle {
 namespace {
 
 constexpr std::string_view kEventWord = "@event";
-// Event number -> the sound handle of its radio voice.
-std::map<int, int> radioVoices;
-
 std::string_view between(std::string_view line, size_t from, char stop) {
   const size_t end = line.find(stop, from);
   return line.substr(from, end == std::string_view::npos ? std::string_view::npos : end - from);
@@ -25,21 +22,21 @@ bool contains(std::string_view line, std::string_view word) { return line.find(w
 
 // Deletes the voices of the events already passed that no longer play.
 void releaseEndedVoices(int eventIndex) {
-  for (auto it = radioVoices.begin(); it != radioVoices.end() && it->first < eventIndex;) {
+  for (auto it = World().radioVoices.begin(); it != World().radioVoices.end() && it->first < eventIndex;) {
     if (veziv::IsSoundHandlePlaying(it->second) == 1) {
       ++it;
       continue;
     }
     veziv::DeleteSoundHandle(it->second, 0);
-    it = radioVoices.erase(it);
+    it = World().radioVoices.erase(it);
   }
 }
 
 void deleteVoiceOf(int eventNumber) {
-  const auto it = radioVoices.find(eventNumber);
-  if (it == radioVoices.end()) return;
+  const auto it = World().radioVoices.find(eventNumber);
+  if (it == World().radioVoices.end()) return;
   veziv::DeleteSoundHandle(it->second, 0);
-  radioVoices.erase(it);
+  World().radioVoices.erase(it);
 }
 
 void playRadio(const battleStage& stage, int eventNumber) {
@@ -143,7 +140,7 @@ void loadRadioVoices(const battleStage& stage, size_t from) {
     parseRadioLine(stage.eventLines[static_cast<size_t>(stage.events[n].line)], radio);
     const int voice = veziv::LoadSoundFileToHandle(("voice/story/" + radio.voice).c_str(), 3, 0);
     veziv::SetSoundHandleVolume(volume, voice);
-    radioVoices[static_cast<int>(n)] = voice;
+    World().radioVoices[static_cast<int>(n)] = voice;
     Hooks().reloadImage(radio.imageId);
   }
 }
@@ -159,18 +156,18 @@ void loadStageEvents(battleStage& stage) {
 }
 
 void reloadRadioVoicesAfterSoundRestart(const battleStage& stage) {
-  radioVoices.clear();
+  World().radioVoices.clear();
   if (stage.eventIndex >= 0) loadRadioVoices(stage, static_cast<size_t>(stage.eventIndex));
 }
 
 void releaseRadioVoices() {
-  for (const auto& [event, voice] : radioVoices) veziv::DeleteSoundHandle(voice, 0);
-  radioVoices.clear();
+  for (const auto& [event, voice] : World().radioVoices) veziv::DeleteSoundHandle(voice, 0);
+  World().radioVoices.clear();
 }
 
 int radioVoiceOf(int eventNumber) {
-  const auto it = radioVoices.find(eventNumber);
-  return it == radioVoices.end() ? -1 : it->second;
+  const auto it = World().radioVoices.find(eventNumber);
+  return it == World().radioVoices.end() ? -1 : it->second;
 }
 
 void runStageEvent(battleStage& stage, bool fastForward, bool storyAllowed) {

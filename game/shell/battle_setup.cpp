@@ -1,33 +1,24 @@
 // The battle set-up screen.
 #include "game/shell/battle_setup.h"
 
-#include "game/shell/equipment.h"
-
 #include <algorithm>
 #include <cmath>
 
-#include "game/battle/battle_world.h"
 #include "game/battle/battle_frame.h"
+#include "game/battle/battle_world.h"
 #include "game/battle/stage.h"
-#include "game/shell/battle_site.h"
-#include "game/shell/call_sites.h"
-#include "game/shell/frame_loop.h"
-#include "game/shell/input.h"
-#include "game/shell/music_voices.h"
-#include "game/shell/resources.h"
-#include "game/shell/settings.h"
+#include "game/core/frame_loop.h"
+#include "game/core/input.h"
+#include "game/core/music_voices.h"
+#include "game/core/resources.h"
+#include "game/core/session.h"
+#include "game/core/settings.h"
+#include "game/core/widgets.h"
+#include "game/shell/equipment.h"
 #include "game/shell/startup.h"
-#include "game/shell/widgets.h"
 #include "library/veziv.h"
 
 namespace game {
-
-stageListData stageList;
-bool setupListBuilt = false;
-int32_t setupStage = kNoChoice;
-int32_t setupDifficulty = kNoChoice;
-int32_t setupPartner[2] = {0, 1};
-int32_t setupPartnerMax = 4;
 
 namespace {
 
@@ -80,7 +71,6 @@ bool rowExists(int32_t row, int32_t players) {
   return players == 2 || (row != kRowEquipP2 && row != kRowPartnerP2Down && row != kRowPartnerP2Up);
 }
 
-// A shell sound once from its start, loaded on first use.
 // The player (0 or 1) whose partner a partner row changes.
 int partnerPlayerOf(int32_t row) { return row >= kRowPartnerP2Down ? 1 : 0; }
 
@@ -91,160 +81,7 @@ void drawPlaceholder(int x, int y) { drawLabel(x, y, 300, 60); }
 
 int pulse() {
   constexpr double kDegree = 3.14159265358979323846 / 180.0;
-  return 150 + static_cast<int>(std::trunc(50.0 * std::sin(10.0 * frameCounter * kDegree)));
-}
-
-// The arrow and weapon buttons, and the launch button; the cursor's row
-// pulses, and shows pressed while the shot key is held; so does a button
-// pressed by the mouse.
-void drawButtons(const inputRecord& p1) {
-  const int hovered = rowAtPoint(mouseX, mouseY, playerCount);
-  const bool mouseDown = p1.hold[kActionMouseLeft] > 0;
-  for (int32_t row = 1; row <= kLastRow; ++row) {
-    if (!rowExists(row, playerCount)) continue;
-    const bool selected = row == menuCursor;
-    const bool pressedByMouse = mouseDown && row == hovered;
-    const bool lit = selected || pressedByMouse;
-    const bool pressed = (selected && p1.hold[kActionShot] > 0) || pressedByMouse;
-    if (lit) {
-      const int v = pulse();
-      veziv::SetDrawColorScale(v, v, 255);
-    }
-    const Button& b = kButtons[row];
-    if (row == kRowLaunch) {
-      veziv::RenderGraphAtPoint(b.x, b.y, graphOf(kImageLaunch), 1);
-    } else if (row == kRowEquipP1 || row == kRowEquipP2) {
-      const int first = pressed ? 8 : (row == kRowEquipP1 ? 4 : 6);
-      veziv::RenderGraphAtPoint(b.x, b.y, leftRightButtonSheet[first], 1);
-      veziv::RenderGraphAtPoint(b.x + 32, b.y, leftRightButtonSheet[first + 1], 1);
-    } else {
-      veziv::RenderGraphAtPoint(b.x, b.y, leftRightButtonSheet[(row % 2 == 1 ? 0 : 1) + (pressed ? 2 : 0)], 1);
-    }
-    if (lit) veziv::SetDrawColorScale(255, 255, 255);
-  }
-}
-
-void drawPartner(int player, int portraitX, int nameY) {
-  const int32_t partner = setupPartner[player];
-  if (partner == kNoChoice) {
-    drawPlaceholder(364, nameY);
-    return;
-  }
-  veziv::RenderGraphAtPoint(portraitX, 140, graphOf(partnerPortrait(partner)), 1);
-  veziv::DrawTextDefaultFont(364, nameY, partnerName(partner), colourWhite, 0);
-}
-
-void drawScreen(const inputRecord& p1) {
-  veziv::RenderGraphAtPoint(0, 0, graphOf(kImageBackground), 0);
-  veziv::RenderGraphStretched(-10, 55, 512, 120, graphOf(kImageCommentFrame), 1);
-  drawLabel(230, 182, 0, 0);
-  drawLabel(230, 214, 0, 20);
-  drawLabel(230, 246, 0, 40);
-  if (playerCount == 2) {
-    drawLabel(230, 278, 100, 60);
-    drawLabel(230, 310, 200, 60);
-  } else {
-    drawLabel(230, 278, 0, 60);
-  }
-  drawButtons(p1);
-  if (setupStage != kNoChoice) {
-    veziv::DrawTextDefaultFont(364, 182, stageList.names[setupStage].c_str(), colourWhite, 0);
-  } else {
-    drawPlaceholder(364, 182);
-  }
-  if (setupDifficulty != kNoChoice) {
-    drawLabel(364, 214, (setupDifficulty + 1) * 100, 20);
-  } else {
-    drawPlaceholder(364, 214);
-  }
-  drawPartner(0, -45, 278);
-  if (playerCount == 2) drawPartner(1, 50, 310);
-}
-
-void drawDescriptionAndComment() {
-  if (setupStage != kNoChoice) {
-    const std::vector<std::string>& lines = stageList.descriptions[setupStage];
-    for (size_t i = 0; i < lines.size(); ++i) {
-      veziv::DrawTextWithFont(290, 350 + 20 * static_cast<int>(i), lines[i].c_str(), colourWhite, gameFont, 0, 0);
-    }
-  }
-  const int32_t partner = setupPartner[menuCursor >= kRowPartnerP2Down && menuCursor <= kRowPartnerP2Up ? 1 : 0];
-  veziv::DrawTextDefaultFont(40, 70, setupComment(menuCursor, partner), colourWhite, 0);
-}
-
-void leaveToTitle() {
-  resetSetupChoices();
-  menuCursor = 1;
-  stopMusic();
-  playMenuSound(kSoundCancel);
-  ensureSoundLoaded(kSoundTitleMusic);
-  veziv::PlaySoundHandle(soundOf(kSoundTitleMusic), veziv::SoundPlayLoop, 1);
-  veziv::StopSoundHandle(soundOf(kSoundJet));
-  changeMode(kModeTitle, false);
-}
-
-void openEquipment(int player) {
-  playMenuSound(kSoundDecide);
-  setReturnMode(kModeEquipment, kModeBattleSetup);
-  loadModeResources(kModeEquipment, false);
-  buildEquipChoices(playerHeaders[player]);
-  changeMode(kModeEquipment, false);
-}
-
-void launch() {
-  if (launchRefused(playerCount)) {
-    playMenuSound(kSoundCancel);
-    return;
-  }
-  playMenuSound(kSoundDecide);
-  menuCursor = 1;
-  currentDifficulty = difficultyValue(setupDifficulty);
-  playerHeaders[0].difficulty = currentDifficulty;
-  playerHeaders[0].battleCharacter = setupPartner[0];
-  // With one player the second partner may be none; the header keeps a
-  // character the battle can build.
-  if (setupPartner[1] != kNoChoice) playerHeaders[1].battleCharacter = setupPartner[1];
-  installBattleSite();
-  battle::World().playerCount = playerCount;
-  battle::World().difficulty = currentDifficulty;
-  battle::startBattle(stageList.folders[setupStage].c_str());
-  setupStage = kNoChoice;
-  setupDifficulty = kNoChoice;
-  storyGameFlag = 0;
-  changeMode(kModeBattle, false);
-}
-
-void choose(int32_t row) {
-  switch (row) {
-    case kRowStageDown:
-    case kRowStageUp:
-      setupStage = stepChoice(setupStage, row == kRowStageUp ? 1 : -1, static_cast<int32_t>(stageList.names.size()));
-      playMenuSound(kSoundDecide);
-      break;
-    case kRowDifficultyDown:
-    case kRowDifficultyUp:
-      setupDifficulty = stepChoice(setupDifficulty, row == kRowDifficultyUp ? 1 : -1, kDifficultyCount);
-      playMenuSound(kSoundDecide);
-      break;
-    case kRowEquipP1:
-    case kRowEquipP2:
-      openEquipment(row == kRowEquipP1 ? 0 : 1);
-      break;
-    case kRowPartnerP1Down:
-    case kRowPartnerP1Up:
-    case kRowPartnerP2Down:
-    case kRowPartnerP2Up: {
-      int32_t& partner = setupPartner[partnerPlayerOf(row)];
-      partner = stepPartner(partner, row % 2 == 0 ? 1 : -1, setupPartnerMax);
-      playMenuSound(kSoundDecide);
-      break;
-    }
-    case kRowLaunch:
-      launch();
-      break;
-    default:
-      break;
-  }
+  return 150 + static_cast<int>(std::trunc(50.0 * std::sin(10.0 * Session().frame.frameCounter * kDegree)));
 }
 
 }  // namespace
@@ -261,22 +98,12 @@ stageListData stageListFrom(const uint8_t open[kStageCount]) {
   return list;
 }
 
-void buildStageList() { stageList = stageListFrom(openStages); }
+int32_t partnerMaxForStory() { return Session().settings.storyCleared != 0 ? 5 : 4; }
 
-int32_t partnerMaxForStory() { return settingsRecord.storyCleared != 0 ? 5 : 4; }
-
-void resetSetupChoices() {
-  setupStage = kNoChoice;
-  setupDifficulty = kNoChoice;
-  setupPartner[0] = 0;
-  setupPartner[1] = 1;
-  setupPartnerMax = partnerMaxForStory();
-}
-
-void resetBattleSetupChoices() {
-  setupPartner[0] = kNoChoice;
-  setupPartner[1] = kNoChoice;
-  setupPartnerMax = partnerMaxForStory();
+setupChoices startChoices() {
+  setupChoices c;
+  c.partnerMax = partnerMaxForStory();
+  return c;
 }
 
 int32_t stepChoice(int32_t value, int delta, int32_t count) {
@@ -336,44 +163,216 @@ int partnerPortrait(int32_t partner) {
   return partner >= 0 && partner < kPartnerCount ? kPartners[partner].portrait : -1;
 }
 
-bool launchRefused(int32_t players) {
-  if (setupStage == kNoChoice || setupDifficulty == kNoChoice || setupPartner[0] == kNoChoice) return true;
-  return players == 2 && setupPartner[1] == kNoChoice;
+bool launchRefused(const setupChoices& c, int32_t players) {
+  if (c.stage == kNoChoice || c.difficulty == kNoChoice || c.partner[0] == kNoChoice) return true;
+  return players == 2 && c.partner[1] == kNoChoice;
 }
 
-bool battleStageSelect() {
-  if (!setupListBuilt) {
-    setupListBuilt = true;
-    buildStageList();
-    resetSetupChoices();
+BattleSetupScreen::BattleSetupScreen(EquipmentScreen& equipment) : equipment_(equipment) {}
+
+void BattleSetupScreen::resetPartners() {
+  choices_.partner[0] = kNoChoice;
+  choices_.partner[1] = kNoChoice;
+  choices_.partnerMax = partnerMaxForStory();
+}
+
+bool BattleSetupScreen::frame() {
+  update();
+  if (Session().frame.gameMode == kModeBattleSetup) draw();
+  return false;
+}
+
+void BattleSetupScreen::update() {
+  GameSession& s = Session();
+  if (!listBuilt_) {
+    listBuilt_ = true;
+    stageList_ = stageListFrom(s.openStages);
+    choices_ = startChoices();
   }
-  inputRecord& p1 = playerInputs[0];
+  inputRecord& p1 = s.playerInputs[0];
   updateMouseButtons(p1);
   isMouseMoved();
-  const int32_t hovered = rowAtPoint(mouseX, mouseY, playerCount);
-  if (hovered != 0 && (mouseMoved || !hoverNeedsMove) && hovered != menuCursor) {
-    menuCursor = hovered;
+  const int32_t hovered = rowAtPoint(s.frame.mouseX, s.frame.mouseY, s.play.playerCount);
+  if (hovered != 0 && (s.frame.mouseMoved || !s.frame.hoverNeedsMove) && hovered != s.menuCursor) {
+    s.menuCursor = hovered;
     playMenuSound(kSoundCursor);
   }
-  if (drawThisFrame) drawScreen(p1);
   const setupKeys keys{p1.hold[kActionUp] == 1, p1.hold[kActionDown] == 1,
                        p1.hold[kActionLeft] == 1 || p1.hold[kActionRight] == 1};
   if (keys.up || keys.down || keys.leftRight) {
-    menuCursor = rowAfterKeys(menuCursor, keys, playerCount);
+    s.menuCursor = rowAfterKeys(s.menuCursor, keys, s.play.playerCount);
     playMenuSound(kSoundCursor);
   }
-  if (drawThisFrame) drawDescriptionAndComment();
   if (p1.hold[kActionPause] == 1 || p1.hold[kActionMouseRight] == 1) {
+    draw();
     leaveToTitle();
-    return false;
+    return;
   }
   if (p1.hold[kActionShot] == 1) {
-    choose(menuCursor);
+    choose(s.menuCursor);
   } else if (p1.hold[kActionMouseLeft] == 1 && hovered != 0) {
-    menuCursor = hovered;
+    s.menuCursor = hovered;
     choose(hovered);
   }
-  return false;
+}
+
+void BattleSetupScreen::draw() const {
+  const GameSession& s = Session();
+  if (!s.frame.drawThisFrame) return;
+  const inputRecord& p1 = s.playerInputs[0];
+  veziv::RenderGraphAtPoint(0, 0, graphOf(kImageBackground), 0);
+  veziv::RenderGraphStretched(-10, 55, 512, 120, graphOf(kImageCommentFrame), 1);
+  drawLabel(230, 182, 0, 0);
+  drawLabel(230, 214, 0, 20);
+  drawLabel(230, 246, 0, 40);
+  if (s.play.playerCount == 2) {
+    drawLabel(230, 278, 100, 60);
+    drawLabel(230, 310, 200, 60);
+  } else {
+    drawLabel(230, 278, 0, 60);
+  }
+  drawButtons(p1);
+  if (choices_.stage != kNoChoice) {
+    veziv::DrawTextDefaultFont(364, 182, stageList_.names[choices_.stage].c_str(), s.colours.white, 0);
+  } else {
+    drawPlaceholder(364, 182);
+  }
+  if (choices_.difficulty != kNoChoice) {
+    drawLabel(364, 214, (choices_.difficulty + 1) * 100, 20);
+  } else {
+    drawPlaceholder(364, 214);
+  }
+  drawPartner(0, -45, 278);
+  if (s.play.playerCount == 2) drawPartner(1, 50, 310);
+  drawDescriptionAndComment();
+}
+
+// The arrow and weapon buttons, and the launch button; the cursor's row
+// pulses, and shows pressed while the shot key is held; so does a button
+// pressed by the mouse.
+void BattleSetupScreen::drawButtons(const inputRecord& p1) const {
+  const GameSession& s = Session();
+  const int hovered = rowAtPoint(s.frame.mouseX, s.frame.mouseY, s.play.playerCount);
+  const bool mouseDown = p1.hold[kActionMouseLeft] > 0;
+  for (int32_t row = 1; row <= kLastRow; ++row) {
+    if (!rowExists(row, s.play.playerCount)) continue;
+    const bool selected = row == s.menuCursor;
+    const bool pressedByMouse = mouseDown && row == hovered;
+    const bool lit = selected || pressedByMouse;
+    const bool pressed = (selected && p1.hold[kActionShot] > 0) || pressedByMouse;
+    if (lit) {
+      const int v = pulse();
+      veziv::SetDrawColorScale(v, v, 255);
+    }
+    const Button& b = kButtons[row];
+    if (row == kRowLaunch) {
+      veziv::RenderGraphAtPoint(b.x, b.y, graphOf(kImageLaunch), 1);
+    } else if (row == kRowEquipP1 || row == kRowEquipP2) {
+      const int first = pressed ? 8 : (row == kRowEquipP1 ? 4 : 6);
+      veziv::RenderGraphAtPoint(b.x, b.y, sheetPiece(leftRightButtonSheet, first), 1);
+      veziv::RenderGraphAtPoint(b.x + 32, b.y, sheetPiece(leftRightButtonSheet, first + 1), 1);
+    } else {
+      veziv::RenderGraphAtPoint(b.x, b.y, sheetPiece(leftRightButtonSheet, (row % 2 == 1 ? 0 : 1) + (pressed ? 2 : 0)),
+                                1);
+    }
+    if (lit) veziv::SetDrawColorScale(255, 255, 255);
+  }
+}
+
+void BattleSetupScreen::drawPartner(int player, int portraitX, int nameY) const {
+  const int32_t partner = choices_.partner[player];
+  if (partner == kNoChoice) {
+    drawPlaceholder(364, nameY);
+    return;
+  }
+  veziv::RenderGraphAtPoint(portraitX, 140, graphOf(partnerPortrait(partner)), 1);
+  veziv::DrawTextDefaultFont(364, nameY, partnerName(partner), Session().colours.white, 0);
+}
+
+void BattleSetupScreen::drawDescriptionAndComment() const {
+  const GameSession& s = Session();
+  if (choices_.stage != kNoChoice) {
+    const std::vector<std::string>& lines = stageList_.descriptions[choices_.stage];
+    for (size_t i = 0; i < lines.size(); ++i) {
+      veziv::DrawTextWithFont(290, 350 + 20 * static_cast<int>(i), lines[i].c_str(), s.colours.white,
+                              s.registry.gameFont, 0, 0);
+    }
+  }
+  const int32_t cursor = s.menuCursor;
+  const int32_t partner = choices_.partner[cursor >= kRowPartnerP2Down && cursor <= kRowPartnerP2Up ? 1 : 0];
+  veziv::DrawTextDefaultFont(40, 70, setupComment(cursor, partner), s.colours.white, 0);
+}
+
+void BattleSetupScreen::leaveToTitle() {
+  choices_ = startChoices();
+  Session().menuCursor = 1;
+  stopMusic();
+  playMenuSound(kSoundCancel);
+  ensureSoundLoaded(kSoundTitleMusic);
+  veziv::PlaySoundHandle(soundOf(kSoundTitleMusic), veziv::SoundPlayLoop, 1);
+  veziv::StopSoundHandle(soundOf(kSoundJet));
+  changeMode(kModeTitle, false);
+}
+
+void BattleSetupScreen::openEquipment(int player) {
+  playMenuSound(kSoundDecide);
+  setReturnMode(kModeEquipment, kModeBattleSetup);
+  loadModeResources(kModeEquipment, false);
+  equipment_.prepare(Session().play.playerHeaders[player]);
+  draw();
+  changeMode(kModeEquipment, false);
+}
+
+void BattleSetupScreen::launch() {
+  GameSession& s = Session();
+  if (launchRefused(choices_, s.play.playerCount)) {
+    playMenuSound(kSoundCancel);
+    return;
+  }
+  playMenuSound(kSoundDecide);
+  s.menuCursor = 1;
+  s.play.currentDifficulty = difficultyValue(choices_.difficulty);
+  s.play.playerHeaders[0].difficulty = s.play.currentDifficulty;
+  s.play.playerHeaders[0].battleCharacter = choices_.partner[0];
+  // With one player the second partner may be none; the header keeps a
+  // character the battle can build.
+  if (choices_.partner[1] != kNoChoice) s.play.playerHeaders[1].battleCharacter = choices_.partner[1];
+  battle::World().playerCount = s.play.playerCount;
+  battle::World().difficulty = s.play.currentDifficulty;
+  battle::startBattle(stageList_.folders[choices_.stage].c_str());
+  choices_.stage = kNoChoice;
+  choices_.difficulty = kNoChoice;
+  s.play.storyGameFlag = 0;
+  changeMode(kModeBattle, false);
+}
+
+void BattleSetupScreen::choose(int32_t row) {
+  switch (row) {
+    case kRowStageDown:
+    case kRowStageUp:
+      choices_.stage =
+          stepChoice(choices_.stage, row == kRowStageUp ? 1 : -1, static_cast<int32_t>(stageList_.names.size()));
+      playMenuSound(kSoundDecide);
+      break;
+    case kRowDifficultyDown:
+    case kRowDifficultyUp:
+      choices_.difficulty = stepChoice(choices_.difficulty, row == kRowDifficultyUp ? 1 : -1, kDifficultyCount);
+      playMenuSound(kSoundDecide);
+      break;
+    case kRowEquipP1:
+    case kRowEquipP2: openEquipment(row == kRowEquipP1 ? 0 : 1); break;
+    case kRowPartnerP1Down:
+    case kRowPartnerP1Up:
+    case kRowPartnerP2Down:
+    case kRowPartnerP2Up: {
+      int32_t& partner = choices_.partner[partnerPlayerOf(row)];
+      partner = stepPartner(partner, row % 2 == 0 ? 1 : -1, choices_.partnerMax);
+      playMenuSound(kSoundDecide);
+      break;
+    }
+    case kRowLaunch: launch(); break;
+    default: break;
+  }
 }
 
 }  // namespace game

@@ -9,8 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "game/shell/records.h"
-#include "game/shell/unlocks.h"
+#include "game/core/input.h"
+#include "game/core/records.h"
+#include "game/core/screen.h"
+#include "game/core/unlocks.h"
 
 namespace game {
 
@@ -21,17 +23,17 @@ struct stageListData {
   std::vector<std::string> folders;
   std::vector<std::vector<std::string>> descriptions;
 };
-extern stageListData stageList;
-// Set on the screen's first frame, when the stage list is built.
-extern bool setupListBuilt;
-
 inline constexpr int32_t kNoChoice = -1;
 inline constexpr int kDifficultyCount = 3;
 inline constexpr int kPartnerCount = 6;
-extern int32_t setupStage;            // -1 none, else an index into stageList
-extern int32_t setupDifficulty;       // -1 none, else 0, 1 or 2
-extern int32_t setupPartner[2];       // per player: -1 none, else 0 to setupPartnerMax
-extern int32_t setupPartnerMax;       // 4, or 5 once the story is cleared
+
+// The screen's choices, kept between frames and visits.
+struct setupChoices {
+  int32_t stage = kNoChoice;       // -1 none, else an index into the stage list
+  int32_t difficulty = kNoChoice;  // -1 none, else 0, 1 or 2
+  int32_t partner[2] = {0, 1};     // per player: -1 none, else 0 to partnerMax
+  int32_t partnerMax = 4;          // 4, or 5 once the story is cleared
+};
 
 // The rows of the button grid (menuCursor): odd rows decrease, even rows
 // increase, row 11 launches.
@@ -52,16 +54,11 @@ enum SetupRow : int32_t {
 // The list of the stages whose flag is set; a stage's description is every
 // line of its folder's "description.txt" (none when the file is missing).
 stageListData stageListFrom(const uint8_t open[kStageCount]);
-// Builds stageList from openStages.
-void buildStageList();
 
 // The largest partner index the players may choose.
 int32_t partnerMaxForStory();
 // The choices' start values: no stage, no difficulty, partners 0 and 1.
-void resetSetupChoices();
-// What the player-count select resets before each visit: both partners
-// none, the partner range by the story's state.
-void resetBattleSetupChoices();
+setupChoices startChoices();
 
 // A choice over count values moved by delta (-1 or +1): below 0 it wraps to
 // the last, past the last to 0; from none, +1 gives the first and -1 the
@@ -89,9 +86,38 @@ const char* partnerName(int32_t partner);
 int partnerPortrait(int32_t partner);
 // Whether the launch is refused: no stage, no difficulty, or an active
 // player (two with two players) without a partner.
-bool launchRefused(int32_t players);
+bool launchRefused(const setupChoices& choices, int32_t players);
 
-// One frame of mode 16; never ends the program.
-bool battleStageSelect();
+class EquipmentScreen;
+
+// The battle set-up screen (mode 16); it never ends the program.
+class BattleSetupScreen final : public Screen {
+ public:
+  explicit BattleSetupScreen(EquipmentScreen& equipment);
+  bool frame() override;
+  // What the player-count select resets before each visit: both partners
+  // none, the partner range by the story's state.
+  void resetPartners();
+
+  const stageListData& stageList() const { return stageList_; }
+  setupChoices& choices() { return choices_; }
+
+ private:
+  void update();
+  void draw() const;
+  void drawButtons(const inputRecord& p1) const;
+  void drawPartner(int player, int portraitX, int nameY) const;
+  void drawDescriptionAndComment() const;
+  void choose(int32_t row);
+  void leaveToTitle();
+  void openEquipment(int player);
+  void launch();
+
+  // The list of the open stages, built on the screen's first frame of the run.
+  stageListData stageList_;
+  bool listBuilt_ = false;
+  setupChoices choices_;
+  EquipmentScreen& equipment_;
+};
 
 }  // namespace game

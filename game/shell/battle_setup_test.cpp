@@ -11,9 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "game/shell/frame_loop.h"
-#include "game/shell/input.h"
-#include "game/shell/settings.h"
+#include "game/core/frame_loop.h"
+#include "game/core/input.h"
+#include "game/core/session.h"
+#include "game/core/settings.h"
+#include "game/shell/equipment.h"
 #include "game/shell/startup.h"
 #include "platform/os/host_path.h"
 #include "platform/os/temp_folder_test_support.h"
@@ -99,26 +101,27 @@ TEST(SetupChoices, PartnersCycleOverTheStoryRange) {
       {false, -1, +1, 0}, {false, -1, -1, 4},  // a later visit starts from none
   };
   for (const Case& c : cases) {
-    settingsRecord.storyCleared = c.cleared ? 1 : 0;
+    Session().settings.storyCleared = c.cleared ? 1 : 0;
     EXPECT_EQ(stepPartner(c.value, c.delta, partnerMaxForStory()), c.want) << c.cleared << " " << c.value;
   }
-  settingsRecord = settingsRecordData{};
+  Session().settings = settingsRecordData{};
 }
 
 TEST(SetupChoices, StartValuesAndALaterVisit) {
-  settingsRecord.storyCleared = 1;
-  resetSetupChoices();
-  EXPECT_EQ(setupStage, -1);
-  EXPECT_EQ(setupDifficulty, -1);
-  EXPECT_EQ(setupPartner[0], 0);
-  EXPECT_EQ(setupPartner[1], 1);
-  EXPECT_EQ(setupPartnerMax, 5);
-  settingsRecord.storyCleared = 0;
-  resetBattleSetupChoices();
-  EXPECT_EQ(setupPartner[0], -1);
-  EXPECT_EQ(setupPartner[1], -1);
-  EXPECT_EQ(setupPartnerMax, 4);
-  settingsRecord = settingsRecordData{};
+  Session().settings.storyCleared = 1;
+  const setupChoices start = startChoices();
+  EXPECT_EQ(start.stage, -1);
+  EXPECT_EQ(start.difficulty, -1);
+  EXPECT_EQ(start.partner[0], 0);
+  EXPECT_EQ(start.partner[1], 1);
+  EXPECT_EQ(start.partnerMax, 5);
+  Session().settings.storyCleared = 0;
+  EquipmentScreen equipment;
+  BattleSetupScreen setup(equipment);
+  setup.resetPartners();
+  EXPECT_EQ(setup.choices().partner[0], -1);
+  EXPECT_EQ(setup.choices().partner[1], -1);
+  EXPECT_EQ(setup.choices().partnerMax, 4);
 }
 
 TEST(SetupChoices, DifficultyValues) {
@@ -138,14 +141,10 @@ TEST(SetupChoices, LaunchRefusedWithoutAnyChoiceOfAnActivePlayer) {
       {0, 1, 0, -1, 2, true},   // but with two players it must be chosen
   };
   for (const Case& c : cases) {
-    setupStage = c.stage;
-    setupDifficulty = c.difficulty;
-    setupPartner[0] = c.partner1;
-    setupPartner[1] = c.partner2;
-    EXPECT_EQ(launchRefused(c.players), c.refused)
+    const setupChoices choices{c.stage, c.difficulty, {c.partner1, c.partner2}, 4};
+    EXPECT_EQ(launchRefused(choices, c.players), c.refused)
         << c.stage << " " << c.difficulty << " " << c.partner1 << " " << c.partner2 << " " << c.players;
   }
-  resetSetupChoices();
 }
 
 TEST(SetupRows, KeyboardMovesWithOneAndTwoPlayers) {
@@ -219,67 +218,58 @@ TEST(SetupRows, CommentsByRowAndPartner) {
 
 // One frame of the screen on given presses, without drawing (the library is
 // not started: pictures and sounds are absent and nothing shows).
+// The screens this one leads to are not in the mode table: they stay still
+// when entered.
 class SetupFrame : public ::testing::Test {
  protected:
   void SetUp() override {
-    resetFrameState();
     initReturnModeMap();
-    gameMode = kModeBattleSetup;
-    drawThisFrame = false;
-    setupListBuilt = true;
-    stageList = stageListData{{"チュートリアル"}, {"stages/チュートリアル"}, {{}}};
-    resetSetupChoices();
-    playerInputs[0] = resetInputRecord();
-    mouseX = mouseY = 0;
-    // The screens this one leads to stay still when entered.
-    std::copy(std::begin(modeHandlers), std::end(modeHandlers), saved_);
-    modeHandlers[kModeTitle] = modeHandlers[kModeEquipment] = nullptr;
-  }
-  void TearDown() override {
-    std::copy(std::begin(saved_), std::end(saved_), modeHandlers);
-    playerInputs[0] = resetInputRecord();
-    setupListBuilt = false;
-    stageList = stageListData{};
-    resetSetupChoices();
-    resetFrameState();
+    Session().frame.gameMode = kModeBattleSetup;
+    Session().frame.drawThisFrame = false;
+    // Only the tutorial is open; its description file is not found here.
+    Session().openStages[0] = 1;
   }
   // Runs a frame at a row with one action pressed.
   void press(int32_t row, int action) {
-    menuCursor = row;
-    playerInputs[0] = resetInputRecord();
-    playerInputs[0].hold[action] = 1;
-    battleStageSelect();
+    Session().menuCursor = row;
+    Session().playerInputs[0] = resetInputRecord();
+    Session().playerInputs[0].hold[action] = 1;
+    setup_.frame();
   }
+  setupChoices& choices() { return setup_.choices(); }
 
- private:
-  ModeHandler saved_[kModeCount] = {};
+  EquipmentScreen equipment_;
+  BattleSetupScreen setup_{equipment_};
 };
 
 TEST_F(SetupFrame, ChoicesLaunchRefusalEquipmentAndLeaving) {
   press(kRowPartnerP1Down, kActionShot);
-  EXPECT_EQ(setupPartner[0], 4);  // 0 - 1 wraps to the story's range
+  // The list is built on the first frame; the partner 0 - 1 wraps to the story's range.
+  EXPECT_EQ(setup_.stageList().names, std::vector<std::string>{"チュートリアル"});
+  EXPECT_EQ(choices().partner[0], 4);
   press(kRowStageUp, kActionShot);
-  EXPECT_EQ(setupStage, 0);
+  EXPECT_EQ(choices().stage, 0);
   press(kRowLaunch, kActionShot);  // no difficulty yet
-  EXPECT_EQ(gameMode, kModeBattleSetup);
+  EXPECT_EQ(Session().frame.gameMode, kModeBattleSetup);
   press(kRowDifficultyDown, kActionShot);
-  EXPECT_EQ(setupDifficulty, 2);
-  playerCount = 2;
-  setupPartner[1] = kNoChoice;  // a later visit's second player
+  EXPECT_EQ(choices().difficulty, 2);
+  Session().play.playerCount = 2;
+  choices().partner[1] = kNoChoice;  // a later visit's second player
   press(kRowLaunch, kActionShot);
-  EXPECT_EQ(gameMode, kModeBattleSetup);
-  EXPECT_EQ(setupStage, 0);  // nothing was reset by the refusal
+  EXPECT_EQ(Session().frame.gameMode, kModeBattleSetup);
+  EXPECT_EQ(choices().stage, 0);  // nothing was reset by the refusal
   press(kRowEquipP2, kActionShot);
-  EXPECT_EQ(gameMode, kModeEquipment);
+  EXPECT_EQ(Session().frame.gameMode, kModeEquipment);
   EXPECT_EQ(getReturnMode(kModeEquipment), kModeBattleSetup);
-  gameMode = kModeBattleSetup;
+  EXPECT_EQ(equipment_.selection().target, &Session().play.playerHeaders[1]);  // the second player's header
+  Session().frame.gameMode = kModeBattleSetup;
   press(kRowPartnerP2Up, kActionPause);  // cancel: everything back, to the title
-  EXPECT_EQ(gameMode, kModeTitle);
-  EXPECT_EQ(menuCursor, 1);
-  EXPECT_EQ(setupStage, -1);
-  EXPECT_EQ(setupDifficulty, -1);
-  EXPECT_EQ(setupPartner[0], 0);
-  EXPECT_EQ(setupPartner[1], 1);
+  EXPECT_EQ(Session().frame.gameMode, kModeTitle);
+  EXPECT_EQ(Session().menuCursor, 1);
+  EXPECT_EQ(choices().stage, -1);
+  EXPECT_EQ(choices().difficulty, -1);
+  EXPECT_EQ(choices().partner[0], 0);
+  EXPECT_EQ(choices().partner[1], 1);
 }
 
 }  // namespace

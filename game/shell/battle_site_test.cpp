@@ -6,21 +6,23 @@
 
 #include "game/battle/battle_frame.h"
 #include "game/battle/battle_world.h"
-#include "game/shell/music_voices.h"
-#include "game/shell/records.h"
-#include "game/shell/resources.h"
+#include "game/core/music_voices.h"
+#include "game/core/records.h"
+#include "game/core/resources.h"
+#include "game/core/session.h"
+#include "game/shell/battle_menus.h"
 
 namespace game {
 namespace {
 
 TEST(BattleSite, SheetsPosesAndMusicComeFromTheShell) {
-  resetResources();
-  installBattleSite();
-  battle::BattleHooks& hooks = battle::Hooks();
-  explosionSheet[15] = 501;
-  thunderSheet[7] = 502;
-  infoFrameSheet[4] = 503;
-  planeSheet[5] = 504;
+  GameBattleHooks hooks;
+  BattleResultScreen result;
+  GameShellHooks shell(result);
+  Session().registry.sheets[explosionSheet][15] = 501;
+  Session().registry.sheets[thunderSheet][7] = 502;
+  Session().registry.sheets[infoFrameSheet][4] = 503;
+  Session().registry.sheets[planeSheet][5] = 504;
   struct Case {
     int sheet, picture, graph;
   };
@@ -32,17 +34,16 @@ TEST(BattleSite, SheetsPosesAndMusicComeFromTheShell) {
   EXPECT_EQ(hooks.craftPoseGraph(5), 504);
   EXPECT_EQ(hooks.craftPoseGraph(6), -1);
   EXPECT_EQ(hooks.craftPoseGraph(-1), -1);
-  battle::Shell().playMusic("audio/boss.mid");
-  EXPECT_EQ(rememberedMusic, "audio/boss.mid");  // so the story's replay finds it
+  shell.playMusic("audio/boss.mid");
+  EXPECT_EQ(Session().music.rememberedMusic, "audio/boss.mid");  // so the story's replay finds it
   stopMusic();
-  resetResources();
 }
 
 // The battle's score becomes money, and a story battle takes the story's
 // difficulty while a battle of the battle mode keeps the set-up's.
 TEST(BattleSite, ScorePaysMoneyAndTheStorySetsTheDifficulty) {
-  installBattleSite();
-  battle::ShellHooks& shell = battle::Shell();
+  BattleResultScreen result;
+  GameShellHooks shell(result);
   struct Case {
     int32_t before;
     int amount;
@@ -50,17 +51,17 @@ TEST(BattleSite, ScorePaysMoneyAndTheStorySetsTheDifficulty) {
   };
   const Case cases[] = {{3000, 1740, 4740}, {0, 0, 0}, {INT32_MAX - 5, 100, INT32_MAX}, {10, -50, 0}};
   for (const Case& c : cases) {
-    holdings.money = c.before;
+    Session().play.holdings.money = c.before;
     shell.addMoney(c.amount);
-    EXPECT_EQ(holdings.money, c.after) << c.before << " + " << c.amount;
+    EXPECT_EQ(Session().play.holdings.money, c.after) << c.before << " + " << c.amount;
   }
-  holdings = holdingsData{};
-  playerHeaders[0].difficulty = 70;
-  storyGameFlag = 1;
+  Session().play.holdings = holdingsData{};
+  Session().play.playerHeaders[0].difficulty = 70;
+  Session().play.storyGameFlag = 1;
   EXPECT_EQ(shell.storyDifficulty(), 70);
-  storyGameFlag = 0;
+  Session().play.storyGameFlag = 0;
   EXPECT_EQ(shell.storyDifficulty(), -1);
-  playerHeaders[0] = gameHeader{};
+  Session().play.playerHeaders[0] = gameHeader{};
 }
 
 }  // namespace

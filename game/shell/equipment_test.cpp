@@ -4,9 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "game/shell/catalogue.h"
-#include "game/shell/frame_loop.h"
-#include "game/shell/input.h"
+#include "game/core/catalogue.h"
+#include "game/core/frame_loop.h"
+#include "game/core/input.h"
+#include "game/core/session.h"
 #include "game/shell/startup.h"
 
 namespace game {
@@ -16,57 +17,59 @@ class Equipment : public ::testing::Test {
  protected:
   void SetUp() override {
     buildEquipCatalogue();
-    resetFrameState();
-    holdings = holdingsData{};
-    holdings.mainOwned[0] = holdings.mainOwned[3] = 1;
-    holdings.subOwned[0] = holdings.subOwned[5] = 1;
-    holdings.itemCounts[1] = 2;
-    holdings.itemCounts[4] = 1;
+    Session().play.holdings = holdingsData{};
+    Session().play.holdings.mainOwned[0] = Session().play.holdings.mainOwned[3] = 1;
+    Session().play.holdings.subOwned[0] = Session().play.holdings.subOwned[5] = 1;
+    Session().play.holdings.itemCounts[1] = 2;
+    Session().play.holdings.itemCounts[4] = 1;
     record_ = gameHeader{};
     record_.mainWeapon = 3;
     record_.subWeapon = 5;
     record_.item1 = 4;
     record_.item2 = 1;
-    playerInputs[0] = resetInputRecord();
-    drawThisFrame = false;
-    equipOpenList = -1;
-    storyGameFlag = 0;
+    Session().playerInputs[0] = resetInputRecord();
+    Session().frame.drawThisFrame = false;
+    sel().openList = -1;
+    Session().play.storyGameFlag = 0;
   }
   void TearDown() override {
-    resetFrameState();
-    holdings = holdingsData{};
-    storyGameFlag = 0;
-    equipTarget = nullptr;
+    Session().play.holdings = holdingsData{};
+    Session().play.storyGameFlag = 0;
+    sel().target = nullptr;
   }
+  equipSelection& sel() { return screen_.selection(); }
+
+  EquipmentScreen screen_;
   gameHeader record_;
 };
 
 TEST_F(Equipment, ChoicesComeFromTheLiveHoldingsAndItemsStartEmptyInAStoryGame) {
-  buildEquipChoices(record_);
-  EXPECT_EQ(equipMainChoices, (std::vector<int32_t>{0, 3}));
-  EXPECT_EQ(equipSubChoices, (std::vector<int32_t>{0, 5}));
-  EXPECT_EQ(equipItemChoices, (std::vector<int32_t>{-1, 1, 4}));
-  EXPECT_EQ(equipMain, 3);
-  EXPECT_EQ(equipSub, 5);
-  EXPECT_EQ(equipItem1, 4);  // the battle mode starts from the record
-  EXPECT_EQ(equipItem2, 1);
+  screen_.prepare(record_);
+  EXPECT_EQ(sel().mainChoices, (std::vector<int32_t>{0, 3}));
+  EXPECT_EQ(sel().subChoices, (std::vector<int32_t>{0, 5}));
+  EXPECT_EQ(sel().itemChoices, (std::vector<int32_t>{-1, 1, 4}));
+  EXPECT_EQ(sel().main, 3);
+  EXPECT_EQ(sel().sub, 5);
+  EXPECT_EQ(sel().item1, 4);  // the battle mode starts from the record
+  EXPECT_EQ(sel().item2, 1);
 
-  storyGameFlag = 1;
-  buildEquipChoices(record_);
-  EXPECT_EQ(equipItem1, -1);
-  EXPECT_EQ(equipItem2, -1);
+  Session().play.storyGameFlag = 1;
+  screen_.prepare(record_);
+  EXPECT_EQ(sel().item1, -1);
+  EXPECT_EQ(sel().item2, -1);
   EXPECT_EQ(record_.item1, 4);  // the record keeps its words until something is fitted
 
-  holdings = holdingsData{};
-  buildEquipChoices(record_);
-  EXPECT_EQ(equipItemChoices, (std::vector<int32_t>{-1}));  // no item held: only "<なし>"
+  Session().play.holdings = holdingsData{};
+  screen_.prepare(record_);
+  EXPECT_EQ(sel().itemChoices, (std::vector<int32_t>{-1}));  // no item held: only "<なし>"
 
-  playerHeaders[0] = record_;
-  prepareStoryEquipment();
-  EXPECT_EQ(playerHeaders[0].item1, -1);
-  EXPECT_EQ(playerHeaders[0].item2, -1);
-  EXPECT_EQ(equipTarget, &playerHeaders[0]);
-  playerHeaders[0] = gameHeader{};
+  Session().play.playerHeaders[0] = record_;
+  setReturnMode(kModeEquipment, kModeStory);
+  screen_.enter();
+  EXPECT_EQ(Session().play.playerHeaders[0].item1, -1);
+  EXPECT_EQ(Session().play.playerHeaders[0].item2, -1);
+  EXPECT_EQ(sel().target, &Session().play.playerHeaders[0]);
+  Session().play.playerHeaders[0] = gameHeader{};
 }
 
 TEST_F(Equipment, FittingWritesTheRecordAtOnceAndTwoSlotsNeverHoldOneItem) {
@@ -86,25 +89,25 @@ TEST_F(Equipment, FittingWritesTheRecordAtOnceAndTwoSlotsNeverHoldOneItem) {
       {3, 5, 3, 2, true, 5, 2, nullptr},
   };
   for (const Case& c : cases) {
-    buildEquipChoices(record_);
-    equipItem1 = record_.item1 = c.item1;
-    equipItem2 = record_.item2 = c.item2;
-    noticeQueue.clear();
-    EXPECT_EQ(fitEquipChoice(c.slot, c.choice), c.fitted) << c.slot << " " << c.choice;
-    EXPECT_EQ(equipItem1, c.item1After) << c.slot << " " << c.choice;
-    EXPECT_EQ(equipItem2, c.item2After) << c.slot << " " << c.choice;
+    screen_.prepare(record_);
+    sel().item1 = record_.item1 = c.item1;
+    sel().item2 = record_.item2 = c.item2;
+    Session().frame.noticeQueue.clear();
+    EXPECT_EQ(screen_.fit(c.slot, c.choice), c.fitted) << c.slot << " " << c.choice;
+    EXPECT_EQ(sel().item1, c.item1After) << c.slot << " " << c.choice;
+    EXPECT_EQ(sel().item2, c.item2After) << c.slot << " " << c.choice;
     EXPECT_EQ(record_.item1, c.item1After) << c.slot << " " << c.choice;
     EXPECT_EQ(record_.item2, c.item2After) << c.slot << " " << c.choice;
     if (c.notice == nullptr) {
-      EXPECT_TRUE(noticeQueue.empty());
+      EXPECT_TRUE(Session().frame.noticeQueue.empty());
     } else {
-      ASSERT_EQ(noticeQueue.size(), 1u);
-      EXPECT_EQ(noticeQueue.front(), (std::vector<std::string>{c.notice, "OK"}));
+      ASSERT_EQ(Session().frame.noticeQueue.size(), 1u);
+      EXPECT_EQ(Session().frame.noticeQueue.front(), (std::vector<std::string>{c.notice, "OK"}));
     }
   }
-  buildEquipChoices(record_);
-  EXPECT_TRUE(fitEquipChoice(1, 0));
-  EXPECT_TRUE(fitEquipChoice(2, 0));
+  screen_.prepare(record_);
+  EXPECT_TRUE(screen_.fit(1, 0));
+  EXPECT_TRUE(screen_.fit(2, 0));
   EXPECT_EQ(record_.mainWeapon, 0);
   EXPECT_EQ(record_.subWeapon, 0);
 }
@@ -122,70 +125,70 @@ TEST_F(Equipment, ListBandsCoverOnlyTheRowsThatExist) {
 }
 
 TEST_F(Equipment, APointerBelowTheListNeitherMovesTheCursorNorFits) {
-  buildEquipChoices(record_);
-  equipOpenList = 2;  // two sub weapons, top 120
-  menuCursor = 1;
-  mouseX = 500;
-  mouseY = 120 + 12 * 8;
-  mouseMoved = true;
-  equipFrame();
-  EXPECT_EQ(menuCursor, 1);
-  playerInputs[0].hold[kActionMouseLeft] = 1;
-  equipFrame();
-  EXPECT_EQ(equipSub, 5);  // nothing fitted; the list closes on the slot
-  EXPECT_EQ(equipOpenList, -1);
-  EXPECT_EQ(menuCursor, 2);
+  screen_.prepare(record_);
+  sel().openList = 2;  // two sub weapons, top 120
+  Session().menuCursor = 1;
+  Session().frame.mouseX = 500;
+  Session().frame.mouseY = 120 + 12 * 8;
+  Session().frame.mouseMoved = true;
+  screen_.frameAfterMouse();
+  EXPECT_EQ(Session().menuCursor, 1);
+  Session().playerInputs[0].hold[kActionMouseLeft] = 1;
+  screen_.frameAfterMouse();
+  EXPECT_EQ(sel().sub, 5);  // nothing fitted; the list closes on the slot
+  EXPECT_EQ(sel().openList, -1);
+  EXPECT_EQ(Session().menuCursor, 2);
 }
 
 TEST_F(Equipment, AClickOnARowFitsItAndTheShotKeyFitsTheCursorsRow) {
-  buildEquipChoices(record_);
-  equipOpenList = 1;  // main weapons 0 and 3, top 20
-  menuCursor = 1;
-  mouseX = 500;
-  mouseY = 25;
-  mouseMoved = true;
-  playerInputs[0].hold[kActionMouseLeft] = 1;
-  equipFrame();
-  EXPECT_EQ(equipMain, 0);
+  screen_.prepare(record_);
+  sel().openList = 1;  // main weapons 0 and 3, top 20
+  Session().menuCursor = 1;
+  Session().frame.mouseX = 500;
+  Session().frame.mouseY = 25;
+  Session().frame.mouseMoved = true;
+  Session().playerInputs[0].hold[kActionMouseLeft] = 1;
+  screen_.frameAfterMouse();
+  EXPECT_EQ(sel().main, 0);
   EXPECT_EQ(record_.mainWeapon, 0);
-  EXPECT_EQ(menuCursor, 1);
-  EXPECT_EQ(equipOpenList, -1);
+  EXPECT_EQ(Session().menuCursor, 1);
+  EXPECT_EQ(sel().openList, -1);
 
-  equipOpenList = 3;  // items: none, 1, 4
-  menuCursor = 3;
-  mouseMoved = false;
-  playerInputs[0].hold[kActionMouseLeft] = 0;
-  playerInputs[0].hold[kActionShot] = 1;
-  equipFrame();
-  EXPECT_EQ(equipItem1, 4);
-  EXPECT_EQ(menuCursor, 3);
+  sel().openList = 3;  // items: none, 1, 4
+  Session().menuCursor = 3;
+  Session().frame.mouseMoved = false;
+  Session().playerInputs[0].hold[kActionMouseLeft] = 0;
+  Session().playerInputs[0].hold[kActionShot] = 1;
+  screen_.frameAfterMouse();
+  EXPECT_EQ(sel().item1, 4);
+  EXPECT_EQ(Session().menuCursor, 3);
 }
 
 TEST_F(Equipment, ARightClickOnASlotOpensItsListAndClosesItInTheSameFrame) {
-  buildEquipChoices(record_);
-  menuCursor = 1;
-  mouseX = 650;
-  mouseY = 250;  // slot 3
-  mouseMoved = true;
-  playerInputs[0].hold[kActionMouseRight] = 1;
-  equipFrame();
-  EXPECT_EQ(equipOpenList, -1);
-  EXPECT_EQ(menuCursor, 3);
+  screen_.prepare(record_);
+  Session().menuCursor = 1;
+  Session().frame.mouseX = 650;
+  Session().frame.mouseY = 250;  // slot 3
+  Session().frame.mouseMoved = true;
+  Session().playerInputs[0].hold[kActionMouseRight] = 1;
+  screen_.frameAfterMouse();
+  EXPECT_EQ(sel().openList, -1);
+  EXPECT_EQ(Session().menuCursor, 3);
 
   // A left click opens it and it stays open.
-  playerInputs[0].hold[kActionMouseRight] = 0;
-  playerInputs[0].hold[kActionMouseLeft] = 1;
-  equipFrame();
-  EXPECT_EQ(equipOpenList, 3);
-  EXPECT_EQ(menuCursor, 1);
+  Session().playerInputs[0].hold[kActionMouseRight] = 0;
+  Session().playerInputs[0].hold[kActionMouseLeft] = 1;
+  screen_.frameAfterMouse();
+  EXPECT_EQ(sel().openList, 3);
+  EXPECT_EQ(Session().menuCursor, 1);
 
   // The pause key closes it on its slot.
-  playerInputs[0].hold[kActionMouseLeft] = 0;
-  playerInputs[0].hold[kActionPause] = 1;
-  mouseMoved = false;
-  equipFrame();
-  EXPECT_EQ(equipOpenList, -1);
-  EXPECT_EQ(menuCursor, 3);
+  Session().playerInputs[0].hold[kActionMouseLeft] = 0;
+  Session().playerInputs[0].hold[kActionPause] = 1;
+  Session().frame.mouseMoved = false;
+  screen_.frameAfterMouse();
+  EXPECT_EQ(sel().openList, -1);
+  EXPECT_EQ(Session().menuCursor, 3);
 }
 
 }  // namespace
@@ -195,19 +198,19 @@ namespace game {
 namespace {
 
 TEST_F(Equipment, AConfirmationWritesAllFourWordsAndLeavesForTheBattleSetUp) {
-  buildEquipChoices(record_);
-  equipMain = 0;
-  equipItem1 = 1;
-  equipItem2 = -1;
+  screen_.prepare(record_);
+  sel().main = 0;
+  sel().item1 = 1;
+  sel().item2 = -1;
   setReturnMode(kModeEquipment, kModeBattleSetup);
-  gameMode = kModeEquipment;
+  Session().frame.gameMode = kModeEquipment;
   // Without a window the box answers its current choice, yes.
-  EXPECT_TRUE(confirmEquip());
+  EXPECT_TRUE(screen_.confirm());
   EXPECT_EQ(record_.mainWeapon, 0);
   EXPECT_EQ(record_.subWeapon, 5);
   EXPECT_EQ(record_.item1, 1);
   EXPECT_EQ(record_.item2, -1);
-  EXPECT_NE(gameMode, kModeEquipment);
+  EXPECT_NE(Session().frame.gameMode, kModeEquipment);
 }
 
 }  // namespace

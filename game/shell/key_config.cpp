@@ -1,17 +1,16 @@
-// The keyboard and pad configuration screens. A frame runs its input first
-// and then draws the screen as it stands; the waits for a release draw the
-// same screen while they last.
+// The keyboard and pad configuration screens.
 #include "game/shell/key_config.h"
 
 #include <cstring>
 #include <utility>
 
-#include "game/shell/frame_loop.h"
-#include "game/shell/key_files.h"
+#include "game/core/frame_loop.h"
+#include "game/core/key_files.h"
+#include "game/core/resources.h"
+#include "game/core/session.h"
+#include "game/core/widgets.h"
 #include "game/shell/menu_screens.h"
-#include "game/shell/resources.h"
 #include "game/shell/startup.h"
-#include "game/shell/widgets.h"
 #include "library/veziv.h"
 
 namespace game {
@@ -36,6 +35,10 @@ constexpr int kImagePadBackground = 37;
 constexpr int kImageBack = 38;
 constexpr int kImageBackPushed = 39;
 
+void saveKeyBindings();
+void drawKeyColumn(const inputRecord& record, int xOffset);
+void drawPadColumn(const inputRecord& record, int xOffset);
+
 bool pressed(const inputRecord& r, int action) { return r.hold[action] == 1; }
 bool eitherPressed(const inputRecord& a, const inputRecord& b, int action) {
   return pressed(a, action) || pressed(b, action);
@@ -54,10 +57,10 @@ int bindingRowAt(int y, int top) {
 
 bool inside(int x, int y, int x1, int y1, int x2, int y2) { return x >= x1 && x <= x2 && y >= y1 && y <= y2; }
 
-void drawRedBox(int x1, int y1, int x2, int y2) { veziv::DrawBoxFilled(x1, y1, x2, y2, colourRed); }
+void drawRedBox(int x1, int y1, int x2, int y2) { veziv::DrawBoxFilled(x1, y1, x2, y2, Session().colours.red); }
 
 void drawBackButton(int row, bool balloons) {
-  if (menuCursor == row) {
+  if (Session().menuCursor == row) {
     veziv::RenderGraphAtPoint(685, 535, graphOf(kImageBackPushed), 1);
     if (balloons) drawHelpBalloon(688, 570, kBackHelp, true);
   } else {
@@ -66,21 +69,23 @@ void drawBackButton(int row, bool balloons) {
 }
 
 void dropCaptures() {
-  playerInputs[0].assigning = kNotAssigning;
-  playerInputs[1].assigning = kNotAssigning;
+  Session().playerInputs[0].assigning = kNotAssigning;
+  Session().playerInputs[1].assigning = kNotAssigning;
 }
 
 void drawKeyScreen(bool balloons) {
-  const inputRecord& p1 = playerInputs[0];
+  const inputRecord& p1 = Session().playerInputs[0];
   veziv::RenderGraphAtPoint(0, 0, graphOf(kImageKeyBackground), 0);
-  veziv::DrawTextDefaultFont(86, 412, kDefaults, colourWhite, 0);
-  veziv::DrawTextDefaultFont(426, 412, kDefaults, colourWhite, 0);
+  veziv::DrawTextDefaultFont(86, 412, kDefaults, Session().colours.white, 0);
+  veziv::DrawTextDefaultFont(426, 412, kDefaults, Session().colours.white, 0);
   drawKeyColumn(p1, 0);
-  drawKeyColumn(playerInputs[1], 350);
+  drawKeyColumn(Session().playerInputs[1], 350);
   drawKeyConfigMenu(p1, true);
-  veziv::DrawTextDefaultFont(30, 470, "変更したいキー上にカーソルを選択して、Shotキーを押してください。", colourWhite, 0);
-  veziv::DrawTextDefaultFont(20, 500, "そして対応させたいキーを押すことで、キーの設定を変更できます", colourWhite, 0);
-  const int row = menuCursor;
+  veziv::DrawTextDefaultFont(30, 470, "変更したいキー上にカーソルを選択して、Shotキーを押してください。",
+                             Session().colours.white, 0);
+  veziv::DrawTextDefaultFont(20, 500, "そして対応させたいキーを押すことで、キーの設定を変更できます",
+                             Session().colours.white, 0);
+  const int row = Session().menuCursor;
   if (balloons && row >= 1 && row <= 20) {
     drawHelpBalloon(row <= 10 ? 115 : 440, 156 + 31 * ((row - 1) % 10), rowHelpText(row), false);
   }
@@ -95,17 +100,19 @@ void drawKeyScreen(bool balloons) {
 }
 
 void drawPadScreen(bool balloons) {
-  const inputRecord& p1 = playerInputs[0];
+  const inputRecord& p1 = Session().playerInputs[0];
   const int pads = veziv::GetPadDeviceCount();
   veziv::RenderGraphAtPoint(0, 0, graphOf(kImagePadBackground), 0);
   drawPadColumn(p1, 50);
-  drawPadColumn(playerInputs[1], 400);
-  veziv::DrawTextDefaultFont(105, 411, kDefaults, colourWhite, 0);
-  veziv::DrawTextDefaultFont(445, 411, kDefaults, colourWhite, 0);
+  drawPadColumn(Session().playerInputs[1], 400);
+  veziv::DrawTextDefaultFont(105, 411, kDefaults, Session().colours.white, 0);
+  veziv::DrawTextDefaultFont(445, 411, kDefaults, Session().colours.white, 0);
   drawKeyConfigMenu(p1, true);
-  veziv::DrawTextDefaultFont(30, 480, "変更したいキー上にカーソルを選択して、Shotボタンを押してください。", colourWhite, 0);
-  veziv::DrawTextDefaultFont(20, 510, "そして対応させたいボタンを押すことで、ボタンの設定を変更できます", colourWhite, 0);
-  const int row = menuCursor;
+  veziv::DrawTextDefaultFont(30, 480, "変更したいキー上にカーソルを選択して、Shotボタンを押してください。",
+                             Session().colours.white, 0);
+  veziv::DrawTextDefaultFont(20, 510, "そして対応させたいボタンを押すことで、ボタンの設定を変更できます",
+                             Session().colours.white, 0);
+  const int row = Session().menuCursor;
   if (balloons && row >= 1 && row <= 20) {
     drawHelpBalloon(row <= 10 ? 177 : 477, 169 + 29 * ((row - 1) % 10), rowHelpText(row), false);
   }
@@ -116,19 +123,19 @@ void drawPadScreen(bool balloons) {
   if (row == 10) drawRedBox(105, 411, 303, 435);
   if (row == 20) drawRedBox(445, 411, 645, 435);
   if (row == 21) drawRedBox(490, 447, 700, 480);
-  if (pads == 0) veziv::DrawBoxFilled(80, 140, 360, 440, colourBlack);
-  if (pads < 2) veziv::DrawBoxFilled(410, 140, 693, 440, colourBlack);
+  if (pads == 0) veziv::DrawBoxFilled(80, 140, 360, 440, Session().colours.black);
+  if (pads < 2) veziv::DrawBoxFilled(410, 140, 693, 440, Session().colours.black);
   veziv::ChooseBlendMode(0, 0);
-  if (pads == 0) veziv::DrawTextDefaultFont(170, 290, "<未接続>", colourWhite, 0);
-  if (pads < 2) veziv::DrawTextDefaultFont(490, 290, "<未接続>", colourWhite, 0);
+  if (pads == 0) veziv::DrawTextDefaultFont(170, 290, "<未接続>", Session().colours.white, 0);
+  if (pads < 2) veziv::DrawTextDefaultFont(490, 290, "<未接続>", Session().colours.white, 0);
   drawBackButton(22, balloons);
 }
 
 // The keyboard screen's exits and row choices; false when the screen was
 // left (or the window went away) and the frame ends.
 bool keyScreenChoice(int under) {
-  inputRecord& p1 = playerInputs[0];
-  inputRecord& p2 = playerInputs[1];
+  inputRecord& p1 = Session().playerInputs[0];
+  inputRecord& p2 = Session().playerInputs[1];
   if (pressed(p1, kActionMouseRight)) {
     if (capturing(p1)) {
       p1.assigning = kNotAssigning;
@@ -149,7 +156,7 @@ bool keyScreenChoice(int under) {
   if (capturing(p2)) return true;
   const bool chosen = eitherPressed(p1, p2, kActionShot) || clickedRow(under) != 0;
   if (!chosen) return true;
-  const int row = menuCursor;
+  const int row = Session().menuCursor;
   if (row == kKeyRows) {
     playMenuSound(kSoundCancel);
     saveKeyBindings();
@@ -175,14 +182,14 @@ bool keyScreenChoice(int under) {
 
 // The pad screen's row choices; false when the screen was left.
 bool padScreenChoice(int under) {
-  inputRecord& p1 = playerInputs[0];
-  inputRecord& p2 = playerInputs[1];
+  inputRecord& p1 = Session().playerInputs[0];
+  inputRecord& p2 = Session().playerInputs[1];
   const bool chosen = eitherPressed(p1, p2, kActionShot) || clickedRow(under) != 0;
   if (!chosen) return true;
-  const int row = menuCursor;
+  const int row = Session().menuCursor;
   if (row == kPadRows) {
     playMenuSound(kSoundCancel);
-    menuCursor = 4;
+    Session().menuCursor = 4;
     dropCaptures();
     changeMode(kModeSettings, false);
     saveKeyConfig(p1, kKeyFiles[0]);
@@ -338,14 +345,18 @@ void applyPadCapture(inputRecord& record, int32_t mask) {
   }
 }
 
+namespace {
+
+// The keyboard screen's exit: back to the settings, both key files written.
 void saveKeyBindings() {
-  menuCursor = 3;
+  Session().menuCursor = 3;
   changeMode(kModeSettings, false);
   dropCaptures();
-  saveKeyConfig(playerInputs[0], kKeyFiles[0]);
-  saveKeyConfig(playerInputs[1], kKeyFiles[1]);
+  saveKeyConfig(Session().playerInputs[0], kKeyFiles[0]);
+  saveKeyConfig(Session().playerInputs[1], kKeyFiles[1]);
 }
 
+// One frame of capture on either screen.
 void runKeyAssignScreen(inputRecord& record, inputRecord& other) {
   if (record.assigning < 0 || record.assigning >= kBoundActions) return;
   char keys[kKeyStateCount] = {};
@@ -353,7 +364,7 @@ void runKeyAssignScreen(inputRecord& record, inputRecord& other) {
   const int code = lowestHeldKey(keys);
   if (code < 0) return;
   if (applyKeyCapture(record, other, code) == KeyCaptureResult::kRefused) {
-    noticeQueue.push_back({"このキーは指定できません。", "OK"});
+    Session().frame.noticeQueue.push_back({"このキーは指定できません。", "OK"});
     return;
   }
   waitForRelease(
@@ -374,11 +385,12 @@ void runPadAssignScreen(inputRecord& record, int pad) {
   waitForRelease([&] { return (veziv::ReadPadInputBits(pad) & mask) != 0; }, [] { drawPadScreen(false); });
 }
 
+// A player's nine bindings at a column's x offset.
 void drawKeyColumn(const inputRecord& record, int xOffset) {
   for (int row = 1; row <= kBoundActions; ++row) {
     const int action = rowAction(row);
     const char* text = record.assigning == action ? "<キー待ち>" : getKeyName(record.keyCode[action]);
-    veziv::DrawTextDefaultFont(200 + xOffset, 143 + 29 * (row - 1), text, colourWhite, 0);
+    veziv::DrawTextDefaultFont(200 + xOffset, 143 + 29 * (row - 1), text, Session().colours.white, 0);
   }
 }
 
@@ -387,38 +399,42 @@ void drawPadColumn(const inputRecord& record, int xOffset) {
     const int action = rowAction(row);
     const char* text =
         record.assigning == kAssigningPad + action ? "<入力待ち>" : getPadButtonName(record.padMask[action]);
-    veziv::DrawTextDefaultFont(200 + xOffset, 158 + 29 * (row - 1), text, colourWhite, 0);
+    veziv::DrawTextDefaultFont(200 + xOffset, 158 + 29 * (row - 1), text, Session().colours.white, 0);
   }
 }
 
-void keyConfigScreen() {
-  inputRecord& p1 = playerInputs[0];
-  inputRecord& p2 = playerInputs[1];
+}  // namespace
+
+bool KeyConfigScreen::frame() {
+  inputRecord& p1 = Session().playerInputs[0];
+  inputRecord& p2 = Session().playerInputs[1];
   updateMouseButtons(p1);
   isMouseMoved();
-  const int under = keyScreenRowAt(mouseX, mouseY);
+  const int under = keyScreenRowAt(Session().frame.mouseX, Session().frame.mouseY);
   followMouse(under);
   if (!capturing(p1) && !capturing(p2)) {
     moveMenuCursor(p1, kKeyRows);
     moveMenuCursor(p2, kKeyRows);
     bool sound = false;
-    menuCursor = keyScreenNavigation(menuCursor, p1, p2, sound);
+    Session().menuCursor = keyScreenNavigation(Session().menuCursor, p1, p2, sound);
     if (sound) playMenuSound(kSoundCursor);
   }
-  if (!keyScreenChoice(under)) return;
+  if (!keyScreenChoice(under)) return false;
   runKeyAssignScreen(p1, p2);
   runKeyAssignScreen(p2, p1);
   updateMouseButtons(p1);
+  if (Session().menuCursor >= 1 && Session().menuCursor <= kKeyRows) stepHelpBalloon();
   drawKeyScreen(true);
   isMouseMoved();
+  return false;
 }
 
-void padConfigScreen() {
-  inputRecord& p1 = playerInputs[0];
-  inputRecord& p2 = playerInputs[1];
+bool PadConfigScreen::frame() {
+  inputRecord& p1 = Session().playerInputs[0];
+  inputRecord& p2 = Session().playerInputs[1];
   updateMouseButtons(p1);
   const int pads = veziv::GetPadDeviceCount();
-  const int under = padScreenRowAt(mouseX, mouseY, pads);
+  const int under = padScreenRowAt(Session().frame.mouseX, Session().frame.mouseY, pads);
   followMouse(under);
   if (pads == 0 || (!capturing(p1) && !capturing(p2))) {
     if (pads > 0) {
@@ -426,22 +442,24 @@ void padConfigScreen() {
       moveMenuCursor(p2, kPadRows);
     }
     bool sound = false, cancel = false;
-    menuCursor = padScreenNavigation(menuCursor, p1, p2, pads, sound, cancel);
+    Session().menuCursor = padScreenNavigation(Session().menuCursor, p1, p2, pads, sound, cancel);
     if (sound) playMenuSound(kSoundCursor);
     if (cancel) playMenuSound(kSoundCancel);
   }
   if (pressed(p1, kActionPause) || pressed(p1, kActionMouseRight)) {
     playMenuSound(kSoundCancel);
-    menuCursor = 4;
+    Session().menuCursor = 4;
     dropCaptures();
     changeMode(kModeSettings, false);
-    return;
+    return false;
   }
   runPadAssignScreen(p1, 1);
   runPadAssignScreen(p2, 2);
-  if (!padScreenChoice(under)) return;
+  if (!padScreenChoice(under)) return false;
+  if (Session().menuCursor >= 1 && Session().menuCursor <= kPadRows) stepHelpBalloon();
   drawPadScreen(true);
   isMouseMoved();
+  return false;
 }
 
 }  // namespace game

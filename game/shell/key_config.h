@@ -5,7 +5,8 @@
 
 #include <cstdint>
 
-#include "game/shell/input.h"
+#include "game/core/input.h"
+#include "game/core/screen.h"
 
 namespace game {
 
@@ -45,17 +46,18 @@ int32_t firstPadMask(int bits);
 // and ends it: exchanged with the last other action that has that mask.
 void applyPadCapture(inputRecord& record, int32_t mask);
 
-// The keyboard screen's exit: back to the settings, both key files written.
-void saveKeyBindings();
-// One frame of capture on either screen.
-void runKeyAssignScreen(inputRecord& record, inputRecord& other);
-void runPadAssignScreen(inputRecord& record, int pad);
-// A player's nine bindings at a column's x offset.
-void drawKeyColumn(const inputRecord& record, int xOffset);
-void drawPadColumn(const inputRecord& record, int xOffset);
+// The keyboard configuration screen (mode 13). A frame runs its input
+// first and then draws the screen as it stands; the waits for a release
+// draw the same screen while they last.
+class KeyConfigScreen final : public Screen {
+ public:
+  bool frame() override;
+};
 
-// Mode 13's and mode 6's handlers.
-void keyConfigScreen();
-void padConfigScreen();
+// The pad configuration screen (mode 6), in the same shape.
+class PadConfigScreen final : public Screen {
+ public:
+  bool frame() override;
+};
 
 }  // namespace game

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "game/shell/widgets.h"
+#include "game/core/widgets.h"
 
 namespace game {
 namespace {

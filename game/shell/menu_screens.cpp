@@ -1,37 +1,33 @@
 // The menu screens' shared pieces.
 #include "game/shell/menu_screens.h"
 
-#include "game/shell/frame_loop.h"
-#include "game/shell/input.h"
-#include "game/shell/resources.h"
+#include "game/core/frame_loop.h"
+#include "game/core/input.h"
+#include "game/core/resources.h"
+#include "game/core/session.h"
+#include "game/core/widgets.h"
 #include "game/shell/startup.h"
-#include "game/shell/widgets.h"
 #include "library/veziv.h"
 
 namespace game {
 
-bool hoverArmed() { return mouseMoved || !hoverNeedsMove; }
+bool hoverArmed() { return Session().frame.mouseMoved || !Session().frame.hoverNeedsMove; }
 
 void followMouse(int row) {
-  if (row == 0 || !hoverArmed() || row == menuCursor) return;
-  menuCursor = row;
+  if (row == 0 || !hoverArmed() || row == Session().menuCursor) return;
+  Session().menuCursor = row;
   playMenuSound(kSoundCursor);
 }
 
 int clickedRow(int row) {
-  if (row == 0 || playerInputs[0].hold[kActionMouseLeft] != 1) return 0;
-  menuCursor = row;
+  if (row == 0 || Session().playerInputs[0].hold[kActionMouseLeft] != 1) return 0;
+  Session().menuCursor = row;
   return row;
 }
 
 void presentBanner(const std::string& text) {
   showNowLoading(text);
   veziv::PresentBackBuffer();
-}
-
-bool presentAndPump() {
-  veziv::PresentBackBuffer();
-  return veziv::PumpMessages() == 0;
 }
 
 }  // namespace game

@@ -4,6 +4,9 @@
 
 #include <string>
 
+#include "game/core/nested_loop.h"
+#include "library/veziv.h"
+
 namespace game {
 
 inline constexpr int kSoundCursor = 0;
@@ -21,18 +24,17 @@ void followMouse(int row);
 int clickedRow(int row);
 // The loading banner at the foot of the screen, presented at once.
 void presentBanner(const std::string& text);
-// One pass of a modal wait: present, then pump; false once the window is gone.
-bool presentAndPump();
 // Waits while held() reports an input still held: each pass draws the
 // screen as it stands, presents it and pumps messages. False when the
 // window went away during the wait.
 template <typename Held, typename Draw>
 bool waitForRelease(Held held, Draw draw) {
-  while (held()) {
+  return runNestedLoop([&] {
+    if (!held()) return false;
     draw();
-    if (!presentAndPump()) return false;
-  }
-  return true;
+    veziv::PresentBackBuffer();
+    return true;
+  });
 }
 
 }  // namespace game

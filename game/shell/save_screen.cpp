@@ -1,18 +1,18 @@
 // The save and load screen and the overwrite question.
 #include "game/shell/save_screen.h"
 
-#include <cmath>
 #include <cstdio>
 
 #include "game/battle/battle_frame.h"
 #include "game/battle/stage.h"
-#include "game/shell/frame_loop.h"
-#include "game/shell/input.h"
-#include "game/shell/music_voices.h"
-#include "game/shell/records.h"
-#include "game/shell/resources.h"
-#include "game/shell/slot_files.h"
-#include "game/shell/startup.h"
+#include "game/core/frame_loop.h"
+#include "game/core/input.h"
+#include "game/core/music_voices.h"
+#include "game/core/records.h"
+#include "game/core/resources.h"
+#include "game/core/save_question.h"
+#include "game/core/session.h"
+#include "game/core/slot_files.h"
 #include "library/veziv.h"
 
 namespace game {
@@ -22,10 +22,8 @@ namespace {
 constexpr int kSoundCursor = 0;
 constexpr int kSoundDecide = 1;
 constexpr int kSoundCancel = 5;
-constexpr int kSoundCaution = 18;
 constexpr int kImageBackground = 15;
 constexpr int kImageModeLabel = 85;
-constexpr double kPi = 3.14159265358979323846;
 
 // The buttons: row, picture, pushed picture, x, and the pointer's x span.
 struct screenButton {
@@ -37,15 +35,32 @@ constexpr screenButton kButtons[] = {
     {kRowTitle, 23, 24, 420, 430, 530},  {kRowEnd, 17, 18, 550, 565, 640},
 };
 
-int pulse(int base, int frame) { return base + static_cast<int>(50 * std::cos(6 * frame * kPi / 180)); }
+bool saveModeRowDisabled() { return Session().music.saveMode || getReturnMode(kModeSaveLoad) == 0; }
+bool loadModeRowDisabled() { return !Session().music.saveMode; }
 
-bool saveModeRowDisabled() { return saveMode || getReturnMode(kModeSaveLoad) == 0; }
-bool loadModeRowDisabled() { return !saveMode; }
+bool playing(int handle) { return handle != 0 && handle != -1 && veziv::IsSoundHandlePlaying(handle) == 1; }
+
+// The way back to the title; from a battle's in-game menu the battle is
+// given up.
+void goToTitle() {
+  if (getReturnMode(kModeSaveLoad) == kModeGameMenu) {
+    battle::clearBattleObjects();
+    battle::destroyStage();
+  }
+  Session().menuCursor = 1;
+  loadModeResources(kModeTitle, true);
+  veziv::StopSoundHandle(soundOf(kSoundJet));
+  veziv::StopCurrentMusic();
+  Session().music.rememberedMusic.clear();
+  veziv::StopCurrentMusic();
+  if (!playing(soundOf(kSoundTitleMusic))) veziv::PlaySoundHandle(soundOf(kSoundTitleMusic), veziv::SoundPlayLoop, 1);
+  changeMode(kModeTitle, false);
+}
 
 void leaveToBackTarget() {
-  menuCursor = 1;
+  Session().menuCursor = 1;
   changeMode(getReturnMode(kModeSaveLoad), false);
-  if (gameMode == kModeTitle) goToTitleFromSaveScreen();
+  if (Session().frame.gameMode == kModeTitle) goToTitle();
 }
 
 // From a battle's pause menu, the battle ends with the screen.
@@ -53,77 +68,6 @@ void endPausedBattle() {
   if (getReturnMode(kModeSaveLoad) != kModeGameMenu) return;
   battle::clearBattleObjects();
   battle::destroyStage();
-}
-
-void drawScreen(int32_t cursor) {
-  veziv::RenderGraphAtPoint(0, 0, graphOf(kImageBackground), 0);
-  if (cursor >= 1 && cursor <= kSlotCount) {
-    veziv::ChooseBlendMode(1, 100);
-    veziv::DrawBoxShape(30, 52 * cursor - 33, 425, 52 * cursor + 18, veziv::PackColorForScreen(255, 255, 0), 1);
-    veziv::ChooseBlendMode(0, 0);
-  }
-  drawSlotHeader();
-  veziv::DrawTextDefaultFont(28, 502, "クイック", colourRed, 0);
-  for (const screenButton& b : kButtons) {
-    const bool disabled =
-        (b.row == kRowSaveMode && saveModeRowDisabled()) || (b.row == kRowLoadMode && loadModeRowDisabled());
-    if (disabled) {
-      veziv::ChooseBlendMode(1, 90);
-      veziv::RenderGraphAtPoint(b.x, 550, graphOf(b.image), 1);
-      veziv::ChooseBlendMode(0, 0);
-    } else {
-      veziv::RenderGraphAtPoint(b.x, 550, graphOf(cursor == b.row ? b.pushed : b.image), 1);
-    }
-  }
-  veziv::RenderGraphPart(550, 140, 0, saveMode ? 0 : 32, 128, 32, graphOf(kImageModeLabel), 1, 0);
-  switch (cursor) {
-    case kRowSaveMode:
-      if (!saveModeRowDisabled()) drawHelpBalloon(112, 571, "セーブモードへ。", false);
-      break;
-    case kRowLoadMode:
-      if (!loadModeRowDisabled()) drawHelpBalloon(240, 571, "ロードモードへ。", false);
-      break;
-    case kRowBack: drawHelpBalloon(402, 571, "前の画面に戻ります。", false); break;
-    case kRowTitle: drawHelpBalloon(531, 571, "タイトルに戻ります。", false); break;
-    case kRowEnd: drawHelpBalloon(562, 571, "ゲームを終了します。", true); break;
-    default: break;
-  }
-}
-
-// The decided row's action; true ends the game.
-bool decideRow(int32_t row) {
-  switch (row) {
-    case kRowSaveMode: playRandomMenuVoice(); return false;
-    case kRowLoadMode: playRandomStartVoice(); return false;
-    case kRowBack:
-      playMenuSound(kSoundDecide);
-      leaveToBackTarget();
-      return false;
-    case kRowTitle:
-      playMenuSound(kSoundDecide);
-      if (showYesNoBox("タイトルに戻ります。", "よろしいですか？")) goToTitleFromSaveScreen();
-      return false;
-    case kRowEnd:
-      playMenuSound(kSoundDecide);
-      if (!showYesNoBox("終了します。", "よろしいですか？")) return false;
-      endPausedBattle();
-      return true;
-    default: break;
-  }
-  const int slot = row - 1;
-  if (saveMode) {
-    runSaveScreen(slot);
-  } else if (slotTable.present[slot] != 0) {
-    endPausedBattle();
-    veziv::StopCurrentMusic();
-    veziv::StopFileSoundPlayer();
-    stopAllSounds();
-    stopMusic();
-    loadGameFromMenu(slot);
-  } else {
-    playMenuSound(kSoundCancel);
-  }
-  return false;
 }
 
 }  // namespace
@@ -154,153 +98,142 @@ int32_t pointerRow(int x, int y) {
   return 0;
 }
 
-std::string saveCaption(const std::tm& t) {
-  char text[kCaptionSize];
-  std::snprintf(text, sizeof text, "%04d年%02d月%02d日 %02d時%02d分", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday,
-                t.tm_hour, t.tm_min);
-  return text;
-}
-
 void drawSlotHeader() {
   for (int i = 1; i <= kSlotCount; ++i) {
     const int y = 19 + 52 * (i - 1);
     const int slot = i - 1;
-    veziv::RenderGraphStretched(35, y, 99, y + 48, slotTable.thumbnails[slot], 0);
-    if (slotTable.present[slot] == 0) {
-      veziv::DrawTextDefaultFont(120, y, "EMPTY", colourWhite, 0);
+    veziv::RenderGraphStretched(35, y, 99, y + 48, Session().slotTable.thumbnails[slot], 0);
+    if (Session().slotTable.present[slot] == 0) {
+      veziv::DrawTextDefaultFont(120, y, "EMPTY", Session().colours.white, 0);
       continue;
     }
-    const gameHeader& h = slotTable.headers[slot];
-    veziv::DrawFormattedTextDefaultFont(120, y, colourWhite, "所持金：%d", h.money);
-    veziv::DrawFormattedTextDefaultFont(280, y, colourWhite, "難易度：%d", h.difficulty);
-    veziv::DrawFormattedTextDefaultFont(120, y + 18, colourWhite, "%s", h.caption);
+    const gameHeader& h = Session().slotTable.headers[slot];
+    veziv::DrawFormattedTextDefaultFont(120, y, Session().colours.white, "所持金：%d", h.money);
+    veziv::DrawFormattedTextDefaultFont(280, y, Session().colours.white, "難易度：%d", h.difficulty);
+    veziv::DrawFormattedTextDefaultFont(120, y + 18, Session().colours.white, "%s", h.caption);
   }
-  if (menuCursor < 1 || menuCursor > kSlotCount) return;
-  const int slot = menuCursor - 1;
-  if (slotTable.present[slot] != 0) {
-    veziv::DrawFormattedTextDefaultFont(470, 190, colourWhite, "所持金:%d", slotTable.headers[slot].money);
-    veziv::DrawFormattedTextDefaultFont(470, 210, colourWhite, "難易度：%d", slotTable.headers[slot].difficulty);
+  if (Session().menuCursor < 1 || Session().menuCursor > kSlotCount) return;
+  const int slot = Session().menuCursor - 1;
+  if (Session().slotTable.present[slot] != 0) {
+    veziv::DrawFormattedTextDefaultFont(470, 190, Session().colours.white, "所持金:%d",
+                                        Session().slotTable.headers[slot].money);
+    veziv::DrawFormattedTextDefaultFont(470, 210, Session().colours.white, "難易度：%d",
+                                        Session().slotTable.headers[slot].difficulty);
   }
-  veziv::RenderGraphAtPoint(460, 289, slotTable.thumbnails[slot], 0);
+  veziv::RenderGraphAtPoint(460, 289, Session().slotTable.thumbnails[slot], 0);
 }
 
-bool saveLoadScreen() {
-  static int32_t previousRow = 1;
-  inputRecord& p1 = playerInputs[0];
-  updateMouseButtons(p1);
-  const int32_t before = menuCursor;
-  moveMenuCursor(p1, kRowEnd);
-  menuCursor = skipDisabledRows(menuCursor, p1.hold[kActionDown] == 1, p1.hold[kActionUp] == 1, saveModeRowDisabled(),
-                                loadModeRowDisabled());
-  const bool keysMoved = menuCursor != before;
-  const int32_t under = pointerRow(mouseX, mouseY);
-  if ((mouseMoved || !hoverNeedsMove) && under != 0) menuCursor = under;
-  const bool disabledRow =
-      (menuCursor == kRowSaveMode && saveModeRowDisabled()) || (menuCursor == kRowLoadMode && loadModeRowDisabled());
-  if (!keysMoved && menuCursor != previousRow && !disabledRow) playMenuSound(kSoundCursor);
-  previousRow = menuCursor;
+bool SaveLoadScreen::frame() {
+  const bool end = update();
+  if (!end && Session().frame.gameMode == kModeSaveLoad) draw();
+  isMouseMoved();
+  return end;
+}
 
-  if (drawThisFrame) drawScreen(menuCursor);
+bool SaveLoadScreen::update() {
+  GameSession& s = Session();
+  inputRecord& p1 = s.playerInputs[0];
+  updateMouseButtons(p1);
+  const int32_t before = s.menuCursor;
+  moveMenuCursor(p1, kRowEnd);
+  s.menuCursor = skipDisabledRows(s.menuCursor, p1.hold[kActionDown] == 1, p1.hold[kActionUp] == 1,
+                                  saveModeRowDisabled(), loadModeRowDisabled());
+  const bool keysMoved = s.menuCursor != before;
+  const int32_t under = pointerRow(s.frame.mouseX, s.frame.mouseY);
+  if ((s.frame.mouseMoved || !s.frame.hoverNeedsMove) && under != 0) s.menuCursor = under;
+  const bool disabledRow = (s.menuCursor == kRowSaveMode && saveModeRowDisabled()) ||
+                           (s.menuCursor == kRowLoadMode && loadModeRowDisabled());
+  if (!keysMoved && s.menuCursor != previousRow_ && !disabledRow) playMenuSound(kSoundCursor);
+  previousRow_ = s.menuCursor;
+  if (s.frame.drawThisFrame && s.menuCursor >= kRowSaveMode && s.menuCursor <= kRowEnd && !disabledRow) {
+    stepHelpBalloon();
+  }
 
   if (p1.hold[kActionPause] == 1 || p1.hold[kActionMouseRight] == 1) {
     playMenuSound(kSoundCancel);
+    draw();
     leaveToBackTarget();
     return false;
   }
   const bool clicked = p1.hold[kActionMouseLeft] == 1 && under != 0;
-  if (p1.hold[kActionShot] == 1 || clicked) return decideRow(menuCursor);
+  if (p1.hold[kActionShot] == 1 || clicked) {
+    // Boxes, the save question and the way out start over the screen as it stands.
+    draw();
+    return decideRow(s.menuCursor);
+  }
   return false;
 }
 
-std::vector<int> stepSaveQuestion(saveQuestion& q, const saveQuestionInput& in) {
-  std::vector<int> sounds;
-  if (in.leftOrRight) {
-    sounds.push_back(kSoundCursor);
-    q.yes = !q.yes;
+void SaveLoadScreen::draw() const {
+  if (!Session().frame.drawThisFrame) return;
+  const int32_t cursor = Session().menuCursor;
+  veziv::RenderGraphAtPoint(0, 0, graphOf(kImageBackground), 0);
+  if (cursor >= 1 && cursor <= kSlotCount) {
+    veziv::ChooseBlendMode(1, 100);
+    veziv::DrawBoxShape(30, 52 * cursor - 33, 425, 52 * cursor + 18, veziv::PackColorForScreen(255, 255, 0), 1);
+    veziv::ChooseBlendMode(0, 0);
   }
-  if (in.hover && in.overButton >= 0 && q.yes != (in.overButton == 0)) {
-    q.yes = in.overButton == 0;
-    sounds.push_back(kSoundCursor);
+  drawSlotHeader();
+  veziv::DrawTextDefaultFont(28, 502, "クイック", Session().colours.red, 0);
+  for (const screenButton& b : kButtons) {
+    const bool disabled =
+        (b.row == kRowSaveMode && saveModeRowDisabled()) || (b.row == kRowLoadMode && loadModeRowDisabled());
+    if (disabled) {
+      veziv::ChooseBlendMode(1, 90);
+      veziv::RenderGraphAtPoint(b.x, 550, graphOf(b.image), 1);
+      veziv::ChooseBlendMode(0, 0);
+    } else {
+      veziv::RenderGraphAtPoint(b.x, 550, graphOf(cursor == b.row ? b.pushed : b.image), 1);
+    }
   }
-  // A click decides the button it lands on, hovered first or not.
-  if (in.click && in.overButton >= 0) q.yes = in.overButton == 0;
-  if (in.shot || (in.click && in.overButton >= 0)) {
-    q.decided = true;
-    sounds.push_back(kSoundDecide);
-    q.cancelled = in.pauseHeld || !q.yes;
-  } else if (in.pauseHeld) {
-    q.cancelled = true;
+  veziv::RenderGraphPart(550, 140, 0, Session().music.saveMode ? 0 : 32, 128, 32, graphOf(kImageModeLabel), 1, 0);
+  switch (cursor) {
+    case kRowSaveMode:
+      if (!saveModeRowDisabled()) drawHelpBalloon(112, 571, "セーブモードへ。", false);
+      break;
+    case kRowLoadMode:
+      if (!loadModeRowDisabled()) drawHelpBalloon(240, 571, "ロードモードへ。", false);
+      break;
+    case kRowBack: drawHelpBalloon(402, 571, "前の画面に戻ります。", false); break;
+    case kRowTitle: drawHelpBalloon(531, 571, "タイトルに戻ります。", false); break;
+    case kRowEnd: drawHelpBalloon(562, 571, "ゲームを終了します。", true); break;
+    default: break;
   }
-  return sounds;
 }
 
-bool runSaveScreen(int slot) {
-  if (slot < 0 || slot >= kSlotCount) return false;
-  const veziv::GraphHandle under = veziv::CreateEmptyGraph(800, 600, 0);
-  veziv::CaptureScreenToGraph(0, 0, 800, 600, under);
-  playMenuSound(kSoundCaution);
-  saveQuestion q;
-  inputRecord& p1 = playerInputs[0];
-  while (!q.decided && !q.cancelled) {
-    ++frameCounter;
-    veziv::RenderGraphAtPoint(0, 0, under, 0);
-    veziv::ChooseBlendMode(1, 120);
-    veziv::DrawBoxShape(0, 0, 800, 600, colourBlack, 1);
-    veziv::ChooseBlendMode(0, 0);
-    drawWindowFrame(200, 200, 400, 200);
-    veziv::DrawTextDefaultFont(220, 300, "上書きします。よろしいですか？", colourWhite, 0);
-    veziv::RenderGraphStretched(260, 210, 340, 270, slotTable.thumbnails[slot], 0);
-    veziv::DrawTextDefaultFont(380, 230, "⇒", colourWhite, 0);
-    veziv::RenderGraphStretched(440, 210, 520, 270, backdropCapture, 0);
-    updateInput(p1, 1);
-    updateMouseButtons(p1);
-    // The keys flip the choice before the bars are drawn.
-    saveQuestionInput flip;
-    flip.leftOrRight = p1.hold[kActionLeft] == 1 || p1.hold[kActionRight] == 1;
-    for (int id : stepSaveQuestion(q, flip)) playMenuSound(id);
-    saveQuestionInput in;
-    drawCursorBar(230, 360, 150, q.yes ? pulse(150, frameCounter) : 255);
-    drawCursorBar(420, 360, 150, q.yes ? 255 : pulse(150, frameCounter));
-    veziv::DrawTextWithFont(240, 361, "はい", colourWhite, boxFont, 0, 0);
-    veziv::DrawTextWithFont(425, 361, "いいえ(Esc)", colourWhite, boxFont, 0, 0);
-    isMouseMoved();
-    veziv::PresentBackBuffer();
-    in.hover = mouseMoved || !hoverNeedsMove;
-    if (mouseY >= 360 && mouseY <= 382) {
-      if (mouseX >= 230 && mouseX <= 380) in.overButton = 0;
-      if (mouseX >= 420 && mouseX <= 560) in.overButton = 1;
-    }
-    in.shot = p1.hold[kActionShot] == 1;
-    in.click = p1.hold[kActionMouseLeft] == 1;
-    in.pauseHeld = p1.hold[kActionPause] != 0;
-    for (int id : stepSaveQuestion(q, in)) playMenuSound(id);
-    if (q.decided) break;
-    // The window closing is no answer: the slot stays as it is.
-    if (veziv::PumpMessages() != 0 || veziv::ClearDrawTarget() != 0) q.cancelled = true;
+bool SaveLoadScreen::decideRow(int32_t row) {
+  switch (row) {
+    case kRowSaveMode: playRandomMenuVoice(); return false;
+    case kRowLoadMode: playRandomStartVoice(); return false;
+    case kRowBack:
+      playMenuSound(kSoundDecide);
+      leaveToBackTarget();
+      return false;
+    case kRowTitle:
+      playMenuSound(kSoundDecide);
+      if (showYesNoBox("タイトルに戻ります。", "よろしいですか？")) goToTitle();
+      return false;
+    case kRowEnd:
+      playMenuSound(kSoundDecide);
+      if (!showYesNoBox("終了します。", "よろしいですか？")) return false;
+      endPausedBattle();
+      return true;
+    default: break;
   }
-  if (q.decided && !q.cancelled) {
-    veziv::RenderGraphAtPoint(0, 0, under, 0);
-    veziv::ChooseBlendMode(1, 120);
-    veziv::DrawBoxShape(0, 0, 800, 600, colourBlack, 1);
-    veziv::ChooseBlendMode(0, 0);
-    veziv::DrawTextDefaultFont(300, 250, "セーブ中・・・", colourWhite, 0);
-    veziv::PresentBackBuffer();
+  const int slot = row - 1;
+  if (Session().music.saveMode) {
+    runSaveScreen(slot);
+  } else if (Session().slotTable.present[slot] != 0) {
+    endPausedBattle();
+    veziv::StopCurrentMusic();
+    veziv::StopFileSoundPlayer();
+    stopAllSounds();
+    stopMusic();
+    loadGameFromMenu(slot);
+  } else {
+    playMenuSound(kSoundCancel);
   }
-  veziv::RenderGraphAtPoint(0, 0, under, 0);
-  veziv::FreeGraphHandle(under, 0);
-  if (q.cancelled) return false;
-
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  const std::string caption = saveCaption(local);
-  std::snprintf(playerHeaders[0].caption, sizeof playerHeaders[0].caption, "%s", caption.c_str());
-  storeHoldings();
-  slotTable.headers[slot] = playerHeaders[0];
-  slotTable.present[slot] = 1;
-  const bool written = writeSlot(slot);
-  readSlotHeaders();
-  return written;
+  return false;
 }
 
 }  // namespace game

@@ -1,21 +1,23 @@
 // The overwrite question in a running game: a decided "yes" writes the slot,
 // a window closed while the question shows writes nothing.
-#include <cstring>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
-#include "game/story/story_scene.h"
-#include "game/shell/frame_loop.h"
-#include "game/shell/resources.h"
+#include "game/core/frame_loop.h"
+#include "game/core/resources.h"
+#include "game/core/save_question.h"
+#include "game/core/session.h"
+#include "game/core/settings.h"
+#include "game/core/slot_files.h"
+#include "game/core/story_site_test_support.h"
 #include "game/shell/save_screen.h"
-#include "game/shell/settings.h"
-#include "game/shell/slot_files.h"
 #include "game/shell/startup.h"
 #include "library/veziv.h"
 #include "platform/input/input_test_support.h"
@@ -32,8 +34,14 @@ Answer answer = Answer::kShotKey;
 bool questionReturned = false;
 bool questionSaved = false;
 
-bool askOnce() {
-  if (!drawThisFrame) return false;
+// The title's first drawn frame asks the question once.
+class AskOnce final : public Screen {
+ public:
+  bool frame() override;
+};
+
+bool AskOnce::frame() {
+  if (!Session().frame.drawThisFrame) return false;
   platform::window::ForgetPresentedFrames();
   if (answer == Answer::kShotKey) {
     platform::input::test::ScriptKey(0x2C, true);     // Z, the shot key
@@ -60,35 +68,28 @@ class SaveQuestionRun : public ::testing::Test {
     setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
     for (const char* d : {"stages", "story", "voice", "image", "audio"}) fs::create_directory(d);
     platform::window::ForgetPresentedFrames();
-    resetFrameState();
-    resetResources();
-    settingsRecord = settingsRecordData{};
-    title_ = modeHandlers[kModeTitle];
-    modeHandlers[kModeTitle] = askOnce;
+    Session().settings = settingsRecordData{};
+    Session().screens[kModeTitle] = &askOnce_;
+    Session().story = &story_;
     questionReturned = questionSaved = false;
     // A story slot names the script it replays.
-    std::strcpy(story::storyScene.scriptName, "story/part1.txt");
+    story_.saved.script = "story/part1.txt";
   }
   void TearDown() override {
-    modeHandlers[kModeTitle] = title_;
     platform::window::ForgetPresentedFrames();
     veziv::FileStreamSetCurrentDir(old_.c_str());
     fs::current_path(old_);
     fs::remove_all(folder_);
-    resetFrameState();
-    resetResources();
-    settingsRecord = settingsRecordData{};
-    slotTable = slotTableRecord{};
-    story::storyScene.scriptName[0] = '\0';
   }
   fs::path old_;
   std::string folder_;
-  ModeHandler title_ = nullptr;
+  AskOnce askOnce_;
+  test::RecordingStory story_;
 };
 
 TEST_F(SaveQuestionRun, ADecidedYesWritesTheSlot) {
   answer = Answer::kShotKey;
-  runGame();
+  runGame(Session());
   ASSERT_TRUE(questionReturned);
   EXPECT_TRUE(questionSaved);
   EXPECT_FALSE(fs::exists("save/temp.jpeg"));
@@ -102,13 +103,13 @@ TEST_F(SaveQuestionRun, ADecidedYesWritesTheSlot) {
   EXPECT_EQ(c.thumbnail[1], 0xD8);
   EXPECT_EQ(c.thumbnail[c.thumbnail.size() - 2], 0xFF);
   EXPECT_EQ(c.thumbnail.back(), 0xD9);
-  EXPECT_EQ(slotTable.present[0], 1);  // the headers were read again
-  EXPECT_EQ(std::string(slotTable.headers[0].caption).size(), std::string("2026年12月11日 03時25分").size());
+  EXPECT_EQ(Session().slotTable.present[0], 1);  // the headers were read again
+  EXPECT_EQ(std::string(Session().slotTable.headers[0].caption).size(), std::string("2026年12月11日 03時25分").size());
 }
 
 TEST_F(SaveQuestionRun, AWindowClosedDuringTheQuestionWritesNothing) {
   answer = Answer::kCloseWindow;
-  runGame();
+  runGame(Session());
   ASSERT_TRUE(questionReturned);
   EXPECT_FALSE(questionSaved);
   EXPECT_FALSE(fs::exists("save/slot1.dat"));

@@ -4,11 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include "game/core/frame_loop.h"
+#include "game/core/input.h"
+#include "game/core/music_voices.h"
+#include "game/core/session.h"
+#include "game/core/slot_files.h"
 #include "game/shell/battle_menus.h"
-#include "game/shell/frame_loop.h"
-#include "game/shell/input.h"
-#include "game/shell/music_voices.h"
-#include "game/shell/slot_files.h"
 #include "game/shell/startup.h"
 
 namespace game {
@@ -63,63 +64,6 @@ TEST(SaveScreenRows, ThePointersRows) {
   for (const Case& c : cases) EXPECT_EQ(pointerRow(c.x, c.y), c.row) << c.x << "," << c.y;
 }
 
-TEST(SaveScreenRows, TheCaptionOfASave) {
-  std::tm t{};
-  t.tm_year = 2026 - 1900;
-  t.tm_mon = 0;
-  t.tm_mday = 5;
-  t.tm_hour = 7;
-  t.tm_min = 3;
-  EXPECT_EQ(saveCaption(t), "2026年01月05日 07時03分");
-}
-
-TEST(SaveQuestion, StepsFromYesToASaveOrNone) {
-  struct Case {
-    const char* what;
-    std::vector<saveQuestionInput> passes;
-    bool decided, cancelled, yes;
-  };
-  saveQuestionInput flip, shot, click0, click1, hover1, pause, shotPause;
-  flip.leftOrRight = true;
-  shot.shot = true;
-  click0.click = true;
-  click0.overButton = 0;
-  click1.click = true;
-  click1.overButton = 1;
-  hover1.hover = true;
-  hover1.overButton = 1;
-  pause.pauseHeld = true;
-  shotPause.shot = true;
-  shotPause.pauseHeld = true;
-  saveQuestionInput clickOutside;
-  clickOutside.click = true;
-  const Case cases[] = {
-      {"shot at once saves", {shot}, true, false, true},
-      {"flip then shot: no", {flip, shot}, true, true, false},
-      {"flip twice then shot", {flip, flip, shot}, true, false, true},
-      {"pause held while deciding yes", {shotPause}, true, true, true},
-      {"pause alone leaves", {pause}, false, true, true},
-      {"a click on yes", {click0}, true, false, true},
-      {"a click on no", {click1}, true, true, false},
-      {"hovering no then shot", {hover1, shot}, true, true, false},
-      {"a click beside the buttons", {clickOutside}, false, false, true},
-  };
-  for (const Case& c : cases) {
-    saveQuestion q;
-    for (const saveQuestionInput& in : c.passes) {
-      if (q.decided || q.cancelled) break;
-      stepSaveQuestion(q, in);
-    }
-    EXPECT_EQ(q.decided, c.decided) << c.what;
-    EXPECT_EQ(q.cancelled, c.cancelled) << c.what;
-    EXPECT_EQ(q.yes, c.yes) << c.what;
-  }
-  saveQuestion q;
-  EXPECT_EQ(stepSaveQuestion(q, flip), std::vector<int>{0});
-  EXPECT_EQ(stepSaveQuestion(q, hover1), std::vector<int>{});  // already on no: silent
-  EXPECT_EQ(stepSaveQuestion(q, shot), std::vector<int>{1});
-}
-
 TEST(ResultMenuRows, TheStoryRowOnlyInAStoryGame) {
   EXPECT_EQ(resultMenuRow(2, false, true), 3);
   EXPECT_EQ(resultMenuRow(2, false, false), 1);
@@ -127,78 +71,65 @@ TEST(ResultMenuRows, TheStoryRowOnlyInAStoryGame) {
   EXPECT_EQ(resultMenuRow(4, false, true), 4);
 }
 
-// The screen's handler frame by frame, with the other modes' handlers idle.
+// The screen frame by frame; the other modes have no screen in the table.
 class SaveScreenFrames : public ::testing::Test {
  protected:
   void SetUp() override {
-    resetFrameState();
-    for (ModeHandler& h : saved_) h = nullptr;
-    for (int m = 0; m < kModeCount; ++m) {
-      saved_[m] = modeHandlers[m];
-      if (m != kModeSaveLoad) modeHandlers[m] = [] { return false; };
-    }
-    gameMode = kModeSaveLoad;
-    hoverNeedsMove = true;
-    mouseMoved = false;
-    playerInputs[0] = resetInputRecord();
-  }
-  void TearDown() override {
-    for (int m = 0; m < kModeCount; ++m) modeHandlers[m] = saved_[m];
-    resetFrameState();
-    saveMode = true;
-    menuCursor = 1;
-    playerInputs[0] = resetInputRecord();
+    Session().frame.gameMode = kModeSaveLoad;
+    Session().frame.hoverNeedsMove = true;
+    Session().frame.mouseMoved = false;
+    Session().playerInputs[0] = resetInputRecord();
   }
   // One frame with a press of one action (hold count 1), then its release.
-  static bool press(int action) {
-    playerInputs[0].hold[action] = 1;
-    const bool end = saveLoadScreen();
-    playerInputs[0].hold[action] = 0;
+  bool press(int action) {
+    Session().playerInputs[0].hold[action] = 1;
+    const bool end = screen_.frame();
+    Session().playerInputs[0].hold[action] = 0;
     return end;
   }
-  ModeHandler saved_[kModeCount];
+  SaveLoadScreen screen_;
 };
 
 TEST_F(SaveScreenFrames, FromTheTitleInLoadModeTheCursorSkipsBothModeButtons) {
   setReturnMode(kModeSaveLoad, kModeTitle);
-  saveMode = false;
-  menuCursor = kSlotCount;
+  Session().music.saveMode = false;
+  Session().menuCursor = kSlotCount;
   press(kActionDown);
-  EXPECT_EQ(menuCursor, kRowBack);
+  EXPECT_EQ(Session().menuCursor, kRowBack);
   press(kActionUp);
-  EXPECT_EQ(menuCursor, kSlotCount);
+  EXPECT_EQ(Session().menuCursor, kSlotCount);
 }
 
 TEST_F(SaveScreenFrames, FromThePauseMenuInSaveModeOnlySaveIsSkipped) {
   setReturnMode(kModeSaveLoad, kModeGameMenu);
-  saveMode = true;
-  menuCursor = kSlotCount;
+  Session().music.saveMode = true;
+  Session().menuCursor = kSlotCount;
   press(kActionDown);
-  EXPECT_EQ(menuCursor, kRowLoadMode);
+  EXPECT_EQ(Session().menuCursor, kRowLoadMode);
   press(kActionUp);
-  EXPECT_EQ(menuCursor, kSlotCount);
+  EXPECT_EQ(Session().menuCursor, kSlotCount);
 }
 
 TEST_F(SaveScreenFrames, BackLeadsWhereTheCallerSaid) {
   setReturnMode(kModeSaveLoad, kModeBattleResult);
-  menuCursor = 5;
+  Session().menuCursor = 5;
   EXPECT_FALSE(press(kActionPause));
-  EXPECT_EQ(gameMode, kModeBattleResult);
-  EXPECT_EQ(menuCursor, 1);
+  EXPECT_EQ(Session().frame.gameMode, kModeBattleResult);
+  EXPECT_EQ(Session().menuCursor, 1);
 
-  gameMode = kModeSaveLoad;
-  menuCursor = kRowBack;
+  Session().frame.gameMode = kModeSaveLoad;
+  Session().menuCursor = kRowBack;
   EXPECT_FALSE(press(kActionShot));
-  EXPECT_EQ(gameMode, kModeBattleResult);
+  EXPECT_EQ(Session().frame.gameMode, kModeBattleResult);
 }
 
 TEST_F(SaveScreenFrames, LoadingAnEmptySlotDoesNothing) {
   setReturnMode(kModeSaveLoad, kModeTitle);
-  saveMode = false;
-  menuCursor = 3;
+  Session().music.saveMode = false;
+  Session().menuCursor = 3;
   EXPECT_FALSE(press(kActionShot));
-  EXPECT_EQ(gameMode, kModeSaveLoad);
-  EXPECT_EQ(menuCursor, 3);
+  EXPECT_EQ(Session().frame.gameMode, kModeSaveLoad);
+  EXPECT_EQ(Session().menuCursor, 3);
 }
 
 }  // namespace

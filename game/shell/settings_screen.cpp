@@ -6,21 +6,18 @@
 
 #include "game/battle/stage.h"
 #include "game/battle/stage_events.h"
-#include "game/shell/frame_loop.h"
-#include "game/shell/input.h"
+#include "game/core/frame_loop.h"
+#include "game/core/input.h"
+#include "game/core/music_voices.h"
+#include "game/core/resources.h"
+#include "game/core/session.h"
+#include "game/core/settings.h"
+#include "game/core/widgets.h"
 #include "game/shell/menu_screens.h"
-#include "game/shell/music_voices.h"
-#include "game/shell/resources.h"
-#include "game/shell/settings.h"
 #include "game/shell/startup.h"
-#include "game/shell/widgets.h"
-#include "game/story/story_scene.h"
 #include "library/veziv.h"
 
 namespace game {
-
-int32_t sliderAdjusting = kNotAdjusting;
-bool sliderDragging = false;
 
 namespace {
 
@@ -88,11 +85,11 @@ SettingsRow rowOf(int row) {
 // The value behind a slider row (5 text speed, 6 to 9 the volumes).
 int32_t& sliderValue(int row) {
   switch (row) {
-    case 5: return settingsRecord.textSpeed;
-    case 6: return settingsRecord.bgmVolume;
-    case 7: return settingsRecord.seVolume;
-    case 8: return settingsRecord.voiceVolume;
-    default: return settingsRecord.radioVolume;
+    case 5: return Session().settings.textSpeed;
+    case 6: return Session().settings.bgmVolume;
+    case 7: return Session().settings.seVolume;
+    case 8: return Session().settings.voiceVolume;
+    default: return Session().settings.radioVolume;
   }
 }
 
@@ -104,130 +101,41 @@ bool playing(int id) {
   return h != 0 && h != -1 && veziv::IsSoundHandlePlaying(h) == 1;
 }
 
-void leaveSettings() {
-  menuCursor = 1;
-  changeMode(getReturnMode(kModeSettings), false);
-  sliderAdjusting = kNotAdjusting;
-  sliderDragging = false;
-  saveConfig();
-}
-
 void switchScreenMode(bool toWindow) {
-  if (windowedMode == toWindow) {
-    noticeQueue.push_back({toWindow ? "すでにウィンドウモードです。" : "すでにフルスクリーンモードです。", "OK"});
+  if (Session().windowedMode == toWindow) {
+    Session().frame.noticeQueue.push_back(
+        {toWindow ? "すでにウィンドウモードです。" : "すでにフルスクリーンモードです。", "OK"});
     return;
   }
   saveConfig();
-  updateInput(playerInputs[0], 1);
-  updateMouseButtons(playerInputs[0]);
+  updateInput(Session().playerInputs[0], 1);
+  updateMouseButtons(Session().playerInputs[0]);
   veziv::SwitchWindowedMode(toWindow ? 1 : 0);
-  windowedMode = toWindow;
+  Session().windowedMode = toWindow;
   reloadAfterScreenChange();
 }
 
 // A sound restart took every sound with it: the game's handle caches are
 // cleared without deleting, as their numbers may name new sounds by now.
 void forgetSoundHandles() {
-  std::fill(std::begin(resourceRegistry.sounds), std::end(resourceRegistry.sounds), 0);
+  std::fill(std::begin(Session().registry.sounds), std::end(Session().registry.sounds), 0);
   if (battle::battleStage* stage = battle::currentStage()) battle::reloadRadioVoicesAfterSoundRestart(*stage);
-  for (story::messagePage& page : story::storyScene.pages) page.voiceHandle = -1;
-}
-
-// The story's page voices loaded again from their files (a page without a
-// voice keeps -1 from the failed load).
-void reloadPageVoices() {
-  for (story::messagePage& page : story::storyScene.pages) {
-    page.voiceHandle = veziv::LoadSoundFileToHandle(page.voice, 3, -1);
-  }
+  Session().storySite().forgetVoices();
 }
 
 void deleteSound(int id) {
-  const int h = resourceRegistry.sounds[id];
+  const int h = Session().registry.sounds[id];
   if (h != 0 && h != -1) veziv::DeleteSoundHandle(h, 0);
-  resourceRegistry.sounds[id] = 0;
-}
-
-void drawSettings() {
-  veziv::RenderGraphAtPoint(0, 0, graphOf(kImageBackground), 0);
-  const SettingsRow row = rowOf(menuCursor);
-  if (menuCursor != 20) {
-    const bool yellow = menuCursor >= 5 && menuCursor <= 9 && (sliderAdjusting != kNotAdjusting || sliderDragging);
-    veziv::ChooseBlendMode(1, 100);
-    veziv::DrawBoxFilled(row.highlight.x1, row.highlight.y1, row.highlight.x2, row.highlight.y2,
-                         yellow ? veziv::PackColorForScreen(255, 255, 0) : colourRed);
-    veziv::ChooseBlendMode(0, 0);
-  }
-  const int32_t speed = settingsRecord.textSpeed;
-  if (speed == kMaxTextSpeed) {
-    veziv::DrawTextDefaultFont(35, 556, "待ち時間なし", colourWhite, 0);
-  } else {
-    veziv::DrawFormattedTextDefaultFont(35, 556, colourWhite, "%d 文字/秒", speed);
-  }
-  veziv::RenderGraphAtPoint(2 * speed + 3, 533, graphOf(kImageKnob), 1);
-  for (int i = 0; i < 4; ++i) {
-    const int32_t v = sliderValue(kSliderRows[i]);
-    veziv::RenderGraphAtPoint(440 + 3 * v, kSliderY[i], graphOf(kImageKnob), 1);
-    veziv::DrawFormattedTextDefaultFont(740, kSliderY[i] + 15, colourWhite, "%d％", v);
-  }
-  const bool direct = settingsRecord.midiMode != 0;
-  veziv::DrawTextDefaultFont(440, 510, "DirectMusic", direct ? colourWhite : colourGrey, 0);
-  veziv::DrawTextDefaultFont(590, 510, "MCI", direct ? colourGrey : colourWhite, 0);
-  if (direct) {
-    veziv::DrawTextWithFont(440, 532, "(MIDI音量調整可)", colourBlack, gameFont, 0, 0);
-  } else {
-    veziv::DrawTextWithFont(440, 532, "(MIDI音量調整不可、高速)", colourBlack, gameFont, 0, 0);
-    veziv::DrawTextWithFont(358, 83, "(MIDI再生モードがMCIなので、MIDI音楽の音量調節はできません。)", colourRed, gameFont,
-                            0, 0);
-  }
-  if (menuCursor == 20) {
-    veziv::RenderGraphAtPoint(685, 535, graphOf(kImageBackPushed), 1);
-  } else {
-    veziv::RenderGraphAtPoint(684, 535, graphOf(kImageBack), 1);
-  }
-  for (int k = 0; k < kToggleCount; ++k) {
-    const Box b = voiceToggleBox(k);
-    veziv::RenderGraphAtPoint(b.x1, b.y1, namePlateSheet[k], 1);
-    if (settingsRecord.voiceEnabled[k] != 0) veziv::RenderGraphAtPoint(b.x1 + 66, b.y1 + 7, graphOf(kImageCheck), 1);
-  }
-  if (settingsRecord.battleEventsOn != 0) veziv::RenderGraphAtPoint(613, 446, graphOf(kImageCheck), 1);
-  if (!sliderDragging) drawHelpBalloon(row.helpX, row.helpY, row.help, row.helpToLeft);
-}
-
-// The left and right keys on the adjusted slider; shot ends the adjusting.
-void adjustSlider(inputRecord& p1) {
-  const bool left = sliderStepDue(p1.hold[kActionLeft]);
-  const bool right = sliderStepDue(p1.hold[kActionRight]);
-  if (left || right) {
-    int32_t& value = sliderValue(sliderRow(sliderAdjusting));
-    value = stepSliderValue(value, right ? 1 : -1, sliderAdjusting == 5);
-    if (sliderAdjusting != 5) applyAllVolumes();
-    playMenuSound(kSoundCursor);
-  }
-  if (p1.hold[kActionShot] == 1) {
-    playMenuSound(kSoundDecide);
-    sliderAdjusting = kNotAdjusting;
-    updateInput(p1, 1);
-  }
-}
-
-void navigate(const inputRecord& p1) {
-  const int32_t before = menuCursor;
-  moveMenuCursor(p1, kSettingsRows);
-  if (menuCursor != before) menuCursor = settingsVerticalStep(menuCursor, p1.hold[kActionUp] == 1,
-                                                              p1.hold[kActionDown] == 1);
-  const bool right = p1.hold[kActionRight] == 1;
-  if (right || p1.hold[kActionLeft] == 1) {
-    menuCursor = settingsSideStep(menuCursor, right);
-    playMenuSound(kSoundCursor);
-  }
+  Session().registry.sounds[id] = 0;
 }
 
 // Takes the mouse x into the slider whose area the mouse is in.
 void dragSlider() {
   for (int row = 5; row <= 9; ++row) {
-    if (!rowOf(row).mouse.holds(mouseX, mouseY)) continue;
+    if (!rowOf(row).mouse.holds(Session().frame.mouseX, Session().frame.mouseY)) continue;
     int32_t value = 0;
-    const bool reached = row == 5 ? textSpeedAtMouse(mouseX, value) : volumeAtMouse(mouseX, value);
+    const bool reached =
+        row == 5 ? textSpeedAtMouse(Session().frame.mouseX, value) : volumeAtMouse(Session().frame.mouseX, value);
     if (reached) sliderValue(row) = value;
   }
 }
@@ -236,47 +144,9 @@ void dragSlider() {
 int mouseRow() {
   for (int row = 1; row <= kSettingsRows; ++row) {
     if (row >= kFirstToggleRow && row < kFirstToggleRow + kToggleCount) continue;
-    if (rowOf(row).mouse.holds(mouseX, mouseY)) return row;
+    if (rowOf(row).mouse.holds(Session().frame.mouseX, Session().frame.mouseY)) return row;
   }
   return 0;
-}
-
-void select(int row, bool byMouse) {
-  playMenuSound(kSoundDecide);
-  switch (row) {
-    case 20: leaveSettings(); break;
-    case 18: changeMidiMode(1); break;
-    case 19: changeMidiMode(0); break;
-    case 4:
-      menuCursor = 22;
-      changeMode(kModePadConfig, false);
-      sliderAdjusting = kNotAdjusting;
-      break;
-    case 3:
-      menuCursor = 21;
-      changeMode(kModeKeyConfig, false);
-      break;
-    case 5:
-      if (!byMouse) {
-        sliderAdjusting = 5;
-      } else {
-        int32_t speed = 0;
-        if (textSpeedAtMouse(mouseX, speed)) settingsRecord.textSpeed = speed;
-      }
-      break;
-    case 6:
-    case 7:
-    case 8:
-    case 9:
-      if (!byMouse) sliderAdjusting = row - 5;
-      break;
-    case 17: settingsRecord.battleEventsOn = settingsRecord.battleEventsOn != 0 ? 0 : 1; break;
-    case 1: switchScreenMode(false); break;
-    case 2: switchScreenMode(true); break;
-    default:
-      if (row >= kFirstToggleRow && row < kFirstToggleRow + kToggleCount) toggleCharacterVoice(row - kFirstToggleRow);
-      break;
-  }
 }
 
 }  // namespace
@@ -375,30 +245,30 @@ void editVoiceList(std::list<int32_t>& list, int k, bool on, bool storyCleared) 
 
 void toggleCharacterVoice(int k) {
   if (k < 0 || k >= kToggleCount) return;
-  uint8_t& enabled = settingsRecord.voiceEnabled[k];
+  uint8_t& enabled = Session().settings.voiceEnabled[k];
   enabled = enabled != 0 ? 0 : 1;
   for (int c = 0; c < 6; ++c) {
     for (int id : {kVoiceOnSamples[c], kVoiceOffSamples[c]}) {
       if (playing(id)) veziv::StopSoundHandle(soundOf(id));
     }
   }
-  editVoiceList(voiceList, k, enabled != 0, settingsRecord.storyCleared != 0);
+  editVoiceList(Session().registry.voiceList, k, enabled != 0, Session().settings.storyCleared != 0);
   if (k == 6) return;
   applyAllVolumes();
   playMenuSound(enabled != 0 ? kVoiceOnSamples[k] : kVoiceOffSamples[k]);
 }
 
 void changeMidiMode(int mode) {
-  if (settingsRecord.midiMode == mode) return;
+  if (Session().settings.midiMode == mode) return;
   veziv::ChooseBlendMode(1, 100);
-  veziv::DrawBoxFilled(0, 0, 800, 600, colourGrey);
+  veziv::DrawBoxFilled(0, 0, 800, 600, Session().colours.grey);
   veziv::ChooseBlendMode(0, 0);
   presentBanner("MIDIを再生しなおしています。しばらくお待ちください。");
   const bool titleMusic = playing(kSoundTitle);
   const bool jet = playing(kSoundJet);
   stopAllSounds();
   veziv::StopCurrentMusic();
-  settingsRecord.midiMode = static_cast<uint8_t>(mode);
+  Session().settings.midiMode = static_cast<uint8_t>(mode);
   veziv::SetSoundInitMode(mode);
   forgetSoundHandles();
   replayMidiWithNotice();
@@ -411,7 +281,7 @@ void changeMidiMode(int mode) {
     loadModeResources(kModeBattle, false);
   } else if (back == kModeStory) {
     loadModeResources(kModeStory, true);
-    reloadPageVoices();
+    Session().storySite().reloadVoices();
   } else {
     loadModeResources(kModeTitle, true);
   }
@@ -425,44 +295,181 @@ void changeMidiMode(int mode) {
   if (jet) veziv::PlaySoundHandle(soundOf(kSoundJet), veziv::SoundPlayLoop, 1);
 }
 
-void settingsScreen() {
-  inputRecord& p1 = playerInputs[0];
+void SettingsScreen::draw() const {
+  veziv::RenderGraphAtPoint(0, 0, graphOf(kImageBackground), 0);
+  const SettingsRow row = rowOf(Session().menuCursor);
+  if (Session().menuCursor != 20) {
+    const bool yellow = Session().menuCursor >= 5 && Session().menuCursor <= 9 &&
+                        (sliderAdjusting_ != kNotAdjusting || sliderDragging_);
+    veziv::ChooseBlendMode(1, 100);
+    veziv::DrawBoxFilled(row.highlight.x1, row.highlight.y1, row.highlight.x2, row.highlight.y2,
+                         yellow ? veziv::PackColorForScreen(255, 255, 0) : Session().colours.red);
+    veziv::ChooseBlendMode(0, 0);
+  }
+  const int32_t speed = Session().settings.textSpeed;
+  if (speed == kMaxTextSpeed) {
+    veziv::DrawTextDefaultFont(35, 556, "待ち時間なし", Session().colours.white, 0);
+  } else {
+    veziv::DrawFormattedTextDefaultFont(35, 556, Session().colours.white, "%d 文字/秒", speed);
+  }
+  veziv::RenderGraphAtPoint(2 * speed + 3, 533, graphOf(kImageKnob), 1);
+  for (int i = 0; i < 4; ++i) {
+    const int32_t v = sliderValue(kSliderRows[i]);
+    veziv::RenderGraphAtPoint(440 + 3 * v, kSliderY[i], graphOf(kImageKnob), 1);
+    veziv::DrawFormattedTextDefaultFont(740, kSliderY[i] + 15, Session().colours.white, "%d％", v);
+  }
+  const bool direct = Session().settings.midiMode != 0;
+  veziv::DrawTextDefaultFont(440, 510, "DirectMusic", direct ? Session().colours.white : Session().colours.grey, 0);
+  veziv::DrawTextDefaultFont(590, 510, "MCI", direct ? Session().colours.grey : Session().colours.white, 0);
+  if (direct) {
+    veziv::DrawTextWithFont(440, 532, "(MIDI音量調整可)", Session().colours.black, Session().registry.gameFont, 0, 0);
+  } else {
+    veziv::DrawTextWithFont(440, 532, "(MIDI音量調整不可、高速)", Session().colours.black, Session().registry.gameFont,
+                            0, 0);
+    veziv::DrawTextWithFont(358, 83, "(MIDI再生モードがMCIなので、MIDI音楽の音量調節はできません。)",
+                            Session().colours.red, Session().registry.gameFont, 0, 0);
+  }
+  if (Session().menuCursor == 20) {
+    veziv::RenderGraphAtPoint(685, 535, graphOf(kImageBackPushed), 1);
+  } else {
+    veziv::RenderGraphAtPoint(684, 535, graphOf(kImageBack), 1);
+  }
+  for (int k = 0; k < kToggleCount; ++k) {
+    const Box b = voiceToggleBox(k);
+    veziv::RenderGraphAtPoint(b.x1, b.y1, sheetPiece(namePlateSheet, k), 1);
+    if (Session().settings.voiceEnabled[k] != 0)
+      veziv::RenderGraphAtPoint(b.x1 + 66, b.y1 + 7, graphOf(kImageCheck), 1);
+  }
+  if (Session().settings.battleEventsOn != 0) veziv::RenderGraphAtPoint(613, 446, graphOf(kImageCheck), 1);
+  if (!sliderDragging_) drawHelpBalloon(row.helpX, row.helpY, row.help, row.helpToLeft);
+}
+
+// The left and right keys on the adjusted slider; shot ends the adjusting.
+void SettingsScreen::adjustSlider(inputRecord& p1) {
+  const bool left = sliderStepDue(p1.hold[kActionLeft]);
+  const bool right = sliderStepDue(p1.hold[kActionRight]);
+  if (left || right) {
+    int32_t& value = sliderValue(sliderRow(sliderAdjusting_));
+    value = stepSliderValue(value, right ? 1 : -1, sliderAdjusting_ == 5);
+    if (sliderAdjusting_ != 5) applyAllVolumes();
+    playMenuSound(kSoundCursor);
+  }
+  if (p1.hold[kActionShot] == 1) {
+    playMenuSound(kSoundDecide);
+    sliderAdjusting_ = kNotAdjusting;
+    updateInput(p1, 1);
+  }
+}
+
+void SettingsScreen::navigate(const inputRecord& p1) {
+  const int32_t before = Session().menuCursor;
+  moveMenuCursor(p1, kSettingsRows);
+  if (Session().menuCursor != before)
+    Session().menuCursor =
+        settingsVerticalStep(Session().menuCursor, p1.hold[kActionUp] == 1, p1.hold[kActionDown] == 1);
+  const bool right = p1.hold[kActionRight] == 1;
+  if (right || p1.hold[kActionLeft] == 1) {
+    Session().menuCursor = settingsSideStep(Session().menuCursor, right);
+    playMenuSound(kSoundCursor);
+  }
+}
+
+void SettingsScreen::select(int row, bool byMouse) {
+  playMenuSound(kSoundDecide);
+  switch (row) {
+    case 20: backToCaller(); break;
+    case 18: changeMidiMode(1); break;
+    case 19: changeMidiMode(0); break;
+    case 4:
+      Session().menuCursor = 22;
+      changeMode(kModePadConfig, false);
+      sliderAdjusting_ = kNotAdjusting;
+      break;
+    case 3:
+      Session().menuCursor = 21;
+      changeMode(kModeKeyConfig, false);
+      break;
+    case 5:
+      if (!byMouse) {
+        sliderAdjusting_ = 5;
+      } else {
+        int32_t speed = 0;
+        if (textSpeedAtMouse(Session().frame.mouseX, speed)) Session().settings.textSpeed = speed;
+      }
+      break;
+    case 6:
+    case 7:
+    case 8:
+    case 9:
+      if (!byMouse) sliderAdjusting_ = row - 5;
+      break;
+    case 17: Session().settings.battleEventsOn = Session().settings.battleEventsOn != 0 ? 0 : 1; break;
+    case 1: switchScreenMode(false); break;
+    case 2: switchScreenMode(true); break;
+    default:
+      if (row >= kFirstToggleRow && row < kFirstToggleRow + kToggleCount) toggleCharacterVoice(row - kFirstToggleRow);
+      break;
+  }
+}
+
+void SettingsScreen::backToCaller() {
+  Session().menuCursor = 1;
+  changeMode(getReturnMode(kModeSettings), false);
+  sliderAdjusting_ = kNotAdjusting;
+  sliderDragging_ = false;
+  saveConfig();
+}
+
+bool SettingsScreen::frame() {
+  update();
+  if (Session().frame.gameMode == kModeSettings) draw();
+  return false;
+}
+
+void SettingsScreen::update() {
+  GameSession& s = Session();
+  inputRecord& p1 = s.playerInputs[0];
   updateMouseButtons(p1);
-  const int toggle = voiceToggleAt(mouseX, mouseY);
+  const int toggle = voiceToggleAt(s.frame.mouseX, s.frame.mouseY);
   if (toggle >= 0) {
     followMouse(kFirstToggleRow + toggle);
     if (p1.hold[kActionMouseLeft] == 1) {
-      menuCursor = kFirstToggleRow + toggle;
+      s.menuCursor = kFirstToggleRow + toggle;
       toggleCharacterVoice(toggle);
       playMenuSound(kSoundDecide);
     }
   }
-  drawSettings();
-  if (sliderAdjusting != kNotAdjusting) {
+  if (!sliderDragging_) stepHelpBalloon();
+  if (sliderAdjusting_ != kNotAdjusting) {
     adjustSlider(p1);
   } else {
     navigate(p1);
   }
   const int under = mouseRow();
   followMouse(under);
-  if (under >= 5 && under <= 9 && p1.hold[kActionMouseLeft] == 1) sliderDragging = true;
-  if (sliderDragging) {
+  if (under >= 5 && under <= 9 && p1.hold[kActionMouseLeft] == 1) sliderDragging_ = true;
+  if (sliderDragging_) {
     dragSlider();
     if (p1.hold[kActionMouseLeft] == 0) {
       applyAllVolumes();
-      sliderDragging = false;
+      sliderDragging_ = false;
     }
   }
   if (p1.hold[kActionPause] == 1 || p1.hold[kActionMouseRight] == 1) {
     playMenuSound(kSoundCancel);
-    leaveSettings();
+    draw();
+    backToCaller();
     return;
   }
   const int clicked = clickedRow(under);
-  if (p1.hold[kActionShot] % 20 == 1) {
-    select(menuCursor, false);
-  } else if (clicked != 0) {
-    select(clicked, true);
+  if (p1.hold[kActionShot] % 20 == 1 || clicked != 0) {
+    // A change of mode, screen or sound system starts over the screen as it stands.
+    draw();
+    if (p1.hold[kActionShot] % 20 == 1) {
+      select(s.menuCursor, false);
+    } else {
+      select(clicked, true);
+    }
   }
   isMouseMoved();
 }

@@ -6,16 +6,13 @@
 #include <cstdint>
 #include <list>
 
+#include "game/core/input.h"
+#include "game/core/screen.h"
+
 namespace game {
 
 inline constexpr int kSettingsRows = 20;
 inline constexpr int kNotAdjusting = -1;
-
-// -1, or the slider that the left and right keys move: 1 BGM, 2 SE,
-// 3 voice, 4 radio, 5 text speed.
-extern int32_t sliderAdjusting;
-// True while the left mouse button drags a slider.
-extern bool sliderDragging;
 
 // The row (1 to 20) whose mouse area holds a point, 0 for none.
 int settingsRowAt(int x, int y);
@@ -38,12 +35,30 @@ bool textSpeedAtMouse(int x, int32_t& speed);
 // The voice list after character k's switch was turned on or off.
 void editVoiceList(std::list<int32_t>& list, int k, bool on, bool storyCleared);
 
-// Mode 3's handler.
-void settingsScreen();
 // Flips character k's voice switch (0 to 6) with its sample.
 void toggleCharacterVoice(int k);
 // Restarts the sound system in another MIDI mode (0 or 1) and loads again
 // every sound the game holds.
 void changeMidiMode(int mode);
+
+// The settings screen (mode 3).
+class SettingsScreen final : public Screen {
+ public:
+  bool frame() override;
+
+ private:
+  void update();
+  void draw() const;
+  void adjustSlider(inputRecord& p1);
+  void navigate(const inputRecord& p1);
+  void select(int row, bool byMouse);
+  void backToCaller();
+
+  // -1, or the slider that the left and right keys move: 1 BGM, 2 SE,
+  // 3 voice, 4 radio, 5 text speed.
+  int32_t sliderAdjusting_ = kNotAdjusting;
+  // True while the left mouse button drags a slider.
+  bool sliderDragging_ = false;
+};
 
 }  // namespace game

@@ -9,13 +9,14 @@
 #include <list>
 #include <vector>
 
-#include "game/shell/frame_loop.h"
-#include "game/shell/input.h"
-#include "game/shell/resources.h"
-#include "game/shell/settings.h"
+#include "game/core/frame_loop.h"
+#include "game/core/input.h"
+#include "game/core/resources.h"
+#include "game/core/session.h"
+#include "game/core/settings.h"
+#include "game/core/story_site_test_support.h"
+#include "game/core/widgets.h"
 #include "game/shell/startup.h"
-#include "game/shell/widgets.h"
-#include "game/story/story_scene.h"
 #include "library/veziv.h"
 #include "platform/os/temp_folder_test_support.h"
 
@@ -149,48 +150,48 @@ class MidiModeChange : public ::testing::Test {
     ASSERT_EQ(veziv::InitLibrary(), 0);
     // The sound system's mode outlives a library run: start from mode 0.
     veziv::SetSoundInitMode(0);
-    resetResources();
-    resetFrameState();
-    settingsRecord = settingsRecordData{};
-    settingsRecord.midiMode = 0;
+    Session().settings.midiMode = 0;
+    Session().story = &story_;
     // A short voice of the made demo data.
     beep_ = std::string(VEZIV_RUN_FOLDER) + "/voice/story/pesa_e01.ogg";
   }
   void TearDown() override {
-    story::storyScene.pages.clear();
-    resetResources();
-    resetFrameState();
-    settingsRecord = settingsRecordData{};
     veziv::EndLibrary();
     std::filesystem::current_path(old_);
   }
   veziv::test::TestFolder folder_;
   std::filesystem::path old_;
   std::string beep_;
+  test::RecordingStory story_;
 };
 
-TEST_F(MidiModeChange, LazySoundsAndStoryVoicesComeBackUsable) {
-  resourceRegistry.soundPaths[kSoundGameOver] = beep_;
+TEST_F(MidiModeChange, LazySoundsComeBackUsableAndTheStoryReloadsItsOwnVoices) {
+  Session().registry.soundPaths[kSoundGameOver] = beep_;
   ensureSoundLoaded(kSoundGameOver);
   const int before = soundOf(kSoundGameOver);
   ASSERT_EQ(veziv::IsSoundHandlePlaying(before), 0);
-  story::messagePage page;
-  std::snprintf(page.voice, sizeof page.voice, "%s", beep_.c_str());
-  page.voiceHandle = veziv::LoadSoundFileToHandle(page.voice, 3, -1);
-  story::storyScene.pages.push_back(page);
   setReturnMode(kModeSettings, kModeStory);
 
   changeMidiMode(1);
-  EXPECT_EQ(settingsRecord.midiMode, 1);
+  EXPECT_EQ(Session().settings.midiMode, 1);
   EXPECT_EQ(veziv::IsSoundHandlePlaying(before), -1);  // gone with the restart
   EXPECT_EQ(soundOf(kSoundGameOver), 0);              // and forgotten, so it loads again on use
   ensureSoundLoaded(kSoundGameOver);
   EXPECT_EQ(veziv::IsSoundHandlePlaying(soundOf(kSoundGameOver)), 0);
-  EXPECT_EQ(veziv::IsSoundHandlePlaying(story::storyScene.pages.front().voiceHandle), 0);
+  // The story's page voices went with the restart: the story forgets their
+  // handles and loads its newest voices again itself.
+  EXPECT_EQ(story_.voiceForgets, 1);
+  EXPECT_EQ(story_.voiceReloads, 1);
 
   const int again = soundOf(kSoundGameOver);
   changeMidiMode(1);  // the mode it has: nothing restarts
   EXPECT_EQ(soundOf(kSoundGameOver), again);
+  EXPECT_EQ(story_.voiceReloads, 1);
+  // Opened from the title, the story's voices are not asked for.
+  setReturnMode(kModeSettings, kModeTitle);
+  changeMidiMode(0);
+  EXPECT_EQ(story_.voiceForgets, 2);
+  EXPECT_EQ(story_.voiceReloads, 1);
 }
 
 }  // namespace

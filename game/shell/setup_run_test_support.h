@@ -1,51 +1,68 @@
-// For runs of the whole game under test or benchmark: a mode-handler table
-// in which each screen's frame passes through one call first.
+// For runs of the whole game under test or benchmark: the game as the
+// program's entry makes it (a session, the shell's screens and the story),
+// with every screen of the mode table wrapped so that each frame of a
+// screen passes through one call first.
 #pragma once
 
-#include <algorithm>
-#include <iterator>
+#include <functional>
+#include <memory>
 #include <utility>
 
-#include "game/shell/frame_loop.h"
+#include "game/battle/battle_world.h"
+#include "game/core/frame_loop.h"
+#include "game/core/session.h"
+#include "game/shell/screens.h"
 
 namespace game::test {
 
-// A mode-handler table in which every mode with a screen runs through one
-// call first, which decides whether the screen's own handler runs this
-// time, is passed over, or the loop ends.
+// What the call before a screen's frame decides: the screen's frame runs,
+// is passed over, or the loop ends.
 enum class Step { kRun, kSkip, kEnd };
-using BeforeScreen = Step (*)(int32_t mode);
-struct HandlerWrap {
-  ModeHandler original[kModeCount] = {};
-  BeforeScreen before = nullptr;
+using BeforeScreen = std::function<Step(int32_t mode)>;
+
+// A screen of the table with the call in front of its frames.
+class WrappedScreen final : public Screen {
+ public:
+  WrappedScreen(int32_t mode, Screen& inner, const BeforeScreen& before)
+      : mode_(mode), inner_(inner), before_(before) {}
+  void enter() override { inner_.enter(); }
+  bool frame() override {
+    const Step step = before_(mode_);
+    if (step == Step::kEnd) return true;
+    return step == Step::kRun && inner_.frame();
+  }
+  void leave() override { inner_.leave(); }
+
+ private:
+  int32_t mode_;
+  Screen& inner_;
+  const BeforeScreen& before_;
 };
-inline HandlerWrap& Wrapping() {
-  static HandlerWrap wrap;
-  return wrap;
-}
-template <int Mode>
-bool Wrapped() {
-  HandlerWrap& w = Wrapping();
-  const Step step = w.before != nullptr ? w.before(Mode) : Step::kRun;
-  if (step == Step::kEnd) return true;
-  return step == Step::kRun && w.original[Mode]();
-}
-template <size_t... M>
-void WrapHandlers(BeforeScreen before, std::index_sequence<M...>) {
-  HandlerWrap& w = Wrapping();
-  std::copy(std::begin(modeHandlers), std::end(modeHandlers), w.original);
-  w.before = before;
-  ((modeHandlers[M] = (w.original[M] != nullptr ? &Wrapped<M> : nullptr)), ...);
-}
-// Wraps every mode that has a handler.
-inline void WrapHandlers(BeforeScreen before) {
-  WrapHandlers(before, std::make_index_sequence<kModeCount>());
-}
-// The screens' own handlers back.
-inline void UnwrapHandlers() {
-  HandlerWrap& w = Wrapping();
-  std::copy(std::begin(w.original), std::end(w.original), modeHandlers);
-  w.before = nullptr;
-}
+
+// The game of one run, wrapped; the battle's world is emptied at its end.
+class WrappedGame {
+ public:
+  WrappedGame(StorySite& story, BeforeScreen before) : before_(std::move(before)) {
+    installGame(session_, screens_, story);
+    for (int32_t mode = 0; mode < kModeCount; ++mode) {
+      if (Screen* screen = session_.screens[mode]) {
+        wrapped_[mode] = std::make_unique<WrappedScreen>(mode, *screen, before_);
+        session_.screens[mode] = wrapped_[mode].get();
+      }
+    }
+  }
+  ~WrappedGame() { battle::ResetBattleWorld(); }
+  WrappedGame(const WrappedGame&) = delete;
+  WrappedGame& operator=(const WrappedGame&) = delete;
+
+  GameSession& session() { return session_; }
+  ShellScreens& screens() { return screens_; }
+
+ private:
+  BeforeScreen before_;
+  GameSession session_;
+  ShellScreens screens_;
+  std::unique_ptr<WrappedScreen> wrapped_[kModeCount];
+};
 
 }  // namespace game::test

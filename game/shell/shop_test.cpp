@@ -7,13 +7,14 @@
 #include <cstring>
 #include <string>
 
-#include "game/shell/catalogue.h"
-#include "game/shell/frame_loop.h"
-#include "game/shell/input.h"
-#include "game/shell/music_voices.h"
-#include "game/shell/records.h"
+#include "game/core/catalogue.h"
+#include "game/core/frame_loop.h"
+#include "game/core/input.h"
+#include "game/core/music_voices.h"
+#include "game/core/records.h"
+#include "game/core/session.h"
+#include "game/core/story_site_test_support.h"
 #include "game/shell/startup.h"
-#include "game/story/story_test_support.h"
 
 namespace game {
 namespace {
@@ -22,32 +23,22 @@ class Shop : public ::testing::Test {
  protected:
   void SetUp() override {
     buildEquipCatalogue();
-    resetFrameState();
-    holdings = holdingsData{};
-    holdings.mainOwned[0] = 1;
-    holdings.subOwned[0] = 1;
-    shopRowCounts[0] = 7;
-    shopRowCounts[1] = 6;
-    shopRowCounts[2] = 6;
-    shopTab = 1;
-    shopSelectedTab = 1;
-    shopSelectedRow = 0;
-    playerInputs[0] = resetInputRecord();
-    drawThisFrame = false;
-    story::initStoryState();
-    story::InstallHooks(&hooks_);
+    Session().play.holdings.mainOwned[0] = 1;
+    Session().play.holdings.subOwned[0] = 1;
+    Session().frame.drawThisFrame = false;
+    Session().story = &story_;
   }
-  void TearDown() override {
-    story::InstallHooks(nullptr);
-    story::initStoryState();
-    resetFrameState();
-    holdings = holdingsData{};
+  // The text the newest message the shop fed says, "" when none since the last call.
+  std::string newestLine() {
+    const std::string line = story_.newestMessage();
+    story_.lines.clear();
+    const size_t quote = line.find("「");
+    return quote == std::string::npos ? std::string() : line.substr(quote);
   }
-  // The text of the newest message page the shop fed, "" when none.
-  std::string newestLine() const {
-    return story::storyScene.pages.empty() ? std::string() : story::storyScene.pages.front().lines[0];
-  }
-  story::test::RecordingHooks hooks_;
+  shopState& state() { return shop_.state(); }
+
+  ShopScreen shop_;
+  test::RecordingStory story_;
 };
 
 TEST_F(Shop, PurchasesFollowTheRulesAndMoneyNeverFallsBelowZero) {
@@ -71,82 +62,81 @@ TEST_F(Shop, PurchasesFollowTheRulesAndMoneyNeverFallsBelowZero) {
       {3, 0, -50, false, 2, ShopPurchase::kShortOfMoney, -50, 2},     // a debt buys nothing
   };
   for (const Case& c : cases) {
-    holdings = holdingsData{};
-    holdings.money = c.money;
-    shopSelectedTab = c.tab;
-    shopSelectedRow = c.row;
-    if (c.tab == 1) holdings.mainOwned[c.row] = c.ownedBefore;
-    if (c.tab == 2) holdings.subOwned[c.row] = c.ownedBefore;
-    if (c.tab == 3) holdings.itemCounts[c.row] = c.countBefore;
-    EXPECT_EQ(buySelectedEntry(), c.result) << c.tab << " " << c.row;
-    EXPECT_EQ(holdings.money, c.moneyAfter) << c.tab << " " << c.row;
-    const int32_t after = c.tab == 1 ? holdings.mainOwned[c.row]
-                          : c.tab == 2 ? holdings.subOwned[c.row]
-                                       : holdings.itemCounts[c.row];
+    Session().play.holdings = holdingsData{};
+    Session().play.holdings.money = c.money;
+    state().selectedTab = c.tab;
+    state().selectedRow = c.row;
+    if (c.tab == 1) Session().play.holdings.mainOwned[c.row] = c.ownedBefore;
+    if (c.tab == 2) Session().play.holdings.subOwned[c.row] = c.ownedBefore;
+    if (c.tab == 3) Session().play.holdings.itemCounts[c.row] = c.countBefore;
+    EXPECT_EQ(shop_.buySelectedEntry(), c.result) << c.tab << " " << c.row;
+    EXPECT_EQ(Session().play.holdings.money, c.moneyAfter) << c.tab << " " << c.row;
+    const int32_t after = c.tab == 1   ? Session().play.holdings.mainOwned[c.row]
+                          : c.tab == 2 ? Session().play.holdings.subOwned[c.row]
+                                       : Session().play.holdings.itemCounts[c.row];
     EXPECT_EQ(after, c.countAfter) << c.tab << " " << c.row;
   }
 }
 
 TEST_F(Shop, BuyingTheSameItemAgainAndAgainRaisesItsCount) {
-  holdings.money = 10000;
-  shopSelectedTab = 3;
-  shopSelectedRow = 4;
+  Session().play.holdings.money = 10000;
+  state().selectedTab = 3;
+  state().selectedRow = 4;
   for (int i = 1; i <= 10; ++i) {
-    EXPECT_EQ(buySelectedEntry(), ShopPurchase::kBought);
-    EXPECT_EQ(holdings.itemCounts[4], i);
+    EXPECT_EQ(shop_.buySelectedEntry(), ShopPurchase::kBought);
+    EXPECT_EQ(Session().play.holdings.itemCounts[4], i);
   }
-  EXPECT_EQ(holdings.money, 0);
-  EXPECT_EQ(buySelectedEntry(), ShopPurchase::kShortOfMoney);
+  EXPECT_EQ(Session().play.holdings.money, 0);
+  EXPECT_EQ(shop_.buySelectedEntry(), ShopPurchase::kShortOfMoney);
 }
 
 TEST_F(Shop, TheBuyButtonRecordsThePurchaseThenThanksOrRefusesWithALine) {
-  menuCursor = kShopBuy;
-  holdings.money = 7000;
-  shopSelectedTab = 1;
-  shopSelectedRow = 2;
-  playerInputs[0].hold[kActionShot] = 1;
-  shopFrame();
-  EXPECT_EQ(holdings.mainOwned[2], 1);  // in the holdings before anything else can happen
-  EXPECT_EQ(holdings.money, 0);
-  ASSERT_EQ(noticeQueue.size(), 1u);
-  EXPECT_EQ(noticeQueue.front(), (std::vector<std::string>{getMainWeaponInfo(2)->name + "を購入しました。", "OK"}));
+  Session().menuCursor = kShopBuy;
+  Session().play.holdings.money = 7000;
+  state().selectedTab = 1;
+  state().selectedRow = 2;
+  Session().playerInputs[0].hold[kActionShot] = 1;
+  shop_.frameAfterMouse();
+  EXPECT_EQ(Session().play.holdings.mainOwned[2], 1);  // in the holdings before anything else can happen
+  EXPECT_EQ(Session().play.holdings.money, 0);
+  ASSERT_EQ(Session().frame.noticeQueue.size(), 1u);
+  EXPECT_EQ(Session().frame.noticeQueue.front(),
+            (std::vector<std::string>{getMainWeaponInfo(2)->name + "を購入しました。", "OK"}));
   EXPECT_EQ(newestLine(), "「ありがとうございます。大事に使ってくださいね。」");
 
   // The same weapon again: refused without a line or a notice.
-  story::initStoryState();
-  noticeQueue.clear();
-  playerInputs[0].hold[kActionShot] = 1;
-  shopFrame();
-  EXPECT_TRUE(noticeQueue.empty());
+  Session().frame.noticeQueue.clear();
+  Session().playerInputs[0].hold[kActionShot] = 1;
+  shop_.frameAfterMouse();
+  EXPECT_TRUE(Session().frame.noticeQueue.empty());
   EXPECT_EQ(newestLine(), "");
 
   // Short of money: the shopkeeper says so, and nothing is bought.
-  shopSelectedRow = 3;
-  shopFrame();
-  EXPECT_EQ(holdings.mainOwned[3], 0);
-  EXPECT_TRUE(noticeQueue.empty());
+  state().selectedRow = 3;
+  shop_.frameAfterMouse();
+  EXPECT_EQ(Session().play.holdings.mainOwned[3], 0);
+  EXPECT_TRUE(Session().frame.noticeQueue.empty());
   EXPECT_EQ(newestLine(), "「あ、お金が足りないみたいですよ。」");
 
   // A held key does not buy again.
-  story::initStoryState();
-  playerInputs[0].hold[kActionShot] = 2;
-  shopFrame();
+  Session().playerInputs[0].hold[kActionShot] = 2;
+  shop_.frameAfterMouse();
   EXPECT_EQ(newestLine(), "");
 }
 
 TEST_F(Shop, RowsAndTabsSelectAndShow) {
-  menuCursor = 2;
-  playerInputs[0].hold[kActionShot] = 1;
-  shopFrame();
-  EXPECT_EQ(shopTab, 2);
-  EXPECT_EQ(shopSelectedTab, 1);  // a tab only shows its list
-  menuCursor = kShopFirstRow + 5;
-  shopFrame();
-  EXPECT_EQ(shopSelectedTab, 2);
-  EXPECT_EQ(shopSelectedRow, 5);
-  menuCursor = kShopFirstRow + 6;  // past the six sub weapons: no row
-  shopFrame();
-  EXPECT_EQ(shopSelectedRow, 5);
+  Session().menuCursor = 2;
+  Session().playerInputs[0].hold[kActionShot] = 1;
+  shop_.frameAfterMouse();
+  EXPECT_EQ(state().tab, 2);
+  EXPECT_EQ(state().selectedTab, 1);  // a tab only shows its list
+  Session().menuCursor = kShopFirstRow + 5;
+  shop_.frameAfterMouse();
+  EXPECT_EQ(state().selectedTab, 2);
+  EXPECT_EQ(state().selectedRow, 5);
+  Session().menuCursor = kShopFirstRow + 6;  // past the six sub weapons: no row
+  shop_.frameAfterMouse();
+  EXPECT_EQ(state().selectedRow, 5);
 }
 
 TEST_F(Shop, TheKeysMoveTheCursorAsTheTableSays) {
@@ -169,18 +159,18 @@ TEST_F(Shop, TheKeysMoveTheCursorAsTheTableSays) {
       {2, K::kDown, 0, 2}, {2, K::kUp, 12, 2},
   };
   for (const Case& c : cases) {
-    shopTab = c.tab;
-    EXPECT_EQ(shopCursorAfterKey(c.key, c.before), c.after)
+    state().tab = c.tab;
+    EXPECT_EQ(shop_.cursorAfterKey(c.key, c.before), c.after)
         << "tab " << c.tab << " key " << static_cast<int>(c.key) << " from " << c.before;
   }
 }
 
 TEST_F(Shop, OneKeyAFrameInTheTablesOrder) {
-  menuCursor = 4;
-  playerInputs[0].hold[kActionDown] = 1;
-  playerInputs[0].hold[kActionRight] = 1;
-  shopFrame();
-  EXPECT_EQ(menuCursor, 5);  // down acted, right did not
+  Session().menuCursor = 4;
+  Session().playerInputs[0].hold[kActionDown] = 1;
+  Session().playerInputs[0].hold[kActionRight] = 1;
+  shop_.frameAfterMouse();
+  EXPECT_EQ(Session().menuCursor, 5);  // down acted, right did not
 }
 
 TEST_F(Shop, PointerTargetsAndTheirEdges) {
@@ -197,63 +187,64 @@ TEST_F(Shop, PointerTargetsAndTheirEdges) {
       {1, 591, 430, -1}, {1, 500, 431, -1},
   };
   for (const Case& c : cases) {
-    shopTab = c.tab;
-    EXPECT_EQ(shopTargetAt(c.x, c.y), c.target) << c.x << "," << c.y;
+    state().tab = c.tab;
+    EXPECT_EQ(shop_.targetAt(c.x, c.y), c.target) << c.x << "," << c.y;
   }
 }
 
 TEST_F(Shop, ThePointerMovesTheCursorOnlyWhileTheMouseMovesAndAClickNeedsATarget) {
-  menuCursor = 1;
-  mouseX = 460;
-  mouseY = 190;  // over the buy button
-  mouseMoved = false;
-  shopFrame();
-  EXPECT_EQ(menuCursor, 1);
-  mouseMoved = true;
-  shopFrame();
-  EXPECT_EQ(menuCursor, kShopBuy);
+  Session().menuCursor = 1;
+  Session().frame.mouseX = 460;
+  Session().frame.mouseY = 190;  // over the buy button
+  Session().frame.mouseMoved = false;
+  shop_.frameAfterMouse();
+  EXPECT_EQ(Session().menuCursor, 1);
+  Session().frame.mouseMoved = true;
+  shop_.frameAfterMouse();
+  EXPECT_EQ(Session().menuCursor, kShopBuy);
 
   // A click over no target does nothing; over any target it acts on the cursor.
-  holdings.money = 100000;
-  shopSelectedTab = 3;
-  shopSelectedRow = 0;
-  mouseMoved = false;
-  mouseX = 10;
-  mouseY = 10;
-  playerInputs[0].hold[kActionMouseLeft] = 1;
-  shopFrame();
-  EXPECT_EQ(holdings.itemCounts[0], 0);
-  mouseX = 60;
-  mouseY = 70;  // over the main-weapon tab, the cursor still on the buy button
-  shopFrame();
-  EXPECT_EQ(holdings.itemCounts[0], 1);
-  EXPECT_EQ(menuCursor, kShopBuy);
+  Session().play.holdings.money = 100000;
+  state().selectedTab = 3;
+  state().selectedRow = 0;
+  Session().frame.mouseMoved = false;
+  Session().frame.mouseX = 10;
+  Session().frame.mouseY = 10;
+  Session().playerInputs[0].hold[kActionMouseLeft] = 1;
+  shop_.frameAfterMouse();
+  EXPECT_EQ(Session().play.holdings.itemCounts[0], 0);
+  Session().frame.mouseX = 60;
+  Session().frame.mouseY = 70;  // over the main-weapon tab, the cursor still on the buy button
+  shop_.frameAfterMouse();
+  EXPECT_EQ(Session().play.holdings.itemCounts[0], 1);
+  EXPECT_EQ(Session().menuCursor, kShopBuy);
 }
 
 TEST_F(Shop, AVisitGreetsAndLeavingSaysFarewellFreesTheShopAndGoesBack) {
-  shopRowCounts[1] = 0;
-  menuCursor = 9;
-  shopSelectedTab = 2;
-  enterShop();
-  EXPECT_EQ(shopRowCounts[1], 6);
-  EXPECT_EQ(rememberedMusic, "audio/y-maf.mid");
-  EXPECT_EQ(menuCursor, 9);  // the cursor and the selection are as they were
-  EXPECT_EQ(shopSelectedTab, 2);
+  state().rowCounts[1] = 0;
+  Session().menuCursor = 9;
+  state().selectedTab = 2;
+  shop_.enter();
+  EXPECT_EQ(state().rowCounts[1], 6);
+  EXPECT_EQ(Session().music.rememberedMusic, "audio/y-maf.mid");
+  EXPECT_EQ(Session().menuCursor, 9);  // the cursor and the selection are as they were
+  EXPECT_EQ(state().selectedTab, 2);
+  EXPECT_EQ(story_.lines[1], "@addNewGraph image/stands/temu.png アイテム屋 (560,88)");
   EXPECT_EQ(newestLine(), "「いらっしゃいませ。今日は、どんな御用ですか？」");
-  EXPECT_EQ(story::storyGraphTable.count("アイテム屋"), 1u);
 
-  shopTab = 3;
-  gameMode = kModeShop;
+  state().tab = 3;
+  Session().frame.gameMode = kModeShop;
   setReturnMode(kModeShop, kModeStory);
-  menuCursor = kShopLeave;
-  playerInputs[0].hold[kActionShot] = 1;
-  shopFrame();
+  Session().menuCursor = kShopLeave;
+  Session().playerInputs[0].hold[kActionShot] = 1;
+  shop_.frameAfterMouse();
+  EXPECT_EQ(story_.lines.back(), "@deleteGraph アイテム屋");
   EXPECT_EQ(newestLine(), "「またのご来店、お待ちしております。」");
-  EXPECT_GE(story::storyScene.revealMs, 10000);  // the farewell shows whole
-  EXPECT_EQ(story::storyGraphTable.count("アイテム屋"), 0u);
-  EXPECT_EQ(shopTab, 1);
-  EXPECT_EQ(rememberedMusic, "");
-  EXPECT_NE(gameMode, kModeShop);
+  EXPECT_EQ(story_.reveals, 1);  // the farewell shows whole
+  EXPECT_EQ(story_.steps, 1);    // and the story goes on at its next line
+  EXPECT_EQ(state().tab, 1);
+  EXPECT_EQ(Session().music.rememberedMusic, "");
+  EXPECT_NE(Session().frame.gameMode, kModeShop);
 }
 
 }  // namespace

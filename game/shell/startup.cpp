@@ -6,26 +6,24 @@
 #include <filesystem>
 #include <system_error>
 
-#include "game/shell/call_sites.h"
-#include "game/shell/frame_loop.h"
-#include "game/shell/input.h"
-#include "game/shell/key_files.h"
-#include "game/shell/resources.h"
-#include "game/shell/settings.h"
-#include "game/shell/widgets.h"
-#include "game/shell/unlocks.h"
+#include "game/battle/battle_frame.h"
+#include "game/battle/players.h"
+#include "game/battle/stage.h"
+#include "game/core/catalogue.h"
+#include "game/core/frame_loop.h"
+#include "game/core/input.h"
+#include "game/core/key_files.h"
+#include "game/core/resources.h"
+#include "game/core/session.h"
+#include "game/core/settings.h"
+#include "game/core/slot_files.h"
+#include "game/core/unlocks.h"
+#include "game/core/widgets.h"
+#include "game/shell/screens.h"
 #include "library/veziv.h"
 #include "platform/window/message_box.h"
 
 namespace game {
-
-bool windowedMode = true;
-uint32_t colourWhite = 0;
-uint32_t colourGrey = 0;
-uint32_t colourBlack = 0;
-uint32_t colourRed = 0;
-int32_t menuCursor = 1;
-int32_t currentDifficulty = 100;
 
 namespace {
 
@@ -35,10 +33,10 @@ constexpr int kProgramIcon = 101;
 constexpr const char* kWantedNames[] = {"save", "stages", "story", "voice", "image", "audio"};
 
 void setColours() {
-  colourWhite = veziv::PackColorForScreen(255, 255, 255);
-  colourGrey = veziv::PackColorForScreen(155, 155, 155);
-  colourBlack = veziv::PackColorForScreen(0, 0, 0);
-  colourRed = veziv::PackColorForScreen(255, 0, 0);
+  Session().colours.white = veziv::PackColorForScreen(255, 255, 255);
+  Session().colours.grey = veziv::PackColorForScreen(155, 155, 155);
+  Session().colours.black = veziv::PackColorForScreen(0, 0, 0);
+  Session().colours.red = veziv::PackColorForScreen(255, 0, 0);
 }
 
 void setDefaultFont() {
@@ -58,15 +56,6 @@ int failAfterStart() {
 }
 
 }  // namespace
-
-int voiceIdFor(const int (&table)[11], int32_t character) {
-  if (character < 0 || character > 10) {
-    veziv::PrintfToScreen("error\n");
-    veziv::PrintfToScreen("ended error\n");
-    return -1;
-  }
-  return table[character];
-}
 
 DataFolderCheck checkDataFolderNames(const std::vector<std::string>& entries) {
   std::vector<std::string> kept;
@@ -133,7 +122,7 @@ void showCaution(int percent, int stage) {
   veziv::ClearDrawTarget();
   veziv::RenderGraphAtPoint(0, 0, graphOf(kImageCaution), 1);
   veziv::ChooseBlendMode(1, 120);
-  veziv::DrawBoxShape(10, 160, 790, 450, colourWhite, 1);
+  veziv::DrawBoxShape(10, 160, 790, 450, Session().colours.white, 1);
   veziv::ChooseBlendMode(0, 0);
   const struct {
     int x, y;
@@ -152,7 +141,7 @@ void showCaution(int percent, int stage) {
       {550, 30, "50"},
       {700, 30, "100"},
   };
-  for (const auto& t : kTexts) veziv::DrawTextDefaultFont(t.x, t.y, t.text, colourWhite, 0);
+  for (const auto& t : kTexts) veziv::DrawTextDefaultFont(t.x, t.y, t.text, Session().colours.white, 0);
   showNowLoading("Now Loading...");
   for (int row = 1; row <= 3; ++row) {
     const int y = 20 + 30 * row;
@@ -162,15 +151,13 @@ void showCaution(int percent, int stage) {
         break;
       case CautionRow::kDone:
         veziv::RenderGraphStretched(400, y, 700, y + 20, graphOf(kImageLoadingBar), 1);
-        veziv::DrawTextDefaultFont(300, y, "Done!", colourWhite, 0);
+        veziv::DrawTextDefaultFont(300, y, "Done!", Session().colours.white, 0);
         break;
       case CautionRow::kPercent:
         veziv::RenderGraphStretched(400, y, r.barRight, y + 20, graphOf(kImageLoadingBar), 1);
-        veziv::DrawFormattedTextDefaultFont(300, y, colourWhite, "%d％", percent);
+        veziv::DrawFormattedTextDefaultFont(300, y, Session().colours.white, "%d％", percent);
         break;
-      case CautionRow::kZero:
-        veziv::DrawTextDefaultFont(300, y, "0％", colourWhite, 0);
-        break;
+      case CautionRow::kZero: veziv::DrawTextDefaultFont(300, y, "0％", Session().colours.white, 0); break;
     }
   }
   veziv::PresentBackBuffer();
@@ -187,8 +174,8 @@ int initGame() {
   const platform::window::MessageBoxAnswer answer = platform::window::ShowMessageBox(
       "スクリーン設定", "フルスクリーンモードで起動しますか？\n(フルスクリーン推奨)",
       platform::window::MessageBoxKind::kYesNo);
-  windowedMode = answer != platform::window::MessageBoxAnswer::kYes;
-  veziv::SwitchWindowedMode(windowedMode ? 1 : 0);
+  Session().windowedMode = answer != platform::window::MessageBoxAnswer::kYes;
+  veziv::SwitchWindowedMode(Session().windowedMode ? 1 : 0);
   veziv::SetScreenMode(kScreenWidth, kScreenHeight, 32, 60);
   char caption[256];
   veziv::FormatText(caption, sizeof caption, "%s  (ver %s)", kGameTitle, kGameVersion);
@@ -197,22 +184,22 @@ int initGame() {
   if (veziv::SelectDrawTarget(veziv::kTargetBackScreen) != 0) return failAfterStart();
   veziv::DrawBoxShape(0, 0, kScreenWidth, kScreenHeight, veziv::PackColorForScreen(0, 0, 0), 1);
   setDefaultFont();
-  colourWhite = veziv::PackColorForScreen(255, 255, 255);
-  veziv::DrawTextDefaultFont(0, 570, "Initializing...", colourWhite, 0);
+  Session().colours.white = veziv::PackColorForScreen(255, 255, 255);
+  veziv::DrawTextDefaultFont(0, 570, "Initializing...", Session().colours.white, 0);
   veziv::PresentBackBuffer();
   veziv::EnableArchiveReading(1);
   veziv::SetArchiveFileExtension("dat");
   veziv::SetArchiveKeyText(kArchiveKey);
-  veziv::ReadMousePosition(&mouseX, &mouseY);
+  veziv::ReadMousePosition(&Session().frame.mouseX, &Session().frame.mouseY);
   veziv::SetCursorVisibility(1);
-  hoverNeedsMove = true;
+  Session().frame.hoverNeedsMove = true;
   veziv::SetWindowTitle(kGameTitle);
   if (!pump()) return failAfterStart();
   if (!initGameData()) return failAfterStart();
   veziv::PlaySoundHandle(soundOf(kSoundTitleMusic), veziv::SoundPlayLoop, 1);
-  if (!voiceList.empty()) {
-    auto it = voiceList.begin();
-    std::advance(it, veziv::RandomUpTo(static_cast<int>(voiceList.size()) - 1));
+  if (!Session().registry.voiceList.empty()) {
+    auto it = Session().registry.voiceList.begin();
+    std::advance(it, veziv::RandomUpTo(static_cast<int>(Session().registry.voiceList.size()) - 1));
     const int id = voiceIdFor(greetingVoiceIds, *it);
     if (id >= 0) {
       ensureSoundLoaded(id);
@@ -227,36 +214,36 @@ bool initGameData() {
   // No locale is set: every text is handled as bytes.
   setColours();
   buildEquipCatalogue();
-  backdropCapture = veziv::CreateEmptyGraph(kScreenWidth, kScreenHeight, 0);
-  fadeCapture = veziv::CreateEmptyGraph(kScreenWidth, kScreenHeight, 0);
+  Session().frame.backdropCapture = veziv::CreateEmptyGraph(kScreenWidth, kScreenHeight, 0);
+  Session().frame.fadeCapture = veziv::CreateEmptyGraph(kScreenWidth, kScreenHeight, 0);
   loadOpenStages();
   // Plain files: everything under save/ is read and written outside the archives.
-  readConfigFile(kConfigFile, &settingsRecord);
-  veziv::SetSoundInitMode(settingsRecord.midiMode != 0 ? 1 : 0);
+  readConfigFile(kConfigFile, &Session().settings);
+  veziv::SetSoundInitMode(Session().settings.midiMode != 0 ? 1 : 0);
   if (!pump()) return false;
   registerResources();
   if (!pump()) return false;
   showCaution(0, 1);
-  loadBattleImages();
+  loadBattleImages(showCaution);
   if (!pump()) return false;
   showCaution(0, 3);
   showCaution(20, 3);
-  setKeyPresetKeypad(playerInputs[1]);
+  setKeyPresetKeypad(Session().playerInputs[1]);
   showCaution(55, 3);
-  playerCount = 1;
-  menuCursor = 1;
+  Session().play.playerCount = 1;
+  Session().menuCursor = 1;
   readSlotHeaders();
   showCaution(90, 3);
-  playerInputs[0] = resetInputRecord();
-  playerInputs[1] = resetInputRecord();
-  setKeyPresetKeypad(playerInputs[1]);
-  loadKeyConfig(playerInputs[0], kKeyFiles[0]);
-  loadKeyConfig(playerInputs[1], kKeyFiles[1]);
+  Session().playerInputs[0] = resetInputRecord();
+  Session().playerInputs[1] = resetInputRecord();
+  setKeyPresetKeypad(Session().playerInputs[1]);
+  loadKeyConfig(Session().playerInputs[0], kKeyFiles[0]);
+  loadKeyConfig(Session().playerInputs[1], kKeyFiles[1]);
   if (!pump()) return false;
   initReturnModeMap();
-  currentDifficulty = 100;
+  Session().play.currentDifficulty = 100;
   showCaution(100, 3);
-  veziv::CaptureScreenToGraph(0, 0, kScreenWidth, kScreenHeight, backdropCapture);
+  veziv::CaptureScreenToGraph(0, 0, kScreenWidth, kScreenHeight, Session().frame.backdropCapture);
   freeGraphById(kImageCaution);
   applyAllVolumes();
   return true;
@@ -271,7 +258,14 @@ void reloadAfterScreenChange() {
   const bool titleMusic = playing(kSoundTitleMusic);
   const bool jet = playing(kSoundJet);
   stopAllSounds();
-  releaseScreenSets();
+  // The screen-mode change took every graph: the screens' sets are marked
+  // not loaded.
+  for (int mode : {kModeBattle, kModeStory, kModeTitle, kModeSaveLoad, kModeBattleSetup, kModeSettings}) {
+    unloadModeResources(mode);
+  }
+  // So did the pictures loaded on demand (faces, enemies, the radio's):
+  // they load again when next wanted, never through an old number.
+  forgetGraphHandles();
   setDefaultFont();
   setColours();
   loadGraphById(kImageCaution);
@@ -279,48 +273,53 @@ void reloadAfterScreenChange() {
   showCaution(0, 1);
   unloadModeResources(kModeTitle);
   showCaution(0, 2);
-  loadBattleImages();
+  loadBattleImages(showCaution);
   showCaution(70, 2);
-  reloadSettingsScreenSets();
+  loadModeResources(kModeSettings, true);
+  loadModeResources(getReturnMode(kModeSettings), true);
   readSlotHeaders();
   showCaution(100, 2);
   showCaution(0, 3);
   showCaution(20, 3);
   showCaution(55, 3);
-  menuCursor = 1;
+  Session().menuCursor = 1;
   showCaution(90, 3);
   showCaution(100, 3);
   if (titleMusic) veziv::PlaySoundHandle(soundOf(kSoundTitleMusic), veziv::SoundPlayLoop, 1);
   if (jet) veziv::PlaySoundHandle(soundOf(kSoundJet), veziv::SoundPlayLoop, 1);
   veziv::SetCursorVisibility(1);
-  backdropCapture = veziv::CreateEmptyGraph(kScreenWidth, kScreenHeight, 0);
-  fadeCapture = veziv::CreateEmptyGraph(kScreenWidth, kScreenHeight, 0);
+  Session().frame.backdropCapture = veziv::CreateEmptyGraph(kScreenWidth, kScreenHeight, 0);
+  Session().frame.fadeCapture = veziv::CreateEmptyGraph(kScreenWidth, kScreenHeight, 0);
   if (getReturnMode(kModeSettings) == kModeGameMenu) {
-    reloadBattleGraphics();
+    // A battle stands behind the settings: its set, its stage's pictures,
+    // then one frame of it under the pause menu.
+    loadModeResources(kModeBattle, false);
+    battle::reloadStageGraphics();
     onGraphicsRestored();
   }
-  if (getReturnMode(kModeSettings) == kModeStory) reloadStoryGraphs();
+  if (getReturnMode(kModeSettings) == kModeStory) Session().storySite().reloadGraphs();
   freeGraphById(kImageCaution);
 }
 
 void onGraphicsRestored() {
   const bool battleBehind =
-      (gameMode == kModeSettings && getReturnMode(kModeSettings) == kModeGameMenu) || gameMode == kModeGameMenu;
+      (Session().frame.gameMode == kModeSettings && getReturnMode(kModeSettings) == kModeGameMenu) ||
+      Session().frame.gameMode == kModeGameMenu;
   if (!battleBehind) return;
-  drawThisFrame = true;
-  runBattleFrame();
-  veziv::CaptureScreenToGraph(0, 0, kScreenWidth, kScreenHeight, backdropCapture);
+  Session().frame.drawThisFrame = true;
+  if (Screen* battle = screenOf(kModeBattle)) battle->frame();
+  veziv::CaptureScreenToGraph(0, 0, kScreenWidth, kScreenHeight, Session().frame.backdropCapture);
   veziv::ClearDrawTarget();
-  drawThisFrame = false;
+  Session().frame.drawThisFrame = false;
 }
 
 void exitGame() {
   veziv::SetRunWhileInactive(1);
   if (pump()) {
     int voice = -1;
-    if (!voiceList.empty() && settingsRecord.voiceVolume != 0) {
-      auto it = voiceList.begin();
-      std::advance(it, veziv::RandomUpTo(static_cast<int>(voiceList.size()) - 1));
+    if (!Session().registry.voiceList.empty() && Session().settings.voiceVolume != 0) {
+      auto it = Session().registry.voiceList.begin();
+      std::advance(it, veziv::RandomUpTo(static_cast<int>(Session().registry.voiceList.size()) - 1));
       const int id = voiceIdFor(exitVoiceIds, *it);
       if (id >= 0) {
         ensureSoundLoaded(id);
@@ -336,23 +335,45 @@ void exitGame() {
         pump,
         [] {
           veziv::ChooseBlendMode(1, 10);
-          veziv::DrawBoxShape(0, 0, kScreenWidth, kScreenHeight, colourBlack, 1);
+          veziv::DrawBoxShape(0, 0, kScreenWidth, kScreenHeight, Session().colours.black, 1);
           veziv::ChooseBlendMode(0, 0);
-          veziv::DrawTextDefaultFont(355, 280, "終了中", colourWhite, 0);
+          veziv::DrawTextDefaultFont(355, 280, "終了中", Session().colours.white, 0);
           veziv::PresentBackBuffer();
         });
   }
-  releaseBattleStage();
-  releaseStoryResources();
+  battle::destroyStage();
+  Session().storySite().releaseResources();
   veziv::StopCurrentMusic();
   veziv::DeleteSoundHandleAll(0);
   veziv::FreeAllGraphHandles(0);
   veziv::EndLibrary();
 }
 
-int runGame() {
+void installGame(GameSession& session, ShellScreens& screens, StorySite& story) {
+  Screen** table = session.screens;
+  table[kModeTitle] = &screens.title;
+  table[kModeBattle] = &screens.battle;
+  table[kModeBattleResult] = &screens.battleResult;
+  table[kModeSettings] = &screens.settings;
+  table[kModeShop] = &screens.shop;
+  table[kModePadConfig] = &screens.padConfig;
+  table[kModeGameMenu] = &screens.pause;
+  table[kModeEquipment] = &screens.equipment;
+  table[kModePlayerSelect] = &screens.playerSelect;
+  table[kModeKeyConfig] = &screens.keyConfig;
+  table[kModeStory] = &story;
+  table[kModeBattleSetup] = &screens.battleSetup;
+  table[kModeSaveLoad] = &screens.saveLoad;
+  session.story = &story;
+  battle::World().hooks = &screens.battleHooks;
+  battle::installShellHooks(&screens.shellHooks);
+  battle::installPlayers();
+}
+
+int runGame(GameSession& session) {
+  const SessionScope scope(session);
   if (initGame() == -1) return -1;
-  updateInput(playerInputs[0], 1);
+  updateInput(Session().playerInputs[0], 1);
   if (veziv::PumpMessages() == 0) {
     for (;;) {
       paceFrame();

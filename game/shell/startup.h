@@ -8,27 +8,14 @@
 #include <string>
 #include <vector>
 
-namespace game {
+#include "game/core/nested_loop.h"
 
-extern bool windowedMode;
-extern uint32_t colourWhite;
-extern uint32_t colourGrey;
-extern uint32_t colourBlack;
-extern uint32_t colourRed;
-extern int32_t menuCursor;
-extern int32_t currentDifficulty;
+namespace game {
 
 inline constexpr const char* kGameTitle = "ペルヴァロ　～ほしの渡り鳥たち～";
 inline constexpr const char* kGameVersion = "1.02";
 // The archives' key: 12 ASCII letters.
 inline constexpr const char* kArchiveKey = "MossyLarkPie";
-
-// Sound ids of each character's greeting and exit voice, by character index 0..10.
-inline constexpr int greetingVoiceIds[11] = {33, 27, 57, 51, 45, 39, 79, 63, 71, 75, 67};
-inline constexpr int exitVoiceIds[11] = {36, 30, 60, 54, 48, 42, 80, 64, 72, 76, 68};
-// The voice id of a character index from one of the tables; -1 (after the
-// two screen-log lines) for an index outside 0..10.
-int voiceIdFor(const int (&table)[11], int32_t character);
 
 // The data folders' check over the current directory's entry names: each
 // name cut at its first ".", "save", "stages", "story", "voice", "image" and
@@ -65,17 +52,20 @@ void exitGame();
 template <typename Playing, typename Pump, typename Draw>
 int runExitVeil(Playing playing, Pump pump, Draw draw) {
   int frames = 0;
-  for (;;) {
-    draw();
-    ++frames;
-    if (!playing()) break;
-    if (!pump()) break;
-  }
+  runNestedLoop(
+      [&] {
+        draw();
+        ++frames;
+        return playing();
+      },
+      pump);
   return frames;
 }
 
-// The program: start-up, the frame loop, the exit sequence. 0 after a
-// normal end, -1 when the start-up failed.
-int runGame();
+struct GameSession;
+
+// The program: with the session installed, start-up, the frame loop, the
+// exit sequence. 0 after a normal end, -1 when the start-up failed.
+int runGame(GameSession& session);
 
 }  // namespace game

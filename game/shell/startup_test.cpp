@@ -11,11 +11,14 @@
 #include <sstream>
 #include <string>
 
-#include "game/shell/frame_loop.h"
-#include "game/shell/resources.h"
-#include "game/shell/settings.h"
-#include "game/shell/input.h"
-#include "game/shell/unlocks.h"
+#include "game/battle/battle_world.h"
+#include "game/core/frame_loop.h"
+#include "game/core/input.h"
+#include "game/core/resources.h"
+#include "game/core/session.h"
+#include "game/core/settings.h"
+#include "game/core/unlocks.h"
+#include "game/shell/screens.h"
 #include "platform/input/input_test_support.h"
 #include "platform/os/charset.h"
 #include "platform/window/inject.h"
@@ -97,18 +100,18 @@ TEST(ExitVeil, DrawnOnceWhenSilentAndAsLongAsASoundPlays) {
 }
 
 TEST(Volumes, GroupsAndDoublePrecision) {
-  settingsRecord = settingsRecordData{};
+  Session().settings = settingsRecordData{};
   EXPECT_EQ(soundVolumeFor(21, 50), 102);  // the title music at BGM 80
-  settingsRecord.seVolume = 100;
+  Session().settings.seVolume = 100;
   EXPECT_EQ(soundVolumeFor(2, 100), 254);
   EXPECT_EQ(soundVolumeFor(1, 50), 127);
-  settingsRecord.seVolume = 0;
+  Session().settings.seVolume = 0;
   EXPECT_EQ(soundVolumeFor(2, 100), 0);
-  settingsRecord.voiceVolume = 0;
+  Session().settings.voiceVolume = 0;
   EXPECT_EQ(soundVolumeFor(30, 100), 0);
-  settingsRecord.radioVolume = 100;
+  Session().settings.radioVolume = 100;
   EXPECT_EQ(soundVolumeFor(90, 100), 254);
-  settingsRecord = settingsRecordData{};
+  Session().settings = settingsRecordData{};
 }
 
 // A run of the whole game in a fresh folder of its own.
@@ -122,17 +125,13 @@ class GameRun : public ::testing::Test {
     fs::current_path(folder_);
     setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
     platform::window::ForgetPresentedFrames();
-    resetFrameState();
-    resetResources();
-    settingsRecord = settingsRecordData{};
+    installGame(Session(), screens_, story_);
   }
   void TearDown() override {
+    battle::ResetBattleWorld();
     platform::window::ForgetPresentedFrames();
     fs::current_path(old_folder_);
     fs::remove_all(folder_);
-    resetFrameState();
-    resetResources();
-    settingsRecord = settingsRecordData{};
   }
   std::string log() {
     std::ifstream in("Log.txt", std::ios::binary);
@@ -140,13 +139,15 @@ class GameRun : public ::testing::Test {
     text << in.rdbuf();
     return text.str();
   }
+  ShellScreens screens_;
+  NoStory story_;
   fs::path old_folder_;
   std::string folder_;
 };
 
 TEST_F(GameRun, AMissingDataFolderNamesItsArchiveAndEndsBeforeTheLibrary) {
   for (const char* d : {"story", "voice", "image", "audio"}) fs::create_directory(d);
-  EXPECT_EQ(runGame(), -1);
+  EXPECT_EQ(runGame(Session()), -1);
   platform::window::ShownMessageBox box;
   ASSERT_TRUE(platform::window::LastShownMessageBox(&box));
   EXPECT_EQ(box.title_utf8, platform::os::Cp932ToUtf8("ファイルエラー"));
@@ -163,17 +164,18 @@ TEST_F(GameRun, StartsAsksShowsTheCautionReachesTheTitleAndEndsClean) {
   platform::input::test::ScriptKey(0x2C, true);
   // The caution screen presents a frame per step; the title's frames follow.
   platform::window::QuitAfterPresentedFrames(40);
-  EXPECT_EQ(runGame(), 0);
+  EXPECT_EQ(runGame(Session()), 0);
   platform::input::test::ReleaseScriptedInput();
-  EXPECT_EQ(playerInputs[0].hold[kActionShot], frameCounter + 1);  // the entry's latch and one a frame
-  EXPECT_EQ(playerInputs[0].hold[kActionLeft], 0);
-  EXPECT_TRUE(windowedMode);
+  EXPECT_EQ(Session().playerInputs[0].hold[kActionShot],
+            Session().frame.frameCounter + 1);  // the entry's latch and one a frame
+  EXPECT_EQ(Session().playerInputs[0].hold[kActionLeft], 0);
+  EXPECT_TRUE(Session().windowedMode);
   EXPECT_TRUE(fs::is_directory("save"));
-  EXPECT_EQ(gameMode, kModeTitle);
-  EXPECT_GT(frameCounter, 0);
-  EXPECT_EQ(voiceList, (std::list<int32_t>{0, 1, 5, 2, 3, 4, 6, 9, 10}));
-  EXPECT_EQ(settingsRecord.bgmVolume, 80);  // no settings file: the defaults
-  EXPECT_EQ(settingsRecord.midiMode, 1);
+  EXPECT_EQ(Session().frame.gameMode, kModeTitle);
+  EXPECT_GT(Session().frame.frameCounter, 0);
+  EXPECT_EQ(Session().registry.voiceList, (std::list<int32_t>{0, 1, 5, 2, 3, 4, 6, 9, 10}));
+  EXPECT_EQ(Session().settings.bgmVolume, 80);  // no settings file: the defaults
+  EXPECT_EQ(Session().settings.midiMode, 1);
   EXPECT_EQ(getReturnMode(1), 7);
   const std::string text = log();
   EXPECT_NE(text.find("ウインドウの作成に成功しました\r\n"), std::string::npos) << text;
@@ -187,13 +189,13 @@ TEST_F(GameRun, TheSettingsFileIsReadAndAClearedStoryAddsTwoVoices) {
                           1, 1, 0, 0, 1, 40, 0, 0, 0, 1};
   std::ofstream("save/Config.dat", std::ios::binary).write(bytes, sizeof bytes);
   platform::window::QuitAfterPresentedFrames(30);
-  EXPECT_EQ(runGame(), 0);
-  EXPECT_EQ(settingsRecord.bgmVolume, 0);
-  EXPECT_EQ(settingsRecord.seVolume, 50);
-  EXPECT_EQ(settingsRecord.midiMode, 0);
-  EXPECT_EQ(settingsRecord.textSpeed, 40);
-  EXPECT_EQ(voiceList, (std::list<int32_t>{0, 1, 5, 2, 3, 4, 6, 7, 8, 9, 10}));
-  settingsRecord = settingsRecordData{};
+  EXPECT_EQ(runGame(Session()), 0);
+  EXPECT_EQ(Session().settings.bgmVolume, 0);
+  EXPECT_EQ(Session().settings.seVolume, 50);
+  EXPECT_EQ(Session().settings.midiMode, 0);
+  EXPECT_EQ(Session().settings.textSpeed, 40);
+  EXPECT_EQ(Session().registry.voiceList, (std::list<int32_t>{0, 1, 5, 2, 3, 4, 6, 7, 8, 9, 10}));
+  Session().settings = settingsRecordData{};
 }
 
 TEST_F(GameRun, StartUpReadsTheSaveFolderAndRefusesWhatIsDamaged) {
@@ -212,40 +214,40 @@ TEST_F(GameRun, StartUpReadsTheSaveFolderAndRefusesWhatIsDamaged) {
   writeFile("save/key1.dat", {0x1F, 0x5A, 300, 0xCD, 0xD0, 0x2E, 0x2D, 0x2A, 0x39}, 36);
   // Player 2: 32 bytes, the pause key kept.
   writeFile("save/key2.dat", {0x10, 0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17}, 32);
-  std::fill(std::begin(openStages), std::end(openStages), 0);
+  std::fill(std::begin(Session().openStages), std::end(Session().openStages), 0);
   platform::window::QuitAfterPresentedFrames(30);
-  EXPECT_EQ(runGame(), 0);
-  EXPECT_EQ(settingsRecord.bgmVolume, 100);
-  EXPECT_EQ(settingsRecord.seVolume, 0);
-  EXPECT_EQ(settingsRecord.radioVolume, 40);
-  EXPECT_EQ(settingsRecord.midiMode, 0);
-  EXPECT_EQ(settingsRecord.battleEventsOn, 1);
-  EXPECT_EQ(settingsRecord.textSpeed, 20);  // cut inside: the default
-  EXPECT_EQ(settingsRecord.storyCleared, 0);
+  EXPECT_EQ(runGame(Session()), 0);
+  EXPECT_EQ(Session().settings.bgmVolume, 100);
+  EXPECT_EQ(Session().settings.seVolume, 0);
+  EXPECT_EQ(Session().settings.radioVolume, 40);
+  EXPECT_EQ(Session().settings.midiMode, 0);
+  EXPECT_EQ(Session().settings.battleEventsOn, 1);
+  EXPECT_EQ(Session().settings.textSpeed, 20);  // cut inside: the default
+  EXPECT_EQ(Session().settings.storyCleared, 0);
   const inputRecord defaults = resetInputRecord();
-  EXPECT_EQ(playerInputs[0].keyCode[kActionShot], 0x1F);
-  EXPECT_EQ(playerInputs[0].keyCode[kActionLeft], defaults.keyCode[kActionLeft]);
-  EXPECT_EQ(playerInputs[0].keyCode[kActionUp], defaults.keyCode[kActionUp]);
-  EXPECT_EQ(playerInputs[0].keyCode[kActionPause], 0x39);
-  EXPECT_EQ(playerInputs[1].keyCode[kActionShot], 0x10);
-  EXPECT_EQ(playerInputs[1].keyCode[kActionSlow], 0x17);
-  EXPECT_EQ(playerInputs[1].keyCode[kActionPause], 0x0E);  // the keypad preset's pause key
+  EXPECT_EQ(Session().playerInputs[0].keyCode[kActionShot], 0x1F);
+  EXPECT_EQ(Session().playerInputs[0].keyCode[kActionLeft], defaults.keyCode[kActionLeft]);
+  EXPECT_EQ(Session().playerInputs[0].keyCode[kActionUp], defaults.keyCode[kActionUp]);
+  EXPECT_EQ(Session().playerInputs[0].keyCode[kActionPause], 0x39);
+  EXPECT_EQ(Session().playerInputs[1].keyCode[kActionShot], 0x10);
+  EXPECT_EQ(Session().playerInputs[1].keyCode[kActionSlow], 0x17);
+  EXPECT_EQ(Session().playerInputs[1].keyCode[kActionPause], 0x0E);  // the keypad preset's pause key
   // No stage file: only the tutorial, written.
-  EXPECT_EQ(openStages[0], 1);
-  EXPECT_EQ(openStages[1], 0);
+  EXPECT_EQ(Session().openStages[0], 1);
+  EXPECT_EQ(Session().openStages[1], 0);
   EXPECT_EQ(fs::file_size("save/openStages.dat"), 5u);
   EXPECT_FALSE(fs::exists("save/Config.dat.tmp"));
-  settingsRecord = settingsRecordData{};
-  playerInputs[0] = playerInputs[1] = resetInputRecord();
+  Session().settings = settingsRecordData{};
+  Session().playerInputs[0] = Session().playerInputs[1] = resetInputRecord();
 }
 
 TEST_F(GameRun, YesMeansFullScreenAndAWindowClosedDuringStartUpStillEndsTheLibrary) {
   for (const char* d : {"stages", "story", "voice", "image", "audio"}) fs::create_directory(d);
   platform::window::ScriptMessageBoxAnswer(platform::window::MessageBoxAnswer::kYes);
   platform::window::QuitAfterPresentedFrames(2);  // during the caution screen
-  EXPECT_EQ(runGame(), -1);
-  EXPECT_FALSE(windowedMode);
-  EXPECT_EQ(frameCounter, 0);  // no frame of the loop ran
+  EXPECT_EQ(runGame(Session()), -1);
+  EXPECT_FALSE(Session().windowedMode);
+  EXPECT_EQ(Session().frame.frameCounter, 0);  // no frame of the loop ran
   const std::string text = log();
   EXPECT_NE(text.find(":\tTotal size:0(0.000kb)  Alloc num:0\r\n"), std::string::npos) << text;
 }

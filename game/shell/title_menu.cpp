@@ -3,26 +3,23 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
-#include "game/shell/call_sites.h"
-#include "game/shell/frame_loop.h"
-#include "game/shell/input.h"
-#include "game/shell/key_files.h"
+#include "game/core/frame_loop.h"
+#include "game/core/input.h"
+#include "game/core/key_files.h"
+#include "game/core/music_voices.h"
+#include "game/core/records.h"
+#include "game/core/resources.h"
+#include "game/core/session.h"
+#include "game/core/slot_files.h"
+#include "game/core/unlocks.h"
+#include "game/core/widgets.h"
+#include "game/shell/battle_setup.h"
 #include "game/shell/menu_screens.h"
-#include "game/shell/music_voices.h"
-#include "game/shell/records.h"
-#include "game/shell/resources.h"
-#include "game/shell/startup.h"
-#include "game/shell/unlocks.h"
-#include "game/shell/widgets.h"
-#include "game/story/story_scene.h"
 #include "library/veziv.h"
 
 namespace game {
-
-int32_t titleFlashMs = kTitleFlashMs;
-int32_t titleChoiceMs = -1;
-int32_t titleBarMs = 0;
 
 namespace {
 
@@ -46,6 +43,7 @@ constexpr const char* kTitleHelp[kRowCount] = {
 };
 
 int rowTop(int row) { return kRowTop + kRowStep * (row - 1); }
+bool onRow(int32_t cursor) { return cursor >= 1 && cursor <= kRowCount; }
 
 bool anyHeld(const inputRecord& record) {
   return std::any_of(std::begin(record.hold), std::end(record.hold), [](int32_t h) { return h != 0; });
@@ -59,50 +57,8 @@ void blend(int alpha) {
   }
 }
 
-void drawTitleRows() {
-  for (int row = 1; row <= kRowCount; ++row) {
-    const bool selected = row == menuCursor;
-    const int y = rowTop(row);
-    blend(titleRowAlpha(selected, titleChoiceMs));
-    if (selected) {
-      titleBarMs = std::min(kTitleBarMs, titleBarMs + frameDeltaMs);
-      const int e = titleBarGrowth(titleBarMs);
-      veziv::RenderGraphStretched(kRowX - e, y, kRowX + kBarWidth + e, y + kBarHeight, graphOf(kImageRowBar), 1);
-    } else {
-      veziv::RenderGraphAtPoint(kRowX, y, graphOf(kImageRowBar), 1);
-    }
-    const veziv::GraphHandle text = titleTextSheet[row - 1];
-    if (selected && titleChoiceMs >= 0) {
-      veziv::ChooseBlendMode(1, titleTextAlpha(titleChoiceMs));
-      const int k = titleTextGrowth(titleChoiceMs);
-      veziv::RenderGraphStretched(kRowX - k, y, kRowX + kTextWidth + k, y + kTextHeight, text, 1);
-    } else {
-      veziv::RenderGraphAtPoint(kRowX, y, text, 1);
-    }
-  }
-  veziv::ChooseBlendMode(0, 0);
-}
-
-// The flash over the title; false once a key ended it.
-void drawIntroFlash() {
-  if (titleFlashMs > 500) veziv::RenderGraphAtPoint(0, 0, backdropCapture, 0);
-  veziv::ChooseBlendMode(1, titleFlashAlpha(titleFlashMs));
-  veziv::DrawBoxFilled(0, 0, 800, 600, colourWhite);
-  veziv::ChooseBlendMode(0, 0);
-  titleFlashMs -= frameDeltaMs;
-  if (titleFlashMs < 0) titleFlashMs = -1;
-}
-
-// A row chosen: the quit question at once, the other rows after the animation.
-bool chooseTitleRow(bool byMouse) {
-  playMenuSound(kSoundDecide);
-  if (menuCursor == 5) return !showYesNoBox("終了します。よろしいですか？", "");
-  titleChoiceMs = 0;
-  if (byMouse) hoverNeedsMove = false;
-  return true;
-}
-
 void startNewGame() {
+  GameSession& s = Session();
   unloadModeResources(kModeTitle);
   unloadModeResources(kModeBattle);
   unloadModeResources(kModeSettings);
@@ -110,12 +66,11 @@ void startNewGame() {
   unloadModeResources(kModeBattleSetup);
   presentBanner(kLoading);
   loadModeResources(kModeStory, false);
-  playerCount = 1;
-  story::resetScenario(story::kFirstScript);
-  storyGameFlag = 1;
-  playerHeaders[0] = gameHeader{};
+  s.play.playerCount = 1;
+  s.play.storyGameFlag = 1;
+  s.play.playerHeaders[0] = gameHeader{};
   restoreHoldings();
-  story::stepScenario(false);
+  s.storySite().startNewStory();
   changeMode(kModeStory, false);
 }
 
@@ -125,35 +80,22 @@ void openLoadScreen() {
   playRandomStartVoice();
   veziv::PlaySoundHandle(soundOf(kSoundJet), veziv::SoundPlayLoop, 1);
   readSlotHeaders();
-  veziv::CaptureScreenToGraph(0, 0, 800, 600, backdropCapture);
+  veziv::CaptureScreenToGraph(0, 0, 800, 600, Session().frame.backdropCapture);
   changeMode(kModeSaveLoad, false);
   setReturnMode(kModeSaveLoad, kModeTitle);
 }
 
 void openBattleMode() {
   veziv::PlaySoundHandle(soundOf(kSoundJet), veziv::SoundPlayLoop, 1);
-  menuCursor = 1;
+  Session().menuCursor = 1;
   changeMode(kModePlayerSelect, false);
 }
 
 void openSettings() {
-  menuCursor = 1;
+  Session().menuCursor = 1;
   loadModeResources(kModeSettings, true);
   setReturnMode(kModeSettings, kModeTitle);
   changeMode(kModeSettings, false);
-}
-
-void startBattleSetup(int players) {
-  playerCount = players;
-  menuCursor = 1;
-  loadBattleModeItems();
-  loadOpenStages();
-  resetBattleSetupChoices();
-  veziv::StopSoundHandle(soundOf(kSoundTitleMusic));
-  playNewMusic(kBattleSetupMusic);
-  presentBanner(kLoading);
-  loadModeResources(kModeBattleSetup, false);
-  changeMode(kModeBattleSetup, false);
 }
 
 }  // namespace
@@ -191,45 +133,113 @@ int playerCountRowAt(int x, int y) {
   return 0;
 }
 
-bool titleMenu() {
-  inputRecord& p1 = playerInputs[0];
-  drawTitleSky();
-  drawTitleRows();
+bool TitleScreen::frame() {
+  if (!update()) return true;
+  if (Session().frame.gameMode == kModeTitle) draw();
+  return false;
+}
+
+bool TitleScreen::update() {
+  GameSession& s = Session();
+  inputRecord& p1 = s.playerInputs[0];
+  stepTitleSky(s.titleSky, s.frame.frameCounter);
+  if (onRow(s.menuCursor)) barMs_ = std::min(kTitleBarMs, barMs_ + s.frame.frameDeltaMs);
   isMouseMoved();
   updateMouseButtons(p1);
-  drawKeyConfigMenu(p1, false);
-  if (titleFlashMs > 0) {
+  if (flashMs_ > 0) {
+    // A key ends the flash at once.
     if (anyHeld(p1)) {
-      titleFlashMs = -1;
-      titleChoiceMs = -1;
+      flashMs_ = -1;
+      choiceMs_ = -1;
       return true;
     }
-    drawIntroFlash();
-  } else if (titleChoiceMs < 0) {
-    const int32_t before = menuCursor;
+    flashMs_ -= s.frame.frameDeltaMs;
+    if (flashMs_ < 0) flashMs_ = -1;
+  } else if (choiceMs_ < 0) {
+    const int32_t before = s.menuCursor;
     moveMenuCursor(p1, kRowCount);
-    const int under = titleRowAt(mouseX, mouseY);
+    const int under = titleRowAt(s.frame.mouseX, s.frame.mouseY);
     followMouse(under);
-    if (menuCursor != before) titleBarMs = 0;
-    drawHelpBalloon(505, 275 + kRowStep * menuCursor, kTitleHelp[menuCursor - 1], false);
+    if (s.menuCursor != before) barMs_ = 0;
+    stepHelpBalloon();
     const bool click = clickedRow(under) != 0;
     if (p1.hold[kActionShot] == 1 || click) {
-      if (!chooseTitleRow(click)) return false;
+      if (!choose(click)) return false;
     }
   } else {
-    runTitleChoice();
-    if (gameMode != kModeTitle) return true;
+    runChoice();
+    if (s.frame.gameMode != kModeTitle) return true;
   }
-  if (p1.hold[kActionMouseRight] == 1 && showYesNoBox("終了します。", "よろしいですか？")) return false;
+  if (p1.hold[kActionMouseRight] == 1) {
+    draw();
+    if (showYesNoBox("終了します。", "よろしいですか？")) return false;
+  }
   isMouseMoved();
   return true;
 }
 
-void runTitleChoice() {
-  titleChoiceMs += frameDeltaMs;
-  if (titleChoiceMs <= kTitleChoiceMs) return;
-  titleChoiceMs = -1;
-  switch (menuCursor) {
+void TitleScreen::draw() const {
+  const GameSession& s = Session();
+  drawTitleSky();
+  drawRows();
+  drawKeyConfigMenu(s.playerInputs[0], false);
+  if (flashMs_ > 0) {
+    drawFlash();
+  } else if (choiceMs_ < 0 && onRow(s.menuCursor)) {
+    drawHelpBalloon(505, 275 + kRowStep * s.menuCursor, kTitleHelp[s.menuCursor - 1], false);
+  }
+}
+
+void TitleScreen::drawRows() const {
+  for (int row = 1; row <= kRowCount; ++row) {
+    const bool selected = row == Session().menuCursor;
+    const int y = rowTop(row);
+    blend(titleRowAlpha(selected, choiceMs_));
+    if (selected) {
+      const int e = titleBarGrowth(barMs_);
+      veziv::RenderGraphStretched(kRowX - e, y, kRowX + kBarWidth + e, y + kBarHeight, graphOf(kImageRowBar), 1);
+    } else {
+      veziv::RenderGraphAtPoint(kRowX, y, graphOf(kImageRowBar), 1);
+    }
+    const veziv::GraphHandle text = sheetPiece(titleTextSheet, row - 1);
+    if (selected && choiceMs_ >= 0) {
+      veziv::ChooseBlendMode(1, titleTextAlpha(choiceMs_));
+      const int k = titleTextGrowth(choiceMs_);
+      veziv::RenderGraphStretched(kRowX - k, y, kRowX + kTextWidth + k, y + kTextHeight, text, 1);
+    } else {
+      veziv::RenderGraphAtPoint(kRowX, y, text, 1);
+    }
+  }
+  veziv::ChooseBlendMode(0, 0);
+}
+
+// The flash over the title: the start-up screen under it while it whitens.
+void TitleScreen::drawFlash() const {
+  const GameSession& s = Session();
+  if (flashMs_ > 500) veziv::RenderGraphAtPoint(0, 0, s.frame.backdropCapture, 0);
+  veziv::ChooseBlendMode(1, titleFlashAlpha(flashMs_));
+  veziv::DrawBoxFilled(0, 0, 800, 600, s.colours.white);
+  veziv::ChooseBlendMode(0, 0);
+}
+
+bool TitleScreen::choose(bool byMouse) {
+  playMenuSound(kSoundDecide);
+  if (Session().menuCursor == kRowCount) {
+    draw();
+    return !showYesNoBox("終了します。よろしいですか？", "");
+  }
+  choiceMs_ = 0;
+  if (byMouse) Session().frame.hoverNeedsMove = false;
+  return true;
+}
+
+void TitleScreen::runChoice() {
+  choiceMs_ += Session().frame.frameDeltaMs;
+  if (choiceMs_ <= kTitleChoiceMs) return;
+  choiceMs_ = -1;
+  // The title as it stands lies under the loading banner and the cross-fade.
+  draw();
+  switch (Session().menuCursor) {
     case 1: startNewGame(); break;
     case 2: openLoadScreen(); break;
     case 3: openBattleMode(); break;
@@ -238,49 +248,70 @@ void runTitleChoice() {
   }
 }
 
-void leavePlayerCountSelect() {
-  playMenuSound(kSoundCancel);
-  menuCursor = 1;
-  veziv::StopSoundHandle(soundOf(kSoundJet));
-  changeMode(kModeTitle, false);
+PlayerSelectScreen::PlayerSelectScreen(BattleSetupScreen& setup) : setup_(setup) {}
+
+bool PlayerSelectScreen::frame() {
+  update();
+  if (Session().frame.gameMode == kModePlayerSelect) draw();
+  return false;
 }
 
-void playerCountSelect() {
-  inputRecord& p1 = playerInputs[0];
+void PlayerSelectScreen::update() {
+  GameSession& s = Session();
+  inputRecord& p1 = s.playerInputs[0];
   moveMenuCursor(p1, 3);
-  const int under = playerCountRowAt(mouseX, mouseY);
+  const int under = playerCountRowAt(s.frame.mouseX, s.frame.mouseY);
   followMouse(under);
   updateMouseButtons(p1);
   isMouseMoved();
-  drawTitleSky();
-  for (int row = 1; row <= 2; ++row) {
-    const int selected = row == menuCursor ? 1 : 0;
-    veziv::RenderGraphAtPoint(300, 200 + 100 * row, missionButtonSheet[2 * (row - 1) + selected], 1);
-  }
-  if (menuCursor == 3) {
-    veziv::RenderGraphAtPoint(685, 535, graphOf(kImageBackPushed), 1);
-  } else {
-    veziv::RenderGraphAtPoint(685, 535, graphOf(kImageBack), 1);
-  }
-  switch (menuCursor) {
-    case 1: drawHelpBalloon(327, 347, "一人プレイモードです。", false); break;
-    case 2: drawHelpBalloon(327, 438, "二人プレイモードです。", false); break;
-    default: drawHelpBalloon(688, 570, "前の画面に戻ります。", true); break;
-  }
+  stepTitleSky(s.titleSky, s.frame.frameCounter);
+  stepHelpBalloon();
   const bool chosen = p1.hold[kActionShot] == 1 || clickedRow(under) != 0;
-  if (p1.hold[kActionPause] == 1 || p1.hold[kActionMouseRight] == 1 || (chosen && menuCursor == 3)) {
-    leavePlayerCountSelect();
+  if (p1.hold[kActionPause] == 1 || p1.hold[kActionMouseRight] == 1 || (chosen && s.menuCursor == 3)) {
+    draw();
+    backToTitle();
     return;
   }
   if (!chosen) return;
   playMenuSound(kSoundDecide);
-  startBattleSetup(menuCursor);
+  draw();
+  startBattleSetup(s.menuCursor);
 }
 
-void resetTitleState() {
-  titleFlashMs = kTitleFlashMs;
-  titleChoiceMs = -1;
-  titleBarMs = 0;
+void PlayerSelectScreen::draw() const {
+  const int32_t cursor = Session().menuCursor;
+  drawTitleSky();
+  for (int row = 1; row <= 2; ++row) {
+    const int selected = row == cursor ? 1 : 0;
+    veziv::RenderGraphAtPoint(300, 200 + 100 * row, sheetPiece(missionButtonSheet, 2 * (row - 1) + selected), 1);
+  }
+  veziv::RenderGraphAtPoint(685, 535, graphOf(cursor == 3 ? kImageBackPushed : kImageBack), 1);
+  switch (cursor) {
+    case 1: drawHelpBalloon(327, 347, "一人プレイモードです。", false); break;
+    case 2: drawHelpBalloon(327, 438, "二人プレイモードです。", false); break;
+    default: drawHelpBalloon(688, 570, "前の画面に戻ります。", true); break;
+  }
+}
+
+void PlayerSelectScreen::backToTitle() {
+  playMenuSound(kSoundCancel);
+  Session().menuCursor = 1;
+  veziv::StopSoundHandle(soundOf(kSoundJet));
+  changeMode(kModeTitle, false);
+}
+
+void PlayerSelectScreen::startBattleSetup(int players) {
+  GameSession& s = Session();
+  s.play.playerCount = players;
+  s.menuCursor = 1;
+  loadBattleModeItems();
+  loadOpenStages();
+  setup_.resetPartners();
+  veziv::StopSoundHandle(soundOf(kSoundTitleMusic));
+  playNewMusic(kBattleSetupMusic);
+  presentBanner(kLoading);
+  loadModeResources(kModeBattleSetup, false);
+  changeMode(kModeBattleSetup, false);
 }
 
 }  // namespace game

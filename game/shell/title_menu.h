@@ -4,14 +4,10 @@
 
 #include <cstdint>
 
+#include "game/core/screen.h"
+
 namespace game {
 
-// The title's timers in milliseconds, advanced by frameDeltaMs: the intro
-// flash (1000 at program start, -1 when over), the chosen row's animation
-// (-1 idle, counts up from 0) and the selected row's bar growth (0 to 300).
-extern int32_t titleFlashMs;
-extern int32_t titleChoiceMs;
-extern int32_t titleBarMs;
 inline constexpr int32_t kTitleFlashMs = 1000;
 inline constexpr int32_t kTitleChoiceMs = 300;
 inline constexpr int32_t kTitleBarMs = 300;
@@ -37,15 +33,48 @@ int titleRowAt(int x, int y);
 // The player-count row (1 to 3) under a point, 0 for none.
 int playerCountRowAt(int x, int y);
 
-// The title's handler: true to go on, false to end the program.
-bool titleMenu();
-// Advances the choice animation and performs the chosen row once it is over.
-void runTitleChoice();
-// Mode 12's handler.
-void playerCountSelect();
-// The player-count select's Back action.
-void leavePlayerCountSelect();
-// Back to the program's start: the flash to come, no choice, no bar.
-void resetTitleState();
+// The title (mode 0): the intro flash at the program's start, the five rows
+// with the widening animation of a chosen row, and the quit question.
+class TitleScreen final : public Screen {
+ public:
+  bool frame() override;
+
+ private:
+  // The frame's input and timers; false ends the program.
+  bool update();
+  void draw() const;
+  void drawRows() const;
+  void drawFlash() const;
+  // A row chosen: the quit question at once, the other rows after the
+  // animation; false when the quit was confirmed.
+  bool choose(bool byMouse);
+  // Advances the choice animation and performs the chosen row once it is over.
+  void runChoice();
+
+  // The title's timers in milliseconds, advanced by frameDeltaMs: the intro
+  // flash (1000 at program start, -1 when over), the chosen row's animation
+  // (-1 idle, counts up from 0) and the selected row's bar growth (0 to 300).
+  int32_t flashMs_ = kTitleFlashMs;
+  int32_t choiceMs_ = -1;
+  int32_t barMs_ = 0;
+};
+
+class BattleSetupScreen;
+
+// The player-count select of the battle mode (mode 12); a count chosen
+// opens the battle set-up screen with its partners reset.
+class PlayerSelectScreen final : public Screen {
+ public:
+  explicit PlayerSelectScreen(BattleSetupScreen& setup);
+  bool frame() override;
+
+ private:
+  void update();
+  void draw() const;
+  void backToTitle();
+  void startBattleSetup(int players);
+
+  BattleSetupScreen& setup_;
+};
 
 }  // namespace game

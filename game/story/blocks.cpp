@@ -3,6 +3,7 @@
 
 #include "game/story/script_line.h"
 #include "game/story/story_scene.h"
+#include "game/story/story_state.h"
 
 namespace game::story {
 
@@ -11,10 +12,10 @@ namespace {
 // Lines are taken one by one up to the marker word; the line after it runs.
 // Passed lines are not run. Without the marker the script runs out.
 void skipTo(const std::string& target, bool replaying) {
-  auto& lines = storyScene.scriptLines;
-  while (storyScene.lineIndex >= 0 && storyScene.lineIndex < static_cast<int32_t>(lines.size())) {
-    const std::string& line = lines[static_cast<size_t>(storyScene.lineIndex)];
-    storyScene.lineIndex += 1;
+  auto& lines = State().scene.scriptLines;
+  while (State().scene.lineIndex >= 0 && State().scene.lineIndex < static_cast<int32_t>(lines.size())) {
+    const std::string& line = lines[static_cast<size_t>(State().scene.lineIndex)];
+    State().scene.lineIndex += 1;
     if (commandWord(line) == target) {
       stepScenario(replaying);
       return;
@@ -27,7 +28,7 @@ void skipTo(const std::string& target, bool replaying) {
 void skipToChoice(int32_t n, bool replaying) {
   // A marker holds at most two digits: an answer beyond 99 has none.
   if (n != -1 && (n < 0 || n > 99)) {
-    storyScene.lineIndex = static_cast<int32_t>(storyScene.scriptLines.size());
+    State().scene.lineIndex = static_cast<int32_t>(State().scene.scriptLines.size());
     return;
   }
   skipTo(n == -1 ? std::string("@choiceEnd") : "@choice" + std::to_string(n), replaying);

@@ -29,11 +29,11 @@ const std::vector<std::string> kChoiceScript = {
 
 // The choice window's answer: recorded, then the skip.
 void answer(int32_t k) {
-  storyScene.choiceHistory.push_back(k);
-  storyScene.choiceReplayIndex += 1;
-  storyScene.choiceState = -1;
+  State().scene.choiceHistory.push_back(k);
+  State().scene.choiceReplayIndex += 1;
+  State().scene.choiceState = -1;
   skipToChoice(k, false);
-  storyScene.choiceTexts.clear();
+  State().scene.choiceTexts.clear();
 }
 
 TEST_F(StoryTest, AnsweredChoicesRunTheirBlockAndGoOnAfterTheSet) {
@@ -45,33 +45,33 @@ TEST_F(StoryTest, AnsweredChoicesRunTheirBlockAndGoOnAfterTheSet) {
     SetUp();
     useScript(kChoiceScript);
     stepScenario(false);
-    EXPECT_EQ(storyScene.choiceState, 0);
+    EXPECT_EQ(State().scene.choiceState, 0);
     answer(c.answer);
-    EXPECT_EQ(storyScene.boxColour[0], c.colour) << c.answer;
-    EXPECT_EQ(storyScene.lineIndex, 7) << c.answer;  // stopped at the message after the set
-    EXPECT_EQ(storyScene.pages.size(), 1u);
+    EXPECT_EQ(State().scene.boxColour[0], c.colour) << c.answer;
+    EXPECT_EQ(State().scene.lineIndex, 7) << c.answer;  // stopped at the message after the set
+    EXPECT_EQ(State().scene.pages.size(), 1u);
   }
 }
 
 TEST_F(StoryTest, ReplayTakesRecordedAnswersThenAsks) {
   useScript(kChoiceScript);
-  storyScene.choiceHistory = {2, 1};
+  State().scene.choiceHistory = {2, 1};
   stepScenario(true);
-  EXPECT_EQ(storyScene.boxColour[0], 2);
-  EXPECT_EQ(storyScene.lineIndex, 7);
+  EXPECT_EQ(State().scene.boxColour[0], 2);
+  EXPECT_EQ(State().scene.lineIndex, 7);
   stepScenario(true);
-  EXPECT_EQ(storyScene.boxColour[0], 11);
-  EXPECT_EQ(storyScene.lineIndex, 14);
-  EXPECT_EQ(storyScene.choiceState, -1);
-  EXPECT_EQ(storyScene.choiceReplayIndex, 2);
+  EXPECT_EQ(State().scene.boxColour[0], 11);
+  EXPECT_EQ(State().scene.lineIndex, 14);
+  EXPECT_EQ(State().scene.choiceState, -1);
+  EXPECT_EQ(State().scene.choiceReplayIndex, 2);
   // With the answers used up, the next choice opens as live.
-  storyScene.choiceHistory = {2};
-  storyScene.choiceReplayIndex = 1;
-  storyScene.lineIndex = 7;
+  State().scene.choiceHistory = {2};
+  State().scene.choiceReplayIndex = 1;
+  State().scene.lineIndex = 7;
   stepScenario(true);
-  EXPECT_EQ(storyScene.choiceState, 0);
-  EXPECT_EQ(storyScene.choiceTexts, (std::deque<std::string>{"C", "D"}));
-  EXPECT_EQ(storyScene.lineIndex, 8);
+  EXPECT_EQ(State().scene.choiceState, 0);
+  EXPECT_EQ(State().scene.choiceTexts, (std::deque<std::string>{"C", "D"}));
+  EXPECT_EQ(State().scene.lineIndex, 8);
 }
 
 TEST_F(StoryTest, MarkersMatchTheWholeWord) {
@@ -85,8 +85,8 @@ TEST_F(StoryTest, MarkersMatchTheWholeWord) {
   useScript(lines);
   stepScenario(false);
   answer(10);
-  EXPECT_EQ(storyScene.boxColour[0], 10);
-  EXPECT_EQ(storyScene.lineIndex, static_cast<int32_t>(lines.size()));
+  EXPECT_EQ(State().scene.boxColour[0], 10);
+  EXPECT_EQ(State().scene.lineIndex, static_cast<int32_t>(lines.size()));
 }
 
 TEST_F(StoryTest, AMissingMarkerRunsTheScriptOut) {
@@ -103,9 +103,9 @@ TEST_F(StoryTest, AMissingMarkerRunsTheScriptOut) {
     SetUp();
     useScript({"@choice1", "@chara:オルナ", "@changeBoxCol (1,1,1)", "@charaEnd", "@message (ナ) x"});
     c.skip();
-    EXPECT_EQ(storyScene.lineIndex, 5) << c.what;
-    EXPECT_EQ(storyScene.boxColour[0], 255) << c.what;
-    EXPECT_TRUE(storyScene.pages.empty()) << c.what;
+    EXPECT_EQ(State().scene.lineIndex, 5) << c.what;
+    EXPECT_EQ(State().scene.boxColour[0], 255) << c.what;
+    EXPECT_TRUE(State().scene.pages.empty()) << c.what;
   }
 }
 
@@ -130,12 +130,12 @@ TEST_F(StoryTest, CharacterSplitTakesTheHighestImpressionFirstKeyOnTies) {
   for (const Case& c : cases) {
     SetUp();
     hooks.buildSpeakerTable();
-    for (const auto& [name, n] : c.raise) speakerTable.at(name).impression += n;
+    for (const auto& [name, n] : c.raise) State().speakerTable.at(name).impression += n;
     useScript(script);
     stepScenario(true);
-    EXPECT_EQ(storyScene.boxColour[0], c.colour) << c.what;
-    EXPECT_EQ(storyScene.lineIndex, c.lineIndex) << c.what;
-    EXPECT_EQ(storyScene.pages.size(), c.colour == 255 ? 0u : 1u) << c.what;
+    EXPECT_EQ(State().scene.boxColour[0], c.colour) << c.what;
+    EXPECT_EQ(State().scene.lineIndex, c.lineIndex) << c.what;
+    EXPECT_EQ(State().scene.pages.size(), c.colour == 255 ? 0u : 1u) << c.what;
   }
 }
 

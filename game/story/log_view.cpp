@@ -5,17 +5,15 @@
 #include <cstring>
 #include <iterator>
 
-#include "game/shell/frame_loop.h"
-#include "game/shell/input.h"
-#include "game/shell/resources.h"
-#include "game/shell/startup.h"
-#include "game/shell/widgets.h"
+#include "game/core/frame_loop.h"
+#include "game/core/input.h"
+#include "game/core/resources.h"
+#include "game/core/session.h"
+#include "game/core/widgets.h"
 #include "game/story/story_screen.h"
 #include "library/veziv.h"
 
 namespace game::story {
-
-int32_t choiceCursor = 1;
 
 namespace {
 
@@ -31,13 +29,14 @@ constexpr int kTrackBottom = 507;
 constexpr int kTrackLength = 390;
 
 bool mouseIn(int x1, int y1, int x2, int y2) {
-  return x1 <= mouseX && mouseX <= x2 && y1 <= mouseY && mouseY <= y2;
+  return x1 <= Session().frame.mouseX && Session().frame.mouseX <= x2 && y1 <= Session().frame.mouseY &&
+         Session().frame.mouseY <= y2;
 }
 
-int32_t pageCount() { return static_cast<int32_t>(storyScene.pages.size()); }
+int32_t pageCount() { return static_cast<int32_t>(State().scene.pages.size()); }
 
 void closeLog() {
-  storyScene.logOffset = 0;
+  State().scene.logOffset = 0;
   playStorySound(kSoundDecision);
 }
 
@@ -56,19 +55,19 @@ void drawScrollBar(int x, int y1, int y2, int sourceX) {
 void dragScrollBar(int32_t hold) {
   const int32_t count = pageCount();
   if (hold == 1) playStorySound(kSoundDecision);
-  const int pos = static_cast<int>(std::trunc((mouseY - kTrackTop) / 3.9));
-  const int32_t before = storyScene.logOffset;
+  const int pos = static_cast<int>(std::trunc((Session().frame.mouseY - kTrackTop) / 3.9));
+  const int32_t before = State().scene.logOffset;
   int32_t offset = -static_cast<int32_t>(std::trunc(static_cast<double>(count) * (100 - pos) / 100));
   if (-offset >= count) offset = 1 - count;
   if (offset >= 0) offset = -1;
-  storyScene.logOffset = offset;
+  State().scene.logOffset = offset;
   if (hold > 1 && offset != before) playStorySound(kSoundCursor);
 }
 
 }  // namespace
 
 bool scrollLogBack(int32_t count) {
-  auto& s = storyScene;
+  auto& s = State().scene;
   if (s.screenFade != -1) return false;
   s.logOffset -= count;
   if (-s.logOffset <= pageCount() - 1) {
@@ -92,28 +91,28 @@ bool logThumbGeometry(int32_t count, int32_t logOffset, LogThumb* thumb) {
 }
 
 void drawLogView() {
-  auto& s = storyScene;
+  auto& s = State().scene;
   veziv::ChooseBlendMode(1, 200);
   drawWindowFrame(20, 50, 760, 530);
   veziv::ChooseBlendMode(0, 0);
-  veziv::DrawBoxShape(20, 50, 780, 580, colourBlack, 0);
+  veziv::DrawBoxShape(20, 50, 780, 580, Session().colours.black, 0);
 
-  inputRecord& input = playerInputs[0];
+  inputRecord& input = Session().playerInputs[0];
   moveMenuCursor(input, 3);
-  const int32_t cursorBefore = menuCursor;
+  const int32_t cursorBefore = Session().menuCursor;
   const int32_t mouseLeft = input.hold[kActionMouseLeft];
   bool onButton = false;
   if (mouseIn(750, 80, 800, 112)) {
     onButton = true;
-    if (storyHover(750, 80, 800, 112)) menuCursor = 1;
+    if (storyHover(750, 80, 800, 112)) Session().menuCursor = 1;
     if (logRepeatFires(mouseLeft)) scrollLogBack(1);
   } else if (mouseIn(750, 520, 800, 552)) {
     onButton = true;
-    if (storyHover(750, 520, 800, 552)) menuCursor = 2;
+    if (storyHover(750, 520, 800, 552)) Session().menuCursor = 2;
     if (logRepeatFires(mouseLeft)) advanceStoryText(1);
   } else if (mouseIn(700, 565, 800, 600)) {
     onButton = true;
-    if (storyHover(700, 565, 800, 600)) menuCursor = 3;
+    if (storyHover(700, 565, 800, 600)) Session().menuCursor = 3;
     if (mouseLeft == 1) {
       closeLog();
       updateMouseButtons(input);
@@ -122,16 +121,16 @@ void drawLogView() {
     dragScrollBar(mouseLeft);
   }
   if (logRepeatFires(input.hold[kActionShot])) {
-    if (menuCursor == 1) {
+    if (Session().menuCursor == 1) {
       scrollLogBack(1);
-    } else if (menuCursor == 2) {
+    } else if (Session().menuCursor == 2) {
       advanceStoryText(1);
-    } else if (menuCursor == 3 && s.logOffset != 0) {
+    } else if (Session().menuCursor == 3 && s.logOffset != 0) {
       closeLog();
       updateInput(input, 1);
     }
   }
-  if (menuCursor != cursorBefore) playStorySound(kSoundCursor);
+  if (Session().menuCursor != cursorBefore) playStorySound(kSoundCursor);
 
   // The scroll bar's track and thumb.
   drawScrollBar(750, kTrackTop, kTrackBottom + 11, 0);
@@ -149,14 +148,14 @@ void drawLogView() {
                             {2, 745, 520, 32, 0, 32, 32, kImageArrows},
                             {3, 700, 565, 0, static_cast<int>(35.5 * 3), 124, 35, kImageSceneButtons}};
   for (const Button& b : buttons) {
-    const int brightness = menuCursor == b.item ? p : 255;
+    const int brightness = Session().menuCursor == b.item ? p : 255;
     veziv::SetDrawColorScale(brightness, brightness, 255);
     veziv::RenderGraphPart(b.x, b.y, b.sourceX, b.sourceY, b.width, b.height, graphOf(b.image), 1, 0);
   }
   veziv::SetDrawColorScale(255, 255, 255);
 
   for (const LogRow& row : logRows()) {
-    veziv::DrawLineSegment(40, row.separatorY, 700, row.separatorY, colourGrey, 1);
+    veziv::DrawLineSegment(40, row.separatorY, 700, row.separatorY, Session().colours.grey, 1);
     if (row.page < 0) continue;
     messagePage& page = *std::next(s.pages.begin(), row.page);
     drawLogPage(row.y, findSpeaker(page.speaker), page);
@@ -164,7 +163,7 @@ void drawLogView() {
 }
 
 std::vector<LogRow> logRows() {
-  const auto& s = storyScene;
+  const auto& s = State().scene;
   std::vector<LogRow> rows;
   // Upward from the page below the view; the oldest page is never drawn.
   const int64_t start = static_cast<int64_t>(s.pendingPages) - s.logOffset - 1;
@@ -188,7 +187,7 @@ std::vector<LogRow> logRows() {
 
 void drawLogPage(int y, const speakerEntry* speaker, messagePage& page) {
   if (speaker != nullptr && std::strcmp(page.speaker, "ナ") != 0 && speaker->plate >= 0 && speaker->plate < 12) {
-    veziv::RenderGraphAtPoint(30, y - 5, namePlateSheet[speaker->plate], 1);
+    veziv::RenderGraphAtPoint(30, y - 5, sheetPiece(namePlateSheet, speaker->plate), 1);
   }
   if (std::strcmp(page.voice, "NONE") != 0) {
     const bool onMenu = mouseIn(745, 80, 800, 112) || mouseIn(745, 520, 800, 552) || mouseIn(700, 565, 800, 600);
@@ -196,19 +195,19 @@ void drawLogPage(int y, const speakerEntry* speaker, messagePage& page) {
     if (over) veziv::SetDrawColorScale(255, 100, 100);
     veziv::RenderGraphAtPoint(100, y + 5, graphOf(kImageVoiceButton), 1);
     if (over) veziv::SetDrawColorScale(255, 255, 255);
-    const inputRecord& input = playerInputs[0];
+    const inputRecord& input = Session().playerInputs[0];
     if (over && (input.hold[kActionMouseLeft] == 1 || input.hold[kActionShot] == 1)) {
       if (!playPageVoice(page)) playStorySound(kSoundCancel);
     }
   }
-  const uint32_t colour = speaker != nullptr ? speaker->colour : colourWhite;
+  const uint32_t colour = speaker != nullptr ? speaker->colour : Session().colours.white;
   for (int i = 0; i < std::clamp(page.lineCount, 0, 4); ++i) {
-    veziv::DrawTextWithFont(132, y + 22 * i, page.lines[i], colour, storyNameFont, 0, 0);
+    veziv::DrawTextWithFont(132, y + 22 * i, page.lines[i], colour, Session().registry.storyNameFont, 0, 0);
   }
 }
 
 void chooseStoryOption(int32_t k) {
-  auto& s = storyScene;
+  auto& s = State().scene;
   playStorySound(kSoundDecision);
   s.choiceState = -1;
   s.choiceHistory.push_back(k);
@@ -217,49 +216,49 @@ void chooseStoryOption(int32_t k) {
   // keeps its own.
   s.choiceTexts.clear();
   skipToChoice(k, false);
-  updateMouseButtons(playerInputs[0]);
+  updateMouseButtons(Session().playerInputs[0]);
 }
 
 void runStoryChoice() {
-  auto& s = storyScene;
+  auto& s = State().scene;
   if (s.choiceState != 0) return;
   const int n = static_cast<int>(s.choiceTexts.size());
   if (n == 0) return;
   auto wrap = [n] {
-    if (choiceCursor > n) choiceCursor = 1;
-    if (choiceCursor <= 0) choiceCursor = n;
+    if (State().choiceCursor > n) State().choiceCursor = 1;
+    if (State().choiceCursor <= 0) State().choiceCursor = n;
   };
   wrap();
-  const inputRecord& input = playerInputs[0];
+  const inputRecord& input = Session().playerInputs[0];
   const bool menuIn = s.sideBarPos == 0;
   int32_t chosen = 0;
   if (menuIn) {
     if (input.hold[kActionDown] == 1) {
-      choiceCursor += 1;
+      State().choiceCursor += 1;
       playStorySound(kSoundCursor);
     }
     if (input.hold[kActionUp] == 1) {
-      choiceCursor -= 1;
+      State().choiceCursor -= 1;
       playStorySound(kSoundCursor);
     }
     wrap();
-    if (input.hold[kActionShot] == 1) chosen = choiceCursor;
+    if (input.hold[kActionShot] == 1) chosen = State().choiceCursor;
   }
   const int p = pulseBrightness();
-  const int32_t cursorBefore = choiceCursor;
+  const int32_t cursorBefore = State().choiceCursor;
   for (int i = 1; i <= n; ++i) {
     const std::string& text = s.choiceTexts[static_cast<size_t>(i - 1)];
     const int y = choiceOptionY(i, n);
     const int width = veziv::MeasureTextDefaultFont(text.c_str(), static_cast<int>(text.size()), 0);
-    const bool current = choiceCursor == i;
+    const bool current = State().choiceCursor == i;
     drawCursorBar(90, y - 2, width + 20, current && menuIn ? p : 255);
     if (current) veziv::SetDrawColorScale(p, p, 255);
-    veziv::DrawTextDefaultFont(100, y, text.c_str(), colourWhite, 0);
+    veziv::DrawTextDefaultFont(100, y, text.c_str(), Session().colours.white, 0);
     if (current) veziv::SetDrawColorScale(255, 255, 255);
-    if (storyHover(90, y, width + 110, y + 26)) choiceCursor = i;
+    if (storyHover(90, y, width + 110, y + 26)) State().choiceCursor = i;
     if (chosen == 0 && input.hold[kActionMouseLeft] == 1 && mouseIn(100, y, width + 120, y + 26)) chosen = i;
   }
-  if (choiceCursor != cursorBefore) playStorySound(kSoundCursor);
+  if (State().choiceCursor != cursorBefore) playStorySound(kSoundCursor);
   if (chosen != 0) chooseStoryOption(chosen);
 }
 

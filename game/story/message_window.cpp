@@ -6,11 +6,11 @@
 #include <cstring>
 #include <iterator>
 
-#include "game/shell/frame_loop.h"
-#include "game/shell/input.h"
-#include "game/shell/resources.h"
-#include "game/shell/settings.h"
-#include "game/shell/startup.h"
+#include "game/core/frame_loop.h"
+#include "game/core/input.h"
+#include "game/core/resources.h"
+#include "game/core/session.h"
+#include "game/core/settings.h"
 #include "game/story/story_screen.h"
 #include "library/veziv.h"
 
@@ -33,12 +33,10 @@ constexpr int kPlateCount = 12;
 // revealMs never grows past this, so its sum with a frame or a press stays an i32.
 constexpr int32_t kRevealLimit = INT32_MAX / 2;
 
-int screenAlpha = 255;
-
 bool isLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 void addRevealMs(int32_t ms) {
-  storyScene.revealMs = static_cast<int32_t>(std::min<int64_t>(kRevealLimit, int64_t{storyScene.revealMs} + ms));
+  State().scene.revealMs = static_cast<int32_t>(std::min<int64_t>(kRevealLimit, int64_t{State().scene.revealMs} + ms));
 }
 
 // The bytes of the first n characters of a text (all of it when it has fewer).
@@ -56,33 +54,33 @@ void drawHighlighted(bool highlighted, int brightness, auto draw) {
 }
 
 messagePage* shownPage() {
-  auto& pages = storyScene.pages;
+  auto& pages = State().scene.pages;
   if (pages.empty()) return nullptr;
-  const size_t index = std::min<size_t>(std::max(storyScene.pendingPages, 0), pages.size() - 1);
+  const size_t index = std::min<size_t>(std::max(State().scene.pendingPages, 0), pages.size() - 1);
   return &*std::next(pages.begin(), static_cast<long>(index));
 }
 
 void drawLineText(int x, int y, const std::string& text, int alpha) {
   if (text.empty()) return;
-  if (alpha < 255) veziv::ChooseBlendMode(1, alpha * screenAlpha / 255);
-  veziv::DrawTextWithFont(x, y, text.c_str(), colourWhite, storyTextFont, 0, 0);
+  if (alpha < 255) veziv::ChooseBlendMode(1, alpha * State().screenAlpha / 255);
+  veziv::DrawTextWithFont(x, y, text.c_str(), Session().colours.white, Session().registry.storyTextFont, 0, 0);
   if (alpha < 255) restoreStoryBlend();
 }
 
 // Step 8: the reveal of the shown page.
 void revealPage(const speakerEntry& speaker, const messagePage& page) {
-  if (storyScene.waitFrames == 0) addRevealMs(frameDeltaMs);
-  if (storyScene.textSpeed >= kMaxTextSpeed || storyScene.skipMode != 0) {
-    storyScene.textComplete = 1;
+  if (State().scene.waitFrames == 0) addRevealMs(Session().frame.frameDeltaMs);
+  if (State().scene.textSpeed >= kMaxTextSpeed || State().scene.skipMode != 0) {
+    State().scene.textComplete = 1;
     drawWholeMessagePage(speaker, page);
-  } else if (drawMessagePage(speaker, page, revealAllowance(storyScene.revealMs, storyScene.textSpeed))) {
-    storyScene.textComplete = 1;
+  } else if (drawMessagePage(speaker, page, revealAllowance(State().scene.revealMs, State().scene.textSpeed))) {
+    State().scene.textComplete = 1;
   }
 }
 
 // Step 14: the screen fade, then the wait's count.
 void runScreenFade() {
-  auto& s = storyScene;
+  auto& s = State().scene;
   if (s.screenFade != -1) {
     const bool control = veziv::IsKeyDown(0x1D) == 1 || veziv::IsKeyDown(0x9D) == 1;
     const int step = control ? 14 : 4;
@@ -99,12 +97,12 @@ void runScreenFade() {
     if (s.screenFade < -1) s.screenFade = -1;
     if (s.screenFade >= 0) {
       veziv::ChooseBlendMode(1, s.screenFade);
-      veziv::DrawBoxShape(0, 0, 799, 639, colourBlack, 1);
+      veziv::DrawBoxShape(0, 0, 799, 639, Session().colours.black, 1);
       restoreStoryBlend();
     }
   }
   if (s.waitFrames != 0) {
-    screenAlpha = 255;
+    State().screenAlpha = 255;
     restoreStoryBlend();
     s.waitFrames -= 1;
   }
@@ -112,77 +110,78 @@ void runScreenFade() {
 
 // Steps 11 to 13: the side menu's slide, the side menu and the bottom bar.
 void drawStoryMenus() {
-  auto& s = storyScene;
+  auto& s = State().scene;
   if (s.sideBarLocked == 0) {
-    s.menuIdleMs += frameDeltaMs;
+    s.menuIdleMs += Session().frame.frameDeltaMs;
     if (s.menuHoldMs > 0) {
-      if (s.menuIdleMs > 2000) s.menuHoldMs = std::max(0, s.menuHoldMs - frameDeltaMs);
+      if (s.menuIdleMs > 2000) s.menuHoldMs = std::max(0, s.menuHoldMs - Session().frame.frameDeltaMs);
       s.sideBarPos = 100;
-    } else if (mouseX > 700) {
-      s.sideBarPos = std::min(100, s.sideBarPos + frameDeltaMs / 3);
+    } else if (Session().frame.mouseX > 700) {
+      s.sideBarPos = std::min(100, s.sideBarPos + Session().frame.frameDeltaMs / 3);
     } else {
-      s.sideBarPos = std::max(0, s.sideBarPos - frameDeltaMs / 3);
+      s.sideBarPos = std::max(0, s.sideBarPos - Session().frame.frameDeltaMs / 3);
     }
   }
-  const int32_t cursorBefore = menuCursor;
+  const int32_t cursorBefore = Session().menuCursor;
   // While the side bar is locked its highlight stands still.
   const int p = s.sideBarLocked != 0 ? 200 : pulseBrightness();
   if (s.screenFade == -1 && s.sideBarPos != 0) {
     const int x = 800 - s.sideBarPos;
     for (int i = 1; i <= 6; ++i) {
-      drawHighlighted(menuCursor == i, p, [&] {
+      drawHighlighted(Session().menuCursor == i, p, [&] {
         veziv::RenderGraphPart(x, 100 + 35 * (i - 1), 0, static_cast<int>(35.5 * (i - 1)), 124, 35,
                                graphOf(kImageSceneButtons), 1, 0);
       });
     }
-    if (storyHover(700, 100, 800, 345)) menuCursor = (mouseY - 100) / 35 + 1;
+    if (storyHover(700, 100, 800, 345)) Session().menuCursor = (Session().frame.mouseY - 100) / 35 + 1;
     const int lockX = 870 - s.sideBarPos;
-    drawHighlighted(menuCursor == 7, p, [&] {
+    drawHighlighted(Session().menuCursor == 7, p, [&] {
       veziv::RenderGraphPart(lockX, 311, s.sideBarLocked != 0 ? 0 : 32, 0, 32, 32, graphOf(kImageSideBarLock), 1,
                              0);
     });
-    if (storyHover(lockX, 297, lockX + 32, 329)) menuCursor = 7;
+    if (storyHover(lockX, 297, lockX + 32, 329)) Session().menuCursor = 7;
   }
   for (int j = 0; j < 4; ++j) {
     const int item = 11 - j;
     const int x = 310 + 110 * j;
     const int sourceY = (j == 0 && s.skipMode != 0) ? 112 : 2 + static_cast<int>(27.5 * j);
-    const bool lit = menuCursor == item && (isMouseOnStoryMenu() || s.sideBarPos != 0);
+    const bool lit = Session().menuCursor == item && (isMouseOnStoryMenu() || s.sideBarPos != 0);
     drawHighlighted(lit, p, [&] { veziv::RenderGraphPart(x, 573, 0, sourceY, 128, 29, graphOf(kImageBottomBar), 1, 0); });
-    if (storyHover(x, 573, x + 110, 800)) menuCursor = item;
+    if (storyHover(x, 573, x + 110, 800)) Session().menuCursor = item;
   }
-  if (menuCursor != cursorBefore) playStorySound(kSoundCursor);
+  if (Session().menuCursor != cursorBefore) playStorySound(kSoundCursor);
 }
 
 }  // namespace
 
 int pulseBrightness() {
-  return 150 + static_cast<int>(std::trunc(50.0 * std::sin(frameCounter * 10.0 * M_PI / 180.0)));
+  return 150 + static_cast<int>(std::trunc(50.0 * std::sin(Session().frame.frameCounter * 10.0 * M_PI / 180.0)));
 }
 
 bool storyHover(int x1, int y1, int x2, int y2) {
-  if (!mouseMoved && hoverNeedsMove) return false;
-  return x1 <= mouseX && mouseX <= x2 && y1 <= mouseY && mouseY <= y2;
+  if (!Session().frame.mouseMoved && Session().frame.hoverNeedsMove) return false;
+  return x1 <= Session().frame.mouseX && Session().frame.mouseX <= x2 && y1 <= Session().frame.mouseY &&
+         Session().frame.mouseY <= y2;
 }
 
 void readStoryMouse() {
-  const int32_t oldX = mouseX, oldY = mouseY;
-  veziv::ReadMousePosition(&mouseX, &mouseY);
-  mouseMoved = oldX != mouseX || oldY != mouseY;
+  const int32_t oldX = Session().frame.mouseX, oldY = Session().frame.mouseY;
+  veziv::ReadMousePosition(&Session().frame.mouseX, &Session().frame.mouseY);
+  Session().frame.mouseMoved = oldX != Session().frame.mouseX || oldY != Session().frame.mouseY;
 }
 
-int storyScreenAlpha() { return screenAlpha; }
+int storyScreenAlpha() { return State().screenAlpha; }
 
 void restoreStoryBlend() {
-  if (screenAlpha < 255) {
-    veziv::ChooseBlendMode(1, screenAlpha);
+  if (State().screenAlpha < 255) {
+    veziv::ChooseBlendMode(1, State().screenAlpha);
   } else {
     veziv::ChooseBlendMode(0, 0);
   }
 }
 
 int measureMessageText(const char* text, int bytes) {
-  return veziv::MeasureTextWithFont(text, bytes, storyTextFont, 0);
+  return veziv::MeasureTextWithFont(text, bytes, Session().registry.storyTextFont, 0);
 }
 
 size_t characterBytes(const std::string& text, size_t i) {
@@ -264,7 +263,7 @@ int32_t revealAllowance(int32_t revealMs, int32_t textSpeed) {
 
 bool drawMessagePage(const speakerEntry& speaker, const messagePage& page, int32_t allowance) {
   if (std::strcmp(page.speaker, "ナ") != 0 && speaker.plate >= 0 && speaker.plate < kPlateCount) {
-    veziv::RenderGraphAtPoint(65, 400, namePlateSheet[speaker.plate], 1);
+    veziv::RenderGraphAtPoint(65, 400, sheetPiece(namePlateSheet, speaker.plate), 1);
   }
   int64_t before = 0;  // characters of the earlier lines
   const int count = std::clamp(page.lineCount, 0, kPageLines);
@@ -273,12 +272,12 @@ bool drawMessagePage(const speakerEntry& speaker, const messagePage& page, int32
     const int c = characterCount(line);
     const int64_t a = allowance - before;
     const int y = 470 + 26 * i;
-    veziv::DrawLineSegment(170, 495 + 26 * i, 760, 495 + 26 * i, colourGrey, 1);
+    veziv::DrawLineSegment(170, 495 + 26 * i, 760, 495 + 26 * i, Session().colours.grey, 1);
     if (a > c) {
       drawLineText(170, y, line, 255);
-      if (i == count - 1 && storyScene.choiceState == -1) {
+      if (i == count - 1 && State().scene.choiceState == -1) {
         const int width = measureMessageText(line.c_str(), static_cast<int>(line.size()));
-        veziv::RenderGraphPart(170 + width, 475 + 26 * i, 16 * ((frameCounter / 3) % 16), 0, 16, 16,
+        veziv::RenderGraphPart(170 + width, 475 + 26 * i, 16 * ((Session().frame.frameCounter / 3) % 16), 0, 16, 16,
                                graphOf(kImageNextIcon), 1, 0);
         return true;
       }
@@ -319,7 +318,7 @@ void drawWholeMessagePage(const speakerEntry& speaker, const messagePage& page) 
 }
 
 void drawMessageWindow() {
-  const auto& s = storyScene;
+  const auto& s = State().scene;
   int alpha = 255;
   if (s.waitFrames >= 50) {
     alpha = 0;
@@ -334,8 +333,8 @@ void drawMessageWindow() {
     int32_t image;
     int32_t& fade;
   };
-  Face faces[] = {{storyScene.previousFaceImage, storyScene.previousFaceFade},
-                  {storyScene.faceImage, storyScene.faceFade}};
+  Face faces[] = {{State().scene.previousFaceImage, State().scene.previousFaceFade},
+                  {State().scene.faceImage, State().scene.faceFade}};
   for (Face& face : faces) {
     if (face.image == -1) continue;
     if (face.fade < 255) {
@@ -350,13 +349,13 @@ void drawMessageWindow() {
 }
 
 void drawStoryScreen() {
-  auto& s = storyScene;
-  screenAlpha = 255;
+  auto& s = State().scene;
+  State().screenAlpha = 255;
   if (s.waitFrames > 50) {
     s.waitFrames -= 1;
     return;
   }
-  if (s.waitFrames >= 1) screenAlpha = (50 - s.waitFrames) * 255 / 50;
+  if (s.waitFrames >= 1) State().screenAlpha = (50 - s.waitFrames) * 255 / 50;
   restoreStoryBlend();
   drawStoryGraphs(s.skipMode != 0);
   if (s.windowHidden == 0) drawMessageWindow();
@@ -372,7 +371,7 @@ void drawStoryScreen() {
     // Before the first message the fade and the wait still run, or a
     // script that starts with one would wait for ever.
     if (s.pages.empty() && s.logOffset == 0) runScreenFade();
-    screenAlpha = 255;
+    State().screenAlpha = 255;
     restoreStoryBlend();
     return;
   }
@@ -381,7 +380,7 @@ void drawStoryScreen() {
     const speakerEntry* speaker = findSpeaker(page->speaker);
     if (speaker == nullptr) {
       // A page of a speaker the table does not know is passed over.
-      screenAlpha = 255;
+      State().screenAlpha = 255;
       restoreStoryBlend();
       stepScenario(false);
       return;
@@ -390,19 +389,19 @@ void drawStoryScreen() {
   }
   runStoryChoice();
   if (s.windowHidden != 0) {
-    screenAlpha = 255;
+    State().screenAlpha = 255;
     restoreStoryBlend();
     return;
   }
   drawStoryMenus();
   runScreenFade();
-  screenAlpha = 255;
+  State().screenAlpha = 255;
   restoreStoryBlend();
 }
 
 void runStoryWindow() {
-  auto& s = storyScene;
-  screenAlpha = 255;
+  auto& s = State().scene;
+  State().screenAlpha = 255;
   if (s.logOffset == 0) {
     drawStoryGraphs(s.skipMode != 0);
     if (s.windowHidden == 0) {
@@ -426,7 +425,7 @@ void runStoryWindow() {
 }
 
 void advanceStoryText(int32_t count) {
-  auto& s = storyScene;
+  auto& s = State().scene;
   if (s.waitFrames != 0) return;
   if (s.windowHidden != 0) {
     s.windowHidden = 0;
@@ -461,20 +460,26 @@ void advanceStoryText(int32_t count) {
 }
 
 void toggleMessageWindow() {
-  storyScene.skipMode = 0;
-  storyScene.windowHidden = storyScene.windowHidden != 0 ? 0 : 1;
+  State().scene.skipMode = 0;
+  State().scene.windowHidden = State().scene.windowHidden != 0 ? 0 : 1;
 }
 
 bool isMouseOnStoryMenu() {
-  const int left = 800 - storyScene.sideBarPos;
+  const int left = 800 - State().scene.sideBarPos;
   for (int k = 0; k < 6; ++k) {
-    if (left <= mouseX && mouseX <= 800 && 100 + 35 * k <= mouseY && mouseY <= 130 + 35 * k) return true;
+    if (left <= Session().frame.mouseX && Session().frame.mouseX <= 800 && 100 + 35 * k <= Session().frame.mouseY &&
+        Session().frame.mouseY <= 130 + 35 * k)
+      return true;
   }
-  const int lockX = 870 - storyScene.sideBarPos;
-  if (lockX <= mouseX && mouseX <= lockX + 32 && 297 <= mouseY && mouseY <= 329) return true;
+  const int lockX = 870 - State().scene.sideBarPos;
+  if (lockX <= Session().frame.mouseX && Session().frame.mouseX <= lockX + 32 && 297 <= Session().frame.mouseY &&
+      Session().frame.mouseY <= 329)
+    return true;
   for (int j = 0; j < 4; ++j) {
     const int x = 310 + 110 * j;
-    if (x <= mouseX && mouseX <= x + 110 && 573 <= mouseY && mouseY <= 800) return true;
+    if (x <= Session().frame.mouseX && Session().frame.mouseX <= x + 110 && 573 <= Session().frame.mouseY &&
+        Session().frame.mouseY <= 800)
+      return true;
   }
   return false;
 }

@@ -4,14 +4,14 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "game/shell/call_sites.h"
-#include "game/shell/frame_loop.h"
-#include "game/shell/resources.h"
-#include "game/shell/settings.h"
-#include "game/shell/startup.h"
+#include "game/core/frame_loop.h"
+#include "game/core/resources.h"
+#include "game/core/session.h"
+#include "game/core/settings.h"
 #include "game/story/script_line.h"
 #include "game/story/story_hooks.h"
 #include "game/story/story_scene.h"
+#include "game/story/story_state.h"
 #include "library/veziv.h"
 
 namespace game::story {
@@ -44,8 +44,8 @@ struct Run {
 };
 
 storyGraph* findGraph(const std::string& name) {
-  auto it = storyGraphTable.find(name);
-  return it == storyGraphTable.end() ? nullptr : &it->second;
+  auto it = State().storyGraphTable.find(name);
+  return it == State().storyGraphTable.end() ? nullptr : &it->second;
 }
 
 // --- Text and window ------------------------------------------------------
@@ -57,7 +57,7 @@ void wordMessage(const Run& run) {
   if (items.size() >= 2) voice = "voice/story/" + items[1];
   const std::string text = run.line.textAfterList();
 
-  auto& pages = storyScene.pages;
+  auto& pages = State().scene.pages;
   if (pages.size() > kMaxPages) {
     releasePageVoice(pages.back());
     pages.pop_back();
@@ -74,21 +74,21 @@ void wordMessage(const Run& run) {
     }
   }
   const std::vector<messagePage> added = Hooks().splitMessageIntoPages(speaker, text, voice, -1);
-  storyScene.pendingPages = added.empty() ? 0 : static_cast<int32_t>(added.size()) - 1;
+  State().scene.pendingPages = added.empty() ? 0 : static_cast<int32_t>(added.size()) - 1;
   for (const messagePage& page : added) pages.push_front(page);
   if (!run.replaying && items.size() >= 2 && !pages.empty()) Hooks().playPageVoice(pages.front());
-  storyScene.revealMs = 0;
+  State().scene.revealMs = 0;
 }
 
 void wordChangeBoxCol(const Run& run) {
   const std::vector<std::string> items = run.line.list();
-  for (size_t i = 0; i < 3; ++i) storyScene.boxColour[i] = i < items.size() ? readNumber(items[i]) : 0;
+  for (size_t i = 0; i < 3; ++i) State().scene.boxColour[i] = i < items.size() ? readNumber(items[i]) : 0;
   run.stepOn(run.replaying);
 }
 
 void wordWait(const Run& run) {
   if (run.passedOver()) return;
-  storyScene.waitFrames = readNumber(run.line.rest());
+  State().scene.waitFrames = readNumber(run.line.rest());
   run.stepOn(false);
 }
 
@@ -97,20 +97,20 @@ void wordConfirmWindow(const Run& run) {
   std::vector<std::string> items = run.line.list();
   // One text alone still gets its button, so the box can be closed.
   if (items.size() == 1) items.emplace_back("OK");
-  if (!items.empty()) noticeQueue.push_back(items);
+  if (!items.empty()) Session().frame.noticeQueue.push_back(items);
 }
 
 void wordSetFaceGraph(const Run& run) {
   const std::string face = run.line.rest();
-  storyScene.previousFaceImage = storyScene.faceImage;
-  storyScene.faceFade = 0;
+  State().scene.previousFaceImage = State().scene.faceImage;
+  State().scene.faceFade = 0;
   const int id = faceImageId(face);
   if (id < 0) {
     veziv::PrintfToScreen("エラー：%s", face.c_str());
   } else {
-    storyScene.faceImage = id;
+    State().scene.faceImage = id;
   }
-  if (!isGraphLoaded(storyScene.faceImage)) loadGraphById(storyScene.faceImage);
+  if (!isGraphLoaded(State().scene.faceImage)) loadGraphById(State().scene.faceImage);
   run.stepOn(run.replaying);
 }
 
@@ -121,14 +121,14 @@ void wordAddNewGraph(const Run& run) {
   const std::string file = run.line.token(0);
   const std::string name = run.line.token(1);
   // A name already in the table keeps its picture; nothing is loaded for it.
-  if (storyGraphTable.count(name) == 0) {
+  if (State().storyGraphTable.count(name) == 0) {
     const std::vector<std::string> at = run.line.list();
     storyGraph picture;
     picture.fileName = file;
     picture.graphHandle = veziv::ImportGraphFile(file.c_str(), 0);
     picture.x = at.size() > 0 ? readNumber(at[0]) : 0;
     picture.y = at.size() > 1 ? readNumber(at[1]) : 0;
-    storyGraphTable.emplace(name, picture);
+    State().storyGraphTable.emplace(name, picture);
   }
   run.stepOn(false);
 }
@@ -153,7 +153,7 @@ void wordTransGraphIn(const Run& run) {
 
 void wordTransAllGraphOut(const Run& run) {
   if (run.passedOver()) return;
-  for (auto& entry : storyGraphTable) {
+  for (auto& entry : State().storyGraphTable) {
     entry.second.alpha = 255;
     entry.second.fadeState = 1;
   }
@@ -175,36 +175,36 @@ void wordTransGraphTo(const Run& run) {
   if (run.passedOver()) return;
   const std::string name = run.line.token(0);
   const std::string file = run.line.token(1);
-  auto it = storyGraphTable.find(name);
-  if (it != storyGraphTable.end()) {
+  auto it = State().storyGraphTable.find(name);
+  if (it != State().storyGraphTable.end()) {
     storyGraph old = it->second;
-    storyGraphTable.erase(it);
+    State().storyGraphTable.erase(it);
     storyGraph next = old;
     old.alpha = 255;
     old.fadeState = 3;
     // A picture still fading out under the same name is freed, not lost.
     const std::string tempName = name + "_temp";
-    auto temp = storyGraphTable.find(tempName);
-    if (temp != storyGraphTable.end()) {
+    auto temp = State().storyGraphTable.find(tempName);
+    if (temp != State().storyGraphTable.end()) {
       releaseStoryGraph(temp->second);
-      storyGraphTable.erase(temp);
+      State().storyGraphTable.erase(temp);
     }
-    storyGraphTable.emplace(tempName, old);
+    State().storyGraphTable.emplace(tempName, old);
     next.fileName = file;
     next.graphHandle = veziv::ImportGraphFile(file.c_str(), 0);
     next.alpha = 0;
     next.fadeState = 2;
-    storyGraphTable.emplace(name, next);
+    State().storyGraphTable.emplace(name, next);
   }
   run.stepOn(false);
 }
 
 void wordDeleteGraph(const Run& run) {
   if (run.passedOver()) return;
-  auto it = storyGraphTable.find(run.line.token(0));
-  if (it != storyGraphTable.end()) {
+  auto it = State().storyGraphTable.find(run.line.token(0));
+  if (it != State().storyGraphTable.end()) {
     releaseStoryGraph(it->second);
-    storyGraphTable.erase(it);
+    State().storyGraphTable.erase(it);
   }
   run.stepOn(false);
 }
@@ -235,18 +235,18 @@ void wordMoveGraph(const Run& run) {
 
 void wordTransition(const Run& run) {
   if (run.passedOver()) return;
-  if (storyScene.skipMode != 0) {
+  if (State().scene.skipMode != 0) {
     run.stepOn(false);
     return;
   }
-  storyScene.screenFade = 0;
-  storyScene.screenFadeDir = 1;
+  State().scene.screenFade = 0;
+  State().scene.screenFadeDir = 1;
 }
 
 void wordTransIn(const Run& run) {
   if (run.passedOver()) return;
-  storyScene.screenFade = 254;
-  storyScene.screenFadeDir = 0;
+  State().scene.screenFade = 254;
+  State().scene.screenFadeDir = 0;
   run.stepOn(false);
 }
 
@@ -254,7 +254,7 @@ void wordTransIn(const Run& run) {
 
 void wordPlayMovie(const Run& run) {
   if (run.passedOver()) return;
-  storyScene.skipMode = 0;
+  State().scene.skipMode = 0;
   Hooks().playMovie(run.line.rest());
   run.stepOn(false);
 }
@@ -276,7 +276,7 @@ void wordPlayNewMusic(const Run& run) {
   const bool loop = readNumber(run.line.token(1)) == 1;
   if (file.find("mid") == std::string::npos) {
     veziv::PlayFileThroughSoundPlayer(file.c_str(), loop ? veziv::SoundPlayLoop : veziv::SoundPlayBack);
-  } else if (settingsRecord.bgmVolume == 0 && settingsRecord.midiMode == 0) {
+  } else if (Session().settings.bgmVolume == 0 && Session().settings.midiMode == 0) {
     Hooks().rememberMusicName(file.substr(0, kMusicNameSize - 1));
   } else {
     Hooks().playNewMusic(file);
@@ -305,30 +305,29 @@ void wordGoTo(const Run& run) {
     veziv::PrintfToScreen("ERROR: goto at loading\n");
     return;
   }
-  storyScene.choiceHistory.clear();
-  storyScene.choiceReplayIndex = 0;
+  State().scene.choiceHistory.clear();
+  State().scene.choiceReplayIndex = 0;
   const std::string file = run.line.token(0);
   loadScript(file);
   // The impressions are copied before the new script's first lines run, so
   // that an "@impress" among them is not counted twice after a load.
   int i = 0;
-  for (const auto& entry : speakerTable) {
+  for (const auto& entry : State().speakerTable) {
     if (i >= kSpeakerCount) break;
-    storyScene.impressionBlock[i++] = entry.second.impression;
+    State().scene.impressionBlock[i++] = entry.second.impression;
   }
   run.stepOn(false);
 }
 
 void wordMakeChoice(const Run& run) {
-  if (run.replaying &&
-      storyScene.choiceReplayIndex < static_cast<int32_t>(storyScene.choiceHistory.size())) {
-    const int32_t n = storyScene.choiceHistory[static_cast<size_t>(storyScene.choiceReplayIndex)];
-    storyScene.choiceReplayIndex += 1;
+  if (run.replaying && State().scene.choiceReplayIndex < static_cast<int32_t>(State().scene.choiceHistory.size())) {
+    const int32_t n = State().scene.choiceHistory[static_cast<size_t>(State().scene.choiceReplayIndex)];
+    State().scene.choiceReplayIndex += 1;
     skipToChoice(n, run.replaying);
     return;
   }
-  for (const std::string& option : run.line.list()) storyScene.choiceTexts.push_back(option);
-  storyScene.choiceState = 0;
+  for (const std::string& option : run.line.list()) State().scene.choiceTexts.push_back(option);
+  State().scene.choiceState = 0;
 }
 
 void wordImpress(const Run& run) {
@@ -339,8 +338,8 @@ void wordImpress(const Run& run) {
   }
   // Only the table's own speakers take impressions: an entry made here
   // would shift the saved impressions of every speaker after it.
-  auto it = speakerTable.find(items[0]);
-  if (it == speakerTable.end()) {
+  auto it = State().speakerTable.find(items[0]);
+  if (it == State().speakerTable.end()) {
     veziv::PrintfToScreen("impress: no speaker %s\n", items[0].c_str());
     return;
   }
@@ -350,7 +349,7 @@ void wordImpress(const Run& run) {
 void wordMakeCharaSplit(const Run& run) {
   const speakerEntry* best = nullptr;
   std::string key;
-  for (const auto& entry : speakerTable) {
+  for (const auto& entry : State().speakerTable) {
     if (best == nullptr || entry.second.impression > best->impression) {
       best = &entry.second;
       key = entry.first;
@@ -372,7 +371,7 @@ void wordStartBattle(const Run& run) {
     }
     Hooks().startBattle(folder);
     Hooks().consumeEquippedItems();
-    menuCursor = 1;
+    Session().menuCursor = 1;
     changeMode(kModeBattle, false);
     Hooks().setStoryGameFlag();
     return;
@@ -380,36 +379,37 @@ void wordStartBattle(const Run& run) {
   // The events' lines that the battle added to the script come back in
   // file order after this line. The folder is the token, as live.
   const std::deque<std::string> events = readScriptLines(run.line.token(0) + "/events.txt");
-  const size_t first = std::min<size_t>(storyScene.lineIndex, storyScene.scriptLines.size());
-  auto at = storyScene.scriptLines.begin() + first;
+  const size_t first = std::min<size_t>(State().scene.lineIndex, State().scene.scriptLines.size());
+  auto at = State().scene.scriptLines.begin() + first;
   int32_t inserted = 0;
   for (const std::string& line : events) {
     if (line.find("@event") != std::string::npos) continue;
-    at = storyScene.scriptLines.insert(at, line) + 1;
+    at = State().scene.scriptLines.insert(at, line) + 1;
     ++inserted;
   }
-  replayedEventsAt = static_cast<int32_t>(first);
-  replayedEventsCount = inserted;
+  State().replayedEventsAt = static_cast<int32_t>(first);
+  State().replayedEventsCount = inserted;
   run.stepOn(true);
 }
 
 void wordGoShopping(const Run& run) {
   if (run.passedOver()) return;
-  storyScene.skipMode = 0;
+  State().scene.skipMode = 0;
   Hooks().loadModeResources(kModeShop);
-  storyScene.faceImage = 269;
-  Hooks().enterShop();
-  changeMode(kModeShop, false);
+  State().scene.faceImage = 269;
+  // The shop greets the player as its mode is entered.
   setReturnMode(kModeShop, kModeStory);
+  changeMode(kModeShop, false);
 }
 
 void wordGoWearArm(const Run& run) {
   if (run.passedOver()) return;
   Hooks().loadModeResources(kModeEquipment);
-  Hooks().prepareEquipment();
   Hooks().playNewMusic("audio/loop009.mid");
-  changeMode(kModeEquipment, false);
+  // Entered from the story, the equipment screen fits the first player with
+  // the items taken off.
   setReturnMode(kModeEquipment, kModeStory);
+  changeMode(kModeEquipment, false);
 }
 
 void wordGoMainMenu(const Run&) {
@@ -422,11 +422,11 @@ void wordGoMainMenu(const Run&) {
 }
 
 void wordEndEvent(const Run& run) {
-  if (gameMode == kModeBattle) {
+  if (Session().frame.gameMode == kModeBattle) {
     Hooks().endBattleStoryEvent();
     Hooks().unloadModeResources(kModeStory);
     if (veziv::IsSoundHandlePlaying(soundOf(kLoopingSound)) == 1) {
-      veziv::SetSoundHandleVolume(settingsRecord.seVolume, soundOf(kLoopingSound));
+      veziv::SetSoundHandleVolume(Session().settings.seVolume, soundOf(kLoopingSound));
     }
     return;
   }
@@ -460,30 +460,32 @@ void wordSetCharaBattle(const Run& run) {
 
 void wordSetDifficulty(const Run& run) {
   const int difficulty = readNumber(run.line.rest());
-  currentDifficulty = difficulty;
+  Session().play.currentDifficulty = difficulty;
   Hooks().setPlayerDifficulty(difficulty);
 }
 
 void wordScenarioClear(const Run&) {
-  if (settingsRecord.storyCleared == 0) {
-    settingsRecord.storyCleared = 1;
+  if (Session().settings.storyCleared == 0) {
+    Session().settings.storyCleared = 1;
     Hooks().saveConfig();
-    noticeQueue.push_back({"【対戦：キャラクター】", "ホーベ を開放しました。", "OK"});
+    Session().frame.noticeQueue.push_back({"【対戦：キャラクター】", "ホーベ を開放しました。", "OK"});
   }
-  const bool hobeMissing = std::find(voiceList.begin(), voiceList.end(), 7) == voiceList.end();
-  const bool zemmMissing = std::find(voiceList.begin(), voiceList.end(), 8) == voiceList.end();
+  const bool hobeMissing = std::find(Session().registry.voiceList.begin(), Session().registry.voiceList.end(), 7) ==
+                           Session().registry.voiceList.end();
+  const bool zemmMissing = std::find(Session().registry.voiceList.begin(), Session().registry.voiceList.end(), 8) ==
+                           Session().registry.voiceList.end();
   if (!hobeMissing && !zemmMissing) return;
   std::vector<std::string> box = {"【システムボイス】"};
   if (hobeMissing) {
-    voiceList.push_back(7);
+    Session().registry.voiceList.push_back(7);
     box.emplace_back("ホーベ を開放しました。");
   }
   if (zemmMissing) {
-    voiceList.push_back(8);
+    Session().registry.voiceList.push_back(8);
     box.emplace_back("ゼムラン を開放しました。");
   }
   box.emplace_back("OK");
-  noticeQueue.push_back(box);
+  Session().frame.noticeQueue.push_back(box);
 }
 
 // --- Dispatch -----------------------------------------------------------------

@@ -3,8 +3,9 @@
 #include <cstring>
 #include <iterator>
 
-#include "game/shell/resources.h"
-#include "game/shell/settings.h"
+#include "game/core/resources.h"
+#include "game/core/session.h"
+#include "game/core/settings.h"
 #include "game/story/story_screen.h"
 #include "library/veziv.h"
 
@@ -41,19 +42,19 @@ constexpr size_t kReloadedVoices = 30;
 
 void buildSpeakerTable() {
   for (const SpeakerRow& row : kSpeakers) {
-    if (speakerTable.count(row.name) != 0) continue;
+    if (State().speakerTable.count(row.name) != 0) continue;
     speakerEntry entry;
     entry.name = row.name;
     entry.colour = veziv::PackColorForScreen(row.red, row.green, row.blue);
     entry.plate = row.plate;
     entry.impression = row.impression;
-    speakerTable.emplace(row.name, entry);
+    State().speakerTable.emplace(row.name, entry);
   }
 }
 
 const speakerEntry* findSpeaker(const std::string& name) {
-  auto it = speakerTable.find(name);
-  return it == speakerTable.end() ? nullptr : &it->second;
+  auto it = State().speakerTable.find(name);
+  return it == State().speakerTable.end() ? nullptr : &it->second;
 }
 
 uint32_t getSpeakerColor(const std::string& name) {
@@ -69,18 +70,18 @@ int voiceSwitchIndex(const std::string& voicePath) {
 }
 
 void stopPageVoices() {
-  for (messagePage& page : storyScene.pages) {
+  for (messagePage& page : State().scene.pages) {
     if (page.voiceHandle != -1) veziv::StopSoundHandle(page.voiceHandle);
   }
 }
 
 bool playPageVoice(messagePage& page) {
   const int index = voiceSwitchIndex(page.voice);
-  if (index < 0 || settingsRecord.voiceEnabled[index] == 0) return false;
+  if (index < 0 || Session().settings.voiceEnabled[index] == 0) return false;
   if (page.voiceHandle == -1) {
     page.voiceHandle = veziv::LoadSoundFileToHandle(page.voice, 3, -1);
     // The voice setting (0..100) is the library volume as it stands.
-    if (page.voiceHandle != -1) veziv::SetSoundHandleVolume(settingsRecord.voiceVolume, page.voiceHandle);
+    if (page.voiceHandle != -1) veziv::SetSoundHandleVolume(Session().settings.voiceVolume, page.voiceHandle);
   }
   if (page.voiceHandle == -1) return false;
   stopPageVoices();
@@ -90,7 +91,7 @@ bool playPageVoice(messagePage& page) {
 
 void reloadStoryVoices() {
   size_t place = 0;
-  for (messagePage& page : storyScene.pages) {
+  for (messagePage& page : State().scene.pages) {
     if (page.voiceHandle != -1 && veziv::IsSoundHandlePlaying(page.voiceHandle) != 1) {
       veziv::DeleteSoundHandle(page.voiceHandle, 0);
       page.voiceHandle = -1;
@@ -105,8 +106,8 @@ void reloadStoryVoices() {
 }
 
 void applyStoryVoiceVolume() {
-  for (messagePage& page : storyScene.pages) {
-    if (page.voiceHandle != -1) veziv::SetSoundHandleVolume(settingsRecord.voiceVolume, page.voiceHandle);
+  for (messagePage& page : State().scene.pages) {
+    if (page.voiceHandle != -1) veziv::SetSoundHandleVolume(Session().settings.voiceVolume, page.voiceHandle);
   }
 }
 
@@ -151,11 +152,11 @@ void updateStoryGraph(storyGraph& picture, bool skip) {
 }
 
 void drawStoryGraphs(bool skip) {
-  for (auto it = storyGraphTable.begin(); it != storyGraphTable.end();) {
+  for (auto it = State().storyGraphTable.begin(); it != State().storyGraphTable.end();) {
     updateStoryGraph(it->second, skip);
     if (it->second.fadeState == 3 && it->second.alpha <= 0) {
       releaseStoryGraph(it->second);
-      it = storyGraphTable.erase(it);
+      it = State().storyGraphTable.erase(it);
     } else {
       ++it;
     }
@@ -163,8 +164,12 @@ void drawStoryGraphs(bool skip) {
 }
 
 void reloadStoryGraphs() {
-  for (auto& entry : storyGraphTable) {
+  for (auto& entry : State().storyGraphTable) {
     entry.second.graphHandle = veziv::ImportGraphFile(entry.second.fileName.c_str(), 0);
+  }
+  // The faces the window shows and fades from are pictures on demand too.
+  for (const int face : {State().scene.faceImage, State().scene.previousFaceImage}) {
+    if (!isGraphLoaded(face)) loadGraphById(face);
   }
 }
 

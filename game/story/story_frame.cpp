@@ -2,40 +2,26 @@
 // window's actions (next, hide, skip, log) and the story menu's items.
 #include <filesystem>
 
-#include "game/shell/frame_loop.h"
-#include "game/shell/input.h"
-#include "game/shell/music_voices.h"
-#include "game/shell/resources.h"
-#include "game/shell/startup.h"
-#include "game/shell/widgets.h"
+#include "game/core/frame_loop.h"
+#include "game/core/input.h"
+#include "game/core/music_voices.h"
+#include "game/core/resources.h"
+#include "game/core/save_question.h"
+#include "game/core/session.h"
+#include "game/core/slot_files.h"
+#include "game/core/widgets.h"
 #include "game/story/story_screen.h"
 #include "library/veziv.h"
 
 namespace game::story {
-
-int32_t hideKeyHold = 0;
-bool skipByControl = false;
-std::vector<int>* storySoundTrace = nullptr;
 
 namespace {
 
 constexpr int kSoundCursor = 0;
 constexpr int kSoundDecision = 1;
 constexpr int kSoundCancel = 5;
-constexpr int kQuickSlot = 9;  // slot 10
 constexpr int kSaveLoadImages[] = {15, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 85};
 constexpr int kStoryImages[] = {35, 36, 81, 82, 83, 86, 87, 260, 221};
-
-// The slot files' calls. The save slots are not built yet: no slot is
-// present, and a quick save says so on the screen's log.
-bool slotPresent(int slotIndex) {
-  (void)slotIndex;
-  return false;
-}
-void loadGameFromMenu(int slotIndex) {
-  veziv::PrintfToScreen("slot %d cannot be loaded yet\n", slotIndex + 1);
-}
-void runSaveScreen(int slotIndex) { veziv::PrintfToScreen("slot %d cannot be saved yet\n", slotIndex + 1); }
 
 void toSaveLoadScreen(bool save) {
   playStorySound(kSoundDecision);
@@ -44,14 +30,14 @@ void toSaveLoadScreen(bool save) {
   } else {
     playRandomStartVoice();
   }
-  veziv::CaptureScreenToGraph(0, 0, 800, 600, backdropCapture);
-  returnModeMap[kModeSaveLoad] = kModeStory;
+  veziv::CaptureScreenToGraph(0, 0, 800, 600, Session().frame.backdropCapture);
+  Session().frame.returnModeMap[kModeSaveLoad] = kModeStory;
   showNowLoading("Now Loading...");
   veziv::PresentBackBuffer();
   for (int id : kSaveLoadImages) {
     if (!isGraphLoaded(id)) loadGraphById(id);
   }
-  storyScene.logOffset = 0;
+  State().scene.logOffset = 0;
   changeMode(kModeSaveLoad, false);
 }
 
@@ -73,7 +59,7 @@ void backToTitle() {
 
 // The back input: the first of the cascade that applies.
 void goBack() {
-  auto& s = storyScene;
+  auto& s = State().scene;
   if (s.windowHidden != 0) {
     s.windowHidden = 0;
     playStorySound(kSoundCancel);
@@ -98,15 +84,11 @@ void goBack() {
 
 }  // namespace
 
-void playStorySound(int soundId) {
-  if (storySoundTrace != nullptr) storySoundTrace->push_back(soundId);
-  ensureSoundLoaded(soundId);
-  veziv::PlaySoundHandle(soundOf(soundId), veziv::SoundPlayBack, 1);
-}
+void playStorySound(int soundId) { Hooks().playSound(soundId); }
 
 void runStoryMenuAction() {
-  auto& s = storyScene;
-  switch (menuCursor) {
+  auto& s = State().scene;
+  switch (Session().menuCursor) {
     case 1:
       toSaveLoadScreen(true);
       break;
@@ -115,7 +97,7 @@ void runStoryMenuAction() {
       break;
     case 3:
       playStorySound(kSoundDecision);
-      returnModeMap[kModeSettings] = kModeStory;
+      Session().frame.returnModeMap[kModeSettings] = kModeStory;
       loadModeResources(kModeSettings, true);
       changeMode(kModeSettings, false);
       break;
@@ -124,7 +106,7 @@ void runStoryMenuAction() {
         s.logOffset = 0;
         playStorySound(kSoundDecision);
       } else {
-        menuCursor = 3;
+        Session().menuCursor = 3;
         playStorySound(scrollLogBack(1) ? kSoundDecision : kSoundCancel);
       }
       break;
@@ -136,7 +118,7 @@ void runStoryMenuAction() {
       s.sideBarLocked = s.sideBarLocked != 0 ? 0 : 1;
       break;
     case 8:
-      if (!slotPresent(kQuickSlot)) {
+      if (Session().slotTable.present[kQuickSlot] == 0) {
         playStorySound(kSoundCancel);
         break;
       }
@@ -150,8 +132,8 @@ void runStoryMenuAction() {
       break;
     case 9:
       playStorySound(kSoundDecision);
-      veziv::CaptureScreenToGraph(0, 0, 800, 600, backdropCapture);
-      returnModeMap[kModeSaveLoad] = kModeStory;
+      veziv::CaptureScreenToGraph(0, 0, 800, 600, Session().frame.backdropCapture);
+      Session().frame.returnModeMap[kModeSaveLoad] = kModeStory;
       runSaveScreen(kQuickSlot);
       break;
     case 10:
@@ -172,17 +154,17 @@ void runStoryMenuAction() {
 }
 
 bool applyStoryInput(const StoryKeys& keys) {
-  auto& s = storyScene;
-  const int32_t* hold = playerInputs[0].hold;
+  auto& s = State().scene;
+  const int32_t* hold = Session().playerInputs[0].hold;
   if (keys.hide) {
-    hideKeyHold += 1;
-    if (hideKeyHold == 1) {
+    State().hideKeyHold += 1;
+    if (State().hideKeyHold == 1) {
       playStorySound(kSoundDecision);
       s.skipMode = 0;
       s.windowHidden = s.windowHidden != 0 ? 0 : 1;
     }
   } else {
-    hideKeyHold = 0;
+    State().hideKeyHold = 0;
   }
 
   const int step = hold[kActionUp] == 1 ? -1 : hold[kActionDown] == 1 ? 1 : 0;
@@ -191,10 +173,10 @@ bool applyStoryInput(const StoryKeys& keys) {
       playStorySound(kSoundCancel);
     } else if (s.sideBarPos != 0 && s.logOffset == 0) {
       playStorySound(kSoundCursor);
-      menuCursor += step;
+      Session().menuCursor += step;
       s.menuIdleMs = 0;
-      if (menuCursor <= 0) menuCursor = 11;
-      if (menuCursor > 11) menuCursor = 1;
+      if (Session().menuCursor <= 0) Session().menuCursor = 11;
+      if (Session().menuCursor > 11) Session().menuCursor = 1;
     }
   }
 
@@ -210,10 +192,10 @@ bool applyStoryInput(const StoryKeys& keys) {
 
   if (keys.control) {
     s.skipMode = 1;
-    skipByControl = true;
-  } else if (skipByControl) {
+    State().skipByControl = true;
+  } else if (State().skipByControl) {
     s.skipMode = 0;
-    skipByControl = false;
+    State().skipByControl = false;
   }
 
   if (hold[kActionPause] == 1 || hold[kActionMouseRight] == 1) {
@@ -221,7 +203,7 @@ bool applyStoryInput(const StoryKeys& keys) {
   } else if (hold[kActionShot] == 1 && s.logOffset == 0) {
     if (s.sideBarPos != 0) {
       runStoryMenuAction();
-      if (menuCursor == 6) {
+      if (Session().menuCursor == 6) {
         playStorySound(kSoundDecision);
         if (showYesNoBox("終了します。よろしいですか？", "")) return false;
       }
@@ -231,7 +213,7 @@ bool applyStoryInput(const StoryKeys& keys) {
   } else if (hold[kActionMouseLeft] == 1 && s.logOffset == 0) {
     if (isMouseOnStoryMenu()) {
       runStoryMenuAction();
-      if (menuCursor == 6) {
+      if (Session().menuCursor == 6) {
         playStorySound(kSoundDecision);
         if (showYesNoBox("ゲームを終了します。", "よろしいですか？")) {
           releaseStoryResources();
@@ -249,14 +231,14 @@ bool applyStoryInput(const StoryKeys& keys) {
 }
 
 bool updateStoryScene() {
-  updateMouseButtons(playerInputs[0]);
+  updateMouseButtons(Session().playerInputs[0]);
   drawStoryScreen();
   StoryKeys keys;
   keys.hide = veziv::IsKeyDown(0x0E) == 1 || veziv::IsKeyDown(0x39) == 1;
   keys.control = veziv::IsKeyDown(0x1D) == 1 || veziv::IsKeyDown(0x9D) == 1;
   keys.wheel = veziv::TakeWheelRotation(1);
   if (!applyStoryInput(keys)) return false;
-  if (storyScene.scriptEnded != 0) veziv::PrintfToScreen("ストーリーの終端です。\n");
+  if (State().scene.scriptEnded != 0) veziv::PrintfToScreen("ストーリーの終端です。\n");
   readStoryMouse();
   return true;
 }

@@ -1,6 +1,7 @@
 // The hooks' base: nothing happens until the part that owns a call installs it.
 #include "game/story/story_hooks.h"
 
+#include "game/story/story_state.h"
 #include "library/veziv.h"
 
 namespace game::story {
@@ -11,6 +12,7 @@ std::vector<messagePage> StoryHooks::splitMessageIntoPages(const std::string&, c
 }
 bool StoryHooks::playPageVoice(messagePage&) { return false; }
 void StoryHooks::buildSpeakerTable() {}
+void StoryHooks::playSound(int) {}
 void StoryHooks::playNewMusic(const std::string&) {}
 void StoryHooks::rememberMusicName(const std::string&) {}
 void StoryHooks::stopMusic() {}
@@ -21,8 +23,6 @@ void StoryHooks::loadModeResources(int32_t) {}
 void StoryHooks::unloadModeResources(int32_t) {}
 void StoryHooks::startBattle(const std::string&) {}
 void StoryHooks::consumeEquippedItems() {}
-void StoryHooks::enterShop() {}
-void StoryHooks::prepareEquipment() {}
 void StoryHooks::endBattleStoryEvent() {}
 void StoryHooks::setPlayerCharacter(int32_t) {}
 void StoryHooks::setPlayerDifficulty(int32_t) {}
@@ -31,12 +31,10 @@ void StoryHooks::openStage(int32_t) {}
 void StoryHooks::unlockBattleModeItems() {}
 void StoryHooks::saveConfig() {}
 
-namespace {
-StoryHooks baseHooks;
-StoryHooks* installed = &baseHooks;
-}  // namespace
-
-StoryHooks& Hooks() { return *installed; }
-void InstallHooks(StoryHooks* hooks) { installed = hooks != nullptr ? hooks : &baseHooks; }
+StoryHooks& Hooks() {
+  StoryState& state = State();
+  return state.hooks != nullptr ? *state.hooks : state.noHooks;
+}
+void InstallHooks(StoryHooks* hooks) { State().hooks = hooks; }
 
 }  // namespace game::story

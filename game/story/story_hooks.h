@@ -1,9 +1,9 @@
-// What the story's words need of screens that other parts of the game own:
-// the message pages and page voices of the story screen, the speaker table's
-// entries, the battle, the shop, the equipment screen, the movie player, the
-// music and the unlock files. Each part installs its own implementation;
-// until then the base class does nothing (no page, no battle, no movie), so
-// that nothing pretends to have happened.
+// What the story's words need of the story screen and of the game around
+// it: the message pages and page voices, the speaker table's entries, music
+// and movies, the mode sets, the battle, the first player's header and the
+// unlock files. The story screen installs its own; the base class does
+// nothing (no page, no battle, no movie), so that the words can be run and
+// watched on their own.
 #pragma once
 
 #include <cstdint>
@@ -25,7 +25,8 @@ class StoryHooks {
   virtual bool playPageVoice(messagePage& page);
   virtual void buildSpeakerTable();
 
-  // Music and movies.
+  // A sound id played once from its start; music and movies.
+  virtual void playSound(int soundId);
   virtual void playNewMusic(const std::string& file);
   virtual void rememberMusicName(const std::string& file);
   virtual void stopMusic();
@@ -35,12 +36,9 @@ class StoryHooks {
   virtual void loadModeResources(int32_t mode);
   virtual void unloadModeResources(int32_t mode);
 
-  // Hand-overs: the battle of a stage folder and the items it uses up, the
-  // shop, the equipment screen's choices (the first player's two items cleared).
+  // The battle of a stage folder and the equipped items it uses up.
   virtual void startBattle(const std::string& folder);
   virtual void consumeEquippedItems();
-  virtual void enterShop();
-  virtual void prepareEquipment();
   // The end of an in-battle story event: the battle goes on.
   virtual void endBattleStoryEvent();
 
@@ -55,9 +53,9 @@ class StoryHooks {
   virtual void saveConfig();
 };
 
-// The installed hooks (the base class until a part installs its own).
+// The installed story's hooks (the base class when none are installed).
 StoryHooks& Hooks();
-// Installs hooks; null puts the base class back.
+// Installs hooks into the installed story; null puts the base class back.
 void InstallHooks(StoryHooks* hooks);
 
 }  // namespace game::story

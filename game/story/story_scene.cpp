@@ -6,23 +6,14 @@
 #include <climits>
 #include <cstring>
 
-#include "game/shell/call_sites.h"
-#include "game/shell/resources.h"
-#include "game/shell/startup.h"
-#include "game/shell/widgets.h"
+#include "game/core/resources.h"
+#include "game/core/session.h"
+#include "game/core/widgets.h"
 #include "game/story/story_hooks.h"
+#include "game/story/story_state.h"
 #include "library/veziv.h"
 
 namespace game::story {
-
-storySceneRecord storyScene;
-int32_t replayLineLimit = INT32_MAX;
-int32_t replayedEventsAt = 0;
-int32_t replayedEventsCount = 0;
-std::map<std::string, storyGraph> storyGraphTable;
-std::map<std::string, speakerEntry> speakerTable;
-
-void initStoryState() { storyScene = storySceneRecord{}; }
 
 std::deque<std::string> readScriptLines(const std::string& fileName) {
   std::deque<std::string> lines;
@@ -54,27 +45,18 @@ void releaseStoryGraph(storyGraph& picture) {
 
 namespace {
 
-// The step runs as a loop: a line that steps on while a line runs only
-// asks for the next step, which runs when that line has returned. Every
-// word steps on as its last act, so the order is that of nested calls,
-// without a stack that grows with the chain.
-int stepDepth = 0;
-int chainLoads = 0;  // scripts loaded by the running chain
-bool stepPending = false;
-bool pendingReplaying = false;
-
 // Every picture's graph, freed before its record is forgotten.
 void releaseStoryGraphs() {
-  for (auto& entry : storyGraphTable) releaseStoryGraph(entry.second);
-  storyGraphTable.clear();
+  for (auto& entry : State().storyGraphTable) releaseStoryGraph(entry.second);
+  State().storyGraphTable.clear();
 }
 
 // Every page's voice, freed before its page is forgotten (a voice still
 // playing is stopped by releasePageVoice first).
 void releasePages() {
-  while (!storyScene.pages.empty()) {
-    releasePageVoice(storyScene.pages.back());
-    storyScene.pages.pop_back();
+  while (!State().scene.pages.empty()) {
+    releasePageVoice(State().scene.pages.back());
+    State().scene.pages.pop_back();
   }
 }
 
@@ -83,74 +65,74 @@ void releasePages() {
 void releaseStoryResources() {
   releasePages();
   releaseStoryGraphs();
-  storyScene.choiceHistory.clear();
-  storyScene.choiceReplayIndex = 0;
-  storyScene.choiceState = -1;
+  State().scene.choiceHistory.clear();
+  State().scene.choiceReplayIndex = 0;
+  State().scene.choiceState = -1;
   releaseStoryFaces();
-  storyScene.faceImage = kNoFaceImage;
-  storyScene.previousFaceImage = kNoFaceImage;
+  State().scene.faceImage = kNoFaceImage;
+  State().scene.previousFaceImage = kNoFaceImage;
 }
 
 void loadScript(const std::string& fileName) {
-  if (stepDepth > 0) ++chainLoads;
+  if (State().stepDepth > 0) ++State().chainLoads;
   showNowLoading("Now Loading...");
   veziv::PresentBackBuffer();
   releaseStoryResources();
-  storyScene.scriptLines.clear();
-  storyScene.lineIndex = 0;
+  State().scene.scriptLines.clear();
+  State().scene.lineIndex = 0;
   // A name that does not fit is cut; the file is opened by its whole name.
-  const size_t n = std::min(fileName.size(), sizeof storyScene.scriptName - 1);
-  std::memcpy(storyScene.scriptName, fileName.data(), n);
-  storyScene.scriptName[n] = '\0';
-  storyScene.scriptLines = readScriptLines(fileName);
-  storyScene.textComplete = 1;
+  const size_t n = std::min(fileName.size(), sizeof State().scene.scriptName - 1);
+  std::memcpy(State().scene.scriptName, fileName.data(), n);
+  State().scene.scriptName[n] = '\0';
+  State().scene.scriptLines = readScriptLines(fileName);
+  State().scene.textComplete = 1;
 }
 
 void resetScenario(const std::string& fileName) {
-  storyScene.logOffset = 0;
-  storyScene.lineIndex = 0;
-  storyScene.boxColour[0] = storyScene.boxColour[1] = storyScene.boxColour[2] = 255;
+  State().scene.logOffset = 0;
+  State().scene.lineIndex = 0;
+  State().scene.boxColour[0] = State().scene.boxColour[1] = State().scene.boxColour[2] = 255;
   // The pictures' graphs and the pages' voices are freed with their records.
   releaseStoryGraphs();
-  storyScene.scriptLines.clear();
+  State().scene.scriptLines.clear();
   releasePages();
-  speakerTable.clear();
-  storyScene.choiceState = -1;
-  storyScene.choiceTexts.clear();
+  State().speakerTable.clear();
+  State().scene.choiceState = -1;
+  State().scene.choiceTexts.clear();
   veziv::ClearScreenLog();
   registerFacePaths();
-  if (speakerTable.empty()) Hooks().buildSpeakerTable();
+  if (State().speakerTable.empty()) Hooks().buildSpeakerTable();
   loadScript(fileName);
 }
 
 void stepScenario(bool replaying) {
-  if (stepDepth > 0) {
-    stepPending = true;
-    pendingReplaying = replaying;
+  if (State().stepDepth > 0) {
+    State().stepPending = true;
+    State().pendingReplaying = replaying;
     return;
   }
-  ++stepDepth;
-  chainLoads = 0;
+  ++State().stepDepth;
+  State().chainLoads = 0;
   bool flag = replaying;
   for (int run = 0;; ++run) {
-    stepPending = false;
-    const int32_t index = storyScene.lineIndex;
-    if (index < 0 || index >= static_cast<int32_t>(storyScene.scriptLines.size())) break;
-    if (flag && index >= replayLineLimit) break;
+    State().stepPending = false;
+    const int32_t index = State().scene.lineIndex;
+    if (index < 0 || index >= static_cast<int32_t>(State().scene.scriptLines.size())) break;
+    if (flag && index >= State().replayLineLimit) break;
     // A chain that never reaches a stopping line ("@goTo" round a circle
     // of scripts) is cut, not run for ever.
-    if (run >= kMaxChainLines || chainLoads > kMaxChainLoads) {
-      veziv::PrintfToScreen("script runs on without stopping: %s\n", storyScene.scriptName);
+    if (run >= kMaxChainLines || State().chainLoads > kMaxChainLoads) {
+      veziv::PrintfToScreen("script runs on without stopping: %s\n", State().scene.scriptName);
       break;
     }
-    const std::string line = storyScene.scriptLines[static_cast<size_t>(index)];
-    storyScene.lineIndex = index + 1;
+    const std::string line = State().scene.scriptLines[static_cast<size_t>(index)];
+    State().scene.lineIndex = index + 1;
     executeScriptLine(false, flag, line);
-    if (!stepPending) break;
-    flag = pendingReplaying;
+    if (!State().stepPending) break;
+    flag = State().pendingReplaying;
   }
-  stepPending = false;
-  --stepDepth;
+  State().stepPending = false;
+  --State().stepDepth;
 }
 
 namespace {
@@ -180,7 +162,7 @@ void registerFacePaths() {
       std::transform(name.begin(), name.end(), name.begin(),
                      [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     }
-    resourceRegistry.imagePaths[row.id] = "image/faceGraph/" + name + ".jpg";
+    Session().registry.imagePaths[row.id] = "image/faceGraph/" + name + ".jpg";
   }
 }
 

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "game/core/story_section.h"
+
 namespace game::story {
 
 inline constexpr int kMaxScriptLines = 1000;
@@ -22,7 +24,6 @@ inline constexpr int kMaxChainLines = 20000;
 // The most scripts one step loads ("@goTo") before it is cut.
 inline constexpr int kMaxChainLoads = 16;
 inline constexpr int kNoFaceImage = 260;
-inline constexpr int kSpeakerCount = 14;
 inline constexpr const char* kFirstScript = "story/script.txt";
 
 // One display page of a message.
@@ -40,17 +41,6 @@ struct speakerEntry {
   uint32_t colour = 0;
   int32_t plate = 0;
   int32_t impression = 0;
-};
-
-// One story picture.
-struct storyGraph {
-  std::string fileName;
-  int32_t graphHandle = -1;
-  double x = 0.0, y = 0.0;
-  double stepX = 0.0, stepY = 0.0;
-  int32_t moveFrames = 0;
-  int32_t alpha = 255;
-  int32_t fadeState = -1;  // -1 opaque; 1 out, kept; 2 in; 3 out, then removed; 4 held
 };
 
 struct storySceneRecord {
@@ -85,20 +75,6 @@ struct storySceneRecord {
   int32_t boxColour[3] = {255, 255, 255};
 };
 
-extern storySceneRecord storyScene;
-// While a saved story is replayed no line at or past this index runs
-// (INT32_MAX: no bound).
-extern int32_t replayLineLimit;
-// Where the last replayed "@startBattle" put its events' lines, and how many.
-extern int32_t replayedEventsAt;
-extern int32_t replayedEventsCount;
-// Picture name to picture; name order is the drawing order.
-extern std::map<std::string, storyGraph> storyGraphTable;
-// Speaker display name to entry, in byte order of the names.
-extern std::map<std::string, speakerEntry> speakerTable;
-
-// The scene's start values (also what the program starts with).
-void initStoryState();
 // Starts a story from a script file.
 void resetScenario(const std::string& fileName);
 // Replaces the loaded script by the lines of a file.

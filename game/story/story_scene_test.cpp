@@ -3,6 +3,7 @@
 
 #include <fstream>
 
+#include "game/core/session.h"
 #include "game/story/story_test_support.h"
 
 namespace game::story {
@@ -42,60 +43,60 @@ TEST_F(StoryTest, ReaderSplitsAtCrLfOnlyAndKeepsItsLimits) {
 }
 
 TEST_F(StoryTest, ResetStartsCleanAndLoadsTheScript) {
-  storyScene.boxColour[1] = 3;
-  storyScene.logOffset = -4;
-  storyScene.choiceState = 0;
-  storyScene.choiceTexts = {"a"};
-  storyScene.faceImage = 262;
-  storyScene.textComplete = 0;
-  storyScene.pages.emplace_back();
-  storyGraphTable["bg"] = storyGraph{};
-  speakerTable["x"] = speakerEntry{"x", 0, 0, 5};
+  State().scene.boxColour[1] = 3;
+  State().scene.logOffset = -4;
+  State().scene.choiceState = 0;
+  State().scene.choiceTexts = {"a"};
+  State().scene.faceImage = 262;
+  State().scene.textComplete = 0;
+  State().scene.pages.emplace_back();
+  State().storyGraphTable["bg"] = storyGraph{};
+  State().speakerTable["x"] = speakerEntry{"x", 0, 0, 5};
   const std::string path = writeFile("script.txt", {"@message (オルナ) a", "@foo"});
   resetScenario(path);
-  EXPECT_EQ(storyScene.boxColour[0], 255);
-  EXPECT_EQ(storyScene.boxColour[1], 255);
-  EXPECT_EQ(storyScene.boxColour[2], 255);
-  EXPECT_EQ(storyScene.logOffset, 0);
-  EXPECT_EQ(storyScene.lineIndex, 0);
-  EXPECT_EQ(storyScene.choiceState, -1);
-  EXPECT_TRUE(storyScene.choiceTexts.empty());
-  EXPECT_EQ(storyScene.faceImage, kNoFaceImage);
-  EXPECT_EQ(storyScene.previousFaceImage, kNoFaceImage);
-  EXPECT_EQ(storyScene.textComplete, 1);
-  EXPECT_TRUE(storyScene.pages.empty());
-  EXPECT_TRUE(storyGraphTable.empty());
-  EXPECT_EQ(speakerTable.count("x"), 0u);
+  EXPECT_EQ(State().scene.boxColour[0], 255);
+  EXPECT_EQ(State().scene.boxColour[1], 255);
+  EXPECT_EQ(State().scene.boxColour[2], 255);
+  EXPECT_EQ(State().scene.logOffset, 0);
+  EXPECT_EQ(State().scene.lineIndex, 0);
+  EXPECT_EQ(State().scene.choiceState, -1);
+  EXPECT_TRUE(State().scene.choiceTexts.empty());
+  EXPECT_EQ(State().scene.faceImage, kNoFaceImage);
+  EXPECT_EQ(State().scene.previousFaceImage, kNoFaceImage);
+  EXPECT_EQ(State().scene.textComplete, 1);
+  EXPECT_TRUE(State().scene.pages.empty());
+  EXPECT_TRUE(State().storyGraphTable.empty());
+  EXPECT_EQ(State().speakerTable.count("x"), 0u);
   EXPECT_TRUE(hooks.called("speakers:"));
-  EXPECT_EQ(storyScene.scriptLines.size(), 2u);
-  EXPECT_STREQ(storyScene.scriptName, path.c_str());
-  EXPECT_EQ(resourceRegistry.imagePaths[331], "image/faceGraph/dolu_8.jpg");
-  EXPECT_EQ(resourceRegistry.imagePaths[260], "image/faceGraph/NONE.jpg");
+  EXPECT_EQ(State().scene.scriptLines.size(), 2u);
+  EXPECT_STREQ(State().scene.scriptName, path.c_str());
+  EXPECT_EQ(Session().registry.imagePaths[331], "image/faceGraph/dolu_8.jpg");
+  EXPECT_EQ(Session().registry.imagePaths[260], "image/faceGraph/NONE.jpg");
 }
 
 TEST_F(StoryTest, ALongScriptNameIsCutToItsField) {
   loadScript(std::string(400, 'n'));
-  EXPECT_EQ(std::string(storyScene.scriptName), std::string(255, 'n'));
-  EXPECT_TRUE(storyScene.scriptLines.empty());
+  EXPECT_EQ(std::string(State().scene.scriptName), std::string(255, 'n'));
+  EXPECT_TRUE(State().scene.scriptLines.empty());
 }
 
 TEST_F(StoryTest, StepsRunChainsUpToAStoppingLine) {
   useScript({"comment", "", "@changeBoxCol (1,2,3)", "plain text", "@message (ナ) stop", "@changeBoxCol (4,5,6)"});
   stepScenario(false);
-  EXPECT_EQ(storyScene.lineIndex, 5);  // the comment, blank and colour lines ran, the message stops
-  EXPECT_EQ(storyScene.boxColour[2], 3);
-  ASSERT_EQ(storyScene.pages.size(), 1u);
+  EXPECT_EQ(State().scene.lineIndex, 5);  // the comment, blank and colour lines ran, the message stops
+  EXPECT_EQ(State().scene.boxColour[2], 3);
+  ASSERT_EQ(State().scene.pages.size(), 1u);
   stepScenario(false);
-  EXPECT_EQ(storyScene.lineIndex, 6);
-  EXPECT_EQ(storyScene.boxColour[0], 4);
+  EXPECT_EQ(State().scene.lineIndex, 6);
+  EXPECT_EQ(State().scene.boxColour[0], 4);
   // At the end a step changes nothing.
-  storyScene.boxColour[0] = 9;
+  State().scene.boxColour[0] = 9;
   stepScenario(false);
-  EXPECT_EQ(storyScene.lineIndex, 6);
-  EXPECT_EQ(storyScene.boxColour[0], 9);
-  storyScene.lineIndex = -3;
+  EXPECT_EQ(State().scene.lineIndex, 6);
+  EXPECT_EQ(State().scene.boxColour[0], 9);
+  State().scene.lineIndex = -3;
   stepScenario(false);
-  EXPECT_EQ(storyScene.lineIndex, -3);
+  EXPECT_EQ(State().scene.lineIndex, -3);
 }
 
 TEST_F(StoryTest, LongChainsRunFlatAndACircleOfScriptsIsCut) {
@@ -107,34 +108,34 @@ TEST_F(StoryTest, LongChainsRunFlatAndACircleOfScriptsIsCut) {
   writeFile("circle.txt", lines);
   loadScript(self);
   stepScenario(false);
-  EXPECT_EQ(storyScene.scriptLines.size(), 1000u);
-  EXPECT_LT(storyScene.lineIndex, 1000);
+  EXPECT_EQ(State().scene.scriptLines.size(), 1000u);
+  EXPECT_LT(State().scene.lineIndex, 1000);
   // A chain of 999 lines that ends at a stopping line runs whole.
   lines.back() = "@message (ナ) end";
   useScript(lines);
   stepScenario(false);
-  EXPECT_EQ(storyScene.lineIndex, 1000);
-  EXPECT_EQ(storyScene.pages.size(), 1u);
+  EXPECT_EQ(State().scene.lineIndex, 1000);
+  EXPECT_EQ(State().scene.pages.size(), 1u);
 }
 
 TEST_F(StoryTest, ReleaseForgetsPagesPicturesAndAnswers) {
   messagePage page;
   page.voiceHandle = 77;  // not a sound: not playing, so it is freed
-  storyScene.pages.push_back(page);
-  storyGraphTable["a"] = storyGraph{};
-  storyScene.choiceHistory = {2, 1};
-  storyScene.choiceReplayIndex = 1;
-  storyScene.choiceState = 0;
-  storyScene.faceImage = 262;
-  storyScene.previousFaceImage = 263;
+  State().scene.pages.push_back(page);
+  State().storyGraphTable["a"] = storyGraph{};
+  State().scene.choiceHistory = {2, 1};
+  State().scene.choiceReplayIndex = 1;
+  State().scene.choiceState = 0;
+  State().scene.faceImage = 262;
+  State().scene.previousFaceImage = 263;
   releaseStoryResources();
-  EXPECT_TRUE(storyScene.pages.empty());
-  EXPECT_TRUE(storyGraphTable.empty());
-  EXPECT_TRUE(storyScene.choiceHistory.empty());
-  EXPECT_EQ(storyScene.choiceReplayIndex, 0);
-  EXPECT_EQ(storyScene.choiceState, -1);
-  EXPECT_EQ(storyScene.faceImage, kNoFaceImage);
-  EXPECT_EQ(storyScene.previousFaceImage, kNoFaceImage);
+  EXPECT_TRUE(State().scene.pages.empty());
+  EXPECT_TRUE(State().storyGraphTable.empty());
+  EXPECT_TRUE(State().scene.choiceHistory.empty());
+  EXPECT_EQ(State().scene.choiceReplayIndex, 0);
+  EXPECT_EQ(State().scene.choiceState, -1);
+  EXPECT_EQ(State().scene.faceImage, kNoFaceImage);
+  EXPECT_EQ(State().scene.previousFaceImage, kNoFaceImage);
   releasePageVoice(page);
   EXPECT_EQ(page.voiceHandle, -1);
 }

@@ -8,7 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "game/core/story_site.h"
+#include "game/story/story_hooks.h"
 #include "game/story/story_scene.h"
+#include "game/story/story_state.h"
 
 namespace game::story {
 
@@ -37,7 +40,8 @@ void updateStoryGraph(storyGraph& picture, bool skip);
 // Every picture in name order; a picture that has faded out for removal is
 // removed and its graph freed.
 void drawStoryGraphs(bool skip);
-// After a screen change: every picture's graph from its file again.
+// After a screen change: every picture's graph from its file again, and the
+// faces shown.
 void reloadStoryGraphs();
 
 // --- The message window ---------------------------------------------------
@@ -137,18 +141,68 @@ struct LogThumb {
 };
 bool logThumbGeometry(int32_t pageCount, int32_t logOffset, LogThumb* thumb);
 
-// The choice cursor (1-based) of the open choice.
-extern int32_t choiceCursor;
-// The story frame's key memory.
-extern int32_t hideKeyHold;
-extern bool skipByControl;
-
-// Sounds the story screen played, by sound id, for the tests (null: none kept).
-extern std::vector<int>* storySoundTrace;
+// Plays a sound id once from its start.
 void playStorySound(int soundId);
 
-// Installs the story screen: its hooks for the story's words and for the
-// shell (the story mode, the battle's story inserts).
-void installStoryScreen();
+// --- The story screen ----------------------------------------------------------
+
+// What the story's words hand over to the screens and services of the game.
+class StoryScreenHooks final : public StoryHooks {
+ public:
+  std::vector<messagePage> splitMessageIntoPages(const std::string& speaker, const std::string& text,
+                                                 const std::string& voicePath, int32_t voiceHandle) override;
+  bool playPageVoice(messagePage& page) override;
+  void buildSpeakerTable() override;
+  void playSound(int soundId) override;
+  void playNewMusic(const std::string& file) override;
+  void rememberMusicName(const std::string& file) override;
+  void stopMusic() override;
+  void playMovie(const std::string& file) override;
+  void loadModeResources(int32_t mode) override;
+  void unloadModeResources(int32_t mode) override;
+  void startBattle(const std::string& folder) override;
+  void consumeEquippedItems() override;
+  void endBattleStoryEvent() override;
+  void setPlayerCharacter(int32_t character) override;
+  void setPlayerDifficulty(int32_t difficulty) override;
+  void setStoryGameFlag() override;
+  void openStage(int32_t stage) override;
+  void unlockBattleModeItems() override;
+  void saveConfig() override;
+};
+
+// The story mode's screen and the story as the shell reaches it. It owns
+// the story's state; the program's entry (or a test) makes it and installs
+// it in the session.
+class StoryScreen final : public StorySite {
+ public:
+  StoryScreen();
+  StoryScreen(const StoryScreen&) = delete;
+  StoryScreen& operator=(const StoryScreen&) = delete;
+
+  StoryState& state() { return state_; }
+
+  bool frame() override;
+  void startNewStory() override;
+  void stepStory() override;
+  void runLine(const std::string& line) override;
+  void revealPage() override;
+  storySection saveSection() override;
+  void loadSection(const storySection& section, bool insideBattle) override;
+  void releaseResources() override;
+  void applyVoiceVolume() override;
+  void forgetVoices() override;
+  void reloadVoices() override;
+  void reloadGraphs() override;
+  void insertLines(const std::vector<std::string>& lines, bool skipPast) override;
+  void startInsert() override;
+  void runWindow() override;
+  void advanceText() override;
+  uint32_t speakerColour(const std::string& speaker) override;
+
+ private:
+  StoryState state_;
+  StoryScreenHooks hooks_;
+};
 
 }  // namespace game::story

@@ -9,37 +9,11 @@
 #include <vector>
 
 #include "game/battle/record_bytes.h"
+#include "game/core/story_section.h"
 #include "game/story/story_scene.h"
 
 namespace game::story {
 
-inline constexpr size_t kStoryGraphRecordSize = 300;
-inline constexpr size_t kEmptyStorySectionSize = 441;
-
-// A picture's record: its file, position, step, moves left, alpha and fade.
-void writeStoryGraph(battle::RecordWriter& out, const storyGraph& picture);
-// Reads a record (its graph is loaded when the section is restored); false
-// for a short or damaged record.
-bool readStoryGraph(battle::RecordReader& in, storyGraph& picture);
-
-// A story section as the slot holds it, read and checked but not yet put
-// into the running story.
-struct storySection {
-  std::string script;
-  int32_t impressions[kSpeakerCount] = {};
-  std::vector<int32_t> answers;
-  std::vector<std::pair<std::string, storyGraph>> pictures;  // in file order
-  int32_t lineIndex = 0;
-  int32_t pendingPages = 0;
-  int32_t colour[3] = {};
-  uint8_t musicPlaying = 0;
-  std::string music;
-};
-
-void writeStorySection(battle::RecordWriter& out, const storySection& section);
-// Reads and checks a section without touching the running story; false for
-// a short or damaged section.
-bool readStorySection(battle::RecordReader& in, storySection& section);
 // The running story as a section.
 storySection currentStorySection();
 // Rebuilds the story from a section and replays its script (see loadStoryState).

@@ -1,12 +1,14 @@
 // The story's section of a save slot: its bytes, round trips with the
 // fixtures of saved stories, the replay bound and damaged sections.
+#include "game/story/story_slots.h"
+
 #include <cstring>
 
-#include "game/shell/frame_loop.h"
-#include "game/shell/music_voices.h"
-#include "game/shell/story_site.h"
+#include "game/core/frame_loop.h"
+#include "game/core/music_voices.h"
+#include "game/core/session.h"
+#include "game/core/story_site.h"
 #include "game/story/story_screen.h"
-#include "game/story/story_slots.h"
 #include "game/story/story_test_support.h"
 
 namespace game::story {
@@ -75,8 +77,8 @@ class StorySlotTest : public test::StoryTest {
   void SetUp() override {
     test::StoryTest::SetUp();
     InstallHooks(&slotHooks);
-    rememberedMusic.clear();
-    gameMode = kModeSaveLoad;
+    Session().music.rememberedMusic.clear();
+    Session().frame.gameMode = kModeSaveLoad;
   }
   std::vector<uint8_t> save() {
     std::vector<uint8_t> out;
@@ -90,14 +92,14 @@ class StorySlotTest : public test::StoryTest {
   }
   std::vector<std::string> pageTexts() const {
     std::vector<std::string> texts;
-    for (const messagePage& page : storyScene.pages) texts.emplace_back(page.lines[0]);
+    for (const messagePage& page : State().scene.pages) texts.emplace_back(page.lines[0]);
     return texts;
   }
   SlotHooks slotHooks;
 };
 
 TEST_F(StorySlotTest, EmptySectionIs441Bytes) {
-  std::strcpy(storyScene.scriptName, "story/script.txt");
+  std::strcpy(State().scene.scriptName, "story/script.txt");
   const std::vector<uint8_t> bytes = save();
   EXPECT_EQ(bytes.size(), kEmptyStorySectionSize);
   // Nothing after a text's terminator but zeros, so equal states give equal files.
@@ -132,26 +134,26 @@ TEST_F(StorySlotTest, SavedStoryComesBackWholeAndSavesTheSameBytes) {
   ASSERT_TRUE(load(bytes));
   // Every speaker has its impression back, the last two in name order too.
   int i = 0;
-  for (const auto& [name, entry] : speakerTable) EXPECT_EQ(entry.impression, 100 + i++) << name;
+  for (const auto& [name, entry] : State().speakerTable) EXPECT_EQ(entry.impression, 100 + i++) << name;
   EXPECT_EQ(i, kSpeakerCount);
   // The answers took the second block of the first choice and the first of the second.
   EXPECT_EQ(pageTexts(), (std::vector<std::string>{"c1", "a2"}));
-  EXPECT_EQ(storyScene.lineIndex, 12);  // the saved line's predecessor runs live
-  EXPECT_EQ(storyScene.choiceState, -1);
-  ASSERT_EQ(storyGraphTable.size(), 3u);
-  const storyGraph& a = storyGraphTable.at("a");
+  EXPECT_EQ(State().scene.lineIndex, 12);  // the saved line's predecessor runs live
+  EXPECT_EQ(State().scene.choiceState, -1);
+  ASSERT_EQ(State().storyGraphTable.size(), 3u);
+  const storyGraph& a = State().storyGraphTable.at("a");
   EXPECT_EQ(a.fileName, "image/a.png");
   EXPECT_DOUBLE_EQ(a.stepY, -0.5);
   EXPECT_EQ(a.moveFrames, 7);
   EXPECT_EQ(a.alpha, 128);
-  EXPECT_EQ(storyGraphTable.at("b").fadeState, 3);
-  EXPECT_EQ(storyGraphTable.at("c").fadeState, 4);
-  EXPECT_EQ(storyScene.boxColour[2], 30);
-  EXPECT_EQ(rememberedMusic, "audio/story_day.mid");
+  EXPECT_EQ(State().storyGraphTable.at("b").fadeState, 3);
+  EXPECT_EQ(State().storyGraphTable.at("c").fadeState, 4);
+  EXPECT_EQ(State().scene.boxColour[2], 30);
+  EXPECT_EQ(Session().music.rememberedMusic, "audio/story_day.mid");
 
   // Saved again at the same place: the same bytes, but for the music flag
   // (no music plays here) and the line reached.
-  storyScene.lineIndex = 13;
+  State().scene.lineIndex = 13;
   std::vector<uint8_t> again = save();
   ASSERT_EQ(again.size(), bytes.size());
   const size_t musicFlag = bytes.size() - 101;
@@ -166,14 +168,14 @@ TEST_F(StorySlotTest, ReplayStopsBeforeTheSavedLineAndAtTheScriptsEnd) {
   fx.script = writeFile("script.txt", lines);
   fx.lineIndex = 10;
   ASSERT_TRUE(load(fx.bytes()));
-  EXPECT_EQ(storyScene.lineIndex, 9);
-  EXPECT_EQ(storyScene.pages.size(), 9u);
+  EXPECT_EQ(State().scene.lineIndex, 9);
+  EXPECT_EQ(State().scene.pages.size(), 9u);
   // Replayed messages play no voice.
   for (const std::string& call : slotHooks.calls) EXPECT_NE(call.rfind("voice:", 0), 0u) << call;
   // A line index past the script's end (an edited script, a damaged slot) ends the replay.
   fx.lineIndex = 5000;
   ASSERT_TRUE(load(fx.bytes()));
-  EXPECT_EQ(storyScene.lineIndex, 12);
+  EXPECT_EQ(State().scene.lineIndex, 12);
 }
 
 TEST_F(StorySlotTest, DamagedSectionsAreRefused) {
@@ -214,42 +216,39 @@ TEST_F(StorySlotTest, BattleSlotKeepsOnlyTheEventsThatRan) {
   writeFile("stage/events.txt", {"@event 3000 STORY_INSERT", "@message (オルナ) e1", "@endEvent",
                                  "@event 2000 STORY_INSERT", "@message (オルナ) e2", "@endEvent",
                                  "@event 1000 STORY_INSERT", "@message (オルナ) e3", "@endEvent"});
-  const std::string script = writeFile("script.txt", {"@message (オルナ) before", "@startBattle " + folder,
-                                                      "@message (オルナ) after", "@foo"});
-  installStoryScreen();
+  const std::string script = writeFile(
+      "script.txt", {"@message (オルナ) before", "@startBattle " + folder, "@message (オルナ) after", "@foo"});
   InstallHooks(&slotHooks);  // the recorded words, the screen's site for the battle
-  StorySite* site = storySite();
-  ASSERT_NE(site, nullptr);
+  StorySite* site = &story_;
 
   resetScenario(script);
   stepScenario(false);
   stepScenario(false);
-  ASSERT_EQ(gameMode, kModeBattle);
+  ASSERT_EQ(Session().frame.gameMode, kModeBattle);
   const std::vector<uint8_t> beforeEvents = save();
   for (const char* text : {"e1", "e2"}) {
     site->insertLines({std::string("@message (オルナ) ") + text, "@endEvent"}, false);
     site->startInsert();
     stepScenario(false);  // the event's last line ends the insert
   }
-  const std::deque<std::string> liveScript = storyScene.scriptLines;
-  const int32_t liveLine = storyScene.lineIndex;
+  const std::deque<std::string> liveScript = State().scene.scriptLines;
+  const int32_t liveLine = State().scene.lineIndex;
   ASSERT_EQ(liveLine, 6);
   const std::vector<uint8_t> afterTwo = save();
-  installStorySite(nullptr);
 
-  gameMode = kModeSaveLoad;
+  Session().frame.gameMode = kModeSaveLoad;
   ASSERT_TRUE(load(afterTwo, true));
-  EXPECT_EQ(storyScene.scriptLines, liveScript);
-  EXPECT_EQ(storyScene.lineIndex, liveLine);
+  EXPECT_EQ(State().scene.scriptLines, liveScript);
+  EXPECT_EQ(State().scene.lineIndex, liveLine);
 
-  gameMode = kModeSaveLoad;
+  Session().frame.gameMode = kModeSaveLoad;
   ASSERT_TRUE(load(beforeEvents, true));
-  EXPECT_EQ(storyScene.lineIndex, 2);
-  EXPECT_EQ(storyScene.scriptLines.size(), 4u);
+  EXPECT_EQ(State().scene.lineIndex, 2);
+  EXPECT_EQ(State().scene.scriptLines.size(), 4u);
   // After the restored battle the story goes on after it; the battle does not start again.
   slotHooks.calls.clear();
   stepScenario(false);
-  EXPECT_STREQ(storyScene.pages.front().lines[0], "after");
+  EXPECT_STREQ(State().scene.pages.front().lines[0], "after");
   EXPECT_FALSE(slotHooks.called("battle:" + folder));
 }
 

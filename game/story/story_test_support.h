@@ -3,19 +3,20 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
-#include "game/shell/frame_loop.h"
-#include "game/shell/resources.h"
-#include "game/shell/settings.h"
+#include "game/core/frame_loop.h"
+#include "game/core/resources.h"
+#include "game/core/session.h"
+#include "game/core/settings.h"
 #include "game/story/story_hooks.h"
 #include "game/story/story_scene.h"
+#include "game/story/story_screen.h"
 #include "library/veziv.h"
 
 namespace game::story::test {
@@ -23,6 +24,7 @@ namespace game::story::test {
 class RecordingHooks : public StoryHooks {
  public:
   std::vector<std::string> calls;  // "name:argument"
+  std::vector<int> sounds;         // the sound ids played, apart from the calls
 
   std::vector<messagePage> splitMessageIntoPages(const std::string& speaker, const std::string& text,
                                                  const std::string& voicePath, int32_t) override {
@@ -42,11 +44,12 @@ class RecordingHooks : public StoryHooks {
     }
   }
   bool playPageVoice(messagePage& page) override { return record("voice", page.voice), true; }
+  void playSound(int soundId) override { sounds.push_back(soundId); }
   void buildSpeakerTable() override {
     record("speakers", "");
     const char* names[] = {"オルナ", "ペサロット", "ドゥル", "サッフォ", "ティルン"};
-    for (const char* name : names) speakerTable.emplace(name, speakerEntry{name, 0, 0, 0});
-    speakerTable.emplace("ヴェルク", speakerEntry{"ヴェルク", 0, 0, -1000});
+    for (const char* name : names) State().speakerTable.emplace(name, speakerEntry{name, 0, 0, 0});
+    State().speakerTable.emplace("ヴェルク", speakerEntry{"ヴェルク", 0, 0, -1000});
   }
   void playNewMusic(const std::string& file) override { record("music", file); }
   void rememberMusicName(const std::string& file) override { record("remember", file); }
@@ -56,8 +59,6 @@ class RecordingHooks : public StoryHooks {
   void unloadModeResources(int32_t mode) override { record("unload", std::to_string(mode)); }
   void startBattle(const std::string& folder) override { record("battle", folder); }
   void consumeEquippedItems() override { record("consume", ""); }
-  void enterShop() override { record("shop", ""); }
-  void prepareEquipment() override { record("equip", ""); }
   void endBattleStoryEvent() override { record("endEvent", ""); }
   void setPlayerCharacter(int32_t c) override { record("character", std::to_string(c)); }
   void setPlayerDifficulty(int32_t d) override { record("difficulty", std::to_string(d)); }
@@ -77,8 +78,14 @@ class RecordingHooks : public StoryHooks {
   void record(const char* name, const std::string& argument) { calls.push_back(std::string(name) + ":" + argument); }
 };
 
-inline bool noScreen() { return false; }
+// A screen that does nothing: the modes the story hands over to.
+class NoScreen final : public Screen {
+ public:
+  bool frame() override { return false; }
+};
 
+// A session of its own with the story installed, every other mode on a
+// screen that does nothing, and the recording hooks in the story.
 class StoryTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -86,23 +93,17 @@ class StoryTest : public ::testing::Test {
               ("story_test_" + std::to_string(getpid()) + "_" +
                ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::create_directories(folder_);
-    resetFrameState();
-    for (ModeHandler& handler : modeHandlers) handler = noScreen;
-    initStoryState();
-    storyGraphTable.clear();
-    speakerTable.clear();
-    settingsRecord = settingsRecordData{};
-    voiceList = {0, 1, 5, 2, 3, 4, 6};
+    // Tests call SetUp again to start over: the frame, the settings and the
+    // story go back to their start.
+    session_.frame = FrameState{};
+    session_.settings = settingsRecordData{};
+    for (Screen*& screen : session_.screens) screen = &noScreen_;
+    session_.story = &story_;
+    session_.registry.voiceList = {0, 1, 5, 2, 3, 4, 6};
+    story_.state() = StoryState{};
     InstallHooks(&hooks);
   }
-  void TearDown() override {
-    InstallHooks(nullptr);
-    initStoryState();
-    storyGraphTable.clear();
-    speakerTable.clear();
-    resetFrameState();
-    std::filesystem::remove_all(folder_);
-  }
+  void TearDown() override { std::filesystem::remove_all(folder_); }
   // Writes lines with CR LF ends; the file's path.
   std::string writeFile(const std::string& name, const std::vector<std::string>& lines) {
     const std::filesystem::path path = folder_ / name;
@@ -114,6 +115,10 @@ class StoryTest : public ::testing::Test {
   // Loads lines as the script (through the file reader) and starts at line 0.
   void useScript(const std::vector<std::string>& lines) { loadScript(writeFile("script.txt", lines)); }
 
+  GameSession session_;
+  SessionScope scope_{session_};
+  StoryScreen story_;
+  NoScreen noScreen_;
   RecordingHooks hooks;
   std::filesystem::path folder_;
 };

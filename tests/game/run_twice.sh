@@ -2,8 +2,11 @@
 # Runs the game twice under the whole-game harness, each time in a fresh
 # copy of the made run folder, and requires the same checksum for every
 # presented frame, the title reached, and an empty leak dump.
-# Usage: run_twice.sh GAME RUN_FOLDER SCRIPT WORK_FOLDER MIN_FRAMES [RANKING_SERVER]
-# The two runs go side by side.
+# Usage: run_twice.sh [--observed OBSERVED_GAME] GAME RUN_FOLDER SCRIPT WORK_FOLDER MIN_FRAMES [RANKING_SERVER]
+# The two runs go side by side. With --observed the second run is the
+# observed program (tests/game/observed_game.cpp): the same game, which
+# notes what it reaches in observed.txt; its frames must equal the plain
+# program's, and the script's "#! reach" lines are checked against it.
 #
 # A script may start the game more than once in the same folder, and check
 # what the runs left behind, through lines the harness reads as comments:
@@ -14,7 +17,15 @@
 #   #! file PATH HEX        after the last start, the file holds exactly these bytes
 #   #! bytes PATH AT HEX    after the last start, the file holds these bytes from offset AT
 #   #! ranking-server       every start talks to a ranking server of the run's own on loopback
+#   #! reach EVENT          this start reached EVENT (a line of observed.txt, its frame
+#                           number left out): the start's reach lines must all be found
+#                           there, in the script's order
 set -euo pipefail
+observed=
+if [ "${1:-}" = --observed ]; then
+  observed=$2
+  shift 2
+fi
 game=$1 run=$2 script=$(realpath "$3") work=$4 min_frames=$5 ranking_server=${6:-}
 rm -rf "$work"
 
@@ -58,6 +69,21 @@ start_ranking_server() {
   return 1
 }
 
+# The reach lines of a start's script, in order, each found in the
+# observed events after the one found for the line before it.
+check_reached() {
+  local part=$1 events=$2 where=$3 at=0 expected found
+  while IFS= read -r expected; do
+    found=$(awk -v from="$at" -v want="$expected" '{ sub(/ @[0-9]+$/, "") } NR > from && $0 == want { print NR; exit }' "$events")
+    if [ -z "$found" ]; then
+      echo "$where: did not reach \"$expected\" (after event $at of $events):"
+      sed -n "$((at > 3 ? at - 3 : 1)),\$p" "$events" | head -40
+      exit 1
+    fi
+    at=$found
+  done < <(directives "$part" reach)
+}
+
 run_pass() {
   local pass=$1 starts total start part frames log n text path at hex got
   mkdir -p "$work/$pass"
@@ -73,10 +99,16 @@ run_pass() {
   fi
   starts=$(split_script "$work/$pass")
   total=0
+  local program=$game
+  [ "$pass" = 2 ] && [ -n "$observed" ] && program=$observed
   for start in $(seq 1 "$starts"); do
     part="$work/$pass/start-$start.harness"
-    (cd "$work/$pass" && XDG_RUNTIME_DIR="$work/runtime$pass" VEZIV_HARNESS="$part" "$game")
+    (cd "$work/$pass" && XDG_RUNTIME_DIR="$work/runtime$pass" VEZIV_HARNESS="$part" "$program")
     mv "$work/$pass/harness-frames.txt" "$work/$pass/harness-frames-$start.txt"
+    if [ "$program" = "$observed" ]; then
+      mv "$work/$pass/observed.txt" "$work/$pass/observed-$start.txt"
+      check_reached "$part" "$work/$pass/observed-$start.txt" "pass $pass, start $start"
+    fi
     frames=$(wc -l < "$work/$pass/harness-frames-$start.txt")
     total=$((total + frames))
     log=$(iconv -f CP932 -t UTF-8 "$work/$pass/Log.txt")

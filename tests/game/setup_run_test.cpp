@@ -14,12 +14,13 @@
 #include "game/battle/battle_world.h"
 #include "game/battle/players.h"
 #include "game/battle/stage.h"
+#include "game/core/frame_loop.h"
+#include "game/core/input.h"
+#include "game/core/music_voices.h"
+#include "game/core/resources.h"
+#include "game/core/session.h"
+#include "game/core/settings.h"
 #include "game/shell/battle_setup.h"
-#include "game/shell/frame_loop.h"
-#include "game/shell/input.h"
-#include "game/shell/music_voices.h"
-#include "game/shell/resources.h"
-#include "game/shell/settings.h"
 #include "game/shell/setup_run_test_support.h"
 #include "game/shell/startup.h"
 #include "game/shell/title_menu.h"
@@ -54,11 +55,12 @@ struct RunScript {
   std::string stageFolder;
   double scrolled = 0;
   int character = -1;
+  BattleSetupScreen* setup = nullptr;
 };
 RunScript* script = nullptr;
 
 void applyScript() {
-  while (script->next < script->events.size() && script->events[script->next].first <= frameCounter) {
+  while (script->next < script->events.size() && script->events[script->next].first <= Session().frame.frameCounter) {
     const auto& [key, down] = script->events[script->next++].second;
     platform::input::test::ScriptKey(key, down);
   }
@@ -74,7 +76,7 @@ test::Step beforeScreen(int32_t mode) {
     return test::Step::kEnd;
   }
   if (mode != kModeTitle) script->leftTitle = true;
-  if (mode == kModeBattleSetup && setupStage == 0) ++script->setupFramesWithStage;
+  if (mode == kModeBattleSetup && script->setup->choices().stage == 0) ++script->setupFramesWithStage;
   if (const battle::battleStage* stage = battle::currentStage(); mode == kModeBattle && stage != nullptr) {
     ++script->battleFrames;
     script->stageFolder = stage->folder;
@@ -100,16 +102,10 @@ class SetupRun : public ::testing::Test {
     setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
     platform::os::UseManualClock(5'000'000'000ull);
     platform::window::ForgetPresentedFrames();
-    resetFrameState();
-    resetResources();
-    resetTitleState();
-    settingsRecord = settingsRecordData{};
-    menuCursor = 1;
     script = &run_;
-    test::WrapHandlers(beforeScreen);
+    run_.setup = &game_.screens().battleSetup;
   }
   void TearDown() override {
-    test::UnwrapHandlers();
     script = nullptr;
     platform::input::test::ReleaseScriptedInput();
     platform::window::ForgetPresentedFrames();
@@ -117,11 +113,6 @@ class SetupRun : public ::testing::Test {
     fs::current_path(old_folder_);
     platform::os::SetStartFolder(old_start_);
     fs::remove_all(folder_);
-    resetFrameState();
-    resetResources();
-    resetTitleState();
-    clearRememberedMusic();  // the stage's music would be played again by the next test's restart
-    settingsRecord = settingsRecordData{};
   }
   void press(const std::vector<Press>& presses) {
     for (const Press& p : presses) {
@@ -139,6 +130,8 @@ class SetupRun : public ::testing::Test {
   }
 
   RunScript run_;
+  NoStory story_;
+  test::WrappedGame game_{story_, beforeScreen};
 
  private:
   fs::path old_folder_;
@@ -169,25 +162,26 @@ TEST_F(SetupRun, FromTheTitleThroughTheSetUpIntoTheTutorialBattleAndBack) {
       {378, kKeyShot},
   });
   platform::window::QuitAfterPresentedFrames(2000);
-  EXPECT_EQ(runGame(), 0);
+  EXPECT_EQ(runGame(game_.session()), 0);
 
   EXPECT_TRUE(run_.backAtTitle);
   EXPECT_EQ(run_.modes, (std::vector<int32_t>{kModeTitle, kModePlayerSelect, kModeBattleSetup, kModeBattle,
                                               kModeGameMenu, kModeTitle}));
   // The list: only the tutorial is open on a fresh save folder, with its description.
+  const stageListData& stageList = game_.screens().battleSetup.stageList();
   ASSERT_EQ(stageList.names, (std::vector<std::string>{"チュートリアル"}));
   ASSERT_EQ(stageList.descriptions.size(), 1u);
   EXPECT_FALSE(stageList.descriptions[0].empty());
   EXPECT_GT(run_.setupFramesWithStage, 0);
   // The launch's choices in the player headers and the battle.
-  EXPECT_EQ(playerHeaders[0].difficulty, 10);
-  EXPECT_EQ(currentDifficulty, 10);
+  EXPECT_EQ(game_.session().play.playerHeaders[0].difficulty, 10);
+  EXPECT_EQ(game_.session().play.currentDifficulty, 10);
   EXPECT_EQ(battle::World().difficulty, 10);
-  EXPECT_EQ(playerHeaders[0].battleCharacter, 0);
+  EXPECT_EQ(game_.session().play.playerHeaders[0].battleCharacter, 0);
   EXPECT_EQ(run_.character, 0);
-  EXPECT_EQ(setupStage, -1);
-  EXPECT_EQ(setupDifficulty, -1);
-  EXPECT_EQ(storyGameFlag, 0);
+  EXPECT_EQ(game_.screens().battleSetup.choices().stage, -1);
+  EXPECT_EQ(game_.screens().battleSetup.choices().difficulty, -1);
+  EXPECT_EQ(game_.session().play.storyGameFlag, 0);
   EXPECT_GT(run_.battleFrames, 200);
   EXPECT_EQ(run_.stageFolder, "stages/チュートリアル");
   EXPECT_GT(run_.scrolled, 200);

@@ -27,7 +27,7 @@ struct Entry {
 constexpr Entry kEntries[] = {
 #define VEZIV_EQUIP(catalogue, id, name, picture, statText, reloadTime, price, ammo, description) \
   {catalogue, id, name, picture},
-#include "game/shell/catalogue_table.inc"
+#include "game/core/catalogue_table.inc"
 };
 
 using namespace ui;

@@ -36,7 +36,7 @@ TEST(DemoOutfit, EveryCatalogueEntryHasItsPictureAndTheTuneLoopsWhole) {
     expectRgbaPng(out.files().at(path), 80, 80, path);                                              \
     ++pictures;                                                                                     \
   }
-#include "game/shell/catalogue_table.inc"
+#include "game/core/catalogue_table.inc"
   EXPECT_EQ(pictures, 19);
   EXPECT_EQ(out.files().count("image/weapons/双発回転.png"), 1u);
 

@@ -7,7 +7,7 @@ namespace demodata {
 const std::map<int, std::string>& registryImages() {
   static const std::map<int, std::string> table = {
 #define VEZIV_IMAGE(id, path) {id, path},
-#include "game/shell/registry_table.inc"
+#include "game/core/registry_table.inc"
   };
   return table;
 }
@@ -15,7 +15,7 @@ const std::map<int, std::string>& registryImages() {
 const std::map<int, std::string>& registrySounds() {
   static const std::map<int, std::string> table = {
 #define VEZIV_SOUND(id, path) {id, path},
-#include "game/shell/registry_table.inc"
+#include "game/core/registry_table.inc"
   };
   return table;
 }
@@ -24,7 +24,7 @@ const std::vector<SheetRow>& registrySheets() {
   static const std::vector<SheetRow> table = {
 #define VEZIV_SHEET(name, path, pieces, across, down, width, height) \
   {#name, path, pieces, across, down, width, height},
-#include "game/shell/registry_table.inc"
+#include "game/core/registry_table.inc"
   };
   return table;
 }

@@ -85,8 +85,8 @@ StageRun playStage(const char* folder) {
   Shell shell;
   installShellHooks(&shell);
   World().difficulty = 70;
-  veziv::SeedRandom(32);
   startBattle(folder);
+  World().random.seed(32);
   battlePlayer(1).hp = battlePlayer(1).maxHp = 1e9;  // lives to the end of the battle
   StageRun run;
   const int frames = currentStage()->rows() * 32 + 12000;
