@@ -5,6 +5,7 @@
 // same battle state in every frame.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -133,6 +134,32 @@ TEST(DemoStages, FilesReadCleanAndEventsLieInsideTheMap) {
       previous = e.trigger;
     }
   }
+}
+
+// The radio's longest line and the first one too long, in a stage the game
+// opens: the shown one keeps its visible words (what follows the blanks that
+// run off the field's left edge) within 28 full-width characters.
+TEST(DemoStages, AStageTheGameOpensMeetsTheRadioLineLimit) {
+  RunFolder run;
+  std::vector<size_t> sizes;
+  for (const char* folder : kStageFolders) {
+    if (std::strcmp(folder, kStageFolders[static_cast<int>(StageSource::test)]) == 0) continue;
+    battleStage stage;
+    readStageEvents(stage, readStageLines(std::string(folder) + "/events.txt"));
+    for (const stageEvent& e : stage.events) {
+      RadioLine radio;
+      if (!parseRadioLine(stage.eventLines[static_cast<size_t>(e.line)], radio)) continue;
+      sizes.push_back(radio.message.size());
+      const size_t words = radio.message.find_first_not_of(' ');
+      ASSERT_NE(words, std::string::npos) << folder;
+      if (radio.message.size() + 1 < size_t{kRadioMessageBytes}) {
+        EXPECT_LE(radio.message.size() - words, 56u) << folder << ": " << radio.message;
+      }
+    }
+  }
+  EXPECT_NE(std::find(sizes.begin(), sizes.end(), size_t{kRadioMessageBytes} - 2), sizes.end());
+  EXPECT_NE(std::find(sizes.begin(), sizes.end(), size_t{kRadioMessageBytes} - 1), sizes.end());
+  EXPECT_LE(*std::max_element(sizes.begin(), sizes.end()), size_t{kRadioMessageBytes} - 1);
 }
 
 TEST(DemoStages, EveryStagePlaysToTheEndOfItsMapTheSameTwice) {
