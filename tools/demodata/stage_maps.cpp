@@ -6,7 +6,6 @@
 // map and falls from line to line.
 #include <algorithm>
 #include <array>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -33,7 +32,7 @@ struct StagePlan {
   const char* caption;
   StageTheme ground;
   const char* description;
-  const char* events;     // events.txt, UTF-8 with LF; "%N TEXT" is TEXT made N bytes long (below)
+  const char* events;     // events.txt, UTF-8 with LF; %N is a radio text of N bytes
 };
 
 // In the folder table's order.
@@ -73,10 +72,13 @@ const StagePlan kThemes[] = {
     {"stage3", "ステージ3　海上", StageTheme::sea,
      "海の上で艦隊と機雷が待ち受ける。\n追ってくる機雷は早めに落とそう。\n",
      "@event 4000 EVENT_RADIO (ペサロット,pesa_r01.ogg,265) 艦隊を確認。機雷にも注意して。\n"
-     // The longest radio line the battle shows, and one byte more, which it
-     // refuses with an error line on the screen: both late in the battle,
-     // whose error line the next stage's loading scrolls away.
-     "@event 2300 EVENT_RADIO (ペサロット,pesa_r02.ogg,265) %126 旗艦が北へ逃げていくわ。\n"
+     // The longest radio line the battle takes (126 bytes in Shift-JIS;
+     // wider than the field, it shows as far as the field reaches), and one
+     // byte more, which it refuses with an error line on the screen: the
+     // second late in the battle, whose error line the next stage's loading
+     // scrolls away.
+     "@event 2300 EVENT_RADIO (ペサロット,pesa_r02.ogg,265) "
+     "こちらペサロット、旗艦は北の雲へ逃げていくわ。機雷が多すぎて近づけないの。隊長、右から回りこんで砲台を先に落としてね。お願い。\n"
      "@event 1500 STORY_INSERT FORCE\n"
      "@changeBoxCol (200,230,255)\n"
      "@setFaceGraph PESA_1\n"
@@ -84,7 +86,8 @@ const StagePlan kThemes[] = {
      "@wait 30\n"
      "@message (ペサロット) 「来るわ。」\n"
      "@endEvent\n"
-     "@event 900 EVENT_RADIO (ペサロット,pesa_r03.ogg,265) %127 通信が乱れて……聞こえない……。\n"},
+     "@event 900 EVENT_RADIO (ペサロット,pesa_r03.ogg,265) "
+     "ザザッ!……こちらペサロット、通信が乱れて……よく聞こえないわ。旗艦は北の雲の……ザッ……聞こえたら返事をして、隊長……応答を！\n"},
     {"stage4", "ステージ4　空中要塞", StageTheme::fortress,
      "空中要塞の奥に敵の旗艦がいる。\n最後まで気を抜かないで。\n",
      "@event 2800 STORY_INSERT FORCE\n"
@@ -124,27 +127,13 @@ std::string mapText(int rows, uint32_t seed, bool decorations) {
   return text;
 }
 
-// The events with each "%N TEXT" written out as TEXT of exactly N bytes in
-// Shift-JIS: blanks in front of it fill it up (the radio right-aligns its
-// line, so the blanks run off the field's left edge and TEXT stays in view);
-// "%N" alone is N letters.
+// The events with each %N written out as a text of N bytes.
 std::string eventsText(const char* events) {
   std::string text = events;
   for (size_t at; (at = text.find('%')) != std::string::npos;) {
     const size_t end = text.find('\n', at);
-    const std::string field = text.substr(at + 1, end - at - 1);
-    const size_t blank = field.find(' ');
-    const size_t bytes = std::stoul(field.substr(0, blank));
-    std::string line;
-    if (blank == std::string::npos) {
-      line.assign(bytes, 'a');
-    } else {
-      line = field.substr(blank + 1);
-      const size_t size = toCp932Text(line, "events.txt").size() - 2;  // without its CR LF
-      if (size > bytes) throw std::runtime_error("a radio text longer than " + field.substr(0, blank) + " bytes");
-      line.insert(0, bytes - size, ' ');
-    }
-    text.replace(at, end - at, line);
+    const int bytes = std::stoi(text.substr(at + 1, end - at - 1));
+    text.replace(at, end - at, std::string(static_cast<size_t>(bytes), 'a'));
   }
   return text;
 }
