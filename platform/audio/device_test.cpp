@@ -24,7 +24,9 @@ TEST(AudioDeviceTest, PullsTheMixerUntilASoundHasPlayedOut) {
   EXPECT_EQ(description.bits, 16);
   EXPECT_GT(description.block_frames, 0);
 
-  const int buffer = mixer.CreateBuffer({2, 16, 44100}, 4410 * 4);  // 0.1 s
+  // Half a second, so that a poll sees the sound under way even on a busy
+  // machine where the test's thread sleeps far longer than it asks.
+  const int buffer = mixer.CreateBuffer({2, 16, 44100}, 22050 * 4);
   ASSERT_GT(buffer, 0);
   ASSERT_EQ(mixer.Play(buffer, false), 0);
   uint32_t status = kStatusPlaying;
