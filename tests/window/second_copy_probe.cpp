@@ -37,6 +37,9 @@ int main(int argc, char** argv) {
   if (argc != 2 && !hold) return 2;
   pw::WatchMessageBoxes(AnswerWithReturn);
   veziv::SwitchWindowedMode(1);
+  // No window manager gives the window focus on a virtual display; an
+  // inactive window would wait for it.
+  veziv::SetRunWhileInactive(1);
   veziv::SetScreenMode(320, 240, 32, 60);
   veziv::SetWindowTitle(argv[argc - 1]);
   const int started = veziv::InitLibrary();
