@@ -47,34 +47,6 @@ HarnessState& State() {
   return state;
 }
 
-void WritePng(const char* path, const PresentedFrame& f) {
-  FILE* out = std::fopen(path, "wb");
-  if (out == nullptr) return;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    std::fclose(out);
-    return;
-  }
-  png_init_io(png, out);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(f.width), static_cast<png_uint_32>(f.height), 8,
-               PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  std::vector<uint8_t> row(static_cast<size_t>(f.width) * 3);
-  for (int y = 0; y < f.height; ++y) {
-    for (int x = 0; x < f.width; ++x) {
-      const uint32_t p = f.pixels[static_cast<size_t>(y) * f.width + x];
-      row[x * 3] = static_cast<uint8_t>(p >> 16);
-      row[x * 3 + 1] = static_cast<uint8_t>(p >> 8);
-      row[x * 3 + 2] = static_cast<uint8_t>(p);
-    }
-    png_write_row(png, row.data());
-  }
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
-  std::fclose(out);
-}
 
 void ApplyEventsUpTo(int presented) {
   HarnessState& h = State();
@@ -126,6 +98,35 @@ bool Start() {
 
 }  // namespace
 
+bool WriteFramePng(const char* path, const PresentedFrame& f) {
+  FILE* out = std::fopen(path, "wb");
+  if (out == nullptr) return false;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    std::fclose(out);
+    return false;
+  }
+  png_init_io(png, out);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(f.width), static_cast<png_uint_32>(f.height), 8,
+               PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  std::vector<uint8_t> row(static_cast<size_t>(f.width) * 3);
+  for (int y = 0; y < f.height; ++y) {
+    for (int x = 0; x < f.width; ++x) {
+      const uint32_t p = f.pixels[static_cast<size_t>(y) * f.width + x];
+      row[x * 3] = static_cast<uint8_t>(p >> 16);
+      row[x * 3 + 1] = static_cast<uint8_t>(p >> 8);
+      row[x * 3 + 2] = static_cast<uint8_t>(p);
+    }
+    png_write_row(png, row.data());
+  }
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  return std::fclose(out) == 0;
+}
+
 bool HarnessActive() {
   static const bool started = Start();
   return started || State().active;
@@ -150,7 +151,7 @@ void HarnessPresented(const PresentedFrame& frame, int presented) {
   if (std::find(h.script.png_frames.begin(), h.script.png_frames.end(), presented) != h.script.png_frames.end()) {
     char name[64];
     std::snprintf(name, sizeof name, "harness-frame-%d.png", presented);
-    WritePng(name, frame);
+    WriteFramePng(name, frame);
   }
   // A present takes one refresh of the display, as one that waits for the
   // vertical blank does: modal loops that only present still see time pass.

@@ -72,6 +72,11 @@ bool ReadHarnessScriptFile(const char* path, std::string* text, std::string* err
 // compare checksums, so it may change between builds.
 uint64_t FrameChecksum(const uint32_t* pixels, size_t count);
 
+// Writes a presented frame as an RGB PNG; false when the file cannot be
+// written.
+struct PresentedFrame;
+bool WriteFramePng(const char* path, const PresentedFrame& frame);
+
 // One pass of a wait for input that has nothing new to show: sleeps a
 // millisecond; under the harness the last frame is presented again instead,
 // as a display keeps showing it, so that the script's input for the next

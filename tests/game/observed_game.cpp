@@ -15,11 +15,22 @@
 //   story SCRIPT LINE  the story's script and line on entering the story
 //                      mode, on a new script, and when the line goes back
 //                      (a load)
+//
+// It also keeps one picture of each screen it reaches, so that a change of
+// the art can be looked at: "screen-NN-MODE[-STAGE-PLAYERS].png" in the
+// current folder, the frame shown a settling time after the mode was
+// entered (or the last one before it was left, when that came sooner). A
+// screen is a mode with, for the battle, its result and the story, the
+// stage last started and the player count, so that the story after each
+// battle and the battle mode's two-player battle count as screens of their
+// own; each is kept once.
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <set>
 #include <string>
 
+#include "game/battle/battle_world.h"
 #include "game/battle/stage.h"
 #include "game/battle/stage_folders.h"
 #include "game/core/frame_loop.h"
@@ -28,6 +39,7 @@
 #include "game/shell/startup.h"
 #include "game/story/story_screen.h"
 #include "game/story/story_state.h"
+#include "platform/window/harness.h"
 #include "platform/window/inject.h"
 
 namespace {
@@ -65,10 +77,16 @@ const char* stageName(const char* folder) {
   return "unknown";
 }
 
+// Frames a screen is given to fade in and settle before it is kept; the
+// title's sky, logo and rows come in one after another over a longer time.
+constexpr int kScreenSettleFrames = 45;
+constexpr int kTitleSettleFrames = 300;
+
 class Observer {
  public:
   Observer() : out_(std::fopen("observed.txt", "w")) {}
   ~Observer() {
+    keepScreen();
     if (out_ != nullptr) std::fclose(out_);
   }
   Observer(const Observer&) = delete;
@@ -77,6 +95,8 @@ class Observer {
   test::Step beforeScreen(int32_t mode) {
     const bool newMode = mode != mode_;
     if (newMode) {
+      // The last frame of the mode left, when its screen was not kept yet.
+      keepScreen();
       mode_ = mode;
       note(std::string("mode ") + modeName(mode));
     }
@@ -98,6 +118,21 @@ class Observer {
       stageFolder_.clear();
     }
     if (mode == kModeStory) noteStory(newMode);
+    if (newMode) {
+      std::string screen = modeName(mode);
+      if (mode == kModeBattle || mode == kModeBattleResult || mode == kModeStory) {
+        screen += stageFolder_.empty() ? std::string("-none") : "-" + std::string(stageName(stageFolder_.c_str()));
+        screen += "-" + std::to_string(battle::World().playerCount) + "p";
+      }
+      pendingScreen_.clear();
+      if (screens_.insert(screen).second) {
+        pendingScreen_ = screen;
+        keepAt_ = platform::window::PresentedFrameCount() +
+                  (mode == kModeTitle ? kTitleSettleFrames : kScreenSettleFrames);
+      }
+    } else if (platform::window::PresentedFrameCount() >= keepAt_) {
+      keepScreen();
+    }
     return test::Step::kRun;
   }
 
@@ -110,6 +145,18 @@ class Observer {
     }
     script_ = scene.scriptName;
     line_ = scene.lineIndex;
+  }
+
+  // Writes the last presented frame as the pending screen's picture.
+  void keepScreen() {
+    if (pendingScreen_.empty()) return;
+    platform::window::PresentedFrame frame;
+    if (platform::window::LastPresentedFrame(&frame)) {
+      char number[8];
+      std::snprintf(number, sizeof number, "%02d", ++kept_);
+      platform::window::WriteFramePng(("screen-" + std::string(number) + "-" + pendingScreen_ + ".png").c_str(), frame);
+    }
+    pendingScreen_.clear();
   }
 
   void note(const std::string& event) {
@@ -125,6 +172,10 @@ class Observer {
   bool insert_ = false;
   std::string script_;
   int32_t line_ = 0;
+  std::set<std::string> screens_;  // the screens met so far
+  std::string pendingScreen_;      // the screen whose picture is still to be kept
+  int keepAt_ = 0;                 // the presented frame to keep it at
+  int kept_ = 0;
 };
 
 }  // namespace

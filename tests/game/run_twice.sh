@@ -6,7 +6,9 @@
 # The two runs go side by side. With --observed the second run is the
 # observed program (tests/game/observed_game.cpp): the same game, which
 # notes what it reaches in observed.txt; its frames must equal the plain
-# program's, and the script's "#! reach" lines are checked against it.
+# program's, and the script's "#! reach" lines are checked against it. The
+# observed program also keeps a picture of each screen it reaches; they end
+# up in WORK_FOLDER/screens/start-N/, to be looked at.
 #
 # A script may start the game more than once in the same folder, and check
 # what the runs left behind, through lines the harness reads as comments:
@@ -107,6 +109,8 @@ run_pass() {
     mv "$work/$pass/harness-frames.txt" "$work/$pass/harness-frames-$start.txt"
     if [ "$program" = "$observed" ]; then
       mv "$work/$pass/observed.txt" "$work/$pass/observed-$start.txt"
+      mkdir -p "$work/screens/start-$start"
+      find "$work/$pass" -maxdepth 1 -name 'screen-*.png' -exec mv -t "$work/screens/start-$start" {} +
       check_reached "$part" "$work/$pass/observed-$start.txt" "pass $pass, start $start"
     fi
     frames=$(wc -l < "$work/$pass/harness-frames-$start.txt")

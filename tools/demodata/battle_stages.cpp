@@ -1,11 +1,14 @@
 // The demo stages' objects. Each stage uses its share of the movements, shot
-// patterns and actions so that the stages together use every one of them
-// (movement 13 excepted: on an enemy it homes on itself), under the data
-// rules the battle code relies on: enemies only (type ids 1 and 2), falling
-// map y, headings downward for all that do not park, low hit points for
-// those that park (the boss excepted), pattern 21 only in the test stage,
-// action 7 only on the tank whose wreck it drifts, and no score of 1 to 3 on
-// an enemy with action 3 (the score becomes its ring's owner).
+// patterns and actions so that the stages together use every one of them,
+// under the data rules the battle code relies on: enemies only (type ids 1
+// and 2), falling map y, headings downward for all that do not park, low hit
+// points for those that park (the boss excepted), action 7 only on the tank
+// whose wreck it drifts, and no score of 1 to 3 on an enemy with action 3
+// (the score becomes its ring's owner). An enemy on the homing movement finds
+// itself as the nearest enemy, keeps its heading and flies as a smoke trail.
+// The bad-pattern marker writes an error line to the screen on every call,
+// so outside the test stage it sits only on an enemy that enters beyond the
+// field's edge: it is swept out on its first frame, after one call.
 #include "tools/demodata/battle_stages.h"
 
 #include <fstream>
@@ -47,16 +50,16 @@ std::vector<BattleStagePlan> MakePlans() {
       {static_cast<int>(S::tut), 80, {
           {1780, 200, E, 46, 0, 0, 30, 100, 30, 4, 43, 1, 6, 1, 270, 30},
           {1640, 500, E, 88, 0, 0, 20, 50, 30, 14, 43, 1, 0, 0, 270, 10},
-          {1480, 350, E, 89, 0, 0, 40, 120, 30, 0, 41, 1, 9, 2, 260, 15},
+          {1480, 350, E, 89, 0, 0, 40, 120, 30, 0, 59, 1, 9, 2, 260, 15},
           {1320, 150, E, 90, 0, 0, 40, 150, 30, 1, 43, 1, 11, 4, 280, 40},
           {1160, 560, E, 91, 0, 0, 30, 100, 30, 4, 43, 1, 6, 1, 270, 25},
-          {980, 300, E, 92, 0, 0, 40, 120, 30, 0, 41, 2, 0, 2, 270, 12},
+          {980, 300, E, 92, 0, 0, 40, 120, 30, 0, 59, 2, 0, 2, 270, 12},
           {800, 420, E, 93, 0, 0, 40, 150, 30, 1, 43, 1, 11, 4, 265, 30},
           // The paymaster's balloon: it drifts straight down the craft's own
           // column, so the first lesson pays for a first visit to the shop.
           {700, 400, E, 88, 0, 0, 20, 4000, 30, 14, 43, 1, 0, 0, 270, 8},
           {600, 250, E, 46, 0, 0, 30, 100, 30, 14, 43, 1, 9, 1, 275, 15},
-          {400, 120, E, 88, 0, 0, 30, 100, 30, 4, 41, 1, 6, 0, 270, 30},
+          {400, 120, E, 88, 0, 0, 30, 100, 30, 4, 59, 1, 6, 0, 270, 30},
           {250, 600, E, 89, 0, 0, 30, 100, 30, 0, 43, 1, 0, 1, 270, 15},
       }},
       {static_cast<int>(S::s1), 130, {
@@ -100,6 +103,8 @@ std::vector<BattleStagePlan> MakePlans() {
           {3000, 550, E, 291, 0, 0, 200, 200, 40, 8, 142, 1, 11, 3, 275, 30},
           {2800, 400, E, 298, 0, 0, 10, 80, 20, 8, 143, 1, 5, 2, 270, 0},
           {2600, 250, E, 293, 0, 0, 40, 120, 30, 15, 215, 1, 6, 1, 270, 20},
+          // A scout on the homing movement, trailing smoke straight down.
+          {2500, 600, E, 94, 0, 0, 40, 120, 30, 10, 141, 1, 13, 1, 270, 15},
           {2400, 500, E, 295, 0, 0, 40, 120, 30, 16, 144, 1, 10, 5, 265, 40},
           {2200, 300, E, 296, 0, 0, 40, 120, 30, 17, 145, 1, 11, 2, 270, 30},
           {1900, 450, E, 292, 0, 0, 200, 200, 40, 19, 146, 1, 0, 3, 270, 5},
@@ -107,6 +112,8 @@ std::vector<BattleStagePlan> MakePlans() {
           {1300, 350, D, 294, 289, 90, 150, 250, 40, 17, 148, 1, 0, 2, 270, 5},
           {1000, 500, E, 48, 0, 0, 300, 300, 40, 15, 149, 1, 6, 3, 270, 20},
           {700, 250, E, 290, 0, 0, 200, 200, 40, 8, 150, 1, 10, 5, 270, 30},
+          // The bad-pattern marker, beyond the left edge: gone after one call.
+          {500, -100, E, 46, 0, 0, 10, 100, 30, 21, 51, 1, 0, 1, 270, 10},
       }},
       {static_cast<int>(S::s4), 110, {
           {2700, 200, E, 100, 0, 0, 40, 120, 30, 9, 124, 1, 0, 1, 270, 15},

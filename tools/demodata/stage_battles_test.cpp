@@ -5,6 +5,7 @@
 // same battle state in every frame.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -133,6 +134,26 @@ TEST(DemoStages, FilesReadCleanAndEventsLieInsideTheMap) {
       previous = e.trigger;
     }
   }
+}
+
+// The radio's longest line and the first one too long, in a stage the game
+// opens, and none longer.
+TEST(DemoStages, AStageTheGameOpensMeetsTheRadioLineLimit) {
+  RunFolder run;
+  std::vector<size_t> sizes;
+  for (const char* folder : kStageFolders) {
+    if (std::strcmp(folder, kStageFolders[static_cast<int>(StageSource::test)]) == 0) continue;
+    battleStage stage;
+    readStageEvents(stage, readStageLines(std::string(folder) + "/events.txt"));
+    for (const stageEvent& e : stage.events) {
+      RadioLine radio;
+      if (parseRadioLine(stage.eventLines[static_cast<size_t>(e.line)], radio)) sizes.push_back(radio.message.size());
+    }
+  }
+  ASSERT_FALSE(sizes.empty());
+  EXPECT_NE(std::find(sizes.begin(), sizes.end(), size_t{kRadioMessageBytes} - 2), sizes.end());
+  EXPECT_NE(std::find(sizes.begin(), sizes.end(), size_t{kRadioMessageBytes} - 1), sizes.end());
+  EXPECT_LE(*std::max_element(sizes.begin(), sizes.end()), size_t{kRadioMessageBytes} - 1);
 }
 
 TEST(DemoStages, EveryStagePlaysToTheEndOfItsMapTheSameTwice) {

@@ -72,13 +72,22 @@ const StagePlan kThemes[] = {
     {"stage3", "ステージ3　海上", StageTheme::sea,
      "海の上で艦隊と機雷が待ち受ける。\n追ってくる機雷は早めに落とそう。\n",
      "@event 4000 EVENT_RADIO (ペサロット,pesa_r01.ogg,265) 艦隊を確認。機雷にも注意して。\n"
+     // The longest radio line the battle takes (126 bytes in Shift-JIS;
+     // wider than the field, it shows as far as the field reaches), and one
+     // byte more, which it refuses with an error line on the screen: the
+     // second late in the battle, whose error line the next stage's loading
+     // scrolls away.
+     "@event 2300 EVENT_RADIO (ペサロット,pesa_r02.ogg,265) "
+     "こちらペサロット、旗艦は北の雲へ逃げていくわ。機雷が多すぎて近づけないの。隊長、右から回りこんで砲台を先に落としてね。お願い。\n"
      "@event 1500 STORY_INSERT FORCE\n"
      "@changeBoxCol (200,230,255)\n"
      "@setFaceGraph PESA_1\n"
      "@message (ペサロット,pesa_e01.ogg) 「……静かすぎる。」\n"
      "@wait 30\n"
      "@message (ペサロット) 「来るわ。」\n"
-     "@endEvent\n"},
+     "@endEvent\n"
+     "@event 900 EVENT_RADIO (ペサロット,pesa_r03.ogg,265) "
+     "ザザッ!……こちらペサロット、通信が乱れて……よく聞こえないわ。旗艦は北の雲の……ザッ……聞こえたら返事をして、隊長……応答を！\n"},
     {"stage4", "ステージ4　空中要塞", StageTheme::fortress,
      "空中要塞の奥に敵の旗艦がいる。\n最後まで気を抜かないで。\n",
      "@event 2800 STORY_INSERT FORCE\n"

@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <sstream>
+
+#include "game/battle/stage_folders.h"
+#include "tools/demodata/battle_stages.h"
 #include "tools/demodata/generator.h"
 
 namespace demodata {
@@ -25,6 +30,32 @@ TEST(StoryScripts, TheDemoScriptsAreSoundAndUseEveryWord) {
       "@setTransGraph", "@startBattle", "@stopMusic", "@stopNonMIDI", "@transAllGraphOut", "@transGraphIn",
       "@transGraphOut", "@transGraphTo", "@transIn", "@transition", "@wait"};
   EXPECT_EQ(storyWordsUsed(texts), expected);
+}
+
+// The boss's pattern takes its second spiral, its three launches and its
+// missiles only above difficulty 50: the story fights every stage that holds
+// the boss at such a difficulty.
+TEST(StoryScripts, TheBossIsFoughtAboveDifficulty50) {
+  const Sources sources(DEMODATA_SOURCE_FOLDER);
+  std::map<std::string, int> difficultyOfBattle;  // by stage folder
+  int difficulty = -1;
+  for (const char* name : {"script.txt", "part2.txt"}) {  // in the order they play
+    std::istringstream lines(sources.read(std::string("text/story/") + name));
+    for (std::string line; std::getline(lines, line);) {
+      if (line.rfind("@setDifficulty ", 0) == 0) difficulty = std::stoi(line.substr(15));
+      if (line.rfind("@startBattle ", 0) == 0) difficultyOfBattle[line.substr(13)] = difficulty;
+    }
+  }
+  int bossStages = 0;
+  for (const BattleStagePlan& plan : BattleStagePlans()) {
+    bool boss = false;
+    for (const BattleSpawn& s : plan.spawns) boss = boss || s.shotId == 20;
+    const auto battle = difficultyOfBattle.find(game::battle::kStageFolders[plan.stage]);
+    if (!boss || battle == difficultyOfBattle.end()) continue;
+    ++bossStages;
+    EXPECT_GT(battle->second, 50) << battle->first;
+  }
+  EXPECT_GT(bossStages, 0);
 }
 
 TEST(StoryScripts, EachRuleCatchesItsLine) {
