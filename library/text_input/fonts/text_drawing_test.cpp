@@ -118,6 +118,23 @@ TEST_F(TextDrawing, BlendedTextGoesThroughTheWorkImageAsOnePicture) {
   EXPECT_EQ(Picture(2, 3, 4, 4, {{0xFFFFFF, '.'}, {dark, '#'}}), (Rows{".#..", "#.#.", "###.", "#.#."}));
 }
 
+// A blended string wider than the screen that starts left of it: the part
+// that lands on the screen is drawn, its last letter where it belongs.
+TEST_F(TextDrawing, BlendedTextWiderThanTheScreenShowsWhatLandsOnIt) {
+  const int font = Font(FontTypeNormal);
+  ASSERT_EQ(ChooseBlendMode(1, 128), 0);
+  ASSERT_EQ(DrawBoxShape(60, 60, 61, 61, white_, 1), 0);
+  const uint32_t half = Pixel(60, 60);
+  const std::string text(40, 'A');
+  const int width = MeasureTextWithFont(text.c_str(), -1, font, 0);
+  const int advance = MeasureTextWithFont("A", -1, font, 0);
+  ASSERT_GT(width, 2 * 64);
+  const int end = 40;  // the string's right end, on the screen
+  ASSERT_EQ(DrawTextWithFont(end - width, 3, text.c_str(), white_, font, 0, 0), 0);
+  EXPECT_EQ(Picture(end - advance, 3, 4, 4, {{0, '.'}, {half, '#'}}), (Rows{".#..", "#.#.", "###.", "#.#."}));
+  EXPECT_EQ(Picture(end, 3, 4, 4, {{0, '.'}, {half, '#'}}), (Rows{"....", "....", "....", "...."}));
+}
+
 TEST_F(TextDrawing, SmoothedGlyphsAreBlendedByTheirLevels) {
   for (const int type : {FontTypeAntialias, FontTypeAntialiasEdge}) {
     SCOPED_TRACE(type);

@@ -3,6 +3,7 @@
 // screen-sized work image that is then blended onto it as one picture.
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 #include "library/graphics/device/gpu_setup.h"
@@ -189,7 +190,15 @@ int DrawTextWithMemoryCache(const char* text, uint32_t colour, int font, uint32_
   const uint32_t keptBrightness = GetDrawColorWord() & 0xFFFFFFu;
   int screenWidth = 0, screenHeight = 0;
   GetScreenSizeOrDefault(&screenWidth, &screenHeight);
-  DrawRect workArea{0, 0, size[0], size[1]};
+  // The work image is the screen's size: a string larger than that which
+  // starts before the draw area is drawn into it from the first of its
+  // pixels that can land in the area, so that its visible part is there.
+  auto skip = [](int areaStart, int at, int length) {
+    return static_cast<int>(std::clamp<int64_t>(int64_t{areaStart} - at, 0, std::max(length - 1, 0)));
+  };
+  const int skipX = skip(keptArea.left, x, size[0]);
+  const int skipY = skip(keptArea.top, y, size[1]);
+  DrawRect workArea{0, 0, size[0] - skipX, size[1] - skipY};
   const DrawRect screen{0, 0, screenWidth, screenHeight};
   ClipRectToRect(&workArea, &screen);
   SetDrawAreaDirect(workArea);
@@ -202,13 +211,14 @@ int DrawTextWithMemoryCache(const char* text, uint32_t colour, int font, uint32_
     work->base->transparentValue = key;
     SoftSurfaceFillRaw(work, &workArea, key);
   }
-  ProcessTextWithFont(1, 0, 0, 0, 1.0, 1.0, text, colour, work, &workArea, 1, font, edgeColour, -1, vertical, nullptr);
+  ProcessTextWithFont(1, -skipX, -skipY, 0, 1.0, 1.0, text, colour, work, &workArea, 1, font, edgeColour, -1, vertical,
+                      nullptr);
 
   SetDrawColorScale(255, 255, 255);
   DrawRect box{x, y, x + size[0], y + size[1]};
   ClipRectToRect(&box, &keptArea);
   SetDrawAreaDirect(box);
-  ActiveDrawers().softImage(work, workArea.right, workArea.bottom, x, y, 1);
+  ActiveDrawers().softImage(work, workArea.right, workArea.bottom, x + skipX, y + skipY, 1);
   SetDrawAreaDirect(keptArea);
   SetDrawColorScalePacked(keptBrightness);
   return 0;
