@@ -1,5 +1,6 @@
 # veziv_module(<name> [CP932] [PUBLIC_DEPS <targets...>] [DEPS <targets...>]
-#              [TEST_DEPS <targets...>] [THREADED_TESTS <gtest filter>])
+#              [TEST_DEPS <targets...>] [THREADED_TESTS <gtest filter>]
+#              [TEST_TIMEOUT <seconds>])
 #
 # Makes the static library veziv_<name> from every *.cpp of the calling folder
 # and its subfolders (a module's concerns may sit in subfolders) that is not a
@@ -11,6 +12,9 @@
 # what the tests use beyond the module.
 # THREADED_TESTS names the tests that start threads: a ThreadSanitizer build
 # (VEZIV_TSAN) registers only those.
+# TEST_TIMEOUT: for a module whose tests each take a second or two, the time
+# after which CTest fails one of them, so that a hang fails the run instead of
+# holding it up.
 # VEZIV_WERROR makes any warning in the library's own sources an error (the
 # test programs keep warnings as warnings).
 # CP932: the folder's literals are compiled to Shift-JIS bytes, as every text
@@ -20,13 +24,14 @@ if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
   message(WARNING "clang cannot compile literals to CP932: Japanese texts stay UTF-8 in this build")
 endif()
 
-# veziv_register_tests(<program> [THREADED_TESTS <gtest filter>])
+# veziv_register_tests(<program> [THREADED_TESTS <gtest filter>] [TIMEOUT <seconds>])
 #
 # Registers a test program with CTest: each test in a process of its own, and
 # the whole program once more as <program>_whole, in one process and in an
 # order of its own each run (the seed is printed; label "whole"), so that no
 # test leans on another's leftovers or on a fresh process. In a
 # ThreadSanitizer build only the threaded tests are registered (label "tsan").
+# TIMEOUT bounds each test run in a process of its own.
 #
 # Every test runs under the headless switches. The discovery step passes its
 # PROPERTIES on as a flat list, which would split a list-valued ENVIRONMENT
@@ -34,9 +39,14 @@ endif()
 # CTest reads after the discovered tests.
 set(VEZIV_TEST_ENVIRONMENT "VEZIV_HEADLESS=1;SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy")
 function(veziv_register_tests program)
-  cmake_parse_arguments(T "" "THREADED_TESTS" "" ${ARGN})
+  cmake_parse_arguments(T "" "THREADED_TESTS;TIMEOUT" "" ${ARGN})
+  set(timeout)
+  if(T_TIMEOUT)
+    set(timeout PROPERTIES TIMEOUT ${T_TIMEOUT})
+  endif()
   if(NOT VEZIV_TSAN)
-    gtest_discover_tests(${program} DISCOVERY_MODE PRE_TEST WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+    gtest_discover_tests(${program} DISCOVERY_MODE PRE_TEST WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+                         ${timeout})
     add_test(NAME ${program}_whole COMMAND ${program} --gtest_shuffle --gtest_brief=1
              WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
     set_tests_properties(${program}_whole PROPERTIES LABELS whole ENVIRONMENT "${VEZIV_TEST_ENVIRONMENT}")
@@ -55,7 +65,7 @@ function(veziv_register_tests program)
 endfunction()
 
 function(veziv_module name)
-  cmake_parse_arguments(M "CP932" "THREADED_TESTS" "PUBLIC_DEPS;DEPS;TEST_DEPS" ${ARGN})
+  cmake_parse_arguments(M "CP932" "THREADED_TESTS;TEST_TIMEOUT" "PUBLIC_DEPS;DEPS;TEST_DEPS" ${ARGN})
   file(GLOB_RECURSE all_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   set(sources)
   set(tests)
@@ -88,6 +98,6 @@ function(veziv_module name)
     if(cp932)
       target_compile_options(${name}_tests PRIVATE -finput-charset=UTF-8 -fexec-charset=CP932)
     endif()
-    veziv_register_tests(${name}_tests THREADED_TESTS "${M_THREADED_TESTS}")
+    veziv_register_tests(${name}_tests THREADED_TESTS "${M_THREADED_TESTS}" TIMEOUT "${M_TEST_TIMEOUT}")
   endif()
 endfunction()
