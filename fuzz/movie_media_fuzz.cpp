@@ -1,6 +1,6 @@
 // Movie bytes through the FFmpeg road: the demuxer's probe and the packet
-// index at open, then the decode thread over an advance, a wrap and a seek
-// back (movie_track takes the sound track). Movies up to 4 MB of pictures:
+// index at open, then the decode steps over an advance, a wrap and a seek
+// back, run on this thread (movie_track takes the sound track). Movies up to 4 MB of pictures:
 // every run is fast, and the budget checks are the same at any size.
 #include <cstddef>
 #include <cstdint>
@@ -8,6 +8,7 @@
 #include "fuzz/fuzz_files.h"
 #include "library/foundation/files/read_budget.h"
 #include "library/foundation/files/streams.h"
+#include "library/sound_movie/movie/decode_worker.h"
 #include "library/sound_movie/movie/media_movie.h"
 
 namespace {
@@ -19,7 +20,7 @@ void PlayMovie(const uint8_t* data, size_t size) {
       veziv::OpenMediaMovie(veziv::GetMemoryStreamTable(), reinterpret_cast<veziv::StreamValue>(stream), 3);
   if (movie != nullptr) {
     // A step within the stock, a far one that wraps through the end, and a
-    // seek back: each fetch waits for the decode thread.
+    // seek back: each fetch runs the decode steps it waits for.
     veziv::MediaMovieInfo info{};
     veziv::GetMediaMovieInfo(movie, &info);
     veziv::AdvanceMediaMovie(movie, 2);
@@ -39,6 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > (1u << 20)) return 0;
   veziv::fuzzing::SilenceLog();
   veziv::detail::SetMaxReadBytes(int64_t(1) << 22);
+  veziv::detail::RunMovieThreadsInline(true);
   PlayMovie(data, size);
   return 0;
 }

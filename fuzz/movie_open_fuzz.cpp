@@ -1,6 +1,6 @@
 // Movie bytes through the Theora decoder: the Ogg pages, the Theora headers
-// and the page index at open, then the decode thread over a few advances,
-// fetches, a wrap and a seek back to the start. Movies up to 4 MB of
+// and the page index at open, then the decode steps (run on this thread) over
+// a few advances, fetches, a wrap and a seek back to the start. Movies up to 4 MB of
 // pictures: every run is fast, and the budget check is the same at any size.
 #include <cstddef>
 #include <cstdint>
@@ -9,12 +9,14 @@
 #include "fuzz/fuzz_files.h"
 #include "library/foundation/files/read_budget.h"
 #include "library/foundation/files/streams.h"
+#include "library/sound_movie/movie/decode_worker.h"
 #include "library/sound_movie/movie/theora_decoder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > (1u << 20)) return 0;
   veziv::fuzzing::SilenceLog();
   veziv::detail::SetMaxReadBytes(int64_t(1) << 22);
+  veziv::detail::RunMovieThreadsInline(true);
   veziv::MemoryStreamState* stream = veziv::OpenMemoryStream(data, static_cast<int>(size));
   if (stream == nullptr) return 0;
   veziv::TheoraDecodeContext* movie =

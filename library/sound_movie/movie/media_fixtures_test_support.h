@@ -2,8 +2,8 @@
 // time by FFmpeg's own libraries (the encoders Debian ships with them), into
 // a temporary file that is read back. Frame i shows a flat grey with a 16 x 16
 // block at the top-left corner in the grey DefaultMovieLuma(i), so a test
-// knows what every frame shows. Optionally a sound track of a tone. Link the
-// FFmpeg packages.
+// knows what every frame shows, or what a painter makes of it. Optionally a
+// sound track of a tone. Link the FFmpeg packages.
 #pragma once
 
 extern "C" {
@@ -18,8 +18,10 @@ extern "C" {
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "library/sound_movie/movie/movie_fixtures_test_support.h"
@@ -39,6 +41,11 @@ struct MediaRecipe {
   int bFrames = 0;
   double soundSeconds = -1;  // the sound track's length; -1: as long as the pictures
   AVPixelFormat pixelFormat = AV_PIX_FMT_YUV420P;  // or AV_PIX_FMT_YUV420P10LE
+  int64_t bitRate = 400000;
+  // The encoder's own options (name, value), such as libvpx's deadline.
+  std::vector<std::pair<const char*, const char*>> encoderOptions;
+  // Paints frame i (eight-bit levels); null: the flat grey and the block.
+  std::function<void(int, MoviePlanes*)> paint;
 };
 
 namespace media_detail {
@@ -101,9 +108,10 @@ inline std::vector<uint8_t> MakeMediaMovie(const MediaRecipe& recipe) {
     video->gop_size = recipe.gop;
     video->max_b_frames = recipe.bFrames;
     video->pix_fmt = recipe.pixelFormat;
-    video->bit_rate = 400000;
+    video->bit_rate = recipe.bitRate;
     if (out->oformat->flags & AVFMT_GLOBALHEADER) video->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     av_opt_set(video->priv_data, "preset", "ultrafast", 0);
+    for (const auto& [name, value] : recipe.encoderOptions) av_opt_set(video->priv_data, name, value, 0);
     ok = avcodec_open2(video, video->codec, nullptr) >= 0 &&
          avcodec_parameters_from_context(videoStream->codecpar, video) >= 0;
     videoStream->time_base = video->time_base;
@@ -126,6 +134,14 @@ inline std::vector<uint8_t> MakeMediaMovie(const MediaRecipe& recipe) {
     frame->width = video->width;
     frame->height = video->height;
     av_frame_get_buffer(frame, 0);
+    MoviePlanes painted;
+    painted.width = recipe.width;
+    painted.height = recipe.height;
+    painted.chromaWidth = recipe.width / 2;
+    painted.chromaHeight = recipe.height / 2;
+    painted.y.resize(static_cast<size_t>(painted.width) * painted.height);
+    painted.u.resize(static_cast<size_t>(painted.chromaWidth) * painted.chromaHeight);
+    painted.v.resize(painted.u.size());
     for (int i = 0; i < recipe.frames && ok; ++i) {
       av_frame_make_writable(frame);
       // Ten-bit samples are the eight-bit levels times four, two bytes each.
@@ -139,11 +155,23 @@ inline std::vector<uint8_t> MakeMediaMovie(const MediaRecipe& recipe) {
           row[x] = static_cast<uint8_t>(level);
         }
       };
+      if (recipe.paint) {
+        recipe.paint(i, &painted);
+      } else {
+        for (int y = 0; y < recipe.height; ++y)
+          for (int x = 0; x < recipe.width; ++x)
+            painted.y[static_cast<size_t>(y) * painted.width + x] = x < 16 && y < 16 ? DefaultMovieLuma(i) : 128;
+        std::fill(painted.u.begin(), painted.u.end(), 128);
+        std::fill(painted.v.begin(), painted.v.end(), 128);
+      }
       for (int y = 0; y < recipe.height; ++y)
-        for (int x = 0; x < recipe.width; ++x) put(0, x, y, x < 16 && y < 16 ? DefaultMovieLuma(i) : 128);
-      for (int p = 1; p < 3; ++p)
-        for (int y = 0; y < recipe.height / 2; ++y)
-          for (int x = 0; x < recipe.width / 2; ++x) put(p, x, y, 128);
+        for (int x = 0; x < recipe.width; ++x) put(0, x, y, painted.y[static_cast<size_t>(y) * painted.width + x]);
+      for (int y = 0; y < painted.chromaHeight; ++y) {
+        for (int x = 0; x < painted.chromaWidth; ++x) {
+          put(1, x, y, painted.u[static_cast<size_t>(y) * painted.chromaWidth + x]);
+          put(2, x, y, painted.v[static_cast<size_t>(y) * painted.chromaWidth + x]);
+        }
+      }
       frame->pts = i;
       ok = Drain(out, video, videoStream, frame);
     }

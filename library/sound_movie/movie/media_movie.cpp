@@ -2,22 +2,22 @@
 // video packets, the decode thread with its stock, and the caller's seek,
 // advance and fetch.
 //
-// The thread and the caller share the request words and the stock under one
-// mutex: the thread fills and drops slots, the caller marks the slot it
-// converts as being read, and the thread leaves such a slot alone. Each side
-// sleeps on a condition until the other has news for it.
+// The thread and the caller share the request words and the stock under the
+// worker's mutex: the thread fills and drops slots, the caller marks the slot
+// it converts as being read, and the thread leaves such a slot alone. Each
+// side sleeps on a condition until the other has news for it (the worker's;
+// for the fuzz targets the caller may run the thread's steps itself).
 #include "library/sound_movie/movie/media_movie.h"
 
 #include <algorithm>
-#include <condition_variable>
 #include <cstring>
 #include <mutex>
 #include <new>
-#include <thread>
 #include <vector>
 
 #include "library/foundation/files/read_budget.h"
 #include "library/graphics/images/raster_image.h"
+#include "library/sound_movie/movie/decode_worker.h"
 #include "library/sound_movie/movie/yuv_convert.h"
 #include "library/sound_movie/readers/media_input.h"
 
@@ -66,10 +66,7 @@ struct MediaMovieContext {
   SwsContext* scaler = nullptr;
   bool imageFetched = false;
 
-  std::thread thread;
-  std::mutex mutex;
-  std::condition_variable wake;     // the thread waits on it
-  std::condition_variable changed;  // the caller waits on it
+  detail::DecodeWorker worker;
   bool stop = false;
   bool ended = false;
   bool seekRequest = false;
@@ -218,87 +215,82 @@ void FreeSlot(StockSlot* s) {
   s->frame = -1;
 }
 
-void DecodeLoop(Context* c) {
-  std::unique_lock<std::mutex> lock(c->mutex);
+// One pass of the thread's loop, the worker's lock held.
+detail::DecodeStep RunDecodeStep(Context* c, std::unique_lock<std::mutex>& lock) {
+  using detail::DecodeStep;
   const int64_t count = Count(c);
   const int window = static_cast<int>(std::min<int64_t>(static_cast<int64_t>(c->stock.size()), count));
-  for (;;) {
-    if (c->stop) break;
-    if (c->seekRequest) {
-      const int target = c->seekTarget;
-      c->seekRequest = false;
-      c->endOfStream = false;
-      c->soughtFor = target;
-      for (StockSlot& s : c->stock) {
-        if (!s.reading) FreeSlot(&s);
-      }
-      lock.unlock();
-      SeekBefore(c, target);
-      lock.lock();
-      c->changed.notify_all();
-      continue;
-    }
-    const int wanted = c->wanted;
+  if (c->stop) {
+    c->ended = true;
+    c->worker.Changed();
+    return DecodeStep::kFinished;
+  }
+  if (c->seekRequest) {
+    const int target = c->seekTarget;
+    c->seekRequest = false;
+    c->endOfStream = false;
+    c->soughtFor = target;
     for (StockSlot& s : c->stock) {
-      if (s.frame >= 0 && !s.reading && Distance(wanted, s.frame, count) >= window) FreeSlot(&s);
-    }
-    int missing = -1;
-    for (int i = 0; i < window && missing < 0; ++i) {
-      const int f = static_cast<int>((wanted + i) % count);
-      if (SlotOf(c, f) == nullptr) missing = f;
-    }
-    StockSlot* free = SlotOf(c, -1);
-    if (missing < 0 || free == nullptr) {
-      c->wake.wait(lock);
-      continue;
-    }
-    // Behind the decoder (the movie went round), or beyond a keyframe that
-    // lies ahead: start again from the keyframe before the frame.
-    const bool behind = missing <= c->decoded;
-    const size_t next = KeyBefore(c, c->decoded) + 1;
-    const bool keyBetween = next < c->keys.size() && c->keys[next].frame > c->decoded &&
-                            c->keys[next].frame <= missing && missing - c->decoded > window;
-    if (behind || keyBetween) {
-      // The decoder went past this frame once since it was sought without
-      // giving it: the data cannot make it, as at the end of the data.
-      if (missing == c->soughtFor) {
-        c->endOfStream = true;
-        c->changed.notify_all();
-        c->wake.wait(lock);
-        continue;
-      }
-      c->soughtFor = missing;
-      lock.unlock();
-      SeekBefore(c, missing);
-      lock.lock();
-      c->endOfStream = false;
-      continue;
-    }
-    if (c->endOfStream) {
-      c->wake.wait(lock);
-      continue;
+      if (!s.reading) FreeSlot(&s);
     }
     lock.unlock();
-    int frame = -1;
-    const bool got = DecodeNext(c, &frame);
+    SeekBefore(c, target);
     lock.lock();
-    if (!got) {
-      c->endOfStream = true;
-      c->changed.notify_all();
-      continue;
-    }
-    c->decoded = frame;
-    if (!c->seekRequest && Distance(c->wanted, frame, count) < window && SlotOf(c, frame) == nullptr) {
-      free->frame = frame;
-      free->picture = av_frame_clone(c->picture);
-      if (free->picture == nullptr) free->frame = -1;
-      c->soughtFor = -1;
-    }
-    av_frame_unref(c->picture);
-    c->changed.notify_all();
+    c->worker.Changed();
+    return DecodeStep::kWorked;
   }
-  c->ended = true;
-  c->changed.notify_all();
+  const int wanted = c->wanted;
+  for (StockSlot& s : c->stock) {
+    if (s.frame >= 0 && !s.reading && Distance(wanted, s.frame, count) >= window) FreeSlot(&s);
+  }
+  int missing = -1;
+  for (int i = 0; i < window && missing < 0; ++i) {
+    const int f = static_cast<int>((wanted + i) % count);
+    if (SlotOf(c, f) == nullptr) missing = f;
+  }
+  StockSlot* free = SlotOf(c, -1);
+  if (missing < 0 || free == nullptr) return DecodeStep::kIdle;
+  // Behind the decoder (the movie went round), or beyond a keyframe that
+  // lies ahead: start again from the keyframe before the frame.
+  const bool behind = missing <= c->decoded;
+  const size_t next = KeyBefore(c, c->decoded) + 1;
+  const bool keyBetween = next < c->keys.size() && c->keys[next].frame > c->decoded &&
+                          c->keys[next].frame <= missing && missing - c->decoded > window;
+  if (behind || keyBetween) {
+    // The decoder went past this frame once since it was sought without
+    // giving it: the data cannot make it, as at the end of the data.
+    if (missing == c->soughtFor) {
+      c->endOfStream = true;
+      c->worker.Changed();
+      return DecodeStep::kIdle;
+    }
+    c->soughtFor = missing;
+    lock.unlock();
+    SeekBefore(c, missing);
+    lock.lock();
+    c->endOfStream = false;
+    return DecodeStep::kWorked;
+  }
+  if (c->endOfStream) return DecodeStep::kIdle;
+  lock.unlock();
+  int frame = -1;
+  const bool got = DecodeNext(c, &frame);
+  lock.lock();
+  if (!got) {
+    c->endOfStream = true;
+    c->worker.Changed();
+    return DecodeStep::kWorked;
+  }
+  c->decoded = frame;
+  if (!c->seekRequest && Distance(c->wanted, frame, count) < window && SlotOf(c, frame) == nullptr) {
+    free->frame = frame;
+    free->picture = av_frame_clone(c->picture);
+    if (free->picture == nullptr) free->frame = -1;
+    c->soughtFor = -1;
+  }
+  av_frame_unref(c->picture);
+  c->worker.Changed();
+  return DecodeStep::kWorked;
 }
 
 // The caller's side.
@@ -383,9 +375,7 @@ MediaMovieContext* OpenMediaMovie(const StreamFunctionTable* functions, StreamVa
   c->wanted = 0;
   c->seekTarget = 0;
   c->seekRequest = true;
-  try {
-    c->thread = std::thread(DecodeLoop, c);
-  } catch (...) {
+  if (!c->worker.Start([c](std::unique_lock<std::mutex>& lock) { return RunDecodeStep(c, lock); })) {
     FreeContext(c);
     return nullptr;
   }
@@ -396,11 +386,11 @@ MediaMovieContext* OpenMediaMovie(const StreamFunctionTable* functions, StreamVa
 int CloseMediaMovie(MediaMovieContext* c) {
   if (c == nullptr) return 0;
   {
-    std::lock_guard<std::mutex> lock(c->mutex);
+    std::lock_guard<std::mutex> lock(c->worker.Mutex());
     c->stop = true;
   }
-  c->wake.notify_all();
-  if (c->thread.joinable()) c->thread.join();
+  c->worker.Wake();
+  c->worker.Join();
   FreeContext(c);
   return 0;
 }
@@ -408,33 +398,33 @@ int CloseMediaMovie(MediaMovieContext* c) {
 int SeekMediaMovie(MediaMovieContext* c, int frame) {
   frame = static_cast<int>(std::clamp<int64_t>(frame, 0, Count(c) - 1));
   {
-    std::lock_guard<std::mutex> lock(c->mutex);
+    std::lock_guard<std::mutex> lock(c->worker.Mutex());
     if (frame == c->wanted) return 0;
     c->wanted = frame;
     c->seekTarget = frame;
     c->seekRequest = true;
     c->imageFetched = false;
   }
-  c->wake.notify_all();
+  c->worker.Wake();
   return 0;
 }
 
 int AdvanceMediaMovie(MediaMovieContext* c, int frames) {
   if (frames < 1) return 0;
   {
-    std::lock_guard<std::mutex> lock(c->mutex);
+    std::lock_guard<std::mutex> lock(c->worker.Mutex());
     c->wanted = static_cast<int>((c->wanted + int64_t{frames}) % Count(c));
     c->imageFetched = false;
   }
-  c->wake.notify_all();
+  c->worker.Wake();
   return 0;
 }
 
 int FetchMediaFrame(MediaMovieContext* c) {
-  std::unique_lock<std::mutex> lock(c->mutex);
+  std::unique_lock<std::mutex> lock(c->worker.Mutex());
   if (c->imageFetched) return 0;
   StockSlot* slot = nullptr;
-  c->changed.wait(lock, [c, &slot] {
+  c->worker.WaitUntil(lock, [c, &slot] {
     if (c->ended) return true;
     if (c->seekRequest) return false;
     slot = SlotOf(c, c->wanted);
@@ -448,7 +438,7 @@ int FetchMediaFrame(MediaMovieContext* c) {
   slot->reading = false;
   c->imageFetched = converted;
   lock.unlock();
-  c->wake.notify_all();
+  c->worker.Wake();
   return converted ? 1 : 0;
 }
 
@@ -462,7 +452,7 @@ int GetMediaMovieInfo(MediaMovieContext* c, MediaMovieInfo* info) {
 }
 
 int GetMediaCurrentFrame(MediaMovieContext* c) {
-  std::lock_guard<std::mutex> lock(c->mutex);
+  std::lock_guard<std::mutex> lock(c->worker.Mutex());
   return c->wanted;
 }
 
@@ -471,7 +461,7 @@ RasterImage* GetMediaFrameImage(MediaMovieContext* c) { return &c->frameImage; }
 namespace detail {
 
 void ForgetMediaFetch(MediaMovieContext* c) {
-  std::lock_guard<std::mutex> lock(c->mutex);
+  std::lock_guard<std::mutex> lock(c->worker.Mutex());
   c->imageFetched = false;
 }
 

@@ -3,9 +3,11 @@
 //
 // The thread and the caller share the request and state words (atomics, so
 // that either side may read them at any time) and the stock, whose slots
-// change hands under one mutex: the thread fills and drops slots, the caller
-// marks the slot it converts as being read, and the thread leaves such a slot
-// alone. Each side sleeps on a condition until the other has news for it.
+// change hands under the worker's mutex: the thread fills and drops slots,
+// the caller marks the slot it converts as being read, and the thread leaves
+// such a slot alone. Each side sleeps on a condition until the other has
+// news for it (the worker's; for the fuzz targets the caller may run the
+// thread's steps itself).
 #include "library/sound_movie/movie/theora_decoder.h"
 
 #include <ogg/ogg.h>
@@ -13,16 +15,15 @@
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
 #include <cstring>
 #include <mutex>
 #include <new>
-#include <thread>
 #include <vector>
 
 #include "library/foundation/files/read_budget.h"
 #include "library/foundation/memory_log/log.h"
 #include "library/graphics/images/raster_image.h"
+#include "library/sound_movie/movie/decode_worker.h"
 #include "library/sound_movie/movie/yuv_convert.h"
 
 namespace veziv {
@@ -58,7 +59,6 @@ struct TheoraDecodeContext {
   std::atomic<int> seekRequest{0};
   std::atomic<int> seekTarget{0};
   std::atomic<int> endOfStream{0};
-  std::thread thread;
 
   StreamFunctionTable functions{};
   StreamValue stream = 0;
@@ -90,9 +90,7 @@ struct TheoraDecodeContext {
   int imageFetched = 0;
   int surfaceFetched = 0;
 
-  std::mutex mutex;
-  std::condition_variable wake;     // the thread waits on it
-  std::condition_variable changed;  // the caller waits on it
+  detail::DecodeWorker worker;
 };
 
 namespace {
@@ -341,79 +339,76 @@ StockSlot* SlotOf(Context* c, int frame) {
 
 void SetState(Context* c, int state) {
   c->state.store(state);
-  c->changed.notify_all();
+  c->worker.Changed();
 }
 
-void DecodeLoop(Context* c) {
-  std::unique_lock<std::mutex> lock(c->mutex);
+// One pass of the thread's loop, the worker's lock held.
+detail::DecodeStep RunDecodeStep(Context* c, std::unique_lock<std::mutex>& lock) {
+  using detail::DecodeStep;
   const int64_t count = c->frameCount;
-  for (;;) {
-    if (c->stopRequest.load()) {
-      SetState(c, kEnded);
-      return;
-    }
-    if (c->pauseRequest.load()) {
-      SetState(c, kPaused);
-      c->wake.wait(lock);
-      continue;
-    }
-    if (c->seekRequest.load()) {
-      SetState(c, kSeeking);
-      const int target = c->seekTarget.load();
-      lock.unlock();
-      const bool done = SeekDecode(c, target);
-      lock.lock();
-      for (StockSlot& s : c->stock) s.used = s.reading;
-      c->decodedFrame.store(target);
-      c->endOfStream.store(done ? 0 : 1);
-      c->seekRequest.store(0);
-      SetState(c, kDecoding);
-      continue;
-    }
-    if (c->endOfStream.load()) {
-      SetState(c, kIdle);
-      c->wake.wait(lock);
-      continue;
-    }
-    // The window of frames to hold: the wanted one and those after it.
-    const int wanted = c->wantedFrame.load();
-    const int window = static_cast<int>(std::min<int64_t>(static_cast<int64_t>(c->stock.size()), count));
-    for (StockSlot& s : c->stock) {
-      if (s.used && !s.reading && Distance(wanted, s.frame, count) >= window) s.used = false;
-    }
-    int missing = -1;
-    for (int i = 0; i < window && missing < 0; ++i) {
-      const int f = static_cast<int>((wanted + i) % count);
-      if (!SlotOf(c, f)) missing = f;
-    }
-    StockSlot* free = nullptr;
-    for (StockSlot& s : c->stock) {
-      if (!s.used && !s.reading) {
-        free = &s;
-        break;
-      }
-    }
-    if (missing < 0 || free == nullptr) {
-      SetState(c, kIdle);
-      c->wake.wait(lock);
-      continue;
-    }
-    if (c->state.load() != kDecoding) SetState(c, kDecoding);
-    const int step = Distance(c->decodedFrame.load(), missing, count);
-    if (step > 0) {
-      lock.unlock();
-      const bool done = DecodeFrames(c, step);
-      lock.lock();
-      if (!done) {
-        c->endOfStream.store(1);
-        c->changed.notify_all();
-        continue;
-      }
-    }
-    // Without a picture the movie can go no further, as at the end of its data.
-    if (!CopyPicture(c, free)) c->endOfStream.store(1);
-    c->changed.notify_all();
+  if (c->stopRequest.load()) {
+    SetState(c, kEnded);
+    return DecodeStep::kFinished;
   }
+  if (c->pauseRequest.load()) {
+    SetState(c, kPaused);
+    return DecodeStep::kIdle;
+  }
+  if (c->seekRequest.load()) {
+    SetState(c, kSeeking);
+    const int target = c->seekTarget.load();
+    lock.unlock();
+    const bool done = SeekDecode(c, target);
+    lock.lock();
+    for (StockSlot& s : c->stock) s.used = s.reading;
+    c->decodedFrame.store(target);
+    c->endOfStream.store(done ? 0 : 1);
+    c->seekRequest.store(0);
+    SetState(c, kDecoding);
+    return DecodeStep::kWorked;
+  }
+  if (c->endOfStream.load()) {
+    SetState(c, kIdle);
+    return DecodeStep::kIdle;
+  }
+  // The window of frames to hold: the wanted one and those after it.
+  const int wanted = c->wantedFrame.load();
+  const int window = static_cast<int>(std::min<int64_t>(static_cast<int64_t>(c->stock.size()), count));
+  for (StockSlot& s : c->stock) {
+    if (s.used && !s.reading && Distance(wanted, s.frame, count) >= window) s.used = false;
+  }
+  int missing = -1;
+  for (int i = 0; i < window && missing < 0; ++i) {
+    const int f = static_cast<int>((wanted + i) % count);
+    if (!SlotOf(c, f)) missing = f;
+  }
+  StockSlot* free = nullptr;
+  for (StockSlot& s : c->stock) {
+    if (!s.used && !s.reading) {
+      free = &s;
+      break;
+    }
+  }
+  if (missing < 0 || free == nullptr) {
+    SetState(c, kIdle);
+    return DecodeStep::kIdle;
+  }
+  if (c->state.load() != kDecoding) SetState(c, kDecoding);
+  const int step = Distance(c->decodedFrame.load(), missing, count);
+  if (step > 0) {
+    lock.unlock();
+    const bool done = DecodeFrames(c, step);
+    lock.lock();
+    if (!done) {
+      c->endOfStream.store(1);
+      c->worker.Changed();
+      return DecodeStep::kWorked;
+    }
+  }
+  // Without a picture the movie can go no further, as at the end of its data.
+  if (!CopyPicture(c, free)) c->endOfStream.store(1);
+  c->worker.Changed();
+  return DecodeStep::kWorked;
 }
 
 // The caller's side.
@@ -466,9 +461,7 @@ TheoraDecodeContext* OpenTheoraMovie(const StreamFunctionTable* functions, Strea
     return nullptr;
   }
   c->stock.resize(static_cast<size_t>(stock));
-  try {
-    c->thread = std::thread(DecodeLoop, c);
-  } catch (...) {
+  if (!c->worker.Start([c](std::unique_lock<std::mutex>& lock) { return RunDecodeStep(c, lock); })) {
     WriteLogText("Theora ムービーデコード用スレッドの作成に失敗しました");
     FreeContext(c);
     return nullptr;
@@ -480,14 +473,12 @@ TheoraDecodeContext* OpenTheoraMovie(const StreamFunctionTable* functions, Strea
 
 int CloseTheoraMovie(TheoraDecodeContext* c) {
   if (c == nullptr) return 0;
-  if (c->thread.joinable()) {
-    {
-      std::lock_guard<std::mutex> lock(c->mutex);
-      c->stopRequest.store(1);
-    }
-    c->wake.notify_all();
-    c->thread.join();
+  {
+    std::lock_guard<std::mutex> lock(c->worker.Mutex());
+    c->stopRequest.store(1);
   }
+  c->worker.Wake();
+  c->worker.Join();
   FreeContext(c);
   return 0;
 }
@@ -496,30 +487,30 @@ int SeekTheoraMovie(TheoraDecodeContext* c, int frame) {
   if (frame == c->wantedFrame.load()) return 0;
   c->imageFetched = 0;
   c->surfaceFetched = 0;
-  std::unique_lock<std::mutex> lock(c->mutex);
+  std::unique_lock<std::mutex> lock(c->worker.Mutex());
   c->pauseRequest.store(1);
-  c->wake.notify_all();
-  c->changed.wait(lock, [c] { return c->state.load() == kPaused || c->state.load() == kEnded; });
-  if (c->state.load() == kEnded) return 0;
+  c->worker.Wake();
+  c->worker.WaitUntil(lock, [c] { return c->state.load() == kPaused || c->state.load() == kEnded; });
+  if (c->state.load() != kPaused) return 0;
   frame = static_cast<int>(std::clamp<int64_t>(frame, 0, c->frameCount - 1));
   c->wantedFrame.store(frame);
   c->seekTarget.store(frame);
   c->seekRequest.store(1);
   c->pauseRequest.store(0);
   lock.unlock();
-  c->wake.notify_all();
+  c->worker.Wake();
   return 0;
 }
 
 int AdvanceTheoraMovie(TheoraDecodeContext* c, int frames) {
   if (frames < 1) return 0;
   {
-    std::lock_guard<std::mutex> lock(c->mutex);
+    std::lock_guard<std::mutex> lock(c->worker.Mutex());
     c->wantedFrame.store(static_cast<int>((c->wantedFrame.load() + int64_t{frames}) % c->frameCount));
   }
   c->imageFetched = 0;
   c->surfaceFetched = 0;
-  c->wake.notify_all();
+  c->worker.Wake();
   return 0;
 }
 
@@ -527,9 +518,9 @@ int FetchTheoraFrame(TheoraDecodeContext* c, int image, int surface) {
   const bool wantImage = image != 0 && !c->imageFetched;
   const bool wantSurface = surface != 0 && !c->surfaceFetched && c->yuvSurface != nullptr;
   if (!wantImage && !wantSurface) return 0;
-  std::unique_lock<std::mutex> lock(c->mutex);
+  std::unique_lock<std::mutex> lock(c->worker.Mutex());
   StockSlot* slot = nullptr;
-  c->changed.wait(lock, [c, &slot] {
+  c->worker.WaitUntil(lock, [c, &slot] {
     if (c->state.load() == kEnded) return true;
     if (c->seekRequest.load() || c->state.load() == kSeeking) return false;
     slot = SlotOf(c, c->wantedFrame.load());
@@ -551,7 +542,7 @@ int FetchTheoraFrame(TheoraDecodeContext* c, int image, int surface) {
   lock.lock();
   slot->reading = false;
   lock.unlock();
-  c->wake.notify_all();
+  c->worker.Wake();
   return 1;
 }
 
@@ -594,8 +585,8 @@ int64_t TheoraPacketsDecoded(TheoraDecodeContext* c) { return c->packetsDecoded.
 int TheoraThreadState(TheoraDecodeContext* c) { return c->state.load(); }
 
 void WaitForTheoraIdle(TheoraDecodeContext* c) {
-  std::unique_lock<std::mutex> lock(c->mutex);
-  c->changed.wait(lock, [c] {
+  std::unique_lock<std::mutex> lock(c->worker.Mutex());
+  c->worker.WaitUntil(lock, [c] {
     if (c->state.load() == kEnded || c->endOfStream.load()) return true;
     if (c->seekRequest.load() || c->state.load() != kIdle) return false;
     const int window = static_cast<int>(std::min<int64_t>(static_cast<int64_t>(c->stock.size()), c->frameCount));

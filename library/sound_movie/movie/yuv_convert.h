@@ -1,7 +1,9 @@
 // Turning decoded movie pictures (Y'CbCr planes) into 32-bit pixels, bytes
 // blue, green, red, 255. 4:2:0 pictures go through fixed-point tables (14
-// fraction bits) built once at library start; 4:2:2 and 4:4:4 pictures are
-// converted in single precision with the chroma sample that covers each
+// fraction bits) built once at library start, 32 or 16 pixels at a time with
+// AVX-512 or AVX2 where the processor has them (the same sums, exactly), two
+// rows over each chroma row; 4:2:2 and 4:4:4 pictures are converted in single
+// precision with the chroma sample that covers each
 // pixel. Depends on nothing but the standard library.
 #pragma once
 
@@ -37,6 +39,10 @@ struct YuvPlanes {
 // The picture (x, y, width, height) of the planes into rows of width 32-bit
 // pixels at out, pitch bytes apart. The region must lie inside the luma plane.
 void ConvertYuvPicture(const YuvPlanes& planes, int x, int y, int width, int height, uint8_t* out, int pitch);
+
+// The widest vectors the 4:2:0 conversion may use, in bits (512, 256, or 0
+// for none), so that tests reach each form; the machine's widest by default.
+void LimitYuvVectorsForTest(int bits);
 
 // One pixel by the tables (4:2:0) and by the float formula, for checks.
 uint32_t YuvToBgraByTables(int y, int u, int v);
