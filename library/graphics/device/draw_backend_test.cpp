@@ -28,7 +28,7 @@ class DrawBackEnd : public test::GraphicsTest {
  protected:
   void SetUp() override {
     GraphicsTest::SetUp();
-    detail::ResetWindowStateForTest();
+    detail::WindowState() = detail::WindowStateBlock{};
     detail::AttachGpuDevice(&device_);
     ASSERT_EQ(detail::ProbeDeviceFormats(), 0);
     detail::ChooseDrawers(true);

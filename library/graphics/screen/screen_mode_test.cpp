@@ -63,7 +63,7 @@ class ScreenModeTest : public ::testing::Test {
     fs::current_path(folder_);
     platform::os::UseManualClock(0);
     detail::ResetScreenModeForTest();
-    detail::ResetWindowStateForTest();
+    detail::WindowState() = detail::WindowStateBlock{};
     detail::WindowState().windowed = 1;
     // No window here: drawing must not wait for one to become active.
     detail::GraphicsCalls().window_is_active = [] { return 1; };
@@ -79,7 +79,7 @@ class ScreenModeTest : public ::testing::Test {
     detail::ResetLibrarySubsystems();
     detail::ResetScreenModeForTest();
     detail::ResetGraphicsContextForTest();
-    detail::ResetWindowStateForTest();
+    detail::WindowState() = detail::WindowStateBlock{};
     detail::SetLogFolder("");
     platform::os::UseRealClock();
     fs::current_path(old_folder_);
