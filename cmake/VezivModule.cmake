@@ -4,8 +4,12 @@
 #
 # Makes the static library veziv_<name> from every *.cpp of the calling folder
 # and its subfolders (a module's concerns may sit in subfolders) that is not a
-# *_test.cpp, and, when tests are on, the test program
+# *_test.cpp or *_test_support.cpp, and, when tests are on, the test program
 # <name>_tests from the *_test.cpp files, registered by veziv_register_tests.
+# The *_test_support.cpp files make veziv_<name>_test_support: what the tests
+# use to start a subsystem's tables afresh between tests. It is linked into
+# the module's test program (and into others through their TEST_DEPS), never
+# into the library a program links.
 # PUBLIC_DEPS are what the module's headers include, so its users get them
 # too; DEPS are used by its sources alone (their include paths and flags stay
 # inside the module, only their link reaches the program). TEST_DEPS are
@@ -69,9 +73,12 @@ function(veziv_module name)
   file(GLOB_RECURSE all_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   set(sources)
   set(tests)
+  set(test_support)
   foreach(f IN LISTS all_sources)
     if(f MATCHES "_test\\.cpp$")
       list(APPEND tests ${f})
+    elseif(f MATCHES "_test_support\\.cpp$")
+      list(APPEND test_support ${f})
     else()
       list(APPEND sources ${f})
     endif()
@@ -92,9 +99,20 @@ function(veziv_module name)
     target_compile_options(${target} PRIVATE -Werror)
   endif()
 
+  if(VEZIV_TESTS AND test_support)
+    add_library(${target}_test_support STATIC ${test_support})
+    target_link_libraries(${target}_test_support PUBLIC ${target})
+    if(cp932)
+      target_compile_options(${target}_test_support PRIVATE -finput-charset=UTF-8 -fexec-charset=CP932)
+    endif()
+  endif()
+
   if(VEZIV_TESTS AND tests)
     add_executable(${name}_tests ${tests})
     target_link_libraries(${name}_tests PRIVATE ${target} ${M_TEST_DEPS} veziv_test_main GTest::gmock Threads::Threads)
+    if(test_support)
+      target_link_libraries(${name}_tests PRIVATE ${target}_test_support)
+    endif()
     if(cp932)
       target_compile_options(${name}_tests PRIVATE -finput-charset=UTF-8 -fexec-charset=CP932)
     endif()

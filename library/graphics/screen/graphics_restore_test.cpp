@@ -52,7 +52,7 @@ class GraphicsRestoreTest : public GraphicsTest {
  protected:
   void SetUp() override {
     // The mode first: the screen record it resets is the one the fixture's screen goes into.
-    detail::ResetScreenModeForTest();
+    detail::StartScreenModeAfresh();
     GraphicsTest::SetUp();
     detail::ResetGraphicsRestoreForTest();
     Calls().clear();
@@ -69,7 +69,7 @@ class GraphicsRestoreTest : public GraphicsTest {
     detail::SetLogFolder("");
     if (!old_folder_.empty()) std::filesystem::current_path(old_folder_);
     detail::ResetLibrarySubsystems();
-    detail::ResetScreenModeForTest();
+    detail::StartScreenModeAfresh();
     detail::ResetGraphicsRestoreForTest();
     GraphicsTest::TearDown();
   }
@@ -268,7 +268,7 @@ TEST_F(GraphicsRestoreTest, TheMaskScreenComesBackBeforeTheCallback) {
   SetGraphicsRestoreCallback([] { g_maskAtCallback = {IsMaskedDrawActive(), MaskScreenImage() != nullptr}; });
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    detail::ResetMaskScreenForTest();
+    detail::StartMaskScreenAfresh();
     ResetDrawState();
     SoftSurfaceFillRaw(&screen_, nullptr, 0xFF000000);
     if (c.made) {
