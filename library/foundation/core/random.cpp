@@ -108,8 +108,4 @@ int FormatText(char* buffer, size_t size, const char* format, ...) {
   return result < 0 ? -1 : 0;
 }
 
-namespace detail {
-void ResetRandomForTest() { State() = RandomState{}; }
-}  // namespace detail
-
 }  // namespace veziv

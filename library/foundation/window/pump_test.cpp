@@ -31,7 +31,7 @@ class Pump : public WindowTest {
 
 TEST_F(Pump, WithoutAWindowReportsWhetherOneWasDestroyed) {
   DestroyMainWindow();
-  detail::ResetWindowStateForTest();
+  detail::WindowState() = detail::WindowStateBlock{};
   EXPECT_EQ(PumpMessagesUnlocked(), 0);
   detail::WindowState().destroyed = 1;
   EXPECT_EQ(PumpMessagesUnlocked(), -1);
@@ -275,7 +275,7 @@ TEST_F(Pump, WaitForAnyKeyTakesTheHarnessScriptsKeysByFrame) {
     EXPECT_EQ(key, c.key);
     EXPECT_EQ(pw::PresentedFrameCount(), c.frames_shown);
     DestroyMainWindow();
-    detail::ResetWindowStateForTest();
+    detail::WindowState() = detail::WindowStateBlock{};
     detail::WindowState().windowed = 1;
     ASSERT_EQ(CreateMainWindow(), 0);
   }
@@ -304,7 +304,7 @@ TEST_F(Pump, WaitWhileWindowInactiveReturnsAtOnceWithoutAWindow) {
   for (const bool destroyed : {false, true}) {
     SCOPED_TRACE(destroyed ? "after the window" : "before the window");
     DestroyMainWindow();
-    detail::ResetWindowStateForTest();
+    detail::WindowState() = detail::WindowStateBlock{};
     detail::WindowState().destroyed = destroyed ? 1 : 0;
     SetRunWhileInactive(0);
     ASSERT_EQ(IsWindowActive(), 0);

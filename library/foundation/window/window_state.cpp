@@ -24,8 +24,6 @@ void ClearWindowStateForCreation() {
   window = std::move(fresh);
 }
 
-void ResetWindowStateForTest() { WindowState() = WindowStateBlock(); }
-
 void ScreenSize(int* width, int* height) {
   int w = 0, h = 0;
   CallSites().get_screen_size(&w, &h);

@@ -68,8 +68,6 @@ struct WindowStateBlock {
 WindowStateBlock& WindowState();
 // Zero except for the fields kept across window creation.
 void ClearWindowStateForCreation();
-// The whole block back to its state at process start (tests).
-void ResetWindowStateForTest();
 
 // The screen size the graphics layer reports (call site).
 void ScreenSize(int* width, int* height);

@@ -37,7 +37,7 @@ class WindowTest : public ::testing::Test {
     ASSERT_NE(mkdtemp(dir), nullptr);
     runtime_dir_ = dir;
     setenv("XDG_RUNTIME_DIR", dir, 1);
-    detail::ResetWindowStateForTest();
+    detail::WindowState() = detail::WindowStateBlock{};
     detail::ResetCallSites();
     Calls().clear();
     TypedChars().clear();

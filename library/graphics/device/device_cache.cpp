@@ -365,7 +365,11 @@ int UntexturedStages(int stageMode, bool subtract, StageRecord out[8]) {
   return 1;
 }
 
-// The blend set-up worked out from the deferred state (steps 3 to 6).
+// The blend set-up worked out from the deferred state: blending on or off and
+// its factors from the blend mode, the texture stages from the textures bound
+// (none, one, or a picture with a blend image) and their modulation, the alpha
+// test, and the vertex format the batch must hold (a batch of another format
+// is flushed first).
 DeviceStateBlock BuildDrawStateBlock(bool* sendFactor) {
   *sendFactor = true;
   detail::DeviceStateCache& c = C();
@@ -453,7 +457,9 @@ DeviceStateBlock BuildDrawStateBlock(bool* sendFactor) {
   return b;
 }
 
-// Steps 8 and 9: a block to the device, each value only when it changed.
+// Sends a worked-out block to the device: the alpha test, the blending and the
+// texture factor, then each stage's texture and operations, each value only
+// when it differs from what the device holds (or when everything is forced).
 void SendDrawStateBlock(const DeviceStateBlock& b, int stagesToApply, int blockFlag, bool sendFactor) {
   detail::DeviceStateCache& c = C();
   if (b.alphaFunc != -1) SendRenderState(kRsAlphaFunc, static_cast<uint32_t>(b.alphaFunc));

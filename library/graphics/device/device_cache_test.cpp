@@ -18,7 +18,7 @@ using namespace platform::gpu;
 class DeviceCache : public ::testing::Test {
  protected:
   void SetUp() override {
-    detail::ResetWindowStateForTest();  // a destroyed window would leave batches undrawn
+    detail::WindowState() = detail::WindowStateBlock{};  // a destroyed window would leave batches undrawn
     detail::AttachGpuDevice(&device_);
   }
   void TearDown() override { detail::AttachGpuDevice(nullptr); }

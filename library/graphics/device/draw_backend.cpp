@@ -14,6 +14,7 @@
 #include "library/graphics/graphs/draw_state.h"
 #include "library/graphics/graphs/lights_camera.h"
 #include "library/softrender/blit/blit_setup.h"
+#include "library/softrender/shapes/circle_walk.h"
 #include "library/softrender/shapes/rotated_scan.h"
 #include "library/softrender/triangle/triangle_walk.h"
 
@@ -723,7 +724,7 @@ int DeviceDrawLine(int x1, int y1, int x2, int y2, uint32_t color) {
   return 0;
 }
 
-// The software road's circle walk (decision value 3 - 2r) in 64 bits: the
+// The software road's circle walk (softrender/shapes/circle_walk.h): the
 // outline's eight mirrored points a step, duplicates included, and the
 // disc's row spans, each row once, with the widest span the walk reaches on
 // it. Points sit on pixel centres; spans are one-pixel boxes.
@@ -731,73 +732,23 @@ int DeviceDrawCircle(int x, int y, int radius, uint32_t color, int fill) {
   if (D() == nullptr) return -1;
   if (radius < 0) return 0;
   StartShapeDraw();
-  const DrawRect area = GetDrawArea();
-  if (int64_t{x} + radius < area.left || int64_t{x} - radius >= area.right || int64_t{y} + radius < area.top ||
-      int64_t{y} - radius >= area.bottom)
-    return 0;
+  const DrawRect drawArea = GetDrawArea();
+  const softrender::ClipBox area{drawArea.left, drawArea.top, drawArea.right, drawArea.bottom};
+  if (!softrender::CircleTouchesArea(x, y, radius, area)) return 0;
   const uint32_t c = ShapeColor(color);
-  struct Walk {
-    int64_t xo = 0, yo, d;
-    explicit Walk(int64_t r) : yo(r), d(3 - 2 * r) {}
-    void Step() {
-      if (d < 0) {
-        d += 4 * xo + 6;
-      } else {
-        d += 4 * (xo - yo) + 10;
-        --yo;
-      }
-      ++xo;
-    }
-  };
-  const int64_t cx = x, cy = y, r = radius;
   if (!fill) {
     std::vector<ColoredVertex> points;
-    auto plot = [&](int64_t px, int64_t py) {
-      if (px < area.left || px >= area.right || py < area.top || py >= area.bottom) return;
+    softrender::WalkCircleOutline(x, y, radius, area, [&](int64_t px, int64_t py) {
       points.push_back({static_cast<float>(px), static_cast<float>(py), kDepth2D, 1.0f, c});
-    };
-    plot(cx - r, cy), plot(cx + r, cy), plot(cx, cy + r), plot(cx, cy - r);
-    Walk w(r);
-    w.Step();
-    if (w.yo >= 1) {
-      while (w.yo >= w.xo) {
-        const int64_t a = w.xo, b = w.yo;
-        plot(cx - b, cy + a), plot(cx + b, cy + a), plot(cx - b, cy - a), plot(cx + b, cy - a);
-        plot(cx - a, cy + b), plot(cx + a, cy + b), plot(cx - a, cy - b), plot(cx + a, cy - b);
-        w.Step();
-      }
-    }
+    });
     for (size_t i = 0; i < points.size(); i += 40)
       SendColoredNow(kPointList, points.data() + i, static_cast<int>(std::min<size_t>(40, points.size() - i)));
     return 0;
   }
   std::vector<uint8_t> rowDrawn(static_cast<size_t>(area.bottom - area.top), 0);
-  auto span = [&](int64_t row, int64_t xa, int64_t xb) {
-    if (row < area.top || row >= area.bottom || xb < area.left || xa >= area.right) return;
-    uint8_t& drawn = rowDrawn[static_cast<size_t>(row - area.top)];
-    if (drawn) return;
-    drawn = 1;
-    const int64_t first = std::max<int64_t>(xa, area.left), last = std::min<int64_t>(xb, area.right - 1);
+  softrender::WalkCircleDisc(x, y, radius, area, rowDrawn.data(), [&](int64_t row, int64_t first, int64_t last) {
     AppendBox(first, row, last + 1, row + 1, c);
-  };
-  span(cy, cx - r, cx + r);
-  Walk w(r);
-  if (w.d >= 0) {
-    span(cy + r, cx, cx);
-    span(cy - r, cx, cx);
-  }
-  w.Step();
-  if (w.yo >= 1) {
-    while (w.yo >= w.xo) {
-      span(cy + w.xo, cx - w.yo, cx + w.yo);
-      span(cy - w.xo, cx - w.yo, cx + w.yo);
-      if (w.d >= 0) {
-        span(cy + w.yo, cx - w.xo, cx + w.xo);
-        span(cy - w.yo, cx - w.xo, cx + w.xo);
-      }
-      w.Step();
-    }
-  }
+  });
   return 0;
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 #include <set>
 #include <string>
@@ -27,7 +28,7 @@ class DrawBackEnd : public test::GraphicsTest {
  protected:
   void SetUp() override {
     GraphicsTest::SetUp();
-    detail::ResetWindowStateForTest();
+    detail::WindowState() = detail::WindowStateBlock{};
     detail::AttachGpuDevice(&device_);
     ASSERT_EQ(detail::ProbeDeviceFormats(), 0);
     detail::ChooseDrawers(true);
@@ -234,6 +235,49 @@ TEST_F(DrawBackEnd, AFilledCircleDrawsEachRowOnceAndNothingBelowTheArea) {
     EXPECT_LT(row, 64.0f);
   }
   EXPECT_EQ(rows.size(), 64u - 20u) << "rows 20 to 63";
+}
+
+// Radii up to the largest a caller can pass finish at once (a walk over every
+// step would take minutes) and draw the arc across the area: the top of such
+// a circle is row 32 there, straight across.
+TEST_F(DrawBackEnd, AnyRadiusDrawsOnlyTheArcAcrossTheArea) {
+  const uint32_t blue = PackColorForScreen(0, 0, 255);
+  struct Case {
+    const char* name;
+    int x, y, radius;
+    size_t outlinePoints, firstRow;
+  } cases[] = {
+      {"top at row 32", 32, INT32_MAX, INT32_MAX - 32, 64, 32},
+      {"centred on the area", 32, 32, INT32_MAX, 0, 0},
+  };
+  for (const Case& c : cases) {
+    device_.Forget();
+    EXPECT_EQ(DeviceDrawCircle(c.x, c.y, c.radius, blue, 0), 0);
+    const auto points = Sent<ColoredVertex>();
+    std::set<float> columns;
+    for (const ColoredVertex& v : points) {
+      EXPECT_FLOAT_EQ(v.y, 32.0f) << c.name;
+      columns.insert(v.x);
+    }
+    EXPECT_EQ(points.size(), c.outlinePoints) << c.name;
+    EXPECT_EQ(columns.size(), c.outlinePoints) << c.name << ": no pixel twice";
+
+    device_.Forget();
+    EXPECT_EQ(DeviceDrawCircle(c.x, c.y, c.radius, blue, 1), 0);
+    const auto spans = Sent<ColoredVertex>();
+    ASSERT_EQ(spans.size() % 6, 0u) << c.name;
+    std::set<float> rows;
+    for (size_t i = 0; i < spans.size(); i += 6) {
+      EXPECT_FLOAT_EQ(spans[i].x, -0.5f) << c.name << ": each row across the whole area";
+      EXPECT_FLOAT_EQ(spans[i + 1].x, 63.5f) << c.name;
+      rows.insert(spans[i].y + 0.5f);
+    }
+    EXPECT_EQ(rows.size(), spans.size() / 6) << c.name << ": each row once";
+    EXPECT_EQ(rows.size(), 64u - c.firstRow) << c.name;
+    if (!rows.empty()) {
+      EXPECT_FLOAT_EQ(*rows.begin(), static_cast<float>(c.firstRow)) << c.name;
+    }
+  }
 }
 
 // A picture file in memory made into a graph.

@@ -25,7 +25,7 @@ class DeviceSetUp : public test::GraphicsTest {
   void SetUp() override {
     GraphicsTest::SetUp();
     log_.SetUp();
-    detail::ResetWindowStateForTest();
+    detail::WindowState() = detail::WindowStateBlock{};
     detail::AttachGpuDevice(&device_);
   }
   void TearDown() override {

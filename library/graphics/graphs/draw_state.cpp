@@ -2,6 +2,7 @@
 // area, the draw target and its auto-presenting timer, clearing the target,
 // the reset to defaults and the renderer's snapshot of it all.
 #include "library/graphics/graphs/draw_state.h"
+#include "library/graphics/graphs/draw_state_block.h"
 #include "library/graphics/graphs/drawers.h"
 #include "library/graphics/images/softsurface_raster.h"
 
@@ -22,52 +23,10 @@ namespace {
 
 constexpr int kTimerPeriodMs = 32;
 
-struct DrawState {
-  BlendMode blendMode = 0;
-  int blendParam = 0;
-  uint8_t brightB = 0, brightG = 0, brightR = 0;
-  uint32_t drawColorWord = 0;
-  int blendGraph = -1;
-  int blendBorderParam = 0;
-  int blendBorderRange = 0;
-  uint8_t blendAlphaTable[256] = {};
-  DrawRect area{};
-  float areaF[4] = {};
-  int areaEmpty = 0;
-  int requested[4] = {};
-  int target = 0;
-  int previousTarget = 0;
-  int targetWidth = 0;
-  int targetHeight = 0;
-  int sampleMode = 0;
-  int fogMode = 0;
-  uint32_t fogColor = 0;
-  float fogStart = 0.0f;
-  float fogEnd = 0.0f;
-  // Direct3D defaults read by the device state applier.
-  int stageWordsA[8] = {};
-  int stageWordsB[8] = {};
-  int stageOps[2] = {};
-  int zeroWords[4] = {};
-  int oneWord = 0;
-  int lightingWord = 0;
-  float depth2D = 0.0f;
-  int suppressed = 0;
-};
+using detail::DrawState;
+using detail::DrawStateBlock;
 
-struct DrawStateBlock {
-  DrawState s;
-  // The hardware road is the default where a device can be made; a program
-  // asks for the software road before the start.
-  int noDirect3DWish = 0;
-  int timerArmed = 0;
-  uint32_t timerStart = 0;
-};
-
-DrawStateBlock& Block() {
-  static DrawStateBlock block;
-  return block;
-}
+DrawStateBlock& Block() { return detail::DrawStateRecord(); }
 DrawState& S() { return Block().s; }
 
 int Clamp255(int v) { return v < 0 ? 0 : v > 255 ? 255 : v; }
@@ -400,7 +359,10 @@ void ReapplyDrawArea() {
 uint32_t FogColor() { return S().fogColor; }
 int FogMode() { return S().fogMode; }
 
-void ResetDrawStateForTest() { Block() = DrawStateBlock{}; }
+DrawStateBlock& DrawStateRecord() {
+  static DrawStateBlock block;
+  return block;
+}
 
 }  // namespace detail
 }  // namespace veziv

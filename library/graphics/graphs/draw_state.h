@@ -61,8 +61,6 @@ int FogMode();
 // After the window moved: renews the mask setting while drawing goes to the
 // window's front and applies the draw area again.
 void ReapplyDrawArea();
-// Draw state back to zero (as at process start), timer disarmed.
-void ResetDrawStateForTest();
 }  // namespace detail
 
 }  // namespace veziv

@@ -15,6 +15,7 @@
 #include "library/graphics/device/device_cache.h"
 #include "library/graphics/device/graph_textures.h"
 #include "library/graphics/graphs/draw_state.h"
+#include "library/graphics/graphs/graph_table_state.h"
 #include "library/graphics/graphs/soft_renderer_calls.h"
 #include "library/graphics/images/pixel_format.h"
 #include "library/graphics/screen/graphics_context.h"
@@ -22,38 +23,11 @@
 namespace veziv {
 namespace {
 
-struct GraphRecordPolicy {
-  static GraphRecord* AllocateRecord() {
-    auto* record = static_cast<GraphRecord*>(AllocLibMemoryZeroed(sizeof(GraphRecord)));
-    if (!record) FatalErrorExit("メモリの確保に失敗しました");
-    return record;
-  }
-  static void FreeRecord(GraphRecord* record) { FreeLibMemory(record); }
-  static void OnTableFull() { FatalErrorExit("グラフィックの数が許容量を越えました終了します"); }
-};
+using detail::GraphState;
+using detail::GraphTable;
+using detail::NewGraphSettings;
 
-using GraphTable = CountedHandleTable<GraphRecord, kGraphHandleKind, kGraphHandleSlots, GraphRecordPolicy>;
-
-struct NewGraphSettings {
-  int bitDepth = 0;
-  int movieSurfaceMode = 0;
-  int transColorUse = 1;
-  int blankGraphAlpha = 0;
-  int createOptionWord = 0;
-  int defaultPool = 0;
-  uint32_t transparentColor = 0;
-  int singleTextureWish = 0;
-};
-
-struct GraphState {
-  std::unique_ptr<GraphTable> table = std::make_unique<GraphTable>();
-  NewGraphSettings settings;
-};
-
-GraphState& State() {
-  static GraphState state;
-  return state;
-}
+GraphState& State() { return detail::GraphTableState(); }
 
 GraphTable& Table() { return *State().table; }
 
@@ -372,11 +346,9 @@ void EmptyGraphTable() {
   Table().DeleteAll([](GraphHandle handle) { FreeGraphHandle(handle, 0); });
 }
 
-void ResetGraphTableForTest() {
-  GraphState& state = State();
-  state.table->DeleteAll([](GraphHandle handle) { FreeGraphHandle(handle, 0); });
-  state.table = std::make_unique<GraphTable>();
-  state.settings = NewGraphSettings{};
+GraphState& GraphTableState() {
+  static GraphState state;
+  return state;
 }
 
 }  // namespace detail

@@ -98,9 +98,6 @@ int GraphEndMark();
 GraphHandle GraphHandleAtSlot(int slot);
 // Graphics start: the table from slot 0 again (any graph left is deleted).
 void EmptyGraphTable();
-// A fresh table: every graph deleted, the check counter back to 0, the
-// new-graph settings at their defaults.
-void ResetGraphTableForTest();
 }  // namespace detail
 
 }  // namespace veziv

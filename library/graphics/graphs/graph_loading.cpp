@@ -34,6 +34,7 @@ MovieLoaderCallSites& MovieLoaderCalls() {
   static MovieLoaderCallSites state = kNoMoviePlayer;
   return state;
 }
+const MovieLoaderCallSites& NoMoviePlayerCalls() { return kNoMoviePlayer; }
 
 LoadedImagePair::~LoadedImagePair() { Free(); }
 
@@ -65,7 +66,6 @@ bool LoadedImagePair::Load(const char* fileName, const void* data, int size, con
   }
   return true;
 }
-void ResetMovieLoaderCallsForTest() { MovieLoaderCalls() = kNoMoviePlayer; }
 
 }  // namespace detail
 

@@ -47,7 +47,8 @@ struct MovieLoaderCallSites {
 };
 
 MovieLoaderCallSites& MovieLoaderCalls();
-void ResetMovieLoaderCallsForTest();
+// The call sites before the player puts its own in: no movie opens.
+const MovieLoaderCallSites& NoMoviePlayerCalls();
 
 }  // namespace detail
 }  // namespace veziv

@@ -60,10 +60,10 @@ class GraphLoading : public GraphicsTest {
     folder_ = pattern;
     detail::SetLogFolder(folder_.c_str());
     CreateLogFile();
-    detail::ResetMovieLoaderCallsForTest();
+    detail::MovieLoaderCalls() = detail::NoMoviePlayerCalls();
   }
   void TearDown() override {
-    detail::ResetMovieLoaderCallsForTest();
+    detail::MovieLoaderCalls() = detail::NoMoviePlayerCalls();
     GraphicsTest::TearDown();
     detail::SetLogFolder("");
     std::filesystem::remove_all(folder_);

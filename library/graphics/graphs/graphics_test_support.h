@@ -16,6 +16,7 @@
 #include "library/graphics/graphs/lights_camera.h"
 #include "library/graphics/graphs/mask_screen.h"
 #include "library/graphics/graphs/soft_renderer_calls.h"
+#include "library/graphics/screen/fresh_graphics_test_support.h"
 #include "library/graphics/screen/graphics_context.h"
 #include "platform/os/clock.h"
 
@@ -94,12 +95,12 @@ class GraphicsTest : public ::testing::Test {
   }
 
   void Fresh() {
-    detail::ResetMaskScreenForTest();
-    detail::ResetGraphTableForTest();
-    detail::ResetDrawStateForTest();
-    detail::ResetLightTableForTest();
+    detail::StartMaskScreenAfresh();
+    detail::StartGraphTableAfresh();
+    detail::StartDrawStateAfresh();
+    detail::StartLightsAfresh();
     SoftSurfaceRelease(&screen_);
-    detail::ResetGraphicsContextForTest();
+    detail::StartGraphicsContextAfresh();
     // No window in these tests: it counts as active, and a wait is only counted.
     detail::GraphicsCalls().window_is_active = [] { return 1; };
     detail::GraphicsCalls().wait_while_window_inactive = [] { ++InactiveWaits(); };

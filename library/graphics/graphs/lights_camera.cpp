@@ -1,5 +1,6 @@
 // Light handles, the material and the camera matrices of the draw state.
 #include "library/graphics/graphs/lights_camera.h"
+#include "library/graphics/graphs/lights_camera_state.h"
 
 #include <memory>
 
@@ -10,34 +11,10 @@
 namespace veziv {
 namespace {
 
-struct LightRecordPolicy {
-  static LightRecord* AllocateRecord() {
-    auto* record = static_cast<LightRecord*>(AllocLibMemoryZeroed(sizeof(LightRecord)));
-    if (!record) FatalErrorExit("ライト用のメモリの確保に失敗しました");
-    return record;
-  }
-  static void FreeRecord(LightRecord* record) { FreeLibMemory(record); }
-  static void OnTableFull() {}
-};
+using detail::LightCameraState;
+using detail::LightTable;
 
-using LightTable = CountedHandleTable<LightRecord, kLightHandleKind, kLightHandleSlots, LightRecordPolicy>;
-
-struct LightCameraState {
-  std::unique_ptr<LightTable> lights = std::make_unique<LightTable>();
-  int current = -1;
-  int lightsChanged = 0;
-  int fullRefresh = 0;
-  int highestDeviceIndex = -1;  // the highest device index the last refresh used
-  int lightingOff = 0;           // 0: the device's lighting is on
-  int statePair[2] = {0, 0};     // two words of the draw state that nothing sets
-  DrawCamera camera;
-  DrawMaterial material{};
-};
-
-LightCameraState& State() {
-  static LightCameraState state;
-  return state;
-}
+LightCameraState& State() { return detail::LightsAndCameraState(); }
 
 }  // namespace
 
@@ -271,16 +248,6 @@ void FreeEveryLight() {
   s.current = -1;
 }
 
-void ResetLightTableForTest() {
-  LightCameraState& s = State();
-  s.lights = std::make_unique<LightTable>();
-  s.current = -1;
-  s.lightsChanged = 0;
-  s.fullRefresh = 0;
-  s.highestDeviceIndex = -1;
-  s.camera = DrawCamera{};
-}
-
 void SetLightingOffWord(int word) { State().lightingOff = word; }
 
 void SetCameraWorldMatrix(const Matrix& matrix) {
@@ -298,7 +265,10 @@ void SetCameraProjectionMatrix(const Matrix& matrix) {
   State().camera.productValid = 0;
 }
 
-DrawCamera& DrawCameraForTest() { return State().camera; }
+LightCameraState& LightsAndCameraState() {
+  static LightCameraState state;
+  return state;
+}
 
 }  // namespace detail
 }  // namespace veziv

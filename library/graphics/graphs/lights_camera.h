@@ -101,8 +101,6 @@ int LightsChanged();
 void RequestFullLightRefresh();
 // Graphics end: every light, the current one last, and none current after.
 void FreeEveryLight();
-// Deletes every light and clears the current one (graphics end; tests).
-void ResetLightTableForTest();
 // The draw state's lighting-off word (0, lighting on, after every reset).
 void SetLightingOffWord(int word);
 // The matrices the device's transform setters keep in the camera; each marks
@@ -110,9 +108,6 @@ void SetLightingOffWord(int word);
 void SetCameraWorldMatrix(const Matrix& matrix);
 void SetCameraViewMatrix(const Matrix& matrix);
 void SetCameraProjectionMatrix(const Matrix& matrix);
-// The camera record itself: nothing in the library selects the orthographic
-// mode or a scale other than 1, so tests set them here.
-DrawCamera& DrawCameraForTest();
 }  // namespace detail
 
 }  // namespace veziv

@@ -14,8 +14,8 @@ namespace {
 
 class Lights : public ::testing::Test {
  protected:
-  void SetUp() override { detail::ResetLightTableForTest(); }
-  void TearDown() override { detail::ResetLightTableForTest(); }
+  void SetUp() override { detail::StartLightsAfresh(); }
+  void TearDown() override { detail::StartLightsAfresh(); }
 };
 
 TEST_F(Lights, DirectionalLightIsNormalisedAndCreatedEnabled) {
@@ -113,7 +113,7 @@ TEST_F(Camera, SettersBuildTheProjectionOfTheirMode) {
       // aspect 0.75 x scale 2; x: 2 / (size / aspect), y: 2 / size, z: 1 / (far - near), near / (near - far)
       {"orthographic, size 2, scale 2, 2..12",
        [](const Matrix&) {
-         DrawCamera& c = detail::DrawCameraForTest();
+         DrawCamera& c = detail::CameraRecord();
          c.mode = 1;
          c.orthoSize = 2.0f;
          c.scale = 2.0f;
@@ -143,7 +143,7 @@ TEST_F(Camera, SettersBuildTheProjectionOfTheirMode) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    detail::ResetLightTableForTest();
+    detail::StartLightsAfresh();
     detail::ResetLightsAndCamera();
     detail::SetDefault2DCamera(800, 600);
     c.set(given);
@@ -157,7 +157,7 @@ TEST_F(Camera, SettersBuildTheProjectionOfTheirMode) {
 // world: move by (1, 2, 3); view: scale 2; projection: w = z; viewport: move
 // by (10, 20) in target pixels.
 TEST_F(Camera, CombinedTransformFollowsANewProjection) {
-  DrawCamera& c = detail::DrawCameraForTest();
+  DrawCamera& c = detail::CameraRecord();
   c.world = Rows({1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 1, 2, 3, 1});
   c.view = Rows({2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 1});
   c.viewport = Rows({1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 10, 20, 0, 1});

@@ -305,11 +305,5 @@ void SetMaskUseFlag(int flag) {
   s.active = s.use && s.wanted && s.bytes ? 1 : 0;
 }
 
-void ResetMaskScreenForTest() {
-  EndMaskSystem();
-  State() = MaskState{};
-  DeleteMaskHandleAll();
-}
-
 }  // namespace detail
 }  // namespace veziv

@@ -41,7 +41,6 @@ void ReleaseDeviceMaskTextures();
 uint8_t* MaskBytes(int* pitch);
 // The mask use wish set directly, without the buffer check (the draw-state reset).
 void SetMaskUseFlag(int flag);
-void ResetMaskScreenForTest();
 }  // namespace detail
 
 }  // namespace veziv

@@ -47,11 +47,4 @@ int FreeSoftImageHandle(int handle);
 void ReleaseAllSoftImages();
 void TerminateSoftImages();
 
-namespace detail {
-// Puts a copy of image into the soft-image table and returns its handle (-1 when
-// full): nothing in the library makes soft images, so tests need a way in.
-int AddSoftImageForTest(const RasterImage* image);
-int SoftImageCountForTest();
-}  // namespace detail
-
 }  // namespace veziv

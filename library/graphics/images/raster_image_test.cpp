@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "library/graphics/images/raster_memory.h"
+#include "library/graphics/images/soft_image_table.h"
 
 namespace veziv {
 namespace {
@@ -253,27 +254,49 @@ TEST(RasterImage, ShrinkRefusesOddSizesAndOtherDepths) {
   EXPECT_EQ(ShrinkPixelsByHalf(&rgb, dst, 8, src, 12, 0, 0, 0, 0, 2, 2), -1);
 }
 
+// Puts a copy of image into the soft-image table as a maker of soft images
+// would, and returns its handle (-1 when full): nothing in the library makes
+// them today.
+int AddSoftImage(const RasterImage* image) {
+  detail::SoftImageTable& table = detail::SoftImageTableState();
+  for (int slot = 0; slot < detail::kSoftImageSlots; ++slot) {
+    if (table.slots[slot]) continue;
+    auto* record =
+        static_cast<detail::SoftImageRecord*>(detail::AllocRasterMemoryZeroed(sizeof(detail::SoftImageRecord)));
+    if (!record) return -1;
+    record->image = *image;
+    record->check = table.nextCheck = (table.nextCheck + 1) & 0x7FF;
+    table.slots[slot] = record;
+    ++table.used;
+    if (slot >= table.end) table.end = slot + 1;
+    return int(detail::kSoftImageHandleType | record->check << 16 | uint32_t(slot));
+  }
+  return -1;
+}
+
+int SoftImageCount() { return detail::SoftImageTableState().used; }
+
 TEST(SoftImages, FreeChecksTheHandleAndMovesTheEndMark) {
   TerminateSoftImages();
   RasterImage a{}, b{};
   ASSERT_EQ(CreateRasterImageBuffer(2, 2, &a), 0);
   ASSERT_EQ(CreateRasterImageBuffer(2, 2, &b), 0);
-  int ha = detail::AddSoftImageForTest(&a);
-  int hb = detail::AddSoftImageForTest(&b);
+  int ha = AddSoftImage(&a);
+  int hb = AddSoftImage(&b);
   ASSERT_GE(ha, 0);
   ASSERT_EQ(ha & 0x78000000, 0x70000000);
-  EXPECT_EQ(detail::SoftImageCountForTest(), 2);
+  EXPECT_EQ(SoftImageCount(), 2);
   const int bad[] = {-1, ha ^ 0x70000000, ha ^ 0x00010000, (ha & ~0xFFFF) | 8192, (ha & ~0xFFFF) | 5};
   for (int h : bad) EXPECT_EQ(FreeSoftImageHandle(h), -1) << std::hex << h;
   EXPECT_EQ(FreeSoftImageHandle(hb), 0);
   EXPECT_EQ(FreeSoftImageHandle(hb), -1);
-  EXPECT_EQ(detail::SoftImageCountForTest(), 1);
+  EXPECT_EQ(SoftImageCount(), 1);
   RasterImage c{};
   ASSERT_EQ(CreateRasterImageBuffer(1, 1, &c), 0);
-  int hc = detail::AddSoftImageForTest(&c);
+  int hc = AddSoftImage(&c);
   EXPECT_EQ(hc & 0xFFFF, hb & 0xFFFF) << "the freed slot is used again";
   ReleaseAllSoftImages();
-  EXPECT_EQ(detail::SoftImageCountForTest(), 0);
+  EXPECT_EQ(SoftImageCount(), 0);
   EXPECT_EQ(FreeSoftImageHandle(ha), -1);
   TerminateSoftImages();
 }

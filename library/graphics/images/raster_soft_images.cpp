@@ -5,38 +5,26 @@
 
 #include "library/graphics/images/raster_image.h"
 #include "library/graphics/images/raster_memory.h"
+#include "library/graphics/images/soft_image_table.h"
 
 namespace veziv {
 
 namespace {
 
-constexpr int kSlots = 8192;
-constexpr uint32_t kHandleType = 0x70000000u;
+using detail::kSoftImageHandleType;
+using detail::kSoftImageSlots;
+using detail::SoftImageRecord;
+using detail::SoftImageTable;
 
-struct SoftImageRecord {
-  RasterImage image;
-  uint32_t check;
-};
-
-struct SoftImageTable {
-  SoftImageRecord* slots[kSlots];
-  int used;
-  int end;  // one past the highest used slot
-  uint32_t nextCheck;
-};
-
-SoftImageTable& State() {
-  static SoftImageTable state;
-  return state;
-}
+SoftImageTable& State() { return detail::SoftImageTableState(); }
 
 }  // namespace
 
 int FreeSoftImageHandle(int handle) {
   SoftImageTable& table = State();
-  if (handle < 0 || (uint32_t(handle) & 0x78000000u) != kHandleType) return -1;
+  if (handle < 0 || (uint32_t(handle) & 0x78000000u) != kSoftImageHandleType) return -1;
   int slot = handle & 0xFFFF;
-  if (slot >= kSlots || !table.slots[slot]) return -1;
+  if (slot >= kSoftImageSlots || !table.slots[slot]) return -1;
   SoftImageRecord* record = table.slots[slot];
   if (record->check != (uint32_t(handle) >> 16 & 0x7FF)) return -1;
   FreeRasterImage(&record->image);
@@ -53,7 +41,7 @@ void ReleaseAllSoftImages() {
   SoftImageTable& table = State();
   for (int slot = 0; slot < table.end; ++slot) {
     SoftImageRecord* record = table.slots[slot];
-    if (record) FreeSoftImageHandle(int(kHandleType | record->check << 16 | uint32_t(slot)));
+    if (record) FreeSoftImageHandle(int(kSoftImageHandleType | record->check << 16 | uint32_t(slot)));
   }
 }
 
@@ -65,23 +53,10 @@ void TerminateSoftImages() {
 
 namespace detail {
 
-int AddSoftImageForTest(const RasterImage* image) {
-  SoftImageTable& table = State();
-  for (int slot = 0; slot < kSlots; ++slot) {
-    if (table.slots[slot]) continue;
-    auto* record = static_cast<SoftImageRecord*>(AllocRasterMemoryZeroed(sizeof(SoftImageRecord)));
-    if (!record) return -1;
-    record->image = *image;
-    record->check = table.nextCheck = (table.nextCheck + 1) & 0x7FF;
-    table.slots[slot] = record;
-    ++table.used;
-    if (slot >= table.end) table.end = slot + 1;
-    return int(kHandleType | record->check << 16 | uint32_t(slot));
-  }
-  return -1;
+SoftImageTable& SoftImageTableState() {
+  static SoftImageTable state;
+  return state;
 }
-
-int SoftImageCountForTest() { return State().used; }
 
 }  // namespace detail
 

@@ -39,6 +39,7 @@ GraphicsCallSites& GraphicsCalls() {
   static GraphicsCallSites state = kDefaults;
   return state;
 }
+const GraphicsCallSites& DefaultGraphicsCalls() { return kDefaults; }
 
 void ConnectGraphicsToPump() {
   CallSites().run_window_timers = ServiceDrawTargetTimer;
@@ -50,11 +51,6 @@ void DisconnectGraphicsFromPump() {
   CallSites().run_window_timers = Nothing;
   CallSites().present_back_screen_again = Nothing;
   CallSites().reapply_draw_area = Nothing;
-}
-
-void ResetGraphicsContextForTest() {
-  GraphicsCalls() = kDefaults;
-  Screen() = GraphicsScreen{};
 }
 
 }  // namespace veziv::detail

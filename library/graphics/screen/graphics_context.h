@@ -49,12 +49,13 @@ struct GraphicsCallSites {
 };
 
 GraphicsCallSites& GraphicsCalls();
+// The call sites as the library starts with them: graphics alone, no window's
+// activity, no movies and no fonts reached.
+const GraphicsCallSites& DefaultGraphicsCalls();
 // Puts the draw target's timer into the pump's window timers, the present
 // into the window's repaint and the draw area's re-application into the
 // window's move (graphics start), and takes them out again (graphics end).
 void ConnectGraphicsToPump();
 void DisconnectGraphicsFromPump();
-// The screen and the call sites back to their defaults.
-void ResetGraphicsContextForTest();
 
 }  // namespace veziv::detail

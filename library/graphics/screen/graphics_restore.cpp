@@ -21,16 +21,7 @@
 namespace veziv {
 namespace {
 
-struct RestoreState {
-  GraphicsRestoreCallback callback = nullptr;  // null: the built-in reload
-  int set = 0;
-  int reloadedFiles = 0;
-};
-
-RestoreState& State() {
-  static RestoreState state;
-  return state;
-}
+detail::GraphicsRestoreRecord& State() { return detail::GraphicsRestoreState(); }
 
 bool GraphicsStarted() { return detail::Screen().started != 0; }
 
@@ -54,7 +45,7 @@ struct LoadedFile {
 }  // namespace
 
 int SetGraphicsRestoreCallback(GraphicsRestoreCallback callback) {
-  RestoreState& restore = State();
+  detail::GraphicsRestoreRecord& restore = State();
   restore.callback = callback;
   restore.set = 1;
   return 0;
@@ -85,7 +76,7 @@ int ReloadGraphsFromFiles() {
 }
 
 int RecoverLostDevice() {
-  RestoreState& restore = State();
+  detail::GraphicsRestoreRecord& restore = State();
   // A device that lost its objects goes whole, textures, mask screen and all.
   const bool lost = detail::DeviceLost() != 0;
   if (lost && !detail::IsLibraryEnding()) detail::ReleaseGpuDevice();
@@ -127,9 +118,10 @@ namespace detail {
 
 void ClearGraphicsRestoreCallback() { SetGraphicsRestoreCallback(State().callback); }
 
-int ReloadedFileCountForTest() { return State().reloadedFiles; }
-
-void ResetGraphicsRestoreForTest() { State() = RestoreState{}; }
+GraphicsRestoreRecord& GraphicsRestoreState() {
+  static GraphicsRestoreRecord state;
+  return state;
+}
 
 }  // namespace detail
 }  // namespace veziv

@@ -25,10 +25,14 @@ namespace detail {
 // stays chosen (the program sets it before starting the library); otherwise
 // the built-in reload is selected. Either way the callback counts as set.
 void ClearGraphicsRestoreCallback();
-// The number of files the last ReloadGraphsFromFiles loaded.
-int ReloadedFileCountForTest();
-// No callback chosen and nothing counted, as at process start.
-void ResetGraphicsRestoreForTest();
+// The restore's record: the program's callback (null: the built-in reload),
+// whether one was chosen, and the files the last ReloadGraphsFromFiles loaded.
+struct GraphicsRestoreRecord {
+  GraphicsRestoreCallback callback = nullptr;
+  int set = 0;
+  int reloadedFiles = 0;
+};
+GraphicsRestoreRecord& GraphicsRestoreState();
 }  // namespace detail
 
 }  // namespace veziv

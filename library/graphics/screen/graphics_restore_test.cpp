@@ -52,9 +52,9 @@ class GraphicsRestoreTest : public GraphicsTest {
  protected:
   void SetUp() override {
     // The mode first: the screen record it resets is the one the fixture's screen goes into.
-    detail::ResetScreenModeForTest();
+    detail::StartScreenModeAfresh();
     GraphicsTest::SetUp();
-    detail::ResetGraphicsRestoreForTest();
+    detail::GraphicsRestoreState() = detail::GraphicsRestoreRecord{};
     Calls().clear();
     detail::ResetLibrarySubsystems();
     detail::RegisteredSubsystems().terminate_input = [] { Calls().push_back("end input"); };
@@ -69,8 +69,8 @@ class GraphicsRestoreTest : public GraphicsTest {
     detail::SetLogFolder("");
     if (!old_folder_.empty()) std::filesystem::current_path(old_folder_);
     detail::ResetLibrarySubsystems();
-    detail::ResetScreenModeForTest();
-    detail::ResetGraphicsRestoreForTest();
+    detail::StartScreenModeAfresh();
+    detail::GraphicsRestoreState() = detail::GraphicsRestoreRecord{};
     GraphicsTest::TearDown();
   }
 
@@ -155,7 +155,7 @@ TEST_F(GraphicsRestoreTest, ReloadRefillsGraphsFromTheirFiles) {
 
   EXPECT_EQ(ReloadGraphsFromFiles(), 0);
 
-  EXPECT_EQ(detail::ReloadedFileCountForTest(), 5) << "sheet, gone, other, sheet mirrored, sheet";
+  EXPECT_EQ(detail::GraphicsRestoreState().reloadedFiles, 5) << "sheet, gone, other, sheet mirrored, sheet";
   for (const Graph& g : graphs) {
     SCOPED_TRACE(g.name);
     for (int y = 0; y < 4; ++y)
@@ -175,7 +175,7 @@ TEST_F(GraphicsRestoreTest, ReloadBringsBackTheAlphaCompanion) {
 
   ReloadGraphsFromFiles();
 
-  EXPECT_EQ(detail::ReloadedFileCountForTest(), 1);
+  EXPECT_EQ(detail::GraphicsRestoreState().reloadedFiles, 1);
   for (int graph : {left, right})
     for (int y = 0; y < 4; ++y)
       for (int x = 0; x < 4; ++x) ASSERT_EQ(StorePixel(graph, x, y) >> 24, 0x40u) << graph << ": " << x << ", " << y;
@@ -225,7 +225,7 @@ TEST_F(GraphicsRestoreTest, RecoveryRunsTheProgramsCallbackAfterTheDeviceIsSetUp
   StartLibraryWithoutSteps();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    detail::ResetGraphicsRestoreForTest();
+    detail::GraphicsRestoreState() = detail::GraphicsRestoreRecord{};
     if (c.choose) SetGraphicsRestoreCallback(c.callback);
     EXPECT_EQ(IsGraphicsRestoreCallbackSet(), c.choose ? 1 : 0);
     const int graph = GraphFromFile(path, 0, 0);
@@ -268,7 +268,7 @@ TEST_F(GraphicsRestoreTest, TheMaskScreenComesBackBeforeTheCallback) {
   SetGraphicsRestoreCallback([] { g_maskAtCallback = {IsMaskedDrawActive(), MaskScreenImage() != nullptr}; });
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    detail::ResetMaskScreenForTest();
+    detail::StartMaskScreenAfresh();
     ResetDrawState();
     SoftSurfaceFillRaw(&screen_, nullptr, 0xFF000000);
     if (c.made) {
@@ -320,7 +320,7 @@ TEST_F(GraphicsRestoreTest, LibraryStartKeepsTheChosenCallbackAndTheEndRecoversN
     SCOPED_TRACE(c.name);
     test::TestFolder home;
     std::filesystem::current_path(home.path());
-    detail::ResetGraphicsRestoreForTest();
+    detail::GraphicsRestoreState() = detail::GraphicsRestoreRecord{};
     g_callbackRuns = 0;
     detail::LibrarySubsystems& s = detail::RegisteredSubsystems();
     s.clear_graphics_restore_callback = detail::ClearGraphicsRestoreCallback;

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "library/graphics/screen/fresh_graphics_test_support.h"
 #include "library/graphics/screen/graphics_context.h"
 #include "library/graphics/screen/screen_mode.h"
 #include "library/softrender/surface/softsurface.h"
@@ -18,8 +19,8 @@ TEST(PrimarySoftSurface, ScreenAndWorkImagesFollowTheScreenMode) {
     int type;
   };
   for (const Case c : {Case{16, kSoftType16}, Case{32, kSoftType32}}) {
-    detail::ResetScreenModeForTest();
-    detail::ResetGraphicsContextForTest();
+    detail::StartScreenModeAfresh();
+    detail::StartGraphicsContextAfresh();
     ASSERT_EQ(SetScreenMode(40, 30, c.bits, 60), 0);
     ASSERT_EQ(CreatePrimarySoftSurface(), 0);
     SOFTSURFACE* screen = detail::Screen().image;
@@ -49,8 +50,8 @@ TEST(PrimarySoftSurface, ScreenAndWorkImagesFollowTheScreenMode) {
     EXPECT_EQ(GetStringWorkSoftSurface(0), nullptr);
     ReleasePrimarySoftSurface();  // a second release is harmless
   }
-  detail::ResetScreenModeForTest();
-  detail::ResetGraphicsContextForTest();
+  detail::StartScreenModeAfresh();
+  detail::StartGraphicsContextAfresh();
 }
 
 }  // namespace

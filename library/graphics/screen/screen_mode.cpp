@@ -66,6 +66,7 @@ GraphicsLifecycle& GraphicsLifecycleCalls() {
   static GraphicsLifecycle state = kDefaultLifecycle;
   return state;
 }
+const GraphicsLifecycle& DefaultGraphicsLifecycle() { return kDefaultLifecycle; }
 
 int SetupSoftwareDevice() {
   if (IsWindowedMode()) return 0;
@@ -111,14 +112,6 @@ void InstallScreenModeHooks() {
   // A switch between window and full screen keeps the mode but needs the device set up again.
   CallSites().change_screen_mode = [] { return ChangeScreenMode(-1, -1, -1, 1, -1); };
   CallSites().recover_lost_device = [] { RecoverLostDevice(); };
-}
-
-void ResetScreenModeForTest() {
-  Screen() = GraphicsScreen{};
-  Display() = DisplayState{};
-  GraphicsLifecycleCalls() = kDefaultLifecycle;
-  SetScreenSizeSource(nullptr);
-  ResetCallSites();
 }
 
 }  // namespace detail

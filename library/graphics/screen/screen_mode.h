@@ -35,6 +35,8 @@ struct GraphicsLifecycle {
   int (*setup_device)();  // 0 or -1
 };
 GraphicsLifecycle& GraphicsLifecycleCalls();
+// The library's own graphics start, end and device set-up.
+const GraphicsLifecycle& DefaultGraphicsLifecycle();
 // The device set-up of the software road: nothing in window mode; in full
 // screen the window covers the desktop and the screen is letterboxed in it.
 int SetupSoftwareDevice();
@@ -46,8 +48,6 @@ void ReleaseGraphicsDevice();
 // sites (with the forced change that a window-mode switch makes, and the
 // recovery after a device loss).
 void InstallScreenModeHooks();
-// The screen record, the lifecycle calls and the hooks back to their start.
-void ResetScreenModeForTest();
 
 // The display modes the list keeps: those of at least 16 bits, in order.
 std::vector<DisplayModeRecord> KeepListedModes(const std::vector<platform::window::DisplayMode>& modes);

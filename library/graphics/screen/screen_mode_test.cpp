@@ -20,6 +20,7 @@
 #include "library/foundation/start/library_start.h"
 #include "library/foundation/window/call_sites.h"
 #include "library/foundation/window/window_state.h"
+#include "library/graphics/screen/fresh_graphics_test_support.h"
 #include "library/graphics/screen/graphics_context.h"
 #include "library/graphics/screen/graphics_system.h"
 #include "platform/os/clock.h"
@@ -62,8 +63,8 @@ class ScreenModeTest : public ::testing::Test {
     folder_ = fs::canonical(pattern);
     fs::current_path(folder_);
     platform::os::UseManualClock(0);
-    detail::ResetScreenModeForTest();
-    detail::ResetWindowStateForTest();
+    detail::StartScreenModeAfresh();
+    detail::WindowState() = detail::WindowStateBlock{};
     detail::WindowState().windowed = 1;
     // No window here: drawing must not wait for one to become active.
     detail::GraphicsCalls().window_is_active = [] { return 1; };
@@ -77,9 +78,9 @@ class ScreenModeTest : public ::testing::Test {
     pw::StopVideo();
     pw::ForgetPresentedFrames();
     detail::ResetLibrarySubsystems();
-    detail::ResetScreenModeForTest();
-    detail::ResetGraphicsContextForTest();
-    detail::ResetWindowStateForTest();
+    detail::StartScreenModeAfresh();
+    detail::StartGraphicsContextAfresh();
+    detail::WindowState() = detail::WindowStateBlock{};
     detail::SetLogFolder("");
     platform::os::UseRealClock();
     fs::current_path(old_folder_);
@@ -192,7 +193,7 @@ TEST_F(ScreenModeTest, ChangesFallBackDownTheLadder) {
     EXPECT_EQ(sw, c.final_w);
     EXPECT_EQ(sh, c.final_h);
     EndLibrary();
-    detail::ResetScreenModeForTest();
+    detail::StartScreenModeAfresh();
     detail::GraphicsLifecycleCalls().setup_device = FakeSetupDevice;
     g_display = FakeDisplay{};
   }

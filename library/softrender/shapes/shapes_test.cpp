@@ -287,6 +287,32 @@ TEST(Circle, ClipsToTheArea) {
   EXPECT_EQ(huge.Read(), BoxHits(0, 0, 100, 100));
 }
 
+// Radii up to the largest a caller can pass finish at once (a walk over every
+// step would take minutes) and draw the arc that crosses the area: near its
+// top or its side such a circle is a straight row or column there.
+TEST(Circle, AnyRadiusDrawsOnlyWhatCrossesTheArea) {
+  constexpr int32_t kMax = INT32_MAX;
+  const Hits row50 = BoxHits(0, 50, 100, 51), column50 = BoxHits(50, 0, 51, 100);
+  struct Case {
+    const char* name;
+    int32_t x, y, r;
+    Hits outline, disc;
+  } cases[] = {
+      {"top at row 50", 50, kMax, kMax - 50, row50, BoxHits(0, 50, 100, 100)},
+      {"right side at column 50", 100 - kMax, 50, kMax - 50, column50, BoxHits(0, 0, 51, 100)},
+      {"left side at column 50", kMax - 50, 50, kMax - 100, column50, BoxHits(50, 0, 100, 100)},
+      {"bottom at row 50", 50, 50 - kMax, kMax, row50, BoxHits(0, 0, 100, 51)},
+      {"centred on the area", 50, 50, kMax, {}, BoxHits(0, 0, 100, 100)},
+  };
+  for (const Case& c : cases) {
+    HitTarget outline, disc;
+    SoftSurfaceCircle(outline.view(), c.x, c.y, c.r, HitTarget::kColour, 0, HitTarget::Counting());
+    SoftSurfaceCircle(disc.view(), c.x, c.y, c.r, HitTarget::kColour, 1, HitTarget::Counting());
+    EXPECT_EQ(outline.Read(), c.outline) << c.name;
+    EXPECT_EQ(disc.Read(), c.disc) << c.name;
+  }
+}
+
 // --- every rule, every shape ---
 
 // Draws one shape of the list; index chooses it.

@@ -46,7 +46,7 @@ class MovieGraph : public test::GraphicsTest {
   }
   void TearDown() override {
     detail::CloseAllMoviesForTest();
-    detail::ResetMovieLoaderCallsForTest();
+    detail::MovieLoaderCalls() = detail::NoMoviePlayerCalls();
     GraphicsTest::TearDown();
     detail::SetLogFolder("");
     std::filesystem::remove_all(folder_);

@@ -27,7 +27,7 @@ class SoundTest : public veziv::test::LogFolderTest {
     LogFolderTest::SetUp();
     // A library an earlier test started and ended leaves its window marked
     // gone, and the waiting plays would stop at once.
-    detail::ResetWindowStateForTest();
+    detail::WindowState() = detail::WindowStateBlock{};
     detail::SetSoundDeviceAllowed(false);
     // The small font: a test that plays MIDI does not load the full one.
     detail::SetSoundFontFinder([] { return std::string(platform::midi::test::kTestSoundFont); });

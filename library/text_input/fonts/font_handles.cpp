@@ -283,14 +283,5 @@ void CopyFaceName(char (&to)[kFontFaceBytes], const char* face) {
   std::memcpy(to, face, i);
 }
 
-void ResetFontsForTest() {
-  FontSystem& s = Fonts();
-  s.table->DeleteAll([](FontHandle font) { DeleteFontHandle(font); });
-  s.table = std::make_unique<FontTable>();
-  s.wish = DefaultFontWish{};
-  s.defaultFont = -1;
-  s.textureCacheWanted = 0;
-}
-
 }  // namespace detail
 }  // namespace veziv

@@ -50,8 +50,4 @@ int DefaultCharsetIndex();
 // Copies a face name into the record's field, cut to fit without splitting a character.
 void CopyFaceName(char (&to)[kFontFaceBytes], const char* face);
 
-// Every font deleted, the check counter, the default font and its wish as
-// at process start (for tests).
-void ResetFontsForTest();
-
 }  // namespace veziv::detail

@@ -24,11 +24,29 @@
 #include "library/graphics/screen/graphics_context.h"
 #include "library/graphics/screen/graphics_system.h"
 #include "library/graphics/graphs/mask_screen.h"
+#include "library/graphics/screen/fresh_graphics_test_support.h"
 #include "library/graphics/screen/screen_mode.h"
 #include "library/text_input/fonts/font_handles.h"
 #include "library/text_input/fonts/font_rasterizer.h"
 #include "library/text_input/fonts/font_system.h"
 #include "library/text_input/fonts/fonts_registration.h"
+
+namespace veziv::detail {
+
+// Every font deleted, the table's check counter, the default font, its wish
+// and the cache road as at process start.
+inline void StartFontsAfresh() {
+  for (int slot = 0; slot < kFontSlots; ++slot) {
+    const FontHandle font = FontHandleAtSlot(slot);
+    if (font >= 0) DeleteFontHandle(font);
+  }
+  ResetFontTableCounter();
+  DefaultWish() = DefaultFontWish{};
+  DefaultFontHandle() = -1;
+  SetFontTextureCacheWanted(0);
+}
+
+}  // namespace veziv::detail
 
 namespace veziv::test {
 
@@ -148,12 +166,12 @@ class FontTest : public test::LogFolderTest {
   }
 
   static void Fresh() {
-    detail::ResetFontsForTest();
-    detail::ResetScreenModeForTest();
-    detail::ResetGraphicsContextForTest();
-    detail::ResetMaskScreenForTest();
-    detail::ResetGraphTableForTest();
-    detail::ResetDrawStateForTest();
+    detail::StartFontsAfresh();
+    detail::StartScreenModeAfresh();
+    detail::StartGraphicsContextAfresh();
+    detail::StartMaskScreenAfresh();
+    detail::StartGraphTableAfresh();
+    detail::StartDrawStateAfresh();
     detail::SetScreenLogServices({});
     detail::ResetScreenLogForTest();
     detail::WindowState().destroyed = 0;
@@ -227,7 +245,7 @@ class LibraryOnFakeFontsTest : public test::LogFolderTest {
     old_folder_ = std::filesystem::current_path();
     std::filesystem::current_path(folder_);
     setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
-    detail::ResetFontsForTest();
+    detail::StartFontsAfresh();
     detail::ResetScreenLogForTest();
     detail::WindowState().windowed = 1;
     UseFakeFonts();

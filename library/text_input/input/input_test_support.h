@@ -22,7 +22,7 @@ class InputTest : public veziv::test::LogFolderTest {
   void SetUp() override {
     LogFolderTest::SetUp();
     ASSERT_TRUE(platform::window::IsHeadless());
-    detail::ResetWindowStateForTest();
+    detail::WindowState() = detail::WindowStateBlock{};
     detail::WindowState().active = 1;
     detail::ResetCallSites();
     detail::RegisterInputWithLibrary();
@@ -33,7 +33,7 @@ class InputTest : public veziv::test::LogFolderTest {
     TerminateInput();
     platform::input::test::ReleaseScriptedInput();
     detail::ResetCallSites();
-    detail::ResetWindowStateForTest();
+    detail::WindowState() = detail::WindowStateBlock{};
     LogFolderTest::TearDown();
   }
 

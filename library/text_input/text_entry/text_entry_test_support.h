@@ -83,7 +83,7 @@ class TextEntryTest : public LogFolderTest {
  protected:
   void SetUp() override {
     LogFolderTest::SetUp();
-    detail::ResetWindowStateForTest();
+    detail::WindowState() = detail::WindowStateBlock{};
     detail::ResetCallSites();
     detail::RegisterTextEntryWithLibrary();
     platform::input::test::ReleaseScriptedInput();
