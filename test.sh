@@ -18,6 +18,10 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG
 cmake --build "$build" -j "$jobs"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+# Tests that draw on a rasterizer on the processor (Mesa's llvmpipe) run side
+# by side; its threads, one per core for every context, would only fight each
+# other there, so each context draws on its own thread.
+export LP_NUM_THREADS=0
 ctest --test-dir "$build" --output-on-failure -j "$jobs" "$@"
 [ $# -eq 0 ] || exit 0
 
