@@ -15,6 +15,7 @@
 
 #include "platform/os/clock.h"
 #include "platform/window/driver.h"
+#include "platform/window/harness_state.h"
 #include "platform/window/inject.h"
 #include "platform/window/key_names.h"
 #include "platform/window/window.h"
@@ -34,19 +35,9 @@ constexpr int kMaxFrame = 10'000'000;
 constexpr int kMaxRepeats = 100'000;
 constexpr size_t kMaxEvents = 500'000;
 
-struct HarnessState {
-  bool active = false;
-  HarnessScript script;
-  size_t next_event = 0;
-  HarnessInput input;
-  FILE* frames = nullptr;
-};
+using detail::HarnessState;
 
-HarnessState& State() {
-  static HarnessState state;
-  return state;
-}
-
+HarnessState& State() { return detail::HarnessRecord(); }
 
 void ApplyEventsUpTo(int presented) {
   HarnessState& h = State();
@@ -165,20 +156,9 @@ void HarnessBeforeFirstFrame() {
   if (State().active) ApplyEventsUpTo(0);
 }
 
-void StartHarnessForTest(const HarnessScript& script) {
-  HarnessState& h = State();
-  h.script = script;
-  h.next_event = 0;
-  h.input = HarnessInput{};
-  h.active = true;
-}
-
-void StopHarnessForTest() {
-  HarnessState& h = State();
-  h.active = false;
-  h.script = HarnessScript{};
-  h.next_event = 0;
-  h.input = HarnessInput{};
+HarnessState& HarnessRecord() {
+  static HarnessState state;
+  return state;
 }
 
 }  // namespace detail

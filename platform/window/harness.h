@@ -83,11 +83,4 @@ bool WriteFramePng(const char* path, const PresentedFrame& frame);
 // frame arrives and the script's frame limit ends a wait no key ends.
 void WaitForInputPass();
 
-namespace detail {
-// The harness running with a script in a test's own process (no files
-// written, the clock and drivers left as the test set them), and stopped.
-void StartHarnessForTest(const HarnessScript& script);
-void StopHarnessForTest();
-}  // namespace detail
-
 }  // namespace platform::window

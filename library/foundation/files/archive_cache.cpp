@@ -9,6 +9,7 @@
 #include "library/foundation/core/helpers.h"
 #include "library/foundation/core/path.h"
 #include "library/foundation/files/archive.h"
+#include "library/foundation/files/archive_cache_state.h"
 #include "platform/os/charset.h"
 #include "platform/os/host_path.h"
 
@@ -17,30 +18,10 @@ namespace {
 
 constexpr size_t kMaxExtension = 63;
 
-struct CacheEntry {
-  int references = 0;
-  ArchiveRecord record;
-  std::string path;  // full, upper-cased
-};
+using detail::ArchiveCacheState;
+using detail::CacheEntry;
 
-struct ArchiveCacheState {
-  // Guards everything below; the movie thread opens files through the cache.
-  std::recursive_mutex mutex;
-  std::unique_ptr<CacheEntry> slots[kArchiveCacheSlots];
-  int used = 0;
-  std::string extension;  // empty: "VUR"
-  bool keyGiven = false;
-  std::string key;
-  int lastIndex = -1;
-  std::string lastArchivePath;
-  std::string lastFolder;
-  int opens = 0;
-};
-
-ArchiveCacheState& Cache() {
-  static ArchiveCacheState state;
-  return state;
-}
+ArchiveCacheState& Cache() { return detail::ArchiveCacheRecord(); }
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
@@ -302,17 +283,9 @@ int MatchFindPattern(const char* pattern, const char* name) {
 
 namespace detail {
 
-int ArchiveOpensForTest() {
-  ArchiveCacheState& s = Cache();
-  std::lock_guard<std::recursive_mutex> hold(s.mutex);
-  return s.opens;
-}
-
-int ArchiveReferenceCountForTest(int cacheIndex) {
-  ArchiveCacheState& s = Cache();
-  std::lock_guard<std::recursive_mutex> hold(s.mutex);
-  if (cacheIndex < 0 || cacheIndex >= kArchiveCacheSlots || s.slots[cacheIndex] == nullptr) return -1;
-  return s.slots[cacheIndex]->references;
+ArchiveCacheState& ArchiveCacheRecord() {
+  static ArchiveCacheState state;
+  return state;
 }
 
 }  // namespace detail

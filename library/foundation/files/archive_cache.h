@@ -56,11 +56,4 @@ ArchiveRecord* CachedArchiveRecord(int cacheIndex);
 // exactly. Pattern and name must end together.
 int MatchFindPattern(const char* pattern, const char* name);
 
-namespace detail {
-// How many archive files the cache has opened since the last clear.
-int ArchiveOpensForTest();
-// The reference count of a cache slot, -1 for an empty one.
-int ArchiveReferenceCountForTest(int cacheIndex);
-}  // namespace detail
-
 }  // namespace veziv

@@ -10,6 +10,7 @@
 
 #include "library/foundation/files/archive.h"
 #include "library/foundation/files/archive_test_support.h"
+#include "library/foundation/files/fresh_files_test_support.h"
 #include "platform/os/host_path.h"
 
 namespace veziv {
@@ -165,11 +166,11 @@ TEST_F(ArchiveCacheTest, LastArchiveMemoReusesTheCacheEntry) {
   EXPECT_EQ(ReadThroughCache("se\\b.wav"), "b");
   EXPECT_EQ(ReadThroughCache("se\\sub\\c.wav"), "c");
   EXPECT_EQ(ReadThroughCache("se\\missing.wav"), "<missing>");
-  EXPECT_EQ(detail::ArchiveOpensForTest(), 1);
+  EXPECT_EQ(detail::ArchiveOpens(), 1);
   // Released from the cache, the memo's archive is opened again.
   ReleaseUnusedArchives();
   EXPECT_EQ(ReadThroughCache("se\\a.wav"), "a");
-  EXPECT_EQ(detail::ArchiveOpensForTest(), 2);
+  EXPECT_EQ(detail::ArchiveOpens(), 2);
 }
 
 TEST_F(ArchiveCacheTest, MemoDoesNotOutliveAMoveOfTheStartFolder) {
@@ -187,13 +188,13 @@ TEST_F(ArchiveCacheTest, ReleasingKeepsArchivesStillInUse) {
   ASSERT_EQ(FindArchiveForPath("a\\f", &a, nullptr, nullptr), 0);
   ASSERT_EQ(FindArchiveForPath("b\\f", &b, nullptr, nullptr), 0);
   ASSERT_EQ(FindArchiveForPath("a\\g", &a, nullptr, nullptr), 0);
-  EXPECT_EQ(detail::ArchiveReferenceCountForTest(a), 2);
+  EXPECT_EQ(detail::ArchiveReferenceCount(a), 2);
   ReleaseArchiveReference(b);
   ReleaseArchiveReference(b);  // never below 0
-  EXPECT_EQ(detail::ArchiveReferenceCountForTest(b), 0);
+  EXPECT_EQ(detail::ArchiveReferenceCount(b), 0);
   ReleaseAllArchives();
-  EXPECT_EQ(detail::ArchiveReferenceCountForTest(b), -1);
-  EXPECT_EQ(detail::ArchiveReferenceCountForTest(a), 2);
+  EXPECT_EQ(detail::ArchiveReferenceCount(b), -1);
+  EXPECT_EQ(detail::ArchiveReferenceCount(a), 2);
   EXPECT_NE(CachedArchiveRecord(a), nullptr);
   ReleaseArchiveReference(a);
   ReleaseArchiveReference(a);

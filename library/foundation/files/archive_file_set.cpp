@@ -13,6 +13,7 @@
 #include "library/foundation/core/helpers.h"
 #include "library/foundation/files/archive.h"
 #include "library/foundation/files/archive_cache.h"
+#include "library/foundation/files/archive_file_set_state.h"
 #include "library/foundation/files/plain_file.h"
 #include "library/foundation/memory_log/log.h"
 #include "platform/os/filetime.h"
@@ -20,36 +21,12 @@
 namespace veziv {
 namespace {
 
-constexpr uint32_t kHandleTag = 0xF0000000u;
+using detail::ArchiveFileRecord;
+using detail::ArchiveFileState;
+using detail::ArchiveFindRecord;
+using detail::kArchiveHandleTag;
 
-struct ArchiveFileRecord {
-  bool inArchive = false;
-  FileHandle plain = 0;
-  int cacheIndex = -1;
-  ArchiveMemberState member;
-};
-
-struct ArchiveFindRecord {
-  bool inArchive = false;
-  int plain = -1;
-  int cacheIndex = -1;
-  std::string pattern;  // upper-cased
-  ArchiveFolderView folder;
-  uint32_t next = 0;  // the entry to test next: ".", ".." (not at the root), then the entries
-};
-
-struct ArchiveFileState {
-  // The movie thread opens and reads through this set as well.
-  std::mutex mutex;
-  std::unique_ptr<ArchiveFileRecord> slots[kArchiveFileSlots];
-  int open = 0;
-  std::vector<std::unique_ptr<ArchiveFindRecord>> finds;  // handle = index + 1
-};
-
-ArchiveFileState& Files() {
-  static ArchiveFileState state;
-  return state;
-}
+ArchiveFileState& Files() { return detail::ArchiveFileSetRecord(); }
 
 ArchiveFindRecord* FindOf(int handle) {
   ArchiveFileState& s = Files();
@@ -60,7 +37,7 @@ ArchiveFindRecord* FindOf(int handle) {
 
 ArchiveFileRecord* RecordOf(FileHandle handle) {
   const uint32_t slot = static_cast<uint32_t>(handle) & 0x0FFFFFFFu;
-  if ((static_cast<uint32_t>(handle) & kHandleTag) != kHandleTag || slot >= kArchiveFileSlots) return nullptr;
+  if ((static_cast<uint32_t>(handle) & kArchiveHandleTag) != kArchiveHandleTag || slot >= kArchiveFileSlots) return nullptr;
   ArchiveFileState& s = Files();
   std::lock_guard<std::mutex> hold(s.mutex);
   return s.slots[slot].get();
@@ -178,12 +155,12 @@ FileHandle ArchiveFileOpen(const char* path, int cache, int reserved, int async)
       return giveBack();
     }
   }
-  return static_cast<FileHandle>(kHandleTag | static_cast<uint32_t>(slot));
+  return static_cast<FileHandle>(kArchiveHandleTag | static_cast<uint32_t>(slot));
 }
 
 int ArchiveFileClose(FileHandle handle) {
   const uint32_t slot = static_cast<uint32_t>(handle) & 0x0FFFFFFFu;
-  if ((static_cast<uint32_t>(handle) & kHandleTag) != kHandleTag || slot >= kArchiveFileSlots) return -1;
+  if ((static_cast<uint32_t>(handle) & kArchiveHandleTag) != kArchiveHandleTag || slot >= kArchiveFileSlots) return -1;
   ArchiveFileState& s = Files();
   std::unique_ptr<ArchiveFileRecord> record;
   {
@@ -301,14 +278,9 @@ const FileFunctionTable* GetArchiveFileSet() {
 
 namespace detail {
 
-void ResetArchiveFilesForTest() {
-  for (int slot = 0; slot < kArchiveFileSlots; ++slot) {
-    ArchiveFileClose(static_cast<FileHandle>(kHandleTag | static_cast<uint32_t>(slot)));
-  }
-  for (size_t handle = Files().finds.size(); handle >= 1; --handle) {
-    ArchiveFindClose(static_cast<int>(handle));
-  }
-  ClearArchiveCache();
+ArchiveFileState& ArchiveFileSetRecord() {
+  static ArchiveFileState state;
+  return state;
 }
 
 }  // namespace detail

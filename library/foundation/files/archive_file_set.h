@@ -32,9 +32,4 @@ int ArchiveFindClose(int findHandle);
 // The set in slot order.
 const FileFunctionTable* GetArchiveFileSet();
 
-namespace detail {
-// Closes every file and find of the set and clears the archive cache.
-void ResetArchiveFilesForTest();
-}  // namespace detail
-
 }  // namespace veziv

@@ -16,6 +16,7 @@
 #include "library/foundation/files/archive_cache.h"
 #include "library/foundation/files/archive_test_support.h"
 #include "library/foundation/files/file_functions.h"
+#include "library/foundation/files/fresh_files_test_support.h"
 #include "library/foundation/files/plain_file.h"
 #include "library/foundation/memory_log/log_test_support.h"
 #include "platform/os/host_path.h"
@@ -33,15 +34,15 @@ class ArchiveFileSetTest : public test::LogFolderTest {
   void SetUp() override {
     LogFolderTest::SetUp();
     saved_ = platform::os::StartFolder();
-    detail::ResetFileFunctionsForTest();
-    detail::ResetArchiveFilesForTest();
+    detail::StartFileFunctionsAfresh();
+    detail::StartArchiveFilesAfresh();
     SetFileFunctionTable(nullptr);
     StoreArchiveFileExtension("dat");
     platform::os::SetStartFolder(folder_.path());
   }
   void TearDown() override {
-    detail::ResetArchiveFilesForTest();
-    detail::ResetFileFunctionsForTest();
+    detail::StartArchiveFilesAfresh();
+    detail::StartFileFunctionsAfresh();
     platform::os::SetStartFolder(saved_);
     LogFolderTest::TearDown();
   }
@@ -225,18 +226,18 @@ TEST_F(ArchiveFileSetTest, OpenFilesAndFindsHoldTheirArchive) {
   int index = -1;
   ASSERT_EQ(FindArchiveForPath("m\\f", &index, nullptr, nullptr), 0);
   ReleaseArchiveReference(index);
-  EXPECT_EQ(detail::ArchiveReferenceCountForTest(index), 2);
+  EXPECT_EQ(detail::ArchiveReferenceCount(index), 2);
   const int find = ArchiveFindFirst("m\\*", nullptr);
   ASSERT_NE(find, -1);
-  EXPECT_EQ(detail::ArchiveReferenceCountForTest(index), 3);
+  EXPECT_EQ(detail::ArchiveReferenceCount(index), 3);
   ArchiveFileClose(a);
   ReleaseAllArchives();
-  EXPECT_EQ(detail::ArchiveReferenceCountForTest(index), 2);
+  EXPECT_EQ(detail::ArchiveReferenceCount(index), 2);
   ArchiveFindClose(find);
   ArchiveFileClose(b);
-  EXPECT_EQ(detail::ArchiveReferenceCountForTest(index), 0);
+  EXPECT_EQ(detail::ArchiveReferenceCount(index), 0);
   ReleaseAllArchives();
-  EXPECT_EQ(detail::ArchiveReferenceCountForTest(index), -1);
+  EXPECT_EQ(detail::ArchiveReferenceCount(index), -1);
 }
 
 TEST_F(ArchiveFileSetTest, FindListsVirtualEntriesThenTableOrder) {
@@ -302,7 +303,7 @@ TEST_F(ArchiveFileSetTest, ReadsGoOnWhileAnotherThreadOpensAFile) {
     opening.Set();
     gate.Wait();
   };
-  detail::SetFileThreadHooksForTest(hooks);
+  detail::SetFileThreadHooks(hooks);
   std::thread opener([] {
     const FileHandle h = FileStreamOpen("plain.bin", 1, 1, 0);
     EXPECT_NE(h, 0);
@@ -319,7 +320,7 @@ TEST_F(ArchiveFileSetTest, ReadsGoOnWhileAnotherThreadOpensAFile) {
   opener.join();
   EXPECT_TRUE(readDuringOpen);
   EXPECT_TRUE(read.get());
-  detail::ResetPlainFilesForTest();
+  detail::StartPlainFilesAfresh();
   EXPECT_EQ(FileStreamClose(member), 0);
 }
 

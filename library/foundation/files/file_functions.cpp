@@ -3,21 +3,15 @@
 
 #include "library/foundation/core/helpers.h"
 #include "library/foundation/files/archive_file_set.h"
+#include "library/foundation/files/file_functions_state.h"
 #include "platform/os/clock.h"
 
 namespace veziv {
 namespace {
 
-struct FileFunctionState {
-  FileFunctionTable installed{};
-  const FileFunctionTable* archiveSet = nullptr;  // a stand-in for the archive-aware set
-  int archivesOff = 0;                             // the use-archive setting, kept inverted
-};
+using detail::FileFunctionState;
 
-FileFunctionState& State() {
-  static FileFunctionState state;
-  return state;
-}
+FileFunctionState& State() { return detail::FileFunctionsRecord(); }
 
 const FileFunctionTable& ArchiveSet() {
   FileFunctionState& files = State();
@@ -158,9 +152,11 @@ namespace detail {
 
 void RegisterArchiveFileSet(const FileFunctionTable* table) { State().archiveSet = table; }
 
-void ResetFileFunctionsForTest() {
-  State() = FileFunctionState{};
+FileFunctionState& FileFunctionsRecord() {
+  static FileFunctionState state;
+  return state;
 }
+
 }  // namespace detail
 
 }  // namespace veziv

@@ -23,9 +23,6 @@ namespace detail {
 // A stand-in for the archive-aware set (archive_file_set.h), for tests; null
 // puts the real one back.
 void RegisterArchiveFileSet(const FileFunctionTable* table);
-// Back to the state before start-up: archives on, the default set installed,
-// no archive set registered.
-void ResetFileFunctionsForTest();
 }  // namespace detail
 
 }  // namespace veziv

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "library/foundation/files/fresh_files_test_support.h"
 #include "library/foundation/files/memory_file_set_test_support.h"
 #include "library/foundation/files/plain_file.h"
 #include "library/foundation/start/library_start.h"
@@ -15,10 +16,10 @@ namespace {
 
 class FileFunctionsTest : public ::testing::Test {
  protected:
-  void SetUp() override { detail::ResetFileFunctionsForTest(); }
+  void SetUp() override { detail::StartFileFunctionsAfresh(); }
   void TearDown() override {
     test::ForgetMemoryFiles();
-    detail::ResetFileFunctionsForTest();
+    detail::StartFileFunctionsAfresh();
   }
 };
 

@@ -12,6 +12,7 @@
 
 #include "library/foundation/core/manual_reset_event.h"
 #include "library/foundation/core/slot_table.h"
+#include "library/foundation/files/plain_file_state.h"
 #include "library/foundation/files/seek_target.h"
 #include "library/foundation/memory_log/log.h"
 #include "library/foundation/memory_log/memory.h"
@@ -21,7 +22,6 @@ namespace veziv {
 namespace {
 
 constexpr size_t kPathField = 260;
-constexpr uint32_t kDefaultCacheInterval = 100;  // milliseconds
 
 using platform::os::File;
 
@@ -57,7 +57,7 @@ struct FileThreadBlock {
   unsigned char* cache = nullptr;
   uint32_t cachePosition = 0;
   uint32_t cacheFill = 0;
-  uint32_t cacheInterval = kDefaultCacheInterval;
+  uint32_t cacheInterval = detail::kDefaultFileCacheInterval;
   detail::FileThreadHooks hooks;
   bool inlined = false;  // no thread: each command is carried out as it is handed over
 };
@@ -75,10 +75,6 @@ struct PlainFileObject {
 
 struct PlainFileState {
   SlotTable<PlainFileObject> files;
-  std::mutex lock;  // guards the settings below
-  detail::FileThreadHooks hooks;
-  uint32_t cacheInterval = kDefaultCacheInterval;
-  bool inlineThreads = false;
 };
 
 PlainFileState& State() {
@@ -247,10 +243,11 @@ FileHandle PlainFileOpen(const char* path, int cache, int /*reserved*/, int asyn
       }
     }
     {
-      std::lock_guard<std::mutex> lock(plain.lock);
-      b.hooks = plain.hooks;
-      b.cacheInterval = plain.cacheInterval;
-      b.inlined = plain.inlineThreads;
+      detail::FileThreadSettings& settings = detail::FileThreadSettingsBlock();
+      std::lock_guard<std::mutex> lock(settings.lock);
+      b.hooks = settings.hooks;
+      b.cacheInterval = settings.cacheInterval;
+      b.inlined = settings.inlineThreads;
     }
     std::memcpy(b.path, path, std::strlen(path) + 1);
     if (!b.inlined) {
@@ -385,30 +382,15 @@ int PlainFileIdleCheck(FileHandle handle) {
 
 namespace detail {
 
-void SetFileThreadHooksForTest(FileThreadHooks hooks) {
-  PlainFileState& plain = State();
-  std::lock_guard<std::mutex> lock(plain.lock);
-  plain.hooks = std::move(hooks);
-}
-
-void SetFileCacheIntervalForTest(uint32_t milliseconds) {
-  PlainFileState& plain = State();
-  std::lock_guard<std::mutex> lock(plain.lock);
-  plain.cacheInterval = milliseconds;
+FileThreadSettings& FileThreadSettingsBlock() {
+  static FileThreadSettings settings;
+  return settings;
 }
 
 void RunFileThreadsInline(bool inlined) {
-  PlainFileState& plain = State();
-  std::lock_guard<std::mutex> lock(plain.lock);
-  plain.inlineThreads = inlined;
-}
-
-void ResetPlainFilesForTest() {
-  PlainFileState& plain = State();
-  std::lock_guard<std::mutex> lock(plain.lock);
-  plain.hooks = FileThreadHooks{};
-  plain.cacheInterval = kDefaultCacheInterval;
-  plain.inlineThreads = false;
+  FileThreadSettings& settings = FileThreadSettingsBlock();
+  std::lock_guard<std::mutex> lock(settings.lock);
+  settings.inlineThreads = inlined;
 }
 
 }  // namespace detail

@@ -9,7 +9,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 
 #include "library/foundation/files/file_functions.h"
 #include "platform/os/files.h"
@@ -56,23 +55,11 @@ inline constexpr uint32_t kFileCacheSize = 0x20000;
 
 namespace detail {
 
-// Observation and gating points of the file-access thread, for tests. Each
-// runs on the thread; threads take a copy when their file is opened.
-struct FileThreadHooks {
-  std::function<void(int command)> beforeCommand;
-  std::function<void(uint32_t cacheFill)> afterTopUp;
-  std::function<void(uint32_t fromCache, uint32_t fromFile)> afterRead;
-};
-void SetFileThreadHooksForTest(FileThreadHooks hooks);
-// How long a cached file's thread waits for a command before it tops up its read-ahead.
-void SetFileCacheIntervalForTest(uint32_t milliseconds);
 // Cached and asynchronous files opened from now on get no thread: each
 // command is carried out on the caller's thread as it is handed over (a
 // cached file tops up its read-ahead after each), so that the fuzz targets
 // run these modes' code without a thread switch per read.
 void RunFileThreadsInline(bool inlined);
-// Hooks cleared, the interval back to its default, threads started again.
-void ResetPlainFilesForTest();
 
 }  // namespace detail
 

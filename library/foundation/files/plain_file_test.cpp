@@ -14,6 +14,7 @@
 
 #include "library/foundation/core/manual_reset_event.h"
 #include "library/foundation/files/file_functions.h"
+#include "library/foundation/files/fresh_files_test_support.h"
 #include "library/foundation/memory_log/log_test_support.h"
 #include "platform/os/host_path.h"
 #include "platform/os/temp_folder_test_support.h"
@@ -34,7 +35,7 @@ const Mode kModes[] = {{"synchronous", 0, 0}, {"cached", 1, 0}, {"asynchronous",
 
 class PlainFileTest : public ::testing::Test {
  protected:
-  void TearDown() override { detail::ResetPlainFilesForTest(); }
+  void TearDown() override { detail::StartPlainFilesAfresh(); }
 
   std::string MakeFile(const std::string& name, const std::string& content) {
     folder_.MakeFile(name, content);
@@ -164,7 +165,7 @@ TEST_F(PlainFileTest, AsynchronousReadReturnsAtOnceAndIsIdleOnlyWhenServed) {
   hooks.beforeCommand = [&gate](int command) {
     if (command == kFileThreadRead) gate.Wait();
   };
-  detail::SetFileThreadHooksForTest(hooks);
+  detail::SetFileThreadHooks(hooks);
   const FileHandle h = PlainFileOpen(path.c_str(), 0, 1, 1);
   ASSERT_NE(h, 0);
   char buffer[8] = {};
@@ -201,8 +202,8 @@ TEST_F(PlainFileTest, CachedSequentialReadsAreServedFromTheReadAhead) {
     std::lock_guard<std::mutex> lock(mutex);
     reads.emplace_back(fromCache, fromFile);
   };
-  detail::SetFileThreadHooksForTest(hooks);
-  detail::SetFileCacheIntervalForTest(1);
+  detail::SetFileThreadHooks(hooks);
+  detail::SetFileCacheInterval(1);
   const FileHandle h = PlainFileOpen(path.c_str(), 1, 1, 0);
   ASSERT_NE(h, 0);
   toppedUp.Wait();
@@ -236,7 +237,7 @@ TEST_F(PlainFileTest, InlineModesServeEveryCommandOnTheCallersThread) {
   detail::FileThreadHooks hooks;
   hooks.beforeCommand = [&](int) { elsewhere += std::this_thread::get_id() != caller; };
   hooks.afterRead = [&](uint32_t fromCache, uint32_t fromFile) { reads.emplace_back(fromCache, fromFile); };
-  detail::SetFileThreadHooksForTest(hooks);
+  detail::SetFileThreadHooks(hooks);
   detail::RunFileThreadsInline(true);
   for (const Mode& m : kModes) {
     if (!m.threaded()) continue;
@@ -261,7 +262,7 @@ TEST_F(PlainFileTest, InlineModesServeEveryCommandOnTheCallersThread) {
 }
 
 TEST_F(PlainFileTest, AFileCutShortAfterOpenReadsAsWhatItStillHas) {
-  detail::SetFileCacheIntervalForTest(3600 * 1000);  // no read-ahead before the file shrinks
+  detail::SetFileCacheInterval(3600 * 1000);  // no read-ahead before the file shrinks
   for (const Mode& m : kModes) {
     SCOPED_TRACE(m.name);
     const std::string path = MakeFile("shrinks.bin", "0123456789");
@@ -295,13 +296,13 @@ TEST_F(PlainFileTest, ReadFileLineWaitsForAnAsynchronousFile) {
   for (int n; (n = ReadFileLine(line, sizeof line, h)) >= 0 && lines.size() < 10;) lines.emplace_back(line);
   EXPECT_EQ(lines, (std::vector<std::string>{"first", "second"}));
   EXPECT_EQ(FileStreamClose(h), 0);
-  detail::ResetFileFunctionsForTest();
+  detail::StartFileFunctionsAfresh();
 }
 
 class PlainFileLogTest : public test::LogFolderTest {
  protected:
   void TearDown() override {
-    detail::ResetPlainFilesForTest();
+    detail::StartPlainFilesAfresh();
     test::LogFolderTest::TearDown();
   }
   test::TestFolder files_;
@@ -323,7 +324,7 @@ TEST_F(PlainFileLogTest, AFileGoneBeforeItsThreadOpensItFailsWithALogLine) {
   hooks.beforeCommand = [&path](int command) {
     if (command == kFileThreadOpen) std::filesystem::remove(path);
   };
-  detail::SetFileThreadHooksForTest(hooks);
+  detail::SetFileThreadHooks(hooks);
   EXPECT_EQ(PlainFileOpen(path.c_str(), 1, 1, 0), 0);
   EXPECT_EQ(ReadLogWithoutStamps(), "ファイルのオープンに失敗しました\r\n");
 }

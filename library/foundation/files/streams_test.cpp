@@ -7,6 +7,7 @@
 #include <string>
 
 #include "library/foundation/files/file_functions.h"
+#include "library/foundation/files/fresh_files_test_support.h"
 #include "library/foundation/files/memory_file_set_test_support.h"
 
 namespace veziv {
@@ -108,7 +109,7 @@ TEST(StreamTables, MemoryInstanceAndFileInstanceReadTheSameBytes) {
     EXPECT_EQ(in.table->close(in.value), 0);
   }
   test::ForgetMemoryFiles();
-  detail::ResetFileFunctionsForTest();
+  detail::StartFileFunctionsAfresh();
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 
 #include "library/foundation/core/helpers.h"
 #include "library/foundation/core/random.h"
+#include "library/foundation/memory_log/log_state.h"
 #include "platform/os/charset.h"
 #include "platform/os/clock.h"
 #include "platform/os/files.h"
@@ -25,28 +26,13 @@ namespace os = platform::os;
 
 constexpr const char* kLogFileName = "Log.txt";
 
-struct LogState {
-  std::mutex lock;
-  std::string folder;
-  int indent = 0;
-  bool mid_line = false;
-  uint32_t start_ms = 0;
-  bool mirror = false;  // copy texts to standard error
-  // The file is written only once this process has made it: before that, a
-  // file of that name is another run's (another copy's, in the same folder),
-  // and making it deletes whatever was written to it before.
-  bool created = false;
-  std::atomic<bool> silent{false};
-};
+using detail::LogState;
+
+LogState& State() { return detail::LogRecord(); }
 
 bool MirrorSwitchOn() {
   const char* mirror = std::getenv("VEZIV_LOG_STDERR");
   return mirror != nullptr && std::strcmp(mirror, "1") == 0;
-}
-
-LogState& State() {
-  static LogState state;
-  return state;
 }
 
 std::string LogPath(const LogState& s) {
@@ -203,10 +189,9 @@ void SetLogFolder(const char* host_folder) {
 
 void SilenceLogForFuzzing(bool silent) { State().silent.store(silent, std::memory_order_relaxed); }
 
-void ForgetLogFileForTest() {
-  LogState& s = State();
-  std::lock_guard<std::mutex> guard(s.lock);
-  s.created = false;
+LogState& LogRecord() {
+  static LogState state;
+  return state;
 }
 }  // namespace detail
 

@@ -28,8 +28,6 @@ void SetLogFolder(const char* host_folder);
 // Drops every text instead of writing it, for the fuzz targets, whose
 // refusals would otherwise fill the disk and slow every run.
 void SilenceLogForFuzzing(bool silent);
-// The process as before its first CreateLogFile, for the tests of what comes before it.
-void ForgetLogFileForTest();
 }  // namespace detail
 
 }  // namespace veziv

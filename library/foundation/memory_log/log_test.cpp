@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "library/foundation/memory_log/fresh_log_test_support.h"
 #include "library/foundation/memory_log/log_test_support.h"
 #include "platform/os/clock.h"
 
@@ -100,7 +101,7 @@ TEST_F(LogTest, UnopenableFileLosesOnlyTheFileCopy) {
 // only to standard error when the switch asks for it.
 TEST_F(LogTest, TextsBeforeTheLogIsMadeLeaveAFileOfThatNameAlone) {
   std::ofstream(folder_ + "/Log.txt", std::ios::binary) << "0:the running copy's\r\n";
-  detail::ForgetLogFileForTest();
+  detail::ForgetLogFile();
   for (const char* value : {"1", "0"}) {
     setenv("VEZIV_LOG_STDERR", value, 1);
     ::testing::internal::CaptureStderr();

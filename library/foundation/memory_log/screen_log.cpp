@@ -8,32 +8,18 @@
 
 #include "library/foundation/core/helpers.h"
 #include "library/foundation/core/random.h"
+#include "library/foundation/memory_log/screen_log_state.h"
 
 namespace veziv {
 namespace {
 
-constexpr int kLines = 80;
-constexpr int kLineBytes = 255;
-constexpr int kFontSize = 16;
+constexpr int kLines = detail::kScreenLogLines;
+constexpr int kLineBytes = detail::kScreenLogLineBytes;
+constexpr int kFontSize = detail::kScreenLogFontSize;
 
-struct ScreenLog {
-  detail::ScreenLogServices services;
-  bool initialised = false;
-  int font = -1;
-  int font_lost = 1;
-  int font_size = kFontSize;
-  int tab_width = 4;
-  bool active = false;
-  char text[kLines][kLineBytes] = {};
-  int line = 0;
-  int column = 0;
-  int x = 0;
-};
+using detail::ScreenLog;
 
-ScreenLog& State() {
-  static ScreenLog state;
-  return state;
-}
+ScreenLog& State() { return detail::ScreenLogRecord(); }
 
 int LinesOnScreen() {
   ScreenLog& log = State();
@@ -191,11 +177,9 @@ void ReleaseScreenLogFont() {
   log.font = -1;
 }
 
-void ResetScreenLogForTest() {
-  ScreenLog& log = State();
-  const ScreenLogServices services = log.services;
-  log = ScreenLog{};
-  log.services = services;
+ScreenLog& ScreenLogRecord() {
+  static ScreenLog state;
+  return state;
 }
 
 }  // namespace detail

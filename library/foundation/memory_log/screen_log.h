@@ -45,8 +45,6 @@ void SetScreenLogServices(const ScreenLogServices& services);
 // The library end's step: deletes the log's font (unless already lost) and
 // forgets it.
 void ReleaseScreenLogFont();
-// Back to the never-started state (for tests).
-void ResetScreenLogForTest();
 }  // namespace detail
 
 }  // namespace veziv

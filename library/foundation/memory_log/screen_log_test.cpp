@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "library/foundation/memory_log/fresh_log_test_support.h"
+
 namespace veziv {
 namespace {
 
@@ -46,11 +48,11 @@ class ScreenLogTest : public ::testing::Test {
  protected:
   void SetUp() override {
     g_screen = Screen{};
-    detail::ResetScreenLogForTest();
+    detail::StartScreenLogAfresh();
     detail::SetScreenLogServices(TestServices());
   }
   void TearDown() override {
-    detail::ResetScreenLogForTest();
+    detail::StartScreenLogAfresh();
     detail::SetScreenLogServices({});
   }
   // The lines as drawn, without the empty ones at the end.

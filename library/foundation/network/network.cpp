@@ -8,35 +8,15 @@
 
 #include "library/foundation/core/random.h"
 #include "library/foundation/memory_log/log.h"
+#include "library/foundation/network/network_state.h"
 #include "platform/net/socket.h"
 
 namespace veziv {
 namespace {
 
-// The library's allocator holds the records, as it holds every record.
-struct NetworkRecords {
-  static NetworkRecord* AllocateRecord() {
-    auto* record = static_cast<NetworkRecord*>(AllocLibMemoryZeroed(sizeof(NetworkRecord)));
-    if (record == nullptr) WriteLogText("ソケット用のメモリの確保に失敗しました\n");
-    return record;
-  }
-  static void FreeRecord(NetworkRecord* record) { FreeLibMemory(record); }
-  static void OnTableFull() { WriteLogText("空きソケットデータがなかったので accept を拒否しました \n"); }
-};
+using detail::NetworkState;
 
-using NetworkTable = FirstFreeHandleTable<NetworkRecord, kNetworkHandleKind, kNetworkHandleSlots, NetworkRecords>;
-
-struct NetworkState {
-  // Set by a start-up this program never runs.
-  bool started = false;
-  bool insidePull = false;
-  NetworkTable table;
-};
-
-NetworkState& State() {
-  static NetworkState state;
-  return state;
-}
+NetworkState& State() { return detail::NetworkLayerState(); }
 
 uint32_t ReadLittleEndian32(const unsigned char* p) {
   return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
@@ -165,31 +145,9 @@ int LogNetworkError(const char* format, ...) {
 
 namespace detail {
 
-LibraryHandle MakeNetworkHandleForTest(int socket) {
-  NetworkTable& table = State().table;
-  const LibraryHandle handle = table.Create();
-  if (handle < 0) return -1;
-  NetworkRecord* r = table.Get(handle);
-  r->valid = 1;
-  r->connected = 1;
-  r->receiveActive = 1;
-  r->sendActive = 1;
-  r->socket = socket;
-  r->handle = handle;
-  return handle;
-}
-
-NetworkRecord* FindNetworkRecordForTest(LibraryHandle handle) { return State().table.Get(handle); }
-
-void ResetNetworkForTest() {
-  NetworkTable& table = State().table;
-  table.DeleteAll([&table](LibraryHandle handle) {
-    NetworkRecord* r = table.Get(handle);
-    platform::net::CloseSocket(r->socket);
-    FreeRingBuffer(&r->receive);
-    FreeRingBuffer(&r->send);
-    table.Delete(handle);
-  });
+NetworkState& NetworkLayerState() {
+  static NetworkState state;
+  return state;
 }
 
 }  // namespace detail

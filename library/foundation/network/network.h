@@ -60,14 +60,4 @@ struct NetworkRecord {
 int ReceiveSocketMessages(NetworkRecord* record);
 int SendSocketMessages(NetworkRecord* record);
 
-namespace detail {
-// A handle over a connected socket, receiving and sending, without the layer
-// being started: the only way the framing can run in this program. -1 when
-// the table is full.
-LibraryHandle MakeNetworkHandleForTest(int socket);
-NetworkRecord* FindNetworkRecordForTest(LibraryHandle handle);
-// Closes the sockets and frees every record.
-void ResetNetworkForTest();
-}  // namespace detail
-
 }  // namespace veziv

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "library/foundation/memory_log/log_test_support.h"
+#include "library/foundation/network/network_test_support.h"
 #include "library/foundation/window/call_sites.h"
 #include "platform/net/socket.h"
 
@@ -61,13 +62,13 @@ class NetworkFramingTest : public test::LogFolderTest {
   void SetUp() override {
     test::LogFolderTest::SetUp();
     ASSERT_TRUE(platform::net::MakeSocketPair(pair_));
-    handle_ = detail::MakeNetworkHandleForTest(pair_[0]);
+    handle_ = detail::MakeConnectedNetworkHandle(pair_[0]);
     ASSERT_GE(handle_, 0);
-    record_ = detail::FindNetworkRecordForTest(handle_);
+    record_ = detail::FindNetworkRecord(handle_);
     ASSERT_NE(record_, nullptr);
   }
   void TearDown() override {
-    detail::ResetNetworkForTest();
+    detail::StartNetworkAfresh();
     platform::net::CloseSocket(pair_[1]);
     test::LogFolderTest::TearDown();
   }
@@ -203,7 +204,7 @@ TEST_F(NetworkFramingTest, PublicCallsAnswerAsAnUnstartedLayer) {
   for (const Case& c : cases) EXPECT_EQ(c.result, c.expected) << c.name;
   // None of them touched the connection.
   EXPECT_EQ(record_->receivedComplete, 0u);
-  EXPECT_EQ(detail::FindNetworkRecordForTest(handle_), record_);
+  EXPECT_EQ(detail::FindNetworkRecord(handle_), record_);
 }
 
 TEST(NetworkHandles, TheFramePumpReachesTheNetworkPump) {
@@ -215,14 +216,14 @@ TEST(NetworkHandles, TheFramePumpReachesTheNetworkPump) {
 TEST(NetworkHandles, HandlesAreOfTheNetworkKindAndFailOnceFreed) {
   int pair[2];
   ASSERT_TRUE(platform::net::MakeSocketPair(pair));
-  const LibraryHandle a = detail::MakeNetworkHandleForTest(pair[0]);
-  const LibraryHandle b = detail::MakeNetworkHandleForTest(pair[1]);
+  const LibraryHandle a = detail::MakeConnectedNetworkHandle(pair[0]);
+  const LibraryHandle b = detail::MakeConnectedNetworkHandle(pair[1]);
   EXPECT_EQ(a & kHandleKindMask, kNetworkHandleKind);
   EXPECT_EQ(HandleSlot(a), 0);
   EXPECT_EQ(HandleSlot(b), 1);
-  detail::ResetNetworkForTest();
-  EXPECT_EQ(detail::FindNetworkRecordForTest(a), nullptr);
-  EXPECT_EQ(detail::FindNetworkRecordForTest(-1), nullptr);
+  detail::StartNetworkAfresh();
+  EXPECT_EQ(detail::FindNetworkRecord(a), nullptr);
+  EXPECT_EQ(detail::FindNetworkRecord(-1), nullptr);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "library/foundation/core/helpers.h"
+#include "library/foundation/memory_log/fresh_log_test_support.h"
 #include "library/foundation/memory_log/log.h"
 #include "library/foundation/start/library_start.h"
 #include "library/foundation/window/pump.h"
@@ -127,7 +128,7 @@ TEST_F(MainWindow, SecondCopyLeavesTheRunningCopysLogAndSaysSoInABox) {
   fs::current_path(runtime_dir_);
   const std::string running_log = "0:\xe3\x83\x86running copy\r\n1500:\tstill running\r\n";
   std::ofstream("Log.txt", std::ios::binary) << running_log;
-  detail::ForgetLogFileForTest();  // as a program that has just started
+  detail::ForgetLogFile();  // as a program that has just started
   SetWindowTitle("init second copy");
   int result = 0;
   {

@@ -12,6 +12,7 @@
 #include "library/foundation/window/window_test_support.h"
 #include "platform/window/events.h"
 #include "platform/window/harness.h"
+#include "platform/window/harness_test_support.h"
 #include "platform/window/inject.h"
 #include "platform/window/present.h"
 
@@ -253,7 +254,7 @@ TEST_F(Pump, WaitForAnyKeyTakesTheHarnessScriptsKeysByFrame) {
     std::string error;
     ASSERT_TRUE(pw::ParseHarnessScript(c.script, &script, &error)) << error;
     pw::ForgetPresentedFrames();
-    pw::detail::StartHarnessForTest(script);
+    pw::detail::StartHarnessWithScript(script);
     // The frame the wait stands on, as the game draws its box and presents.
     uint32_t pixels[4] = {};
     pw::PresentRequest request;
@@ -271,7 +272,7 @@ TEST_F(Pump, WaitForAnyKeyTakesTheHarnessScriptsKeysByFrame) {
     const int key = WaitForAnyKey();
     done = true;
     guard.join();
-    pw::detail::StopHarnessForTest();
+    pw::detail::StopHarness();
     EXPECT_EQ(key, c.key);
     EXPECT_EQ(pw::PresentedFrameCount(), c.frames_shown);
     DestroyMainWindow();

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "library/foundation/memory_log/allocation_watch_test_support.h"
+#include "library/sound_movie/movie/fresh_movies_test_support.h"
 #include "library/sound_movie/movie/media_fixtures_test_support.h"
 #include "library/sound_movie/movie/movie_handles.h"
 #include "library/sound_movie/movie/movie_memory_test_support.h"
@@ -140,7 +141,7 @@ TEST(MediaMovieDecoder, APictureClaimBeyondTheBudgetIsRefusedBeforeDecoding) {
 class MediaMovieHandles : public test::SoundTest {
  protected:
   void TearDown() override {
-    detail::CloseAllMoviesForTest();
+    detail::CloseAllMovies();
     SoundTest::TearDown();
   }
   static int Frame(int movie) { return GetMediaCurrentFrame(GetMovieRecord(movie)->media); }

@@ -10,6 +10,7 @@
 #include "library/foundation/memory_log/log.h"
 #include "library/graphics/graphs/graph_loading.h"
 #include "library/graphics/graphs/graphics_test_support.h"
+#include "library/sound_movie/movie/fresh_movies_test_support.h"
 #include "library/sound_movie/movie/movie_fixtures_test_support.h"
 #include "library/sound_movie/movie/movie_handles.h"
 #include "library/sound_movie/movie/yuv_convert.h"
@@ -45,7 +46,7 @@ class MovieGraph : public test::GraphicsTest {
     std::ofstream(path_, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   }
   void TearDown() override {
-    detail::CloseAllMoviesForTest();
+    detail::CloseAllMovies();
     detail::MovieLoaderCalls() = detail::NoMoviePlayerCalls();
     GraphicsTest::TearDown();
     detail::SetLogFolder("");

@@ -9,6 +9,7 @@
 #include "library/foundation/window/call_sites.h"
 #include "library/graphics/graphs/graph_loading.h"
 #include "library/graphics/screen/graphics_context.h"
+#include "library/sound_movie/movie/movie_table_state.h"
 #include "library/sound_movie/movie/yuv_convert.h"
 #include "library/sound_movie/readers/sound_decoder.h"
 
@@ -17,20 +18,9 @@ namespace {
 
 constexpr int kStockFrames = 10;
 
-struct MovieRecords : NewDeleteRecords<MovieHandleData> {
-  static MovieHandleData* AllocateRecord() {
-    auto* record = new (std::nothrow) MovieHandleData();
-    if (record == nullptr) WriteLogText("メモリの確保に失敗しました in CreateMovieFromFile");
-    return record;
-  }
-};
+using detail::MovieTable;
 
-using MovieTable = FirstFreeHandleTable<MovieHandleData, kMovieHandleKind, kMovieHandleSlots, MovieRecords>;
-
-MovieTable& Table() {
-  static MovieTable table;
-  return table;
-}
+MovieTable& Table() { return detail::MovieTableRecord(); }
 
 template <typename Each>
 void ForEachMovie(Each&& each) {
@@ -268,8 +258,9 @@ int MovieCount() {
   return count;
 }
 
-void CloseAllMoviesForTest() {
-  ForEachMovie([](int handle, MovieHandleData*) { CloseMovieHandle(handle); });
+MovieTable& MovieTableRecord() {
+  static MovieTable table;
+  return table;
 }
 
 }  // namespace detail

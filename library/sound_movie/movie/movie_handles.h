@@ -57,8 +57,6 @@ namespace detail {
 void RegisterMoviesWithLibrary();
 // Live movies.
 int MovieCount();
-// Closes every movie (tests).
-void CloseAllMoviesForTest();
 }  // namespace detail
 
 }  // namespace veziv

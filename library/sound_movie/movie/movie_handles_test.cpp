@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "library/sound_movie/movie/fresh_movies_test_support.h"
 #include "library/sound_movie/movie/media_fixtures_test_support.h"
 #include "library/sound_movie/movie/movie_fixtures_test_support.h"
 #include "library/sound_movie/sound/sound_test_support.h"
@@ -24,7 +25,7 @@ using test::MovieRecipe;
 class MovieHandles : public test::SoundTest {
  protected:
   void TearDown() override {
-    detail::CloseAllMoviesForTest();
+    detail::CloseAllMovies();
     SoundTest::TearDown();
   }
   // A silent movie of frames frames at 30 per second, with a track of

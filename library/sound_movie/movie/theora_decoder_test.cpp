@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "library/foundation/files/read_budget.h"
+#include "library/sound_movie/movie/fresh_movies_test_support.h"
 #include "library/sound_movie/movie/movie_fixtures_test_support.h"
 #include "library/sound_movie/movie/movie_memory_test_support.h"
 #include "library/sound_movie/movie/yuv_convert.h"
@@ -116,10 +117,10 @@ void ConvertRegionsAndCompare() {
 TEST(TheoraDecoderColours, EveryRegionMatchesThePixelByPixelTables) {
   for (const int bits : {512, 256, 0}) {
     SCOPED_TRACE(testing::Message() << "vectors of " << bits << " bits at most");
-    detail::LimitYuvVectorsForTest(bits);
+    detail::LimitYuvVectors(bits);
     ConvertRegionsAndCompare();
   }
-  detail::LimitYuvVectorsForTest(512);
+  detail::LimitYuvVectors(512);
 }
 
 TEST(TheoraDecoderOpen, RefusesWhatIsNoTheoraMovie) {

@@ -5,6 +5,8 @@
 #include <atomic>
 #include <mutex>
 
+#include "library/sound_movie/movie/yuv_vectors_state.h"
+
 #if defined(__x86_64__) || defined(__i386__)
 // GCC 12 warns inside its own AVX-512 header that the undefined vector its
 // shift and unpack forms start from "may be used uninitialized" (the value is
@@ -67,8 +69,7 @@ void PairsScalar(const uint8_t* y, const uint8_t* u, const uint8_t* v, uint32_t*
   }
 }
 
-using PairsFunction = int (*)(const uint8_t*, const uint8_t*, const uint8_t*, const uint8_t*, uint32_t*, uint32_t*,
-                              int);
+using PairsFunction = YuvPairsFunction;
 
 #if defined(__x86_64__) || defined(__i386__)
 // Sixteen pixels of a row over eight chroma samples in 32-bit lanes: the
@@ -296,7 +297,9 @@ void ConvertYuvPicture(const YuvPlanes& planes, int x, int y, int width, int hei
   }
 }
 
-void LimitYuvVectorsForTest(int bits) { WidePairs().store(ChooseWidePairs(bits)); }
+YuvPairsFunction ChooseYuvWidePairs(int limitBits) { return ChooseWidePairs(limitBits); }
+
+std::atomic<YuvPairsFunction>& YuvWidePairs() { return WidePairs(); }
 
 uint32_t YuvToBgraByTables(int y, int u, int v) {
   const YuvToRgbTables& t = YuvTables();

@@ -40,10 +40,6 @@ struct YuvPlanes {
 // pixels at out, pitch bytes apart. The region must lie inside the luma plane.
 void ConvertYuvPicture(const YuvPlanes& planes, int x, int y, int width, int height, uint8_t* out, int pitch);
 
-// The widest vectors the 4:2:0 conversion may use, in bits (512, 256, or 0
-// for none), so that tests reach each form; the machine's widest by default.
-void LimitYuvVectorsForTest(int bits);
-
 // One pixel by the tables (4:2:0) and by the float formula, for checks.
 uint32_t YuvToBgraByTables(int y, int u, int v);
 uint32_t YuvToBgraByFloat(int y, int u, int v);

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "library/foundation/memory_log/fresh_log_test_support.h"
 #include "library/foundation/memory_log/log_test_support.h"
 #include "library/foundation/start/library_start.h"
 #include "library/foundation/memory_log/screen_log.h"
@@ -173,7 +174,7 @@ class FontTest : public test::LogFolderTest {
     detail::StartGraphTableAfresh();
     detail::StartDrawStateAfresh();
     detail::SetScreenLogServices({});
-    detail::ResetScreenLogForTest();
+    detail::StartScreenLogAfresh();
     detail::WindowState().destroyed = 0;
     detail::WindowState().windowed = 1;
     // No window: it counts as active.
@@ -246,7 +247,7 @@ class LibraryOnFakeFontsTest : public test::LogFolderTest {
     std::filesystem::current_path(folder_);
     setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
     detail::StartFontsAfresh();
-    detail::ResetScreenLogForTest();
+    detail::StartScreenLogAfresh();
     detail::WindowState().windowed = 1;
     UseFakeFonts();
     detail::ResetLibrarySubsystems();
