@@ -140,7 +140,8 @@ void dragSlider() {
   }
 }
 
-// The row under the mouse outside the voice switches (which step 2 takes).
+// The row under the mouse, passing over the voice switches: those are
+// hit by their own boxes (voiceToggleAt), not by their rows.
 int mouseRow() {
   for (int row = 1; row <= kSettingsRows; ++row) {
     if (row >= kFirstToggleRow && row < kFirstToggleRow + kToggleCount) continue;

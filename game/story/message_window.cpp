@@ -67,7 +67,8 @@ void drawLineText(int x, int y, const std::string& text, int alpha) {
   if (alpha < 255) restoreStoryBlend();
 }
 
-// Step 8: the reveal of the shown page.
+// Reveals the shown page as the frame's time allows, or whole at the
+// fastest text speed or while skipping; a page shown whole is complete.
 void revealPage(const speakerEntry& speaker, const messagePage& page) {
   if (State().scene.waitFrames == 0) addRevealMs(Session().frame.frameDeltaMs);
   if (State().scene.textSpeed >= kMaxTextSpeed || State().scene.skipMode != 0) {
@@ -78,7 +79,9 @@ void revealPage(const speakerEntry& speaker, const messagePage& page) {
   }
 }
 
-// Step 14: the screen fade, then the wait's count.
+// The screen fade toward or away from black (faster with control held;
+// a fade that reaches black steps the script on), then the count of a
+// wait line.
 void runScreenFade() {
   auto& s = State().scene;
   if (s.screenFade != -1) {
@@ -108,7 +111,8 @@ void runScreenFade() {
   }
 }
 
-// Steps 11 to 13: the side menu's slide, the side menu and the bottom bar.
+// The side menu slides in while the mouse is at the right edge (or a hold
+// keeps it in) and out otherwise; then the side menu and the bottom bar.
 void drawStoryMenus() {
   auto& s = State().scene;
   if (s.sideBarLocked == 0) {

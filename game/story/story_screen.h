@@ -103,7 +103,9 @@ struct StoryKeys {
 };
 // One frame of the story mode; false asks the program to end.
 bool updateStoryScene();
-// Steps 3 to 8 of a frame on given keys; false asks the program to end.
+// A frame's keys: hiding the window, the menu cursor, the wheel over the
+// log, skipping while control is held, then the menu's and the text's
+// keys; false asks the program to end.
 bool applyStoryInput(const StoryKeys& keys);
 // The item under the menu cursor.
 void runStoryMenuAction();
