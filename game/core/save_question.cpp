@@ -73,12 +73,12 @@ bool runSaveScreen(int slot) {
     ++Session().frame.frameCounter;
     veziv::RenderGraphAtPoint(0, 0, under, 0);
     veziv::ChooseBlendMode(1, 120);
-    veziv::DrawBoxShape(0, 0, 800, 600, Session().colours.black, 1);
+    veziv::DrawBoxShape(0, 0, 800, 600, Session().colourBlack, 1);
     veziv::ChooseBlendMode(0, 0);
     drawWindowFrame(200, 200, 400, 200);
-    veziv::DrawTextDefaultFont(220, 300, "上書きします。よろしいですか？", Session().colours.white, 0);
+    veziv::DrawTextDefaultFont(220, 300, "上書きします。よろしいですか？", Session().colourWhite, 0);
     veziv::RenderGraphStretched(260, 210, 340, 270, Session().slotTable.thumbnails[slot], 0);
-    veziv::DrawTextDefaultFont(380, 230, "⇒", Session().colours.white, 0);
+    veziv::DrawTextDefaultFont(380, 230, "⇒", Session().colourWhite, 0);
     veziv::RenderGraphStretched(440, 210, 520, 270, Session().frame.backdropCapture, 0);
     updateInput(p1, 1);
     updateMouseButtons(p1);
@@ -89,8 +89,8 @@ bool runSaveScreen(int slot) {
     saveQuestionInput in;
     drawCursorBar(230, 360, 150, q.yes ? pulse(150, Session().frame.frameCounter) : 255);
     drawCursorBar(420, 360, 150, q.yes ? 255 : pulse(150, Session().frame.frameCounter));
-    veziv::DrawTextWithFont(240, 361, "はい", Session().colours.white, Session().registry.boxFont, 0, 0);
-    veziv::DrawTextWithFont(425, 361, "いいえ(Esc)", Session().colours.white, Session().registry.boxFont, 0, 0);
+    veziv::DrawTextWithFont(240, 361, "はい", Session().colourWhite, Session().registry.boxFont, 0, 0);
+    veziv::DrawTextWithFont(425, 361, "いいえ(Esc)", Session().colourWhite, Session().registry.boxFont, 0, 0);
     isMouseMoved();
     veziv::PresentBackBuffer();
     in.hover = Session().frame.mouseMoved || !Session().frame.hoverNeedsMove;
@@ -109,9 +109,9 @@ bool runSaveScreen(int slot) {
   if (q.decided && !q.cancelled) {
     veziv::RenderGraphAtPoint(0, 0, under, 0);
     veziv::ChooseBlendMode(1, 120);
-    veziv::DrawBoxShape(0, 0, 800, 600, Session().colours.black, 1);
+    veziv::DrawBoxShape(0, 0, 800, 600, Session().colourBlack, 1);
     veziv::ChooseBlendMode(0, 0);
-    veziv::DrawTextDefaultFont(300, 250, "セーブ中・・・", Session().colours.white, 0);
+    veziv::DrawTextDefaultFont(300, 250, "セーブ中・・・", Session().colourWhite, 0);
     veziv::PresentBackBuffer();
   }
   veziv::RenderGraphAtPoint(0, 0, under, 0);

@@ -21,14 +21,6 @@
 
 namespace game {
 
-// The four colours made at start-up.
-struct Colours {
-  uint32_t white = 0;
-  uint32_t grey = 0;
-  uint32_t black = 0;
-  uint32_t red = 0;
-};
-
 struct GameSession {
   // The frame loop: the mode, Back targets, pacing, the fade, captures,
   // notices and the mouse.
@@ -41,7 +33,11 @@ struct GameSession {
   inputRecord playerInputs[2] = {resetInputRecord(), resetInputRecord()};
   resourceRegistryRecord registry;
   settingsRecordData settings;
-  Colours colours;
+  // The four colours made at start-up, packed for the screen.
+  uint32_t colourWhite = 0;
+  uint32_t colourGrey = 0;
+  uint32_t colourBlack = 0;
+  uint32_t colourRed = 0;
   bool windowedMode = true;
   // The 1-based row the menu screens share.
   int32_t menuCursor = 1;

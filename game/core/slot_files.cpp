@@ -100,7 +100,7 @@ std::vector<uint8_t> readThumbnailTemp() {
 // empty when it could not be made.
 std::vector<uint8_t> makeThumbnail() {
   veziv::ClearDrawTarget();
-  veziv::DrawBoxShape(0, 0, kThumbnailWidth, kThumbnailHeight, Session().colours.black, 1);
+  veziv::DrawBoxShape(0, 0, kThumbnailWidth, kThumbnailHeight, Session().colourBlack, 1);
   veziv::RenderGraphStretched(0, 0, kThumbnailWidth, kThumbnailHeight, Session().frame.backdropCapture, 0);
   if (veziv::WriteScreenRegionJpeg(0, 0, kThumbnailWidth, kThumbnailHeight, kThumbnailTemp, 80, 1) != 0) {
     std::remove(kThumbnailTemp);
@@ -126,8 +126,8 @@ class ScreenKeeper {
 
 void makeEmptyPicture() {
   ScreenKeeper keep;
-  veziv::DrawBoxShape(0, 0, kThumbnailWidth, kThumbnailHeight, Session().colours.black, 1);
-  veziv::DrawTextDefaultFont(3, 10, "EMPTY", Session().colours.white, 0);
+  veziv::DrawBoxShape(0, 0, kThumbnailWidth, kThumbnailHeight, Session().colourBlack, 1);
+  veziv::DrawTextDefaultFont(3, 10, "EMPTY", Session().colourWhite, 0);
   // Thumbnails that are the old picture are forgotten with it, never freed
   // twice.
   for (veziv::GraphHandle& t : Session().slotTable.thumbnails) {
@@ -204,7 +204,7 @@ bool prepareSlot(int slot, slotContents& contents) {
 void showLoadingBanner() {
   const char* text = "Now Loading...";
   drawCursorBar(0, 570, veziv::MeasureTextDefaultFont(text, -1, 0) + 10, 255);
-  veziv::DrawTextDefaultFont(5, 572, text, Session().colours.white, 0);
+  veziv::DrawTextDefaultFont(5, 572, text, Session().colourWhite, 0);
   veziv::PresentBackBuffer();
 }
 

@@ -104,20 +104,20 @@ void drawSlotHeader() {
     const int slot = i - 1;
     veziv::RenderGraphStretched(35, y, 99, y + 48, Session().slotTable.thumbnails[slot], 0);
     if (Session().slotTable.present[slot] == 0) {
-      veziv::DrawTextDefaultFont(120, y, "EMPTY", Session().colours.white, 0);
+      veziv::DrawTextDefaultFont(120, y, "EMPTY", Session().colourWhite, 0);
       continue;
     }
     const gameHeader& h = Session().slotTable.headers[slot];
-    veziv::DrawFormattedTextDefaultFont(120, y, Session().colours.white, "所持金：%d", h.money);
-    veziv::DrawFormattedTextDefaultFont(280, y, Session().colours.white, "難易度：%d", h.difficulty);
-    veziv::DrawFormattedTextDefaultFont(120, y + 18, Session().colours.white, "%s", h.caption);
+    veziv::DrawFormattedTextDefaultFont(120, y, Session().colourWhite, "所持金：%d", h.money);
+    veziv::DrawFormattedTextDefaultFont(280, y, Session().colourWhite, "難易度：%d", h.difficulty);
+    veziv::DrawFormattedTextDefaultFont(120, y + 18, Session().colourWhite, "%s", h.caption);
   }
   if (Session().menuCursor < 1 || Session().menuCursor > kSlotCount) return;
   const int slot = Session().menuCursor - 1;
   if (Session().slotTable.present[slot] != 0) {
-    veziv::DrawFormattedTextDefaultFont(470, 190, Session().colours.white, "所持金:%d",
+    veziv::DrawFormattedTextDefaultFont(470, 190, Session().colourWhite, "所持金:%d",
                                         Session().slotTable.headers[slot].money);
-    veziv::DrawFormattedTextDefaultFont(470, 210, Session().colours.white, "難易度：%d",
+    veziv::DrawFormattedTextDefaultFont(470, 210, Session().colourWhite, "難易度：%d",
                                         Session().slotTable.headers[slot].difficulty);
   }
   veziv::RenderGraphAtPoint(460, 289, Session().slotTable.thumbnails[slot], 0);
@@ -174,7 +174,7 @@ void SaveLoadScreen::draw() const {
     veziv::ChooseBlendMode(0, 0);
   }
   drawSlotHeader();
-  veziv::DrawTextDefaultFont(28, 502, "クイック", Session().colours.red, 0);
+  veziv::DrawTextDefaultFont(28, 502, "クイック", Session().colourRed, 0);
   for (const screenButton& b : kButtons) {
     const bool disabled =
         (b.row == kRowSaveMode && saveModeRowDisabled()) || (b.row == kRowLoadMode && loadModeRowDisabled());

@@ -262,7 +262,7 @@ void toggleCharacterVoice(int k) {
 void changeMidiMode(int mode) {
   if (Session().settings.midiMode == mode) return;
   veziv::ChooseBlendMode(1, 100);
-  veziv::DrawBoxFilled(0, 0, 800, 600, Session().colours.grey);
+  veziv::DrawBoxFilled(0, 0, 800, 600, Session().colourGrey);
   veziv::ChooseBlendMode(0, 0);
   presentBanner("MIDIを再生しなおしています。しばらくお待ちください。");
   const bool titleMusic = playing(kSoundTitle);
@@ -304,31 +304,31 @@ void SettingsScreen::draw() const {
                         (sliderAdjusting_ != kNotAdjusting || sliderDragging_);
     veziv::ChooseBlendMode(1, 100);
     veziv::DrawBoxFilled(row.highlight.x1, row.highlight.y1, row.highlight.x2, row.highlight.y2,
-                         yellow ? veziv::PackColorForScreen(255, 255, 0) : Session().colours.red);
+                         yellow ? veziv::PackColorForScreen(255, 255, 0) : Session().colourRed);
     veziv::ChooseBlendMode(0, 0);
   }
   const int32_t speed = Session().settings.textSpeed;
   if (speed == kMaxTextSpeed) {
-    veziv::DrawTextDefaultFont(35, 556, "待ち時間なし", Session().colours.white, 0);
+    veziv::DrawTextDefaultFont(35, 556, "待ち時間なし", Session().colourWhite, 0);
   } else {
-    veziv::DrawFormattedTextDefaultFont(35, 556, Session().colours.white, "%d 文字/秒", speed);
+    veziv::DrawFormattedTextDefaultFont(35, 556, Session().colourWhite, "%d 文字/秒", speed);
   }
   veziv::RenderGraphAtPoint(2 * speed + 3, 533, graphOf(kImageKnob), 1);
   for (int i = 0; i < 4; ++i) {
     const int32_t v = sliderValue(kSliderRows[i]);
     veziv::RenderGraphAtPoint(440 + 3 * v, kSliderY[i], graphOf(kImageKnob), 1);
-    veziv::DrawFormattedTextDefaultFont(740, kSliderY[i] + 15, Session().colours.white, "%d％", v);
+    veziv::DrawFormattedTextDefaultFont(740, kSliderY[i] + 15, Session().colourWhite, "%d％", v);
   }
   const bool direct = Session().settings.midiMode != 0;
-  veziv::DrawTextDefaultFont(440, 510, "DirectMusic", direct ? Session().colours.white : Session().colours.grey, 0);
-  veziv::DrawTextDefaultFont(590, 510, "MCI", direct ? Session().colours.grey : Session().colours.white, 0);
+  veziv::DrawTextDefaultFont(440, 510, "DirectMusic", direct ? Session().colourWhite : Session().colourGrey, 0);
+  veziv::DrawTextDefaultFont(590, 510, "MCI", direct ? Session().colourGrey : Session().colourWhite, 0);
   if (direct) {
-    veziv::DrawTextWithFont(440, 532, "(MIDI音量調整可)", Session().colours.black, Session().registry.gameFont, 0, 0);
+    veziv::DrawTextWithFont(440, 532, "(MIDI音量調整可)", Session().colourBlack, Session().registry.gameFont, 0, 0);
   } else {
-    veziv::DrawTextWithFont(440, 532, "(MIDI音量調整不可、高速)", Session().colours.black, Session().registry.gameFont,
+    veziv::DrawTextWithFont(440, 532, "(MIDI音量調整不可、高速)", Session().colourBlack, Session().registry.gameFont,
                             0, 0);
     veziv::DrawTextWithFont(358, 83, "(MIDI再生モードがMCIなので、MIDI音楽の音量調節はできません。)",
-                            Session().colours.red, Session().registry.gameFont, 0, 0);
+                            Session().colourRed, Session().registry.gameFont, 0, 0);
   }
   if (Session().menuCursor == 20) {
     veziv::RenderGraphAtPoint(685, 535, graphOf(kImageBackPushed), 1);

@@ -218,7 +218,7 @@ void TitleScreen::drawFlash() const {
   const GameSession& s = Session();
   if (flashMs_ > 500) veziv::RenderGraphAtPoint(0, 0, s.frame.backdropCapture, 0);
   veziv::ChooseBlendMode(1, titleFlashAlpha(flashMs_));
-  veziv::DrawBoxFilled(0, 0, 800, 600, s.colours.white);
+  veziv::DrawBoxFilled(0, 0, 800, 600, s.colourWhite);
   veziv::ChooseBlendMode(0, 0);
 }
 

@@ -95,7 +95,7 @@ void drawLogView() {
   veziv::ChooseBlendMode(1, 200);
   drawWindowFrame(20, 50, 760, 530);
   veziv::ChooseBlendMode(0, 0);
-  veziv::DrawBoxShape(20, 50, 780, 580, Session().colours.black, 0);
+  veziv::DrawBoxShape(20, 50, 780, 580, Session().colourBlack, 0);
 
   inputRecord& input = Session().playerInputs[0];
   moveMenuCursor(input, 3);
@@ -155,7 +155,7 @@ void drawLogView() {
   veziv::SetDrawColorScale(255, 255, 255);
 
   for (const LogRow& row : logRows()) {
-    veziv::DrawLineSegment(40, row.separatorY, 700, row.separatorY, Session().colours.grey, 1);
+    veziv::DrawLineSegment(40, row.separatorY, 700, row.separatorY, Session().colourGrey, 1);
     if (row.page < 0) continue;
     messagePage& page = *std::next(s.pages.begin(), row.page);
     drawLogPage(row.y, findSpeaker(page.speaker), page);
@@ -200,7 +200,7 @@ void drawLogPage(int y, const speakerEntry* speaker, messagePage& page) {
       if (!playPageVoice(page)) playStorySound(kSoundCancel);
     }
   }
-  const uint32_t colour = speaker != nullptr ? speaker->colour : Session().colours.white;
+  const uint32_t colour = speaker != nullptr ? speaker->colour : Session().colourWhite;
   for (int i = 0; i < std::clamp(page.lineCount, 0, 4); ++i) {
     veziv::DrawTextWithFont(132, y + 22 * i, page.lines[i], colour, Session().registry.storyNameFont, 0, 0);
   }
@@ -253,7 +253,7 @@ void runStoryChoice() {
     const bool current = State().choiceCursor == i;
     drawCursorBar(90, y - 2, width + 20, current && menuIn ? p : 255);
     if (current) veziv::SetDrawColorScale(p, p, 255);
-    veziv::DrawTextDefaultFont(100, y, text.c_str(), Session().colours.white, 0);
+    veziv::DrawTextDefaultFont(100, y, text.c_str(), Session().colourWhite, 0);
     if (current) veziv::SetDrawColorScale(255, 255, 255);
     if (storyHover(90, y, width + 110, y + 26)) State().choiceCursor = i;
     if (chosen == 0 && input.hold[kActionMouseLeft] == 1 && mouseIn(100, y, width + 120, y + 26)) chosen = i;

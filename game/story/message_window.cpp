@@ -63,7 +63,7 @@ messagePage* shownPage() {
 void drawLineText(int x, int y, const std::string& text, int alpha) {
   if (text.empty()) return;
   if (alpha < 255) veziv::ChooseBlendMode(1, alpha * State().screenAlpha / 255);
-  veziv::DrawTextWithFont(x, y, text.c_str(), Session().colours.white, Session().registry.storyTextFont, 0, 0);
+  veziv::DrawTextWithFont(x, y, text.c_str(), Session().colourWhite, Session().registry.storyTextFont, 0, 0);
   if (alpha < 255) restoreStoryBlend();
 }
 
@@ -100,7 +100,7 @@ void runScreenFade() {
     if (s.screenFade < -1) s.screenFade = -1;
     if (s.screenFade >= 0) {
       veziv::ChooseBlendMode(1, s.screenFade);
-      veziv::DrawBoxShape(0, 0, 799, 639, Session().colours.black, 1);
+      veziv::DrawBoxShape(0, 0, 799, 639, Session().colourBlack, 1);
       restoreStoryBlend();
     }
   }
@@ -276,7 +276,7 @@ bool drawMessagePage(const speakerEntry& speaker, const messagePage& page, int32
     const int c = characterCount(line);
     const int64_t a = allowance - before;
     const int y = 470 + 26 * i;
-    veziv::DrawLineSegment(170, 495 + 26 * i, 760, 495 + 26 * i, Session().colours.grey, 1);
+    veziv::DrawLineSegment(170, 495 + 26 * i, 760, 495 + 26 * i, Session().colourGrey, 1);
     if (a > c) {
       drawLineText(170, y, line, 255);
       if (i == count - 1 && State().scene.choiceState == -1) {
