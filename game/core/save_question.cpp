@@ -27,11 +27,16 @@ int pulse(int base, int frame) { return base + static_cast<int>(50 * std::cos(6 
 
 }  // namespace
 
-std::string saveCaption(const std::tm& t) {
+std::string saveCaption(const veziv::DateRecord& t) {
   char text[kCaptionSize];
-  std::snprintf(text, sizeof text, "%04d年%02d月%02d日 %02d時%02d分", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday,
-                t.tm_hour, t.tm_min);
+  std::snprintf(text, sizeof text, "%04d年%02d月%02d日 %02d時%02d分", t.year, t.month, t.day, t.hour, t.minute);
   return text;
+}
+
+std::string saveCaptionNow() {
+  veziv::DateRecord now{};
+  veziv::GetLocalDateRecord(&now);
+  return saveCaption(now);
 }
 
 std::vector<int> stepSaveQuestion(saveQuestion& q, const saveQuestionInput& in) {
@@ -118,10 +123,7 @@ bool runSaveScreen(int slot) {
   veziv::FreeGraphHandle(under, 0);
   if (q.cancelled) return false;
 
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  const std::string caption = saveCaption(local);
+  const std::string caption = saveCaptionNow();
   std::snprintf(Session().play.playerHeaders[0].caption, sizeof Session().play.playerHeaders[0].caption, "%s",
                 caption.c_str());
   storeHoldings();
