@@ -37,6 +37,7 @@ TEST_F(HeadlessLibrary, TheOpeningMovieRunsToItsEndAndAMissingOneEndsAtOnce) {
   EXPECT_GE(ms, 5900);  // 90 frames at 15 a second
   EXPECT_LT(ms, 6500);
   EXPECT_EQ(play("image/movie/none.ogv"), 0);
+  EXPECT_EQ(play(""), 0);
 }
 
 TEST_F(HeadlessLibrary, ModeSetsLoadOnceAndSharedIdsComeBackAfterTheOtherSetIsFreed) {
