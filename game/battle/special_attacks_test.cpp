@@ -72,10 +72,10 @@ TEST(SpecialCharge, ChargeAndReleaseBoundaries) {
     p.battleCharacter = 6;
     SpecialBattle::chargeAndRelease(p, c.frames);
     const auto& sounds = battle.hooks.sounds;
-    EXPECT_EQ(count(sounds, kSoundSpecialStart), c.started ? 1 : 0);
+    EXPECT_EQ(count(sounds, kSoundCursor), c.started ? 1 : 0);
     EXPECT_EQ(count(sounds, kSoundBombCharged), c.ready ? 1 : 0);
-    EXPECT_EQ(count(sounds, kSoundSpecialRelease), c.released ? 1 : 0);
-    EXPECT_EQ(count(sounds, kSoundRefused), !c.released ? 1 : 0);
+    EXPECT_EQ(count(sounds, kSoundDecide), c.released ? 1 : 0);
+    EXPECT_EQ(count(sounds, kSoundCancel), !c.released ? 1 : 0);
     EXPECT_EQ(p.mp, c.mpAfter);
     EXPECT_EQ(p.specialCharge, -1);
     EXPECT_EQ(p.specialUsed, c.released ? 1 : 0);

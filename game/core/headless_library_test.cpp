@@ -44,7 +44,7 @@ TEST_F(HeadlessLibrary, ModeSetsLoadOnceAndSharedIdsComeBackAfterTheOtherSetIsFr
   // Relative paths start from the run folder, as the game's own do.
   Session().settings = settingsRecordData{};
   registerResources();
-  for (int id : {kImageCaution, kImageLoadingBar, kImageYesNo}) EXPECT_TRUE(isGraphLoaded(id)) << id;
+  for (int id : {kImageCaution, kImageBar, kImageYesNo}) EXPECT_TRUE(isGraphLoaded(id)) << id;
   const int title[] = {4, 65, 66, 67, 68, 69, 56, 38, 39};
   loadModeResources(kModeTitle, false);
   for (int id : title) EXPECT_TRUE(isGraphLoaded(id)) << id;

@@ -11,6 +11,7 @@
 #include "game/battle/stage.h"
 #include "game/core/frame_loop.h"
 #include "game/core/music_voices.h"
+#include "game/core/registry_ids.h"
 #include "game/core/resources.h"
 #include "game/core/session.h"
 #include "game/core/widgets.h"
@@ -25,7 +26,6 @@ constexpr int kBodyBytes = 1024;  // 1023 bytes of body and the terminator
 constexpr int kConnectMs = 3000;
 constexpr int kTotalMs = 5000;
 constexpr int kMaxUrl = 255;
-constexpr int kImageDigits = 70;
 constexpr const char* kSettingsFile = "ranking.cfg";
 
 // A base address from the environment, else from the settings file, else the

@@ -240,7 +240,7 @@ void registerResources() {
   Session().registry.voiceList.push_back(9);
   Session().registry.voiceList.push_back(10);
   loadGraphById(kImageCaution);
-  loadGraphById(kImageLoadingBar);
+  loadGraphById(kImageBar);
   loadGraphById(kImageYesNo);
 }
 

@@ -8,6 +8,7 @@
 #include "game/core/input.h"
 #include "game/core/nested_loop.h"
 #include "game/core/records.h"
+#include "game/core/registry_ids.h"
 #include "game/core/resources.h"
 #include "game/core/session.h"
 #include "game/core/slot_files.h"
@@ -18,9 +19,6 @@ namespace game {
 
 namespace {
 
-constexpr int kSoundCursor = 0;
-constexpr int kSoundDecide = 1;
-constexpr int kSoundCaution = 18;
 constexpr double kPi = 3.14159265358979323846;
 
 int pulse(int base, int frame) { return base + static_cast<int>(50 * std::cos(6 * frame * kPi / 180)); }

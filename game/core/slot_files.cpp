@@ -16,6 +16,7 @@
 #include "game/battle/stage_events.h"
 #include "game/core/frame_loop.h"
 #include "game/core/ranking.h"
+#include "game/core/registry_ids.h"
 #include "game/core/resources.h"
 #include "game/core/save_files.h"
 #include "game/core/session.h"
@@ -32,8 +33,6 @@ using battle::RecordWriter;
 constexpr const char* kThumbnailTemp = "save/temp.jpeg";
 constexpr int kThumbnailWidth = 320;
 constexpr int kThumbnailHeight = 240;
-constexpr int kSoundCancel = 5;
-constexpr int kSoundJet = 20;
 // The smallest object record behind its type id: an item's.
 constexpr size_t kSmallestObjectBytes = 4 + 48;
 // Values a slot may hold for the reals of a player.

@@ -6,6 +6,7 @@
 
 #include "game/core/frame_loop.h"
 #include "game/core/key_files.h"
+#include "game/core/registry_ids.h"
 #include "game/core/resources.h"
 #include "game/core/session.h"
 #include "library/veziv.h"
@@ -14,9 +15,6 @@ namespace game {
 
 namespace {
 
-constexpr int kSoundCursor = 0;
-constexpr int kSoundCancel = 5;
-constexpr int kSoundCaution = 18;
 constexpr int kOpenFrames = 16;  // the frame from which an answer counts
 constexpr int kGrowFrames = 10;
 
@@ -228,11 +226,11 @@ void drawHelpBalloon(int x, int y, const std::string& text, bool toLeft) {
                            x + static_cast<int>(30 * t) + 7, y + 20 - static_cast<int>(26 * t), glow, 2);
   }
   veziv::ChooseBlendMode(0, 0);
-  veziv::RenderGraphAtPoint(bx, y + 9, graphOf(220), 1);
+  veziv::RenderGraphAtPoint(bx, y + 9, graphOf(kImageBalloonGradientEnd), 1);
   const int bodyEnd = bx + g - 16;
   for (int tx = bx + 16; tx < bodyEnd; tx += 16)
-    veziv::RenderGraphPart(tx, y + 9, 0, 0, std::min(16, bodyEnd - tx), 16, graphOf(219), 1, 0);
-  veziv::RenderGraphMirrored(bodyEnd, y + 9, graphOf(220), 1);
+    veziv::RenderGraphPart(tx, y + 9, 0, 0, std::min(16, bodyEnd - tx), 16, graphOf(kImageBalloonGradient), 1, 0);
+  veziv::RenderGraphMirrored(bodyEnd, y + 9, graphOf(kImageBalloonGradientEnd), 1);
   drawTypedText(text, bx + 10, y + 12, percent);
 }
 
@@ -250,15 +248,17 @@ void stepTitleSky(titleSkyRecord& sky, int32_t frame) {
 }
 
 void drawTitleSky() {
-  veziv::RenderGraphAtPoint(0, 0, graphOf(4), 0);
+  veziv::RenderGraphAtPoint(0, 0, graphOf(kImageTitleBackground), 0);
   const titleSkyRecord& s = Session().titleSky;
-  veziv::RenderGraphStretched(s.band, 50, s.band + 700, 300, graphOf(69), 1);
-  veziv::RenderGraphStretched(s.right, 150, s.right + 726, 600, graphOf(67), 1);
-  veziv::RenderGraphStretched(s.left, 238, s.left + 760, 600, graphOf(66), 1);
+  veziv::RenderGraphStretched(s.band, 50, s.band + 700, 300, graphOf(kImageTitleLogoBackCloud), 1);
+  veziv::RenderGraphStretched(s.right, 150, s.right + 726, 600, graphOf(kImageTitleRightCloud), 1);
+  veziv::RenderGraphStretched(s.left, 238, s.left + 760, 600, graphOf(kImageTitleLeftCloud), 1);
   constexpr int kTrail[6][4] = {{-30, 40, 200, 48}, {-25, 50, 190, 57}, {-20, 59, 180, 63},
                                 {-15, 67, 170, 71}, {-10, 74, 160, 77}, {-5, 80, 150, 83}};
-  for (const auto& t : kTrail) veziv::RenderGraphStretched(s.trail + t[0], t[1], s.trail + t[2], t[3], graphOf(68), 1);
-  veziv::RenderGraphAtPoint(130, 100, graphOf(65), 1);
+  for (const auto& t : kTrail) {
+    veziv::RenderGraphStretched(s.trail + t[0], t[1], s.trail + t[2], t[3], graphOf(kImageTitlePlaneCloud), 1);
+  }
+  veziv::RenderGraphAtPoint(130, 100, graphOf(kImageTitleLogo), 1);
 }
 
 void stepBox(boxRecord& box, const boxInput& in) {
@@ -289,7 +289,7 @@ void stepBox(boxRecord& box, const boxInput& in) {
       skipOpening();
     } else {
       if (box.yesNo) box.yes = false;
-      box.sounds.push_back(kSoundDecision);
+      box.sounds.push_back(kSoundDecide);
       box.done = true;
     }
   } else if (confirm) {
@@ -297,7 +297,7 @@ void stepBox(boxRecord& box, const boxInput& in) {
       skipOpening();
     } else {
       if (box.yesNo && in.click && !in.shot) box.yes = in.overButton == 0;
-      box.sounds.push_back(kSoundDecision);
+      box.sounds.push_back(kSoundDecide);
       box.done = true;
     }
   }

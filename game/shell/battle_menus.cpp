@@ -12,6 +12,7 @@
 #include "game/core/nested_loop.h"
 #include "game/core/ranking.h"
 #include "game/core/records.h"
+#include "game/core/registry_ids.h"
 #include "game/core/resources.h"
 #include "game/core/session.h"
 #include "game/core/slot_files.h"
@@ -22,8 +23,6 @@ namespace game {
 
 namespace {
 
-constexpr int kSoundDecide = 1;
-constexpr int kImagePause = 84;
 constexpr uint32_t kClockMask = 0x7FFFFFFFu;
 constexpr int kScreenWidth = 800;
 constexpr int kScreenHeight = 600;
@@ -209,7 +208,7 @@ void PauseScreen::draw() const {
   veziv::ChooseBlendMode(1, 100);
   veziv::DrawBoxShape(0, 0, 800, 600, s.colourBlack, 1);
   veziv::ChooseBlendMode(0, 0);
-  veziv::RenderGraphAtPoint(200, 300, graphOf(kImagePause), 1);
+  veziv::RenderGraphAtPoint(200, 300, graphOf(kImagePauseMenu), 1);
   static constexpr const char* kRows[] = {"セーブ画面へ", "ゲームに戻る", "タイトルに戻る", "設定画面へ"};
   drawRows(360 + 20 * s.menuCursor, kRows, 4, 380, nullptr);
 }

@@ -10,6 +10,7 @@
 #include "game/core/frame_loop.h"
 #include "game/core/input.h"
 #include "game/core/music_voices.h"
+#include "game/core/registry_ids.h"
 #include "game/core/resources.h"
 #include "game/core/session.h"
 #include "game/core/settings.h"
@@ -22,13 +23,6 @@ namespace game {
 
 namespace {
 
-constexpr int kImageBackground = 9;
-constexpr int kImageLabels = 11;
-constexpr int kImageCommentFrame = 12;
-constexpr int kImageLaunch = 80;
-constexpr int kSoundCursor = 0;
-constexpr int kSoundDecide = 1;
-constexpr int kSoundCancel = 5;
 constexpr int kLastRow = kRowLaunch;
 
 struct Partner {
@@ -75,7 +69,7 @@ bool rowExists(int32_t row, int32_t players) {
 int partnerPlayerOf(int32_t row) { return row >= kRowPartnerP2Down ? 1 : 0; }
 
 void drawLabel(int x, int y, int sx, int sy) {
-  veziv::RenderGraphPart(x, y, sx, sy, 100, 20, graphOf(kImageLabels), 1, 0);
+  veziv::RenderGraphPart(x, y, sx, sy, 100, 20, graphOf(kImageSetupLabels), 1, 0);
 }
 void drawPlaceholder(int x, int y) { drawLabel(x, y, 300, 60); }
 
@@ -220,8 +214,8 @@ void BattleSetupScreen::draw() const {
   const GameSession& s = Session();
   if (!s.frame.drawThisFrame) return;
   const inputRecord& p1 = s.playerInputs[0];
-  veziv::RenderGraphAtPoint(0, 0, graphOf(kImageBackground), 0);
-  veziv::RenderGraphStretched(-10, 55, 512, 120, graphOf(kImageCommentFrame), 1);
+  veziv::RenderGraphAtPoint(0, 0, graphOf(kImageSetupBackground), 0);
+  veziv::RenderGraphStretched(-10, 55, 512, 120, graphOf(kImageSetupCommentFrame), 1);
   drawLabel(230, 182, 0, 0);
   drawLabel(230, 214, 0, 20);
   drawLabel(230, 246, 0, 40);
@@ -266,7 +260,7 @@ void BattleSetupScreen::drawButtons(const inputRecord& p1) const {
     }
     const Button& b = kButtons[row];
     if (row == kRowLaunch) {
-      veziv::RenderGraphAtPoint(b.x, b.y, graphOf(kImageLaunch), 1);
+      veziv::RenderGraphAtPoint(b.x, b.y, graphOf(kImageSetupLaunch), 1);
     } else if (row == kRowEquipP1 || row == kRowEquipP2) {
       const int first = pressed ? 8 : (row == kRowEquipP1 ? 4 : 6);
       veziv::RenderGraphAtPoint(b.x, b.y, sheetPiece(leftRightButtonSheet, first), 1);

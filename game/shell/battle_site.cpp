@@ -16,6 +16,7 @@
 #include "game/core/key_files.h"
 #include "game/core/music_voices.h"
 #include "game/core/records.h"
+#include "game/core/registry_ids.h"
 #include "game/core/resources.h"
 #include "game/core/session.h"
 #include "game/core/settings.h"
@@ -26,7 +27,6 @@ namespace game {
 
 namespace {
 
-constexpr int kSoundCancel = 5;
 constexpr int kKeyLeftControl = 0x1D;
 constexpr int kKeyRightControl = 0x9D;
 

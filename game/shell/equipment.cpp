@@ -6,6 +6,7 @@
 #include "game/core/catalogue.h"
 #include "game/core/frame_loop.h"
 #include "game/core/input.h"
+#include "game/core/registry_ids.h"
 #include "game/core/resources.h"
 #include "game/core/session.h"
 #include "game/core/widgets.h"
@@ -16,11 +17,6 @@ namespace game {
 
 namespace {
 
-constexpr int kSoundCursor = 0;
-constexpr int kSoundCancel = 5;
-constexpr int kSoundFitted = 17;
-constexpr int kImageBackground = 7;
-constexpr int kImageSlotBox = 369;
 constexpr int kDoneButton = 5;
 constexpr int kRowHeight = 12;
 
@@ -108,7 +104,7 @@ bool EquipmentScreen::fit(int32_t slot, int32_t choice) {
     default:
       return false;
   }
-  playMenuSound(kSoundFitted);
+  playMenuSound(kSoundEquipFitted);
   return true;
 }
 
@@ -136,7 +132,7 @@ bool EquipmentScreen::confirm() {
 void EquipmentScreen::openList(int32_t slot) {
   Session().menuCursor = 1;
   sel_.equipOpenList = slot;
-  playMenuSound(kSoundDecision);
+  playMenuSound(kSoundDecide);
 }
 
 void EquipmentScreen::closeList(int32_t slot) {
@@ -159,12 +155,12 @@ void EquipmentScreen::frameAfterMouse() {
     stepList();
   }
   if (firstFrame(kActionMouseLeft) && pointerIn(700, 540, 800, 580)) {
-    playMenuSound(kSoundDecision);
+    playMenuSound(kSoundDecide);
     if (confirm()) return;
   }
   if (firstFrame(kActionPause) || firstFrame(kActionMouseRight)) {
     if (sel_.equipOpenList == -1) {
-      playMenuSound(kSoundDecision);
+      playMenuSound(kSoundDecide);
       if (confirm()) return;
     } else {
       playMenuSound(kSoundCancel);
@@ -245,7 +241,7 @@ void EquipmentScreen::draw() const {
 void EquipmentScreen::drawSlots() const {
   const GameSession& s = Session();
   const EquipCatalogues& c = s.catalogue;
-  veziv::RenderGraphStretched(0, 0, 600, 453, graphOf(kImageBackground), 0);
+  veziv::RenderGraphStretched(0, 0, 600, 453, graphOf(kImageEquipBackground), 0);
   drawWindowFrame(600, 0, 200, 600);
   drawWindowFrame(0, 450, 600, 150);
   const int32_t highlighted = sel_.equipOpenList != -1 ? sel_.equipOpenList : s.menuCursor;
@@ -253,7 +249,7 @@ void EquipmentScreen::drawSlots() const {
   for (int k = 1; k <= 4; ++k) {
     const int y = 20 + 100 * (k - 1);
     if (highlighted == k) veziv::SetDrawColorScale(200, 200, 255);
-    veziv::RenderGraphAtPoint(620, y, graphOf(kImageSlotBox), 1);
+    veziv::RenderGraphAtPoint(620, y, graphOf(kImageEquipSlotBox), 1);
     veziv::SetDrawColorScale(255, 255, 255);
     if (k == 1) veziv::RenderGraphAtPoint(620, y, pictureOf(c.mainWeapons, sel_.equipMain), 1);
     if (k == 2) veziv::RenderGraphAtPoint(620, y, pictureOf(c.subWeapons, sel_.equipSub), 1);
@@ -265,12 +261,12 @@ void EquipmentScreen::drawSlots() const {
         veziv::RenderGraphAtPoint(620, y, pictureOf(c.items, item), 1);
       }
     }
-    veziv::RenderGraphAtPoint(702, 47 + 100 * (k - 1), graphOf(kImageSlotBox + k), 1);
+    veziv::RenderGraphAtPoint(702, 47 + 100 * (k - 1), graphOf(kImageEquipSlotBox + k), 1);
   }
   drawFramedBox(10, 460, 580, 130, 160, s.colourWhite, 2, s.colourRed);
   drawEquipment();
   if (s.menuCursor == kDoneButton && sel_.equipOpenList == -1) veziv::SetDrawColorScale(200, 200, 255);
-  veziv::RenderGraphStretched(700, 540, 780, 580, graphOf(kImageSlotBox), 1);
+  veziv::RenderGraphStretched(700, 540, 780, 580, graphOf(kImageEquipSlotBox), 1);
   veziv::SetDrawColorScale(255, 255, 255);
   veziv::DrawTextDefaultFont(715, 550, "完了", s.colourWhite, 0);
 }

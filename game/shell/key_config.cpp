@@ -6,6 +6,7 @@
 
 #include "game/core/frame_loop.h"
 #include "game/core/key_files.h"
+#include "game/core/registry_ids.h"
 #include "game/core/resources.h"
 #include "game/core/session.h"
 #include "game/core/widgets.h"
@@ -30,10 +31,6 @@ constexpr const char* kBackHelp = "前の画面に戻ります。";
 constexpr const char* kDefaults = "デフォルトに戻す。";
 constexpr int32_t kPadMasks[14] = {0x1,   0x2,   0x4,   0x8,   0x10,  0x20,   0x40,
                                    0x80,  0x100, 0x200, 0x400, 0x800, 0x1000, 0x2000};
-constexpr int kImageKeyBackground = 0;
-constexpr int kImagePadBackground = 37;
-constexpr int kImageBack = 38;
-constexpr int kImageBackPushed = 39;
 
 void saveKeyBindings();
 void drawKeyColumn(const inputRecord& record, int xOffset);

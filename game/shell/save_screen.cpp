@@ -9,6 +9,7 @@
 #include "game/core/input.h"
 #include "game/core/music_voices.h"
 #include "game/core/records.h"
+#include "game/core/registry_ids.h"
 #include "game/core/resources.h"
 #include "game/core/save_question.h"
 #include "game/core/session.h"
@@ -19,11 +20,6 @@ namespace game {
 
 namespace {
 
-constexpr int kSoundCursor = 0;
-constexpr int kSoundDecide = 1;
-constexpr int kSoundCancel = 5;
-constexpr int kImageBackground = 15;
-constexpr int kImageModeLabel = 85;
 
 // The buttons: row, picture, pushed picture, x, and the pointer's x span.
 struct screenButton {
@@ -167,7 +163,7 @@ bool SaveLoadScreen::update() {
 void SaveLoadScreen::draw() const {
   if (!Session().frame.drawThisFrame) return;
   const int32_t cursor = Session().menuCursor;
-  veziv::RenderGraphAtPoint(0, 0, graphOf(kImageBackground), 0);
+  veziv::RenderGraphAtPoint(0, 0, graphOf(kImageSaveBackground), 0);
   if (cursor >= 1 && cursor <= kSlotCount) {
     veziv::ChooseBlendMode(1, 100);
     veziv::DrawBoxShape(30, 52 * cursor - 33, 425, 52 * cursor + 18, veziv::PackColorForScreen(255, 255, 0), 1);
@@ -186,7 +182,7 @@ void SaveLoadScreen::draw() const {
       veziv::RenderGraphAtPoint(b.x, 550, graphOf(cursor == b.row ? b.pushed : b.image), 1);
     }
   }
-  veziv::RenderGraphPart(550, 140, 0, Session().music.saveMode ? 0 : 32, 128, 32, graphOf(kImageModeLabel), 1, 0);
+  veziv::RenderGraphPart(550, 140, 0, Session().music.saveMode ? 0 : 32, 128, 32, graphOf(kImageSaveModeLabel), 1, 0);
   switch (cursor) {
     case kRowSaveMode:
       if (!saveModeRowDisabled()) drawHelpBalloon(112, 571, "セーブモードへ。", false);

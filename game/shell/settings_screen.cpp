@@ -9,6 +9,7 @@
 #include "game/core/frame_loop.h"
 #include "game/core/input.h"
 #include "game/core/music_voices.h"
+#include "game/core/registry_ids.h"
 #include "game/core/resources.h"
 #include "game/core/session.h"
 #include "game/core/settings.h"
@@ -58,12 +59,6 @@ constexpr int kFirstToggleRow = 10;
 constexpr int kToggleCount = 7;
 constexpr int kSliderRows[] = {6, 7, 8, 9};
 constexpr int kSliderY[] = {120, 178, 235, 293};
-constexpr int kImageBackground = 34;
-constexpr int kImageCheck = 8;
-constexpr int kImageKnob = 72;
-constexpr int kImageBack = 38;
-constexpr int kImageBackPushed = 39;
-constexpr int kSoundTitle = kSoundTitleMusic;
 // The characters' on and off samples, characters 0 to 5.
 constexpr int kVoiceOnSamples[6] = {35, 29, 59, 53, 47, 41};
 constexpr int kVoiceOffSamples[6] = {34, 28, 58, 52, 46, 40};
@@ -265,7 +260,7 @@ void changeMidiMode(int mode) {
   veziv::DrawBoxFilled(0, 0, 800, 600, Session().colourGrey);
   veziv::ChooseBlendMode(0, 0);
   presentBanner("MIDIを再生しなおしています。しばらくお待ちください。");
-  const bool titleMusic = playing(kSoundTitle);
+  const bool titleMusic = playing(kSoundTitleMusic);
   const bool jet = playing(kSoundJet);
   stopAllSounds();
   veziv::StopCurrentMusic();
@@ -275,7 +270,7 @@ void changeMidiMode(int mode) {
   replayMidiWithNotice();
   reloadSoundById();
   for (int id = 25; id <= 84; ++id) deleteSound(id);
-  deleteSound(kSoundTitle);
+  deleteSound(kSoundTitleMusic);
   deleteSound(kSoundJet);
   const int32_t back = getReturnMode(kModeSettings);
   if (back == kModeGameMenu) {
@@ -290,14 +285,14 @@ void changeMidiMode(int mode) {
   veziv::SetSoundHandleLoopPointMs(1000, soundOf(kSoundJet));
   applyAllVolumes();
   if (titleMusic) {
-    ensureSoundLoaded(kSoundTitle);
-    veziv::PlaySoundHandle(soundOf(kSoundTitle), veziv::SoundPlayLoop, 1);
+    ensureSoundLoaded(kSoundTitleMusic);
+    veziv::PlaySoundHandle(soundOf(kSoundTitleMusic), veziv::SoundPlayLoop, 1);
   }
   if (jet) veziv::PlaySoundHandle(soundOf(kSoundJet), veziv::SoundPlayLoop, 1);
 }
 
 void SettingsScreen::draw() const {
-  veziv::RenderGraphAtPoint(0, 0, graphOf(kImageBackground), 0);
+  veziv::RenderGraphAtPoint(0, 0, graphOf(kImageSettingsBackground), 0);
   const SettingsRow row = rowOf(Session().menuCursor);
   if (Session().menuCursor != 20) {
     const bool yellow = Session().menuCursor >= 5 && Session().menuCursor <= 9 &&
@@ -313,10 +308,10 @@ void SettingsScreen::draw() const {
   } else {
     veziv::DrawFormattedTextDefaultFont(35, 556, Session().colourWhite, "%d 文字/秒", speed);
   }
-  veziv::RenderGraphAtPoint(2 * speed + 3, 533, graphOf(kImageKnob), 1);
+  veziv::RenderGraphAtPoint(2 * speed + 3, 533, graphOf(kImageSettingsKnob), 1);
   for (int i = 0; i < 4; ++i) {
     const int32_t v = sliderValue(kSliderRows[i]);
-    veziv::RenderGraphAtPoint(440 + 3 * v, kSliderY[i], graphOf(kImageKnob), 1);
+    veziv::RenderGraphAtPoint(440 + 3 * v, kSliderY[i], graphOf(kImageSettingsKnob), 1);
     veziv::DrawFormattedTextDefaultFont(740, kSliderY[i] + 15, Session().colourWhite, "%d％", v);
   }
   const bool direct = Session().settings.midiMode != 0;
@@ -339,9 +334,9 @@ void SettingsScreen::draw() const {
     const Box b = voiceToggleBox(k);
     veziv::RenderGraphAtPoint(b.x1, b.y1, sheetPiece(namePlateSheet, k), 1);
     if (Session().settings.voiceEnabled[k] != 0)
-      veziv::RenderGraphAtPoint(b.x1 + 66, b.y1 + 7, graphOf(kImageCheck), 1);
+      veziv::RenderGraphAtPoint(b.x1 + 66, b.y1 + 7, graphOf(kImageSettingsCheck), 1);
   }
-  if (Session().settings.battleEventsOn != 0) veziv::RenderGraphAtPoint(613, 446, graphOf(kImageCheck), 1);
+  if (Session().settings.battleEventsOn != 0) veziv::RenderGraphAtPoint(613, 446, graphOf(kImageSettingsCheck), 1);
   if (!sliderDragging_) drawHelpBalloon(row.helpX, row.helpY, row.help, row.helpToLeft);
 }
 

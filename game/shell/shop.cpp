@@ -10,6 +10,7 @@
 #include "game/core/music_voices.h"
 #include "game/core/nested_loop.h"
 #include "game/core/records.h"
+#include "game/core/registry_ids.h"
 #include "game/core/resources.h"
 #include "game/core/session.h"
 #include "game/core/widgets.h"
@@ -20,17 +21,6 @@ namespace game {
 namespace {
 
 constexpr const char* kShopMusic = "audio/y-maf.mid";
-constexpr int kSoundCursor = 0;
-constexpr int kSoundCancel = 5;
-constexpr int kSoundPurchase = 15;
-constexpr int kVoiceGreeting = 81;
-constexpr int kVoiceFarewell = 82;
-constexpr int kVoiceShortOfMoney = 83;
-constexpr int kVoiceThanks = 84;
-constexpr int kImageBackground = 27;
-constexpr int kImagePictureWindow = 110;
-constexpr int kImageBuy = 111;
-constexpr int kImageList = 113;
 constexpr size_t kNoticeBytes = 255;
 
 bool isTab(int32_t cursor) { return cursor >= 1 && cursor <= 3; }
@@ -65,8 +55,8 @@ void say(const std::string& line) { Session().storySite().runLine(line); }
 
 void drawBackground() {
   const uint32_t white = Session().colourWhite;
-  veziv::RenderGraphAtPoint(0, 0, graphOf(kImageBackground), 0);
-  veziv::RenderGraphAtPoint(440, 80, graphOf(kImagePictureWindow), 1);
+  veziv::RenderGraphAtPoint(0, 0, graphOf(kImageShopBackground), 0);
+  veziv::RenderGraphAtPoint(440, 80, graphOf(kImageShopPictureWindow), 1);
   if (white != 0) {
     veziv::ChooseBlendMode(1, 100);
     veziv::DrawBoxFilled(444, 84, 528, 168, white);
@@ -75,13 +65,13 @@ void drawBackground() {
 }
 
 void sayShortOfMoney() {
-  veziv::StopSoundHandle(soundOf(kVoiceShortOfMoney));
-  playMenuSound(kVoiceShortOfMoney);
+  veziv::StopSoundHandle(soundOf(kVoiceShopShortOfMoney));
+  playMenuSound(kVoiceShopShortOfMoney);
   say("@message (アイテム屋) 「あ、お金が足りないみたいですよ。」");
 }
 
 void sayThanks() {
-  playMenuSound(kVoiceThanks);
+  playMenuSound(kVoiceShopThanks);
   say("@message (アイテム屋) 「ありがとうございます。大事に使ってくださいね。」");
 }
 
@@ -99,7 +89,7 @@ void ShopScreen::enter() {
   say("@setFaceGraph TEMU_1");
   say("@addNewGraph image/stands/temu.png アイテム屋 (560,88)");
   say("@message (アイテム屋) 「いらっしゃいませ。今日は、どんな御用ですか？」");
-  playMenuSound(kVoiceGreeting);
+  playMenuSound(kVoiceShopGreeting);
 }
 
 bool ShopScreen::frame() {
@@ -208,9 +198,9 @@ void ShopScreen::activate() {
   int32_t& cursor = Session().menuCursor;
   if (isTab(cursor)) {
     state_.shopTab = cursor;
-    playMenuSound(kSoundDecision);
+    playMenuSound(kSoundDecide);
   } else if (isRow(cursor)) {
-    playMenuSound(kSoundDecision);
+    playMenuSound(kSoundDecide);
     state_.shopSelectedTab = state_.shopTab;
     state_.shopSelectedRow = cursor - kShopFirstRow;
   } else if (cursor == kShopBuy) {
@@ -237,8 +227,8 @@ void ShopScreen::activate() {
 
 void ShopScreen::leaveShop() {
   GameSession& s = Session();
-  playMenuSound(kSoundDecision);
-  playMenuSound(kVoiceFarewell);
+  playMenuSound(kSoundDecide);
+  playMenuSound(kVoiceShopFarewell);
   say("@message (アイテム屋) 「またのご来店、お待ちしております。」");
   s.storySite().revealPage();
 
@@ -247,7 +237,7 @@ void ShopScreen::leaveShop() {
   updateMouseButtons(s.playerInputs[0]);
   draw();
   veziv::PresentBackBuffer();
-  const int voice = soundOf(kVoiceFarewell);
+  const int voice = soundOf(kVoiceShopFarewell);
   if (veziv::PumpMessages() == 0) {
     runNestedLoop([voice] {
       if (voice == 0 || voice == -1 || veziv::IsSoundHandlePlaying(voice) != 1) return false;
@@ -314,7 +304,7 @@ void ShopScreen::drawFocus() const {
 }
 
 void ShopScreen::drawListWindow() const {
-  const veziv::GraphHandle list = graphOf(kImageList);
+  const veziv::GraphHandle list = graphOf(kImageShopList);
   veziv::RenderGraphPart(50, 45, 0, 0, 235, 340, list, 1, 0);
   veziv::RenderGraphPart(285, 45, 235, 0, 10, 40, list, 1, 0);
   for (int k = 1; k <= 3; ++k) {
@@ -373,7 +363,7 @@ void ShopScreen::drawPointerPicture() const {
 void ShopScreen::drawButtons() const {
   const GameSession& s = Session();
   if (s.menuCursor == kShopBuy) veziv::SetDrawColorScale(100, 255, 100);
-  veziv::RenderGraphAtPoint(440, 180, graphOf(kImageBuy), 1);
+  veziv::RenderGraphAtPoint(440, 180, graphOf(kImageShopBuy), 1);
   veziv::SetDrawColorScale(255, 255, 255);
 
   if (s.menuCursor == kShopLeave) veziv::SetDrawColorScale(100, 255, 100);

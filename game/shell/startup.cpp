@@ -150,11 +150,11 @@ void showCaution(int percent, int stage) {
       case CautionRow::kNone:
         break;
       case CautionRow::kDone:
-        veziv::RenderGraphStretched(400, y, 700, y + 20, graphOf(kImageLoadingBar), 1);
+        veziv::RenderGraphStretched(400, y, 700, y + 20, graphOf(kImageBar), 1);
         veziv::DrawTextDefaultFont(300, y, "Done!", Session().colourWhite, 0);
         break;
       case CautionRow::kPercent:
-        veziv::RenderGraphStretched(400, y, r.barRight, y + 20, graphOf(kImageLoadingBar), 1);
+        veziv::RenderGraphStretched(400, y, r.barRight, y + 20, graphOf(kImageBar), 1);
         veziv::DrawFormattedTextDefaultFont(300, y, Session().colourWhite, "%d％", percent);
         break;
       case CautionRow::kZero: veziv::DrawTextDefaultFont(300, y, "0％", Session().colourWhite, 0); break;
@@ -269,7 +269,7 @@ void reloadAfterScreenChange() {
   setDefaultFont();
   setColours();
   loadGraphById(kImageCaution);
-  loadGraphById(kImageLoadingBar);
+  loadGraphById(kImageBar);
   showCaution(0, 1);
   unloadModeResources(kModeTitle);
   showCaution(0, 2);
@@ -329,7 +329,7 @@ void exitGame() {
     }
     runExitVeil(
         [voice] {
-          return veziv::IsSoundHandlePlaying(soundOf(kSoundDecision)) == 1 ||
+          return veziv::IsSoundHandlePlaying(soundOf(kSoundDecide)) == 1 ||
                  (voice != -1 && veziv::IsSoundHandlePlaying(voice) == 1);
         },
         pump,

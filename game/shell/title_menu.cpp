@@ -10,6 +10,7 @@
 #include "game/core/key_files.h"
 #include "game/core/music_voices.h"
 #include "game/core/records.h"
+#include "game/core/registry_ids.h"
 #include "game/core/resources.h"
 #include "game/core/session.h"
 #include "game/core/slot_files.h"
@@ -31,9 +32,6 @@ constexpr int kTextWidth = 206;
 constexpr int kTextHeight = 48;
 constexpr int kBarWidth = 211;
 constexpr int kBarHeight = 56;
-constexpr int kImageRowBar = 56;
-constexpr int kImageBack = 38;
-constexpr int kImageBackPushed = 39;
 constexpr const char* kLoading = "Now Loading...";
 constexpr const char* kBattleSetupMusic = "audio/loop009.mid";
 
@@ -197,9 +195,9 @@ void TitleScreen::drawRows() const {
     blend(titleRowAlpha(selected, choiceMs_));
     if (selected) {
       const int e = titleBarGrowth(barMs_);
-      veziv::RenderGraphStretched(kRowX - e, y, kRowX + kBarWidth + e, y + kBarHeight, graphOf(kImageRowBar), 1);
+      veziv::RenderGraphStretched(kRowX - e, y, kRowX + kBarWidth + e, y + kBarHeight, graphOf(kImageTitleRowBar), 1);
     } else {
-      veziv::RenderGraphAtPoint(kRowX, y, graphOf(kImageRowBar), 1);
+      veziv::RenderGraphAtPoint(kRowX, y, graphOf(kImageTitleRowBar), 1);
     }
     const veziv::GraphHandle text = sheetPiece(titleTextSheet, row - 1);
     if (selected && choiceMs_ >= 0) {

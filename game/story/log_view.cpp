@@ -7,6 +7,7 @@
 
 #include "game/core/frame_loop.h"
 #include "game/core/input.h"
+#include "game/core/registry_ids.h"
 #include "game/core/resources.h"
 #include "game/core/session.h"
 #include "game/core/widgets.h"
@@ -17,13 +18,6 @@ namespace game::story {
 
 namespace {
 
-constexpr int kImageSceneButtons = 36;
-constexpr int kImageVoiceButton = 86;
-constexpr int kImageArrows = 87;
-constexpr int kImageLogScroll = 221;
-constexpr int kSoundCursor = 0;
-constexpr int kSoundDecision = 1;
-constexpr int kSoundCancel = 5;
 constexpr int kTrackTop = 117;
 constexpr int kTrackBottom = 507;
 constexpr int kTrackLength = 390;
@@ -37,7 +31,7 @@ int32_t pageCount() { return static_cast<int32_t>(State().scene.pages.size()); }
 
 void closeLog() {
   State().scene.logOffset = 0;
-  playStorySound(kSoundDecision);
+  playStorySound(kSoundDecide);
 }
 
 // A bar of the scroll strip from y1 to y2: the top cap, the middle tiled,
@@ -54,7 +48,7 @@ void drawScrollBar(int x, int y1, int y2, int sourceX) {
 // The scroll bar dragged to the mouse's y.
 void dragScrollBar(int32_t hold) {
   const int32_t count = pageCount();
-  if (hold == 1) playStorySound(kSoundDecision);
+  if (hold == 1) playStorySound(kSoundDecide);
   const int pos = static_cast<int>(std::trunc((Session().frame.mouseY - kTrackTop) / 3.9));
   const int32_t before = State().scene.logOffset;
   int32_t offset = -static_cast<int32_t>(std::trunc(static_cast<double>(count) * (100 - pos) / 100));
@@ -208,7 +202,7 @@ void drawLogPage(int y, const speakerEntry* speaker, messagePage& page) {
 
 void chooseStoryOption(int32_t k) {
   auto& s = State().scene;
-  playStorySound(kSoundDecision);
+  playStorySound(kSoundDecide);
   s.choiceState = -1;
   s.choiceHistory.push_back(k);
   s.choiceReplayIndex += 1;

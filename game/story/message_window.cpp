@@ -8,6 +8,7 @@
 
 #include "game/core/frame_loop.h"
 #include "game/core/input.h"
+#include "game/core/registry_ids.h"
 #include "game/core/resources.h"
 #include "game/core/session.h"
 #include "game/core/settings.h"
@@ -18,13 +19,6 @@ namespace game::story {
 
 namespace {
 
-constexpr int kImageWindow = 35;
-constexpr int kImageSceneButtons = 36;
-constexpr int kImageNextIcon = 81;
-constexpr int kImageSideBarLock = 82;
-constexpr int kImageBottomBar = 83;
-constexpr int kSoundCursor = 0;
-constexpr int kSoundCancel = 5;
 
 constexpr int kLineWidth = 600;
 constexpr size_t kLineBytes = sizeof(messagePage{}.lines[0]) - 1;  // 63 bytes and the terminator
@@ -331,7 +325,7 @@ void drawMessageWindow() {
   }
   veziv::ChooseBlendMode(1, alpha);
   veziv::SetDrawColorScale(s.boxColour[0], s.boxColour[1], s.boxColour[2]);
-  veziv::RenderGraphAtPoint(15, 390, graphOf(kImageWindow), 1);
+  veziv::RenderGraphAtPoint(15, 390, graphOf(kImageMessageWindow), 1);
   veziv::SetDrawColorScale(255, 255, 255);
   struct Face {
     int32_t image;
