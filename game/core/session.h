@@ -15,7 +15,7 @@
 #include "game/core/screen.h"
 #include "game/core/settings.h"
 #include "game/core/slot_files.h"
-#include "game/core/story_site.h"
+#include "game/core/story_mode_hooks.h"
 #include "game/core/unlocks.h"
 #include "game/core/widgets.h"
 
@@ -28,7 +28,7 @@ struct GameSession {
   // The mode table: each game mode's screen, null for a mode without one.
   Screen* screens[kModeCount] = {};
   // The story, reached through its one interface; null until installed.
-  StorySite* story = nullptr;
+  StoryModeHooks* story = nullptr;
   // Both players' input records.
   inputRecord playerInputs[2] = {resetInputRecord(), resetInputRecord()};
   resourceRegistryRecord registry;
@@ -52,7 +52,7 @@ struct GameSession {
   RankingState ranking;
 
   // The story, or one that does nothing while none is installed.
-  StorySite& storySite() { return story != nullptr ? *story : noStory_; }
+  StoryModeHooks& storyMode() { return story != nullptr ? *story : noStory_; }
 
  private:
   NoStory noStory_;

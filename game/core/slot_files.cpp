@@ -211,7 +211,7 @@ void finishLoad(slotContents& contents) {
   // The story first: its replay of a battle slot starts the battle that the
   // battle section then puts back as it was.
   if (contents.kind != kSaveBattle)
-    Session().storySite().loadSection(contents.story, contents.kind == kSaveStoryBattle);
+    Session().storyMode().loadSection(contents.story, contents.kind == kSaveStoryBattle);
   if (contents.kind == kSaveStory) {
     showLoadingBanner();
     loadModeResources(kModeStory, false);
@@ -376,7 +376,7 @@ void encodeSlot(std::vector<uint8_t>& out, const gameHeader& header, const std::
     if (storyPart != nullptr) {
       writeStorySection(w, *storyPart);
     } else {
-      writeStorySection(w, Session().storySite().saveSection());
+      writeStorySection(w, Session().storyMode().saveSection());
     }
   }
   if (kind == kSaveStoryBattle || kind == kSaveBattle) {

@@ -126,7 +126,7 @@ void BattleResultScreen::decide(int32_t row) {
       veziv::StopCurrentMusic();
       bannerAndPresent();
       loadModeResources(kModeStory, false);
-      s.storySite().stepStory();
+      s.storyMode().stepStory();
       clearRankingView();
       frames_ = 0;
       s.ranking.entryState = kRankingOpen;
@@ -234,7 +234,7 @@ void PauseScreen::toSaveScreen() {
 void PauseScreen::toTitle() {
   playMenuSound(kSoundDecide);
   if (!showYesNoBox("タイトルに戻ります。", "よろしいですか？")) return;
-  if (battle::currentStage()->storyEventActive != 0) Session().storySite().releaseResources();
+  if (battle::currentStage()->storyEventActive != 0) Session().storyMode().releaseResources();
   stopMusic();
   unloadModeResources(kModeBattle);
   loadModeResources(kModeTitle, true);

@@ -122,7 +122,7 @@ bool EquipmentScreen::confirm() {
   if (getReturnMode(kModeEquipment) == kModeStory) {
     // The story's next line leaves the mode.
     veziv::StopCurrentMusic();
-    Session().storySite().stepStory();
+    Session().storyMode().stepStory();
   } else {
     changeMode(getReturnMode(kModeEquipment), false);
   }

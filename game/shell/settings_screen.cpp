@@ -115,7 +115,7 @@ void switchScreenMode(bool toWindow) {
 void forgetSoundHandles() {
   std::fill(std::begin(Session().registry.sounds), std::end(Session().registry.sounds), 0);
   if (battle::battleStage* stage = battle::currentStage()) battle::reloadRadioVoicesAfterSoundRestart(*stage);
-  Session().storySite().forgetVoices();
+  Session().storyMode().forgetVoices();
 }
 
 void deleteSound(int id) {
@@ -277,7 +277,7 @@ void changeMidiMode(int mode) {
     loadModeResources(kModeBattle, false);
   } else if (back == kModeStory) {
     loadModeResources(kModeStory, true);
-    Session().storySite().reloadVoices();
+    Session().storyMode().reloadVoices();
   } else {
     loadModeResources(kModeTitle, true);
   }

@@ -51,7 +51,7 @@ void drawText(int x, int y, const std::string& text, uint32_t colour) {
 }
 
 // The shopkeeper's lines go to the story's interpreter as single lines.
-void say(const std::string& line) { Session().storySite().runLine(line); }
+void say(const std::string& line) { Session().storyMode().runLine(line); }
 
 void drawBackground() {
   const uint32_t white = Session().colourWhite;
@@ -230,7 +230,7 @@ void ShopScreen::leaveShop() {
   playMenuSound(kSoundDecide);
   playMenuSound(kVoiceShopFarewell);
   say("@message (アイテム屋) 「またのご来店、お待ちしております。」");
-  s.storySite().revealPage();
+  s.storyMode().revealPage();
 
   // One more frame shows the farewell whole; then the voice plays out.
   updateInput(s.playerInputs[0], 1);
@@ -254,7 +254,7 @@ void ShopScreen::leaveShop() {
   stopMusic();
   const int32_t target = getReturnMode(kModeShop);
   changeMode(target, target == kModeStory);
-  if (target == kModeStory && s.frame.gameMode == kModeStory) s.storySite().stepStory();
+  if (target == kModeStory && s.frame.gameMode == kModeStory) s.storyMode().stepStory();
 }
 
 void ShopScreen::draw() const {
@@ -270,7 +270,7 @@ void ShopScreen::draw() const {
   drawPointerPicture();
   drawButtons();
   // The shopkeeper's window runs its own frame over the shop.
-  Session().storySite().runWindow();
+  Session().storyMode().runWindow();
 }
 
 void ShopScreen::drawDetails() const {

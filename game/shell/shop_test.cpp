@@ -13,7 +13,7 @@
 #include "game/core/music_voices.h"
 #include "game/core/records.h"
 #include "game/core/session.h"
-#include "game/core/story_site_test_support.h"
+#include "game/core/story_mode_hooks_test_support.h"
 #include "game/shell/startup.h"
 
 namespace game {

@@ -297,7 +297,7 @@ void reloadAfterScreenChange() {
     battle::reloadStageGraphics();
     onGraphicsRestored();
   }
-  if (getReturnMode(kModeSettings) == kModeStory) Session().storySite().reloadGraphs();
+  if (getReturnMode(kModeSettings) == kModeStory) Session().storyMode().reloadGraphs();
   freeGraphById(kImageCaution);
 }
 
@@ -342,14 +342,14 @@ void exitGame() {
         });
   }
   battle::destroyStage();
-  Session().storySite().releaseResources();
+  Session().storyMode().releaseResources();
   veziv::StopCurrentMusic();
   veziv::DeleteSoundHandleAll(0);
   veziv::FreeAllGraphHandles(0);
   veziv::EndLibrary();
 }
 
-void installGame(GameSession& session, ShellScreens& screens, StorySite& story) {
+void installGame(GameSession& session, ShellScreens& screens, StoryModeHooks& story) {
   Screen** table = session.screens;
   table[kModeTitle] = &screens.title;
   table[kModeBattle] = &screens.battle;

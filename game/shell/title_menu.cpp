@@ -68,7 +68,7 @@ void startNewGame() {
   s.play.storyGameFlag = 1;
   s.play.playerHeaders[0] = gameHeader{};
   restoreHoldings();
-  s.storySite().startNewStory();
+  s.storyMode().startNewStory();
   changeMode(kModeStory, false);
 }
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "game/core/story_site.h"
+#include "game/core/story_mode_hooks.h"
 #include "game/story/story_hooks.h"
 #include "game/story/story_scene.h"
 #include "game/story/story_state.h"
@@ -176,7 +176,7 @@ class StoryScreenHooks final : public StoryHooks {
 // The story mode's screen and the story as the shell reaches it. It owns
 // the story's state; the program's entry (or a test) makes it and installs
 // it in the session.
-class StoryScreen final : public StorySite {
+class StoryScreen final : public StoryModeHooks {
  public:
   StoryScreen();
   StoryScreen(const StoryScreen&) = delete;

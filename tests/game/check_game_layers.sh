@@ -2,7 +2,7 @@
 # The game's folders include one another in one direction only: the battle
 # stands alone; the core (the session and the services) stands on the
 # battle; the shell (the program and its screens) and the story stand side
-# by side on the core, the shell reaching the story through the story site
+# by side on the core, the shell reaching the story through the story-mode hooks
 # of the core alone. The registry's ids and their names (registry_ids.h
 # with the tables it reads) are data every folder shares: the battle may
 # include them from the core. Prints each offending include and fails when
