@@ -3,9 +3,9 @@
 # UndefinedBehaviorSanitizer, and runs every test through CTest. A full run
 # (no arguments) then builds the foundation's and the sound and movie test
 # programs once more with ThreadSanitizer and runs their threaded tests (CTest
-# label "tsan"), and builds the library's and the platform's modules as a
-# plain Release build in which any warning is an error; arguments go to the
-# first ctest only and skip those later runs.
+# label "tsan"), and builds the library's, the platform's and the game's
+# modules and the game as a plain Release build in which any warning is an
+# error; arguments go to the first ctest only and skip those later runs.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/install-deps.sh
@@ -26,15 +26,15 @@ ctest --test-dir "$build" --output-on-failure -j "$jobs" "$@"
 [ $# -eq 0 ] || exit 0
 
 # A plain optimised build warns where the sanitizer build does not; the
-# library and the platform must build clean there.
+# library, the platform and the game must build clean there.
 release=build-werror
 cmake -S . -B "$release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVEZIV_TESTS=OFF -DVEZIV_BENCH=OFF \
   -DVEZIV_WERROR=ON >/dev/null
 modules=()
-for folder in library/*/ platform/*/; do
+for folder in library/*/ platform/*/ game/*/; do
   grep -qs '^veziv_module(' "$folder/CMakeLists.txt" && modules+=("veziv_$(basename "$folder")")
 done
-cmake --build "$release" -j "$jobs" --target "${modules[@]}"
+cmake --build "$release" -j "$jobs" --target "${modules[@]}" game
 
 tsan=build-tsan
 cmake -S . -B "$tsan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \

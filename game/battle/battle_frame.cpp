@@ -88,16 +88,16 @@ void drawLoadingBar(int percent) {
   veziv::RenderGraphAtPoint(0, 0, hooks.graphOf(kImageLoadingScreen), 0);
   veziv::DrawBoxShape(308 + percent * 210 / 100, 263, 518, 305, black(), 1);
   veziv::RenderGraphAtPoint(308, 263, hooks.graphOf(kImageLoadingFrame), 1);
-  veziv::SetSoundHandleFrequency((percent + 126) * 350, hooks.soundHandle(kSoundJetLoop));
+  veziv::SetSoundHandleFrequency((percent + 126) * 350, hooks.soundHandle(kSoundJet));
   veziv::PresentBackBuffer();
 }
 
 void startBattle(const char* folder) {
   BattleHooks& hooks = Hooks();
   ShellHooks& sh = Shell();
-  hooks.ensureSoundLoaded(kSoundJetLoop, 1);
-  if (veziv::IsSoundHandlePlaying(hooks.soundHandle(kSoundJetLoop)) != 1) {
-    veziv::PlaySoundHandle(hooks.soundHandle(kSoundJetLoop), 3, 1);
+  hooks.ensureSoundLoaded(kSoundJet, 1);
+  if (veziv::IsSoundHandlePlaying(hooks.soundHandle(kSoundJet)) != 1) {
+    veziv::PlaySoundHandle(hooks.soundHandle(kSoundJet), 3, 1);
   }
   hooks.ensureImageLoaded(kImageLoadingScreen);
   hooks.ensureImageLoaded(kImageLoadingFrame);
@@ -109,7 +109,7 @@ void startBattle(const char* folder) {
   drawLoadingBar(15);
   loadStage(folder);
   drawLoadingBar(40);
-  veziv::StopSoundHandle(hooks.soundHandle(kSoundTitleLoop));
+  veziv::StopSoundHandle(hooks.soundHandle(kSoundTitleMusic));
   drawLoadingBar(45);
   clearBattleObjects();
   drawLoadingBar(50);

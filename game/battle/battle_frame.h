@@ -9,6 +9,7 @@
 
 #include "game/battle/battle_world.h"
 #include "game/battle/shell_hooks.h"
+#include "game/core/registry_ids.h"
 
 namespace game::battle {
 
@@ -37,14 +38,4 @@ void updateItems();
 bool isBattleOver();
 void addResultBonuses(playerRecord& player);
 void drawLoadingBar(int percent);
-// Every battle image and sound id the frame uses.
-constexpr int kImageLoadingScreen = 62;
-constexpr int kImageLoadingFrame = 63;
-constexpr int kImageStageClear = 194;
-constexpr int kSoundCancel = 5;
-constexpr int kSoundPickUp = 10;
-constexpr int kSoundMissionComplete = 16;
-constexpr int kSoundJetLoop = 20;
-constexpr int kSoundTitleLoop = 21;
-
 }  // namespace game::battle

@@ -1,6 +1,9 @@
 // The numbers the battle objects share with the stage files and the demo data
-// tool: type ids, table sizes and the image and sound ids the code names.
+// tool: type ids, table sizes, record sizes and the sheets; the image and
+// sound ids come with their names from the registry (registry_ids.h).
 #pragma once
+
+#include "game/core/registry_ids.h"
 
 namespace game::battle {
 
@@ -15,9 +18,6 @@ constexpr int kItemTypeId = 2001;
 constexpr int kMovementCount = 16;
 constexpr int kShotPatternCount = 22;
 constexpr int kActionCount = 10;
-// Image ids run 0..375 and sound ids 0..104 in the resource registry.
-constexpr int kImageIdCount = 376;
-constexpr int kSoundIdCount = 105;
 
 // Record sizes in bytes.
 constexpr int kMotionRecordBytes = 36;
@@ -30,35 +30,10 @@ constexpr int kItemRecordBytes = 48;
 constexpr int kFieldWidth = 704;
 constexpr int kFieldHeight = 600;
 
-// Images the battle objects draw or make.
-constexpr int kImageAfterBurn = 14;
-constexpr int kImageLaser = 16;
-constexpr int kImageShadow = 31;
-constexpr int kImagePowerCharger = 40;
-constexpr int kImageBulletBlue = 42;
-constexpr int kImageBulletRed = 43;
-constexpr int kImageTornadoBullet = 44;
-constexpr int kImageMpItem = 78;
-constexpr int kImageLaunchedPlane = 91;
-constexpr int kImageBossSpiral1 = 124;
-constexpr int kImageBossSpiral2 = 126;
-constexpr int kImageBossBarrage = 145;
-constexpr int kImageBossStream = 147;
-constexpr int kImageTank = 195;
-constexpr int kImageTankWreck = 196;
-constexpr int kImageBurstMissile = 216;
-
 // Sprite sheets of the registry.
 constexpr int kSheetExplosion = 0;
 constexpr int kSheetSmoke = 1;
 constexpr int kExplosionPictures = 16;
 constexpr int kSmokePictures = 6;
-
-// Sounds.
-constexpr int kSoundDamage = 3;
-constexpr int kSoundMissile = 7;
-constexpr int kSoundSmallShot = 14;
-constexpr int kSoundBossLaunch = 98;
-constexpr int kSoundBossDeath = 99;
 
 }  // namespace game::battle

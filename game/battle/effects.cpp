@@ -10,15 +10,13 @@
 #include "game/battle/geometry.h"
 #include "game/battle/motion.h"
 #include "game/battle/special_attacks.h"
+#include "game/core/registry_ids.h"
 #include "library/veziv.h"
 
 namespace game::battle {
 namespace {
 
 constexpr double kPi = 3.141592653589793;
-constexpr int kImageCutInStreak = 280;
-constexpr int kImageRadioFrame = 108;
-constexpr int kSoundSanraiga = 13;
 
 void beginAlpha(int alpha) { veziv::ChooseBlendMode(1, alpha); }
 void endAlpha() { veziv::ChooseBlendMode(0, 0); }

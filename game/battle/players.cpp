@@ -9,19 +9,13 @@
 #include "game/battle/effects.h"
 #include "game/battle/motion.h"
 #include "game/battle/special_attacks.h"
+#include "game/core/registry_ids.h"
 #include "library/veziv.h"
 
 namespace game::battle {
 namespace {
 
 constexpr double kPi = 3.141592653589793;
-constexpr int kImageBar = 2;
-constexpr int kImageScoreBoard = 29;
-constexpr int kImageBarDamage = 49;
-constexpr int kImageMine = 45;
-constexpr int kImageNumbers = 70;
-constexpr int kImageSlowRing = 367;
-constexpr int kImageHitDot = 368;
 
 uint32_t rgb(int r, int g, int b) { return veziv::PackColorForScreen(r, g, b); }
 
@@ -40,9 +34,9 @@ struct MainWeapon {
 };
 const MainWeapon kMainWeapons[] = {
     {{{90, 5, 0}, {90, -5, 0}}, 2, 25, 20, 2, kImageBulletBlue, kSoundMainShot},
-    {{{90, 0, 0}}, 1, 10, 40, 6, 41, kSoundLaserShot},
+    {{{90, 0, 0}}, 1, 10, 40, 6, kImageBulletYellow, kSoundLaserShot},
     {{{90, 5, 0}, {90, -5, 0}}, 2, 25, 25, 2, kImageBulletBlue, kSoundMainShot},
-    {{{90, 5, 0}, {90, -5, 0}}, 2, 6, 40, 6, 41, kSoundLaserShot},
+    {{{90, 5, 0}, {90, -5, 0}}, 2, 6, 40, 6, kImageBulletYellow, kSoundLaserShot},
     {{{90, 5, 0}, {90, -5, 0}}, 2, 50, 20, 2, kImageBulletBlue, kSoundMainShot},
     {{{90, 0, 0}, {80, 5, 0}, {100, -5, 0}}, 3, 25, 20, 2, kImageBulletBlue, kSoundMainShot},
     {{{90, 5, 0}, {90, -5, 0}, {90, 0, -5}, {80, 5, 0}, {100, -5, 0}}, 5, 15, 20, 2, kImageBulletBlue,
@@ -57,9 +51,9 @@ struct SubWeapon {
   int count, image;
 };
 const SubWeapon kSubWeapons[] = {
-    {{{90, 20, 30, 0, 3}}, 1, kImageMine},    {{{90, 20, 30, 3, 3}}, 1, 217},
-    {{{90, 150, 30, 13, 1}}, 1, kImageMine}, {{{90, 20, 30, 3, 5}}, 1, 216},
-    {{{120, 150, 30, 3, 1}, {60, 150, 30, 3, 1}}, 2, 215}, {{{90, 20, 50, 0, 0}}, 1, kImageBulletBlue},
+    {{{90, 20, 30, 0, 3}}, 1, kImageMine},    {{{90, 20, 30, 3, 3}}, 1, kImageSpreadMissile},
+    {{{90, 150, 30, 13, 1}}, 1, kImageMine}, {{{90, 20, 30, 3, 5}}, 1, kImageBurstMissile},
+    {{{120, 150, 30, 3, 1}, {60, 150, 30, 3, 1}}, 2, kImageVMissile}, {{{90, 20, 50, 0, 0}}, 1, kImageBulletBlue},
 };
 constexpr int kSubWeaponCount = 6;
 
@@ -310,7 +304,7 @@ void drawScoreDigits(int x, int score, double& shown) {
   shown += (score - shown) * 0.1;
   if (std::fabs(score - shown) < 0.1) shown = score;
   const int n = scoreDigitCount(shown);
-  const int graph = Hooks().graphOf(kImageNumbers);
+  const int graph = Hooks().graphOf(kImageDigits);
   for (int k = 0; k < n; ++k) {
     double d;
     if (k == n - 1) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "game/battle/battle_world.h"
+#include "game/core/registry_ids.h"
 
 namespace game::battle {
 
@@ -75,17 +76,5 @@ void drawScoreDigits(int x, int score, double& shown);
 // How many digits a shown score has: 1 for a value below 10, 0 and negative
 // values included.
 int scoreDigitCount(double shown);
-
-// Sounds the players play.
-constexpr int kSoundMainShot = 2;
-constexpr int kSoundLaserShot = 19;
-constexpr int kSoundSubLaunch = 100;
-constexpr int kSoundSubShot = 8;
-constexpr int kSoundEmptyClick = 9;
-constexpr int kSoundBombCharged = 11;
-constexpr int kSoundRadio75 = 102;
-constexpr int kSoundRadio50 = 103;
-constexpr int kSoundRadio25 = 104;
-constexpr int kImageRadioPilot = 312;
 
 }  // namespace game::battle

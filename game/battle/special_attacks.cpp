@@ -7,17 +7,13 @@
 
 #include "game/battle/effect_layers.h"
 #include "game/battle/motion.h"
+#include "game/core/registry_ids.h"
 #include "library/veziv.h"
 
 namespace game::battle {
 namespace {
 
 constexpr double kPi = 3.141592653589793;
-constexpr int kImageBar = 2;
-constexpr int kImageCharged = 53;
-constexpr int kImageChargedWhite = 54;
-constexpr int kImageRingPiece = 190;
-constexpr int kImageRingFilled = 191;
 
 uint32_t rgb(int r, int g, int b) { return veziv::PackColorForScreen(r, g, b); }
 
@@ -40,7 +36,7 @@ void runAttack(playerRecord& player, int character) {
     addAnime(std::make_unique<circle>(&player, std::max(static_cast<int>(int64_t{c} * a.circleScale / player.mpMax),
                                                         a.circleMin)));
   }
-  if (character == 2) veziv::PlaySoundHandle(Hooks().soundHandle(kSoundSanraigaLoop), 3, 1);
+  if (character == 2) veziv::PlaySoundHandle(Hooks().soundHandle(kSoundSanraiga), 3, 1);
   if (c == player.mpMax) {
     Hooks().playSound(a.fullSound);
     addAnime(std::make_unique<cutIn>(a.cutInImage, 1));
@@ -73,9 +69,9 @@ void chargeSpecialAttack(const InputHolds& input, playerRecord& player) {
   if (hold == 1) {
     if (player.mp >= 0.2 * player.mpMax) {
       player.specialCharge = 0;
-      Hooks().playSound(kSoundSpecialStart);
+      Hooks().playSound(kSoundCursor);
     } else {
-      Hooks().playSound(kSoundRefused);
+      Hooks().playSound(kSoundCancel);
     }
   } else if (hold > 1 && player.specialCharge != -1) {
     if (player.specialCharge < player.mp) {
@@ -95,12 +91,12 @@ void chargeSpecialAttack(const InputHolds& input, playerRecord& player) {
 void releaseSpecialAttack(playerRecord& player) {
   const int c = player.specialCharge;
   if (c <= 0.2 * player.mpMax) {
-    Hooks().playSound(kSoundRefused);
+    Hooks().playSound(kSoundCancel);
     return;
   }
   player.mp -= c;
   player.specialUsed = 1;
-  Hooks().playSound(kSoundSpecialRelease);
+  Hooks().playSound(kSoundDecide);
   if (c == player.mpMax) {
     World().screenShake = 1080;
     Hooks().playSound(kSoundFullCharge);

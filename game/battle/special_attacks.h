@@ -5,6 +5,7 @@
 #include "game/battle/battle_world.h"
 #include "game/battle/effects.h"
 #include "game/battle/players.h"
+#include "game/core/registry_ids.h"
 
 namespace game::battle {
 
@@ -28,11 +29,5 @@ extern const SpecialAttack specialAttackTable[kSpecialCharacterCount];
 int specialPower(int charge, int mpMax);
 
 void drawMpGauge(int x0, const playerRecord& player);
-
-constexpr int kSoundSpecialStart = 0;
-constexpr int kSoundSpecialRelease = 1;
-constexpr int kSoundRefused = 5;
-constexpr int kSoundFullCharge = 6;
-constexpr int kSoundSanraigaLoop = 13;
 
 }  // namespace game::battle

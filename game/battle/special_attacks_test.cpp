@@ -72,10 +72,10 @@ TEST(SpecialCharge, ChargeAndReleaseBoundaries) {
     p.battleCharacter = 6;
     SpecialBattle::chargeAndRelease(p, c.frames);
     const auto& sounds = battle.hooks.sounds;
-    EXPECT_EQ(count(sounds, kSoundSpecialStart), c.started ? 1 : 0);
+    EXPECT_EQ(count(sounds, kSoundCursor), c.started ? 1 : 0);
     EXPECT_EQ(count(sounds, kSoundBombCharged), c.ready ? 1 : 0);
-    EXPECT_EQ(count(sounds, kSoundSpecialRelease), c.released ? 1 : 0);
-    EXPECT_EQ(count(sounds, kSoundRefused), !c.released ? 1 : 0);
+    EXPECT_EQ(count(sounds, kSoundDecide), c.released ? 1 : 0);
+    EXPECT_EQ(count(sounds, kSoundCancel), !c.released ? 1 : 0);
     EXPECT_EQ(p.mp, c.mpAfter);
     EXPECT_EQ(p.specialCharge, -1);
     EXPECT_EQ(p.specialUsed, c.released ? 1 : 0);
@@ -295,34 +295,52 @@ TEST(SpecialRoutines, BeamsAndTheFullPowerSpray) {
   EXPECT_EQ(backAnimes()[0]->getTypeId(), kAnimeStationalSlide);
 }
 
-TEST(SpecialDrawing, EveryDrawRunsWithoutAScreen) {
+// Drawing shows the state and never moves it: without a screen every draw
+// runs, and afterwards the players, the attacks, the effect layers and the
+// world are as they were, and nothing was played or loaded.
+TEST(SpecialDrawing, DrawsRunWithoutAScreenAndChangeNothing) {
   SpecialBattle battle;
   playerRecord& p = battlePlayer(1);
   p.mp = 600;
   p.specialCharge = 300;
   World().screenShake = 500;
-  drawPlayerStatus(10, p);
-  p.mp = p.mpMax;
-  p.hp = 0;
-  drawPlayerStatus(400, p);
-  drawPlayerCraft(InputHolds{}, p);
-  for (int routine = 0; routine < kMakuRoutineCount; ++routine) {
-    for (const int power : {1, 20, 100}) {
-      maku attack(&p, routine, power);
-      for (int frame = 0; frame < 420; frame += 7) {
-        attack.counter = frame;
-        attack.draw();
-      }
-    }
-  }
   addAnime(std::make_unique<circle>(&p, 60));
   addAnime(std::make_unique<cutIn>(231));
   addAnime(std::make_unique<messege>(10, 0, "radio", 0u, true, 5, kFontRadio, kModeWhileSound));
   addAnime(std::make_unique<stationalSlideAnime>(0, 16, 0, 5, 5, 1));
   addAnime(std::make_unique<userMessege>("Up +", 5, &p, 0u));
   addAnime(std::make_unique<imageShower>(1, 61, 1, 1, kModeTimedFading, 0, 1));
+  const size_t front = frontAnimes().size(), back = backAnimes().size();
+
+  drawPlayerStatus(10, p);
+  EXPECT_EQ(p.mp, 600);
+  EXPECT_EQ(p.specialCharge, 300);
+  p.mp = p.mpMax;
+  p.hp = 0;
+  drawPlayerStatus(400, p);
+  drawPlayerCraft(InputHolds{}, p);
+  EXPECT_EQ(p.mp, p.mpMax);
+  EXPECT_EQ(p.hp, 0);
+  for (int routine = 0; routine < kMakuRoutineCount; ++routine) {
+    for (const int power : {1, 20, 100}) {
+      maku attack(&p, routine, power);
+      for (int frame = 0; frame < 420; frame += 7) {
+        attack.counter = frame;
+        attack.draw();
+        ASSERT_EQ(attack.counter, frame) << routine << " " << power;
+      }
+    }
+  }
   drawFrontAnimes();
   drawBackAnimes();
+  EXPECT_EQ(frontAnimes().size(), front);
+  EXPECT_EQ(backAnimes().size(), back);
+  EXPECT_EQ(World().screenShake, 500);
+  EXPECT_TRUE(World().enemies.empty());
+  EXPECT_TRUE(World().bullets.empty());
+  EXPECT_TRUE(battle.hooks.sounds.empty());
+  EXPECT_TRUE(battle.hooks.slides.empty());
+  EXPECT_TRUE(battle.hooks.damages.empty());
 }
 
 }  // namespace

@@ -8,27 +8,13 @@
 #include "game/battle/geometry.h"
 #include "game/battle/motion.h"
 #include "game/battle/special_attacks.h"
+#include "game/core/registry_ids.h"
 #include "library/veziv.h"
 
 namespace game::battle {
 namespace {
 
 constexpr double kPi = 3.141592653589793;
-constexpr int kImageSprayBullet = 59;
-constexpr int kImageBulletYellow = 41;
-constexpr int kImagePlateSenoubu = 57;
-constexpr int kImageMarkSenoubu = 58;
-constexpr int kImagePlateMaryoku = 60;
-constexpr int kImageMahozin = 73;
-constexpr int kImagePlateSenryu = 74;
-constexpr int kImagePlateSanraiga = 75;
-constexpr int kImagePlateGouran = 76;
-constexpr int kImageSenryuZin = 77;
-constexpr int kImageSenryuMark = 79;
-constexpr int kImageGouranZin = 107;
-constexpr int kImagePlateKirasuta = 306;
-constexpr int kSoundLaserCharge = 12;
-constexpr int kSoundDoluVoice = 88;
 
 double rad(double degrees) { return degrees * kPi / 180; }
 
@@ -204,7 +190,7 @@ bool update2(Frame& f) {
     if (!removed) ++i;
   }
   if (f.c >= f.p * 299 / 100) {
-    veziv::StopSoundHandle(Hooks().soundHandle(kSoundSanraigaLoop));
+    veziv::StopSoundHandle(Hooks().soundHandle(kSoundSanraiga));
     return true;
   }
   return false;
@@ -388,7 +374,7 @@ bool update5(Frame& f) {
     removeEnemyBullets([&](const bullet& bl) { return inBeam(bl.x, bl.y); }, true);
   }
   if (f.c >= f.p * 299 / 100) {
-    veziv::StopSoundHandle(Hooks().soundHandle(kSoundSanraigaLoop));
+    veziv::StopSoundHandle(Hooks().soundHandle(kSoundSanraiga));
     return true;
   }
   return false;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "game/battle/motion.h"
+#include "game/core/registry_ids.h"
 
 namespace game::battle {
 
@@ -22,9 +23,7 @@ constexpr int kChipCount = 128;
 constexpr int kStageCreatedRows = 160;
 constexpr int kStageLineBytes = 512;  // a stage text line: up to 511 bytes
 constexpr int kCaptionMs = 3000;
-// Images and the side panel's frame sheet of the registry.
-constexpr int kImageSpawnMarker = 61;
-constexpr int kImageNoSignal = 109;
+// The side panel's frame sheet of the registry.
 constexpr int kSheetInfoFrame = 11;
 
 // Kinds of the in-battle events.

@@ -127,7 +127,7 @@ int32_t FpsRing::record(uint32_t now, int32_t counter) {
 void drawFps() {
   const int32_t average = Session().frame.fpsRing.record(clockNow(), Session().frame.frameCounter);
   if (average != 0) {
-    veziv::DrawFormattedTextWithFont(740, 10, Session().colours.black, Session().registry.gameFont, "%.1fFPS",
+    veziv::DrawFormattedTextWithFont(740, 10, Session().colourBlack, Session().registry.gameFont, "%.1fFPS",
                                      1000.0 / average);
   }
 }

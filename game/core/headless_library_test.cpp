@@ -37,13 +37,14 @@ TEST_F(HeadlessLibrary, TheOpeningMovieRunsToItsEndAndAMissingOneEndsAtOnce) {
   EXPECT_GE(ms, 5900);  // 90 frames at 15 a second
   EXPECT_LT(ms, 6500);
   EXPECT_EQ(play("image/movie/none.ogv"), 0);
+  EXPECT_EQ(play(""), 0);
 }
 
 TEST_F(HeadlessLibrary, ModeSetsLoadOnceAndSharedIdsComeBackAfterTheOtherSetIsFreed) {
   // Relative paths start from the run folder, as the game's own do.
   Session().settings = settingsRecordData{};
   registerResources();
-  for (int id : {kImageCaution, kImageLoadingBar, kImageYesNo}) EXPECT_TRUE(isGraphLoaded(id)) << id;
+  for (int id : {kImageCaution, kImageBar, kImageYesNo}) EXPECT_TRUE(isGraphLoaded(id)) << id;
   const int title[] = {4, 65, 66, 67, 68, 69, 56, 38, 39};
   loadModeResources(kModeTitle, false);
   for (int id : title) EXPECT_TRUE(isGraphLoaded(id)) << id;

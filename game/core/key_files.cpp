@@ -105,10 +105,21 @@ bool saveKeyConfig(const inputRecord& record, const char* path) {
 }
 
 std::string keyLegendText(const inputRecord& record, bool withLeftRight) {
-  auto name = [&record](int action) { return std::string(getKeyName(record.keyCode[action])); };
-  std::string text = "'" + name(kActionUp) + "'…上　'" + name(kActionDown) + "'…下　'";
-  if (withLeftRight) text += name(kActionRight) + "'…右　'" + name(kActionLeft) + "'…左　'";
-  text += name(kActionShot) + "'…決定　'" + name(kActionPause) + "'…キャンセル";
+  // Appended piece by piece: GCC 12 takes a literal added before a string
+  // temporary for an overlapping copy and warns (-Wrestrict) where none is.
+  std::string text = "'";
+  auto add = [&](int action, const char* after) {
+    text += getKeyName(record.keyCode[action]);
+    text += after;
+  };
+  add(kActionUp, "'…上　'");
+  add(kActionDown, "'…下　'");
+  if (withLeftRight) {
+    add(kActionRight, "'…右　'");
+    add(kActionLeft, "'…左　'");
+  }
+  add(kActionShot, "'…決定　'");
+  add(kActionPause, "'…キャンセル");
   return text;
 }
 

@@ -89,7 +89,7 @@ int32_t voiceListEntry(const std::list<int32_t>& list, int place) {
 
 void playRandomMenuVoice() {
   if (voiceRequestRefused(true)) {
-    playMenuSound(5);
+    playMenuSound(kSoundCancel);
     return;
   }
   Session().music.saveMode = true;
@@ -99,7 +99,7 @@ void playRandomMenuVoice() {
 
 void playRandomStartVoice() {
   if (voiceRequestRefused(false)) {
-    playMenuSound(5);
+    playMenuSound(kSoundCancel);
     return;
   }
   Session().music.saveMode = false;

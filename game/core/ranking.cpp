@@ -11,6 +11,7 @@
 #include "game/battle/stage.h"
 #include "game/core/frame_loop.h"
 #include "game/core/music_voices.h"
+#include "game/core/registry_ids.h"
 #include "game/core/resources.h"
 #include "game/core/session.h"
 #include "game/core/widgets.h"
@@ -25,7 +26,6 @@ constexpr int kBodyBytes = 1024;  // 1023 bytes of body and the terminator
 constexpr int kConnectMs = 3000;
 constexpr int kTotalMs = 5000;
 constexpr int kMaxUrl = 255;
-constexpr int kImageDigits = 70;
 constexpr const char* kSettingsFile = "ranking.cfg";
 
 // A base address from the environment, else from the settings file, else the
@@ -44,10 +44,10 @@ std::string setting(const char* variable, const char* key, const char* fallback)
 
 // The box shown while a request waits, and its failure form.
 void drawWaitBox(const char* line1, const char* line2, const char* line3) {
-  drawFramedBox(100, 200, 600, 200, 255, Session().colours.white, 5, Session().colours.black);
-  veziv::DrawTextDefaultFont(120, 220, line1, Session().colours.white, 0);
-  veziv::DrawTextDefaultFont(120, 250, line2, Session().colours.white, 0);
-  if (line3 != nullptr) veziv::DrawTextDefaultFont(120, 280, line3, Session().colours.white, 0);
+  drawFramedBox(100, 200, 600, 200, 255, Session().colourWhite, 5, Session().colourBlack);
+  veziv::DrawTextDefaultFont(120, 220, line1, Session().colourWhite, 0);
+  veziv::DrawTextDefaultFont(120, 250, line2, Session().colourWhite, 0);
+  if (line3 != nullptr) veziv::DrawTextDefaultFont(120, 280, line3, Session().colourWhite, 0);
   veziv::PresentBackBuffer();
 }
 
@@ -181,8 +181,8 @@ bool submitRanking() {
     return false;
   }
   waitAnyKeyPrompt("登録する名前を入力してください。", "", false);
-  drawFramedBox(219, 309, 300, 24, 255, Session().colours.white, 1, Session().colours.black);
-  veziv::DrawTextWithFont(219, 295, "入力待ち…", Session().colours.black, Session().registry.gameFont, 0, 0);
+  drawFramedBox(219, 309, 300, 24, 255, Session().colourWhite, 1, Session().colourBlack);
+  veziv::DrawTextWithFont(219, 295, "入力待ち…", Session().colourBlack, Session().registry.gameFont, 0, 0);
   char entered[20] = {};
   if (veziv::InputStringModal(220, 310, 19, entered, 1) != 1) {
     showMessageBox({"ランキング送信を中止しました", "OK"});
@@ -210,15 +210,15 @@ bool submitRanking() {
 }
 
 void drawRankingTable() {
-  drawFramedBox(50, 50, 600, 400, 160, Session().colours.white, 5, Session().colours.black);
-  veziv::DrawFormattedTextDefaultFont(70, 70, Session().colours.white, "%s", Session().ranking.board);
-  veziv::DrawTextDefaultFont(70, 100, "名前", Session().colours.white, 0);
-  veziv::DrawTextDefaultFont(470, 100, "スコア", Session().colours.white, 0);
+  drawFramedBox(50, 50, 600, 400, 160, Session().colourWhite, 5, Session().colourBlack);
+  veziv::DrawFormattedTextDefaultFont(70, 70, Session().colourWhite, "%s", Session().ranking.board);
+  veziv::DrawTextDefaultFont(70, 100, "名前", Session().colourWhite, 0);
+  veziv::DrawTextDefaultFont(470, 100, "スコア", Session().colourWhite, 0);
   const veziv::GraphHandle digits = graphOf(kImageDigits);
   for (int rank = 1; rank <= kRankCount; ++rank) {
     const int y = 130 + 30 * (rank - 1);
     const rankingEntry& entry = Session().ranking.table[rank - 1];
-    veziv::DrawFormattedTextDefaultFont(70, y, Session().colours.white, "%d位 %s", rank, entry.name);
+    veziv::DrawFormattedTextDefaultFont(70, y, Session().colourWhite, "%d位 %s", rank, entry.name);
     if (entry.score <= 0) continue;
     const std::string number = std::to_string(entry.score);
     for (size_t i = 0; i < number.size(); ++i) {

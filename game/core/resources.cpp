@@ -200,7 +200,7 @@ void applySoundVolume(int id) {
 }
 
 void applyAllVolumes() {
-  Session().storySite().applyVoiceVolume();
+  Session().storyMode().applyVoiceVolume();
   for (int id = 0; id < kSoundIdCount; ++id) applySoundVolume(id);
   if (Session().settings.bgmVolume != 0) {
     veziv::SetMusicVolume(musicVolumeFor(Session().settings.bgmVolume));
@@ -240,7 +240,7 @@ void registerResources() {
   Session().registry.voiceList.push_back(9);
   Session().registry.voiceList.push_back(10);
   loadGraphById(kImageCaution);
-  loadGraphById(kImageLoadingBar);
+  loadGraphById(kImageBar);
   loadGraphById(kImageYesNo);
 }
 

@@ -10,29 +10,10 @@
 #include <map>
 #include <string>
 
+#include "game/core/registry_ids.h"
 #include "library/veziv.h"
 
 namespace game {
-
-inline constexpr int kImageIdCount = 376;
-inline constexpr int kSoundIdCount = 105;
-
-// Ids named by the start-up, the title and the overlay.
-enum ImageId : int {
-  kImageLoadingBar = 2,
-  kImageBgmMuted = 32,
-  kImageSeMuted = 33,
-  kImageMissionFailed = 50,
-  kImageCaution = 52,
-  kImageMissionAccomplished = 192,
-  kImageYesNo = 218,
-};
-enum SoundId : int {
-  kSoundDecision = 1,
-  kSoundJet = 20,
-  kSoundTitleMusic = 21,
-  kSoundGameOver = 101,
-};
 
 // The picture sheets, cut at start-up, one handle a piece; a sheet is
 // named by its place in the table.

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 
 #include "game/core/session.h"
@@ -15,39 +16,39 @@ class Registry : public ::testing::Test {
   void SetUp() override { registerResources(); }
 };
 
-TEST_F(Registry, TablesHoldEveryIdWithItsPath) {
-  EXPECT_EQ(Session().registry.imagePaths.size(), 316u);
-  EXPECT_EQ(Session().registry.soundPaths.size(), 101u);
-  struct Row {
-    int id;
-    const char* path;
-  };
-  const Row images[] = {
-      {0, "image/System/keyConfigBG.jpg"},   {7, "image/BGs/格納庫.jpg"},
-      {88, "image/enemy/plane1.png"},        {106, "image/enemy/plane19.png"},
-      {115, "image/bullets/b2_b.png"},       {118, "image/bullets/b2_p.png"},
-      {121, "image/bullets/b3_b.png"},       {150, "image/bullets/b7_y.png"},
-      {166, "image/stageMaker/shot15.jpg"},  {170, "image/stageMaker/shot103.jpg"},
-      {189, "image/stageMaker/move14.jpg"},  {210, "image/stageMaker/aftHit10.jpg"},
-      {215, "image/bullets/Vミサイル.png"},  {235, "image/combat/cutin-hobe.png"},
-      {240, "image/stands/oruna.png"},       {260, "image/faceGraph/NONE.jpg"},
-      {271, "image/faceGraph/taisyo_1.jpg"}, {312, "image/faceGraph/velk_7.jpg"},
-      {343, "image/faceGraph/tirun_7.jpg"},  {351, "image/faceGraph/hobe_7.jpg"},
-      {359, "image/faceGraph/ryotyo_2.jpg"}, {366, "image/faceGraph/kuro_2.jpg"},
-      {368, "image/combat/slow dot.png"},    {374, "image/faceGraph/hobe_8.jpg"},
-      {375, "image/faceGraph/zemm_5.jpg"},   {298, "image/enemy/plane_part2.png"},
-  };
-  for (const Row& r : images) EXPECT_EQ(imagePath(r.id), r.path) << r.id;
-  const Row sounds[] = {
-      {21, "audio/junk.ogg"},
-      {84, "voice/sys/temu_system13.ogg"},
-      {88, "voice/sys/dolu_system100_1.ogg"},
-      {104, "voice/sys/velk_system104.ogg"},
-  };
-  for (const Row& r : sounds) EXPECT_EQ(soundPath(r.id), r.path) << r.id;
+struct TableRow {
+  int id;
+  const char* path;
+};
+constexpr TableRow kTableImages[] = {
+#define VEZIV_IMAGE(id, path) {id, path},
+#include "game/core/registry_table.inc"
+};
+constexpr TableRow kTableSounds[] = {
+#define VEZIV_SOUND(id, path) {id, path},
+#include "game/core/registry_table.inc"
+};
+
+// Every row of the table is registered under its id with its path, and
+// nothing else is; every id lies inside the handle tables.
+TEST_F(Registry, TablesHoldEveryRowOfTheTableUnderItsId) {
+  for (const TableRow& r : kTableImages) {
+    EXPECT_EQ(imagePath(r.id), r.path) << r.id;
+    EXPECT_GE(r.id, 0);
+    EXPECT_LT(r.id, kImageIdCount);
+  }
+  for (const TableRow& r : kTableSounds) {
+    EXPECT_EQ(soundPath(r.id), r.path) << r.id;
+    EXPECT_GE(r.id, 0);
+    EXPECT_LT(r.id, kSoundIdCount);
+  }
+  EXPECT_EQ(Session().registry.imagePaths.size(), std::size(kTableImages));
+  EXPECT_EQ(Session().registry.soundPaths.size(), std::size(kTableSounds));
 }
 
 TEST_F(Registry, AnIdWithoutAPathGetsAnEmptyOneAndIdsOutsideAddNothing) {
+  const size_t images = Session().registry.imagePaths.size();
+  const size_t sounds = Session().registry.soundPaths.size();
   for (int id : {1, 360, 361}) {
     EXPECT_EQ(imagePath(id), "") << id;
     EXPECT_EQ(Session().registry.imagePaths.count(id), 1u) << id;  // the lookup added it
@@ -68,8 +69,9 @@ TEST_F(Registry, AnIdWithoutAPathGetsAnEmptyOneAndIdsOutsideAddNothing) {
     ensureSoundLoaded(id);
     applySoundVolume(id);
   }
-  EXPECT_EQ(Session().registry.imagePaths.size(), 319u);
-  EXPECT_EQ(Session().registry.soundPaths.size(), 102u);
+  // Only the three image lookups and the one sound lookup inside the tables added an id.
+  EXPECT_EQ(Session().registry.imagePaths.size(), images + 3);
+  EXPECT_EQ(Session().registry.soundPaths.size(), sounds + 1);
 }
 
 TEST_F(Registry, SheetsByPlaceWithTheirPieceSizes) {

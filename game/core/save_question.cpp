@@ -8,6 +8,7 @@
 #include "game/core/input.h"
 #include "game/core/nested_loop.h"
 #include "game/core/records.h"
+#include "game/core/registry_ids.h"
 #include "game/core/resources.h"
 #include "game/core/session.h"
 #include "game/core/slot_files.h"
@@ -18,20 +19,22 @@ namespace game {
 
 namespace {
 
-constexpr int kSoundCursor = 0;
-constexpr int kSoundDecide = 1;
-constexpr int kSoundCaution = 18;
 constexpr double kPi = 3.14159265358979323846;
 
 int pulse(int base, int frame) { return base + static_cast<int>(50 * std::cos(6 * frame * kPi / 180)); }
 
 }  // namespace
 
-std::string saveCaption(const std::tm& t) {
+std::string saveCaption(const veziv::DateRecord& t) {
   char text[kCaptionSize];
-  std::snprintf(text, sizeof text, "%04d年%02d月%02d日 %02d時%02d分", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday,
-                t.tm_hour, t.tm_min);
+  std::snprintf(text, sizeof text, "%04d年%02d月%02d日 %02d時%02d分", t.year, t.month, t.day, t.hour, t.minute);
   return text;
+}
+
+std::string saveCaptionNow() {
+  veziv::DateRecord now{};
+  veziv::GetLocalDateRecord(&now);
+  return saveCaption(now);
 }
 
 std::vector<int> stepSaveQuestion(saveQuestion& q, const saveQuestionInput& in) {
@@ -73,12 +76,12 @@ bool runSaveScreen(int slot) {
     ++Session().frame.frameCounter;
     veziv::RenderGraphAtPoint(0, 0, under, 0);
     veziv::ChooseBlendMode(1, 120);
-    veziv::DrawBoxShape(0, 0, 800, 600, Session().colours.black, 1);
+    veziv::DrawBoxShape(0, 0, 800, 600, Session().colourBlack, 1);
     veziv::ChooseBlendMode(0, 0);
     drawWindowFrame(200, 200, 400, 200);
-    veziv::DrawTextDefaultFont(220, 300, "上書きします。よろしいですか？", Session().colours.white, 0);
+    veziv::DrawTextDefaultFont(220, 300, "上書きします。よろしいですか？", Session().colourWhite, 0);
     veziv::RenderGraphStretched(260, 210, 340, 270, Session().slotTable.thumbnails[slot], 0);
-    veziv::DrawTextDefaultFont(380, 230, "⇒", Session().colours.white, 0);
+    veziv::DrawTextDefaultFont(380, 230, "⇒", Session().colourWhite, 0);
     veziv::RenderGraphStretched(440, 210, 520, 270, Session().frame.backdropCapture, 0);
     updateInput(p1, 1);
     updateMouseButtons(p1);
@@ -89,8 +92,8 @@ bool runSaveScreen(int slot) {
     saveQuestionInput in;
     drawCursorBar(230, 360, 150, q.yes ? pulse(150, Session().frame.frameCounter) : 255);
     drawCursorBar(420, 360, 150, q.yes ? 255 : pulse(150, Session().frame.frameCounter));
-    veziv::DrawTextWithFont(240, 361, "はい", Session().colours.white, Session().registry.boxFont, 0, 0);
-    veziv::DrawTextWithFont(425, 361, "いいえ(Esc)", Session().colours.white, Session().registry.boxFont, 0, 0);
+    veziv::DrawTextWithFont(240, 361, "はい", Session().colourWhite, Session().registry.boxFont, 0, 0);
+    veziv::DrawTextWithFont(425, 361, "いいえ(Esc)", Session().colourWhite, Session().registry.boxFont, 0, 0);
     isMouseMoved();
     veziv::PresentBackBuffer();
     in.hover = Session().frame.mouseMoved || !Session().frame.hoverNeedsMove;
@@ -109,19 +112,16 @@ bool runSaveScreen(int slot) {
   if (q.decided && !q.cancelled) {
     veziv::RenderGraphAtPoint(0, 0, under, 0);
     veziv::ChooseBlendMode(1, 120);
-    veziv::DrawBoxShape(0, 0, 800, 600, Session().colours.black, 1);
+    veziv::DrawBoxShape(0, 0, 800, 600, Session().colourBlack, 1);
     veziv::ChooseBlendMode(0, 0);
-    veziv::DrawTextDefaultFont(300, 250, "セーブ中・・・", Session().colours.white, 0);
+    veziv::DrawTextDefaultFont(300, 250, "セーブ中・・・", Session().colourWhite, 0);
     veziv::PresentBackBuffer();
   }
   veziv::RenderGraphAtPoint(0, 0, under, 0);
   veziv::FreeGraphHandle(under, 0);
   if (q.cancelled) return false;
 
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  const std::string caption = saveCaption(local);
+  const std::string caption = saveCaptionNow();
   std::snprintf(Session().play.playerHeaders[0].caption, sizeof Session().play.playerHeaders[0].caption, "%s",
                 caption.c_str());
   storeHoldings();

@@ -3,14 +3,19 @@
 // game's, yes or no, and on yes the save.
 #pragma once
 
-#include <ctime>
 #include <string>
 #include <vector>
 
+#include "library/veziv.h"
+
 namespace game {
 
-// The caption of a save made at that local time: "%Y年%m月%d日 %H時%M分".
-std::string saveCaption(const std::tm& local);
+// The caption of a save made at that local date: "%Y年%m月%d日 %H時%M分".
+std::string saveCaption(const veziv::DateRecord& local);
+// The caption of a save made now, by the library's calendar, which follows
+// the library's clock: a run on the manual clock saves the same caption
+// whenever it runs.
+std::string saveCaptionNow();
 
 // The overwrite question's state from pass to pass.
 struct saveQuestion {

@@ -3,19 +3,29 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
+
+#include "platform/os/clock.h"
 
 namespace game {
 namespace {
 
 TEST(SaveQuestion, TheCaptionOfASave) {
-  std::tm t{};
-  t.tm_year = 2026 - 1900;
-  t.tm_mon = 0;
-  t.tm_mday = 5;
-  t.tm_hour = 7;
-  t.tm_min = 3;
-  EXPECT_EQ(saveCaption(t), "2026年01月05日 07時03分");
+  EXPECT_EQ(saveCaption(veziv::DateRecord{2026, 1, 5, 7, 3, 59}), "2026年01月05日 07時03分");
+  EXPECT_EQ(saveCaption(veziv::DateRecord{1999, 12, 31, 23, 59, 0}), "1999年12月31日 23時59分");
+}
+
+// A save's caption is dated by the library's clock, so that two runs of one
+// script on the manual clock save, and then show, the same caption.
+TEST(SaveQuestion, TheCaptionOfASaveNowFollowsTheManualClock) {
+  platform::os::UseManualClock(0);
+  const std::string first = saveCaptionNow();
+  platform::os::AdvanceManualClock(61'000'000);
+  const std::string later = saveCaptionNow();
+  platform::os::UseRealClock();
+  EXPECT_EQ(first, "2026年01月01日 12時00分");
+  EXPECT_EQ(later, "2026年01月01日 12時01分");
 }
 
 TEST(SaveQuestion, StepsFromYesToASaveOrNone) {

@@ -15,19 +15,11 @@
 #include "game/core/screen.h"
 #include "game/core/settings.h"
 #include "game/core/slot_files.h"
-#include "game/core/story_site.h"
+#include "game/core/story_mode_hooks.h"
 #include "game/core/unlocks.h"
 #include "game/core/widgets.h"
 
 namespace game {
-
-// The four colours made at start-up.
-struct Colours {
-  uint32_t white = 0;
-  uint32_t grey = 0;
-  uint32_t black = 0;
-  uint32_t red = 0;
-};
 
 struct GameSession {
   // The frame loop: the mode, Back targets, pacing, the fade, captures,
@@ -36,12 +28,16 @@ struct GameSession {
   // The mode table: each game mode's screen, null for a mode without one.
   Screen* screens[kModeCount] = {};
   // The story, reached through its one interface; null until installed.
-  StorySite* story = nullptr;
+  StoryModeHooks* story = nullptr;
   // Both players' input records.
   inputRecord playerInputs[2] = {resetInputRecord(), resetInputRecord()};
   resourceRegistryRecord registry;
   settingsRecordData settings;
-  Colours colours;
+  // The four colours made at start-up, packed for the screen.
+  uint32_t colourWhite = 0;
+  uint32_t colourGrey = 0;
+  uint32_t colourBlack = 0;
+  uint32_t colourRed = 0;
   bool windowedMode = true;
   // The 1-based row the menu screens share.
   int32_t menuCursor = 1;
@@ -56,7 +52,7 @@ struct GameSession {
   RankingState ranking;
 
   // The story, or one that does nothing while none is installed.
-  StorySite& storySite() { return story != nullptr ? *story : noStory_; }
+  StoryModeHooks& storyMode() { return story != nullptr ? *story : noStory_; }
 
  private:
   NoStory noStory_;

@@ -16,6 +16,7 @@
 #include "game/battle/stage_events.h"
 #include "game/core/frame_loop.h"
 #include "game/core/ranking.h"
+#include "game/core/registry_ids.h"
 #include "game/core/resources.h"
 #include "game/core/save_files.h"
 #include "game/core/session.h"
@@ -32,8 +33,6 @@ using battle::RecordWriter;
 constexpr const char* kThumbnailTemp = "save/temp.jpeg";
 constexpr int kThumbnailWidth = 320;
 constexpr int kThumbnailHeight = 240;
-constexpr int kSoundCancel = 5;
-constexpr int kSoundJet = 20;
 // The smallest object record behind its type id: an item's.
 constexpr size_t kSmallestObjectBytes = 4 + 48;
 // Values a slot may hold for the reals of a player.
@@ -100,7 +99,7 @@ std::vector<uint8_t> readThumbnailTemp() {
 // empty when it could not be made.
 std::vector<uint8_t> makeThumbnail() {
   veziv::ClearDrawTarget();
-  veziv::DrawBoxShape(0, 0, kThumbnailWidth, kThumbnailHeight, Session().colours.black, 1);
+  veziv::DrawBoxShape(0, 0, kThumbnailWidth, kThumbnailHeight, Session().colourBlack, 1);
   veziv::RenderGraphStretched(0, 0, kThumbnailWidth, kThumbnailHeight, Session().frame.backdropCapture, 0);
   if (veziv::WriteScreenRegionJpeg(0, 0, kThumbnailWidth, kThumbnailHeight, kThumbnailTemp, 80, 1) != 0) {
     std::remove(kThumbnailTemp);
@@ -126,8 +125,8 @@ class ScreenKeeper {
 
 void makeEmptyPicture() {
   ScreenKeeper keep;
-  veziv::DrawBoxShape(0, 0, kThumbnailWidth, kThumbnailHeight, Session().colours.black, 1);
-  veziv::DrawTextDefaultFont(3, 10, "EMPTY", Session().colours.white, 0);
+  veziv::DrawBoxShape(0, 0, kThumbnailWidth, kThumbnailHeight, Session().colourBlack, 1);
+  veziv::DrawTextDefaultFont(3, 10, "EMPTY", Session().colourWhite, 0);
   // Thumbnails that are the old picture are forgotten with it, never freed
   // twice.
   for (veziv::GraphHandle& t : Session().slotTable.thumbnails) {
@@ -204,7 +203,7 @@ bool prepareSlot(int slot, slotContents& contents) {
 void showLoadingBanner() {
   const char* text = "Now Loading...";
   drawCursorBar(0, 570, veziv::MeasureTextDefaultFont(text, -1, 0) + 10, 255);
-  veziv::DrawTextDefaultFont(5, 572, text, Session().colours.white, 0);
+  veziv::DrawTextDefaultFont(5, 572, text, Session().colourWhite, 0);
   veziv::PresentBackBuffer();
 }
 
@@ -212,7 +211,7 @@ void finishLoad(slotContents& contents) {
   // The story first: its replay of a battle slot starts the battle that the
   // battle section then puts back as it was.
   if (contents.kind != kSaveBattle)
-    Session().storySite().loadSection(contents.story, contents.kind == kSaveStoryBattle);
+    Session().storyMode().loadSection(contents.story, contents.kind == kSaveStoryBattle);
   if (contents.kind == kSaveStory) {
     showLoadingBanner();
     loadModeResources(kModeStory, false);
@@ -377,7 +376,7 @@ void encodeSlot(std::vector<uint8_t>& out, const gameHeader& header, const std::
     if (storyPart != nullptr) {
       writeStorySection(w, *storyPart);
     } else {
-      writeStorySection(w, Session().storySite().saveSection());
+      writeStorySection(w, Session().storyMode().saveSection());
     }
   }
   if (kind == kSaveStoryBattle || kind == kSaveBattle) {

@@ -16,7 +16,7 @@
 #include "game/core/ranking.h"
 #include "game/core/session.h"
 #include "game/core/slot_fixtures_test_support.h"
-#include "game/core/story_site_test_support.h"
+#include "game/core/story_mode_hooks_test_support.h"
 #include "library/veziv.h"
 #include "platform/os/temp_folder_test_support.h"
 

@@ -6,6 +6,7 @@
 
 #include "game/core/frame_loop.h"
 #include "game/core/key_files.h"
+#include "game/core/registry_ids.h"
 #include "game/core/resources.h"
 #include "game/core/session.h"
 #include "library/veziv.h"
@@ -14,9 +15,6 @@ namespace game {
 
 namespace {
 
-constexpr int kSoundCursor = 0;
-constexpr int kSoundCancel = 5;
-constexpr int kSoundCaution = 18;
 constexpr int kOpenFrames = 16;  // the frame from which an answer counts
 constexpr int kGrowFrames = 10;
 
@@ -128,7 +126,7 @@ void drawFramedBox(int x, int y, int width, int height, int alpha, uint32_t fill
 
 void showNowLoading(const std::string& text) {
   drawCursorBar(0, 570, veziv::MeasureTextDefaultFont(text.c_str(), static_cast<int>(text.size()), 0) + 10, 255);
-  veziv::DrawTextDefaultFont(5, 572, text.c_str(), Session().colours.white, 0);
+  veziv::DrawTextDefaultFont(5, 572, text.c_str(), Session().colourWhite, 0);
 }
 
 bool isMouseInRect(int x, int y, int width, int height, bool needMove) {
@@ -138,12 +136,12 @@ bool isMouseInRect(int x, int y, int width, int height, bool needMove) {
 }
 
 void waitAnyKeyPrompt(const std::string& line1, const std::string& line2, bool wait) {
-  drawFramedBox(100, 200, 600, 200, 255, Session().colours.white, 5, Session().colours.black);
-  veziv::DrawTextDefaultFont(120, 220, line1.c_str(), Session().colours.white, Session().colours.black);
-  veziv::DrawTextDefaultFont(120, 250, line2.c_str(), Session().colours.white, Session().colours.black);
+  drawFramedBox(100, 200, 600, 200, 255, Session().colourWhite, 5, Session().colourBlack);
+  veziv::DrawTextDefaultFont(120, 220, line1.c_str(), Session().colourWhite, Session().colourBlack);
+  veziv::DrawTextDefaultFont(120, 250, line2.c_str(), Session().colourWhite, Session().colourBlack);
   if (wait) {
-    veziv::DrawTextDefaultFont(120, 280, "何かキーを押してください。", Session().colours.white,
-                               Session().colours.black);
+    veziv::DrawTextDefaultFont(120, 280, "何かキーを押してください。", Session().colourWhite,
+                               Session().colourBlack);
     veziv::PresentBackBuffer();
     veziv::WaitForAnyKey();
   } else {
@@ -163,7 +161,7 @@ void drawTypedText(const std::string& text, int x, int y, int percent) {
   const size_t n = typedTextBytes(text, percent);
   if (n == 0) return;
   const std::string part = text.substr(0, n);
-  veziv::DrawTextWithFont(x, y, part.c_str(), Session().colours.black, Session().registry.gameFont, 0, 0);
+  veziv::DrawTextWithFont(x, y, part.c_str(), Session().colourBlack, Session().registry.gameFont, 0, 0);
 }
 
 int balloonWidth(int timer, int textWidth) { return std::max(22, std::min((timer - 30) * 12, textWidth + 20)); }
@@ -203,10 +201,10 @@ void drawHelpBalloon(int x, int y, const std::string& text, bool toLeft) {
   const int bx = toLeft ? x - g : x + 30;
   const int percent = balloonPercent(g, textWidth);
   const int ax = toLeft ? x + 30 : x, bxEnd = toLeft ? x : x + 30;
-  veziv::DrawLineSegment(ax, y, bxEnd, y + 26, Session().colours.grey, 2);
-  veziv::DrawLineSegment(ax, y + 1, bxEnd, y + 27, Session().colours.black, 1);
-  veziv::DrawLineSegment(bx, y + 26, bx + g, y + 26, Session().colours.grey, 2);
-  veziv::DrawLineSegment(bx, y + 27, bx + g, y + 27, Session().colours.black, 1);
+  veziv::DrawLineSegment(ax, y, bxEnd, y + 26, Session().colourGrey, 2);
+  veziv::DrawLineSegment(ax, y + 1, bxEnd, y + 27, Session().colourBlack, 1);
+  veziv::DrawLineSegment(bx, y + 26, bx + g, y + 26, Session().colourGrey, 2);
+  veziv::DrawLineSegment(bx, y + 27, bx + g, y + 27, Session().colourBlack, 1);
   // The travelling highlight: down the pointer, then along the underline
   // (the other way round to the left), then a rest of 500 steps.
   const int line = static_cast<int>(std::hypot(30.0, 26.0));
@@ -228,11 +226,11 @@ void drawHelpBalloon(int x, int y, const std::string& text, bool toLeft) {
                            x + static_cast<int>(30 * t) + 7, y + 20 - static_cast<int>(26 * t), glow, 2);
   }
   veziv::ChooseBlendMode(0, 0);
-  veziv::RenderGraphAtPoint(bx, y + 9, graphOf(220), 1);
+  veziv::RenderGraphAtPoint(bx, y + 9, graphOf(kImageBalloonGradientEnd), 1);
   const int bodyEnd = bx + g - 16;
   for (int tx = bx + 16; tx < bodyEnd; tx += 16)
-    veziv::RenderGraphPart(tx, y + 9, 0, 0, std::min(16, bodyEnd - tx), 16, graphOf(219), 1, 0);
-  veziv::RenderGraphMirrored(bodyEnd, y + 9, graphOf(220), 1);
+    veziv::RenderGraphPart(tx, y + 9, 0, 0, std::min(16, bodyEnd - tx), 16, graphOf(kImageBalloonGradient), 1, 0);
+  veziv::RenderGraphMirrored(bodyEnd, y + 9, graphOf(kImageBalloonGradientEnd), 1);
   drawTypedText(text, bx + 10, y + 12, percent);
 }
 
@@ -250,15 +248,17 @@ void stepTitleSky(titleSkyRecord& sky, int32_t frame) {
 }
 
 void drawTitleSky() {
-  veziv::RenderGraphAtPoint(0, 0, graphOf(4), 0);
+  veziv::RenderGraphAtPoint(0, 0, graphOf(kImageTitleBackground), 0);
   const titleSkyRecord& s = Session().titleSky;
-  veziv::RenderGraphStretched(s.band, 50, s.band + 700, 300, graphOf(69), 1);
-  veziv::RenderGraphStretched(s.right, 150, s.right + 726, 600, graphOf(67), 1);
-  veziv::RenderGraphStretched(s.left, 238, s.left + 760, 600, graphOf(66), 1);
+  veziv::RenderGraphStretched(s.band, 50, s.band + 700, 300, graphOf(kImageTitleLogoBackCloud), 1);
+  veziv::RenderGraphStretched(s.right, 150, s.right + 726, 600, graphOf(kImageTitleRightCloud), 1);
+  veziv::RenderGraphStretched(s.left, 238, s.left + 760, 600, graphOf(kImageTitleLeftCloud), 1);
   constexpr int kTrail[6][4] = {{-30, 40, 200, 48}, {-25, 50, 190, 57}, {-20, 59, 180, 63},
                                 {-15, 67, 170, 71}, {-10, 74, 160, 77}, {-5, 80, 150, 83}};
-  for (const auto& t : kTrail) veziv::RenderGraphStretched(s.trail + t[0], t[1], s.trail + t[2], t[3], graphOf(68), 1);
-  veziv::RenderGraphAtPoint(130, 100, graphOf(65), 1);
+  for (const auto& t : kTrail) {
+    veziv::RenderGraphStretched(s.trail + t[0], t[1], s.trail + t[2], t[3], graphOf(kImageTitlePlaneCloud), 1);
+  }
+  veziv::RenderGraphAtPoint(130, 100, graphOf(kImageTitleLogo), 1);
 }
 
 void stepBox(boxRecord& box, const boxInput& in) {
@@ -289,7 +289,7 @@ void stepBox(boxRecord& box, const boxInput& in) {
       skipOpening();
     } else {
       if (box.yesNo) box.yes = false;
-      box.sounds.push_back(kSoundDecision);
+      box.sounds.push_back(kSoundDecide);
       box.done = true;
     }
   } else if (confirm) {
@@ -297,7 +297,7 @@ void stepBox(boxRecord& box, const boxInput& in) {
       skipOpening();
     } else {
       if (box.yesNo && in.click && !in.shot) box.yes = in.overButton == 0;
-      box.sounds.push_back(kSoundDecision);
+      box.sounds.push_back(kSoundDecide);
       box.done = true;
     }
   }
@@ -364,10 +364,10 @@ void showMessageBox(const std::vector<std::string>& lines) {
         for (size_t i = 0; i < text.size(); ++i) {
           const int w = veziv::MeasureTextDefaultFont(text[i].c_str(), -1, 0);
           veziv::DrawTextDefaultFont(400 - w / 2, 320 - size.height / 2 + 20 * static_cast<int>(i), text[i].c_str(),
-                                     Session().colours.white, 0);
+                                     Session().colourWhite, 0);
         }
         drawCursorBar(400 - bw / 2, buttonY, bw, pulse(100, f));
-        veziv::DrawTextWithFont(405 - bw / 2, size.height / 2 + 259, label.c_str(), Session().colours.white,
+        veziv::DrawTextWithFont(405 - bw / 2, size.height / 2 + 259, label.c_str(), Session().colourWhite,
                                 Session().registry.boxFont, 0, 0);
       });
   if (box.flips % 2 == 1) playMenuSound(kSoundCancel);
@@ -395,13 +395,13 @@ bool showYesNoBox(const std::string& line1, const std::string& line2) {
         return -1;
       },
       [&](int f) {
-        veziv::DrawTextDefaultFont(400 - w1 / 2, 250, line1.c_str(), Session().colours.white, 0);
-        veziv::DrawTextDefaultFont(400 - w2 / 2, 270, line2.c_str(), Session().colours.white, 0);
+        veziv::DrawTextDefaultFont(400 - w1 / 2, 250, line1.c_str(), Session().colourWhite, 0);
+        veziv::DrawTextDefaultFont(400 - w2 / 2, 270, line2.c_str(), Session().colourWhite, 0);
         drawCursorBar(barX[0], 358, bw, box.yes ? pulse(150, f) : 255);
         drawCursorBar(barX[1], 358, bw, box.yes ? 255 : pulse(150, f));
-        veziv::DrawTextWithFont(405 - d, 359, yesLabel.c_str(), Session().colours.white, Session().registry.boxFont, 0,
+        veziv::DrawTextWithFont(405 - d, 359, yesLabel.c_str(), Session().colourWhite, Session().registry.boxFont, 0,
                                 0);
-        veziv::DrawTextWithFont(405 + d - bw, 359, noLabel.c_str(), Session().colours.white, Session().registry.boxFont,
+        veziv::DrawTextWithFont(405 + d - bw, 359, noLabel.c_str(), Session().colourWhite, Session().registry.boxFont,
                                 0, 0);
       });
   return box.yes;

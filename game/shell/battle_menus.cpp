@@ -12,6 +12,7 @@
 #include "game/core/nested_loop.h"
 #include "game/core/ranking.h"
 #include "game/core/records.h"
+#include "game/core/registry_ids.h"
 #include "game/core/resources.h"
 #include "game/core/session.h"
 #include "game/core/slot_files.h"
@@ -22,8 +23,6 @@ namespace game {
 
 namespace {
 
-constexpr int kSoundDecide = 1;
-constexpr int kImagePause = 84;
 constexpr uint32_t kClockMask = 0x7FFFFFFFu;
 constexpr int kScreenWidth = 800;
 constexpr int kScreenHeight = 600;
@@ -37,9 +36,9 @@ void bannerAndPresent() {
 
 void drawRows(int markY, const char* const* rows, int count, int firstY, const uint32_t* colours) {
   const GameSession& s = Session();
-  veziv::DrawTextDefaultFont(500, markY, "■", s.colours.white, 0);
+  veziv::DrawTextDefaultFont(500, markY, "■", s.colourWhite, 0);
   for (int i = 0; i < count; ++i) {
-    veziv::DrawTextDefaultFont(520, firstY + 20 * i, rows[i], colours != nullptr ? colours[i] : s.colours.white, 0);
+    veziv::DrawTextDefaultFont(520, firstY + 20 * i, rows[i], colours != nullptr ? colours[i] : s.colourWhite, 0);
   }
   drawKeyConfigMenu(s.playerInputs[0], false);
 }
@@ -94,11 +93,11 @@ void BattleResultScreen::drawMenu() const {
   const GameSession& s = Session();
   if (!s.frame.drawThisFrame) return;
   if (rankingShown_) drawRankingTable();
-  const Colours& c = s.colours;
-  drawFramedBox(495, 445, 300, 110, 200, c.white, 2, c.black);
+  drawFramedBox(495, 445, 300, 110, 200, s.colourWhite, 2, s.colourBlack);
   static constexpr const char* kRows[] = {"セーブ", "ストーリーを続ける", "タイトルへ戻る", "ランキング表示/非表示",
                                           "ランキング送信!"};
-  const uint32_t colours[] = {c.white, s.play.storyGameFlag != 0 ? c.white : c.grey, c.white, c.white, c.white};
+  const uint32_t continueRow = s.play.storyGameFlag != 0 ? s.colourWhite : s.colourGrey;
+  const uint32_t colours[] = {s.colourWhite, continueRow, s.colourWhite, s.colourWhite, s.colourWhite};
   drawRows(430 + 20 * s.menuCursor, kRows, 5, 450, colours);
 }
 
@@ -127,7 +126,7 @@ void BattleResultScreen::decide(int32_t row) {
       veziv::StopCurrentMusic();
       bannerAndPresent();
       loadModeResources(kModeStory, false);
-      s.storySite().stepStory();
+      s.storyMode().stepStory();
       clearRankingView();
       frames_ = 0;
       s.ranking.entryState = kRankingOpen;
@@ -207,9 +206,9 @@ void PauseScreen::draw() const {
   if (!s.frame.drawThisFrame) return;
   veziv::RenderGraphAtPoint(0, 0, s.frame.backdropCapture, 0);
   veziv::ChooseBlendMode(1, 100);
-  veziv::DrawBoxShape(0, 0, 800, 600, s.colours.black, 1);
+  veziv::DrawBoxShape(0, 0, 800, 600, s.colourBlack, 1);
   veziv::ChooseBlendMode(0, 0);
-  veziv::RenderGraphAtPoint(200, 300, graphOf(kImagePause), 1);
+  veziv::RenderGraphAtPoint(200, 300, graphOf(kImagePauseMenu), 1);
   static constexpr const char* kRows[] = {"セーブ画面へ", "ゲームに戻る", "タイトルに戻る", "設定画面へ"};
   drawRows(360 + 20 * s.menuCursor, kRows, 4, 380, nullptr);
 }
@@ -235,7 +234,7 @@ void PauseScreen::toSaveScreen() {
 void PauseScreen::toTitle() {
   playMenuSound(kSoundDecide);
   if (!showYesNoBox("タイトルに戻ります。", "よろしいですか？")) return;
-  if (battle::currentStage()->storyEventActive != 0) Session().storySite().releaseResources();
+  if (battle::currentStage()->storyEventActive != 0) Session().storyMode().releaseResources();
   stopMusic();
   unloadModeResources(kModeBattle);
   loadModeResources(kModeTitle, true);
@@ -262,8 +261,8 @@ void runBattleEndScreen(bool fromResultMenu) {
   const uint32_t t0 = clockNow();
   veziv::CaptureScreenToGraph(0, 0, kScreenWidth, kScreenHeight, s.frame.backdropCapture);
   const veziv::GraphHandle picture = graphOf(fromResultMenu ? kImageMissionAccomplished : kImageMissionFailed);
-  const uint32_t black = s.colours.black;
-  const uint32_t white = s.colours.white;
+  const uint32_t black = s.colourBlack;
+  const uint32_t white = s.colourWhite;
   // The battle darkens under the picture over 100 frames.
   int i = 0;
   bool windowKept = runNestedLoop([&] {

@@ -10,7 +10,7 @@
 #include "game/core/session.h"
 #include "game/core/settings.h"
 #include "game/core/started_library_test_support.h"
-#include "game/core/story_site_test_support.h"
+#include "game/core/story_mode_hooks_test_support.h"
 #include "platform/window/inject.h"
 
 namespace game {

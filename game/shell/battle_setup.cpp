@@ -10,6 +10,7 @@
 #include "game/core/frame_loop.h"
 #include "game/core/input.h"
 #include "game/core/music_voices.h"
+#include "game/core/registry_ids.h"
 #include "game/core/resources.h"
 #include "game/core/session.h"
 #include "game/core/settings.h"
@@ -22,13 +23,6 @@ namespace game {
 
 namespace {
 
-constexpr int kImageBackground = 9;
-constexpr int kImageLabels = 11;
-constexpr int kImageCommentFrame = 12;
-constexpr int kImageLaunch = 80;
-constexpr int kSoundCursor = 0;
-constexpr int kSoundDecide = 1;
-constexpr int kSoundCancel = 5;
 constexpr int kLastRow = kRowLaunch;
 
 struct Partner {
@@ -75,7 +69,7 @@ bool rowExists(int32_t row, int32_t players) {
 int partnerPlayerOf(int32_t row) { return row >= kRowPartnerP2Down ? 1 : 0; }
 
 void drawLabel(int x, int y, int sx, int sy) {
-  veziv::RenderGraphPart(x, y, sx, sy, 100, 20, graphOf(kImageLabels), 1, 0);
+  veziv::RenderGraphPart(x, y, sx, sy, 100, 20, graphOf(kImageSetupLabels), 1, 0);
 }
 void drawPlaceholder(int x, int y) { drawLabel(x, y, 300, 60); }
 
@@ -102,7 +96,7 @@ int32_t partnerMaxForStory() { return Session().settings.storyCleared != 0 ? 5 :
 
 setupChoices startChoices() {
   setupChoices c;
-  c.partnerMax = partnerMaxForStory();
+  c.setupPartnerMax = partnerMaxForStory();
   return c;
 }
 
@@ -164,16 +158,16 @@ int partnerPortrait(int32_t partner) {
 }
 
 bool launchRefused(const setupChoices& c, int32_t players) {
-  if (c.stage == kNoChoice || c.difficulty == kNoChoice || c.partner[0] == kNoChoice) return true;
-  return players == 2 && c.partner[1] == kNoChoice;
+  if (c.setupStage == kNoChoice || c.setupDifficulty == kNoChoice || c.setupPartner[0] == kNoChoice) return true;
+  return players == 2 && c.setupPartner[1] == kNoChoice;
 }
 
 BattleSetupScreen::BattleSetupScreen(EquipmentScreen& equipment) : equipment_(equipment) {}
 
 void BattleSetupScreen::resetPartners() {
-  choices_.partner[0] = kNoChoice;
-  choices_.partner[1] = kNoChoice;
-  choices_.partnerMax = partnerMaxForStory();
+  choices_.setupPartner[0] = kNoChoice;
+  choices_.setupPartner[1] = kNoChoice;
+  choices_.setupPartnerMax = partnerMaxForStory();
 }
 
 bool BattleSetupScreen::frame() {
@@ -220,8 +214,8 @@ void BattleSetupScreen::draw() const {
   const GameSession& s = Session();
   if (!s.frame.drawThisFrame) return;
   const inputRecord& p1 = s.playerInputs[0];
-  veziv::RenderGraphAtPoint(0, 0, graphOf(kImageBackground), 0);
-  veziv::RenderGraphStretched(-10, 55, 512, 120, graphOf(kImageCommentFrame), 1);
+  veziv::RenderGraphAtPoint(0, 0, graphOf(kImageSetupBackground), 0);
+  veziv::RenderGraphStretched(-10, 55, 512, 120, graphOf(kImageSetupCommentFrame), 1);
   drawLabel(230, 182, 0, 0);
   drawLabel(230, 214, 0, 20);
   drawLabel(230, 246, 0, 40);
@@ -232,13 +226,13 @@ void BattleSetupScreen::draw() const {
     drawLabel(230, 278, 0, 60);
   }
   drawButtons(p1);
-  if (choices_.stage != kNoChoice) {
-    veziv::DrawTextDefaultFont(364, 182, stageList_.names[choices_.stage].c_str(), s.colours.white, 0);
+  if (choices_.setupStage != kNoChoice) {
+    veziv::DrawTextDefaultFont(364, 182, stageList_.names[choices_.setupStage].c_str(), s.colourWhite, 0);
   } else {
     drawPlaceholder(364, 182);
   }
-  if (choices_.difficulty != kNoChoice) {
-    drawLabel(364, 214, (choices_.difficulty + 1) * 100, 20);
+  if (choices_.setupDifficulty != kNoChoice) {
+    drawLabel(364, 214, (choices_.setupDifficulty + 1) * 100, 20);
   } else {
     drawPlaceholder(364, 214);
   }
@@ -266,7 +260,7 @@ void BattleSetupScreen::drawButtons(const inputRecord& p1) const {
     }
     const Button& b = kButtons[row];
     if (row == kRowLaunch) {
-      veziv::RenderGraphAtPoint(b.x, b.y, graphOf(kImageLaunch), 1);
+      veziv::RenderGraphAtPoint(b.x, b.y, graphOf(kImageSetupLaunch), 1);
     } else if (row == kRowEquipP1 || row == kRowEquipP2) {
       const int first = pressed ? 8 : (row == kRowEquipP1 ? 4 : 6);
       veziv::RenderGraphAtPoint(b.x, b.y, sheetPiece(leftRightButtonSheet, first), 1);
@@ -280,27 +274,27 @@ void BattleSetupScreen::drawButtons(const inputRecord& p1) const {
 }
 
 void BattleSetupScreen::drawPartner(int player, int portraitX, int nameY) const {
-  const int32_t partner = choices_.partner[player];
+  const int32_t partner = choices_.setupPartner[player];
   if (partner == kNoChoice) {
     drawPlaceholder(364, nameY);
     return;
   }
   veziv::RenderGraphAtPoint(portraitX, 140, graphOf(partnerPortrait(partner)), 1);
-  veziv::DrawTextDefaultFont(364, nameY, partnerName(partner), Session().colours.white, 0);
+  veziv::DrawTextDefaultFont(364, nameY, partnerName(partner), Session().colourWhite, 0);
 }
 
 void BattleSetupScreen::drawDescriptionAndComment() const {
   const GameSession& s = Session();
-  if (choices_.stage != kNoChoice) {
-    const std::vector<std::string>& lines = stageList_.descriptions[choices_.stage];
+  if (choices_.setupStage != kNoChoice) {
+    const std::vector<std::string>& lines = stageList_.descriptions[choices_.setupStage];
     for (size_t i = 0; i < lines.size(); ++i) {
-      veziv::DrawTextWithFont(290, 350 + 20 * static_cast<int>(i), lines[i].c_str(), s.colours.white,
+      veziv::DrawTextWithFont(290, 350 + 20 * static_cast<int>(i), lines[i].c_str(), s.colourWhite,
                               s.registry.gameFont, 0, 0);
     }
   }
   const int32_t cursor = s.menuCursor;
-  const int32_t partner = choices_.partner[cursor >= kRowPartnerP2Down && cursor <= kRowPartnerP2Up ? 1 : 0];
-  veziv::DrawTextDefaultFont(40, 70, setupComment(cursor, partner), s.colours.white, 0);
+  const int32_t partner = choices_.setupPartner[cursor >= kRowPartnerP2Down && cursor <= kRowPartnerP2Up ? 1 : 0];
+  veziv::DrawTextDefaultFont(40, 70, setupComment(cursor, partner), s.colourWhite, 0);
 }
 
 void BattleSetupScreen::leaveToTitle() {
@@ -331,17 +325,17 @@ void BattleSetupScreen::launch() {
   }
   playMenuSound(kSoundDecide);
   s.menuCursor = 1;
-  s.play.currentDifficulty = difficultyValue(choices_.difficulty);
+  s.play.currentDifficulty = difficultyValue(choices_.setupDifficulty);
   s.play.playerHeaders[0].difficulty = s.play.currentDifficulty;
-  s.play.playerHeaders[0].battleCharacter = choices_.partner[0];
+  s.play.playerHeaders[0].battleCharacter = choices_.setupPartner[0];
   // With one player the second partner may be none; the header keeps a
   // character the battle can build.
-  if (choices_.partner[1] != kNoChoice) s.play.playerHeaders[1].battleCharacter = choices_.partner[1];
+  if (choices_.setupPartner[1] != kNoChoice) s.play.playerHeaders[1].battleCharacter = choices_.setupPartner[1];
   battle::World().playerCount = s.play.playerCount;
   battle::World().difficulty = s.play.currentDifficulty;
-  battle::startBattle(stageList_.folders[choices_.stage].c_str());
-  choices_.stage = kNoChoice;
-  choices_.difficulty = kNoChoice;
+  battle::startBattle(stageList_.folders[choices_.setupStage].c_str());
+  choices_.setupStage = kNoChoice;
+  choices_.setupDifficulty = kNoChoice;
   s.play.storyGameFlag = 0;
   changeMode(kModeBattle, false);
 }
@@ -350,13 +344,14 @@ void BattleSetupScreen::choose(int32_t row) {
   switch (row) {
     case kRowStageDown:
     case kRowStageUp:
-      choices_.stage =
-          stepChoice(choices_.stage, row == kRowStageUp ? 1 : -1, static_cast<int32_t>(stageList_.names.size()));
+      choices_.setupStage =
+          stepChoice(choices_.setupStage, row == kRowStageUp ? 1 : -1, static_cast<int32_t>(stageList_.names.size()));
       playMenuSound(kSoundDecide);
       break;
     case kRowDifficultyDown:
     case kRowDifficultyUp:
-      choices_.difficulty = stepChoice(choices_.difficulty, row == kRowDifficultyUp ? 1 : -1, kDifficultyCount);
+      choices_.setupDifficulty =
+          stepChoice(choices_.setupDifficulty, row == kRowDifficultyUp ? 1 : -1, kDifficultyCount);
       playMenuSound(kSoundDecide);
       break;
     case kRowEquipP1:
@@ -365,8 +360,8 @@ void BattleSetupScreen::choose(int32_t row) {
     case kRowPartnerP1Up:
     case kRowPartnerP2Down:
     case kRowPartnerP2Up: {
-      int32_t& partner = choices_.partner[partnerPlayerOf(row)];
-      partner = stepPartner(partner, row % 2 == 0 ? 1 : -1, choices_.partnerMax);
+      int32_t& partner = choices_.setupPartner[partnerPlayerOf(row)];
+      partner = stepPartner(partner, row % 2 == 0 ? 1 : -1, choices_.setupPartnerMax);
       playMenuSound(kSoundDecide);
       break;
     }

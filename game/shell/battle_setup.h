@@ -29,10 +29,10 @@ inline constexpr int kPartnerCount = 6;
 
 // The screen's choices, kept between frames and visits.
 struct setupChoices {
-  int32_t stage = kNoChoice;       // -1 none, else an index into the stage list
-  int32_t difficulty = kNoChoice;  // -1 none, else 0, 1 or 2
-  int32_t partner[2] = {0, 1};     // per player: -1 none, else 0 to partnerMax
-  int32_t partnerMax = 4;          // 4, or 5 once the story is cleared
+  int32_t setupStage = kNoChoice;       // -1 none, else an index into the stage list
+  int32_t setupDifficulty = kNoChoice;  // -1 none, else 0, 1 or 2
+  int32_t setupPartner[2] = {0, 1};     // per player: -1 none, else 0 to setupPartnerMax
+  int32_t setupPartnerMax = 4;          // 4, or 5 once the story is cleared
 };
 
 // The rows of the button grid (menuCursor): odd rows decrease, even rows

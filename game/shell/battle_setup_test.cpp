@@ -110,18 +110,18 @@ TEST(SetupChoices, PartnersCycleOverTheStoryRange) {
 TEST(SetupChoices, StartValuesAndALaterVisit) {
   Session().settings.storyCleared = 1;
   const setupChoices start = startChoices();
-  EXPECT_EQ(start.stage, -1);
-  EXPECT_EQ(start.difficulty, -1);
-  EXPECT_EQ(start.partner[0], 0);
-  EXPECT_EQ(start.partner[1], 1);
-  EXPECT_EQ(start.partnerMax, 5);
+  EXPECT_EQ(start.setupStage, -1);
+  EXPECT_EQ(start.setupDifficulty, -1);
+  EXPECT_EQ(start.setupPartner[0], 0);
+  EXPECT_EQ(start.setupPartner[1], 1);
+  EXPECT_EQ(start.setupPartnerMax, 5);
   Session().settings.storyCleared = 0;
   EquipmentScreen equipment;
   BattleSetupScreen setup(equipment);
   setup.resetPartners();
-  EXPECT_EQ(setup.choices().partner[0], -1);
-  EXPECT_EQ(setup.choices().partner[1], -1);
-  EXPECT_EQ(setup.choices().partnerMax, 4);
+  EXPECT_EQ(setup.choices().setupPartner[0], -1);
+  EXPECT_EQ(setup.choices().setupPartner[1], -1);
+  EXPECT_EQ(setup.choices().setupPartnerMax, 4);
 }
 
 TEST(SetupChoices, DifficultyValues) {
@@ -246,30 +246,30 @@ TEST_F(SetupFrame, ChoicesLaunchRefusalEquipmentAndLeaving) {
   press(kRowPartnerP1Down, kActionShot);
   // The list is built on the first frame; the partner 0 - 1 wraps to the story's range.
   EXPECT_EQ(setup_.stageList().names, std::vector<std::string>{"チュートリアル"});
-  EXPECT_EQ(choices().partner[0], 4);
+  EXPECT_EQ(choices().setupPartner[0], 4);
   press(kRowStageUp, kActionShot);
-  EXPECT_EQ(choices().stage, 0);
+  EXPECT_EQ(choices().setupStage, 0);
   press(kRowLaunch, kActionShot);  // no difficulty yet
   EXPECT_EQ(Session().frame.gameMode, kModeBattleSetup);
   press(kRowDifficultyDown, kActionShot);
-  EXPECT_EQ(choices().difficulty, 2);
+  EXPECT_EQ(choices().setupDifficulty, 2);
   Session().play.playerCount = 2;
-  choices().partner[1] = kNoChoice;  // a later visit's second player
+  choices().setupPartner[1] = kNoChoice;  // a later visit's second player
   press(kRowLaunch, kActionShot);
   EXPECT_EQ(Session().frame.gameMode, kModeBattleSetup);
-  EXPECT_EQ(choices().stage, 0);  // nothing was reset by the refusal
+  EXPECT_EQ(choices().setupStage, 0);  // nothing was reset by the refusal
   press(kRowEquipP2, kActionShot);
   EXPECT_EQ(Session().frame.gameMode, kModeEquipment);
   EXPECT_EQ(getReturnMode(kModeEquipment), kModeBattleSetup);
-  EXPECT_EQ(equipment_.selection().target, &Session().play.playerHeaders[1]);  // the second player's header
+  EXPECT_EQ(equipment_.selection().equipTarget, &Session().play.playerHeaders[1]);  // the second player's header
   Session().frame.gameMode = kModeBattleSetup;
   press(kRowPartnerP2Up, kActionPause);  // cancel: everything back, to the title
   EXPECT_EQ(Session().frame.gameMode, kModeTitle);
   EXPECT_EQ(Session().menuCursor, 1);
-  EXPECT_EQ(choices().stage, -1);
-  EXPECT_EQ(choices().difficulty, -1);
-  EXPECT_EQ(choices().partner[0], 0);
-  EXPECT_EQ(choices().partner[1], 1);
+  EXPECT_EQ(choices().setupStage, -1);
+  EXPECT_EQ(choices().setupDifficulty, -1);
+  EXPECT_EQ(choices().setupPartner[0], 0);
+  EXPECT_EQ(choices().setupPartner[1], 1);
 }
 
 }  // namespace

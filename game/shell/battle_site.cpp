@@ -16,6 +16,7 @@
 #include "game/core/key_files.h"
 #include "game/core/music_voices.h"
 #include "game/core/records.h"
+#include "game/core/registry_ids.h"
 #include "game/core/resources.h"
 #include "game/core/session.h"
 #include "game/core/settings.h"
@@ -26,7 +27,6 @@ namespace game {
 
 namespace {
 
-constexpr int kSoundCancel = 5;
 constexpr int kKeyLeftControl = 0x1D;
 constexpr int kKeyRightControl = 0x9D;
 
@@ -152,13 +152,13 @@ int GameShellHooks::radioVolume() { return Session().settings.radioVolume; }
 // The story window of a story insert. Without a story an insert ends at
 // once, so that the battle never stands still waiting for it.
 void GameShellHooks::insertStoryLines(const std::vector<std::string>& lines, bool skipPast) {
-  Session().storySite().insertLines(lines, skipPast);
+  Session().storyMode().insertLines(lines, skipPast);
 }
-void GameShellHooks::startStoryInsert() { Session().storySite().startInsert(); }
-void GameShellHooks::runStoryWindow() { Session().storySite().runWindow(); }
-void GameShellHooks::advanceStoryText() { Session().storySite().advanceText(); }
+void GameShellHooks::startStoryInsert() { Session().storyMode().startInsert(); }
+void GameShellHooks::runStoryWindow() { Session().storyMode().runWindow(); }
+void GameShellHooks::advanceStoryText() { Session().storyMode().advanceText(); }
 uint32_t GameShellHooks::speakerColour(const std::string& speaker) {
-  return Session().storySite().speakerColour(speaker);
+  return Session().storyMode().speakerColour(speaker);
 }
 
 }  // namespace game

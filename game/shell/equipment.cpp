@@ -6,6 +6,7 @@
 #include "game/core/catalogue.h"
 #include "game/core/frame_loop.h"
 #include "game/core/input.h"
+#include "game/core/registry_ids.h"
 #include "game/core/resources.h"
 #include "game/core/session.h"
 #include "game/core/widgets.h"
@@ -16,11 +17,6 @@ namespace game {
 
 namespace {
 
-constexpr int kSoundCursor = 0;
-constexpr int kSoundCancel = 5;
-constexpr int kSoundFitted = 17;
-constexpr int kImageBackground = 7;
-constexpr int kImageSlotBox = 369;
 constexpr int kDoneButton = 5;
 constexpr int kRowHeight = 12;
 
@@ -60,55 +56,55 @@ void EquipmentScreen::prepare(gameHeader& record) {
   const GameSession& s = Session();
   sel_ = equipSelection{};
   if (s.catalogue.mainWeapons.empty()) buildEquipCatalogue();
-  sel_.target = &record;
+  sel_.equipTarget = &record;
   for (int32_t i = 0; i < kMainWeaponCount; ++i) {
-    if (s.play.holdings.mainOwned[i] != 0) sel_.mainChoices.push_back(i);
+    if (s.play.holdings.mainOwned[i] != 0) sel_.equipMainChoices.push_back(i);
   }
   for (int32_t i = 0; i < kSubWeaponCount; ++i) {
-    if (s.play.holdings.subOwned[i] != 0) sel_.subChoices.push_back(i);
+    if (s.play.holdings.subOwned[i] != 0) sel_.equipSubChoices.push_back(i);
   }
-  sel_.itemChoices.push_back(kNoItem);
+  sel_.equipItemChoices.push_back(kNoItem);
   for (int32_t i = 0; i < kItemCount; ++i) {
-    if (s.play.holdings.itemCounts[i] != 0) sel_.itemChoices.push_back(i);
+    if (s.play.holdings.itemCounts[i] != 0) sel_.equipItemChoices.push_back(i);
   }
-  sel_.main = record.mainWeapon;
-  sel_.sub = record.subWeapon;
+  sel_.equipMain = record.mainWeapon;
+  sel_.equipSub = record.subWeapon;
   if (s.play.storyGameFlag == 1) {
-    sel_.item1 = sel_.item2 = kNoItem;
+    sel_.equipItem1 = sel_.equipItem2 = kNoItem;
   } else {
-    sel_.item1 = record.item1;
-    sel_.item2 = record.item2;
+    sel_.equipItem1 = record.item1;
+    sel_.equipItem2 = record.item2;
   }
 }
 
 const std::vector<int32_t>& EquipmentScreen::choicesOf(int32_t slot) const {
-  return slot == 1 ? sel_.mainChoices : slot == 2 ? sel_.subChoices : sel_.itemChoices;
+  return slot == 1 ? sel_.equipMainChoices : slot == 2 ? sel_.equipSubChoices : sel_.equipItemChoices;
 }
 
 bool EquipmentScreen::fit(int32_t slot, int32_t choice) {
-  if (sel_.target == nullptr) return false;
+  if (sel_.equipTarget == nullptr) return false;
   auto& notices = Session().frame.noticeQueue;
   switch (slot) {
-    case 1: sel_.main = sel_.target->mainWeapon = choice; break;
-    case 2: sel_.sub = sel_.target->subWeapon = choice; break;
+    case 1: sel_.equipMain = sel_.equipTarget->mainWeapon = choice; break;
+    case 2: sel_.equipSub = sel_.equipTarget->subWeapon = choice; break;
     case 3:
-      if (choice != kNoItem && choice == sel_.item2) {
+      if (choice != kNoItem && choice == sel_.equipItem2) {
         notices.push_back({"すでにアイテム2で装備中です。", "OK"});
         return false;
       }
-      sel_.item1 = sel_.target->item1 = choice;
+      sel_.equipItem1 = sel_.equipTarget->item1 = choice;
       break;
     case 4:
-      if (choice != kNoItem && choice == sel_.item1) {
+      if (choice != kNoItem && choice == sel_.equipItem1) {
         notices.push_back({"すでにアイテム1で装備中です。", "OK"});
         return false;
       }
-      sel_.item2 = sel_.target->item2 = choice;
+      sel_.equipItem2 = sel_.equipTarget->item2 = choice;
       break;
     default:
       return false;
   }
-  playMenuSound(kSoundFitted);
+  playMenuSound(kSoundEquipFitted);
   return true;
 }
 
@@ -116,17 +112,17 @@ bool EquipmentScreen::confirm() {
   // The box opens over the screen as it stands.
   draw();
   if (!showYesNoBox("装備を完了します。", "よろしいですか？")) return false;
-  if (sel_.target != nullptr) {
-    sel_.target->mainWeapon = sel_.main;
-    sel_.target->subWeapon = sel_.sub;
-    sel_.target->item1 = sel_.item1;
-    sel_.target->item2 = sel_.item2;
+  if (sel_.equipTarget != nullptr) {
+    sel_.equipTarget->mainWeapon = sel_.equipMain;
+    sel_.equipTarget->subWeapon = sel_.equipSub;
+    sel_.equipTarget->item1 = sel_.equipItem1;
+    sel_.equipTarget->item2 = sel_.equipItem2;
   }
   unloadModeResources(kModeEquipment);  // the catalogue's pictures with the screen's set
   if (getReturnMode(kModeEquipment) == kModeStory) {
     // The story's next line leaves the mode.
     veziv::StopCurrentMusic();
-    Session().storySite().stepStory();
+    Session().storyMode().stepStory();
   } else {
     changeMode(getReturnMode(kModeEquipment), false);
   }
@@ -135,13 +131,13 @@ bool EquipmentScreen::confirm() {
 
 void EquipmentScreen::openList(int32_t slot) {
   Session().menuCursor = 1;
-  sel_.openList = slot;
-  playMenuSound(kSoundDecision);
+  sel_.equipOpenList = slot;
+  playMenuSound(kSoundDecide);
 }
 
 void EquipmentScreen::closeList(int32_t slot) {
   Session().menuCursor = slot;
-  sel_.openList = -1;
+  sel_.equipOpenList = -1;
 }
 
 bool EquipmentScreen::frame() {
@@ -153,22 +149,22 @@ bool EquipmentScreen::frame() {
 }
 
 void EquipmentScreen::frameAfterMouse() {
-  if (sel_.openList == -1) {
+  if (sel_.equipOpenList == -1) {
     if (stepSlots()) return;
   } else {
     stepList();
   }
   if (firstFrame(kActionMouseLeft) && pointerIn(700, 540, 800, 580)) {
-    playMenuSound(kSoundDecision);
+    playMenuSound(kSoundDecide);
     if (confirm()) return;
   }
   if (firstFrame(kActionPause) || firstFrame(kActionMouseRight)) {
-    if (sel_.openList == -1) {
-      playMenuSound(kSoundDecision);
+    if (sel_.equipOpenList == -1) {
+      playMenuSound(kSoundDecide);
       if (confirm()) return;
     } else {
       playMenuSound(kSoundCancel);
-      closeList(sel_.openList);
+      closeList(sel_.equipOpenList);
     }
   }
   draw();
@@ -186,21 +182,21 @@ bool EquipmentScreen::stepSlots() {
     if (click) openList(k);
   }
   if (hover && pointerIn(700, 540, 780, 580)) s.menuCursor = kDoneButton;
-  if (s.menuCursor != before && sel_.openList == -1) playMenuSound(kSoundCursor);
-  if (sel_.openList == -1 && firstFrame(kActionShot)) {
+  if (s.menuCursor != before && sel_.equipOpenList == -1) playMenuSound(kSoundCursor);
+  if (sel_.equipOpenList == -1 && firstFrame(kActionShot)) {
     if (s.menuCursor == kDoneButton) {
       if (confirm()) return true;
     } else if (s.menuCursor >= 1 && s.menuCursor <= 4) {
       openList(s.menuCursor);
     }
   }
-  if (sel_.openList == -1) stepHelpBalloon();
+  if (sel_.equipOpenList == -1) stepHelpBalloon();
   return false;
 }
 
 void EquipmentScreen::stepList() {
   GameSession& s = Session();
-  const int32_t slot = sel_.openList;
+  const int32_t slot = sel_.equipOpenList;
   const std::vector<int32_t>& list = choicesOf(slot);
   const int32_t count = static_cast<int32_t>(list.size());
   const int32_t top = listTop(slot);
@@ -235,7 +231,7 @@ void EquipmentScreen::stepList() {
 void EquipmentScreen::draw() const {
   if (!Session().frame.drawThisFrame) return;
   drawSlots();
-  if (sel_.openList == -1) {
+  if (sel_.equipOpenList == -1) {
     drawHelp();
   } else {
     drawList();
@@ -245,52 +241,52 @@ void EquipmentScreen::draw() const {
 void EquipmentScreen::drawSlots() const {
   const GameSession& s = Session();
   const EquipCatalogues& c = s.catalogue;
-  veziv::RenderGraphStretched(0, 0, 600, 453, graphOf(kImageBackground), 0);
+  veziv::RenderGraphStretched(0, 0, 600, 453, graphOf(kImageEquipBackground), 0);
   drawWindowFrame(600, 0, 200, 600);
   drawWindowFrame(0, 450, 600, 150);
-  const int32_t highlighted = sel_.openList != -1 ? sel_.openList : s.menuCursor;
-  const int32_t items[2] = {sel_.item1, sel_.item2};
+  const int32_t highlighted = sel_.equipOpenList != -1 ? sel_.equipOpenList : s.menuCursor;
+  const int32_t items[2] = {sel_.equipItem1, sel_.equipItem2};
   for (int k = 1; k <= 4; ++k) {
     const int y = 20 + 100 * (k - 1);
     if (highlighted == k) veziv::SetDrawColorScale(200, 200, 255);
-    veziv::RenderGraphAtPoint(620, y, graphOf(kImageSlotBox), 1);
+    veziv::RenderGraphAtPoint(620, y, graphOf(kImageEquipSlotBox), 1);
     veziv::SetDrawColorScale(255, 255, 255);
-    if (k == 1) veziv::RenderGraphAtPoint(620, y, pictureOf(c.mainWeapons, sel_.main), 1);
-    if (k == 2) veziv::RenderGraphAtPoint(620, y, pictureOf(c.subWeapons, sel_.sub), 1);
+    if (k == 1) veziv::RenderGraphAtPoint(620, y, pictureOf(c.mainWeapons, sel_.equipMain), 1);
+    if (k == 2) veziv::RenderGraphAtPoint(620, y, pictureOf(c.subWeapons, sel_.equipSub), 1);
     if (k >= 3) {
       const int32_t item = items[k - 3];
       if (item == kNoItem) {
-        veziv::DrawTextDefaultFont(640, y + 30, "なし", s.colours.white, 0);
+        veziv::DrawTextDefaultFont(640, y + 30, "なし", s.colourWhite, 0);
       } else {
         veziv::RenderGraphAtPoint(620, y, pictureOf(c.items, item), 1);
       }
     }
-    veziv::RenderGraphAtPoint(702, 47 + 100 * (k - 1), graphOf(kImageSlotBox + k), 1);
+    veziv::RenderGraphAtPoint(702, 47 + 100 * (k - 1), graphOf(kImageEquipSlotBox + k), 1);
   }
-  drawFramedBox(10, 460, 580, 130, 160, s.colours.white, 2, s.colours.red);
+  drawFramedBox(10, 460, 580, 130, 160, s.colourWhite, 2, s.colourRed);
   drawEquipment();
-  if (s.menuCursor == kDoneButton && sel_.openList == -1) veziv::SetDrawColorScale(200, 200, 255);
-  veziv::RenderGraphStretched(700, 540, 780, 580, graphOf(kImageSlotBox), 1);
+  if (s.menuCursor == kDoneButton && sel_.equipOpenList == -1) veziv::SetDrawColorScale(200, 200, 255);
+  veziv::RenderGraphStretched(700, 540, 780, 580, graphOf(kImageEquipSlotBox), 1);
   veziv::SetDrawColorScale(255, 255, 255);
-  veziv::DrawTextDefaultFont(715, 550, "完了", s.colours.white, 0);
+  veziv::DrawTextDefaultFont(715, 550, "完了", s.colourWhite, 0);
 }
 
 void EquipmentScreen::drawList() const {
   const GameSession& s = Session();
-  const int32_t slot = sel_.openList;
+  const int32_t slot = sel_.equipOpenList;
   const std::vector<int32_t>& list = choicesOf(slot);
   const int32_t count = static_cast<int32_t>(list.size());
   const int32_t top = listTop(slot);
-  drawFramedBox(420, top, 200, 200, 200, s.colours.black, 1, s.colours.red);
-  drawFramedBox(420, top - kRowHeight + kRowHeight * s.menuCursor, 200, kRowHeight, 150, s.colours.grey, 1,
-                s.colours.red);
+  drawFramedBox(420, top, 200, 200, 200, s.colourBlack, 1, s.colourRed);
+  drawFramedBox(420, top - kRowHeight + kRowHeight * s.menuCursor, 200, kRowHeight, 150, s.colourGrey, 1,
+                s.colourRed);
   for (int32_t j = 0; j < count; ++j) {
     const int32_t id = list[j];
     const std::string name = id == kNoItem ? std::string("<なし>")
                              : slot == 1   ? mainWeaponName(id)
                              : slot == 2   ? subWeaponName(id)
                                            : itemName(id);
-    veziv::DrawTextWithFont(420, top + kRowHeight * j, name.c_str(), s.colours.white, s.registry.gameFont, 0, 0);
+    veziv::DrawTextWithFont(420, top + kRowHeight * j, name.c_str(), s.colourWhite, s.registry.gameFont, 0, 0);
   }
 }
 
@@ -312,24 +308,24 @@ void EquipmentScreen::drawHelp() const {
 }
 
 void EquipmentScreen::drawEquipment() const {
-  if (sel_.target == nullptr) return;
+  if (sel_.equipTarget == nullptr) return;
   const GameSession& s = Session();
   struct Line {
     const char* header;
     const equipCatalogue* catalogue;
     int32_t id;
   };
-  const Line lines[] = {{"【メイン：", &s.catalogue.mainWeapons, sel_.target->mainWeapon},
-                        {"【サブ：", &s.catalogue.subWeapons, sel_.target->subWeapon},
-                        {"【アイテム1：", &s.catalogue.items, sel_.target->item1},
-                        {"【アイテム2：", &s.catalogue.items, sel_.target->item2}};
+  const Line lines[] = {{"【メイン：", &s.catalogue.mainWeapons, sel_.equipTarget->mainWeapon},
+                        {"【サブ：", &s.catalogue.subWeapons, sel_.equipTarget->subWeapon},
+                        {"【アイテム1：", &s.catalogue.items, sel_.equipTarget->item1},
+                        {"【アイテム2：", &s.catalogue.items, sel_.equipTarget->item2}};
   for (int i = 0; i < 4; ++i) {
     const auto it = lines[i].catalogue->find(lines[i].id);
     if (it == lines[i].catalogue->end()) continue;  // an empty item slot
     const int y = 468 + 30 * i;
     const std::string first = lines[i].header + it->second.name + "】" + it->second.statText;
-    veziv::DrawTextWithFont(20, y, first.c_str(), s.colours.black, s.registry.gameFont, 0, 0);
-    veziv::DrawTextWithFont(20, y + 15, it->second.description.c_str(), s.colours.black, s.registry.gameFont, 0, 0);
+    veziv::DrawTextWithFont(20, y, first.c_str(), s.colourBlack, s.registry.gameFont, 0, 0);
+    veziv::DrawTextWithFont(20, y + 15, it->second.description.c_str(), s.colourBlack, s.registry.gameFont, 0, 0);
   }
 }
 

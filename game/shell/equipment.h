@@ -16,15 +16,15 @@ namespace game {
 // slots as fitted and the slot whose list is open (-1 none, 1 main, 2 sub,
 // 3 item 1, 4 item 2).
 struct equipSelection {
-  gameHeader* target = nullptr;
-  std::vector<int32_t> mainChoices;
-  std::vector<int32_t> subChoices;
-  std::vector<int32_t> itemChoices;
-  int32_t main = 0;
-  int32_t sub = 0;
-  int32_t item1 = kNoItem;
-  int32_t item2 = kNoItem;
-  int32_t openList = -1;
+  gameHeader* equipTarget = nullptr;
+  std::vector<int32_t> equipMainChoices;
+  std::vector<int32_t> equipSubChoices;
+  std::vector<int32_t> equipItemChoices;
+  int32_t equipMain = 0;
+  int32_t equipSub = 0;
+  int32_t equipItem1 = kNoItem;
+  int32_t equipItem2 = kNoItem;
+  int32_t equipOpenList = -1;
 };
 
 // The row (0-based) under a pointer at y for an open list whose first row

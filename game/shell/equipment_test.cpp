@@ -29,13 +29,13 @@ class Equipment : public ::testing::Test {
     record_.item2 = 1;
     Session().playerInputs[0] = resetInputRecord();
     Session().frame.drawThisFrame = false;
-    sel().openList = -1;
+    sel().equipOpenList = -1;
     Session().play.storyGameFlag = 0;
   }
   void TearDown() override {
     Session().play.holdings = holdingsData{};
     Session().play.storyGameFlag = 0;
-    sel().target = nullptr;
+    sel().equipTarget = nullptr;
   }
   equipSelection& sel() { return screen_.selection(); }
 
@@ -45,30 +45,30 @@ class Equipment : public ::testing::Test {
 
 TEST_F(Equipment, ChoicesComeFromTheLiveHoldingsAndItemsStartEmptyInAStoryGame) {
   screen_.prepare(record_);
-  EXPECT_EQ(sel().mainChoices, (std::vector<int32_t>{0, 3}));
-  EXPECT_EQ(sel().subChoices, (std::vector<int32_t>{0, 5}));
-  EXPECT_EQ(sel().itemChoices, (std::vector<int32_t>{-1, 1, 4}));
-  EXPECT_EQ(sel().main, 3);
-  EXPECT_EQ(sel().sub, 5);
-  EXPECT_EQ(sel().item1, 4);  // the battle mode starts from the record
-  EXPECT_EQ(sel().item2, 1);
+  EXPECT_EQ(sel().equipMainChoices, (std::vector<int32_t>{0, 3}));
+  EXPECT_EQ(sel().equipSubChoices, (std::vector<int32_t>{0, 5}));
+  EXPECT_EQ(sel().equipItemChoices, (std::vector<int32_t>{-1, 1, 4}));
+  EXPECT_EQ(sel().equipMain, 3);
+  EXPECT_EQ(sel().equipSub, 5);
+  EXPECT_EQ(sel().equipItem1, 4);  // the battle mode starts from the record
+  EXPECT_EQ(sel().equipItem2, 1);
 
   Session().play.storyGameFlag = 1;
   screen_.prepare(record_);
-  EXPECT_EQ(sel().item1, -1);
-  EXPECT_EQ(sel().item2, -1);
+  EXPECT_EQ(sel().equipItem1, -1);
+  EXPECT_EQ(sel().equipItem2, -1);
   EXPECT_EQ(record_.item1, 4);  // the record keeps its words until something is fitted
 
   Session().play.holdings = holdingsData{};
   screen_.prepare(record_);
-  EXPECT_EQ(sel().itemChoices, (std::vector<int32_t>{-1}));  // no item held: only "<なし>"
+  EXPECT_EQ(sel().equipItemChoices, (std::vector<int32_t>{-1}));  // no item held: only "<なし>"
 
   Session().play.playerHeaders[0] = record_;
   setReturnMode(kModeEquipment, kModeStory);
   screen_.enter();
   EXPECT_EQ(Session().play.playerHeaders[0].item1, -1);
   EXPECT_EQ(Session().play.playerHeaders[0].item2, -1);
-  EXPECT_EQ(sel().target, &Session().play.playerHeaders[0]);
+  EXPECT_EQ(sel().equipTarget, &Session().play.playerHeaders[0]);
   Session().play.playerHeaders[0] = gameHeader{};
 }
 
@@ -90,12 +90,12 @@ TEST_F(Equipment, FittingWritesTheRecordAtOnceAndTwoSlotsNeverHoldOneItem) {
   };
   for (const Case& c : cases) {
     screen_.prepare(record_);
-    sel().item1 = record_.item1 = c.item1;
-    sel().item2 = record_.item2 = c.item2;
+    sel().equipItem1 = record_.item1 = c.item1;
+    sel().equipItem2 = record_.item2 = c.item2;
     Session().frame.noticeQueue.clear();
     EXPECT_EQ(screen_.fit(c.slot, c.choice), c.fitted) << c.slot << " " << c.choice;
-    EXPECT_EQ(sel().item1, c.item1After) << c.slot << " " << c.choice;
-    EXPECT_EQ(sel().item2, c.item2After) << c.slot << " " << c.choice;
+    EXPECT_EQ(sel().equipItem1, c.item1After) << c.slot << " " << c.choice;
+    EXPECT_EQ(sel().equipItem2, c.item2After) << c.slot << " " << c.choice;
     EXPECT_EQ(record_.item1, c.item1After) << c.slot << " " << c.choice;
     EXPECT_EQ(record_.item2, c.item2After) << c.slot << " " << c.choice;
     if (c.notice == nullptr) {
@@ -126,7 +126,7 @@ TEST_F(Equipment, ListBandsCoverOnlyTheRowsThatExist) {
 
 TEST_F(Equipment, APointerBelowTheListNeitherMovesTheCursorNorFits) {
   screen_.prepare(record_);
-  sel().openList = 2;  // two sub weapons, top 120
+  sel().equipOpenList = 2;  // two sub weapons, top 120
   Session().menuCursor = 1;
   Session().frame.mouseX = 500;
   Session().frame.mouseY = 120 + 12 * 8;
@@ -135,32 +135,32 @@ TEST_F(Equipment, APointerBelowTheListNeitherMovesTheCursorNorFits) {
   EXPECT_EQ(Session().menuCursor, 1);
   Session().playerInputs[0].hold[kActionMouseLeft] = 1;
   screen_.frameAfterMouse();
-  EXPECT_EQ(sel().sub, 5);  // nothing fitted; the list closes on the slot
-  EXPECT_EQ(sel().openList, -1);
+  EXPECT_EQ(sel().equipSub, 5);  // nothing fitted; the list closes on the slot
+  EXPECT_EQ(sel().equipOpenList, -1);
   EXPECT_EQ(Session().menuCursor, 2);
 }
 
 TEST_F(Equipment, AClickOnARowFitsItAndTheShotKeyFitsTheCursorsRow) {
   screen_.prepare(record_);
-  sel().openList = 1;  // main weapons 0 and 3, top 20
+  sel().equipOpenList = 1;  // main weapons 0 and 3, top 20
   Session().menuCursor = 1;
   Session().frame.mouseX = 500;
   Session().frame.mouseY = 25;
   Session().frame.mouseMoved = true;
   Session().playerInputs[0].hold[kActionMouseLeft] = 1;
   screen_.frameAfterMouse();
-  EXPECT_EQ(sel().main, 0);
+  EXPECT_EQ(sel().equipMain, 0);
   EXPECT_EQ(record_.mainWeapon, 0);
   EXPECT_EQ(Session().menuCursor, 1);
-  EXPECT_EQ(sel().openList, -1);
+  EXPECT_EQ(sel().equipOpenList, -1);
 
-  sel().openList = 3;  // items: none, 1, 4
+  sel().equipOpenList = 3;  // items: none, 1, 4
   Session().menuCursor = 3;
   Session().frame.mouseMoved = false;
   Session().playerInputs[0].hold[kActionMouseLeft] = 0;
   Session().playerInputs[0].hold[kActionShot] = 1;
   screen_.frameAfterMouse();
-  EXPECT_EQ(sel().item1, 4);
+  EXPECT_EQ(sel().equipItem1, 4);
   EXPECT_EQ(Session().menuCursor, 3);
 }
 
@@ -172,14 +172,14 @@ TEST_F(Equipment, ARightClickOnASlotOpensItsListAndClosesItInTheSameFrame) {
   Session().frame.mouseMoved = true;
   Session().playerInputs[0].hold[kActionMouseRight] = 1;
   screen_.frameAfterMouse();
-  EXPECT_EQ(sel().openList, -1);
+  EXPECT_EQ(sel().equipOpenList, -1);
   EXPECT_EQ(Session().menuCursor, 3);
 
   // A left click opens it and it stays open.
   Session().playerInputs[0].hold[kActionMouseRight] = 0;
   Session().playerInputs[0].hold[kActionMouseLeft] = 1;
   screen_.frameAfterMouse();
-  EXPECT_EQ(sel().openList, 3);
+  EXPECT_EQ(sel().equipOpenList, 3);
   EXPECT_EQ(Session().menuCursor, 1);
 
   // The pause key closes it on its slot.
@@ -187,7 +187,7 @@ TEST_F(Equipment, ARightClickOnASlotOpensItsListAndClosesItInTheSameFrame) {
   Session().playerInputs[0].hold[kActionPause] = 1;
   Session().frame.mouseMoved = false;
   screen_.frameAfterMouse();
-  EXPECT_EQ(sel().openList, -1);
+  EXPECT_EQ(sel().equipOpenList, -1);
   EXPECT_EQ(Session().menuCursor, 3);
 }
 
@@ -199,9 +199,9 @@ namespace {
 
 TEST_F(Equipment, AConfirmationWritesAllFourWordsAndLeavesForTheBattleSetUp) {
   screen_.prepare(record_);
-  sel().main = 0;
-  sel().item1 = 1;
-  sel().item2 = -1;
+  sel().equipMain = 0;
+  sel().equipItem1 = 1;
+  sel().equipItem2 = -1;
   setReturnMode(kModeEquipment, kModeBattleSetup);
   Session().frame.gameMode = kModeEquipment;
   // Without a window the box answers its current choice, yes.

@@ -6,6 +6,7 @@
 
 #include "game/core/frame_loop.h"
 #include "game/core/key_files.h"
+#include "game/core/registry_ids.h"
 #include "game/core/resources.h"
 #include "game/core/session.h"
 #include "game/core/widgets.h"
@@ -30,10 +31,6 @@ constexpr const char* kBackHelp = "前の画面に戻ります。";
 constexpr const char* kDefaults = "デフォルトに戻す。";
 constexpr int32_t kPadMasks[14] = {0x1,   0x2,   0x4,   0x8,   0x10,  0x20,   0x40,
                                    0x80,  0x100, 0x200, 0x400, 0x800, 0x1000, 0x2000};
-constexpr int kImageKeyBackground = 0;
-constexpr int kImagePadBackground = 37;
-constexpr int kImageBack = 38;
-constexpr int kImageBackPushed = 39;
 
 void saveKeyBindings();
 void drawKeyColumn(const inputRecord& record, int xOffset);
@@ -57,7 +54,7 @@ int bindingRowAt(int y, int top) {
 
 bool inside(int x, int y, int x1, int y1, int x2, int y2) { return x >= x1 && x <= x2 && y >= y1 && y <= y2; }
 
-void drawRedBox(int x1, int y1, int x2, int y2) { veziv::DrawBoxFilled(x1, y1, x2, y2, Session().colours.red); }
+void drawRedBox(int x1, int y1, int x2, int y2) { veziv::DrawBoxFilled(x1, y1, x2, y2, Session().colourRed); }
 
 void drawBackButton(int row, bool balloons) {
   if (Session().menuCursor == row) {
@@ -76,15 +73,15 @@ void dropCaptures() {
 void drawKeyScreen(bool balloons) {
   const inputRecord& p1 = Session().playerInputs[0];
   veziv::RenderGraphAtPoint(0, 0, graphOf(kImageKeyBackground), 0);
-  veziv::DrawTextDefaultFont(86, 412, kDefaults, Session().colours.white, 0);
-  veziv::DrawTextDefaultFont(426, 412, kDefaults, Session().colours.white, 0);
+  veziv::DrawTextDefaultFont(86, 412, kDefaults, Session().colourWhite, 0);
+  veziv::DrawTextDefaultFont(426, 412, kDefaults, Session().colourWhite, 0);
   drawKeyColumn(p1, 0);
   drawKeyColumn(Session().playerInputs[1], 350);
   drawKeyConfigMenu(p1, true);
   veziv::DrawTextDefaultFont(30, 470, "変更したいキー上にカーソルを選択して、Shotキーを押してください。",
-                             Session().colours.white, 0);
+                             Session().colourWhite, 0);
   veziv::DrawTextDefaultFont(20, 500, "そして対応させたいキーを押すことで、キーの設定を変更できます",
-                             Session().colours.white, 0);
+                             Session().colourWhite, 0);
   const int row = Session().menuCursor;
   if (balloons && row >= 1 && row <= 20) {
     drawHelpBalloon(row <= 10 ? 115 : 440, 156 + 31 * ((row - 1) % 10), rowHelpText(row), false);
@@ -105,13 +102,13 @@ void drawPadScreen(bool balloons) {
   veziv::RenderGraphAtPoint(0, 0, graphOf(kImagePadBackground), 0);
   drawPadColumn(p1, 50);
   drawPadColumn(Session().playerInputs[1], 400);
-  veziv::DrawTextDefaultFont(105, 411, kDefaults, Session().colours.white, 0);
-  veziv::DrawTextDefaultFont(445, 411, kDefaults, Session().colours.white, 0);
+  veziv::DrawTextDefaultFont(105, 411, kDefaults, Session().colourWhite, 0);
+  veziv::DrawTextDefaultFont(445, 411, kDefaults, Session().colourWhite, 0);
   drawKeyConfigMenu(p1, true);
   veziv::DrawTextDefaultFont(30, 480, "変更したいキー上にカーソルを選択して、Shotボタンを押してください。",
-                             Session().colours.white, 0);
+                             Session().colourWhite, 0);
   veziv::DrawTextDefaultFont(20, 510, "そして対応させたいボタンを押すことで、ボタンの設定を変更できます",
-                             Session().colours.white, 0);
+                             Session().colourWhite, 0);
   const int row = Session().menuCursor;
   if (balloons && row >= 1 && row <= 20) {
     drawHelpBalloon(row <= 10 ? 177 : 477, 169 + 29 * ((row - 1) % 10), rowHelpText(row), false);
@@ -123,11 +120,11 @@ void drawPadScreen(bool balloons) {
   if (row == 10) drawRedBox(105, 411, 303, 435);
   if (row == 20) drawRedBox(445, 411, 645, 435);
   if (row == 21) drawRedBox(490, 447, 700, 480);
-  if (pads == 0) veziv::DrawBoxFilled(80, 140, 360, 440, Session().colours.black);
-  if (pads < 2) veziv::DrawBoxFilled(410, 140, 693, 440, Session().colours.black);
+  if (pads == 0) veziv::DrawBoxFilled(80, 140, 360, 440, Session().colourBlack);
+  if (pads < 2) veziv::DrawBoxFilled(410, 140, 693, 440, Session().colourBlack);
   veziv::ChooseBlendMode(0, 0);
-  if (pads == 0) veziv::DrawTextDefaultFont(170, 290, "<未接続>", Session().colours.white, 0);
-  if (pads < 2) veziv::DrawTextDefaultFont(490, 290, "<未接続>", Session().colours.white, 0);
+  if (pads == 0) veziv::DrawTextDefaultFont(170, 290, "<未接続>", Session().colourWhite, 0);
+  if (pads < 2) veziv::DrawTextDefaultFont(490, 290, "<未接続>", Session().colourWhite, 0);
   drawBackButton(22, balloons);
 }
 
@@ -390,7 +387,7 @@ void drawKeyColumn(const inputRecord& record, int xOffset) {
   for (int row = 1; row <= kBoundActions; ++row) {
     const int action = rowAction(row);
     const char* text = record.assigning == action ? "<キー待ち>" : getKeyName(record.keyCode[action]);
-    veziv::DrawTextDefaultFont(200 + xOffset, 143 + 29 * (row - 1), text, Session().colours.white, 0);
+    veziv::DrawTextDefaultFont(200 + xOffset, 143 + 29 * (row - 1), text, Session().colourWhite, 0);
   }
 }
 
@@ -399,7 +396,7 @@ void drawPadColumn(const inputRecord& record, int xOffset) {
     const int action = rowAction(row);
     const char* text =
         record.assigning == kAssigningPad + action ? "<入力待ち>" : getPadButtonName(record.padMask[action]);
-    veziv::DrawTextDefaultFont(200 + xOffset, 158 + 29 * (row - 1), text, Session().colours.white, 0);
+    veziv::DrawTextDefaultFont(200 + xOffset, 158 + 29 * (row - 1), text, Session().colourWhite, 0);
   }
 }
 

@@ -1,17 +1,14 @@
-// What the title, settings and configuration screens share: their sounds,
-// the mouse's arming rule and the banner they show while loading.
+// What the title, settings and configuration screens share: the mouse's
+// arming rule and the banner they show while loading.
 #pragma once
 
 #include <string>
 
 #include "game/core/nested_loop.h"
+#include "game/core/registry_ids.h"
 #include "library/veziv.h"
 
 namespace game {
-
-inline constexpr int kSoundCursor = 0;
-inline constexpr int kSoundDecide = 1;
-inline constexpr int kSoundCancel = 5;
 
 // Whether a resting mouse may move the cursor: it moved this frame, or
 // hovering needs no move.

@@ -9,6 +9,7 @@
 #include "game/core/input.h"
 #include "game/core/music_voices.h"
 #include "game/core/records.h"
+#include "game/core/registry_ids.h"
 #include "game/core/resources.h"
 #include "game/core/save_question.h"
 #include "game/core/session.h"
@@ -19,11 +20,6 @@ namespace game {
 
 namespace {
 
-constexpr int kSoundCursor = 0;
-constexpr int kSoundDecide = 1;
-constexpr int kSoundCancel = 5;
-constexpr int kImageBackground = 15;
-constexpr int kImageModeLabel = 85;
 
 // The buttons: row, picture, pushed picture, x, and the pointer's x span.
 struct screenButton {
@@ -104,20 +100,20 @@ void drawSlotHeader() {
     const int slot = i - 1;
     veziv::RenderGraphStretched(35, y, 99, y + 48, Session().slotTable.thumbnails[slot], 0);
     if (Session().slotTable.present[slot] == 0) {
-      veziv::DrawTextDefaultFont(120, y, "EMPTY", Session().colours.white, 0);
+      veziv::DrawTextDefaultFont(120, y, "EMPTY", Session().colourWhite, 0);
       continue;
     }
     const gameHeader& h = Session().slotTable.headers[slot];
-    veziv::DrawFormattedTextDefaultFont(120, y, Session().colours.white, "所持金：%d", h.money);
-    veziv::DrawFormattedTextDefaultFont(280, y, Session().colours.white, "難易度：%d", h.difficulty);
-    veziv::DrawFormattedTextDefaultFont(120, y + 18, Session().colours.white, "%s", h.caption);
+    veziv::DrawFormattedTextDefaultFont(120, y, Session().colourWhite, "所持金：%d", h.money);
+    veziv::DrawFormattedTextDefaultFont(280, y, Session().colourWhite, "難易度：%d", h.difficulty);
+    veziv::DrawFormattedTextDefaultFont(120, y + 18, Session().colourWhite, "%s", h.caption);
   }
   if (Session().menuCursor < 1 || Session().menuCursor > kSlotCount) return;
   const int slot = Session().menuCursor - 1;
   if (Session().slotTable.present[slot] != 0) {
-    veziv::DrawFormattedTextDefaultFont(470, 190, Session().colours.white, "所持金:%d",
+    veziv::DrawFormattedTextDefaultFont(470, 190, Session().colourWhite, "所持金:%d",
                                         Session().slotTable.headers[slot].money);
-    veziv::DrawFormattedTextDefaultFont(470, 210, Session().colours.white, "難易度：%d",
+    veziv::DrawFormattedTextDefaultFont(470, 210, Session().colourWhite, "難易度：%d",
                                         Session().slotTable.headers[slot].difficulty);
   }
   veziv::RenderGraphAtPoint(460, 289, Session().slotTable.thumbnails[slot], 0);
@@ -167,14 +163,14 @@ bool SaveLoadScreen::update() {
 void SaveLoadScreen::draw() const {
   if (!Session().frame.drawThisFrame) return;
   const int32_t cursor = Session().menuCursor;
-  veziv::RenderGraphAtPoint(0, 0, graphOf(kImageBackground), 0);
+  veziv::RenderGraphAtPoint(0, 0, graphOf(kImageSaveBackground), 0);
   if (cursor >= 1 && cursor <= kSlotCount) {
     veziv::ChooseBlendMode(1, 100);
     veziv::DrawBoxShape(30, 52 * cursor - 33, 425, 52 * cursor + 18, veziv::PackColorForScreen(255, 255, 0), 1);
     veziv::ChooseBlendMode(0, 0);
   }
   drawSlotHeader();
-  veziv::DrawTextDefaultFont(28, 502, "クイック", Session().colours.red, 0);
+  veziv::DrawTextDefaultFont(28, 502, "クイック", Session().colourRed, 0);
   for (const screenButton& b : kButtons) {
     const bool disabled =
         (b.row == kRowSaveMode && saveModeRowDisabled()) || (b.row == kRowLoadMode && loadModeRowDisabled());
@@ -186,7 +182,7 @@ void SaveLoadScreen::draw() const {
       veziv::RenderGraphAtPoint(b.x, 550, graphOf(cursor == b.row ? b.pushed : b.image), 1);
     }
   }
-  veziv::RenderGraphPart(550, 140, 0, Session().music.saveMode ? 0 : 32, 128, 32, graphOf(kImageModeLabel), 1, 0);
+  veziv::RenderGraphPart(550, 140, 0, Session().music.saveMode ? 0 : 32, 128, 32, graphOf(kImageSaveModeLabel), 1, 0);
   switch (cursor) {
     case kRowSaveMode:
       if (!saveModeRowDisabled()) drawHelpBalloon(112, 571, "セーブモードへ。", false);

@@ -16,7 +16,7 @@
 #include "game/core/session.h"
 #include "game/core/settings.h"
 #include "game/core/slot_files.h"
-#include "game/core/story_site_test_support.h"
+#include "game/core/story_mode_hooks_test_support.h"
 #include "game/shell/save_screen.h"
 #include "game/shell/startup.h"
 #include "library/veziv.h"

@@ -7,7 +7,7 @@
 #include "game/core/resources.h"
 #include "game/core/session.h"
 #include "game/core/started_library_test_support.h"
-#include "game/core/story_site_test_support.h"
+#include "game/core/story_mode_hooks_test_support.h"
 #include "game/shell/startup.h"
 #include "library/veziv.h"
 

@@ -15,7 +15,7 @@
 namespace game {
 
 struct GameSession;
-class StorySite;
+class StoryModeHooks;
 
 struct ShellScreens {
   TitleScreen title;
@@ -36,6 +36,6 @@ struct ShellScreens {
 
 // Points the session's mode table at the screens and the story, and the
 // battle's world at the game's hooks.
-void installGame(GameSession& session, ShellScreens& screens, StorySite& story);
+void installGame(GameSession& session, ShellScreens& screens, StoryModeHooks& story);
 
 }  // namespace game

@@ -9,6 +9,7 @@
 #include "game/core/frame_loop.h"
 #include "game/core/input.h"
 #include "game/core/music_voices.h"
+#include "game/core/registry_ids.h"
 #include "game/core/resources.h"
 #include "game/core/session.h"
 #include "game/core/settings.h"
@@ -58,12 +59,6 @@ constexpr int kFirstToggleRow = 10;
 constexpr int kToggleCount = 7;
 constexpr int kSliderRows[] = {6, 7, 8, 9};
 constexpr int kSliderY[] = {120, 178, 235, 293};
-constexpr int kImageBackground = 34;
-constexpr int kImageCheck = 8;
-constexpr int kImageKnob = 72;
-constexpr int kImageBack = 38;
-constexpr int kImageBackPushed = 39;
-constexpr int kSoundTitle = kSoundTitleMusic;
 // The characters' on and off samples, characters 0 to 5.
 constexpr int kVoiceOnSamples[6] = {35, 29, 59, 53, 47, 41};
 constexpr int kVoiceOffSamples[6] = {34, 28, 58, 52, 46, 40};
@@ -120,7 +115,7 @@ void switchScreenMode(bool toWindow) {
 void forgetSoundHandles() {
   std::fill(std::begin(Session().registry.sounds), std::end(Session().registry.sounds), 0);
   if (battle::battleStage* stage = battle::currentStage()) battle::reloadRadioVoicesAfterSoundRestart(*stage);
-  Session().storySite().forgetVoices();
+  Session().storyMode().forgetVoices();
 }
 
 void deleteSound(int id) {
@@ -140,7 +135,8 @@ void dragSlider() {
   }
 }
 
-// The row under the mouse outside the voice switches (which step 2 takes).
+// The row under the mouse, passing over the voice switches: those are
+// hit by their own boxes (voiceToggleAt), not by their rows.
 int mouseRow() {
   for (int row = 1; row <= kSettingsRows; ++row) {
     if (row >= kFirstToggleRow && row < kFirstToggleRow + kToggleCount) continue;
@@ -261,10 +257,10 @@ void toggleCharacterVoice(int k) {
 void changeMidiMode(int mode) {
   if (Session().settings.midiMode == mode) return;
   veziv::ChooseBlendMode(1, 100);
-  veziv::DrawBoxFilled(0, 0, 800, 600, Session().colours.grey);
+  veziv::DrawBoxFilled(0, 0, 800, 600, Session().colourGrey);
   veziv::ChooseBlendMode(0, 0);
   presentBanner("MIDIを再生しなおしています。しばらくお待ちください。");
-  const bool titleMusic = playing(kSoundTitle);
+  const bool titleMusic = playing(kSoundTitleMusic);
   const bool jet = playing(kSoundJet);
   stopAllSounds();
   veziv::StopCurrentMusic();
@@ -274,14 +270,14 @@ void changeMidiMode(int mode) {
   replayMidiWithNotice();
   reloadSoundById();
   for (int id = 25; id <= 84; ++id) deleteSound(id);
-  deleteSound(kSoundTitle);
+  deleteSound(kSoundTitleMusic);
   deleteSound(kSoundJet);
   const int32_t back = getReturnMode(kModeSettings);
   if (back == kModeGameMenu) {
     loadModeResources(kModeBattle, false);
   } else if (back == kModeStory) {
     loadModeResources(kModeStory, true);
-    Session().storySite().reloadVoices();
+    Session().storyMode().reloadVoices();
   } else {
     loadModeResources(kModeTitle, true);
   }
@@ -289,45 +285,45 @@ void changeMidiMode(int mode) {
   veziv::SetSoundHandleLoopPointMs(1000, soundOf(kSoundJet));
   applyAllVolumes();
   if (titleMusic) {
-    ensureSoundLoaded(kSoundTitle);
-    veziv::PlaySoundHandle(soundOf(kSoundTitle), veziv::SoundPlayLoop, 1);
+    ensureSoundLoaded(kSoundTitleMusic);
+    veziv::PlaySoundHandle(soundOf(kSoundTitleMusic), veziv::SoundPlayLoop, 1);
   }
   if (jet) veziv::PlaySoundHandle(soundOf(kSoundJet), veziv::SoundPlayLoop, 1);
 }
 
 void SettingsScreen::draw() const {
-  veziv::RenderGraphAtPoint(0, 0, graphOf(kImageBackground), 0);
+  veziv::RenderGraphAtPoint(0, 0, graphOf(kImageSettingsBackground), 0);
   const SettingsRow row = rowOf(Session().menuCursor);
   if (Session().menuCursor != 20) {
     const bool yellow = Session().menuCursor >= 5 && Session().menuCursor <= 9 &&
                         (sliderAdjusting_ != kNotAdjusting || sliderDragging_);
     veziv::ChooseBlendMode(1, 100);
     veziv::DrawBoxFilled(row.highlight.x1, row.highlight.y1, row.highlight.x2, row.highlight.y2,
-                         yellow ? veziv::PackColorForScreen(255, 255, 0) : Session().colours.red);
+                         yellow ? veziv::PackColorForScreen(255, 255, 0) : Session().colourRed);
     veziv::ChooseBlendMode(0, 0);
   }
   const int32_t speed = Session().settings.textSpeed;
   if (speed == kMaxTextSpeed) {
-    veziv::DrawTextDefaultFont(35, 556, "待ち時間なし", Session().colours.white, 0);
+    veziv::DrawTextDefaultFont(35, 556, "待ち時間なし", Session().colourWhite, 0);
   } else {
-    veziv::DrawFormattedTextDefaultFont(35, 556, Session().colours.white, "%d 文字/秒", speed);
+    veziv::DrawFormattedTextDefaultFont(35, 556, Session().colourWhite, "%d 文字/秒", speed);
   }
-  veziv::RenderGraphAtPoint(2 * speed + 3, 533, graphOf(kImageKnob), 1);
+  veziv::RenderGraphAtPoint(2 * speed + 3, 533, graphOf(kImageSettingsKnob), 1);
   for (int i = 0; i < 4; ++i) {
     const int32_t v = sliderValue(kSliderRows[i]);
-    veziv::RenderGraphAtPoint(440 + 3 * v, kSliderY[i], graphOf(kImageKnob), 1);
-    veziv::DrawFormattedTextDefaultFont(740, kSliderY[i] + 15, Session().colours.white, "%d％", v);
+    veziv::RenderGraphAtPoint(440 + 3 * v, kSliderY[i], graphOf(kImageSettingsKnob), 1);
+    veziv::DrawFormattedTextDefaultFont(740, kSliderY[i] + 15, Session().colourWhite, "%d％", v);
   }
   const bool direct = Session().settings.midiMode != 0;
-  veziv::DrawTextDefaultFont(440, 510, "DirectMusic", direct ? Session().colours.white : Session().colours.grey, 0);
-  veziv::DrawTextDefaultFont(590, 510, "MCI", direct ? Session().colours.grey : Session().colours.white, 0);
+  veziv::DrawTextDefaultFont(440, 510, "DirectMusic", direct ? Session().colourWhite : Session().colourGrey, 0);
+  veziv::DrawTextDefaultFont(590, 510, "MCI", direct ? Session().colourGrey : Session().colourWhite, 0);
   if (direct) {
-    veziv::DrawTextWithFont(440, 532, "(MIDI音量調整可)", Session().colours.black, Session().registry.gameFont, 0, 0);
+    veziv::DrawTextWithFont(440, 532, "(MIDI音量調整可)", Session().colourBlack, Session().registry.gameFont, 0, 0);
   } else {
-    veziv::DrawTextWithFont(440, 532, "(MIDI音量調整不可、高速)", Session().colours.black, Session().registry.gameFont,
+    veziv::DrawTextWithFont(440, 532, "(MIDI音量調整不可、高速)", Session().colourBlack, Session().registry.gameFont,
                             0, 0);
     veziv::DrawTextWithFont(358, 83, "(MIDI再生モードがMCIなので、MIDI音楽の音量調節はできません。)",
-                            Session().colours.red, Session().registry.gameFont, 0, 0);
+                            Session().colourRed, Session().registry.gameFont, 0, 0);
   }
   if (Session().menuCursor == 20) {
     veziv::RenderGraphAtPoint(685, 535, graphOf(kImageBackPushed), 1);
@@ -338,9 +334,9 @@ void SettingsScreen::draw() const {
     const Box b = voiceToggleBox(k);
     veziv::RenderGraphAtPoint(b.x1, b.y1, sheetPiece(namePlateSheet, k), 1);
     if (Session().settings.voiceEnabled[k] != 0)
-      veziv::RenderGraphAtPoint(b.x1 + 66, b.y1 + 7, graphOf(kImageCheck), 1);
+      veziv::RenderGraphAtPoint(b.x1 + 66, b.y1 + 7, graphOf(kImageSettingsCheck), 1);
   }
-  if (Session().settings.battleEventsOn != 0) veziv::RenderGraphAtPoint(613, 446, graphOf(kImageCheck), 1);
+  if (Session().settings.battleEventsOn != 0) veziv::RenderGraphAtPoint(613, 446, graphOf(kImageSettingsCheck), 1);
   if (!sliderDragging_) drawHelpBalloon(row.helpX, row.helpY, row.help, row.helpToLeft);
 }
 

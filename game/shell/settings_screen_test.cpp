@@ -14,7 +14,7 @@
 #include "game/core/resources.h"
 #include "game/core/session.h"
 #include "game/core/settings.h"
-#include "game/core/story_site_test_support.h"
+#include "game/core/story_mode_hooks_test_support.h"
 #include "game/core/widgets.h"
 #include "game/shell/startup.h"
 #include "library/veziv.h"

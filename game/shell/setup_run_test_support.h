@@ -42,7 +42,7 @@ class WrappedScreen final : public Screen {
 // The game of one run, wrapped; the battle's world is emptied at its end.
 class WrappedGame {
  public:
-  WrappedGame(StorySite& story, BeforeScreen before) : before_(std::move(before)) {
+  WrappedGame(StoryModeHooks& story, BeforeScreen before) : before_(std::move(before)) {
     installGame(session_, screens_, story);
     for (int32_t mode = 0; mode < kModeCount; ++mode) {
       if (Screen* screen = session_.screens[mode]) {

@@ -10,6 +10,7 @@
 #include "game/core/music_voices.h"
 #include "game/core/nested_loop.h"
 #include "game/core/records.h"
+#include "game/core/registry_ids.h"
 #include "game/core/resources.h"
 #include "game/core/session.h"
 #include "game/core/widgets.h"
@@ -20,17 +21,6 @@ namespace game {
 namespace {
 
 constexpr const char* kShopMusic = "audio/y-maf.mid";
-constexpr int kSoundCursor = 0;
-constexpr int kSoundCancel = 5;
-constexpr int kSoundPurchase = 15;
-constexpr int kVoiceGreeting = 81;
-constexpr int kVoiceFarewell = 82;
-constexpr int kVoiceShortOfMoney = 83;
-constexpr int kVoiceThanks = 84;
-constexpr int kImageBackground = 27;
-constexpr int kImagePictureWindow = 110;
-constexpr int kImageBuy = 111;
-constexpr int kImageList = 113;
 constexpr size_t kNoticeBytes = 255;
 
 bool isTab(int32_t cursor) { return cursor >= 1 && cursor <= 3; }
@@ -61,12 +51,12 @@ void drawText(int x, int y, const std::string& text, uint32_t colour) {
 }
 
 // The shopkeeper's lines go to the story's interpreter as single lines.
-void say(const std::string& line) { Session().storySite().runLine(line); }
+void say(const std::string& line) { Session().storyMode().runLine(line); }
 
 void drawBackground() {
-  const uint32_t white = Session().colours.white;
-  veziv::RenderGraphAtPoint(0, 0, graphOf(kImageBackground), 0);
-  veziv::RenderGraphAtPoint(440, 80, graphOf(kImagePictureWindow), 1);
+  const uint32_t white = Session().colourWhite;
+  veziv::RenderGraphAtPoint(0, 0, graphOf(kImageShopBackground), 0);
+  veziv::RenderGraphAtPoint(440, 80, graphOf(kImageShopPictureWindow), 1);
   if (white != 0) {
     veziv::ChooseBlendMode(1, 100);
     veziv::DrawBoxFilled(444, 84, 528, 168, white);
@@ -75,31 +65,31 @@ void drawBackground() {
 }
 
 void sayShortOfMoney() {
-  veziv::StopSoundHandle(soundOf(kVoiceShortOfMoney));
-  playMenuSound(kVoiceShortOfMoney);
+  veziv::StopSoundHandle(soundOf(kVoiceShopShortOfMoney));
+  playMenuSound(kVoiceShopShortOfMoney);
   say("@message (アイテム屋) 「あ、お金が足りないみたいですよ。」");
 }
 
 void sayThanks() {
-  playMenuSound(kVoiceThanks);
+  playMenuSound(kVoiceShopThanks);
   say("@message (アイテム屋) 「ありがとうございます。大事に使ってくださいね。」");
 }
 
 }  // namespace
 
-int32_t ShopScreen::rowCount(int32_t tab) const { return tab >= 1 && tab <= 3 ? state_.rowCounts[tab - 1] : 0; }
-int32_t ShopScreen::lastRow() const { return kShopFirstRow + rowCount(state_.tab) - 1; }
+int32_t ShopScreen::rowCount(int32_t tab) const { return tab >= 1 && tab <= 3 ? state_.shopRowCounts[tab - 1] : 0; }
+int32_t ShopScreen::lastRow() const { return kShopFirstRow + rowCount(state_.shopTab) - 1; }
 bool ShopScreen::isRow(int32_t cursor) const { return cursor >= kShopFirstRow && cursor <= lastRow(); }
 
 void ShopScreen::enter() {
-  state_.rowCounts[0] = 7;
-  state_.rowCounts[1] = 6;
-  state_.rowCounts[2] = 6;
+  state_.shopRowCounts[0] = 7;
+  state_.shopRowCounts[1] = 6;
+  state_.shopRowCounts[2] = 6;
   playNewMusic(kShopMusic);
   say("@setFaceGraph TEMU_1");
   say("@addNewGraph image/stands/temu.png アイテム屋 (560,88)");
   say("@message (アイテム屋) 「いらっしゃいませ。今日は、どんな御用ですか？」");
-  playMenuSound(kVoiceGreeting);
+  playMenuSound(kVoiceShopGreeting);
 }
 
 bool ShopScreen::frame() {
@@ -132,7 +122,7 @@ int32_t ShopScreen::targetAt(int32_t x, int32_t y) const {
     return -1;
   }
   if (x >= 55 && x <= 355) {
-    for (int32_t r = 0; r < rowCount(state_.tab); ++r) {
+    for (int32_t r = 0; r < rowCount(state_.shopTab); ++r) {
       if (y > 100 + 20 * r && y < 120 + 20 * r) return kShopFirstRow + r;
     }
   }
@@ -144,18 +134,18 @@ int32_t ShopScreen::targetAt(int32_t x, int32_t y) const {
 int32_t ShopScreen::cursorAfterKey(ShopKey key, int32_t cursor) const {
   // A cursor that is no target (left so by another screen) comes to the
   // shown tab.
-  if (!isTab(cursor) && !isRow(cursor) && cursor != kShopLeave && cursor != kShopBuy) return state_.tab;
+  if (!isTab(cursor) && !isRow(cursor) && cursor != kShopLeave && cursor != kShopBuy) return state_.shopTab;
   switch (key) {
     case ShopKey::kUp:
       if (isTab(cursor)) return lastRow();
       if (cursor == kShopLeave) return kShopBuy;
       if (cursor == kShopBuy) return kShopLeave;
-      return cursor == kShopFirstRow ? state_.tab : cursor - 1;
+      return cursor == kShopFirstRow ? state_.shopTab : cursor - 1;
     case ShopKey::kDown:
       if (isTab(cursor)) return kShopFirstRow;
       if (cursor == kShopLeave) return kShopBuy;
       if (cursor == kShopBuy) return kShopLeave;
-      return cursor == lastRow() ? state_.tab : cursor + 1;
+      return cursor == lastRow() ? state_.shopTab : cursor + 1;
     case ShopKey::kRight:
       if (cursor == 1 || cursor == 2) return cursor + 1;
       if (cursor == kShopLeave || cursor == kShopBuy) return kShopFirstRow;
@@ -171,16 +161,16 @@ int32_t ShopScreen::cursorAfterKey(ShopKey key, int32_t cursor) const {
 }
 
 ShopPurchase ShopScreen::buySelectedEntry() {
-  const equipInfo* e = entryOf(state_.selectedTab, state_.selectedRow);
+  const equipInfo* e = entryOf(state_.shopSelectedTab, state_.shopSelectedRow);
   if (e == nullptr) return ShopPurchase::kOwned;  // nothing selected that could be bought
-  uint8_t* owned = ownedFlag(state_.selectedTab, state_.selectedRow);
-  const bool item = state_.selectedTab == 3;
+  uint8_t* owned = ownedFlag(state_.shopSelectedTab, state_.shopSelectedRow);
+  const bool item = state_.shopSelectedTab == 3;
   if (!item && (owned == nullptr || *owned != 0)) return ShopPurchase::kOwned;
-  if (item && (state_.selectedRow < 0 || state_.selectedRow >= kItemCount)) return ShopPurchase::kOwned;
+  if (item && (state_.shopSelectedRow < 0 || state_.shopSelectedRow >= kItemCount)) return ShopPurchase::kOwned;
   holdingsData& h = Session().play.holdings;
   if (h.money < e->price) return ShopPurchase::kShortOfMoney;
   if (item) {
-    h.itemCounts[state_.selectedRow] += 1;
+    h.itemCounts[state_.shopSelectedRow] += 1;
   } else {
     *owned = 1;
   }
@@ -207,12 +197,12 @@ void ShopScreen::moveByKeys() {
 void ShopScreen::activate() {
   int32_t& cursor = Session().menuCursor;
   if (isTab(cursor)) {
-    state_.tab = cursor;
-    playMenuSound(kSoundDecision);
+    state_.shopTab = cursor;
+    playMenuSound(kSoundDecide);
   } else if (isRow(cursor)) {
-    playMenuSound(kSoundDecision);
-    state_.selectedTab = state_.tab;
-    state_.selectedRow = cursor - kShopFirstRow;
+    playMenuSound(kSoundDecide);
+    state_.shopSelectedTab = state_.shopTab;
+    state_.shopSelectedRow = cursor - kShopFirstRow;
   } else if (cursor == kShopBuy) {
     switch (buySelectedEntry()) {
       case ShopPurchase::kOwned: playMenuSound(kSoundCancel); break;
@@ -222,7 +212,7 @@ void ShopScreen::activate() {
         break;
       case ShopPurchase::kBought: {
         playMenuSound(kSoundPurchase);
-        const equipInfo* e = entryOf(state_.selectedTab, state_.selectedRow);
+        const equipInfo* e = entryOf(state_.shopSelectedTab, state_.shopSelectedRow);
         std::string line = (e != nullptr ? e->name : std::string()) + "を購入しました。";
         if (line.size() > kNoticeBytes) line.resize(kNoticeBytes);
         Session().frame.noticeQueue.push_back({line, "OK"});
@@ -237,17 +227,17 @@ void ShopScreen::activate() {
 
 void ShopScreen::leaveShop() {
   GameSession& s = Session();
-  playMenuSound(kSoundDecision);
-  playMenuSound(kVoiceFarewell);
+  playMenuSound(kSoundDecide);
+  playMenuSound(kVoiceShopFarewell);
   say("@message (アイテム屋) 「またのご来店、お待ちしております。」");
-  s.storySite().revealPage();
+  s.storyMode().revealPage();
 
   // One more frame shows the farewell whole; then the voice plays out.
   updateInput(s.playerInputs[0], 1);
   updateMouseButtons(s.playerInputs[0]);
   draw();
   veziv::PresentBackBuffer();
-  const int voice = soundOf(kVoiceFarewell);
+  const int voice = soundOf(kVoiceShopFarewell);
   if (veziv::PumpMessages() == 0) {
     runNestedLoop([voice] {
       if (voice == 0 || voice == -1 || veziv::IsSoundHandlePlaying(voice) != 1) return false;
@@ -258,13 +248,13 @@ void ShopScreen::leaveShop() {
     });
   }
 
-  state_.tab = 1;
+  state_.shopTab = 1;
   say("@deleteGraph アイテム屋");
   unloadModeResources(kModeShop);  // the catalogue's pictures with the shop's set
   stopMusic();
   const int32_t target = getReturnMode(kModeShop);
   changeMode(target, target == kModeStory);
-  if (target == kModeStory && s.frame.gameMode == kModeStory) s.storySite().stepStory();
+  if (target == kModeStory && s.frame.gameMode == kModeStory) s.storyMode().stepStory();
 }
 
 void ShopScreen::draw() const {
@@ -272,32 +262,31 @@ void ShopScreen::draw() const {
   drawDetails();
   drawFocus();
   drawListWindow();
-  if (state_.tab == 1 || state_.tab == 2) {
-    drawWeaponRows(state_.tab);
+  if (state_.shopTab == 1 || state_.shopTab == 2) {
+    drawWeaponRows(state_.shopTab);
   } else {
     drawItemRows();
   }
   drawPointerPicture();
   drawButtons();
   // The shopkeeper's window runs its own frame over the shop.
-  Session().storySite().runWindow();
+  Session().storyMode().runWindow();
 }
 
 void ShopScreen::drawDetails() const {
   const GameSession& s = Session();
-  const equipInfo* e = entryOf(state_.selectedTab, state_.selectedRow);
+  const equipInfo* e = entryOf(state_.shopSelectedTab, state_.shopSelectedRow);
   if (e == nullptr) return;
-  const Colours& c = s.colours;
   veziv::RenderGraphAtPoint(445, 85, e->graph, 1);
-  drawFramedBox(390, 220, 200, 45, 150, c.white, 1, c.black);
-  drawText(390, 220, e->name, c.white);
-  veziv::DrawTextWithFont(390, 240, e->statText.c_str(), c.black, s.registry.gameFont, 0, 0);
-  drawFramedBox(390, 265, 200, 90, 150, c.white, 2, c.black);
+  drawFramedBox(390, 220, 200, 45, 150, s.colourWhite, 1, s.colourBlack);
+  drawText(390, 220, e->name, s.colourWhite);
+  veziv::DrawTextWithFont(390, 240, e->statText.c_str(), s.colourBlack, s.registry.gameFont, 0, 0);
+  drawFramedBox(390, 265, 200, 90, 150, s.colourWhite, 2, s.colourBlack);
   const int32_t money = s.play.holdings.money;
-  veziv::DrawFormattedTextDefaultFont(400, 275, c.white, "値段:%d", e->price);
-  veziv::DrawFormattedTextDefaultFont(400, 295, c.white, "所持金:%d", money);
+  veziv::DrawFormattedTextDefaultFont(400, 275, s.colourWhite, "値段:%d", e->price);
+  veziv::DrawFormattedTextDefaultFont(400, 295, s.colourWhite, "所持金:%d", money);
   const int64_t balance = static_cast<int64_t>(money) - e->price;
-  veziv::DrawFormattedTextDefaultFont(400, 315, balance < 0 ? c.red : c.white, "残高:%lld",
+  veziv::DrawFormattedTextDefaultFont(400, 315, balance < 0 ? s.colourRed : s.colourWhite, "残高:%lld",
                                       static_cast<long long>(balance));
 }
 
@@ -307,19 +296,19 @@ void ShopScreen::drawFocus() const {
   if (isTab(cursor)) {
     const int dx = 78 * (cursor - 1);
     veziv::SetDrawColorScale(100, 255, 100);
-    veziv::DrawBoxFilled(59 + dx, 60, 129 + dx, 82, s.colours.white);
+    veziv::DrawBoxFilled(59 + dx, 60, 129 + dx, 82, s.colourWhite);
     veziv::SetDrawColorScale(255, 255, 255);
   } else if (isRow(cursor)) {
-    drawFramedBox(57, 20 * cursor - 20, 320, 20, 200, s.colours.grey, 1, s.colours.white);
+    drawFramedBox(57, 20 * cursor - 20, 320, 20, 200, s.colourGrey, 1, s.colourWhite);
   }
 }
 
 void ShopScreen::drawListWindow() const {
-  const veziv::GraphHandle list = graphOf(kImageList);
+  const veziv::GraphHandle list = graphOf(kImageShopList);
   veziv::RenderGraphPart(50, 45, 0, 0, 235, 340, list, 1, 0);
   veziv::RenderGraphPart(285, 45, 235, 0, 10, 40, list, 1, 0);
   for (int k = 1; k <= 3; ++k) {
-    if (k != state_.tab) veziv::RenderGraphPart(50 + 81 * (k - 1), 84, 81 * (k - 1), 344, 82, 10, list, 1, 0);
+    if (k != state_.shopTab) veziv::RenderGraphPart(50 + 81 * (k - 1), 84, 81 * (k - 1), 344, 82, 10, list, 1, 0);
   }
   for (int s = 0; s <= 18; ++s) {
     veziv::RenderGraphPart(285 + 5 * s, 82, 230, 37, 5, 303, list, 1, 0);
@@ -329,7 +318,7 @@ void ShopScreen::drawListWindow() const {
 }
 
 void ShopScreen::drawWeaponRows(int32_t tab) const {
-  const uint32_t white = Session().colours.white;
+  const uint32_t white = Session().colourWhite;
   for (int32_t r = 0; r < rowCount(tab); ++r) {
     const equipInfo* e = entryOf(tab, r);
     if (e == nullptr) continue;
@@ -353,10 +342,10 @@ void ShopScreen::drawItemRows() const {
     const equipInfo* e = entryOf(3, r);
     if (e == nullptr) continue;
     const int y = 100 + 20 * r;
-    drawText(55, y, e->name, s.colours.white);
+    drawText(55, y, e->name, s.colourWhite);
     const int32_t count = r < kItemCount ? s.play.holdings.itemCounts[r] : 0;
-    veziv::DrawFormattedTextDefaultFont(255, y, s.colours.white, "%d", count);
-    veziv::DrawFormattedTextDefaultFont(285, y, s.colours.white, "%d", e->price);
+    veziv::DrawFormattedTextDefaultFont(255, y, s.colourWhite, "%d", count);
+    veziv::DrawFormattedTextDefaultFont(285, y, s.colourWhite, "%d", e->price);
   }
 }
 
@@ -364,9 +353,9 @@ void ShopScreen::drawPointerPicture() const {
   const GameSession& s = Session();
   if (!isRow(s.menuCursor)) return;
   const int32_t target = targetAt(s.frame.mouseX, s.frame.mouseY);
-  const bool over = state_.tab == 1 ? isRow(target) : target != -1;
+  const bool over = state_.shopTab == 1 ? isRow(target) : target != -1;
   if (!over) return;
-  if (const equipInfo* e = entryOf(state_.tab, s.menuCursor - kShopFirstRow)) {
+  if (const equipInfo* e = entryOf(state_.shopTab, s.menuCursor - kShopFirstRow)) {
     veziv::RenderGraphAtPoint(s.frame.mouseX, s.frame.mouseY, e->graph, 1);
   }
 }
@@ -374,15 +363,15 @@ void ShopScreen::drawPointerPicture() const {
 void ShopScreen::drawButtons() const {
   const GameSession& s = Session();
   if (s.menuCursor == kShopBuy) veziv::SetDrawColorScale(100, 255, 100);
-  veziv::RenderGraphAtPoint(440, 180, graphOf(kImageBuy), 1);
+  veziv::RenderGraphAtPoint(440, 180, graphOf(kImageShopBuy), 1);
   veziv::SetDrawColorScale(255, 255, 255);
 
   if (s.menuCursor == kShopLeave) veziv::SetDrawColorScale(100, 255, 100);
   veziv::ChooseBlendMode(1, 100);
-  if (s.colours.white != 0) veziv::DrawBoxFilled(500, 400, 590, 430, s.colours.white);
-  if (s.colours.black != 0) veziv::DrawBoxFrame(500, 400, 590, 430, s.colours.black);
+  if (s.colourWhite != 0) veziv::DrawBoxFilled(500, 400, 590, 430, s.colourWhite);
+  if (s.colourBlack != 0) veziv::DrawBoxFrame(500, 400, 590, 430, s.colourBlack);
   veziv::ChooseBlendMode(0, 0);
-  drawText(505, 404, "帰る", s.colours.white);
+  drawText(505, 404, "帰る", s.colourWhite);
   veziv::SetDrawColorScale(255, 255, 255);
 }
 

@@ -27,10 +27,10 @@ enum class ShopPurchase { kOwned, kShortOfMoney, kBought };
 // 3 (items), the tab whose list is shown, and the entry shown in the detail
 // panels and bought by the buy button.
 struct shopState {
-  int32_t rowCounts[3] = {7, 6, 6};
-  int32_t tab = 1;
-  int32_t selectedTab = 1;
-  int32_t selectedRow = 0;
+  int32_t shopRowCounts[3] = {7, 6, 6};
+  int32_t shopTab = 1;
+  int32_t shopSelectedTab = 1;
+  int32_t shopSelectedRow = 0;
 };
 
 class ShopScreen final : public Screen {

@@ -13,7 +13,7 @@
 #include "game/core/music_voices.h"
 #include "game/core/records.h"
 #include "game/core/session.h"
-#include "game/core/story_site_test_support.h"
+#include "game/core/story_mode_hooks_test_support.h"
 #include "game/shell/startup.h"
 
 namespace game {
@@ -64,8 +64,8 @@ TEST_F(Shop, PurchasesFollowTheRulesAndMoneyNeverFallsBelowZero) {
   for (const Case& c : cases) {
     Session().play.holdings = holdingsData{};
     Session().play.holdings.money = c.money;
-    state().selectedTab = c.tab;
-    state().selectedRow = c.row;
+    state().shopSelectedTab = c.tab;
+    state().shopSelectedRow = c.row;
     if (c.tab == 1) Session().play.holdings.mainOwned[c.row] = c.ownedBefore;
     if (c.tab == 2) Session().play.holdings.subOwned[c.row] = c.ownedBefore;
     if (c.tab == 3) Session().play.holdings.itemCounts[c.row] = c.countBefore;
@@ -80,8 +80,8 @@ TEST_F(Shop, PurchasesFollowTheRulesAndMoneyNeverFallsBelowZero) {
 
 TEST_F(Shop, BuyingTheSameItemAgainAndAgainRaisesItsCount) {
   Session().play.holdings.money = 10000;
-  state().selectedTab = 3;
-  state().selectedRow = 4;
+  state().shopSelectedTab = 3;
+  state().shopSelectedRow = 4;
   for (int i = 1; i <= 10; ++i) {
     EXPECT_EQ(shop_.buySelectedEntry(), ShopPurchase::kBought);
     EXPECT_EQ(Session().play.holdings.itemCounts[4], i);
@@ -93,8 +93,8 @@ TEST_F(Shop, BuyingTheSameItemAgainAndAgainRaisesItsCount) {
 TEST_F(Shop, TheBuyButtonRecordsThePurchaseThenThanksOrRefusesWithALine) {
   Session().menuCursor = kShopBuy;
   Session().play.holdings.money = 7000;
-  state().selectedTab = 1;
-  state().selectedRow = 2;
+  state().shopSelectedTab = 1;
+  state().shopSelectedRow = 2;
   Session().playerInputs[0].hold[kActionShot] = 1;
   shop_.frameAfterMouse();
   EXPECT_EQ(Session().play.holdings.mainOwned[2], 1);  // in the holdings before anything else can happen
@@ -112,7 +112,7 @@ TEST_F(Shop, TheBuyButtonRecordsThePurchaseThenThanksOrRefusesWithALine) {
   EXPECT_EQ(newestLine(), "");
 
   // Short of money: the shopkeeper says so, and nothing is bought.
-  state().selectedRow = 3;
+  state().shopSelectedRow = 3;
   shop_.frameAfterMouse();
   EXPECT_EQ(Session().play.holdings.mainOwned[3], 0);
   EXPECT_TRUE(Session().frame.noticeQueue.empty());
@@ -128,15 +128,15 @@ TEST_F(Shop, RowsAndTabsSelectAndShow) {
   Session().menuCursor = 2;
   Session().playerInputs[0].hold[kActionShot] = 1;
   shop_.frameAfterMouse();
-  EXPECT_EQ(state().tab, 2);
-  EXPECT_EQ(state().selectedTab, 1);  // a tab only shows its list
+  EXPECT_EQ(state().shopTab, 2);
+  EXPECT_EQ(state().shopSelectedTab, 1);  // a tab only shows its list
   Session().menuCursor = kShopFirstRow + 5;
   shop_.frameAfterMouse();
-  EXPECT_EQ(state().selectedTab, 2);
-  EXPECT_EQ(state().selectedRow, 5);
+  EXPECT_EQ(state().shopSelectedTab, 2);
+  EXPECT_EQ(state().shopSelectedRow, 5);
   Session().menuCursor = kShopFirstRow + 6;  // past the six sub weapons: no row
   shop_.frameAfterMouse();
-  EXPECT_EQ(state().selectedRow, 5);
+  EXPECT_EQ(state().shopSelectedRow, 5);
 }
 
 TEST_F(Shop, TheKeysMoveTheCursorAsTheTableSays) {
@@ -159,7 +159,7 @@ TEST_F(Shop, TheKeysMoveTheCursorAsTheTableSays) {
       {2, K::kDown, 0, 2}, {2, K::kUp, 12, 2},
   };
   for (const Case& c : cases) {
-    state().tab = c.tab;
+    state().shopTab = c.tab;
     EXPECT_EQ(shop_.cursorAfterKey(c.key, c.before), c.after)
         << "tab " << c.tab << " key " << static_cast<int>(c.key) << " from " << c.before;
   }
@@ -187,7 +187,7 @@ TEST_F(Shop, PointerTargetsAndTheirEdges) {
       {1, 591, 430, -1}, {1, 500, 431, -1},
   };
   for (const Case& c : cases) {
-    state().tab = c.tab;
+    state().shopTab = c.tab;
     EXPECT_EQ(shop_.targetAt(c.x, c.y), c.target) << c.x << "," << c.y;
   }
 }
@@ -205,8 +205,8 @@ TEST_F(Shop, ThePointerMovesTheCursorOnlyWhileTheMouseMovesAndAClickNeedsATarget
 
   // A click over no target does nothing; over any target it acts on the cursor.
   Session().play.holdings.money = 100000;
-  state().selectedTab = 3;
-  state().selectedRow = 0;
+  state().shopSelectedTab = 3;
+  state().shopSelectedRow = 0;
   Session().frame.mouseMoved = false;
   Session().frame.mouseX = 10;
   Session().frame.mouseY = 10;
@@ -221,18 +221,18 @@ TEST_F(Shop, ThePointerMovesTheCursorOnlyWhileTheMouseMovesAndAClickNeedsATarget
 }
 
 TEST_F(Shop, AVisitGreetsAndLeavingSaysFarewellFreesTheShopAndGoesBack) {
-  state().rowCounts[1] = 0;
+  state().shopRowCounts[1] = 0;
   Session().menuCursor = 9;
-  state().selectedTab = 2;
+  state().shopSelectedTab = 2;
   shop_.enter();
-  EXPECT_EQ(state().rowCounts[1], 6);
+  EXPECT_EQ(state().shopRowCounts[1], 6);
   EXPECT_EQ(Session().music.rememberedMusic, "audio/y-maf.mid");
   EXPECT_EQ(Session().menuCursor, 9);  // the cursor and the selection are as they were
-  EXPECT_EQ(state().selectedTab, 2);
+  EXPECT_EQ(state().shopSelectedTab, 2);
   EXPECT_EQ(story_.lines[1], "@addNewGraph image/stands/temu.png アイテム屋 (560,88)");
   EXPECT_EQ(newestLine(), "「いらっしゃいませ。今日は、どんな御用ですか？」");
 
-  state().tab = 3;
+  state().shopTab = 3;
   Session().frame.gameMode = kModeShop;
   setReturnMode(kModeShop, kModeStory);
   Session().menuCursor = kShopLeave;
@@ -242,7 +242,7 @@ TEST_F(Shop, AVisitGreetsAndLeavingSaysFarewellFreesTheShopAndGoesBack) {
   EXPECT_EQ(newestLine(), "「またのご来店、お待ちしております。」");
   EXPECT_EQ(story_.reveals, 1);  // the farewell shows whole
   EXPECT_EQ(story_.steps, 1);    // and the story goes on at its next line
-  EXPECT_EQ(state().tab, 1);
+  EXPECT_EQ(state().shopTab, 1);
   EXPECT_EQ(Session().music.rememberedMusic, "");
   EXPECT_NE(Session().frame.gameMode, kModeShop);
 }

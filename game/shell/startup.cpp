@@ -33,10 +33,10 @@ constexpr int kProgramIcon = 101;
 constexpr const char* kWantedNames[] = {"save", "stages", "story", "voice", "image", "audio"};
 
 void setColours() {
-  Session().colours.white = veziv::PackColorForScreen(255, 255, 255);
-  Session().colours.grey = veziv::PackColorForScreen(155, 155, 155);
-  Session().colours.black = veziv::PackColorForScreen(0, 0, 0);
-  Session().colours.red = veziv::PackColorForScreen(255, 0, 0);
+  Session().colourWhite = veziv::PackColorForScreen(255, 255, 255);
+  Session().colourGrey = veziv::PackColorForScreen(155, 155, 155);
+  Session().colourBlack = veziv::PackColorForScreen(0, 0, 0);
+  Session().colourRed = veziv::PackColorForScreen(255, 0, 0);
 }
 
 void setDefaultFont() {
@@ -122,7 +122,7 @@ void showCaution(int percent, int stage) {
   veziv::ClearDrawTarget();
   veziv::RenderGraphAtPoint(0, 0, graphOf(kImageCaution), 1);
   veziv::ChooseBlendMode(1, 120);
-  veziv::DrawBoxShape(10, 160, 790, 450, Session().colours.white, 1);
+  veziv::DrawBoxShape(10, 160, 790, 450, Session().colourWhite, 1);
   veziv::ChooseBlendMode(0, 0);
   const struct {
     int x, y;
@@ -141,7 +141,7 @@ void showCaution(int percent, int stage) {
       {550, 30, "50"},
       {700, 30, "100"},
   };
-  for (const auto& t : kTexts) veziv::DrawTextDefaultFont(t.x, t.y, t.text, Session().colours.white, 0);
+  for (const auto& t : kTexts) veziv::DrawTextDefaultFont(t.x, t.y, t.text, Session().colourWhite, 0);
   showNowLoading("Now Loading...");
   for (int row = 1; row <= 3; ++row) {
     const int y = 20 + 30 * row;
@@ -150,14 +150,14 @@ void showCaution(int percent, int stage) {
       case CautionRow::kNone:
         break;
       case CautionRow::kDone:
-        veziv::RenderGraphStretched(400, y, 700, y + 20, graphOf(kImageLoadingBar), 1);
-        veziv::DrawTextDefaultFont(300, y, "Done!", Session().colours.white, 0);
+        veziv::RenderGraphStretched(400, y, 700, y + 20, graphOf(kImageBar), 1);
+        veziv::DrawTextDefaultFont(300, y, "Done!", Session().colourWhite, 0);
         break;
       case CautionRow::kPercent:
-        veziv::RenderGraphStretched(400, y, r.barRight, y + 20, graphOf(kImageLoadingBar), 1);
-        veziv::DrawFormattedTextDefaultFont(300, y, Session().colours.white, "%d％", percent);
+        veziv::RenderGraphStretched(400, y, r.barRight, y + 20, graphOf(kImageBar), 1);
+        veziv::DrawFormattedTextDefaultFont(300, y, Session().colourWhite, "%d％", percent);
         break;
-      case CautionRow::kZero: veziv::DrawTextDefaultFont(300, y, "0％", Session().colours.white, 0); break;
+      case CautionRow::kZero: veziv::DrawTextDefaultFont(300, y, "0％", Session().colourWhite, 0); break;
     }
   }
   veziv::PresentBackBuffer();
@@ -184,8 +184,8 @@ int initGame() {
   if (veziv::SelectDrawTarget(veziv::kTargetBackScreen) != 0) return failAfterStart();
   veziv::DrawBoxShape(0, 0, kScreenWidth, kScreenHeight, veziv::PackColorForScreen(0, 0, 0), 1);
   setDefaultFont();
-  Session().colours.white = veziv::PackColorForScreen(255, 255, 255);
-  veziv::DrawTextDefaultFont(0, 570, "Initializing...", Session().colours.white, 0);
+  Session().colourWhite = veziv::PackColorForScreen(255, 255, 255);
+  veziv::DrawTextDefaultFont(0, 570, "Initializing...", Session().colourWhite, 0);
   veziv::PresentBackBuffer();
   veziv::EnableArchiveReading(1);
   veziv::SetArchiveFileExtension("dat");
@@ -269,7 +269,7 @@ void reloadAfterScreenChange() {
   setDefaultFont();
   setColours();
   loadGraphById(kImageCaution);
-  loadGraphById(kImageLoadingBar);
+  loadGraphById(kImageBar);
   showCaution(0, 1);
   unloadModeResources(kModeTitle);
   showCaution(0, 2);
@@ -297,7 +297,7 @@ void reloadAfterScreenChange() {
     battle::reloadStageGraphics();
     onGraphicsRestored();
   }
-  if (getReturnMode(kModeSettings) == kModeStory) Session().storySite().reloadGraphs();
+  if (getReturnMode(kModeSettings) == kModeStory) Session().storyMode().reloadGraphs();
   freeGraphById(kImageCaution);
 }
 
@@ -329,27 +329,27 @@ void exitGame() {
     }
     runExitVeil(
         [voice] {
-          return veziv::IsSoundHandlePlaying(soundOf(kSoundDecision)) == 1 ||
+          return veziv::IsSoundHandlePlaying(soundOf(kSoundDecide)) == 1 ||
                  (voice != -1 && veziv::IsSoundHandlePlaying(voice) == 1);
         },
         pump,
         [] {
           veziv::ChooseBlendMode(1, 10);
-          veziv::DrawBoxShape(0, 0, kScreenWidth, kScreenHeight, Session().colours.black, 1);
+          veziv::DrawBoxShape(0, 0, kScreenWidth, kScreenHeight, Session().colourBlack, 1);
           veziv::ChooseBlendMode(0, 0);
-          veziv::DrawTextDefaultFont(355, 280, "終了中", Session().colours.white, 0);
+          veziv::DrawTextDefaultFont(355, 280, "終了中", Session().colourWhite, 0);
           veziv::PresentBackBuffer();
         });
   }
   battle::destroyStage();
-  Session().storySite().releaseResources();
+  Session().storyMode().releaseResources();
   veziv::StopCurrentMusic();
   veziv::DeleteSoundHandleAll(0);
   veziv::FreeAllGraphHandles(0);
   veziv::EndLibrary();
 }
 
-void installGame(GameSession& session, ShellScreens& screens, StorySite& story) {
+void installGame(GameSession& session, ShellScreens& screens, StoryModeHooks& story) {
   Screen** table = session.screens;
   table[kModeTitle] = &screens.title;
   table[kModeBattle] = &screens.battle;

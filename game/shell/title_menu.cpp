@@ -10,6 +10,7 @@
 #include "game/core/key_files.h"
 #include "game/core/music_voices.h"
 #include "game/core/records.h"
+#include "game/core/registry_ids.h"
 #include "game/core/resources.h"
 #include "game/core/session.h"
 #include "game/core/slot_files.h"
@@ -31,9 +32,6 @@ constexpr int kTextWidth = 206;
 constexpr int kTextHeight = 48;
 constexpr int kBarWidth = 211;
 constexpr int kBarHeight = 56;
-constexpr int kImageRowBar = 56;
-constexpr int kImageBack = 38;
-constexpr int kImageBackPushed = 39;
 constexpr const char* kLoading = "Now Loading...";
 constexpr const char* kBattleSetupMusic = "audio/loop009.mid";
 
@@ -70,7 +68,7 @@ void startNewGame() {
   s.play.storyGameFlag = 1;
   s.play.playerHeaders[0] = gameHeader{};
   restoreHoldings();
-  s.storySite().startNewStory();
+  s.storyMode().startNewStory();
   changeMode(kModeStory, false);
 }
 
@@ -197,9 +195,9 @@ void TitleScreen::drawRows() const {
     blend(titleRowAlpha(selected, choiceMs_));
     if (selected) {
       const int e = titleBarGrowth(barMs_);
-      veziv::RenderGraphStretched(kRowX - e, y, kRowX + kBarWidth + e, y + kBarHeight, graphOf(kImageRowBar), 1);
+      veziv::RenderGraphStretched(kRowX - e, y, kRowX + kBarWidth + e, y + kBarHeight, graphOf(kImageTitleRowBar), 1);
     } else {
-      veziv::RenderGraphAtPoint(kRowX, y, graphOf(kImageRowBar), 1);
+      veziv::RenderGraphAtPoint(kRowX, y, graphOf(kImageTitleRowBar), 1);
     }
     const veziv::GraphHandle text = sheetPiece(titleTextSheet, row - 1);
     if (selected && choiceMs_ >= 0) {
@@ -218,7 +216,7 @@ void TitleScreen::drawFlash() const {
   const GameSession& s = Session();
   if (flashMs_ > 500) veziv::RenderGraphAtPoint(0, 0, s.frame.backdropCapture, 0);
   veziv::ChooseBlendMode(1, titleFlashAlpha(flashMs_));
-  veziv::DrawBoxFilled(0, 0, 800, 600, s.colours.white);
+  veziv::DrawBoxFilled(0, 0, 800, 600, s.colourWhite);
   veziv::ChooseBlendMode(0, 0);
 }
 

@@ -3,7 +3,7 @@
 // with the tutorial battle's story insert run in the reduced window.
 #include "game/core/input.h"
 #include "game/core/session.h"
-#include "game/core/story_site.h"
+#include "game/core/story_mode_hooks.h"
 #include "game/story/story_screen.h"
 #include "game/story/story_test_support.h"
 #include "library/veziv.h"

@@ -7,6 +7,7 @@
 
 #include "game/core/frame_loop.h"
 #include "game/core/input.h"
+#include "game/core/registry_ids.h"
 #include "game/core/resources.h"
 #include "game/core/session.h"
 #include "game/core/widgets.h"
@@ -17,13 +18,6 @@ namespace game::story {
 
 namespace {
 
-constexpr int kImageSceneButtons = 36;
-constexpr int kImageVoiceButton = 86;
-constexpr int kImageArrows = 87;
-constexpr int kImageLogScroll = 221;
-constexpr int kSoundCursor = 0;
-constexpr int kSoundDecision = 1;
-constexpr int kSoundCancel = 5;
 constexpr int kTrackTop = 117;
 constexpr int kTrackBottom = 507;
 constexpr int kTrackLength = 390;
@@ -37,7 +31,7 @@ int32_t pageCount() { return static_cast<int32_t>(State().scene.pages.size()); }
 
 void closeLog() {
   State().scene.logOffset = 0;
-  playStorySound(kSoundDecision);
+  playStorySound(kSoundDecide);
 }
 
 // A bar of the scroll strip from y1 to y2: the top cap, the middle tiled,
@@ -54,7 +48,7 @@ void drawScrollBar(int x, int y1, int y2, int sourceX) {
 // The scroll bar dragged to the mouse's y.
 void dragScrollBar(int32_t hold) {
   const int32_t count = pageCount();
-  if (hold == 1) playStorySound(kSoundDecision);
+  if (hold == 1) playStorySound(kSoundDecide);
   const int pos = static_cast<int>(std::trunc((Session().frame.mouseY - kTrackTop) / 3.9));
   const int32_t before = State().scene.logOffset;
   int32_t offset = -static_cast<int32_t>(std::trunc(static_cast<double>(count) * (100 - pos) / 100));
@@ -95,7 +89,7 @@ void drawLogView() {
   veziv::ChooseBlendMode(1, 200);
   drawWindowFrame(20, 50, 760, 530);
   veziv::ChooseBlendMode(0, 0);
-  veziv::DrawBoxShape(20, 50, 780, 580, Session().colours.black, 0);
+  veziv::DrawBoxShape(20, 50, 780, 580, Session().colourBlack, 0);
 
   inputRecord& input = Session().playerInputs[0];
   moveMenuCursor(input, 3);
@@ -155,7 +149,7 @@ void drawLogView() {
   veziv::SetDrawColorScale(255, 255, 255);
 
   for (const LogRow& row : logRows()) {
-    veziv::DrawLineSegment(40, row.separatorY, 700, row.separatorY, Session().colours.grey, 1);
+    veziv::DrawLineSegment(40, row.separatorY, 700, row.separatorY, Session().colourGrey, 1);
     if (row.page < 0) continue;
     messagePage& page = *std::next(s.pages.begin(), row.page);
     drawLogPage(row.y, findSpeaker(page.speaker), page);
@@ -200,7 +194,7 @@ void drawLogPage(int y, const speakerEntry* speaker, messagePage& page) {
       if (!playPageVoice(page)) playStorySound(kSoundCancel);
     }
   }
-  const uint32_t colour = speaker != nullptr ? speaker->colour : Session().colours.white;
+  const uint32_t colour = speaker != nullptr ? speaker->colour : Session().colourWhite;
   for (int i = 0; i < std::clamp(page.lineCount, 0, 4); ++i) {
     veziv::DrawTextWithFont(132, y + 22 * i, page.lines[i], colour, Session().registry.storyNameFont, 0, 0);
   }
@@ -208,7 +202,7 @@ void drawLogPage(int y, const speakerEntry* speaker, messagePage& page) {
 
 void chooseStoryOption(int32_t k) {
   auto& s = State().scene;
-  playStorySound(kSoundDecision);
+  playStorySound(kSoundDecide);
   s.choiceState = -1;
   s.choiceHistory.push_back(k);
   s.choiceReplayIndex += 1;
@@ -253,7 +247,7 @@ void runStoryChoice() {
     const bool current = State().choiceCursor == i;
     drawCursorBar(90, y - 2, width + 20, current && menuIn ? p : 255);
     if (current) veziv::SetDrawColorScale(p, p, 255);
-    veziv::DrawTextDefaultFont(100, y, text.c_str(), Session().colours.white, 0);
+    veziv::DrawTextDefaultFont(100, y, text.c_str(), Session().colourWhite, 0);
     if (current) veziv::SetDrawColorScale(255, 255, 255);
     if (storyHover(90, y, width + 110, y + 26)) State().choiceCursor = i;
     if (chosen == 0 && input.hold[kActionMouseLeft] == 1 && mouseIn(100, y, width + 120, y + 26)) chosen = i;

@@ -8,6 +8,7 @@
 
 #include "game/core/frame_loop.h"
 #include "game/core/input.h"
+#include "game/core/registry_ids.h"
 #include "game/core/resources.h"
 #include "game/core/session.h"
 #include "game/core/settings.h"
@@ -18,13 +19,6 @@ namespace game::story {
 
 namespace {
 
-constexpr int kImageWindow = 35;
-constexpr int kImageSceneButtons = 36;
-constexpr int kImageNextIcon = 81;
-constexpr int kImageSideBarLock = 82;
-constexpr int kImageBottomBar = 83;
-constexpr int kSoundCursor = 0;
-constexpr int kSoundCancel = 5;
 
 constexpr int kLineWidth = 600;
 constexpr size_t kLineBytes = sizeof(messagePage{}.lines[0]) - 1;  // 63 bytes and the terminator
@@ -63,11 +57,12 @@ messagePage* shownPage() {
 void drawLineText(int x, int y, const std::string& text, int alpha) {
   if (text.empty()) return;
   if (alpha < 255) veziv::ChooseBlendMode(1, alpha * State().screenAlpha / 255);
-  veziv::DrawTextWithFont(x, y, text.c_str(), Session().colours.white, Session().registry.storyTextFont, 0, 0);
+  veziv::DrawTextWithFont(x, y, text.c_str(), Session().colourWhite, Session().registry.storyTextFont, 0, 0);
   if (alpha < 255) restoreStoryBlend();
 }
 
-// Step 8: the reveal of the shown page.
+// Reveals the shown page as the frame's time allows, or whole at the
+// fastest text speed or while skipping; a page shown whole is complete.
 void revealPage(const speakerEntry& speaker, const messagePage& page) {
   if (State().scene.waitFrames == 0) addRevealMs(Session().frame.frameDeltaMs);
   if (State().scene.textSpeed >= kMaxTextSpeed || State().scene.skipMode != 0) {
@@ -78,7 +73,9 @@ void revealPage(const speakerEntry& speaker, const messagePage& page) {
   }
 }
 
-// Step 14: the screen fade, then the wait's count.
+// The screen fade toward or away from black (faster with control held;
+// a fade that reaches black steps the script on), then the count of a
+// wait line.
 void runScreenFade() {
   auto& s = State().scene;
   if (s.screenFade != -1) {
@@ -97,7 +94,7 @@ void runScreenFade() {
     if (s.screenFade < -1) s.screenFade = -1;
     if (s.screenFade >= 0) {
       veziv::ChooseBlendMode(1, s.screenFade);
-      veziv::DrawBoxShape(0, 0, 799, 639, Session().colours.black, 1);
+      veziv::DrawBoxShape(0, 0, 799, 639, Session().colourBlack, 1);
       restoreStoryBlend();
     }
   }
@@ -108,7 +105,8 @@ void runScreenFade() {
   }
 }
 
-// Steps 11 to 13: the side menu's slide, the side menu and the bottom bar.
+// The side menu slides in while the mouse is at the right edge (or a hold
+// keeps it in) and out otherwise; then the side menu and the bottom bar.
 void drawStoryMenus() {
   auto& s = State().scene;
   if (s.sideBarLocked == 0) {
@@ -272,7 +270,7 @@ bool drawMessagePage(const speakerEntry& speaker, const messagePage& page, int32
     const int c = characterCount(line);
     const int64_t a = allowance - before;
     const int y = 470 + 26 * i;
-    veziv::DrawLineSegment(170, 495 + 26 * i, 760, 495 + 26 * i, Session().colours.grey, 1);
+    veziv::DrawLineSegment(170, 495 + 26 * i, 760, 495 + 26 * i, Session().colourGrey, 1);
     if (a > c) {
       drawLineText(170, y, line, 255);
       if (i == count - 1 && State().scene.choiceState == -1) {
@@ -327,7 +325,7 @@ void drawMessageWindow() {
   }
   veziv::ChooseBlendMode(1, alpha);
   veziv::SetDrawColorScale(s.boxColour[0], s.boxColour[1], s.boxColour[2]);
-  veziv::RenderGraphAtPoint(15, 390, graphOf(kImageWindow), 1);
+  veziv::RenderGraphAtPoint(15, 390, graphOf(kImageMessageWindow), 1);
   veziv::SetDrawColorScale(255, 255, 255);
   struct Face {
     int32_t image;

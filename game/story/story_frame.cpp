@@ -5,6 +5,7 @@
 #include "game/core/frame_loop.h"
 #include "game/core/input.h"
 #include "game/core/music_voices.h"
+#include "game/core/registry_ids.h"
 #include "game/core/resources.h"
 #include "game/core/save_question.h"
 #include "game/core/session.h"
@@ -17,14 +18,11 @@ namespace game::story {
 
 namespace {
 
-constexpr int kSoundCursor = 0;
-constexpr int kSoundDecision = 1;
-constexpr int kSoundCancel = 5;
 constexpr int kSaveLoadImages[] = {15, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 85};
 constexpr int kStoryImages[] = {35, 36, 81, 82, 83, 86, 87, 260, 221};
 
 void toSaveLoadScreen(bool save) {
-  playStorySound(kSoundDecision);
+  playStorySound(kSoundDecide);
   if (save) {
     playRandomMenuVoice();
   } else {
@@ -42,7 +40,7 @@ void toSaveLoadScreen(bool save) {
 }
 
 void backToTitle() {
-  playStorySound(kSoundDecision);
+  playStorySound(kSoundDecide);
   if (!showYesNoBox("タイトルに戻ります。", "よろしいですか？")) return;
   for (int id : kStoryImages) {
     if (isGraphLoaded(id)) freeGraphById(id);
@@ -75,9 +73,9 @@ void goBack() {
   } else if (s.sideBarPos == 100) {
     s.menuHoldMs = 0;
     s.sideBarPos = 0;
-    playStorySound(kSoundDecision);
+    playStorySound(kSoundDecide);
   } else {
-    playStorySound(kSoundDecision);
+    playStorySound(kSoundDecide);
     s.menuHoldMs = 1500;
   }
 }
@@ -96,7 +94,7 @@ void runStoryMenuAction() {
       toSaveLoadScreen(false);
       break;
     case 3:
-      playStorySound(kSoundDecision);
+      playStorySound(kSoundDecide);
       Session().frame.returnModeMap[kModeSettings] = kModeStory;
       loadModeResources(kModeSettings, true);
       changeMode(kModeSettings, false);
@@ -104,17 +102,17 @@ void runStoryMenuAction() {
     case 4:
       if (s.logOffset != 0) {
         s.logOffset = 0;
-        playStorySound(kSoundDecision);
+        playStorySound(kSoundDecide);
       } else {
         Session().menuCursor = 3;
-        playStorySound(scrollLogBack(1) ? kSoundDecision : kSoundCancel);
+        playStorySound(scrollLogBack(1) ? kSoundDecide : kSoundCancel);
       }
       break;
     case 5:
       backToTitle();
       break;
     case 7:
-      playStorySound(kSoundDecision);
+      playStorySound(kSoundDecide);
       s.sideBarLocked = s.sideBarLocked != 0 ? 0 : 1;
       break;
     case 8:
@@ -127,22 +125,22 @@ void runStoryMenuAction() {
       stopPageVoices();
       veziv::StopCurrentMusic();
       veziv::StopFileSoundPlayer();
-      playStorySound(kSoundDecision);
+      playStorySound(kSoundDecide);
       loadGameFromMenu(kQuickSlot);
       break;
     case 9:
-      playStorySound(kSoundDecision);
+      playStorySound(kSoundDecide);
       veziv::CaptureScreenToGraph(0, 0, 800, 600, Session().frame.backdropCapture);
       Session().frame.returnModeMap[kModeSaveLoad] = kModeStory;
       runSaveScreen(kQuickSlot);
       break;
     case 10:
-      playStorySound(kSoundDecision);
+      playStorySound(kSoundDecide);
       toggleMessageWindow();
       break;
     case 11:
       if (s.choiceState == -1) {
-        playStorySound(kSoundDecision);
+        playStorySound(kSoundDecide);
         s.skipMode = s.skipMode != 0 ? 0 : 1;
       } else {
         playStorySound(kSoundCancel);
@@ -159,7 +157,7 @@ bool applyStoryInput(const StoryKeys& keys) {
   if (keys.hide) {
     State().hideKeyHold += 1;
     if (State().hideKeyHold == 1) {
-      playStorySound(kSoundDecision);
+      playStorySound(kSoundDecide);
       s.skipMode = 0;
       s.windowHidden = s.windowHidden != 0 ? 0 : 1;
     }
@@ -204,7 +202,7 @@ bool applyStoryInput(const StoryKeys& keys) {
     if (s.sideBarPos != 0) {
       runStoryMenuAction();
       if (Session().menuCursor == 6) {
-        playStorySound(kSoundDecision);
+        playStorySound(kSoundDecide);
         if (showYesNoBox("終了します。よろしいですか？", "")) return false;
       }
     } else {
@@ -214,7 +212,7 @@ bool applyStoryInput(const StoryKeys& keys) {
     if (isMouseOnStoryMenu()) {
       runStoryMenuAction();
       if (Session().menuCursor == 6) {
-        playStorySound(kSoundDecision);
+        playStorySound(kSoundDecide);
         if (showYesNoBox("ゲームを終了します。", "よろしいですか？")) {
           releaseStoryResources();
           return false;

@@ -28,7 +28,7 @@ constexpr int kLoopingSound = 13;
 }  // namespace
 
 StoryState& State() {
-  StorySite* story = Session().story;
+  StoryModeHooks* story = Session().story;
   if (story == nullptr) {
     veziv::PrintfToScreen("no story is installed\n");
     std::abort();

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "game/core/story_site.h"
+#include "game/core/story_mode_hooks.h"
 #include "game/story/story_hooks.h"
 #include "game/story/story_scene.h"
 #include "game/story/story_state.h"
@@ -103,7 +103,9 @@ struct StoryKeys {
 };
 // One frame of the story mode; false asks the program to end.
 bool updateStoryScene();
-// Steps 3 to 8 of a frame on given keys; false asks the program to end.
+// A frame's keys: hiding the window, the menu cursor, the wheel over the
+// log, skipping while control is held, then the menu's and the text's
+// keys; false asks the program to end.
 bool applyStoryInput(const StoryKeys& keys);
 // The item under the menu cursor.
 void runStoryMenuAction();
@@ -174,7 +176,7 @@ class StoryScreenHooks final : public StoryHooks {
 // The story mode's screen and the story as the shell reaches it. It owns
 // the story's state; the program's entry (or a test) makes it and installs
 // it in the session.
-class StoryScreen final : public StorySite {
+class StoryScreen final : public StoryModeHooks {
  public:
   StoryScreen();
   StoryScreen(const StoryScreen&) = delete;

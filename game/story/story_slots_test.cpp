@@ -7,7 +7,7 @@
 #include "game/core/frame_loop.h"
 #include "game/core/music_voices.h"
 #include "game/core/session.h"
-#include "game/core/story_site.h"
+#include "game/core/story_mode_hooks.h"
 #include "game/story/story_screen.h"
 #include "game/story/story_test_support.h"
 
@@ -219,7 +219,7 @@ TEST_F(StorySlotTest, BattleSlotKeepsOnlyTheEventsThatRan) {
   const std::string script = writeFile(
       "script.txt", {"@message (オルナ) before", "@startBattle " + folder, "@message (オルナ) after", "@foo"});
   InstallHooks(&slotHooks);  // the recorded words, the screen's site for the battle
-  StorySite* site = &story_;
+  StoryModeHooks* site = &story_;
 
   resetScenario(script);
   stepScenario(false);

@@ -76,7 +76,7 @@ test::Step beforeScreen(int32_t mode) {
     return test::Step::kEnd;
   }
   if (mode != kModeTitle) script->leftTitle = true;
-  if (mode == kModeBattleSetup && script->setup->choices().stage == 0) ++script->setupFramesWithStage;
+  if (mode == kModeBattleSetup && script->setup->choices().setupStage == 0) ++script->setupFramesWithStage;
   if (const battle::battleStage* stage = battle::currentStage(); mode == kModeBattle && stage != nullptr) {
     ++script->battleFrames;
     script->stageFolder = stage->folder;
@@ -179,8 +179,8 @@ TEST_F(SetupRun, FromTheTitleThroughTheSetUpIntoTheTutorialBattleAndBack) {
   EXPECT_EQ(battle::World().difficulty, 10);
   EXPECT_EQ(game_.session().play.playerHeaders[0].battleCharacter, 0);
   EXPECT_EQ(run_.character, 0);
-  EXPECT_EQ(game_.screens().battleSetup.choices().stage, -1);
-  EXPECT_EQ(game_.screens().battleSetup.choices().difficulty, -1);
+  EXPECT_EQ(game_.screens().battleSetup.choices().setupStage, -1);
+  EXPECT_EQ(game_.screens().battleSetup.choices().setupDifficulty, -1);
   EXPECT_EQ(game_.session().play.storyGameFlag, 0);
   EXPECT_GT(run_.battleFrames, 200);
   EXPECT_EQ(run_.stageFolder, "stages/チュートリアル");

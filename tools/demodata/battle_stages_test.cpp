@@ -92,7 +92,7 @@ TEST(BattleStagePlans, KeepTheDataRules) {
       const bool outside = s.x < -BattleImageRadius(s.image) || s.x > kFieldWidth + BattleImageRadius(s.image);
       EXPECT_EQ(outside, s.shotId == 21 && !testStage);
       if (s.deathActionId == 7) {
-        EXPECT_EQ(s.image, kImageTank);
+        EXPECT_EQ(s.image, game::kImageTank);
       }
       if (s.deathActionId == 3) {
         EXPECT_TRUE(s.score < 1 || s.score > 3);

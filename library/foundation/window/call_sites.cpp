@@ -20,7 +20,7 @@ void DefaultScreenSize(int* width, int* height) {
 }
 int ModeUnchanged() { return 0; }
 
-constexpr SubsystemCallSites kDefaults = {
+constexpr SubsystemHooks kDefaults = {
     .refill_all_stream_sounds = Nothing,
     .poll_midi_play_state = Nothing,
     .update_joypad_vibration_timers = Nothing,
@@ -47,8 +47,8 @@ constexpr SubsystemCallSites kDefaults = {
 
 }  // namespace
 
-SubsystemCallSites& CallSites() {
-  static SubsystemCallSites state = kDefaults;
+SubsystemHooks& CallSites() {
+  static SubsystemHooks state = kDefaults;
   return state;
 }
 

@@ -10,7 +10,7 @@
 
 namespace veziv::detail {
 
-struct SubsystemCallSites {
+struct SubsystemHooks {
   // Pump upkeep (in the order the pump calls them) and the inactive wait.
   void (*refill_all_stream_sounds)();
   void (*poll_midi_play_state)();
@@ -51,7 +51,7 @@ struct SubsystemCallSites {
   void (*reapply_draw_area)();
 };
 
-SubsystemCallSites& CallSites();
+SubsystemHooks& CallSites();
 // Puts every entry back to its do-nothing default.
 void ResetCallSites();
 

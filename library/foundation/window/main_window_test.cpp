@@ -297,7 +297,7 @@ TEST_F(MainWindow, EditKeysWaitForRoomInTheRing) {
 
 TEST_F(MainWindow, ActivationChangesReachMoviesInputAndPads) {
   ASSERT_EQ(CreateMainWindow(), 0);
-  detail::SubsystemCallSites& cs = detail::CallSites();
+  detail::SubsystemHooks& cs = detail::CallSites();
   cs.resume_movie_all = [] { Calls().push_back("resume"); };
   cs.suspend_all_movies = [] { Calls().push_back("suspend"); };
   cs.reacquire_input_devices = [] { Calls().push_back("reacquire"); };

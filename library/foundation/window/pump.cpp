@@ -31,7 +31,7 @@ bool WaitingInactive() {
 
 void RunUpkeep(bool main_thread) {
   WindowStateBlock& s = WindowState();
-  const detail::SubsystemCallSites& cs = CallSites();
+  const detail::SubsystemHooks& cs = CallSites();
   if (main_thread) UpdateFullScreenMenuByMouse();
   cs.refill_all_stream_sounds();
   cs.poll_midi_play_state();
@@ -65,7 +65,7 @@ int RunPass(bool main_thread) {
     CallSites().run_window_timers();
   }
   if (WaitingInactive()) {
-    const detail::SubsystemCallSites& cs = CallSites();
+    const detail::SubsystemHooks& cs = CallSites();
     cs.pump_network_messages(1);
     cs.refill_all_stream_sounds();
     cs.draw_movie_to_window_all();
@@ -139,7 +139,7 @@ int WaitMilliseconds(uint32_t ms) {
 }
 
 int WaitForAnyKey() {
-  const detail::SubsystemCallSites& cs = CallSites();
+  const detail::SubsystemHooks& cs = CallSites();
   // Each pass waits as a wait for input does: a millisecond's sleep, or
   // under the whole-game harness one frame shown again, so that the
   // script's keys reach this wait as they reach a frame that draws.

@@ -37,7 +37,7 @@ void HandleDestroy() {
 
 void HandleActivation(int state, bool minimised) {
   WindowStateBlock& s = WindowState();
-  const detail::SubsystemCallSites& cs = CallSites();
+  const detail::SubsystemHooks& cs = CallSites();
   s.active = state;
   if (state) {
     if (!s.windowed && detail::IsLibraryInitialised()) {
@@ -101,7 +101,7 @@ int FilterTypedChar(int ch) {
 
 void MainWindowProc(const pw::Message& m) {
   WindowStateBlock& s = WindowState();
-  const detail::SubsystemCallSites& cs = CallSites();
+  const detail::SubsystemHooks& cs = CallSites();
   switch (m.kind) {
     case pw::MessageKind::WM_CLOSE:
       HandleClose();

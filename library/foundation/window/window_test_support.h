@@ -54,7 +54,7 @@ class WindowTest : public ::testing::Test {
 
   // Records each upkeep call site by name.
   static void RecordUpkeep() {
-    detail::SubsystemCallSites& cs = detail::CallSites();
+    detail::SubsystemHooks& cs = detail::CallSites();
     cs.refill_all_stream_sounds = [] { Calls().push_back("refill"); };
     cs.poll_midi_play_state = [] { Calls().push_back("midi"); };
     cs.update_joypad_vibration_timers = [] { Calls().push_back("vibration"); };

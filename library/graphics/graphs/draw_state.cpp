@@ -38,7 +38,7 @@ void RefreshDrawColorWord() {
 }
 
 void WaitUnlessActive() {
-  const detail::GraphicsCallSites& calls = detail::GraphicsCalls();
+  const detail::GraphicsHooks& calls = detail::GraphicsCalls();
   if (!calls.window_is_active()) calls.wait_while_window_inactive();
 }
 

@@ -39,7 +39,7 @@ DrawRect Ordered(int x1, int y1, int x2, int y2) {
 }
 
 void WaitUnlessActive() {
-  const detail::GraphicsCallSites& calls = detail::GraphicsCalls();
+  const detail::GraphicsHooks& calls = detail::GraphicsCalls();
   if (!calls.window_is_active()) calls.wait_while_window_inactive();
 }
 

@@ -22,7 +22,7 @@ int NoMovie(const char*, int*, int*, int) { return -1; }
 int NoMovieAlpha(int) { return 0; }
 void NoFrameCallback(int, GraphHandle) {}
 
-constexpr MovieLoaderCallSites kNoMoviePlayer = {
+constexpr MovieLoaderHooks kNoMoviePlayer = {
     .create_movie_from_file = NoMovie,
     .movie_has_alpha = NoMovieAlpha,
     .set_movie_frame_callback = NoFrameCallback,
@@ -30,11 +30,11 @@ constexpr MovieLoaderCallSites kNoMoviePlayer = {
 
 }  // namespace
 
-MovieLoaderCallSites& MovieLoaderCalls() {
-  static MovieLoaderCallSites state = kNoMoviePlayer;
+MovieLoaderHooks& MovieLoaderCalls() {
+  static MovieLoaderHooks state = kNoMoviePlayer;
   return state;
 }
-const MovieLoaderCallSites& NoMoviePlayerCalls() { return kNoMoviePlayer; }
+const MovieLoaderHooks& NoMoviePlayerCalls() { return kNoMoviePlayer; }
 
 LoadedImagePair::~LoadedImagePair() { Free(); }
 
@@ -124,7 +124,7 @@ struct KeptNewGraphSettings {
 // movie's frames.
 GraphHandle ImportMovieGraph(const char* fileName, int option) {
   const KeptNewGraphSettings kept;
-  detail::MovieLoaderCallSites& movies = detail::MovieLoaderCalls();
+  detail::MovieLoaderHooks& movies = detail::MovieLoaderCalls();
   int width = 0, height = 0;
   const int movie = movies.create_movie_from_file(fileName, &width, &height, option);
   if (movie == -1) {

@@ -37,7 +37,7 @@ struct LoadedImagePair {
 // Where loading reaches the movie player. The defaults open nothing, so that
 // a file no image reader accepts fails to load until the player puts its own
 // functions in.
-struct MovieLoaderCallSites {
+struct MovieLoaderHooks {
   // The movie's handle and frame size, or -1.
   int (*create_movie_from_file)(const char* fileName, int* width, int* height, int option);
   // 1 when the movie's frames carry alpha.
@@ -46,9 +46,9 @@ struct MovieLoaderCallSites {
   void (*set_movie_frame_callback)(int movie, GraphHandle graph);
 };
 
-MovieLoaderCallSites& MovieLoaderCalls();
+MovieLoaderHooks& MovieLoaderCalls();
 // The call sites before the player puts its own in: no movie opens.
-const MovieLoaderCallSites& NoMoviePlayerCalls();
+const MovieLoaderHooks& NoMoviePlayerCalls();
 
 }  // namespace detail
 }  // namespace veziv

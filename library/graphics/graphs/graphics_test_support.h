@@ -41,8 +41,8 @@ inline void Note(const char* name, const SOFTSURFACE* target, const SOFTSURFACE*
   Recorded().push_back(RecordedCall{name, target, source, std::move(args), draw.drawArea, blend});
 }
 
-inline SoftRendererCalls RecordingRenderer() {
-  SoftRendererCalls c{};
+inline SoftRendererHooks RecordingRenderer() {
+  SoftRendererHooks c{};
   c.blit = [](SOFTSURFACE* t, const SOFTSURFACE* s, int32_t x, int32_t y, int32_t tr, const SOFTSURFACE* b,
               const SoftDrawSnapshot& d) { Note("blit", t, s, {x, y, tr}, d, b); };
   c.blitScaled = [](SOFTSURFACE* t, const SOFTSURFACE* s, const int32_t r[4], int32_t tr, const SOFTSURFACE* b,

@@ -7,8 +7,8 @@
 #include "library/softrender/triangle/triangle.h"
 
 namespace veziv {
-SoftRendererCalls RealSoftRenderer() {
-  SoftRendererCalls calls{};
+SoftRendererHooks RealSoftRenderer() {
+  SoftRendererHooks calls{};
   calls.blit = SoftSurfaceBlit;
   calls.blitScaled = SoftSurfaceBlitScaled;
   calls.blitRotated = SoftSurfaceBlitRotated;
@@ -20,8 +20,8 @@ SoftRendererCalls RealSoftRenderer() {
   return calls;
 }
 
-SoftRendererCalls& SoftRenderer() {
-  static SoftRendererCalls state = RealSoftRenderer();
+SoftRendererHooks& SoftRenderer() {
+  static SoftRendererHooks state = RealSoftRenderer();
   return state;
 }
 

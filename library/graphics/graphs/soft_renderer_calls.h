@@ -11,7 +11,7 @@
 
 namespace veziv {
 
-struct SoftRendererCalls {
+struct SoftRendererHooks {
   void (*blit)(SOFTSURFACE* target, const SOFTSURFACE* source, int32_t x, int32_t y, int32_t transparencyFlag,
                const SOFTSURFACE* blendImage, const SoftDrawSnapshot& draw);
   void (*blitScaled)(SOFTSURFACE* target, const SOFTSURFACE* source, const int32_t rect[4],
@@ -34,8 +34,8 @@ struct SoftRendererCalls {
 };
 
 // The table the drawing calls use (the real renderer unless a test replaced it).
-SoftRendererCalls& SoftRenderer();
+SoftRendererHooks& SoftRenderer();
 // The real renderer's entries.
-SoftRendererCalls RealSoftRenderer();
+SoftRendererHooks RealSoftRenderer();
 
 }  // namespace veziv

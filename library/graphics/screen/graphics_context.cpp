@@ -15,7 +15,7 @@ void NothingWith(int) {}
 void Present() { PresentBackBuffer(); }
 void PresentThroughCallSite() { GraphicsCalls().present_back_buffer(); }
 
-constexpr GraphicsCallSites kDefaults = {
+constexpr GraphicsHooks kDefaults = {
     .window_is_active = IsWindowActive,
     .wait_while_window_inactive = WaitWhileWindowInactive,
     .close_movie = NothingWith,
@@ -35,11 +35,11 @@ GraphicsScreen& Screen() {
   static GraphicsScreen state;
   return state;
 }
-GraphicsCallSites& GraphicsCalls() {
-  static GraphicsCallSites state = kDefaults;
+GraphicsHooks& GraphicsCalls() {
+  static GraphicsHooks state = kDefaults;
   return state;
 }
-const GraphicsCallSites& DefaultGraphicsCalls() { return kDefaults; }
+const GraphicsHooks& DefaultGraphicsCalls() { return kDefaults; }
 
 void ConnectGraphicsToPump() {
   CallSites().run_window_timers = ServiceDrawTargetTimer;

@@ -25,7 +25,7 @@ struct GraphicsScreen {
 
 GraphicsScreen& Screen();
 
-struct GraphicsCallSites {
+struct GraphicsHooks {
   // 1 while the main window is active.
   int (*window_is_active)();
   void (*wait_while_window_inactive)();
@@ -48,10 +48,10 @@ struct GraphicsCallSites {
   void (*recreate_all_fonts)();
 };
 
-GraphicsCallSites& GraphicsCalls();
+GraphicsHooks& GraphicsCalls();
 // The call sites as the library starts with them: graphics alone, no window's
 // activity, no movies and no fonts reached.
-const GraphicsCallSites& DefaultGraphicsCalls();
+const GraphicsHooks& DefaultGraphicsCalls();
 // Puts the draw target's timer into the pump's window timers, the present
 // into the window's repaint and the draw area's re-application into the
 // window's move (graphics start), and takes them out again (graphics end).

@@ -236,15 +236,15 @@ namespace detail {
 
 void RegisterMoviesWithLibrary() {
   RegisteredSubsystems().build_movie_color_tables = [] { InitYuvToRgbTables(); };
-  SubsystemCallSites& sites = CallSites();
+  SubsystemHooks& sites = CallSites();
   sites.resume_movie_all = [] { ResumeMovieAll(); };
   sites.suspend_all_movies = [] { SuspendAllMovies(); };
   sites.draw_movie_to_window_all = [] { DrawMovieToWindowAll(); };
-  GraphicsCallSites& graphics = GraphicsCalls();
+  GraphicsHooks& graphics = GraphicsCalls();
   graphics.close_movie = [](int movie) { CloseMovieHandle(movie); };
   graphics.advance_movie_frame = [](int movie) { AdvanceMovieFrame(movie, 0); };
   graphics.reopen_all_movies = [] { ReopenMovieDirectShowAll(); };
-  MovieLoaderCallSites& loader = MovieLoaderCalls();
+  MovieLoaderHooks& loader = MovieLoaderCalls();
   loader.create_movie_from_file = CreateMovieFromFile;
   loader.movie_has_alpha = [](int) { return 0; };
   loader.set_movie_frame_callback = [](int movie, GraphHandle graph) {

@@ -20,8 +20,8 @@ int RefillAllStreamSounds() {
 
 namespace detail {
 
-StreamSoundCalls& StreamCalls() {
-  static StreamSoundCalls calls = StreamHalfCalls();
+StreamSoundHooks& StreamCalls() {
+  static StreamSoundHooks calls = StreamHalfCalls();
   return calls;
 }
 

@@ -16,7 +16,7 @@ int RefillAllStreamSounds();
 
 namespace detail {
 
-struct StreamSoundCalls {
+struct StreamSoundHooks {
   int (*load_file)(const char* name, int play_count, int handle, int keep_mode, int owner);
   int (*load_image)(const void* image, int size, int play_count, int handle, int keep_mode, int owner);
   int (*attach_source)(const StreamFunctionTable* functions, StreamValue stream, int play_count, int handle,
@@ -32,11 +32,11 @@ struct StreamSoundCalls {
   int (*refill_all)();
 };
 
-StreamSoundCalls& StreamCalls();
+StreamSoundHooks& StreamCalls();
 // Back to the stream half's own calls.
 void ResetStreamCalls();
 // The stream half's own calls.
-StreamSoundCalls StreamHalfCalls();
+StreamSoundHooks StreamHalfCalls();
 
 // The stream sounds, in the order they were made.
 struct StreamList {

@@ -92,8 +92,8 @@ int GetStreamPlayPosMs(int handle) {
 
 namespace detail {
 
-StreamSoundCalls StreamHalfCalls() {
-  StreamSoundCalls calls{};
+StreamSoundHooks StreamHalfCalls() {
+  StreamSoundHooks calls{};
   calls.load_file = LoadStreamSoundFileToHandle;
   calls.load_image = LoadStreamSoundFromFileImage;
   calls.attach_source = AttachStreamSource;

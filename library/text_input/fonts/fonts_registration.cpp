@@ -49,7 +49,7 @@ int ScreenHeight() {
 }  // namespace
 
 void RegisterFontsWithLibrary() {
-  GraphicsCallSites& calls = GraphicsCalls();
+  GraphicsHooks& calls = GraphicsCalls();
   calls.start_font_system = [] { SetupFontSystem(); };
   calls.end_font_system = [] { TerminateFont(); };
   calls.remember_default_font = RememberDefaultFont;

@@ -23,7 +23,7 @@ int DrawTextWithFont(int x, int y, const char* text, uint32_t colour, int font, 
   if (text == nullptr || text[0] == '\0' || IsDrawingSuppressed()) return 0;
   const FontHandleData* record = GetFontRecord(font);
   if (record == nullptr) return WriteLogText("フォントハンドル値が異常です\n");
-  const detail::GraphicsCallSites& calls = detail::GraphicsCalls();
+  const detail::GraphicsHooks& calls = detail::GraphicsCalls();
   if (!calls.window_is_active()) calls.wait_while_window_inactive();
 
   const bool masked = IsMaskedDrawActive() != 0;

@@ -142,7 +142,7 @@ void RegisterInputWithLibrary() {
   LibrarySubsystems& s = RegisteredSubsystems();
   s.initialize_input = [] { return InitializeInput(); };
   s.terminate_input = [] { TerminateInput(); };
-  SubsystemCallSites& cs = CallSites();
+  SubsystemHooks& cs = CallSites();
   cs.update_joypad_vibration_timers = [] { UpdateJoypadVibrationTimers(); };
   cs.reacquire_input_devices = [] { ReacquireInputDevices(); };
   cs.update_joypad_effects = [] { UpdateJoypadEffects(); };

@@ -31,8 +31,8 @@ void ResetTextEntryState() {
   s = TextEntryState{};
 }
 
-ClipboardCalls WindowClipboard() {
-  ClipboardCalls calls;
+ClipboardHooks WindowClipboard() {
+  ClipboardHooks calls;
   calls.read = [](std::string* text) {
     const int size = ReadClipboardText(nullptr, 0);
     if (size <= 0) return false;
@@ -45,8 +45,8 @@ ClipboardCalls WindowClipboard() {
   return calls;
 }
 
-ClipboardCalls& TextEntryClipboard() {
-  static ClipboardCalls calls = WindowClipboard();
+ClipboardHooks& TextEntryClipboard() {
+  static ClipboardHooks calls = WindowClipboard();
   return calls;
 }
 
@@ -54,7 +54,7 @@ TextEntryHandleData* TextEntryRecord(int handle) { return TextEntry().table.Get(
 
 void RegisterTextEntryWithLibrary() {
   RegisteredSubsystems().init_char_input_buffer = [] { InitCharInputBuffer(); };
-  SubsystemCallSites& cs = CallSites();
+  SubsystemHooks& cs = CallSites();
   cs.update_text_entry = [] { UpdateTextEntry(); };
   cs.char_buffer_has_room = CharRingHasRoom;
   cs.push_input_char = [](int ch) { PushInputChar(ch); };

@@ -75,7 +75,7 @@ struct ImeState {
   int conversionMode = kImeModeUnknown;
 };
 
-struct ClipboardCalls {
+struct ClipboardHooks {
   // The clipboard's text; false when there is none.
   bool (*read)(std::string* text);
   void (*write)(const char* text);
@@ -97,8 +97,8 @@ TextEntryState& TextEntry();
 void ResetTextEntryState();
 // The clipboard the editor copies to and pastes from: the window's, unless a
 // test puts its own in.
-ClipboardCalls& TextEntryClipboard();
-ClipboardCalls WindowClipboard();
+ClipboardHooks& TextEntryClipboard();
+ClipboardHooks WindowClipboard();
 
 // The bytes the ring can still take.
 int CharRingRoom();

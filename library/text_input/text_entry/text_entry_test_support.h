@@ -31,7 +31,7 @@ inline FakeClipboard& Clipboard() {
 
 inline void UseFakeClipboard() {
   Clipboard() = FakeClipboard{};
-  detail::ClipboardCalls& calls = detail::TextEntryClipboard();
+  detail::ClipboardHooks& calls = detail::TextEntryClipboard();
   calls.read = [](std::string* text) {
     if (!Clipboard().has_text) return false;
     *text = Clipboard().text;

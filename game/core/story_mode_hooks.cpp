@@ -1,4 +1,4 @@
-#include "game/core/story_site.h"
+#include "game/core/story_mode_hooks.h"
 
 #include "game/battle/stage.h"
 #include "game/core/frame_loop.h"

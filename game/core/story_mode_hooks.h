@@ -14,7 +14,7 @@
 
 namespace game {
 
-class StorySite : public Screen {
+class StoryModeHooks : public Screen {
  public:
   // A new story from the first script, up to its first stop.
   virtual void startNewStory() = 0;
@@ -54,7 +54,7 @@ class StorySite : public Screen {
 // The story while none is installed (the shell's own tests): its mode goes
 // back to the title, nothing is stepped, saved or drawn, and a story insert
 // ends at once.
-class NoStory final : public StorySite {
+class NoStory final : public StoryModeHooks {
  public:
   bool frame() override;
   void startNewStory() override {}

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "game/core/story_site.h"
+#include "game/core/story_mode_hooks.h"
 
 namespace game::test {
 
-class RecordingStory final : public StorySite {
+class RecordingStory final : public StoryModeHooks {
  public:
   std::vector<std::string> lines;  // single lines fed, in order
   int newStories = 0;
