@@ -102,6 +102,7 @@ void startBattle(const char* folder) {
   hooks.ensureImageLoaded(kImageLoadingScreen);
   hooks.ensureImageLoaded(kImageLoadingFrame);
   drawLoadingBar(0);
+  sh.restartFrameClock();
   destroyStage();
   drawLoadingBar(5);
   createStage();
@@ -120,12 +121,13 @@ void startBattle(const char* folder) {
   }
   if (const int d = sh.storyDifficulty(); d >= 0) World().difficulty = d;
   drawLoadingBar(60);
-  sh.swapToBattleResources();
+  sh.swapToBattleResources(drawLoadingBar);
   drawLoadingBar(90);
-  sh.playMusic(currentStage()->bgmFile);
+  sh.startStageMusic(currentStage()->bgmFile, drawLoadingBar);
   drawLoadingBar(100);
   hooks.freeImage(kImageLoadingScreen);
   hooks.freeImage(kImageLoadingFrame);
+  sh.restartFrameClock();
   // The battle's own random numbers, seeded from the clock as the library
   // seeds its own.
   World().random.seed(static_cast<uint32_t>(veziv::GetMillisecondCount(0)) & 0x7FFFFFFFu);
@@ -191,6 +193,9 @@ void resolveCollisions() {
           break;
         }
       }
+      // Enemies this bullet's blasts killed leave before the next bullet,
+      // which would otherwise be spent on them.
+      removeKilledEnemies();
     } else if (shot.owner == 3) {
       for (int n = 1; n <= w.playerCount && !removed; ++n) {
         playerRecord& p = battlePlayer(n);
@@ -206,7 +211,6 @@ void resolveCollisions() {
       ++b;
     }
   }
-  removeKilledEnemies();
 }
 
 bool isBattleOver() {

@@ -295,9 +295,10 @@ void drawSubWeaponStatus(int x, SubWeaponState& sub) {
 }
 
 int scoreDigitCount(double shown) {
-  // log10 of 0 or less has no digit count: such a score shows one digit.
-  if (!(shown >= 1)) return 1;
-  return truncInt(std::log10(shown)) + 1;
+  // A value of 0 or less has no logarithm: it shows no digit, as a value
+  // below 0.1 does.
+  if (!(shown > 0)) return 0;
+  return std::max(truncInt(std::log10(shown)) + 1, 0);
 }
 
 void drawScoreDigits(int x, int score, double& shown) {

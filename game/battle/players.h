@@ -73,8 +73,8 @@ void drawPlayerStatus(int x0, playerRecord& player);
 void drawSubWeaponStatus(int x, SubWeaponState& sub);
 // The score digits, easing the shown value a tenth of the way each frame.
 void drawScoreDigits(int x, int score, double& shown);
-// How many digits a shown score has: 1 for a value below 10, 0 and negative
-// values included.
+// How many digits a shown score has: trunc(log10) + 1, so 1 from 0.1 up to
+// 10; none for a value below 0.1, 0 or negative (a score of 0 shows nothing).
 int scoreDigitCount(double shown);
 
 }  // namespace game::battle

@@ -212,11 +212,14 @@ TEST(PlayerDamage, RadioLinesByThreshold) {
 }
 
 TEST(ScoreDigits, CountAndEasing) {
-  EXPECT_EQ(scoreDigitCount(0), 1);
-  EXPECT_EQ(scoreDigitCount(-40), 1);
-  EXPECT_EQ(scoreDigitCount(9.99), 1);
-  EXPECT_EQ(scoreDigitCount(10), 2);
-  EXPECT_EQ(scoreDigitCount(12345), 5);
+  struct Case {
+    double shown;
+    int digits;
+  };
+  // A score of 0 shows no digit; so does a value still easing below 0.1.
+  const Case cases[] = {{0, 0},    {-40, 0},  {0.05, 0}, {0.2, 1},    {0.5, 1},
+                        {9.99, 1}, {10, 2},   {999, 3},  {12345, 5}};
+  for (const Case& c : cases) EXPECT_EQ(scoreDigitCount(c.shown), c.digits) << c.shown;
   test::Battle battle;
   double shown = 0;
   drawScoreDigits(10, 1000, shown);

@@ -13,6 +13,9 @@ struct PlayerLoadout {
   int mainWeapon = 0, subWeapon = 0, character = 0, item1 = -1, item2 = -1;
 };
 
+// Draws the battle's loading screen at a percentage.
+using LoadingBar = void (*)(int percent);
+
 // What the battle frame and the stage events need of the shell, the
 // settings and the story. The shell installs its own; the defaults do
 // nothing, so a headless battle runs on them.
@@ -25,10 +28,17 @@ class ShellHooks {
   // The difficulty of a story battle, -1 outside the story.
   virtual int storyDifficulty() { return -1; }
   // The resource swap of the battle start: title set out, the screens' sets
-  // out, the battle set in.
-  virtual void swapToBattleResources() {}
+  // out, the battle set in; the loading bar shows 65 to 85 on the way.
+  virtual void swapToBattleResources(LoadingBar /*bar*/) {}
   // Stops the music and plays a file, remembering its name.
   virtual void playMusic(const std::string& /*file*/) {}
+  // The stage's music at the battle start: the music volume set, the file
+  // played as playMusic does; the loading bar shows 95 before a muted MCI
+  // music is stopped again.
+  virtual void startStageMusic(const std::string& file, LoadingBar /*bar*/) { playMusic(file); }
+  // The clock read as the start of the current frame, so that the loading
+  // just done does not count as a slow frame.
+  virtual void restartFrameClock() {}
   virtual void addMoney(int /*amount*/) {}
   // Sound 5, the screen captured, the pause menu.
   virtual void pauseBattle() {}

@@ -30,4 +30,10 @@ int specialPower(int charge, int mpMax);
 
 void drawMpGauge(int x0, const playerRecord& player);
 
+// The vortex's growth factor for its pictures at power p on counter c: 1
+// until p x 230 / 100, then 0.5 + d^2 / (p x 2440 / 100) with
+// d = trunc(c) - p x 230 / 100 - p x 35 / 100; each p x n / 100 is a whole
+// number.
+double vortexGrowth(int p, double c);
+
 }  // namespace game::battle

@@ -265,6 +265,26 @@ TEST(SpecialRoutines, VortexSeizesSteersAndThrowsBack) {
   }
 }
 
+// The vortex's pictures grow by a figure whose divisor is a whole number.
+TEST(SpecialRoutines, VortexGrowthDividesByAWholeSpread) {
+  struct Case {
+    int power;
+    double counter, growth;
+  };
+  const Case cases[] = {
+      {100, 229, 1.0},                     // before p x 230 / 100
+      {100, 230, 0.5 + 35.0 * 35 / 2440},  // falls ...
+      {100, 265, 0.5},                     // ... to a half ...
+      {100, 400, 0.5 + 135.0 * 135 / 2440},  // ... and grows again
+      {33, 74, 1.0},
+      {33, 75, 0.5 + 11.0 * 11 / 805},  // 33 x 2440 / 100 is 805, not 805.2
+      {33, 132, 0.5 + 46.0 * 46 / 805},
+  };
+  for (const Case& c : cases) {
+    EXPECT_DOUBLE_EQ(vortexGrowth(c.power, c.counter), c.growth) << c.power << " " << c.counter;
+  }
+}
+
 TEST(SpecialRoutines, BeamsAndTheFullPowerSpray) {
   SpecialBattle battle;
   playerRecord& p = battlePlayer(1);

@@ -314,18 +314,27 @@ bool update4(Frame& f) {
   return false;
 }
 
+}  // namespace
+
+double vortexGrowth(int p, double c) {
+  const int t1 = p * 230 / 100;
+  if (c < t1) return 1;
+  const int d = truncInt(c) - t1 - p * 35 / 100;
+  // The spread is a whole number like every p x n / 100 term (at least 1).
+  const int spread = std::max(p * 2440 / 100, 1);
+  return 0.5 + static_cast<double>(d) * d / spread;
+}
+
+namespace {
+
 void draw4(Frame& f) {
   BattleHooks& hooks = Hooks();
   const int s = effectShake();
   const int graph = hooks.graphOf(kImageGouranZin);
   const double cx = hooks.imageWidth(kImageGouranZin) / 2.0, cy = hooks.imageHeight(kImageGouranZin) / 2.0;
   veziv::RenderGraphAtPoint(f.x0 + s, 70, hooks.graphOf(kImagePlateGouran), 1);
-  const int t1 = f.p * 230 / 100, t2 = f.p * 265 / 100, t3 = f.p * 350 / 100, t4 = f.p * 400 / 100;
-  double g = 1;
-  if (f.c >= t1) {
-    const int d = f.ci - t1 - f.p * 35 / 100;
-    g = 0.5 + static_cast<double>(d) * d / (f.p * 2440 / 100.0);
-  }
+  const int t2 = f.p * 265 / 100, t3 = f.p * 350 / 100, t4 = f.p * 400 / 100;
+  const double g = vortexGrowth(f.p, f.c);
   int alpha = 150;
   // p x 50 / 100 is 0 below p = 2; the fade then takes one frame.
   if (f.c >= t3) alpha = 150 * (t4 - f.ci) / std::max(f.p * 50 / 100, 1);

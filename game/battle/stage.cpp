@@ -29,7 +29,9 @@ battleStage::battleStage() : layer1Cells(kStageCreatedRows * kStageColumns, 0),
   std::fill(std::begin(layer2Chips), std::end(layer2Chips), -1);
 }
 
-battleStage::~battleStage() = default;
+// The stage's pictures go with it, so that any number of battles can be
+// loaded one after another without filling the library's graph table.
+battleStage::~battleStage() { freeStagePictures(*this); }
 
 int32_t atoiPiece(std::string_view piece) {
   size_t i = 0;
@@ -102,6 +104,16 @@ StageWindow stageWindow(double scroll) {
   return {s / kChipPixels, s % kChipPixels};
 }
 
+void freeStagePictures(battleStage& stage) {
+  auto release = [](int& graph) {
+    if (graph != -1) veziv::FreeGraphHandle(graph, 0);
+    graph = -1;
+  };
+  release(stage.bgGraph);
+  for (int& graph : stage.layer1Chips) release(graph);
+  for (int& graph : stage.layer2Chips) release(graph);
+}
+
 battleStage* currentStage() { return World().stage.get(); }
 
 battleStage& createStage() {
@@ -153,6 +165,8 @@ void reloadObjectGraph(const enemy& object) {
 }
 
 void loadStagePictures(battleStage& stage) {
+  // A reload (after a screen change) replaces the pictures it had.
+  freeStagePictures(stage);
   stage.bgGraph = veziv::ImportGraphFile(stage.bgFile.c_str(), 1);
   veziv::ImportGraphFileAsPieces(stage.layer1File.c_str(), kChipCount, 8, 16, kChipPixels, kChipPixels,
                                  stage.layer1Chips, 1);

@@ -85,6 +85,10 @@ double restoredScroll(const battleStage& stage, double scroll);
 // The lines of a stage text file (each up to 511 bytes); none when missing.
 std::vector<std::string> readStageLines(const std::string& path);
 
+// Frees the background and both chip sheets' pieces (a handle the library
+// no longer knows is passed over) and marks them not loaded.
+void freeStagePictures(battleStage& stage);
+
 // --- The current stage ---
 
 battleStage* currentStage();

@@ -103,6 +103,15 @@ class StageBattle : public test::Battle {
       skipped += skipPast;
     }
     void startStoryInsert() override { ++storyStarts; }
+    // The battle start's calls, in order.
+    std::vector<std::string> starts;
+    void restartFrameClock() override { starts.push_back("clock"); }
+    void swapToBattleResources(LoadingBar bar) override {
+      starts.push_back(bar == &drawLoadingBar ? "swap with the bar" : "swap");
+    }
+    void startStageMusic(const std::string& file, LoadingBar bar) override {
+      starts.push_back("music " + file + (bar == &drawLoadingBar ? " with the bar" : ""));
+    }
   } shell;
 };
 
@@ -315,6 +324,18 @@ TEST(BattleFrame, AScriptedStageRunsFromSpawnToBonuses) {
   EXPECT_EQ(battle.shell.pauses, 0);
 }
 
+// The frame clock starts over before the loading and again after it, so
+// that neither the time before it nor the loading is taken as a slow frame.
+TEST(BattleFrame, TheBattleStartRestartsTheFrameClockAroundTheLoading) {
+  StageBattle battle;
+  StageFolder folder;
+  folder.write("chip.txt", chipText(30, 1));
+  folder.write("setting.txt", "bgm:audio/stage.mid");
+  startBattle(folder.path().c_str());
+  EXPECT_EQ(battle.shell.starts, (std::vector<std::string>{"clock", "swap with the bar",
+                                                            "music audio/stage.mid with the bar", "clock"}));
+}
+
 TEST(BattleFrame, AnEmptyShortStageEndsOnTheFirstFrame) {
   StageBattle battle;
   StageFolder folder;
@@ -344,6 +365,33 @@ TEST(BattleFrame, APiercingBulletKillsSeveralAndScoresEach) {
   EXPECT_TRUE(World().enemies.empty());
   EXPECT_EQ(World().bullets.size(), 1u);
   EXPECT_EQ(battlePlayer(1).score, 9);
+}
+
+// An enemy a bullet's blast killed leaves before the next bullet is tested:
+// that bullet flies on instead of being spent on the wreck.
+TEST(BattleFrame, ABlastKillLeavesBeforeTheNextBullet) {
+  StageBattle battle;
+  createStage();
+  auto enemyAt = [](double y, int deathAction) {
+    auto e = std::make_unique<enemy>();
+    e->x = 300;
+    e->y = y;
+    e->radius = 10;
+    e->hp = e->maxHp = 1;
+    e->score = 3;
+    e->deathActionId = deathAction;
+    World().enemies.push_back(std::move(e));
+  };
+  enemyAt(100, 5);  // its death blasts everything within 100 pixels
+  enemyAt(150, 0);
+  // Hit action 2 spends each bullet on its first hit.
+  World().bullets.push_back(std::make_unique<bullet>(90, 5, 0, 0, 2, 1, 300.0, 100.0, kImageBulletBlue));
+  World().bullets.push_back(std::make_unique<bullet>(90, 5, 0, 0, 2, 1, 300.0, 150.0, kImageBulletBlue));
+  resolveCollisions();
+  EXPECT_TRUE(World().enemies.empty());
+  ASSERT_EQ(World().bullets.size(), 1u);
+  EXPECT_EQ(World().bullets[0]->y, 150.0);  // the second bullet was not spent
+  EXPECT_EQ(battlePlayer(1).score, 3);      // the blast's victim scores nothing
 }
 
 TEST(BattleFrame, FireTurnsToPlayerTwoAndBothDownIsGameOver) {

@@ -302,6 +302,8 @@ void runBattleEndScreen(bool fromResultMenu) {
   }
   releaseBattleSets();
   loadModeResources(kModeTitle, true);
+  // The title opens on its first row, as every other way back to it does.
+  s.menuCursor = 1;
   changeMode(kModeTitle, false);
   veziv::PlaySoundHandle(soundOf(kSoundTitleMusic), veziv::SoundPlayLoop, 1);
   veziv::SetSoundHandleFrequency(-1, soundOf(kSoundJet));

@@ -1,5 +1,6 @@
 // The result menu's way on into the story, and the battle end screen's
-// release of the battle's sets, run on the started library.
+// release of the battle's sets and way back to the title, run on the
+// started library.
 #include "game/shell/battle_menus.h"
 
 #include <gtest/gtest.h>
@@ -45,7 +46,7 @@ TEST(ResultMenu, ContinuingTheStoryStepsItOnWithTheSamePress) {
 
 using test::StartedLibrary;
 
-TEST_F(StartedLibrary, TheEndOfABattleReleasesTheBattlesAndTheSettingsSets) {
+TEST_F(StartedLibrary, TheEndOfABattleReleasesTheBattlesSetsAndOpensTheTitleOnItsFirstRow) {
   loadModeResources(kModeBattle, false);
   loadModeResources(kModeSettings, false);
   const int battleImages[] = {29, 70, 84, 109, 312};
@@ -55,7 +56,9 @@ TEST_F(StartedLibrary, TheEndOfABattleReleasesTheBattlesAndTheSettingsSets) {
   ASSERT_NE(soundOf(2), 0);
   // The window closes during the darkening: the end screen goes straight to its clean-up.
   platform::window::QuitAfterPresentedFrames(3);
+  Session().menuCursor = 3;  // the result menu's row that leads to the title
   runBattleEndScreen(true);
+  EXPECT_EQ(Session().menuCursor, 1);
   for (int id : battleImages) EXPECT_FALSE(isGraphLoaded(id)) << id;
   for (int id : settingsImages) EXPECT_FALSE(isGraphLoaded(id)) << id;
   EXPECT_EQ(soundOf(2), 0);  // the battle's sounds with its pictures

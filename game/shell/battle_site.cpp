@@ -108,11 +108,17 @@ battle::PlayerLoadout GameShellHooks::loadout(int playerNumber) {
   return {h.mainWeapon, h.subWeapon, h.battleCharacter, h.item1, h.item2};
 }
 
-// The title's set and the screens' pictures out, the battle's set in.
-void GameShellHooks::swapToBattleResources() {
-  for (int mode : {kModeTitle, kModeSettings, kModeSaveLoad, kModeBattleSetup, kModeStory}) {
+// The title's set and the screens' pictures out, the battle's set in, the
+// bar a step further after each.
+void GameShellHooks::swapToBattleResources(battle::LoadingBar bar) {
+  unloadModeResources(kModeTitle);
+  int percent = 65;
+  for (int mode : {kModeSettings, kModeSaveLoad, kModeBattleSetup, kModeStory}) {
+    bar(percent);
     unloadModeResources(mode);
+    percent += 5;
   }
+  bar(percent);
   loadModeResources(kModeBattle, false);
 }
 
@@ -123,6 +129,23 @@ int GameShellHooks::storyDifficulty() {
 }
 
 void GameShellHooks::playMusic(const std::string& file) { playNewMusic(file); }
+
+// Through DirectMusic the music plays at the BGM setting (a setting of 0
+// keeps it silent); through MCI, whose volume cannot be set, a BGM setting
+// of 0 stops it again.
+void GameShellHooks::startStageMusic(const std::string& file, battle::LoadingBar bar) {
+  const auto& settings = Session().settings;
+  if (settings.midiMode == 1) veziv::SetMusicVolume(settings.bgmVolume != 0 ? musicVolumeFor(settings.bgmVolume) : 0);
+  playNewMusic(file);
+  bar(95);
+  if (settings.midiMode == 0 && settings.bgmVolume == 0) veziv::StopCurrentMusic();
+}
+
+void GameShellHooks::restartFrameClock() {
+  FrameState& f = Session().frame;
+  f.pacer.lastFrameTime = static_cast<int32_t>(static_cast<uint32_t>(veziv::GetMillisecondCount(0)) & 0x7FFFFFFFu);
+  f.lastFrameTime = f.pacer.lastFrameTime;
+}
 
 // The battle's score is paid into the live holdings; the purse stops at
 // the largest amount it can hold and never goes below 0.

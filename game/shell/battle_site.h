@@ -48,9 +48,11 @@ class GameShellHooks final : public battle::ShellHooks {
   explicit GameShellHooks(BattleResultScreen& result);
   bool frameDrawn() override;
   battle::PlayerLoadout loadout(int playerNumber) override;
-  void swapToBattleResources() override;
+  void swapToBattleResources(battle::LoadingBar bar) override;
   int storyDifficulty() override;
   void playMusic(const std::string& file) override;
+  void startStageMusic(const std::string& file, battle::LoadingBar bar) override;
+  void restartFrameClock() override;
   void addMoney(int amount) override;
   void pauseBattle() override;
   void gameOver() override;

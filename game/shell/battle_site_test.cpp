@@ -11,6 +11,7 @@
 #include "game/core/resources.h"
 #include "game/core/session.h"
 #include "game/shell/battle_menus.h"
+#include "platform/os/clock.h"
 
 namespace game {
 namespace {
@@ -62,6 +63,43 @@ TEST(BattleSite, ScorePaysMoneyAndTheStorySetsTheDifficulty) {
   Session().play.storyGameFlag = 0;
   EXPECT_EQ(shell.storyDifficulty(), -1);
   Session().play.playerHeaders[0] = gameHeader{};
+}
+
+// The battle start's loading is not play time: the frame clock starts over
+// once the stage is loaded, so the first battle frame is a short one and is
+// drawn; the loading bar moves on through the resource swap and the music.
+TEST(BattleSite, LoadingDoesNotCountAsPlayTime) {
+  BattleResultScreen result;
+  GameShellHooks shell(result);
+  platform::os::UseManualClock(1000000);
+  FrameState& f = Session().frame;
+  struct Case {
+    bool restarted;
+    int32_t delta;
+    bool drawn;
+  };
+  // Five seconds of loading since the last frame began.
+  for (const Case c : {Case{false, 100, false}, Case{true, 16, true}}) {
+    f.pacer = FramePacer{};
+    f.pacer.lastFrameTime = 1000;
+    platform::os::AdvanceManualClock(5000000);
+    if (c.restarted) shell.restartFrameClock();
+    const PaceStep step = f.pacer.step(static_cast<uint32_t>(veziv::GetMillisecondCount(0)), true);
+    EXPECT_EQ(step.deltaMs, c.delta) << c.restarted;
+    EXPECT_EQ(step.draw, c.drawn) << c.restarted;
+  }
+  platform::os::UseRealClock();
+  f.pacer = FramePacer{};
+
+  static std::vector<int> bars;
+  const battle::LoadingBar record = [](int percent) { bars.push_back(percent); };
+  shell.swapToBattleResources(record);
+  EXPECT_EQ(bars, (std::vector<int>{65, 70, 75, 80, 85}));
+  bars.clear();
+  shell.startStageMusic("audio/boss.mid", record);
+  EXPECT_EQ(bars, std::vector<int>{95});
+  EXPECT_EQ(Session().music.rememberedMusic, "audio/boss.mid");
+  stopMusic();
 }
 
 }  // namespace

@@ -159,7 +159,8 @@ void drawLogView() {
 std::vector<LogRow> logRows() {
   const auto& s = State().scene;
   std::vector<LogRow> rows;
-  // Upward from the page below the view; the oldest page is never drawn.
+  // Upward from the page below the view, each page under its separator,
+  // up to the oldest page (the story's first line) or the top of the view.
   const int64_t start = static_cast<int64_t>(s.pendingPages) - s.logOffset - 1;
   if (start < 0 || start >= pageCount()) return rows;
   auto it = std::next(s.pages.begin(), static_cast<long>(start));
@@ -168,14 +169,17 @@ std::vector<LogRow> logRows() {
   for (;;) {
     LogRow row{y, -1, 0};
     y -= 22 * std::clamp(it->lineCount, 0, 4);
-    if (std::next(it) == s.pages.end() || y < 80) {
+    if (y < 80) {
       rows.push_back(row);
       return rows;
     }
     row.page = index++;
     row.y = y;
     rows.push_back(row);
-    ++it;
+    if (++it == s.pages.end()) {
+      rows.push_back(LogRow{y, -1, 0});  // the line over the oldest page
+      return rows;
+    }
   }
 }
 

@@ -535,18 +535,29 @@ TEST_F(StoryScreenTest, UpAndDownMoveTheMenuCursorOnlyWhileTheMenuIsOut) {
 
 // --- The log and the choices ------------------------------------------------------
 
-TEST_F(StoryScreenTest, LogScrollsWithinItsPagesAndNeverDrawsTheOldest) {
+TEST_F(StoryScreenTest, LogScrollsWithinItsPagesAndShowsTheOldest) {
   for (const char* text : {"a", "b", "c", "d"}) showMessage("オルナ", text);
   State().scene.pendingPages = 0;
-  EXPECT_TRUE(scrollLogBack(3));
+  // Opened on the newest page: every page read so far, the first included.
+  EXPECT_TRUE(scrollLogBack(1));
+  std::vector<LogRow> rows = logRows();
+  ASSERT_EQ(rows.size(), 5u);
+  for (int page = 0; page < 4; ++page) {
+    EXPECT_EQ(rows[page].page, page);
+    EXPECT_EQ(rows[page].y, 538 - 22 * page);
+  }
+  EXPECT_EQ(rows[4].page, -1);  // the separator over the oldest page
+  EXPECT_EQ(rows[4].separatorY, 560 - 22 * 4);
+  EXPECT_TRUE(scrollLogBack(2));
   EXPECT_FALSE(scrollLogBack(1));
   EXPECT_EQ(State().scene.logOffset, -3);
-  const std::vector<LogRow> rows = logRows();
-  // The bottom page of the view is the second oldest; the oldest only gets its separator.
-  ASSERT_EQ(rows.size(), 2u);
+  rows = logRows();
+  // At the back limit the bottom page of the view is the second oldest, the oldest over it.
+  ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(rows[0].page, 2);
   EXPECT_EQ(rows[0].y, 538);
-  EXPECT_EQ(rows[1].page, -1);
+  EXPECT_EQ(rows[1].page, 3);
+  EXPECT_EQ(rows[2].page, -1);
   State().scene.screenFade = 10;
   sounds.clear();
   EXPECT_FALSE(scrollLogBack(1));  // no scrolling during a fade, and no sound

@@ -15,6 +15,8 @@
 //   story SCRIPT LINE  the story's script and line on entering the story
 //                      mode, on a new script, and when the line goes back
 //                      (a load)
+//   story-log N of M   the story's log view open with N of the M pages
+//                      read so far shown
 //
 // It also keeps one picture of each screen it reaches, so that a change of
 // the art can be looked at: "screen-NN-MODE[-STAGE-PLAYERS].png" in the
@@ -145,6 +147,14 @@ class Observer {
     }
     script_ = scene.scriptName;
     line_ = scene.lineIndex;
+    std::string log;
+    if (scene.logOffset < 0) {
+      int shown = 0;
+      for (const story::LogRow& row : story::logRows()) shown += row.page >= 0 ? 1 : 0;
+      log = "story-log " + std::to_string(shown) + " of " + std::to_string(scene.pages.size());
+    }
+    if (log != log_ && !log.empty()) note(log);
+    log_ = log;
   }
 
   // Writes the last presented frame as the pending screen's picture.
@@ -172,6 +182,7 @@ class Observer {
   bool insert_ = false;
   std::string script_;
   int32_t line_ = 0;
+  std::string log_;  // the log view's last event, empty while it is closed
   std::set<std::string> screens_;  // the screens met so far
   std::string pendingScreen_;      // the screen whose picture is still to be kept
   int keepAt_ = 0;                 // the presented frame to keep it at
