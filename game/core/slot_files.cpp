@@ -40,6 +40,9 @@ constexpr int kSoundJet = 20;
 // The smallest object record behind its type id: an item's.
 constexpr size_t kSmallestObjectBytes = 4 + 48;
 bool inRange(int32_t v, int32_t low, int32_t high) { return v >= low && v <= high; }
+// The largest special gauge a slot may hold (the game's largest is 700): the
+// gauge is drawn 300 pixels wide, mp * 300 must stay an int.
+constexpr int32_t kLargestMp = 1000000;
 
 void writeText(RecordWriter& w, const char* text, size_t field) {
   const size_t length = strnlen(text, field - 1);
@@ -347,7 +350,8 @@ bool readPlayerBlock(RecordReader& in, battle::playerRecord& p) {
          inRange(p.subWeapon.id, 0, kSubWeaponCount - 1) &&
          inRange(p.battleCharacter, 0, battle::kSpecialCharacterCount - 1) && moderateSlotReal(p.hp) &&
          moderateSlotReal(p.maxHp) && p.maxHp > 0 && moderateSlotReal(p.shownHp) && moderateSlotReal(p.shownScore) &&
-         inRange(p.hitRadius, 0, 1000) && inRange(p.mpMax, 1, 1 << 24);
+         inRange(p.hitRadius, 0, 1000) && inRange(p.mpMax, 1, kLargestMp) && inRange(p.mp, 0, p.mpMax) &&
+         (p.specialCharge == -1 || inRange(p.specialCharge, 0, p.mpMax));
 }
 
 namespace {

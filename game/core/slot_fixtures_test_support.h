@@ -275,6 +275,11 @@ inline std::vector<SlotFixture> damagedSlotFixtures() {
       {"fx9_player_sub_weapon_8", [](slotBattle& s) { s.players[0].subWeapon.id = 8; }},
       {"fx9_player_hp_nan", [](slotBattle& s) { s.players[0].hp = std::nan(""); }},
       {"fx9_player_max_hp_0", [](slotBattle& s) { s.players[0].maxHp = 0; }},
+      {"fx9_player_mp_past_its_maximum", [](slotBattle& s) { s.players[0].mp = s.players[0].mpMax + 1; }},
+      {"fx9_player_mp_negative", [](slotBattle& s) { s.players[0].mp = -150994643; }},
+      {"fx9_player_mp_maximum_10_million", [](slotBattle& s) { s.players[1].mpMax = s.players[1].mp = 10000000; }},
+      {"fx9_player_charge_past_the_maximum", [](slotBattle& s) { s.players[1].specialCharge = 1 << 30; }},
+      {"fx9_player_charge_minus_2", [](slotBattle& s) { s.players[1].specialCharge = -2; }},
       {"fx9_spawned_negative", [](slotBattle& s) { s.spawnedCount = -1; }},
       {"fx9_folder_empty", [](slotBattle& s) { s.folder[0] = 0; }},
   };
