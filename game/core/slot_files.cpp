@@ -43,6 +43,13 @@ bool inRange(int32_t v, int32_t low, int32_t high) { return v >= low && v <= hig
 // The largest special gauge a slot may hold (the game's largest is 700): the
 // gauge is drawn 300 pixels wide, mp * 300 must stay an int.
 constexpr int32_t kLargestMp = 1000000;
+// Frame counts a slot may hold: a counter that runs on each frame has room
+// for years of play before an int ends; a reload's share of a 100-pixel bar
+// stays an int.
+constexpr int32_t kLargestCount = 1 << 30;
+constexpr int32_t kLargestReload = 1 << 20;
+// A score far past any battle's, with room for the bonuses added to it.
+constexpr int32_t kLargestScore = 1000000000;
 
 void writeText(RecordWriter& w, const char* text, size_t field) {
   const size_t length = strnlen(text, field - 1);
@@ -351,7 +358,11 @@ bool readPlayerBlock(RecordReader& in, battle::playerRecord& p) {
          inRange(p.battleCharacter, 0, battle::kSpecialCharacterCount - 1) && moderateSlotReal(p.hp) &&
          moderateSlotReal(p.maxHp) && p.maxHp > 0 && moderateSlotReal(p.shownHp) && moderateSlotReal(p.shownScore) &&
          inRange(p.hitRadius, 0, 1000) && inRange(p.mpMax, 1, kLargestMp) && inRange(p.mp, 0, p.mpMax) &&
-         (p.specialCharge == -1 || inRange(p.specialCharge, 0, p.mpMax));
+         (p.specialCharge == -1 || inRange(p.specialCharge, 0, p.mpMax)) && inRange(p.moveSpeed, 0, 1000) &&
+         inRange(p.framesSinceDamage, 0, kLargestCount) && inRange(p.score, -kLargestScore, kLargestScore) &&
+         inRange(p.mainWeapon.attackBonus, 0, 1000) && inRange(p.mainWeapon.reload, 0, kLargestReload) &&
+         inRange(p.subWeapon.reload, 0, kLargestReload) && inRange(p.mainWeapon.counter, 0, kLargestCount) &&
+         inRange(p.subWeapon.counter, 0, kLargestCount);
 }
 
 namespace {

@@ -77,7 +77,8 @@ void writeSubWeaponState(battle::RecordWriter& out, const battle::SubWeaponState
 void readSubWeaponState(battle::RecordReader& in, battle::SubWeaponState& sub);
 void writePlayerBlock(battle::RecordWriter& out, const battle::playerRecord& player);
 // False for a short block or values the battle cannot use (player number,
-// weapon and character ids, hit points, a gauge past its maximum); the name
+// weapon and character ids, hit points, a gauge past its maximum, speeds,
+// counters and a score that the battle's sums would overflow); the name
 // gets its terminator.
 bool readPlayerBlock(battle::RecordReader& in, battle::playerRecord& player);
 

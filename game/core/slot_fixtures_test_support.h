@@ -280,6 +280,11 @@ inline std::vector<SlotFixture> damagedSlotFixtures() {
       {"fx9_player_mp_maximum_10_million", [](slotBattle& s) { s.players[1].mpMax = s.players[1].mp = 10000000; }},
       {"fx9_player_charge_past_the_maximum", [](slotBattle& s) { s.players[1].specialCharge = 1 << 30; }},
       {"fx9_player_charge_minus_2", [](slotBattle& s) { s.players[1].specialCharge = -2; }},
+      {"fx9_player_speed_107374186", [](slotBattle& s) { s.players[0].moveSpeed = 107374186; }},
+      {"fx9_player_score_2147483647", [](slotBattle& s) { s.players[0].score = 2147483647; }},
+      {"fx9_player_damage_frames_2147483647", [](slotBattle& s) { s.players[1].framesSinceDamage = 2147483647; }},
+      {"fx9_player_main_counter_2147483647", [](slotBattle& s) { s.players[0].mainWeapon.counter = 2147483647; }},
+      {"fx9_player_sub_reload_1e9", [](slotBattle& s) { s.players[1].subWeapon.reload = 1000000000; }},
       {"fx9_spawned_negative", [](slotBattle& s) { s.spawnedCount = -1; }},
       {"fx9_folder_empty", [](slotBattle& s) { s.folder[0] = 0; }},
   };
