@@ -1,13 +1,15 @@
-// Feeds the stage folder's text readers: the bytes are cut into lines as the
-// file layer gives them, the first byte choosing the chip, setting or events
-// reader. What they accept is then made safe, drawn from and run, so that no
-// cell, index or line position read from a file reaches outside its table.
+// Feeds the stage folder's text readers: the bytes are a stage file, cut into
+// lines by the file layer's line reader as the stage loader reads it, the
+// first byte choosing the chip, setting or events reader. What they accept
+// is then made safe, drawn from and run, so that no cell, index or line
+// position read from a file reaches outside its table.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "fuzz/fuzz_files.h"
 #include "game/battle/battle_world.h"
 #include "game/battle/stage.h"
 #include "game/battle/stage_events.h"
@@ -16,15 +18,13 @@ namespace {
 
 using namespace game::battle;
 
+// The bytes as a stage text file, cut into lines by the file layer's own
+// line reader, as the stage loader reads it.
 std::vector<std::string> linesOf(const uint8_t* data, size_t size) {
-  std::vector<std::string> lines(1);
-  for (size_t i = 0; i < size; ++i) {
-    if (data[i] == '\r' && i + 1 < size && data[i + 1] == '\n') {
-      lines.emplace_back();
-      ++i;
-    } else if (lines.back().size() < kStageLineBytes - 1 && data[i] != 0) {
-      lines.back().push_back(static_cast<char>(data[i]));
-    }
+  const std::string path = veziv::fuzzing::WriteScratchFile("stage/file.txt", data, size);
+  const std::vector<std::string> lines = readStageLines(path);
+  for (const std::string& line : lines) {
+    if (line.size() >= static_cast<size_t>(kStageLineBytes)) std::abort();
   }
   return lines;
 }

@@ -1,8 +1,9 @@
-// Feeds the story's script reader and words: the first byte chooses live or
-// replayed stepping, the second the answers given to choices; the rest is
-// the script file. The same bytes also stand as a stage's "events.txt", so a
-// replayed "@startBattle ev" inserts them, and as the file "s.txt" that
-// "@goTo s.txt" loads again. The script is stepped to its end: every step
+// Feeds the story's script reader and words, with the story screen's message
+// splitter and its speaker table: the first byte chooses live or replayed
+// stepping (and the splitter's width a byte), the second the answers given
+// to choices; the rest is the script file. The same bytes also stand as a
+// stage's "events.txt", so a replayed "@startBattle ev" inserts them, and as
+// the file "s.txt" that "@goTo s.txt" loads again. The script is stepped to its end: every step
 // must keep the line index within the script and end (a circle of scripts
 // is cut), and the answers within their record.
 #include <cstddef>
@@ -25,17 +26,23 @@ namespace {
 
 using namespace game::story;
 
-// One page a message, so that the page list grows as in play.
-class PageHooks : public StoryHooks {
+// The story screen's own message splitter and speaker table, as in play.
+// The splitter measures with a width a byte that the input's first byte
+// sets, in place of the message font (which needs a started library), so
+// that lines are cut by width as well as by their byte limit and "$".
+class ScreenPages : public StoryHooks {
  public:
-  std::vector<messagePage> splitMessageIntoPages(const std::string& speaker, const std::string&,
-                                                 const std::string& voice, int32_t) override {
-    messagePage page;
-    std::strncpy(page.speaker, speaker.c_str(), sizeof page.speaker - 1);
-    std::strncpy(page.voice, voice.c_str(), sizeof page.voice - 1);
-    page.lineCount = 1;
-    return {page};
+  explicit ScreenPages(int byteWidth) : byteWidth_(byteWidth) {}
+  std::vector<messagePage> splitMessageIntoPages(const std::string& speaker, const std::string& text,
+                                                 const std::string& voice, int32_t handle) override {
+    const int width = byteWidth_;
+    return game::story::splitMessageIntoPages(speaker, text, voice, handle,
+                                              [width](const char*, int bytes) { return width * bytes; });
   }
+  void buildSpeakerTable() override { game::story::buildSpeakerTable(); }
+
+ private:
+  int byteWidth_;
 };
 
 void checkScene() {
@@ -58,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   StoryScreen story;
   session.story = &story;
   const game::SessionScope scope(session);
-  PageHooks hooks;
+  ScreenPages hooks(4 + (data[0] >> 1) % 16);
   InstallHooks(&hooks);
   const bool replaying = (data[0] & 1) != 0;
   const uint8_t answers = data[1];
@@ -69,6 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   veziv::FileStreamSetCurrentDir(veziv::fuzzing::ScratchFolder().c_str());
 
   resetScenario("s.txt");
+  if (State().speakerTable.size() != static_cast<size_t>(game::kSpeakerCount)) std::abort();
   for (const std::string& line : State().scene.scriptLines) {
     if (line.size() > 511) std::abort();
     const ScriptLine parsed(line);
@@ -91,6 +99,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       stepScenario(replaying);
     }
     checkScene();
+    // A circle of scripts was cut: every later step would load the same
+    // scripts again and find nothing new.
+    if (State().chainLoads > kMaxChainLoads) break;
   }
   releaseStoryResources();
   veziv::FileStreamSetCurrentDir(home);

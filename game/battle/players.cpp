@@ -258,10 +258,14 @@ void drawPlayerStatus(int x0, playerRecord& player) {
   const uint32_t white = rgb(255, 255, 255), red = rgb(255, 0, 0), black = rgb(0, 0, 0);
   veziv::ChooseBlendMode(1, 190);
   veziv::RenderGraphAtPoint(x0 - 10, 0, hooks.graphOf(kImageScoreBoard), 1);
-  const int hpEnd = x0 + truncInt(300 * player.hp / player.maxHp);
+  // A bar's end from its share of the maximum, held to a span the screen
+  // cannot show past (a restored record may hold a tiny maximum).
+  auto barEnd = [x0, &player](double value) {
+    return x0 + truncInt(std::clamp(300 * value / player.maxHp, -1e6, 1e6));
+  };
+  const int hpEnd = barEnd(player.hp);
   if (player.hp < player.shownHp) {
-    veziv::RenderGraphStretched(hpEnd, 35, x0 + truncInt(300 * player.shownHp / player.maxHp), 45,
-                                hooks.graphOf(kImageBarDamage), 1);
+    veziv::RenderGraphStretched(hpEnd, 35, barEnd(player.shownHp), 45, hooks.graphOf(kImageBarDamage), 1);
   }
   veziv::RenderGraphStretched(x0, 35, hpEnd, 45, hooks.graphOf(kImageBar), 1);
   veziv::DrawFormattedTextWithFont(x0, 35, white, font, "HP. %d %%", truncInt(100 * player.hp / player.maxHp));

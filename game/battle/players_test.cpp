@@ -229,5 +229,18 @@ TEST(ScoreDigits, CountAndEasing) {
   EXPECT_EQ(shown, 1000);
 }
 
+// A record a slot restored may hold any hit points over a maximum just
+// above zero: the bars are drawn without an overflow.
+TEST(PlayerStatus, BarsOfATinyMaximumAreDrawnWithoutFault) {
+  test::Battle battle;
+  for (const double hp : {1e9, -1e9, 0.0}) {
+    playerRecord p = buildPlayer(1, 0, 0, 0, -1, -1);
+    p.maxHp = 1e-300;
+    p.hp = hp;
+    p.shownHp = 1e9;
+    drawPlayerStatus(10, p);
+  }
+}
+
 }  // namespace
 }  // namespace game::battle

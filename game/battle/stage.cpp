@@ -129,12 +129,12 @@ void destroyStage() {
   World().stage.reset();
 }
 
-std::vector<std::string> readStageLines(const std::string& path) {
+std::vector<std::string> readStageLines(const std::string& path, size_t maxLines) {
   std::vector<std::string> lines;
   const veziv::FileHandle file = veziv::OpenFileForRead(path.c_str(), 0);
   if (file == 0) return lines;
   char buffer[kStageLineBytes];
-  while (veziv::ReadFileLine(buffer, sizeof buffer, file) >= 0) lines.emplace_back(buffer);
+  while (lines.size() < maxLines && veziv::ReadFileLine(buffer, sizeof buffer, file) >= 0) lines.emplace_back(buffer);
   veziv::FileStreamClose(file);
   return lines;
 }

@@ -82,8 +82,9 @@ double startScroll(size_t layer1Cells);
 // A scroll that a save restores, kept inside the map (at most the start).
 double restoredScroll(const battleStage& stage, double scroll);
 
-// The lines of a stage text file (each up to 511 bytes); none when missing.
-std::vector<std::string> readStageLines(const std::string& path);
+// The lines of a stage text file (each up to 511 bytes), at most maxLines of
+// them (the rest of the file is not read); none when missing.
+std::vector<std::string> readStageLines(const std::string& path, size_t maxLines = SIZE_MAX);
 
 // Frees the background and both chip sheets' pieces (a handle the library
 // no longer knows is passed over) and marks them not loaded.

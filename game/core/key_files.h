@@ -34,6 +34,9 @@ void encodeKeyCodes(const inputRecord& record, uint8_t out[kKeyFileSize]);
 void loadKeyConfig(inputRecord& record, const char* path);
 // Writes the record's nine key codes as the whole file; false when not written.
 bool saveKeyConfig(const inputRecord& record, const char* path);
+// Both players' key files from the session's records; a failed write is
+// told to the player, once. False when either was not written.
+bool saveKeyFiles();
 
 // The legend line built from a record's key names: up, down, (right and
 // left), decide (shot) and cancel (pause).

@@ -122,6 +122,8 @@ int nameFault(const std::string& name) {
   if (name.empty()) return 1;
   if (name.find(' ') != std::string::npos) return 2;
   if (name.find('*') != std::string::npos) return 3;
+  // The server ends its board text with "eof" and refuses a name holding it.
+  if (name.find("eof") != std::string::npos) return 4;
   return 0;
 }
 
@@ -195,6 +197,9 @@ bool submitRanking() {
       showMessageBox({"半角スペース( )は使用できません。", "もう一度入力しなおしてください。", "OK"});
       return false;
     case 3: showMessageBox({"*は使用できません。", "もう一度入力しなおしてください。", "OK"}); return false;
+    case 4:
+      showMessageBox({"この名前は登録できません。", "「eof」を含まない名前を入力しなおしてください。", "OK"});
+      return false;
     default: break;
   }
   veziv::StopCurrentMusic();

@@ -50,7 +50,7 @@ std::string boardUrl(const std::string& base, const std::string& board);
 // gives an empty name and 0.
 void parseRankingBoard(const std::string& text, rankingEntry table[kRankCount]);
 // Why a name cannot be sent: 0 fine, 1 empty, 2 holds a half-width blank, 3
-// holds "*".
+// holds "*", 4 holds "eof" (the server refuses it: its board text ends there).
 int nameFault(const std::string& name);
 
 // The requests alone: the board fetched and parsed into table (untouched on

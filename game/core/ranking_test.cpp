@@ -110,7 +110,8 @@ TEST(RankingText, UrlsNamesAndBoards) {
     const char* name;
     int fault;
   };
-  for (const Case c : {Case{"ok", 0}, Case{"", 1}, Case{"a b", 2}, Case{"a*", 3}, Case{"＊", 0}}) {
+  for (const Case c : {Case{"ok", 0}, Case{"", 1}, Case{"a b", 2}, Case{"a*", 3}, Case{"＊", 0},
+                      Case{"Geoffrey", 4}, Case{"eof", 4}, Case{"EOF", 0}, Case{"e of", 2}}) {
     EXPECT_EQ(nameFault(c.name), c.fault) << c.name;
   }
 }

@@ -9,6 +9,9 @@
 #include <cstring>
 #include <string>
 
+#include "game/core/frame_loop.h"
+#include "game/core/session.h"
+
 namespace game {
 
 namespace {
@@ -46,11 +49,11 @@ bool fail(const char* path, const std::string& temp, const char* step, int error
 
 long readSaveFile(const char* path, uint8_t* buffer, size_t capacity) {
   FILE* f = std::fopen(path, "rb");
-  if (f == nullptr) return -1;
+  if (f == nullptr) return errno == ENOENT ? kSaveFileMissing : kSaveFileUnreadable;
   const size_t got = std::fread(buffer, 1, capacity, f);
   const bool failed = std::ferror(f) != 0;
   std::fclose(f);
-  return failed ? -1 : static_cast<long>(got);
+  return failed ? kSaveFileUnreadable : static_cast<long>(got);
 }
 
 bool writeSaveFile(const char* path, const uint8_t* bytes, size_t size) {
@@ -71,6 +74,11 @@ bool writeSaveFile(const char* path, const uint8_t* bytes, size_t size) {
   if (::rename(temp.c_str(), path) != 0) return fail(path, temp, "rename", errno);
   syncFolderOf(path);
   return true;
+}
+
+void noticeUnsaved(const char* what) {
+  Session().frame.noticeQueue.push_back({std::string(what) + "を保存できませんでした。",
+                                         "ディスクの空きと書き込みの権限を確かめてください。", "OK"});
 }
 
 }  // namespace game

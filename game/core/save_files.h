@@ -21,13 +21,22 @@ inline void putLeI32(uint8_t* p, int32_t value) {
   p[3] = uint8_t(v >> 24);
 }
 
-// Reads at most capacity bytes from the start of a file: the count read,
-// or -1 when the file does not open or cannot be read (a folder, say).
+// What readSaveFile gives for a file that is not there, and for one that is
+// there but cannot be read (no permission, a folder, a read error).
+inline constexpr long kSaveFileMissing = -1;
+inline constexpr long kSaveFileUnreadable = -2;
+
+// Reads at most capacity bytes from the start of a file: the count read, or
+// kSaveFileMissing or kSaveFileUnreadable.
 long readSaveFile(const char* path, uint8_t* buffer, size_t capacity);
 
 // Writes the bytes as the whole new content of the file through
 // "<path>.tmp". On any failure the temporary file is removed, the old file
 // stays as it was, a line goes to standard error, and the result is false.
 bool writeSaveFile(const char* path, const uint8_t* bytes, size_t size);
+
+// Tells the player, in a notice box, that what the text names ("設定", never
+// a file name) could not be saved: a failed write is never silent.
+void noticeUnsaved(const char* what);
 
 }  // namespace game

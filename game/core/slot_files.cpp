@@ -3,6 +3,8 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -15,6 +17,7 @@
 #include "game/battle/stage.h"
 #include "game/battle/stage_events.h"
 #include "game/core/frame_loop.h"
+#include "game/core/jpeg_size.h"
 #include "game/core/ranking.h"
 #include "game/core/registry_ids.h"
 #include "game/core/resources.h"
@@ -35,11 +38,17 @@ constexpr int kThumbnailWidth = 320;
 constexpr int kThumbnailHeight = 240;
 // The smallest object record behind its type id: an item's.
 constexpr size_t kSmallestObjectBytes = 4 + 48;
-// Values a slot may hold for the reals of a player.
-constexpr double kLargestReal = 1e9;
-
-bool moderateReal(double v) { return std::isfinite(v) && std::fabs(v) <= kLargestReal; }
 bool inRange(int32_t v, int32_t low, int32_t high) { return v >= low && v <= high; }
+// The largest special gauge a slot may hold (the game's largest is 700): the
+// gauge is drawn 300 pixels wide, mp * 300 must stay an int.
+constexpr int32_t kLargestMp = 1000000;
+// Frame counts a slot may hold: a counter that runs on each frame has room
+// for years of play before an int ends; a reload's share of a 100-pixel bar
+// stays an int.
+constexpr int32_t kLargestCount = 1 << 30;
+constexpr int32_t kLargestReload = 1 << 20;
+// A score far past any battle's, with room for the bonuses added to it.
+constexpr int32_t kLargestScore = 1000000000;
 
 void writeText(RecordWriter& w, const char* text, size_t field) {
   const size_t length = strnlen(text, field - 1);
@@ -123,48 +132,89 @@ class ScreenKeeper {
   veziv::GraphHandle graph_;
 };
 
-void makeEmptyPicture() {
+// A 320 x 240 picture of one word in white on black.
+veziv::GraphHandle makeWordPicture(const char* word) {
   ScreenKeeper keep;
   veziv::DrawBoxShape(0, 0, kThumbnailWidth, kThumbnailHeight, Session().colourBlack, 1);
-  veziv::DrawTextDefaultFont(3, 10, "EMPTY", Session().colourWhite, 0);
-  // Thumbnails that are the old picture are forgotten with it, never freed
-  // twice.
+  veziv::DrawTextDefaultFont(3, 10, word, Session().colourWhite, 0);
+  const veziv::GraphHandle picture = veziv::CreateEmptyGraph(kThumbnailWidth, kThumbnailHeight, 0);
+  veziv::CaptureScreenToGraph(0, 0, kThumbnailWidth, kThumbnailHeight, picture);
+  return picture;
+}
+
+bool sharedPicture(veziv::GraphHandle graph) {
+  return graph == Session().slotTable.emptyPicture || graph == Session().slotTable.damagedPicture;
+}
+
+void makeEmptyPicture() {
+  // Thumbnails that are the old pictures are forgotten with them, never
+  // freed twice.
   for (veziv::GraphHandle& t : Session().slotTable.thumbnails) {
-    if (t == Session().slotTable.emptyPicture) t = 0;
+    if (sharedPicture(t)) t = 0;
   }
   veziv::FreeGraphHandle(Session().slotTable.emptyPicture, 0);
-  Session().slotTable.emptyPicture = veziv::CreateEmptyGraph(kThumbnailWidth, kThumbnailHeight, 0);
-  veziv::CaptureScreenToGraph(0, 0, kThumbnailWidth, kThumbnailHeight, Session().slotTable.emptyPicture);
+  veziv::FreeGraphHandle(Session().slotTable.damagedPicture, 0);
+  Session().slotTable.emptyPicture = makeWordPicture("EMPTY");
+  Session().slotTable.damagedPicture = makeWordPicture("DAMAGED");
 }
 
 void setThumbnail(int slot, veziv::GraphHandle graph) {
   veziv::GraphHandle& t = Session().slotTable.thumbnails[slot];
-  if (t > 0 && t != Session().slotTable.emptyPicture) veziv::FreeGraphHandle(t, 0);
+  if (t > 0 && !sharedPicture(t)) veziv::FreeGraphHandle(t, 0);
   t = graph;
 }
 
-// Header and thumbnail of one slot file; false when it has no readable header.
-bool readOneHeader(int slot) {
-  FILE* f = std::fopen(slotFileName(slot).c_str(), "rb");
-  if (f == nullptr) return false;
-  uint8_t head[kGameHeaderSize + 4];
-  if (std::fread(head, 1, sizeof head, f) != sizeof head) {
-    std::fclose(f);
-    return false;
-  }
-  Session().slotTable.headers[slot] = decodeGameHeader(head);
-  const int32_t n = readLeI32(head + kGameHeaderSize);
-  std::vector<uint8_t> jpeg;
-  if (n > 0 && n <= kMaxThumbnailBytes) {
-    jpeg.resize(static_cast<size_t>(n));
-    if (std::fread(jpeg.data(), 1, jpeg.size(), f) != jpeg.size()) jpeg.clear();
-  }
-  std::fclose(f);
-  veziv::GraphHandle graph = -1;
-  if (!jpeg.empty()) graph = veziv::DecodeGraphFromBuffer(jpeg.data(), static_cast<int>(jpeg.size()), nullptr, 0, 1, 0);
-  setThumbnail(slot, graph >= 0 ? graph : Session().slotTable.emptyPicture);
-  return true;
+// The thumbnail's graph: none for a slot saved without one, the damaged
+// picture for one that declares a picture larger than the game writes (it
+// is not decoded) or that does not decode.
+veziv::GraphHandle thumbnailGraph(const std::vector<uint8_t>& jpeg) {
+  if (jpeg.empty()) return Session().slotTable.emptyPicture;
+  if (!thumbnailFits(jpeg)) return Session().slotTable.damagedPicture;
+  const veziv::GraphHandle graph =
+      veziv::DecodeGraphFromBuffer(jpeg.data(), static_cast<int>(jpeg.size()), nullptr, 0, 1, 0);
+  return graph >= 0 ? graph : Session().slotTable.damagedPicture;
 }
+
+// Header and thumbnail of one slot file into the table.
+SlotHead readOneHeader(int slot) {
+  FILE* f = std::fopen(slotFileName(slot).c_str(), "rb");
+  if (f == nullptr) return errno == ENOENT ? SlotHead::kAbsent : SlotHead::kDamaged;
+  std::vector<uint8_t> jpeg;
+  const SlotHead read = readSlotHead(f, Session().slotTable.headers[slot], jpeg);
+  std::fclose(f);
+  if (read == SlotHead::kPresent) setThumbnail(slot, thumbnailGraph(jpeg));
+  return read;
+}
+
+}  // namespace
+
+bool thumbnailFits(const std::vector<uint8_t>& jpeg) {
+  int width = 0, height = 0;
+  return jpegPictureSize(jpeg.data(), jpeg.size(), width, height) && width >= 1 && height >= 1 &&
+         width <= kThumbnailWidth && height <= kThumbnailHeight;
+}
+
+SlotHead readSlotHead(FILE* f, gameHeader& header, std::vector<uint8_t>& thumbnail) {
+  thumbnail.clear();
+  uint8_t head[kGameHeaderSize + 4];
+  bool whole = std::fread(head, 1, sizeof head, f) == sizeof head;
+  const int32_t n = whole ? readLeI32(head + kGameHeaderSize) : -1;
+  whole = whole && n >= 0 && n <= kMaxThumbnailBytes;
+  // Read as the bytes arrive: a size the file only claims costs nothing.
+  while (whole && thumbnail.size() < static_cast<size_t>(n)) {
+    const size_t at = thumbnail.size();
+    const size_t part = std::min<size_t>(static_cast<size_t>(n) - at, 1 << 16);
+    thumbnail.resize(at + part);
+    whole = std::fread(thumbnail.data() + at, 1, part, f) == part;
+  }
+  if (!whole) return SlotHead::kDamaged;
+  const gameHeader read = decodeGameHeader(head);
+  if (!headerValid(read)) return SlotHead::kDamaged;
+  header = read;
+  return SlotHead::kPresent;
+}
+
+namespace {
 
 std::vector<uint8_t> readSlotFile(int slot, bool& opened) {
   std::vector<uint8_t> bytes;
@@ -304,9 +354,14 @@ bool readPlayerBlock(RecordReader& in, battle::playerRecord& p) {
   p.shownScore = in.f64();
   return in.ok() && inRange(p.playerNumber, 1, 2) && inRange(p.mainWeapon.id, 0, kMainWeaponCount - 1) &&
          inRange(p.subWeapon.id, 0, kSubWeaponCount - 1) &&
-         inRange(p.battleCharacter, 0, battle::kSpecialCharacterCount - 1) && moderateReal(p.hp) &&
-         moderateReal(p.maxHp) && p.maxHp > 0 && moderateReal(p.shownHp) && moderateReal(p.shownScore) &&
-         inRange(p.hitRadius, 0, 1000) && inRange(p.mpMax, 1, 1 << 24);
+         inRange(p.battleCharacter, 0, battle::kSpecialCharacterCount - 1) && moderateSlotReal(p.hp) &&
+         moderateSlotReal(p.maxHp) && p.maxHp > 0 && moderateSlotReal(p.shownHp) && moderateSlotReal(p.shownScore) &&
+         inRange(p.hitRadius, 0, 1000) && inRange(p.mpMax, 1, kLargestMp) && inRange(p.mp, 0, p.mpMax) &&
+         (p.specialCharge == -1 || inRange(p.specialCharge, 0, p.mpMax)) && inRange(p.moveSpeed, 0, 1000) &&
+         inRange(p.framesSinceDamage, 0, kLargestCount) && inRange(p.score, -kLargestScore, kLargestScore) &&
+         inRange(p.mainWeapon.attackBonus, 0, 1000) && inRange(p.mainWeapon.reload, 0, kLargestReload) &&
+         inRange(p.subWeapon.reload, 0, kLargestReload) && inRange(p.mainWeapon.counter, 0, kLargestCount) &&
+         inRange(p.subWeapon.counter, 0, kLargestCount);
 }
 
 namespace {
@@ -437,6 +492,7 @@ bool writeSlot(int slot) {
   const std::string path = slotFileName(slot);
   if (!writeSaveFile(path.c_str(), bytes.data(), bytes.size())) {
     veziv::PrintfToScreen("失敗しました\n");
+    noticeUnsaved("セーブデータ");
     return false;
   }
   return true;
@@ -445,11 +501,13 @@ bool writeSlot(int slot) {
 void readSlotHeaders() {
   makeEmptyPicture();
   for (int slot = 0; slot < kSlotCount; ++slot) {
-    const bool read = readOneHeader(slot);
-    Session().slotTable.present[slot] = read ? 1 : 0;
-    if (read) continue;
+    const SlotHead read = readOneHeader(slot);
+    Session().slotTable.present[slot] = read == SlotHead::kPresent ? 1 : 0;
+    Session().slotTable.damaged[slot] = read == SlotHead::kDamaged ? 1 : 0;
+    if (read == SlotHead::kPresent) continue;
     Session().slotTable.headers[slot] = gameHeader{};
-    setThumbnail(slot, Session().slotTable.emptyPicture);
+    setThumbnail(slot, read == SlotHead::kDamaged ? Session().slotTable.damagedPicture
+                                                  : Session().slotTable.emptyPicture);
   }
 }
 

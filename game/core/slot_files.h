@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -37,8 +38,12 @@ enum SaveKind : int32_t { kSaveStory = 1, kSaveStoryBattle = 2, kSaveBattle = 3 
 struct slotTableRecord {
   gameHeader headers[kSlotCount];
   veziv::GraphHandle thumbnails[kSlotCount] = {};
-  veziv::GraphHandle emptyPicture = -1;  // the shared "EMPTY" picture
+  veziv::GraphHandle emptyPicture = -1;    // the shared "EMPTY" picture
+  veziv::GraphHandle damagedPicture = -1;  // the shared "DAMAGED" picture
   uint8_t present[kSlotCount] = {};
+  // A file is there but its header cannot be read or holds values no game
+  // writes: shown as damaged, never loaded, never counted as present.
+  uint8_t damaged[kSlotCount] = {};
 };
 
 // "save/slot<n>.dat" for slot index n - 1 (0 to 9).
@@ -72,7 +77,9 @@ void writeSubWeaponState(battle::RecordWriter& out, const battle::SubWeaponState
 void readSubWeaponState(battle::RecordReader& in, battle::SubWeaponState& sub);
 void writePlayerBlock(battle::RecordWriter& out, const battle::playerRecord& player);
 // False for a short block or values the battle cannot use (player number,
-// weapon and character ids, hit points); the name gets its terminator.
+// weapon and character ids, hit points, a gauge past its maximum, speeds,
+// counters and a score that the battle's sums would overflow); the name
+// gets its terminator.
 bool readPlayerBlock(battle::RecordReader& in, battle::playerRecord& player);
 
 // The battle section from the given parts, and from the running battle.
@@ -88,11 +95,25 @@ void encodeSlot(std::vector<uint8_t>& out, const gameHeader& header, const std::
 // not be used.
 const char* decodeSlot(const uint8_t* data, size_t size, slotContents& out);
 
+// What the start of a slot file holds for the slot table. Damaged: a file
+// that cannot be read, is too short for its header, holds ids no game
+// writes, or a thumbnail size beyond the limit or the file.
+enum class SlotHead { kAbsent, kPresent, kDamaged };
+// Reads the header and the thumbnail's bytes from the start of an open
+// slot file (never kAbsent); header is set only when present.
+SlotHead readSlotHead(FILE* file, gameHeader& header, std::vector<uint8_t>& thumbnail);
+// Whether thumbnail bytes may be decoded: a JPEG whose frame header
+// declares at most the 320 x 240 the game writes.
+bool thumbnailFits(const std::vector<uint8_t>& jpeg);
+
 // Writes the slot file from slotTable's header and the running game: through
 // a temporary file that is flushed and renamed, so a failed or interrupted
 // save leaves the old slot whole. False when nothing was written.
 bool writeSlot(int slot);
-// Rebuilds the "EMPTY" picture and reads every slot's header and thumbnail.
+// Rebuilds the "EMPTY" and "DAMAGED" pictures and reads every slot's header
+// and thumbnail. A thumbnail that declares more than the 320 x 240 the game
+// writes, or that does not decode, is never decoded whole: the slot shows
+// the damaged picture.
 void readSlotHeaders();
 // The headers of the slots whose present flag is set, in slot order.
 std::vector<gameHeader> presentSlotHeaders();

@@ -7,15 +7,21 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
+#include <jpeglib.h>
+
 #include "game/battle/stage.h"
 #include "game/core/frame_loop.h"
+#include "game/core/jpeg_size.h"
 #include "game/core/ranking.h"
 #include "game/core/session.h"
 #include "game/core/slot_fixtures_test_support.h"
+#include "game/core/started_library_test_support.h"
 #include "game/core/story_mode_hooks_test_support.h"
 #include "library/veziv.h"
 #include "platform/os/temp_folder_test_support.h"
@@ -173,6 +179,136 @@ TEST_F(SlotFolder, HeadersShowWhatTheDiskHolds) {
   const std::vector<gameHeader> present = presentSlotHeaders();
   ASSERT_EQ(present.size(), 2u);
   EXPECT_EQ(present[1].difficulty, 70);
+}
+
+// A grey JPEG of the given size, as a thumbnail's bytes.
+Bytes jpegOf(int width, int height) {
+  jpeg_compress_struct c{};
+  jpeg_error_mgr errors{};
+  c.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&c);
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&c, &out, &size);
+  c.image_width = static_cast<JDIMENSION>(width);
+  c.image_height = static_cast<JDIMENSION>(height);
+  c.input_components = 1;
+  c.in_color_space = JCS_GRAYSCALE;
+  jpeg_set_defaults(&c);
+  jpeg_set_quality(&c, 80, TRUE);
+  jpeg_start_compress(&c, TRUE);
+  std::vector<JSAMPLE> row(static_cast<size_t>(width), 128);
+  while (c.next_scanline < c.image_height) {
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_write_scanlines(&c, rows, 1);
+  }
+  jpeg_finish_compress(&c);
+  const Bytes bytes(out, out + size);
+  jpeg_destroy_compress(&c);
+  std::free(out);
+  return bytes;
+}
+
+// A slot whose file is there but whose header the game cannot use shows as
+// damaged, not as empty, and is never present; a thumbnail that declares
+// more than the 320 x 240 the game writes is never decoded.
+// The slot table read on the started library, where pictures are made and
+// thumbnails decode; an empty save/ folder as the current one's.
+class SlotTableOnTheLibrary : public test::StartedLibrary {
+ protected:
+  void SetUp() override {
+    test::StartedLibrary::SetUp();
+    fs::create_directory("save");
+    Session().slotTable = slotTableRecord{};
+  }
+  void TearDown() override {
+    Session().slotTable = slotTableRecord{};
+    test::StartedLibrary::TearDown();
+  }
+};
+
+TEST_F(SlotTableOnTheLibrary, DamagedHeadersAndOversizedThumbnailsShowAsDamaged) {
+  // An honest thumbnail of the game's size, one a pixel wider, and the
+  // honest bytes with their frame header claiming 16384 x 4096.
+  const Bytes honest = jpegOf(320, 240);
+  const Bytes wider = jpegOf(321, 240);
+  int width = 0, height = 0;
+  ASSERT_TRUE(jpegPictureSize(honest.data(), honest.size(), width, height));
+  ASSERT_EQ(width, 320);
+  ASSERT_EQ(height, 240);
+  Bytes huge = honest;
+  for (size_t at = 2; at + 9 < huge.size(); ++at) {
+    if (huge[at] == 0xFF && huge[at + 1] == 0xC0) {
+      huge[at + 5] = 0x10, huge[at + 6] = 0x00;  // height 4096
+      huge[at + 7] = 0x40, huge[at + 8] = 0x00;  // width 16384
+      break;
+    }
+  }
+  ASSERT_TRUE(jpegPictureSize(huge.data(), huge.size(), width, height));
+  ASSERT_EQ(width, 16384);
+
+  const gameHeader good = test::fixtureHeader();
+  auto slotWith = [](const gameHeader& header, int32_t declared, const Bytes& thumbnail) {
+    Bytes bytes(kGameHeaderSize + 4);
+    encodeGameHeader(header, bytes.data());
+    putLeI32(bytes.data() + kGameHeaderSize, declared);
+    bytes.insert(bytes.end(), thumbnail.begin(), thumbnail.end());
+    bytes.resize(bytes.size() + 4, 0);  // a kind; the rest is not read here
+    return bytes;
+  };
+  gameHeader badWeapon = good;
+  badWeapon.mainWeapon = 7;
+  gameHeader badCharacter = good;
+  badCharacter.battleCharacter = -1;
+  enum Shown { kEmpty, kDamaged, kThumbnail, kDamagedPicture };
+  struct Case {
+    const char* what;
+    Bytes bytes;  // empty: a folder in the file's place
+    Shown shown;
+  };
+  const Case cases[] = {
+      {"an honest slot", slotWith(good, static_cast<int32_t>(honest.size()), honest), kThumbnail},
+      {"a slot saved without a thumbnail", slotWith(good, 0, {}), kEmpty},
+      {"a thumbnail claiming 16384 x 4096", slotWith(good, static_cast<int32_t>(huge.size()), huge),
+       kDamagedPicture},
+      {"a thumbnail a pixel wider than the game writes", slotWith(good, static_cast<int32_t>(wider.size()), wider),
+       kDamagedPicture},
+      {"a thumbnail that is no JPEG", slotWith(good, 5, {1, 2, 3, 4, 5}), kDamagedPicture},
+      {"a file shorter than its header", Bytes(100, 7), kDamaged},
+      {"a main weapon id out of range", slotWith(badWeapon, 0, {}), kDamaged},
+      {"a partner id out of range", slotWith(badCharacter, 0, {}), kDamaged},
+      {"a negative thumbnail size", slotWith(good, -1, {}), kDamaged},
+      {"a thumbnail size past the file", slotWith(good, 4000, {1, 2, 3}), kDamaged},
+      {"a thumbnail size past the limit", slotWith(good, kMaxThumbnailBytes + 1, {}), kDamaged},
+      {"a folder in the file's place", {}, kDamaged},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(slotFileName(3));
+    if (c.bytes.empty()) {
+      fs::create_directory(slotFileName(3));
+    } else {
+      std::ofstream(slotFileName(3), std::ios::binary)
+          .write(reinterpret_cast<const char*>(c.bytes.data()), static_cast<std::streamsize>(c.bytes.size()));
+    }
+    readSlotHeaders();
+    const slotTableRecord& t = Session().slotTable;
+    const bool present = c.shown == kThumbnail || c.shown == kEmpty || c.shown == kDamagedPicture;
+    EXPECT_EQ(t.present[3], present ? 1 : 0);
+    EXPECT_EQ(t.damaged[3], present ? 0 : 1);
+    ASSERT_TRUE(graphExists(t.emptyPicture) && graphExists(t.damagedPicture));
+    EXPECT_EQ(t.thumbnails[3] == t.damagedPicture, c.shown == kDamaged || c.shown == kDamagedPicture);
+    EXPECT_EQ(t.thumbnails[3] == t.emptyPicture, c.shown == kEmpty);
+    if (c.shown == kThumbnail) {
+      ASSERT_EQ(veziv::QueryGraphDimensions(t.thumbnails[3], &width, &height), 0);
+      EXPECT_EQ(width, 320);
+    }
+    if (!present) {
+      EXPECT_EQ(t.headers[3].money, 3000);  // a fresh header, not the damaged one
+    }
+    EXPECT_EQ(t.damaged[4], 0);  // no file: empty, not damaged
+    EXPECT_TRUE(presentSlotHeaders().size() == (present ? 1u : 0u));
+  }
 }
 
 TEST_F(SlotFolder, AMissingOrDamagedSlotLoadsNothingAndSaysSo) {

@@ -67,7 +67,7 @@ bool readStoryGraph(battle::RecordReader& in, storyGraph& picture) {
   picture.fadeState = in.i32();
   if (!in.ok()) return false;
   for (double v : {picture.x, picture.y, picture.stepX, picture.stepY}) {
-    if (!std::isfinite(v)) return false;
+    if (!moderateSlotReal(v)) return false;
   }
   return validFadeState(picture.fadeState) && picture.alpha >= 0 && picture.alpha <= 255 && picture.moveFrames >= 0;
 }

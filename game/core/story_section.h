@@ -19,6 +19,11 @@ namespace game {
 inline constexpr int kSpeakerCount = 14;
 inline constexpr size_t kStoryGraphRecordSize = 300;
 inline constexpr size_t kEmptyStorySectionSize = 441;
+// The largest magnitude a slot may hold for a real: a player's hit points and
+// score, a story picture's position and step. Far past any screen, yet every
+// sum the game makes of them stays a number an int can take once bounded.
+inline constexpr double kLargestSlotReal = 1e9;
+inline bool moderateSlotReal(double v) { return v >= -kLargestSlotReal && v <= kLargestSlotReal; }
 
 // One story picture.
 struct storyGraph {

@@ -23,9 +23,15 @@ inline constexpr int32_t kRebuiltItemCount = 10;
 inline constexpr const char* stageNames[kStageCount] = {"チュートリアル", "ステージ1", "ステージ2", "ステージ3",
                                                         "ステージ4"};
 
+// A flag byte as the unlock files hold it: 0 or 1.
+uint8_t unlockFlag(uint8_t byte);
 // The flags the bytes hold, each 0 or 1; a flag past a short file's end is 0.
 void decodeOpenStages(const uint8_t* bytes, size_t size, uint8_t flags[kStageCount]);
-// Reads the file into openStages; a missing file is written with only the tutorial open.
+// Reads the file into openStages; a missing file, or one that opens no stage,
+// is written with only the tutorial open (the second with a notice). A file
+// that is there but cannot be read gives the tutorial alone and a notice,
+// and is never written over: the unlock that follows tells that it was not
+// saved instead. A failed write is told too.
 void loadOpenStages();
 // The caller has set the newly opened stage's flag. Not silent: the stages
 // open in memory but not in the file are announced; a stage open in the file
@@ -41,7 +47,9 @@ void encodeBattleModeItems(const holdingsData& from, uint8_t out[kBattleModeSize
 // weapon owned in any is owned, an item seen in any gets the count 10;
 // main weapon 0 and sub weapon 0 owned. Money untouched.
 void rebuildBattleModeItems(const std::vector<gameHeader>& presentSlots, holdingsData& into);
-// Reads the file into holdings; a missing file is rebuilt from the save slots and written.
+// Reads the file into holdings; a missing file is rebuilt from the save
+// slots and written. A file that cannot be read is rebuilt alike but kept as
+// it is, with a notice, as loadOpenStages keeps its file.
 void loadBattleModeItems();
 // Not silent (the holdings are the story player's possessions): what they
 // own and the file does not is announced, one notice each for main weapons,

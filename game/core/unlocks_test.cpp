@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -10,8 +11,10 @@
 #include <vector>
 
 #include "game/core/frame_loop.h"
+#include "game/core/key_files.h"
 #include "game/core/save_files.h"
 #include "game/core/session.h"
+#include "game/core/settings.h"
 #include "platform/os/temp_folder_test_support.h"
 
 namespace game {
@@ -91,14 +94,84 @@ TEST_F(UnlockFiles, OpenStagesFileAndNotices) {
   loadOpenStages();
   EXPECT_EQ(flags(), (Bytes{0, 0, 0, 0, 1}));
 
-  // A folder in the file's place reads as missing: the tutorial only, and
-  // the write that cannot replace a folder leaves it.
-  fs::remove(kOpenStagesFile);
+}
+
+// A file the game cannot read (here a folder in its place) is kept as it is
+// and told: the game runs on defaults, and an unlock that would have written
+// over it says that it was not saved.
+TEST_F(UnlockFiles, UnreadableFilesAreKeptAndTold) {
+  const Notice stagesUnread = {"ステージの開放状況を読み込めませんでした。",
+                               "ファイルは書き換えずにそのまま残しています。", "OK"};
+  const Notice stagesUnsaved = {"ステージの開放状況を保存できませんでした。",
+                                "ディスクの空きと書き込みの権限を確かめてください。", "OK"};
   fs::create_directory(kOpenStagesFile);
   loadOpenStages();
   EXPECT_EQ(flags(), (Bytes{1, 0, 0, 0, 0}));
+  EXPECT_EQ(Session().frame.noticeQueue, (std::deque<Notice>{stagesUnread}));
+  Session().frame.noticeQueue.clear();
+  Session().openStages[2] = 1;
+  unlockStage(false);
+  EXPECT_EQ(flags(), (Bytes{1, 0, 1, 0, 0}));
+  EXPECT_EQ(Session().frame.noticeQueue.back(), stagesUnsaved);
   EXPECT_TRUE(fs::is_directory(kOpenStagesFile));
-  EXPECT_FALSE(fs::exists(std::string(kOpenStagesFile) + ".tmp"));
+
+  Session().frame.noticeQueue.clear();
+  fs::create_directory(kBattleModeFile);
+  Session().play.holdings.itemCounts[3] = 4;
+  loadBattleModeItems();
+  EXPECT_EQ(Session().play.holdings.mainOwned[0], 1);  // rebuilt from the (absent) slots
+  EXPECT_EQ(Session().play.holdings.itemCounts[3], 0);
+  ASSERT_EQ(Session().frame.noticeQueue.size(), 1u);
+  EXPECT_EQ(Session().frame.noticeQueue.front().front(), "対戦モードの武器とアイテムを読み込めませんでした。");
+  Session().frame.noticeQueue.clear();
+  Session().play.holdings.mainOwned[4] = 1;
+  unlockBattleModeItems(false);
+  EXPECT_EQ(Session().frame.noticeQueue.back().front(), "対戦モードの武器とアイテムを保存できませんでした。");
+  EXPECT_TRUE(fs::is_directory(kBattleModeFile));
+  EXPECT_EQ(Session().play.holdings.mainOwned[4], 1);
+}
+
+// A stage file that opens no stage (empty, or all zeros) would leave the
+// battle mode without a stage: the tutorial is opened, written and told.
+TEST_F(UnlockFiles, AStageFileOpeningNoStageGivesTheTutorial) {
+  for (const Bytes& bytes : {Bytes{}, Bytes{0, 0, 0, 0, 0}, Bytes{0, 0}}) {
+    SCOPED_TRACE(bytes.size());
+    Session().frame.noticeQueue.clear();
+    write(kOpenStagesFile, bytes);
+    loadOpenStages();
+    EXPECT_EQ(flags(), (Bytes{1, 0, 0, 0, 0}));
+    EXPECT_EQ(read(kOpenStagesFile), (Bytes{1, 0, 0, 0, 0}));
+    ASSERT_EQ(Session().frame.noticeQueue.size(), 1u);
+    EXPECT_EQ(Session().frame.noticeQueue.front().front(), "ステージの開放状況が壊れていました。");
+  }
+}
+
+// Every write of the save folder that fails (here its temporary file's
+// place is taken by a folder) is told in a notice, and the old file stays.
+TEST_F(UnlockFiles, FailedWritesOfTheSaveFilesAreTold) {
+  struct Case {
+    const char* what;
+    const char* path;
+    void (*save)();
+  };
+  const Case cases[] = {
+      {"設定", kConfigFile, [] { EXPECT_FALSE(saveConfig()); }},
+      {"キー設定", kKeyFiles[1], [] { EXPECT_FALSE(saveKeyFiles()); }},
+      {"ステージの開放状況", kOpenStagesFile, [] { unlockStage(true); }},
+      {"対戦モードの武器とアイテム", kBattleModeFile, [] { unlockBattleModeItems(true); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Session().frame.noticeQueue.clear();
+    write(c.path, {9, 9, 9});
+    fs::create_directory(std::string(c.path) + ".tmp");
+    c.save();
+    ASSERT_EQ(Session().frame.noticeQueue.size(), 1u);
+    EXPECT_EQ(Session().frame.noticeQueue.front(),
+              (Notice{std::string(c.what) + "を保存できませんでした。",
+                      "ディスクの空きと書き込みの権限を確かめてください。", "OK"}));
+    EXPECT_EQ(read(c.path), (Bytes{9, 9, 9}));
+  }
 }
 
 TEST_F(UnlockFiles, BattleModeFileBytesAndHostileValues) {

@@ -87,7 +87,7 @@ stageListData stageListFrom(const uint8_t open[kStageCount]) {
     const std::string folder = std::string("stages/") + stageNames[i];
     list.names.emplace_back(stageNames[i]);
     list.folders.push_back(folder);
-    list.descriptions.push_back(battle::readStageLines(folder + "\\description.txt"));
+    list.descriptions.push_back(battle::readStageLines(folder + "\\description.txt", kDescriptionLines));
   }
   return list;
 }

@@ -51,8 +51,13 @@ enum SetupRow : int32_t {
   kRowLaunch = 11,
 };
 
-// The list of the stages whose flag is set; a stage's description is every
-// line of its folder's "description.txt" (none when the file is missing).
+// The description lines the screen has room for, from y 350 down to its
+// foot at 20 pixels a line.
+inline constexpr size_t kDescriptionLines = 12;
+
+// The list of the stages whose flag is set; a stage's description is the
+// first kDescriptionLines lines of its folder's "description.txt" (none when
+// the file is missing): a file of any size costs the screen no more.
 stageListData stageListFrom(const uint8_t open[kStageCount]);
 
 // The largest partner index the players may choose.

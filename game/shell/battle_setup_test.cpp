@@ -51,19 +51,26 @@ TEST_F(StageListFolder, OpenStagesWithTheirDescriptionLines) {
   const std::string tutorial = "first line\r\nsecond line\r\n";
   const std::string stage2 = std::string(600, 'a') + "\r\nlast";  // a long line comes back in pieces
   const std::string stage3 = "unused\r\n";
+  // A megabyte of lines: the screen's twelve are read, the rest never.
+  std::string stage4;
+  for (int n = 0; stage4.size() < (1u << 20); ++n) stage4 += "line " + std::to_string(n) + "\r\n";
   stage(u8"チュートリアル", &tutorial);
   stage(u8"ステージ1", nullptr);  // open, without a description file
   stage(u8"ステージ2", &stage2);
   stage(u8"ステージ3", &stage3);  // has a file but is not open
+  stage(u8"ステージ4", &stage4);
 
-  const uint8_t open[kStageCount] = {1, 1, 1, 0, 0};
+  const uint8_t open[kStageCount] = {1, 1, 1, 0, 1};
   const stageListData list = stageListFrom(open);
-  EXPECT_EQ(list.names, (Lines{"チュートリアル", "ステージ1", "ステージ2"}));
-  EXPECT_EQ(list.folders, (Lines{"stages/チュートリアル", "stages/ステージ1", "stages/ステージ2"}));
-  ASSERT_EQ(list.descriptions.size(), 3u);
+  EXPECT_EQ(list.names, (Lines{"チュートリアル", "ステージ1", "ステージ2", "ステージ4"}));
+  EXPECT_EQ(list.folders,
+            (Lines{"stages/チュートリアル", "stages/ステージ1", "stages/ステージ2", "stages/ステージ4"}));
+  ASSERT_EQ(list.descriptions.size(), 4u);
   EXPECT_EQ(list.descriptions[0], (Lines{"first line", "second line"}));
   EXPECT_EQ(list.descriptions[1], Lines{});
   EXPECT_EQ(list.descriptions[2], (Lines{std::string(511, 'a'), std::string(89, 'a'), "last"}));
+  ASSERT_EQ(list.descriptions[3].size(), kDescriptionLines);
+  EXPECT_EQ(list.descriptions[3].back(), "line 11");
 
   const uint8_t none[kStageCount] = {};
   const stageListData empty = stageListFrom(none);

@@ -189,8 +189,7 @@ bool padScreenChoice(int under) {
     Session().menuCursor = 4;
     dropCaptures();
     changeMode(kModeSettings, false);
-    saveKeyConfig(p1, kKeyFiles[0]);
-    saveKeyConfig(p2, kKeyFiles[1]);
+    saveKeyFiles();
     return false;
   }
   playMenuSound(kSoundDecide);
@@ -349,8 +348,7 @@ void saveKeyBindings() {
   Session().menuCursor = 3;
   changeMode(kModeSettings, false);
   dropCaptures();
-  saveKeyConfig(Session().playerInputs[0], kKeyFiles[0]);
-  saveKeyConfig(Session().playerInputs[1], kKeyFiles[1]);
+  saveKeyFiles();
 }
 
 // One frame of capture on either screen.

@@ -100,7 +100,8 @@ void drawSlotHeader() {
     const int slot = i - 1;
     veziv::RenderGraphStretched(35, y, 99, y + 48, Session().slotTable.thumbnails[slot], 0);
     if (Session().slotTable.present[slot] == 0) {
-      veziv::DrawTextDefaultFont(120, y, "EMPTY", Session().colourWhite, 0);
+      const char* word = Session().slotTable.damaged[slot] != 0 ? "データが壊れています" : "EMPTY";
+      veziv::DrawTextDefaultFont(120, y, word, Session().colourWhite, 0);
       continue;
     }
     const gameHeader& h = Session().slotTable.headers[slot];

@@ -383,9 +383,11 @@ void wordStartBattle(const Run& run) {
   auto at = State().scene.scriptLines.begin() + first;
   int32_t inserted = 0;
   for (const std::string& line : events) {
+    if (State().replayInsertsLeft <= 0) break;
     if (line.find("@event") != std::string::npos) continue;
     at = State().scene.scriptLines.insert(at, line) + 1;
     ++inserted;
+    --State().replayInsertsLeft;
   }
   State().replayedEventsAt = static_cast<int32_t>(first);
   State().replayedEventsCount = inserted;

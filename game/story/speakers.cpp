@@ -1,4 +1,5 @@
 // The speaker table, the page voices and the story pictures.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <iterator>
@@ -123,8 +124,10 @@ void updateStoryGraph(storyGraph& picture, bool skip) {
       picture.moveFrames -= 1;
     }
   }
-  const int x = static_cast<int>(std::trunc(picture.x));
-  const int y = static_cast<int>(std::trunc(picture.y));
+  // Moves add up without a bound (a script may move a picture as often and
+  // as far as it likes): the drawn point is held to what an int can take.
+  const int x = static_cast<int>(std::trunc(std::clamp(picture.x, -kLargestSlotReal, kLargestSlotReal)));
+  const int y = static_cast<int>(std::trunc(std::clamp(picture.y, -kLargestSlotReal, kLargestSlotReal)));
   if (picture.fadeState == -1) {
     veziv::RenderGraphAtPoint(x, y, picture.graphHandle, 1);
   } else {

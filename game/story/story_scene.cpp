@@ -85,6 +85,7 @@ void loadScript(const std::string& fileName) {
   std::memcpy(State().scene.scriptName, fileName.data(), n);
   State().scene.scriptName[n] = '\0';
   State().scene.scriptLines = readScriptLines(fileName);
+  State().replayInsertsLeft = kMaxScriptLines;
   State().scene.textComplete = 1;
 }
 

@@ -20,6 +20,8 @@ namespace {
 
 // Runs the script again, replaying, until the line index reaches the
 // target; a step that does not move the index ends it (the script ran out).
+// The replayed battles add at most a script's worth of lines, so any
+// target, however far, ends at the script's end.
 void replayTo(int32_t target) {
   State().replayLineLimit = target;
   while (State().scene.lineIndex < target) {

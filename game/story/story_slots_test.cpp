@@ -2,6 +2,8 @@
 // fixtures of saved stories, the replay bound and damaged sections.
 #include "game/story/story_slots.h"
 
+#include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "game/core/frame_loop.h"
@@ -16,6 +18,10 @@ namespace {
 
 using battle::RecordReader;
 using battle::RecordWriter;
+
+void putReal(std::vector<uint8_t>& bytes, size_t at, double value) {
+  std::memcpy(bytes.data() + at, &value, sizeof value);
+}
 
 void writeField(RecordWriter& out, const std::string& text, size_t size) {
   std::vector<uint8_t> field(size, 0);
@@ -200,6 +206,10 @@ TEST_F(StorySlotTest, DamagedSectionsAreRefused) {
       {"an answer of 0", [](std::vector<uint8_t>& b) { b[kAnswers + 4] = 0; }},
       {"a billion pictures", [](std::vector<uint8_t>& b) { b[kPictures + 3] = 0x3B; }},
       {"an unknown fade state", [](std::vector<uint8_t>& b) { b[kPictures + 4 + 256 + 256 + 32 + 8] = 7; }},
+      {"a picture at x 2.87e161", [](std::vector<uint8_t>& b) { putReal(b, kPictures + 4 + 512, 2.87e161); }},
+      {"a picture at y -1e10", [](std::vector<uint8_t>& b) { putReal(b, kPictures + 4 + 512 + 8, -1e10); }},
+      {"a picture stepping 1e300 a frame", [](std::vector<uint8_t>& b) { putReal(b, kPictures + 4 + 512 + 16, 1e300); }},
+      {"a picture stepping NaN", [](std::vector<uint8_t>& b) { putReal(b, kPictures + 4 + 512 + 24, std::nan("")); }},
       {"a script name without its end", [](std::vector<uint8_t>& b) { std::fill(b.begin(), b.begin() + 256, 'x'); }},
   };
   for (const Damage& d : damages) {
@@ -207,6 +217,40 @@ TEST_F(StorySlotTest, DamagedSectionsAreRefused) {
     d.apply(bytes);
     EXPECT_FALSE(load(bytes)) << d.what;
   }
+}
+
+// A battle whose events start the same battle again: replayed, each pass
+// would put its lines in once more. The replay adds at most a script's worth
+// of lines and ends at the script's end, whatever line the slot names.
+TEST_F(StorySlotTest, ReplayedBattlesThatStartThemselvesEndAtTheScriptsEnd) {
+  const std::string folder = (folder_ / "loop").string();
+  writeFile("loop/events.txt", {"@event 100 STORY_INSERT", "@startBattle " + folder, "@endEvent"});
+  SectionFixture fx;
+  fx.script = writeFile("script.txt", {"@startBattle " + folder});
+  for (int32_t line : {INT32_MAX, 5000}) {
+    SCOPED_TRACE(line);
+    fx.lineIndex = line;
+    ASSERT_TRUE(load(fx.bytes()));
+    EXPECT_EQ(State().scene.scriptLines.size(), size_t{1 + kMaxScriptLines});
+    EXPECT_EQ(State().scene.lineIndex, 1 + kMaxScriptLines);
+    ASSERT_TRUE(load(fx.bytes(), true));
+    EXPECT_LE(State().scene.scriptLines.size(), size_t{1 + kMaxScriptLines});
+  }
+}
+
+// A picture at the far edge of what a slot may hold, or moved there and past
+// by the script, is drawn without a fault: its point is held to an int.
+TEST_F(StorySlotTest, PicturesFarOffTheScreenAreDrawnWithoutFault) {
+  SectionFixture fx;
+  fx.script = writeFile("script.txt", {"@message (オルナ) a"});
+  fx.pictures = {{"a", "image/a.png", 1e9, -1e9, 1e9, -1e9, INT32_MAX, 255, -1}};
+  ASSERT_TRUE(load(fx.bytes()));
+  storyGraph& a = State().storyGraphTable.at("a");
+  updateStoryGraph(a, false);
+  EXPECT_EQ(a.x, 2e9);
+  updateStoryGraph(a, true);  // the whole move at once: about 2e18
+  EXPECT_EQ(a.moveFrames, 0);
+  updateStoryGraph(a, false);
 }
 
 // FX8: a battle inside the story saved before its first story event and

@@ -26,6 +26,10 @@ struct StoryState {
   // Where the last replayed "@startBattle" put its events' lines, and how many.
   int32_t replayedEventsAt = 0;
   int32_t replayedEventsCount = 0;
+  // The events' lines that replayed "@startBattle" lines may still put into
+  // the loaded script: as many as a script holds, so that an events file
+  // that starts its own battle again cannot grow the script without end.
+  int32_t replayInsertsLeft = kMaxScriptLines;
 
   // The step runs as a loop: a line that steps on while a line runs only
   // asks for the next step, which runs when that line has returned. Every
