@@ -40,6 +40,9 @@ namespace fs = std::filesystem;
 constexpr int kStartupPresents = 22;
 
 // A fresh copy of the run folder as the current folder, for one benchmark.
+// The library resolves relative paths against the folder it was last told
+// (at first the one the program started in): it is told each copy, so that
+// a benchmark after another reads its own copy, not the removed one before.
 class RunFolder {
  public:
   RunFolder() : old_(fs::current_path()) {
@@ -47,10 +50,11 @@ class RunFolder {
     if (mkdtemp(pattern.data()) == nullptr) std::abort();
     folder_ = pattern;
     fs::copy(VEZIV_RUN_FOLDER, folder_, fs::copy_options::recursive);
-    fs::current_path(folder_);
+    veziv::FileStreamSetCurrentDir(folder_.c_str());
+    if (fs::current_path() != folder_) std::abort();
   }
   ~RunFolder() {
-    fs::current_path(old_);
+    veziv::FileStreamSetCurrentDir(old_.c_str());
     fs::remove_all(folder_);
   }
 
