@@ -3,7 +3,8 @@
 // first title frame (and the shutdown after it), beside the library's own
 // start, first present and end, which every program pays; one title frame
 // (clear, the title's drawing, the overlay, the present) beside a bare
-// clear and present; a battle frame on the busiest stretch of a demo stage.
+// clear and present; a battle frame on the busiest stretch of a demo stage;
+// one battle frame as the enemy bullets grow from none to 8,000.
 // The title frame and the battle frame, each with its present, also run on
 // either road: software (argument 0) and the device (1; any device taken,
 // so Mesa's llvmpipe on a machine without a graphics card).
