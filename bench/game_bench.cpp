@@ -3,18 +3,24 @@
 // first title frame (and the shutdown after it), beside the library's own
 // start, first present and end, which every program pays; one title frame
 // (clear, the title's drawing, the overlay, the present) beside a bare
-// clear and present; a battle frame on the busiest stretch of a demo stage.
+// clear and present; a battle frame on the busiest stretch of a demo stage;
+// one battle frame as the enemy bullets grow from none to 8,000.
 // The title frame and the battle frame, each with its present, also run on
 // either road: software (argument 0) and the device (1; any device taken,
 // so Mesa's llvmpipe on a machine without a graphics card).
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
+#include <cstdint>
+
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "game/battle/battle_frame.h"
+#include "game/battle/battle_ids.h"
+#include "game/battle/motion.h"
 #include "game/battle/players.h"
 #include "game/battle/stage.h"
 #include "game/battle/stage_folders.h"
@@ -35,6 +41,9 @@ namespace fs = std::filesystem;
 constexpr int kStartupPresents = 22;
 
 // A fresh copy of the run folder as the current folder, for one benchmark.
+// The library resolves relative paths against the folder it was last told
+// (at first the one the program started in): it is told each copy, so that
+// a benchmark after another reads its own copy, not the removed one before.
 class RunFolder {
  public:
   RunFolder() : old_(fs::current_path()) {
@@ -42,10 +51,11 @@ class RunFolder {
     if (mkdtemp(pattern.data()) == nullptr) std::abort();
     folder_ = pattern;
     fs::copy(VEZIV_RUN_FOLDER, folder_, fs::copy_options::recursive);
-    fs::current_path(folder_);
+    veziv::FileStreamSetCurrentDir(folder_.c_str());
+    if (fs::current_path() != folder_) std::abort();
   }
   ~RunFolder() {
-    fs::current_path(old_);
+    veziv::FileStreamSetCurrentDir(old_.c_str());
     fs::remove_all(folder_);
   }
 
@@ -229,6 +239,97 @@ void BM_BattleFrameOnRoad(benchmark::State& state) {
   unsetenv("VEZIV_GPU");
 }
 
+// The battle at scale: one frame of a battle on the software road with a
+// set number of enemy bullets (standing, or each moving on its own heading),
+// beside the player's shots into a row of planes and explosions on the
+// effect layers. Before each frame (outside the timing) the scene is laid
+// out again, so that every frame starts from the same objects: the stage's
+// waiting objects are dropped and its scroll held, so nothing else enters.
+constexpr int kScenePlanes = 6;
+constexpr int kScenePlayerShots = 48;
+constexpr int kSceneExplosions = 24;
+
+// A small linear congruential generator: the scene's places and headings,
+// the same in every run and apart from the battle's own random numbers.
+class SceneNumbers {
+ public:
+  int upTo(int n) {
+    state_ = state_ * 1103515245u + 12345u;
+    return static_cast<int>((state_ >> 8) % static_cast<uint32_t>(n));
+  }
+
+ private:
+  uint32_t state_ = 7;
+};
+
+void layOutBattleScene(int bullets, bool moving, double scroll) {
+  namespace gb = game::battle;
+  gb::BattleWorld& w = gb::World();
+  gb::clearBattleObjects();
+  gb::battleStage& stage = *gb::currentStage();
+  stage.pendingObjects.clear();
+  stage.scroll = scroll;
+  w.screenShake = 0;
+  w.random.seed(32);
+  gb::playerRecord& player = gb::battlePlayer(1);
+  player.hp = player.maxHp = 1e12;
+  SceneNumbers numbers;
+  for (int i = 0; i < kScenePlanes; ++i) {
+    auto plane = std::make_unique<gb::enemy>(270, 80.0 + i * 100, 80.0);
+    plane->hp = plane->maxHp = 1 << 30;
+    w.enemies.push_back(std::move(plane));
+  }
+  for (int i = 0; i < kScenePlayerShots; ++i) {
+    w.bullets.push_back(std::make_unique<gb::bullet>(90, 10, 25, 0, 1, 1, 80.0 + (i % kScenePlanes) * 100,
+                                                     100.0 + (i / kScenePlanes) * 50, gb::kImageBulletBlue));
+  }
+  for (int i = 0; i < bullets; ++i) {
+    const int speed = moving ? 10 + 5 * (i % 4) : 0;
+    w.bullets.push_back(std::make_unique<gb::bullet>(numbers.upTo(360), 10, speed, 0, 1, 3, 20.0 + numbers.upTo(660),
+                                                     20.0 + numbers.upTo(460), gb::kImageBulletRed));
+  }
+  for (int i = 0; i < kSceneExplosions; ++i) {
+    gb::Hooks().addSlideEffect(i % 2 == 0 ? gb::kSheetExplosion : gb::kSheetSmoke,
+                               i % 2 == 0 ? gb::kExplosionPictures : gb::kSmokePictures, 0, 40.0 + numbers.upTo(620),
+                               40.0 + numbers.upTo(500), 1.0);
+  }
+}
+
+// One timed frame of the scene; a function of its own, so that a profiler can
+// count the timed frames alone (valgrind --toggle-collect='*sceneFrame*').
+[[gnu::noinline]] int sceneFrame() { return battleFrame(); }
+
+// Arguments: enemy bullets, and whether they move (1) or stand (0).
+void BM_BattleFrameAtScale(benchmark::State& state) {
+  RunFolder run;
+  setenv("VEZIV_GPU", "off", 1);
+  const int bullets = static_cast<int>(state.range(0));
+  const bool moving = state.range(1) == 1;
+  BenchGame bench;
+  if (GotRoad(state, startBenchBattle())) {
+    // A few frames in, so that the stage has scrolled onto its field.
+    for (int f = 0; f < 60; ++f) battleFrame();
+    const double scroll = game::battle::currentStage()->scroll;
+    long objects = 0;
+    for (auto _ : state) {
+      state.PauseTiming();
+      layOutBattleScene(bullets, moving, scroll);
+      state.ResumeTiming();
+      objects += sceneFrame();
+    }
+    state.counters["objects"] = static_cast<double>(objects) / static_cast<double>(state.iterations());
+    state.counters["bullets"] = bullets;
+    // The whole frame over its enemy bullets; the cost of a bullet alone is
+    // this row's time less the row without bullets, over the bullets.
+    if (bullets > 0) {
+      state.counters["frame_per_bullet"] =
+          benchmark::Counter(bullets, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    }
+  }
+  game::exitGame();
+  unsetenv("VEZIV_GPU");
+}
+
 BENCHMARK(BM_LibraryStartFirstPresentAndEnd)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
 BENCHMARK(BM_GameStartToFirstTitleFrameAndEnd)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
 BENCHMARK(BM_BareClearAndPresent)->Unit(benchmark::kMicrosecond);
@@ -236,6 +337,10 @@ BENCHMARK(BM_TitleFrame)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_BattleFrameBusiestStretch)->Unit(benchmark::kMicrosecond)->Iterations(kStretchFrames);
 BENCHMARK(BM_TitleFrameOnRoad)->Unit(benchmark::kMicrosecond)->Arg(0)->Arg(1);
 BENCHMARK(BM_BattleFrameOnRoad)->Unit(benchmark::kMicrosecond)->Iterations(kStretchFrames)->Arg(0)->Arg(1);
+BENCHMARK(BM_BattleFrameAtScale)
+    ->Unit(benchmark::kMicrosecond)
+    ->ArgNames({"bullets", "moving"})
+    ->ArgsProduct({{0, 250, 1000, 4000, 8000}, {0, 1}});
 
 }  // namespace
 

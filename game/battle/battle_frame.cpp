@@ -1,5 +1,6 @@
 #include "game/battle/battle_frame.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -49,15 +50,12 @@ void spawnIfDue() {
   if (isNextSpawnDue()) spawnNextStageObject();
 }
 
+// One pass that keeps the order of the objects left: erasing each leaver
+// where it stood moved the whole tail once per leaver.
 template <class List>
 void removeOutOfArea(List& list) {
-  for (size_t i = 0; i < list.size();) {
-    if (list[i]->isOut()) {
-      list.erase(list.begin() + static_cast<std::ptrdiff_t>(i));
-    } else {
-      ++i;
-    }
-  }
+  list.erase(std::remove_if(list.begin(), list.end(), [](const auto& object) { return object->isOut(); }),
+             list.end());
 }
 
 // The out-of-area sweep: every enemy, then every bullet, that has left the

@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cfenv>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -188,6 +190,39 @@ TEST(NumberHelpers, SinCosStoresSineAndCosineRoundedToFloat) {
   SinCosFloat(0.0f, &sine, &cosine);
   EXPECT_EQ(sine, 0.0f);
   EXPECT_EQ(cosine, 1.0f);
+}
+
+// Sine and cosine match the long double values rounded to float bit for bit:
+// the turned drawings and the frames they make depend on every bit. The
+// table holds angles whose double sine or cosine lies next to the middle
+// between two floats, and extreme ones; the sweep covers the usual range.
+TEST(NumberHelpers, SinCosMatchesTheLongDoubleValuesBitForBit) {
+  const auto expectLongDoubleValues = [](float angle) {
+    float sine = -9.0f;
+    float cosine = -9.0f;
+    SinCosFloat(angle, &sine, &cosine);
+    const long double a = angle;
+    const float wantSine = static_cast<float>(std::sin(a));
+    const float wantCosine = static_cast<float>(std::cos(a));
+    EXPECT_EQ(std::bit_cast<uint32_t>(sine), std::bit_cast<uint32_t>(wantSine)) << std::hexfloat << angle;
+    EXPECT_EQ(std::bit_cast<uint32_t>(cosine), std::bit_cast<uint32_t>(wantCosine)) << std::hexfloat << angle;
+  };
+  const float edges[] = {0x1.e64002p-2f,  0x1.e7061ep-2f, 0x1.0c4d4ap+0f,  0x1.41f49cp+0f,  0x1.544ce4p+0f,
+                         0x1.b6781cp+0f,  -0.0f,          0x1p-149f,       -0x1.18ee6ap-123f, 1e-30f,
+                         3.4028235e38f,   -1e30f,         16777216.0f,     1e10f};
+  for (const int mode : {FE_TONEAREST, FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
+    ASSERT_EQ(std::fesetround(mode), 0);
+    for (const float angle : edges) expectLongDoubleValues(angle);
+    for (int i = -20000; i <= 20000; ++i) expectLongDoubleValues(static_cast<float>(i) * 0.0123456f);
+  }
+  std::fesetround(FE_TONEAREST);
+  float sine = 0.0f;
+  float cosine = 0.0f;
+  SinCosFloat(std::numeric_limits<float>::infinity(), &sine, &cosine);
+  EXPECT_TRUE(std::isnan(sine) && std::isnan(cosine));
+  SinCosFloat(1.0f, nullptr, &cosine);
+  SinCosFloat(1.0f, &sine, nullptr);
+  EXPECT_EQ(sine, static_cast<float>(std::sin(1.0L)));
 }
 
 TEST(NumberHelpers, AbsIntKeepsTheMostNegativeInt) {

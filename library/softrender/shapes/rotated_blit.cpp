@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "library/foundation/core/helpers.h"
 #include "library/softrender/shapes/rotated_blit.h"
 #include "library/softrender/shapes/rotated_scan.h"
 #include "library/softrender/triangle/triangle.h"
@@ -26,14 +27,13 @@ int64_t TruncateRounded(double value) {
   return static_cast<int64_t>(f);
 }
 
-// sin and cos of angle, taken in long double and rounded to float, times one
-// texel, truncated. sincosl gives the values sinl and cosl give apart in one
-// argument reduction.
+// sin and cos of angle, taken in long double and rounded to float (as
+// SinCosFloat gives them), times one texel, truncated.
 void FixedSinCos(float angle, int64_t* sine, int64_t* cosine) {
-  long double s, c;
-  sincosl(angle, &s, &c);
-  *sine = TruncateRounded(static_cast<float>(s) * kOne);
-  *cosine = TruncateRounded(static_cast<float>(c) * kOne);
+  float s, c;
+  SinCosFloat(angle, &s, &c);
+  *sine = TruncateRounded(s * kOne);
+  *cosine = TruncateRounded(c * kOne);
 }
 
 // The corners from the fixed sine and cosine of the angle.
