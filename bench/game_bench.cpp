@@ -281,12 +281,12 @@ void layOutBattleScene(int bullets, bool moving, double scroll) {
   }
   for (int i = 0; i < kScenePlayerShots; ++i) {
     w.bullets.push_back(std::make_unique<gb::bullet>(90, 10, 25, 0, 1, 1, 80.0 + (i % kScenePlanes) * 100,
-                                                     100.0 + (i / kScenePlanes) * 50, gb::kImageBulletBlue));
+                                                     100.0 + (i / kScenePlanes) * 50, game::kImageBulletBlue));
   }
   for (int i = 0; i < bullets; ++i) {
     const int speed = moving ? 10 + 5 * (i % 4) : 0;
     w.bullets.push_back(std::make_unique<gb::bullet>(numbers.upTo(360), 10, speed, 0, 1, 3, 20.0 + numbers.upTo(660),
-                                                     20.0 + numbers.upTo(460), gb::kImageBulletRed));
+                                                     20.0 + numbers.upTo(460), game::kImageBulletRed));
   }
   for (int i = 0; i < kSceneExplosions; ++i) {
     gb::Hooks().addSlideEffect(i % 2 == 0 ? gb::kSheetExplosion : gb::kSheetSmoke,
